@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+
+#include "codec/yielder.h"
+#include "common/bytes.h"
+
+namespace sprite::codec {
+
+// What RLEDecompressRows asks of the window that runs it: the two progress
+// bars and a yield to the message loop.
+class RowsHost : public Yielder {
+ public:
+  // Stands for `elements` times { first bar := percent; Yield(); }, once for each
+  // of that many consecutive coded elements whose stream percentage is the same.
+  // The decoder reports runs of equal percentages in one call so that it can
+  // decode spans of elements in bulk; a host may expand it element by element.
+  virtual void ElementsDecoded(std::int32_t percent, std::int64_t elements) = 0;
+  // Second bar := percent, after a row has been put in front of the area.
+  virtual void SetRowPercent(std::int32_t percent) = 0;
+};
+
+// Longest stream RLEDecompress takes: its position counter is 16-bit signed and
+// is advanced once more after the last element.
+inline constexpr std::int32_t kMaxVerifiedStream = 32766;
+
+// Decodes a coded stream. Throws OverflowError for a stream of 32767 bytes or
+// more, InvalidArgumentError for a lone 0x00 at the end.
+Bytes RLEDecompress(ByteView coded);
+
+// Decodes one archive entry and rebuilds the pixel area of an 8-bit bitmap:
+// rows of `width` bytes in reverse order, each followed by (4 - width % 4) % 4
+// zero bytes. Reports stream progress after every element and, per row, yields
+// before it and sets the row bar after it. Throws InvalidArgumentError for a
+// lone trailing 0x00 or a width of 0 or less.
+Bytes RLEDecompressRows(ByteView coded, std::int16_t width, RowsHost& host);
+
+}  // namespace sprite::codec

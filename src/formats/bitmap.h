@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "common/bytes.h"
+
+namespace sprite::formats {
+
+inline constexpr std::size_t kBitmapFileHeaderSize = 14;
+inline constexpr std::size_t kBitmapInfoHeaderSize = 40;
+inline constexpr std::size_t kPaletteSize = 1024;  // 256 entries of 4 bytes
+// Where the palette of a 40-byte information header starts, and where written pixels start.
+inline constexpr std::size_t kClassicPaletteOffset = kBitmapFileHeaderSize + kBitmapInfoHeaderSize;
+inline constexpr std::size_t kWrittenPixelOffset = kClassicPaletteOffset + kPaletteSize;
+
+// The header fields the Encode command reads. A field cut off by the end of the
+// file (or a missing file: no bytes at all) reads as 0.
+struct BitmapHeaders {
+  std::uint32_t pixelOffset = 0;     // offset 10
+  std::uint32_t infoHeaderSize = 0;  // offset 14
+  std::int32_t width = 0;            // offset 18
+  std::int32_t height = 0;           // offset 22
+  std::uint16_t bitsPerPixel = 0;    // offset 28
+  std::uint32_t compression = 0;     // offset 30, ignored
+  std::uint32_t coloursUsed = 0;     // offset 46
+};
+
+BitmapHeaders ReadBitmapHeaders(ByteView file);
+
+// 8 bits per pixel and exactly 256 colours used; nothing else is examined.
+bool PassesAcceptanceTest(const BitmapHeaders& headers);
+
+// The palette follows the information header: 14 + its size field, but never
+// before 54 (a size field of 40 or less keeps the classic offset).
+std::size_t PaletteOffset(const BitmapHeaders& headers);
+
+struct AcceptedBitmap {
+  BitmapHeaders headers;
+  Bytes palette;    // kPaletteSize bytes, bitmap order (blue, green, red, reserved)
+  Bytes pixelArea;  // every byte from the pixel offset to the end of the file
+};
+
+// Palette and pixel area of a file that passed the acceptance test. Throws
+// FormatError when the file holds fewer bytes than its palette, its width is 0
+// or less, or its pixel offset lies past the end of the file (an offset equal
+// to the file length is an empty pixel area).
+AcceptedBitmap ReadAcceptedBitmap(ByteView file, const BitmapHeaders& headers);
+
+// A whole bitmap file for one decoded archive entry: 40-byte information header,
+// the palette (bitmap order, 1024 bytes) at 54, the pixel area at 1078.
+Bytes WriteBitmap(std::int16_t width, std::int16_t height, ByteView palette, ByteView pixelArea);
+
+}  // namespace sprite::formats

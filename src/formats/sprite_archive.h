@@ -1,0 +1,75 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+
+#include "common/byte_io.h"
+#include "common/bytes.h"
+
+namespace sprite::formats {
+
+inline constexpr std::array<std::uint8_t, 4> kArchiveSignature = {0x53, 0x50, 0x01, 0x02};
+inline constexpr std::size_t kArchiveHeaderSize = 8;
+inline constexpr std::size_t kEntryHeadSize = 6;
+inline constexpr std::size_t kTrailerSize = 1024;
+inline constexpr std::size_t kSmallestArchive = kArchiveHeaderSize + kTrailerSize;
+// Entry count, width, height and coded length are 16-bit signed fields.
+inline constexpr std::int32_t kMaxField = 32767;
+
+// Writes an archive front to back: the header now (count 0), the entries as they
+// come, then the palette trailer, and finally the count of entries stored.
+class ArchiveWriter {
+ public:
+  explicit ArchiveWriter(ByteSink& sink);
+
+  // Throws OverflowError when a value does not fit its 16-bit field or the
+  // archive already holds 32767 entries.
+  void AddEntry(std::int32_t width, std::int32_t height, ByteView coded);
+  // `palette` is kTrailerSize bytes in archive order (red, green, blue, 0).
+  void Finish(ByteView palette);
+
+  std::int32_t count() const { return count_; }
+
+ private:
+  ByteSink& sink_;
+  std::int32_t count_ = 0;
+};
+
+struct ArchiveEntry {
+  std::int32_t number = 0;  // 1-based
+  std::int16_t width = 0;
+  std::int16_t height = 0;
+  Bytes coded;
+};
+
+// Reads an archive entry by entry, checking every field against the file before
+// following it. Memory stays that of one entry.
+class ArchiveReader {
+ public:
+  // Reads the palette trailer (converted to bitmap order) and the header.
+  // Throws FormatError for a file shorter than 1024 bytes, NotAnArchiveError when
+  // the first four bytes are not the signature, FormatError for a file with the
+  // signature shorter than 1032 bytes.
+  explicit ArchiveReader(ByteSource& source);
+
+  const Bytes& palette() const { return palette_; }  // bitmap order
+  std::int16_t count() const { return count_; }
+
+  // The next entry, or nothing after the last one. Throws FormatError naming the
+  // entry when its head or coded stream runs past the start of the palette
+  // trailer, its length is negative, or its width is 0 or less.
+  std::optional<ArchiveEntry> Next();
+
+ private:
+  ByteSource& source_;
+  Bytes palette_;
+  std::int16_t count_ = 0;
+  std::int32_t nextNumber_ = 1;
+  std::uint64_t position_ = kArchiveHeaderSize;
+  std::uint64_t trailerStart_ = 0;
+};
+
+}  // namespace sprite::formats

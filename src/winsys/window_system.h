@@ -1,0 +1,123 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "winsys/control_host.h"
+#include "winsys/types.h"
+#include "winsys/window_calls.h"
+
+namespace sprite::winsys {
+
+struct FontSpec {
+  std::string name;  // falls back to a close sans-serif when not installed
+  double points = 8.25;
+  std::int32_t weight = 400;
+  std::int32_t charset = 0;
+};
+
+// What every control is created with. Controls are created in tab order.
+struct ControlSpec {
+  std::string name;
+  TwipsRect rect;
+};
+
+class ListBox {
+ public:
+  virtual ~ListBox() = default;
+  virtual void Clear() = 0;
+  // Lines keep the order in which they were appended; the box is not sorted.
+  virtual void AddItem(const std::string& line) = 0;
+  virtual std::int16_t ListCount() const = 0;
+  virtual std::string List(std::int16_t index) const = 0;
+  // -1 when no line is selected.
+  virtual std::int16_t ListIndex() const = 0;
+  // Selects a line and scrolls it into view; -1 clears the selection.
+  virtual void SetListIndex(std::int16_t index) = 0;
+  virtual void RemoveItem(std::int16_t index) = 0;
+};
+
+class TextBox {
+ public:
+  virtual ~TextBox() = default;
+  virtual std::string Text() const = 0;
+  virtual void SetText(const std::string& text) = 0;
+  virtual void SetEnabled(bool enabled) = 0;
+};
+
+class PushButton {
+ public:
+  virtual ~PushButton() = default;
+  virtual void SetEnabled(bool enabled) = 0;
+  virtual bool Enabled() const = 0;
+  // A click runs the handler; a disabled button takes no clicks.
+  virtual void SetOnClick(std::function<void()> handler) = 0;
+};
+
+class Label {
+ public:
+  virtual ~Label() = default;
+  virtual void SetCaption(const std::string& caption) = 0;
+};
+
+struct WindowSpec {
+  std::string caption;
+  std::int32_t clientWidth = 0;  // twips
+  std::int32_t clientHeight = 0;
+  FontSpec font;
+  bool fixedBorder = true;   // the user cannot resize; no minimise or maximise box
+  bool centred = true;       // placed at the centre of the screen
+  bool showInTaskbar = true;
+};
+
+// A top-level or modal window and the controls placed on it.
+class Window {
+ public:
+  virtual ~Window() = default;
+
+  // `caption` may hold "&" before the access-key letter.
+  virtual PushButton& AddButton(const ControlSpec& spec, const std::string& caption) = 0;
+  virtual ListBox& AddListBox(const ControlSpec& spec) = 0;
+  virtual TextBox& AddTextBox(const ControlSpec& spec, const std::string& text) = 0;
+  virtual Label& AddLabel(const ControlSpec& spec, const std::string& caption) = 0;
+  // A window that a control such as oProgressBar draws itself into.
+  virtual ControlHost& AddControlHost(const ControlSpec& spec) = 0;
+
+  virtual HWND hWnd() const = 0;
+  // Shows the window with the focus in the first control of the tab order.
+  virtual void Show() = 0;
+  virtual void Close() = 0;
+  // Asked before the window closes at the user's request; false keeps it open.
+  virtual void SetCloseHandler(std::function<bool()> handler) = 0;
+};
+
+struct AppInfo {
+  std::string title;
+  std::int32_t major = 0;
+  std::int32_t minor = 0;
+  std::int32_t revision = 0;
+};
+
+// The host window system: windows, the message box, the yield.
+class WindowSystem {
+ public:
+  virtual ~WindowSystem() = default;
+
+  virtual std::unique_ptr<Window> CreateWindow(const WindowSpec& spec) = 0;
+  // Returns when the window has been closed.
+  virtual void ShowModal(Window& window) = 0;
+  // A text and an OK button, titled with the application title; returns when closed.
+  virtual void MessageBox(const std::string& text) = 0;
+  // Lets the windows process pending messages (repaint, clicks).
+  virtual void Yield() = 0;
+  // The user asked the whole program to stop from outside the window (Ctrl+C on
+  // the console). Windows ask through their close handler instead.
+  virtual bool InterruptRequested() const = 0;
+  virtual AppInfo AppInformation() const = 0;
+  // The raw window calls, for controls that own platform windows.
+  virtual WindowCalls& Calls() = 0;
+};
+
+}  // namespace sprite::winsys
