@@ -25,10 +25,12 @@ class ArchiveWriter {
  public:
   explicit ArchiveWriter(ByteSink& sink);
 
-  // Throws OverflowError when a value does not fit its 16-bit field or the
-  // archive already holds 32767 entries.
+  // Throws OverflowError when a value does not fit its 16-bit field (the coded
+  // length 0..32767) or the archive already holds 32767 entries;
+  // InvalidArgumentError for a width of 0 or less or after Finish.
   void AddEntry(std::int32_t width, std::int32_t height, ByteView coded);
-  // `palette` is kTrailerSize bytes in archive order (red, green, blue, 0).
+  // `palette` is kTrailerSize bytes in archive order (red, green, blue, 0);
+  // InvalidArgumentError otherwise, or when called twice.
   void Finish(ByteView palette);
 
   std::int32_t count() const { return count_; }
@@ -36,6 +38,7 @@ class ArchiveWriter {
  private:
   ByteSink& sink_;
   std::int32_t count_ = 0;
+  bool finished_ = false;
 };
 
 struct ArchiveEntry {
@@ -60,7 +63,8 @@ class ArchiveReader {
 
   // The next entry, or nothing after the last one. Throws FormatError naming the
   // entry when its head or coded stream runs past the start of the palette
-  // trailer, its length is negative, or its width is 0 or less.
+  // trailer, its length is negative, or its width is 0 or less; calling it again
+  // after that throws the same error. Nothing is read outside the file.
   std::optional<ArchiveEntry> Next();
 
  private:

@@ -1,0 +1,115 @@
+#include "formats/bitmap.h"
+
+#include <limits>
+#include <string>
+
+#include "common/error.h"
+#include "formats/little_endian.h"
+
+namespace sprite::formats {
+
+namespace {
+
+// Field offsets in the file header and the information header.
+constexpr std::size_t kPixelOffsetField = 10;
+constexpr std::size_t kInfoHeaderSizeField = 14;
+constexpr std::size_t kWidthField = 18;
+constexpr std::size_t kHeightField = 22;
+constexpr std::size_t kBitsPerPixelField = 28;
+constexpr std::size_t kCompressionField = 30;
+constexpr std::size_t kColoursUsedField = 46;
+
+constexpr std::uint16_t kAcceptedBitsPerPixel = 8;
+constexpr std::uint32_t kAcceptedColoursUsed = 256;
+
+std::string Text(std::uint64_t value) {
+  return std::to_string(value);
+}
+
+}  // namespace
+
+BitmapHeaders ReadBitmapHeaders(ByteView file) {
+  BitmapHeaders headers;
+  headers.pixelOffset = ReadLittleEndian(file, kPixelOffsetField, 4);
+  headers.infoHeaderSize = ReadLittleEndian(file, kInfoHeaderSizeField, 4);
+  headers.width = static_cast<std::int32_t>(ReadLittleEndian(file, kWidthField, 4));
+  headers.height = static_cast<std::int32_t>(ReadLittleEndian(file, kHeightField, 4));
+  headers.bitsPerPixel = static_cast<std::uint16_t>(ReadLittleEndian(file, kBitsPerPixelField, 2));
+  headers.compression = ReadLittleEndian(file, kCompressionField, 4);
+  headers.coloursUsed = ReadLittleEndian(file, kColoursUsedField, 4);
+  return headers;
+}
+
+bool PassesAcceptanceTest(const BitmapHeaders& headers) {
+  return headers.bitsPerPixel == kAcceptedBitsPerPixel &&
+         headers.coloursUsed == kAcceptedColoursUsed;
+}
+
+std::size_t PaletteOffset(const BitmapHeaders& headers) {
+  // Larger information headers (108, 124 bytes) push the palette back; smaller
+  // or zero size fields are not trusted to move it forward.
+  if (headers.infoHeaderSize <= kBitmapInfoHeaderSize) {
+    return kClassicPaletteOffset;
+  }
+  return kBitmapFileHeaderSize + static_cast<std::size_t>(headers.infoHeaderSize);
+}
+
+AcceptedBitmap ReadAcceptedBitmap(ByteView file, const BitmapHeaders& headers) {
+  const std::size_t paletteOffset = PaletteOffset(headers);
+  const std::size_t paletteEnd = paletteOffset + kPaletteSize;
+  if (file.size() < paletteEnd) {
+    throw FormatError("the file is " + Text(file.size()) +
+                      " bytes long, too short to hold the 1024-byte palette at offset " +
+                      Text(paletteOffset) + " (" + Text(paletteEnd) + " bytes needed)");
+  }
+  if (headers.width <= 0) {
+    throw FormatError("the width at offset 18 is " + std::to_string(headers.width) +
+                      "; a picture needs a width of at least 1 pixel");
+  }
+  if (headers.pixelOffset > file.size()) {
+    throw FormatError("the pixel offset " + Text(headers.pixelOffset) +
+                      " lies past the end of the file (" + Text(file.size()) + " bytes)");
+  }
+  AcceptedBitmap bitmap;
+  bitmap.headers = headers;
+  bitmap.palette.assign(file.begin() + static_cast<std::ptrdiff_t>(paletteOffset),
+                        file.begin() + static_cast<std::ptrdiff_t>(paletteEnd));
+  bitmap.pixelArea.assign(file.begin() + static_cast<std::ptrdiff_t>(headers.pixelOffset),
+                          file.end());
+  return bitmap;
+}
+
+Bytes WriteBitmap(std::int16_t width, std::int16_t height, ByteView palette, ByteView pixelArea) {
+  if (palette.size() != kPaletteSize) {
+    throw InvalidArgumentError("a bitmap palette is 1024 bytes, not " + Text(palette.size()));
+  }
+  // The file size field is 32 bits.
+  if (pixelArea.size() > std::numeric_limits<std::uint32_t>::max() - kWrittenPixelOffset) {
+    throw OverflowError("a pixel area of " + Text(pixelArea.size()) +
+                        " bytes does not fit a bitmap file");
+  }
+  const auto areaLength = static_cast<std::uint32_t>(pixelArea.size());
+  Bytes file;
+  file.reserve(kWrittenPixelOffset + pixelArea.size());
+  file.push_back('B');
+  file.push_back('M');
+  AppendLittleEndian(file, static_cast<std::uint32_t>(kWrittenPixelOffset) + areaLength, 4);
+  AppendLittleEndian(file, 0, 4);  // both reserved fields
+  AppendLittleEndian(file, static_cast<std::uint32_t>(kWrittenPixelOffset), 4);
+  AppendLittleEndian(file, static_cast<std::uint32_t>(kBitmapInfoHeaderSize), 4);
+  AppendLittleEndian(file, static_cast<std::uint32_t>(static_cast<std::int32_t>(width)), 4);
+  AppendLittleEndian(file, static_cast<std::uint32_t>(static_cast<std::int32_t>(height)), 4);
+  AppendLittleEndian(file, 1, 2);  // planes
+  AppendLittleEndian(file, kAcceptedBitsPerPixel, 2);
+  AppendLittleEndian(file, 0, 4);  // compression: none
+  AppendLittleEndian(file, areaLength, 4);
+  AppendLittleEndian(file, 0, 4);  // horizontal resolution
+  AppendLittleEndian(file, 0, 4);  // vertical resolution
+  AppendLittleEndian(file, kAcceptedColoursUsed, 4);
+  AppendLittleEndian(file, 0, 4);  // important colours
+  file.insert(file.end(), palette.begin(), palette.end());
+  file.insert(file.end(), pixelArea.begin(), pixelArea.end());
+  return file;
+}
+
+}  // namespace sprite::formats

@@ -1,0 +1,165 @@
+#include "formats/sprite_archive.h"
+
+#include <algorithm>
+#include <string>
+
+#include "codec/palette_swap.h"
+#include "common/error.h"
+#include "formats/little_endian.h"
+
+namespace sprite::formats {
+
+namespace {
+
+constexpr std::uint64_t kCountOffset = 4;
+constexpr std::int32_t kMinField = -32768;
+
+std::string Text(std::int64_t value) {
+  return std::to_string(value);
+}
+
+std::string Hex(ByteView bytes) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string text;
+  for (std::uint8_t byte : bytes) {
+    if (!text.empty()) {
+      text += ' ';
+    }
+    text += kDigits[byte >> 4];
+    text += kDigits[byte & 0x0F];
+  }
+  return text;
+}
+
+void CheckField(const char* name, std::int32_t value) {
+  if (value < kMinField || value > kMaxField) {
+    throw OverflowError(std::string("the ") + name + " " + Text(value) +
+                        " does not fit the archive's 16-bit field (-32768 to 32767)");
+  }
+}
+
+std::int16_t Field16(ByteView bytes, std::size_t offset) {
+  return static_cast<std::int16_t>(ReadLittleEndian(bytes, offset, 2));
+}
+
+}  // namespace
+
+ArchiveWriter::ArchiveWriter(ByteSink& sink) : sink_(sink) {
+  // The count is 0 until Finish knows how many entries were stored.
+  Bytes header(kArchiveSignature.begin(), kArchiveSignature.end());
+  AppendLittleEndian(header, 0, 2);
+  AppendLittleEndian(header, 0, 2);  // reserved
+  sink_.Append(header);
+}
+
+void ArchiveWriter::AddEntry(std::int32_t width, std::int32_t height, ByteView coded) {
+  if (finished_) {
+    throw InvalidArgumentError("the archive is finished; no entry can be added after its palette");
+  }
+  if (count_ >= kMaxField) {
+    throw OverflowError("the archive already holds 32767 pictures, the most its count can hold");
+  }
+  CheckField("width", width);
+  CheckField("height", height);
+  // A picture without a positive width has no rows and could not be read back.
+  if (width <= 0) {
+    throw InvalidArgumentError("the width is " + Text(width) +
+                               "; a picture needs a width of at least 1 pixel");
+  }
+  if (coded.size() > static_cast<std::size_t>(kMaxField)) {
+    throw OverflowError("the coded picture is " + Text(static_cast<std::int64_t>(coded.size())) +
+                        " bytes long; an archive entry holds at most 32767");
+  }
+  Bytes head;
+  head.reserve(kEntryHeadSize);
+  AppendLittleEndian(head, static_cast<std::uint16_t>(width), 2);
+  AppendLittleEndian(head, static_cast<std::uint16_t>(height), 2);
+  AppendLittleEndian(head, static_cast<std::uint16_t>(coded.size()), 2);
+  sink_.Append(head);
+  sink_.Append(coded);
+  ++count_;
+}
+
+void ArchiveWriter::Finish(ByteView palette) {
+  if (finished_) {
+    throw InvalidArgumentError("the archive is already finished");
+  }
+  if (palette.size() != kTrailerSize) {
+    throw InvalidArgumentError("the archive palette is 1024 bytes, not " +
+                               Text(static_cast<std::int64_t>(palette.size())));
+  }
+  sink_.Append(palette);
+  Bytes count;
+  AppendLittleEndian(count, static_cast<std::uint16_t>(count_), 2);
+  sink_.WriteAt(kCountOffset, count);
+  finished_ = true;
+}
+
+ArchiveReader::ArchiveReader(ByteSource& source) : source_(source) {
+  const std::uint64_t size = source_.Size();
+  if (size < kTrailerSize) {
+    throw FormatError("the file is " + Text(static_cast<std::int64_t>(size)) +
+                      " bytes long, too short to hold the 1024-byte palette at its end");
+  }
+  trailerStart_ = size - kTrailerSize;
+  // The palette comes first, so that it is known even for a file that turns out
+  // not to be an archive.
+  Bytes trailer(kTrailerSize);
+  source_.ReadAt(trailerStart_, trailer);
+  palette_ = codec::SwapRedBlue(trailer);
+
+  std::array<std::uint8_t, 4> signature{};
+  source_.ReadAt(0, signature);
+  if (signature != kArchiveSignature) {
+    throw NotAnArchiveError("the file does not start with the sprite archive signature " +
+                            Hex(kArchiveSignature) + " (it starts with " + Hex(signature) + ")");
+  }
+  if (size < kSmallestArchive) {
+    throw FormatError("the file is " + Text(static_cast<std::int64_t>(size)) +
+                      " bytes long, too short for an archive: its 8-byte header and 1024-byte "
+                      "palette need 1032 bytes");
+  }
+  std::array<std::uint8_t, 2> count{};
+  source_.ReadAt(kCountOffset, count);
+  count_ = Field16(count, 0);
+  position_ = kArchiveHeaderSize;
+}
+
+std::optional<ArchiveEntry> ArchiveReader::Next() {
+  if (nextNumber_ > count_) {
+    return std::nullopt;
+  }
+  const std::string where =
+      "entry " + Text(nextNumber_) + " at offset " + Text(static_cast<std::int64_t>(position_));
+  const std::string trailer =
+      "the start of the palette at offset " + Text(static_cast<std::int64_t>(trailerStart_));
+  if (position_ + kEntryHeadSize > trailerStart_) {
+    throw FormatError(where + ": the 6-byte entry head runs past " + trailer +
+                      " (the header counts " + Text(count_) + " entries)");
+  }
+  std::array<std::uint8_t, kEntryHeadSize> head{};
+  source_.ReadAt(position_, head);
+  ArchiveEntry entry;
+  entry.number = nextNumber_;
+  entry.width = Field16(head, 0);
+  entry.height = Field16(head, 2);
+  const std::int16_t length = Field16(head, 4);
+  if (entry.width <= 0) {
+    throw FormatError(where + ": the width is " + Text(entry.width) +
+                      "; a picture needs a width of at least 1 pixel");
+  }
+  if (length < 0) {
+    throw FormatError(where + ": the coded length is " + Text(length) + "; it cannot be negative");
+  }
+  const std::uint64_t streamStart = position_ + kEntryHeadSize;
+  if (streamStart + static_cast<std::uint64_t>(length) > trailerStart_) {
+    throw FormatError(where + ": the " + Text(length) + "-byte coded stream runs past " + trailer);
+  }
+  entry.coded.resize(static_cast<std::size_t>(length));
+  source_.ReadAt(streamStart, entry.coded);
+  position_ = streamStart + static_cast<std::uint64_t>(length);
+  ++nextNumber_;
+  return entry;
+}
+
+}  // namespace sprite::formats

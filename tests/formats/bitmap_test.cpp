@@ -1,0 +1,153 @@
+#include "formats/bitmap.h"
+
+#include <gtest/gtest.h>
+
+#include "common/error.h"
+#include "format_test_support.h"
+#include "formats/little_endian.h"
+
+namespace sprite::formats {
+namespace {
+
+void Put32(Bytes& file, std::size_t offset, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) {
+    file[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+  }
+}
+
+std::string ReadError(ByteView file) {
+  try {
+    ReadAcceptedBitmap(file, ReadBitmapHeaders(file));
+  } catch (const FormatError& error) {
+    return error.what();
+  }
+  return "no error";
+}
+
+TEST(WriteBitmap, WidthThreeTwoRowsIsTheTabledFile) {
+  const Bytes area = B({5, 0, 0, 0, 0, 0, 7, 0});
+  const Bytes file = WriteBitmap(3, 2, PatternPalette(), area);
+  const Bytes header = B({'B', 'M', 0x3E, 0x04, 0, 0, 0, 0, 0, 0, 0x36, 0x04, 0, 0, 40, 0, 0, 0,
+                          3,   0,   0,    0,    2, 0, 0, 0, 1, 0, 8,    0,    0, 0, 0,  0, 8, 0,
+                          0,   0,   0,    0,    0, 0, 0, 0, 0, 0, 0,    1,    0, 0, 0,  0, 0, 0});
+  EXPECT_EQ(file, Concat({header, PatternPalette(), area}));
+  EXPECT_EQ(file.size(), 1086u);
+}
+
+TEST(WriteBitmap, SignExtendsWidthAndHeightAndChecksThePalette) {
+  const Bytes file = WriteBitmap(-3, -2, PatternPalette(), {});
+  EXPECT_EQ(ReadBitmapHeaders(file).width, -3);
+  EXPECT_EQ(ReadLittleEndian(file, 22, 4), 0xFFFFFFFEu);
+  EXPECT_EQ(file.size(), 1078u);
+  EXPECT_THROW(WriteBitmap(3, 2, Bytes(1023), {}), InvalidArgumentError);
+}
+
+TEST(ReadBitmapHeaders, FieldsCutOffByTheEndReadAsZeroBytes) {
+  const Bytes whole = WriteBitmap(0x0102, 0x0304, PatternPalette(), {});
+  EXPECT_EQ(ReadBitmapHeaders({}).bitsPerPixel, 0);
+  EXPECT_EQ(ReadBitmapHeaders({}).pixelOffset, 0u);
+  EXPECT_EQ(ReadBitmapHeaders(ByteView(whole).first(19)).width, 0x02);
+  EXPECT_EQ(ReadBitmapHeaders(ByteView(whole).first(20)).width, 0x0102);
+  EXPECT_EQ(ReadBitmapHeaders(ByteView(whole).first(47)).coloursUsed, 0u);  // low byte 00
+  EXPECT_EQ(ReadBitmapHeaders(ByteView(whole).first(48)).coloursUsed, 256u);
+}
+
+TEST(PassesAcceptanceTest, OnlyEightBitsAndExactly256Colours) {
+  struct Case {
+    std::uint16_t bits;
+    std::uint32_t colours;
+    std::uint32_t compression;
+    bool accepted;
+  };
+  for (const Case& c : {Case{8, 256, 0, true}, Case{8, 256, 1, true}, Case{8, 0, 0, false},
+                        Case{8, 255, 0, false}, Case{8, 257, 0, false}, Case{4, 256, 0, false},
+                        Case{24, 256, 0, false}, Case{0, 0, 0, false}}) {
+    BitmapHeaders headers;
+    headers.bitsPerPixel = c.bits;
+    headers.coloursUsed = c.colours;
+    headers.compression = c.compression;
+    EXPECT_EQ(PassesAcceptanceTest(headers), c.accepted) << c.bits << " bpp, " << c.colours;
+  }
+  Bytes noSignature = WriteBitmap(1, 1, PatternPalette(), B({9, 0, 0, 0}));
+  noSignature[0] = 'X';
+  EXPECT_TRUE(PassesAcceptanceTest(ReadBitmapHeaders(noSignature)));
+}
+
+TEST(PaletteOffset, FollowsLargerInformationHeadersOnly) {
+  for (auto [size, offset] : {std::pair<std::uint32_t, std::size_t>{40, 54},
+                              {0, 54},
+                              {12, 54},
+                              {39, 54},
+                              {41, 55},
+                              {108, 122},
+                              {124, 138}}) {
+    BitmapHeaders headers;
+    headers.infoHeaderSize = size;
+    EXPECT_EQ(PaletteOffset(headers), offset) << size;
+  }
+}
+
+TEST(ReadAcceptedBitmap, TakesThePaletteAfterA124ByteHeader) {
+  Bytes file = WriteBitmap(2, 1, PatternPalette(), {});
+  file.insert(file.begin() + 54, 84, 0xEE);  // 124-byte information header
+  Put32(file, 14, 124);
+  Put32(file, 10, 1162);
+  file.insert(file.end(), {1, 2, 0, 0});
+  const AcceptedBitmap bitmap = ReadAcceptedBitmap(file, ReadBitmapHeaders(file));
+  EXPECT_EQ(bitmap.palette, PatternPalette());
+  EXPECT_EQ(bitmap.pixelArea, B({1, 2, 0, 0}));
+}
+
+TEST(ReadAcceptedBitmap, PixelAreaRunsFromTheOffsetToTheEnd) {
+  Bytes file = WriteBitmap(4, 1, PatternPalette(), B({1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(ReadAcceptedBitmap(file, ReadBitmapHeaders(file)).pixelArea, B({1, 2, 3, 4, 5, 6}));
+  Put32(file, 10, static_cast<std::uint32_t>(file.size()));  // offset at the end: empty area
+  EXPECT_TRUE(ReadAcceptedBitmap(file, ReadBitmapHeaders(file)).pixelArea.empty());
+  Put32(file, 10, 3);  // an offset inside the headers is followed as it stands
+  EXPECT_EQ(ReadAcceptedBitmap(file, ReadBitmapHeaders(file)).pixelArea.size(), file.size() - 3);
+}
+
+TEST(ReadAcceptedBitmap, DamagedFilesSayWhatAndWhere) {
+  const Bytes good = WriteBitmap(4, 1, PatternPalette(), Bytes(1922));  // 3000 bytes
+  struct Case {
+    std::size_t offset;
+    std::uint32_t value;
+    std::string message;
+  };
+  for (const Case& c : {
+           Case{10, 5000, "the pixel offset 5000 lies past the end of the file (3000 bytes)"},
+           Case{18, 0, "the width at offset 18 is 0; a picture needs a width of at least 1 pixel"},
+           Case{18, 0xFFFFFFFF, "the width at offset 18 is -1;"},
+           Case{14, 3000,
+                "the file is 3000 bytes long, too short to hold the 1024-byte palette "
+                "at offset 3014 (4038 bytes needed)"},
+           Case{14, 0xFFFFFFFF, "too short to hold the 1024-byte palette at offset 4294967309"},
+       }) {
+    Bytes file = good;
+    Put32(file, c.offset, c.value);
+    EXPECT_NE(ReadError(file).find(c.message), std::string::npos) << ReadError(file);
+  }
+  const Bytes shortFile(good.begin(), good.begin() + 1077);
+  EXPECT_EQ(ReadError(shortFile),
+            "the file is 1077 bytes long, too short to hold the 1024-byte palette at offset 54 "
+            "(1078 bytes needed)");
+}
+
+TEST(ReadAcceptedBitmap, EveryTruncationIsRejectedOrReadsTheBytesThatRemain) {
+  const Bytes whole = WriteBitmap(3, 2, PatternPalette(), B({1, 2, 3, 0, 4, 5, 6, 0}));
+  for (std::size_t length = 0; length < whole.size(); ++length) {
+    const ByteView file(whole.data(), length);
+    const BitmapHeaders headers = ReadBitmapHeaders(file);
+    if (!PassesAcceptanceTest(headers)) {
+      EXPECT_LT(length, 48u);
+    } else if (length < 1078) {
+      EXPECT_THROW(ReadAcceptedBitmap(file, headers), FormatError) << length;
+    } else {
+      EXPECT_EQ(ReadAcceptedBitmap(file, headers).pixelArea,
+                Bytes(whole.begin() + 1078, whole.begin() + length));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace sprite::formats
