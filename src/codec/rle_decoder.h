@@ -32,7 +32,9 @@ Bytes RLEDecompress(ByteView coded);
 // rows of `width` bytes in reverse order, each followed by (4 - width % 4) % 4
 // zero bytes. Reports stream progress after every element and, per row, yields
 // before it and sets the row bar after it. Throws InvalidArgumentError for a
-// lone trailing 0x00 or a width of 0 or less.
+// width of 0 or less (before any host call) or a lone trailing 0x00 (after the
+// calls for the elements before it); OverflowError, before any host call, when
+// the stream or its decoded rows pass the 32-bit position counters.
 Bytes RLEDecompressRows(ByteView coded, std::int16_t width, RowsHost& host);
 
 }  // namespace sprite::codec

@@ -1,11 +1,15 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 
 #include "codec/rle_decoder.h"
 #include "common/bytes.h"
 
 namespace sprite::codec {
+
+// Longest stored rows the row pass takes: its row position is 32-bit signed.
+inline constexpr std::size_t kMaxStoredRows = std::numeric_limits<std::int32_t>::max();
 
 // Alignment bytes after each bitmap row of `width` pixels: 0, 3, 2, 1 for
 // width mod 4 = 0, 1, 2, 3 (remainder taken towards zero, as the bitmap reader does).
@@ -19,7 +23,8 @@ Bytes StripRowAlignment(ByteView pixelArea, std::int32_t width);
 // Stored rows to pixel area: rows of `width` bytes in reverse order, each
 // followed by RowPadding(width) zero bytes; a short last row stays short. With a
 // host, yields before each row and sets the row bar after it (the row pass of
-// RLEDecompressRows). Throws InvalidArgumentError for a width of 0 or less.
+// RLEDecompressRows). Throws InvalidArgumentError for a width of 0 or less,
+// OverflowError for more than kMaxStoredRows bytes.
 Bytes AddRowAlignment(ByteView storedRows, std::int32_t width, RowsHost* host = nullptr);
 
 }  // namespace sprite::codec

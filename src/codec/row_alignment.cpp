@@ -1,0 +1,82 @@
+#include "codec/row_alignment.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "codec/rounded_percent.h"
+#include "common/error.h"
+
+namespace sprite::codec {
+namespace {
+
+void CheckWidth(std::int32_t width) {
+  if (width <= 0) {
+    throw InvalidArgumentError("picture width " + std::to_string(width) +
+                               " has no rows: the width must be at least 1");
+  }
+}
+
+}  // namespace
+
+std::int32_t RowPadding(std::int32_t width) {
+  const std::int32_t pad = 4 - width % 4;
+  return pad == 4 ? 0 : pad;
+}
+
+Bytes StripRowAlignment(ByteView pixelArea, std::int32_t width) {
+  CheckWidth(width);
+  const auto rowBytes = static_cast<std::size_t>(width);
+  const std::size_t stride = rowBytes + static_cast<std::size_t>(RowPadding(width));
+  const std::size_t length = pixelArea.size();
+  if (length == 0) {
+    return {};
+  }
+  const std::size_t slices = (length - 1) / stride + 1;
+  const std::size_t lastSlice = std::min(rowBytes, length - (slices - 1) * stride);
+  Bytes out((slices - 1) * rowBytes + lastSlice);
+  // Slice k goes in front of the slices before it: it ends where slice k - 1 begins.
+  std::size_t end = out.size();
+  for (std::size_t k = 0; k < slices; ++k) {
+    const std::size_t start = k * stride;
+    const std::size_t count = std::min(rowBytes, length - start);
+    std::memcpy(out.data() + end - count, pixelArea.data() + start, count);
+    end -= count;
+  }
+  return out;
+}
+
+Bytes AddRowAlignment(ByteView storedRows, std::int32_t width, RowsHost* host) {
+  CheckWidth(width);
+  const std::size_t length = storedRows.size();
+  if (length > kMaxStoredRows) {
+    throw OverflowError("stored rows of " + std::to_string(length) + " bytes: at most " +
+                        std::to_string(kMaxStoredRows) + " bytes are supported");
+  }
+  if (length == 0) {
+    return {};
+  }
+  const auto rowBytes = static_cast<std::size_t>(width);
+  const auto pad = static_cast<std::size_t>(RowPadding(width));
+  const std::size_t rows = (length - 1) / rowBytes + 1;
+  // Built in its final layout: each row and its alignment go in front of the
+  // rows before it, so row r ends where row r - 1 begins. The area starts
+  // zero-filled, so the alignment bytes need no writing.
+  Bytes area(length + rows * pad);
+  std::size_t end = area.size();
+  for (std::size_t start = 0; start < length; start += rowBytes) {
+    const std::size_t count = std::min(rowBytes, length - start);
+    if (host != nullptr) {
+      host->Yield();
+    }
+    end -= pad + count;
+    std::memcpy(area.data() + end, storedRows.data() + start, count);
+    if (host != nullptr) {
+      host->SetRowPercent(
+          RoundedPercent(static_cast<std::int64_t>(start) + 1, static_cast<std::int64_t>(length)));
+    }
+  }
+  return area;
+}
+
+}  // namespace sprite::codec
