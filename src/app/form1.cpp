@@ -1,0 +1,130 @@
+#include "app/form1.h"
+
+#include "codec/palette_swap.h"
+#include "codec/rle_encoder.h"
+
+namespace sprite::app {
+namespace {
+
+using winsys::ControlSpec;
+using winsys::TwipsRect;
+
+winsys::WindowSpec MainWindowSpec() {
+  winsys::WindowSpec spec;
+  spec.caption = "Sprite Encoder";
+  spec.clientWidth = 6615;
+  spec.clientHeight = 4995;
+  spec.font = winsys::FontSpec{"Tahoma", 8.25, 400, 238};
+  spec.fixedBorder = true;
+  spec.centred = true;
+  spec.showInTaskbar = true;
+  return spec;
+}
+
+// The window's stored design: both bars differ from the defaults only in Min.
+constexpr char kStoredDesign[] =
+    "[oProgressBar1]\n"
+    "min = 1\n"
+    "[oProgressBar2]\n"
+    "min = 1\n";
+
+std::unique_ptr<controls::oProgressBar> LoadProgressBar(winsys::Window& window,
+                                                        winsys::WindowCalls& calls,
+                                                        const ControlSpec& spec) {
+  winsys::ControlHost& host = window.AddControlHost(spec);
+  auto bar = std::make_unique<controls::oProgressBar>(host, calls);
+  auto design = winsys::StoredDesign::FromText(kStoredDesign);
+  bar->UserControl_ReadProperties(design.Bag(spec.name));
+  bar->UserControl_Resize();
+  return bar;
+}
+
+}  // namespace
+
+Form1::Form1(winsys::WindowSystem& windows, winsys::FileSystem& files)
+    : windows_(windows),
+      files_(files),
+      window_(windows.CreateWindow(MainWindowSpec())),
+      List1(window_->AddListBox({"List1", TwipsRect{105, 3255, 6420, 1620}})),
+      Command1(window_->AddButton({"Command1", TwipsRect{5355, 105, 1170, 330}}, "&Add")),
+      lstFiles(window_->AddListBox({"lstFiles", TwipsRect{105, 105, 5160, 2205}})),
+      txtOut(window_->AddTextBox({"txtOut", TwipsRect{105, 2415, 5160, 330}}, "#")),
+      Command2(window_->AddButton({"Command2", TwipsRect{5355, 2415, 1170, 330}}, "&Browse")),
+      Command3(window_->AddButton({"Command3", TwipsRect{5355, 1575, 1170, 330}}, "&Encode")),
+      Command4(window_->AddButton({"Command4", TwipsRect{5355, 1995, 1170, 330}}, "&Decode")),
+      Command5(window_->AddButton({"Command5", TwipsRect{5355, 525, 1170, 330}}, "&Remove")),
+      cmdAbout(window_->AddButton({"cmdAbout", TwipsRect{5355, 2835, 1170, 330}}, "About ;]")),
+      oProgressBar1(LoadProgressBar(*window_, windows.Calls(),
+                                    {"oProgressBar1", TwipsRect{105, 2835, 5160, 120}})),
+      oProgressBar2(LoadProgressBar(*window_, windows.Calls(),
+                                    {"oProgressBar2", TwipsRect{105, 3045, 5160, 120}})),
+      ArchivePalette(1024, 0) {
+  Command1.SetOnClick([this] { Command1_Click(); });
+  Command2.SetOnClick([this] { Command2_Click(); });
+  Command3.SetOnClick([this] { Command3_Click(); });
+  Command4.SetOnClick([this] { Command4_Click(); });
+  Command5.SetOnClick([this] { Command5_Click(); });
+  cmdAbout.SetOnClick([this] { cmdAbout_Click(); });
+  window_->SetCloseHandler([this] { return Form_QueryUnload(); });
+}
+
+Form1::~Form1() = default;
+
+void Form1::Show() {
+  window_->Show();
+}
+
+bool Form1::Form_QueryUnload() {
+  if (!decoding_) {
+    return true;
+  }
+  // The decoder is inside a yield: let it stop after the current element and
+  // close the window once the run has unwound.
+  stopRequested_ = true;
+  closeAfterRun_ = true;
+  return false;
+}
+
+void Form1::Command1_Click() {}
+
+void Form1::Command2_Click() {}
+
+void Form1::cmdAbout_Click() {}
+
+void Form1::Command5_Click() {
+  const std::int16_t selected = lstFiles.ListIndex();
+  if (selected >= 0) {
+    lstFiles.RemoveItem(selected);
+  }
+}
+
+void Form1::SetControlsEnabled(bool enabled) {
+  for (winsys::PushButton* button :
+       {&Command1, &Command2, &Command3, &Command4, &Command5, &cmdAbout}) {
+    button->SetEnabled(enabled);
+  }
+  txtOut.SetEnabled(enabled);
+}
+
+void Form1::Problem(const std::string& line) {
+  List1.AddItem(line);
+  ++lastRun_.problems;
+}
+
+void Form1::RLECompress2(ByteView txtDataIn, Bytes& txtDataOut, std::int32_t SizeX) const {
+  codec::RLECompress2(txtDataIn, txtDataOut, SizeX);
+}
+
+Bytes Form1::RLEDecompress(ByteView coded) const {
+  return codec::RLEDecompress(coded);
+}
+
+Bytes Form1::RLEDecompressRows(ByteView coded, std::int16_t width) {
+  return codec::RLEDecompressRows(coded, width, *this);
+}
+
+Bytes Form1::SwapRedBlue(ByteView palette) const {
+  return codec::SwapRedBlue(palette);
+}
+
+}  // namespace sprite::app

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/run_report.h"
+#include "codec/rle_decoder.h"
+#include "common/bytes.h"
+#include "controls/progress/o_progress_bar.h"
+#include "winsys/file_system.h"
+#include "winsys/property_bag_store.h"
+#include "winsys/window_system.h"
+
+namespace sprite::formats {
+class ArchiveWriter;
+}
+
+namespace sprite::app {
+
+// The main window: the file list, the output path, the buttons, two progress
+// bars and the log list, the state that outlives one command, and the codec
+// operations the commands use.
+class Form1 : private codec::RowsHost {
+ public:
+  Form1(winsys::WindowSystem& windows, winsys::FileSystem& files);
+  ~Form1() override;
+  Form1(const Form1&) = delete;
+  Form1& operator=(const Form1&) = delete;
+
+  // Shows the window centred, with the focus in the log list.
+  void Show();
+
+  void Command1_Click();  // Add
+  void Command2_Click();  // Browse
+  void Command3_Click();  // Encode
+  void Command4_Click();  // Decode
+  void Command5_Click();  // Remove
+  void cmdAbout_Click();  // About
+
+  void RLECompress2(ByteView txtDataIn, Bytes& txtDataOut, std::int32_t SizeX) const;
+
+  winsys::Window& window() { return *window_; }
+  controls::oProgressBar& progressBar1() { return *oProgressBar1; }
+  controls::oProgressBar& progressBar2() { return *oProgressBar2; }
+  const Bytes& archivePalette() const { return ArchivePalette; }
+  const RunReport& lastRun() const { return lastRun_; }
+
+ private:
+  enum class BitmapOutcome { kStored, kRejected };
+
+  BitmapOutcome AddBitmap(const std::string& bitmapPath, formats::ArchiveWriter& archive);
+  void DecodeArchive(const std::string& archivePath);
+  void Problem(const std::string& line);
+  void SetControlsEnabled(bool enabled);
+  bool Form_QueryUnload();
+
+  Bytes RLEDecompress(ByteView coded) const;
+  Bytes RLEDecompressRows(ByteView coded, std::int16_t width);
+  Bytes SwapRedBlue(ByteView palette) const;
+
+  // What the decoder asks of the window: the bars and the yield.
+  void ElementsDecoded(std::int32_t percent, std::int64_t elements) override;
+  void SetRowPercent(std::int32_t percent) override;
+  void Yield() override;
+  void StopIfAsked();
+
+  winsys::WindowSystem& windows_;
+  winsys::FileSystem& files_;
+  std::unique_ptr<winsys::Window> window_;
+
+  // Controls, declared in tab order: they are created in this order.
+  winsys::ListBox& List1;
+  winsys::PushButton& Command1;
+  winsys::ListBox& lstFiles;
+  winsys::TextBox& txtOut;
+  winsys::PushButton& Command2;
+  winsys::PushButton& Command3;
+  winsys::PushButton& Command4;
+  winsys::PushButton& Command5;
+  winsys::PushButton& cmdAbout;
+  std::unique_ptr<controls::oProgressBar> oProgressBar1;
+  std::unique_ptr<controls::oProgressBar> oProgressBar2;
+
+  Bytes ArchivePalette;
+  RunReport lastRun_;
+  bool decoding_ = false;
+  bool stopRequested_ = false;
+  bool closeAfterRun_ = false;
+};
+
+}  // namespace sprite::app

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstdint>
+
+namespace sprite::app {
+
+// How the last Encode or Decode run went, for front ends that report an exit status.
+struct RunReport {
+  std::int32_t stored = 0;    // pictures stored (Encode) or bitmaps written (Decode)
+  std::int32_t problems = 0;  // rejections, warnings, failures and message boxes
+  bool completed = false;     // the run reached its end
+  bool cancelled = false;     // the user stopped it
+};
+
+}  // namespace sprite::app

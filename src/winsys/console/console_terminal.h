@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+namespace sprite::winsys {
+
+// The console's two streams: log lines on stdout, message box text on stderr,
+// and, when stderr is a terminal, one status line of progress bars that is
+// cleared before anything else is printed.
+class ConsoleTerminal {
+ public:
+  explicit ConsoleTerminal(bool drawProgress);
+  ~ConsoleTerminal();
+  ConsoleTerminal(const ConsoleTerminal&) = delete;
+  ConsoleTerminal& operator=(const ConsoleTerminal&) = delete;
+
+  void PrintLine(const std::string& line);
+  void PrintError(const std::string& text);
+  // Redraws the status line when a bar's shown percentage changed.
+  void ShowBar(std::int32_t bar, std::int32_t percent);
+  void RemoveBar(std::int32_t bar);
+
+ private:
+  void ClearStatus();
+  void DrawStatus();
+
+  bool drawProgress_;
+  bool statusShown_ = false;
+  std::map<std::int32_t, std::int32_t> bars_;  // handle -> percent
+};
+
+}  // namespace sprite::winsys

@@ -1,0 +1,53 @@
+#include "winsys/console/console_window_system.h"
+
+#include <csignal>
+
+namespace sprite::winsys {
+namespace {
+
+volatile std::sig_atomic_t gInterrupted = 0;
+
+extern "C" void OnInterrupt(int) {
+  gInterrupted = 1;
+}
+
+}  // namespace
+
+ConsoleWindowSystem::ConsoleWindowSystem(bool drawProgress)
+    : terminal_(drawProgress), calls_(terminal_) {}
+
+std::unique_ptr<Window> ConsoleWindowSystem::CreateWindow(const WindowSpec& spec) {
+  auto window = std::make_unique<MemoryWindow>(spec, nextWindow_);
+  nextWindow_ += 1000;
+  windows_.push_back(window.get());
+  return window;
+}
+
+void ConsoleWindowSystem::ShowModal(Window& window) {
+  // Nobody can answer a window on the console: it is shown and closed at once.
+  window.Show();
+  window.Close();
+}
+
+void ConsoleWindowSystem::MessageBox(const std::string& text) {
+  CountMessageBox();
+  terminal_.PrintError(text);
+}
+
+bool ConsoleWindowSystem::InterruptRequested() const {
+  return gInterrupted != 0;
+}
+
+AppInfo ConsoleWindowSystem::AppInformation() const {
+  return AppInfo{"Sprite Encoder / Decoder", 1, 2, 11};
+}
+
+void ConsoleWindowSystem::InstallInterruptHandler() {
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
+
+}  // namespace sprite::winsys

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "winsys/console/console_terminal.h"
+#include "winsys/console/console_window_calls.h"
+#include "winsys/console/memory_window.h"
+#include "winsys/window_system.h"
+
+namespace sprite::winsys {
+
+// The window system of sprite-cli: windows in memory, the log printed as it
+// grows, message box text on stderr, progress on the terminal, a yield that
+// returns at once, and Ctrl+C as a request to stop.
+class ConsoleWindowSystem : public WindowSystem {
+ public:
+  explicit ConsoleWindowSystem(bool drawProgress);
+
+  std::unique_ptr<Window> CreateWindow(const WindowSpec& spec) override;
+  void ShowModal(Window& window) override;
+  void MessageBox(const std::string& text) override;
+  void Yield() override {}
+  bool InterruptRequested() const override;
+  AppInfo AppInformation() const override;
+  WindowCalls& Calls() override { return calls_; }
+
+  ConsoleTerminal& terminal() { return terminal_; }
+  // The windows made so far, to be filled and clicked by the front end.
+  MemoryWindow& window(std::size_t index) { return *windows_.at(index); }
+  int messageBoxes() const { return messageBoxes_; }
+
+  // Ctrl+C sets a flag that InterruptRequested reports, instead of ending the process.
+  static void InstallInterruptHandler();
+
+ protected:
+  // Message boxes are counted here; subclasses decide where the text goes.
+  void CountMessageBox() { ++messageBoxes_; }
+
+ private:
+  ConsoleTerminal terminal_;
+  ConsoleWindowCalls calls_;
+  std::vector<MemoryWindow*> windows_;
+  HWND nextWindow_ = 1000;
+  int messageBoxes_ = 0;
+};
+
+}  // namespace sprite::winsys

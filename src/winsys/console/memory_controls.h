@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "winsys/window_system.h"
+
+namespace sprite::winsys {
+
+// Controls held in memory: the console backend's controls, and the base of the
+// recording fakes the tests use.
+
+class MemoryListBox : public ListBox {
+ public:
+  void Clear() override;
+  void AddItem(const std::string& line) override;
+  std::int16_t ListCount() const override;
+  std::string List(std::int16_t index) const override;
+  std::int16_t ListIndex() const override { return selected_; }
+  void SetListIndex(std::int16_t index) override;
+  void RemoveItem(std::int16_t index) override;
+
+  // Called with every appended line (the console prints the log as it grows).
+  void SetOnAdd(std::function<void(const std::string&)> onAdd) { onAdd_ = std::move(onAdd); }
+  // Keeps no lines, only their count: for a log that is printed as it grows.
+  void SetEchoOnly(bool echoOnly) { echoOnly_ = echoOnly; }
+  const std::vector<std::string>& lines() const { return lines_; }
+
+ private:
+  std::vector<std::string> lines_;
+  std::int32_t count_ = 0;
+  std::int16_t selected_ = -1;
+  bool echoOnly_ = false;
+  std::function<void(const std::string&)> onAdd_;
+};
+
+class MemoryTextBox : public TextBox {
+ public:
+  explicit MemoryTextBox(std::string text) : text_(std::move(text)) {}
+  std::string Text() const override { return text_; }
+  void SetText(const std::string& text) override { text_ = text; }
+  void SetEnabled(bool enabled) override { enabled_ = enabled; }
+  bool enabled() const { return enabled_; }
+
+ private:
+  std::string text_;
+  bool enabled_ = true;
+};
+
+class MemoryPushButton : public PushButton {
+ public:
+  explicit MemoryPushButton(std::string caption) : caption_(std::move(caption)) {}
+  void SetEnabled(bool enabled) override { enabled_ = enabled; }
+  bool Enabled() const override { return enabled_; }
+  void SetOnClick(std::function<void()> handler) override { onClick_ = std::move(handler); }
+  // A click as the user makes it: a disabled button takes none.
+  void Click();
+  const std::string& caption() const { return caption_; }
+
+ private:
+  std::string caption_;
+  bool enabled_ = true;
+  std::function<void()> onClick_;
+};
+
+class MemoryLabel : public Label {
+ public:
+  explicit MemoryLabel(std::string caption) : caption_(std::move(caption)) {}
+  void SetCaption(const std::string& caption) override { caption_ = caption; }
+  const std::string& caption() const { return caption_; }
+
+ private:
+  std::string caption_;
+};
+
+}  // namespace sprite::winsys

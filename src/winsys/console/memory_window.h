@@ -1,0 +1,80 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "winsys/console/memory_controls.h"
+#include "winsys/window_system.h"
+
+namespace sprite::winsys {
+
+// The place a control draws itself into, sized in twips at 15 twips a pixel.
+class MemoryControlHost : public ControlHost {
+ public:
+  MemoryControlHost(TwipsRect rect, HWND window) : rect_(rect), window_(window) {}
+  double ScaleWidth() const override { return rect_.width; }
+  double ScaleHeight() const override { return rect_.height; }
+  double TwipsPerPixelX() const override { return 15.0; }
+  double TwipsPerPixelY() const override { return 15.0; }
+  HWND hWnd() const override { return window_; }
+  HINSTANCE hInstance() const override { return 1; }
+  void PropertyChanged(std::string_view name) override { changed_.emplace_back(name); }
+  const std::vector<std::string>& changedProperties() const { return changed_; }
+
+ private:
+  TwipsRect rect_;
+  HWND window_;
+  std::vector<std::string> changed_;
+};
+
+// A window whose controls live in memory and are found by name.
+class MemoryWindow : public Window {
+ public:
+  MemoryWindow(WindowSpec spec, HWND window) : spec_(std::move(spec)), window_(window) {}
+
+  PushButton& AddButton(const ControlSpec& spec, const std::string& caption) override;
+  ListBox& AddListBox(const ControlSpec& spec) override;
+  TextBox& AddTextBox(const ControlSpec& spec, const std::string& text) override;
+  Label& AddLabel(const ControlSpec& spec, const std::string& caption) override;
+  ControlHost& AddControlHost(const ControlSpec& spec) override;
+
+  HWND hWnd() const override { return window_; }
+  void Show() override { shown_ = true; }
+  void Close() override { shown_ = false; }
+  void SetCloseHandler(std::function<bool()> handler) override { onClose_ = std::move(handler); }
+
+  // The user asks the window to close; returns whether it did.
+  bool RequestClose();
+
+  const WindowSpec& spec() const { return spec_; }
+  bool shown() const { return shown_; }
+  // Control names in the order they were created, which is the tab order.
+  const std::vector<std::string>& tabOrder() const { return tabOrder_; }
+  const TwipsRect& RectOf(const std::string& name) const { return rects_.at(name); }
+
+  MemoryListBox& listBox(const std::string& name) { return *listBoxes_.at(name); }
+  MemoryTextBox& textBox(const std::string& name) { return *textBoxes_.at(name); }
+  MemoryPushButton& button(const std::string& name) { return *buttons_.at(name); }
+  MemoryLabel& label(const std::string& name) { return *labels_.at(name); }
+  MemoryControlHost& controlHost(const std::string& name) { return *hosts_.at(name); }
+
+ private:
+  void Place(const ControlSpec& spec);
+
+  WindowSpec spec_;
+  HWND window_;
+  bool shown_ = false;
+  std::function<bool()> onClose_;
+  std::vector<std::string> tabOrder_;
+  std::map<std::string, TwipsRect> rects_;
+  std::map<std::string, std::unique_ptr<MemoryListBox>> listBoxes_;
+  std::map<std::string, std::unique_ptr<MemoryTextBox>> textBoxes_;
+  std::map<std::string, std::unique_ptr<MemoryPushButton>> buttons_;
+  std::map<std::string, std::unique_ptr<MemoryLabel>> labels_;
+  std::map<std::string, std::unique_ptr<MemoryControlHost>> hosts_;
+};
+
+}  // namespace sprite::winsys

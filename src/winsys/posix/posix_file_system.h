@@ -1,0 +1,16 @@
+#pragma once
+
+#include "winsys/file_system.h"
+
+namespace sprite::winsys {
+
+// Files through POSIX calls; used by the window and the console front end alike.
+class PosixFileSystem : public FileSystem {
+ public:
+  bool Exists(const std::string& path) override;
+  std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
+  std::unique_ptr<ReplacingFile> CreateReplacing(const std::string& path) override;
+  void Delete(const std::string& path) noexcept override;
+};
+
+}  // namespace sprite::winsys

@@ -1,0 +1,239 @@
+#include <algorithm>
+#include <random>
+
+#include "app/form1_fixture.h"
+
+namespace sprite::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+class Form1DecodeTest : public Form1Test {
+ protected:
+  // Encodes the given bitmaps into an archive in the folder and returns its path.
+  std::string MakeArchive(const std::vector<BitmapFields>& pictures) {
+    std::vector<std::string> paths;
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+      paths.push_back(WriteBitmap("in" + std::to_string(i) + ".bmp", pictures[i]));
+    }
+    const std::string archive = folder_.Path("pack.spr");
+    Prepare(paths, archive);
+    Encode();
+    return archive;
+  }
+
+  void ExpectEverythingEnabled() {
+    for (const char* name :
+         {"Command1", "Command2", "Command3", "Command4", "Command5", "cmdAbout"}) {
+      EXPECT_TRUE(button(name).Enabled()) << name;
+    }
+    EXPECT_TRUE(output().enabled());
+  }
+};
+
+TEST_F(Form1DecodeTest, RoundTripOfRandomBitmapsIsByteExact) {
+  std::mt19937 random(20261207);
+  const Bytes palette = TestPalette(3);
+  std::vector<BitmapFields> pictures;
+  for (std::int32_t width = 1; width <= 70; ++width) {
+    const std::int32_t rows = 1 + static_cast<std::int32_t>(random() % 40);
+    pictures.push_back({.width = width,
+                        .height = (width % 5 == 0) ? -rows : rows,
+                        .palette = palette,
+                        .pixelArea = SpritePixelArea(random, width, rows)});
+  }
+  const std::string archive = MakeArchive(pictures);
+  ASSERT_EQ(form_->lastRun().stored, 70);
+
+  Decode();
+
+  ASSERT_EQ(fileList().ListCount(), 70);
+  for (std::size_t i = 0; i < pictures.size(); ++i) {
+    char number[8];
+    std::snprintf(number, sizeof number, "%04zu", i + 1);
+    const std::string name = archive + "." + number + ".bmp";
+    EXPECT_EQ(fileList().List(static_cast<std::int16_t>(i)), name);
+    // Fields and palette as the tool writes them, so the file comes back byte for byte.
+    EXPECT_EQ(ReadFile(name), BuildBitmap(pictures[i])) << "width " << pictures[i].width;
+  }
+  EXPECT_EQ(log().lines().front(), "Decoding...");
+  EXPECT_EQ(log().lines()[1], "Processing bitmap: 1");
+  EXPECT_EQ(log().lines()[70], "Processing bitmap: 70");
+  EXPECT_EQ(log().lines().back(), "Decoded 70 pictures in .spr to .bmp");
+  EXPECT_EQ(log().ListIndex(), -1);  // Decode never moves the selection
+  EXPECT_EQ(form_->progressBar1().Value(), 100);
+  EXPECT_EQ(form_->progressBar2().Value(), 100);
+  EXPECT_TRUE(form_->lastRun().completed);
+  EXPECT_EQ(form_->lastRun().problems, 0);
+  ExpectEverythingEnabled();
+}
+
+TEST_F(Form1DecodeTest, DecodingAgainReplacesLongerBitmapsWholly) {
+  const std::string archive = MakeArchive({{.width = 4, .height = 1, .pixelArea = {1, 2, 3, 4}}});
+  WriteFile(archive + ".0001.bmp", Bytes(5000, 0xAB));
+  Decode();
+  EXPECT_EQ(ReadFile(archive + ".0001.bmp").size(), 1078u + 4);
+  Decode();
+  EXPECT_EQ(ReadFile(archive + ".0001.bmp").size(), 1078u + 4);
+}
+
+TEST_F(Form1DecodeTest, EmptyArchiveDecodesToNothing) {
+  const std::string archive = MakeArchive({});
+  Decode();
+  EXPECT_THAT(log().lines(), ElementsAre("Decoding...", "Decoded 0 pictures in .spr to .bmp"));
+  EXPECT_EQ(fileList().ListCount(), 0);
+  EXPECT_THAT(folder_.Names(), ElementsAre("pack.spr"));
+}
+
+TEST_F(Form1DecodeTest, FileThatIsNotAnArchiveShowsErrorAndWritesNothing) {
+  const std::string path = folder_.Path("picture.spr");
+  WriteFile(path, Bytes(2000, 'x'));
+  Prepare({"left over"}, path);
+  Decode();
+  EXPECT_THAT(windows_.messages, ElementsAre("Error"));
+  EXPECT_EQ(fileList().ListCount(), 0);
+  EXPECT_THAT(log().lines(), ElementsAre("Decoding..."));
+  EXPECT_THAT(folder_.Names(), ElementsAre("picture.spr"));
+  ExpectEverythingEnabled();
+}
+
+TEST_F(Form1DecodeTest, MissingOrShortArchiveIsExplainedInPlainWords) {
+  const std::string shortFile = folder_.Path("short.spr");
+  WriteFile(shortFile, Bytes{0x53, 0x50, 1, 2, 0, 0, 0, 0});
+  for (const std::string& path : {folder_.Path("missing.spr"), shortFile, std::string("")}) {
+    windows_.messages.clear();
+    Prepare({}, path);
+    Decode();
+    ASSERT_EQ(windows_.messages.size(), 1u) << path;
+    EXPECT_THAT(windows_.messages[0], HasSubstr("\"" + path + "\"")) << windows_.messages[0];
+    EXPECT_THAT(log().lines(), ElementsAre("Decoding..."));
+    ExpectEverythingEnabled();
+  }
+  EXPECT_THAT(windows_.messages[0], HasSubstr("no file name"));
+  EXPECT_THAT(folder_.Names(), ElementsAre("short.spr"));
+}
+
+TEST_F(Form1DecodeTest, DamagedEntryStopsWithItsNumberAndKeepsWhatWasWritten) {
+  const std::string archive =
+      MakeArchive({{.pixelArea = {1, 2, 3, 4}}, {.pixelArea = {5, 6, 7, 8}}});
+  Bytes bytes = ReadFile(archive);
+  // Second entry starts at 8 + 6 + 4 = 18; give it a width of 0.
+  bytes[18] = 0;
+  bytes[19] = 0;
+  WriteFile(archive, bytes);
+  Decode();
+  EXPECT_EQ(fileList().ListCount(), 1);
+  ASSERT_EQ(log().lines().size(), 4u);
+  EXPECT_EQ(log().lines()[1], "Processing bitmap: 1");
+  EXPECT_THAT(log().lines()[2], HasSubstr("2"));
+  EXPECT_THAT(log().lines()[2], HasSubstr("width"));
+  EXPECT_EQ(log().lines()[3], "Decoded 1 pictures in .spr to .bmp");
+  EXPECT_THAT(folder_.Names(), ElementsAre("in0.bmp", "in1.bmp", "pack.spr", "pack.spr.0001.bmp"));
+  ExpectEverythingEnabled();
+}
+
+TEST_F(Form1DecodeTest, TruncatedAtEveryOffsetEndsInAClearMessage) {
+  const std::string archive =
+      MakeArchive({{.width = 3, .height = 2, .pixelArea = {1, 0, 0, 0, 0, 0, 7, 0}},
+                   {.width = 5, .height = 1, .pixelArea = {9, 9, 0, 0, 9, 0, 0, 0}}});
+  const Bytes whole = ReadFile(archive);
+  for (std::size_t length = 0; length < whole.size(); ++length) {
+    WriteFile(archive, Bytes(whole.begin(), whole.begin() + static_cast<long>(length)));
+    windows_.messages.clear();
+    Decode();
+    const auto& lines = log().lines();
+    if (windows_.messages.empty()) {
+      // Decoded as far as the bytes allow; the last line claims no more than was written.
+      ASSERT_GE(lines.size(), 2u) << length;
+      EXPECT_EQ(lines.back(),
+                "Decoded " + std::to_string(fileList().ListCount()) + " pictures in .spr to .bmp")
+          << length;
+      EXPECT_GT(form_->lastRun().problems, 0) << length;
+    } else {
+      EXPECT_FALSE(windows_.messages[0].empty());
+      EXPECT_THAT(lines, ElementsAre("Decoding...")) << length;
+    }
+    ExpectEverythingEnabled();
+  }
+}
+
+TEST_F(Form1DecodeTest, CountLargerThanTheEntriesOrNegativeLengthIsReported) {
+  const std::string archive = MakeArchive({{.pixelArea = {1, 2, 3, 4}}});
+  Bytes bytes = ReadFile(archive);
+  bytes[4] = 5;  // claims five entries, holds one
+  WriteFile(archive, bytes);
+  Decode();
+  EXPECT_EQ(fileList().ListCount(), 1);
+  EXPECT_EQ(log().lines().back(), "Decoded 1 pictures in .spr to .bmp");
+
+  bytes[4] = 1;
+  bytes[12] = 0xFE;  // length -2
+  bytes[13] = 0xFF;
+  WriteFile(archive, bytes);
+  Decode();
+  EXPECT_EQ(fileList().ListCount(), 0);
+  EXPECT_THAT(log().lines()[1], HasSubstr("negative"));
+  EXPECT_EQ(log().lines().back(), "Decoded 0 pictures in .spr to .bmp");
+}
+
+TEST_F(Form1DecodeTest, OtherButtonsAndTheOutputBoxTakeNothingWhileDecodeYields) {
+  Bytes area(64 * 64, 3);
+  MakeArchive({{.width = 64, .height = 64, .pixelArea = area}});
+  bool checked = false;
+  windows_.onYield = [&](long) {
+    if (checked) {
+      return;
+    }
+    checked = true;
+    for (const char* name :
+         {"Command1", "Command2", "Command3", "Command4", "Command5", "cmdAbout"}) {
+      EXPECT_FALSE(button(name).Enabled()) << name;
+      button(name).Click();  // a disabled button takes no clicks
+    }
+    EXPECT_FALSE(output().enabled());
+  };
+  Decode();
+  EXPECT_TRUE(checked);
+  EXPECT_GT(windows_.yields, 64);  // at least once per row
+  EXPECT_EQ(log().lines().back(), "Decoded 1 pictures in .spr to .bmp");
+  ExpectEverythingEnabled();
+}
+
+TEST_F(Form1DecodeTest, ClosingTheWindowStopsCleanlyAndThenCloses) {
+  std::mt19937 random(5);
+  std::vector<BitmapFields> pictures(3, {.width = 32, .height = 32});
+  for (auto& picture : pictures) {
+    picture.pixelArea = SpritePixelArea(random, 32, 32);
+  }
+  const std::string archive = MakeArchive(pictures);
+  form_->Show();
+  bool asked = false;
+  windows_.onYield = [&](long) {
+    // Close once the first bitmap has been written.
+    if (!asked && fileList().ListCount() == 1) {
+      asked = true;
+      EXPECT_FALSE(window().RequestClose());  // not while the decoder is inside a yield
+    }
+  };
+  Decode();
+  EXPECT_TRUE(asked);
+  EXPECT_TRUE(form_->lastRun().cancelled);
+  EXPECT_FALSE(window().shown());
+  EXPECT_EQ(fileList().ListCount(), 1);
+  EXPECT_THAT(folder_.Names(),
+              ElementsAre("in0.bmp", "in1.bmp", "in2.bmp", "pack.spr", "pack.spr.0001.bmp"));
+}
+
+TEST_F(Form1DecodeTest, InterruptLeavesNoPartialFile) {
+  const std::string archive = MakeArchive({{.width = 8, .height = 8, .pixelArea = Bytes(64, 1)}});
+  windows_.onYield = [&](long) { windows_.interrupt = true; };
+  Decode();
+  EXPECT_TRUE(form_->lastRun().cancelled);
+  EXPECT_EQ(fileList().ListCount(), 0);
+  EXPECT_THAT(folder_.Names(), ElementsAre("in0.bmp", "pack.spr"));
+  ExpectEverythingEnabled();
+}
+
+}  // namespace
+}  // namespace sprite::testing

@@ -1,0 +1,274 @@
+#include <algorithm>
+
+#include "app/form1_fixture.h"
+
+namespace sprite::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+
+constexpr char kRejected[] =
+    "ERROR: bitmap palette does not match format restriction (8BPP/256Cols)";
+constexpr char kOk[] = "RLE: OK, Compressed and orig data are identical ;]";
+
+std::int16_t Field16(const Bytes& bytes, std::size_t at) {
+  return static_cast<std::int16_t>(bytes[at] | bytes[at + 1] << 8);
+}
+
+Bytes Tail(const Bytes& bytes, std::size_t size) {
+  return Bytes(bytes.end() - static_cast<long>(size), bytes.end());
+}
+
+// The archive palette of a bitmap palette: blue and red change places, the fourth byte is 0.
+Bytes ArchiveOrder(const Bytes& palette) {
+  Bytes out(palette.size());
+  for (std::size_t i = 0; i + 3 < palette.size(); i += 4) {
+    out[i] = palette[i + 2];
+    out[i + 1] = palette[i + 1];
+    out[i + 2] = palette[i];
+    out[i + 3] = 0;
+  }
+  return out;
+}
+
+TEST(Form1LayoutTest, ControlsStandWhereTheWindowPutsThemInTabOrder) {
+  fakes::FakeWindowSystem windows;
+  fakes::FakeFileSystem files;
+  app::Form1 form(windows, files);
+  auto& window = windows.window(0);
+
+  EXPECT_EQ(window.spec().caption, "Sprite Encoder");
+  EXPECT_EQ(window.spec().clientWidth, 6615);
+  EXPECT_EQ(window.spec().clientHeight, 4995);
+  EXPECT_EQ(window.spec().font.name, "Tahoma");
+  EXPECT_DOUBLE_EQ(window.spec().font.points, 8.25);
+  EXPECT_EQ(window.spec().font.charset, 238);
+  EXPECT_TRUE(window.spec().fixedBorder);
+  EXPECT_TRUE(window.spec().centred);
+
+  EXPECT_THAT(window.tabOrder(),
+              ElementsAre("List1", "Command1", "lstFiles", "txtOut", "Command2", "Command3",
+                          "Command4", "Command5", "cmdAbout", "oProgressBar1", "oProgressBar2"));
+  const auto rect = [&](const std::string& name) {
+    const auto& r = window.RectOf(name);
+    return std::vector<int>{r.left, r.top, r.width, r.height};
+  };
+  EXPECT_THAT(rect("List1"), ElementsAre(105, 3255, 6420, 1620));
+  EXPECT_THAT(rect("lstFiles"), ElementsAre(105, 105, 5160, 2205));
+  EXPECT_THAT(rect("txtOut"), ElementsAre(105, 2415, 5160, 330));
+  EXPECT_THAT(rect("Command3"), ElementsAre(5355, 1575, 1170, 330));
+  EXPECT_THAT(rect("oProgressBar2"), ElementsAre(105, 3045, 5160, 120));
+  EXPECT_EQ(window.button("Command1").caption(), "&Add");
+  EXPECT_EQ(window.button("Command4").caption(), "&Decode");
+  EXPECT_EQ(window.button("cmdAbout").caption(), "About ;]");
+  EXPECT_EQ(window.textBox("txtOut").Text(), "#");
+  EXPECT_EQ(window.listBox("List1").ListCount(), 0);
+
+  // Stored with Min 1 and everything else at its default.
+  EXPECT_EQ(form.progressBar1().Min(), 1);
+  EXPECT_EQ(form.progressBar1().Max(), 100);
+  EXPECT_EQ(form.progressBar2().Min(), 1);
+  EXPECT_EQ(form.archivePalette(), Bytes(1024, 0));
+}
+
+class Form1EncodeTest : public Form1Test {};
+
+TEST_F(Form1EncodeTest, LogsEveryStepAndStoresOnlyAcceptedPictures) {
+  BitmapFields good{
+      .width = 3, .height = 2, .palette = TestPalette(1), .pixelArea = {1, 2, 3, 0, 4, 5, 6, 0}};
+  BitmapFields trueColour = good;
+  trueColour.bitsPerPixel = 24;
+  BitmapFields dirtyPadding = good;
+  dirtyPadding.palette = TestPalette(2);
+  dirtyPadding.pixelArea = {1, 2, 3, 0xFF, 4, 5, 6, 0};
+  const std::string a = WriteBitmap("a.bmp", good);
+  const std::string b = WriteBitmap("b.bmp", trueColour);
+  const std::string c = WriteBitmap("c.bmp", dirtyPadding);
+  const std::string archive = folder_.Path("out.spr");
+  Prepare({a, b, c}, archive);
+
+  Encode();
+
+  EXPECT_THAT(log().lines(), ElementsAre("Init", "Adding: " + a, kOk, kRejected, "Adding: " + c,
+                                         "Warning: Flip Invalid!", kOk, "Completed "));
+  EXPECT_EQ(log().ListIndex(), 7);
+  const Bytes bytes = ReadFile(archive);
+  // Header with two entries, two entries of 6 + 6 bytes, the palette of the last one.
+  ASSERT_EQ(bytes.size(), 8u + 2 * 12 + 1024);
+  EXPECT_THAT(Bytes(bytes.begin(), bytes.begin() + 8),
+              ElementsAre(0x53, 0x50, 0x01, 0x02, 2, 0, 0, 0));
+  EXPECT_THAT(Bytes(bytes.begin() + 8, bytes.begin() + 20),
+              ElementsAre(3, 0, 2, 0, 6, 0, 4, 5, 6, 1, 2, 3));
+  EXPECT_EQ(Tail(bytes, 1024), ArchiveOrder(dirtyPadding.palette));
+  EXPECT_EQ(form_->archivePalette(), ArchiveOrder(dirtyPadding.palette));
+  EXPECT_EQ(form_->progressBar1().Value(), 100);
+  EXPECT_EQ(form_->progressBar2().Value(), 0);
+}
+
+TEST_F(Form1EncodeTest, EmptyListWritesHeaderAndThePaletteKeptFromEarlierRuns) {
+  const std::string archive = folder_.Path("empty.spr");
+  Prepare({}, archive);
+  Encode();
+  EXPECT_THAT(log().lines(), ElementsAre("Init", "Completed "));
+  Bytes bytes = ReadFile(archive);
+  ASSERT_EQ(bytes.size(), 1032u);
+  EXPECT_EQ(Tail(bytes, 1024), Bytes(1024, 0));
+
+  // A run that accepts a bitmap changes the palette; a later run that accepts
+  // none writes that palette again.
+  BitmapFields picture{
+      .width = 4, .height = 1, .palette = TestPalette(9), .pixelArea = {0, 0, 7, 7}};
+  Prepare({WriteBitmap("p.bmp", picture)}, archive);
+  Encode();
+  Prepare({folder_.Path("missing.bmp")}, archive);
+  Encode();
+  EXPECT_THAT(log().lines(), ElementsAre("Init", kRejected, "Completed "));
+  bytes = ReadFile(archive);
+  ASSERT_EQ(bytes.size(), 1032u);
+  EXPECT_EQ(Field16(bytes, 4), 0);
+  EXPECT_EQ(Tail(bytes, 1024), ArchiveOrder(picture.palette));
+}
+
+TEST_F(Form1EncodeTest, FirstBarTracksTheShareOfFilesDone) {
+  const std::string archive = folder_.Path("bars.spr");
+  const std::string one = WriteBitmap("one.bmp", {.pixelArea = {1, 2, 3, 4}});
+  form_->progressBar2().SetValue(55);
+  Prepare({one}, archive);
+  Encode();
+  EXPECT_EQ(form_->progressBar1().Value(), 100);  // a one-file list is done after it
+  EXPECT_EQ(form_->progressBar2().Value(), 0);
+
+  // For nine files the bar reads 0, 12, 25, 38, 50, 62, 75, 88, 100: halves go to even.
+  std::vector<std::int32_t> seen;
+  Prepare(std::vector<std::string>(9, one), archive);
+  log().SetOnAdd([&](const std::string& line) {
+    if (line.rfind("Adding: ", 0) == 0 || line == "Completed ") {
+      seen.push_back(form_->progressBar1().Value());
+    }
+  });
+  Encode();
+  // Each value is read when the next file starts; the last one at "Completed ".
+  EXPECT_THAT(seen, ElementsAre(100, 0, 12, 25, 38, 50, 62, 75, 88, 100));
+}
+
+TEST_F(Form1EncodeTest, ProblemFilesAreReportedByNameAndNotStored) {
+  const std::string good = WriteBitmap("good.bmp", {.pixelArea = {1, 2, 3, 4}});
+  const std::string damaged = folder_.Path("damaged.bmp");
+  Bytes damagedBytes = BuildBitmap({.pixelArea = {}});
+  damagedBytes[10] = 0x88;  // pixel offset 5000 in a 1078-byte file
+  damagedBytes[11] = 0x13;
+  WriteFile(damaged, damagedBytes);
+  const std::string zeroWidth = WriteBitmap("zero.bmp", {.width = 0, .pixelArea = {1}});
+  const std::string tooWide = WriteBitmap("wide.bmp", {.width = 40000, .pixelArea = {1}});
+  const std::string locked = WriteBitmap("locked.bmp", {.pixelArea = {1, 2, 3, 4}});
+  files_.unreadable.insert(locked);
+  const std::string shortFile = folder_.Path("short.bmp");
+  WriteFile(shortFile, Bytes{'B', 'M', 0, 0});
+  const std::string archive = folder_.Path("out.spr");
+  Prepare({damaged, zeroWidth, tooWide, locked, shortFile, folder_.root().string(), good}, archive);
+
+  Encode();
+
+  const auto& lines = log().lines();
+  ASSERT_EQ(lines.size(), 10u);
+  EXPECT_EQ(lines[0], "Init");
+  EXPECT_NE(lines[1].find("damaged.bmp"), std::string::npos) << lines[1];
+  EXPECT_NE(lines[1].find("past the end"), std::string::npos) << lines[1];
+  EXPECT_NE(lines[2].find("zero.bmp"), std::string::npos) << lines[2];
+  EXPECT_NE(lines[3].find("40000"), std::string::npos) << lines[3];
+  EXPECT_EQ(lines[4], "ERROR: cannot read \"" + locked + "\": Permission denied");
+  EXPECT_EQ(lines[5], kRejected);  // too short for its headers: fields read as zero
+  EXPECT_NE(lines[6].find("folder"), std::string::npos) << lines[6];
+  EXPECT_EQ(lines[7], "Adding: " + good);
+  EXPECT_EQ(lines[9], "Completed ");
+  const Bytes bytes = ReadFile(archive);
+  EXPECT_EQ(Field16(bytes, 4), 1);
+  EXPECT_EQ(bytes.size(), 8u + 6 + 4 + 1024);
+  EXPECT_EQ(form_->lastRun().stored, 1);
+  EXPECT_EQ(form_->lastRun().problems, 6);
+}
+
+TEST_F(Form1EncodeTest, PictureThatCodesPastTheEntryLimitIsSkipped) {
+  // Alternating zero and colour bytes code to one and a half times their size.
+  Bytes area(30000);
+  for (std::size_t i = 0; i < area.size(); i += 2) {
+    area[i] = 9;
+  }
+  const std::string big = WriteBitmap("big.bmp", {.width = 100, .height = 300, .pixelArea = area});
+  const std::string archive = folder_.Path("out.spr");
+  Prepare({big}, archive);
+  Encode();
+  ASSERT_EQ(log().lines().size(), 4u);
+  EXPECT_EQ(log().lines()[1], "Adding: " + big);
+  EXPECT_NE(log().lines()[2].find("32766"), std::string::npos) << log().lines()[2];
+  EXPECT_EQ(ReadFile(archive).size(), 1032u);
+  EXPECT_EQ(form_->archivePalette(), Bytes(1024, 0));
+}
+
+TEST_F(Form1EncodeTest, UnwritableOutputIsOneLineAndChangesNothing) {
+  const std::string picture = WriteBitmap("p.bmp", {.pixelArea = {1, 2, 3, 4}});
+  const std::string existing = folder_.Path("old.spr");
+  WriteFile(existing, Bytes{1, 2, 3});
+  files_.uncreatable.insert(existing);
+  for (const std::string& target :
+       {std::string(""), folder_.root().string(), folder_.Path("no/such/folder/x.spr"), existing}) {
+    Prepare({picture}, target);
+    Encode();
+    ASSERT_EQ(log().lines().size(), 1u) << target;
+    EXPECT_EQ(log().lines()[0].rfind("ERROR: cannot write the archive \"" + target + "\": ", 0), 0u)
+        << log().lines()[0];
+    EXPECT_FALSE(form_->lastRun().completed);
+  }
+  EXPECT_EQ(ReadFile(existing), (Bytes{1, 2, 3}));
+  EXPECT_THAT(folder_.Names(), ElementsAre("old.spr", "p.bmp"));
+}
+
+TEST_F(Form1EncodeTest, FailedWriteKeepsThePreviousArchiveAndLeavesNoTemporaryFile) {
+  const std::string picture = WriteBitmap("p.bmp", {.pixelArea = Bytes(400, 5)});
+  const std::string archive = folder_.Path("out.spr");
+  WriteFile(archive, Bytes{7, 7, 7});
+  files_.writeBudget = 100;  // the header fits, the entry does not
+  Prepare({picture, picture}, archive);
+  Encode();
+  EXPECT_EQ(ReadFile(archive), (Bytes{7, 7, 7}));
+  EXPECT_THAT(folder_.Names(), ElementsAre("out.spr", "p.bmp"));
+  EXPECT_NE(log().lines().back().find("No space left on device"), std::string::npos);
+  EXPECT_FALSE(form_->lastRun().completed);
+}
+
+TEST_F(Form1EncodeTest, ListedFileThatIsAlsoTheOutputIsReadBeforeItIsReplaced) {
+  BitmapFields fields{.width = 2, .height = 2, .pixelArea = {1, 2, 0, 0, 3, 4, 0, 0}};
+  const std::string path = WriteBitmap("same.bmp", fields);
+  Prepare({path}, path);
+  Encode();
+  EXPECT_THAT(log().lines(), ElementsAre("Init", "Adding: " + path, kOk, "Completed "));
+  const Bytes bytes = ReadFile(path);
+  EXPECT_THAT(Bytes(bytes.begin() + 8, bytes.begin() + 18),
+              ElementsAre(2, 0, 2, 0, 4, 0, 3, 4, 1, 2));
+}
+
+TEST_F(Form1EncodeTest, InterruptStopsBetweenFilesWithoutTouchingTheArchive) {
+  const std::string picture = WriteBitmap("p.bmp", {.pixelArea = {1, 2, 3, 4}});
+  const std::string archive = folder_.Path("out.spr");
+  WriteFile(archive, Bytes{9});
+  windows_.interrupt = true;
+  Prepare({picture}, archive);
+  Encode();
+  EXPECT_TRUE(form_->lastRun().cancelled);
+  EXPECT_EQ(ReadFile(archive), Bytes{9});
+  EXPECT_THAT(folder_.Names(), ElementsAre("out.spr", "p.bmp"));
+}
+
+TEST_F(Form1EncodeTest, RemoveTakesOutTheSelectedFileOnly) {
+  Prepare({"a", "b", "c"}, "#");
+  button("Command5").Click();  // nothing selected
+  EXPECT_EQ(fileList().ListCount(), 3);
+  fileList().SetListIndex(1);
+  button("Command5").Click();
+  EXPECT_THAT(fileList().lines(), ElementsAre("a", "c"));
+  EXPECT_EQ(fileList().ListIndex(), -1);
+}
+
+}  // namespace
+}  // namespace sprite::testing

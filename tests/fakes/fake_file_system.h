@@ -1,0 +1,64 @@
+#pragma once
+
+#include <set>
+#include <string>
+
+#include "common/error.h"
+#include "winsys/posix/posix_file_system.h"
+
+namespace sprite::fakes {
+
+// Real files, with failures the tests cannot cause as root: paths that cannot
+// be opened or created, and a write budget that runs out like a full disk.
+class FakeFileSystem : public winsys::PosixFileSystem {
+ public:
+  std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override {
+    if (unreadable.count(path) != 0) {
+      throw IoError(path, "Permission denied");
+    }
+    return PosixFileSystem::OpenForReading(path);
+  }
+
+  std::unique_ptr<winsys::ReplacingFile> CreateReplacing(const std::string& path) override {
+    if (uncreatable.count(path) != 0) {
+      throw IoError(path, "Permission denied");
+    }
+    auto file = PosixFileSystem::CreateReplacing(path);
+    if (writeBudget < 0) {
+      return file;
+    }
+    return std::make_unique<BudgetedFile>(std::move(file), writeBudget);
+  }
+
+  std::set<std::string> unreadable;
+  std::set<std::string> uncreatable;
+  long writeBudget = -1;  // bytes all files may still take; -1 for no limit
+
+ private:
+  class BudgetedFile : public winsys::ReplacingFile {
+   public:
+    BudgetedFile(std::unique_ptr<winsys::ReplacingFile> inner, long& budget)
+        : inner_(std::move(inner)), budget_(budget) {}
+    void Append(ByteView bytes) override {
+      Spend(bytes.size());
+      inner_->Append(bytes);
+    }
+    void WriteAt(std::uint64_t offset, ByteView bytes) override {
+      Spend(bytes.size());
+      inner_->WriteAt(offset, bytes);
+    }
+    void Commit() override { inner_->Commit(); }
+
+   private:
+    void Spend(std::size_t size) {
+      if (static_cast<long>(size) > budget_) {
+        throw IoError("(disk)", "No space left on device");
+      }
+      budget_ -= static_cast<long>(size);
+    }
+    std::unique_ptr<winsys::ReplacingFile> inner_;
+    long& budget_;
+  };
+};
+
+}  // namespace sprite::fakes
