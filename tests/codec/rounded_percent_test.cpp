@@ -1,0 +1,51 @@
+#include "codec/rounded_percent.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+namespace sprite::codec {
+namespace {
+
+TEST(RoundedPercent, RoundsHalvesToTheEvenNeighbour) {
+  struct Case {
+    std::int64_t part, whole;
+    std::int32_t percent;
+  };
+  const Case cases[] = {
+      {0, 7, 0},  {7, 7, 100},   {1, 8, 12},  {3, 8, 38},     {5, 8, 62},
+      {7, 8, 88}, {1, 200, 0},   {3, 200, 2}, {100, 200, 50}, {1, 3, 33},
+      {2, 3, 67}, {1, 40000, 0}, {1, 400, 0}, {3, 400, 1},    {2147483647, 2147483647, 100}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(RoundedPercent(c.part, c.whole), c.percent) << c.part << "/" << c.whole;
+  }
+}
+
+double Nearby(std::int64_t part, std::int64_t whole) {
+  return std::nearbyint(static_cast<double>(part) * 100.0 / static_cast<double>(whole));
+}
+
+TEST(RoundedPercent, AgreesWithFloatingPointRounding) {
+  for (std::int64_t whole = 1; whole <= 600; ++whole) {
+    for (std::int64_t part = 0; part <= whole; ++part) {
+      ASSERT_EQ(RoundedPercent(part, whole), Nearby(part, whole)) << part << "/" << whole;
+    }
+  }
+  // Exact halves with a large whole.
+  const std::int64_t whole = 2'000'000'000;
+  for (std::int64_t p = 0; p < 100; ++p) {
+    const std::int64_t part = whole / 200 * (2 * p + 1);
+    ASSERT_EQ(RoundedPercent(part, whole), p % 2 == 0 ? p : p + 1);
+    ASSERT_EQ(RoundedPercent(part, whole), Nearby(part, whole));
+  }
+  std::mt19937_64 rng(99);
+  for (int k = 0; k < 200000; ++k) {
+    const std::int64_t whole = std::uniform_int_distribution<std::int64_t>(1, INT32_MAX)(rng);
+    const std::int64_t part = std::uniform_int_distribution<std::int64_t>(0, whole)(rng);
+    ASSERT_EQ(RoundedPercent(part, whole), Nearby(part, whole)) << part << "/" << whole;
+  }
+}
+
+}  // namespace
+}  // namespace sprite::codec
