@@ -41,7 +41,6 @@ struct Request {
 };
 
 int Run(const Request& request) {
-  sprite::winsys::ConsoleWindowSystem::InstallInterruptHandler();
   sprite::winsys::ConsoleWindowSystem windows(isatty(STDERR_FILENO) == 1);
   sprite::winsys::PosixFileSystem files;
   sprite::app::Form1 form(windows, files);
@@ -74,6 +73,7 @@ int Run(const Request& request) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  sprite::winsys::ConsoleWindowSystem::InstallInterruptHandler();
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) {
     return UsageError("no command given");

@@ -87,7 +87,8 @@ Bytes BuildBitmap(const BitmapFields& fields) {
 Bytes TestPalette(std::uint8_t seed) {
   Bytes palette(1024);
   for (std::size_t i = 0; i < palette.size(); ++i) {
-    palette[i] = static_cast<std::uint8_t>(i * 7 + seed);
+    // Real bitmaps keep the fourth byte of each entry 0, and so do archives.
+    palette[i] = i % 4 == 3 ? 0 : static_cast<std::uint8_t>(i * 7 + seed);
   }
   return palette;
 }

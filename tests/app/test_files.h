@@ -45,7 +45,7 @@ struct BitmapFields {
 // A bitmap file laid out field by field, independently of the code under test.
 Bytes BuildBitmap(const BitmapFields& fields);
 
-// A palette whose every entry differs, seeded so that two calls can differ.
+// A palette in bitmap order (fourth bytes 0), seeded so that two calls can differ.
 Bytes TestPalette(std::uint8_t seed);
 
 // A sprite-like pixel area of whole rows with zero alignment bytes: zero runs
