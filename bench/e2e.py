@@ -43,7 +43,7 @@ def bitmap(width, height, palette, area):
 
 def make_bitmaps(folder, count, seed=1):
     rng = random.Random(seed)
-    palette = bytes((i * 7) & 0xFF for i in range(1024))
+    palette = bytes(0 if i % 4 == 3 else (i * 7) & 0xFF for i in range(1024))
     paths = []
     for i in range(count):
         w, h = rng.randint(32, 64), rng.randint(32, 64)
