@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <stdexcept>
 
+#include "codec/rle_decoder.h"
 #include "common/byte_io.h"
 #include "common/bytes.h"
 
@@ -32,6 +33,14 @@ inline Bytes PatternPalette(int seed = 0) {
   }
   return palette;
 }
+
+// Progress and yields of the row decoder go nowhere.
+class QuietHost : public codec::RowsHost {
+ public:
+  void Yield() override {}
+  void ElementsDecoded(std::int32_t, std::int64_t) override {}
+  void SetRowPercent(std::int32_t) override {}
+};
 
 // A source that fails the test, rather than throwing a format error, when a
 // reader asks for bytes outside the file.

@@ -14,13 +14,6 @@
 namespace sprite::formats {
 namespace {
 
-class QuietHost : public codec::RowsHost {
- public:
-  void Yield() override {}
-  void ElementsDecoded(std::int32_t, std::int64_t) override {}
-  void SetRowPercent(std::int32_t) override {}
-};
-
 struct Picture {
   std::int32_t width;
   std::int32_t height;

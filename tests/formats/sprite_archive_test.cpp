@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "codec/palette_swap.h"
+#include "codec/rle_decoder.h"
 #include "common/error.h"
 #include "format_test_support.h"
 #include "formats/memory_io.h"
@@ -87,6 +88,9 @@ TEST(ArchiveReader, ReadsTheWorkedExample) {
   EXPECT_EQ(entry->width, 4);
   EXPECT_EQ(entry->height, 2);
   EXPECT_EQ(entry->coded, B({2, 0, 5, 1, 1}));
+  QuietHost host;  // decoding gives back the bitmap's pixel area, bottom row first
+  EXPECT_EQ(codec::RLEDecompressRows(entry->coded, entry->width, host),
+            B({0, 0, 1, 1, 2, 0, 0, 0}));
   EXPECT_FALSE(reader.Next());
 }
 
