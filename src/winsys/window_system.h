@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "winsys/control_host.h"
 #include "winsys/types.h"
@@ -54,6 +55,25 @@ class PushButton {
   virtual bool Enabled() const = 0;
   // A click runs the handler; a disabled button takes no clicks.
   virtual void SetOnClick(std::function<void()> handler) = 0;
+  // Enter presses the default button, Esc the cancel button. Backends without
+  // a keyboard ignore them.
+  virtual void SetDefault(bool /*isDefault*/) {}
+  virtual void SetCancel(bool /*isCancel*/) {}
+};
+
+// A picture for a window icon or a picture box: 24-bit colour, top row first.
+struct Picture {
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  std::vector<std::uint8_t> rgb;  // width * height * 3 bytes: red, green, blue
+
+  bool Empty() const { return width <= 0 || height <= 0; }
+};
+
+// A point in a window's client area, in twips.
+struct TwipsPoint {
+  std::int32_t x = 0;
+  std::int32_t y = 0;
 };
 
 class Label {
@@ -67,9 +87,10 @@ struct WindowSpec {
   std::int32_t clientWidth = 0;  // twips
   std::int32_t clientHeight = 0;
   FontSpec font;
-  bool fixedBorder = true;   // the user cannot resize; no minimise or maximise box
-  bool centred = true;       // placed at the centre of the screen
+  bool fixedBorder = true;  // the user cannot resize; no minimise or maximise box
+  bool centred = true;      // placed at the centre of the screen
   bool showInTaskbar = true;
+  Picture icon;  // empty: the program's own icon
 };
 
 // A top-level or modal window and the controls placed on it.
@@ -84,6 +105,10 @@ class Window {
   virtual Label& AddLabel(const ControlSpec& spec, const std::string& caption) = 0;
   // A window that a control such as oProgressBar draws itself into.
   virtual ControlHost& AddControlHost(const ControlSpec& spec) = 0;
+  // Decorations that take no input; backends without a screen ignore them. The
+  // colour is an RGB value (red in the low byte).
+  virtual void AddPictureBox(const ControlSpec& /*spec*/, const Picture& /*picture*/) {}
+  virtual void AddLine(TwipsPoint /*from*/, TwipsPoint /*to*/, std::uint32_t /*colour*/) {}
 
   virtual HWND hWnd() const = 0;
   // Shows the window with the focus in the first control of the tab order.

@@ -1,0 +1,273 @@
+#include "winsys/qt/progress_bar_widget.h"
+
+#include <QtGui/QPainter>
+#include <algorithm>
+#include <utility>
+
+namespace sprite::winsys::qt {
+namespace {
+
+constexpr int kChunkGap = 2;  // pixels between blocks
+
+std::int32_t Low32(std::uint64_t value) {
+  return static_cast<std::int32_t>(value & 0xFFFFFFFF);
+}
+
+// Two 16-bit halves in one result, low half first, as the native control packs a range.
+LRESULT PackedRange(std::int32_t low, std::int32_t high) {
+  return static_cast<LRESULT>((static_cast<std::uint32_t>(low) & 0xFFFF) |
+                              ((static_cast<std::uint32_t>(high) & 0xFFFF) << 16));
+}
+
+// RGB with red in the low byte; CLR_DEFAULT and every other flagged value
+// leave the palette's colour.
+QColor FromColourRef(std::uint32_t colour, const QColor& fallback) {
+  if ((colour & 0xFF000000) != 0) {
+    return fallback;
+  }
+  return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
+                static_cast<int>((colour >> 16) & 0xFF));
+}
+
+// One-pixel ring of a 3-D edge; returns what lies inside it.
+QRect Ring(QPainter& painter, const QRect& outer, const QColor& topLeft,
+           const QColor& bottomRight) {
+  if (outer.width() <= 0 || outer.height() <= 0) {
+    return outer;
+  }
+  painter.fillRect(QRect(outer.left(), outer.bottom(), outer.width(), 1), bottomRight);
+  painter.fillRect(QRect(outer.right(), outer.top(), 1, outer.height()), bottomRight);
+  painter.fillRect(QRect(outer.left(), outer.top(), outer.width() - 1, 1), topLeft);
+  painter.fillRect(QRect(outer.left(), outer.top(), 1, outer.height() - 1), topLeft);
+  return outer.adjusted(1, 1, -1, -1);
+}
+
+int EdgeWidth(std::int32_t exStyle) {
+  int width = 0;
+  if ((exStyle & WS_EX_WINDOWEDGE) != 0) {
+    width += 2;
+  }
+  if ((exStyle & WS_EX_CLIENTEDGE) != 0) {
+    width += 2;
+  }
+  if ((exStyle & WS_EX_STATICEDGE) != 0) {
+    width += 1;
+  }
+  return width;
+}
+
+}  // namespace
+
+ProgressBarWidget::ProgressBarWidget(std::uint32_t style, std::int32_t exStyle, QWidget* parent)
+    : QWidget(parent), style_(style), exStyle_(exStyle), frameExStyle_(exStyle) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setFocusPolicy(Qt::NoFocus);
+}
+
+LRESULT ProgressBarWidget::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  const std::int32_t w = Low32(wParam);
+  const std::int32_t l = Low32(static_cast<std::uint64_t>(lParam));
+  switch (message) {
+    case PBM_SETRANGE: {
+      const LRESULT previous = PackedRange(low_, high_);
+      SetRange(l & 0xFFFF, (l >> 16) & 0xFFFF);
+      return previous;
+    }
+    case PBM_SETRANGE32: {
+      const LRESULT previous = PackedRange(low_, high_);
+      SetRange(w, l);
+      return previous;
+    }
+    case PBM_GETRANGE:
+      if (lParam != 0) {
+        auto* range = reinterpret_cast<PBRANGE*>(lParam);
+        range->iLow = low_;
+        range->iHigh = high_;
+      }
+      return w != 0 ? low_ : high_;
+    case PBM_SETPOS: {
+      const std::int32_t previous = position_;
+      SetPosition(w);
+      return previous;
+    }
+    case PBM_DELTAPOS: {
+      const std::int32_t previous = position_;
+      SetPosition(std::int64_t{position_} + w);
+      return previous;
+    }
+    case PBM_STEPIT: {
+      const std::int32_t previous = position_;
+      const std::int64_t next = std::int64_t{position_} + step_;
+      // Past the high limit the bar starts over from the low one.
+      SetPosition(next > high_ ? low_ : next);
+      return previous;
+    }
+    case PBM_SETSTEP:
+      return std::exchange(step_, w);
+    case PBM_GETPOS:
+      return position_;
+    case PBM_GETSTEP:
+      return step_;
+    case PBM_SETBARCOLOR:
+    case PBM_SETBKCOLOR: {
+      std::uint32_t& colour = message == PBM_SETBARCOLOR ? barColour_ : backColour_;
+      const std::uint32_t previous = std::exchange(colour, static_cast<std::uint32_t>(l));
+      if (previous != colour) {
+        Repaint();
+      }
+      return static_cast<LRESULT>(previous);
+    }
+    case PBM_GETBARCOLOR:
+      return static_cast<LRESULT>(barColour_);
+    case PBM_GETBKCOLOR:
+      return static_cast<LRESULT>(backColour_);
+    default:
+      return 0;
+  }
+}
+
+void ProgressBarWidget::SetStyle(std::uint32_t style) {
+  if (style == style_) {
+    return;
+  }
+  style_ = style;
+  shownExtent_ = ShownExtent();
+  Repaint();
+}
+
+void ProgressBarWidget::ApplyFrame() {
+  frameExStyle_ = exStyle_;
+  shownExtent_ = ShownExtent();
+  Repaint();
+}
+
+QRect ProgressBarWidget::ClientRect() const {
+  const int edge = EdgeWidth(frameExStyle_);
+  return rect().adjusted(edge, edge, -edge, -edge);
+}
+
+QRect ProgressBarWidget::BarRect() const {
+  return ClientRect().adjusted(1, 1, -1, -1);
+}
+
+void ProgressBarWidget::SetRange(std::int32_t low, std::int32_t high) {
+  if (low == low_ && high == high_) {
+    return;
+  }
+  low_ = low;
+  high_ = high;
+  SetPosition(position_);
+}
+
+void ProgressBarWidget::SetPosition(std::int64_t position) {
+  // Low first, then high: with the limits crossed the position ends on the high one.
+  if (position < low_) {
+    position = low_;
+  }
+  if (position > high_) {
+    position = high_;
+  }
+  position_ = static_cast<std::int32_t>(position);
+  RepaintIfShownChanged();
+}
+
+int ProgressBarWidget::FilledLength() const {
+  const QRect bar = BarRect();
+  const int length = (style_ & PBS_VERTICAL) != 0 ? bar.height() : bar.width();
+  if (length <= 0 || high_ == low_) {
+    return 0;
+  }
+  const std::int64_t filled =
+      (std::int64_t{position_} - low_) * length / (std::int64_t{high_} - low_);
+  return static_cast<int>(std::clamp<std::int64_t>(filled, 0, length));
+}
+
+ProgressBarWidget::Chunks ProgressBarWidget::BlockChunks() const {
+  const QRect bar = BarRect();
+  const int across = (style_ & PBS_VERTICAL) != 0 ? bar.width() : bar.height();
+  return {std::max(1, across * 2 / 3), kChunkGap};
+}
+
+int ProgressBarWidget::ShownExtent() const {
+  const int filled = FilledLength();
+  if ((style_ & PBS_SMOOTH) != 0 || filled == 0) {
+    return filled;
+  }
+  const Chunks chunks = BlockChunks();
+  return (filled + chunks.size + chunks.gap - 1) / (chunks.size + chunks.gap);
+}
+
+void ProgressBarWidget::Repaint() {
+  ++repaintRequests_;
+  update();
+}
+
+void ProgressBarWidget::RepaintIfShownChanged() {
+  const int shown = ShownExtent();
+  if (shown != shownExtent_) {
+    shownExtent_ = shown;
+    Repaint();
+  }
+}
+
+QColor ProgressBarWidget::BarColour() const {
+  return FromColourRef(barColour_, palette().color(QPalette::Highlight));
+}
+
+QColor ProgressBarWidget::BackgroundColour() const {
+  return FromColourRef(backColour_, palette().color(QPalette::Button));
+}
+
+void ProgressBarWidget::resizeEvent(QResizeEvent* event) {
+  shownExtent_ = ShownExtent();
+  QWidget::resizeEvent(event);
+}
+
+void ProgressBarWidget::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  const QPalette& colours = palette();
+  QRect inside = rect();
+  // Outermost first: window edge (raised), client edge (sunken), static edge.
+  if ((frameExStyle_ & WS_EX_WINDOWEDGE) != 0) {
+    inside =
+        Ring(painter, inside, colours.color(QPalette::Midlight), colours.color(QPalette::Shadow));
+    inside = Ring(painter, inside, colours.color(QPalette::Light), colours.color(QPalette::Dark));
+  }
+  if ((frameExStyle_ & WS_EX_CLIENTEDGE) != 0) {
+    inside = Ring(painter, inside, colours.color(QPalette::Dark), colours.color(QPalette::Light));
+    inside =
+        Ring(painter, inside, colours.color(QPalette::Shadow), colours.color(QPalette::Midlight));
+  }
+  if ((frameExStyle_ & WS_EX_STATICEDGE) != 0) {
+    inside = Ring(painter, inside, colours.color(QPalette::Dark), colours.color(QPalette::Light));
+  }
+  painter.fillRect(inside, BackgroundColour());
+
+  const QRect bar = BarRect();
+  const int filled = FilledLength();
+  if (filled <= 0 || bar.isEmpty()) {
+    return;
+  }
+  const bool vertical = (style_ & PBS_VERTICAL) != 0;
+  const QColor colour = BarColour();
+  // A span [from, to) along the bar, measured from its start: the left edge,
+  // or the bottom edge of a vertical bar.
+  const auto fillSpan = [&](int from, int to) {
+    if (vertical) {
+      painter.fillRect(QRect(bar.left(), bar.bottom() + 1 - to, bar.width(), to - from), colour);
+    } else {
+      painter.fillRect(QRect(bar.left() + from, bar.top(), to - from, bar.height()), colour);
+    }
+  };
+  if ((style_ & PBS_SMOOTH) != 0) {
+    fillSpan(0, filled);
+    return;
+  }
+  const Chunks chunks = BlockChunks();
+  const int length = vertical ? bar.height() : bar.width();
+  for (int start = 0; start < filled; start += chunks.size + chunks.gap) {
+    fillSpan(start, std::min(start + chunks.size, length));
+  }
+}
+
+}  // namespace sprite::winsys::qt

@@ -1,0 +1,613 @@
+#include "winsys/qt/qt_window_system.h"
+
+#include <QtCore/QCoreApplication>
+#include <QtCore/QEventLoop>
+#include <QtCore/QPointer>
+#include <QtGui/QBrush>
+#include <QtGui/QCloseEvent>
+#include <QtGui/QFontDatabase>
+#include <QtGui/QGuiApplication>
+#include <QtGui/QIcon>
+#include <QtGui/QImage>
+#include <QtGui/QKeyEvent>
+#include <QtGui/QPainter>
+#include <QtGui/QPixmap>
+#include <QtGui/QScreen>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QLabel>
+#include <QtWidgets/QLineEdit>
+#include <QtWidgets/QListWidget>
+#include <QtWidgets/QMessageBox>
+#include <QtWidgets/QPushButton>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "common/error.h"
+#include "winsys/qt/qt_window_calls.h"
+
+namespace sprite::winsys::qt {
+namespace {
+
+constexpr char kFallbackFamily[] = "DejaVu Sans";
+constexpr HINSTANCE kInstance = 1;
+constexpr std::int32_t kMaxListCount = std::numeric_limits<std::int16_t>::max();
+
+double TwipsPerPixel(bool horizontal) {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  double dpi = 96.0;
+  if (screen != nullptr) {
+    dpi = horizontal ? screen->logicalDotsPerInchX() : screen->logicalDotsPerInchY();
+  }
+  return 1440.0 / (dpi > 0 ? dpi : 96.0);
+}
+
+QString FromUtf8(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string ToUtf8(const QString& text) {
+  const QByteArray bytes = text.toUtf8();
+  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+void ShowMessage(QWidget* parent, const QString& text) {
+  QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(QtWindowSystem::kApplicationTitle), text,
+                  QMessageBox::Ok, parent);
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
+}
+
+// Errors must not travel through Qt's event handling: a handler that fails is
+// reported in a message box and the window goes on.
+void RunGuarded(const std::function<void()>& handler, const QPointer<QWidget>& window) {
+  try {
+    handler();
+  } catch (const std::exception& error) {
+    ShowMessage(window.data(), QString::fromUtf8(error.what()));
+  } catch (...) {
+    ShowMessage(window.data(), QStringLiteral("An unexpected error stopped the command."));
+  }
+}
+
+QFont MakeFont(const FontSpec& spec) {
+  QString family = FromUtf8(spec.name);
+  if (family.isEmpty() || !QFontDatabase::hasFamily(family)) {
+    family = QFontDatabase::hasFamily(kFallbackFamily) ? QString::fromLatin1(kFallbackFamily)
+                                                       : QApplication::font().family();
+  }
+  QFont font(family);
+  font.setPointSizeF(spec.points > 0 ? spec.points : 8.25);
+  font.setWeight(
+      static_cast<QFont::Weight>(std::clamp(spec.weight > 0 ? spec.weight : 400, 1, 1000)));
+  return font;
+}
+
+QImage ToImage(const Picture& picture) {
+  constexpr std::int32_t kMaxSide = 32767;
+  if (picture.width <= 0 || picture.height <= 0 || picture.width > kMaxSide ||
+      picture.height > kMaxSide ||
+      picture.rgb.size() != static_cast<std::size_t>(picture.width) * picture.height * 3) {
+    throw InvalidArgumentError("picture of " + std::to_string(picture.width) + " x " +
+                               std::to_string(picture.height) + " pixels holds " +
+                               std::to_string(picture.rgb.size()) + " bytes, not 3 per pixel");
+  }
+  return QImage(picture.rgb.data(), picture.width, picture.height, picture.width * 3,
+                QImage::Format_RGB888)
+      .copy();
+}
+
+// The program's own icon: a small invader on a night-blue square, 48 x 48 at
+// 24 bits per pixel, drawn as 12 x 12 cells of 4 pixels.
+QIcon ProgramIcon() {
+  static constexpr const char* kCells[12] = {
+      "............", "..X......X..", "...X....X...", "..XXXXXXXX..",
+      ".XXoXXXXoXX.", "XXXXXXXXXXXX", "X.XXXXXXXX.X", "X.X......X.X",
+      "...XX..XX...", "............", "=-=-=-=-=-=-", "-=-=-=-=-=-=",
+  };
+  QImage image(48, 48, QImage::Format_RGB888);
+  QPainter painter(&image);
+  QLinearGradient sky(0, 0, 0, 48);
+  sky.setColorAt(0, QColor(0x1E, 0x3A, 0x5F));
+  sky.setColorAt(1, QColor(0x0C, 0x18, 0x30));
+  painter.fillRect(image.rect(), sky);
+  for (int row = 0; row < 12; ++row) {
+    for (int column = 0; column < 12; ++column) {
+      QColor colour;
+      switch (kCells[row][column]) {
+        case 'X':
+          colour = QColor(0x7C, 0xE0, 0x3C);
+          break;
+        case 'o':
+          colour = QColor(0xF8, 0xF0, 0x40);
+          break;
+        case '=':
+          colour = QColor(0xD0, 0x60, 0x20);
+          break;
+        case '-':
+          colour = QColor(0x90, 0x40, 0x18);
+          break;
+        default:
+          continue;
+      }
+      painter.fillRect(column * 4, row * 4, 4, 4, colour);
+    }
+  }
+  painter.end();
+  return QIcon(QPixmap::fromImage(image));
+}
+
+// A label caption as the platform shows it: "&" marks an access key and is
+// not drawn, "&&" is one "&".
+QString LabelText(const std::string& caption) {
+  const QString text = FromUtf8(caption);
+  QString shown;
+  shown.reserve(text.size());
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    if (text[i] == u'&' && i + 1 < text.size()) {
+      ++i;
+    }
+    shown += text[i];
+  }
+  return shown;
+}
+
+class TopLevelWidget : public QWidget {
+ public:
+  TopLevelWidget() = default;
+
+  std::function<bool()> closeHandler;
+  std::function<void()> closed;  // after the window closed, for a modal loop
+  bool closingByProgram = false;
+  QPointer<QPushButton> defaultButton;
+  QPointer<QPushButton> cancelButton;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override {
+    if (!closingByProgram && closeHandler) {
+      bool mayClose = true;
+      RunGuarded([&] { mayClose = closeHandler(); }, this);
+      if (!mayClose) {
+        event->ignore();
+        return;
+      }
+    }
+    event->accept();
+    if (closed) {
+      const auto notify = closed;
+      notify();
+    }
+  }
+
+  // Enter presses the focused button, else the default one; Esc the cancel one.
+  void keyPressEvent(QKeyEvent* event) override {
+    QPushButton* target = nullptr;
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+      target = qobject_cast<QPushButton*>(focusWidget());
+      if (target == nullptr) {
+        target = defaultButton.data();
+      }
+    } else if (event->key() == Qt::Key_Escape) {
+      target = cancelButton.data();
+    }
+    if (target != nullptr && target->isEnabled() && target->isVisible()) {
+      target->click();
+      return;
+    }
+    QWidget::keyPressEvent(event);
+  }
+};
+
+class LineWidget : public QWidget {
+ public:
+  LineWidget(const QPoint& from, const QPoint& to, const QColor& colour, QWidget* parent)
+      : QWidget(parent), colour_(colour) {
+    const QRect bounds = QRect(from, to).normalized();
+    setGeometry(bounds);
+    from_ = from - bounds.topLeft();
+    to_ = to - bounds.topLeft();
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.setPen(colour_);
+    painter.drawLine(from_, to_);
+  }
+
+ private:
+  QColor colour_;
+  QPoint from_;
+  QPoint to_;
+};
+
+class QtListBox : public ListBox {
+ public:
+  explicit QtListBox(QListWidget* list) : list_(list) {
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    list_->setSortingEnabled(false);
+    list_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Every line has the height of the first: appending stays cheap for long logs.
+    list_->setUniformItemSizes(true);
+  }
+
+  void Clear() override { list_->clear(); }
+  void AddItem(const std::string& line) override { list_->addItem(FromUtf8(line)); }
+  std::int16_t ListCount() const override {
+    const int count = list_->count();
+    if (count > kMaxListCount) {
+      throw OverflowError("the list holds " + std::to_string(count) + " lines, more than " +
+                          std::to_string(kMaxListCount));
+    }
+    return static_cast<std::int16_t>(count);
+  }
+  std::string List(std::int16_t index) const override {
+    CheckIndex(index);
+    return ToUtf8(list_->item(index)->text());
+  }
+  std::int16_t ListIndex() const override {
+    const QModelIndexList selected = list_->selectionModel()->selectedIndexes();
+    if (selected.isEmpty()) {
+      return -1;
+    }
+    const int row = selected.first().row();
+    if (row > kMaxListCount) {
+      throw OverflowError("the selected line " + std::to_string(row) + " is past line " +
+                          std::to_string(kMaxListCount));
+    }
+    return static_cast<std::int16_t>(row);
+  }
+  void SetListIndex(std::int16_t index) override {
+    if (index == -1) {
+      list_->clearSelection();
+      list_->setCurrentRow(-1);
+      return;
+    }
+    CheckIndex(index);
+    list_->setCurrentRow(index);
+    list_->scrollToItem(list_->item(index));
+  }
+  void RemoveItem(std::int16_t index) override {
+    CheckIndex(index);
+    delete list_->takeItem(index);
+  }
+
+ private:
+  void CheckIndex(std::int16_t index) const {
+    if (index < 0 || index >= list_->count()) {
+      throw InvalidArgumentError("list index " + std::to_string(index) + " is outside the " +
+                                 std::to_string(list_->count()) + " lines of the list");
+    }
+  }
+
+  QListWidget* list_;
+};
+
+class QtTextBox : public TextBox {
+ public:
+  explicit QtTextBox(QLineEdit* edit) : edit_(edit) {
+    edit_->setMaxLength(std::numeric_limits<int>::max());
+  }
+  std::string Text() const override { return ToUtf8(edit_->text()); }
+  void SetText(const std::string& text) override { edit_->setText(FromUtf8(text)); }
+  void SetEnabled(bool enabled) override { edit_->setEnabled(enabled); }
+
+ private:
+  QLineEdit* edit_;
+};
+
+class QtPushButton : public PushButton {
+ public:
+  QtPushButton(QPushButton* button, TopLevelWidget* window, QObject* context)
+      : button_(button), window_(window) {
+    button_->setAutoDefault(false);
+    QObject::connect(button_, &QPushButton::clicked, context, [this] {
+      if (!handler_) {
+        return;
+      }
+      // Copies: the handler may close and destroy the window, this object with it.
+      const auto handler = handler_;
+      const QPointer<QWidget> window = window_;
+      RunGuarded(handler, window);
+    });
+  }
+
+  void SetEnabled(bool enabled) override { button_->setEnabled(enabled); }
+  bool Enabled() const override { return button_->isEnabled(); }
+  void SetOnClick(std::function<void()> handler) override { handler_ = std::move(handler); }
+  void SetDefault(bool isDefault) override {
+    button_->setDefault(isDefault);
+    if (isDefault) {
+      window_->defaultButton = button_;
+    } else if (window_->defaultButton == button_) {
+      window_->defaultButton = nullptr;
+    }
+  }
+  void SetCancel(bool isCancel) override {
+    if (isCancel) {
+      window_->cancelButton = button_;
+    } else if (window_->cancelButton == button_) {
+      window_->cancelButton = nullptr;
+    }
+  }
+
+ private:
+  QPushButton* button_;
+  TopLevelWidget* window_;
+  std::function<void()> handler_;
+};
+
+class QtLabel : public Label {
+ public:
+  explicit QtLabel(QLabel* label) : label_(label) {
+    label_->setTextFormat(Qt::PlainText);
+    label_->setWordWrap(true);
+    label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  }
+  void SetCaption(const std::string& caption) override { label_->setText(LabelText(caption)); }
+
+ private:
+  QLabel* label_;
+};
+
+class QtControlHost : public ControlHost {
+ public:
+  QtControlHost(QWidget* widget, HWND handle, double twipsPerPixelX, double twipsPerPixelY)
+      : widget_(widget),
+        handle_(handle),
+        twipsPerPixelX_(twipsPerPixelX),
+        twipsPerPixelY_(twipsPerPixelY) {}
+
+  double ScaleWidth() const override { return widget_->width() * twipsPerPixelX_; }
+  double ScaleHeight() const override { return widget_->height() * twipsPerPixelY_; }
+  double TwipsPerPixelX() const override { return twipsPerPixelX_; }
+  double TwipsPerPixelY() const override { return twipsPerPixelY_; }
+  HWND hWnd() const override { return handle_; }
+  HINSTANCE hInstance() const override { return kInstance; }
+  // Nothing saves the design at run time; the flag is all that is kept.
+  void PropertyChanged(std::string_view) override { designChanged_ = true; }
+
+ private:
+  QWidget* widget_;
+  HWND handle_;
+  double twipsPerPixelX_;
+  double twipsPerPixelY_;
+  bool designChanged_ = false;
+};
+
+class QtWindow : public Window {
+ public:
+  QtWindow(const WindowSpec& spec, QtWindowCalls& calls)
+      : calls_(calls),
+        twipsPerPixelX_(QtWindowSystem::TwipsPerPixelX()),
+        twipsPerPixelY_(QtWindowSystem::TwipsPerPixelY()),
+        widget_(new TopLevelWidget),
+        context_(std::make_unique<QObject>()),
+        centred_(spec.centred) {
+    handle_ = calls_.Register(widget_);
+    widget_->setWindowTitle(FromUtf8(spec.caption));
+    const QSize client(PixelsX(std::max(0, spec.clientWidth)),
+                       PixelsY(std::max(0, spec.clientHeight)));
+    if (spec.fixedBorder) {
+      widget_->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+      widget_->setFixedSize(client);
+    } else {
+      widget_->resize(client);
+    }
+    widget_->setFont(MakeFont(spec.font));
+    widget_->setWindowIcon(spec.icon.Empty() ? ProgramIcon()
+                                             : QIcon(QPixmap::fromImage(ToImage(spec.icon))));
+  }
+
+  ~QtWindow() override {
+    context_.reset();  // no click reaches a handler from here on
+    calls_.Forget(widget_);
+    widget_->closeHandler = nullptr;
+    const auto closed = std::move(widget_->closed);
+    widget_->closed = nullptr;
+    widget_->hide();
+    // Later: this may run inside one of the window's own click handlers.
+    widget_->deleteLater();
+    if (closed) {
+      closed();
+    }
+  }
+
+  PushButton& AddButton(const ControlSpec& spec, const std::string& caption) override {
+    auto* button = new QPushButton(FromUtf8(caption), widget_);
+    Place(button, spec, true);
+    return *buttons_.emplace_back(std::make_unique<QtPushButton>(button, widget_, context_.get()));
+  }
+
+  ListBox& AddListBox(const ControlSpec& spec) override {
+    auto* list = new QListWidget(widget_);
+    Place(list, spec, true);
+    return *listBoxes_.emplace_back(std::make_unique<QtListBox>(list));
+  }
+
+  TextBox& AddTextBox(const ControlSpec& spec, const std::string& text) override {
+    auto* edit = new QLineEdit(widget_);
+    auto& box = *textBoxes_.emplace_back(std::make_unique<QtTextBox>(edit));
+    box.SetText(text);
+    Place(edit, spec, true);
+    return box;
+  }
+
+  Label& AddLabel(const ControlSpec& spec, const std::string& caption) override {
+    auto* label = new QLabel(widget_);
+    auto& adapter = *labels_.emplace_back(std::make_unique<QtLabel>(label));
+    adapter.SetCaption(caption);
+    Place(label, spec, false);
+    return adapter;
+  }
+
+  ControlHost& AddControlHost(const ControlSpec& spec) override {
+    auto* area = new QWidget(widget_);
+    Place(area, spec, false);
+    const HWND handle = calls_.Register(area);
+    return *hosts_.emplace_back(
+        std::make_unique<QtControlHost>(area, handle, twipsPerPixelX_, twipsPerPixelY_));
+  }
+
+  void AddPictureBox(const ControlSpec& spec, const Picture& picture) override {
+    const QImage image = ToImage(picture);
+    auto* box = new QLabel(widget_);
+    box->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    box->setPixmap(QPixmap::fromImage(image));
+    Place(box, spec, false);
+  }
+
+  void AddLine(TwipsPoint from, TwipsPoint to, std::uint32_t colour) override {
+    const QColor pen(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
+                     static_cast<int>((colour >> 16) & 0xFF));
+    auto* line = new LineWidget(QPoint(PixelsX(from.x), PixelsY(from.y)),
+                                QPoint(PixelsX(to.x), PixelsY(to.y)), pen, widget_);
+    line->show();
+  }
+
+  HWND hWnd() const override { return handle_; }
+
+  void Show() override {
+    if (centred_ && !placed_) {
+      if (const QScreen* screen = widget_->screen()) {
+        const QRect area = screen->availableGeometry();
+        widget_->move(area.center() - QPoint(widget_->width() / 2, widget_->height() / 2));
+      }
+      placed_ = true;
+    }
+    widget_->show();
+    widget_->raise();
+    widget_->activateWindow();
+    if (firstFocus_ != nullptr) {
+      firstFocus_->setFocus(Qt::OtherFocusReason);
+    }
+  }
+
+  void Close() override {
+    widget_->closingByProgram = true;
+    widget_->close();
+    widget_->closingByProgram = false;
+  }
+
+  void SetCloseHandler(std::function<bool()> handler) override {
+    widget_->closeHandler = std::move(handler);
+  }
+
+  TopLevelWidget* widget() const { return widget_; }
+
+ private:
+  int PixelsX(std::int32_t twips) const {
+    return static_cast<int>(std::lround(twips / twipsPerPixelX_));
+  }
+  int PixelsY(std::int32_t twips) const {
+    return static_cast<int>(std::lround(twips / twipsPerPixelY_));
+  }
+
+  // Positions a control; controls that take the focus join the tab chain in
+  // the order they are added.
+  void Place(QWidget* control, const ControlSpec& spec, bool takesFocus) {
+    control->setObjectName(FromUtf8(spec.name));
+    control->setGeometry(PixelsX(spec.rect.left), PixelsY(spec.rect.top),
+                         PixelsX(std::max(0, spec.rect.width)),
+                         PixelsY(std::max(0, spec.rect.height)));
+    if (takesFocus) {
+      if (lastFocus_ == nullptr) {
+        firstFocus_ = control;
+      } else {
+        QWidget::setTabOrder(lastFocus_, control);
+      }
+      lastFocus_ = control;
+    } else {
+      control->setFocusPolicy(Qt::NoFocus);
+    }
+    control->show();
+  }
+
+  QtWindowCalls& calls_;
+  double twipsPerPixelX_;
+  double twipsPerPixelY_;
+  TopLevelWidget* widget_;
+  std::unique_ptr<QObject> context_;
+  HWND handle_ = 0;
+  bool centred_;
+  bool placed_ = false;
+  QWidget* firstFocus_ = nullptr;
+  QWidget* lastFocus_ = nullptr;
+  std::vector<std::unique_ptr<QtPushButton>> buttons_;
+  std::vector<std::unique_ptr<QtListBox>> listBoxes_;
+  std::vector<std::unique_ptr<QtTextBox>> textBoxes_;
+  std::vector<std::unique_ptr<QtLabel>> labels_;
+  std::vector<std::unique_ptr<QtControlHost>> hosts_;
+};
+
+}  // namespace
+
+QtWindowSystem::QtWindowSystem() : calls_(std::make_unique<QtWindowCalls>()) {
+  if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
+    throw InvalidArgumentError("the Qt window system needs a QApplication made first");
+  }
+}
+
+QtWindowSystem::~QtWindowSystem() = default;
+
+std::unique_ptr<Window> QtWindowSystem::CreateWindow(const WindowSpec& spec) {
+  return std::make_unique<QtWindow>(spec, *calls_);
+}
+
+void QtWindowSystem::ShowModal(Window& window) {
+  auto* qtWindow = dynamic_cast<QtWindow*>(&window);
+  if (qtWindow == nullptr) {
+    throw InvalidArgumentError("ShowModal: the window belongs to another window system");
+  }
+  const QPointer<TopLevelWidget> widget = qtWindow->widget();
+  QEventLoop loop;
+  widget->closed = [&loop] { loop.quit(); };
+  widget->setWindowModality(Qt::ApplicationModal);
+  qtWindow->Show();
+  loop.exec(QEventLoop::DialogExec);
+  if (widget != nullptr) {
+    widget->closed = nullptr;
+    if (widget->isHidden()) {
+      widget->setWindowModality(Qt::NonModal);
+    }
+  }
+}
+
+void QtWindowSystem::MessageBox(const std::string& text) {
+  ShowMessage(QApplication::activeWindow(), FromUtf8(text));
+}
+
+void QtWindowSystem::Yield() {
+  if (sinceYield_.isValid() && sinceYield_.elapsed() < kYieldIntervalMs) {
+    return;
+  }
+  sinceYield_.start();
+  QCoreApplication::processEvents();
+}
+
+AppInfo QtWindowSystem::AppInformation() const {
+  return {kApplicationTitle, 1, 2, 11};
+}
+
+WindowCalls& QtWindowSystem::Calls() {
+  return *calls_;
+}
+
+int QtWindowSystem::RunEventLoop() {
+  return QApplication::exec();
+}
+
+double QtWindowSystem::TwipsPerPixelX() {
+  return TwipsPerPixel(true);
+}
+
+double QtWindowSystem::TwipsPerPixelY() {
+  return TwipsPerPixel(false);
+}
+
+}  // namespace sprite::winsys::qt

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QtCore/QElapsedTimer>
+#include <memory>
+#include <string>
+
+#include "winsys/window_system.h"
+
+namespace sprite::winsys::qt {
+
+class QtWindowCalls;
+
+// The window system on Qt Widgets. A QApplication must exist before this
+// object is made and outlive it. Windows are fixed-size top-level widgets laid
+// out in twips converted with the screen's real dots per inch.
+class QtWindowSystem : public WindowSystem {
+ public:
+  static constexpr char kApplicationTitle[] = "Sprite Encoder / Decoder";
+  // Pending events are processed at most this often by Yield.
+  static constexpr int kYieldIntervalMs = 15;
+
+  QtWindowSystem();
+  ~QtWindowSystem() override;
+  QtWindowSystem(const QtWindowSystem&) = delete;
+  QtWindowSystem& operator=(const QtWindowSystem&) = delete;
+
+  std::unique_ptr<Window> CreateWindow(const WindowSpec& spec) override;
+  // Runs a local event loop until the window is closed or destroyed; the
+  // other windows take no input meanwhile.
+  void ShowModal(Window& window) override;
+  void MessageBox(const std::string& text) override;
+  // Cheap enough to call after every decoded element: it reads a monotonic
+  // clock and returns at once unless kYieldIntervalMs have passed.
+  void Yield() override;
+  bool InterruptRequested() const override { return false; }
+  AppInfo AppInformation() const override;
+  WindowCalls& Calls() override;
+
+  QtWindowCalls& QtCalls() { return *calls_; }
+  // Runs the application's event loop until the last window has closed, and
+  // returns its exit code (QApplication::exec).
+  int RunEventLoop();
+
+  // Twips per pixel of the primary screen: 1440 / its dots per inch.
+  static double TwipsPerPixelX();
+  static double TwipsPerPixelY();
+
+ private:
+  std::unique_ptr<QtWindowCalls> calls_;
+  QElapsedTimer sinceYield_;
+};
+
+}  // namespace sprite::winsys::qt
