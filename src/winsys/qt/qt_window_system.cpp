@@ -3,6 +3,7 @@
 #include <QtCore/QCoreApplication>
 #include <QtCore/QEventLoop>
 #include <QtCore/QPointer>
+#include <QtCore/QTimer>
 #include <QtGui/QBrush>
 #include <QtGui/QCloseEvent>
 #include <QtGui/QFontDatabase>
@@ -22,6 +23,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "common/error.h"
@@ -226,7 +229,7 @@ class LineWidget : public QWidget {
 
 class QtListBox : public ListBox {
  public:
-  explicit QtListBox(QListWidget* list) : list_(list) {
+  QtListBox(QListWidget* list, QObject* context) : list_(list), context_(context) {
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setSortingEnabled(false);
     list_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -235,7 +238,10 @@ class QtListBox : public ListBox {
     list_->setUniformItemSizes(true);
   }
 
-  void Clear() override { list_->clear(); }
+  void Clear() override {
+    selectPending_.reset();
+    list_->clear();
+  }
   void AddItem(const std::string& line) override { list_->addItem(FromUtf8(line)); }
   std::int16_t ListCount() const override {
     const int count = list_->count();
@@ -250,6 +256,9 @@ class QtListBox : public ListBox {
     return ToUtf8(list_->item(index)->text());
   }
   std::int16_t ListIndex() const override {
+    if (selectPending_) {
+      return *selectPending_;
+    }
     const QModelIndexList selected = list_->selectionModel()->selectedIndexes();
     if (selected.isEmpty()) {
       return -1;
@@ -261,18 +270,25 @@ class QtListBox : public ListBox {
     }
     return static_cast<std::int16_t>(row);
   }
+  // Selecting lays out every line of the view again, as appending asked it to;
+  // so the selection is applied once the window processes its events, however
+  // many lines were appended and selected meanwhile. Nothing is drawn sooner.
   void SetListIndex(std::int16_t index) override {
-    if (index == -1) {
-      list_->clearSelection();
-      list_->setCurrentRow(-1);
-      return;
+    if (index != -1) {
+      CheckIndex(index);
     }
-    CheckIndex(index);
-    list_->setCurrentRow(index);
-    list_->scrollToItem(list_->item(index));
+    selectPending_ = index;
+    if (!selectScheduled_) {
+      selectScheduled_ = true;
+      QTimer::singleShot(0, context_, [this] {
+        selectScheduled_ = false;
+        ApplySelection();
+      });
+    }
   }
   void RemoveItem(std::int16_t index) override {
     CheckIndex(index);
+    ApplySelection();
     delete list_->takeItem(index);
   }
 
@@ -284,7 +300,24 @@ class QtListBox : public ListBox {
     }
   }
 
+  void ApplySelection() {
+    if (!selectPending_) {
+      return;
+    }
+    const int row = *std::exchange(selectPending_, std::nullopt);
+    if (row < 0 || row >= list_->count()) {
+      list_->clearSelection();
+      list_->setCurrentRow(-1);
+      return;
+    }
+    list_->setCurrentRow(row);
+    list_->scrollToItem(list_->item(row));
+  }
+
   QListWidget* list_;
+  QObject* context_;
+  std::optional<std::int16_t> selectPending_;
+  bool selectScheduled_ = false;
 };
 
 class QtTextBox : public TextBox {
@@ -427,7 +460,7 @@ class QtWindow : public Window {
   ListBox& AddListBox(const ControlSpec& spec) override {
     auto* list = new QListWidget(widget_);
     Place(list, spec, true);
-    return *listBoxes_.emplace_back(std::make_unique<QtListBox>(list));
+    return *listBoxes_.emplace_back(std::make_unique<QtListBox>(list, context_.get()));
   }
 
   TextBox& AddTextBox(const ControlSpec& spec, const std::string& text) override {

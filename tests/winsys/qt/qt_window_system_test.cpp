@@ -135,8 +135,10 @@ TEST_F(QtWindowSystemTest, ListBoxKeepsOrderSelectsAndChecksIndexes) {
   EXPECT_THROW(list.List(-1), InvalidArgumentError);
   EXPECT_THROW(list.RemoveItem(5), InvalidArgumentError);
   EXPECT_THROW(list.SetListIndex(-2), InvalidArgumentError);
+  list.SetListIndex(1);
   list.Clear();
   EXPECT_EQ(list.ListCount(), 0);
+  EXPECT_EQ(list.ListIndex(), -1);
   EXPECT_THROW(list.SetListIndex(0), InvalidArgumentError);
 }
 
@@ -146,10 +148,14 @@ TEST_F(QtWindowSystemTest, SelectingTheLastOfManyLinesScrollsItIntoView) {
   for (int i = 0; i < 5000; ++i) {
     log.AddItem("Adding: picture " + std::to_string(i));
   }
+  log.SetListIndex(10);
   log.SetListIndex(static_cast<std::int16_t>(log.ListCount() - 1));
+  EXPECT_EQ(log.ListIndex(), 4999);
   QCoreApplication::processEvents();
   auto* widget = Find<QListWidget>("List1");
   EXPECT_EQ(log.ListIndex(), 4999);
+  EXPECT_EQ(widget->currentRow(), 4999);
+  EXPECT_EQ(widget->selectedItems().size(), 1);
   const QRect last = widget->visualItemRect(widget->item(4999));
   EXPECT_TRUE(widget->viewport()->rect().contains(last.center()));
   EXPECT_EQ(widget->selectionMode(), QAbstractItemView::SingleSelection);
