@@ -62,7 +62,7 @@ void Form1::Command3_Click() {
     }
 
     List1.AddItem("Completed ");
-    List1.SetListIndex(static_cast<std::int16_t>(List1.ListCount() - 1));
+    List1.SelectLast();
     archive.Finish(ArchivePalette);
     archiveFile->Commit();
     lastRun_.completed = true;
@@ -128,7 +128,7 @@ Form1::BitmapOutcome Form1::AddBitmap(const std::string& bitmapPath,
   }
 
   List1.AddItem("Adding: " + bitmapPath);
-  List1.SetListIndex(static_cast<std::int16_t>(List1.ListCount() - 1));
+  List1.SelectLast();
 
   const ByteView P = bitmap.pixelArea;
   const Bytes T = codec::StripRowAlignment(P, W);

@@ -64,7 +64,8 @@ Bytes AddRowAlignment(ByteView storedRows, std::int32_t width, RowsHost* host) {
   // zero-filled, so the alignment bytes need no writing.
   Bytes area(length + rows * pad);
   std::size_t end = area.size();
-  for (std::size_t start = 0; start < length; start += rowBytes) {
+  PercentSteps rowPercent(1, width, static_cast<std::int64_t>(length));
+  for (std::size_t start = 0; start < length; start += rowBytes, rowPercent.Advance()) {
     const std::size_t count = std::min(rowBytes, length - start);
     if (host != nullptr) {
       host->Yield();
@@ -72,8 +73,7 @@ Bytes AddRowAlignment(ByteView storedRows, std::int32_t width, RowsHost* host) {
     end -= pad + count;
     std::memcpy(area.data() + end, storedRows.data() + start, count);
     if (host != nullptr) {
-      host->SetRowPercent(
-          RoundedPercent(static_cast<std::int64_t>(start) + 1, static_cast<std::int64_t>(length)));
+      host->SetRowPercent(rowPercent.Current());
     }
   }
   return area;

@@ -37,6 +37,9 @@ class ListBox {
   virtual std::int16_t ListIndex() const = 0;
   // Selects a line and scrolls it into view; -1 clears the selection.
   virtual void SetListIndex(std::int16_t index) = 0;
+  // Selects the last line and scrolls it into view, however long the list is:
+  // a log may outgrow the 16-bit line numbers.
+  virtual void SelectLast() = 0;
   virtual void RemoveItem(std::int16_t index) = 0;
 };
 

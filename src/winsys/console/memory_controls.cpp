@@ -36,6 +36,10 @@ void MemoryListBox::SetListIndex(std::int16_t index) {
   selected_ = index >= 0 && index < count_ ? index : -1;
 }
 
+void MemoryListBox::SelectLast() {
+  selected_ = static_cast<std::int16_t>(count_ > INT16_MAX ? INT16_MAX : count_ - 1);
+}
+
 void MemoryListBox::RemoveItem(std::int16_t index) {
   if (index < 0 || static_cast<std::size_t>(index) >= lines_.size()) {
     throw std::out_of_range("list index " + std::to_string(index) + " is out of range");

@@ -20,6 +20,7 @@ class MemoryListBox : public ListBox {
   std::string List(std::int16_t index) const override;
   std::int16_t ListIndex() const override { return selected_; }
   void SetListIndex(std::int16_t index) override;
+  void SelectLast() override;
   void RemoveItem(std::int16_t index) override;
 
   // Called with every appended line (the console prints the log as it grows).

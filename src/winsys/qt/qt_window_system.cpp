@@ -257,7 +257,10 @@ class QtListBox : public ListBox {
   }
   std::int16_t ListIndex() const override {
     if (selectPending_) {
-      return *selectPending_;
+      if (*selectPending_ == kLastLine) {
+        return static_cast<std::int16_t>(std::min(list_->count() - 1, int{kMaxListCount}));
+      }
+      return static_cast<std::int16_t>(*selectPending_);
     }
     const QModelIndexList selected = list_->selectionModel()->selectedIndexes();
     if (selected.isEmpty()) {
@@ -277,7 +280,21 @@ class QtListBox : public ListBox {
     if (index != -1) {
       CheckIndex(index);
     }
-    selectPending_ = index;
+    ScheduleSelection(index);
+  }
+  void SelectLast() override { ScheduleSelection(kLastLine); }
+  void RemoveItem(std::int16_t index) override {
+    CheckIndex(index);
+    ApplySelection();
+    delete list_->takeItem(index);
+  }
+
+ private:
+  // Stands for the last line, whichever it is when the selection is applied.
+  static constexpr int kLastLine = -2;
+
+  void ScheduleSelection(int row) {
+    selectPending_ = row;
     if (!selectScheduled_) {
       selectScheduled_ = true;
       QTimer::singleShot(0, context_, [this] {
@@ -286,13 +303,7 @@ class QtListBox : public ListBox {
       });
     }
   }
-  void RemoveItem(std::int16_t index) override {
-    CheckIndex(index);
-    ApplySelection();
-    delete list_->takeItem(index);
-  }
 
- private:
   void CheckIndex(std::int16_t index) const {
     if (index < 0 || index >= list_->count()) {
       throw InvalidArgumentError("list index " + std::to_string(index) + " is outside the " +
@@ -304,7 +315,10 @@ class QtListBox : public ListBox {
     if (!selectPending_) {
       return;
     }
-    const int row = *std::exchange(selectPending_, std::nullopt);
+    int row = *std::exchange(selectPending_, std::nullopt);
+    if (row == kLastLine) {
+      row = list_->count() - 1;
+    }
     if (row < 0 || row >= list_->count()) {
       list_->clearSelection();
       list_->setCurrentRow(-1);
@@ -316,7 +330,7 @@ class QtListBox : public ListBox {
 
   QListWidget* list_;
   QObject* context_;
-  std::optional<std::int16_t> selectPending_;
+  std::optional<int> selectPending_;
   bool selectScheduled_ = false;
 };
 

@@ -1,0 +1,31 @@
+// Decodes an archive in the real window (Qt, any platform plugin) the way a
+// click on Decode does, for timing against sprite-cli: `window_decode ARCHIVE`.
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QLineEdit>
+#include <QtWidgets/QListWidget>
+#include <QtWidgets/QPushButton>
+
+#include "app/form1.h"
+#include "winsys/posix/posix_file_system.h"
+#include "winsys/qt/qt_window_system.h"
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  if (argc != 2) {
+    return 2;
+  }
+  sprite::winsys::qt::QtWindowSystem windows;
+  sprite::winsys::PosixFileSystem files;
+  sprite::app::Form1 form(windows, files);
+  form.Show();
+  QWidget* window = nullptr;
+  for (QWidget* top : QApplication::topLevelWidgets()) {
+    if (top->findChild<QListWidget*>("lstFiles") != nullptr) {
+      window = top;
+    }
+  }
+  window->findChild<QLineEdit*>("txtOut")->setText(QString::fromLocal8Bit(argv[1]));
+  window->findChild<QPushButton*>("Command4")->click();
+  QApplication::processEvents();
+  return form.lastRun().completed && form.lastRun().problems == 0 ? 0 : 1;
+}

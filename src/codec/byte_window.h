@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace sprite::codec {
+
+// The coder and the decoders look at their input in windows of 64 bytes at
+// fixed steps: one bit mask per window says where the zero bytes are, so the
+// boundaries between literal spans and zero runs are found by counting
+// trailing bits, and no step waits on the outcome of the one before it (a
+// memchr per element does). Literal bytes are copied a whole window at a time
+// into an output buffer with room to spare at its end.
+inline constexpr std::size_t kWindow = 64;
+
+// Bit k is set when p[k] is zero. Reads 64 bytes.
+inline std::uint64_t ZeroMask(const std::uint8_t* p) {
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  const auto* v = reinterpret_cast<const __m128i*>(p);
+  const auto bits = [&](int k) -> std::uint64_t {
+    return static_cast<std::uint16_t>(
+        _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(v + k), zero)));
+  };
+  return bits(0) | bits(1) << 16 | bits(2) << 32 | bits(3) << 48;
+#else
+  std::uint64_t mask = 0;
+  for (std::size_t k = 0; k < kWindow; ++k) {
+    mask |= std::uint64_t{p[k] == 0} << k;
+  }
+  return mask;
+#endif
+}
+
+// Copies a whole window; both sides must have 64 bytes.
+inline void CopyWindow(std::uint8_t* dst, const std::uint8_t* src) {
+  std::memcpy(dst, src, kWindow);
+}
+
+// Copies a window, or what is left before `srcEnd` when that is less. `dst`
+// must have 64 bytes.
+inline void CopyUpToWindow(std::uint8_t* dst, const std::uint8_t* src, const std::uint8_t* srcEnd) {
+  if (srcEnd - src >= static_cast<std::ptrdiff_t>(kWindow)) {
+    CopyWindow(dst, src);
+  } else {
+    std::memcpy(dst, src, static_cast<std::size_t>(srcEnd - src));
+  }
+}
+
+// Zeroes a window; `dst` must have 64 bytes.
+inline void ZeroWindow(std::uint8_t* dst) {
+  std::memset(dst, 0, kWindow);
+}
+
+}  // namespace sprite::codec

@@ -1,0 +1,158 @@
+// The real window on Qt (offscreen): filled and clicked as a user would.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QLineEdit>
+#include <QtWidgets/QListWidget>
+#include <QtWidgets/QMessageBox>
+#include <QtWidgets/QPushButton>
+#include <random>
+
+#include "app/form1.h"
+#include "app/test_files.h"
+#include "winsys/posix/posix_file_system.h"
+#include "winsys/qt/qt_test_support.h"
+#include "winsys/qt/qt_window_calls.h"
+#include "winsys/qt/qt_window_system.h"
+
+namespace sprite::testing {
+namespace {
+
+using ::testing::ElementsAre;
+
+std::vector<std::string> Lines(const QListWidget& list) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < list.count(); ++i) {
+    lines.push_back(list.item(i)->text().toStdString());
+  }
+  return lines;
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  MainWindowTest() {
+    TestApplication();
+    windows_ = std::make_unique<winsys::qt::QtWindowSystem>();
+    form_ = std::make_unique<app::Form1>(*windows_, files_);
+    form_->Show();
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+      if (top->findChild<QListWidget*>("List1") != nullptr) {
+        window_ = top;
+      }
+    }
+  }
+
+  template <typename T>
+  T& Find(const char* name) {
+    T* widget = window_->findChild<T*>(name);
+    EXPECT_NE(widget, nullptr) << name;
+    return *widget;
+  }
+
+  TempFolder folder_;
+  winsys::PosixFileSystem files_;
+  std::unique_ptr<winsys::qt::QtWindowSystem> windows_;
+  std::unique_ptr<app::Form1> form_;
+  QWidget* window_ = nullptr;
+};
+
+TEST_F(MainWindowTest, ShowsTheControlsWithTheirCaptionsAndFocusInTheLog) {
+  ASSERT_NE(window_, nullptr);
+  EXPECT_EQ(window_->windowTitle().toStdString(), "Sprite Encoder");
+  EXPECT_EQ(Find<QLineEdit>("txtOut").text().toStdString(), "#");
+  EXPECT_EQ(Find<QPushButton>("Command1").text().toStdString(), "&Add");
+  EXPECT_EQ(Find<QPushButton>("cmdAbout").text().toStdString(), "About ;]");
+  // 6615 x 4995 twips: 441 x 333 pixels at 96 dots per inch, scaled with the screen.
+  const double scale = 1440.0 / winsys::qt::QtWindowSystem::TwipsPerPixelX() / 96.0;
+  EXPECT_NEAR(window_->width(), 441 * scale, 2);
+  EXPECT_NEAR(window_->height(),
+              333 * scale * winsys::qt::QtWindowSystem::TwipsPerPixelX() /
+                  winsys::qt::QtWindowSystem::TwipsPerPixelY(),
+              2);
+  EXPECT_EQ(window_->minimumSize(), window_->maximumSize());  // cannot be resized
+  QApplication::processEvents();
+  EXPECT_EQ(QApplication::focusWidget(), &Find<QListWidget>("List1"));
+
+  // Tab walks log, Add, file list, output box, Browse, Encode, Decode, Remove, About.
+  std::vector<std::string> order;
+  QWidget* widget = &Find<QListWidget>("List1");
+  for (int i = 0; i < 9; ++i) {
+    order.push_back(widget->objectName().toStdString());
+    widget = widget->nextInFocusChain();
+    while (widget->focusPolicy() == Qt::NoFocus || !widget->isVisibleTo(window_)) {
+      widget = widget->nextInFocusChain();
+    }
+  }
+  EXPECT_THAT(order, ElementsAre("List1", "Command1", "lstFiles", "txtOut", "Command2", "Command3",
+                                 "Command4", "Command5", "cmdAbout"));
+}
+
+TEST_F(MainWindowTest, EncodeThenDecodeFillsTheListsTheBarsAndTheFolder) {
+  std::mt19937 random(3);
+  auto& fileList = Find<QListWidget>("lstFiles");
+  for (int i = 0; i < 3; ++i) {
+    const std::string path = folder_.Path("p" + std::to_string(i) + ".bmp");
+    WriteFile(path, BuildBitmap({.width = 20 + i,
+                                 .height = 10,
+                                 .palette = TestPalette(1),
+                                 .pixelArea = SpritePixelArea(random, 20 + i, 10)}));
+    fileList.addItem(QString::fromStdString(path));
+  }
+  const std::string archive = folder_.Path("pack.spr");
+  Find<QLineEdit>("txtOut").setText(QString::fromStdString(archive));
+
+  Find<QPushButton>("Command3").click();
+  QApplication::processEvents();
+  auto& log = Find<QListWidget>("List1");
+  const auto encoded = Lines(log);
+  ASSERT_EQ(encoded.size(), 8u);
+  EXPECT_EQ(encoded.front(), "Init");
+  EXPECT_EQ(encoded.back(), "Completed ");
+  EXPECT_EQ(log.currentRow(), 7);  // the selection follows the last line
+  EXPECT_EQ(form_->progressBar1().Value(), 100);
+
+  Find<QPushButton>("Command4").click();
+  QApplication::processEvents();
+  EXPECT_THAT(Lines(log),
+              ElementsAre("Decoding...", "Processing bitmap: 1", "Processing bitmap: 2",
+                          "Processing bitmap: 3", "Decoded 3 pictures in .spr to .bmp"));
+  EXPECT_THAT(Lines(fileList),
+              ElementsAre(archive + ".0001.bmp", archive + ".0002.bmp", archive + ".0003.bmp"));
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(ReadFile(archive + ".000" + std::to_string(i + 1) + ".bmp"),
+              ReadFile(folder_.Path("p" + std::to_string(i) + ".bmp")));
+  }
+  // The bars' own windows show what the control was told.
+  auto& calls = windows_->QtCalls();
+  const auto position = [&](const controls::oProgressBar& bar) {
+    return calls.SendMessageA(bar.BarWindow(), winsys::PBM_GETPOS, 0, 0);
+  };
+  EXPECT_EQ(position(form_->progressBar1()), 100);
+  EXPECT_EQ(position(form_->progressBar2()), form_->progressBar2().Value());
+  EXPECT_TRUE(Find<QPushButton>("Command4").isEnabled());
+  EXPECT_TRUE(Find<QLineEdit>("txtOut").isEnabled());
+}
+
+TEST_F(MainWindowTest, FileThatIsNotAnArchiveShowsTheErrorBox) {
+  const std::string path = folder_.Path("not.spr");
+  WriteFile(path, Bytes(1500, 'x'));
+  Find<QLineEdit>("txtOut").setText(QString::fromStdString(path));
+  std::string title;
+  std::string text;
+  ModalCloser closer([&](QWidget& modal) {
+    title = modal.windowTitle().toStdString();
+    if (auto* box = qobject_cast<QMessageBox*>(&modal)) {
+      text = box->text().toStdString();
+    }
+  });
+  Find<QPushButton>("Command4").click();
+  EXPECT_EQ(closer.seen(), 1);
+  EXPECT_EQ(title, "Sprite Encoder / Decoder");
+  EXPECT_EQ(text, "Error");
+  EXPECT_THAT(Lines(Find<QListWidget>("List1")), ElementsAre("Decoding..."));
+  EXPECT_TRUE(Find<QPushButton>("Command4").isEnabled());
+}
+
+}  // namespace
+}  // namespace sprite::testing
