@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Screenshots taken on a virtual X server (xvfb-run, ImageMagick's import).
 #
-#   scripts/screenshot.sh [window]   the main window, after a few generated
-#                                    bitmaps went through sprite-cli encode and
-#                                    decode -> docs/screenshot.png
+#   scripts/screenshot.sh [window]   the main window after an Encode and a
+#                                    Decode of a few generated bitmaps
+#                                    -> docs/screenshot.png
 #   scripts/screenshot.sh gallery    every style of the progress bar control
 #                                    -> docs/progress-gallery.png
 #
@@ -85,22 +85,17 @@ case "$mode" in
     capture "$root/docs/progress-gallery.png" "$gallery"
     ;;
   window)
-    # The main window as the user first sees it. The command-line runs before
-    # show that the same commands work on files made here.
-    gui="$build/src/sprite"
-    cli="$build/src/sprite-cli"
-    if [ ! -x "$gui" ]; then
-      echo "screenshot: $gui is not built yet; nothing to capture" >&2
-      exit 0
-    fi
+    # The main window as a user leaves it after an Encode and a Decode of a few
+    # generated bitmaps: both lists filled, both bars moved.
+    demo="$(find_program sprite-window-demo tests/gui/sprite-window-demo)" || {
+      echo "screenshot: sprite-window-demo is not built; run make build" >&2
+      exit 1
+    }
+    command -v python3 >/dev/null || { echo "screenshot: needs python3" >&2; exit 1; }
     work="$(mktemp -d)"
     trap 'rm -rf "$work"' EXIT
-    if [ -x "$cli" ] && command -v python3 >/dev/null; then
-      make_bitmaps "$work"
-      "$cli" encode -o "$work/sprites.spr" "$work"/sprite*.bmp || true
-      "$cli" decode "$work/sprites.spr" || true
-    fi
-    capture "$root/docs/screenshot.png" "$gui"
+    make_bitmaps "$work"
+    capture "$root/docs/screenshot.png" "$demo" "$work/sprites.spr" "$work"/sprite*.bmp
     ;;
   *)
     echo "usage: scripts/screenshot.sh [window|gallery]" >&2
