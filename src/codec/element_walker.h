@@ -27,8 +27,8 @@ namespace sprite::codec {
 template <bool kWrite>
 class ElementWalker {
  public:
-  // With kWrite the decoded bytes go to `out`, which must be zero-filled and
-  // grows (zero-filled) as needed; it ends up longer than the decoded bytes.
+  // With kWrite the decoded bytes go to `out`, which must be zero-filled; it
+  // grows as needed and ends up longer than the decoded bytes.
   // Without it, `out` is not used and only offsets are counted.
   ElementWalker(ByteView coded, Bytes* out) : in_(coded.data()), n_(coded.size()), out_(out) {}
 
@@ -56,7 +56,9 @@ class ElementWalker {
     const auto ensureRoom = [&](std::size_t length) {
       if constexpr (kWrite) {
         if (room - o < length + 2 * kWindow) {
-          out_->resize(std::max(2 * room, o + length + 2 * kWindow));
+          // Room for the rest of the stream at the rate decoded so far.
+          const std::size_t rest = (n_ - start) * (o / std::max<std::size_t>(start, 1) + 1);
+          out_->resize(o + length + 2 * kWindow + rest + rest / 4);
           out = out_->data();
           room = out_->size();
         }

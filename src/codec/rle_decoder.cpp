@@ -25,7 +25,7 @@ constexpr std::size_t kMaxRowsStream = std::numeric_limits<std::int32_t>::max() 
 // Room for the decoded bytes to start with: sprites decode to about 2.5 times
 // their stream, and the output grows when that is not enough.
 std::size_t InitialOutputSize(std::size_t streamLength) {
-  return 2 * streamLength + 4 * kWindow;
+  return 3 * streamLength + 4 * kWindow;
 }
 
 }  // namespace

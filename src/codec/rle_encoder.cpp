@@ -106,7 +106,9 @@ void Encode(ByteView input, Bytes& out, OnRun onRun) {
   }
   // The last bytes, fewer than a window, one at a time.
   settle(base);
-  std::memcpy(w, in + base, n - base);
+  if (base < n) {
+    std::memcpy(w, in + base, n - base);
+  }
   for (; base < n; ++base) {
     if ((in[base] == 0) == literal) {
       endSegment(base);

@@ -132,6 +132,58 @@ TEST(CodecDifferential, EncodersMatchTheTranscription) {
   }
 }
 
+// Runs and spans of every length around the 64-byte steps in which the input
+// is scanned and the 255-byte run limit, starting at every offset of a step.
+std::vector<Bytes> WindowEdgeInputs() {
+  static constexpr std::size_t kRuns[] = {1,   2,   63,  64,  65,  127, 128,
+                                          129, 254, 255, 256, 319, 320, 511};
+  std::vector<Bytes> inputs;
+  for (std::size_t offset = 0; offset <= 66; ++offset) {
+    for (const std::size_t run : kRuns) {
+      Bytes lead(offset, 0x41);
+      inputs.push_back(Concat({lead, Zeros(run), Hex("07 08")}));
+      inputs.push_back(Concat({Zeros(offset), Bytes(run, 0x42), Zeros(3)}));
+      inputs.push_back(Concat({lead, Zeros(run), Bytes(run % 70 + 1, 0x43), Zeros(run)}));
+    }
+  }
+  return inputs;
+}
+
+TEST(CodecDifferential, CodecsMatchTheTranscriptionAtWindowEdges) {
+  for (const Bytes& pixels : WindowEdgeInputs()) {
+    Bytes coded;
+    RLECompress2(pixels, coded, 1);
+    ASSERT_EQ(coded, oracle::Compress2(pixels)) << pixels.size() << " pixels";
+    ASSERT_EQ(RLEDecompress(coded), pixels);
+    // Counts of 0 put a zero byte right after a marker, so the decoders walk
+    // such stretches one element at a time.
+    Bytes withEmptyRuns = coded;
+    withEmptyRuns.insert(
+        withEmptyRuns.begin() + static_cast<std::ptrdiff_t>(coded.size() / 2 & ~std::size_t{1}),
+        {0x00, 0x00, 0x00, 0x00});
+    RecordingRowsHost fastHost;
+    RecordingRowsHost oracleHost;
+    ASSERT_EQ(Capture([&] { return RLEDecompressRows(withEmptyRuns, 7, fastHost); }),
+              Capture([&] { return oracle::DecompressRows(withEmptyRuns, 7, oracleHost); }));
+    ASSERT_EQ(FirstDifference(fastHost.calls, oracleHost.calls), "");
+  }
+}
+
+// Streams of every length up to 300: their percentages change every few
+// bytes, so the row decoder stops and resumes at nearly every position.
+TEST(CodecDifferential, RowDecoderMatchesTheTranscriptionOnShortStreams) {
+  std::mt19937 rng(77);
+  for (std::size_t length = 1; length <= 300; ++length) {
+    const Bytes coded = RandomBytes(rng, length, 35);
+    RecordingRowsHost fastHost;
+    RecordingRowsHost oracleHost;
+    ASSERT_EQ(Capture([&] { return RLEDecompressRows(coded, 5, fastHost); }),
+              Capture([&] { return oracle::DecompressRows(coded, 5, oracleHost); }))
+        << length;
+    ASSERT_EQ(FirstDifference(fastHost.calls, oracleHost.calls), "") << length;
+  }
+}
+
 TEST(CodecDifferential, VerifyingDecoderMatchesTheTranscription) {
   std::mt19937 rng(7);
   for (int round = 0; round < 400; ++round) {

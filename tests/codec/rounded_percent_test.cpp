@@ -47,5 +47,32 @@ TEST(RoundedPercent, AgreesWithFloatingPointRounding) {
   }
 }
 
+TEST(PercentSteps, GivesTheRoundedPercentOfEveryStep) {
+  std::mt19937_64 rng(5);
+  for (int round = 0; round < 2000; ++round) {
+    const std::int64_t whole =
+        std::uniform_int_distribution<std::int64_t>(1, round < 1000 ? 300 : INT32_MAX)(rng);
+    const std::int64_t step =
+        std::uniform_int_distribution<std::int64_t>(1, std::min<std::int64_t>(whole, 40000))(rng);
+    PercentSteps steps(1, step, whole);
+    for (std::int64_t part = 1; part <= whole && part < 1 + 300 * step;
+         part += step, steps.Advance()) {
+      ASSERT_EQ(steps.Current(), RoundedPercent(part, whole)) << part << "/" << whole;
+    }
+  }
+}
+
+TEST(LastPositionAtPercent, IsTheLastPositionShowingThatPercentOrLess) {
+  for (std::int64_t whole = 1; whole <= 700; ++whole) {
+    std::int64_t last = 0;
+    for (std::int32_t percent = 0; percent <= 100; ++percent) {
+      while (last < whole && RoundedPercent(last + 1, whole) <= percent) {
+        ++last;
+      }
+      ASSERT_EQ(LastPositionAtPercent(percent, whole), last) << percent << "% of " << whole;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace sprite::codec
