@@ -21,13 +21,15 @@ class MemoryControlHost : public ControlHost {
   double TwipsPerPixelY() const override { return 15.0; }
   HWND hWnd() const override { return window_; }
   HINSTANCE hInstance() const override { return 1; }
-  void PropertyChanged(std::string_view name) override { changed_.emplace_back(name); }
-  const std::vector<std::string>& changedProperties() const { return changed_; }
+  // Only whether the stored design needs saving is kept: a bar moved for every
+  // decoded element must not grow memory.
+  void PropertyChanged(std::string_view) override { designChanged_ = true; }
+  bool designChanged() const { return designChanged_; }
 
  private:
   TwipsRect rect_;
   HWND window_;
-  std::vector<std::string> changed_;
+  bool designChanged_ = false;
 };
 
 // A window whose controls live in memory and are found by name.

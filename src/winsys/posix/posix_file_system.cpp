@@ -116,10 +116,6 @@ class PosixReplacingFile : public ReplacingFile {
   }
 
   void Commit() override {
-    // mkstemp makes the file private; a finished file gets the usual permissions.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd_.get(), 0666 & ~mask);
     if (fd_.Close() != 0) {
       throw IoError(target_, SystemReason(errno));
     }
@@ -199,14 +195,23 @@ std::unique_ptr<ReplacingFile> PosixFileSystem::CreateReplacing(const std::strin
   if (!S_ISDIR(folderInfo.st_mode)) {
     throw IoError(path, folder + " is not a folder");
   }
+  // A hidden name of our own beside the target, created with the usual
+  // permissions (mkstemp would make the finished file private).
   const auto slash = path.find_last_of('/');
   const std::string prefix = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-  std::string temp = prefix + "." + NameOf(path) + ".XXXXXX";
-  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) {
-    throw IoError(path, SystemReason(errno));
+  static std::uint32_t serial = 0;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string temp = prefix + "." + NameOf(path) + "." + std::to_string(::getpid()) + "-" +
+                       std::to_string(++serial) + ".tmp";
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      return std::make_unique<PosixReplacingFile>(path, std::move(temp), fd);
+    }
+    if (errno != EEXIST) {
+      throw IoError(path, SystemReason(errno));
+    }
   }
-  return std::make_unique<PosixReplacingFile>(path, std::move(temp), fd);
+  throw IoError(path, "no free name for a temporary file beside it");
 }
 
 void PosixFileSystem::Delete(const std::string& path) noexcept {
