@@ -15,8 +15,8 @@ namespace sprite::codec {
 // after it its count; a window with adjacent zeros (a count of 0, which the
 // encoder never writes) is walked one element at a time.
 //
-// The walk can stop after any element and go on later, so a decoder can report
-// progress in between at no cost.
+// The walk can stop after any element and go on later where it stopped, so a
+// decoder can report progress in between without starting over.
 //
 // How the output is written: `start` is where the open literal span begins
 // and `o` the output offset of its first byte. The span's bytes are stored
