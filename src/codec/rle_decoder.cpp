@@ -1,5 +1,6 @@
 #include "codec/rle_decoder.h"
 
+#include <algorithm>
 #include <limits>
 #include <string>
 
@@ -23,9 +24,11 @@ constexpr std::size_t kMaxRowsStream = std::numeric_limits<std::int32_t>::max() 
 }
 
 // Room for the decoded bytes to start with: sprites decode to about 2.5 times
-// their stream, and the output grows when that is not enough.
+// their stream, and the output grows when that is not enough. A huge stream
+// starts smaller, so that memory follows what it actually decodes to.
 std::size_t InitialOutputSize(std::size_t streamLength) {
-  return 3 * streamLength + 4 * kWindow;
+  constexpr std::size_t kLargestStart = std::size_t{1} << 26;
+  return std::min(3 * streamLength, kLargestStart) + 4 * kWindow;
 }
 
 }  // namespace
