@@ -10,6 +10,7 @@
 
 #include "app/form1.h"
 #include "winsys/posix/posix_file_system.h"
+#include "winsys/qt/qt_window_calls.h"
 #include "winsys/qt/qt_window_system.h"
 
 int main(int argc, char** argv) {
@@ -21,12 +22,7 @@ int main(int argc, char** argv) {
   sprite::winsys::PosixFileSystem files;
   sprite::app::Form1 form(windows, files);
   form.Show();
-  QWidget* window = nullptr;
-  for (QWidget* top : QApplication::topLevelWidgets()) {
-    if (top->findChild<QListWidget*>("lstFiles") != nullptr) {
-      window = top;
-    }
-  }
+  QWidget* window = windows.QtCalls().Widget(form.window().hWnd());
   window->findChild<QLineEdit*>("txtOut")->setText(QString::fromLocal8Bit(argv[1]));
   QApplication::processEvents();
   // The time of the click alone, without starting Qt.

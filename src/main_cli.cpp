@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -120,5 +121,10 @@ int main(int argc, char** argv) {
   } else {
     return UsageError("unknown command \"" + args[0] + "\"");
   }
-  return Run(request);
+  try {
+    return Run(request);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "sprite-cli: %s\n", error.what());
+    return kNotCompleted;
+  }
 }

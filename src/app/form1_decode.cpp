@@ -102,7 +102,8 @@ void Form1::DecodeArchive(const std::string& archivePath) {
     return;
   }
   lastRun_.completed = true;
-  List1.AddItem(DecodedLine(reader->count() < 0 ? 0 : reader->count()));
+  // The count as the header gives it; a run that stops early says what it wrote.
+  List1.AddItem(DecodedLine(reader->count()));
 }
 
 void Form1::ElementsDecoded(std::int32_t percent, std::int64_t) {

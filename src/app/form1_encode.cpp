@@ -72,6 +72,8 @@ void Form1::Command3_Click() {
   } catch (const CancelledError&) {
     lastRun_.cancelled = true;
     Problem("Stopped: the archive was not written");
+  } catch (const Error& error) {
+    Problem(std::string("ERROR: ") + error.what() + "; the archive was not written");
   }
 }
 

@@ -36,11 +36,7 @@ class MainWindowTest : public ::testing::Test {
     windows_ = std::make_unique<winsys::qt::QtWindowSystem>();
     form_ = std::make_unique<app::Form1>(*windows_, files_);
     form_->Show();
-    for (QWidget* top : QApplication::topLevelWidgets()) {
-      if (top->findChild<QListWidget*>("List1") != nullptr) {
-        window_ = top;
-      }
-    }
+    window_ = windows_->QtCalls().Widget(form_->window().hWnd());
   }
 
   template <typename T>

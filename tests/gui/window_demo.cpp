@@ -11,6 +11,7 @@
 
 #include "app/form1.h"
 #include "winsys/posix/posix_file_system.h"
+#include "winsys/qt/qt_window_calls.h"
 #include "winsys/qt/qt_window_system.h"
 
 int main(int argc, char** argv) {
@@ -30,12 +31,7 @@ int main(int argc, char** argv) {
   sprite::app::Form1 form(windows, files);
   form.Show();
 
-  QWidget* window = nullptr;
-  for (QWidget* top : QApplication::topLevelWidgets()) {
-    if (top->findChild<QListWidget*>("lstFiles") != nullptr) {
-      window = top;
-    }
-  }
+  QWidget* window = windows.QtCalls().Widget(form.window().hWnd());
   auto* fileList = window->findChild<QListWidget*>("lstFiles");
   for (const QString& bitmap : args.mid(1)) {
     fileList->addItem(bitmap);
