@@ -62,6 +62,7 @@ ProgressBarWidget::ProgressBarWidget(std::uint32_t style, std::int32_t exStyle, 
     : QWidget(parent), style_(style), exStyle_(exStyle), frameExStyle_(exStyle) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFocusPolicy(Qt::NoFocus);
+  MeasureBar();
 }
 
 LRESULT ProgressBarWidget::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -131,12 +132,14 @@ void ProgressBarWidget::SetStyle(std::uint32_t style) {
     return;
   }
   style_ = style;
+  MeasureBar();
   shownExtent_ = ShownExtent();
   Repaint();
 }
 
 void ProgressBarWidget::ApplyFrame() {
   frameExStyle_ = exStyle_;
+  MeasureBar();
   shownExtent_ = ShownExtent();
   Repaint();
 }
@@ -171,9 +174,21 @@ void ProgressBarWidget::SetPosition(std::int64_t position) {
   RepaintIfShownChanged();
 }
 
-int ProgressBarWidget::FilledLength() const {
+void ProgressBarWidget::MeasureBar() const {
+  measuredSize_ = size();
   const QRect bar = BarRect();
-  const int length = (style_ & PBS_VERTICAL) != 0 ? bar.height() : bar.width();
+  barLength_ = (style_ & PBS_VERTICAL) != 0 ? bar.height() : bar.width();
+  const Chunks chunks = BlockChunks();
+  chunkStride_ = chunks.size + chunks.gap;
+}
+
+int ProgressBarWidget::FilledLength() const {
+  // Measured once per size, frame or style: a bar takes thousands of positions.
+  // A hidden widget is resized without a resize event, so the size is compared.
+  if (size() != measuredSize_) {
+    MeasureBar();
+  }
+  const int length = barLength_;
   if (length <= 0 || high_ == low_) {
     return 0;
   }
@@ -193,13 +208,17 @@ int ProgressBarWidget::ShownExtent() const {
   if ((style_ & PBS_SMOOTH) != 0 || filled == 0) {
     return filled;
   }
-  const Chunks chunks = BlockChunks();
-  return (filled + chunks.size + chunks.gap - 1) / (chunks.size + chunks.gap);
+  return (filled + chunkStride_ - 1) / chunkStride_;
 }
 
 void ProgressBarWidget::Repaint() {
   ++repaintRequests_;
-  update();
+  // One update until the paint comes: a bar moved thousands of times between
+  // two paints asks the window system once.
+  if (!paintPending_) {
+    paintPending_ = true;
+    update();
+  }
 }
 
 void ProgressBarWidget::RepaintIfShownChanged() {
@@ -219,11 +238,13 @@ QColor ProgressBarWidget::BackgroundColour() const {
 }
 
 void ProgressBarWidget::resizeEvent(QResizeEvent* event) {
+  MeasureBar();
   shownExtent_ = ShownExtent();
   QWidget::resizeEvent(event);
 }
 
 void ProgressBarWidget::paintEvent(QPaintEvent*) {
+  paintPending_ = false;
   QPainter painter(this);
   const QPalette& colours = palette();
   QRect inside = rect();

@@ -50,6 +50,8 @@ class ProgressBarWidget : public QWidget {
 
   void SetRange(std::int32_t low, std::int32_t high);
   void SetPosition(std::int64_t position);
+  // Keeps the bar's length and block stride for FilledLength and ShownExtent.
+  void MeasureBar() const;
   // Pixels of the bar's length that the position fills.
   int FilledLength() const;
   Chunks BlockChunks() const;
@@ -71,6 +73,10 @@ class ProgressBarWidget : public QWidget {
   std::uint32_t backColour_ = CLR_DEFAULT;
   int shownExtent_ = 0;
   int repaintRequests_ = 0;
+  bool paintPending_ = false;
+  mutable QSize measuredSize_;
+  mutable int barLength_ = 0;
+  mutable int chunkStride_ = 1;
 };
 
 }  // namespace sprite::winsys::qt

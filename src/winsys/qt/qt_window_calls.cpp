@@ -158,6 +158,7 @@ bool QtWindowCalls::DestroyWindow(HWND window) {
   }
   Forget(widget);
   delete widget;
+  lastBar_.clear();
   return true;
 }
 
@@ -175,8 +176,14 @@ bool QtWindowCalls::MoveWindow(HWND window, std::int32_t x, std::int32_t y, std:
 }
 
 LRESULT QtWindowCalls::SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  ProgressBarWidget* bar = ProgressBar(window);
-  return bar == nullptr ? 0 : bar->HandleMessage(message, wParam, lParam);
+  // A bar takes thousands of messages in a row: the last one found is kept.
+  // Handles are never reused, and the guarded pointer clears itself when the
+  // widget goes.
+  if (window != lastBarHandle_ || lastBar_.isNull()) {
+    lastBar_ = ProgressBar(window);
+    lastBarHandle_ = window;
+  }
+  return lastBar_.isNull() ? 0 : lastBar_->HandleMessage(message, wParam, lParam);
 }
 
 HWND QtWindowCalls::SetParent(HWND child, HWND newParent) {

@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "winsys/qt/progress_bar_widget.h"
 #include "winsys/window_calls.h"
 
 class QWidget;
@@ -59,6 +60,8 @@ class QtWindowCalls : public WindowCalls {
   std::unordered_map<HWND, QPointer<QWidget>> windows_;
   std::unordered_set<HWND> created_;
   HWND nextHandle_ = 1;
+  HWND lastBarHandle_ = 0;
+  QPointer<ProgressBarWidget> lastBar_;
 };
 
 }  // namespace sprite::winsys::qt

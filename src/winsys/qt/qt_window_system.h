@@ -46,8 +46,11 @@ class QtWindowSystem : public WindowSystem {
   static double TwipsPerPixelY();
 
  private:
+  static constexpr unsigned kCallsPerClockRead = 16;  // a power of two
+
   std::unique_ptr<QtWindowCalls> calls_;
   QElapsedTimer sinceYield_;
+  unsigned callsSinceClock_ = 0;
 };
 
 }  // namespace sprite::winsys::qt
