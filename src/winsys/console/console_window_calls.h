@@ -4,12 +4,13 @@
 #include <map>
 
 #include "winsys/console/console_terminal.h"
+#include "winsys/progress_bar_state.h"
 #include "winsys/window_calls.h"
 
 namespace sprite::winsys {
 
-// Window calls on the console: "msctls_progress32" windows keep a range and a
-// position and show their share on the terminal's status line.
+// Window calls on the console: "msctls_progress32" windows answer their
+// messages like any other and show their share on the terminal's status line.
 class ConsoleWindowCalls : public WindowCalls {
  public:
   explicit ConsoleWindowCalls(ConsoleTerminal& terminal) : terminal_(terminal) {}
@@ -35,16 +36,8 @@ class ConsoleWindowCalls : public WindowCalls {
   std::int32_t OleTranslateColor(std::uint32_t colour, HPALETTE, std::uint32_t* rgb) override;
 
  private:
-  struct Bar {
-    std::int32_t low = 0;
-    std::int32_t high = 100;
-    std::int32_t position = 0;
-    std::int32_t step = 10;
-  };
-  void Show(HWND window, const Bar& bar);
-
   ConsoleTerminal& terminal_;
-  std::map<HWND, Bar> bars_;
+  std::map<HWND, ProgressBarState> bars_;
   HWND nextHandle_ = 1000000;
 };
 

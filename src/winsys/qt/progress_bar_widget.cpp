@@ -9,16 +9,6 @@ namespace {
 
 constexpr int kChunkGap = 2;  // pixels between blocks
 
-std::int32_t Low32(std::uint64_t value) {
-  return static_cast<std::int32_t>(value & 0xFFFFFFFF);
-}
-
-// Two 16-bit halves in one result, low half first, as the native control packs a range.
-LRESULT PackedRange(std::int32_t low, std::int32_t high) {
-  return static_cast<LRESULT>((static_cast<std::uint32_t>(low) & 0xFFFF) |
-                              ((static_cast<std::uint32_t>(high) & 0xFFFF) << 16));
-}
-
 // RGB with red in the low byte; CLR_DEFAULT and every other flagged value
 // leave the palette's colour.
 QColor FromColourRef(std::uint32_t colour, const QColor& fallback) {
@@ -66,65 +56,13 @@ ProgressBarWidget::ProgressBarWidget(std::uint32_t style, std::int32_t exStyle, 
 }
 
 LRESULT ProgressBarWidget::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  const std::int32_t w = Low32(wParam);
-  const std::int32_t l = Low32(static_cast<std::uint64_t>(lParam));
-  switch (message) {
-    case PBM_SETRANGE: {
-      const LRESULT previous = PackedRange(low_, high_);
-      SetRange(l & 0xFFFF, (l >> 16) & 0xFFFF);
-      return previous;
-    }
-    case PBM_SETRANGE32: {
-      const LRESULT previous = PackedRange(low_, high_);
-      SetRange(w, l);
-      return previous;
-    }
-    case PBM_GETRANGE:
-      if (lParam != 0) {
-        auto* range = reinterpret_cast<PBRANGE*>(lParam);
-        range->iLow = low_;
-        range->iHigh = high_;
-      }
-      return w != 0 ? low_ : high_;
-    case PBM_SETPOS: {
-      const std::int32_t previous = position_;
-      SetPosition(w);
-      return previous;
-    }
-    case PBM_DELTAPOS: {
-      const std::int32_t previous = position_;
-      SetPosition(std::int64_t{position_} + w);
-      return previous;
-    }
-    case PBM_STEPIT: {
-      const std::int32_t previous = position_;
-      const std::int64_t next = std::int64_t{position_} + step_;
-      // Past the high limit the bar starts over from the low one.
-      SetPosition(next > high_ ? low_ : next);
-      return previous;
-    }
-    case PBM_SETSTEP:
-      return std::exchange(step_, w);
-    case PBM_GETPOS:
-      return position_;
-    case PBM_GETSTEP:
-      return step_;
-    case PBM_SETBARCOLOR:
-    case PBM_SETBKCOLOR: {
-      std::uint32_t& colour = message == PBM_SETBARCOLOR ? barColour_ : backColour_;
-      const std::uint32_t previous = std::exchange(colour, static_cast<std::uint32_t>(l));
-      if (previous != colour) {
-        Repaint();
-      }
-      return static_cast<LRESULT>(previous);
-    }
-    case PBM_GETBARCOLOR:
-      return static_cast<LRESULT>(barColour_);
-    case PBM_GETBKCOLOR:
-      return static_cast<LRESULT>(backColour_);
-    default:
-      return 0;
+  const ProgressBarState::Answer answer = state_.HandleMessage(message, wParam, lParam);
+  if (answer.change == ProgressBarState::Change::kColour) {
+    Repaint();
+  } else if (answer.change == ProgressBarState::Change::kPosition) {
+    RepaintIfShownChanged();
   }
+  return answer.result;
 }
 
 void ProgressBarWidget::SetStyle(std::uint32_t style) {
@@ -153,27 +91,6 @@ QRect ProgressBarWidget::BarRect() const {
   return ClientRect().adjusted(1, 1, -1, -1);
 }
 
-void ProgressBarWidget::SetRange(std::int32_t low, std::int32_t high) {
-  if (low == low_ && high == high_) {
-    return;
-  }
-  low_ = low;
-  high_ = high;
-  SetPosition(position_);
-}
-
-void ProgressBarWidget::SetPosition(std::int64_t position) {
-  // Low first, then high: with the limits crossed the position ends on the high one.
-  if (position < low_) {
-    position = low_;
-  }
-  if (position > high_) {
-    position = high_;
-  }
-  position_ = static_cast<std::int32_t>(position);
-  RepaintIfShownChanged();
-}
-
 void ProgressBarWidget::MeasureBar() const {
   measuredSize_ = size();
   const QRect bar = BarRect();
@@ -188,13 +105,7 @@ int ProgressBarWidget::FilledLength() const {
   if (size() != measuredSize_) {
     MeasureBar();
   }
-  const int length = barLength_;
-  if (length <= 0 || high_ == low_) {
-    return 0;
-  }
-  const std::int64_t filled =
-      (std::int64_t{position_} - low_) * length / (std::int64_t{high_} - low_);
-  return static_cast<int>(std::clamp<std::int64_t>(filled, 0, length));
+  return static_cast<int>(state_.Filled(barLength_));
 }
 
 ProgressBarWidget::Chunks ProgressBarWidget::BlockChunks() const {
@@ -230,11 +141,11 @@ void ProgressBarWidget::RepaintIfShownChanged() {
 }
 
 QColor ProgressBarWidget::BarColour() const {
-  return FromColourRef(barColour_, palette().color(QPalette::Highlight));
+  return FromColourRef(state_.BarColour(), palette().color(QPalette::Highlight));
 }
 
 QColor ProgressBarWidget::BackgroundColour() const {
-  return FromColourRef(backColour_, palette().color(QPalette::Button));
+  return FromColourRef(state_.BackColour(), palette().color(QPalette::Button));
 }
 
 void ProgressBarWidget::resizeEvent(QResizeEvent* event) {

@@ -3,6 +3,7 @@
 #include <QtWidgets/QWidget>
 #include <cstdint>
 
+#include "winsys/progress_bar_state.h"
 #include "winsys/window_calls.h"
 
 namespace sprite::winsys::qt {
@@ -28,9 +29,9 @@ class ProgressBarWidget : public QWidget {
   void SetExStyle(std::int32_t exStyle) { exStyle_ = exStyle; }
   void ApplyFrame();
 
-  std::int32_t Low() const { return low_; }
-  std::int32_t High() const { return high_; }
-  std::int32_t Position() const { return position_; }
+  std::int32_t Low() const { return state_.Low(); }
+  std::int32_t High() const { return state_.High(); }
+  std::int32_t Position() const { return state_.Position(); }
   // Inside the edges: where the background is drawn.
   QRect ClientRect() const;
   // Inside the client rectangle's one-pixel margin: where the bar grows.
@@ -48,8 +49,6 @@ class ProgressBarWidget : public QWidget {
     int gap;
   };
 
-  void SetRange(std::int32_t low, std::int32_t high);
-  void SetPosition(std::int64_t position);
   // Keeps the bar's length and block stride for FilledLength and ShownExtent.
   void MeasureBar() const;
   // Pixels of the bar's length that the position fills.
@@ -65,12 +64,7 @@ class ProgressBarWidget : public QWidget {
   std::uint32_t style_;
   std::int32_t exStyle_;
   std::int32_t frameExStyle_;  // the edges drawn
-  std::int32_t low_ = 0;
-  std::int32_t high_ = 100;
-  std::int32_t position_ = 0;
-  std::int32_t step_ = 10;
-  std::uint32_t barColour_ = CLR_DEFAULT;
-  std::uint32_t backColour_ = CLR_DEFAULT;
+  ProgressBarState state_;
   int shownExtent_ = 0;
   int repaintRequests_ = 0;
   bool paintPending_ = false;
