@@ -84,7 +84,8 @@ int main(int argc, char** argv) {
     return kClean;
   }
   if (args[0] == "--version") {
-    std::puts("Sprite Encoder / Decoder 1.2.11");
+    const auto app = sprite::winsys::ThisApplication();
+    std::printf("%s %d.%d.%d\n", app.title.c_str(), app.major, app.minor, app.revision);
     return kClean;
   }
 

@@ -128,6 +128,9 @@ struct AppInfo {
   std::int32_t revision = 0;
 };
 
+// The program's version information, as every backend reports it.
+inline AppInfo ThisApplication() { return AppInfo{"Sprite Encoder / Decoder", 1, 2, 11}; }
+
 // The host window system: windows, the message box, the yield.
 class WindowSystem {
  public:

@@ -39,7 +39,7 @@ bool ConsoleWindowSystem::InterruptRequested() const {
 }
 
 AppInfo ConsoleWindowSystem::AppInformation() const {
-  return AppInfo{"Sprite Encoder / Decoder", 1, 2, 11};
+  return ThisApplication();
 }
 
 void ConsoleWindowSystem::InstallInterruptHandler() {

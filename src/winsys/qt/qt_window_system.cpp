@@ -646,7 +646,7 @@ void QtWindowSystem::Yield() {
 }
 
 AppInfo QtWindowSystem::AppInformation() const {
-  return {kApplicationTitle, 1, 2, 11};
+  return ThisApplication();
 }
 
 WindowCalls& QtWindowSystem::Calls() {
