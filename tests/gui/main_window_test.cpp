@@ -2,6 +2,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QtCore/QTimer>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QListWidget>
@@ -148,6 +149,38 @@ TEST_F(MainWindowTest, FileThatIsNotAnArchiveShowsTheErrorBox) {
   EXPECT_EQ(text, "Error");
   EXPECT_THAT(Lines(Find<QListWidget>("List1")), ElementsAre("Decoding..."));
   EXPECT_TRUE(Find<QPushButton>("Command4").isEnabled());
+}
+
+TEST_F(MainWindowTest, ClosingTheWindowDuringDecodeStopsCleanlyAndCloses) {
+  std::mt19937 random(9);
+  auto& fileList = Find<QListWidget>("lstFiles");
+  for (int i = 0; i < 20; ++i) {
+    const std::string path = folder_.Path("p" + std::to_string(i) + ".bmp");
+    WriteFile(path, BuildBitmap({.width = 64,
+                                 .height = 64,
+                                 .palette = TestPalette(1),
+                                 .pixelArea = SpritePixelArea(random, 64, 64)}));
+    fileList.addItem(QString::fromStdString(path));
+  }
+  const std::string archive = folder_.Path("pack.spr");
+  Find<QLineEdit>("txtOut").setText(QString::fromStdString(archive));
+  Find<QPushButton>("Command3").click();
+  ASSERT_TRUE(form_->lastRun().completed);
+
+  // The user closes the window as soon as Decode first lets events through.
+  bool closedAtOnce = true;
+  QTimer::singleShot(0, window_, [&] { closedAtOnce = window_->close(); });
+  Find<QPushButton>("Command4").click();
+
+  EXPECT_FALSE(closedAtOnce);  // not while the decoder is inside a yield
+  EXPECT_TRUE(form_->lastRun().cancelled);
+  EXPECT_FALSE(window_->isVisible());  // closed once the run had stopped
+  for (const auto& name : folder_.Names()) {
+    EXPECT_NE(name.front(), '.') << "temporary file left: " << name;
+    if (name.rfind("pack.spr.", 0) == 0) {
+      EXPECT_EQ(ReadFile(folder_.Path(name)).size(), 1078u + 64 * 64) << name;
+    }
+  }
 }
 
 }  // namespace
