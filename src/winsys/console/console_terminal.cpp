@@ -1,17 +1,24 @@
 #include "winsys/console/console_terminal.h"
 
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdio>
 
 namespace sprite::winsys {
 
-ConsoleTerminal::ConsoleTerminal(bool drawProgress) : drawProgress_(drawProgress) {}
+ConsoleTerminal::ConsoleTerminal(bool drawProgress)
+    : drawProgress_(drawProgress), sharesTerminal_(drawProgress && isatty(STDOUT_FILENO) == 1) {}
 
 ConsoleTerminal::~ConsoleTerminal() {
   ClearStatus();
 }
 
 void ConsoleTerminal::PrintLine(const std::string& line) {
-  ClearStatus();
+  // Only a status line on the terminal that the log goes to is in the way.
+  if (sharesTerminal_) {
+    ClearStatus();
+  }
   std::fwrite(line.data(), 1, line.size(), stdout);
   std::fputc('\n', stdout);
 }
@@ -23,11 +30,21 @@ void ConsoleTerminal::PrintError(const std::string& text) {
 }
 
 void ConsoleTerminal::ShowBar(std::int32_t bar, std::int32_t percent) {
+  if (!drawProgress_) {
+    return;
+  }
   auto [it, added] = bars_.try_emplace(bar, percent);
   if (!added && it->second == percent) {
     return;
   }
   it->second = percent;
+  // A decode moves the bars hundreds of thousands of times; a terminal needs
+  // a few pictures a second.
+  const auto now = std::chrono::steady_clock::now();
+  if (now - lastDraw_ < kRedrawInterval) {
+    return;
+  }
+  lastDraw_ = now;
   DrawStatus();
 }
 

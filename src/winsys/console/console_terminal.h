@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -26,8 +27,12 @@ class ConsoleTerminal {
   void ClearStatus();
   void DrawStatus();
 
+  static constexpr std::chrono::milliseconds kRedrawInterval{50};
+
   bool drawProgress_;
+  bool sharesTerminal_;  // stdout and stderr both on the terminal
   bool statusShown_ = false;
+  std::chrono::steady_clock::time_point lastDraw_;
   std::map<std::int32_t, std::int32_t> bars_;  // handle -> percent
 };
 
