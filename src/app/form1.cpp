@@ -10,15 +10,15 @@ using winsys::ControlSpec;
 using winsys::TwipsRect;
 
 winsys::WindowSpec MainWindowSpec() {
-  winsys::WindowSpec spec;
-  spec.caption = "Sprite Encoder";
-  spec.clientWidth = 6615;
-  spec.clientHeight = 4995;
-  spec.font = winsys::FontSpec{"Tahoma", 8.25, 400, 238};
-  spec.fixedBorder = true;
-  spec.centred = true;
-  spec.showInTaskbar = true;
-  return spec;
+  winsys::WindowSpec design;
+  design.caption = "Sprite Encoder";
+  design.clientWidth = 6615;
+  design.clientHeight = 4995;
+  design.font = winsys::FontSpec{"Tahoma", 8.25, 400, 238};
+  design.fixedBorder = true;
+  design.centred = true;
+  design.showInTaskbar = true;
+  return design;
 }
 
 // The window's stored design: both bars differ from the defaults only in Min.
@@ -30,11 +30,11 @@ constexpr char kStoredDesign[] =
 
 std::unique_ptr<controls::oProgressBar> LoadProgressBar(winsys::Window& window,
                                                         winsys::WindowCalls& calls,
-                                                        const ControlSpec& spec) {
-  winsys::ControlHost& host = window.AddControlHost(spec);
+                                                        const ControlSpec& design) {
+  winsys::ControlHost& host = window.AddControlHost(design);
   auto bar = std::make_unique<controls::oProgressBar>(host, calls);
-  auto design = winsys::StoredDesign::FromText(kStoredDesign);
-  bar->UserControl_ReadProperties(design.Bag(spec.name));
+  auto stored = winsys::StoredDesign::FromText(kStoredDesign);
+  bar->UserControl_ReadProperties(stored.Bag(design.name));
   bar->UserControl_Resize();
   return bar;
 }

@@ -102,15 +102,15 @@ class Window {
   virtual ~Window() = default;
 
   // `caption` may hold "&" before the access-key letter.
-  virtual PushButton& AddButton(const ControlSpec& spec, const std::string& caption) = 0;
-  virtual ListBox& AddListBox(const ControlSpec& spec) = 0;
-  virtual TextBox& AddTextBox(const ControlSpec& spec, const std::string& text) = 0;
-  virtual Label& AddLabel(const ControlSpec& spec, const std::string& caption) = 0;
+  virtual PushButton& AddButton(const ControlSpec& design, const std::string& caption) = 0;
+  virtual ListBox& AddListBox(const ControlSpec& design) = 0;
+  virtual TextBox& AddTextBox(const ControlSpec& design, const std::string& text) = 0;
+  virtual Label& AddLabel(const ControlSpec& design, const std::string& caption) = 0;
   // A window that a control such as oProgressBar draws itself into.
-  virtual ControlHost& AddControlHost(const ControlSpec& spec) = 0;
+  virtual ControlHost& AddControlHost(const ControlSpec& design) = 0;
   // Decorations that take no input; backends without a screen ignore them. The
   // colour is an RGB value (red in the low byte).
-  virtual void AddPictureBox(const ControlSpec& /*spec*/, const Picture& /*picture*/) {}
+  virtual void AddPictureBox(const ControlSpec& /*design*/, const Picture& /*picture*/) {}
   virtual void AddLine(TwipsPoint /*from*/, TwipsPoint /*to*/, std::uint32_t /*colour*/) {}
 
   virtual HWND hWnd() const = 0;
@@ -129,14 +129,16 @@ struct AppInfo {
 };
 
 // The program's version information, as every backend reports it.
-inline AppInfo ThisApplication() { return AppInfo{"Sprite Encoder / Decoder", 1, 2, 11}; }
+inline AppInfo ThisApplication() {
+  return AppInfo{"Sprite Encoder / Decoder", 1, 2, 11};
+}
 
 // The host window system: windows, the message box, the yield.
 class WindowSystem {
  public:
   virtual ~WindowSystem() = default;
 
-  virtual std::unique_ptr<Window> CreateWindow(const WindowSpec& spec) = 0;
+  virtual std::unique_ptr<Window> CreateWindow(const WindowSpec& design) = 0;
   // Returns when the window has been closed.
   virtual void ShowModal(Window& window) = 0;
   // A text and an OK button, titled with the application title; returns when closed.

@@ -37,14 +37,14 @@ TEST(Form1LayoutTest, ControlsStandWhereTheWindowPutsThemInTabOrder) {
   app::Form1 form(windows, files);
   auto& window = windows.window(0);
 
-  EXPECT_EQ(window.spec().caption, "Sprite Encoder");
-  EXPECT_EQ(window.spec().clientWidth, 6615);
-  EXPECT_EQ(window.spec().clientHeight, 4995);
-  EXPECT_EQ(window.spec().font.name, "Tahoma");
-  EXPECT_DOUBLE_EQ(window.spec().font.points, 8.25);
-  EXPECT_EQ(window.spec().font.charset, 238);
-  EXPECT_TRUE(window.spec().fixedBorder);
-  EXPECT_TRUE(window.spec().centred);
+  EXPECT_EQ(window.design().caption, "Sprite Encoder");
+  EXPECT_EQ(window.design().clientWidth, 6615);
+  EXPECT_EQ(window.design().clientHeight, 4995);
+  EXPECT_EQ(window.design().font.name, "Tahoma");
+  EXPECT_DOUBLE_EQ(window.design().font.points, 8.25);
+  EXPECT_EQ(window.design().font.charset, 238);
+  EXPECT_TRUE(window.design().fixedBorder);
+  EXPECT_TRUE(window.design().centred);
 
   const std::vector<std::string> tabOrder{"List1",    "Command1",      "lstFiles",     "txtOut",
                                           "Command2", "Command3",      "Command4",     "Command5",

@@ -16,8 +16,8 @@ extern "C" void OnInterrupt(int) {
 ConsoleWindowSystem::ConsoleWindowSystem(bool drawProgress)
     : terminal_(drawProgress), calls_(terminal_) {}
 
-std::unique_ptr<Window> ConsoleWindowSystem::CreateWindow(const WindowSpec& spec) {
-  auto window = std::make_unique<MemoryWindow>(spec, nextWindow_);
+std::unique_ptr<Window> ConsoleWindowSystem::CreateWindow(const WindowSpec& design) {
+  auto window = std::make_unique<MemoryWindow>(design, nextWindow_);
   nextWindow_ += 1000;
   windows_.push_back(window.get());
   return window;

@@ -18,7 +18,7 @@ class ConsoleWindowSystem : public WindowSystem {
  public:
   explicit ConsoleWindowSystem(bool drawProgress);
 
-  std::unique_ptr<Window> CreateWindow(const WindowSpec& spec) override;
+  std::unique_ptr<Window> CreateWindow(const WindowSpec& design) override;
   void ShowModal(Window& window) override;
   void MessageBox(const std::string& text) override;
   void Yield() override {}

@@ -4,38 +4,38 @@
 
 namespace sprite::winsys {
 
-void MemoryWindow::Place(const ControlSpec& spec) {
-  if (rects_.count(spec.name) != 0) {
-    throw std::invalid_argument("a control named " + spec.name + " already exists");
+void MemoryWindow::Place(const ControlSpec& design) {
+  if (rects_.count(design.name) != 0) {
+    throw std::invalid_argument("a control named " + design.name + " already exists");
   }
-  rects_[spec.name] = spec.rect;
-  tabOrder_.push_back(spec.name);
+  rects_[design.name] = design.rect;
+  tabOrder_.push_back(design.name);
 }
 
-PushButton& MemoryWindow::AddButton(const ControlSpec& spec, const std::string& caption) {
-  Place(spec);
-  return *(buttons_[spec.name] = std::make_unique<MemoryPushButton>(caption));
+PushButton& MemoryWindow::AddButton(const ControlSpec& design, const std::string& caption) {
+  Place(design);
+  return *(buttons_[design.name] = std::make_unique<MemoryPushButton>(caption));
 }
 
-ListBox& MemoryWindow::AddListBox(const ControlSpec& spec) {
-  Place(spec);
-  return *(listBoxes_[spec.name] = std::make_unique<MemoryListBox>());
+ListBox& MemoryWindow::AddListBox(const ControlSpec& design) {
+  Place(design);
+  return *(listBoxes_[design.name] = std::make_unique<MemoryListBox>());
 }
 
-TextBox& MemoryWindow::AddTextBox(const ControlSpec& spec, const std::string& text) {
-  Place(spec);
-  return *(textBoxes_[spec.name] = std::make_unique<MemoryTextBox>(text));
+TextBox& MemoryWindow::AddTextBox(const ControlSpec& design, const std::string& text) {
+  Place(design);
+  return *(textBoxes_[design.name] = std::make_unique<MemoryTextBox>(text));
 }
 
-Label& MemoryWindow::AddLabel(const ControlSpec& spec, const std::string& caption) {
-  Place(spec);
-  return *(labels_[spec.name] = std::make_unique<MemoryLabel>(caption));
+Label& MemoryWindow::AddLabel(const ControlSpec& design, const std::string& caption) {
+  Place(design);
+  return *(labels_[design.name] = std::make_unique<MemoryLabel>(caption));
 }
 
-ControlHost& MemoryWindow::AddControlHost(const ControlSpec& spec) {
-  Place(spec);
+ControlHost& MemoryWindow::AddControlHost(const ControlSpec& design) {
+  Place(design);
   const HWND handle = window_ + static_cast<HWND>(tabOrder_.size());
-  return *(hosts_[spec.name] = std::make_unique<MemoryControlHost>(spec.rect, handle));
+  return *(hosts_[design.name] = std::make_unique<MemoryControlHost>(design.rect, handle));
 }
 
 bool MemoryWindow::RequestClose() {

@@ -35,13 +35,13 @@ class MemoryControlHost : public ControlHost {
 // A window whose controls live in memory and are found by name.
 class MemoryWindow : public Window {
  public:
-  MemoryWindow(WindowSpec spec, HWND window) : spec_(std::move(spec)), window_(window) {}
+  MemoryWindow(WindowSpec design, HWND window) : design_(std::move(design)), window_(window) {}
 
-  PushButton& AddButton(const ControlSpec& spec, const std::string& caption) override;
-  ListBox& AddListBox(const ControlSpec& spec) override;
-  TextBox& AddTextBox(const ControlSpec& spec, const std::string& text) override;
-  Label& AddLabel(const ControlSpec& spec, const std::string& caption) override;
-  ControlHost& AddControlHost(const ControlSpec& spec) override;
+  PushButton& AddButton(const ControlSpec& design, const std::string& caption) override;
+  ListBox& AddListBox(const ControlSpec& design) override;
+  TextBox& AddTextBox(const ControlSpec& design, const std::string& text) override;
+  Label& AddLabel(const ControlSpec& design, const std::string& caption) override;
+  ControlHost& AddControlHost(const ControlSpec& design) override;
 
   HWND hWnd() const override { return window_; }
   void Show() override { shown_ = true; }
@@ -51,7 +51,7 @@ class MemoryWindow : public Window {
   // The user asks the window to close; returns whether it did.
   bool RequestClose();
 
-  const WindowSpec& spec() const { return spec_; }
+  const WindowSpec& design() const { return design_; }
   bool shown() const { return shown_; }
   // Control names in the order they were created, which is the tab order.
   const std::vector<std::string>& tabOrder() const { return tabOrder_; }
@@ -64,9 +64,9 @@ class MemoryWindow : public Window {
   MemoryControlHost& controlHost(const std::string& name) { return *hosts_.at(name); }
 
  private:
-  void Place(const ControlSpec& spec);
+  void Place(const ControlSpec& design);
 
-  WindowSpec spec_;
+  WindowSpec design_;
   HWND window_;
   bool shown_ = false;
   std::function<bool()> onClose_;

@@ -74,16 +74,16 @@ void RunGuarded(const std::function<void()>& handler, const QPointer<QWidget>& w
   }
 }
 
-QFont MakeFont(const FontSpec& spec) {
-  QString family = FromUtf8(spec.name);
+QFont MakeFont(const FontSpec& design) {
+  QString family = FromUtf8(design.name);
   if (family.isEmpty() || !QFontDatabase::hasFamily(family)) {
     family = QFontDatabase::hasFamily(kFallbackFamily) ? QString::fromLatin1(kFallbackFamily)
                                                        : QApplication::font().family();
   }
   QFont font(family);
-  font.setPointSizeF(spec.points > 0 ? spec.points : 8.25);
+  font.setPointSizeF(design.points > 0 ? design.points : 8.25);
   font.setWeight(
-      static_cast<QFont::Weight>(std::clamp(spec.weight > 0 ? spec.weight : 400, 1, 1000)));
+      static_cast<QFont::Weight>(std::clamp(design.weight > 0 ? design.weight : 400, 1, 1000)));
   return font;
 }
 
@@ -428,27 +428,27 @@ class QtControlHost : public ControlHost {
 
 class QtWindow : public Window {
  public:
-  QtWindow(const WindowSpec& spec, QtWindowCalls& calls)
+  QtWindow(const WindowSpec& design, QtWindowCalls& calls)
       : calls_(calls),
         twipsPerPixelX_(QtWindowSystem::TwipsPerPixelX()),
         twipsPerPixelY_(QtWindowSystem::TwipsPerPixelY()),
         widget_(new TopLevelWidget),
         context_(std::make_unique<QObject>()),
-        centred_(spec.centred) {
+        centred_(design.centred) {
     handle_ = calls_.Register(widget_);
-    widget_->setWindowTitle(FromUtf8(spec.caption));
-    const QSize client(PixelsX(std::max(0, spec.clientWidth)),
-                       PixelsY(std::max(0, spec.clientHeight)));
-    if (spec.fixedBorder) {
+    widget_->setWindowTitle(FromUtf8(design.caption));
+    const QSize client(PixelsX(std::max(0, design.clientWidth)),
+                       PixelsY(std::max(0, design.clientHeight)));
+    if (design.fixedBorder) {
       widget_->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
       widget_->setFixedSize(client);
     } else {
       widget_->resize(client);
     }
-    widget_->setFont(MakeFont(spec.font));
-    widget_->setWindowIcon(spec.icon.Empty() ? ProgramIcon()
-                                             : QIcon(QPixmap::fromImage(ToImage(spec.icon))));
+    widget_->setFont(MakeFont(design.font));
+    widget_->setWindowIcon(design.icon.Empty() ? ProgramIcon()
+                                               : QIcon(QPixmap::fromImage(ToImage(design.icon))));
   }
 
   ~QtWindow() override {
@@ -465,48 +465,48 @@ class QtWindow : public Window {
     }
   }
 
-  PushButton& AddButton(const ControlSpec& spec, const std::string& caption) override {
+  PushButton& AddButton(const ControlSpec& design, const std::string& caption) override {
     auto* button = new QPushButton(FromUtf8(caption), widget_);
-    Place(button, spec, true);
+    Place(button, design, true);
     return *buttons_.emplace_back(std::make_unique<QtPushButton>(button, widget_, context_.get()));
   }
 
-  ListBox& AddListBox(const ControlSpec& spec) override {
+  ListBox& AddListBox(const ControlSpec& design) override {
     auto* list = new QListWidget(widget_);
-    Place(list, spec, true);
+    Place(list, design, true);
     return *listBoxes_.emplace_back(std::make_unique<QtListBox>(list, context_.get()));
   }
 
-  TextBox& AddTextBox(const ControlSpec& spec, const std::string& text) override {
+  TextBox& AddTextBox(const ControlSpec& design, const std::string& text) override {
     auto* edit = new QLineEdit(widget_);
     auto& box = *textBoxes_.emplace_back(std::make_unique<QtTextBox>(edit));
     box.SetText(text);
-    Place(edit, spec, true);
+    Place(edit, design, true);
     return box;
   }
 
-  Label& AddLabel(const ControlSpec& spec, const std::string& caption) override {
+  Label& AddLabel(const ControlSpec& design, const std::string& caption) override {
     auto* label = new QLabel(widget_);
     auto& adapter = *labels_.emplace_back(std::make_unique<QtLabel>(label));
     adapter.SetCaption(caption);
-    Place(label, spec, false);
+    Place(label, design, false);
     return adapter;
   }
 
-  ControlHost& AddControlHost(const ControlSpec& spec) override {
+  ControlHost& AddControlHost(const ControlSpec& design) override {
     auto* area = new QWidget(widget_);
-    Place(area, spec, false);
+    Place(area, design, false);
     const HWND handle = calls_.Register(area);
     return *hosts_.emplace_back(
         std::make_unique<QtControlHost>(area, handle, twipsPerPixelX_, twipsPerPixelY_));
   }
 
-  void AddPictureBox(const ControlSpec& spec, const Picture& picture) override {
+  void AddPictureBox(const ControlSpec& design, const Picture& picture) override {
     const QImage image = ToImage(picture);
     auto* box = new QLabel(widget_);
     box->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     box->setPixmap(QPixmap::fromImage(image));
-    Place(box, spec, false);
+    Place(box, design, false);
   }
 
   void AddLine(TwipsPoint from, TwipsPoint to, std::uint32_t colour) override {
@@ -560,11 +560,11 @@ class QtWindow : public Window {
 
   // Positions a control; controls that take the focus join the tab chain in
   // the order they are added.
-  void Place(QWidget* control, const ControlSpec& spec, bool takesFocus) {
-    control->setObjectName(FromUtf8(spec.name));
-    control->setGeometry(PixelsX(spec.rect.left), PixelsY(spec.rect.top),
-                         PixelsX(std::max(0, spec.rect.width)),
-                         PixelsY(std::max(0, spec.rect.height)));
+  void Place(QWidget* control, const ControlSpec& design, bool takesFocus) {
+    control->setObjectName(FromUtf8(design.name));
+    control->setGeometry(PixelsX(design.rect.left), PixelsY(design.rect.top),
+                         PixelsX(std::max(0, design.rect.width)),
+                         PixelsY(std::max(0, design.rect.height)));
     if (takesFocus) {
       if (lastFocus_ == nullptr) {
         firstFocus_ = control;
@@ -605,8 +605,8 @@ QtWindowSystem::QtWindowSystem() : calls_(std::make_unique<QtWindowCalls>()) {
 
 QtWindowSystem::~QtWindowSystem() = default;
 
-std::unique_ptr<Window> QtWindowSystem::CreateWindow(const WindowSpec& spec) {
-  return std::make_unique<QtWindow>(spec, *calls_);
+std::unique_ptr<Window> QtWindowSystem::CreateWindow(const WindowSpec& design) {
+  return std::make_unique<QtWindow>(design, *calls_);
 }
 
 void QtWindowSystem::ShowModal(Window& window) {

@@ -24,7 +24,7 @@ class QtWindowSystem : public WindowSystem {
   QtWindowSystem(const QtWindowSystem&) = delete;
   QtWindowSystem& operator=(const QtWindowSystem&) = delete;
 
-  std::unique_ptr<Window> CreateWindow(const WindowSpec& spec) override;
+  std::unique_ptr<Window> CreateWindow(const WindowSpec& design) override;
   // Runs a local event loop until the window is closed or destroyed; the
   // other windows take no input meanwhile.
   void ShowModal(Window& window) override;

@@ -80,12 +80,12 @@ int main(int argc, char** argv) {
   }
 
   QtWindowSystem windows;
-  sprite::winsys::WindowSpec spec;
-  spec.caption = "oProgressBar gallery";
-  spec.clientWidth = Twips(660);
-  spec.clientHeight = Twips(470);
-  spec.font = {"Tahoma", 8.25, 400, 238};
-  auto window = windows.CreateWindow(spec);
+  sprite::winsys::WindowSpec design;
+  design.caption = "oProgressBar gallery";
+  design.clientWidth = Twips(660);
+  design.clientHeight = Twips(470);
+  design.font = {"Tahoma", 8.25, 400, 238};
+  auto window = windows.CreateWindow(design);
 
   std::vector<std::unique_ptr<oProgressBar>> bars;
   const auto place = [&](const Style& style, const ControlSpec& where) {

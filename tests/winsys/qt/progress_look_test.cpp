@@ -26,11 +26,11 @@ class ProgressLookTest : public ::testing::Test {
   static void SetUpTestSuite() { testing::TestApplication(); }
 
   ProgressLookTest() {
-    WindowSpec spec;
-    spec.caption = "look";
-    spec.clientWidth = Twips(400);
-    spec.clientHeight = Twips(400);
-    window_ = system_.CreateWindow(spec);
+    WindowSpec design;
+    design.caption = "look";
+    design.clientWidth = Twips(400);
+    design.clientHeight = Twips(400);
+    window_ = system_.CreateWindow(design);
   }
   ~ProgressLookTest() override {
     bars_.clear();

@@ -27,12 +27,12 @@ int Pixels(std::int32_t twips, double perPixel) {
 }
 
 WindowSpec MainSpec() {
-  WindowSpec spec;
-  spec.caption = "Sprite Encoder";
-  spec.clientWidth = 6615;
-  spec.clientHeight = 4995;
-  spec.font = FontSpec{"Tahoma", 8.25, 400, 238};
-  return spec;
+  WindowSpec design;
+  design.caption = "Sprite Encoder";
+  design.clientWidth = 6615;
+  design.clientHeight = 4995;
+  design.font = FontSpec{"Tahoma", 8.25, 400, 238};
+  return design;
 }
 
 class QtWindowSystemTest : public ::testing::Test {
@@ -277,11 +277,11 @@ TEST_F(QtWindowSystemTest, MessageBoxIsTitledWithTheApplicationAndHasOnlyOk) {
 }
 
 TEST_F(QtWindowSystemTest, ShowModalReturnsWhenTheWindowCloses) {
-  WindowSpec spec;
-  spec.caption = "About Sprite Encoder / Decoder";
-  spec.clientWidth = 5475;
-  spec.clientHeight = 4215;
-  auto about = system_.CreateWindow(spec);
+  WindowSpec design;
+  design.caption = "About Sprite Encoder / Decoder";
+  design.clientWidth = 5475;
+  design.clientHeight = 4215;
+  auto about = system_.CreateWindow(design);
   PushButton& ok = about->AddButton({"cmdOK", {4095, 3360, 1260, 345}}, "OK");
   ok.SetOnClick([&] { about->Close(); });
   QWidget* aboutWidget = system_.QtCalls().Widget(about->hWnd());
