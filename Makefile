@@ -12,8 +12,10 @@ build: deps
 	cmake --build --preset default
 
 run: build
-	@if [ -x $(BUILD)/src/sprite ]; then $(BUILD)/src/sprite; \
-	else echo "Built: $$(ls $(BUILD)/src | grep -E '^sprite' | tr '\n' ' ')"; fi
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+	  echo "run: no display here; starting the window on a virtual one (xvfb-run)"; \
+	  xvfb-run -a $(BUILD)/src/sprite; \
+	else $(BUILD)/src/sprite; fi
 
 test: build
 	ctest --preset default
