@@ -5,6 +5,7 @@
 #include <cstring>
 #include <exception>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/form1.h"
@@ -38,7 +39,7 @@ int UsageError(const std::string& what) {
 struct Request {
   bool encode = false;
   std::string output;
-  std::vector<std::string> inputs;
+  std::vector<std::string_view> inputs;  // views into argv: the file list holds the one copy
 };
 
 int Run(const Request& request) {
@@ -54,8 +55,8 @@ int Run(const Request& request) {
 
   window.textBox("txtOut").SetText(request.output);
   auto& fileList = window.listBox("lstFiles");
-  for (const std::string& input : request.inputs) {
-    fileList.AddItem(input);
+  for (const std::string_view input : request.inputs) {
+    fileList.AddItem(std::string(input));
   }
   window.button(request.encode ? "Command3" : "Command4").Click();
   std::fflush(stdout);
@@ -75,7 +76,7 @@ int Run(const Request& request) {
 
 int main(int argc, char** argv) {
   sprite::winsys::ConsoleWindowSystem::InstallInterruptHandler();
-  std::vector<std::string> args(argv + 1, argv + argc);
+  const std::vector<std::string_view> args(argv + 1, argv + argc);
   if (args.empty()) {
     return UsageError("no command given");
   }
@@ -96,9 +97,9 @@ int main(int argc, char** argv) {
     for (std::size_t i = 1; i < args.size(); ++i) {
       if (args[i] == "-o" || args[i] == "--output") {
         if (i + 1 >= args.size()) {
-          return UsageError(args[i] + " needs a file name");
+          return UsageError(std::string(args[i]) + " needs a file name");
         }
-        request.output = args[++i];
+        request.output = std::string(args[++i]);
         outputGiven = true;
       } else if (args[i] == "--") {
         request.inputs.insert(request.inputs.end(), args.begin() + i + 1, args.end());
@@ -118,9 +119,9 @@ int main(int argc, char** argv) {
     if (args.size() != 2) {
       return UsageError("decode takes exactly one archive");
     }
-    request.output = args[1];
+    request.output = std::string(args[1]);
   } else {
-    return UsageError("unknown command \"" + args[0] + "\"");
+    return UsageError("unknown command \"" + std::string(args[0]) + "\"");
   }
   try {
     return Run(request);

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -41,6 +42,12 @@ class Descriptor {
   int fd_;
 };
 
+// Reads and writes go through buffers of this size: an archive is read and
+// written in small pieces, one entry head and one coded stream at a time.
+constexpr std::size_t kBufferSize = 64 * 1024;
+
+// Reads ahead in blocks, so that reading an archive entry by entry costs a
+// system call per block, not two per entry.
 class PosixSource : public ByteSource {
  public:
   PosixSource(std::string path, int fd, std::uint64_t size)
@@ -49,6 +56,27 @@ class PosixSource : public ByteSource {
   std::uint64_t Size() const override { return size_; }
 
   void ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
+    if (offset >= windowStart_ && offset - windowStart_ + out.size() <= window_.size()) {
+      std::memcpy(out.data(), window_.data() + (offset - windowStart_), out.size());
+      return;
+    }
+    if (out.size() >= kBufferSize || offset >= size_ || size_ - offset < out.size()) {
+      ReadFully(offset, out);
+      return;
+    }
+    window_.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kBufferSize, size_ - offset)));
+    windowStart_ = offset;
+    try {
+      ReadFully(offset, window_);
+    } catch (...) {
+      window_.clear();
+      throw;
+    }
+    std::memcpy(out.data(), window_.data(), out.size());
+  }
+
+ private:
+  void ReadFully(std::uint64_t offset, std::span<std::uint8_t> out) {
     std::size_t done = 0;
     while (done < out.size()) {
       const ssize_t got = ::pread(fd_.get(), out.data() + done, out.size() - done,
@@ -72,6 +100,8 @@ class PosixSource : public ByteSource {
   std::string path_;
   Descriptor fd_;
   std::uint64_t size_;
+  Bytes window_;  // the bytes from windowStart_ on
+  std::uint64_t windowStart_ = 0;
 };
 
 void WriteFully(int fd, const std::string& path, std::uint64_t offset, ByteView bytes) {
@@ -103,12 +133,17 @@ class PosixReplacingFile : public ReplacingFile {
     }
   }
 
+  // Appended bytes are gathered and written a buffer at a time.
   void Append(ByteView bytes) override {
-    WriteFully(fd_.get(), target_, size_, bytes);
+    pending_.insert(pending_.end(), bytes.begin(), bytes.end());
     size_ += bytes.size();
+    if (pending_.size() >= kBufferSize) {
+      Flush();
+    }
   }
 
   void WriteAt(std::uint64_t offset, ByteView bytes) override {
+    Flush();
     WriteFully(fd_.get(), target_, offset, bytes);
     if (offset + bytes.size() > size_) {
       size_ = offset + bytes.size();
@@ -116,6 +151,7 @@ class PosixReplacingFile : public ReplacingFile {
   }
 
   void Commit() override {
+    Flush();
     if (fd_.Close() != 0) {
       throw IoError(target_, SystemReason(errno));
     }
@@ -126,10 +162,18 @@ class PosixReplacingFile : public ReplacingFile {
   }
 
  private:
+  void Flush() {
+    if (!pending_.empty()) {
+      WriteFully(fd_.get(), target_, size_ - pending_.size(), pending_);
+      pending_.clear();
+    }
+  }
+
   std::string target_;
   std::string temp_;
   Descriptor fd_;
-  std::uint64_t size_ = 0;
+  std::uint64_t size_ = 0;  // bytes appended or written, pending ones included
+  Bytes pending_;
   bool committed_ = false;
 };
 
@@ -187,25 +231,23 @@ std::unique_ptr<ReplacingFile> PosixFileSystem::CreateReplacing(const std::strin
   if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
     throw IoError(path, "it is a folder, not a file");
   }
-  const std::string folder = FolderOf(path);
-  struct stat folderInfo {};
-  if (::stat(folder.c_str(), &folderInfo) != 0) {
-    throw IoError(path, "the folder " + folder + " does not exist");
-  }
-  if (!S_ISDIR(folderInfo.st_mode)) {
-    throw IoError(path, folder + " is not a folder");
-  }
   // A hidden name of our own beside the target, created with the usual
   // permissions (mkstemp would make the finished file private).
   const auto slash = path.find_last_of('/');
   const std::string prefix = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+  static const std::string process = std::to_string(::getpid());
   static std::uint32_t serial = 0;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string temp = prefix + "." + NameOf(path) + "." + std::to_string(::getpid()) + "-" +
-                       std::to_string(++serial) + ".tmp";
+    std::string temp =
+        prefix + "." + NameOf(path) + "." + process + "-" + std::to_string(++serial) + ".tmp";
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) {
       return std::make_unique<PosixReplacingFile>(path, std::move(temp), fd);
+    }
+    if (errno == ENOENT || errno == ENOTDIR) {
+      const std::string folder = FolderOf(path);
+      throw IoError(path, errno == ENOENT ? "the folder " + folder + " does not exist"
+                                          : folder + " is not a folder");
     }
     if (errno != EEXIST) {
       throw IoError(path, SystemReason(errno));
