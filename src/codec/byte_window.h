@@ -23,8 +23,10 @@ inline std::uint64_t ZeroMask(const std::uint8_t* p) {
 #if defined(__SSE2__)
   const __m128i zero = _mm_setzero_si128();
   const auto* v = reinterpret_cast<const __m128i*>(p);
+  // The mask of 16 bytes has no bits above the 16th: a 32-bit value widens
+  // for free, where a 16-bit one would take an extra step.
   const auto bits = [&](int k) -> std::uint64_t {
-    return static_cast<std::uint16_t>(
+    return static_cast<std::uint32_t>(
         _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(v + k), zero)));
   };
   return bits(0) | bits(1) << 16 | bits(2) << 32 | bits(3) << 48;

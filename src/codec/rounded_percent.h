@@ -30,19 +30,19 @@ class PercentSteps {
         stepRemainder_(step * 100 % whole),
         whole_(whole) {}
 
+  // Both without branches: whether a step carries or a value rounds up
+  // changes from row to row in no pattern a branch predictor could learn.
   constexpr std::int32_t Current() const {
     const std::int64_t twiceRemainder = 2 * remainder_;
-    const bool up = twiceRemainder > whole_ || (twiceRemainder == whole_ && quotient_ % 2 != 0);
-    return static_cast<std::int32_t>(quotient_ + (up ? 1 : 0));
+    const bool up = (twiceRemainder > whole_) | ((twiceRemainder == whole_) & (quotient_ % 2 != 0));
+    return static_cast<std::int32_t>(quotient_ + std::int64_t{up});
   }
 
   constexpr void Advance() {
-    quotient_ += stepQuotient_;
     remainder_ += stepRemainder_;
-    if (remainder_ >= whole_) {
-      remainder_ -= whole_;
-      ++quotient_;
-    }
+    const std::int64_t carry = remainder_ >= whole_ ? 1 : 0;
+    quotient_ += stepQuotient_ + carry;
+    remainder_ -= whole_ & -carry;
   }
 
  private:
