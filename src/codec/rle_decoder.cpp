@@ -6,8 +6,10 @@
 
 #include "codec/byte_window.h"
 #include "codec/element_walker.h"
-#include "codec/rounded_percent.h"
+#include "codec/percent_progress.h"
 #include "codec/row_alignment.h"
+#include "codec/row_writer.h"
+#include "codec/stream_scan.h"
 #include "common/error.h"
 
 namespace sprite::codec {
@@ -40,12 +42,11 @@ Bytes RLEDecompress(ByteView coded) {
                         std::to_string(kMaxVerifiedStream) + " bytes");
   }
   Bytes out(InitialOutputSize(coded.size()));
-  ElementWalker<true> walker(coded, &out);
-  walker.WalkTo(coded.size());
-  if (walker.next() < coded.size()) {
+  GrowingSink sink(coded, out);
+  if (WalkElements(coded, {}, sink) < coded.size()) {
     ThrowLoneZero(coded.size());
   }
-  out.resize(walker.decoded());
+  out.resize(sink.decoded());
   return out;
 }
 
@@ -59,41 +60,31 @@ Bytes RLEDecompressRows(ByteView coded, std::int16_t width, RowsHost& host) {
     throw OverflowError("coded stream of " + std::to_string(n) + " bytes is too long: at most " +
                         std::to_string(kMaxRowsStream) + " bytes");
   }
-  // Each byte of stream decodes to at most 127.5 bytes; only a stream that
-  // could pass the row position's limit is measured before any host call.
-  if (n > kMaxStoredRows / 128) {
-    const std::size_t decoded = MeasureStream(coded);
-    if (decoded > kMaxStoredRows) {
-      throw OverflowError("coded stream decodes to " + std::to_string(decoded) +
-                          " bytes: at most " + std::to_string(kMaxStoredRows) +
-                          " bytes of rows are supported");
-    }
+  // One scan gives the decoded length, so the area is sized once, and the
+  // stream position of every element end, for the first bar.
+  PercentProgress progress(n);
+  const StreamScan scan = ScanStream(coded, &progress);
+  if (scan.decoded > kMaxStoredRows) {
+    throw OverflowError("coded stream decodes to " + std::to_string(scan.decoded) +
+                        " bytes: at most " + std::to_string(kMaxStoredRows) +
+                        " bytes of rows are supported");
   }
-
-  // The walk stops at the last stream position of each percentage, and the
-  // elements of each stretch are reported to the host in one call.
-  Bytes rows(InitialOutputSize(n));
-  ElementWalker<true> walker(coded, &rows);
-
-  const auto whole = static_cast<std::int64_t>(n);
-  std::int32_t percent = 0;
-  auto last = static_cast<std::size_t>(LastPositionAtPercent(percent, whole));
-  while (walker.next() < n) {
-    const std::size_t pos = walker.next();
-    const std::size_t lastByte = coded[pos] != 0 ? pos + 1 : pos + 2;  // 1-based
-    if (lastByte > n) {
-      break;  // a lone zero at the end is no element
-    }
-    while (last < lastByte) {
-      last = static_cast<std::size_t>(LastPositionAtPercent(++percent, whole));
-    }
-    host.ElementsDecoded(percent, walker.WalkTo(last));
-  }
-  if (walker.next() < n) {
+  progress.Report(host);
+  if (!scan.complete) {
     ThrowLoneZero(n);
   }
-  rows.resize(walker.decoded());
-  return AddRowAlignment(rows, width, &host);
+  if (scan.decoded == 0) {
+    return {};
+  }
+
+  // The bytes go straight to their rows; nobody sees them before the row
+  // reports, so those follow.
+  const auto rowBytes = static_cast<std::size_t>(width);
+  RowWriter writer(scan.decoded, rowBytes);
+  WalkElements(coded, scan.zeroMasks, writer);
+  Bytes area = writer.Finish();
+  ReportRows(scan.decoded, rowBytes, host);
+  return area;
 }
 
 }  // namespace sprite::codec

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "codec/rounded_percent.h"
+#include "codec/row_writer.h"
 #include "common/error.h"
 
 namespace sprite::codec {
@@ -57,24 +57,11 @@ Bytes AddRowAlignment(ByteView storedRows, std::int32_t width, RowsHost* host) {
     return {};
   }
   const auto rowBytes = static_cast<std::size_t>(width);
-  const auto pad = static_cast<std::size_t>(RowPadding(width));
-  const std::size_t rows = (length - 1) / rowBytes + 1;
-  // Built in its final layout: each row and its alignment go in front of the
-  // rows before it, so row r ends where row r - 1 begins. The area starts
-  // zero-filled, so the alignment bytes need no writing.
-  Bytes area(length + rows * pad);
-  std::size_t end = area.size();
-  PercentSteps rowPercent(1, width, static_cast<std::int64_t>(length));
-  for (std::size_t start = 0; start < length; start += rowBytes, rowPercent.Advance()) {
-    const std::size_t count = std::min(rowBytes, length - start);
-    if (host != nullptr) {
-      host->Yield();
-    }
-    end -= pad + count;
-    std::memcpy(area.data() + end, storedRows.data() + start, count);
-    if (host != nullptr) {
-      host->SetRowPercent(rowPercent.Current());
-    }
+  RowWriter writer(length, rowBytes);
+  writer.PutRows(storedRows.data());
+  Bytes area = writer.Finish();
+  if (host != nullptr) {
+    ReportRows(length, rowBytes, *host);
   }
   return area;
 }
