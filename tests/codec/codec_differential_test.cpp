@@ -229,6 +229,71 @@ TEST(CodecDifferential, RowDecoderMatchesTheTranscriptionCallForCall) {
   }
 }
 
+// The row decoder writes rows straight into the area, the last row first, so
+// a row's window stores run past its end over rows already written. Spans and
+// runs that cross rows, many rows in one step for narrow widths, and rows
+// ending at every place in a window.
+TEST(CodecDifferential, RowDecoderPlacesSpansAndRunsAcrossRows) {
+  static constexpr std::int16_t kWidths[] = {1,  2,  3,  4,   5,   7,   31, 63,
+                                             64, 65, 66, 127, 128, 129, 176};
+  std::mt19937 rng(60606);
+  const Bytes longRuns = Concat({Hex("41"), Bytes(20, 0x42), Hex("00 FF 00 FF 43 00 FF"),
+                                 Bytes(130, 0x44), Hex("00 07 00 FF 45")});
+  const Bytes literalsOnly = RandomBytes(rng, 1500, 0);
+  for (const std::int16_t width : kWidths) {
+    std::vector<Bytes> streams = {longRuns, literalsOnly};
+    for (int round = 0; round < 6; ++round) {
+      Bytes coded;
+      RLECompress2(RandomPixels(rng, 3000 + static_cast<std::size_t>(round) * 997), coded, width);
+      streams.push_back(coded);
+    }
+    for (const Bytes& coded : streams) {
+      RecordingRowsHost fastHost;
+      RecordingRowsHost oracleHost;
+      ASSERT_EQ(Capture([&] { return RLEDecompressRows(coded, width, fastHost); }),
+                Capture([&] { return oracle::DecompressRows(coded, width, oracleHost); }))
+          << "width " << width << ", " << coded.size() << "-byte stream";
+      ASSERT_EQ(FirstDifference(fastHost.calls, oracleHost.calls), "") << "width " << width;
+    }
+  }
+}
+
+// Past 6400 bytes a percentage spans a window or more; at these lengths the
+// last positions of the percentages fall on and next to window edges.
+TEST(CodecDifferential, FirstBarMatchesTheTranscriptionWhereWindowsMeetPercentages) {
+  std::mt19937 rng(3200);
+  for (const std::size_t length : {6336u, 6399u, 6400u, 6401u, 6464u, 12800u, 12864u}) {
+    for (const int zeroPercent : {0, 20, 45}) {
+      const Bytes coded = RandomBytes(rng, length, zeroPercent);
+      RecordingRowsHost fastHost;
+      RecordingRowsHost oracleHost;
+      ASSERT_EQ(Capture([&] { return RLEDecompressRows(coded, 100, fastHost); }),
+                Capture([&] { return oracle::DecompressRows(coded, 100, oracleHost); }))
+          << length << " bytes";
+      ASSERT_EQ(FirstDifference(fastHost.calls, oracleHost.calls), "") << length << " bytes";
+    }
+  }
+}
+
+// The verifying decoder guesses its output size from the stream's length and
+// grows it; streams of long runs decode to up to 127 times their length.
+TEST(CodecDifferential, VerifyingDecoderGrowsItsOutputAsTheTranscriptionDoes) {
+  Bytes allRuns;
+  for (int k = 0; k < 16383; ++k) {
+    allRuns.insert(allRuns.end(), {0x00, 0xFF});
+  }
+  Bytes runsThenLiterals;
+  for (int k = 0; k < 60; ++k) {
+    runsThenLiterals.insert(runsThenLiterals.end(), {0x00, 0xFF});
+  }
+  runsThenLiterals.insert(runsThenLiterals.end(), 5000, 0x41);
+  const Bytes literalsThenRuns = Concat({Bytes(500, 0x42), allRuns});
+  for (Bytes stream : {allRuns, runsThenLiterals, literalsThenRuns}) {
+    stream.resize(std::min<std::size_t>(stream.size(), kMaxVerifiedStream));
+    ASSERT_EQ(RLEDecompress(stream), oracle::Decompress(stream)) << stream.size() << " bytes";
+  }
+}
+
 TEST(CodecDifferential, RowPassesMatchTheTranscription) {
   std::mt19937 rng(555);
   for (int round = 0; round < 300; ++round) {
