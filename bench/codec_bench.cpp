@@ -1,5 +1,5 @@
-// Rates of the run-length coder and both decoders next to memcpy of the same
-// pixels, on picture-sized inputs. Every rate counts pixel bytes (the decoded
+// Rates of the run-length coder, both decoders and the row placement next to
+// memcpy of the same pixels, on picture-sized inputs. Every rate counts pixel bytes (the decoded
 // size), so the ratios to memcpy compare like with like.
 
 #include <benchmark/benchmark.h>
@@ -10,6 +10,7 @@
 
 #include "codec/rle_decoder.h"
 #include "codec/rle_encoder.h"
+#include "codec/row_alignment.h"
 
 namespace {
 
@@ -122,6 +123,16 @@ void DecompressRows(benchmark::State& state, const Bytes& pixels, std::int16_t w
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * pixels.size()));
 }
 
+// The Encode command's flip check rebuilds the pixel area from stored rows
+// with the row decoder's own row placement.
+void AddRowAlignment(benchmark::State& state, const Bytes& pixels, std::int16_t width) {
+  for (auto _ : state) {
+    Bytes area = sprite::codec::AddRowAlignment(pixels, width);
+    benchmark::DoNotOptimize(area.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * pixels.size()));
+}
+
 struct Input {
   std::string name;
   Bytes pixels;
@@ -145,6 +156,8 @@ void RegisterAll() {
                                    input.pixels);
     }
     benchmark::RegisterBenchmark(("RLEDecompressRows/" + input.name).c_str(), DecompressRows,
+                                 input.pixels, input.width);
+    benchmark::RegisterBenchmark(("AddRowAlignment/" + input.name).c_str(), AddRowAlignment,
                                  input.pixels, input.width);
   }
 }
