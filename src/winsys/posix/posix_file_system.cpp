@@ -56,6 +56,9 @@ class PosixSource : public ByteSource {
   std::uint64_t Size() const override { return size_; }
 
   void ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
+    if (out.empty()) {
+      return;
+    }
     if (offset >= windowStart_ && offset - windowStart_ + out.size() <= window_.size()) {
       std::memcpy(out.data(), window_.data() + (offset - windowStart_), out.size());
       return;
