@@ -29,7 +29,4 @@ class FileSystem {
   virtual void Delete(const std::string& path) noexcept = 0;
 };
 
-// Reads a whole file through OpenForReading.
-Bytes ReadWholeFile(FileSystem& files, const std::string& path);
-
 }  // namespace sprite::winsys
