@@ -240,10 +240,18 @@ class QtListBox : public ListBox {
 
   void Clear() override {
     selectPending_.reset();
+    pendingLines_.clear();
     list_->clear();
   }
-  void AddItem(const std::string& line) override { list_->addItem(FromUtf8(line)); }
+  // Lines are gathered and handed to the view together when the window next
+  // processes its events (or when the list is read): one insertion of many
+  // rows costs the view about what one row does.
+  void AddItem(const std::string& line) override {
+    pendingLines_.append(FromUtf8(line));
+    ScheduleFlush();
+  }
   std::int16_t ListCount() const override {
+    FlushLines();
     const int count = list_->count();
     if (count > kMaxListCount) {
       throw OverflowError("the list holds " + std::to_string(count) + " lines, more than " +
@@ -252,10 +260,12 @@ class QtListBox : public ListBox {
     return static_cast<std::int16_t>(count);
   }
   std::string List(std::int16_t index) const override {
+    FlushLines();
     CheckIndex(index);
     return ToUtf8(list_->item(index)->text());
   }
   std::int16_t ListIndex() const override {
+    FlushLines();
     if (selectPending_) {
       if (*selectPending_ == kLastLine) {
         return static_cast<std::int16_t>(std::min(list_->count() - 1, int{kMaxListCount}));
@@ -277,6 +287,7 @@ class QtListBox : public ListBox {
   // so the selection is applied once the window processes its events, however
   // many lines were appended and selected meanwhile. Nothing is drawn sooner.
   void SetListIndex(std::int16_t index) override {
+    FlushLines();
     if (index != -1) {
       CheckIndex(index);
     }
@@ -284,6 +295,7 @@ class QtListBox : public ListBox {
   }
   void SelectLast() override { ScheduleSelection(kLastLine); }
   void RemoveItem(std::int16_t index) override {
+    FlushLines();
     CheckIndex(index);
     ApplySelection();
     delete list_->takeItem(index);
@@ -295,12 +307,24 @@ class QtListBox : public ListBox {
 
   void ScheduleSelection(int row) {
     selectPending_ = row;
-    if (!selectScheduled_) {
-      selectScheduled_ = true;
+    ScheduleFlush();
+  }
+
+  void ScheduleFlush() {
+    if (!flushScheduled_) {
+      flushScheduled_ = true;
       QTimer::singleShot(0, context_, [this] {
-        selectScheduled_ = false;
+        flushScheduled_ = false;
+        FlushLines();
         ApplySelection();
       });
+    }
+  }
+
+  void FlushLines() const {
+    if (!pendingLines_.isEmpty()) {
+      list_->addItems(pendingLines_);
+      pendingLines_.clear();
     }
   }
 
@@ -312,6 +336,7 @@ class QtListBox : public ListBox {
   }
 
   void ApplySelection() {
+    FlushLines();
     if (!selectPending_) {
       return;
     }
@@ -331,7 +356,8 @@ class QtListBox : public ListBox {
   QListWidget* list_;
   QObject* context_;
   std::optional<int> selectPending_;
-  bool selectScheduled_ = false;
+  mutable QStringList pendingLines_;
+  bool flushScheduled_ = false;
 };
 
 class QtTextBox : public TextBox {
