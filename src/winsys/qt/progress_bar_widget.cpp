@@ -133,6 +133,11 @@ void ProgressBarWidget::Repaint() {
 }
 
 void ProgressBarWidget::RepaintIfShownChanged() {
+  // A paint on its way shows the latest position anyway: a bar moved
+  // thousands of times between two paints measures nothing meanwhile.
+  if (paintPending_) {
+    return;
+  }
   const int shown = ShownExtent();
   if (shown != shownExtent_) {
     shownExtent_ = shown;
@@ -156,6 +161,7 @@ void ProgressBarWidget::resizeEvent(QResizeEvent* event) {
 
 void ProgressBarWidget::paintEvent(QPaintEvent*) {
   paintPending_ = false;
+  shownExtent_ = ShownExtent();
   QPainter painter(this);
   const QPalette& colours = palette();
   QRect inside = rect();

@@ -4,6 +4,7 @@
 
 #include <QtGui/QGuiApplication>
 #include <QtGui/QPalette>
+#include <QtWidgets/QApplication>
 #include <QtWidgets/QWidget>
 #include <climits>
 #include <memory>
@@ -156,7 +157,10 @@ TEST_F(QtWindowCallsTest, ColoursAnswerThePreviousOne) {
 
 TEST_F(QtWindowCallsTest, RepaintsOnlyWhenWhatIsShownChanges) {
   ProgressBarWidget* bar = calls_.ProgressBar(bar_);
+  parent_->show();
+  QApplication::processEvents();  // shown and exposed: repaint() paints at once
   Send(PBM_SETRANGE32, 0, L(1000000));
+  bar->repaint();
   const int before = bar->RepaintRequests();
   for (int position = 1; position <= 2000; ++position) {
     Send(PBM_SETPOS, position);  // under one pixel of a 198-pixel bar
@@ -164,17 +168,24 @@ TEST_F(QtWindowCallsTest, RepaintsOnlyWhenWhatIsShownChanges) {
   EXPECT_EQ(bar->RepaintRequests(), before);
   Send(PBM_SETPOS, 500000);
   EXPECT_EQ(bar->RepaintRequests(), before + 1);
+  // Until that paint comes, further moves ask for nothing more.
+  Send(PBM_SETPOS, 900000);
+  EXPECT_EQ(bar->RepaintRequests(), before + 1);
+  bar->repaint();
   Send(PBM_SETBARCOLOR, 0, L(0x00FF00));
   Send(PBM_SETBARCOLOR, 0, L(0x00FF00));
   EXPECT_EQ(bar->RepaintRequests(), before + 2);
+  bar->repaint();
 
   // Blocks: one repaint per block, not per pixel.
   const int length = bar->BarRect().width();
   Send(PBM_SETRANGE32, 0, L(length));
   Send(PBM_SETPOS, 0);
+  bar->repaint();
   const int blocks = bar->RepaintRequests();
   for (int position = 0; position <= length; ++position) {
     Send(PBM_SETPOS, position);
+    bar->repaint();
   }
   const int chunk = bar->BarRect().height() * 2 / 3 + 2;
   EXPECT_EQ(bar->RepaintRequests() - blocks, (length + chunk - 1) / chunk);
