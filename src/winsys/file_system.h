@@ -22,6 +22,8 @@ class FileSystem {
   virtual ~FileSystem() = default;
 
   virtual bool Exists(const std::string& path) = 0;
+  // A regular file of that name exists: not a folder, device, pipe or socket.
+  virtual bool IsPlainFile(const std::string& path) = 0;
   virtual std::unique_ptr<ByteSource> OpenForReading(const std::string& path) = 0;
   // Fails at once when the folder is missing or not writable, or the path names a folder.
   virtual std::unique_ptr<ReplacingFile> CreateReplacing(const std::string& path) = 0;

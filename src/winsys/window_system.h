@@ -6,7 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "winsys/common_dialog_calls.h"
 #include "winsys/control_host.h"
+#include "winsys/program_starter.h"
+#include "winsys/registry_calls.h"
 #include "winsys/types.h"
 #include "winsys/window_calls.h"
 
@@ -41,6 +44,13 @@ class ListBox {
   // a log may outgrow the 16-bit line numbers.
   virtual void SelectLast() = 0;
   virtual void RemoveItem(std::int16_t index) = 0;
+
+  // Files dropped onto the list from a file manager, as full paths in drop
+  // order. Backends without drag and drop never call it.
+  virtual void SetOnFilesDropped(std::function<void(const std::vector<std::string>&)> /*handler*/) {
+  }
+  // The Delete key pressed while the list has the focus.
+  virtual void SetOnDeleteKey(std::function<void()> /*handler*/) {}
 };
 
 class TextBox {
@@ -49,6 +59,9 @@ class TextBox {
   virtual std::string Text() const = 0;
   virtual void SetText(const std::string& text) = 0;
   virtual void SetEnabled(bool enabled) = 0;
+  // Files dropped onto the box, as full paths in drop order.
+  virtual void SetOnFilesDropped(std::function<void(const std::vector<std::string>&)> /*handler*/) {
+  }
 };
 
 class PushButton {
@@ -145,12 +158,19 @@ class WindowSystem {
   virtual void MessageBox(const std::string& text) = 0;
   // Lets the windows process pending messages (repaint, clicks).
   virtual void Yield() = 0;
+  // Lets the windows repaint and take requests of the window system (a close)
+  // without taking user input: for a command that takes no clicks while it runs.
+  virtual void Refresh() {}
   // The user asked the whole program to stop from outside the window (Ctrl+C on
   // the console). Windows ask through their close handler instead.
   virtual bool InterruptRequested() const = 0;
   virtual AppInfo AppInformation() const = 0;
   // The raw window calls, for controls that own platform windows.
   virtual WindowCalls& Calls() = 0;
+  // The common file, colour, font and print dialogs.
+  virtual CommonDialogCalls& DialogCalls() = 0;
+  virtual RegistryCalls& Registry() = 0;
+  virtual ProgramStarter& Programs() = 0;
 };
 
 }  // namespace sprite::winsys

@@ -4,13 +4,17 @@
 #include <string>
 #include <vector>
 
+#include "fakes/fake_common_dialog_calls.h"
+#include "fakes/fake_program_starter.h"
+#include "fakes/fake_registry.h"
 #include "winsys/console/console_window_system.h"
 
 namespace sprite::fakes {
 
 // The in-memory window system with everything a test needs to watch or steer:
 // message boxes are recorded, yields are counted and may run a scripted action
-// (a click, a close), and an interrupt can be raised.
+// (a click, a close), an interrupt can be raised, and the dialogs, the registry
+// and program starts are recording fakes.
 class FakeWindowSystem : public winsys::ConsoleWindowSystem {
  public:
   FakeWindowSystem() : ConsoleWindowSystem(false) {}
@@ -25,12 +29,20 @@ class FakeWindowSystem : public winsys::ConsoleWindowSystem {
       onYield(yields);
     }
   }
+  void Refresh() override { ++refreshes; }
   bool InterruptRequested() const override { return interrupt; }
+  winsys::CommonDialogCalls& DialogCalls() override { return dialogs; }
+  winsys::RegistryCalls& Registry() override { return registry; }
+  winsys::ProgramStarter& Programs() override { return programs; }
 
   std::vector<std::string> messages;
   long yields = 0;
+  long refreshes = 0;
   std::function<void(long)> onYield;
   bool interrupt = false;
+  FakeCommonDialogCalls dialogs;
+  FakeRegistry registry;
+  FakeProgramStarter programs;
 };
 
 }  // namespace sprite::fakes

@@ -4,9 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "winsys/console/console_dialog_calls.h"
 #include "winsys/console/console_terminal.h"
 #include "winsys/console/console_window_calls.h"
 #include "winsys/console/memory_window.h"
+#include "winsys/posix/posix_program_starter.h"
 #include "winsys/window_system.h"
 
 namespace sprite::winsys {
@@ -25,6 +27,9 @@ class ConsoleWindowSystem : public WindowSystem {
   bool InterruptRequested() const override;
   AppInfo AppInformation() const override;
   WindowCalls& Calls() override { return calls_; }
+  CommonDialogCalls& DialogCalls() override { return dialogs_; }
+  RegistryCalls& Registry() override { return registry_; }
+  ProgramStarter& Programs() override { return programs_; }
 
   ConsoleTerminal& terminal() { return terminal_; }
   // The windows made so far, to be filled and clicked by the front end.
@@ -41,6 +46,9 @@ class ConsoleWindowSystem : public WindowSystem {
  private:
   ConsoleTerminal terminal_;
   ConsoleWindowCalls calls_;
+  ConsoleDialogCalls dialogs_;
+  EmptyRegistry registry_;
+  PosixProgramStarter programs_;
   std::vector<MemoryWindow*> windows_;
   HWND nextWindow_ = 1000;
   int messageBoxes_ = 0;

@@ -200,6 +200,11 @@ bool PosixFileSystem::Exists(const std::string& path) {
   return !path.empty() && ::stat(path.c_str(), &info) == 0;
 }
 
+bool PosixFileSystem::IsPlainFile(const std::string& path) {
+  struct stat info {};
+  return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 std::unique_ptr<ByteSource> PosixFileSystem::OpenForReading(const std::string& path) {
   if (path.empty()) {
     throw IoError(path, "no file name was given");

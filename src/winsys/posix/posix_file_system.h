@@ -8,6 +8,7 @@ namespace sprite::winsys {
 class PosixFileSystem : public FileSystem {
  public:
   bool Exists(const std::string& path) override;
+  bool IsPlainFile(const std::string& path) override;
   std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
   std::unique_ptr<ReplacingFile> CreateReplacing(const std::string& path) override;
   void Delete(const std::string& path) noexcept override;

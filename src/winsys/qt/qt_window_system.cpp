@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "common/error.h"
+#include "winsys/qt/qt_common_dialog_calls.h"
 #include "winsys/qt/qt_window_calls.h"
 
 namespace sprite::winsys::qt {
@@ -623,7 +624,9 @@ class QtWindow : public Window {
 
 }  // namespace
 
-QtWindowSystem::QtWindowSystem() : calls_(std::make_unique<QtWindowCalls>()) {
+QtWindowSystem::QtWindowSystem()
+    : calls_(std::make_unique<QtWindowCalls>()),
+      dialogs_(std::make_unique<QtCommonDialogCalls>(*calls_)) {
   if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
     throw InvalidArgumentError("the Qt window system needs a QApplication made first");
   }
@@ -677,6 +680,10 @@ AppInfo QtWindowSystem::AppInformation() const {
 
 WindowCalls& QtWindowSystem::Calls() {
   return *calls_;
+}
+
+CommonDialogCalls& QtWindowSystem::DialogCalls() {
+  return *dialogs_;
 }
 
 int QtWindowSystem::RunEventLoop() {

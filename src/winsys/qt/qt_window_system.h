@@ -4,11 +4,13 @@
 #include <memory>
 #include <string>
 
+#include "winsys/posix/posix_program_starter.h"
 #include "winsys/window_system.h"
 
 namespace sprite::winsys::qt {
 
 class QtWindowCalls;
+class QtCommonDialogCalls;
 
 // The window system on Qt Widgets. A QApplication must exist before this
 // object is made and outlive it. Windows are fixed-size top-level widgets laid
@@ -35,6 +37,9 @@ class QtWindowSystem : public WindowSystem {
   bool InterruptRequested() const override { return false; }
   AppInfo AppInformation() const override;
   WindowCalls& Calls() override;
+  CommonDialogCalls& DialogCalls() override;
+  RegistryCalls& Registry() override { return registry_; }
+  ProgramStarter& Programs() override { return programs_; }
 
   QtWindowCalls& QtCalls() { return *calls_; }
   // Runs the application's event loop until the last window has closed, and
@@ -49,6 +54,9 @@ class QtWindowSystem : public WindowSystem {
   static constexpr unsigned kCallsPerClockRead = 16;  // a power of two
 
   std::unique_ptr<QtWindowCalls> calls_;
+  std::unique_ptr<QtCommonDialogCalls> dialogs_;
+  EmptyRegistry registry_;
+  PosixProgramStarter programs_;
   QElapsedTimer sinceYield_;
   unsigned callsSinceClock_ = 0;
 };
