@@ -1,7 +1,9 @@
 #include "app/form1.h"
 
+#include "about/frm_about.h"
 #include "codec/palette_swap.h"
 #include "codec/rle_encoder.h"
+#include "dialogs/ce_common_dialog.h"
 
 namespace sprite::app {
 namespace {
@@ -65,6 +67,11 @@ Form1::Form1(winsys::WindowSystem& windows, winsys::FileSystem& files)
   Command4.SetOnClick([this] { Command4_Click(); });
   Command5.SetOnClick([this] { Command5_Click(); });
   cmdAbout.SetOnClick([this] { cmdAbout_Click(); });
+  lstFiles.SetOnFilesDropped(
+      [this](const std::vector<std::string>& paths) { lstFiles_FilesDropped(paths); });
+  lstFiles.SetOnDeleteKey([this] { lstFiles_DeleteKey(); });
+  txtOut.SetOnFilesDropped(
+      [this](const std::vector<std::string>& paths) { txtOut_FilesDropped(paths); });
   window_->SetCloseHandler([this] { return Form_QueryUnload(); });
 }
 
@@ -75,27 +82,14 @@ void Form1::Show() {
 }
 
 bool Form1::Form_QueryUnload() {
-  if (!decoding_) {
+  if (!running_) {
     return true;
   }
-  // The decoder is inside a yield: let it stop after the current element and
-  // close the window once the run has unwound.
+  // A run is inside a yield: let it stop after the current picture or element
+  // and close the window once the run has unwound.
   stopRequested_ = true;
   closeAfterRun_ = true;
   return false;
-}
-
-void Form1::Command1_Click() {}
-
-void Form1::Command2_Click() {}
-
-void Form1::cmdAbout_Click() {}
-
-void Form1::Command5_Click() {
-  const std::int16_t selected = lstFiles.ListIndex();
-  if (selected >= 0) {
-    lstFiles.RemoveItem(selected);
-  }
 }
 
 void Form1::SetControlsEnabled(bool enabled) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/run_report.h"
 #include "codec/rle_decoder.h"
@@ -14,6 +15,12 @@
 
 namespace sprite::formats {
 class ArchiveWriter;
+}
+namespace sprite::dialogs {
+class ceCommonDialog;
+}
+namespace sprite::about {
+class frmAbout;
 }
 
 namespace sprite::app {
@@ -49,9 +56,28 @@ class Form1 : private codec::RowsHost {
  private:
   enum class BitmapOutcome { kStored, kRejected };
 
+  // Marks a run as going on until End or the end of the scope, whichever comes first.
+  class RunningScope {
+   public:
+    explicit RunningScope(bool& running) : running_(running) { running_ = true; }
+    ~RunningScope() { End(); }
+    RunningScope(const RunningScope&) = delete;
+    RunningScope& operator=(const RunningScope&) = delete;
+    void End() { running_ = false; }
+
+   private:
+    bool& running_;
+  };
+
   BitmapOutcome AddBitmap(const std::string& bitmapPath, formats::ArchiveWriter& archive);
   void DecodeArchive(const std::string& archivePath);
   void Problem(const std::string& line);
+  dialogs::ceCommonDialog& CommonDialog();
+  // Appends paths to the file list until it is full, then says so.
+  void AppendToFileList(const std::vector<std::string>& paths);
+  void lstFiles_FilesDropped(const std::vector<std::string>& paths);
+  void lstFiles_DeleteKey();
+  void txtOut_FilesDropped(const std::vector<std::string>& paths);
   void SetControlsEnabled(bool enabled);
   bool Form_QueryUnload();
 
@@ -83,8 +109,12 @@ class Form1 : private codec::RowsHost {
   std::unique_ptr<controls::oProgressBar> oProgressBar2;
 
   Bytes ArchivePalette;
+  // Created by the first Add or Browse, kept for the window's life.
+  std::unique_ptr<dialogs::ceCommonDialog> commonDialog_;
+  std::unique_ptr<about::frmAbout> frmAbout_;
   RunReport lastRun_;
-  bool decoding_ = false;
+  // An Encode or Decode is running and lets the window process events.
+  bool running_ = false;
   bool stopRequested_ = false;
   bool closeAfterRun_ = false;
 };

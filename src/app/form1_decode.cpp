@@ -32,7 +32,7 @@ void Form1::Command4_Click() {
   // Nothing else may run inside the decoder's yields: an Encode would rewrite
   // the archive being read, Add or Remove would change the list being filled.
   SetControlsEnabled(false);
-  decoding_ = true;
+  RunningScope running(running_);
   stopRequested_ = false;
   std::string message;
   try {
@@ -45,7 +45,7 @@ void Form1::Command4_Click() {
   } catch (const Error& error) {
     message = error.what();
   }
-  decoding_ = false;
+  running.End();
   SetControlsEnabled(true);
 
   if (!message.empty()) {

@@ -43,13 +43,17 @@ void Form1::Command3_Click() {
     return;
   }
 
+  // The window repaints while the run goes on but takes no input; a request to
+  // close it stops the run after the current picture.
+  stopRequested_ = false;
+  RunningScope running(running_);
   try {
     formats::ArchiveWriter archive(*archiveFile);
     List1.AddItem("Init");
 
     const std::int16_t n = lstFiles.ListCount();
     for (std::int16_t i = 0; i < n; ++i) {
-      if (windows_.InterruptRequested()) {
+      if (stopRequested_ || windows_.InterruptRequested()) {
         throw CancelledError();
       }
       if (AddBitmap(lstFiles.List(i), archive) == BitmapOutcome::kStored) {
@@ -59,6 +63,7 @@ void Form1::Command3_Click() {
       const double share = n == 1 ? 100.0 : i * 100.0 / (n - 1);
       oProgressBar1->SetValue(static_cast<std::int32_t>(std::nearbyint(share)));
       oProgressBar2->SetValue(0);
+      windows_.Refresh();
     }
 
     List1.AddItem("Completed ");
@@ -74,6 +79,10 @@ void Form1::Command3_Click() {
     Problem("Stopped: the archive was not written");
   } catch (const Error& error) {
     Problem(std::string("ERROR: ") + error.what() + "; the archive was not written");
+  }
+  running.End();
+  if (closeAfterRun_) {
+    window_->Close();
   }
 }
 

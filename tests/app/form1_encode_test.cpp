@@ -260,15 +260,5 @@ TEST_F(Form1EncodeTest, InterruptStopsBetweenFilesWithoutTouchingTheArchive) {
   EXPECT_THAT(folder_.Names(), ElementsAre("out.spr", "p.bmp"));
 }
 
-TEST_F(Form1EncodeTest, RemoveTakesOutTheSelectedFileOnly) {
-  Prepare({"a", "b", "c"}, "#");
-  button("Command5").Click();  // nothing selected
-  EXPECT_EQ(fileList().ListCount(), 3);
-  fileList().SetListIndex(1);
-  button("Command5").Click();
-  EXPECT_THAT(fileList().lines(), ElementsAre("a", "c"));
-  EXPECT_EQ(fileList().ListIndex(), -1);
-}
-
 }  // namespace
 }  // namespace sprite::testing

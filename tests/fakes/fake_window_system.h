@@ -29,7 +29,12 @@ class FakeWindowSystem : public winsys::ConsoleWindowSystem {
       onYield(yields);
     }
   }
-  void Refresh() override { ++refreshes; }
+  void Refresh() override {
+    ++refreshes;
+    if (onRefresh) {
+      onRefresh(refreshes);
+    }
+  }
   bool InterruptRequested() const override { return interrupt; }
   winsys::CommonDialogCalls& DialogCalls() override { return dialogs; }
   winsys::RegistryCalls& Registry() override { return registry; }
@@ -39,6 +44,7 @@ class FakeWindowSystem : public winsys::ConsoleWindowSystem {
   long yields = 0;
   long refreshes = 0;
   std::function<void(long)> onYield;
+  std::function<void(long)> onRefresh;
   bool interrupt = false;
   FakeCommonDialogCalls dialogs;
   FakeRegistry registry;

@@ -29,12 +29,30 @@ class MemoryListBox : public ListBox {
   void SetEchoOnly(bool echoOnly) { echoOnly_ = echoOnly; }
   const std::vector<std::string>& lines() const { return lines_; }
 
+  void SetOnFilesDropped(std::function<void(const std::vector<std::string>&)> handler) override {
+    onDrop_ = std::move(handler);
+  }
+  void SetOnDeleteKey(std::function<void()> handler) override { onDelete_ = std::move(handler); }
+  // What the user does with a file manager and the keyboard.
+  void Drop(const std::vector<std::string>& paths) {
+    if (onDrop_) {
+      onDrop_(paths);
+    }
+  }
+  void PressDelete() {
+    if (onDelete_) {
+      onDelete_();
+    }
+  }
+
  private:
   std::vector<std::string> lines_;
   std::int32_t count_ = 0;
   std::int16_t selected_ = -1;
   bool echoOnly_ = false;
   std::function<void(const std::string&)> onAdd_;
+  std::function<void(const std::vector<std::string>&)> onDrop_;
+  std::function<void()> onDelete_;
 };
 
 class MemoryTextBox : public TextBox {
@@ -44,10 +62,19 @@ class MemoryTextBox : public TextBox {
   void SetText(const std::string& text) override { text_ = text; }
   void SetEnabled(bool enabled) override { enabled_ = enabled; }
   bool enabled() const { return enabled_; }
+  void SetOnFilesDropped(std::function<void(const std::vector<std::string>&)> handler) override {
+    onDrop_ = std::move(handler);
+  }
+  void Drop(const std::vector<std::string>& paths) {
+    if (onDrop_) {
+      onDrop_(paths);
+    }
+  }
 
  private:
   std::string text_;
   bool enabled_ = true;
+  std::function<void(const std::vector<std::string>&)> onDrop_;
 };
 
 class MemoryPushButton : public PushButton {

@@ -16,8 +16,6 @@
 #include <QtGui/QScreen>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QLabel>
-#include <QtWidgets/QLineEdit>
-#include <QtWidgets/QListWidget>
 #include <QtWidgets/QMessageBox>
 #include <QtWidgets/QPushButton>
 #include <algorithm>
@@ -27,8 +25,12 @@
 #include <utility>
 #include <vector>
 
+#include <QtWidgets/QLineEdit>
 #include "common/error.h"
 #include "winsys/qt/qt_common_dialog_calls.h"
+#include "winsys/qt/qt_list_box.h"
+#include "winsys/qt/qt_text.h"
+#include "winsys/qt/qt_text_box.h"
 #include "winsys/qt/qt_window_calls.h"
 
 namespace sprite::winsys::qt {
@@ -36,7 +38,6 @@ namespace {
 
 constexpr char kFallbackFamily[] = "DejaVu Sans";
 constexpr HINSTANCE kInstance = 1;
-constexpr std::int32_t kMaxListCount = std::numeric_limits<std::int16_t>::max();
 
 double TwipsPerPixel(bool horizontal) {
   const QScreen* screen = QGuiApplication::primaryScreen();
@@ -45,15 +46,6 @@ double TwipsPerPixel(bool horizontal) {
     dpi = horizontal ? screen->logicalDotsPerInchX() : screen->logicalDotsPerInchY();
   }
   return 1440.0 / (dpi > 0 ? dpi : 96.0);
-}
-
-QString FromUtf8(const std::string& text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string ToUtf8(const QString& text) {
-  const QByteArray bytes = text.toUtf8();
-  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 void ShowMessage(QWidget* parent, const QString& text) {
@@ -157,6 +149,42 @@ QString LabelText(const std::string& caption) {
   return shown;
 }
 
+// While it exists, the application takes no user input: clicks, keys, wheel
+// turns and drops are dropped, not held back for later.
+class UserInputFilter : public QObject {
+ public:
+  UserInputFilter() { QCoreApplication::instance()->installEventFilter(this); }
+  ~UserInputFilter() override { QCoreApplication::instance()->removeEventFilter(this); }
+  UserInputFilter(const UserInputFilter&) = delete;
+  UserInputFilter& operator=(const UserInputFilter&) = delete;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::MouseMove:
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+      case QEvent::ShortcutOverride:
+      case QEvent::Shortcut:
+      case QEvent::Wheel:
+      case QEvent::ContextMenu:
+      case QEvent::DragEnter:
+      case QEvent::DragMove:
+      case QEvent::Drop:
+      case QEvent::TouchBegin:
+      case QEvent::TouchUpdate:
+      case QEvent::TouchEnd:
+      case QEvent::InputMethod:
+        return true;
+      default:
+        return false;
+    }
+  }
+};
+
 class TopLevelWidget : public QWidget {
  public:
   TopLevelWidget() = default;
@@ -226,152 +254,6 @@ class LineWidget : public QWidget {
   QColor colour_;
   QPoint from_;
   QPoint to_;
-};
-
-class QtListBox : public ListBox {
- public:
-  QtListBox(QListWidget* list, QObject* context) : list_(list), context_(context) {
-    list_->setSelectionMode(QAbstractItemView::SingleSelection);
-    list_->setSortingEnabled(false);
-    list_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    // Every line has the height of the first: appending stays cheap for long logs.
-    list_->setUniformItemSizes(true);
-  }
-
-  void Clear() override {
-    selectPending_.reset();
-    pendingLines_.clear();
-    list_->clear();
-  }
-  // Lines are gathered and handed to the view together when the window next
-  // processes its events (or when the list is read): one insertion of many
-  // rows costs the view about what one row does.
-  void AddItem(const std::string& line) override {
-    pendingLines_.append(FromUtf8(line));
-    ScheduleFlush();
-  }
-  std::int16_t ListCount() const override {
-    FlushLines();
-    const int count = list_->count();
-    if (count > kMaxListCount) {
-      throw OverflowError("the list holds " + std::to_string(count) + " lines, more than " +
-                          std::to_string(kMaxListCount));
-    }
-    return static_cast<std::int16_t>(count);
-  }
-  std::string List(std::int16_t index) const override {
-    FlushLines();
-    CheckIndex(index);
-    return ToUtf8(list_->item(index)->text());
-  }
-  std::int16_t ListIndex() const override {
-    FlushLines();
-    if (selectPending_) {
-      if (*selectPending_ == kLastLine) {
-        return static_cast<std::int16_t>(std::min(list_->count() - 1, int{kMaxListCount}));
-      }
-      return static_cast<std::int16_t>(*selectPending_);
-    }
-    const QModelIndexList selected = list_->selectionModel()->selectedIndexes();
-    if (selected.isEmpty()) {
-      return -1;
-    }
-    const int row = selected.first().row();
-    if (row > kMaxListCount) {
-      throw OverflowError("the selected line " + std::to_string(row) + " is past line " +
-                          std::to_string(kMaxListCount));
-    }
-    return static_cast<std::int16_t>(row);
-  }
-  // Selecting lays out every line of the view again, as appending asked it to;
-  // so the selection is applied once the window processes its events, however
-  // many lines were appended and selected meanwhile. Nothing is drawn sooner.
-  void SetListIndex(std::int16_t index) override {
-    FlushLines();
-    if (index != -1) {
-      CheckIndex(index);
-    }
-    ScheduleSelection(index);
-  }
-  void SelectLast() override { ScheduleSelection(kLastLine); }
-  void RemoveItem(std::int16_t index) override {
-    FlushLines();
-    CheckIndex(index);
-    ApplySelection();
-    delete list_->takeItem(index);
-  }
-
- private:
-  // Stands for the last line, whichever it is when the selection is applied.
-  static constexpr int kLastLine = -2;
-
-  void ScheduleSelection(int row) {
-    selectPending_ = row;
-    ScheduleFlush();
-  }
-
-  void ScheduleFlush() {
-    if (!flushScheduled_) {
-      flushScheduled_ = true;
-      QTimer::singleShot(0, context_, [this] {
-        flushScheduled_ = false;
-        FlushLines();
-        ApplySelection();
-      });
-    }
-  }
-
-  void FlushLines() const {
-    if (!pendingLines_.isEmpty()) {
-      list_->addItems(pendingLines_);
-      pendingLines_.clear();
-    }
-  }
-
-  void CheckIndex(std::int16_t index) const {
-    if (index < 0 || index >= list_->count()) {
-      throw InvalidArgumentError("list index " + std::to_string(index) + " is outside the " +
-                                 std::to_string(list_->count()) + " lines of the list");
-    }
-  }
-
-  void ApplySelection() {
-    FlushLines();
-    if (!selectPending_) {
-      return;
-    }
-    int row = *std::exchange(selectPending_, std::nullopt);
-    if (row == kLastLine) {
-      row = list_->count() - 1;
-    }
-    if (row < 0 || row >= list_->count()) {
-      list_->clearSelection();
-      list_->setCurrentRow(-1);
-      return;
-    }
-    list_->setCurrentRow(row);
-    list_->scrollToItem(list_->item(row));
-  }
-
-  QListWidget* list_;
-  QObject* context_;
-  std::optional<int> selectPending_;
-  mutable QStringList pendingLines_;
-  bool flushScheduled_ = false;
-};
-
-class QtTextBox : public TextBox {
- public:
-  explicit QtTextBox(QLineEdit* edit) : edit_(edit) {
-    edit_->setMaxLength(std::numeric_limits<int>::max());
-  }
-  std::string Text() const override { return ToUtf8(edit_->text()); }
-  void SetText(const std::string& text) override { edit_->setText(FromUtf8(text)); }
-  void SetEnabled(bool enabled) override { edit_->setEnabled(enabled); }
-
- private:
-  QLineEdit* edit_;
 };
 
 class QtPushButton : public PushButton {
@@ -499,16 +381,15 @@ class QtWindow : public Window {
   }
 
   ListBox& AddListBox(const ControlSpec& design) override {
-    auto* list = new QListWidget(widget_);
-    Place(list, design, true);
-    return *listBoxes_.emplace_back(std::make_unique<QtListBox>(list, context_.get()));
+    auto& list = *listBoxes_.emplace_back(std::make_unique<QtListBox>(widget_, context_.get()));
+    Place(list.widget(), design, true);
+    return list;
   }
 
   TextBox& AddTextBox(const ControlSpec& design, const std::string& text) override {
-    auto* edit = new QLineEdit(widget_);
-    auto& box = *textBoxes_.emplace_back(std::make_unique<QtTextBox>(edit));
+    auto& box = *textBoxes_.emplace_back(std::make_unique<QtTextBox>(widget_));
     box.SetText(text);
-    Place(edit, design, true);
+    Place(box.widget(), design, true);
     return box;
   }
 
@@ -671,6 +552,17 @@ void QtWindowSystem::Yield() {
     return;
   }
   sinceYield_.start();
+  QCoreApplication::processEvents();
+}
+
+void QtWindowSystem::Refresh() {
+  // Called between pictures, milliseconds apart: the clock is read every time.
+  if (sinceYield_.isValid() && sinceYield_.elapsed() < kYieldIntervalMs) {
+    return;
+  }
+  sinceYield_.start();
+  // Not ExcludeUserInputEvents: it holds back a window's close request too.
+  const UserInputFilter filter;
   QCoreApplication::processEvents();
 }
 

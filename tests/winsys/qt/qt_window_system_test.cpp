@@ -3,13 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <QtCore/QElapsedTimer>
+#include <QtCore/QMimeData>
 #include <QtCore/QThread>
 #include <QtCore/QTimer>
+#include <QtCore/QUrl>
+#include <QtGui/QDropEvent>
 #include <QtGui/QFontDatabase>
 #include <QtGui/QKeyEvent>
+#include <QtGui/QMouseEvent>
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QListWidget>
 #include <QtWidgets/QPushButton>
+#include <QtWidgets/QScrollBar>
 #include <cmath>
 #include <stdexcept>
 #include <string>
@@ -160,6 +165,93 @@ TEST_F(QtWindowSystemTest, SelectingTheLastOfManyLinesScrollsItIntoView) {
   EXPECT_TRUE(widget->viewport()->rect().contains(last.center()));
   EXPECT_EQ(widget->selectionMode(), QAbstractItemView::SingleSelection);
   EXPECT_FALSE(widget->isSortingEnabled());
+}
+
+TEST_F(QtWindowSystemTest, LogFollowsItsNewestLineUnlessScrolledUpAndScrollsSideways) {
+  ListBox& log = window_->AddListBox({"List1", {105, 3255, 6420, 1620}});
+  window_->Show();
+  auto* widget = Find<QListWidget>("List1");
+  QScrollBar* bar = widget->verticalScrollBar();
+  const auto append = [&](int lines) {
+    for (int i = 0; i < lines; ++i) {
+      log.AddItem("Processing bitmap: " + std::to_string(i));
+    }
+    QCoreApplication::processEvents();
+  };
+  append(200);
+  EXPECT_GT(bar->maximum(), 0);
+  EXPECT_EQ(bar->value(), bar->maximum());
+  EXPECT_EQ(log.ListIndex(), -1);  // followed without selecting
+
+  bar->setValue(10);  // the user scrolls up to read
+  append(200);
+  EXPECT_EQ(bar->value(), 10);
+
+  bar->setValue(bar->maximum());  // and back down
+  append(50);
+  EXPECT_EQ(bar->value(), bar->maximum());
+
+  EXPECT_EQ(widget->horizontalScrollBar()->maximum(), 0);
+  log.AddItem("ERROR: \"/home/ann/sprites/" + std::string(300, 'x') + ".bmp\" is damaged");
+  QCoreApplication::processEvents();
+  EXPECT_GT(widget->horizontalScrollBar()->maximum(), 0);
+}
+
+TEST_F(QtWindowSystemTest, DroppedFilesAndTheDeleteKeyReachTheirHandlers) {
+  ListBox& list = window_->AddListBox({"lstFiles", {105, 105, 5160, 2205}});
+  TextBox& box = window_->AddTextBox({"txtOut", {105, 2415, 5160, 330}}, "#");
+  std::vector<std::string> listDrops;
+  std::vector<std::string> boxDrops;
+  int deletes = 0;
+  list.SetOnFilesDropped([&](const std::vector<std::string>& paths) { listDrops = paths; });
+  list.SetOnDeleteKey([&] { ++deletes; });
+  box.SetOnFilesDropped([&](const std::vector<std::string>& paths) { boxDrops = paths; });
+
+  QMimeData files;
+  files.setUrls({QUrl::fromLocalFile("/home/ann/b.bmp"), QUrl("https://example.org/x.bmp"),
+                 QUrl::fromLocalFile("/home/ann/a é.bmp")});
+  // A drop comes after the drag entered and was accepted, as from a file manager.
+  const auto drop = [&](QWidget* target) {
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &drop);
+  };
+  window_->Show();
+  drop(Find<QListWidget>("lstFiles")->viewport());
+  EXPECT_EQ(listDrops, (std::vector<std::string>{"/home/ann/b.bmp", "/home/ann/a é.bmp"}));
+  drop(Find<QLineEdit>("txtOut"));
+  EXPECT_EQ(boxDrops, listDrops);
+
+  PressKey(Find<QListWidget>("lstFiles"), Qt::Key_Delete);
+  EXPECT_EQ(deletes, 1);
+}
+
+TEST_F(QtWindowSystemTest, RefreshDropsUserInputButLetsACloseThrough) {
+  PushButton& button = window_->AddButton({"Command1", {5355, 105, 1170, 330}}, "&Add");
+  int clicks = 0;
+  button.SetOnClick([&] { ++clicks; });
+  bool askedToClose = false;
+  window_->SetCloseHandler([&] {
+    askedToClose = true;
+    return false;
+  });
+  window_->Show();
+  auto* widget = Find<QPushButton>("Command1");
+  const QPoint centre = widget->rect().center();
+  QCoreApplication::postEvent(
+      widget, new QMouseEvent(QEvent::MouseButtonPress, centre, widget->mapToGlobal(centre),
+                              Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+  QCoreApplication::postEvent(
+      widget, new QMouseEvent(QEvent::MouseButtonRelease, centre, widget->mapToGlobal(centre),
+                              Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+  QTimer::singleShot(0, &Top(), [&] { Top().close(); });
+  QThread::msleep(QtWindowSystem::kYieldIntervalMs + 5);
+  system_.Refresh();
+  EXPECT_TRUE(askedToClose);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(clicks, 0);  // dropped, not held back for later
 }
 
 TEST_F(QtWindowSystemTest, ListCountPast16BitsIsAnOverflow) {

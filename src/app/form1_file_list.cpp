@@ -1,0 +1,164 @@
+// The file list commands: Add, Remove, Browse and About, and the file list's
+// drops and Delete key.
+#include <algorithm>
+#include <cctype>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "about/frm_about.h"
+#include "app/form1.h"
+#include "dialogs/ce_common_dialog.h"
+
+namespace sprite::app {
+namespace {
+
+constexpr char kBitmapFilter[] = "Bitmaps (*.bmp)|*.bmp";
+constexpr char kArchiveFilter[] = "Sprite Archive (*.spr)|*.spr";
+// Explorer-style dialog with multiple selection.
+constexpr std::int32_t kAddDialogFlags = 0x80200;
+// The file list's count is 16-bit.
+constexpr std::int32_t kMaxListedFiles = 32767;
+// Joins a multiple selection's folder and names: this system's own separator,
+// so that the paths name files that exist here.
+constexpr char kPathSeparator = '/';
+
+// The paths an open dialog's file buffer holds: a single selection is one full
+// path; a multiple selection is the folder, then each name.
+std::vector<std::string> SelectedPaths(std::string_view buffer) {
+  const std::size_t end = buffer.find(std::string_view("\0\0", 2));
+  if (end != std::string_view::npos) {
+    buffer = buffer.substr(0, end);
+  }
+  // A path that fills the buffer up to its last byte ends in a single NUL.
+  if (!buffer.empty() && buffer.back() == '\0') {
+    buffer.remove_suffix(1);
+  }
+  std::vector<std::string_view> parts;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t nul = buffer.find('\0', start);
+    parts.push_back(buffer.substr(start, nul - start));
+    if (nul == std::string_view::npos) {
+      break;
+    }
+    start = nul + 1;
+  }
+  if (parts.size() == 1) {
+    return {std::string(parts.front())};
+  }
+  std::string folder(parts.front());
+  if (folder.empty() || folder.back() != kPathSeparator) {
+    folder += kPathSeparator;
+  }
+  std::vector<std::string> paths;
+  for (auto part = parts.begin() + 1; part != parts.end(); ++part) {
+    if (!part->empty()) {
+      paths.push_back(folder + std::string(*part));
+    }
+  }
+  return paths;
+}
+
+bool IsBitmapName(const std::string& path) {
+  constexpr std::string_view kExtension = ".bmp";
+  if (path.size() < kExtension.size()) {
+    return false;
+  }
+  return std::equal(
+      kExtension.begin(), kExtension.end(), path.end() - kExtension.size(),
+      [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+}
+
+}  // namespace
+
+dialogs::ceCommonDialog& Form1::CommonDialog() {
+  if (!commonDialog_) {
+    commonDialog_ = std::make_unique<dialogs::ceCommonDialog>(windows_.DialogCalls());
+  }
+  return *commonDialog_;
+}
+
+void Form1::Command1_Click() {
+  dialogs::OpenFileArgs args{.FileMustExist = true,
+                             .MultiSelect = false,
+                             .ReadOnly = false,
+                             .HideReadOnly = false,
+                             .Filter = kBitmapFilter,
+                             .FilterIndex = 1,
+                             .DefaultExt = ".bmp",
+                             .Owner = window_->hWnd(),
+                             .flags = kAddDialogFlags};
+  CommonDialog().VBGetOpenFileName(args);
+  if (args.Filename.empty()) {
+    return;
+  }
+  AppendToFileList(SelectedPaths(args.Filename));
+}
+
+void Form1::Command5_Click() {
+  const std::int16_t selected = lstFiles.ListIndex();
+  if (selected >= 0) {
+    lstFiles.RemoveItem(selected);
+  }
+}
+
+void Form1::Command2_Click() {
+  dialogs::SaveFileArgs args{.OverWritePrompt = true,
+                             .Filter = kArchiveFilter,
+                             .FilterIndex = 1,
+                             .DefaultExt = ".spr",
+                             .Owner = window_->hWnd(),
+                             .flags = 0};
+  CommonDialog().VBGetSaveFileName(args);
+  if (args.Filename.empty()) {
+    return;
+  }
+  txtOut.SetText(args.Filename.substr(0, args.Filename.find('\0')));
+}
+
+void Form1::cmdAbout_Click() {
+  if (!frmAbout_) {
+    frmAbout_ = std::make_unique<about::frmAbout>(windows_, files_);
+  }
+  frmAbout_->Show();
+}
+
+void Form1::AppendToFileList(const std::vector<std::string>& paths) {
+  std::size_t added = 0;
+  for (const std::string& path : paths) {
+    if (lstFiles.ListCount() >= kMaxListedFiles) {
+      const std::size_t left = paths.size() - added;
+      windows_.MessageBox("The file list holds at most " + std::to_string(kMaxListedFiles) +
+                          " files; " + std::to_string(left) + " of the chosen files " +
+                          (left == 1 ? "was" : "were") + " not added.");
+      return;
+    }
+    lstFiles.AddItem(path);
+    ++added;
+  }
+}
+
+void Form1::lstFiles_FilesDropped(const std::vector<std::string>& paths) {
+  // A run reads and fills the list: it takes no drops, as it takes no clicks.
+  if (running_) {
+    return;
+  }
+  std::vector<std::string> bitmaps;
+  std::copy_if(paths.begin(), paths.end(), std::back_inserter(bitmaps), IsBitmapName);
+  AppendToFileList(bitmaps);
+}
+
+void Form1::lstFiles_DeleteKey() {
+  if (!running_) {
+    Command5_Click();
+  }
+}
+
+void Form1::txtOut_FilesDropped(const std::vector<std::string>& paths) {
+  if (!running_ && !paths.empty()) {
+    txtOut.SetText(paths.front());
+  }
+}
+
+}  // namespace sprite::app

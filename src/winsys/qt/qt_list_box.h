@@ -1,0 +1,63 @@
+// The list box on a QListWidget.
+#pragma once
+
+#include <QtCore/QStringList>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "winsys/window_system.h"
+
+class QObject;
+class QWidget;
+
+namespace sprite::winsys::qt {
+
+class LineListWidget;
+
+// Lines are handed to the view in batches, when the window next processes its
+// events or when the list is read, so that appending stays cheap for logs of
+// thousands of lines. A view scrolled to its end follows the newest line; one
+// the user scrolled up stays where it is. Lines wider than the view get a
+// horizontal scroll bar.
+class QtListBox : public ListBox {
+ public:
+  // Makes the list's widget as a child of `parent`; `context` ends the batches
+  // when it is destroyed.
+  QtListBox(QWidget* parent, QObject* context);
+
+  QWidget* widget() const;
+
+  void Clear() override;
+  void AddItem(const std::string& line) override;
+  std::int16_t ListCount() const override;
+  std::string List(std::int16_t index) const override;
+  std::int16_t ListIndex() const override;
+  // The selection is applied when the window next processes its events, however
+  // many lines were appended and selected meanwhile: selecting lays out every
+  // line of the view again.
+  void SetListIndex(std::int16_t index) override;
+  void SelectLast() override;
+  void RemoveItem(std::int16_t index) override;
+  void SetOnFilesDropped(std::function<void(const std::vector<std::string>&)> handler) override;
+  void SetOnDeleteKey(std::function<void()> handler) override;
+
+ private:
+  // Stands for the last line, whichever it is when the selection is applied.
+  static constexpr int kLastLine = -2;
+
+  void ScheduleSelection(int row);
+  void ScheduleFlush();
+  void FlushLines() const;
+  void CheckIndex(std::int16_t index) const;
+  void ApplySelection();
+
+  LineListWidget* list_;
+  QObject* context_;
+  std::optional<int> selectPending_;
+  mutable QStringList pendingLines_;
+  bool flushScheduled_ = false;
+};
+
+}  // namespace sprite::winsys::qt

@@ -1,0 +1,182 @@
+// Add, Remove, Browse and About, and the file list's drops and Delete key.
+#include <string>
+#include <vector>
+
+#include "app/form1_fixture.h"
+
+namespace sprite::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using Dialogs = fakes::FakeCommonDialogCalls;
+
+class Form1FileListTest : public Form1Test {
+ protected:
+  void Add() { button("Command1").Click(); }
+  void Browse() { button("Command2").Click(); }
+};
+
+std::string Nuls(const std::string& text) {
+  std::string converted = text;
+  for (char& c : converted) {
+    if (c == '|') {
+      c = '\0';
+    }
+  }
+  return converted;
+}
+
+TEST_F(Form1FileListTest, AddAppendsWhatTheDialogSelectedAsPaths) {
+  const std::string longPath = "/" + std::string(1022, 'x');  // with its NUL, fills the buffer
+  const struct {
+    const char* name;
+    std::string selection;
+    std::vector<std::string> added;
+  } cases[] = {
+      {"one file", Nuls("/home/ann/hero.bmp|"), {"/home/ann/hero.bmp"}},
+      {"three files in one folder",
+       Nuls("/home/ann|a.bmp|b.bmp|c.bmp||"),
+       {"/home/ann/a.bmp", "/home/ann/b.bmp", "/home/ann/c.bmp"}},
+      {"files in the root folder", Nuls("/|a.bmp|b.bmp||"), {"/a.bmp", "/b.bmp"}},
+      {"folder ending in a separator", Nuls("/srv/|a.bmp|b.bmp||"), {"/srv/a.bmp", "/srv/b.bmp"}},
+      {"names that are not ASCII",
+       Nuls("/home/ann/日本|é.bmp|ü.bmp||"),
+       {"/home/ann/日本/é.bmp", "/home/ann/日本/ü.bmp"}},
+      {"a path that fills the buffer", longPath + '\0', {longPath}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Prepare({"/old.bmp"}, "#");
+    windows_.dialogs.answers.push_back(Dialogs::Confirm(c.selection));
+    Add();
+    std::vector<std::string> expected = {"/old.bmp"};
+    expected.insert(expected.end(), c.added.begin(), c.added.end());
+    EXPECT_EQ(fileList().lines(), expected);
+  }
+}
+
+TEST_F(Form1FileListTest, AddAndBrowseAskForBitmapsAndAnArchiveOwnedByTheWindow) {
+  Add();
+  Browse();
+  ASSERT_EQ(windows_.dialogs.requests.size(), 2u);
+  const winsys::OPENFILENAME& open = windows_.dialogs.requests[0].record;
+  EXPECT_EQ(windows_.dialogs.requests[0].function, "GetOpenFileNameA");
+  EXPECT_EQ(open.lpstrFilter, Nuls("Bitmaps (*.bmp)|*.bmp||"));
+  EXPECT_EQ(open.lpstrDefExt, ".bmp");
+  EXPECT_EQ(open.Flags, 0x81200u);  // explorer style, multiple selection, must exist
+  EXPECT_EQ(open.hwndOwner, window().hWnd());
+  EXPECT_EQ(open.nMaxFile, 1024u);
+
+  const winsys::OPENFILENAME& save = windows_.dialogs.requests[1].record;
+  EXPECT_EQ(windows_.dialogs.requests[1].function, "GetSaveFileNameA");
+  EXPECT_EQ(save.lpstrFilter, Nuls("Sprite Archive (*.spr)|*.spr||"));
+  EXPECT_EQ(save.lpstrDefExt, ".spr");
+  EXPECT_EQ(save.Flags, 0x6u);  // overwrite prompt, read-only box hidden
+  EXPECT_EQ(save.hwndOwner, window().hWnd());
+  EXPECT_EQ(save.nMaxFile, 260u);
+}
+
+TEST_F(Form1FileListTest, CancelledOrFailedDialogsChangeNothing) {
+  Prepare({"/a.bmp"}, "#");
+  windows_.dialogs.answers = {
+      Dialogs::Cancel(), windows_.dialogs.Fail(winsys::FNERR_BUFFERTOOSMALL), Dialogs::Cancel(),
+      windows_.dialogs.Fail(winsys::CDERR_DIALOGFAILURE)};
+  Add();
+  Add();
+  Browse();
+  Browse();
+  EXPECT_THAT(fileList().lines(), ElementsAre("/a.bmp"));
+  EXPECT_EQ(output().Text(), "#");
+  EXPECT_TRUE(windows_.messages.empty());
+}
+
+TEST_F(Form1FileListTest, BrowseSetsTheChosenPath) {
+  windows_.dialogs.answers.push_back(Dialogs::Confirm(Nuls("/home/ann/sprites/hero.spr|")));
+  Browse();
+  EXPECT_EQ(output().Text(), "/home/ann/sprites/hero.spr");
+}
+
+TEST_F(Form1FileListTest, FullListAddsNothingMoreAndSaysSo) {
+  fileList().Clear();
+  for (int i = 0; i < 32766; ++i) {
+    fileList().AddItem("f");
+  }
+  windows_.dialogs.answers.push_back(Dialogs::Confirm(Nuls("/d|a.bmp|b.bmp|c.bmp||")));
+  Add();
+  EXPECT_EQ(fileList().ListCount(), 32767);
+  EXPECT_EQ(fileList().List(32766), "/d/a.bmp");
+  ASSERT_EQ(windows_.messages.size(), 1u);
+  EXPECT_THAT(windows_.messages[0], HasSubstr("at most 32767 files; 2 of the chosen files"));
+
+  fileList().Drop({"/e/x.bmp"});
+  EXPECT_EQ(fileList().ListCount(), 32767);
+  EXPECT_EQ(windows_.messages.size(), 2u);
+}
+
+TEST_F(Form1FileListTest, RemoveTakesOutTheSelectedFileOnly) {
+  Prepare({"a", "b", "c"}, "#");
+  button("Command5").Click();  // nothing selected
+  EXPECT_EQ(fileList().ListCount(), 3);
+  fileList().SetListIndex(1);
+  button("Command5").Click();
+  EXPECT_THAT(fileList().lines(), ElementsAre("a", "c"));
+  EXPECT_EQ(fileList().ListIndex(), -1);
+  fileList().SetListIndex(1);
+  fileList().PressDelete();
+  fileList().SetListIndex(0);
+  button("Command5").Click();
+  EXPECT_EQ(fileList().ListCount(), 0);
+}
+
+TEST_F(Form1FileListTest, DroppedBitmapsJoinTheListAndADroppedFileNamesTheArchive) {
+  Prepare({"/a.bmp"}, "#");
+  fileList().Drop({"/d/b.BMP", "/d/notes.txt", "/d/c.bmp", "/d/bmp", "/d/d.Bmp"});
+  EXPECT_THAT(fileList().lines(), ElementsAre("/a.bmp", "/d/b.BMP", "/d/c.bmp", "/d/d.Bmp"));
+  output().Drop({"/d/pack.spr", "/d/other.spr"});
+  EXPECT_EQ(output().Text(), "/d/pack.spr");
+}
+
+TEST_F(Form1FileListTest, DropsAndDeleteWaitForNothingWhileDecodeFillsTheList) {
+  const std::string picture =
+      WriteBitmap("p.bmp", {.width = 8, .height = 8, .pixelArea = Bytes(64, 1)});
+  const std::string archive = folder_.Path("pack.spr");
+  Prepare({picture}, archive);
+  Encode();
+  windows_.onYield = [&](long) {
+    fileList().Drop({"/d/x.bmp"});
+    output().Drop({"/d/other.spr"});
+    if (fileList().ListCount() > 0) {
+      fileList().SetListIndex(0);
+      fileList().PressDelete();
+    }
+  };
+  Decode();
+  EXPECT_THAT(fileList().lines(), ElementsAre(archive + ".0001.bmp"));
+  EXPECT_EQ(output().Text(), archive);
+}
+
+TEST_F(Form1FileListTest, ClosingTheWindowDuringEncodeStopsAfterThePictureAndKeepsTheArchive) {
+  std::vector<std::string> pictures;
+  for (int i = 0; i < 3; ++i) {
+    pictures.push_back(WriteBitmap("p" + std::to_string(i) + ".bmp", {.pixelArea = {1, 2, 3, 4}}));
+  }
+  const std::string archive = folder_.Path("pack.spr");
+  WriteFile(archive, Bytes{7});
+  Prepare(pictures, archive);
+  form_->Show();
+  windows_.onRefresh = [&](long refreshes) {
+    if (refreshes == 1) {
+      EXPECT_FALSE(window().RequestClose());  // not while the run is going on
+    }
+  };
+  Encode();
+  EXPECT_TRUE(form_->lastRun().cancelled);
+  EXPECT_EQ(windows_.refreshes, 1);
+  EXPECT_FALSE(window().shown());
+  EXPECT_EQ(ReadFile(archive), Bytes{7});
+  EXPECT_THAT(folder_.Names(), ElementsAre("p0.bmp", "p1.bmp", "p2.bmp", "pack.spr"));
+}
+
+}  // namespace
+}  // namespace sprite::testing
