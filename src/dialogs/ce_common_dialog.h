@@ -25,17 +25,17 @@ inline constexpr char kAllFilesFilter[] = "All (*.*)| *.*";
 // The arguments of VBGetOpenFileName with their defaults. Fields marked "in, out"
 // hold the dialog's results when it returns.
 struct OpenFileArgs {
-  std::string Filename;                  // in, out: the whole file buffer, or empty
-  std::string FileTitle;                 // in, out: the whole title buffer, or empty
+  std::string Filename{};                // in, out: the whole file buffer, or empty
+  std::string FileTitle{};               // in, out: the whole title buffer, or empty
   bool FileMustExist = true;             // adds OFN_FILEMUSTEXIST
   bool MultiSelect = false;              // adds OFN_ALLOWMULTISELECT
   bool ReadOnly = false;                 // in, out: adds OFN_READONLY; set when the result has it
   bool HideReadOnly = false;             // adds OFN_HIDEREADONLY
   std::string Filter = kAllFilesFilter;  // in, out: description|pattern|...; the chosen pair
   std::int32_t FilterIndex = 1;          // in, out: 1 = the first pair; -1 after a cancel
-  std::string InitDir;
-  std::string DlgTitle;
-  std::string DefaultExt;                // passed unchanged, leading full stop included
+  std::string InitDir{};
+  std::string DlgTitle{};
+  std::string DefaultExt{};              // passed unchanged, leading full stop included
   std::int32_t Owner = -1;               // owner window handle; -1 for none
   std::int32_t flags = 0;                // in, out: further flag bits; the final flag word or 0
   bool Hook = false;                     // accepted and not used
@@ -44,14 +44,14 @@ struct OpenFileArgs {
 
 // The arguments of VBGetSaveFileName with their defaults.
 struct SaveFileArgs {
-  std::string Filename;                  // in, out
-  std::string FileTitle;                 // in, out
+  std::string Filename{};                // in, out
+  std::string FileTitle{};               // in, out
   bool OverWritePrompt = true;           // adds OFN_OVERWRITEPROMPT
   std::string Filter = kAllFilesFilter;  // in, out
   std::int32_t FilterIndex = 1;          // in, out: 0 after a cancel
-  std::string InitDir;
-  std::string DlgTitle;
-  std::string DefaultExt;
+  std::string InitDir{};
+  std::string DlgTitle{};
+  std::string DefaultExt{};
   std::int32_t Owner = -1;
   std::int32_t flags = 0;  // in, out
   bool Hook = false;
