@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -84,7 +85,26 @@ class ceCommonDialog {
                                             std::int32_t wParam, std::int32_t lParam);
 
  private:
+  // The outcome protocol: ResetOutcome before the request is built, then
+  // FinishDialog with the platform's return value. FinishDialog keeps that value,
+  // empties the event sink and, after a failure (neither 0 nor 1), keeps the
+  // extended error; it returns true for a confirmed dialog.
+  void ResetOutcome();
+  bool FinishDialog(std::int32_t platformResult);
+
+  // The steps the open and save dialogs share. `Args` is OpenFileArgs or
+  // SaveFileArgs; `ownFlags` are the bits the operation's own arguments add.
+  // Defined beside its two callers in ce_common_dialog_files.cpp.
+  using FileDialogCall = std::int32_t (winsys::CommonDialogCalls::*)(winsys::OPENFILENAME&);
+  template <typename Args>
+  bool RunFileDialog(Args& args, std::uint32_t ownFlags, std::size_t fileCapacity,
+                     FileDialogCall show, std::int32_t filterIndexAfterCancel);
+
+  // "|" and ":" become NUL and two NULs close the list. Throws OverflowError
+  // for 32767 bytes or more.
   std::string ConvertFilter(const std::string& filter) const;
+  // The index-th pair (from 1) of a converted filter as description, NUL,
+  // pattern; empty text for an index below 1 or past the last pair.
   std::string FilterByIndex(const std::string& converted, std::int32_t index) const;
 
   winsys::CommonDialogCalls& calls_;
