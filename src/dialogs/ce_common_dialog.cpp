@@ -4,29 +4,28 @@ namespace sprite::dialogs {
 
 ceCommonDialog::ceCommonDialog(winsys::CommonDialogCalls& calls) : calls_(calls) {}
 
-bool ceCommonDialog::VBGetOpenFileName(OpenFileArgs&) {
-  return false;
-}
-
-bool ceCommonDialog::VBGetSaveFileName(SaveFileArgs&) {
-  return false;
-}
-
-std::string ceCommonDialog::VBGetFileTitle(const std::string&) {
-  return {};
-}
-
 std::optional<winsys::LRESULT> ceCommonDialog::DialogHook(std::int32_t, std::int32_t, std::int32_t,
                                                           std::int32_t) {
+  // Notifications would go to the event sink, and no operation ever keeps one.
   return std::nullopt;
 }
 
-std::string ceCommonDialog::ConvertFilter(const std::string&) const {
-  return {};
+void ceCommonDialog::ResetOutcome() {
+  apiReturn_ = 0;
+  extendedError_ = 0;
 }
 
-std::string ceCommonDialog::FilterByIndex(const std::string&, std::int32_t) const {
-  return {};
+bool ceCommonDialog::FinishDialog(std::int32_t platformResult) {
+  apiReturn_ = platformResult;
+  eventSink_ = nullptr;
+  if (platformResult == winsys::kDialogConfirmed) {
+    return true;
+  }
+  // A cancel has no reason to ask for; any other value is a failure.
+  if (platformResult != winsys::kDialogCancelled) {
+    extendedError_ = calls_.CommDlgExtendedError();
+  }
+  return false;
 }
 
 }  // namespace sprite::dialogs

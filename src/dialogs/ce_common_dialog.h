@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -25,17 +26,17 @@ inline constexpr char kAllFilesFilter[] = "All (*.*)| *.*";
 // The arguments of VBGetOpenFileName with their defaults. Fields marked "in, out"
 // hold the dialog's results when it returns.
 struct OpenFileArgs {
-  std::string Filename;                  // in, out: the whole file buffer, or empty
-  std::string FileTitle;                 // in, out: the whole title buffer, or empty
+  std::string Filename{};                // in, out: the whole file buffer, or empty
+  std::string FileTitle{};               // in, out: the whole title buffer, or empty
   bool FileMustExist = true;             // adds OFN_FILEMUSTEXIST
   bool MultiSelect = false;              // adds OFN_ALLOWMULTISELECT
   bool ReadOnly = false;                 // in, out: adds OFN_READONLY; set when the result has it
   bool HideReadOnly = false;             // adds OFN_HIDEREADONLY
   std::string Filter = kAllFilesFilter;  // in, out: description|pattern|...; the chosen pair
   std::int32_t FilterIndex = 1;          // in, out: 1 = the first pair; -1 after a cancel
-  std::string InitDir;
-  std::string DlgTitle;
-  std::string DefaultExt;                // passed unchanged, leading full stop included
+  std::string InitDir{};
+  std::string DlgTitle{};
+  std::string DefaultExt{};              // passed unchanged, leading full stop included
   std::int32_t Owner = -1;               // owner window handle; -1 for none
   std::int32_t flags = 0;                // in, out: further flag bits; the final flag word or 0
   bool Hook = false;                     // accepted and not used
@@ -44,14 +45,14 @@ struct OpenFileArgs {
 
 // The arguments of VBGetSaveFileName with their defaults.
 struct SaveFileArgs {
-  std::string Filename;                  // in, out
-  std::string FileTitle;                 // in, out
+  std::string Filename{};                // in, out
+  std::string FileTitle{};               // in, out
   bool OverWritePrompt = true;           // adds OFN_OVERWRITEPROMPT
   std::string Filter = kAllFilesFilter;  // in, out
   std::int32_t FilterIndex = 1;          // in, out: 0 after a cancel
-  std::string InitDir;
-  std::string DlgTitle;
-  std::string DefaultExt;
+  std::string InitDir{};
+  std::string DlgTitle{};
+  std::string DefaultExt{};
   std::int32_t Owner = -1;
   std::int32_t flags = 0;  // in, out
   bool Hook = false;
@@ -84,7 +85,26 @@ class ceCommonDialog {
                                             std::int32_t wParam, std::int32_t lParam);
 
  private:
+  // The outcome protocol: ResetOutcome before the request is built, then
+  // FinishDialog with the platform's return value. FinishDialog keeps that value,
+  // empties the event sink and, after a failure (neither 0 nor 1), keeps the
+  // extended error; it returns true for a confirmed dialog.
+  void ResetOutcome();
+  bool FinishDialog(std::int32_t platformResult);
+
+  // The steps the open and save dialogs share. `Args` is OpenFileArgs or
+  // SaveFileArgs; `ownFlags` are the bits the operation's own arguments add.
+  // Defined beside its two callers in ce_common_dialog_files.cpp.
+  using FileDialogCall = std::int32_t (winsys::CommonDialogCalls::*)(winsys::OPENFILENAME&);
+  template <typename Args>
+  bool RunFileDialog(Args& args, std::uint32_t ownFlags, std::size_t fileCapacity,
+                     FileDialogCall show, std::int32_t filterIndexAfterCancel);
+
+  // "|" and ":" become NUL and two NULs close the list. Throws OverflowError
+  // for 32767 bytes or more.
   std::string ConvertFilter(const std::string& filter) const;
+  // The index-th pair (from 1) of a converted filter as description, NUL,
+  // pattern; empty text for an index below 1 or past the last pair.
   std::string FilterByIndex(const std::string& converted, std::int32_t index) const;
 
   winsys::CommonDialogCalls& calls_;
