@@ -28,19 +28,11 @@ TEST(AboutPictureTest, BottomUpRowsBecomeTopRowFirstThroughThePalette) {
                                                     11, 21, 31, 11, 21, 31, 11, 21, 31}));
 }
 
-TEST(AboutPictureTest, RejectsWhatItCannotShow) {
-  BitmapFields otherDepth;
-  otherDepth.bitsPerPixel = 24;
-  otherDepth.pixelArea = Bytes(12, 0);
-  BitmapFields shortArea;
-  shortArea.height = 2;
-  shortArea.pixelArea = Bytes(7, 0);  // two rows of 4 bytes need 8
-  BitmapFields topDown;
-  topDown.height = -1;
-  topDown.pixelArea = Bytes(4, 0);
-  for (const BitmapFields& fields : {otherDepth, shortArea, topDown}) {
-    EXPECT_THROW(about::PictureFromBitmap(BuildBitmap(fields)), FormatError);
-  }
+TEST(AboutPictureTest, RejectsAPixelAreaShorterThanItsRows) {
+  BitmapFields fields;
+  fields.height = 2;
+  fields.pixelArea = Bytes(7, 0);  // two rows of 4 bytes need 8
+  EXPECT_THROW(about::PictureFromBitmap(BuildBitmap(fields)), FormatError);
 }
 
 }  // namespace
