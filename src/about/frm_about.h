@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -22,13 +21,18 @@ class frmAbout {
   frmAbout& operator=(const frmAbout&) = delete;
 
   // Loads the window (Form_Load), shows it modally without an owner and returns
-  // when it has been closed. OK unloads it, so every show loads it again.
+  // when it has been closed. Closing unloads it, so every show loads it again.
   void Show();
 
   void cmdOK_Click();
   void cmdSysInfo_Click();
+  // Starts the system information program named in the registry; every failure
+  // ends in one message box and the window stays open.
   void StartSysInfo();
-  // Reads a text or 32-bit value into KeyVal; true (-1) when the value was read.
+  // Reads a text or 32-bit value into KeyVal; true (-1) when the value was read,
+  // false (0) with KeyVal emptied when the key or the value is missing. Values
+  // of other types leave KeyVal as passed and give true. A value of no bytes
+  // throws InvalidArgumentError. The key is closed on every way out.
   winsys::VbBool GetKeyValue(winsys::HKEY KeyRoot, const std::string& KeyName,
                              const std::string& SubKeyRef, std::string& KeyVal);
 
@@ -36,6 +40,8 @@ class frmAbout {
   winsys::Window* window() { return window_.get(); }
 
  private:
+  // Makes the window and its controls and fills in the caption, the version
+  // and the title.
   void Form_Load();
 
   winsys::WindowSystem& windows_;

@@ -38,6 +38,11 @@ ControlHost& MemoryWindow::AddControlHost(const ControlSpec& design) {
   return *(hosts_[design.name] = std::make_unique<MemoryControlHost>(design.rect, handle));
 }
 
+void MemoryWindow::AddPictureBox(const ControlSpec& design, const Picture& picture) {
+  Place(design);
+  pictures_[design.name] = picture;
+}
+
 bool MemoryWindow::RequestClose() {
   if (onClose_ && !onClose_()) {
     return false;

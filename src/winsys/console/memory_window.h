@@ -42,6 +42,8 @@ class MemoryWindow : public Window {
   TextBox& AddTextBox(const ControlSpec& design, const std::string& text) override;
   Label& AddLabel(const ControlSpec& design, const std::string& caption) override;
   ControlHost& AddControlHost(const ControlSpec& design) override;
+  // Kept so that tests can see what a window shows; nothing draws it.
+  void AddPictureBox(const ControlSpec& design, const Picture& picture) override;
 
   HWND hWnd() const override { return window_; }
   void Show() override { shown_ = true; }
@@ -62,6 +64,7 @@ class MemoryWindow : public Window {
   MemoryPushButton& button(const std::string& name) { return *buttons_.at(name); }
   MemoryLabel& label(const std::string& name) { return *labels_.at(name); }
   MemoryControlHost& controlHost(const std::string& name) { return *hosts_.at(name); }
+  const Picture& picture(const std::string& name) const { return pictures_.at(name); }
 
  private:
   void Place(const ControlSpec& design);
@@ -77,6 +80,7 @@ class MemoryWindow : public Window {
   std::map<std::string, std::unique_ptr<MemoryPushButton>> buttons_;
   std::map<std::string, std::unique_ptr<MemoryLabel>> labels_;
   std::map<std::string, std::unique_ptr<MemoryControlHost>> hosts_;
+  std::map<std::string, Picture> pictures_;
 };
 
 }  // namespace sprite::winsys

@@ -4,7 +4,6 @@
 #include <QtCore/QEventLoop>
 #include <QtCore/QPointer>
 #include <QtCore/QTimer>
-#include <QtGui/QBrush>
 #include <QtGui/QCloseEvent>
 #include <QtGui/QFontDatabase>
 #include <QtGui/QGuiApplication>
@@ -94,44 +93,17 @@ QImage ToImage(const Picture& picture) {
       .copy();
 }
 
-// The program's own icon: a small invader on a night-blue square, 48 x 48 at
-// 24 bits per pixel, drawn as 12 x 12 cells of 4 pixels.
+// The program's own icon, from one 256 x 256 image compiled in as a resource.
+// The smaller sizes are made here too: X11 drops a window icon as large as
+// the image, and whole pixels per cell of its 16 x 16 grid keep it sharp.
 QIcon ProgramIcon() {
-  static constexpr const char* kCells[12] = {
-      "............", "..X......X..", "...X....X...", "..XXXXXXXX..",
-      ".XXoXXXXoXX.", "XXXXXXXXXXXX", "X.XXXXXXXX.X", "X.X......X.X",
-      "...XX..XX...", "............", "=-=-=-=-=-=-", "-=-=-=-=-=-=",
-  };
-  QImage image(48, 48, QImage::Format_RGB888);
-  QPainter painter(&image);
-  QLinearGradient sky(0, 0, 0, 48);
-  sky.setColorAt(0, QColor(0x1E, 0x3A, 0x5F));
-  sky.setColorAt(1, QColor(0x0C, 0x18, 0x30));
-  painter.fillRect(image.rect(), sky);
-  for (int row = 0; row < 12; ++row) {
-    for (int column = 0; column < 12; ++column) {
-      QColor colour;
-      switch (kCells[row][column]) {
-        case 'X':
-          colour = QColor(0x7C, 0xE0, 0x3C);
-          break;
-        case 'o':
-          colour = QColor(0xF8, 0xF0, 0x40);
-          break;
-        case '=':
-          colour = QColor(0xD0, 0x60, 0x20);
-          break;
-        case '-':
-          colour = QColor(0x90, 0x40, 0x18);
-          break;
-        default:
-          continue;
-      }
-      painter.fillRect(column * 4, row * 4, 4, 4, colour);
-    }
+  const QImage image(QStringLiteral(":/icons/program_icon.png"));
+  QIcon icon;
+  for (const int size : {16, 32, 48, 64, 128, 256}) {
+    icon.addPixmap(QPixmap::fromImage(
+        image.scaled(size, size, Qt::IgnoreAspectRatio, Qt::FastTransformation)));
   }
-  painter.end();
-  return QIcon(QPixmap::fromImage(image));
+  return icon;
 }
 
 // A label caption as the platform shows it: "&" marks an access key and is
