@@ -1,11 +1,16 @@
 #pragma once
 
+#include <QtCore/QElapsedTimer>
 #include <QtCore/QTimer>
 #include <QtWidgets/QApplication>
+#include <QtWidgets/QDialog>
 #include <QtWidgets/QMessageBox>
 #include <QtWidgets/QWidget>
+#include <cstddef>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace sprite::testing {
 
@@ -56,6 +61,57 @@ class ModalCloser {
   QTimer timer_;
   int elapsedMs_ = 0;
   int seen_ = 0;
+};
+
+// Acts on modal widgets as they come up, one step after another: a step waits
+// until the active modal widget is of its kind (QFileDialog::staticMetaObject,
+// ...), and acts on it. A step may open further modal widgets: every check runs
+// from a timer of its own, so checks go on inside the event loops they open.
+// After `limitMs` whatever is modal is rejected, so a test cannot hang.
+class ModalScript {
+ public:
+  struct Step {
+    const QMetaObject* kind;
+    std::function<void(QWidget&)> act;
+    // Like a user, a step that types waits until the window has the keyboard.
+    bool typing = false;
+  };
+
+  explicit ModalScript(std::vector<Step> steps, int limitMs = 10000)
+      : steps_(std::move(steps)), limitMs_(limitMs) {
+    clock_.start();
+    Schedule();
+  }
+
+  // Whether every step has run.
+  bool finished() const { return next_ == steps_.size(); }
+
+ private:
+  void Schedule() {
+    QTimer::singleShot(10, &context_, [this] { Check(); });
+  }
+
+  void Check() {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (clock_.elapsed() > limitMs_) {
+      if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+        dialog->reject();
+        Schedule();
+      }
+      return;
+    }
+    Schedule();
+    if (modal != nullptr && !finished() && steps_[next_].kind->cast(modal) != nullptr &&
+        (!steps_[next_].typing || modal->isActiveWindow())) {
+      steps_[next_++].act(*modal);
+    }
+  }
+
+  std::vector<Step> steps_;
+  int limitMs_;
+  QElapsedTimer clock_;
+  std::size_t next_ = 0;
+  QObject context_;
 };
 
 }  // namespace sprite::testing
