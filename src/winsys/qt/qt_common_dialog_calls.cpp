@@ -10,14 +10,11 @@
 #include "winsys/file_title.h"
 #include "winsys/qt/open_file_texts.h"
 #include "winsys/qt/qt_file_dialog.h"
+#include "winsys/qt/qt_text.h"
 #include "winsys/qt/qt_window_calls.h"
 
 namespace sprite::winsys::qt {
 namespace {
-
-QString FromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // The text at the start of a buffer, up to its first NUL, within `capacity` bytes.
 std::string_view LeadingText(const std::string& buffer, std::size_t capacity) {

@@ -7,19 +7,9 @@
 #include <QtWidgets/QGridLayout>
 #include <QtWidgets/QMessageBox>
 
+#include "winsys/qt/qt_text.h"
+
 namespace sprite::winsys::qt {
-namespace {
-
-QString FromUtf8(const std::string& text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string ToUtf8(const QString& text) {
-  const QByteArray bytes = text.toUtf8();
-  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
-
-}  // namespace
 
 QtFileDialog::QtFileDialog(QWidget* owner, const Rules& rules) : QFileDialog(owner), rules_(rules) {
   setOption(DontUseNativeDialog);

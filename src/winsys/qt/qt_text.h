@@ -3,10 +3,11 @@
 
 #include <QtCore/QString>
 #include <string>
+#include <string_view>
 
 namespace sprite::winsys::qt {
 
-inline QString FromUtf8(const std::string& text) {
+inline QString FromUtf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
