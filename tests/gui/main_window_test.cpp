@@ -2,9 +2,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QtCore/QMimeData>
 #include <QtCore/QThread>
 #include <QtCore/QTimer>
+#include <QtCore/QUrl>
+#include <QtGui/QDropEvent>
+#include <QtGui/QKeyEvent>
 #include <QtWidgets/QApplication>
+#include <QtWidgets/QFileDialog>
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QListWidget>
 #include <QtWidgets/QMessageBox>
@@ -29,6 +34,19 @@ std::vector<std::string> Lines(const QListWidget& list) {
     lines.push_back(list.item(i)->text().toStdString());
   }
   return lines;
+}
+
+// Types names into an open file dialog's name box in `folder` and presses Enter.
+ModalScript::Step ChooseInDialog(const QString& folder, const QString& typed) {
+  return {&QFileDialog::staticMetaObject, [folder, typed](QWidget& modal) {
+            auto& dialog = static_cast<QFileDialog&>(modal);
+            dialog.setDirectory(folder);
+            auto* names = dialog.findChild<QLineEdit*>("fileNameEdit");
+            ASSERT_NE(names, nullptr);
+            names->setText(typed);
+            QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+            QApplication::sendEvent(names, &enter);
+          }};
 }
 
 class MainWindowTest : public ::testing::Test {
@@ -184,6 +202,53 @@ TEST_F(MainWindowTest, ClosingTheWindowDuringDecodeStopsCleanlyAndCloses) {
       EXPECT_EQ(ReadFile(folder_.Path(name)).size(), 1078u + 64 * 64) << name;
     }
   }
+}
+
+TEST_F(MainWindowTest, FileListCommandsThroughTheRealDialogsAndADrop) {
+  for (const char* name : {"a.bmp", "b.bmp", "c.bmp"}) {
+    WriteFile(folder_.Path(name), BuildBitmap({}));
+  }
+  const QString folder = QString::fromStdString(folder_.root().string());
+  auto& fileList = Find<QListWidget>("lstFiles");
+
+  // Add: two files chosen at once, in the order the dialog lists them.
+  ModalScript add({ChooseInDialog(folder, R"("b.bmp" "a.bmp")")});
+  Find<QPushButton>("Command1").click();
+  ASSERT_TRUE(add.finished());
+  QApplication::processEvents();  // appended lines reach the view when events are processed
+  EXPECT_THAT(Lines(fileList), ElementsAre(folder_.Path("b.bmp"), folder_.Path("a.bmp")));
+
+  // Remove the selected entry.
+  fileList.setCurrentRow(0);
+  Find<QPushButton>("Command5").click();
+  EXPECT_THAT(Lines(fileList), ElementsAre(folder_.Path("a.bmp")));
+  EXPECT_TRUE(fileList.selectedItems().isEmpty());
+
+  // Browse: a typed name gets the archive extension.
+  ModalScript browse({ChooseInDialog(folder, "hero")});
+  Find<QPushButton>("Command2").click();
+  ASSERT_TRUE(browse.finished());
+  EXPECT_EQ(Find<QLineEdit>("txtOut").text().toStdString(), folder_.Path("hero.spr"));
+
+  // About opens modally and Esc closes it.
+  std::string caption;
+  ModalScript about({{&QWidget::staticMetaObject, [&](QWidget& modal) {
+                        caption = modal.windowTitle().toStdString();
+                        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                        QApplication::sendEvent(modal.focusWidget(), &escape);
+                      }}});
+  Find<QPushButton>("cmdAbout").click();
+  EXPECT_EQ(caption, "About Sprite Encoder / Decoder");
+
+  // Bitmaps dropped from a file manager join the list; other files do not.
+  QMimeData dragged;
+  dragged.setUrls({QUrl::fromLocalFile(folder + "/c.bmp"), QUrl::fromLocalFile(folder + "/x.txt")});
+  QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(fileList.viewport(), &enter);
+  QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(fileList.viewport(), &drop);
+  QApplication::processEvents();
+  EXPECT_THAT(Lines(fileList), ElementsAre(folder_.Path("a.bmp"), folder_.Path("c.bmp")));
 }
 
 }  // namespace
