@@ -4,6 +4,9 @@
 art/about_picture.bmp: the About box picture, 75 x 200 pixels, 8 bits per pixel, 256 colours:
     three frames of a walking sprite on a sprite-sheet strip, and a row of palette swatches.
 art/program_icon.png: the program icon, 256 x 256 pixels, drawn on a grid of 16 x 16 cells.
+samples/hero_walk_1.bmp ... _4.bmp: the same character's walk cycle as sprites to try the tool
+    on: 38 x 44 pixels, 8 bits per pixel, one shared 256-colour palette, index 0 for the
+    empty pixels around the figure.
 
 Run from the repository root: python3 scripts/make_artwork.py
 """
@@ -186,6 +189,38 @@ def write_png(path, size, rows):
                   chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
 
 
+def sample_palette():
+    # Index 0 is the empty pixel, the value the archive's run-length code packs.
+    palette = [(0, 0, 0)] + list(COLOURS.values())
+    while len(palette) < 256:
+        level = (len(palette) - len(COLOURS) - 1) * 255 // (255 - len(COLOURS) - 1)
+        palette.append((level, level, level))
+    return palette
+
+
+def sample_frames():
+    width, height, scale = 38, 44, 2
+    keys = list(COLOURS.keys())
+    frames = []
+    for legs in (LEGS[0], LEGS[1], LEGS[2], LEGS[1]):  # a walk cycle
+        pixels = [[0] * width for _ in range(height)]
+        rows = HEAD + BODY + legs
+        left = (width - 16 * scale) // 2
+        top = height - len(rows) * scale - 2
+        for row, line in enumerate(rows):
+            for column, key in enumerate(line):
+                if key == ".":
+                    continue
+                for y in range(scale):
+                    for x in range(scale):
+                        pixels[top + row * scale + y][left + column * scale + x] = keys.index(key) + 1
+        frames.append(pixels)
+    return width, height, frames
+
+
 if __name__ == "__main__":
     write_bmp("art/about_picture.bmp", *about_picture())
     write_png("art/program_icon.png", *program_icon())
+    width, height, frames = sample_frames()
+    for number, pixels in enumerate(frames, start=1):
+        write_bmp("samples/hero_walk_%d.bmp" % number, width, height, sample_palette(), pixels)
