@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Screenshots taken on a virtual X server (xvfb-run, ImageMagick's import).
 #
-#   scripts/screenshot.sh [window]   the main window after an Encode and a
-#                                    Decode of a few generated bitmaps
-#                                    -> docs/screenshot.png
+#   scripts/screenshot.sh [window]   a person's session with the window
+#                                    (scripts/walkthrough.sh) in ~/sprites
+#                                    (SPRITES_DIR), which holds only the
+#                                    sample sprites and the files made of them
+#                                    -> docs/add-dialog.png, docs/screenshot.png
 #   scripts/screenshot.sh gallery    every style of the progress bar control
 #                                    -> docs/progress-gallery.png
 #
@@ -58,24 +60,6 @@ find_program() {
   return 1
 }
 
-# Writes 8-bit bitmaps with 256 palette colours into folder $1.
-make_bitmaps() {
-  python3 - "$1" <<'PY'
-import struct, sys, os
-folder = sys.argv[1]
-for number, (width, height) in enumerate([(32, 24), (17, 9), (64, 40)], start=1):
-    stride = (width + 3) & ~3
-    palette = b"".join(bytes((i, 255 - i, (i * 7) & 255, 0)) for i in range(256))
-    rows = b"".join(bytes(((x * y + number * 40) & 255) if (x + y) % 5 else 0
-                          for x in range(width)) + bytes(stride - width)
-                    for y in range(height))
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 8, 0, len(rows), 2835, 2835, 256, 0)
-    head = struct.pack("<2sIHHI", b"BM", 14 + 40 + 1024 + len(rows), 0, 0, 14 + 40 + 1024)
-    with open(os.path.join(folder, "sprite%d.bmp" % number), "wb") as f:
-        f.write(head + info + palette + rows)
-PY
-}
-
 case "$mode" in
   gallery)
     gallery="$(find_program progress-gallery tests/winsys/qt/progress-gallery)" || {
@@ -85,17 +69,9 @@ case "$mode" in
     capture "$root/docs/progress-gallery.png" "$gallery"
     ;;
   window)
-    # The main window as a user leaves it after an Encode and a Decode of a few
-    # generated bitmaps: both lists filled, both bars moved.
-    demo="$(find_program sprite-window-demo tests/gui/sprite-window-demo)" || {
-      echo "screenshot: sprite-window-demo is not built; run make build" >&2
-      exit 1
-    }
-    command -v python3 >/dev/null || { echo "screenshot: needs python3" >&2; exit 1; }
-    work="$(mktemp -d)"
-    trap 'rm -rf "$work"' EXIT
-    make_bitmaps "$work"
-    capture "$root/docs/screenshot.png" "$demo" "$work/sprites.spr" "$work"/sprite*.bmp
+    SHOTS="$root/docs" WORK="${SPRITES_DIR:-$HOME/sprites}" BUILD_DIR="$build" \
+      bash "$root/scripts/walkthrough.sh"
+    echo "screenshot: wrote $root/docs/add-dialog.png and $root/docs/screenshot.png"
     ;;
   *)
     echo "usage: scripts/screenshot.sh [window|gallery]" >&2

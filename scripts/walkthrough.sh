@@ -1,0 +1,140 @@
+#!/usr/bin/env bash
+# A person's session with the window program, driven on a virtual X server with
+# the keyboard and the mouse (xdotool): Add one sprite by typing its path, Add
+# two more at once by quoted names, cancel a third Add, choose the archive with
+# Browse, Encode, Decode, pick an entry with the mouse and Remove it, Encode
+# again, open About and close it with Esc. Then the archive and the bitmaps on
+# disk are compared byte for byte with what sprite-cli makes of the same files.
+#
+#   scripts/walkthrough.sh            runs the session and checks the files
+#   SHOTS=docs scripts/walkthrough.sh also saves docs/add-dialog.png and
+#                                     docs/screenshot.png on the way
+#   WORK=~/sprites ...                works in that folder (default: a new
+#                                     temporary one, removed afterwards)
+#
+# BUILD_DIR names the build to take the programs from (default build/default).
+set -euo pipefail
+
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${BUILD_DIR:-$root/build/default}"
+sprite="$build/src/sprite"
+cli="$build/src/sprite-cli"
+for tool in xvfb-run xdotool import cmp; do
+  command -v "$tool" >/dev/null || { echo "walkthrough: $tool is missing; run scripts/install-deps.sh" >&2; exit 1; }
+done
+[ -x "$sprite" ] && [ -x "$cli" ] || { echo "walkthrough: build the programs first (make build)" >&2; exit 1; }
+
+check="$(mktemp -d)"
+if [ -n "${WORK:-}" ]; then
+  work="$WORK"
+  mkdir -p "$work"
+  trap 'rm -rf "$check"' EXIT
+else
+  work="$(mktemp -d)"
+  trap 'rm -rf "$check" "$work"' EXIT
+fi
+shots="${SHOTS:+$(cd "$SHOTS" && pwd)}"
+cp "$root"/samples/hero_walk_{1,2,3}.bmp "$work/"
+rm -f "$work"/hero.spr "$work"/hero.spr.*.bmp
+
+export WORK_DIR="$work" SPRITE="$sprite" SHOTS_DIR="$shots"
+xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
+  step() { echo "walkthrough: $*"; }
+  fail() { echo "walkthrough: FAILED: $*" >&2; exit 1; }
+  # until SECONDS CONDITION...: waits for a condition, or fails.
+  until_true() {
+    local limit=$(( $1 * 10 )); shift
+    for _ in $(seq "$limit"); do "$@" && return 0; sleep 0.1; done
+    fail "timed out waiting for: $*"
+  }
+  window_named() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
+  no_window_named() { ! window_named "$1"; }
+  # Every Encode writes a new file and moves it over the archive.
+  archive_changed() { [ "$(stat -c %i hero.spr)" != "$1" ]; }
+  shot() { [ -z "$SHOTS_DIR" ] || import -window "${2:-root}" "$SHOTS_DIR/$1"; }
+  keys() { xdotool key --clearmodifiers --delay 60 "$@"; }
+  type_text() { xdotool type --clearmodifiers --delay 15 "$1"; }
+  # The file dialog is open and has the keyboard: its name box has the focus.
+  dialog_up() { window_named "^(Open|Save As)$"; }
+  # Without a window manager nobody hands the keyboard back to the main window
+  # when a dialog closes; a desktop does, so the session does it here.
+  to_main() { xdotool windowfocus --sync "$main"; sleep 0.2; }
+  open_dialog() { to_main; keys "$1"; until_true 10 dialog_up; sleep 0.5; }
+
+  cd "$WORK_DIR"
+  "$SPRITE" & pid=$!
+  trap "kill $pid 2>/dev/null || true" EXIT
+  until_true 20 window_named "^Sprite Encoder$"
+  main=$(xdotool search --onlyvisible --name "^Sprite Encoder$" | head -1)
+  xdotool windowfocus --sync "$main"
+  sleep 0.5
+
+  step "Add: a typed full path and Enter"
+  open_dialog alt+a
+  type_text "$WORK_DIR/hero_walk_1.bmp"; keys Return
+  until_true 10 no_window_named "^Open$"
+
+  step "Add: a typed folder and Enter goes there; two quoted names are chosen together"
+  open_dialog alt+a
+  type_text "$WORK_DIR"; keys Return; sleep 0.5
+  type_text "\"hero_walk_2.bmp\" \"hero_walk_3.bmp\""; sleep 0.3
+  shot add-dialog.png "$(xdotool search --onlyvisible --name "^Open$" | head -1)"
+  keys Return
+  until_true 10 no_window_named "^Open$"
+
+  step "Add: cancelled with Esc"
+  open_dialog alt+a
+  keys Escape
+  until_true 10 no_window_named "^Open$"
+
+  step "Browse: the archive, a typed name without its extension"
+  open_dialog alt+b
+  type_text "$WORK_DIR/hero"; keys Return
+  until_true 10 no_window_named "^Save As$"
+
+  step "Encode"
+  to_main
+  keys alt+e
+  until_true 10 test -s hero.spr
+
+  step "Decode"
+  keys alt+d
+  until_true 10 test -s hero.spr.0003.bmp
+  sleep 0.5
+
+  step "Remove: the second decoded bitmap, picked with the mouse"
+  # lstFiles starts at (105, 105) twips, 7 x 7 pixels; its second line is about 24 pixels down.
+  to_main
+  xdotool mousemove --window "$main" 60 29 click 1
+  sleep 0.5
+  keys alt+r
+  sleep 0.5
+
+  step "Encode again"
+  before=$(stat -c %i hero.spr)
+  keys alt+e
+  until_true 10 archive_changed "$before"
+  sleep 0.5
+  shot screenshot.png "$main"
+
+  step "About: opened with the mouse, closed with Esc"
+  to_main
+  # "About ;]" sits at (5355, 2835) twips: 357, 189 pixels, 78 x 22 in size.
+  xdotool mousemove --window "$main" 396 200 click 1
+  until_true 10 window_named "^About Sprite Encoder / Decoder$"
+  sleep 0.5
+  keys Escape
+  until_true 10 no_window_named "^About Sprite Encoder / Decoder$"
+  kill -0 $pid || fail "the program ended"
+'
+
+# What the described commands make of the same files, through sprite-cli.
+cp "$work"/hero_walk_{1,2,3}.bmp "$check/"
+(cd "$check" && "$cli" encode -o first.spr hero_walk_1.bmp hero_walk_2.bmp hero_walk_3.bmp >/dev/null &&
+  "$cli" decode first.spr >/dev/null &&
+  "$cli" encode -o hero.spr first.spr.0001.bmp first.spr.0003.bmp >/dev/null)
+for n in 1 2 3; do
+  cmp "$work/hero.spr.000$n.bmp" "$check/first.spr.000$n.bmp"
+done
+cmp "$work/hero.spr" "$check/hero.spr"
+echo "walkthrough: passed; the archive and the bitmaps are byte for byte what sprite-cli makes"
