@@ -94,14 +94,20 @@ TEST(ArchiveReader, ReadsTheWorkedExample) {
   EXPECT_FALSE(reader.Next());
 }
 
-TEST(ArchiveReader, NegativeCountMeansNoEntries) {
-  Bytes file = WorkedExample();
-  file[4] = 0xFF;
-  file[5] = 0xFF;
-  StrictSource source(file);
-  ArchiveReader reader(source);
-  EXPECT_EQ(reader.count(), -1);
-  EXPECT_FALSE(reader.Next());
+TEST(ArchiveReader, FileOfAtLeast1024BytesWithTheSignatureAndNoPositiveCountHasNoEntries) {
+  for (std::size_t size : {1024u, 1031u, 1032u}) {
+    for (int count : {0, -3}) {
+      SCOPED_TRACE(std::to_string(size) + " bytes, count " + std::to_string(count));
+      Bytes file(size, 0);
+      std::copy(kArchiveSignature.begin(), kArchiveSignature.end(), file.begin());
+      file[4] = static_cast<std::uint8_t>(count);
+      file[5] = static_cast<std::uint8_t>(count >> 8);
+      StrictSource source(file);
+      ArchiveReader reader(source);
+      EXPECT_EQ(reader.count(), count);
+      EXPECT_FALSE(reader.Next());
+    }
+  }
 }
 
 TEST(ArchiveReader, RejectsAnythingButTheExactSignature) {
@@ -121,8 +127,8 @@ TEST(ArchiveReader, RejectsAnythingButTheExactSignature) {
     FAIL();
   } catch (const NotAnArchiveError& error) {
     EXPECT_STREQ(error.what(),
-                 "the file does not start with the sprite archive signature 53 50 01 02 (it "
-                 "starts with 42 4D 00 00)");
+                 "it starts with 42 4D 00 00 (\"BM..\"); a sprite archive starts with 53 50 01 "
+                 "02 (\"SP\" and the bytes 1 and 2)");
   }
 }
 
