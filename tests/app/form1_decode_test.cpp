@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <filesystem>
 #include <random>
 
 #include "app/form1_fixture.h"
@@ -94,6 +95,11 @@ TEST_F(Form1DecodeTest, FileThatIsNotAnArchiveShowsErrorAndWritesNothing) {
   Prepare({"left over"}, path);
   Decode();
   EXPECT_THAT(windows_.messages, ElementsAre("Error"));
+  EXPECT_THAT(
+      windows_.informativeTexts,
+      ElementsAre("\"" + path +
+                  "\" is not a sprite archive: it starts with 78 78 78 78 (\"xxxx\"); a "
+                  "sprite archive starts with 53 50 01 02 (\"SP\" and the bytes 1 and 2)."));
   EXPECT_EQ(fileList().ListCount(), 0);
   EXPECT_THAT(log().lines(), ElementsAre("Decoding..."));
   EXPECT_THAT(folder_.Names(), ElementsAre("picture.spr"));
@@ -116,23 +122,79 @@ TEST_F(Form1DecodeTest, MissingOrShortArchiveIsExplainedInPlainWords) {
   EXPECT_THAT(folder_.Names(), ElementsAre("short.spr"));
 }
 
-TEST_F(Form1DecodeTest, DamagedEntryStopsWithItsNumberAndKeepsWhatWasWritten) {
+TEST_F(Form1DecodeTest, DamagedEntryIsReportedUnderItsOwnNumberAndKeepsWhatWasWritten) {
+  // Entries at 8 and 18, palette at 28.
   const std::string archive =
       MakeArchive({{.pixelArea = {1, 2, 3, 4}}, {.pixelArea = {5, 6, 7, 8}}});
-  Bytes bytes = ReadFile(archive);
-  // Second entry starts at 8 + 6 + 4 = 18; give it a width of 0.
-  bytes[18] = 0;
-  bytes[19] = 0;
-  WriteFile(archive, bytes);
+  const Bytes whole = ReadFile(archive);
+  struct Case {
+    const char* name;
+    std::size_t at;
+    Bytes bytes;
+    const char* error;
+  };
+  for (const Case& c : {
+           Case{"width 0", 18, {0, 0}, "ERROR: entry 2 at offset 18: the width is 0"},
+           Case{"negative length", 22, {0xFE, 0xFF}, "ERROR: entry 2 at offset 18: the coded"},
+           Case{"stream past the palette", 22, {5, 0}, "ERROR: entry 2 at offset 18: the 5-byte"},
+           Case{"head past the palette", 4, {3, 0}, "ERROR: entry 3 at offset 28: the 6-byte"},
+       }) {
+    SCOPED_TRACE(c.name);
+    Bytes bytes = whole;
+    std::copy(c.bytes.begin(), c.bytes.end(), bytes.begin() + static_cast<long>(c.at));
+    WriteFile(archive, bytes);
+    bool enabledAtLastLine = false;
+    log().SetOnAdd([&](const std::string&) { enabledAtLastLine = button("Command4").Enabled(); });
+    Decode();
+    const std::int32_t written = c.at == 4 ? 2 : 1;
+    std::vector<std::string> expected{"Decoding..."};
+    for (std::int32_t k = 1; k <= written + 1; ++k) {
+      expected.push_back("Processing bitmap: " + std::to_string(k));
+    }
+    const auto& lines = log().lines();
+    ASSERT_EQ(lines.size(), expected.size() + 2);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), lines.begin()));
+    EXPECT_THAT(lines[expected.size()], ::testing::StartsWith(c.error));
+    EXPECT_EQ(lines.back(), "Decoded " + std::to_string(written) + " pictures in .spr to .bmp");
+    EXPECT_TRUE(enabledAtLastLine);
+    EXPECT_EQ(fileList().ListCount(), written);
+    EXPECT_EQ(form_->lastRun().problems, 1);
+    ExpectEverythingEnabled();
+  }
+}
+
+TEST_F(Form1DecodeTest, SignatureAndNoPositiveCountDecodeAsNoEntries) {
+  const std::string archive = folder_.Path("empty.spr");
+  for (std::size_t size : {1024u, 1031u, 1032u}) {
+    for (int count : {0, -2}) {
+      SCOPED_TRACE(std::to_string(size) + " bytes, count " + std::to_string(count));
+      Bytes bytes(size, 0);
+      bytes[0] = 0x53;
+      bytes[1] = 0x50;
+      bytes[2] = 1;
+      bytes[3] = 2;
+      bytes[4] = static_cast<std::uint8_t>(count);
+      bytes[5] = static_cast<std::uint8_t>(count >> 8);
+      WriteFile(archive, bytes);
+      Prepare({}, archive);
+      Decode();
+      EXPECT_THAT(log().lines(), ElementsAre("Decoding...", "Decoded " + std::to_string(count) +
+                                                                " pictures in .spr to .bmp"));
+      EXPECT_THAT(windows_.messages, ElementsAre());
+      EXPECT_EQ(form_->lastRun().problems, 0);
+    }
+  }
+}
+
+TEST_F(Form1DecodeTest, OutputFolderTakesTheBitmapsUnderTheArchivesFileName) {
+  const std::string archive = MakeArchive({{.pixelArea = {1, 2, 3, 4}}});
+  std::filesystem::create_directory(folder_.root() / "out");
+  form_->SetOutputFolder(folder_.Path("out"));
   Decode();
-  EXPECT_EQ(fileList().ListCount(), 1);
-  ASSERT_EQ(log().lines().size(), 4u);
-  EXPECT_EQ(log().lines()[1], "Processing bitmap: 1");
-  EXPECT_THAT(log().lines()[2], HasSubstr("2"));
-  EXPECT_THAT(log().lines()[2], HasSubstr("width"));
-  EXPECT_EQ(log().lines()[3], "Decoded 1 pictures in .spr to .bmp");
-  EXPECT_THAT(folder_.Names(), ElementsAre("in0.bmp", "in1.bmp", "pack.spr", "pack.spr.0001.bmp"));
-  ExpectEverythingEnabled();
+  const std::string written = folder_.Path("out/pack.spr.0001.bmp");
+  EXPECT_THAT(fileList().lines(), ElementsAre(written));
+  EXPECT_EQ(ReadFile(written).size(), 1078u + 4);
+  EXPECT_THAT(folder_.Names(), ElementsAre("in0.bmp", "out", "pack.spr"));
 }
 
 TEST_F(Form1DecodeTest, TruncatedAtEveryOffsetEndsInAClearMessage) {
@@ -158,25 +220,6 @@ TEST_F(Form1DecodeTest, TruncatedAtEveryOffsetEndsInAClearMessage) {
     }
     ExpectEverythingEnabled();
   }
-}
-
-TEST_F(Form1DecodeTest, CountLargerThanTheEntriesOrNegativeLengthIsReported) {
-  const std::string archive = MakeArchive({{.pixelArea = {1, 2, 3, 4}}});
-  Bytes bytes = ReadFile(archive);
-  bytes[4] = 5;  // claims five entries, holds one
-  WriteFile(archive, bytes);
-  Decode();
-  EXPECT_EQ(fileList().ListCount(), 1);
-  EXPECT_EQ(log().lines().back(), "Decoded 1 pictures in .spr to .bmp");
-
-  bytes[4] = 1;
-  bytes[12] = 0xFE;  // length -2
-  bytes[13] = 0xFF;
-  WriteFile(archive, bytes);
-  Decode();
-  EXPECT_EQ(fileList().ListCount(), 0);
-  EXPECT_THAT(log().lines()[1], HasSubstr("negative"));
-  EXPECT_EQ(log().lines().back(), "Decoded 0 pictures in .spr to .bmp");
 }
 
 TEST_F(Form1DecodeTest, OtherButtonsAndTheOutputBoxTakeNothingWhileDecodeYields) {

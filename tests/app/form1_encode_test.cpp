@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <random>
+#include <utility>
 
 #include "app/form1_fixture.h"
 
@@ -80,7 +82,6 @@ TEST_F(Form1EncodeTest, LogsEveryStepAndStoresOnlyAcceptedPictures) {
   BitmapFields trueColour = good;
   trueColour.bitsPerPixel = 24;
   BitmapFields dirtyPadding = good;
-  dirtyPadding.palette = TestPalette(2);
   dirtyPadding.pixelArea = {1, 2, 3, 0xFF, 4, 5, 6, 0};
   const std::string a = WriteBitmap("a.bmp", good);
   const std::string b = WriteBitmap("b.bmp", trueColour);
@@ -104,6 +105,88 @@ TEST_F(Form1EncodeTest, LogsEveryStepAndStoresOnlyAcceptedPictures) {
   EXPECT_EQ(form_->archivePalette(), ArchiveOrder(dirtyPadding.palette));
   EXPECT_EQ(form_->progressBar1().Value(), 100);
   EXPECT_EQ(form_->progressBar2().Value(), 0);
+}
+
+TEST_F(Form1EncodeTest, CompressedBitmapsAreNotStoredAndLeaveThePaletteAlone) {
+  const BitmapFields good{.width = 4, .palette = TestPalette(1), .pixelArea = {1, 2, 3, 4}};
+  // As ImageMagick writes one: 124-byte header, palette at 138, run-length 8-bit
+  // rows (a run of 4 bytes 05, end of line, end of bitmap).
+  const BitmapFields runLength{.width = 4,
+                               .infoHeaderSize = 124,
+                               .compression = 1,
+                               .palette = TestPalette(2),
+                               .pixelArea = {4, 5, 0, 0, 0, 1}};
+  // Compression 1 over bytes that are in fact raw rows.
+  const BitmapFields rawRows{
+      .width = 4, .compression = 1, .palette = TestPalette(3), .pixelArea = {1, 2, 3, 4}};
+  for (const auto& [name, fields] :
+       {std::pair{"run-length rows", runLength}, std::pair{"raw rows", rawRows}}) {
+    SCOPED_TRACE(name);
+    const std::string path = WriteBitmap("compressed.bmp", fields);
+    Prepare({WriteBitmap("good.bmp", good), path}, folder_.Path("out.spr"));
+    Encode();
+    EXPECT_THAT(log().lines(),
+                ElementsAre("Init", "Adding: " + folder_.Path("good.bmp"), kOk,
+                            "ERROR: \"" + path +
+                                "\" is compressed (compression 1); only uncompressed bitmaps can "
+                                "be stored",
+                            "Completed "));
+    EXPECT_EQ(form_->archivePalette(), ArchiveOrder(good.palette));
+    EXPECT_EQ(ReadFile(folder_.Path("out.spr")).size(), 8u + 6 + 4 + 1024);
+    EXPECT_EQ(form_->lastRun().problems, 1);
+  }
+}
+
+TEST_F(Form1EncodeTest, PicturesWithOtherColoursThanTheLastAreNamedInListOrder) {
+  std::mt19937 random(3);
+  const auto picture = [&](const Bytes& palette) {
+    return BitmapFields{
+        .width = 6, .height = 2, .palette = palette, .pixelArea = SpritePixelArea(random, 6, 2)};
+  };
+  Bytes lastButReserved = TestPalette(1);
+  lastButReserved[3] = 0x77;  // the fourth byte of an entry is no colour
+  std::vector<BitmapFields> pictures{picture(TestPalette(2)), picture(lastButReserved),
+                                     picture(TestPalette(3)), picture(TestPalette(2))};
+  pictures.push_back(pictures[0]);
+  pictures.back().bitsPerPixel = 24;  // not stored: its colours do not count
+  pictures.back().palette = TestPalette(4);
+  pictures.push_back(picture(TestPalette(1)));
+
+  std::vector<std::string> paths;
+  for (std::size_t i = 0; i < pictures.size(); ++i) {
+    paths.push_back(WriteBitmap("p" + std::to_string(i) + ".bmp", pictures[i]));
+  }
+  const std::string archive = folder_.Path("mixed.spr");
+  Prepare(paths, archive);
+  Encode();
+
+  const auto warning = [](const std::string& path) {
+    return "Warning: \"" + path +
+           "\" has other colours than the last picture; the archive keeps only the last palette";
+  };
+  const auto& lines = log().lines();
+  ASSERT_GE(lines.size(), 5u);
+  EXPECT_THAT(std::vector<std::string>(lines.end() - 4, lines.end()),
+              ElementsAre(warning(paths[0]), warning(paths[2]), warning(paths[3]), "Completed "));
+  EXPECT_EQ(form_->lastRun().problems, 4);  // the 24-bit picture and three warnings
+
+  // The warnings change no byte: the same pictures all drawn with the last
+  // palette make the same archive.
+  const Bytes mixed = ReadFile(archive);
+  for (std::size_t i = 0; i < pictures.size(); ++i) {
+    pictures[i].palette = TestPalette(i == 4 ? 4 : 1);
+    WriteBitmap("p" + std::to_string(i) + ".bmp", pictures[i]);
+  }
+  Encode();
+  EXPECT_EQ(form_->lastRun().problems, 1);
+  EXPECT_EQ(ReadFile(archive), mixed);
+}
+
+TEST_F(Form1EncodeTest, RLECompressGivesTheEncodersStreamAndYieldsToTheWindowPerZeroByte) {
+  Bytes coded;
+  form_->RLECompress({7, 0, 0, 0, 9, 0}, coded, 6);
+  EXPECT_EQ(coded, (Bytes{7, 0, 3, 9, 0, 1}));
+  EXPECT_EQ(windows_.yields, 4);
 }
 
 TEST_F(Form1EncodeTest, EmptyListWritesHeaderAndThePaletteKeptFromEarlierRuns) {

@@ -37,6 +37,7 @@ struct BitmapFields {
   std::uint16_t bitsPerPixel = 8;
   std::uint32_t coloursUsed = 256;
   std::uint32_t infoHeaderSize = 40;
+  std::uint32_t compression = 0;
   Bytes palette = Bytes(1024, 0);  // bitmap order
   Bytes pixelArea;
   std::int64_t pixelOffset = -1;  // -1: right after the palette

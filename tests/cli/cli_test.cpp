@@ -137,7 +137,8 @@ TEST(CliTest, ExitStatusSaysHowTheRunWent) {
 
   Result notArchive = RunCli(folder, {"decode", good});
   EXPECT_EQ(notArchive.status, 1);
-  EXPECT_EQ(notArchive.err, "Error\n");
+  EXPECT_THAT(notArchive.err,
+              ::testing::StartsWith("Error: \"" + good + "\" is not a sprite archive: "));
   EXPECT_THAT(notArchive.lines, ElementsAre("Decoding..."));
 
   Result missing = RunCli(folder, {"decode", folder.Path("none.spr")});
