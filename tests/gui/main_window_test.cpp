@@ -8,7 +8,9 @@
 #include <QtWidgets/QListWidget>
 #include <QtWidgets/QMessageBox>
 #include <QtWidgets/QPushButton>
+#include <chrono>
 #include <random>
+#include <thread>
 
 #include "app/form1.h"
 #include "app/test_files.h"
@@ -168,6 +170,10 @@ TEST_F(MainWindowTest, ClosingTheWindowDuringDecodeStopsCleanlyAndCloses) {
   ASSERT_TRUE(form_->lastRun().completed);
 
   // The user closes the window as soon as Decode first lets events through.
+  // Encode's last repaint was a moment ago, and the window takes events at
+  // most every few milliseconds: without a pause, a fast machine decodes all
+  // twenty pictures before the first chance.
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
   bool closedAtOnce = true;
   QTimer::singleShot(0, window_, [&] { closedAtOnce = window_->close(); });
   Find<QPushButton>("Command4").click();
