@@ -2,10 +2,13 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstring>
 #include <exception>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <variant>
 #include <vector>
 
 #include "app/form1.h"
@@ -18,55 +21,260 @@ constexpr int kClean = 0;
 constexpr int kProblems = 1;
 constexpr int kNotCompleted = 2;
 
-constexpr char kUsage[] =
-    "Usage: sprite-cli encode -o OUT IN...\n"
-    "       sprite-cli decode ARCHIVE\n"
-    "       sprite-cli --help | --version\n"
-    "\n"
-    "encode  packs the 8-bit, 256-colour bitmaps IN... into the sprite archive OUT\n"
-    "decode  unpacks ARCHIVE into ARCHIVE.0001.bmp, ARCHIVE.0002.bmp, ... beside it\n"
-    "\n"
-    "The log lines of the command go to standard output, messages to standard error.\n"
-    "Exit status: 0 every picture was stored or written cleanly; 1 a picture was\n"
-    "rejected or a warning, failure or message occurred; 2 a usage error or a run\n"
-    "that could not complete.\n";
+constexpr char kPrefix[] = "sprite-cli: ";
+constexpr std::size_t kMaxListedFiles = 32767;  // the file list's count is 16-bit
 
-int UsageError(const std::string& what) {
-  std::fprintf(stderr, "sprite-cli: %s\n%s", what.c_str(), kUsage);
+constexpr char kHelp[] =
+    "Usage: sprite-cli encode [OPTION]... -o ARCHIVE BITMAP...\n"
+    "  or:  sprite-cli decode [OPTION]... ARCHIVE\n"
+    "  or:  sprite-cli --help | --version\n"
+    "Pack 8-bit, 256-colour bitmaps into a sprite archive, or unpack one.\n"
+    "\n"
+    "Commands:\n"
+    "  encode  store the BITMAPs, in the order given, in the sprite archive ARCHIVE\n"
+    "  decode  write every picture of ARCHIVE as ARCHIVE.0001.bmp, ARCHIVE.0002.bmp, ...\n"
+    "\n"
+    "Options:\n"
+    "  -o, --output=ARCHIVE    (encode) the archive to write; an existing one is replaced\n"
+    "  -C, --directory=FOLDER  (decode) write the bitmaps into FOLDER, which must exist,\n"
+    "                          instead of beside the archive\n"
+    "  -q, --quiet             print no log lines\n"
+    "  -h, --help              print this help; after a command, that command's help\n"
+    "      --version           print the version and the licence\n"
+    "  --                      every argument after it is a file name\n"
+    "\n"
+    "The log lines of the command go to standard output, exactly as the window\n"
+    "shows them; everything else goes to standard error, one line each.\n"
+    "\n"
+    "Exit status: 0 every picture was stored or written cleanly; 1 a picture was\n"
+    "not stored, or a warning, failure or message occurred; 2 a usage error or a\n"
+    "run that could not complete.\n";
+
+constexpr char kEncodeHelp[] =
+    "Usage: sprite-cli encode [-q] -o ARCHIVE BITMAP...\n"
+    "Store the BITMAPs, in the order given, in the sprite archive ARCHIVE.\n"
+    "\n"
+    "Only uncompressed 8-bit bitmaps with 256 colours are stored; for every other\n"
+    "file a line on standard error says why. The archive keeps one palette, the\n"
+    "last stored picture's: a picture with other colours is named in a warning.\n"
+    "\n"
+    "  -o, --output=ARCHIVE  the archive to write; an existing one is replaced\n"
+    "  -q, --quiet           print no log lines\n"
+    "  -h, --help            print this help\n";
+
+constexpr char kDecodeHelp[] =
+    "Usage: sprite-cli decode [-q] [-C FOLDER] ARCHIVE\n"
+    "Write every picture of the sprite archive ARCHIVE as an 8-bit bitmap:\n"
+    "ARCHIVE.0001.bmp, ARCHIVE.0002.bmp, ... beside the archive.\n"
+    "\n"
+    "  -C, --directory=FOLDER  write the bitmaps into FOLDER, which must exist,\n"
+    "                          named after the archive's file name\n"
+    "  -q, --quiet             print no log lines\n"
+    "  -h, --help              print this help\n";
+
+constexpr char kLicence[] =
+    "Copyright (c) 2026 the Sprite Encoder / Decoder authors\n"
+    "Released under the MIT licence <https://opensource.org/licenses/MIT>.\n"
+    "This is free software: you may use, change and pass it on, keeping this notice.\n"
+    "It comes with no warranty of any kind; the LICENSE file holds the full text.\n";
+
+struct Request {
+  std::string command;
+  std::optional<std::string> output;
+  std::optional<std::string> directory;
+  bool quiet = false;
+  bool help = false;
+  bool version = false;
+  std::vector<std::string_view> files;  // views into argv: the file list holds the one copy
+};
+
+struct UsageError {
+  std::string message;
+};
+
+std::string Quoted(std::string_view text) {
+  return "'" + std::string(text) + "'";
+}
+
+// Options may stand anywhere before "--"; the first other argument is the command.
+std::variant<Request, UsageError> Parse(const std::vector<std::string_view>& args) {
+  Request request;
+  std::vector<std::string_view> operands;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string_view arg = args[i];
+    if (arg == "--") {
+      operands.insert(operands.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                      args.end());
+      break;
+    }
+    if (arg.empty() || arg[0] != '-') {
+      operands.push_back(arg);
+      continue;
+    }
+    if (arg == "-") {
+      return UsageError{"unknown option '-'"};
+    }
+    // The value of -o or -C: the rest of the argument, or the next one.
+    const auto value = [&](std::string_view attached) -> std::optional<std::string> {
+      if (!attached.empty()) {
+        return std::string(attached);
+      }
+      if (i + 1 < args.size()) {
+        return std::string(args[++i]);
+      }
+      return std::nullopt;
+    };
+    if (arg.starts_with("--")) {
+      const std::size_t equals = arg.find('=');
+      const std::string_view name = arg.substr(0, equals);
+      const bool hasValue = equals != std::string_view::npos;
+      const std::string_view attached = hasValue ? arg.substr(equals + 1) : std::string_view{};
+      if (name == "--output" || name == "--directory") {
+        if (hasValue && attached.empty()) {
+          return UsageError{"option " + Quoted(name) + " needs a file name"};
+        }
+        auto given = value(attached);
+        if (!given) {
+          return UsageError{"option " + Quoted(name) + " needs a file name"};
+        }
+        (name == "--output" ? request.output : request.directory) = std::move(given);
+      } else if (name == "--quiet" || name == "--help" || name == "--version") {
+        if (hasValue) {
+          return UsageError{"option " + Quoted(name) + " takes no value"};
+        }
+        if (name == "--quiet") {
+          request.quiet = true;
+        } else if (name == "--help") {
+          request.help = true;
+        } else {
+          request.version = true;
+        }
+      } else {
+        return UsageError{"unknown option " + Quoted(name)};
+      }
+      continue;
+    }
+    // Short options, which may share one argument: -qo ARCHIVE, -oARCHIVE.
+    for (std::size_t at = 1; at < arg.size(); ++at) {
+      const char letter = arg[at];
+      if (letter == 'q') {
+        request.quiet = true;
+      } else if (letter == 'h') {
+        request.help = true;
+      } else if (letter == 'o' || letter == 'C') {
+        auto given = value(arg.substr(at + 1));
+        if (!given) {
+          return UsageError{"option " + Quoted(std::string("-") + letter) + " needs a file name"};
+        }
+        (letter == 'o' ? request.output : request.directory) = std::move(given);
+        break;
+      } else {
+        return UsageError{"unknown option " + Quoted(std::string("-") + letter)};
+      }
+    }
+  }
+  if (!operands.empty()) {
+    request.command = std::string(operands.front());
+    request.files.assign(operands.begin() + 1, operands.end());
+  }
+  return request;
+}
+
+// A usage error that help or --version do not outrank.
+std::optional<std::string> Check(const Request& request) {
+  if (request.command.empty()) {
+    return "no command given";
+  }
+  if (request.command != "encode" && request.command != "decode") {
+    return "unknown command " + Quoted(request.command);
+  }
+  if (request.help) {
+    return std::nullopt;
+  }
+  if (request.command == "encode") {
+    if (request.directory) {
+      return "option '-C' (--directory) belongs to decode";
+    }
+    if (!request.output) {
+      return "encode needs an archive to write: -o ARCHIVE";
+    }
+    if (request.files.empty()) {
+      return "encode needs at least one bitmap";
+    }
+    if (request.files.size() > kMaxListedFiles) {
+      return "a file list holds at most 32767 files; " + std::to_string(request.files.size()) +
+             " were given";
+    }
+    return std::nullopt;
+  }
+  if (request.output) {
+    return "option '-o' (--output) belongs to encode";
+  }
+  if (request.files.size() != 1) {
+    return request.files.empty() ? "decode needs an archive" : "decode takes exactly one archive";
+  }
+  if (request.directory) {
+    std::error_code ignored;
+    if (!std::filesystem::exists(*request.directory, ignored)) {
+      return "no such folder " + Quoted(*request.directory);
+    }
+    if (!std::filesystem::is_directory(*request.directory, ignored)) {
+      return Quoted(*request.directory) + " is not a folder";
+    }
+  }
+  return std::nullopt;
+}
+
+int Usage(const std::string& message) {
+  std::fprintf(stderr, "%s%s\nTry 'sprite-cli --help' for more information.\n", kPrefix,
+               message.c_str());
   return kNotCompleted;
 }
 
-struct Request {
-  bool encode = false;
-  std::string output;
-  std::vector<std::string_view> inputs;  // views into argv: the file list holds the one copy
+// Every problem of the run as one line on standard error.
+class StderrListener : public sprite::app::RunListener {
+ public:
+  explicit StderrListener(sprite::winsys::ConsoleTerminal& terminal) : terminal_(terminal) {}
+
+  void PictureNotStored(const std::string& path, const std::string& reason) override {
+    terminal_.PrintError(kPrefix + path + ": not stored: " + reason);
+  }
+  void Problem(const std::string& text) override { terminal_.PrintError(kPrefix + text); }
+
+ private:
+  sprite::winsys::ConsoleTerminal& terminal_;
 };
 
 int Run(const Request& request) {
-  sprite::winsys::ConsoleWindowSystem windows(isatty(STDERR_FILENO) == 1);
+  const bool encode = request.command == "encode";
+  sprite::winsys::ConsoleWindowSystem windows(!request.quiet && isatty(STDERR_FILENO) == 1,
+                                              kPrefix);
   sprite::winsys::PosixFileSystem files;
   sprite::app::Form1 form(windows, files);
+  StderrListener listener(windows.terminal());
+  form.SetRunListener(&listener);
+  form.SetOutputFolder(request.directory.value_or(""));
   form.Show();
 
   sprite::winsys::MemoryWindow& window = windows.window(0);
   auto& log = window.listBox("List1");
   log.SetEchoOnly(true);
-  log.SetOnAdd([&windows](const std::string& line) { windows.terminal().PrintLine(line); });
-
-  window.textBox("txtOut").SetText(request.output);
-  auto& fileList = window.listBox("lstFiles");
-  for (const std::string_view input : request.inputs) {
-    fileList.AddItem(std::string(input));
+  if (!request.quiet) {
+    log.SetOnAdd([&windows](const std::string& line) { windows.terminal().PrintLine(line); });
   }
-  window.button(request.encode ? "Command3" : "Command4").Click();
+
+  window.textBox("txtOut").SetText(encode ? *request.output : std::string(request.files.front()));
+  if (encode) {
+    auto& fileList = window.listBox("lstFiles");
+    for (const std::string_view file : request.files) {
+      fileList.AddItem(std::string(file));
+    }
+  }
+  window.button(encode ? "Command3" : "Command4").Click();
   std::fflush(stdout);
 
   const sprite::app::RunReport& report = form.lastRun();
-  if (report.cancelled) {
-    std::fprintf(stderr, "sprite-cli: stopped; no partial file was left behind\n");
-    return kNotCompleted;
-  }
-  if (request.encode && !report.completed) {
+  if (report.cancelled || (encode && !report.completed)) {
     return kNotCompleted;
   }
   return report.problems > 0 || !report.completed ? kProblems : kClean;
@@ -76,57 +284,32 @@ int Run(const Request& request) {
 
 int main(int argc, char** argv) {
   sprite::winsys::ConsoleWindowSystem::InstallInterruptHandler();
-  const std::vector<std::string_view> args(argv + 1, argv + argc);
-  if (args.empty()) {
-    return UsageError("no command given");
+  const auto parsed = Parse(std::vector<std::string_view>(argv + 1, argv + argc));
+  if (const auto* error = std::get_if<UsageError>(&parsed)) {
+    return Usage(error->message);
   }
-  if (args[0] == "--help" || args[0] == "-h") {
-    std::fputs(kUsage, stdout);
-    return kClean;
-  }
-  if (args[0] == "--version") {
+  const Request& request = std::get<Request>(parsed);
+  if (request.version) {
     const auto app = sprite::winsys::ThisApplication();
-    std::printf("%s %d.%d.%d\n", app.title.c_str(), app.major, app.minor, app.revision);
+    std::printf("sprite-cli (%s) %d.%d.%d\n%s", app.title.c_str(), app.major, app.minor,
+                app.revision, kLicence);
     return kClean;
   }
-
-  Request request;
-  if (args[0] == "encode") {
-    request.encode = true;
-    bool outputGiven = false;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-      if (args[i] == "-o" || args[i] == "--output") {
-        if (i + 1 >= args.size()) {
-          return UsageError(std::string(args[i]) + " needs a file name");
-        }
-        request.output = std::string(args[++i]);
-        outputGiven = true;
-      } else if (args[i] == "--") {
-        request.inputs.insert(request.inputs.end(), args.begin() + i + 1, args.end());
-        break;
-      } else {
-        request.inputs.push_back(args[i]);
-      }
-    }
-    if (!outputGiven) {
-      return UsageError("encode needs an output archive: -o OUT");
-    }
-    if (request.inputs.size() > 32767) {
-      return UsageError("a file list holds at most 32767 files; " +
-                        std::to_string(request.inputs.size()) + " were given");
-    }
-  } else if (args[0] == "decode") {
-    if (args.size() != 2) {
-      return UsageError("decode takes exactly one archive");
-    }
-    request.output = std::string(args[1]);
-  } else {
-    return UsageError("unknown command \"" + std::string(args[0]) + "\"");
+  if (request.help && request.command.empty()) {
+    std::fputs(kHelp, stdout);
+    return kClean;
+  }
+  if (const auto error = Check(request)) {
+    return Usage(*error);
+  }
+  if (request.help) {
+    std::fputs(request.command == "encode" ? kEncodeHelp : kDecodeHelp, stdout);
+    return kClean;
   }
   try {
     return Run(request);
   } catch (const std::exception& error) {
-    std::fprintf(stderr, "sprite-cli: %s\n", error.what());
+    std::fprintf(stderr, "%s%s\n", kPrefix, error.what());
     return kNotCompleted;
   }
 }

@@ -1,5 +1,7 @@
 #include "app/form1.h"
 
+#include <utility>
+
 #include "about/frm_about.h"
 #include "codec/palette_swap.h"
 #include "codec/rle_encoder.h"
@@ -100,13 +102,30 @@ void Form1::SetControlsEnabled(bool enabled) {
   txtOut.SetEnabled(enabled);
 }
 
-void Form1::Problem(const std::string& line) {
+void Form1::Problem(const std::string& line, const std::string& text) {
   List1.AddItem(line);
   ++lastRun_.problems;
+  if (listener_ != nullptr) {
+    listener_->Problem(text);
+  }
+}
+
+Form1::BitmapOutcome Form1::NotStored(const std::string& path, const std::string& line,
+                                      const std::string& reason) {
+  List1.AddItem(line);
+  ++lastRun_.problems;
+  if (listener_ != nullptr) {
+    listener_->PictureNotStored(path, reason);
+  }
+  return BitmapOutcome::kRejected;
 }
 
 void Form1::RLECompress2(ByteView txtDataIn, Bytes& txtDataOut, std::int32_t SizeX) const {
   codec::RLECompress2(txtDataIn, txtDataOut, SizeX);
+}
+
+void Form1::RLECompress(Bytes txtI, Bytes& txtO, std::int32_t SizeX) {
+  codec::RLECompress(std::move(txtI), txtO, SizeX, *this);
 }
 
 Bytes Form1::RLEDecompress(ByteView coded) const {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/run_listener.h"
 #include "app/run_report.h"
 #include "codec/rle_decoder.h"
 #include "common/bytes.h"
@@ -46,6 +47,15 @@ class Form1 : private codec::RowsHost {
   void cmdAbout_Click();  // About
 
   void RLECompress2(ByteView txtDataIn, Bytes& txtDataOut, std::int32_t SizeX) const;
+  // The same stream as RLECompress2, yielding to the window once for every zero
+  // byte it counts. No command uses it.
+  void RLECompress(Bytes txtI, Bytes& txtO, std::int32_t SizeX);
+
+  // Told of every problem of a run in plain words; null (the default) for none.
+  void SetRunListener(RunListener* listener) { listener_ = listener; }
+  // The folder Decode writes its bitmaps into, named after the archive's file
+  // name; empty (the default) writes them beside the archive.
+  void SetOutputFolder(const std::string& folder) { outputFolder_ = folder; }
 
   winsys::Window& window() { return *window_; }
   controls::oProgressBar& progressBar1() { return *oProgressBar1; }
@@ -70,8 +80,14 @@ class Form1 : private codec::RowsHost {
   };
 
   BitmapOutcome AddBitmap(const std::string& bitmapPath, formats::ArchiveWriter& archive);
-  void DecodeArchive(const std::string& archivePath);
-  void Problem(const std::string& line);
+  // Decodes every entry; returns the count for the "Decoded " line.
+  std::int32_t DecodeArchive(const std::string& archivePath);
+  std::string OutputName(const std::string& archivePath, std::int32_t number) const;
+  // A problem line in the log, and `text` for the run listener.
+  void Problem(const std::string& line, const std::string& text);
+  // A listed picture that is not stored: its log line, and its reason for the run listener.
+  BitmapOutcome NotStored(const std::string& path, const std::string& line,
+                          const std::string& reason);
   dialogs::ceCommonDialog& CommonDialog();
   // Appends paths to the file list until it is full, then says so.
   void AppendToFileList(const std::vector<std::string>& paths);
@@ -113,6 +129,8 @@ class Form1 : private codec::RowsHost {
   std::unique_ptr<dialogs::ceCommonDialog> commonDialog_;
   std::unique_ptr<about::frmAbout> frmAbout_;
   RunReport lastRun_;
+  RunListener* listener_ = nullptr;
+  std::string outputFolder_;
   // An Encode or Decode is running and lets the window process events.
   bool running_ = false;
   bool stopRequested_ = false;

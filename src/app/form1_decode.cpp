@@ -1,5 +1,7 @@
 // The Decode command: an archive becomes numbered bitmap files beside it.
 #include <cstdio>
+#include <filesystem>
+#include <optional>
 #include <string>
 
 #include "app/form1.h"
@@ -9,13 +11,6 @@
 
 namespace sprite::app {
 namespace {
-
-// The archive path, ".", the number with at least four digits, ".bmp".
-std::string OutputName(const std::string& archivePath, std::int32_t number) {
-  char digits[16];
-  std::snprintf(digits, sizeof digits, "%04d", static_cast<int>(number));
-  return archivePath + "." + digits + ".bmp";
-}
 
 std::string DecodedLine(std::int32_t count) {
   return "Decoded " + std::to_string(count) + " pictures in .spr to .bmp";
@@ -34,30 +29,38 @@ void Form1::Command4_Click() {
   SetControlsEnabled(false);
   RunningScope running(running_);
   stopRequested_ = false;
+  const std::string archivePath = txtOut.Text();
+  std::optional<std::int32_t> decoded;
   std::string message;
+  std::string informativeText;
   try {
-    DecodeArchive(txtOut.Text());
-  } catch (const NotAnArchiveError&) {
+    decoded = DecodeArchive(archivePath);
+  } catch (const NotAnArchiveError& error) {
     message = "Error";
+    informativeText = "\"" + archivePath + "\" is not a sprite archive: " + error.what() + ".";
   } catch (const CancelledError&) {
     lastRun_.cancelled = true;
-    Problem("Stopped: the bitmap being decoded was not written");
+    Problem("Stopped: the bitmap being decoded was not written",
+            "stopped: the bitmap being decoded was not written");
   } catch (const Error& error) {
     message = error.what();
   }
   running.End();
   SetControlsEnabled(true);
+  if (decoded) {
+    List1.AddItem(DecodedLine(*decoded));
+  }
 
   if (!message.empty()) {
     ++lastRun_.problems;
-    windows_.MessageBox(message);
+    windows_.MessageBox(message, informativeText);
   }
   if (closeAfterRun_) {
     window_->Close();
   }
 }
 
-void Form1::DecodeArchive(const std::string& archivePath) {
+std::int32_t Form1::DecodeArchive(const std::string& archivePath) {
   std::unique_ptr<ByteSource> source;
   try {
     source = files_.OpenForReading(archivePath);
@@ -73,14 +76,18 @@ void Form1::DecodeArchive(const std::string& archivePath) {
     throw Error("Cannot decode the sprite archive \"" + archivePath + "\": " + error.what());
   }
 
+  // Each entry's line comes before anything is known of it, so that a fault of
+  // its own is reported under its number.
   std::int32_t written = 0;
+  const std::string notWritten = "; the bitmaps from there on were not written";
   try {
-    while (auto entry = reader->Next()) {
-      List1.AddItem("Processing bitmap: " + std::to_string(entry->number));
-      const Bytes area = RLEDecompressRows(entry->coded, entry->width);
-      const std::string name = OutputName(archivePath, entry->number);
-      const Bytes bitmap =
-          formats::WriteBitmap(entry->width, entry->height, reader->palette(), area);
+    for (std::int32_t k = 1; k <= reader->count(); ++k) {
+      List1.AddItem("Processing bitmap: " + std::to_string(k));
+      // The reader holds exactly count entries; it throws for one it cannot give.
+      const formats::ArchiveEntry entry = reader->Next().value();
+      const Bytes area = RLEDecompressRows(entry.coded, entry.width);
+      const std::string name = OutputName(archivePath, k);
+      const Bytes bitmap = formats::WriteBitmap(entry.width, entry.height, reader->palette(), area);
       auto out = files_.CreateReplacing(name);
       out->Append(bitmap);
       out->Commit();
@@ -89,21 +96,34 @@ void Form1::DecodeArchive(const std::string& archivePath) {
       lastRun_.stored = written;
     }
   } catch (const IoError& error) {
-    Problem("ERROR: cannot write \"" + error.path() + "\": " + error.reason());
-    List1.AddItem(DecodedLine(written));
-    return;
+    const std::string what = "cannot write \"" + error.path() + "\": " + error.reason();
+    Problem("ERROR: " + what, what + notWritten);
+    return written;
   } catch (const InvalidArgumentError& error) {
-    Problem("ERROR: bitmap " + std::to_string(written + 1) + " is damaged: " + error.what());
-    List1.AddItem(DecodedLine(written));
-    return;
+    const std::string what =
+        "bitmap " + std::to_string(written + 1) + " is damaged: " + error.what();
+    Problem("ERROR: " + what, archivePath + ": " + what + notWritten);
+    return written;
   } catch (const FormatError& error) {
-    Problem(std::string("ERROR: ") + error.what());
-    List1.AddItem(DecodedLine(written));
-    return;
+    Problem(std::string("ERROR: ") + error.what(), archivePath + ": " + error.what() + notWritten);
+    return written;
   }
   lastRun_.completed = true;
   // The count as the header gives it; a run that stops early says what it wrote.
-  List1.AddItem(DecodedLine(reader->count()));
+  return reader->count();
+}
+
+// The archive path (or, with an output folder, the folder and the archive's
+// file name), ".", the number with at least four digits, ".bmp".
+std::string Form1::OutputName(const std::string& archivePath, std::int32_t number) const {
+  char digits[16];
+  std::snprintf(digits, sizeof digits, "%04d", static_cast<int>(number));
+  std::string base = archivePath;
+  if (!outputFolder_.empty()) {
+    base = (std::filesystem::path(outputFolder_) / std::filesystem::path(archivePath).filename())
+               .string();
+  }
+  return base + "." + digits + ".bmp";
 }
 
 void Form1::ElementsDecoded(std::int32_t percent, std::int64_t) {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/form1.h"
+#include "app/stored_palettes.h"
 #include "codec/row_alignment.h"
 #include "common/error.h"
 #include "formats/bitmap.h"
@@ -16,6 +17,9 @@ constexpr std::size_t kLongestStoredStream = 32766;
 // The largest pixel area that can still code within that limit: zero runs code
 // 255 bytes into 2, and a width of 1 carries 3 alignment bytes per pixel.
 constexpr std::uint64_t kLargestCodablePixelArea = 4ull * (kLongestStoredStream / 2) * 255;
+
+constexpr char kRestrictionLine[] =
+    "ERROR: bitmap palette does not match format restriction (8BPP/256Cols)";
 
 std::string Quoted(const std::string& path) {
   return "\"" + path + "\"";
@@ -39,7 +43,9 @@ void Form1::Command3_Click() {
   try {
     archiveFile = files_.CreateReplacing(archivePath);
   } catch (const IoError& error) {
-    Problem("ERROR: cannot write the archive " + Quoted(archivePath) + ": " + error.reason());
+    const std::string what =
+        "cannot write the archive " + Quoted(archivePath) + ": " + error.reason();
+    Problem("ERROR: " + what, what);
     return;
   }
 
@@ -51,6 +57,7 @@ void Form1::Command3_Click() {
     formats::ArchiveWriter archive(*archiveFile);
     List1.AddItem("Init");
 
+    StoredPalettes palettes;
     const std::int16_t n = lstFiles.ListCount();
     for (std::int16_t i = 0; i < n; ++i) {
       if (stopRequested_ || windows_.InterruptRequested()) {
@@ -58,6 +65,7 @@ void Form1::Command3_Click() {
       }
       if (AddBitmap(lstFiles.List(i), archive) == BitmapOutcome::kStored) {
         ++lastRun_.stored;
+        palettes.Add(i, ArchivePalette);
       }
       // A one-file list is done after its only file.
       const double share = n == 1 ? 100.0 : i * 100.0 / (n - 1);
@@ -66,19 +74,33 @@ void Form1::Command3_Click() {
       windows_.Refresh();
     }
 
+    // Every picture decodes with the last one's palette: name those it does not fit.
+    for (const std::int16_t index : palettes.DifferingFromLast()) {
+      const std::string path = lstFiles.List(index);
+      Problem("Warning: " + Quoted(path) +
+                  " has other colours than the last picture; the archive keeps only the last "
+                  "palette",
+              path +
+                  ": stored, but it has other colours than the last picture; it will "
+                  "come back with the last picture's colours");
+    }
+
     List1.AddItem("Completed ");
     List1.SelectLast();
     archive.Finish(ArchivePalette);
     archiveFile->Commit();
     lastRun_.completed = true;
   } catch (const IoError& error) {
-    Problem("ERROR: cannot write the archive " + Quoted(archivePath) + ": " + error.reason() +
-            "; the previous file is unchanged");
+    const std::string what = "cannot write the archive " + Quoted(archivePath) + ": " +
+                             error.reason() + "; the previous file is unchanged";
+    Problem("ERROR: " + what, what);
   } catch (const CancelledError&) {
     lastRun_.cancelled = true;
-    Problem("Stopped: the archive was not written");
+    Problem("Stopped: the archive was not written",
+            "stopped: the archive " + Quoted(archivePath) + " was not written");
   } catch (const Error& error) {
-    Problem(std::string("ERROR: ") + error.what() + "; the archive was not written");
+    const std::string what = std::string(error.what()) + "; the archive was not written";
+    Problem("ERROR: " + what, what);
   }
   running.End();
   if (closeAfterRun_) {
@@ -89,53 +111,57 @@ void Form1::Command3_Click() {
 Form1::BitmapOutcome Form1::AddBitmap(const std::string& bitmapPath,
                                       formats::ArchiveWriter& archive) {
   // A missing file reads as empty headers and fails the format restriction.
-  Bytes file;
-  if (files_.Exists(bitmapPath)) {
-    try {
-      auto source = files_.OpenForReading(bitmapPath);
-      Bytes prefix(std::min<std::uint64_t>(source->Size(), formats::kClassicPaletteOffset));
-      source->ReadAt(0, prefix);
-      const formats::BitmapHeaders headers = formats::ReadBitmapHeaders(prefix);
-      if (formats::PassesAcceptanceTest(headers)) {
-        const std::uint64_t size = source->Size();
-        if (headers.pixelOffset <= size && size - headers.pixelOffset > kLargestCodablePixelArea) {
-          Problem("ERROR: " + Quoted(bitmapPath) + ": its pixel area of " +
-                  std::to_string(size - headers.pixelOffset) +
-                  " bytes is too large for one archive entry; not stored");
-          return BitmapOutcome::kRejected;
-        }
-        file.resize(size);
-        source->ReadAt(0, file);
-      } else {
-        file = std::move(prefix);
-      }
-    } catch (const IoError& error) {
-      Problem("ERROR: cannot read " + Quoted(bitmapPath) + ": " + error.reason());
-      return BitmapOutcome::kRejected;
-    }
+  if (!files_.Exists(bitmapPath)) {
+    return NotStored(bitmapPath, kRestrictionLine, "there is no such file");
   }
-
-  const formats::BitmapHeaders headers = formats::ReadBitmapHeaders(file);
-  if (!formats::PassesAcceptanceTest(headers)) {
-    Problem("ERROR: bitmap palette does not match format restriction (8BPP/256Cols)");
-    return BitmapOutcome::kRejected;
+  Bytes file;
+  formats::BitmapHeaders headers;
+  try {
+    auto source = files_.OpenForReading(bitmapPath);
+    const std::uint64_t size = source->Size();
+    Bytes start(std::min<std::uint64_t>(size, formats::kClassicPaletteOffset));
+    source->ReadAt(0, start);
+    headers = formats::ReadBitmapHeaders(start);
+    if (!formats::PassesAcceptanceTest(headers)) {
+      return NotStored(bitmapPath, kRestrictionLine, formats::WhyNotStorable(start, headers));
+    }
+    // Compressed rows read as raw pixels would decode to noise.
+    if (headers.compression != 0) {
+      return NotStored(bitmapPath,
+                       "ERROR: " + Quoted(bitmapPath) + " is compressed (compression " +
+                           std::to_string(headers.compression) +
+                           "); only uncompressed bitmaps can be stored",
+                       formats::WhyNotStorable(start, headers));
+    }
+    if (headers.pixelOffset <= size && size - headers.pixelOffset > kLargestCodablePixelArea) {
+      const std::string what = "its pixel area of " + std::to_string(size - headers.pixelOffset) +
+                               " bytes is too large for one archive entry";
+      return NotStored(bitmapPath, "ERROR: " + Quoted(bitmapPath) + ": " + what + "; not stored",
+                       what);
+    }
+    file.resize(size);
+    source->ReadAt(0, file);
+  } catch (const IoError& error) {
+    return NotStored(bitmapPath, "ERROR: cannot read " + Quoted(bitmapPath) + ": " + error.reason(),
+                     "cannot read it: " + error.reason());
   }
 
   formats::AcceptedBitmap bitmap;
   try {
     bitmap = formats::ReadAcceptedBitmap(file, headers);
   } catch (const FormatError& error) {
-    Problem("ERROR: " + Quoted(bitmapPath) + " is damaged: " + error.what());
-    return BitmapOutcome::kRejected;
+    return NotStored(bitmapPath, "ERROR: " + Quoted(bitmapPath) + " is damaged: " + error.what(),
+                     std::string("it is damaged: ") + error.what());
   }
   file = Bytes{};
 
   const std::int32_t W = headers.width;
   const std::int32_t H = headers.height;
   if (!FitsField(W) || !FitsField(H)) {
-    Problem("ERROR: " + Quoted(bitmapPath) + " is " + std::to_string(W) + " x " +
-            std::to_string(H) + " pixels; an archive entry holds at most 32767 in each direction");
-    return BitmapOutcome::kRejected;
+    const std::string what = std::to_string(W) + " x " + std::to_string(H) +
+                             " pixels; an archive entry holds at most 32767 in each direction";
+    return NotStored(bitmapPath, "ERROR: " + Quoted(bitmapPath) + " is " + what,
+                     "it is too large: " + what);
   }
 
   List1.AddItem("Adding: " + bitmapPath);
@@ -145,21 +171,26 @@ Form1::BitmapOutcome Form1::AddBitmap(const std::string& bitmapPath,
   const Bytes T = codec::StripRowAlignment(P, W);
   const Bytes Q = codec::AddRowAlignment(T, W);
   if (!std::equal(Q.begin(), Q.end(), P.begin(), P.end())) {
-    Problem("Warning: Flip Invalid!");
+    Problem("Warning: Flip Invalid!",
+            bitmapPath +
+                ": stored, but its pixel area is not whole rows with zero padding, so "
+                "it will not come back byte for byte");
   }
 
   Bytes C;
   RLECompress2(T, C, W);
   if (C.size() > kLongestStoredStream) {
-    Problem("ERROR: " + Quoted(bitmapPath) + " codes to " + std::to_string(C.size()) +
-            " bytes, more than the 32766 an archive entry holds; not stored");
-    return BitmapOutcome::kRejected;
+    const std::string what = "codes to " + std::to_string(C.size()) +
+                             " bytes, more than the 32766 an archive entry holds";
+    return NotStored(bitmapPath, "ERROR: " + Quoted(bitmapPath) + " " + what + "; not stored",
+                     "it is too large: it " + what);
   }
 
   if (RLEDecompress(C) == T) {
     List1.AddItem("RLE: OK, Compressed and orig data are identical ;]");
   } else {
-    Problem("RLE: FAIL, decompressed and orig data not match!");
+    Problem("RLE: FAIL, decompressed and orig data not match!",
+            bitmapPath + ": stored, but its coded rows did not decode back to its pixels");
   }
 
   // The trailer is the palette of the last picture stored; one that cannot be

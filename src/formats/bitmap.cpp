@@ -1,7 +1,9 @@
 #include "formats/bitmap.h"
 
+#include <algorithm>
 #include <limits>
 #include <string>
+#include <string_view>
 
 #include "common/error.h"
 #include "formats/little_endian.h"
@@ -26,6 +28,56 @@ std::string Text(std::uint64_t value) {
   return std::to_string(value);
 }
 
+std::string CompressionName(std::uint32_t compression) {
+  switch (compression) {
+    case 1:
+      return ", run-length 8-bit";
+    case 2:
+      return ", run-length 4-bit";
+    case 3:
+    case 6:
+      return ", bit fields";
+    case 4:
+      return ", JPEG";
+    case 5:
+      return ", PNG";
+    default:
+      return "";
+  }
+}
+
+// What a file that is not a bitmap looks like, from its first bytes.
+std::string NotABitmap(ByteView fileStart) {
+  struct Kind {
+    std::string_view signature;
+    const char* name;
+  };
+  static constexpr Kind kKinds[] = {
+      {"\x89PNG", "a PNG picture"},
+      {"\xFF\xD8\xFF", "a JPEG picture"},
+      {"GIF8", "a GIF picture"},
+      {"SP\x01\x02", "a sprite archive"},
+  };
+  const std::string_view start(reinterpret_cast<const char*>(fileStart.data()),
+                               std::min<std::size_t>(fileStart.size(), 4));
+  for (const Kind& kind : kKinds) {
+    if (start.starts_with(kind.signature)) {
+      return "it is " + std::string(kind.name) + ", not a bitmap file";
+    }
+  }
+  std::string shown;
+  std::string hex;
+  for (const char c : start) {
+    const auto byte = static_cast<unsigned char>(c);
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    hex += hex.empty() ? "" : " ";
+    hex += kDigits[byte >> 4];
+    hex += kDigits[byte & 0x0F];
+    shown += byte >= 0x20 && byte < 0x7F ? c : '.';
+  }
+  return "it is not a bitmap file: it starts with " + hex + " (\"" + shown + "\"), not with \"BM\"";
+}
+
 }  // namespace
 
 BitmapHeaders ReadBitmapHeaders(ByteView file) {
@@ -45,13 +97,45 @@ bool PassesAcceptanceTest(const BitmapHeaders& headers) {
          headers.coloursUsed == kAcceptedColoursUsed;
 }
 
+std::string WhyNotStorable(ByteView fileStart, const BitmapHeaders& headers) {
+  if (PassesAcceptanceTest(headers)) {
+    if (headers.compression == 0) {
+      return {};
+    }
+    return "it is compressed (compression " + Text(headers.compression) +
+           CompressionName(headers.compression) + "); only uncompressed bitmaps can be stored";
+  }
+  if (fileStart.empty()) {
+    return "the file is empty";
+  }
+  if (fileStart.size() < 2 || fileStart[0] != 'B' || fileStart[1] != 'M') {
+    return NotABitmap(fileStart);
+  }
+  if (fileStart.size() < kBitmapFileHeaderSize + kBitmapInfoHeaderSize) {
+    return "it is " + Text(fileStart.size()) +
+           " bytes long, too short for the 54 bytes of bitmap headers";
+  }
+  constexpr char kOnly[] = "; only 8-bit bitmaps with 256 colours can be stored";
+  if (headers.bitsPerPixel != kAcceptedBitsPerPixel) {
+    return "it is a " + Text(headers.bitsPerPixel) + "-bit bitmap" + kOnly;
+  }
+  if (headers.coloursUsed == 0) {
+    return "it is an 8-bit bitmap that does not give its number of colours (0)" +
+           std::string(kOnly);
+  }
+  return "it is an 8-bit bitmap with " + Text(headers.coloursUsed) + " colours" + kOnly;
+}
+
 std::size_t PaletteOffset(const BitmapHeaders& headers) {
-  // Larger information headers (108, 124 bytes) push the palette back; smaller
-  // or zero size fields are not trusted to move it forward.
   if (headers.infoHeaderSize <= kBitmapInfoHeaderSize) {
     return kClassicPaletteOffset;
   }
-  return kBitmapFileHeaderSize + static_cast<std::size_t>(headers.infoHeaderSize);
+  // In 64 bits, so that no size field wraps around.
+  const std::uint64_t offset = kBitmapFileHeaderSize + std::uint64_t{headers.infoHeaderSize};
+  if (offset + kPaletteSize > headers.pixelOffset) {
+    return kClassicPaletteOffset;
+  }
+  return static_cast<std::size_t>(offset);
 }
 
 AcceptedBitmap ReadAcceptedBitmap(ByteView file, const BitmapHeaders& headers) {

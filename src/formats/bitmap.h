@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "common/bytes.h"
 
@@ -22,7 +23,7 @@ struct BitmapHeaders {
   std::int32_t width = 0;            // offset 18
   std::int32_t height = 0;           // offset 22
   std::uint16_t bitsPerPixel = 0;    // offset 28
-  std::uint32_t compression = 0;     // offset 30, ignored
+  std::uint32_t compression = 0;     // offset 30: 0 for uncompressed rows
   std::uint32_t coloursUsed = 0;     // offset 46
 };
 
@@ -31,8 +32,16 @@ BitmapHeaders ReadBitmapHeaders(ByteView file);
 // 8 bits per pixel and exactly 256 colours used; nothing else is examined.
 bool PassesAcceptanceTest(const BitmapHeaders& headers);
 
-// The palette follows the information header: 14 + its size field, but never
-// before 54 (a size field of 40 or less keeps the classic offset).
+// Plain words for why a file cannot be stored, judged from its headers and its
+// first bytes (at least the 2-byte signature when the file has them): not a
+// bitmap at all, not 8 bits per pixel, not 256 colours, compressed. Empty for a
+// file that passes the acceptance test with uncompressed rows.
+std::string WhyNotStorable(ByteView fileStart, const BitmapHeaders& headers);
+
+// The palette follows a larger information header (108 or 124 bytes) at 14 +
+// its size field, when it then still ends at or before the pixel offset.
+// Otherwise it is at 54: a size field of 40 or less, or one whose palette would
+// run into the pixels or past them, is not trusted to move it.
 std::size_t PaletteOffset(const BitmapHeaders& headers);
 
 struct AcceptedBitmap {

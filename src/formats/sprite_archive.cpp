@@ -31,6 +31,15 @@ std::string Hex(ByteView bytes) {
   return text;
 }
 
+// The bytes as characters, with "." for those that do not print.
+std::string Shown(ByteView bytes) {
+  std::string text;
+  for (std::uint8_t byte : bytes) {
+    text += byte >= 0x20 && byte < 0x7F ? static_cast<char>(byte) : '.';
+  }
+  return text;
+}
+
 void CheckField(const char* name, std::int32_t value) {
   if (value < kMinField || value > kMaxField) {
     throw OverflowError(std::string("the ") + name + " " + Text(value) +
@@ -111,14 +120,12 @@ ArchiveReader::ArchiveReader(ByteSource& source) : source_(source) {
   std::array<std::uint8_t, 4> signature{};
   source_.ReadAt(0, signature);
   if (signature != kArchiveSignature) {
-    throw NotAnArchiveError("the file does not start with the sprite archive signature " +
-                            Hex(kArchiveSignature) + " (it starts with " + Hex(signature) + ")");
+    throw NotAnArchiveError("it starts with " + Hex(signature) + " (\"" + Shown(signature) +
+                            "\"); a sprite archive starts with " + Hex(kArchiveSignature) +
+                            " (\"SP\" and the bytes 1 and 2)");
   }
-  if (size < kSmallestArchive) {
-    throw FormatError("the file is " + Text(static_cast<std::int64_t>(size)) +
-                      " bytes long, too short for an archive: its 8-byte header and 1024-byte "
-                      "palette need 1032 bytes");
-  }
+  // A file of 1024 to 1031 bytes shares its header with the palette; its count
+  // is read all the same, and an entry it claims runs past the palette's start.
   std::array<std::uint8_t, 2> count{};
   source_.ReadAt(kCountOffset, count);
   count_ = Field16(count, 0);

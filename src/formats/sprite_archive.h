@@ -15,7 +15,6 @@ inline constexpr std::array<std::uint8_t, 4> kArchiveSignature = {0x53, 0x50, 0x
 inline constexpr std::size_t kArchiveHeaderSize = 8;
 inline constexpr std::size_t kEntryHeadSize = 6;
 inline constexpr std::size_t kTrailerSize = 1024;
-inline constexpr std::size_t kSmallestArchive = kArchiveHeaderSize + kTrailerSize;
 // Entry count, width, height and coded length are 16-bit signed fields.
 inline constexpr std::int32_t kMaxField = 32767;
 
@@ -53,9 +52,9 @@ struct ArchiveEntry {
 class ArchiveReader {
  public:
   // Reads the palette trailer (converted to bitmap order) and the header.
-  // Throws FormatError for a file shorter than 1024 bytes, NotAnArchiveError when
-  // the first four bytes are not the signature, FormatError for a file with the
-  // signature shorter than 1032 bytes.
+  // Throws FormatError for a file shorter than 1024 bytes, NotAnArchiveError
+  // (saying what the file starts with) when the first four bytes are not the
+  // signature.
   explicit ArchiveReader(ByteSource& source);
 
   const Bytes& palette() const { return palette_; }  // bitmap order

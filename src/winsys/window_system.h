@@ -154,8 +154,9 @@ class WindowSystem {
   virtual std::unique_ptr<Window> CreateWindow(const WindowSpec& design) = 0;
   // Returns when the window has been closed.
   virtual void ShowModal(Window& window) = 0;
-  // A text and an OK button, titled with the application title; returns when closed.
-  virtual void MessageBox(const std::string& text) = 0;
+  // A text and an OK button, titled with the application title; returns when
+  // closed. `informativeText`, when given, explains the text below it.
+  virtual void MessageBox(const std::string& text, const std::string& informativeText = {}) = 0;
   // Lets the windows process pending messages (repaint, clicks).
   virtual void Yield() = 0;
   // Lets the windows repaint and take requests of the window system (a close)

@@ -94,6 +94,11 @@ TEST_F(Form1DecodeTest, FileThatIsNotAnArchiveShowsErrorAndWritesNothing) {
   Prepare({"left over"}, path);
   Decode();
   EXPECT_THAT(windows_.messages, ElementsAre("Error"));
+  EXPECT_THAT(
+      windows_.informativeTexts,
+      ElementsAre("\"" + path +
+                  "\" is not a sprite archive: it starts with 78 78 78 78 (\"xxxx\"); a "
+                  "sprite archive starts with 53 50 01 02 (\"SP\" and the bytes 1 and 2)."));
   EXPECT_EQ(fileList().ListCount(), 0);
   EXPECT_THAT(log().lines(), ElementsAre("Decoding..."));
   EXPECT_THAT(folder_.Names(), ElementsAre("picture.spr"));
@@ -116,23 +121,60 @@ TEST_F(Form1DecodeTest, MissingOrShortArchiveIsExplainedInPlainWords) {
   EXPECT_THAT(folder_.Names(), ElementsAre("short.spr"));
 }
 
-TEST_F(Form1DecodeTest, DamagedEntryStopsWithItsNumberAndKeepsWhatWasWritten) {
+TEST_F(Form1DecodeTest, DamagedEntryIsReportedAfterItsOwnLineAndKeepsWhatWasWritten) {
+  // Entries at 8 and 18, palette at 28.
   const std::string archive =
       MakeArchive({{.pixelArea = {1, 2, 3, 4}}, {.pixelArea = {5, 6, 7, 8}}});
-  Bytes bytes = ReadFile(archive);
-  // Second entry starts at 8 + 6 + 4 = 18; give it a width of 0.
-  bytes[18] = 0;
-  bytes[19] = 0;
-  WriteFile(archive, bytes);
-  Decode();
-  EXPECT_EQ(fileList().ListCount(), 1);
-  ASSERT_EQ(log().lines().size(), 4u);
-  EXPECT_EQ(log().lines()[1], "Processing bitmap: 1");
-  EXPECT_THAT(log().lines()[2], HasSubstr("2"));
-  EXPECT_THAT(log().lines()[2], HasSubstr("width"));
-  EXPECT_EQ(log().lines()[3], "Decoded 1 pictures in .spr to .bmp");
-  EXPECT_THAT(folder_.Names(), ElementsAre("in0.bmp", "in1.bmp", "pack.spr", "pack.spr.0001.bmp"));
-  ExpectEverythingEnabled();
+  const Bytes whole = ReadFile(archive);
+  const struct {
+    std::size_t at;
+    Bytes bytes;
+    std::size_t damaged;  // the entry's number
+    const char* error;
+  } cases[] = {
+      {18, {0, 0}, 2, "ERROR: entry 2 at offset 18: the width is 0"},
+      {22, {0xFE, 0xFF}, 2, "ERROR: entry 2 at offset 18: the coded length is -2"},
+      {22, {5, 0}, 2, "ERROR: entry 2 at offset 18: the 5-byte coded stream runs past"},
+      {4, {3, 0}, 3, "ERROR: entry 3 at offset 28: the 6-byte entry head runs past"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.error);
+    Bytes bytes = whole;
+    std::copy(c.bytes.begin(), c.bytes.end(), bytes.begin() + static_cast<long>(c.at));
+    WriteFile(archive, bytes);
+    bool enabledAtLastLine = false;
+    log().SetOnAdd([&](const std::string&) { enabledAtLastLine = button("Command4").Enabled(); });
+    Decode();
+    const auto& lines = log().lines();
+    ASSERT_EQ(lines.size(), c.damaged + 3);
+    EXPECT_EQ(lines[c.damaged], "Processing bitmap: " + std::to_string(c.damaged));
+    EXPECT_THAT(lines[c.damaged + 1], ::testing::StartsWith(c.error));
+    EXPECT_EQ(lines.back(),
+              "Decoded " + std::to_string(c.damaged - 1) + " pictures in .spr to .bmp");
+    EXPECT_TRUE(enabledAtLastLine);
+    EXPECT_EQ(fileList().ListCount(), static_cast<std::int16_t>(c.damaged - 1));
+  }
+}
+
+TEST_F(Form1DecodeTest, SignatureAndNoPositiveCountDecodeAsNoEntries) {
+  const std::string archive = folder_.Path("empty.spr");
+  for (const auto& [size, count] : {std::pair{1024, 0}, {1031, -2}, {1032, -2}}) {
+    SCOPED_TRACE(size);
+    Bytes bytes(static_cast<std::size_t>(size), 0);
+    const Bytes header{0x53,
+                       0x50,
+                       1,
+                       2,
+                       static_cast<std::uint8_t>(count),
+                       static_cast<std::uint8_t>(count < 0 ? 0xFF : 0)};
+    std::copy(header.begin(), header.end(), bytes.begin());
+    WriteFile(archive, bytes);
+    Prepare({}, archive);
+    Decode();
+    EXPECT_THAT(log().lines(), ElementsAre("Decoding...", "Decoded " + std::to_string(count) +
+                                                              " pictures in .spr to .bmp"));
+    EXPECT_THAT(windows_.messages, ElementsAre());
+  }
 }
 
 TEST_F(Form1DecodeTest, TruncatedAtEveryOffsetEndsInAClearMessage) {
@@ -158,25 +200,6 @@ TEST_F(Form1DecodeTest, TruncatedAtEveryOffsetEndsInAClearMessage) {
     }
     ExpectEverythingEnabled();
   }
-}
-
-TEST_F(Form1DecodeTest, CountLargerThanTheEntriesOrNegativeLengthIsReported) {
-  const std::string archive = MakeArchive({{.pixelArea = {1, 2, 3, 4}}});
-  Bytes bytes = ReadFile(archive);
-  bytes[4] = 5;  // claims five entries, holds one
-  WriteFile(archive, bytes);
-  Decode();
-  EXPECT_EQ(fileList().ListCount(), 1);
-  EXPECT_EQ(log().lines().back(), "Decoded 1 pictures in .spr to .bmp");
-
-  bytes[4] = 1;
-  bytes[12] = 0xFE;  // length -2
-  bytes[13] = 0xFF;
-  WriteFile(archive, bytes);
-  Decode();
-  EXPECT_EQ(fileList().ListCount(), 0);
-  EXPECT_THAT(log().lines()[1], HasSubstr("negative"));
-  EXPECT_EQ(log().lines().back(), "Decoded 0 pictures in .spr to .bmp");
 }
 
 TEST_F(Form1DecodeTest, OtherButtonsAndTheOutputBoxTakeNothingWhileDecodeYields) {

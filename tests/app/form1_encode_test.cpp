@@ -80,7 +80,6 @@ TEST_F(Form1EncodeTest, LogsEveryStepAndStoresOnlyAcceptedPictures) {
   BitmapFields trueColour = good;
   trueColour.bitsPerPixel = 24;
   BitmapFields dirtyPadding = good;
-  dirtyPadding.palette = TestPalette(2);
   dirtyPadding.pixelArea = {1, 2, 3, 0xFF, 4, 5, 6, 0};
   const std::string a = WriteBitmap("a.bmp", good);
   const std::string b = WriteBitmap("b.bmp", trueColour);
@@ -104,6 +103,72 @@ TEST_F(Form1EncodeTest, LogsEveryStepAndStoresOnlyAcceptedPictures) {
   EXPECT_EQ(form_->archivePalette(), ArchiveOrder(dirtyPadding.palette));
   EXPECT_EQ(form_->progressBar1().Value(), 100);
   EXPECT_EQ(form_->progressBar2().Value(), 0);
+}
+
+TEST_F(Form1EncodeTest, CompressedBitmapsAreNotStoredAndLeaveThePaletteAlone) {
+  const BitmapFields good{.palette = TestPalette(1), .pixelArea = {1, 2, 3, 4}};
+  // Run-length rows after a 124-byte header as ImageMagick writes them (four
+  // bytes 05, end of line, end of bitmap), and compression 1 over raw rows.
+  for (const BitmapFields& compressed :
+       {BitmapFields{.infoHeaderSize = 124, .compression = 1, .pixelArea = {4, 5, 0, 0, 0, 1}},
+        BitmapFields{.compression = 1, .pixelArea = {1, 2, 3, 4}}}) {
+    SCOPED_TRACE(compressed.infoHeaderSize);
+    const std::string path = WriteBitmap("compressed.bmp", compressed);
+    Prepare({WriteBitmap("good.bmp", good), path}, folder_.Path("out.spr"));
+    Encode();
+    EXPECT_THAT(log().lines(), ElementsAre("Init", "Adding: " + folder_.Path("good.bmp"), kOk,
+                                           "ERROR: \"" + path +
+                                               "\" is compressed (compression 1); only "
+                                               "uncompressed bitmaps can be stored",
+                                           "Completed "));
+    EXPECT_EQ(form_->archivePalette(), ArchiveOrder(good.palette));
+    EXPECT_EQ(ReadFile(folder_.Path("out.spr")).size(), 8u + 6 + 4 + 1024);
+  }
+}
+
+TEST_F(Form1EncodeTest, PicturesWithOtherColoursThanTheLastAreNamedInListOrder) {
+  Bytes lastButReserved = TestPalette(1);
+  lastButReserved[3] = 0x77;  // the fourth byte of an entry is no colour
+  // The fifth picture is 24-bit: not stored, its colours do not count.
+  const std::vector<Bytes> palettes{TestPalette(2), lastButReserved, TestPalette(3),
+                                    TestPalette(2), TestPalette(4),  TestPalette(1)};
+  std::vector<std::string> paths;
+  const auto writePictures = [&](bool allWithTheLastPalette) {
+    paths.clear();
+    for (std::size_t i = 0; i < palettes.size(); ++i) {
+      paths.push_back(WriteBitmap("p" + std::to_string(i) + ".bmp",
+                                  {.width = 3,
+                                   .bitsPerPixel = static_cast<std::uint16_t>(i == 4 ? 24 : 8),
+                                   .palette = allWithTheLastPalette ? palettes.back() : palettes[i],
+                                   .pixelArea = {static_cast<std::uint8_t>(i), 0, 9, 0}}));
+    }
+  };
+  writePictures(false);
+  Prepare(paths, folder_.Path("out.spr"));
+  Encode();
+  const auto warning = [](const std::string& path) {
+    return "Warning: \"" + path +
+           "\" has other colours than the last picture; the archive keeps only the last palette";
+  };
+  const auto& lines = log().lines();
+  ASSERT_GE(lines.size(), 4u);
+  EXPECT_THAT(std::vector<std::string>(lines.end() - 4, lines.end()),
+              ElementsAre(warning(paths[0]), warning(paths[2]), warning(paths[3]), "Completed "));
+
+  // The warnings change no byte: drawn with the last palette, the same
+  // pictures make the same archive.
+  const Bytes mixed = ReadFile(folder_.Path("out.spr"));
+  writePictures(true);
+  Encode();
+  EXPECT_EQ(form_->lastRun().problems, 1);
+  EXPECT_EQ(ReadFile(folder_.Path("out.spr")), mixed);
+}
+
+TEST_F(Form1EncodeTest, RLECompressGivesTheEncodersStreamAndYieldsToTheWindowPerZeroByte) {
+  Bytes coded;
+  form_->RLECompress({7, 0, 0, 0, 9, 0}, coded, 6);
+  EXPECT_EQ(coded, (Bytes{7, 0, 3, 9, 0, 1}));
+  EXPECT_EQ(windows_.yields, 4);
 }
 
 TEST_F(Form1EncodeTest, EmptyListWritesHeaderAndThePaletteKeptFromEarlierRuns) {

@@ -75,6 +75,7 @@ Bytes BuildBitmap(const BitmapFields& fields) {
   Put32(file, 22, static_cast<std::uint32_t>(fields.height));
   Put16(file, 26, 1);
   Put16(file, 28, fields.bitsPerPixel);
+  Put32(file, 30, fields.compression);
   Put32(file, 34, static_cast<std::uint32_t>(fields.pixelArea.size()));
   Put32(file, 46, fields.coloursUsed);
   std::copy(fields.palette.begin(), fields.palette.end(),

@@ -37,8 +37,9 @@ struct BitmapFields {
   std::uint16_t bitsPerPixel = 8;
   std::uint32_t coloursUsed = 256;
   std::uint32_t infoHeaderSize = 40;
+  std::uint32_t compression = 0;
   Bytes palette = Bytes(1024, 0);  // bitmap order
-  Bytes pixelArea;
+  Bytes pixelArea{};  // an initializer of its own, so designated initializers may leave it out
   std::int64_t pixelOffset = -1;  // -1: right after the palette
 };
 

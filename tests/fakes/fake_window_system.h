@@ -12,16 +12,17 @@
 namespace sprite::fakes {
 
 // The in-memory window system with everything a test needs to watch or steer:
-// message boxes are recorded, yields are counted and may run a scripted action
-// (a click, a close), an interrupt can be raised, and the dialogs, the registry
-// and program starts are recording fakes.
+// message boxes are recorded with their informative texts, yields are counted and may run a
+// scripted action (a click, a close), an interrupt can be raised, and the dialogs, the registry and
+// program starts are recording fakes.
 class FakeWindowSystem : public winsys::ConsoleWindowSystem {
  public:
   FakeWindowSystem() : ConsoleWindowSystem(false) {}
 
-  void MessageBox(const std::string& text) override {
+  void MessageBox(const std::string& text, const std::string& informativeText = {}) override {
     CountMessageBox();
     messages.push_back(text);
+    informativeTexts.push_back(informativeText);
   }
   void Yield() override {
     ++yields;
@@ -41,6 +42,7 @@ class FakeWindowSystem : public winsys::ConsoleWindowSystem {
   winsys::ProgramStarter& Programs() override { return programs; }
 
   std::vector<std::string> messages;
+  std::vector<std::string> informativeTexts;  // one for each message, "" when none was given
   long yields = 0;
   long refreshes = 0;
   std::function<void(long)> onYield;

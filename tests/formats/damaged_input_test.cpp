@@ -37,9 +37,10 @@ TEST(DamagedArchive, EveryTruncationEndsInAFormatError) {
   }
   EXPECT_EQ(ReadAll(ByteView(whole).first(1023)),
             "the file is 1023 bytes long, too short to hold the 1024-byte palette at its end");
+  // The header shares its bytes with the palette; the count of 3 claims an entry.
   EXPECT_EQ(ReadAll(ByteView(whole).first(1031)),
-            "the file is 1031 bytes long, too short for an archive: its 8-byte header and "
-            "1024-byte palette need 1032 bytes");
+            "entry 1 at offset 8: the 6-byte entry head runs past the start of the palette at "
+            "offset 7 (the header counts 3 entries)");
 }
 
 TEST(DamagedArchive, EntryFaultsNameTheEntryAndItsOffset) {

@@ -14,7 +14,9 @@
 #include <QtWidgets/QListWidget>
 #include <QtWidgets/QMessageBox>
 #include <QtWidgets/QPushButton>
+#include <chrono>
 #include <random>
+#include <thread>
 
 #include "app/form1.h"
 #include "app/test_files.h"

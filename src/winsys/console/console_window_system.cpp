@@ -1,6 +1,7 @@
 #include "winsys/console/console_window_system.h"
 
 #include <csignal>
+#include <utility>
 
 namespace sprite::winsys {
 namespace {
@@ -13,8 +14,8 @@ extern "C" void OnInterrupt(int) {
 
 }  // namespace
 
-ConsoleWindowSystem::ConsoleWindowSystem(bool drawProgress)
-    : terminal_(drawProgress), calls_(terminal_) {}
+ConsoleWindowSystem::ConsoleWindowSystem(bool drawProgress, std::string diagnosticPrefix)
+    : terminal_(drawProgress), calls_(terminal_), diagnosticPrefix_(std::move(diagnosticPrefix)) {}
 
 std::unique_ptr<Window> ConsoleWindowSystem::CreateWindow(const WindowSpec& design) {
   auto window = std::make_unique<MemoryWindow>(design, nextWindow_);
@@ -29,9 +30,10 @@ void ConsoleWindowSystem::ShowModal(Window& window) {
   window.Close();
 }
 
-void ConsoleWindowSystem::MessageBox(const std::string& text) {
+void ConsoleWindowSystem::MessageBox(const std::string& text, const std::string& informativeText) {
   CountMessageBox();
-  terminal_.PrintError(text);
+  terminal_.PrintError(diagnosticPrefix_ + text +
+                       (informativeText.empty() ? "" : ": " + informativeText));
 }
 
 bool ConsoleWindowSystem::InterruptRequested() const {

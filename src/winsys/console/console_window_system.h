@@ -18,11 +18,13 @@ namespace sprite::winsys {
 // returns at once, and Ctrl+C as a request to stop.
 class ConsoleWindowSystem : public WindowSystem {
  public:
-  explicit ConsoleWindowSystem(bool drawProgress);
+  // A message box is one stderr line: `diagnosticPrefix`, its text, and its
+  // informative text after ": ".
+  explicit ConsoleWindowSystem(bool drawProgress, std::string diagnosticPrefix = {});
 
   std::unique_ptr<Window> CreateWindow(const WindowSpec& design) override;
   void ShowModal(Window& window) override;
-  void MessageBox(const std::string& text) override;
+  void MessageBox(const std::string& text, const std::string& informativeText = {}) override;
   void Yield() override {}
   bool InterruptRequested() const override;
   AppInfo AppInformation() const override;
@@ -50,6 +52,7 @@ class ConsoleWindowSystem : public WindowSystem {
   EmptyRegistry registry_;
   PosixProgramStarter programs_;
   std::vector<MemoryWindow*> windows_;
+  std::string diagnosticPrefix_;
   HWND nextWindow_ = 1000;
   int messageBoxes_ = 0;
 };

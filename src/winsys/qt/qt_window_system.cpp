@@ -47,10 +47,15 @@ double TwipsPerPixel(bool horizontal) {
   return 1440.0 / (dpi > 0 ? dpi : 96.0);
 }
 
-void ShowMessage(QWidget* parent, const QString& text) {
+void ShowMessage(QWidget* parent, const QString& text, const QString& informativeText = {}) {
   QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(QtWindowSystem::kApplicationTitle), text,
                   QMessageBox::Ok, parent);
   box.setTextFormat(Qt::PlainText);
+  box.setInformativeText(informativeText);
+  // The informative text has a label of its own that guesses its format; paths may hold "<".
+  for (QLabel* label : box.findChildren<QLabel*>()) {
+    label->setTextFormat(Qt::PlainText);
+  }
   box.exec();
 }
 
@@ -510,8 +515,8 @@ void QtWindowSystem::ShowModal(Window& window) {
   }
 }
 
-void QtWindowSystem::MessageBox(const std::string& text) {
-  ShowMessage(QApplication::activeWindow(), FromUtf8(text));
+void QtWindowSystem::MessageBox(const std::string& text, const std::string& informativeText) {
+  ShowMessage(QApplication::activeWindow(), FromUtf8(text), FromUtf8(informativeText));
 }
 
 void QtWindowSystem::Yield() {

@@ -11,6 +11,7 @@
 #include <QtGui/QFontDatabase>
 #include <QtGui/QKeyEvent>
 #include <QtGui/QMouseEvent>
+#include <QtWidgets/QLabel>
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QListWidget>
 #include <QtWidgets/QPushButton>
@@ -353,18 +354,28 @@ TEST_F(QtWindowSystemTest, UserCloseAsksTheHandlerProgramCloseDoesNot) {
 TEST_F(QtWindowSystemTest, MessageBoxIsTitledWithTheApplicationAndHasOnlyOk) {
   QString title;
   QString text;
+  QString informativeText;
+  Qt::TextFormat informativeFormat = Qt::AutoText;
   int buttons = 0;
   testing::ModalCloser closer([&](QWidget& modal) {
     auto* box = qobject_cast<QMessageBox*>(&modal);
     ASSERT_NE(box, nullptr);
     title = box->windowTitle();
     text = box->text();
+    informativeText = box->informativeText();
+    for (const QLabel* label : box->findChildren<QLabel*>()) {
+      if (label->text() == informativeText) {
+        informativeFormat = label->textFormat();
+      }
+    }
     buttons = static_cast<int>(box->buttons().size());
   });
-  system_.MessageBox("Error <b>not bold</b>");
+  system_.MessageBox("Error <b>not bold</b>", "\"<i>.spr\" is not");
   EXPECT_EQ(closer.seen(), 1);
   EXPECT_EQ(title, "Sprite Encoder / Decoder");
   EXPECT_EQ(text, "Error <b>not bold</b>");
+  EXPECT_EQ(informativeText, "\"<i>.spr\" is not");
+  EXPECT_EQ(informativeFormat, Qt::PlainText);
   EXPECT_EQ(buttons, 1);
 }
 

@@ -1,0 +1,25 @@
+#include "app/stored_palettes.h"
+
+namespace sprite::app {
+
+void StoredPalettes::Add(std::int16_t listIndex, const Bytes& palette) {
+  // A new palette gets the next id; one seen before keeps its id.
+  const std::size_t id = ids_.try_emplace(palette, ids_.size()).first->second;
+  pictures_.emplace_back(listIndex, id);
+}
+
+std::vector<std::int16_t> StoredPalettes::DifferingFromLast() const {
+  std::vector<std::int16_t> differing;
+  if (pictures_.empty()) {
+    return differing;
+  }
+  const std::size_t last = pictures_.back().second;
+  for (const auto& [listIndex, id] : pictures_) {
+    if (id != last) {
+      differing.push_back(listIndex);
+    }
+  }
+  return differing;
+}
+
+}  // namespace sprite::app
