@@ -14,9 +14,7 @@
 #include <QtWidgets/QListWidget>
 #include <QtWidgets/QMessageBox>
 #include <QtWidgets/QPushButton>
-#include <chrono>
 #include <random>
-#include <thread>
 
 #include "app/form1.h"
 #include "app/test_files.h"

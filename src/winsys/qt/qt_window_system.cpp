@@ -325,11 +325,14 @@ class QtWindow : public Window {
     widget_->setWindowTitle(FromUtf8(design.caption));
     const QSize client(PixelsX(std::max(0, design.clientWidth)),
                        PixelsY(std::max(0, design.clientHeight)));
+    // A dialog window stays out of the task bar.
+    const Qt::WindowFlags kind = design.showInTaskbar ? Qt::Window : Qt::Dialog;
     if (design.fixedBorder) {
-      widget_->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+      widget_->setWindowFlags(kind | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
       widget_->setFixedSize(client);
     } else {
+      widget_->setWindowFlags(kind);
       widget_->resize(client);
     }
     widget_->setFont(MakeFont(design.font));
