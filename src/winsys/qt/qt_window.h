@@ -1,0 +1,71 @@
+// A top-level window on Qt and the controls placed on it.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "winsys/window_system.h"
+
+class QObject;
+class QWidget;
+
+namespace sprite::winsys::qt {
+
+class QtControlHost;
+class QtLabel;
+class QtListBox;
+class QtPushButton;
+class QtTextBox;
+class QtWindowCalls;
+class TopLevelWidget;
+
+// A fixed-size window laid out in twips converted with the screen's real dots
+// per inch. Controls that take the focus join the tab chain in the order they
+// are added. The widget is deleted later when the window is destroyed, since
+// that may happen inside one of its own click handlers.
+class QtWindow : public Window {
+ public:
+  QtWindow(const WindowSpec& design, QtWindowCalls& calls);
+  ~QtWindow() override;
+  QtWindow(const QtWindow&) = delete;
+  QtWindow& operator=(const QtWindow&) = delete;
+
+  PushButton& AddButton(const ControlSpec& design, const std::string& caption) override;
+  ListBox& AddListBox(const ControlSpec& design) override;
+  TextBox& AddTextBox(const ControlSpec& design, const std::string& text) override;
+  Label& AddLabel(const ControlSpec& design, const std::string& caption) override;
+  ControlHost& AddControlHost(const ControlSpec& design) override;
+  void AddPictureBox(const ControlSpec& design, const Picture& picture) override;
+  void AddLine(TwipsPoint from, TwipsPoint to, std::uint32_t colour) override;
+
+  HWND hWnd() const override { return handle_; }
+  void Show() override;
+  void Close() override;
+  void SetCloseHandler(std::function<bool()> handler) override;
+
+  TopLevelWidget* widget() const { return widget_; }
+
+ private:
+  int PixelsX(std::int32_t twips) const;
+  int PixelsY(std::int32_t twips) const;
+  void Place(QWidget* control, const ControlSpec& design, bool takesFocus);
+
+  QtWindowCalls& calls_;
+  double twipsPerPixelX_;
+  double twipsPerPixelY_;
+  TopLevelWidget* widget_;
+  std::unique_ptr<QObject> context_;  // clicks reach handlers while it exists
+  HWND handle_ = 0;
+  bool centred_;
+  bool placed_ = false;
+  QWidget* firstFocus_ = nullptr;
+  QWidget* lastFocus_ = nullptr;
+  std::vector<std::unique_ptr<QtPushButton>> buttons_;
+  std::vector<std::unique_ptr<QtListBox>> listBoxes_;
+  std::vector<std::unique_ptr<QtTextBox>> textBoxes_;
+  std::vector<std::unique_ptr<QtLabel>> labels_;
+  std::vector<std::unique_ptr<QtControlHost>> hosts_;
+};
+
+}  // namespace sprite::winsys::qt
