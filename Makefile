@@ -14,8 +14,7 @@ build: deps
 
 run: build
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
-	  echo "run: no display here; starting the window on a virtual one (xvfb-run)"; \
-	  xvfb-run -a $(BUILD)/src/sprite; \
+	  bash scripts/run-headless.sh; \
 	else $(BUILD)/src/sprite; fi
 
 test: build
