@@ -1,8 +1,9 @@
 # Set-up and everyday commands. Everything installs what it needs first.
 BUILD := build/default
 FUZZ_SECONDS ?= 30
+PREFIX ?= /usr/local
 
-.PHONY: deps build run test asan-test fuzz fuzz-run bench screenshot format clean
+.PHONY: deps build run test asan-test fuzz fuzz-run bench screenshot format clean install package
 
 deps:
 	@bash scripts/install-deps.sh
@@ -13,12 +14,29 @@ build: deps
 
 run: build
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
-	  echo "run: no display here; starting the window on a virtual one (xvfb-run)"; \
-	  xvfb-run -a $(BUILD)/src/sprite; \
+	  bash scripts/run-headless.sh; \
 	else $(BUILD)/src/sprite; fi
 
 test: build
 	ctest --preset default
+
+# The programs, the launcher, the icons, the file type, the manual pages and the
+# completion into $(DESTDIR)$(PREFIX). Installed for real (no DESTDIR), the
+# file type and the launcher's file types are made known to the desktop at once.
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+	@if [ -z "$(DESTDIR)" ]; then \
+	  ! command -v update-mime-database >/dev/null || update-mime-database "$(PREFIX)/share/mime"; \
+	  ! command -v update-desktop-database >/dev/null || update-desktop-database -q "$(PREFIX)/share/applications"; \
+	fi
+
+# A Debian package in build/package, built with all of Debian's hardening flags.
+package: export DEB_BUILD_MAINT_OPTIONS = hardening=+all
+package: deps
+	cmake --preset package >/dev/null \
+	  -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)"
+	cmake --build --preset package --target package
 
 asan-test: deps
 	cmake --preset asan >/dev/null

@@ -1,15 +1,63 @@
-// sprite: the window program. Reads no command line and keeps no settings.
+// sprite: the window program. Keeps no settings; the files given on the command
+// line fill the file list and the output box.
 #include <QtWidgets/QApplication>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "app/form1.h"
+#include "app/start_arguments.h"
 #include "winsys/posix/posix_file_system.h"
 #include "winsys/qt/qt_window_system.h"
 
+namespace {
+
+constexpr int kUsageError = 2;
+
+std::vector<std::string_view> Arguments(int argc, char** argv) {
+  return std::vector<std::string_view>(argv + 1, argv + argc);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  switch (sprite::app::FindConsoleRequest(Arguments(argc, argv))) {
+    case sprite::app::ConsoleRequest::kHelp:
+      std::fputs(sprite::app::WindowProgramHelp().c_str(), stdout);
+      return 0;
+    case sprite::app::ConsoleRequest::kVersion:
+      std::fputs(sprite::app::WindowProgramVersion().c_str(), stdout);
+      return 0;
+    case sprite::app::ConsoleRequest::kNone:
+      break;
+  }
+
+  // Takes its own options (-platform, -style, ...) out of argv.
   QApplication application(argc, argv);
-  sprite::winsys::qt::QtWindowSystem windows;
+  // The launcher's name, so that desktops show the window as that application.
+  QGuiApplication::setDesktopFileName(QStringLiteral(SPRITE_APP_ID));
+
   sprite::winsys::PosixFileSystem files;
+  std::error_code noFolder;
+  const sprite::app::StartFiles start = sprite::app::SortStartFiles(
+      Arguments(argc, argv),
+      [&files](const std::string& path) { return sprite::app::KindOfFile(files, path); },
+      std::filesystem::current_path(noFolder).string());
+  for (const std::string& note : start.notes) {
+    std::fprintf(stderr, "%s\n", note.c_str());
+  }
+  if (start.usageError) {
+    return kUsageError;
+  }
+
+  sprite::winsys::qt::QtWindowSystem windows;
   sprite::app::Form1 form(windows, files);
+  form.AddFiles(start.fileList);
+  if (!start.outputPath.empty()) {
+    form.SetOutputPath(start.outputPath);
+  }
   form.Show();
   return windows.RunEventLoop();
 }

@@ -31,6 +31,9 @@ namespace sprite::app {
 // operations the commands use.
 class Form1 : private codec::RowsHost {
  public:
+  // The file list's count is 16-bit.
+  static constexpr std::int32_t kMaxListedFiles = 32767;
+
   Form1(winsys::WindowSystem& windows, winsys::FileSystem& files);
   ~Form1() override;
   Form1(const Form1&) = delete;
@@ -50,6 +53,11 @@ class Form1 : private codec::RowsHost {
   // The same stream as RLECompress2, yielding to the window once for every zero
   // byte it counts. No command uses it.
   void RLECompress(Bytes txtI, Bytes& txtO, std::int32_t SizeX);
+
+  // Appends paths to the file list as Add does, and sets the output path as
+  // Browse does: for a front end that is given the files to start with.
+  void AddFiles(const std::vector<std::string>& paths) { AppendToFileList(paths); }
+  void SetOutputPath(const std::string& path);
 
   // Told of every problem of a run in plain words; null (the default) for none.
   void SetRunListener(RunListener* listener) { listener_ = listener; }

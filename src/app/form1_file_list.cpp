@@ -17,8 +17,6 @@ constexpr char kBitmapFilter[] = "Bitmaps (*.bmp)|*.bmp";
 constexpr char kArchiveFilter[] = "Sprite Archive (*.spr)|*.spr";
 // Explorer-style dialog with multiple selection.
 constexpr std::int32_t kAddDialogFlags = 0x80200;
-// The file list's count is 16-bit.
-constexpr std::int32_t kMaxListedFiles = 32767;
 // Joins a multiple selection's folder and names: this system's own separator,
 // so that the paths name files that exist here.
 constexpr char kPathSeparator = '/';
@@ -115,6 +113,10 @@ void Form1::Command2_Click() {
     return;
   }
   txtOut.SetText(args.Filename.substr(0, args.Filename.find('\0')));
+}
+
+void Form1::SetOutputPath(const std::string& path) {
+  txtOut.SetText(path);
 }
 
 void Form1::cmdAbout_Click() {

@@ -1,0 +1,83 @@
+# bash completion for sprite-cli: its commands, the options each command takes
+# (as its --help lists them) and the files that fit where the cursor is.
+# Needs nothing from the bash-completion package.
+
+_sprite_cli_files() {
+  # $1: a pattern for names, "" for folders only, "*" for any name. Folders
+  # always, to walk into.
+  compopt -o filenames 2>/dev/null
+  local IFS=$'\n'
+  if [ "$1" = "*" ]; then
+    COMPREPLY+=($(compgen -f -- "$cur"))
+    return
+  fi
+  if [ -n "$1" ]; then
+    COMPREPLY+=($(compgen -f -X "!$1" -- "$cur"))
+  fi
+  COMPREPLY+=($(compgen -d -- "$cur"))
+}
+
+_sprite_cli() {
+  local cur=${COMP_WORDS[COMP_CWORD]}
+  local prev=${COMP_WORDS[COMP_CWORD - 1]}
+  COMPREPLY=()
+
+  # "--output=FILE" arrives as three words, "--output" "=" "FILE", since "=" breaks words.
+  if [ "$cur" = "=" ]; then
+    cur=""
+  elif [ "$prev" = "=" ] && [ "$COMP_CWORD" -ge 2 ]; then
+    prev=${COMP_WORDS[COMP_CWORD - 2]}
+  fi
+
+  # The command is the first word that is neither an option nor an option's value.
+  local command="" ended="" i word
+  for ((i = 1; i < COMP_CWORD; i++)); do
+    word=${COMP_WORDS[i]}
+    if [ -n "$ended" ]; then
+      [ -z "$command" ] && command=$word
+      continue
+    fi
+    case $word in
+      --) ended=1 ;;
+      -o | -C | --output | --directory)
+        [ "${COMP_WORDS[i + 1]}" = "=" ] && ((i++))
+        ((i++))
+        ;;
+      -*) ;;
+      *) [ -z "$command" ] && command=$word ;;
+    esac
+  done
+
+  if [ -z "$ended" ]; then
+    case $prev in
+      -o | --output)
+        _sprite_cli_files "*"
+        return
+        ;;
+      -C | --directory)
+        _sprite_cli_files ""
+        return
+        ;;
+    esac
+  fi
+
+  if [ -z "$ended" ] && [[ $cur == -* ]]; then
+    local options
+    case $command in
+      encode) options="-o --output= -q --quiet -h --help" ;;
+      decode) options="-C --directory= -q --quiet -h --help" ;;
+      *) options="-o --output= -C --directory= -q --quiet -h --help --version --" ;;
+    esac
+    COMPREPLY=($(compgen -W "$options" -- "$cur"))
+    [[ ${COMPREPLY[0]-} == *= ]] && compopt -o nospace 2>/dev/null
+    return
+  fi
+
+  case $command in
+    "") COMPREPLY=($(compgen -W "encode decode" -- "$cur")) ;;
+    encode) _sprite_cli_files "*.[bB][mM][pP]" ;;
+    decode) _sprite_cli_files "*.[sS][pP][rR]" ;;
+  esac
+}
+
+complete -F _sprite_cli sprite-cli

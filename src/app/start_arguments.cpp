@@ -1,0 +1,155 @@
+#include "app/start_arguments.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <exception>
+#include <filesystem>
+
+#include "app/form1.h"
+#include "formats/sprite_archive.h"
+
+namespace sprite::app {
+namespace {
+
+constexpr char kPrefix[] = "sprite: ";
+
+constexpr char kHelp[] =
+    "Usage: sprite [FILE]...\n"
+    "  or:  sprite --help | --version\n"
+    "Open the window that packs 8-bit, 256-colour bitmaps into a sprite archive\n"
+    "and unpacks archives.\n"
+    "\n"
+    "The first FILE that is a sprite archive (it starts with the bytes 'S' 'P' 1 2)\n"
+    "becomes the archive in the output box; further archives are ignored. Every\n"
+    "other FILE joins the file list in the order given, as Add puts it there, and\n"
+    "Encode judges it. A FILE that does not exist is skipped.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help     print this help\n"
+    "      --version  print the version and the licence\n"
+    "  --             every argument after it is a file name\n"
+    "\n"
+    "The options of the Qt toolkit (-platform NAME, -style NAME, ...) are taken too.\n";
+
+constexpr char kLicence[] =
+    "Copyright (c) 2026 the Sprite Encoder / Decoder authors\n"
+    "Released under the MIT licence <https://opensource.org/licenses/MIT>.\n"
+    "This is free software: you may use, change and pass it on, keeping this notice.\n"
+    "It comes with no warranty of any kind; the LICENSE file holds the full text.\n";
+
+std::string Quoted(std::string_view text) {
+  return "'" + std::string(text) + "'";
+}
+
+std::string FullPath(std::string_view path, const std::string& currentFolder) {
+  const std::filesystem::path given(path);
+  if (given.is_absolute()) {
+    return given.lexically_normal().string();
+  }
+  return (std::filesystem::path(currentFolder) / given).lexically_normal().string();
+}
+
+}  // namespace
+
+ConsoleRequest FindConsoleRequest(const std::vector<std::string_view>& args) {
+  for (const std::string_view arg : args) {
+    if (arg == "--") {
+      break;
+    }
+    if (arg == "-h" || arg == "--help") {
+      return ConsoleRequest::kHelp;
+    }
+    if (arg == "--version") {
+      return ConsoleRequest::kVersion;
+    }
+  }
+  return ConsoleRequest::kNone;
+}
+
+std::string WindowProgramHelp() {
+  return kHelp;
+}
+
+std::string WindowProgramVersion() {
+  const winsys::AppInfo app = winsys::ThisApplication();
+  return "sprite (" + app.title + ") " + std::to_string(app.major) + "." +
+         std::to_string(app.minor) + "." + std::to_string(app.revision) + "\n" + kLicence;
+}
+
+FileKind KindOfFile(winsys::FileSystem& files, const std::string& path) {
+  if (!files.Exists(path)) {
+    return FileKind::kMissing;
+  }
+  try {
+    if (!files.IsPlainFile(path)) {
+      return FileKind::kOther;
+    }
+    const auto source = files.OpenForReading(path);
+    std::array<std::uint8_t, formats::kArchiveSignature.size()> start{};
+    if (source->Size() < start.size()) {
+      return FileKind::kOther;
+    }
+    source->ReadAt(0, start);
+    return start == formats::kArchiveSignature ? FileKind::kArchive : FileKind::kOther;
+  } catch (const std::exception&) {
+    return FileKind::kOther;
+  }
+}
+
+StartFiles SortStartFiles(const std::vector<std::string_view>& args,
+                          const std::function<FileKind(const std::string&)>& kindOf,
+                          const std::string& currentFolder) {
+  StartFiles start;
+  // Options end at "--"; a lone "-" is a file name.
+  const auto optionsEnd = std::find(args.begin(), args.end(), "--");
+  const auto unknown = std::find_if(args.begin(), optionsEnd, [](std::string_view arg) {
+    return arg.size() > 1 && arg.front() == '-';
+  });
+  if (unknown != optionsEnd) {
+    start.notes = {kPrefix + ("unknown option " + Quoted(*unknown)),
+                   "Try 'sprite --help' for more information."};
+    start.usageError = true;
+    return start;
+  }
+  std::size_t notAdded = 0;
+  std::string_view outputArg;
+  for (auto at = args.begin(); at != args.end(); ++at) {
+    if (at == optionsEnd) {
+      continue;
+    }
+    const std::string_view arg = *at;
+    const std::string path = FullPath(arg, currentFolder);
+    switch (kindOf(path)) {
+      case FileKind::kMissing:
+        start.notes.push_back(kPrefix + std::string(arg) + ": no such file; skipped");
+        break;
+      case FileKind::kArchive:
+        if (start.outputPath.empty()) {
+          start.outputPath = path;
+          outputArg = arg;
+        } else {
+          start.notes.push_back(kPrefix + std::string(arg) +
+                                ": a further sprite archive; ignored, the output is " +
+                                std::string(outputArg));
+        }
+        break;
+      case FileKind::kOther:
+        if (start.fileList.size() < static_cast<std::size_t>(Form1::kMaxListedFiles)) {
+          start.fileList.push_back(path);
+        } else {
+          ++notAdded;
+        }
+        break;
+    }
+  }
+  if (notAdded > 0) {
+    start.notes.push_back(kPrefix +
+                          ("the file list holds at most " + std::to_string(Form1::kMaxListedFiles) +
+                           " files; " + std::to_string(notAdded) + " of the given files " +
+                           (notAdded == 1 ? "was" : "were") + " not added"));
+  }
+  return start;
+}
+
+}  // namespace sprite::app
