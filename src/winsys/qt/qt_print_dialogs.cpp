@@ -109,6 +109,28 @@ RECT Rect(const QMarginsF& margins, const Units& units) {
           Whole(margins.bottom(), units)};
 }
 
+// Qt warns that its page-setup dialog cannot serve a PDF printer, and then
+// serves it well: while the dialog is made that one warning is dropped.
+class PdfWarningFilter {
+ public:
+  PdfWarningFilter() { previous_ = qInstallMessageHandler(&Filter); }
+  ~PdfWarningFilter() { qInstallMessageHandler(previous_); }
+  PdfWarningFilter(const PdfWarningFilter&) = delete;
+  PdfWarningFilter& operator=(const PdfWarningFilter&) = delete;
+
+ private:
+  static void Filter(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtWarningMsg && text.startsWith(QStringLiteral("QPageSetupDialog:"))) {
+      return;
+    }
+    if (previous_ != nullptr) {
+      previous_(type, context, text);
+    }
+  }
+
+  static inline QtMessageHandler previous_ = nullptr;
+};
+
 // Widgets of Qt's page-setup dialog, by the names its form gives them.
 void Disable(QDialog& dialog, std::initializer_list<const char*> names) {
   for (const char* name : names) {
@@ -266,10 +288,15 @@ std::int32_t QtCommonDialogCalls::RunPageSetupDialog(PAGESETUPDLG& record) {
   }
   printer.setPageLayout(layout);
 
+  std::optional<PdfWarningFilter> quiet;
+  if (printer.outputFormat() == QPrinter::PdfFormat) {
+    quiet.emplace();
+  }
   QPageSetupDialog dialog(&printer, *owner);
+  quiet.reset();
   // The dialog shows the record's units; it has no printer button to disable.
   if (auto* unitList = dialog.findChild<QComboBox*>(QStringLiteral("unitCombo"))) {
-    unitList->setCurrentIndex(std::max(0, unitList->findData(static_cast<int>(units.unit))));
+    unitList->setCurrentIndex(std::max(0, unitList->findData(QVariant::fromValue(units.unit))));
   }
   if ((flags & PSD_DISABLEMARGINS) != 0) {
     Disable(dialog, {"topMargin", "leftMargin", "rightMargin", "bottomMargin"});
