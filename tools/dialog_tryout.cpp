@@ -33,6 +33,7 @@
 
 #include "common/error.h"
 #include "dialogs/ce_common_dialog.h"
+#include "dialogs/stored_font.h"
 #include "winsys/qt/qt_dialog_host.h"
 #include "winsys/qt/qt_window_calls.h"
 
@@ -122,32 +123,6 @@ class Options {
   std::map<std::string, std::string> values_;
 };
 
-class PlainFont : public FontObject {
- public:
-  std::string Name() const override { return name; }
-  void SetName(const std::string& value) override { name = value; }
-  double Size() const override { return size; }
-  void SetSize(double value) override { size = value; }
-  bool Bold() const override { return bold; }
-  void SetBold(bool value) override { bold = value; }
-  bool Italic() const override { return italic; }
-  void SetItalic(bool value) override { italic = value; }
-  bool Underline() const override { return underline; }
-  void SetUnderline(bool value) override { underline = value; }
-  bool Strikethrough() const override { return strikethrough; }
-  void SetStrikethrough(bool value) override { strikethrough = value; }
-  std::int16_t Weight() const override { return weight; }
-  void SetWeight(std::int16_t value) override { weight = value; }
-
-  std::string name;
-  double size = 0;
-  bool bold = false;
-  bool italic = false;
-  bool underline = false;
-  bool strikethrough = false;
-  std::int16_t weight = 400;
-};
-
 // Prints the settings a print or page-setup dialog hands over.
 class ShownPrinter : public PrinterObject {
  public:
@@ -196,7 +171,7 @@ bool RunColour(ceCommonDialog& dialog, Options& options) {
 }
 
 bool RunFont(ceCommonDialog& dialog, Options& options) {
-  PlainFont font;
+  StoredFont font;
   font.name = options.Text("name", "DejaVu Sans");
   font.size = options.Decimal("size", 10);
   font.weight = static_cast<std::int16_t>(options.Number("weight", 400));

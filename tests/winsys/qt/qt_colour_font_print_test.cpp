@@ -23,6 +23,7 @@
 #include <string>
 
 #include "dialogs/ce_common_dialog.h"
+#include "dialogs/stored_font.h"
 #include "winsys/qt/qt_dialog_host.h"
 #include "winsys/qt/qt_test_support.h"
 #include "winsys/qt/qt_window_calls.h"
@@ -62,32 +63,6 @@ T& Child(QWidget& dialog, const char* name) {
   EXPECT_NE(child, nullptr) << name;
   return *child;
 }
-
-class PlainFont : public dialogs::FontObject {
- public:
-  std::string Name() const override { return name; }
-  void SetName(const std::string& value) override { name = value; }
-  double Size() const override { return size; }
-  void SetSize(double value) override { size = value; }
-  bool Bold() const override { return bold; }
-  void SetBold(bool value) override { bold = value; }
-  bool Italic() const override { return italic; }
-  void SetItalic(bool value) override { italic = value; }
-  bool Underline() const override { return underline; }
-  void SetUnderline(bool value) override { underline = value; }
-  bool Strikethrough() const override { return strikethrough; }
-  void SetStrikethrough(bool value) override { strikethrough = value; }
-  std::int16_t Weight() const override { return weight; }
-  void SetWeight(std::int16_t value) override { weight = value; }
-
-  std::string name = "DejaVu Sans";
-  double size = 12;
-  bool bold = false;
-  bool italic = true;
-  bool underline = true;
-  bool strikethrough = false;
-  std::int16_t weight = 400;
-};
 
 class PlainPrinter : public dialogs::PrinterObject {
  public:
@@ -160,8 +135,11 @@ TEST_F(QtColourFontPrintTest, FontDialogStartsFromTheFontAndWritesTheChoiceBack)
   };
   for (const Case& c : {Case{12, 0, false}, Case{10, 0xFF, true}}) {
     SCOPED_TRACE(c.size);
-    PlainFont font;
+    dialogs::StoredFont font;
+    font.name = "DejaVu Sans";
     font.size = c.size;
+    font.italic = true;
+    font.underline = true;
     dialogs::ChooseFontArgs args{.CurFont = &font, .Color = c.color};
     testing::ModalScript script({On<QFontDialog>([&c](QFontDialog& dialog) {
       const QFont start = dialog.currentFont();
@@ -249,51 +227,33 @@ TEST_F(QtColourFontPrintTest, PrintCancelledOrWithoutAnyPrinter) {
 }
 
 TEST_F(QtColourFontPrintTest, PageSetupInTheCallersUnits) {
-  struct Case {
-    std::int32_t units;
-    double typed;  // into the left margin, in the dialog's units
-    float left;
-    std::int32_t wholeLeft;
-  };
-  for (const Case& c : {Case{0, 1.5, 1.5f, 2}, Case{1, 25.4, 25.4f, 25}}) {
-    SCOPED_TRACE(c.units);
-    for (const bool whole : {false, true}) {
-      testing::ModalScript script({On<QPageSetupDialog>([&c](QPageSetupDialog& dialog) {
-        EXPECT_EQ(Child<QComboBox>(dialog, "unitCombo").currentData().value<QPageLayout::Unit>(),
-                  c.units == 0 ? QPageLayout::Inch : QPageLayout::Millimeter);
-        EXPECT_FALSE(Child<QDoubleSpinBox>(dialog, "topMargin").isEnabled());
-        Child<QDoubleSpinBox>(dialog, "leftMargin").setValue(c.typed);
-        Child<QRadioButton>(dialog, "landscape").click();
-      })});
-      dialogs::PageSetupArgs wholeArgs{.DisableMargins = true, .Units = c.units};
-      dialogs::PageSetup2Args args{.DisableMargins = true, .Units = c.units};
-      // Disabled margins take no typing; the test sets the value all the same.
-      const bool confirmed =
-          whole ? dialog_.VBPageSetupDlg(wholeArgs) : dialog_.VBPageSetupDlg2(args);
-      EXPECT_TRUE(confirmed);
-      EXPECT_TRUE(script.finished());
-      if (whole) {
-        EXPECT_EQ(wholeArgs.LeftMargin, c.wholeLeft);
-        EXPECT_EQ(wholeArgs.Orientation, 2);
-      } else {
-        EXPECT_EQ(args.LeftMargin, c.left);
-        EXPECT_EQ(args.Orientation, 2);
-        EXPECT_GT(args.PaperSize, 0);
-        EXPECT_GT(args.PrintQuality, 0);
-      }
-      EXPECT_EQ(dialog_.APIReturn(), 0);
+  // Inches through VBPageSetupDlg2, millimetres through VBPageSetupDlg.
+  for (const bool inches : {true, false}) {
+    SCOPED_TRACE(inches);
+    testing::ModalScript script({On<QPageSetupDialog>([inches](QPageSetupDialog& dialog) {
+      EXPECT_EQ(Child<QComboBox>(dialog, "unitCombo").currentData().value<QPageLayout::Unit>(),
+                inches ? QPageLayout::Inch : QPageLayout::Millimeter);
+      EXPECT_FALSE(Child<QDoubleSpinBox>(dialog, "topMargin").isEnabled());
+      // Disabled margins take no typing; the test sets a value all the same.
+      Child<QDoubleSpinBox>(dialog, "leftMargin").setValue(inches ? 1.5 : 25.4);
+      Child<QRadioButton>(dialog, "landscape").click();
+    })});
+    dialogs::PageSetup2Args exact{.DisableMargins = true};
+    dialogs::PageSetupArgs whole{.DisableMargins = true, .Units = 1};
+    EXPECT_TRUE(inches ? dialog_.VBPageSetupDlg2(exact) : dialog_.VBPageSetupDlg(whole));
+    EXPECT_TRUE(script.finished());
+    if (inches) {
+      EXPECT_EQ(exact.LeftMargin, 1.5f);
+      EXPECT_EQ(exact.Orientation, 2);
+      EXPECT_GT(exact.PaperSize, 0);
+      EXPECT_GT(exact.PrintQuality, 0);
+    } else {
+      EXPECT_EQ(whole.LeftMargin, 25);
+      EXPECT_EQ(whole.Orientation, 2);
     }
+    EXPECT_EQ(dialog_.APIReturn(), 0);
   }
   EXPECT_EQ(calls_.MemoryBlocks(), 0u);
-}
-
-TEST_F(QtColourFontPrintTest, CancelledPageSetupLeavesTheMargins) {
-  dialogs::PageSetupArgs args{.LeftMargin = 3, .TopMargin = 4, .PaperSize = 77};
-  const dialogs::PageSetupArgs before = args;
-  testing::ModalScript script({On<QPageSetupDialog>([](QPageSetupDialog&) {}, false)});
-  EXPECT_FALSE(dialog_.VBPageSetupDlg(args));
-  EXPECT_TRUE(script.finished());
-  EXPECT_EQ(args, before);
 }
 
 }  // namespace
