@@ -171,10 +171,11 @@ using PageSetup2Args = PageSetupArgsOf<float>;
 using PageSetupArgs = PageSetupArgsOf<std::int32_t>;
 
 // The common dialogs behind plain argument lists. Each dialog operation resets
-// the outcome, fills the platform's record, makes one blocking call and reads
-// the record back; APIReturn and ExtendedError keep the raw outcome of the last
-// call. Cancels and platform failures are not errors: the operation returns
-// false. Text is 8-bit text (UTF-8): buffer capacities count bytes.
+// the outcome (the colour dialog does not), fills the platform's record, makes
+// one blocking call and reads the record back; APIReturn and ExtendedError keep
+// the raw outcome of the last call (the page-setup dialogs keep none). Cancels
+// and platform failures are not errors: the operation returns false. Text is
+// 8-bit text (UTF-8): buffer capacities count bytes.
 class ceCommonDialog {
  public:
   // Class_Initialize: the zero state. The font dialog measures on the host's
@@ -193,7 +194,7 @@ class ceCommonDialog {
   // The platform's display title of a path, or empty text.
   std::string VBGetFileTitle(const std::string& sFIle);
 
-  // Leaves APIReturn and ExtendedError as they were from an earlier dialog.
+  // Keeps an earlier dialog's ExtendedError when the user confirms or cancels.
   bool VBChooseColor(ChooseColorArgs& args);
   // An entry of the custom colour table (0 to 15), which is filled with the
   // system colours 0 to 15 on first use; -1 for any other index.
