@@ -2,7 +2,9 @@
 
 namespace sprite::dialogs {
 
-ceCommonDialog::ceCommonDialog(winsys::CommonDialogCalls& calls) : calls_(calls) {}
+ceCommonDialog::ceCommonDialog(winsys::CommonDialogCalls& calls, const winsys::HostScreen* screen,
+                               winsys::HostPrinter* printer)
+    : calls_(calls), screen_(screen), printer_(printer) {}
 
 std::optional<winsys::LRESULT> ceCommonDialog::DialogHook(std::int32_t, std::int32_t, std::int32_t,
                                                           std::int32_t) {

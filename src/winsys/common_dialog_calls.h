@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
+#include "winsys/colour_font_records.h"
+#include "winsys/print_records.h"
 #include "winsys/types.h"
 
 namespace sprite::winsys {
@@ -28,7 +31,7 @@ inline constexpr std::uint32_t FNERR_BUFFERTOOSMALL = 0x3003;
 // The size the open-file record declares: its layout without the trailing reserved fields.
 inline constexpr std::uint32_t kOpenFileNameSize = 76;
 
-// What a file dialog call returns: 1 confirmed, 0 cancelled, any other value a
+// What a dialog call returns: 1 confirmed, 0 cancelled, any other value a
 // failure whose reason CommDlgExtendedError gives. Backends report a failure as
 // kDialogFailed.
 inline constexpr std::int32_t kDialogConfirmed = 1;
@@ -67,14 +70,27 @@ struct OPENFILENAME {
   std::string lpTemplateName;
 };
 
-// The common dialog calls of the platform, single-byte text variants.
+// The common dialog calls of the platform, single-byte text variants, and the
+// memory and system-colour calls they go with.
 class CommonDialogCalls {
  public:
   virtual ~CommonDialogCalls() = default;
 
   // Modal: return when the user has closed the dialog. See kDialogConfirmed.
+  // A cancelled or failed dialog leaves the record as it was.
   virtual std::int32_t GetOpenFileNameA(OPENFILENAME& record) = 0;
   virtual std::int32_t GetSaveFileNameA(OPENFILENAME& record) = 0;
+  // On confirmation: rgbResult; the custom colours may change on any outcome.
+  virtual std::int32_t ChooseColorA(CHOOSECOLOR& record) = 0;
+  // On confirmation: Flags, rgbColors, nFontType, iPointSize and the logical font.
+  virtual std::int32_t ChooseFontA(CHOOSEFONT& record) = 0;
+  // On confirmation: hDC (PD_RETURNDC), Flags, the pages, nCopies, and new
+  // hDevMode and hDevNames blocks, which the caller frees.
+  virtual std::int16_t PrintDlgA(PRINTDLG& record) = 0;
+  // Non-zero on confirmation, 0 for a cancel and a failure alike: the paper
+  // size, both margin rectangles, and new hDevMode and hDevNames blocks, which
+  // the caller frees.
+  virtual std::int16_t PageSetupDlgA(PAGESETUPDLG& record) = 0;
   // The display title of a path. 0 on success, with the title and a NUL at the
   // start of `buffer` (which holds `capacity` bytes); a positive result is the
   // capacity the title needs, a negative one an error.
@@ -82,6 +98,14 @@ class CommonDialogCalls {
                                      std::uint16_t capacity) = 0;
   // The reason for the last failed dialog; 0 after a confirmed or cancelled one.
   virtual std::uint32_t CommDlgExtendedError() = 0;
+
+  // Movable memory: the block's bytes, valid until it is freed (empty for a
+  // handle that names no block); whether it is still locked; 0 once freed.
+  virtual std::span<std::uint8_t> GlobalLock(HGLOBAL block) = 0;
+  virtual bool GlobalUnlock(HGLOBAL block) = 0;
+  virtual HGLOBAL GlobalFree(HGLOBAL block) = 0;
+  // A system colour (COLOR_HIGHLIGHT, ...) as RGB; 0 for an index that names none.
+  virtual COLORREF GetSysColor(std::int32_t index) = 0;
 };
 
 }  // namespace sprite::winsys

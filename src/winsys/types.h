@@ -8,6 +8,9 @@ namespace sprite::winsys {
 using HWND = std::int32_t;
 using HINSTANCE = std::int32_t;
 using HPALETTE = std::int32_t;
+// Device contexts and movable memory blocks are integer handles too; 0 is none.
+using HDC = std::int32_t;
+using HGLOBAL = std::int32_t;
 using UINT = std::uint32_t;
 using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;

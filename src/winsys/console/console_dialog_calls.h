@@ -2,20 +2,36 @@
 
 #include "winsys/common_dialog_calls.h"
 #include "winsys/file_title.h"
+#include "winsys/movable_memory.h"
 
 namespace sprite::winsys {
 
 // Nobody can answer a dialog on the console: every dialog fails at once with
-// CDERR_DIALOGFAILURE. File titles need no dialog and are given.
+// CDERR_DIALOGFAILURE. File titles need no dialog and are given; memory blocks
+// are plain ones, and the console, which draws no colours, has every system
+// colour black.
 class ConsoleDialogCalls : public CommonDialogCalls {
  public:
   std::int32_t GetOpenFileNameA(OPENFILENAME&) override { return Fail(); }
   std::int32_t GetSaveFileNameA(OPENFILENAME&) override { return Fail(); }
+  std::int32_t ChooseColorA(CHOOSECOLOR&) override { return Fail(); }
+  std::int32_t ChooseFontA(CHOOSEFONT&) override { return Fail(); }
+  std::int16_t PrintDlgA(PRINTDLG&) override { return static_cast<std::int16_t>(Fail()); }
+  // The page-setup dialog reports a failure as 0, like a cancel.
+  std::int16_t PageSetupDlgA(PAGESETUPDLG&) override {
+    Fail();
+    return kDialogCancelled;
+  }
   std::int16_t GetFileTitleA(const std::string& file, std::string& buffer,
                              std::uint16_t capacity) override {
     return GetFileTitleOf(file, buffer, capacity);
   }
   std::uint32_t CommDlgExtendedError() override { return lastError_; }
+
+  std::span<std::uint8_t> GlobalLock(HGLOBAL block) override { return memory_.GlobalLock(block); }
+  bool GlobalUnlock(HGLOBAL block) override { return memory_.GlobalUnlock(block); }
+  HGLOBAL GlobalFree(HGLOBAL block) override { return memory_.GlobalFree(block); }
+  COLORREF GetSysColor(std::int32_t) override { return 0; }
 
  private:
   std::int32_t Fail() {
@@ -24,6 +40,7 @@ class ConsoleDialogCalls : public CommonDialogCalls {
   }
 
   std::uint32_t lastError_ = 0;
+  MovableMemory memory_;
 };
 
 }  // namespace sprite::winsys

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "winsys/qt/qt_colours.h"
+
 namespace sprite::winsys::qt {
 namespace {
 
@@ -15,8 +17,7 @@ QColor FromColourRef(std::uint32_t colour, const QColor& fallback) {
   if ((colour & 0xFF000000) != 0) {
     return fallback;
   }
-  return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
-                static_cast<int>((colour >> 16) & 0xFF));
+  return qt::FromColourRef(colour);
 }
 
 // One-pixel ring of a 3-D edge; returns what lies inside it.

@@ -2,6 +2,7 @@
 
 #include <QtCore/QDir>
 #include <QtCore/QFileInfo>
+#include <QtPrintSupport/QPrinter>
 #include <QtWidgets/QWidget>
 #include <algorithm>
 #include <limits>
@@ -50,12 +51,14 @@ void PlaceDialog(QtFileDialog& dialog, const QString& initialDir, const QString&
 
 QtCommonDialogCalls::QtCommonDialogCalls(QtWindowCalls& windows) : windows_(windows) {}
 
+QtCommonDialogCalls::~QtCommonDialogCalls() = default;
+
 std::int32_t QtCommonDialogCalls::GetOpenFileNameA(OPENFILENAME& record) {
-  return ShowFileDialog(record, false);
+  return Guarded([&] { return RunFileDialog(record, false); });
 }
 
 std::int32_t QtCommonDialogCalls::GetSaveFileNameA(OPENFILENAME& record) {
-  return ShowFileDialog(record, true);
+  return Guarded([&] { return RunFileDialog(record, true); });
 }
 
 std::int16_t QtCommonDialogCalls::GetFileTitleA(const std::string& file, std::string& buffer,
@@ -63,32 +66,53 @@ std::int16_t QtCommonDialogCalls::GetFileTitleA(const std::string& file, std::st
   return GetFileTitleOf(file, buffer, capacity);
 }
 
-std::int32_t QtCommonDialogCalls::ShowFileDialog(OPENFILENAME& record, bool save) {
+COLORREF QtCommonDialogCalls::GetSysColor(std::int32_t index) {
+  std::uint32_t rgb = 0;
+  if (index < 0 || static_cast<std::uint32_t>(index) > COLOR_MENUBAR) {
+    return 0;
+  }
+  windows_.OleTranslateColor(kSystemColourFlag | static_cast<std::uint32_t>(index), 0, &rgb);
+  return rgb;
+}
+
+std::int32_t QtCommonDialogCalls::Guarded(const std::function<std::int32_t()>& show) {
   lastError_ = 0;
   try {
-    return RunFileDialog(record, save);
+    return show();
   } catch (...) {
     return Fail(CDERR_DIALOGFAILURE);
   }
+}
+
+std::optional<QWidget*> QtCommonDialogCalls::OwnerWindow(HWND handle) const {
+  if (handle == 0) {
+    return nullptr;
+  }
+  QWidget* owner = windows_.Widget(handle);
+  if (owner == nullptr) {
+    return std::nullopt;
+  }
+  return owner->window();
+}
+
+bool QtCommonDialogCalls::Run(QDialog& dialog, QWidget* owner) {
+  dialog.setWindowModality(owner != nullptr ? Qt::WindowModal : Qt::ApplicationModal);
+  return dialog.exec() == QDialog::Accepted;
 }
 
 std::int32_t QtCommonDialogCalls::RunFileDialog(OPENFILENAME& record, bool save) {
   if (record.lStructSize != kOpenFileNameSize) {
     return Fail(CDERR_STRUCTSIZE);
   }
-  QWidget* owner = nullptr;
-  if (record.hwndOwner != 0) {
-    owner = windows_.Widget(record.hwndOwner);
-    if (owner == nullptr) {
-      return Fail(CDERR_DIALOGFAILURE);
-    }
-    owner = owner->window();
+  const std::optional<QWidget*> owner = OwnerWindow(record.hwndOwner);
+  if (!owner) {
+    return Fail(CDERR_DIALOGFAILURE);
   }
   const std::uint32_t flags = record.Flags;
   const std::size_t capacity = std::min<std::size_t>(record.nMaxFile, record.lpstrFile.size());
   const bool multiSelect = !save && (flags & OFN_ALLOWMULTISELECT) != 0;
 
-  QtFileDialog dialog(owner, {capacity, multiSelect, save && (flags & OFN_OVERWRITEPROMPT) != 0});
+  QtFileDialog dialog(*owner, {capacity, multiSelect, save && (flags & OFN_OVERWRITEPROMPT) != 0});
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   if (multiSelect) {
     dialog.setFileMode(QFileDialog::ExistingFiles);
@@ -111,13 +135,12 @@ std::int32_t QtCommonDialogCalls::RunFileDialog(OPENFILENAME& record, bool save)
   }
   dialog.setDefaultSuffix(FromUtf8(extension));
   dialog.AddReadOnlyBox((flags & OFN_READONLY) != 0, (flags & OFN_HIDEREADONLY) == 0);
-  dialog.setWindowModality(owner != nullptr ? Qt::WindowModal : Qt::ApplicationModal);
 
-  const int outcome = dialog.exec();
+  const bool accepted = Run(dialog, *owner);
   if (dialog.Failed()) {
     return Fail(CDERR_DIALOGFAILURE);
   }
-  if (outcome != QDialog::Accepted) {
+  if (!accepted) {
     return kDialogCancelled;
   }
   const std::vector<std::string>& chosen = dialog.Chosen();

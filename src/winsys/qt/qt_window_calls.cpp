@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "winsys/qt/progress_bar_widget.h"
+#include "winsys/qt/qt_colours.h"
 
 namespace sprite::winsys::qt {
 namespace {
@@ -58,12 +59,6 @@ constexpr SystemColour kSystemColours[COLOR_MENUBAR + 1] = {
     {QPalette::Active, QPalette::Highlight},        // 29 menu highlight
     {QPalette::Active, QPalette::Window},           // 30 menu bar
 };
-
-std::uint32_t ToColourRef(const QColor& colour) {
-  return static_cast<std::uint32_t>(colour.red()) |
-         (static_cast<std::uint32_t>(colour.green()) << 8) |
-         (static_cast<std::uint32_t>(colour.blue()) << 16);
-}
 
 }  // namespace
 
