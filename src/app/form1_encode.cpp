@@ -43,6 +43,7 @@ void Form1::Command3_Click() {
   try {
     archiveFile = files_.CreateReplacing(archivePath);
   } catch (const IoError& error) {
+    lastRun_.outputFailed = true;
     const std::string what =
         "cannot write the archive " + Quoted(archivePath) + ": " + error.reason();
     Problem("ERROR: " + what, what);
@@ -91,6 +92,7 @@ void Form1::Command3_Click() {
     archiveFile->Commit();
     lastRun_.completed = true;
   } catch (const IoError& error) {
+    lastRun_.outputFailed = true;
     const std::string what = "cannot write the archive " + Quoted(archivePath) + ": " +
                              error.reason() + "; the previous file is unchanged";
     Problem("ERROR: " + what, what);
@@ -103,6 +105,7 @@ void Form1::Command3_Click() {
     Problem("ERROR: " + what, what);
   }
   running.End();
+  SyncWrittenFolders();
   if (closeAfterRun_) {
     window_->Close();
   }
