@@ -271,10 +271,11 @@ int Run(const Request& request) {
     }
   }
   window.button(encode ? "Command3" : "Command4").Click();
-  std::fflush(stdout);
+  // A log that did not reach its reader is a run stopped like Ctrl+C stops it.
+  const bool logLost = std::fflush(stdout) != 0 || windows.terminal().outputLost();
 
   const sprite::app::RunReport& report = form.lastRun();
-  if (report.cancelled || (encode && !report.completed)) {
+  if (report.cancelled || report.outputFailed || logLost) {
     return kNotCompleted;
   }
   return report.problems > 0 || !report.completed ? kProblems : kClean;
