@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -256,7 +257,20 @@ bool CanLinkUnnamedFiles() {
   return procMounted;
 }
 
+// Linking the descriptor itself saves the lookup of its /proc path; kernels
+// before 6.10 allow that only with CAP_DAC_READ_SEARCH and answer ENOENT.
+std::atomic<bool> gLinkByDescriptor{true};
+
 int LinkUnnamed(int fd, const std::string& name) {
+  if (gLinkByDescriptor.load(std::memory_order_relaxed)) {
+    if (::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0) {
+      return 0;
+    }
+    if (errno != ENOENT && errno != EPERM) {
+      return -1;
+    }
+    gLinkByDescriptor.store(false, std::memory_order_relaxed);
+  }
   const std::string self = "/proc/self/fd/" + std::to_string(fd);
   return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW);
 }
