@@ -368,30 +368,32 @@ class PosixReplacingFile : public ReplacingFile {
   }
 
   // The new content reaches the disk before it takes the old file's place. An
-  // unnamed file needs a name for the rename: it exists for the two system
-  // calls between the link and the rename.
+  // unnamed file needs a name for the rename: it has one from the end of the
+  // link to the end of the rename that follows it at once, so that only a
+  // process killed between those two calls leaves it behind.
   void Replace() {
     while (::fdatasync(fd_.get()) != 0) {
       if (errno != EINTR) {
         throw IoError(path_, SystemReason(errno));
       }
     }
-    if (temp_.empty()) {
-      const std::string folder = FolderOf(destination_.path);
-      for (std::uint32_t serial = 1; temp_.empty(); ++serial) {
-        const std::string name = TemporaryName(folder, serial);
-        if (LinkUnnamed(fd_.get(), name) == 0) {
-          temp_ = name;
-        } else if (errno != EEXIST) {
-          throw IoError(path_, SystemReason(errno));
-        }
+    if (!temp_.empty()) {
+      CloseChecked();
+    }
+    const std::string folder = FolderOf(destination_.path);
+    for (std::uint32_t serial = 1; temp_.empty(); ++serial) {
+      const std::string name = TemporaryName(folder, serial);
+      if (LinkUnnamed(fd_.get(), name) == 0) {
+        temp_ = name;
+      } else if (errno != EEXIST) {
+        throw IoError(path_, SystemReason(errno));
       }
     }
-    CloseChecked();
     if (::rename(temp_.c_str(), destination_.path.c_str()) != 0) {
       throw IoError(path_, SystemReason(errno));
     }
     temp_.clear();
+    CloseChecked();
   }
 
   // Some file systems report a failed write only when the file is closed.
