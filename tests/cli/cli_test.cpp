@@ -55,6 +55,8 @@ pid_t StartCli(const std::vector<std::string>& args, const std::string& outPath,
                const std::string& errPath, int outFd = -1) {
   const pid_t child = fork();
   if (child == 0) {
+    const rlimit noCore{0, 0};  // SIGQUIT before the handler is in place dumps no core
+    setrlimit(RLIMIT_CORE, &noCore);
     if (outFd >= 0) {
       dup2(outFd, STDOUT_FILENO);
     } else {
