@@ -34,19 +34,19 @@ Bytes PlainBitmap(std::int16_t width, std::int16_t height, ByteView palette, Byt
   Bytes out{'B', 'M'};
   const auto length = static_cast<std::uint32_t>(area.size());
   for (const auto& [value, size] : {std::pair<std::uint32_t, int>{1078 + length, 4},
-                                   {0, 4},
-                                   {1078, 4},
-                                   {40, 4},
-                                   {static_cast<std::uint32_t>(std::int32_t{width}), 4},
-                                   {static_cast<std::uint32_t>(std::int32_t{height}), 4},
-                                   {1, 2},
-                                   {8, 2},
-                                   {0, 4},
-                                   {length, 4},
-                                   {0, 4},
-                                   {0, 4},
-                                   {256, 4},
-                                   {0, 4}}) {
+                                    {0, 4},
+                                    {1078, 4},
+                                    {40, 4},
+                                    {static_cast<std::uint32_t>(std::int32_t{width}), 4},
+                                    {static_cast<std::uint32_t>(std::int32_t{height}), 4},
+                                    {1, 2},
+                                    {8, 2},
+                                    {0, 4},
+                                    {length, 4},
+                                    {0, 4},
+                                    {0, 4},
+                                    {256, 4},
+                                    {0, 4}}) {
     Put(out, value, size);
   }
   out.insert(out.end(), palette.begin(), palette.end());
