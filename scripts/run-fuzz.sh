@@ -1,22 +1,37 @@
 #!/usr/bin/env bash
-# Runs every fuzz target in DIR for SECONDS each; fails on the first crash.
+# Runs every fuzz target in DIR for SECONDS each, FUZZ_JOBS (default 2) at a
+# time, starting from the seeds in fuzz/corpus/<target>; prints each target's
+# runs, coverage and corpus, and fails on the first crash.
 set -euo pipefail
 dir=${1:?usage: run-fuzz.sh DIR SECONDS}
 seconds=${2:-30}
+jobs=${FUZZ_JOBS:-2}
 shopt -s nullglob
-targets=("$dir"/fuzz_*)
+targets=()
+for target in "$dir"/fuzz_*; do
+  [ -x "$target" ] && [ -f "$target" ] && targets+=("$target")
+done
 [ ${#targets[@]} -gt 0 ] || { echo "run-fuzz: no fuzz targets in $dir" >&2; exit 1; }
-for target in "${targets[@]}"; do
-  [ -x "$target" ] || continue
+
+run_one() {
+  local target=$1 seconds=$2 name corpus seeds=()
   name=$(basename "$target")
   corpus="build/fuzz/corpus-$name"
   mkdir -p "$corpus"
-  echo "fuzz: $name for ${seconds}s"
-  if ! "$target" -max_total_time="$seconds" -max_len=70000 -rss_limit_mb=2048 -timeout=10 \
-    -print_final_stats=1 "$corpus" >"$corpus.log" 2>&1; then
+  [ -d "fuzz/corpus/$name" ] && seeds=("fuzz/corpus/$name")
+  # -len_control=0 lets inputs of any length up to -max_len come from the
+  # start, so that short runs reach the 32767-byte limits too.
+  if ! "$target" -max_total_time="$seconds" -max_len=70000 -len_control=0 -rss_limit_mb=2048 \
+    -timeout=10 -print_final_stats=1 -artifact_prefix="build/fuzz/$name-" \
+    "$corpus" "${seeds[@]}" >"$corpus.log" 2>&1; then
     tail -n 60 "$corpus.log"
-    echo "fuzz: $name failed" >&2
-    exit 1
+    echo "fuzz: $name failed; the input is in build/fuzz/$name-*" >&2
+    return 1
   fi
-  tail -n 8 "$corpus.log"
-done
+  local done runs
+  done=$(grep -E '^#[0-9]+[[:space:]]+DONE' "$corpus.log" | tail -n 1)
+  runs=$(sed -n 's/^stat::number_of_executed_units: //p' "$corpus.log")
+  echo "fuzz: $name ${seconds}s: $runs runs, $(echo "$done" | grep -oE 'cov: [0-9]+ ft: [0-9]+ corp: [^ ]+'), no crash"
+}
+export -f run_one
+printf '%s\n' "${targets[@]}" | xargs -P "$jobs" -I{} bash -c 'run_one "$1" "$2"' _ {} "$seconds"

@@ -46,9 +46,10 @@ constexpr char kHelp[] =
     "The log lines of the command go to standard output, exactly as the window\n"
     "shows them; everything else goes to standard error, one line each.\n"
     "\n"
-    "Exit status: 0 every picture was stored or written cleanly; 1 a picture was\n"
-    "not stored, or a warning, failure or message occurred; 2 a usage error or a\n"
-    "run that could not complete.\n";
+    "Exit status: 0 every picture was stored or written cleanly; 1 the run\n"
+    "completed but something in the input was wrong (a picture not stored or\n"
+    "warned about, a damaged, missing or refused input); 2 a usage error, an\n"
+    "output that cannot be written or is refused, or a run that was stopped.\n";
 
 constexpr char kEncodeHelp[] =
     "Usage: sprite-cli encode [-q] -o ARCHIVE BITMAP...\n"
@@ -271,10 +272,11 @@ int Run(const Request& request) {
     }
   }
   window.button(encode ? "Command3" : "Command4").Click();
-  std::fflush(stdout);
+  // A log that did not reach its reader is a run stopped like Ctrl+C stops it.
+  const bool logLost = std::fflush(stdout) != 0 || windows.terminal().outputLost();
 
   const sprite::app::RunReport& report = form.lastRun();
-  if (report.cancelled || (encode && !report.completed)) {
+  if (report.cancelled || report.outputFailed || logLost) {
     return kNotCompleted;
   }
   return report.problems > 0 || !report.completed ? kProblems : kClean;

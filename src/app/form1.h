@@ -91,6 +91,8 @@ class Form1 : private codec::RowsHost {
   // Decodes every entry; returns the count for the "Decoded " line.
   std::int32_t DecodeArchive(const std::string& archivePath);
   std::string OutputName(const std::string& archivePath, std::int32_t number) const;
+  // Makes the names the run gave durable; a failure is a failed output.
+  void SyncWrittenFolders();
   // A problem line in the log, and `text` for the run listener.
   void Problem(const std::string& line, const std::string& text);
   // A listed picture that is not stored: its log line, and its reason for the run listener.

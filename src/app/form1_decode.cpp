@@ -46,6 +46,7 @@ void Form1::Command4_Click() {
     message = error.what();
   }
   running.End();
+  SyncWrittenFolders();
   SetControlsEnabled(true);
   if (decoded) {
     List1.AddItem(DecodedLine(*decoded));
@@ -88,15 +89,22 @@ std::int32_t Form1::DecodeArchive(const std::string& archivePath) {
       const Bytes area = RLEDecompressRows(entry.coded, entry.width);
       const std::string name = OutputName(archivePath, k);
       const Bytes bitmap = formats::WriteBitmap(entry.width, entry.height, reader->palette(), area);
-      auto out = files_.CreateReplacing(name);
-      out->Append(bitmap);
-      out->Commit();
+      try {
+        auto out = files_.CreateReplacing(name);
+        out->Append(bitmap);
+        out->Commit();
+      } catch (const IoError& error) {
+        lastRun_.outputFailed = true;
+        const std::string what = "cannot write \"" + error.path() + "\": " + error.reason();
+        Problem("ERROR: " + what, what + notWritten);
+        return written;
+      }
       lstFiles.AddItem(name);
       ++written;
       lastRun_.stored = written;
     }
   } catch (const IoError& error) {
-    const std::string what = "cannot write \"" + error.path() + "\": " + error.reason();
+    const std::string what = "cannot read \"" + error.path() + "\": " + error.reason();
     Problem("ERROR: " + what, what + notWritten);
     return written;
   } catch (const InvalidArgumentError& error) {
@@ -124,6 +132,17 @@ std::string Form1::OutputName(const std::string& archivePath, std::int32_t numbe
                .string();
   }
   return base + "." + digits + ".bmp";
+}
+
+void Form1::SyncWrittenFolders() {
+  try {
+    files_.SyncFolders();
+  } catch (const IoError& error) {
+    lastRun_.outputFailed = true;
+    lastRun_.completed = false;
+    const std::string what = "cannot write \"" + error.path() + "\": " + error.reason();
+    Problem("ERROR: " + what, what);
+  }
 }
 
 void Form1::ElementsDecoded(std::int32_t percent, std::int64_t) {

@@ -43,6 +43,7 @@ void Form1::Command3_Click() {
   try {
     archiveFile = files_.CreateReplacing(archivePath);
   } catch (const IoError& error) {
+    lastRun_.outputFailed = true;
     const std::string what =
         "cannot write the archive " + Quoted(archivePath) + ": " + error.reason();
     Problem("ERROR: " + what, what);
@@ -91,6 +92,7 @@ void Form1::Command3_Click() {
     archiveFile->Commit();
     lastRun_.completed = true;
   } catch (const IoError& error) {
+    lastRun_.outputFailed = true;
     const std::string what = "cannot write the archive " + Quoted(archivePath) + ": " +
                              error.reason() + "; the previous file is unchanged";
     Problem("ERROR: " + what, what);
@@ -103,6 +105,7 @@ void Form1::Command3_Click() {
     Problem("ERROR: " + what, what);
   }
   running.End();
+  SyncWrittenFolders();
   if (closeAfterRun_) {
     window_->Close();
   }
@@ -114,8 +117,8 @@ Form1::BitmapOutcome Form1::AddBitmap(const std::string& bitmapPath,
   if (!files_.Exists(bitmapPath)) {
     return NotStored(bitmapPath, kRestrictionLine, "there is no such file");
   }
-  Bytes file;
   formats::BitmapHeaders headers;
+  formats::AcceptedBitmap bitmap;
   try {
     auto source = files_.OpenForReading(bitmapPath);
     const std::uint64_t size = source->Size();
@@ -133,27 +136,27 @@ Form1::BitmapOutcome Form1::AddBitmap(const std::string& bitmapPath,
                            "); only uncompressed bitmaps can be stored",
                        formats::WhyNotStorable(start, headers));
     }
-    if (headers.pixelOffset <= size && size - headers.pixelOffset > kLargestCodablePixelArea) {
-      const std::string what = "its pixel area of " + std::to_string(size - headers.pixelOffset) +
+    // The offsets are checked against the file's size before anything else is
+    // read, and then only the palette and the pixel area are: memory stays
+    // that of the largest picture an entry can hold, whatever the file's size.
+    formats::BitmapLayout layout;
+    try {
+      layout = formats::LocateBitmapParts(headers, size);
+    } catch (const FormatError& error) {
+      return NotStored(bitmapPath, "ERROR: " + Quoted(bitmapPath) + " is damaged: " + error.what(),
+                       std::string("it is damaged: ") + error.what());
+    }
+    if (layout.pixelAreaSize > kLargestCodablePixelArea) {
+      const std::string what = "its pixel area of " + std::to_string(layout.pixelAreaSize) +
                                " bytes is too large for one archive entry";
       return NotStored(bitmapPath, "ERROR: " + Quoted(bitmapPath) + ": " + what + "; not stored",
                        what);
     }
-    file.resize(size);
-    source->ReadAt(0, file);
+    bitmap = formats::ReadBitmapParts(*source, headers, layout);
   } catch (const IoError& error) {
     return NotStored(bitmapPath, "ERROR: cannot read " + Quoted(bitmapPath) + ": " + error.reason(),
                      "cannot read it: " + error.reason());
   }
-
-  formats::AcceptedBitmap bitmap;
-  try {
-    bitmap = formats::ReadAcceptedBitmap(file, headers);
-  } catch (const FormatError& error) {
-    return NotStored(bitmapPath, "ERROR: " + Quoted(bitmapPath) + " is damaged: " + error.what(),
-                     std::string("it is damaged: ") + error.what());
-  }
-  file = Bytes{};
 
   const std::int32_t W = headers.width;
   const std::int32_t H = headers.height;

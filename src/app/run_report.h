@@ -10,6 +10,7 @@ struct RunReport {
   std::int32_t problems = 0;  // rejections, warnings, failures and message boxes
   bool completed = false;     // the run reached its end
   bool cancelled = false;     // the user stopped it
+  bool outputFailed = false;  // an output could not be written or was refused
 };
 
 }  // namespace sprite::app

@@ -7,6 +7,7 @@
 
 #include "common/error.h"
 #include "formats/little_endian.h"
+#include "formats/memory_io.h"
 
 namespace sprite::formats {
 
@@ -138,11 +139,11 @@ std::size_t PaletteOffset(const BitmapHeaders& headers) {
   return static_cast<std::size_t>(offset);
 }
 
-AcceptedBitmap ReadAcceptedBitmap(ByteView file, const BitmapHeaders& headers) {
+BitmapLayout LocateBitmapParts(const BitmapHeaders& headers, std::uint64_t fileSize) {
   const std::size_t paletteOffset = PaletteOffset(headers);
   const std::size_t paletteEnd = paletteOffset + kPaletteSize;
-  if (file.size() < paletteEnd) {
-    throw FormatError("the file is " + Text(file.size()) +
+  if (fileSize < paletteEnd) {
+    throw FormatError("the file is " + Text(fileSize) +
                       " bytes long, too short to hold the 1024-byte palette at offset " +
                       Text(paletteOffset) + " (" + Text(paletteEnd) + " bytes needed)");
   }
@@ -150,17 +151,27 @@ AcceptedBitmap ReadAcceptedBitmap(ByteView file, const BitmapHeaders& headers) {
     throw FormatError("the width at offset 18 is " + std::to_string(headers.width) +
                       "; a picture needs a width of at least 1 pixel");
   }
-  if (headers.pixelOffset > file.size()) {
+  if (headers.pixelOffset > fileSize) {
     throw FormatError("the pixel offset " + Text(headers.pixelOffset) +
-                      " lies past the end of the file (" + Text(file.size()) + " bytes)");
+                      " lies past the end of the file (" + Text(fileSize) + " bytes)");
   }
+  return {paletteOffset, headers.pixelOffset, fileSize - headers.pixelOffset};
+}
+
+AcceptedBitmap ReadBitmapParts(ByteSource& file, const BitmapHeaders& headers,
+                               const BitmapLayout& layout) {
   AcceptedBitmap bitmap;
   bitmap.headers = headers;
-  bitmap.palette.assign(file.begin() + static_cast<std::ptrdiff_t>(paletteOffset),
-                        file.begin() + static_cast<std::ptrdiff_t>(paletteEnd));
-  bitmap.pixelArea.assign(file.begin() + static_cast<std::ptrdiff_t>(headers.pixelOffset),
-                          file.end());
+  bitmap.palette.resize(kPaletteSize);
+  file.ReadAt(layout.paletteOffset, bitmap.palette);
+  bitmap.pixelArea.resize(static_cast<std::size_t>(layout.pixelAreaSize));
+  file.ReadAt(layout.pixelOffset, bitmap.pixelArea);
   return bitmap;
+}
+
+AcceptedBitmap ReadAcceptedBitmap(ByteView file, const BitmapHeaders& headers) {
+  MemorySource source(file);
+  return ReadBitmapParts(source, headers, LocateBitmapParts(headers, file.size()));
 }
 
 Bytes WriteBitmap(std::int16_t width, std::int16_t height, ByteView palette, ByteView pixelArea) {

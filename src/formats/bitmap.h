@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/byte_io.h"
 #include "common/bytes.h"
 
 namespace sprite::formats {
@@ -50,10 +51,25 @@ struct AcceptedBitmap {
   Bytes pixelArea;  // every byte from the pixel offset to the end of the file
 };
 
-// Palette and pixel area of a file that passed the acceptance test. Throws
-// FormatError when the file holds fewer bytes than its palette, its width is 0
-// or less, or its pixel offset lies past the end of the file (an offset equal
-// to the file length is an empty pixel area).
+// Where the palette and the pixel area of a file that passed the acceptance
+// test lie, judged from its headers and its size alone, so that nothing past
+// the headers is read before the offsets are known to lie within the file.
+// Throws FormatError when the file holds fewer bytes than its palette, its
+// width is 0 or less, or its pixel offset lies past the end of the file (an
+// offset equal to the file length is an empty pixel area).
+struct BitmapLayout {
+  std::uint64_t paletteOffset = 0;
+  std::uint64_t pixelOffset = 0;
+  std::uint64_t pixelAreaSize = 0;  // every byte from the pixel offset to the end
+};
+BitmapLayout LocateBitmapParts(const BitmapHeaders& headers, std::uint64_t fileSize);
+
+// Reads the palette and the pixel area where `layout` puts them, and nothing else.
+AcceptedBitmap ReadBitmapParts(ByteSource& file, const BitmapHeaders& headers,
+                               const BitmapLayout& layout);
+
+// Palette and pixel area of a whole file in memory that passed the acceptance
+// test; throws FormatError as LocateBitmapParts.
 AcceptedBitmap ReadAcceptedBitmap(ByteView file, const BitmapHeaders& headers);
 
 // A whole bitmap file for one decoded archive entry: 40-byte information header,

@@ -284,6 +284,7 @@ TEST_F(Form1EncodeTest, UnwritableOutputIsOneLineAndChangesNothing) {
     EXPECT_EQ(log().lines()[0].rfind("ERROR: cannot write the archive \"" + target + "\": ", 0), 0u)
         << log().lines()[0];
     EXPECT_FALSE(form_->lastRun().completed);
+    EXPECT_TRUE(form_->lastRun().outputFailed);
   }
   EXPECT_EQ(ReadFile(existing), (Bytes{1, 2, 3}));
   EXPECT_THAT(folder_.Names(), ElementsAre("old.spr", "p.bmp"));

@@ -1,7 +1,10 @@
 // sprite-cli as a user runs it: arguments, output streams, exit statuses, files.
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,6 +31,7 @@ struct Result {
   std::string err;
   std::vector<std::string> lines;     // stdout, one entry per line
   std::vector<std::string> errLines;  // stderr, one entry per line
+  long peakKiB = 0;                   // the child's peak resident memory
 };
 
 std::vector<std::string> SplitLines(const std::string& text) {
@@ -46,15 +50,18 @@ std::string Slurp(const std::string& path) {
   return text.str();
 }
 
-// Runs sprite-cli with the arguments and waits for it; `interruptAfterMs` >= 0
-// sends Ctrl+C (SIGINT) that long after the start.
-Result RunCli(const TempFolder& folder, const std::vector<std::string>& args,
-              int interruptAfterMs = -1) {
-  const std::string outPath = folder.Path("stdout.txt");
-  const std::string errPath = folder.Path("stderr.txt");
+// Standard output goes to `outPath`, or to `outFd` when one is given.
+pid_t StartCli(const std::vector<std::string>& args, const std::string& outPath,
+               const std::string& errPath, int outFd = -1) {
   const pid_t child = fork();
   if (child == 0) {
-    freopen(outPath.c_str(), "w", stdout);
+    const rlimit noCore{0, 0};  // SIGQUIT before the handler is in place dumps no core
+    setrlimit(RLIMIT_CORE, &noCore);
+    if (outFd >= 0) {
+      dup2(outFd, STDOUT_FILENO);
+    } else {
+      freopen(outPath.c_str(), "w", stdout);
+    }
     freopen(errPath.c_str(), "w", stderr);
     std::vector<char*> argv{const_cast<char*>(SPRITE_CLI)};
     for (const auto& arg : args) {
@@ -64,21 +71,68 @@ Result RunCli(const TempFolder& folder, const std::vector<std::string>& args,
     execv(SPRITE_CLI, argv.data());
     _exit(127);
   }
-  if (interruptAfterMs >= 0) {
-    usleep(static_cast<useconds_t>(interruptAfterMs) * 1000);
-    kill(child, SIGINT);
-  }
+  return child;
+}
+
+Result Finish(pid_t child, const std::string& outPath, const std::string& errPath) {
   int status = 0;
-  waitpid(child, &status, 0);
+  rusage usage{};
+  wait4(child, &status, 0, &usage);
   Result result;
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   result.out = Slurp(outPath);
   result.err = Slurp(errPath);
   result.lines = SplitLines(result.out);
   result.errLines = SplitLines(result.err);
+  result.peakKiB = usage.ru_maxrss;
   unlink(outPath.c_str());
   unlink(errPath.c_str());
   return result;
+}
+
+// Runs sprite-cli with the arguments and waits for it; a `signal` other than 0
+// is sent `afterMs` after the start.
+Result RunCli(const TempFolder& folder, const std::vector<std::string>& args, int signal = 0,
+              int afterMs = 0) {
+  const std::string outPath = folder.Path("stdout.txt");
+  const std::string errPath = folder.Path("stderr.txt");
+  const pid_t child = StartCli(args, outPath, errPath);
+  if (signal != 0) {
+    usleep(static_cast<useconds_t>(afterMs) * 1000);
+    kill(child, signal);
+  }
+  return Finish(child, outPath, errPath);
+}
+
+// An archive of `count` pictures of 64 x 64 colour pixels, stored as literals.
+Bytes ArchiveOf(int count) {
+  Bytes archive{0x53,
+                0x50,
+                0x01,
+                0x02,
+                static_cast<std::uint8_t>(count),
+                static_cast<std::uint8_t>(count >> 8),
+                0,
+                0};
+  for (int i = 0; i < count; ++i) {
+    archive.insert(archive.end(), {64, 0, 64, 0, 0x00, 0x10});
+    for (int k = 0; k < 64 * 64; ++k) {
+      archive.push_back(static_cast<std::uint8_t>(1 + (i + k) % 255));
+    }
+  }
+  archive.resize(archive.size() + 1024);
+  return archive;
+}
+
+// Whatever happened, what is on disk is whole: no temporary file, and every
+// decoded bitmap complete.
+void ExpectOnlyWholeFiles(const TempFolder& folder, std::size_t bitmapSize) {
+  for (const auto& name : folder.Names()) {
+    EXPECT_NE(name.front(), '.') << "temporary file left: " << name;
+    if (name.ends_with(".bmp")) {
+      EXPECT_EQ(std::filesystem::file_size(folder.Path(name)), bitmapSize) << name;
+    }
+  }
 }
 
 TEST(CliTest, VersionAndHelpGoToStandardOutput) {
@@ -160,27 +214,49 @@ TEST(CliTest, EncodeThenDecodePrintsTheLogAndRestoresTheFiles) {
 
 TEST(CliTest, ExitStatusSaysHowTheRunWent) {
   TempFolder folder;
-  const std::string good = folder.Path("good.bmp");
-  WriteFile(good, BuildBitmap({.pixelArea = {1, 2, 3, 4}}));
-
-  Result unwritable = RunCli(folder, {"encode", "-o", folder.Path("nowhere/x.spr"), good});
-  EXPECT_EQ(unwritable.status, 2);
-  ASSERT_EQ(unwritable.lines.size(), 1u);
-  EXPECT_THAT(unwritable.lines[0], HasSubstr("cannot write the archive"));
-  EXPECT_THAT(unwritable.err, ::testing::StartsWith("sprite-cli: cannot write the archive"));
-
-  Result notArchive = RunCli(folder, {"decode", good});
-  EXPECT_EQ(notArchive.status, 1);
-  EXPECT_EQ(notArchive.err, "sprite-cli: Error: \"" + good +
-                                "\" is not a sprite archive: it starts with 42 4D 3A 04 "
-                                "(\"BM:.\"); a sprite archive starts with 53 50 01 02 (\"SP\" "
-                                "and the bytes 1 and 2).\n");
-  EXPECT_THAT(notArchive.lines, ElementsAre("Decoding..."));
-
-  Result missing = RunCli(folder, {"decode", folder.Path("none.spr")});
-  EXPECT_EQ(missing.status, 1);
-  EXPECT_THAT(missing.err, ::testing::StartsWith("sprite-cli: "));
-  EXPECT_THAT(missing.err, HasSubstr("No such file or directory"));
+  const auto file = [&](const std::string& name, const Bytes& bytes) {
+    WriteFile(folder.Path(name), bytes);
+    return folder.Path(name);
+  };
+  const std::string good = file("good.bmp", BuildBitmap({.pixelArea = {1, 2, 3, 4}}));
+  const std::string archive = folder.Path("a.spr");
+  ASSERT_EQ(RunCli(folder, {"encode", "-o", archive, good}).status, 0);
+  Bytes damaged = ReadFile(archive);
+  damaged[12] = 0xFF;  // a coded length that runs into the palette
+  const std::string broken = file("broken.spr", damaged);
+  const std::string blocked = file("blocked.spr", ReadFile(archive));
+  std::filesystem::create_directory(blocked + ".0001.bmp");
+  const std::string fifo = folder.Path("fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0666), 0);
+  const std::string out = folder.Path("x.spr");
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string err;
+  } cases[] = {
+      {{"encode", "-o", out, good}, 0, ""},
+      {{"decode", archive}, 0, ""},
+      {{"encode", "-o", out, fifo, good}, 1, fifo + ": not stored: cannot read it: it is a named "},
+      {{"decode", good}, 1, "Error: \"" + good + "\" is not a sprite archive: it starts with 42"},
+      {{"decode", folder.Path("none.spr")}, 1, "No such file or directory"},
+      {{"decode", fifo}, 1, "\"" + fifo + "\": it is a named pipe (FIFO), not a file"},
+      {{"decode", broken}, 1, "entry 1 at offset 8"},
+      {{"encode", "-o", fifo, good}, 2, "it is a named pipe (FIFO), not a file"},
+      {{"encode", "-o", folder.Path("nowhere/x.spr"), good}, 2, "cannot write the archive"},
+      {{"decode", blocked}, 2, "it is a folder, not a file"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.args.back());
+    Result result = RunCli(folder, c.args);
+    EXPECT_EQ(result.status, c.status) << result.err;
+    if (c.err.empty()) {
+      EXPECT_EQ(result.err, "");
+    } else {
+      EXPECT_THAT(result.err, HasSubstr(c.err));
+    }
+  }
+  struct stat info {};
+  EXPECT_TRUE(lstat(fifo.c_str(), &info) == 0 && S_ISFIFO(info.st_mode));
 }
 
 TEST(CliTest, EveryPictureNotStoredGetsOneLineWithItsReason) {
@@ -245,38 +321,82 @@ TEST(CliTest, QuietRunsPrintOnlyProblemsAndDecodeWritesIntoTheFolderGiven) {
   EXPECT_THAT(folder.Names(), ElementsAre("a.bmp", "out", "pack.spr"));
 }
 
-TEST(CliTest, CtrlCLeavesNoTemporaryOrPartialFile) {
+TEST(CliTest, SignalsAtAnyMomentLeaveOnlyWholeFiles) {
   TempFolder folder;
-  std::mt19937 random(11);
-  std::vector<std::string> args{"encode", "-o", folder.Path("big.spr")};
-  for (int i = 0; i < 400; ++i) {
-    const std::string path = folder.Path("p" + std::to_string(i) + ".bmp");
-    WriteFile(path, BuildBitmap(
-                        {.width = 64, .height = 64, .pixelArea = SpritePixelArea(random, 64, 64)}));
-    args.push_back(path);
-  }
-  ASSERT_EQ(RunCli(folder, args).status, 0);
-  const auto before = folder.Names();
-
-  for (int delay : {0, 20, 60}) {
-    Result result = RunCli(folder, {"decode", folder.Path("big.spr")}, delay);
-    // Whenever the signal lands, what is on disk is whole: no temporary files,
-    // and every bitmap present is complete.
-    for (const auto& name : folder.Names()) {
-      EXPECT_NE(name.front(), '.') << "temporary file left: " << name;
-      if (name.rfind("big.spr.", 0) == 0) {
-        EXPECT_EQ(ReadFile(folder.Path(name)).size(), 1078u + 64 * 64) << name;
+  const std::string archive = folder.Path("big.spr");
+  WriteFile(archive, ArchiveOf(1500));
+  int stopped = 0;
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGKILL}) {
+    for (const int afterMs : {0, 10, 40, 100}) {
+      SCOPED_TRACE(std::to_string(signal) + " after " + std::to_string(afterMs) + " ms");
+      if (signal == SIGKILL) {  // new files, which need no temporary name at all
+        for (const auto& name : folder.Names()) {
+          if (name.ends_with(".bmp")) {
+            unlink(folder.Path(name).c_str());
+          }
+        }
+      }
+      Result result = RunCli(folder, {"decode", "-q", archive}, signal, afterMs);
+      ExpectOnlyWholeFiles(folder, 1078 + 64 * 64);
+      // Before the handler is installed, or with SIGKILL, the signal ends the process.
+      if (result.status == 2) {
+        EXPECT_THAT(result.err, HasSubstr("stopped"));
+        ++stopped;
+      } else if (result.status != 0) {
+        EXPECT_EQ(result.status, 128 + signal) << result.err;
       }
     }
-    // A signal that lands before the handler is installed ends the process
-    // before it has written anything (128 + SIGINT).
-    if (result.status == 2) {
-      EXPECT_THAT(result.err, HasSubstr("stopped"));
-    } else if (result.status != 0) {
-      EXPECT_EQ(result.status, 128 + SIGINT) << result.err;
-    }
   }
-  EXPECT_GE(folder.Names().size(), before.size());
+  EXPECT_GT(stopped, 0);
+}
+
+TEST(CliTest, AReaderThatGoesAwayStopsTheRunLikeCtrlC) {
+  TempFolder folder;
+  const std::string bitmap = folder.Path("picture");  // not *.bmp, which are the decoded ones
+  WriteFile(bitmap, BuildBitmap({.pixelArea = {1, 2, 3, 4}}));
+  const std::string archive = folder.Path("big.spr");
+  WriteFile(archive, ArchiveOf(3000));
+  const std::string out = folder.Path("out.spr");
+  std::vector<std::string> encode{"encode", "-o", out};
+  encode.insert(encode.end(), 1000, bitmap);
+  // Either run logs more than the pipe and the output buffer hold.
+  for (const auto& args : {encode, std::vector<std::string>{"decode", archive}}) {
+    SCOPED_TRACE(args[0]);
+    int pipeFds[2];
+    ASSERT_EQ(pipe2(pipeFds, O_CLOEXEC), 0);
+    const std::string errPath = folder.Path("stderr.txt");
+    const pid_t child = StartCli(args, "", errPath, pipeFds[1]);
+    // As `sprite-cli ... | head -1`: the reader takes one piece and leaves.
+    close(pipeFds[1]);
+    char piece[4096];
+    EXPECT_GT(read(pipeFds[0], piece, sizeof piece), 0);
+    close(pipeFds[0]);
+    Result result = Finish(child, folder.Path("stdout.txt"), errPath);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_THAT(result.err, HasSubstr("stopped"));
+    ExpectOnlyWholeFiles(folder, 1078 + 64 * 64);
+  }
+  EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+TEST(CliTest, HugeSparseBitmapsAreJudgedWithoutBeingRead) {
+  TempFolder folder;
+  const auto sparse = [&](const std::string& name, std::uint32_t pixelOffset, off_t size) {
+    Bytes headers = BuildBitmap({});
+    for (int i = 0; i < 4; ++i) {
+      headers[10 + i] = static_cast<std::uint8_t>(pixelOffset >> (8 * i));
+    }
+    WriteFile(folder.Path(name), headers);
+    EXPECT_EQ(truncate(folder.Path(name).c_str(), size), 0);
+    return folder.Path(name);
+  };
+  const std::string huge = sparse("huge.bmp", 1078, off_t{1} << 30);
+  const std::string far = sparse("far.bmp", 0xFFFFFFFF, (off_t{1} << 32) + 3);
+  Result result = RunCli(folder, {"encode", "-q", "-o", folder.Path("x.spr"), huge, far});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_THAT(result.errLines, ElementsAre(HasSubstr("is too large for one archive entry")));
+  EXPECT_LT(result.peakKiB, 128 * 1024);
+  EXPECT_EQ(ReadFile(folder.Path("x.spr")).size(), 8u + 6 + 2 + 1024);  // 4 zero pixels
 }
 
 }  // namespace

@@ -1,7 +1,13 @@
-// Files as the commands see them: read in pieces, written whole or not at all.
+// Files as the commands see them, on the real file system: read in pieces,
+// written whole or not at all, whatever stands at the path.
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
+#include <functional>
 #include <random>
 
 #include "app/test_files.h"
@@ -11,8 +17,11 @@
 namespace sprite::testing {
 namespace {
 
+using ::testing::Each;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::StartsWith;
 
 Bytes RandomBytes(std::mt19937& random, std::size_t size) {
   Bytes bytes(size);
@@ -20,6 +29,26 @@ Bytes RandomBytes(std::mt19937& random, std::size_t size) {
     byte = static_cast<std::uint8_t>(random());
   }
   return bytes;
+}
+
+std::string Reason(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const IoError& error) {
+    return error.reason();
+  }
+  return "no error";
+}
+
+struct stat Stat(const std::string& path) {
+  struct stat info {};
+  EXPECT_EQ(::lstat(path.c_str(), &info), 0) << path;
+  return info;
+}
+
+// A pipe, or a device where the process may make one.
+bool MakeSpecial(const std::string& path, mode_t kind) {
+  return ::mknod(path.c_str(), kind | 0666, kind == S_IFCHR ? makedev(1, 3) : 0) == 0;
 }
 
 TEST(PosixFileSystemTest, ReadsAnyRangeOfALargeFileInAnyOrder) {
@@ -47,59 +76,160 @@ TEST(PosixFileSystemTest, ReadsAnyRangeOfALargeFileInAnyOrder) {
   EXPECT_TRUE(std::equal(last.begin(), last.end(), content.end() - 5));
 }
 
-TEST(PosixFileSystemTest, ReplacingFileAppearsWholeOnCommitOnly) {
+TEST(PosixFileSystemTest, ReplacingFileHasNoNameUntilCommit) {
   TempFolder folder;
   std::mt19937 random(3);
-  const std::string target = folder.Path("out.spr");
+  // The longest name a folder entry can have: no temporary name is built from it.
+  const std::string target = folder.Path(std::string(255, 'n'));
   WriteFile(target, Bytes{1, 2, 3});
   winsys::PosixFileSystem files;
 
   Bytes expected;
-  {
-    auto file = files.CreateReplacing(target);
-    for (int i = 0; i < 500; ++i) {  // many small appends across several buffers
-      const Bytes piece = RandomBytes(random, random() % 700);
-      file->Append(piece);
-      expected.insert(expected.end(), piece.begin(), piece.end());
-    }
-    const Bytes patch{0xAA, 0xBB};
-    file->WriteAt(4, patch);
-    expected[4] = 0xAA;
-    expected[5] = 0xBB;
-    file->Append(Bytes{9});
-    expected.push_back(9);
-    EXPECT_EQ(ReadFile(target), (Bytes{1, 2, 3}));  // nothing replaced yet
-    file->Commit();
+  auto file = files.CreateReplacing(target);
+  for (int i = 0; i < 500; ++i) {  // many small appends across several buffers
+    const Bytes piece = RandomBytes(random, random() % 700);
+    file->Append(piece);
+    expected.insert(expected.end(), piece.begin(), piece.end());
   }
+  file->WriteAt(4, Bytes{0xAA, 0xBB});
+  expected[4] = 0xAA;
+  expected[5] = 0xBB;
+  file->Append(Bytes{9});
+  expected.push_back(9);
+  EXPECT_THAT(folder.Names(), ElementsAre(std::string(255, 'n')));  // nothing named yet
+  file->Commit();
   EXPECT_EQ(ReadFile(target), expected);
-
   {
     auto abandoned = files.CreateReplacing(target);
     abandoned->Append(Bytes(100000, 7));
+    auto fresh = files.CreateReplacing(folder.Path("never.spr"));
   }
-  EXPECT_EQ(ReadFile(target), expected);
-  EXPECT_THAT(folder.Names(), ElementsAre("out.spr"));  // no temporary file left
+  EXPECT_THAT(folder.Names(), ElementsAre(std::string(255, 'n')));
+  files.SyncFolders();
 }
 
-TEST(PosixFileSystemTest, PathsThatCannotBeWrittenOrReadSayWhy) {
+TEST(PosixFileSystemTest, OnlyRegularFilesAreReadOrReplaced) {
   TempFolder folder;
   winsys::PosixFileSystem files;
-  const auto reason = [&](auto&& call) -> std::string {
-    try {
-      call();
-    } catch (const IoError& error) {
-      return error.reason();
-    }
-    return "no error";
+  std::filesystem::create_directory(folder.root() / "sub");
+  const struct {
+    std::string name;
+    mode_t kind;
+    std::string reason;
+  } cases[] = {
+      {"fifo", S_IFIFO, "it is a named pipe (FIFO), not a file"},
+      {"null", S_IFCHR, "it is a device, not a file"},
+      {"sub", S_IFDIR, "it is a folder, not a file"},
   };
-  EXPECT_THAT(reason([&] { files.CreateReplacing(folder.Path("none/x.spr")); }),
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = folder.Path(c.name);
+    if (c.kind != S_IFDIR && !MakeSpecial(path, c.kind)) {
+      continue;  // no privilege to make a device here
+    }
+    // A pipe without a writer would make an open wait for ever.
+    EXPECT_EQ(Reason([&] { files.OpenForReading(path); }), c.reason);
+    EXPECT_EQ(Reason([&] { files.CreateReplacing(path); }), c.reason);
+    EXPECT_EQ(Stat(path).st_mode & S_IFMT, c.kind);
+  }
+  EXPECT_THAT(Reason([&] { files.CreateReplacing(folder.Path("none/x.spr")); }),
               HasSubstr("does not exist"));
-  EXPECT_THAT(reason([&] { files.CreateReplacing(folder.root().string()); }), HasSubstr("folder"));
-  EXPECT_THAT(reason([&] { files.CreateReplacing(""); }), HasSubstr("no file name"));
-  EXPECT_THAT(reason([&] { files.OpenForReading(folder.Path("none")); }),
+  EXPECT_THAT(Reason([&] { files.CreateReplacing(folder.Path("sub/")); }), HasSubstr("folder"));
+  EXPECT_THAT(Reason([&] { files.CreateReplacing(""); }), HasSubstr("no file name"));
+  EXPECT_THAT(Reason([&] { files.OpenForReading(folder.Path("none")); }),
               HasSubstr("No such file"));
-  EXPECT_THAT(reason([&] { files.OpenForReading(folder.root().string()); }), HasSubstr("folder"));
-  EXPECT_TRUE(folder.Names().empty());
+  EXPECT_THAT(folder.Names(), Each(Not(StartsWith("."))));  // no temporary file left
+}
+
+TEST(PosixFileSystemTest, ReplacedFileKeepsItsModeAndOwner) {
+  TempFolder folder;
+  winsys::PosixFileSystem files;
+  const bool privileged = ::geteuid() == 0;
+  for (const mode_t mode : {0600, 0444, 0640, 0755}) {
+    SCOPED_TRACE(mode);
+    const std::string path = folder.Path("kept.spr");
+    WriteFile(path, Bytes{1});
+    ::chmod(path.c_str(), mode);
+    if (privileged) {
+      ASSERT_EQ(::chown(path.c_str(), 1234, 5678), 0);
+    }
+    auto file = files.CreateReplacing(path);
+    file->Append(Bytes{2, 3});
+    file->Commit();
+    EXPECT_EQ(ReadFile(path), (Bytes{2, 3}));
+    const struct stat info = Stat(path);
+    EXPECT_EQ(info.st_mode & 07777, mode);
+    if (privileged) {
+      EXPECT_EQ(info.st_uid, 1234u);
+      EXPECT_EQ(info.st_gid, 5678u);
+    }
+    ::unlink(path.c_str());
+  }
+}
+
+TEST(PosixFileSystemTest, LinksAreWrittenThroughExceptOthersLinksInSharedFolders) {
+  TempFolder folder;
+  winsys::PosixFileSystem files;
+  const std::string shared = folder.Path("shared");
+  std::filesystem::create_directory(shared);
+  ::chmod(shared.c_str(), 01777);
+  WriteFile(folder.Path("target"), Bytes{1});
+  const bool privileged = ::geteuid() == 0;
+  const struct {
+    std::string link;
+    std::string pointsTo;
+    uid_t owner;         // 0: this process's user
+    std::string writes;  // the file that gets the bytes; empty when refused
+  } cases[] = {
+      {"link", "target", 0, "target"},
+      {"chain", "link", 0, "target"},
+      {"dangling", "new", 0, "new"},
+      {"shared/mine", "../target", 0, "target"},
+      {"shared/planted", "../target", 1234, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.link);
+    const std::string link = folder.Path(c.link);
+    ASSERT_EQ(::symlink(c.pointsTo.c_str(), link.c_str()), 0);
+    if (c.owner != 0 && (!privileged || ::lchown(link.c_str(), c.owner, c.owner) != 0)) {
+      continue;  // no privilege to give a link to another user
+    }
+    const Bytes before = ReadFile(folder.Path("target"));
+    try {
+      auto file = files.CreateReplacing(link);
+      file->Append(Bytes{7, 7});
+      file->Commit();
+      EXPECT_EQ(ReadFile(folder.Path(c.writes)), (Bytes{7, 7}));
+    } catch (const IoError& error) {
+      EXPECT_EQ(c.writes, "") << error.reason();
+      EXPECT_THAT(error.reason(), HasSubstr("belongs to another user; it is not followed"));
+      EXPECT_EQ(ReadFile(folder.Path("target")), before);
+    }
+    EXPECT_TRUE(S_ISLNK(Stat(link).st_mode));
+  }
+}
+
+TEST(PosixFileSystemTest, WhatAppearsAtANewNameMeanwhileIsReplacedOnlyWhenItIsAFile) {
+  TempFolder folder;
+  winsys::PosixFileSystem files;
+  const std::string path = folder.Path("late.bmp");
+
+  auto file = files.CreateReplacing(path);
+  file->Append(Bytes{5});
+  WriteFile(path, Bytes{1, 1});
+  ::chmod(path.c_str(), 0600);
+  file->Commit();
+  EXPECT_EQ(ReadFile(path), Bytes{5});
+  EXPECT_EQ(Stat(path).st_mode & 0777, 0600u);
+
+  ::unlink(path.c_str());
+  auto refused = files.CreateReplacing(path);
+  refused->Append(Bytes{6});
+  ASSERT_TRUE(MakeSpecial(path, S_IFIFO));
+  EXPECT_THROW(refused->Commit(), IoError);
+  refused.reset();
+  EXPECT_TRUE(S_ISFIFO(Stat(path).st_mode));
+  EXPECT_THAT(folder.Names(), ElementsAre("late.bmp"));
 }
 
 }  // namespace

@@ -21,6 +21,7 @@ void ConsoleTerminal::PrintLine(const std::string& line) {
   }
   std::fwrite(line.data(), 1, line.size(), stdout);
   std::fputc('\n', stdout);
+  outputLost_ = outputLost_ || std::ferror(stdout) != 0;
 }
 
 void ConsoleTerminal::PrintError(const std::string& text) {

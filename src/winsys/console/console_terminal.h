@@ -22,6 +22,8 @@ class ConsoleTerminal {
   // Redraws the status line when a bar's shown percentage changed.
   void ShowBar(std::int32_t bar, std::int32_t percent);
   void RemoveBar(std::int32_t bar);
+  // A log line could not be written: the reader went away or the disk is full.
+  bool outputLost() const { return outputLost_; }
 
  private:
   void ClearStatus();
@@ -32,6 +34,7 @@ class ConsoleTerminal {
   bool drawProgress_;
   bool sharesTerminal_;  // stdout and stderr both on the terminal
   bool statusShown_ = false;
+  bool outputLost_ = false;
   std::chrono::steady_clock::time_point lastDraw_;
   std::map<std::int32_t, std::int32_t> bars_;  // handle -> percent
 };

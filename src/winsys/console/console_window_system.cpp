@@ -37,7 +37,7 @@ void ConsoleWindowSystem::MessageBox(const std::string& text, const std::string&
 }
 
 bool ConsoleWindowSystem::InterruptRequested() const {
-  return gInterrupted != 0;
+  return gInterrupted != 0 || terminal_.outputLost();
 }
 
 AppInfo ConsoleWindowSystem::AppInformation() const {
@@ -48,8 +48,14 @@ void ConsoleWindowSystem::InstallInterruptHandler() {
   struct sigaction action {};
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  // A closed terminal (SIGHUP) and SIGQUIT stop a run as Ctrl+C does: after
+  // the current picture, without a partial file.
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+    sigaction(signal, &action, nullptr);
+  }
+  // A reader that went away (`| head -1`) shows as a failed write, which stops
+  // the run the same way.
+  std::signal(SIGPIPE, SIG_IGN);
 }
 
 }  // namespace sprite::winsys

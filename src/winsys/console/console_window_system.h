@@ -15,7 +15,7 @@ namespace sprite::winsys {
 
 // The window system of sprite-cli: windows in memory, the log printed as it
 // grows, message box text on stderr, progress on the terminal, a yield that
-// returns at once, and Ctrl+C as a request to stop.
+// returns at once, and Ctrl+C or a closed standard output as a request to stop.
 class ConsoleWindowSystem : public WindowSystem {
  public:
   // A message box is one stderr line: `diagnosticPrefix`, its text, and its
@@ -38,7 +38,9 @@ class ConsoleWindowSystem : public WindowSystem {
   MemoryWindow& window(std::size_t index) { return *windows_.at(index); }
   int messageBoxes() const { return messageBoxes_; }
 
-  // Ctrl+C sets a flag that InterruptRequested reports, instead of ending the process.
+  // Ctrl+C, SIGTERM, SIGHUP and SIGQUIT set a flag that InterruptRequested
+  // reports, instead of ending the process; so does a log line that cannot be
+  // written because standard output was closed (SIGPIPE is ignored).
   static void InstallInterruptHandler();
 
  protected:

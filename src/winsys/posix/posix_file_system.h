@@ -1,5 +1,8 @@
 #pragma once
 
+#include <set>
+#include <string>
+
 #include "winsys/file_system.h"
 
 namespace sprite::winsys {
@@ -11,7 +14,11 @@ class PosixFileSystem : public FileSystem {
   bool IsPlainFile(const std::string& path) override;
   std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
   std::unique_ptr<ReplacingFile> CreateReplacing(const std::string& path) override;
+  void SyncFolders() override;
   void Delete(const std::string& path) noexcept override;
+
+ private:
+  std::set<std::string> foldersToSync_;  // filled by the files' commits
 };
 
 }  // namespace sprite::winsys

@@ -198,6 +198,25 @@ TEST_F(QtWindowSystemTest, LogFollowsItsNewestLineUnlessScrolledUpAndScrollsSide
   EXPECT_GT(widget->horizontalScrollBar()->maximum(), 0);
 }
 
+TEST_F(QtWindowSystemTest, SidewaysScrollReachesTheEndOfEveryLine) {
+  ListBox& log = window_->AddListBox({"List1", {105, 3255, 6420, 1620}});
+  window_->Show();
+  auto* widget = Find<QListWidget>("List1");
+  // Lines measured from their characters' advances, kerned pairs, and others shaped.
+  for (const std::string& line :
+       {"Processing bitmap: 12345 " + std::string(60, 'W'),
+        std::string("AVAVAVAV To Ty Wa Yo LT AVAVAVAV To Ty Wa Yo LT AVAVAVAV To Ty Wa Yo LT AVAV"),
+        "\"/home/ann/\xC3\xA9t\xC3\xA9/" + std::string(80, 'i') + "\"",
+        "\"/home/ann/\xE6\xBC\xA2\xE5\xAD\x97/" + std::string(70, 'm') + "\""}) {
+    SCOPED_TRACE(line);
+    log.Clear();
+    log.AddItem(line);
+    QCoreApplication::processEvents();
+    const int shaped = widget->fontMetrics().horizontalAdvance(QString::fromStdString(line));
+    EXPECT_GE(widget->horizontalScrollBar()->maximum() + widget->viewport()->width(), shaped);
+  }
+}
+
 TEST_F(QtWindowSystemTest, DroppedFilesAndTheDeleteKeyReachTheirHandlers) {
   ListBox& list = window_->AddListBox({"lstFiles", {105, 105, 5160, 2205}});
   TextBox& box = window_->AddTextBox({"txtOut", {105, 2415, 5160, 330}}, "#");

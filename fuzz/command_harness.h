@@ -1,0 +1,129 @@
+#pragma once
+
+// The window's Encode and Decode commands over files held in memory, for the
+// fuzz targets that run the commands end to end, and plain checks shared by them.
+
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/form1.h"
+#include "codec/codec_oracle.h"
+#include "common/error.h"
+#include "fakes/fake_window_system.h"
+#include "formats/memory_io.h"
+#include "winsys/file_system.h"
+
+namespace sprite::fuzz {
+
+inline void Check(bool condition) {
+  if (!condition) {
+    std::abort();
+  }
+}
+
+// Files in memory behind the interface the commands use: what a command writes
+// can be read back at once, and nothing touches the disk.
+class MemoryFileSystem : public winsys::FileSystem {
+ public:
+  bool Exists(const std::string& path) override { return files.count(path) != 0; }
+  bool IsPlainFile(const std::string& path) override { return Exists(path); }
+
+  std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override {
+    const auto found = files.find(path);
+    if (found == files.end()) {
+      throw IoError(path, "No such file or directory");
+    }
+    return std::make_unique<OwnedSource>(found->second);
+  }
+
+  std::unique_ptr<winsys::ReplacingFile> CreateReplacing(const std::string& path) override {
+    return std::make_unique<File>(path, files);
+  }
+
+  void SyncFolders() override {}
+  void Delete(const std::string& path) noexcept override { files.erase(path); }
+
+  std::map<std::string, Bytes> files;
+
+ private:
+  // A copy of the file as it was when opened, as an open file would keep it.
+  class OwnedSource : public ByteSource {
+   public:
+    explicit OwnedSource(Bytes bytes) : bytes_(std::move(bytes)), source_(bytes_) {}
+    std::uint64_t Size() const override { return source_.Size(); }
+    void ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
+      source_.ReadAt(offset, out);
+    }
+
+   private:
+    Bytes bytes_;
+    formats::MemorySource source_;
+  };
+
+  class File : public winsys::ReplacingFile {
+   public:
+    File(std::string path, std::map<std::string, Bytes>& files)
+        : path_(std::move(path)), files_(files), sink_(bytes_) {}
+    void Append(ByteView bytes) override { sink_.Append(bytes); }
+    void WriteAt(std::uint64_t offset, ByteView bytes) override { sink_.WriteAt(offset, bytes); }
+    void Commit() override { files_[path_] = std::move(bytes_); }
+
+   private:
+    std::string path_;
+    std::map<std::string, Bytes>& files_;
+    Bytes bytes_;
+    formats::MemorySink sink_;
+  };
+};
+
+// A fresh main window for one input, so that runs do not depend on each other.
+class Commands {
+ public:
+  Commands() : form_(windows_, files_) {}
+
+  void Encode(const std::vector<std::string>& bitmaps, const std::string& archive) {
+    auto& fileList = window().listBox("lstFiles");
+    fileList.Clear();
+    for (const auto& path : bitmaps) {
+      fileList.AddItem(path);
+    }
+    window().textBox("txtOut").SetText(archive);
+    window().button("Command3").Click();
+  }
+
+  void Decode(const std::string& archive) {
+    window().textBox("txtOut").SetText(archive);
+    window().button("Command4").Click();
+  }
+
+  const std::vector<std::string>& log() { return window().listBox("List1").lines(); }
+  const app::RunReport& lastRun() const { return form_.lastRun(); }
+  const Bytes& archivePalette() const { return form_.archivePalette(); }
+  std::map<std::string, Bytes>& files() { return files_.files; }
+
+ private:
+  winsys::MemoryWindow& window() { return windows_.window(0); }
+
+  fakes::FakeWindowSystem windows_;
+  MemoryFileSystem files_;
+  app::Form1 form_;
+};
+
+// Progress and yields of the plain row decoder go nowhere.
+class QuietStepHost : public codec::oracle::StepHost {
+ public:
+  void SetFirstBar(std::int32_t) override {}
+  void SetSecondBar(std::int32_t) override {}
+  void Yield() override {}
+};
+
+// A palette in bitmap order as it comes back from an archive: reserved bytes 0.
+inline Bytes ClearedReserved(ByteView palette) {
+  return codec::oracle::SwapRedBlue(codec::oracle::SwapRedBlue(palette));
+}
+
+}  // namespace sprite::fuzz

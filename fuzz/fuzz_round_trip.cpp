@@ -1,0 +1,61 @@
+// A bitmap of any content through Encode and back through Decode: whatever is
+// stored comes back with its size, its palette (reserved bytes 0) and its rows
+// in place, byte for byte when its pixel area was whole rows with zero padding;
+// and the bitmap that comes back encodes to the same archive again.
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+#include "command_harness.h"
+#include "formats/bitmap.h"
+
+namespace {
+
+using sprite::Bytes;
+using sprite::ByteView;
+namespace oracle = sprite::codec::oracle;
+
+std::int32_t Field32(ByteView bytes, std::size_t at) {
+  return static_cast<std::int32_t>(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
+                                   static_cast<std::uint32_t>(bytes[at + 3]) << 24);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using sprite::fuzz::Check;
+  const Bytes input(data, data + size);
+  sprite::fuzz::Commands commands;
+  commands.files()["in.bmp"] = input;
+  commands.Encode({"in.bmp"}, "rt.spr");
+  if (commands.lastRun().stored == 0) {
+    return 0;
+  }
+  bool flipValid = true;
+  for (const auto& line : commands.log()) {
+    flipValid = flipValid && line != "Warning: Flip Invalid!";
+  }
+  const Bytes archive = commands.files().at("rt.spr");
+
+  commands.Decode("rt.spr");
+  Check(commands.lastRun().completed && commands.lastRun().stored == 1);
+  const Bytes& back = commands.files().at("rt.spr.0001.bmp");
+
+  const sprite::formats::BitmapHeaders headers = sprite::formats::ReadBitmapHeaders(input);
+  const std::int32_t width = headers.width;
+  Check(Field32(back, 18) == width && Field32(back, 22) == headers.height);
+  const ByteView palette = ByteView(back).subspan(54, 1024);
+  const Bytes given = sprite::fuzz::ClearedReserved(
+      ByteView(input).subspan(sprite::formats::PaletteOffset(headers), 1024));
+  Check(std::ranges::equal(palette, given));
+  const ByteView area = ByteView(back).subspan(1078);
+  const ByteView original = ByteView(input).subspan(headers.pixelOffset);
+  const Bytes rebuilt = oracle::AddAlignment(oracle::Strip(original, width), width, nullptr);
+  Check(std::ranges::equal(area, rebuilt));
+  if (flipValid) {
+    Check(std::ranges::equal(area, original));
+    commands.Encode({"rt.spr.0001.bmp"}, "again.spr");
+    Check(commands.files().at("again.spr") == archive);
+  }
+  return 0;
+}
