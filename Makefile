@@ -3,7 +3,7 @@ BUILD := build/default
 FUZZ_SECONDS ?= 30
 PREFIX ?= /usr/local
 
-.PHONY: deps build run test asan-test fuzz fuzz-run bench screenshot format clean install package
+.PHONY: deps build run test asan-test fuzz fuzz-run bench screenshot format format-check clean install package
 
 deps:
 	@bash scripts/install-deps.sh
@@ -56,8 +56,12 @@ bench: build
 screenshot: build
 	bash scripts/screenshot.sh
 
-format:
-	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+format: deps
+	git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format -i
+
+# Fails, naming each place, when a tracked C++ file is not formatted as .clang-format says.
+format-check: deps
+	git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 
 clean:
 	rm -rf build

@@ -7,7 +7,7 @@ packages=(
   g++ cmake ninja-build make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   xvfb xauth x11-apps xdotool imagemagick fonts-dejavu-core
   # make package (dpkg-shlibdeps, file) and the checks of the installed files
   dpkg-dev file desktop-file-utils appstream libxml2-utils shared-mime-info man-db groff-base
