@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/form1.h"
+#include "app/version_text.h"
 #include "winsys/console/console_window_system.h"
 #include "winsys/posix/posix_file_system.h"
 
@@ -72,12 +73,6 @@ constexpr char kDecodeHelp[] =
     "                          named after the archive's file name\n"
     "  -q, --quiet             print no log lines\n"
     "  -h, --help              print this help\n";
-
-constexpr char kLicence[] =
-    "Copyright (c) 2026 the Sprite Encoder / Decoder authors\n"
-    "Released under the MIT licence <https://opensource.org/licenses/MIT>.\n"
-    "This is free software: you may use, change and pass it on, keeping this notice.\n"
-    "It comes with no warranty of any kind; the LICENSE file holds the full text.\n";
 
 struct Request {
   std::string command;
@@ -292,9 +287,7 @@ int main(int argc, char** argv) {
   }
   const Request& request = std::get<Request>(parsed);
   if (request.version) {
-    const auto app = sprite::winsys::ThisApplication();
-    std::printf("sprite-cli (%s) %d.%d.%d\n%s", app.title.c_str(), app.major, app.minor,
-                app.revision, kLicence);
+    std::fputs(sprite::app::VersionText("sprite-cli").c_str(), stdout);
     return kClean;
   }
   if (request.help && request.command.empty()) {

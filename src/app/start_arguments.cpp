@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "app/form1.h"
+#include "app/version_text.h"
 #include "formats/sprite_archive.h"
 
 namespace sprite::app {
@@ -31,12 +32,6 @@ constexpr char kHelp[] =
     "  --             every argument after it is a file name\n"
     "\n"
     "The options of the Qt toolkit (-platform NAME, -style NAME, ...) are taken too.\n";
-
-constexpr char kLicence[] =
-    "Copyright (c) 2026 the Sprite Encoder / Decoder authors\n"
-    "Released under the MIT licence <https://opensource.org/licenses/MIT>.\n"
-    "This is free software: you may use, change and pass it on, keeping this notice.\n"
-    "It comes with no warranty of any kind; the LICENSE file holds the full text.\n";
 
 std::string Quoted(std::string_view text) {
   return "'" + std::string(text) + "'";
@@ -72,9 +67,7 @@ std::string WindowProgramHelp() {
 }
 
 std::string WindowProgramVersion() {
-  const winsys::AppInfo app = winsys::ThisApplication();
-  return "sprite (" + app.title + ") " + std::to_string(app.major) + "." +
-         std::to_string(app.minor) + "." + std::to_string(app.revision) + "\n" + kLicence;
+  return VersionText("sprite");
 }
 
 FileKind KindOfFile(winsys::FileSystem& files, const std::string& path) {

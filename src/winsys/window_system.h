@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/product.h"
 #include "winsys/common_dialog_calls.h"
 #include "winsys/control_host.h"
 #include "winsys/program_starter.h"
@@ -141,9 +142,10 @@ struct AppInfo {
   std::int32_t revision = 0;
 };
 
-// The program's version information, as every backend reports it.
+// The program's version information, as every backend reports it: the
+// product's name and the version of the build.
 inline AppInfo ThisApplication() {
-  return AppInfo{"Sprite Encoder / Decoder", 1, 2, 11};
+  return AppInfo{kProductName, kVersionMajor, kVersionMinor, kVersionRevision};
 }
 
 // The host window system: windows, the message box, the yield.

@@ -4,13 +4,13 @@
 #include <QtWidgets/QMessageBox>
 #include <exception>
 
-#include "winsys/qt/qt_window_system.h"
+#include "common/product.h"
 
 namespace sprite::winsys::qt {
 
 void ShowMessage(QWidget* parent, const QString& text, const QString& informativeText) {
-  QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(QtWindowSystem::kApplicationTitle), text,
-                  QMessageBox::Ok, parent);
+  QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kProductName), text, QMessageBox::Ok,
+                  parent);
   box.setTextFormat(Qt::PlainText);
   box.setInformativeText(informativeText);
   // The informative text has a label of its own that guesses its format.

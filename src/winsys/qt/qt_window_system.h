@@ -17,7 +17,6 @@ class QtCommonDialogCalls;
 // out in twips converted with the screen's real dots per inch.
 class QtWindowSystem : public WindowSystem {
  public:
-  static constexpr char kApplicationTitle[] = "Sprite Encoder / Decoder";
   // Pending events are processed at most this often by Yield.
   static constexpr int kYieldIntervalMs = 15;
 
