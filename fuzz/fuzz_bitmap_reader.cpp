@@ -7,6 +7,7 @@
 #include "codec/row_alignment.h"
 #include "common/error.h"
 #include "formats/bitmap.h"
+#include "formats/entry_limits.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
       }
     }
-    if (headers.width <= 32767 && headers.height >= -32768 && headers.height <= 32767) {
+    if (FitsField(headers.width) && FitsField(headers.height)) {
       const sprite::Bytes again =
           WriteBitmap(static_cast<std::int16_t>(headers.width),
                       static_cast<std::int16_t>(headers.height), bitmap.palette, bitmap.pixelArea);

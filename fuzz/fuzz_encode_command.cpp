@@ -7,14 +7,13 @@
 
 #include "command_harness.h"
 #include "formats/bitmap.h"
+#include "formats/entry_limits.h"
 
 namespace {
 
 using sprite::Bytes;
 namespace oracle = sprite::codec::oracle;
 namespace formats = sprite::formats;
-
-constexpr std::size_t kLongestStoredStream = 32766;  // what the verifying decoder takes
 
 void Put16(Bytes& out, std::int32_t value) {
   out.push_back(static_cast<std::uint8_t>(value));
@@ -41,15 +40,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       storable = false;
     }
   }
-  storable =
-      storable && headers.width <= 32767 && headers.height >= -32768 && headers.height <= 32767;
+  storable = storable && formats::FitsField(headers.width) && formats::FitsField(headers.height);
   Bytes rows;
   Bytes coded;
   const bool coderReached = storable;
   if (coderReached) {
     rows = oracle::Strip(bitmap.pixelArea, headers.width);
     coded = oracle::Compress2(rows);
-    storable = coded.size() <= kLongestStoredStream;
+    storable = coded.size() <= formats::kMaxStoredStream;
   }
 
   const sprite::app::RunReport& run = commands.lastRun();

@@ -23,7 +23,6 @@ constexpr int kProblems = 1;
 constexpr int kNotCompleted = 2;
 
 constexpr char kPrefix[] = "sprite-cli: ";
-constexpr std::size_t kMaxListedFiles = 32767;  // the file list's count is 16-bit
 
 constexpr char kHelp[] =
     "Usage: sprite-cli encode [OPTION]... -o ARCHIVE BITMAP...\n"
@@ -197,9 +196,10 @@ std::optional<std::string> Check(const Request& request) {
     if (request.files.empty()) {
       return "encode needs at least one bitmap";
     }
+    constexpr auto kMaxListedFiles = static_cast<std::size_t>(sprite::app::Form1::kMaxListedFiles);
     if (request.files.size() > kMaxListedFiles) {
-      return "a file list holds at most 32767 files; " + std::to_string(request.files.size()) +
-             " were given";
+      return "a file list holds at most " + std::to_string(kMaxListedFiles) + " files; " +
+             std::to_string(request.files.size()) + " were given";
     }
     return std::nullopt;
   }

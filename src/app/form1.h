@@ -16,7 +16,8 @@
 
 namespace sprite::formats {
 class ArchiveWriter;
-}
+struct EntryMisfit;
+}  // namespace sprite::formats
 namespace sprite::dialogs {
 class ceCommonDialog;
 }
@@ -98,6 +99,8 @@ class Form1 : private codec::RowsHost {
   // A listed picture that is not stored: its log line, and its reason for the run listener.
   BitmapOutcome NotStored(const std::string& path, const std::string& line,
                           const std::string& reason);
+  // A listed picture that passes a limit of an archive entry.
+  BitmapOutcome NotAnEntry(const std::string& path, const formats::EntryMisfit& misfit);
   dialogs::ceCommonDialog& CommonDialog();
   // Appends paths to the file list until it is full, then says so.
   void AppendToFileList(const std::vector<std::string>& paths);

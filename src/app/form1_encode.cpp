@@ -7,16 +7,11 @@
 #include "codec/row_alignment.h"
 #include "common/error.h"
 #include "formats/bitmap.h"
+#include "formats/entry_limits.h"
 #include "formats/sprite_archive.h"
 
 namespace sprite::app {
 namespace {
-
-// A coded stream the verifying decoder accepts; the entry's length field could hold one more.
-constexpr std::size_t kLongestStoredStream = 32766;
-// The largest pixel area that can still code within that limit: zero runs code
-// 255 bytes into 2, and a width of 1 carries 3 alignment bytes per pixel.
-constexpr std::uint64_t kLargestCodablePixelArea = 4ull * (kLongestStoredStream / 2) * 255;
 
 constexpr char kRestrictionLine[] =
     "ERROR: bitmap palette does not match format restriction (8BPP/256Cols)";
@@ -25,11 +20,24 @@ std::string Quoted(const std::string& path) {
   return "\"" + path + "\"";
 }
 
-bool FitsField(std::int32_t value) {
-  return value >= -32768 && value <= formats::kMaxField;
-}
-
 }  // namespace
+
+Form1::BitmapOutcome Form1::NotAnEntry(const std::string& path,
+                                       const formats::EntryMisfit& misfit) {
+  using Limit = formats::EntryMisfit::Limit;
+  switch (misfit.limit) {
+    case Limit::kPixelArea:
+      return NotStored(path, "ERROR: " + Quoted(path) + ": " + misfit.what + "; not stored",
+                       misfit.what);
+    case Limit::kSize:
+      return NotStored(path, "ERROR: " + Quoted(path) + " is " + misfit.what,
+                       "it is too large: " + misfit.what);
+    case Limit::kCodedLength:
+      break;
+  }
+  return NotStored(path, "ERROR: " + Quoted(path) + " " + misfit.what + "; not stored",
+                   "it is too large: it " + misfit.what);
+}
 
 void Form1::Command3_Click() {
   lastRun_ = RunReport{};
@@ -119,6 +127,7 @@ Form1::BitmapOutcome Form1::AddBitmap(const std::string& bitmapPath,
   }
   formats::BitmapHeaders headers;
   formats::AcceptedBitmap bitmap;
+  formats::EntryCandidate candidate;
   try {
     auto source = files_.OpenForReading(bitmapPath);
     const std::uint64_t size = source->Size();
@@ -146,11 +155,9 @@ Form1::BitmapOutcome Form1::AddBitmap(const std::string& bitmapPath,
       return NotStored(bitmapPath, "ERROR: " + Quoted(bitmapPath) + " is damaged: " + error.what(),
                        std::string("it is damaged: ") + error.what());
     }
-    if (layout.pixelAreaSize > kLargestCodablePixelArea) {
-      const std::string what = "its pixel area of " + std::to_string(layout.pixelAreaSize) +
-                               " bytes is too large for one archive entry";
-      return NotStored(bitmapPath, "ERROR: " + Quoted(bitmapPath) + ": " + what + "; not stored",
-                       what);
+    candidate = {layout.pixelAreaSize, headers.width, headers.height, std::nullopt};
+    if (const auto misfit = formats::CheckEntryFits(candidate)) {
+      return NotAnEntry(bitmapPath, *misfit);
     }
     bitmap = formats::ReadBitmapParts(*source, headers, layout);
   } catch (const IoError& error) {
@@ -160,12 +167,6 @@ Form1::BitmapOutcome Form1::AddBitmap(const std::string& bitmapPath,
 
   const std::int32_t W = headers.width;
   const std::int32_t H = headers.height;
-  if (!FitsField(W) || !FitsField(H)) {
-    const std::string what = std::to_string(W) + " x " + std::to_string(H) +
-                             " pixels; an archive entry holds at most 32767 in each direction";
-    return NotStored(bitmapPath, "ERROR: " + Quoted(bitmapPath) + " is " + what,
-                     "it is too large: " + what);
-  }
 
   List1.AddItem("Adding: " + bitmapPath);
   List1.SelectLast();
@@ -182,11 +183,9 @@ Form1::BitmapOutcome Form1::AddBitmap(const std::string& bitmapPath,
 
   Bytes C;
   RLECompress2(T, C, W);
-  if (C.size() > kLongestStoredStream) {
-    const std::string what = "codes to " + std::to_string(C.size()) +
-                             " bytes, more than the 32766 an archive entry holds";
-    return NotStored(bitmapPath, "ERROR: " + Quoted(bitmapPath) + " " + what + "; not stored",
-                     "it is too large: it " + what);
+  candidate.codedSize = C.size();
+  if (const auto misfit = formats::CheckEntryFits(candidate)) {
+    return NotAnEntry(bitmapPath, *misfit);
   }
 
   if (RLEDecompress(C) == T) {

@@ -12,7 +12,6 @@ namespace sprite::formats {
 namespace {
 
 constexpr std::uint64_t kCountOffset = 4;
-constexpr std::int32_t kMinField = -32768;
 
 std::string Text(std::int64_t value) {
   return std::to_string(value);
@@ -41,9 +40,10 @@ std::string Shown(ByteView bytes) {
 }
 
 void CheckField(const char* name, std::int32_t value) {
-  if (value < kMinField || value > kMaxField) {
+  if (!FitsField(value)) {
     throw OverflowError(std::string("the ") + name + " " + Text(value) +
-                        " does not fit the archive's 16-bit field (-32768 to 32767)");
+                        " does not fit the archive's 16-bit field (" + Text(kMinField) + " to " +
+                        Text(kMaxField) + ")");
   }
 }
 
@@ -65,8 +65,9 @@ void ArchiveWriter::AddEntry(std::int32_t width, std::int32_t height, ByteView c
   if (finished_) {
     throw InvalidArgumentError("the archive is finished; no entry can be added after its palette");
   }
-  if (count_ >= kMaxField) {
-    throw OverflowError("the archive already holds 32767 pictures, the most its count can hold");
+  if (count_ >= kMaxEntries) {
+    throw OverflowError("the archive already holds " + Text(kMaxEntries) +
+                        " pictures, the most its count can hold");
   }
   CheckField("width", width);
   CheckField("height", height);
@@ -77,7 +78,7 @@ void ArchiveWriter::AddEntry(std::int32_t width, std::int32_t height, ByteView c
   }
   if (coded.size() > static_cast<std::size_t>(kMaxField)) {
     throw OverflowError("the coded picture is " + Text(static_cast<std::int64_t>(coded.size())) +
-                        " bytes long; an archive entry holds at most 32767");
+                        " bytes long; an archive entry holds at most " + Text(kMaxField));
   }
   Bytes head;
   head.reserve(kEntryHeadSize);

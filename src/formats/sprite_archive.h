@@ -8,6 +8,7 @@
 
 #include "common/byte_io.h"
 #include "common/bytes.h"
+#include "formats/entry_limits.h"
 
 namespace sprite::formats {
 
@@ -15,8 +16,6 @@ inline constexpr std::array<std::uint8_t, 4> kArchiveSignature = {0x53, 0x50, 0x
 inline constexpr std::size_t kArchiveHeaderSize = 8;
 inline constexpr std::size_t kEntryHeadSize = 6;
 inline constexpr std::size_t kTrailerSize = 1024;
-// Entry count, width, height and coded length are 16-bit signed fields.
-inline constexpr std::int32_t kMaxField = 32767;
 
 // Writes an archive front to back: the header now (count 0), the entries as they
 // come, then the palette trailer, and finally the count of entries stored.
