@@ -67,17 +67,17 @@ void Form1::Command3_Click() {
     List1.AddItem("Init");
 
     StoredPalettes palettes;
-    const std::int16_t n = lstFiles.ListCount();
-    for (std::int16_t i = 0; i < n; ++i) {
+    const std::int16_t fileCount = lstFiles.ListCount();
+    for (std::int16_t index = 0; index < fileCount; ++index) {
       if (stopRequested_ || windows_.InterruptRequested()) {
         throw CancelledError();
       }
-      if (AddBitmap(lstFiles.List(i), archive) == BitmapOutcome::kStored) {
+      if (AddBitmap(lstFiles.List(index), archive) == BitmapOutcome::kStored) {
         ++lastRun_.stored;
-        palettes.Add(i, ArchivePalette);
+        palettes.Add(index, ArchivePalette);
       }
       // A one-file list is done after its only file.
-      const double share = n == 1 ? 100.0 : i * 100.0 / (n - 1);
+      const double share = fileCount == 1 ? 100.0 : index * 100.0 / (fileCount - 1);
       oProgressBar1->SetValue(static_cast<std::int32_t>(std::nearbyint(share)));
       oProgressBar2->SetValue(0);
       windows_.Refresh();
@@ -165,30 +165,32 @@ Form1::BitmapOutcome Form1::AddBitmap(const std::string& bitmapPath,
                      "cannot read it: " + error.reason());
   }
 
-  const std::int32_t W = headers.width;
-  const std::int32_t H = headers.height;
+  const std::int32_t width = headers.width;
+  const std::int32_t height = headers.height;
 
   List1.AddItem("Adding: " + bitmapPath);
   List1.SelectLast();
 
-  const ByteView P = bitmap.pixelArea;
-  const Bytes T = codec::StripRowAlignment(P, W);
-  const Bytes Q = codec::AddRowAlignment(T, W);
-  if (!std::equal(Q.begin(), Q.end(), P.begin(), P.end())) {
+  // The rows as the archive stores them, and the area they make again: the
+  // same bytes only for whole rows with zero alignment bytes.
+  const ByteView pixelArea = bitmap.pixelArea;
+  const Bytes storedRows = codec::StripRowAlignment(pixelArea, width);
+  const Bytes rebuiltArea = codec::AddRowAlignment(storedRows, width);
+  if (!std::equal(rebuiltArea.begin(), rebuiltArea.end(), pixelArea.begin(), pixelArea.end())) {
     Problem("Warning: Flip Invalid!",
             bitmapPath +
                 ": stored, but its pixel area is not whole rows with zero padding, so "
                 "it will not come back byte for byte");
   }
 
-  Bytes C;
-  RLECompress2(T, C, W);
-  candidate.codedSize = C.size();
+  Bytes coded;
+  RLECompress2(storedRows, coded, width);
+  candidate.codedSize = coded.size();
   if (const auto misfit = formats::CheckEntryFits(candidate)) {
     return NotAnEntry(bitmapPath, *misfit);
   }
 
-  if (RLEDecompress(C) == T) {
+  if (RLEDecompress(coded) == storedRows) {
     List1.AddItem("RLE: OK, Compressed and orig data are identical ;]");
   } else {
     Problem("RLE: FAIL, decompressed and orig data not match!",
@@ -198,7 +200,7 @@ Form1::BitmapOutcome Form1::AddBitmap(const std::string& bitmapPath,
   // The trailer is the palette of the last picture stored; one that cannot be
   // stored leaves it alone.
   ArchivePalette = SwapRedBlue(bitmap.palette);
-  archive.AddEntry(W, H, C);
+  archive.AddEntry(width, height, coded);
   return BitmapOutcome::kStored;
 }
 
