@@ -7,6 +7,7 @@
 #include "codec/byte_window.h"
 #include "codec/element_walker.h"
 #include "codec/percent_progress.h"
+#include "codec/picture_width.h"
 #include "codec/row_alignment.h"
 #include "codec/row_writer.h"
 #include "codec/stream_scan.h"
@@ -51,10 +52,7 @@ Bytes RLEDecompress(ByteView coded) {
 }
 
 Bytes RLEDecompressRows(ByteView coded, std::int16_t width, RowsHost& host) {
-  if (width <= 0) {
-    throw InvalidArgumentError("picture width " + std::to_string(width) +
-                               " has no rows: the width must be at least 1");
-  }
+  CheckWidth(width);
   const std::size_t n = coded.size();
   if (n > kMaxRowsStream) {
     throw OverflowError("coded stream of " + std::to_string(n) + " bytes is too long: at most " +

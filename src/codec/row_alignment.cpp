@@ -4,21 +4,11 @@
 #include <cstring>
 #include <string>
 
+#include "codec/picture_width.h"
 #include "codec/row_writer.h"
 #include "common/error.h"
 
 namespace sprite::codec {
-namespace {
-
-void CheckWidth(std::int32_t width) {
-  if (width <= 0) {
-    throw InvalidArgumentError("picture width " + std::to_string(width) +
-                               " has no rows: the width must be at least 1");
-  }
-}
-
-}  // namespace
-
 std::int32_t RowPadding(std::int32_t width) {
   const std::int32_t pad = 4 - width % 4;
   return pad == 4 ? 0 : pad;

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "codec/picture_width.h"
 #include "common/error.h"
 #include "formats/little_endian.h"
 #include "formats/memory_io.h"
@@ -147,9 +148,8 @@ BitmapLayout LocateBitmapParts(const BitmapHeaders& headers, std::uint64_t fileS
                       " bytes long, too short to hold the 1024-byte palette at offset " +
                       Text(paletteOffset) + " (" + Text(paletteEnd) + " bytes needed)");
   }
-  if (headers.width <= 0) {
-    throw FormatError("the width at offset 18 is " + std::to_string(headers.width) +
-                      "; a picture needs a width of at least 1 pixel");
+  if (!codec::HasRows(headers.width)) {
+    throw FormatError(codec::WidthWithoutRows("the width at offset 18", headers.width));
   }
   if (headers.pixelOffset > fileSize) {
     throw FormatError("the pixel offset " + Text(headers.pixelOffset) +

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "codec/palette_swap.h"
+#include "codec/picture_width.h"
 #include "common/error.h"
 #include "formats/little_endian.h"
 
@@ -71,11 +72,8 @@ void ArchiveWriter::AddEntry(std::int32_t width, std::int32_t height, ByteView c
   }
   CheckField("width", width);
   CheckField("height", height);
-  // A picture without a positive width has no rows and could not be read back.
-  if (width <= 0) {
-    throw InvalidArgumentError("the width is " + Text(width) +
-                               "; a picture needs a width of at least 1 pixel");
-  }
+  // A picture without rows could not be read back.
+  codec::CheckWidth(width);
   if (coded.size() > static_cast<std::size_t>(kMaxField)) {
     throw OverflowError("the coded picture is " + Text(static_cast<std::int64_t>(coded.size())) +
                         " bytes long; an archive entry holds at most " + Text(kMaxField));
@@ -152,9 +150,8 @@ std::optional<ArchiveEntry> ArchiveReader::Next() {
   entry.width = Field16(head, 0);
   entry.height = Field16(head, 2);
   const std::int16_t length = Field16(head, 4);
-  if (entry.width <= 0) {
-    throw FormatError(where + ": the width is " + Text(entry.width) +
-                      "; a picture needs a width of at least 1 pixel");
+  if (!codec::HasRows(entry.width)) {
+    throw FormatError(where + ": " + codec::WidthWithoutRows("the width", entry.width));
   }
   if (length < 0) {
     throw FormatError(where + ": the coded length is " + Text(length) + "; it cannot be negative");

@@ -163,7 +163,7 @@ TEST(RLEDecompressRows, RejectsWidthsWithoutRowsBeforeAnyHostCall) {
         RLEDecompressRows(coded, width, host);
         ADD_FAILURE() << "no error for width " << width;
       } catch (const InvalidArgumentError& e) {
-        EXPECT_THAT(e.what(), HasSubstr("width " + std::to_string(width)));
+        EXPECT_THAT(e.what(), HasSubstr("the width is " + std::to_string(width) + ";"));
       }
       EXPECT_TRUE(host.calls.empty());
     }

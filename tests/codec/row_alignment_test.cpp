@@ -120,7 +120,7 @@ TEST(RowAlignment, RejectsWidthsWithoutRows) {
         StripRowAlignment(bytes, width);
         ADD_FAILURE() << "strip took width " << width;
       } catch (const InvalidArgumentError& e) {
-        EXPECT_THAT(e.what(), HasSubstr("width " + std::to_string(width)));
+        EXPECT_THAT(e.what(), HasSubstr("the width is " + std::to_string(width) + ";"));
       }
       RecordingRowsHost host;
       EXPECT_THROW(AddRowAlignment(bytes, width, &host), InvalidArgumentError);
