@@ -11,6 +11,7 @@
 #include "common/bytes.h"
 #include "controls/progress/o_progress_bar.h"
 #include "winsys/file_system.h"
+#include "winsys/list_box_rules.h"
 #include "winsys/property_bag_store.h"
 #include "winsys/window_system.h"
 
@@ -32,8 +33,8 @@ namespace sprite::app {
 // operations the commands use.
 class Form1 : private codec::RowsHost {
  public:
-  // The file list's count is 16-bit.
-  static constexpr std::int32_t kMaxListedFiles = 32767;
+  // The file list's count is 16-bit, as every list box's.
+  static constexpr std::int32_t kMaxListedFiles = winsys::kMaxListCount;
 
   Form1(winsys::WindowSystem& windows, winsys::FileSystem& files);
   ~Form1() override;

@@ -1,7 +1,10 @@
 #include "winsys/console/console_window_system.h"
 
 #include <csignal>
+#include <string>
 #include <utility>
+
+#include "common/error.h"
 
 namespace sprite::winsys {
 namespace {
@@ -22,6 +25,14 @@ std::unique_ptr<Window> ConsoleWindowSystem::CreateWindow(const WindowSpec& desi
   nextWindow_ += 1000;
   windows_.push_back(window.get());
   return window;
+}
+
+MemoryWindow& ConsoleWindowSystem::window(std::size_t index) {
+  if (index >= windows_.size()) {
+    throw InvalidArgumentError("window " + std::to_string(index) + " was never made; " +
+                               std::to_string(windows_.size()) + " were");
+  }
+  return *windows_[index];
 }
 
 void ConsoleWindowSystem::ShowModal(Window& window) {

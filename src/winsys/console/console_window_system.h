@@ -34,8 +34,9 @@ class ConsoleWindowSystem : public WindowSystem {
   ProgramStarter& Programs() override { return programs_; }
 
   ConsoleTerminal& terminal() { return terminal_; }
-  // The windows made so far, to be filled and clicked by the front end.
-  MemoryWindow& window(std::size_t index) { return *windows_.at(index); }
+  // The windows made so far, to be filled and clicked by the front end;
+  // InvalidArgumentError for an index past the last one.
+  MemoryWindow& window(std::size_t index);
   int messageBoxes() const { return messageBoxes_; }
 
   // Ctrl+C, SIGTERM, SIGHUP and SIGQUIT set a flag that InterruptRequested

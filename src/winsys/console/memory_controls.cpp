@@ -1,6 +1,8 @@
 #include "winsys/console/memory_controls.h"
 
-#include <stdexcept>
+#include <algorithm>
+
+#include "winsys/list_box_rules.h"
 
 namespace sprite::winsys {
 
@@ -21,29 +23,27 @@ void MemoryListBox::AddItem(const std::string& line) {
 }
 
 std::int16_t MemoryListBox::ListCount() const {
-  // The count is a 16-bit signed value; a longer list reports its limit.
-  return static_cast<std::int16_t>(count_ > INT16_MAX ? INT16_MAX : count_);
+  return ListCount16(count_);
 }
 
 std::string MemoryListBox::List(std::int16_t index) const {
-  if (index < 0 || static_cast<std::size_t>(index) >= lines_.size()) {
-    throw std::out_of_range("list index " + std::to_string(index) + " is out of range");
-  }
+  CheckListIndex(index, static_cast<std::int64_t>(lines_.size()));
   return lines_[static_cast<std::size_t>(index)];
 }
 
 void MemoryListBox::SetListIndex(std::int16_t index) {
-  selected_ = index >= 0 && index < count_ ? index : -1;
+  if (index != -1) {
+    CheckListIndex(index, count_);
+  }
+  selected_ = index;
 }
 
 void MemoryListBox::SelectLast() {
-  selected_ = static_cast<std::int16_t>(count_ > INT16_MAX ? INT16_MAX : count_ - 1);
+  selected_ = static_cast<std::int16_t>(std::min(count_ - 1, kMaxListCount));
 }
 
 void MemoryListBox::RemoveItem(std::int16_t index) {
-  if (index < 0 || static_cast<std::size_t>(index) >= lines_.size()) {
-    throw std::out_of_range("list index " + std::to_string(index) + " is out of range");
-  }
+  CheckListIndex(index, static_cast<std::int64_t>(lines_.size()));
   lines_.erase(lines_.begin() + index);
   --count_;
   selected_ = -1;

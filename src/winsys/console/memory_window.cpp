@@ -1,12 +1,24 @@
 #include "winsys/console/memory_window.h"
 
-#include <stdexcept>
+#include "common/error.h"
 
 namespace sprite::winsys {
+namespace {
+
+template <typename Map>
+auto& Named(Map& controls, const std::string& name, const char* kind) {
+  const auto found = controls.find(name);
+  if (found == controls.end()) {
+    throw InvalidArgumentError(std::string("the window has no ") + kind + " named " + name);
+  }
+  return found->second;
+}
+
+}  // namespace
 
 void MemoryWindow::Place(const ControlSpec& design) {
   if (rects_.count(design.name) != 0) {
-    throw std::invalid_argument("a control named " + design.name + " already exists");
+    throw InvalidArgumentError("a control named " + design.name + " already exists");
   }
   rects_[design.name] = design.rect;
   tabOrder_.push_back(design.name);
@@ -41,6 +53,34 @@ ControlHost& MemoryWindow::AddControlHost(const ControlSpec& design) {
 void MemoryWindow::AddPictureBox(const ControlSpec& design, const Picture& picture) {
   Place(design);
   pictures_[design.name] = picture;
+}
+
+const TwipsRect& MemoryWindow::RectOf(const std::string& name) const {
+  return Named(rects_, name, "control");
+}
+
+MemoryListBox& MemoryWindow::listBox(const std::string& name) {
+  return *Named(listBoxes_, name, "list box");
+}
+
+MemoryTextBox& MemoryWindow::textBox(const std::string& name) {
+  return *Named(textBoxes_, name, "text box");
+}
+
+MemoryPushButton& MemoryWindow::button(const std::string& name) {
+  return *Named(buttons_, name, "button");
+}
+
+MemoryLabel& MemoryWindow::label(const std::string& name) {
+  return *Named(labels_, name, "label");
+}
+
+MemoryControlHost& MemoryWindow::controlHost(const std::string& name) {
+  return *Named(hosts_, name, "control host");
+}
+
+const Picture& MemoryWindow::picture(const std::string& name) const {
+  return Named(pictures_, name, "picture box");
 }
 
 bool MemoryWindow::RequestClose() {

@@ -57,16 +57,18 @@ class MemoryWindow : public Window {
   bool shown() const { return shown_; }
   // Control names in the order they were created, which is the tab order.
   const std::vector<std::string>& tabOrder() const { return tabOrder_; }
-  const TwipsRect& RectOf(const std::string& name) const { return rects_.at(name); }
-
-  MemoryListBox& listBox(const std::string& name) { return *listBoxes_.at(name); }
-  MemoryTextBox& textBox(const std::string& name) { return *textBoxes_.at(name); }
-  MemoryPushButton& button(const std::string& name) { return *buttons_.at(name); }
-  MemoryLabel& label(const std::string& name) { return *labels_.at(name); }
-  MemoryControlHost& controlHost(const std::string& name) { return *hosts_.at(name); }
-  const Picture& picture(const std::string& name) const { return pictures_.at(name); }
+  // The controls by name. Each throws InvalidArgumentError for a name that
+  // names no control of its kind.
+  const TwipsRect& RectOf(const std::string& name) const;
+  MemoryListBox& listBox(const std::string& name);
+  MemoryTextBox& textBox(const std::string& name);
+  MemoryPushButton& button(const std::string& name);
+  MemoryLabel& label(const std::string& name);
+  MemoryControlHost& controlHost(const std::string& name);
+  const Picture& picture(const std::string& name) const;
 
  private:
+  // Throws InvalidArgumentError for a name already taken: controls are found by name.
   void Place(const ControlSpec& design);
 
   WindowSpec design_;

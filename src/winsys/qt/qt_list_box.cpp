@@ -15,13 +15,12 @@
 #include <utility>
 
 #include "common/error.h"
+#include "winsys/list_box_rules.h"
 #include "winsys/qt/dropped_files.h"
 #include "winsys/qt/qt_text.h"
 
 namespace sprite::winsys::qt {
 namespace {
-
-constexpr std::int32_t kMaxListCount = std::numeric_limits<std::int16_t>::max();
 
 // Every line is as wide as the widest one seen: with uniform item sizes the view
 // measures one sample line, and the horizontal scroll range comes from it.
@@ -166,12 +165,7 @@ void QtListBox::AddItem(const std::string& line) {
 
 std::int16_t QtListBox::ListCount() const {
   FlushLines();
-  const int count = list_->count();
-  if (count > kMaxListCount) {
-    throw OverflowError("the list holds " + std::to_string(count) + " lines, more than " +
-                        std::to_string(kMaxListCount));
-  }
-  return static_cast<std::int16_t>(count);
+  return ListCount16(list_->count());
 }
 
 std::string QtListBox::List(std::int16_t index) const {
@@ -257,10 +251,7 @@ void QtListBox::FlushLines() const {
 }
 
 void QtListBox::CheckIndex(std::int16_t index) const {
-  if (index < 0 || index >= list_->count()) {
-    throw InvalidArgumentError("list index " + std::to_string(index) + " is outside the " +
-                               std::to_string(list_->count()) + " lines of the list");
-  }
+  CheckListIndex(index, list_->count());
 }
 
 void QtListBox::ApplySelection() {

@@ -1,0 +1,56 @@
+// The console backend's window and controls refuse misuse with the same typed
+// errors as the Qt backend.
+#include "winsys/console/memory_window.h"
+
+#include <gtest/gtest.h>
+
+#include "common/error.h"
+
+namespace sprite::winsys {
+namespace {
+
+TEST(MemoryWindowTest, ListBoxKeepsOrderSelectsAndChecksIndexes) {
+  MemoryWindow window({}, 1000);
+  ListBox& list = window.AddListBox({"lstFiles", {105, 105, 5160, 2205}});
+  for (const char* line : {"b.bmp", "a.bmp", "c.bmp"}) {
+    list.AddItem(line);
+  }
+  list.SetListIndex(2);
+  list.RemoveItem(1);
+  EXPECT_EQ(list.ListCount(), 2);
+  EXPECT_EQ(list.List(1), "c.bmp");
+  EXPECT_EQ(list.ListIndex(), -1);
+
+  EXPECT_THROW(list.List(2), InvalidArgumentError);
+  EXPECT_THROW(list.List(-1), InvalidArgumentError);
+  EXPECT_THROW(list.RemoveItem(5), InvalidArgumentError);
+  EXPECT_THROW(list.SetListIndex(-2), InvalidArgumentError);
+  EXPECT_THROW(list.SetListIndex(2), InvalidArgumentError);
+  list.SetListIndex(-1);
+  EXPECT_EQ(list.ListIndex(), -1);
+}
+
+TEST(MemoryWindowTest, ListCountPast16BitsIsAnOverflow) {
+  MemoryListBox log;
+  log.SetEchoOnly(true);  // a printed log counts its lines all the same
+  for (int i = 0; i < 32767; ++i) {
+    log.AddItem("x");
+  }
+  EXPECT_EQ(log.ListCount(), 32767);
+  log.AddItem("one too many");
+  EXPECT_THROW(log.ListCount(), OverflowError);
+  log.SelectLast();
+  EXPECT_EQ(log.ListIndex(), 32767);
+}
+
+TEST(MemoryWindowTest, ControlsAreFoundOnlyByTheNamesTheyWereMadeWith) {
+  MemoryWindow window({}, 1000);
+  window.AddButton({"Command1", {}}, "&Add");
+  EXPECT_THROW(window.AddListBox({"Command1", {}}), InvalidArgumentError);
+  EXPECT_EQ(window.button("Command1").caption(), "&Add");
+  EXPECT_THROW(window.button("Comand1"), InvalidArgumentError);
+  EXPECT_THROW(window.listBox("Command1"), InvalidArgumentError);
+}
+
+}  // namespace
+}  // namespace sprite::winsys
