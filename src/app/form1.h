@@ -16,6 +16,7 @@
 #include "winsys/window_system.h"
 
 namespace sprite::formats {
+class ArchiveReader;
 class ArchiveWriter;
 struct EntryMisfit;
 }  // namespace sprite::formats
@@ -90,8 +91,10 @@ class Form1 : private codec::RowsHost {
   };
 
   BitmapOutcome AddBitmap(const std::string& bitmapPath, formats::ArchiveWriter& archive);
-  // Decodes every entry; returns the count for the "Decoded " line.
-  std::int32_t DecodeArchive(const std::string& archivePath);
+  // Decodes every entry into a bitmap; returns the count for the "Decoded "
+  // line. An entry that cannot be decoded or written ends the run with a
+  // problem line; a stop request ends it with CancelledError.
+  std::int32_t DecodeEntries(const std::string& archivePath, formats::ArchiveReader& reader);
   std::string OutputName(const std::string& archivePath, std::int32_t number) const;
   // Makes the names the run gave durable; a failure is a failed output.
   void SyncWrittenFolders();

@@ -16,6 +16,56 @@ std::string DecodedLine(std::int32_t count) {
   return "Decoded " + std::to_string(count) + " pictures in .spr to .bmp";
 }
 
+std::string Quoted(const std::string& path) {
+  return "\"" + path + "\"";
+}
+
+// The text of a message box and the informative text below it.
+struct BoxText {
+  std::string text;
+  std::string informativeText;
+};
+
+// The message box for an archive whose entries cannot be reached, worded from
+// the error's type: the file could not be opened (`opened` false), it is not an
+// archive, its header is damaged, or it could not be read.
+BoxText ArchiveNotDecoded(const Error& error, const std::string& archivePath, bool opened) {
+  const auto* io = dynamic_cast<const IoError*>(&error);
+  if (io != nullptr && !opened) {
+    return {"Cannot open the sprite archive " + Quoted(archivePath) + ": " + io->reason() + ".",
+            {}};
+  }
+  if (dynamic_cast<const NotAnArchiveError*>(&error) != nullptr) {
+    return {"Error", Quoted(archivePath) + " is not a sprite archive: " + error.what() + "."};
+  }
+  if (dynamic_cast<const FormatError*>(&error) != nullptr) {
+    return {"Cannot decode the sprite archive " + Quoted(archivePath) + ": " + error.what(), {}};
+  }
+  return {error.what(), {}};
+}
+
+// An entry that stopped the run: its log line, and the text for the run
+// listener, worded from the error's type. Entry `number` could not be read,
+// its stream is damaged, or the archive is damaged there.
+struct EntryFailure {
+  std::string line;
+  std::string text;
+};
+
+EntryFailure EntryNotDecoded(const Error& error, const std::string& archivePath,
+                             std::int32_t number) {
+  constexpr char kNotWritten[] = "; the bitmaps from there on were not written";
+  if (const auto* io = dynamic_cast<const IoError*>(&error)) {
+    const std::string what = "cannot read " + Quoted(io->path()) + ": " + io->reason();
+    return {"ERROR: " + what, what + kNotWritten};
+  }
+  std::string what = error.what();
+  if (dynamic_cast<const InvalidArgumentError*>(&error) != nullptr) {
+    what = "bitmap " + std::to_string(number) + " is damaged: " + what;
+  }
+  return {"ERROR: " + what, archivePath + ": " + what + kNotWritten};
+}
+
 }  // namespace
 
 void Form1::Command4_Click() {
@@ -31,19 +81,19 @@ void Form1::Command4_Click() {
   stopRequested_ = false;
   const std::string archivePath = txtOut.Text();
   std::optional<std::int32_t> decoded;
-  std::string message;
-  std::string informativeText;
+  std::optional<BoxText> box;
+  bool opened = false;
   try {
-    decoded = DecodeArchive(archivePath);
-  } catch (const NotAnArchiveError& error) {
-    message = "Error";
-    informativeText = "\"" + archivePath + "\" is not a sprite archive: " + error.what() + ".";
+    const std::unique_ptr<ByteSource> source = files_.OpenForReading(archivePath);
+    opened = true;
+    formats::ArchiveReader reader(*source);
+    decoded = DecodeEntries(archivePath, reader);
   } catch (const CancelledError&) {
     lastRun_.cancelled = true;
     Problem("Stopped: the bitmap being decoded was not written",
             "stopped: the bitmap being decoded was not written");
   } catch (const Error& error) {
-    message = error.what();
+    box = ArchiveNotDecoded(error, archivePath, opened);
   }
   running.End();
   SyncWrittenFolders();
@@ -52,73 +102,51 @@ void Form1::Command4_Click() {
     List1.AddItem(DecodedLine(*decoded));
   }
 
-  if (!message.empty()) {
+  if (box) {
     ++lastRun_.problems;
-    windows_.MessageBox(message, informativeText);
+    windows_.MessageBox(box->text, box->informativeText);
   }
   if (closeAfterRun_) {
     window_->Close();
   }
 }
 
-std::int32_t Form1::DecodeArchive(const std::string& archivePath) {
-  std::unique_ptr<ByteSource> source;
-  try {
-    source = files_.OpenForReading(archivePath);
-  } catch (const IoError& error) {
-    throw Error("Cannot open the sprite archive \"" + archivePath + "\": " + error.reason() + ".");
-  }
-  std::optional<formats::ArchiveReader> reader;
-  try {
-    reader.emplace(*source);
-  } catch (const NotAnArchiveError&) {
-    throw;
-  } catch (const FormatError& error) {
-    throw Error("Cannot decode the sprite archive \"" + archivePath + "\": " + error.what());
-  }
-
+std::int32_t Form1::DecodeEntries(const std::string& archivePath, formats::ArchiveReader& reader) {
   // Each entry's line comes before anything is known of it, so that a fault of
   // its own is reported under its number.
   std::int32_t written = 0;
-  const std::string notWritten = "; the bitmaps from there on were not written";
   try {
-    for (std::int32_t k = 1; k <= reader->count(); ++k) {
+    for (std::int32_t k = 1; k <= reader.count(); ++k) {
       List1.AddItem("Processing bitmap: " + std::to_string(k));
       // The reader holds exactly count entries; it throws for one it cannot give.
-      const formats::ArchiveEntry entry = reader->Next().value();
+      const formats::ArchiveEntry entry = reader.Next().value();
       const Bytes area = RLEDecompressRows(entry.coded, entry.width);
       const std::string name = OutputName(archivePath, k);
-      const Bytes bitmap = formats::WriteBitmap(entry.width, entry.height, reader->palette(), area);
+      const Bytes bitmap = formats::WriteBitmap(entry.width, entry.height, reader.palette(), area);
       try {
         auto out = files_.CreateReplacing(name);
         out->Append(bitmap);
         out->Commit();
       } catch (const IoError& error) {
         lastRun_.outputFailed = true;
-        const std::string what = "cannot write \"" + error.path() + "\": " + error.reason();
-        Problem("ERROR: " + what, what + notWritten);
+        const std::string what = "cannot write " + Quoted(error.path()) + ": " + error.reason();
+        Problem("ERROR: " + what, what + "; the bitmaps from there on were not written");
         return written;
       }
       lstFiles.AddItem(name);
       ++written;
       lastRun_.stored = written;
     }
-  } catch (const IoError& error) {
-    const std::string what = "cannot read \"" + error.path() + "\": " + error.reason();
-    Problem("ERROR: " + what, what + notWritten);
-    return written;
-  } catch (const InvalidArgumentError& error) {
-    const std::string what =
-        "bitmap " + std::to_string(written + 1) + " is damaged: " + error.what();
-    Problem("ERROR: " + what, archivePath + ": " + what + notWritten);
-    return written;
-  } catch (const FormatError& error) {
-    Problem(std::string("ERROR: ") + error.what(), archivePath + ": " + error.what() + notWritten);
+  } catch (const CancelledError&) {
+    throw;
+  } catch (const Error& error) {
+    const EntryFailure failure = EntryNotDecoded(error, archivePath, written + 1);
+    Problem(failure.line, failure.text);
     return written;
   }
   lastRun_.completed = true;
   // The count as the header gives it; a run that stops early says what it wrote.
-  return reader->count();
+  return reader.count();
 }
 
 // The archive path (or, with an output folder, the folder and the archive's
@@ -140,7 +168,7 @@ void Form1::SyncWrittenFolders() {
   } catch (const IoError& error) {
     lastRun_.outputFailed = true;
     lastRun_.completed = false;
-    const std::string what = "cannot write \"" + error.path() + "\": " + error.reason();
+    const std::string what = "cannot write " + Quoted(error.path()) + ": " + error.reason();
     Problem("ERROR: " + what, what);
   }
 }
