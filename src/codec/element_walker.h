@@ -1,7 +1,8 @@
 #pragma once
 
-#include <algorithm>
 #include <bit>
+#include <concepts>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -17,6 +18,24 @@ struct OutputPlace {
   std::size_t left;
 };
 
+// Where the decoded bytes go: the walk starts at the sink's first place and
+// asks it again whenever `left` runs out. The walk keeps the place in locals,
+// so byte stores cannot make the compiler reload it.
+template <typename Sink>
+concept ElementSink = requires(Sink sink, OutputPlace at, const std::uint8_t* src,
+                               std::size_t count, std::size_t next) {
+  // The first place.
+  { sink.Begin() } -> std::same_as<OutputPlace>;
+  // `count` (>= at.left) bytes are in place from at.dst on: zeros, or a byte
+  // just written. The walk is at stream index `next`.
+  { sink.Move(at, count, next) } -> std::same_as<OutputPlace>;
+  // `count` (>= at.left, at most 64) literal bytes from src, whose window was
+  // stored at at.dst.
+  { sink.MoveLiteral(at, src, count) } -> std::same_as<OutputPlace>;
+  // The walk ended at `at`.
+  sink.End(at);
+};
+
 // Decodes the elements of a coded stream (literal bytes 01..FF, and zero runs
 // 00 n) a window at a time. In a window where no two zero bytes are adjacent,
 // every zero byte is a run marker and the byte after it its count; a window
@@ -30,23 +49,10 @@ struct OutputPlace {
 // the output is still as zero-filled, so a run writes no more. So the output
 // must start zero-filled, with room for a window store at any place.
 //
-// The sink decides where the bytes go. It gives the first place and is asked
-// again whenever `left` runs out:
-//   OutputPlace Begin();
-//   OutputPlace Move(OutputPlace at, std::size_t count, std::size_t next);
-//       `count` >= at.left bytes are in place from at.dst on (zeros, or a
-//       byte just written); the walk is at stream index `next`
-//   OutputPlace MoveLiteral(OutputPlace at, const std::uint8_t* src, std::size_t count);
-//       `count` (at most 64, and >= at.left) literal bytes from src, the
-//       window from src stored at at.dst
-//   void End(OutputPlace at);
-// The place lives in locals here, so byte stores cannot make the compiler
-// reload it.
-//
 // `zeroMasks` holds the ZeroMask of every whole window, or is empty. Returns
 // the stream index where decoding stopped: the stream length, or the index of
 // a lone zero-run marker at the end.
-template <typename Sink>
+template <ElementSink Sink>
 std::size_t WalkElements(ByteView coded, std::span<const std::uint64_t> zeroMasks, Sink& sink) {
   const std::uint8_t* in = coded.data();
   const std::size_t n = coded.size();
@@ -124,41 +130,5 @@ std::size_t WalkElements(ByteView coded, std::span<const std::uint64_t> zeroMask
   sink.End(at);
   return start;
 }
-
-// Decoded bytes of `coded` in order, into a zero-filled buffer that grows as
-// needed.
-class GrowingSink {
- public:
-  // `out` must be zero-filled and hold at least two windows.
-  GrowingSink(ByteView coded, Bytes& out) : coded_(coded), out_(out) {}
-
-  OutputPlace Begin() { return Place(0); }
-  OutputPlace Move(OutputPlace at, std::size_t count, std::size_t next) {
-    const std::size_t offset = static_cast<std::size_t>(at.dst - out_.data()) + count;
-    if (offset + kWindow > out_.size()) {
-      // Room for the rest of the stream at the rate decoded so far.
-      const std::size_t rest =
-          (coded_.size() - next) * ((offset - count) / std::max<std::size_t>(next, 1) + 1);
-      out_.resize(offset + 2 * kWindow + rest + rest / 4);
-    }
-    return Place(offset);
-  }
-  OutputPlace MoveLiteral(OutputPlace at, const std::uint8_t* src, std::size_t count) {
-    return Move(at, count, static_cast<std::size_t>(src - coded_.data()));
-  }
-  void End(OutputPlace at) { decoded_ = static_cast<std::size_t>(at.dst - out_.data()); }
-
-  std::size_t decoded() const { return decoded_; }
-
- private:
-  // A place may move on as long as a window store after it stays in the buffer.
-  OutputPlace Place(std::size_t offset) {
-    return {out_.data() + offset, out_.size() - kWindow - offset + 1};
-  }
-
-  ByteView coded_;
-  Bytes& out_;
-  std::size_t decoded_ = 0;
-};
 
 }  // namespace sprite::codec

@@ -6,6 +6,7 @@
 
 #include "codec/byte_window.h"
 #include "codec/element_walker.h"
+#include "codec/growing_sink.h"
 #include "codec/percent_progress.h"
 #include "codec/picture_width.h"
 #include "codec/row_alignment.h"

@@ -8,7 +8,9 @@
 namespace sprite::codec {
 
 // What RLEDecompressRows asks of the window that runs it: the two progress
-// bars and a yield to the message loop.
+// bars and a yield to the message loop. A host may stop a run by throwing
+// from any of its calls (a window closed during a yield): the error leaves the
+// decoder as thrown, and the decoder keeps nothing from the run.
 class RowsHost : public Yielder {
  public:
   // Stands for `elements` times { first bar := percent; Yield(); }, once for each

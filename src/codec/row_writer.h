@@ -31,7 +31,7 @@ class RowWriter {
   // All `length` stored bytes at once.
   void PutRows(const std::uint8_t* src);
 
-  // The element walker's sink (see element_walker.h).
+  // The element walker's sink (ElementSink).
   OutputPlace Begin();
   OutputPlace Move(OutputPlace at, std::size_t count, std::size_t next);
   OutputPlace MoveLiteral(OutputPlace at, const std::uint8_t* src, std::size_t count);
@@ -56,6 +56,8 @@ class RowWriter {
   std::uint8_t* rowEnd_;        // end of the current row
   std::uint8_t kept_[kWindow];  // the bytes after the current row
 };
+
+static_assert(ElementSink<RowWriter>);
 
 // Yields before and reports the row bar after each row of `length` stored
 // bytes in rows of `width` bytes, as the row pass does.
