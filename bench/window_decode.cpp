@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
   sprite::winsys::PosixFileSystem files;
   sprite::app::Form1 form(windows, files);
   form.Show();
-  QWidget* window = windows.QtCalls().Widget(form.window().hWnd());
+  QWidget* window = windows.QtCalls().Widget(form.Window().hWnd());
   window->findChild<QLineEdit*>("txtOut")->setText(QString::fromLocal8Bit(argv[1]));
   QApplication::processEvents();
   // The time of the click alone, without starting Qt.
@@ -31,5 +31,5 @@ int main(int argc, char** argv) {
   window->findChild<QPushButton*>("Command4")->click();
   QApplication::processEvents();
   std::printf("%.6f\n", static_cast<double>(clock.nsecsElapsed()) / 1e9);
-  return form.lastRun().completed && form.lastRun().problems == 0 ? 0 : 1;
+  return form.LastRun().completed && form.LastRun().problems == 0 ? 0 : 1;
 }

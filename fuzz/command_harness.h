@@ -86,28 +86,27 @@ class Commands {
   Commands() : form_(windows_, files_) {}
 
   void Encode(const std::vector<std::string>& bitmaps, const std::string& archive) {
-    auto& fileList = window().listBox("lstFiles");
-    fileList.Clear();
+    const app::Form1Controls controls = form_.Controls();
+    controls.lstFiles.Clear();
     for (const auto& path : bitmaps) {
-      fileList.AddItem(path);
+      controls.lstFiles.AddItem(path);
     }
-    window().textBox("txtOut").SetText(archive);
-    window().button("Command3").Click();
+    controls.txtOut.SetText(archive);
+    winsys::AsMemory(controls.Command3).Click();
   }
 
   void Decode(const std::string& archive) {
-    window().textBox("txtOut").SetText(archive);
-    window().button("Command4").Click();
+    const app::Form1Controls controls = form_.Controls();
+    controls.txtOut.SetText(archive);
+    winsys::AsMemory(controls.Command4).Click();
   }
 
-  const std::vector<std::string>& log() { return window().listBox("List1").lines(); }
-  const app::RunReport& lastRun() const { return form_.lastRun(); }
-  const Bytes& archivePalette() const { return form_.archivePalette(); }
-  std::map<std::string, Bytes>& files() { return files_.files; }
+  const std::vector<std::string>& Log() { return winsys::AsMemory(form_.Controls().List1).lines(); }
+  const app::RunReport& LastRun() const { return form_.LastRun(); }
+  const Bytes& Palette() const { return form_.Palette(); }
+  std::map<std::string, Bytes>& Files() { return files_.files; }
 
  private:
-  winsys::MemoryWindow& window() { return windows_.window(0); }
-
   fakes::FakeWindowSystem windows_;
   MemoryFileSystem files_;
   app::Form1 form_;

@@ -66,17 +66,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using sprite::fuzz::Check;
   const ByteView input(data, size);
   sprite::fuzz::Commands commands;
-  commands.files()["in.spr"] = Bytes(input.begin(), input.end());
+  commands.Files()["in.spr"] = Bytes(input.begin(), input.end());
   commands.Decode("in.spr");
 
-  const sprite::app::RunReport& run = commands.lastRun();
+  const sprite::app::RunReport& run = commands.LastRun();
   Check(!run.outputFailed && !run.cancelled);
-  const std::vector<std::string>& log = commands.log();
+  const std::vector<std::string>& log = commands.Log();
   Check(!log.empty() && log.front() == "Decoding...");
   const bool archive = size >= kTrailer && input[0] == 0x53 && input[1] == 0x50 &&
                        input[2] == 0x01 && input[3] == 0x02;
   if (!archive) {
-    Check(log.size() == 1 && commands.files().size() == 1 && !run.completed);
+    Check(log.size() == 1 && commands.Files().size() == 1 && !run.completed);
     return 0;
   }
 
@@ -105,13 +105,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       whole = false;
       break;
     }
-    Check(commands.files().at(Name(k)) == PlainBitmap(width, height, palette, *area));
+    Check(commands.Files().at(Name(k)) == PlainBitmap(width, height, palette, *area));
     ++written;
     at += 6 + length;
   }
 
   Check(run.completed == whole && run.stored == written);
-  Check(commands.files().size() == 1 + static_cast<std::size_t>(written));
+  Check(commands.Files().size() == 1 + static_cast<std::size_t>(written));
   Check(log.back() ==
         "Decoded " + std::to_string(whole ? count : written) + " pictures in .spr to .bmp");
   const int numbered = whole ? std::max<int>(count, 0) : written + 1;

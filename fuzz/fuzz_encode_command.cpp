@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using sprite::fuzz::Check;
   const Bytes input(data, data + size);
   sprite::fuzz::Commands commands;
-  commands.files()["in.bmp"] = input;
+  commands.Files()["in.bmp"] = input;
   commands.Encode({"in.bmp"}, "out.spr");
 
   // Whether the picture can be stored, and what is stored, found plainly.
@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     storable = coded.size() <= formats::kMaxStoredStream;
   }
 
-  const sprite::app::RunReport& run = commands.lastRun();
+  const sprite::app::RunReport& run = commands.LastRun();
   Check(run.completed && !run.outputFailed && !run.cancelled);
   Check(run.stored == (storable ? 1 : 0));
 
@@ -76,12 +76,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } else {
     expected.resize(expected.size() + 1024);  // the palette of a window that stored nothing
     // The one line that says why, in words the command chooses.
-    Check(commands.log().size() == log.size() + 2);
-    log.push_back(commands.log()[log.size()]);
+    Check(commands.Log().size() == log.size() + 2);
+    log.push_back(commands.Log()[log.size()]);
   }
   log.push_back("Completed ");
-  Check(commands.files().at("out.spr") == expected);
-  Check(commands.log() == log);
-  Check(commands.files().size() == 2);
+  Check(commands.Files().at("out.spr") == expected);
+  Check(commands.Log() == log);
+  Check(commands.Files().size() == 2);
   return 0;
 }

@@ -26,20 +26,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using sprite::fuzz::Check;
   const Bytes input(data, data + size);
   sprite::fuzz::Commands commands;
-  commands.files()["in.bmp"] = input;
+  commands.Files()["in.bmp"] = input;
   commands.Encode({"in.bmp"}, "rt.spr");
-  if (commands.lastRun().stored == 0) {
+  if (commands.LastRun().stored == 0) {
     return 0;
   }
   bool flipValid = true;
-  for (const auto& line : commands.log()) {
+  for (const auto& line : commands.Log()) {
     flipValid = flipValid && line != "Warning: Flip Invalid!";
   }
-  const Bytes archive = commands.files().at("rt.spr");
+  const Bytes archive = commands.Files().at("rt.spr");
 
   commands.Decode("rt.spr");
-  Check(commands.lastRun().completed && commands.lastRun().stored == 1);
-  const Bytes& back = commands.files().at("rt.spr.0001.bmp");
+  Check(commands.LastRun().completed && commands.LastRun().stored == 1);
+  const Bytes& back = commands.Files().at("rt.spr.0001.bmp");
 
   const sprite::formats::BitmapHeaders headers = sprite::formats::ReadBitmapHeaders(input);
   const std::int32_t width = headers.width;
@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (flipValid) {
     Check(std::ranges::equal(area, original));
     commands.Encode({"rt.spr.0001.bmp"}, "again.spr");
-    Check(commands.files().at("again.spr") == archive);
+    Check(commands.Files().at("again.spr") == archive);
   }
   return 0;
 }

@@ -252,25 +252,24 @@ int Run(const Request& request) {
   form.SetOutputFolder(request.directory.value_or(""));
   form.Show();
 
-  sprite::winsys::MemoryWindow& window = windows.window(0);
-  auto& log = window.listBox("List1");
+  const sprite::app::Form1Controls controls = form.Controls();
+  auto& log = sprite::winsys::AsMemory(controls.List1);
   log.SetEchoOnly(true);
   if (!request.quiet) {
     log.SetOnAdd([&windows](const std::string& line) { windows.terminal().PrintLine(line); });
   }
 
-  window.textBox("txtOut").SetText(encode ? *request.output : std::string(request.files.front()));
+  controls.txtOut.SetText(encode ? *request.output : std::string(request.files.front()));
   if (encode) {
-    auto& fileList = window.listBox("lstFiles");
     for (const std::string_view file : request.files) {
-      fileList.AddItem(std::string(file));
+      controls.lstFiles.AddItem(std::string(file));
     }
   }
-  window.button(encode ? "Command3" : "Command4").Click();
+  sprite::winsys::AsMemory(encode ? controls.Command3 : controls.Command4).Click();
   // A log that did not reach its reader is a run stopped like Ctrl+C stops it.
   const bool logLost = std::fflush(stdout) != 0 || windows.terminal().outputLost();
 
-  const sprite::app::RunReport& report = form.lastRun();
+  const sprite::app::RunReport& report = form.LastRun();
   if (report.cancelled || report.outputFailed || logLost) {
     return kNotCompleted;
   }

@@ -91,9 +91,14 @@ void frmAbout::Show() {
   try {
     windows_.ShowModal(*window_);
   } catch (...) {
-    window_.reset();
+    Unload();
     throw;
   }
+  Unload();
+}
+
+void frmAbout::Unload() {
+  controls_.reset();
   window_.reset();
 }
 
@@ -123,6 +128,7 @@ void frmAbout::Form_Load() {
   cmdOK.SetOnClick([this] { cmdOK_Click(); });
   cmdSysInfo.SetOnClick([this] { cmdSysInfo_Click(); });
 
+  controls_.emplace(AboutControls{cmdOK, cmdSysInfo, lblTitle, lblVersion});
   lblVersion.SetCaption("Version " + std::to_string(app.major) + "." + std::to_string(app.minor) +
                         "." + std::to_string(app.revision));
   lblTitle.SetCaption(app.title);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "winsys/file_system.h"
@@ -9,6 +10,15 @@
 #include "winsys/window_system.h"
 
 namespace sprite::about {
+
+// The About window's controls by their names while it is loaded, for a test
+// that reads and clicks them: a misspelt name does not compile.
+struct AboutControls {
+  winsys::PushButton& cmdOK;
+  winsys::PushButton& cmdSysInfo;
+  winsys::Label& lblTitle;
+  winsys::Label& lblVersion;
+};
 
 // The About window: the application title, its version, two fixed texts and a
 // picture; OK closes it, System Info starts the system information program
@@ -37,16 +47,21 @@ class frmAbout {
                              const std::string& SubKeyRef, std::string& KeyVal);
 
   // The loaded window, or nullptr when it is not loaded.
-  winsys::Window* window() { return window_.get(); }
+  winsys::Window* LoadedWindow() { return window_.get(); }
+  // The loaded window's controls; nothing when it is not loaded.
+  const std::optional<AboutControls>& Controls() const { return controls_; }
 
  private:
   // Makes the window and its controls and fills in the caption, the version
   // and the title.
   void Form_Load();
+  // Drops the window and its controls.
+  void Unload();
 
   winsys::WindowSystem& windows_;
   winsys::FileSystem& files_;
   std::unique_ptr<winsys::Window> window_;
+  std::optional<AboutControls> controls_;
 };
 
 }  // namespace sprite::about

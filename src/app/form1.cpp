@@ -79,6 +79,11 @@ Form1::Form1(winsys::WindowSystem& windows, winsys::FileSystem& files)
 
 Form1::~Form1() = default;
 
+Form1Controls Form1::Controls() {
+  return {List1,    Command1, lstFiles, txtOut,         Command2,      Command3,
+          Command4, Command5, cmdAbout, *oProgressBar1, *oProgressBar2};
+}
+
 void Form1::Show() {
   window_->Show();
 }

@@ -29,6 +29,22 @@ class frmAbout;
 
 namespace sprite::app {
 
+// Form1's controls by their names, for a front end or a test that fills and
+// clicks them: a misspelt name does not compile.
+struct Form1Controls {
+  winsys::ListBox& List1;
+  winsys::PushButton& Command1;
+  winsys::ListBox& lstFiles;
+  winsys::TextBox& txtOut;
+  winsys::PushButton& Command2;
+  winsys::PushButton& Command3;
+  winsys::PushButton& Command4;
+  winsys::PushButton& Command5;
+  winsys::PushButton& cmdAbout;
+  controls::oProgressBar& oProgressBar1;
+  controls::oProgressBar& oProgressBar2;
+};
+
 // The main window: the file list, the output path, the buttons, two progress
 // bars and the log list, the state that outlives one command, and the codec
 // operations the commands use.
@@ -68,11 +84,11 @@ class Form1 : private codec::RowsHost {
   // name; empty (the default) writes them beside the archive.
   void SetOutputFolder(const std::string& folder) { outputFolder_ = folder; }
 
-  winsys::Window& window() { return *window_; }
-  controls::oProgressBar& progressBar1() { return *oProgressBar1; }
-  controls::oProgressBar& progressBar2() { return *oProgressBar2; }
-  const Bytes& archivePalette() const { return ArchivePalette; }
-  const RunReport& lastRun() const { return lastRun_; }
+  winsys::Window& Window() { return *window_; }
+  Form1Controls Controls();
+  // ArchivePalette: the trailer the next archive gets unless a picture is stored.
+  const Bytes& Palette() const { return ArchivePalette; }
+  const RunReport& LastRun() const { return lastRun_; }
 
  private:
   enum class BitmapOutcome { kStored, kRejected };

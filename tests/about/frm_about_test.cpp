@@ -154,8 +154,10 @@ TEST_F(FrmAboutTest, ShowLoadsTheWindowEveryTimeAndUnloadsItWhenClosed) {
   windows_.whileShown = [&](winsys::MemoryWindow& window) {
     shown.push_back(window.hWnd());
     EXPECT_EQ(window.design().caption, "About Sprite Encoder / Decoder");
-    EXPECT_EQ(window.label("lblVersion").caption(), "Version 1.2.11");
-    EXPECT_EQ(window.label("lblTitle").caption(), "Sprite Encoder / Decoder");
+    ASSERT_TRUE(about_.Controls().has_value());
+    const about::AboutControls& controls = *about_.Controls();
+    EXPECT_EQ(winsys::AsMemory(controls.lblVersion).caption(), "Version 1.2.11");
+    EXPECT_EQ(winsys::AsMemory(controls.lblTitle).caption(), "Sprite Encoder / Decoder");
     EXPECT_THAT(window.tabOrder(), ElementsAre("cmdOK", "picIcon", "cmdSysInfo", "lblDescription",
                                                "lblDisclaimer", "lblTitle", "lblVersion"));
     const winsys::Picture& picture = window.picture("picIcon");
@@ -163,18 +165,19 @@ TEST_F(FrmAboutTest, ShowLoadsTheWindowEveryTimeAndUnloadsItWhenClosed) {
     EXPECT_EQ(picture.height, 200);
 
     // System Info without a registry: the message, and the window stays.
-    window.button("cmdSysInfo").Click();
+    winsys::AsMemory(controls.cmdSysInfo).Click();
     EXPECT_THAT(windows_.messages, ElementsAre(kUnavailable));
     EXPECT_TRUE(window.shown());
-    window.button("cmdOK").Click();
+    winsys::AsMemory(controls.cmdOK).Click();
     EXPECT_FALSE(window.shown());
     windows_.messages.clear();
   };
 
   about_.Show();
-  EXPECT_EQ(about_.window(), nullptr);
+  EXPECT_EQ(about_.LoadedWindow(), nullptr);
   about_.Show();
-  EXPECT_EQ(about_.window(), nullptr);
+  EXPECT_EQ(about_.LoadedWindow(), nullptr);
+  EXPECT_FALSE(about_.Controls().has_value());
   ASSERT_EQ(shown.size(), 2u);
   EXPECT_NE(shown[0], shown[1]);
 }

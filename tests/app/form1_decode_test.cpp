@@ -24,11 +24,10 @@ class Form1DecodeTest : public Form1Test {
   }
 
   void ExpectEverythingEnabled() {
-    for (const char* name :
-         {"Command1", "Command2", "Command3", "Command4", "Command5", "cmdAbout"}) {
-      EXPECT_TRUE(button(name).Enabled()) << name;
+    for (winsys::PushButton* button : Buttons()) {
+      EXPECT_TRUE(button->Enabled()) << winsys::AsMemory(*button).caption();
     }
-    EXPECT_TRUE(output().enabled());
+    EXPECT_TRUE(Output().enabled());
   }
 };
 
@@ -44,30 +43,30 @@ TEST_F(Form1DecodeTest, RoundTripOfRandomBitmapsIsByteExact) {
                         .pixelArea = SpritePixelArea(random, width, rows)});
   }
   const std::string archive = MakeArchive(pictures);
-  ASSERT_EQ(form_->lastRun().stored, 70);
+  ASSERT_EQ(form_->LastRun().stored, 70);
 
   Decode();
 
-  ASSERT_EQ(fileList().ListCount(), 70);
+  ASSERT_EQ(FileList().ListCount(), 70);
   for (std::size_t i = 0; i < pictures.size(); ++i) {
     char number[24];
     std::snprintf(number, sizeof number, "%04zu", i + 1);
     const std::string name = archive + "." + number + ".bmp";
-    EXPECT_EQ(fileList().List(static_cast<std::int16_t>(i)), name);
+    EXPECT_EQ(FileList().List(static_cast<std::int16_t>(i)), name);
     // Fields and palette as the tool writes them, so the file comes back byte for byte.
     EXPECT_EQ(ReadFile(name), BuildBitmap(pictures[i])) << "width " << pictures[i].width;
   }
-  EXPECT_EQ(log().lines().front(), "Decoding...");
-  EXPECT_EQ(log().lines()[1], "Processing bitmap: 1");
-  EXPECT_EQ(log().lines()[70], "Processing bitmap: 70");
-  EXPECT_EQ(log().lines().back(), "Decoded 70 pictures in .spr to .bmp");
-  EXPECT_EQ(log().ListIndex(), -1);  // Decode never moves the selection
-  EXPECT_EQ(form_->progressBar1().Value(), 100);
+  EXPECT_EQ(Log().lines().front(), "Decoding...");
+  EXPECT_EQ(Log().lines()[1], "Processing bitmap: 1");
+  EXPECT_EQ(Log().lines()[70], "Processing bitmap: 70");
+  EXPECT_EQ(Log().lines().back(), "Decoded 70 pictures in .spr to .bmp");
+  EXPECT_EQ(Log().ListIndex(), -1);  // Decode never moves the selection
+  EXPECT_EQ(Controls().oProgressBar1.Value(), 100);
   // The row bar ends at the start of the last row: 100 x (1 + 69 x 70) / (70 x rows) < 100.
-  EXPECT_LT(form_->progressBar2().Value(), 100);
-  EXPECT_GT(form_->progressBar2().Value(), 0);
-  EXPECT_TRUE(form_->lastRun().completed);
-  EXPECT_EQ(form_->lastRun().problems, 0);
+  EXPECT_LT(Controls().oProgressBar2.Value(), 100);
+  EXPECT_GT(Controls().oProgressBar2.Value(), 0);
+  EXPECT_TRUE(form_->LastRun().completed);
+  EXPECT_EQ(form_->LastRun().problems, 0);
   ExpectEverythingEnabled();
 }
 
@@ -83,8 +82,8 @@ TEST_F(Form1DecodeTest, DecodingAgainReplacesLongerBitmapsWholly) {
 TEST_F(Form1DecodeTest, EmptyArchiveDecodesToNothing) {
   const std::string archive = MakeArchive({});
   Decode();
-  EXPECT_THAT(log().lines(), ElementsAre("Decoding...", "Decoded 0 pictures in .spr to .bmp"));
-  EXPECT_EQ(fileList().ListCount(), 0);
+  EXPECT_THAT(Log().lines(), ElementsAre("Decoding...", "Decoded 0 pictures in .spr to .bmp"));
+  EXPECT_EQ(FileList().ListCount(), 0);
   EXPECT_THAT(folder_.Names(), ElementsAre("pack.spr"));
 }
 
@@ -99,8 +98,8 @@ TEST_F(Form1DecodeTest, FileThatIsNotAnArchiveShowsErrorAndWritesNothing) {
       ElementsAre("\"" + path +
                   "\" is not a sprite archive: it starts with 78 78 78 78 (\"xxxx\"); a "
                   "sprite archive starts with 53 50 01 02 (\"SP\" and the bytes 1 and 2)."));
-  EXPECT_EQ(fileList().ListCount(), 0);
-  EXPECT_THAT(log().lines(), ElementsAre("Decoding..."));
+  EXPECT_EQ(FileList().ListCount(), 0);
+  EXPECT_THAT(Log().lines(), ElementsAre("Decoding..."));
   EXPECT_THAT(folder_.Names(), ElementsAre("picture.spr"));
   ExpectEverythingEnabled();
 }
@@ -114,7 +113,7 @@ TEST_F(Form1DecodeTest, MissingOrShortArchiveIsExplainedInPlainWords) {
     Decode();
     ASSERT_EQ(windows_.messages.size(), 1u) << path;
     EXPECT_THAT(windows_.messages[0], HasSubstr("\"" + path + "\"")) << windows_.messages[0];
-    EXPECT_THAT(log().lines(), ElementsAre("Decoding..."));
+    EXPECT_THAT(Log().lines(), ElementsAre("Decoding..."));
     ExpectEverythingEnabled();
   }
   EXPECT_THAT(windows_.messages[0], HasSubstr("no file name"));
@@ -143,16 +142,16 @@ TEST_F(Form1DecodeTest, DamagedEntryIsReportedAfterItsOwnLineAndKeepsWhatWasWrit
     std::copy(c.bytes.begin(), c.bytes.end(), bytes.begin() + static_cast<long>(c.at));
     WriteFile(archive, bytes);
     bool enabledAtLastLine = false;
-    log().SetOnAdd([&](const std::string&) { enabledAtLastLine = button("Command4").Enabled(); });
+    Log().SetOnAdd([&](const std::string&) { enabledAtLastLine = Controls().Command4.Enabled(); });
     Decode();
-    const auto& lines = log().lines();
+    const auto& lines = Log().lines();
     ASSERT_EQ(lines.size(), c.damaged + 3);
     EXPECT_EQ(lines[c.damaged], "Processing bitmap: " + std::to_string(c.damaged));
     EXPECT_THAT(lines[c.damaged + 1], ::testing::StartsWith(c.error));
     EXPECT_EQ(lines.back(),
               "Decoded " + std::to_string(c.damaged - 1) + " pictures in .spr to .bmp");
     EXPECT_TRUE(enabledAtLastLine);
-    EXPECT_EQ(fileList().ListCount(), static_cast<std::int16_t>(c.damaged - 1));
+    EXPECT_EQ(FileList().ListCount(), static_cast<std::int16_t>(c.damaged - 1));
   }
 }
 
@@ -171,7 +170,7 @@ TEST_F(Form1DecodeTest, SignatureAndNoPositiveCountDecodeAsNoEntries) {
     WriteFile(archive, bytes);
     Prepare({}, archive);
     Decode();
-    EXPECT_THAT(log().lines(), ElementsAre("Decoding...", "Decoded " + std::to_string(count) +
+    EXPECT_THAT(Log().lines(), ElementsAre("Decoding...", "Decoded " + std::to_string(count) +
                                                               " pictures in .spr to .bmp"));
     EXPECT_THAT(windows_.messages, ElementsAre());
   }
@@ -186,14 +185,14 @@ TEST_F(Form1DecodeTest, TruncatedAtEveryOffsetEndsInAClearMessage) {
     WriteFile(archive, Bytes(whole.begin(), whole.begin() + static_cast<long>(length)));
     windows_.messages.clear();
     Decode();
-    const auto& lines = log().lines();
+    const auto& lines = Log().lines();
     if (windows_.messages.empty()) {
       // Decoded as far as the bytes allow; the last line claims no more than was written.
       ASSERT_GE(lines.size(), 2u) << length;
       EXPECT_EQ(lines.back(),
-                "Decoded " + std::to_string(fileList().ListCount()) + " pictures in .spr to .bmp")
+                "Decoded " + std::to_string(FileList().ListCount()) + " pictures in .spr to .bmp")
           << length;
-      EXPECT_GT(form_->lastRun().problems, 0) << length;
+      EXPECT_GT(form_->LastRun().problems, 0) << length;
     } else {
       EXPECT_FALSE(windows_.messages[0].empty());
       EXPECT_THAT(lines, ElementsAre("Decoding...")) << length;
@@ -211,17 +210,16 @@ TEST_F(Form1DecodeTest, OtherButtonsAndTheOutputBoxTakeNothingWhileDecodeYields)
       return;
     }
     checked = true;
-    for (const char* name :
-         {"Command1", "Command2", "Command3", "Command4", "Command5", "cmdAbout"}) {
-      EXPECT_FALSE(button(name).Enabled()) << name;
-      button(name).Click();  // a disabled button takes no clicks
+    for (winsys::PushButton* button : Buttons()) {
+      EXPECT_FALSE(button->Enabled()) << winsys::AsMemory(*button).caption();
+      Click(*button);  // a disabled button takes no clicks
     }
-    EXPECT_FALSE(output().enabled());
+    EXPECT_FALSE(Output().enabled());
   };
   Decode();
   EXPECT_TRUE(checked);
   EXPECT_GT(windows_.yields, 64);  // at least once per row
-  EXPECT_EQ(log().lines().back(), "Decoded 1 pictures in .spr to .bmp");
+  EXPECT_EQ(Log().lines().back(), "Decoded 1 pictures in .spr to .bmp");
   ExpectEverythingEnabled();
 }
 
@@ -236,16 +234,16 @@ TEST_F(Form1DecodeTest, ClosingTheWindowStopsCleanlyAndThenCloses) {
   bool asked = false;
   windows_.onYield = [&](long) {
     // Close once the first bitmap has been written.
-    if (!asked && fileList().ListCount() == 1) {
+    if (!asked && FileList().ListCount() == 1) {
       asked = true;
-      EXPECT_FALSE(window().RequestClose());  // not while the decoder is inside a yield
+      EXPECT_FALSE(Window().RequestClose());  // not while the decoder is inside a yield
     }
   };
   Decode();
   EXPECT_TRUE(asked);
-  EXPECT_TRUE(form_->lastRun().cancelled);
-  EXPECT_FALSE(window().shown());
-  EXPECT_EQ(fileList().ListCount(), 1);
+  EXPECT_TRUE(form_->LastRun().cancelled);
+  EXPECT_FALSE(Window().shown());
+  EXPECT_EQ(FileList().ListCount(), 1);
   EXPECT_THAT(folder_.Names(),
               ElementsAre("in0.bmp", "in1.bmp", "in2.bmp", "pack.spr", "pack.spr.0001.bmp"));
 }
@@ -254,8 +252,8 @@ TEST_F(Form1DecodeTest, InterruptLeavesNoPartialFile) {
   const std::string archive = MakeArchive({{.width = 8, .height = 8, .pixelArea = Bytes(64, 1)}});
   windows_.onYield = [&](long) { windows_.interrupt = true; };
   Decode();
-  EXPECT_TRUE(form_->lastRun().cancelled);
-  EXPECT_EQ(fileList().ListCount(), 0);
+  EXPECT_TRUE(form_->LastRun().cancelled);
+  EXPECT_EQ(FileList().ListCount(), 0);
   EXPECT_THAT(folder_.Names(), ElementsAre("in0.bmp", "pack.spr"));
   ExpectEverythingEnabled();
 }

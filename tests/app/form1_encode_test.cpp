@@ -66,10 +66,10 @@ TEST(Form1LayoutTest, ControlsStandWhereTheWindowPutsThemInTabOrder) {
   EXPECT_EQ(window.listBox("List1").ListCount(), 0);
 
   // Stored with Min 1 and everything else at its default.
-  EXPECT_EQ(form.progressBar1().Min(), 1);
-  EXPECT_EQ(form.progressBar1().Max(), 100);
-  EXPECT_EQ(form.progressBar2().Min(), 1);
-  EXPECT_EQ(form.archivePalette(), Bytes(1024, 0));
+  EXPECT_EQ(form.Controls().oProgressBar1.Min(), 1);
+  EXPECT_EQ(form.Controls().oProgressBar1.Max(), 100);
+  EXPECT_EQ(form.Controls().oProgressBar2.Min(), 1);
+  EXPECT_EQ(form.Palette(), Bytes(1024, 0));
 }
 
 class Form1EncodeTest : public Form1Test {};
@@ -89,9 +89,9 @@ TEST_F(Form1EncodeTest, LogsEveryStepAndStoresOnlyAcceptedPictures) {
 
   Encode();
 
-  EXPECT_THAT(log().lines(), ElementsAre("Init", "Adding: " + a, kOk, kRejected, "Adding: " + c,
+  EXPECT_THAT(Log().lines(), ElementsAre("Init", "Adding: " + a, kOk, kRejected, "Adding: " + c,
                                          "Warning: Flip Invalid!", kOk, "Completed "));
-  EXPECT_EQ(log().ListIndex(), 7);
+  EXPECT_EQ(Log().ListIndex(), 7);
   const Bytes bytes = ReadFile(archive);
   // Header with two entries, two entries of 6 + 6 bytes, the palette of the last one.
   ASSERT_EQ(bytes.size(), 8u + 2 * 12 + 1024);
@@ -100,9 +100,9 @@ TEST_F(Form1EncodeTest, LogsEveryStepAndStoresOnlyAcceptedPictures) {
   EXPECT_THAT(Bytes(bytes.begin() + 8, bytes.begin() + 20),
               ElementsAre(3, 0, 2, 0, 6, 0, 4, 5, 6, 1, 2, 3));
   EXPECT_EQ(Tail(bytes, 1024), ArchiveOrder(dirtyPadding.palette));
-  EXPECT_EQ(form_->archivePalette(), ArchiveOrder(dirtyPadding.palette));
-  EXPECT_EQ(form_->progressBar1().Value(), 100);
-  EXPECT_EQ(form_->progressBar2().Value(), 0);
+  EXPECT_EQ(form_->Palette(), ArchiveOrder(dirtyPadding.palette));
+  EXPECT_EQ(Controls().oProgressBar1.Value(), 100);
+  EXPECT_EQ(Controls().oProgressBar2.Value(), 0);
 }
 
 TEST_F(Form1EncodeTest, CompressedBitmapsAreNotStoredAndLeaveThePaletteAlone) {
@@ -116,12 +116,12 @@ TEST_F(Form1EncodeTest, CompressedBitmapsAreNotStoredAndLeaveThePaletteAlone) {
     const std::string path = WriteBitmap("compressed.bmp", compressed);
     Prepare({WriteBitmap("good.bmp", good), path}, folder_.Path("out.spr"));
     Encode();
-    EXPECT_THAT(log().lines(), ElementsAre("Init", "Adding: " + folder_.Path("good.bmp"), kOk,
+    EXPECT_THAT(Log().lines(), ElementsAre("Init", "Adding: " + folder_.Path("good.bmp"), kOk,
                                            "ERROR: \"" + path +
                                                "\" is compressed (compression 1); only "
                                                "uncompressed bitmaps can be stored",
                                            "Completed "));
-    EXPECT_EQ(form_->archivePalette(), ArchiveOrder(good.palette));
+    EXPECT_EQ(form_->Palette(), ArchiveOrder(good.palette));
     EXPECT_EQ(ReadFile(folder_.Path("out.spr")).size(), 8u + 6 + 4 + 1024);
   }
 }
@@ -150,7 +150,7 @@ TEST_F(Form1EncodeTest, PicturesWithOtherColoursThanTheLastAreNamedInListOrder) 
     return "Warning: \"" + path +
            "\" has other colours than the last picture; the archive keeps only the last palette";
   };
-  const auto& lines = log().lines();
+  const auto& lines = Log().lines();
   ASSERT_GE(lines.size(), 4u);
   EXPECT_THAT(std::vector<std::string>(lines.end() - 4, lines.end()),
               ElementsAre(warning(paths[0]), warning(paths[2]), warning(paths[3]), "Completed "));
@@ -160,7 +160,7 @@ TEST_F(Form1EncodeTest, PicturesWithOtherColoursThanTheLastAreNamedInListOrder) 
   const Bytes mixed = ReadFile(folder_.Path("out.spr"));
   writePictures(true);
   Encode();
-  EXPECT_EQ(form_->lastRun().problems, 1);
+  EXPECT_EQ(form_->LastRun().problems, 1);
   EXPECT_EQ(ReadFile(folder_.Path("out.spr")), mixed);
 }
 
@@ -175,7 +175,7 @@ TEST_F(Form1EncodeTest, EmptyListWritesHeaderAndThePaletteKeptFromEarlierRuns) {
   const std::string archive = folder_.Path("empty.spr");
   Prepare({}, archive);
   Encode();
-  EXPECT_THAT(log().lines(), ElementsAre("Init", "Completed "));
+  EXPECT_THAT(Log().lines(), ElementsAre("Init", "Completed "));
   Bytes bytes = ReadFile(archive);
   ASSERT_EQ(bytes.size(), 1032u);
   EXPECT_EQ(Tail(bytes, 1024), Bytes(1024, 0));
@@ -188,7 +188,7 @@ TEST_F(Form1EncodeTest, EmptyListWritesHeaderAndThePaletteKeptFromEarlierRuns) {
   Encode();
   Prepare({folder_.Path("missing.bmp")}, archive);
   Encode();
-  EXPECT_THAT(log().lines(), ElementsAre("Init", kRejected, "Completed "));
+  EXPECT_THAT(Log().lines(), ElementsAre("Init", kRejected, "Completed "));
   bytes = ReadFile(archive);
   ASSERT_EQ(bytes.size(), 1032u);
   EXPECT_EQ(Field16(bytes, 4), 0);
@@ -198,18 +198,18 @@ TEST_F(Form1EncodeTest, EmptyListWritesHeaderAndThePaletteKeptFromEarlierRuns) {
 TEST_F(Form1EncodeTest, FirstBarTracksTheShareOfFilesDone) {
   const std::string archive = folder_.Path("bars.spr");
   const std::string one = WriteBitmap("one.bmp", {.pixelArea = {1, 2, 3, 4}});
-  form_->progressBar2().SetValue(55);
+  Controls().oProgressBar2.SetValue(55);
   Prepare({one}, archive);
   Encode();
-  EXPECT_EQ(form_->progressBar1().Value(), 100);  // a one-file list is done after it
-  EXPECT_EQ(form_->progressBar2().Value(), 0);
+  EXPECT_EQ(Controls().oProgressBar1.Value(), 100);  // a one-file list is done after it
+  EXPECT_EQ(Controls().oProgressBar2.Value(), 0);
 
   // For nine files the bar reads 0, 12, 25, 38, 50, 62, 75, 88, 100: halves go to even.
   std::vector<std::int32_t> seen;
   Prepare(std::vector<std::string>(9, one), archive);
-  log().SetOnAdd([&](const std::string& line) {
+  Log().SetOnAdd([&](const std::string& line) {
     if (line.rfind("Adding: ", 0) == 0 || line == "Completed ") {
-      seen.push_back(form_->progressBar1().Value());
+      seen.push_back(Controls().oProgressBar1.Value());
     }
   });
   Encode();
@@ -235,7 +235,7 @@ TEST_F(Form1EncodeTest, ProblemFilesAreReportedByNameAndNotStored) {
 
   Encode();
 
-  const auto& lines = log().lines();
+  const auto& lines = Log().lines();
   ASSERT_EQ(lines.size(), 10u);
   EXPECT_EQ(lines[0], "Init");
   EXPECT_NE(lines[1].find("damaged.bmp"), std::string::npos) << lines[1];
@@ -250,8 +250,8 @@ TEST_F(Form1EncodeTest, ProblemFilesAreReportedByNameAndNotStored) {
   const Bytes bytes = ReadFile(archive);
   EXPECT_EQ(Field16(bytes, 4), 1);
   EXPECT_EQ(bytes.size(), 8u + 6 + 4 + 1024);
-  EXPECT_EQ(form_->lastRun().stored, 1);
-  EXPECT_EQ(form_->lastRun().problems, 6);
+  EXPECT_EQ(form_->LastRun().stored, 1);
+  EXPECT_EQ(form_->LastRun().problems, 6);
 }
 
 TEST_F(Form1EncodeTest, PictureThatCodesPastTheEntryLimitIsSkipped) {
@@ -264,11 +264,11 @@ TEST_F(Form1EncodeTest, PictureThatCodesPastTheEntryLimitIsSkipped) {
   const std::string archive = folder_.Path("out.spr");
   Prepare({big}, archive);
   Encode();
-  ASSERT_EQ(log().lines().size(), 4u);
-  EXPECT_EQ(log().lines()[1], "Adding: " + big);
-  EXPECT_NE(log().lines()[2].find("32766"), std::string::npos) << log().lines()[2];
+  ASSERT_EQ(Log().lines().size(), 4u);
+  EXPECT_EQ(Log().lines()[1], "Adding: " + big);
+  EXPECT_NE(Log().lines()[2].find("32766"), std::string::npos) << Log().lines()[2];
   EXPECT_EQ(ReadFile(archive).size(), 1032u);
-  EXPECT_EQ(form_->archivePalette(), Bytes(1024, 0));
+  EXPECT_EQ(form_->Palette(), Bytes(1024, 0));
 }
 
 TEST_F(Form1EncodeTest, UnwritableOutputIsOneLineAndChangesNothing) {
@@ -280,11 +280,11 @@ TEST_F(Form1EncodeTest, UnwritableOutputIsOneLineAndChangesNothing) {
        {std::string(""), folder_.root().string(), folder_.Path("no/such/folder/x.spr"), existing}) {
     Prepare({picture}, target);
     Encode();
-    ASSERT_EQ(log().lines().size(), 1u) << target;
-    EXPECT_EQ(log().lines()[0].rfind("ERROR: cannot write the archive \"" + target + "\": ", 0), 0u)
-        << log().lines()[0];
-    EXPECT_FALSE(form_->lastRun().completed);
-    EXPECT_TRUE(form_->lastRun().outputFailed);
+    ASSERT_EQ(Log().lines().size(), 1u) << target;
+    EXPECT_EQ(Log().lines()[0].rfind("ERROR: cannot write the archive \"" + target + "\": ", 0), 0u)
+        << Log().lines()[0];
+    EXPECT_FALSE(form_->LastRun().completed);
+    EXPECT_TRUE(form_->LastRun().outputFailed);
   }
   EXPECT_EQ(ReadFile(existing), (Bytes{1, 2, 3}));
   EXPECT_THAT(folder_.Names(), ElementsAre("old.spr", "p.bmp"));
@@ -299,8 +299,8 @@ TEST_F(Form1EncodeTest, FailedWriteKeepsThePreviousArchiveAndLeavesNoTemporaryFi
   Encode();
   EXPECT_EQ(ReadFile(archive), (Bytes{7, 7, 7}));
   EXPECT_THAT(folder_.Names(), ElementsAre("out.spr", "p.bmp"));
-  EXPECT_NE(log().lines().back().find("No space left on device"), std::string::npos);
-  EXPECT_FALSE(form_->lastRun().completed);
+  EXPECT_NE(Log().lines().back().find("No space left on device"), std::string::npos);
+  EXPECT_FALSE(form_->LastRun().completed);
 }
 
 TEST_F(Form1EncodeTest, ListedFileThatIsAlsoTheOutputIsReadBeforeItIsReplaced) {
@@ -308,7 +308,7 @@ TEST_F(Form1EncodeTest, ListedFileThatIsAlsoTheOutputIsReadBeforeItIsReplaced) {
   const std::string path = WriteBitmap("same.bmp", fields);
   Prepare({path}, path);
   Encode();
-  EXPECT_THAT(log().lines(), ElementsAre("Init", "Adding: " + path, kOk, "Completed "));
+  EXPECT_THAT(Log().lines(), ElementsAre("Init", "Adding: " + path, kOk, "Completed "));
   const Bytes bytes = ReadFile(path);
   EXPECT_THAT(Bytes(bytes.begin() + 8, bytes.begin() + 18),
               ElementsAre(2, 0, 2, 0, 4, 0, 3, 4, 1, 2));
@@ -321,7 +321,7 @@ TEST_F(Form1EncodeTest, InterruptStopsBetweenFilesWithoutTouchingTheArchive) {
   windows_.interrupt = true;
   Prepare({picture}, archive);
   Encode();
-  EXPECT_TRUE(form_->lastRun().cancelled);
+  EXPECT_TRUE(form_->LastRun().cancelled);
   EXPECT_EQ(ReadFile(archive), Bytes{9});
   EXPECT_THAT(folder_.Names(), ElementsAre("out.spr", "p.bmp"));
 }

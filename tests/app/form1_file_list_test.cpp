@@ -13,8 +13,8 @@ using Dialogs = fakes::FakeCommonDialogCalls;
 
 class Form1FileListTest : public Form1Test {
  protected:
-  void Add() { button("Command1").Click(); }
-  void Browse() { button("Command2").Click(); }
+  void Add() { Click(Controls().Command1); }
+  void Browse() { Click(Controls().Command2); }
 };
 
 std::string Nuls(const std::string& text) {
@@ -52,7 +52,7 @@ TEST_F(Form1FileListTest, AddAppendsWhatTheDialogSelectedAsPaths) {
     Add();
     std::vector<std::string> expected = {"/old.bmp"};
     expected.insert(expected.end(), c.added.begin(), c.added.end());
-    EXPECT_EQ(fileList().lines(), expected);
+    EXPECT_EQ(FileList().lines(), expected);
   }
 }
 
@@ -65,7 +65,7 @@ TEST_F(Form1FileListTest, AddAndBrowseAskForBitmapsAndAnArchiveOwnedByTheWindow)
   EXPECT_EQ(open.lpstrFilter, Nuls("Bitmaps (*.bmp)|*.bmp||"));
   EXPECT_EQ(open.lpstrDefExt, ".bmp");
   EXPECT_EQ(open.Flags, 0x81200u);  // explorer style, multiple selection, must exist
-  EXPECT_EQ(open.hwndOwner, window().hWnd());
+  EXPECT_EQ(open.hwndOwner, Window().hWnd());
   EXPECT_EQ(open.nMaxFile, 1024u);
 
   const winsys::OPENFILENAME& save = windows_.dialogs.requests[1].record;
@@ -73,7 +73,7 @@ TEST_F(Form1FileListTest, AddAndBrowseAskForBitmapsAndAnArchiveOwnedByTheWindow)
   EXPECT_EQ(save.lpstrFilter, Nuls("Sprite Archive (*.spr)|*.spr||"));
   EXPECT_EQ(save.lpstrDefExt, ".spr");
   EXPECT_EQ(save.Flags, 0x6u);  // overwrite prompt, read-only box hidden
-  EXPECT_EQ(save.hwndOwner, window().hWnd());
+  EXPECT_EQ(save.hwndOwner, Window().hWnd());
   EXPECT_EQ(save.nMaxFile, 260u);
 }
 
@@ -86,55 +86,55 @@ TEST_F(Form1FileListTest, CancelledOrFailedDialogsChangeNothing) {
   Add();
   Browse();
   Browse();
-  EXPECT_THAT(fileList().lines(), ElementsAre("/a.bmp"));
-  EXPECT_EQ(output().Text(), "#");
+  EXPECT_THAT(FileList().lines(), ElementsAre("/a.bmp"));
+  EXPECT_EQ(Output().Text(), "#");
   EXPECT_TRUE(windows_.messages.empty());
 }
 
 TEST_F(Form1FileListTest, BrowseSetsTheChosenPath) {
   windows_.dialogs.answers.push_back(Dialogs::Confirm(Nuls("/home/ann/sprites/hero.spr|")));
   Browse();
-  EXPECT_EQ(output().Text(), "/home/ann/sprites/hero.spr");
+  EXPECT_EQ(Output().Text(), "/home/ann/sprites/hero.spr");
 }
 
 TEST_F(Form1FileListTest, FullListAddsNothingMoreAndSaysSo) {
-  fileList().Clear();
+  FileList().Clear();
   for (int i = 0; i < 32766; ++i) {
-    fileList().AddItem("f");
+    FileList().AddItem("f");
   }
   windows_.dialogs.answers.push_back(Dialogs::Confirm(Nuls("/d|a.bmp|b.bmp|c.bmp||")));
   Add();
-  EXPECT_EQ(fileList().ListCount(), 32767);
-  EXPECT_EQ(fileList().List(32766), "/d/a.bmp");
+  EXPECT_EQ(FileList().ListCount(), 32767);
+  EXPECT_EQ(FileList().List(32766), "/d/a.bmp");
   ASSERT_EQ(windows_.messages.size(), 1u);
   EXPECT_THAT(windows_.messages[0], HasSubstr("at most 32767 files; 2 of the chosen files"));
 
-  fileList().Drop({"/e/x.bmp"});
-  EXPECT_EQ(fileList().ListCount(), 32767);
+  FileList().Drop({"/e/x.bmp"});
+  EXPECT_EQ(FileList().ListCount(), 32767);
   EXPECT_EQ(windows_.messages.size(), 2u);
 }
 
 TEST_F(Form1FileListTest, RemoveTakesOutTheSelectedFileOnly) {
   Prepare({"a", "b", "c"}, "#");
-  button("Command5").Click();  // nothing selected
-  EXPECT_EQ(fileList().ListCount(), 3);
-  fileList().SetListIndex(1);
-  button("Command5").Click();
-  EXPECT_THAT(fileList().lines(), ElementsAre("a", "c"));
-  EXPECT_EQ(fileList().ListIndex(), -1);
-  fileList().SetListIndex(1);
-  fileList().PressDelete();
-  fileList().SetListIndex(0);
-  button("Command5").Click();
-  EXPECT_EQ(fileList().ListCount(), 0);
+  Click(Controls().Command5);  // nothing selected
+  EXPECT_EQ(FileList().ListCount(), 3);
+  FileList().SetListIndex(1);
+  Click(Controls().Command5);
+  EXPECT_THAT(FileList().lines(), ElementsAre("a", "c"));
+  EXPECT_EQ(FileList().ListIndex(), -1);
+  FileList().SetListIndex(1);
+  FileList().PressDelete();
+  FileList().SetListIndex(0);
+  Click(Controls().Command5);
+  EXPECT_EQ(FileList().ListCount(), 0);
 }
 
 TEST_F(Form1FileListTest, DroppedBitmapsJoinTheListAndADroppedFileNamesTheArchive) {
   Prepare({"/a.bmp"}, "#");
-  fileList().Drop({"/d/b.BMP", "/d/notes.txt", "/d/c.bmp", "/d/bmp", "/d/d.Bmp"});
-  EXPECT_THAT(fileList().lines(), ElementsAre("/a.bmp", "/d/b.BMP", "/d/c.bmp", "/d/d.Bmp"));
-  output().Drop({"/d/pack.spr", "/d/other.spr"});
-  EXPECT_EQ(output().Text(), "/d/pack.spr");
+  FileList().Drop({"/d/b.BMP", "/d/notes.txt", "/d/c.bmp", "/d/bmp", "/d/d.Bmp"});
+  EXPECT_THAT(FileList().lines(), ElementsAre("/a.bmp", "/d/b.BMP", "/d/c.bmp", "/d/d.Bmp"));
+  Output().Drop({"/d/pack.spr", "/d/other.spr"});
+  EXPECT_EQ(Output().Text(), "/d/pack.spr");
 }
 
 TEST_F(Form1FileListTest, DropsAndDeleteWaitForNothingWhileDecodeFillsTheList) {
@@ -144,16 +144,16 @@ TEST_F(Form1FileListTest, DropsAndDeleteWaitForNothingWhileDecodeFillsTheList) {
   Prepare({picture}, archive);
   Encode();
   windows_.onYield = [&](long) {
-    fileList().Drop({"/d/x.bmp"});
-    output().Drop({"/d/other.spr"});
-    if (fileList().ListCount() > 0) {
-      fileList().SetListIndex(0);
-      fileList().PressDelete();
+    FileList().Drop({"/d/x.bmp"});
+    Output().Drop({"/d/other.spr"});
+    if (FileList().ListCount() > 0) {
+      FileList().SetListIndex(0);
+      FileList().PressDelete();
     }
   };
   Decode();
-  EXPECT_THAT(fileList().lines(), ElementsAre(archive + ".0001.bmp"));
-  EXPECT_EQ(output().Text(), archive);
+  EXPECT_THAT(FileList().lines(), ElementsAre(archive + ".0001.bmp"));
+  EXPECT_EQ(Output().Text(), archive);
 }
 
 TEST_F(Form1FileListTest, ClosingTheWindowDuringEncodeStopsAfterThePictureAndKeepsTheArchive) {
@@ -167,13 +167,13 @@ TEST_F(Form1FileListTest, ClosingTheWindowDuringEncodeStopsAfterThePictureAndKee
   form_->Show();
   windows_.onRefresh = [&](long refreshes) {
     if (refreshes == 1) {
-      EXPECT_FALSE(window().RequestClose());  // not while the run is going on
+      EXPECT_FALSE(Window().RequestClose());  // not while the run is going on
     }
   };
   Encode();
-  EXPECT_TRUE(form_->lastRun().cancelled);
+  EXPECT_TRUE(form_->LastRun().cancelled);
   EXPECT_EQ(windows_.refreshes, 1);
-  EXPECT_FALSE(window().shown());
+  EXPECT_FALSE(Window().shown());
   EXPECT_EQ(ReadFile(archive), Bytes{7});
   EXPECT_THAT(folder_.Names(), ElementsAre("p0.bmp", "p1.bmp", "p2.bmp", "pack.spr"));
 }

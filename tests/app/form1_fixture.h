@@ -19,22 +19,29 @@ class Form1Test : public ::testing::Test {
  protected:
   Form1Test() : form_(std::make_unique<app::Form1>(windows_, files_)) {}
 
-  winsys::MemoryWindow& window() { return windows_.window(0); }
-  winsys::MemoryListBox& log() { return window().listBox("List1"); }
-  winsys::MemoryListBox& fileList() { return window().listBox("lstFiles"); }
-  winsys::MemoryTextBox& output() { return window().textBox("txtOut"); }
-  winsys::MemoryPushButton& button(const std::string& name) { return window().button(name); }
+  winsys::MemoryWindow& Window() { return static_cast<winsys::MemoryWindow&>(form_->Window()); }
+  app::Form1Controls Controls() { return form_->Controls(); }
+  winsys::MemoryListBox& Log() { return winsys::AsMemory(Controls().List1); }
+  winsys::MemoryListBox& FileList() { return winsys::AsMemory(Controls().lstFiles); }
+  winsys::MemoryTextBox& Output() { return winsys::AsMemory(Controls().txtOut); }
+  // A click as the user makes it: a disabled button takes none.
+  static void Click(winsys::PushButton& button) { winsys::AsMemory(button).Click(); }
 
   // Lists the files and names the archive, as the user does before Encode.
   void Prepare(const std::vector<std::string>& paths, const std::string& archive) {
-    fileList().Clear();
+    FileList().Clear();
     for (const auto& path : paths) {
-      fileList().AddItem(path);
+      FileList().AddItem(path);
     }
-    output().SetText(archive);
+    Output().SetText(archive);
   }
-  void Encode() { button("Command3").Click(); }
-  void Decode() { button("Command4").Click(); }
+  // The six buttons, in tab order.
+  std::vector<winsys::PushButton*> Buttons() {
+    const app::Form1Controls c = Controls();
+    return {&c.Command1, &c.Command2, &c.Command3, &c.Command4, &c.Command5, &c.cmdAbout};
+  }
+  void Encode() { Click(Controls().Command3); }
+  void Decode() { Click(Controls().Command4); }
 
   std::string WriteBitmap(const std::string& name, const BitmapFields& fields) {
     const std::string path = folder_.Path(name);

@@ -60,7 +60,7 @@ TEST_P(AboutBoxTest, KeyClosesTheShownWindow) {
   about_.Show();
   EXPECT_NE(shown, nullptr);
   EXPECT_TRUE(closedByKey);
-  EXPECT_EQ(about_.window(), nullptr);
+  EXPECT_EQ(about_.LoadedWindow(), nullptr);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 

@@ -19,6 +19,8 @@
 #include "app/form1.h"
 #include "app/test_files.h"
 #include "winsys/posix/posix_file_system.h"
+#include "winsys/qt/qt_list_box.h"
+#include "winsys/qt/qt_small_controls.h"
 #include "winsys/qt/qt_test_support.h"
 #include "winsys/qt/qt_window_calls.h"
 #include "winsys/qt/qt_window_system.h"
@@ -56,14 +58,13 @@ class MainWindowTest : public ::testing::Test {
     windows_ = std::make_unique<winsys::qt::QtWindowSystem>();
     form_ = std::make_unique<app::Form1>(*windows_, files_);
     form_->Show();
-    window_ = windows_->QtCalls().Widget(form_->window().hWnd());
+    window_ = windows_->QtCalls().Widget(form_->Window().hWnd());
   }
 
-  template <typename T>
-  T& Find(const char* name) {
-    T* widget = window_->findChild<T*>(name);
-    EXPECT_NE(widget, nullptr) << name;
-    return *widget;
+  app::Form1Controls Controls() { return form_->Controls(); }
+  template <typename Control>
+  auto& Widget(Control& control) {
+    return *winsys::qt::WidgetOf(control);
   }
 
   TempFolder folder_;
@@ -76,9 +77,9 @@ class MainWindowTest : public ::testing::Test {
 TEST_F(MainWindowTest, ShowsTheControlsWithTheirCaptionsAndFocusInTheLog) {
   ASSERT_NE(window_, nullptr);
   EXPECT_EQ(window_->windowTitle().toStdString(), "Sprite Encoder");
-  EXPECT_EQ(Find<QLineEdit>("txtOut").text().toStdString(), "#");
-  EXPECT_EQ(Find<QPushButton>("Command1").text().toStdString(), "&Add");
-  EXPECT_EQ(Find<QPushButton>("cmdAbout").text().toStdString(), "About ;]");
+  EXPECT_EQ(Widget(Controls().txtOut).text().toStdString(), "#");
+  EXPECT_EQ(Widget(Controls().Command1).text().toStdString(), "&Add");
+  EXPECT_EQ(Widget(Controls().cmdAbout).text().toStdString(), "About ;]");
   // 6615 x 4995 twips: 441 x 333 pixels at 96 dots per inch, scaled with the screen.
   const double scale = 1440.0 / winsys::qt::QtWindowSystem::TwipsPerPixelX() / 96.0;
   EXPECT_NEAR(window_->width(), 441 * scale, 2);
@@ -88,25 +89,29 @@ TEST_F(MainWindowTest, ShowsTheControlsWithTheirCaptionsAndFocusInTheLog) {
               2);
   EXPECT_EQ(window_->minimumSize(), window_->maximumSize());  // cannot be resized
   QApplication::processEvents();
-  EXPECT_EQ(QApplication::focusWidget(), &Find<QListWidget>("List1"));
+  EXPECT_EQ(QApplication::focusWidget(), &Widget(Controls().List1));
 
   // Tab walks log, Add, file list, output box, Browse, Encode, Decode, Remove, About.
-  std::vector<std::string> order;
-  QWidget* widget = &Find<QListWidget>("List1");
-  for (int i = 0; i < 9; ++i) {
-    order.push_back(widget->objectName().toStdString());
+  const app::Form1Controls c = Controls();
+  const std::vector<QWidget*> tabOrder{
+      &Widget(c.List1),    &Widget(c.Command1), &Widget(c.lstFiles),
+      &Widget(c.txtOut),   &Widget(c.Command2), &Widget(c.Command3),
+      &Widget(c.Command4), &Widget(c.Command5), &Widget(c.cmdAbout)};
+  std::vector<QWidget*> order;
+  QWidget* widget = tabOrder.front();
+  for (std::size_t i = 0; i < tabOrder.size(); ++i) {
+    order.push_back(widget);
     widget = widget->nextInFocusChain();
     while (widget->focusPolicy() == Qt::NoFocus || !widget->isVisibleTo(window_)) {
       widget = widget->nextInFocusChain();
     }
   }
-  EXPECT_THAT(order, ElementsAre("List1", "Command1", "lstFiles", "txtOut", "Command2", "Command3",
-                                 "Command4", "Command5", "cmdAbout"));
+  EXPECT_EQ(order, tabOrder);
 }
 
 TEST_F(MainWindowTest, EncodeThenDecodeFillsTheListsTheBarsAndTheFolder) {
   std::mt19937 random(3);
-  auto& fileList = Find<QListWidget>("lstFiles");
+  auto& fileList = Widget(Controls().lstFiles);
   for (int i = 0; i < 3; ++i) {
     const std::string path = folder_.Path("p" + std::to_string(i) + ".bmp");
     WriteFile(path, BuildBitmap({.width = 20 + i,
@@ -116,19 +121,19 @@ TEST_F(MainWindowTest, EncodeThenDecodeFillsTheListsTheBarsAndTheFolder) {
     fileList.addItem(QString::fromStdString(path));
   }
   const std::string archive = folder_.Path("pack.spr");
-  Find<QLineEdit>("txtOut").setText(QString::fromStdString(archive));
+  Widget(Controls().txtOut).setText(QString::fromStdString(archive));
 
-  Find<QPushButton>("Command3").click();
+  Widget(Controls().Command3).click();
   QApplication::processEvents();
-  auto& log = Find<QListWidget>("List1");
+  auto& log = Widget(Controls().List1);
   const auto encoded = Lines(log);
   ASSERT_EQ(encoded.size(), 8u);
   EXPECT_EQ(encoded.front(), "Init");
   EXPECT_EQ(encoded.back(), "Completed ");
   EXPECT_EQ(log.currentRow(), 7);  // the selection follows the last line
-  EXPECT_EQ(form_->progressBar1().Value(), 100);
+  EXPECT_EQ(Controls().oProgressBar1.Value(), 100);
 
-  Find<QPushButton>("Command4").click();
+  Widget(Controls().Command4).click();
   QApplication::processEvents();
   EXPECT_THAT(Lines(log),
               ElementsAre("Decoding...", "Processing bitmap: 1", "Processing bitmap: 2",
@@ -144,16 +149,16 @@ TEST_F(MainWindowTest, EncodeThenDecodeFillsTheListsTheBarsAndTheFolder) {
   const auto position = [&](const controls::oProgressBar& bar) {
     return calls.SendMessageA(bar.BarWindow(), winsys::PBM_GETPOS, 0, 0);
   };
-  EXPECT_EQ(position(form_->progressBar1()), 100);
-  EXPECT_EQ(position(form_->progressBar2()), form_->progressBar2().Value());
-  EXPECT_TRUE(Find<QPushButton>("Command4").isEnabled());
-  EXPECT_TRUE(Find<QLineEdit>("txtOut").isEnabled());
+  EXPECT_EQ(position(Controls().oProgressBar1), 100);
+  EXPECT_EQ(position(Controls().oProgressBar2), Controls().oProgressBar2.Value());
+  EXPECT_TRUE(Widget(Controls().Command4).isEnabled());
+  EXPECT_TRUE(Widget(Controls().txtOut).isEnabled());
 }
 
 TEST_F(MainWindowTest, FileThatIsNotAnArchiveShowsTheErrorBox) {
   const std::string path = folder_.Path("not.spr");
   WriteFile(path, Bytes(1500, 'x'));
-  Find<QLineEdit>("txtOut").setText(QString::fromStdString(path));
+  Widget(Controls().txtOut).setText(QString::fromStdString(path));
   std::string title;
   std::string text;
   ModalCloser closer([&](QWidget& modal) {
@@ -162,17 +167,17 @@ TEST_F(MainWindowTest, FileThatIsNotAnArchiveShowsTheErrorBox) {
       text = box->text().toStdString();
     }
   });
-  Find<QPushButton>("Command4").click();
+  Widget(Controls().Command4).click();
   EXPECT_EQ(closer.seen(), 1);
   EXPECT_EQ(title, "Sprite Encoder / Decoder");
   EXPECT_EQ(text, "Error");
-  EXPECT_THAT(Lines(Find<QListWidget>("List1")), ElementsAre("Decoding..."));
-  EXPECT_TRUE(Find<QPushButton>("Command4").isEnabled());
+  EXPECT_THAT(Lines(Widget(Controls().List1)), ElementsAre("Decoding..."));
+  EXPECT_TRUE(Widget(Controls().Command4).isEnabled());
 }
 
 TEST_F(MainWindowTest, ClosingTheWindowDuringDecodeStopsCleanlyAndCloses) {
   std::mt19937 random(9);
-  auto& fileList = Find<QListWidget>("lstFiles");
+  auto& fileList = Widget(Controls().lstFiles);
   for (int i = 0; i < 20; ++i) {
     const std::string path = folder_.Path("p" + std::to_string(i) + ".bmp");
     WriteFile(path, BuildBitmap({.width = 64,
@@ -182,19 +187,19 @@ TEST_F(MainWindowTest, ClosingTheWindowDuringDecodeStopsCleanlyAndCloses) {
     fileList.addItem(QString::fromStdString(path));
   }
   const std::string archive = folder_.Path("pack.spr");
-  Find<QLineEdit>("txtOut").setText(QString::fromStdString(archive));
-  Find<QPushButton>("Command3").click();
-  ASSERT_TRUE(form_->lastRun().completed);
+  Widget(Controls().txtOut).setText(QString::fromStdString(archive));
+  Widget(Controls().Command3).click();
+  ASSERT_TRUE(form_->LastRun().completed);
 
   // The user closes the window as soon as Decode first lets events through,
   // which it does once the interval since Encode's last repaint has passed.
   bool closedAtOnce = true;
   QTimer::singleShot(0, window_, [&] { closedAtOnce = window_->close(); });
   QThread::msleep(winsys::qt::QtWindowSystem::kYieldIntervalMs + 5);
-  Find<QPushButton>("Command4").click();
+  Widget(Controls().Command4).click();
 
   EXPECT_FALSE(closedAtOnce);  // not while the decoder is inside a yield
-  EXPECT_TRUE(form_->lastRun().cancelled);
+  EXPECT_TRUE(form_->LastRun().cancelled);
   EXPECT_FALSE(window_->isVisible());  // closed once the run had stopped
   for (const auto& name : folder_.Names()) {
     EXPECT_NE(name.front(), '.') << "temporary file left: " << name;
@@ -209,26 +214,26 @@ TEST_F(MainWindowTest, FileListCommandsThroughTheRealDialogsAndADrop) {
     WriteFile(folder_.Path(name), BuildBitmap({}));
   }
   const QString folder = QString::fromStdString(folder_.root().string());
-  auto& fileList = Find<QListWidget>("lstFiles");
+  auto& fileList = Widget(Controls().lstFiles);
 
   // Add: two files chosen at once, in the order the dialog lists them.
   ModalScript add({ChooseInDialog(folder, R"("b.bmp" "a.bmp")")});
-  Find<QPushButton>("Command1").click();
+  Widget(Controls().Command1).click();
   ASSERT_TRUE(add.finished());
   QApplication::processEvents();  // appended lines reach the view when events are processed
   EXPECT_THAT(Lines(fileList), ElementsAre(folder_.Path("b.bmp"), folder_.Path("a.bmp")));
 
   // Remove the selected entry.
   fileList.setCurrentRow(0);
-  Find<QPushButton>("Command5").click();
+  Widget(Controls().Command5).click();
   EXPECT_THAT(Lines(fileList), ElementsAre(folder_.Path("a.bmp")));
   EXPECT_TRUE(fileList.selectedItems().isEmpty());
 
   // Browse: a typed name gets the archive extension.
   ModalScript browse({ChooseInDialog(folder, "hero")});
-  Find<QPushButton>("Command2").click();
+  Widget(Controls().Command2).click();
   ASSERT_TRUE(browse.finished());
-  EXPECT_EQ(Find<QLineEdit>("txtOut").text().toStdString(), folder_.Path("hero.spr"));
+  EXPECT_EQ(Widget(Controls().txtOut).text().toStdString(), folder_.Path("hero.spr"));
 
   // About opens modally and Esc closes it.
   std::string caption;
@@ -237,7 +242,7 @@ TEST_F(MainWindowTest, FileListCommandsThroughTheRealDialogsAndADrop) {
                         QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
                         QApplication::sendEvent(modal.focusWidget(), &escape);
                       }}});
-  Find<QPushButton>("cmdAbout").click();
+  Widget(Controls().cmdAbout).click();
   EXPECT_EQ(caption, "About Sprite Encoder / Decoder");
 
   // Bitmaps dropped from a file manager join the list; other files do not.

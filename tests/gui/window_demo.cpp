@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
   sprite::app::Form1 form(windows, files);
   form.Show();
 
-  QWidget* window = windows.QtCalls().Widget(form.window().hWnd());
+  QWidget* window = windows.QtCalls().Widget(form.Window().hWnd());
   auto* fileList = window->findChild<QListWidget*>("lstFiles");
   for (const QString& bitmap : args.mid(1)) {
     fileList->addItem(bitmap);

@@ -2,9 +2,22 @@
 
 #include <algorithm>
 
+#include "common/error.h"
 #include "winsys/list_box_rules.h"
 
 namespace sprite::winsys {
+namespace {
+
+template <typename Memory, typename Control>
+Memory& Downcast(Control& control) {
+  auto* memory = dynamic_cast<Memory*>(&control);
+  if (memory == nullptr) {
+    throw InvalidArgumentError("the control belongs to another window system");
+  }
+  return *memory;
+}
+
+}  // namespace
 
 void MemoryListBox::Clear() {
   lines_.clear();
@@ -53,6 +66,22 @@ void MemoryPushButton::Click() {
   if (enabled_ && onClick_) {
     onClick_();
   }
+}
+
+MemoryListBox& AsMemory(ListBox& control) {
+  return Downcast<MemoryListBox>(control);
+}
+
+MemoryTextBox& AsMemory(TextBox& control) {
+  return Downcast<MemoryTextBox>(control);
+}
+
+MemoryPushButton& AsMemory(PushButton& control) {
+  return Downcast<MemoryPushButton>(control);
+}
+
+MemoryLabel& AsMemory(Label& control) {
+  return Downcast<MemoryLabel>(control);
 }
 
 }  // namespace sprite::winsys

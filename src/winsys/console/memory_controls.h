@@ -103,4 +103,12 @@ class MemoryLabel : public Label {
   std::string caption_;
 };
 
+// The memory control behind a control that a MemoryWindow made, for a front
+// end or a test that fills and clicks it. InvalidArgumentError for a control
+// of another backend.
+MemoryListBox& AsMemory(ListBox& control);
+MemoryTextBox& AsMemory(TextBox& control);
+MemoryPushButton& AsMemory(PushButton& control);
+MemoryLabel& AsMemory(Label& control);
+
 }  // namespace sprite::winsys

@@ -147,8 +147,16 @@ class LineListWidget : public QListWidget {
 QtListBox::QtListBox(QWidget* parent, QObject* context)
     : list_(new LineListWidget(parent)), context_(context) {}
 
-QWidget* QtListBox::widget() const {
+QListWidget* QtListBox::widget() const {
   return list_;
+}
+
+QListWidget* WidgetOf(ListBox& control) {
+  auto* list = dynamic_cast<QtListBox*>(&control);
+  if (list == nullptr) {
+    throw InvalidArgumentError("the list box belongs to another window system");
+  }
+  return list->widget();
 }
 
 void QtListBox::Clear() {

@@ -9,6 +9,7 @@
 
 #include "winsys/window_system.h"
 
+class QListWidget;
 class QObject;
 class QWidget;
 
@@ -27,7 +28,7 @@ class QtListBox : public ListBox {
   // when it is destroyed.
   QtListBox(QWidget* parent, QObject* context);
 
-  QWidget* widget() const;
+  QListWidget* widget() const;
 
   void Clear() override;
   void AddItem(const std::string& line) override;
@@ -59,5 +60,9 @@ class QtListBox : public ListBox {
   mutable QStringList pendingLines_;
   bool flushScheduled_ = false;
 };
+
+// The widget of a list box that a Qt window made, for a tool or a test that
+// fills and clicks it. InvalidArgumentError for a list box of another backend.
+QListWidget* WidgetOf(ListBox& control);
 
 }  // namespace sprite::winsys::qt

@@ -49,6 +49,15 @@ QImage ToImage(const Picture& picture) {
       .copy();
 }
 
+template <typename QtControl, typename Control>
+QtControl& Downcast(Control& control) {
+  auto* made = dynamic_cast<QtControl*>(&control);
+  if (made == nullptr) {
+    throw InvalidArgumentError("the control belongs to another window system");
+  }
+  return *made;
+}
+
 class LineWidget : public QWidget {
  public:
   LineWidget(const QPoint& from, const QPoint& to, const QColor& colour, QWidget* parent)
@@ -206,6 +215,18 @@ QWidget* MakeLine(const QPoint& from, const QPoint& to, std::uint32_t rgb, QWidg
   const QColor pen(static_cast<int>(rgb & 0xFF), static_cast<int>((rgb >> 8) & 0xFF),
                    static_cast<int>((rgb >> 16) & 0xFF));
   return new LineWidget(from, to, pen, parent);
+}
+
+QLineEdit* WidgetOf(TextBox& control) {
+  return Downcast<QtTextBox>(control).widget();
+}
+
+QPushButton* WidgetOf(PushButton& control) {
+  return Downcast<QtPushButton>(control).widget();
+}
+
+QLabel* WidgetOf(Label& control) {
+  return Downcast<QtLabel>(control).widget();
 }
 
 }  // namespace sprite::winsys::qt

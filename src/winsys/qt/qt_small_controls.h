@@ -78,6 +78,12 @@ QLabel* MakePictureBox(const Picture& picture, QWidget* parent);
 // The picture as a window icon.
 QIcon PictureIcon(const Picture& picture);
 
+// The widget of a control that a Qt window made, for a tool or a test that
+// fills and clicks it. InvalidArgumentError for a control of another backend.
+QLineEdit* WidgetOf(TextBox& control);
+QPushButton* WidgetOf(PushButton& control);
+QLabel* WidgetOf(Label& control);
+
 // A line from one point of the parent to another, in pixels, that takes no input.
 QWidget* MakeLine(const QPoint& from, const QPoint& to, std::uint32_t rgb, QWidget* parent);
 
