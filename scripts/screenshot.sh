@@ -62,7 +62,7 @@ find_program() {
 
 case "$mode" in
   gallery)
-    gallery="$(find_program progress-gallery tests/winsys/qt/progress-gallery)" || {
+    gallery="$(find_program progress-gallery tools/progress-gallery)" || {
       echo "screenshot: progress-gallery is not built; run make build" >&2
       exit 1
     }

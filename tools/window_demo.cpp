@@ -7,12 +7,8 @@
 #include <QtWidgets/QListWidget>
 #include <QtWidgets/QPushButton>
 #include <cstdio>
-#include <string>
 
-#include "app/form1.h"
-#include "winsys/posix/posix_file_system.h"
-#include "winsys/qt/qt_window_calls.h"
-#include "winsys/qt/qt_window_system.h"
+#include "shown_main_window.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
@@ -26,25 +22,21 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: sprite-window-demo [--grab FILE] ARCHIVE BITMAP...\n");
     return 2;
   }
-  sprite::winsys::qt::QtWindowSystem windows;
-  sprite::winsys::PosixFileSystem files;
-  sprite::app::Form1 form(windows, files);
-  form.Show();
-
-  QWidget* window = windows.QtCalls().Widget(form.Window().hWnd());
-  auto* fileList = window->findChild<QListWidget*>("lstFiles");
+  using sprite::winsys::qt::WidgetOf;
+  sprite::tools::ShownMainWindow window;
+  const sprite::app::Form1Controls controls = window.Controls();
   for (const QString& bitmap : args.mid(1)) {
-    fileList->addItem(bitmap);
+    WidgetOf(controls.lstFiles)->addItem(bitmap);
   }
-  window->findChild<QLineEdit*>("txtOut")->setText(args[0]);
-  window->findChild<QPushButton*>("Command3")->click();
-  window->findChild<QPushButton*>("Command4")->click();
+  WidgetOf(controls.txtOut)->setText(args[0]);
+  WidgetOf(controls.Command3)->click();
+  WidgetOf(controls.Command4)->click();
 
   if (!grab.isEmpty()) {
     QTimer::singleShot(200, [&] {
-      window->grab().save(grab);
+      window.TopWidget().grab().save(grab);
       QApplication::quit();
     });
   }
-  return windows.RunEventLoop();
+  return window.RunEventLoop();
 }
