@@ -31,44 +31,67 @@ Bytes ArchiveOrder(const Bytes& palette) {
   return out;
 }
 
-TEST(Form1LayoutTest, ControlsStandWhereTheWindowPutsThemInTabOrder) {
+bool Overlap(const winsys::TwipsRect& a, const winsys::TwipsRect& b) {
+  return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
+         b.top < a.top + a.height;
+}
+
+// What the user meets when the window opens: its caption and font, the
+// controls in the order Tab walks them, each inside the window and clear of
+// every other, the buttons in one column, and the captions and contents.
+TEST(Form1LayoutTest, ControlsLieInsideTheWindowClearOfEachOtherInTabOrder) {
   fakes::FakeWindowSystem windows;
   fakes::FakeFileSystem files;
   app::Form1 form(windows, files);
-  auto& window = windows.window(0);
+  const auto& window = static_cast<const winsys::MemoryWindow&>(form.Window());
+  const winsys::WindowSpec& design = window.design();
+  EXPECT_EQ(design.caption, "Sprite Encoder");
+  EXPECT_EQ(design.font.name, "Tahoma");
+  EXPECT_TRUE(design.fixedBorder);
+  EXPECT_TRUE(design.centred);
 
-  EXPECT_EQ(window.design().caption, "Sprite Encoder");
-  EXPECT_EQ(window.design().clientWidth, 6615);
-  EXPECT_EQ(window.design().clientHeight, 4995);
-  EXPECT_EQ(window.design().font.name, "Tahoma");
-  EXPECT_DOUBLE_EQ(window.design().font.points, 8.25);
-  EXPECT_EQ(window.design().font.charset, 238);
-  EXPECT_TRUE(window.design().fixedBorder);
-  EXPECT_TRUE(window.design().centred);
+  EXPECT_THAT(window.tabOrder(),
+              ElementsAre("List1", "Command1", "lstFiles", "txtOut", "Command2", "Command3",
+                          "Command4", "Command5", "cmdAbout", "oProgressBar1", "oProgressBar2"));
+  const std::vector<std::string>& names = window.tabOrder();
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const winsys::TwipsRect& rect = window.RectOf(names[i]);
+    SCOPED_TRACE(names[i]);
+    EXPECT_GT(rect.width, 0);
+    EXPECT_GT(rect.height, 0);
+    EXPECT_GE(rect.left, 0);
+    EXPECT_GE(rect.top, 0);
+    EXPECT_LE(rect.left + rect.width, design.clientWidth);
+    EXPECT_LE(rect.top + rect.height, design.clientHeight);
+    for (std::size_t j = i + 1; j < names.size(); ++j) {
+      EXPECT_FALSE(Overlap(rect, window.RectOf(names[j]))) << "over " << names[j];
+    }
+  }
+  const winsys::TwipsRect& add = window.RectOf("Command1");
+  for (const char* button : {"Command2", "Command3", "Command4", "Command5", "cmdAbout"}) {
+    const winsys::TwipsRect& rect = window.RectOf(button);
+    EXPECT_EQ(std::vector<int>({rect.left, rect.width, rect.height}),
+              std::vector<int>({add.left, add.width, add.height}))
+        << button;
+  }
 
-  const std::vector<std::string> tabOrder{"List1",    "Command1",      "lstFiles",     "txtOut",
-                                          "Command2", "Command3",      "Command4",     "Command5",
-                                          "cmdAbout", "oProgressBar1", "oProgressBar2"};
-  EXPECT_EQ(window.tabOrder(), tabOrder);
-  const auto rect = [&](const std::string& name) {
-    const auto& r = window.RectOf(name);
-    return std::vector<int>{r.left, r.top, r.width, r.height};
-  };
-  EXPECT_THAT(rect("List1"), ElementsAre(105, 3255, 6420, 1620));
-  EXPECT_THAT(rect("lstFiles"), ElementsAre(105, 105, 5160, 2205));
-  EXPECT_THAT(rect("txtOut"), ElementsAre(105, 2415, 5160, 330));
-  EXPECT_THAT(rect("Command3"), ElementsAre(5355, 1575, 1170, 330));
-  EXPECT_THAT(rect("oProgressBar2"), ElementsAre(105, 3045, 5160, 120));
-  EXPECT_EQ(window.button("Command1").caption(), "&Add");
-  EXPECT_EQ(window.button("Command4").caption(), "&Decode");
-  EXPECT_EQ(window.button("cmdAbout").caption(), "About ;]");
-  EXPECT_EQ(window.textBox("txtOut").Text(), "#");
-  EXPECT_EQ(window.listBox("List1").ListCount(), 0);
-
-  // Stored with Min 1 and everything else at its default.
-  EXPECT_EQ(form.Controls().oProgressBar1.Min(), 1);
-  EXPECT_EQ(form.Controls().oProgressBar1.Max(), 100);
-  EXPECT_EQ(form.Controls().oProgressBar2.Min(), 1);
+  const app::Form1Controls controls = form.Controls();
+  std::vector<std::string> captions;
+  for (winsys::PushButton* button : {&controls.Command1, &controls.Command5, &controls.Command3,
+                                     &controls.Command4, &controls.Command2, &controls.cmdAbout}) {
+    captions.push_back(winsys::AsMemory(*button).caption());
+  }
+  EXPECT_THAT(captions,
+              ElementsAre("&Add", "&Remove", "&Encode", "&Decode", "&Browse", "About ;]"));
+  EXPECT_EQ(controls.txtOut.Text(), "#");
+  EXPECT_EQ(controls.List1.ListCount(), 0);
+  EXPECT_EQ(controls.lstFiles.ListCount(), 0);
+  // Both bars span 1 to 100 and stand at the start.
+  for (const controls::oProgressBar* bar : {&controls.oProgressBar1, &controls.oProgressBar2}) {
+    EXPECT_EQ(bar->Min(), 1);
+    EXPECT_EQ(bar->Max(), 100);
+    EXPECT_EQ(bar->Value(), 0);
+  }
   EXPECT_EQ(form.Palette(), Bytes(1024, 0));
 }
 
