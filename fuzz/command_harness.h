@@ -101,7 +101,7 @@ class Commands {
     winsys::AsMemory(controls.Command4).Click();
   }
 
-  const std::vector<std::string>& Log() { return winsys::AsMemory(form_.Controls().List1).lines(); }
+  const std::vector<std::string>& Log() { return winsys::AsMemory(form_.Controls().List1).Lines(); }
   const app::RunReport& LastRun() const { return form_.LastRun(); }
   const Bytes& Palette() const { return form_.Palette(); }
   std::map<std::string, Bytes>& Files() { return files_.files; }

@@ -30,12 +30,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   BoundedSource source(sprite::ByteView(data, size));
   try {
     sprite::formats::ArchiveReader reader(source);
-    if (reader.palette().size() != sprite::formats::kTrailerSize) {
+    if (reader.Palette().size() != sprite::formats::kTrailerSize) {
       std::abort();
     }
     std::int32_t entries = 0;
     while (auto entry = reader.Next()) {
-      if (entry->width <= 0 || ++entries > reader.count()) {
+      if (entry->width <= 0 || ++entries > reader.Count()) {
         std::abort();
       }
     }

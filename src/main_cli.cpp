@@ -247,7 +247,7 @@ int Run(const Request& request) {
                                               kPrefix);
   sprite::winsys::PosixFileSystem files;
   sprite::app::Form1 form(windows, files);
-  StderrListener listener(windows.terminal());
+  StderrListener listener(windows.Terminal());
   form.SetRunListener(&listener);
   form.SetOutputFolder(request.directory.value_or(""));
   form.Show();
@@ -256,7 +256,7 @@ int Run(const Request& request) {
   auto& log = sprite::winsys::AsMemory(controls.List1);
   log.SetEchoOnly(true);
   if (!request.quiet) {
-    log.SetOnAdd([&windows](const std::string& line) { windows.terminal().PrintLine(line); });
+    log.SetOnAdd([&windows](const std::string& line) { windows.Terminal().PrintLine(line); });
   }
 
   controls.txtOut.SetText(encode ? *request.output : std::string(request.files.front()));
@@ -267,7 +267,7 @@ int Run(const Request& request) {
   }
   sprite::winsys::AsMemory(encode ? controls.Command3 : controls.Command4).Click();
   // A log that did not reach its reader is a run stopped like Ctrl+C stops it.
-  const bool logLost = std::fflush(stdout) != 0 || windows.terminal().outputLost();
+  const bool logLost = std::fflush(stdout) != 0 || windows.Terminal().OutputLost();
 
   const sprite::app::RunReport& report = form.LastRun();
   if (report.cancelled || report.outputFailed || logLost) {

@@ -32,7 +32,7 @@ struct BoxText {
 BoxText ArchiveNotDecoded(const Error& error, const std::string& archivePath, bool opened) {
   const auto* io = dynamic_cast<const IoError*>(&error);
   if (io != nullptr && !opened) {
-    return {"Cannot open the sprite archive " + Quoted(archivePath) + ": " + io->reason() + ".",
+    return {"Cannot open the sprite archive " + Quoted(archivePath) + ": " + io->Reason() + ".",
             {}};
   }
   if (dynamic_cast<const NotAnArchiveError*>(&error) != nullptr) {
@@ -56,7 +56,7 @@ EntryFailure EntryNotDecoded(const Error& error, const std::string& archivePath,
                              std::int32_t number) {
   constexpr char kNotWritten[] = "; the bitmaps from there on were not written";
   if (const auto* io = dynamic_cast<const IoError*>(&error)) {
-    const std::string what = "cannot read " + Quoted(io->path()) + ": " + io->reason();
+    const std::string what = "cannot read " + Quoted(io->Path()) + ": " + io->Reason();
     return {"ERROR: " + what, what + kNotWritten};
   }
   std::string what = error.what();
@@ -116,20 +116,20 @@ std::int32_t Form1::DecodeEntries(const std::string& archivePath, formats::Archi
   // its own is reported under its number.
   std::int32_t written = 0;
   try {
-    for (std::int32_t k = 1; k <= reader.count(); ++k) {
+    for (std::int32_t k = 1; k <= reader.Count(); ++k) {
       List1.AddItem("Processing bitmap: " + std::to_string(k));
       // The reader holds exactly count entries; it throws for one it cannot give.
       const formats::ArchiveEntry entry = reader.Next().value();
       const Bytes area = RLEDecompressRows(entry.coded, entry.width);
       const std::string name = OutputName(archivePath, k);
-      const Bytes bitmap = formats::WriteBitmap(entry.width, entry.height, reader.palette(), area);
+      const Bytes bitmap = formats::WriteBitmap(entry.width, entry.height, reader.Palette(), area);
       try {
         auto out = files_.CreateReplacing(name);
         out->Append(bitmap);
         out->Commit();
       } catch (const IoError& error) {
         lastRun_.outputFailed = true;
-        const std::string what = "cannot write " + Quoted(error.path()) + ": " + error.reason();
+        const std::string what = "cannot write " + Quoted(error.Path()) + ": " + error.Reason();
         Problem("ERROR: " + what, what + "; the bitmaps from there on were not written");
         return written;
       }
@@ -146,7 +146,7 @@ std::int32_t Form1::DecodeEntries(const std::string& archivePath, formats::Archi
   }
   lastRun_.completed = true;
   // The count as the header gives it; a run that stops early says what it wrote.
-  return reader.count();
+  return reader.Count();
 }
 
 // The archive path (or, with an output folder, the folder and the archive's
@@ -168,7 +168,7 @@ void Form1::SyncWrittenFolders() {
   } catch (const IoError& error) {
     lastRun_.outputFailed = true;
     lastRun_.completed = false;
-    const std::string what = "cannot write " + Quoted(error.path()) + ": " + error.reason();
+    const std::string what = "cannot write " + Quoted(error.Path()) + ": " + error.Reason();
     Problem("ERROR: " + what, what);
   }
 }

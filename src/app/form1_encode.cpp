@@ -53,7 +53,7 @@ void Form1::Command3_Click() {
   } catch (const IoError& error) {
     lastRun_.outputFailed = true;
     const std::string what =
-        "cannot write the archive " + Quoted(archivePath) + ": " + error.reason();
+        "cannot write the archive " + Quoted(archivePath) + ": " + error.Reason();
     Problem("ERROR: " + what, what);
     return;
   }
@@ -102,7 +102,7 @@ void Form1::Command3_Click() {
   } catch (const IoError& error) {
     lastRun_.outputFailed = true;
     const std::string what = "cannot write the archive " + Quoted(archivePath) + ": " +
-                             error.reason() + "; the previous file is unchanged";
+                             error.Reason() + "; the previous file is unchanged";
     Problem("ERROR: " + what, what);
   } catch (const CancelledError&) {
     lastRun_.cancelled = true;
@@ -161,8 +161,8 @@ Form1::BitmapOutcome Form1::AddBitmap(const std::string& bitmapPath,
     }
     bitmap = formats::ReadBitmapParts(*source, headers, layout);
   } catch (const IoError& error) {
-    return NotStored(bitmapPath, "ERROR: cannot read " + Quoted(bitmapPath) + ": " + error.reason(),
-                     "cannot read it: " + error.reason());
+    return NotStored(bitmapPath, "ERROR: cannot read " + Quoted(bitmapPath) + ": " + error.Reason(),
+                     "cannot read it: " + error.Reason());
   }
 
   const std::int32_t width = headers.width;

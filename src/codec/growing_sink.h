@@ -33,7 +33,7 @@ class GrowingSink {
   }
   void End(OutputPlace at) { decoded_ = static_cast<std::size_t>(at.dst - out_.data()); }
 
-  std::size_t decoded() const { return decoded_; }
+  std::size_t Decoded() const { return decoded_; }
 
  private:
   // A place may move on as long as a window store after it stays in the buffer.

@@ -27,9 +27,9 @@ class PercentProgress {
   explicit PercentProgress(std::size_t streamLength);
 
   // The marks in ascending order, then one that no window reaches.
-  std::span<const std::size_t> marks() const { return marks_; }
+  std::span<const std::size_t> Marks() const { return marks_; }
   // One for each mark (and one more), filled by the scan.
-  std::span<MarkWindow> windows() { return windows_; }
+  std::span<MarkWindow> Windows() { return windows_; }
 
   // The host calls for the elements of the whole stream.
   void Report(RowsHost& host) const;

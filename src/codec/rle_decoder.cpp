@@ -48,7 +48,7 @@ Bytes RLEDecompress(ByteView coded) {
   if (WalkElements(coded, {}, sink) < coded.size()) {
     ThrowLoneZero(coded.size());
   }
-  out.resize(sink.decoded());
+  out.resize(sink.Decoded());
   return out;
 }
 

@@ -40,9 +40,9 @@ StreamScan ScanStream(ByteView coded, PercentProgress* progress) {
   // Without a progress, one mark that no window reaches and a slot to spare.
   static constexpr std::size_t kNoMarks[] = {std::numeric_limits<std::size_t>::max()};
   PercentProgress::MarkWindow spare;
-  const std::size_t* marks = progress != nullptr ? progress->marks().data() : kNoMarks;
+  const std::size_t* marks = progress != nullptr ? progress->Marks().data() : kNoMarks;
   PercentProgress::MarkWindow* markWindows =
-      progress != nullptr ? progress->windows().data() : &spare;
+      progress != nullptr ? progress->Windows().data() : &spare;
   std::size_t mark = 0;
   StreamScan scan;
   scan.zeroMasks.resize(n / kWindow);

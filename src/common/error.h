@@ -42,8 +42,8 @@ class IoError : public Error {
   IoError(std::string path, std::string reason)
       : Error("\"" + path + "\": " + reason), path_(std::move(path)), reason_(std::move(reason)) {}
 
-  const std::string& path() const { return path_; }
-  const std::string& reason() const { return reason_; }
+  const std::string& Path() const { return path_; }
+  const std::string& Reason() const { return reason_; }
 
  private:
   std::string path_;

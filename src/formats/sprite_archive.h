@@ -31,7 +31,7 @@ class ArchiveWriter {
   // InvalidArgumentError otherwise, or when called twice.
   void Finish(ByteView palette);
 
-  std::int32_t count() const { return count_; }
+  std::int32_t Count() const { return count_; }
 
  private:
   ByteSink& sink_;
@@ -56,8 +56,8 @@ class ArchiveReader {
   // signature.
   explicit ArchiveReader(ByteSource& source);
 
-  const Bytes& palette() const { return palette_; }  // bitmap order
-  std::int16_t count() const { return count_; }
+  const Bytes& Palette() const { return palette_; }  // bitmap order
+  std::int16_t Count() const { return count_; }
 
   // The next entry, or nothing after the last one. Throws FormatError naming the
   // entry when its head or coded stream runs past the start of the palette

@@ -153,23 +153,23 @@ TEST_F(FrmAboutTest, ShowLoadsTheWindowEveryTimeAndUnloadsItWhenClosed) {
   std::vector<winsys::HWND> shown;
   windows_.whileShown = [&](winsys::MemoryWindow& window) {
     shown.push_back(window.hWnd());
-    EXPECT_EQ(window.design().caption, "About Sprite Encoder / Decoder");
+    EXPECT_EQ(window.Design().caption, "About Sprite Encoder / Decoder");
     ASSERT_TRUE(about_.Controls().has_value());
     const about::AboutControls& controls = *about_.Controls();
-    EXPECT_EQ(winsys::AsMemory(controls.lblVersion).caption(), "Version 1.2.11");
-    EXPECT_EQ(winsys::AsMemory(controls.lblTitle).caption(), "Sprite Encoder / Decoder");
-    EXPECT_THAT(window.tabOrder(), ElementsAre("cmdOK", "picIcon", "cmdSysInfo", "lblDescription",
+    EXPECT_EQ(winsys::AsMemory(controls.lblVersion).Caption(), "Version 1.2.11");
+    EXPECT_EQ(winsys::AsMemory(controls.lblTitle).Caption(), "Sprite Encoder / Decoder");
+    EXPECT_THAT(window.TabOrder(), ElementsAre("cmdOK", "picIcon", "cmdSysInfo", "lblDescription",
                                                "lblDisclaimer", "lblTitle", "lblVersion"));
-    const winsys::Picture& picture = window.picture("picIcon");
+    const winsys::Picture& picture = window.PictureNamed("picIcon");
     EXPECT_EQ(picture.width, 75);
     EXPECT_EQ(picture.height, 200);
 
     // System Info without a registry: the message, and the window stays.
     winsys::AsMemory(controls.cmdSysInfo).Click();
     EXPECT_THAT(windows_.messages, ElementsAre(kUnavailable));
-    EXPECT_TRUE(window.shown());
+    EXPECT_TRUE(window.Shown());
     winsys::AsMemory(controls.cmdOK).Click();
-    EXPECT_FALSE(window.shown());
+    EXPECT_FALSE(window.Shown());
     windows_.messages.clear();
   };
 

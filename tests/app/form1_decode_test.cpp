@@ -25,9 +25,9 @@ class Form1DecodeTest : public Form1Test {
 
   void ExpectEverythingEnabled() {
     for (winsys::PushButton* button : Buttons()) {
-      EXPECT_TRUE(button->Enabled()) << winsys::AsMemory(*button).caption();
+      EXPECT_TRUE(button->Enabled()) << winsys::AsMemory(*button).Caption();
     }
-    EXPECT_TRUE(Output().enabled());
+    EXPECT_TRUE(Output().Enabled());
   }
 };
 
@@ -56,10 +56,10 @@ TEST_F(Form1DecodeTest, RoundTripOfRandomBitmapsIsByteExact) {
     // Fields and palette as the tool writes them, so the file comes back byte for byte.
     EXPECT_EQ(ReadFile(name), BuildBitmap(pictures[i])) << "width " << pictures[i].width;
   }
-  EXPECT_EQ(Log().lines().front(), "Decoding...");
-  EXPECT_EQ(Log().lines()[1], "Processing bitmap: 1");
-  EXPECT_EQ(Log().lines()[70], "Processing bitmap: 70");
-  EXPECT_EQ(Log().lines().back(), "Decoded 70 pictures in .spr to .bmp");
+  EXPECT_EQ(Log().Lines().front(), "Decoding...");
+  EXPECT_EQ(Log().Lines()[1], "Processing bitmap: 1");
+  EXPECT_EQ(Log().Lines()[70], "Processing bitmap: 70");
+  EXPECT_EQ(Log().Lines().back(), "Decoded 70 pictures in .spr to .bmp");
   EXPECT_EQ(Log().ListIndex(), -1);  // Decode never moves the selection
   EXPECT_EQ(Controls().oProgressBar1.Value(), 100);
   // The row bar ends at the start of the last row: 100 x (1 + 69 x 70) / (70 x rows) < 100.
@@ -82,7 +82,7 @@ TEST_F(Form1DecodeTest, DecodingAgainReplacesLongerBitmapsWholly) {
 TEST_F(Form1DecodeTest, EmptyArchiveDecodesToNothing) {
   const std::string archive = MakeArchive({});
   Decode();
-  EXPECT_THAT(Log().lines(), ElementsAre("Decoding...", "Decoded 0 pictures in .spr to .bmp"));
+  EXPECT_THAT(Log().Lines(), ElementsAre("Decoding...", "Decoded 0 pictures in .spr to .bmp"));
   EXPECT_EQ(FileList().ListCount(), 0);
   EXPECT_THAT(folder_.Names(), ElementsAre("pack.spr"));
 }
@@ -99,7 +99,7 @@ TEST_F(Form1DecodeTest, FileThatIsNotAnArchiveShowsErrorAndWritesNothing) {
                   "\" is not a sprite archive: it starts with 78 78 78 78 (\"xxxx\"); a "
                   "sprite archive starts with 53 50 01 02 (\"SP\" and the bytes 1 and 2)."));
   EXPECT_EQ(FileList().ListCount(), 0);
-  EXPECT_THAT(Log().lines(), ElementsAre("Decoding..."));
+  EXPECT_THAT(Log().Lines(), ElementsAre("Decoding..."));
   EXPECT_THAT(folder_.Names(), ElementsAre("picture.spr"));
   ExpectEverythingEnabled();
 }
@@ -113,7 +113,7 @@ TEST_F(Form1DecodeTest, MissingOrShortArchiveIsExplainedInPlainWords) {
     Decode();
     ASSERT_EQ(windows_.messages.size(), 1u) << path;
     EXPECT_THAT(windows_.messages[0], HasSubstr("\"" + path + "\"")) << windows_.messages[0];
-    EXPECT_THAT(Log().lines(), ElementsAre("Decoding..."));
+    EXPECT_THAT(Log().Lines(), ElementsAre("Decoding..."));
     ExpectEverythingEnabled();
   }
   EXPECT_THAT(windows_.messages[0], HasSubstr("no file name"));
@@ -144,7 +144,7 @@ TEST_F(Form1DecodeTest, DamagedEntryIsReportedAfterItsOwnLineAndKeepsWhatWasWrit
     bool enabledAtLastLine = false;
     Log().SetOnAdd([&](const std::string&) { enabledAtLastLine = Controls().Command4.Enabled(); });
     Decode();
-    const auto& lines = Log().lines();
+    const auto& lines = Log().Lines();
     ASSERT_EQ(lines.size(), c.damaged + 3);
     EXPECT_EQ(lines[c.damaged], "Processing bitmap: " + std::to_string(c.damaged));
     EXPECT_THAT(lines[c.damaged + 1], ::testing::StartsWith(c.error));
@@ -170,7 +170,7 @@ TEST_F(Form1DecodeTest, SignatureAndNoPositiveCountDecodeAsNoEntries) {
     WriteFile(archive, bytes);
     Prepare({}, archive);
     Decode();
-    EXPECT_THAT(Log().lines(), ElementsAre("Decoding...", "Decoded " + std::to_string(count) +
+    EXPECT_THAT(Log().Lines(), ElementsAre("Decoding...", "Decoded " + std::to_string(count) +
                                                               " pictures in .spr to .bmp"));
     EXPECT_THAT(windows_.messages, ElementsAre());
   }
@@ -185,7 +185,7 @@ TEST_F(Form1DecodeTest, TruncatedAtEveryOffsetEndsInAClearMessage) {
     WriteFile(archive, Bytes(whole.begin(), whole.begin() + static_cast<long>(length)));
     windows_.messages.clear();
     Decode();
-    const auto& lines = Log().lines();
+    const auto& lines = Log().Lines();
     if (windows_.messages.empty()) {
       // Decoded as far as the bytes allow; the last line claims no more than was written.
       ASSERT_GE(lines.size(), 2u) << length;
@@ -211,15 +211,15 @@ TEST_F(Form1DecodeTest, OtherButtonsAndTheOutputBoxTakeNothingWhileDecodeYields)
     }
     checked = true;
     for (winsys::PushButton* button : Buttons()) {
-      EXPECT_FALSE(button->Enabled()) << winsys::AsMemory(*button).caption();
+      EXPECT_FALSE(button->Enabled()) << winsys::AsMemory(*button).Caption();
       Click(*button);  // a disabled button takes no clicks
     }
-    EXPECT_FALSE(Output().enabled());
+    EXPECT_FALSE(Output().Enabled());
   };
   Decode();
   EXPECT_TRUE(checked);
   EXPECT_GT(windows_.yields, 64);  // at least once per row
-  EXPECT_EQ(Log().lines().back(), "Decoded 1 pictures in .spr to .bmp");
+  EXPECT_EQ(Log().Lines().back(), "Decoded 1 pictures in .spr to .bmp");
   ExpectEverythingEnabled();
 }
 
@@ -242,7 +242,7 @@ TEST_F(Form1DecodeTest, ClosingTheWindowStopsCleanlyAndThenCloses) {
   Decode();
   EXPECT_TRUE(asked);
   EXPECT_TRUE(form_->LastRun().cancelled);
-  EXPECT_FALSE(Window().shown());
+  EXPECT_FALSE(Window().Shown());
   EXPECT_EQ(FileList().ListCount(), 1);
   EXPECT_THAT(folder_.Names(),
               ElementsAre("in0.bmp", "in1.bmp", "in2.bmp", "pack.spr", "pack.spr.0001.bmp"));

@@ -44,16 +44,16 @@ TEST(Form1LayoutTest, ControlsLieInsideTheWindowClearOfEachOtherInTabOrder) {
   fakes::FakeFileSystem files;
   app::Form1 form(windows, files);
   const auto& window = static_cast<const winsys::MemoryWindow&>(form.Window());
-  const winsys::WindowSpec& design = window.design();
+  const winsys::WindowSpec& design = window.Design();
   EXPECT_EQ(design.caption, "Sprite Encoder");
   EXPECT_EQ(design.font.name, "Tahoma");
   EXPECT_TRUE(design.fixedBorder);
   EXPECT_TRUE(design.centred);
 
-  EXPECT_THAT(window.tabOrder(),
+  EXPECT_THAT(window.TabOrder(),
               ElementsAre("List1", "Command1", "lstFiles", "txtOut", "Command2", "Command3",
                           "Command4", "Command5", "cmdAbout", "oProgressBar1", "oProgressBar2"));
-  const std::vector<std::string>& names = window.tabOrder();
+  const std::vector<std::string>& names = window.TabOrder();
   for (std::size_t i = 0; i < names.size(); ++i) {
     const winsys::TwipsRect& rect = window.RectOf(names[i]);
     SCOPED_TRACE(names[i]);
@@ -79,7 +79,7 @@ TEST(Form1LayoutTest, ControlsLieInsideTheWindowClearOfEachOtherInTabOrder) {
   std::vector<std::string> captions;
   for (winsys::PushButton* button : {&controls.Command1, &controls.Command5, &controls.Command3,
                                      &controls.Command4, &controls.Command2, &controls.cmdAbout}) {
-    captions.push_back(winsys::AsMemory(*button).caption());
+    captions.push_back(winsys::AsMemory(*button).Caption());
   }
   EXPECT_THAT(captions,
               ElementsAre("&Add", "&Remove", "&Encode", "&Decode", "&Browse", "About ;]"));
@@ -112,7 +112,7 @@ TEST_F(Form1EncodeTest, LogsEveryStepAndStoresOnlyAcceptedPictures) {
 
   Encode();
 
-  EXPECT_THAT(Log().lines(), ElementsAre("Init", "Adding: " + a, kOk, kRejected, "Adding: " + c,
+  EXPECT_THAT(Log().Lines(), ElementsAre("Init", "Adding: " + a, kOk, kRejected, "Adding: " + c,
                                          "Warning: Flip Invalid!", kOk, "Completed "));
   EXPECT_EQ(Log().ListIndex(), 7);
   const Bytes bytes = ReadFile(archive);
@@ -139,7 +139,7 @@ TEST_F(Form1EncodeTest, CompressedBitmapsAreNotStoredAndLeaveThePaletteAlone) {
     const std::string path = WriteBitmap("compressed.bmp", compressed);
     Prepare({WriteBitmap("good.bmp", good), path}, folder_.Path("out.spr"));
     Encode();
-    EXPECT_THAT(Log().lines(), ElementsAre("Init", "Adding: " + folder_.Path("good.bmp"), kOk,
+    EXPECT_THAT(Log().Lines(), ElementsAre("Init", "Adding: " + folder_.Path("good.bmp"), kOk,
                                            "ERROR: \"" + path +
                                                "\" is compressed (compression 1); only "
                                                "uncompressed bitmaps can be stored",
@@ -173,7 +173,7 @@ TEST_F(Form1EncodeTest, PicturesWithOtherColoursThanTheLastAreNamedInListOrder) 
     return "Warning: \"" + path +
            "\" has other colours than the last picture; the archive keeps only the last palette";
   };
-  const auto& lines = Log().lines();
+  const auto& lines = Log().Lines();
   ASSERT_GE(lines.size(), 4u);
   EXPECT_THAT(std::vector<std::string>(lines.end() - 4, lines.end()),
               ElementsAre(warning(paths[0]), warning(paths[2]), warning(paths[3]), "Completed "));
@@ -198,7 +198,7 @@ TEST_F(Form1EncodeTest, EmptyListWritesHeaderAndThePaletteKeptFromEarlierRuns) {
   const std::string archive = folder_.Path("empty.spr");
   Prepare({}, archive);
   Encode();
-  EXPECT_THAT(Log().lines(), ElementsAre("Init", "Completed "));
+  EXPECT_THAT(Log().Lines(), ElementsAre("Init", "Completed "));
   Bytes bytes = ReadFile(archive);
   ASSERT_EQ(bytes.size(), 1032u);
   EXPECT_EQ(Tail(bytes, 1024), Bytes(1024, 0));
@@ -211,7 +211,7 @@ TEST_F(Form1EncodeTest, EmptyListWritesHeaderAndThePaletteKeptFromEarlierRuns) {
   Encode();
   Prepare({folder_.Path("missing.bmp")}, archive);
   Encode();
-  EXPECT_THAT(Log().lines(), ElementsAre("Init", kRejected, "Completed "));
+  EXPECT_THAT(Log().Lines(), ElementsAre("Init", kRejected, "Completed "));
   bytes = ReadFile(archive);
   ASSERT_EQ(bytes.size(), 1032u);
   EXPECT_EQ(Field16(bytes, 4), 0);
@@ -254,11 +254,11 @@ TEST_F(Form1EncodeTest, ProblemFilesAreReportedByNameAndNotStored) {
   const std::string shortFile = folder_.Path("short.bmp");
   WriteFile(shortFile, Bytes{'B', 'M', 0, 0});
   const std::string archive = folder_.Path("out.spr");
-  Prepare({damaged, zeroWidth, tooWide, locked, shortFile, folder_.root().string(), good}, archive);
+  Prepare({damaged, zeroWidth, tooWide, locked, shortFile, folder_.Root().string(), good}, archive);
 
   Encode();
 
-  const auto& lines = Log().lines();
+  const auto& lines = Log().Lines();
   ASSERT_EQ(lines.size(), 10u);
   EXPECT_EQ(lines[0], "Init");
   EXPECT_NE(lines[1].find("damaged.bmp"), std::string::npos) << lines[1];
@@ -287,9 +287,9 @@ TEST_F(Form1EncodeTest, PictureThatCodesPastTheEntryLimitIsSkipped) {
   const std::string archive = folder_.Path("out.spr");
   Prepare({big}, archive);
   Encode();
-  ASSERT_EQ(Log().lines().size(), 4u);
-  EXPECT_EQ(Log().lines()[1], "Adding: " + big);
-  EXPECT_NE(Log().lines()[2].find("32766"), std::string::npos) << Log().lines()[2];
+  ASSERT_EQ(Log().Lines().size(), 4u);
+  EXPECT_EQ(Log().Lines()[1], "Adding: " + big);
+  EXPECT_NE(Log().Lines()[2].find("32766"), std::string::npos) << Log().Lines()[2];
   EXPECT_EQ(ReadFile(archive).size(), 1032u);
   EXPECT_EQ(form_->Palette(), Bytes(1024, 0));
 }
@@ -300,12 +300,12 @@ TEST_F(Form1EncodeTest, UnwritableOutputIsOneLineAndChangesNothing) {
   WriteFile(existing, Bytes{1, 2, 3});
   files_.uncreatable.insert(existing);
   for (const std::string& target :
-       {std::string(""), folder_.root().string(), folder_.Path("no/such/folder/x.spr"), existing}) {
+       {std::string(""), folder_.Root().string(), folder_.Path("no/such/folder/x.spr"), existing}) {
     Prepare({picture}, target);
     Encode();
-    ASSERT_EQ(Log().lines().size(), 1u) << target;
-    EXPECT_EQ(Log().lines()[0].rfind("ERROR: cannot write the archive \"" + target + "\": ", 0), 0u)
-        << Log().lines()[0];
+    ASSERT_EQ(Log().Lines().size(), 1u) << target;
+    EXPECT_EQ(Log().Lines()[0].rfind("ERROR: cannot write the archive \"" + target + "\": ", 0), 0u)
+        << Log().Lines()[0];
     EXPECT_FALSE(form_->LastRun().completed);
     EXPECT_TRUE(form_->LastRun().outputFailed);
   }
@@ -322,7 +322,7 @@ TEST_F(Form1EncodeTest, FailedWriteKeepsThePreviousArchiveAndLeavesNoTemporaryFi
   Encode();
   EXPECT_EQ(ReadFile(archive), (Bytes{7, 7, 7}));
   EXPECT_THAT(folder_.Names(), ElementsAre("out.spr", "p.bmp"));
-  EXPECT_NE(Log().lines().back().find("No space left on device"), std::string::npos);
+  EXPECT_NE(Log().Lines().back().find("No space left on device"), std::string::npos);
   EXPECT_FALSE(form_->LastRun().completed);
 }
 
@@ -331,7 +331,7 @@ TEST_F(Form1EncodeTest, ListedFileThatIsAlsoTheOutputIsReadBeforeItIsReplaced) {
   const std::string path = WriteBitmap("same.bmp", fields);
   Prepare({path}, path);
   Encode();
-  EXPECT_THAT(Log().lines(), ElementsAre("Init", "Adding: " + path, kOk, "Completed "));
+  EXPECT_THAT(Log().Lines(), ElementsAre("Init", "Adding: " + path, kOk, "Completed "));
   const Bytes bytes = ReadFile(path);
   EXPECT_THAT(Bytes(bytes.begin() + 8, bytes.begin() + 18),
               ElementsAre(2, 0, 2, 0, 4, 0, 3, 4, 1, 2));

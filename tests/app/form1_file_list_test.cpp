@@ -52,7 +52,7 @@ TEST_F(Form1FileListTest, AddAppendsWhatTheDialogSelectedAsPaths) {
     Add();
     std::vector<std::string> expected = {"/old.bmp"};
     expected.insert(expected.end(), c.added.begin(), c.added.end());
-    EXPECT_EQ(FileList().lines(), expected);
+    EXPECT_EQ(FileList().Lines(), expected);
   }
 }
 
@@ -86,7 +86,7 @@ TEST_F(Form1FileListTest, CancelledOrFailedDialogsChangeNothing) {
   Add();
   Browse();
   Browse();
-  EXPECT_THAT(FileList().lines(), ElementsAre("/a.bmp"));
+  EXPECT_THAT(FileList().Lines(), ElementsAre("/a.bmp"));
   EXPECT_EQ(Output().Text(), "#");
   EXPECT_TRUE(windows_.messages.empty());
 }
@@ -120,7 +120,7 @@ TEST_F(Form1FileListTest, RemoveTakesOutTheSelectedFileOnly) {
   EXPECT_EQ(FileList().ListCount(), 3);
   FileList().SetListIndex(1);
   Click(Controls().Command5);
-  EXPECT_THAT(FileList().lines(), ElementsAre("a", "c"));
+  EXPECT_THAT(FileList().Lines(), ElementsAre("a", "c"));
   EXPECT_EQ(FileList().ListIndex(), -1);
   FileList().SetListIndex(1);
   FileList().PressDelete();
@@ -132,7 +132,7 @@ TEST_F(Form1FileListTest, RemoveTakesOutTheSelectedFileOnly) {
 TEST_F(Form1FileListTest, DroppedBitmapsJoinTheListAndADroppedFileNamesTheArchive) {
   Prepare({"/a.bmp"}, "#");
   FileList().Drop({"/d/b.BMP", "/d/notes.txt", "/d/c.bmp", "/d/bmp", "/d/d.Bmp"});
-  EXPECT_THAT(FileList().lines(), ElementsAre("/a.bmp", "/d/b.BMP", "/d/c.bmp", "/d/d.Bmp"));
+  EXPECT_THAT(FileList().Lines(), ElementsAre("/a.bmp", "/d/b.BMP", "/d/c.bmp", "/d/d.Bmp"));
   Output().Drop({"/d/pack.spr", "/d/other.spr"});
   EXPECT_EQ(Output().Text(), "/d/pack.spr");
 }
@@ -152,7 +152,7 @@ TEST_F(Form1FileListTest, DropsAndDeleteWaitForNothingWhileDecodeFillsTheList) {
     }
   };
   Decode();
-  EXPECT_THAT(FileList().lines(), ElementsAre(archive + ".0001.bmp"));
+  EXPECT_THAT(FileList().Lines(), ElementsAre(archive + ".0001.bmp"));
   EXPECT_EQ(Output().Text(), archive);
 }
 
@@ -173,7 +173,7 @@ TEST_F(Form1FileListTest, ClosingTheWindowDuringEncodeStopsAfterThePictureAndKee
   Encode();
   EXPECT_TRUE(form_->LastRun().cancelled);
   EXPECT_EQ(windows_.refreshes, 1);
-  EXPECT_FALSE(Window().shown());
+  EXPECT_FALSE(Window().Shown());
   EXPECT_EQ(ReadFile(archive), Bytes{7});
   EXPECT_THAT(folder_.Names(), ElementsAre("p0.bmp", "p1.bmp", "p2.bmp", "pack.spr"));
 }

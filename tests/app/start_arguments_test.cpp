@@ -146,7 +146,7 @@ TEST(StartArgumentsTest, AnArchiveIsAPlainFileThatStartsWithTheSignature) {
     FileKind wanted;
   } cases[] = {
       {folder.Path("archive.bmp"), FileKind::kArchive}, {folder.Path("short"), FileKind::kOther},
-      {folder.Path("bitmap.spr"), FileKind::kOther},    {folder.root().string(), FileKind::kOther},
+      {folder.Path("bitmap.spr"), FileKind::kOther},    {folder.Root().string(), FileKind::kOther},
       {folder.Path("missing.spr"), FileKind::kMissing},
   };
   for (const auto& c : cases) {

@@ -19,7 +19,7 @@ class TempFolder {
   TempFolder& operator=(const TempFolder&) = delete;
 
   std::string Path(const std::string& name) const { return (root_ / name).string(); }
-  const std::filesystem::path& root() const { return root_; }
+  const std::filesystem::path& Root() const { return root_; }
   // Names of the files in the folder, sorted.
   std::vector<std::string> Names() const;
 

@@ -268,7 +268,7 @@ TEST(CliTest, EveryPictureNotStoredGetsOneLineWithItsReason) {
   const auto text = [](const std::string& bytes) { return Bytes(bytes.begin(), bytes.end()); };
   Bytes damaged = BuildBitmap({});
   damaged[11] = 0x13;  // pixel offset 4918 in a 1078-byte file
-  std::filesystem::create_directory(folder.root() / "sub");
+  std::filesystem::create_directory(folder.Root() / "sub");
   const std::vector<std::pair<std::string, std::string>> notStored{
       {folder.Path("missing.bmp"), "there is no such file"},
       {folder.Path("sub"), "cannot read it: it is a folder, not a file"},
@@ -313,7 +313,7 @@ TEST(CliTest, QuietRunsPrintOnlyProblemsAndDecodeWritesIntoTheFolderGiven) {
   EXPECT_EQ(encoded.out, "");
   EXPECT_EQ(encoded.err, "sprite-cli: -q: not stored: there is no such file\n");
 
-  std::filesystem::create_directory(folder.root() / "out");
+  std::filesystem::create_directory(folder.Root() / "out");
   Result decoded = RunCli(folder, {"--quiet", "decode", "-C", folder.Path("out"), archive});
   EXPECT_EQ(decoded.status, 0);
   EXPECT_EQ(decoded.out + decoded.err, "");

@@ -81,7 +81,7 @@ TEST(PercentProgress, MarksTheLastPositionOfEachPercentage) {
   }
   for (const std::size_t n : lengths) {
     const PercentProgress progress(n);
-    const auto marks = progress.marks();
+    const auto marks = progress.Marks();
     ASSERT_EQ(marks.size(), 102u);
     for (std::int32_t percent = 0; percent <= 100 && n > 0; ++percent) {
       ASSERT_EQ(

@@ -54,13 +54,13 @@ TEST(RoundTrip, ArchiveToBitmapGivesTheStoredRowsBack) {
 
     StrictSource source(archive);
     ArchiveReader reader(source);
-    ASSERT_EQ(reader.count(), static_cast<std::int16_t>(pictures.size()));
+    ASSERT_EQ(reader.Count(), static_cast<std::int16_t>(pictures.size()));
     QuietHost host;
     for (const Picture& picture : pictures) {
       const auto entry = reader.Next();
       ASSERT_TRUE(entry);
       const Bytes area = codec::RLEDecompressRows(entry->coded, entry->width, host);
-      const Bytes file = WriteBitmap(entry->width, entry->height, reader.palette(), area);
+      const Bytes file = WriteBitmap(entry->width, entry->height, reader.Palette(), area);
 
       const BitmapHeaders headers = ReadBitmapHeaders(file);
       ASSERT_TRUE(PassesAcceptanceTest(headers));

@@ -46,8 +46,8 @@ TEST(ArchiveWriter, CountIsTheNumberOfEntriesStored) {
   EXPECT_EQ(empty.size(), 1032u);
   MemorySource source(empty);
   ArchiveReader reader(source);
-  EXPECT_EQ(reader.count(), 0);
-  EXPECT_EQ(reader.palette(), codec::SwapRedBlue(PatternPalette()));
+  EXPECT_EQ(reader.Count(), 0);
+  EXPECT_EQ(reader.Palette(), codec::SwapRedBlue(PatternPalette()));
   EXPECT_FALSE(reader.Next());
 }
 
@@ -81,7 +81,7 @@ TEST(ArchiveReader, ReadsTheWorkedExample) {
   file[7] = 0xCD;
   StrictSource source(file);
   ArchiveReader reader(source);
-  EXPECT_EQ(reader.palette(), codec::SwapRedBlue(PatternPalette()));
+  EXPECT_EQ(reader.Palette(), codec::SwapRedBlue(PatternPalette()));
   const auto entry = reader.Next();
   ASSERT_TRUE(entry);
   EXPECT_EQ(entry->number, 1);

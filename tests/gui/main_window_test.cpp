@@ -168,7 +168,7 @@ TEST_F(MainWindowTest, FileThatIsNotAnArchiveShowsTheErrorBox) {
     }
   });
   Widget(Controls().Command4).click();
-  EXPECT_EQ(closer.seen(), 1);
+  EXPECT_EQ(closer.Seen(), 1);
   EXPECT_EQ(title, "Sprite Encoder / Decoder");
   EXPECT_EQ(text, "Error");
   EXPECT_THAT(Lines(Widget(Controls().List1)), ElementsAre("Decoding..."));
@@ -213,13 +213,13 @@ TEST_F(MainWindowTest, FileListCommandsThroughTheRealDialogsAndADrop) {
   for (const char* name : {"a.bmp", "b.bmp", "c.bmp"}) {
     WriteFile(folder_.Path(name), BuildBitmap({}));
   }
-  const QString folder = QString::fromStdString(folder_.root().string());
+  const QString folder = QString::fromStdString(folder_.Root().string());
   auto& fileList = Widget(Controls().lstFiles);
 
   // Add: two files chosen at once, in the order the dialog lists them.
   ModalScript add({ChooseInDialog(folder, R"("b.bmp" "a.bmp")")});
   Widget(Controls().Command1).click();
-  ASSERT_TRUE(add.finished());
+  ASSERT_TRUE(add.Finished());
   QApplication::processEvents();  // appended lines reach the view when events are processed
   EXPECT_THAT(Lines(fileList), ElementsAre(folder_.Path("b.bmp"), folder_.Path("a.bmp")));
 
@@ -232,7 +232,7 @@ TEST_F(MainWindowTest, FileListCommandsThroughTheRealDialogsAndADrop) {
   // Browse: a typed name gets the archive extension.
   ModalScript browse({ChooseInDialog(folder, "hero")});
   Widget(Controls().Command2).click();
-  ASSERT_TRUE(browse.finished());
+  ASSERT_TRUE(browse.Finished());
   EXPECT_EQ(Widget(Controls().txtOut).text().toStdString(), folder_.Path("hero.spr"));
 
   // About opens modally and Esc closes it.

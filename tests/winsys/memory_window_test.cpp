@@ -47,9 +47,9 @@ TEST(MemoryWindowTest, ControlsAreFoundOnlyByTheNamesTheyWereMadeWith) {
   MemoryWindow window({}, 1000);
   window.AddButton({"Command1", {}}, "&Add");
   EXPECT_THROW(window.AddListBox({"Command1", {}}), InvalidArgumentError);
-  EXPECT_EQ(window.button("Command1").caption(), "&Add");
-  EXPECT_THROW(window.button("Comand1"), InvalidArgumentError);
-  EXPECT_THROW(window.listBox("Command1"), InvalidArgumentError);
+  EXPECT_EQ(window.ButtonNamed("Command1").Caption(), "&Add");
+  EXPECT_THROW(window.ButtonNamed("Comand1"), InvalidArgumentError);
+  EXPECT_THROW(window.ListBoxNamed("Command1"), InvalidArgumentError);
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ std::string Reason(const std::function<void()>& call) {
   try {
     call();
   } catch (const IoError& error) {
-    return error.reason();
+    return error.Reason();
   }
   return "no error";
 }
@@ -111,7 +111,7 @@ TEST(PosixFileSystemTest, ReplacingFileHasNoNameUntilCommit) {
 TEST(PosixFileSystemTest, OnlyRegularFilesAreReadOrReplaced) {
   TempFolder folder;
   winsys::PosixFileSystem files;
-  std::filesystem::create_directory(folder.root() / "sub");
+  std::filesystem::create_directory(folder.Root() / "sub");
   const struct {
     std::string name;
     mode_t kind;
@@ -201,8 +201,8 @@ TEST(PosixFileSystemTest, LinksAreWrittenThroughExceptOthersLinksInSharedFolders
       file->Commit();
       EXPECT_EQ(ReadFile(folder.Path(c.writes)), (Bytes{7, 7}));
     } catch (const IoError& error) {
-      EXPECT_EQ(c.writes, "") << error.reason();
-      EXPECT_THAT(error.reason(), HasSubstr("belongs to another user; it is not followed"));
+      EXPECT_EQ(c.writes, "") << error.Reason();
+      EXPECT_THAT(error.Reason(), HasSubstr("belongs to another user; it is not followed"));
       EXPECT_EQ(ReadFile(folder.Path("target")), before);
     }
     EXPECT_TRUE(S_ISLNK(Stat(link).st_mode));

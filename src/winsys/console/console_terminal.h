@@ -23,7 +23,7 @@ class ConsoleTerminal {
   void ShowBar(std::int32_t bar, std::int32_t percent);
   void RemoveBar(std::int32_t bar);
   // A log line could not be written: the reader went away or the disk is full.
-  bool outputLost() const { return outputLost_; }
+  bool OutputLost() const { return outputLost_; }
 
  private:
   void ClearStatus();

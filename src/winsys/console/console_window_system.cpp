@@ -27,7 +27,7 @@ std::unique_ptr<Window> ConsoleWindowSystem::CreateWindow(const WindowSpec& desi
   return window;
 }
 
-MemoryWindow& ConsoleWindowSystem::window(std::size_t index) {
+MemoryWindow& ConsoleWindowSystem::WindowAt(std::size_t index) {
   if (index >= windows_.size()) {
     throw InvalidArgumentError("window " + std::to_string(index) + " was never made; " +
                                std::to_string(windows_.size()) + " were");
@@ -48,7 +48,7 @@ void ConsoleWindowSystem::MessageBox(const std::string& text, const std::string&
 }
 
 bool ConsoleWindowSystem::InterruptRequested() const {
-  return gInterrupted != 0 || terminal_.outputLost();
+  return gInterrupted != 0 || terminal_.OutputLost();
 }
 
 AppInfo ConsoleWindowSystem::AppInformation() const {

@@ -33,11 +33,11 @@ class ConsoleWindowSystem : public WindowSystem {
   RegistryCalls& Registry() override { return registry_; }
   ProgramStarter& Programs() override { return programs_; }
 
-  ConsoleTerminal& terminal() { return terminal_; }
+  ConsoleTerminal& Terminal() { return terminal_; }
   // The windows made so far, to be filled and clicked by the front end;
   // InvalidArgumentError for an index past the last one.
-  MemoryWindow& window(std::size_t index);
-  int messageBoxes() const { return messageBoxes_; }
+  MemoryWindow& WindowAt(std::size_t index);
+  int MessageBoxCount() const { return messageBoxes_; }
 
   // Ctrl+C, SIGTERM, SIGHUP and SIGQUIT set a flag that InterruptRequested
   // reports, instead of ending the process; so does a log line that cannot be

@@ -27,7 +27,7 @@ class MemoryListBox : public ListBox {
   void SetOnAdd(std::function<void(const std::string&)> onAdd) { onAdd_ = std::move(onAdd); }
   // Keeps no lines, only their count: for a log that is printed as it grows.
   void SetEchoOnly(bool echoOnly) { echoOnly_ = echoOnly; }
-  const std::vector<std::string>& lines() const { return lines_; }
+  const std::vector<std::string>& Lines() const { return lines_; }
 
   void SetOnFilesDropped(std::function<void(const std::vector<std::string>&)> handler) override {
     onDrop_ = std::move(handler);
@@ -61,7 +61,7 @@ class MemoryTextBox : public TextBox {
   std::string Text() const override { return text_; }
   void SetText(const std::string& text) override { text_ = text; }
   void SetEnabled(bool enabled) override { enabled_ = enabled; }
-  bool enabled() const { return enabled_; }
+  bool Enabled() const { return enabled_; }
   void SetOnFilesDropped(std::function<void(const std::vector<std::string>&)> handler) override {
     onDrop_ = std::move(handler);
   }
@@ -85,7 +85,7 @@ class MemoryPushButton : public PushButton {
   void SetOnClick(std::function<void()> handler) override { onClick_ = std::move(handler); }
   // A click as the user makes it: a disabled button takes none.
   void Click();
-  const std::string& caption() const { return caption_; }
+  const std::string& Caption() const { return caption_; }
 
  private:
   std::string caption_;
@@ -97,7 +97,7 @@ class MemoryLabel : public Label {
  public:
   explicit MemoryLabel(std::string caption) : caption_(std::move(caption)) {}
   void SetCaption(const std::string& caption) override { caption_ = caption; }
-  const std::string& caption() const { return caption_; }
+  const std::string& Caption() const { return caption_; }
 
  private:
   std::string caption_;

@@ -59,27 +59,27 @@ const TwipsRect& MemoryWindow::RectOf(const std::string& name) const {
   return Named(rects_, name, "control");
 }
 
-MemoryListBox& MemoryWindow::listBox(const std::string& name) {
+MemoryListBox& MemoryWindow::ListBoxNamed(const std::string& name) {
   return *Named(listBoxes_, name, "list box");
 }
 
-MemoryTextBox& MemoryWindow::textBox(const std::string& name) {
+MemoryTextBox& MemoryWindow::TextBoxNamed(const std::string& name) {
   return *Named(textBoxes_, name, "text box");
 }
 
-MemoryPushButton& MemoryWindow::button(const std::string& name) {
+MemoryPushButton& MemoryWindow::ButtonNamed(const std::string& name) {
   return *Named(buttons_, name, "button");
 }
 
-MemoryLabel& MemoryWindow::label(const std::string& name) {
+MemoryLabel& MemoryWindow::LabelNamed(const std::string& name) {
   return *Named(labels_, name, "label");
 }
 
-MemoryControlHost& MemoryWindow::controlHost(const std::string& name) {
+MemoryControlHost& MemoryWindow::ControlHostNamed(const std::string& name) {
   return *Named(hosts_, name, "control host");
 }
 
-const Picture& MemoryWindow::picture(const std::string& name) const {
+const Picture& MemoryWindow::PictureNamed(const std::string& name) const {
   return Named(pictures_, name, "picture box");
 }
 

@@ -24,7 +24,7 @@ class MemoryControlHost : public ControlHost {
   // Only whether the stored design needs saving is kept: a bar moved for every
   // decoded element must not grow memory.
   void PropertyChanged(std::string_view) override { designChanged_ = true; }
-  bool designChanged() const { return designChanged_; }
+  bool DesignChanged() const { return designChanged_; }
 
  private:
   TwipsRect rect_;
@@ -53,19 +53,19 @@ class MemoryWindow : public Window {
   // The user asks the window to close; returns whether it did.
   bool RequestClose();
 
-  const WindowSpec& design() const { return design_; }
-  bool shown() const { return shown_; }
+  const WindowSpec& Design() const { return design_; }
+  bool Shown() const { return shown_; }
   // Control names in the order they were created, which is the tab order.
-  const std::vector<std::string>& tabOrder() const { return tabOrder_; }
+  const std::vector<std::string>& TabOrder() const { return tabOrder_; }
   // The controls by name. Each throws InvalidArgumentError for a name that
   // names no control of its kind.
   const TwipsRect& RectOf(const std::string& name) const;
-  MemoryListBox& listBox(const std::string& name);
-  MemoryTextBox& textBox(const std::string& name);
-  MemoryPushButton& button(const std::string& name);
-  MemoryLabel& label(const std::string& name);
-  MemoryControlHost& controlHost(const std::string& name);
-  const Picture& picture(const std::string& name) const;
+  MemoryListBox& ListBoxNamed(const std::string& name);
+  MemoryTextBox& TextBoxNamed(const std::string& name);
+  MemoryPushButton& ButtonNamed(const std::string& name);
+  MemoryLabel& LabelNamed(const std::string& name);
+  MemoryControlHost& ControlHostNamed(const std::string& name);
+  const Picture& PictureNamed(const std::string& name) const;
 
  private:
   // Throws InvalidArgumentError for a name already taken: controls are found by name.

@@ -147,7 +147,7 @@ class LineListWidget : public QListWidget {
 QtListBox::QtListBox(QWidget* parent, QObject* context)
     : list_(new LineListWidget(parent)), context_(context) {}
 
-QListWidget* QtListBox::widget() const {
+QListWidget* QtListBox::Widget() const {
   return list_;
 }
 
@@ -156,7 +156,7 @@ QListWidget* WidgetOf(ListBox& control) {
   if (list == nullptr) {
     throw InvalidArgumentError("the list box belongs to another window system");
   }
-  return list->widget();
+  return list->Widget();
 }
 
 void QtListBox::Clear() {

@@ -28,7 +28,7 @@ class QtListBox : public ListBox {
   // when it is destroyed.
   QtListBox(QWidget* parent, QObject* context);
 
-  QListWidget* widget() const;
+  QListWidget* Widget() const;
 
   void Clear() override;
   void AddItem(const std::string& line) override;

@@ -126,7 +126,7 @@ class FileDropLineEdit : public QLineEdit {
 
 QtTextBox::QtTextBox(QWidget* parent) : edit_(new FileDropLineEdit(parent)) {}
 
-QLineEdit* QtTextBox::widget() const {
+QLineEdit* QtTextBox::Widget() const {
   return edit_;
 }
 
@@ -218,15 +218,15 @@ QWidget* MakeLine(const QPoint& from, const QPoint& to, std::uint32_t rgb, QWidg
 }
 
 QLineEdit* WidgetOf(TextBox& control) {
-  return Downcast<QtTextBox>(control).widget();
+  return Downcast<QtTextBox>(control).Widget();
 }
 
 QPushButton* WidgetOf(PushButton& control) {
-  return Downcast<QtPushButton>(control).widget();
+  return Downcast<QtPushButton>(control).Widget();
 }
 
 QLabel* WidgetOf(Label& control) {
-  return Downcast<QtLabel>(control).widget();
+  return Downcast<QtLabel>(control).Widget();
 }
 
 }  // namespace sprite::winsys::qt

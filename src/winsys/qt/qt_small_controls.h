@@ -27,7 +27,7 @@ class QtTextBox : public TextBox {
  public:
   explicit QtTextBox(QWidget* parent);
 
-  QLineEdit* widget() const;
+  QLineEdit* Widget() const;
 
   std::string Text() const override;
   void SetText(const std::string& text) override;
@@ -44,7 +44,7 @@ class QtPushButton : public PushButton {
   // `context` ends the clicks when it is destroyed.
   QtPushButton(const std::string& caption, TopLevelWidget* window, QObject* context);
 
-  QPushButton* widget() const { return button_; }
+  QPushButton* Widget() const { return button_; }
 
   void SetEnabled(bool enabled) override;
   bool Enabled() const override;
@@ -64,7 +64,7 @@ class QtLabel : public Label {
  public:
   explicit QtLabel(QWidget* parent);
 
-  QLabel* widget() const { return label_; }
+  QLabel* Widget() const { return label_; }
 
   void SetCaption(const std::string& caption) override;
 

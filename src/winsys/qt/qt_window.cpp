@@ -124,27 +124,27 @@ QtWindow::~QtWindow() {
 PushButton& QtWindow::AddButton(const ControlSpec& design, const std::string& caption) {
   auto& button =
       *buttons_.emplace_back(std::make_unique<QtPushButton>(caption, widget_, context_.get()));
-  Place(button.widget(), design, true);
+  Place(button.Widget(), design, true);
   return button;
 }
 
 ListBox& QtWindow::AddListBox(const ControlSpec& design) {
   auto& list = *listBoxes_.emplace_back(std::make_unique<QtListBox>(widget_, context_.get()));
-  Place(list.widget(), design, true);
+  Place(list.Widget(), design, true);
   return list;
 }
 
 TextBox& QtWindow::AddTextBox(const ControlSpec& design, const std::string& text) {
   auto& box = *textBoxes_.emplace_back(std::make_unique<QtTextBox>(widget_));
   box.SetText(text);
-  Place(box.widget(), design, true);
+  Place(box.Widget(), design, true);
   return box;
 }
 
 Label& QtWindow::AddLabel(const ControlSpec& design, const std::string& caption) {
   auto& label = *labels_.emplace_back(std::make_unique<QtLabel>(widget_));
   label.SetCaption(caption);
-  Place(label.widget(), design, false);
+  Place(label.Widget(), design, false);
   return label;
 }
 

@@ -44,7 +44,7 @@ class QtWindow : public Window {
   void Close() override;
   void SetCloseHandler(std::function<bool()> handler) override;
 
-  TopLevelWidget* widget() const { return widget_; }
+  TopLevelWidget* Widget() const { return widget_; }
 
  private:
   int PixelsX(std::int32_t twips) const;

@@ -84,7 +84,7 @@ void QtWindowSystem::ShowModal(Window& window) {
   if (qtWindow == nullptr) {
     throw InvalidArgumentError("ShowModal: the window belongs to another window system");
   }
-  const QPointer<TopLevelWidget> widget = qtWindow->widget();
+  const QPointer<TopLevelWidget> widget = qtWindow->Widget();
   QEventLoop loop;
   widget->closed = [&loop] { loop.quit(); };
   widget->setWindowModality(Qt::ApplicationModal);

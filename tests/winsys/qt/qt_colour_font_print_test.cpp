@@ -101,7 +101,7 @@ TEST_F(QtColourFontPrintTest, ColourDialogWithCustomColours) {
     dialog.setCurrentColor(QColor(1, 2, 3));
   })});
   EXPECT_TRUE(dialog_.VBChooseColor(args));
-  EXPECT_TRUE(script.finished());
+  EXPECT_TRUE(script.Finished());
   EXPECT_EQ(args.Color, 0x030201);
   EXPECT_EQ(dialog_.CustomColor(5), 0x00FF00);
   EXPECT_EQ(dialog_.CustomColor(3), 0x0000FF);
@@ -122,7 +122,7 @@ TEST_F(QtColourFontPrintTest, ColourDialogWithoutItsDefiningPartCancelled) {
       },
       false)});
   EXPECT_FALSE(dialog_.VBChooseColor(args));
-  EXPECT_TRUE(script.finished());
+  EXPECT_TRUE(script.Finished());
   EXPECT_EQ(args.Color, -1);
   EXPECT_EQ(dialog_.APIReturn(), 0);
 }
@@ -154,7 +154,7 @@ TEST_F(QtColourFontPrintTest, FontDialogStartsFromTheFontAndWritesTheChoiceBack)
       dialog.setCurrentFont(chosen);
     })});
     EXPECT_TRUE(dialog_.VBChooseFont(args));
-    EXPECT_TRUE(script.finished());
+    EXPECT_TRUE(script.Finished());
     EXPECT_EQ(font.name, FaceField("DejaVu Sans"));
     EXPECT_EQ(font.size, 14.0);
     EXPECT_TRUE(font.bold);
@@ -188,7 +188,7 @@ TEST_F(QtColourFontPrintTest, PrintToAFileWithPagesCopiesAndCollation) {
     Child<QSpinBox>(dialog, "to").setValue(4);
   })});
   EXPECT_TRUE(dialog_.VBPrintDlg(args));
-  EXPECT_TRUE(script.finished());
+  EXPECT_TRUE(script.Finished());
   const QPrinter* chosen = calls_.Printer(args.hdc);
   ASSERT_NE(chosen, nullptr);
   EXPECT_EQ(chosen->outputFileName(), file);
@@ -213,7 +213,7 @@ TEST_F(QtColourFontPrintTest, PrintCancelledOrWithoutAnyPrinter) {
       .ShowPrintToFile = true, .DisablePrintToFile = false, .PrintToFile = true};
   testing::ModalScript script({On<QPrintDialog>([](QPrintDialog&) {}, false)});
   EXPECT_FALSE(dialog_.VBPrintDlg(cancelled));
-  EXPECT_TRUE(script.finished());
+  EXPECT_TRUE(script.Finished());
   EXPECT_EQ(dialog_.APIReturn(), 0);
 
   if (!QPrinterInfo::availablePrinterNames().isEmpty()) {
@@ -241,7 +241,7 @@ TEST_F(QtColourFontPrintTest, PageSetupInTheCallersUnits) {
     dialogs::PageSetup2Args exact{.DisableMargins = true};
     dialogs::PageSetupArgs whole{.DisableMargins = true, .Units = 1};
     EXPECT_TRUE(inches ? dialog_.VBPageSetupDlg2(exact) : dialog_.VBPageSetupDlg(whole));
-    EXPECT_TRUE(script.finished());
+    EXPECT_TRUE(script.Finished());
     if (inches) {
       EXPECT_EQ(exact.LeftMargin, 1.5f);
       EXPECT_EQ(exact.Orientation, 2);

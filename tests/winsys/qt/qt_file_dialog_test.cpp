@@ -173,7 +173,7 @@ TEST_F(QtFileDialogTest, KeyboardSessionsAndWhatTheRecordGets) {
     testing::ModalScript script(c.steps);
     const std::int32_t result =
         c.save ? calls_.GetSaveFileNameA(record) : calls_.GetOpenFileNameA(record);
-    EXPECT_TRUE(script.finished());
+    EXPECT_TRUE(script.Finished());
     EXPECT_EQ(calls_.CommDlgExtendedError(), 0u);
     if (c.written.empty()) {
       EXPECT_EQ(result, kDialogCancelled);

@@ -54,7 +54,7 @@ class ModalCloser {
     timer_.start();
   }
 
-  int seen() const { return seen_; }
+  int Seen() const { return seen_; }
 
  private:
   std::function<void(QWidget&)> inspect_;
@@ -84,7 +84,7 @@ class ModalScript {
   }
 
   // Whether every step has run.
-  bool finished() const { return next_ == steps_.size(); }
+  bool Finished() const { return next_ == steps_.size(); }
 
  private:
   void Schedule() {
@@ -101,7 +101,7 @@ class ModalScript {
       return;
     }
     Schedule();
-    if (modal != nullptr && !finished() && steps_[next_].kind->cast(modal) != nullptr &&
+    if (modal != nullptr && !Finished() && steps_[next_].kind->cast(modal) != nullptr &&
         (!steps_[next_].typing || modal->isActiveWindow())) {
       steps_[next_++].act(*modal);
     }

@@ -317,7 +317,7 @@ TEST_F(QtWindowSystemTest, AFailingHandlerIsReportedInAMessageBox) {
     }
   });
   Find<QPushButton>("Command3")->click();
-  EXPECT_EQ(closer.seen(), 1);
+  EXPECT_EQ(closer.Seen(), 1);
   EXPECT_EQ(shown, "disk full");
 }
 
@@ -390,7 +390,7 @@ TEST_F(QtWindowSystemTest, MessageBoxIsTitledWithTheApplicationAndHasOnlyOk) {
     buttons = static_cast<int>(box->buttons().size());
   });
   system_.MessageBox("Error <b>not bold</b>", "\"<i>.spr\" is not");
-  EXPECT_EQ(closer.seen(), 1);
+  EXPECT_EQ(closer.Seen(), 1);
   EXPECT_EQ(title, "Sprite Encoder / Decoder");
   EXPECT_EQ(text, "Error <b>not bold</b>");
   EXPECT_EQ(informativeText, "\"<i>.spr\" is not");
