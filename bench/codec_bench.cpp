@@ -19,6 +19,11 @@ using sprite::Bytes;
 constexpr std::int16_t kWidth = 176;
 constexpr std::size_t kHeight = 176;  // 30976 pixels: the coded streams stay within 32766 bytes
 
+// The bytes all iterations handled, as Google Benchmark counts them.
+void SetBytesProcessed(benchmark::State& state, std::size_t bytesPerIteration) {
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytesPerIteration));
+}
+
 // A sprite on a transparent background: every row has a zero margin on both
 // sides (so runs join across rows), the figure between them has short
 // transparent gaps, and its colours come in short spans of one value and in
@@ -32,8 +37,11 @@ Bytes SpritePixels(std::size_t width, std::size_t height, unsigned seed) {
   pixels.reserve(width * height);
   for (std::size_t y = 0; y < height; ++y) {
     // The figure is widest in the middle rows.
-    const double middle = 1.0 - std::abs(2.0 * static_cast<double>(y) / height - 1.0);
-    const auto figure = static_cast<std::size_t>(width * (0.15 + 0.55 * middle)) + between(0, 8);
+    const double middle =
+        1.0 - std::abs(2.0 * static_cast<double>(y) / static_cast<double>(height) - 1.0);
+    const auto figure =
+        static_cast<std::size_t>(static_cast<double>(width) * (0.15 + 0.55 * middle)) +
+        between(0, 8);
     const std::size_t left = between(0, width - figure);
     pixels.insert(pixels.end(), left, 0);
     for (std::size_t x = 0; x < figure;) {
@@ -89,7 +97,7 @@ void Memcpy(benchmark::State& state, const Bytes& pixels) {
     benchmark::DoNotOptimize(copy.data());
     benchmark::ClobberMemory();
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * pixels.size()));
+  SetBytesProcessed(state, pixels.size());
 }
 
 void Compress(benchmark::State& state, const Bytes& pixels) {
@@ -99,7 +107,7 @@ void Compress(benchmark::State& state, const Bytes& pixels) {
     benchmark::DoNotOptimize(coded.data());
   }
   state.counters["coded_bytes"] = static_cast<double>(coded.size());
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * pixels.size()));
+  SetBytesProcessed(state, pixels.size());
 }
 
 void Decompress(benchmark::State& state, const Bytes& pixels) {
@@ -109,7 +117,7 @@ void Decompress(benchmark::State& state, const Bytes& pixels) {
     Bytes out = sprite::codec::RLEDecompress(coded);
     benchmark::DoNotOptimize(out.data());
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * pixels.size()));
+  SetBytesProcessed(state, pixels.size());
 }
 
 void DecompressRows(benchmark::State& state, const Bytes& pixels, std::int16_t width) {
@@ -120,7 +128,7 @@ void DecompressRows(benchmark::State& state, const Bytes& pixels, std::int16_t w
     Bytes area = sprite::codec::RLEDecompressRows(coded, width, host);
     benchmark::DoNotOptimize(area.data());
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * pixels.size()));
+  SetBytesProcessed(state, pixels.size());
 }
 
 // The Encode command's flip check rebuilds the pixel area from stored rows
@@ -130,7 +138,7 @@ void AddRowAlignment(benchmark::State& state, const Bytes& pixels, std::int16_t 
     Bytes area = sprite::codec::AddRowAlignment(pixels, width);
     benchmark::DoNotOptimize(area.data());
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * pixels.size()));
+  SetBytesProcessed(state, pixels.size());
 }
 
 struct Input {

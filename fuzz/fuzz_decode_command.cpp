@@ -94,20 +94,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::int16_t width = whole ? Field16(input, at) : 0;
     const std::int16_t height = whole ? Field16(input, at + 2) : 0;
     const std::int16_t length = whole ? Field16(input, at + 4) : 0;
-    whole = whole && width > 0 && length >= 0 && at + 6 + length <= trailerStart;
+    const auto streamLength = static_cast<std::size_t>(length);
+    whole = whole && width > 0 && length >= 0 && at + 6 + streamLength <= trailerStart;
     if (!whole) {
       break;
     }
     std::optional<Bytes> area;
     try {
-      area = oracle::DecompressRows(input.subspan(at + 6, length), width, host);
+      area = oracle::DecompressRows(input.subspan(at + 6, streamLength), width, host);
     } catch (const sprite::InvalidArgumentError&) {
       whole = false;
       break;
     }
     Check(commands.Files().at(Name(k)) == PlainBitmap(width, height, palette, *area));
     ++written;
-    at += 6 + length;
+    at += 6 + streamLength;
   }
 
   Check(run.completed == whole && run.stored == written);

@@ -16,7 +16,9 @@ using sprite::ByteView;
 namespace oracle = sprite::codec::oracle;
 
 std::int32_t Field32(ByteView bytes, std::size_t at) {
-  return static_cast<std::int32_t>(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(bytes[at]) |
+                                   static_cast<std::uint32_t>(bytes[at + 1]) << 8 |
+                                   static_cast<std::uint32_t>(bytes[at + 2]) << 16 |
                                    static_cast<std::uint32_t>(bytes[at + 3]) << 24);
 }
 

@@ -133,8 +133,8 @@ int main(int argc, char** argv) {
 
   window->Show();
   if (!grabPath.isEmpty()) {
-    QWidget* top = windows.QtCalls().Widget(window->hWnd());
-    if (!top->grab().save(grabPath)) {
+    QWidget* shown = windows.QtCalls().Widget(window->hWnd());
+    if (!shown->grab().save(grabPath)) {
       std::cerr << "progress-gallery: cannot write " << grabPath.toStdString() << "\n";
       return 1;
     }

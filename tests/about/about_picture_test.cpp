@@ -12,7 +12,7 @@ TEST(AboutPictureTest, BottomUpRowsBecomeTopRowFirstThroughThePalette) {
   BitmapFields fields;
   fields.width = 3;  // one alignment byte after each row
   fields.height = 2;
-  for (std::uint8_t i = 0; i < 4; ++i) {
+  for (std::size_t i = 0; i < 4; ++i) {
     // Blue, green, red, reserved: entry i is red 10 + i, green 20 + i, blue 30 + i.
     fields.palette[i * 4] = static_cast<std::uint8_t>(30 + i);
     fields.palette[i * 4 + 1] = static_cast<std::uint8_t>(20 + i);

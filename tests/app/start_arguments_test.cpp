@@ -118,9 +118,9 @@ TEST(StartArgumentsTest, TheFileListTakesAtMost32767Files) {
   const auto kindOf = [](const std::string& path) {
     return path.ends_with(".spr") ? FileKind::kArchive : FileKind::kOther;
   };
-  for (const std::size_t extra : {0, 1, 3}) {
+  for (const std::size_t extra : {0U, 1U, 3U}) {
     SCOPED_TRACE(extra);
-    std::vector<std::string> args(32767 + extra, "/w/a.bmp");
+    std::vector<std::string> args(std::size_t{32767} + extra, "/w/a.bmp");
     args.push_back("/w/last.spr");
     const app::StartFiles start = app::SortStartFiles(Views(args), kindOf, "/w");
     EXPECT_EQ(start.fileList.size(), 32767u);

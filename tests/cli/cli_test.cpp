@@ -383,7 +383,7 @@ TEST(CliTest, HugeSparseBitmapsAreJudgedWithoutBeingRead) {
   TempFolder folder;
   const auto sparse = [&](const std::string& name, std::uint32_t pixelOffset, off_t size) {
     Bytes headers = BuildBitmap({});
-    for (int i = 0; i < 4; ++i) {
+    for (std::size_t i = 0; i < 4; ++i) {
       headers[10 + i] = static_cast<std::uint8_t>(pixelOffset >> (8 * i));
     }
     WriteFile(folder.Path(name), headers);

@@ -33,11 +33,11 @@ TEST(RoundedPercent, AgreesWithFloatingPointRounding) {
     }
   }
   // Exact halves with a large whole.
-  const std::int64_t whole = 2'000'000'000;
+  const std::int64_t largeWhole = 2'000'000'000;
   for (std::int64_t p = 0; p < 100; ++p) {
-    const std::int64_t part = whole / 200 * (2 * p + 1);
-    ASSERT_EQ(RoundedPercent(part, whole), p % 2 == 0 ? p : p + 1);
-    ASSERT_EQ(RoundedPercent(part, whole), Nearby(part, whole));
+    const std::int64_t part = largeWhole / 200 * (2 * p + 1);
+    ASSERT_EQ(RoundedPercent(part, largeWhole), p % 2 == 0 ? p : p + 1);
+    ASSERT_EQ(RoundedPercent(part, largeWhole), Nearby(part, largeWhole));
   }
   std::mt19937_64 rng(99);
   for (int k = 0; k < 200000; ++k) {

@@ -209,7 +209,7 @@ TEST_F(PrintTest, PrinterThatRefusesAPropertyGetsTheOthers) {
 }
 
 TEST_F(PrintTest, PrintOutcomes) {
-  for (const std::int16_t result : {0, -1, 2}) {
+  for (const std::int16_t result : {std::int16_t{0}, std::int16_t{-1}, std::int16_t{2}}) {
     SCOPED_TRACE(result);
     calls.print.answers.push_back(calls.Fail<PRINTDLG, std::int16_t>(0x1008, result));
     PrintArgs args{.hdc = 5, .PrintRange = 1, .FromPage = 2, .Copies = 4, .Collate = true};

@@ -12,7 +12,7 @@ namespace sprite::formats {
 namespace {
 
 void Put32(Bytes& file, std::size_t offset, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) {
+  for (std::size_t i = 0; i < 4; ++i) {
     file[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
   }
 }
@@ -149,8 +149,9 @@ TEST(ReadAcceptedBitmap, EveryTruncationIsRejectedOrReadsTheBytesThatRemain) {
     } else if (length < 1078) {
       EXPECT_THROW(ReadAcceptedBitmap(file, headers), FormatError) << length;
     } else {
+      const ByteView remaining = file.subspan(1078);
       EXPECT_EQ(ReadAcceptedBitmap(file, headers).pixelArea,
-                Bytes(whole.begin() + 1078, whole.begin() + length));
+                Bytes(remaining.begin(), remaining.end()));
     }
   }
 }

@@ -26,7 +26,7 @@ inline Bytes Concat(std::initializer_list<ByteView> parts) {
 
 // A palette whose every byte differs from its neighbours, so a swap or an offset
 // error shows.
-inline Bytes PatternPalette(int seed = 0) {
+inline Bytes PatternPalette(std::size_t seed = 0) {
   Bytes palette(1024);
   for (std::size_t i = 0; i < palette.size(); ++i) {
     palette[i] = static_cast<std::uint8_t>(i * 7 + seed);

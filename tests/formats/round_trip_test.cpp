@@ -20,12 +20,17 @@ struct Picture {
   Bytes storedRows;
 };
 
+// A random number from 0 to `below` - 1.
+std::int32_t Below(std::mt19937& random, std::uint32_t below) {
+  return static_cast<std::int32_t>(random() % below);
+}
+
 // Stored rows with zero runs short and long, including runs over 255 bytes.
 Picture RandomPicture(std::mt19937& random) {
   Picture picture;
-  picture.width = random() % 4 == 0 ? 200 + random() % 200 : 1 + random() % 37;
+  picture.width = Below(random, 4) == 0 ? 200 + Below(random, 200) : 1 + Below(random, 37);
   picture.height = static_cast<std::int16_t>(random());
-  picture.storedRows.resize(picture.width * (random() % 9));
+  picture.storedRows.resize(static_cast<std::size_t>(picture.width) * (random() % 9));
   const std::uint32_t zeroBias = random() % 4;
   for (auto& pixel : picture.storedRows) {
     pixel = random() % 4 < zeroBias ? 0 : static_cast<std::uint8_t>(random());

@@ -65,8 +65,8 @@ TEST_P(AboutBoxTest, KeyClosesTheShownWindow) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EscAndEnter, AboutBoxTest,
-                         ::testing::Values(Qt::Key_Escape, Qt::Key_Return), [](const auto& info) {
-                           return std::string(info.param == Qt::Key_Escape ? "Esc" : "Enter");
+                         ::testing::Values(Qt::Key_Escape, Qt::Key_Return), [](const auto& test) {
+                           return std::string(test.param == Qt::Key_Escape ? "Esc" : "Enter");
                          });
 
 }  // namespace

@@ -145,7 +145,7 @@ TEST(PosixFileSystemTest, ReplacedFileKeepsItsModeAndOwner) {
   TempFolder folder;
   winsys::PosixFileSystem files;
   const bool privileged = ::geteuid() == 0;
-  for (const mode_t mode : {0600, 0444, 0640, 0755}) {
+  for (const mode_t mode : {mode_t{0600}, mode_t{0444}, mode_t{0640}, mode_t{0755}}) {
     SCOPED_TRACE(mode);
     const std::string path = folder.Path("kept.spr");
     WriteFile(path, Bytes{1});

@@ -39,7 +39,8 @@ QImage ToImage(const Picture& picture) {
   constexpr std::int32_t kMaxSide = 32767;
   if (picture.width <= 0 || picture.height <= 0 || picture.width > kMaxSide ||
       picture.height > kMaxSide ||
-      picture.rgb.size() != static_cast<std::size_t>(picture.width) * picture.height * 3) {
+      picture.rgb.size() !=
+          static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height) * 3) {
     throw InvalidArgumentError("picture of " + std::to_string(picture.width) + " x " +
                                std::to_string(picture.height) + " pixels holds " +
                                std::to_string(picture.rgb.size()) + " bytes, not 3 per pixel");
@@ -155,8 +156,8 @@ QtPushButton::QtPushButton(const std::string& caption, TopLevelWidget* window, Q
     }
     // Copies: the handler may close and destroy the window, this object with it.
     const auto handler = handler_;
-    const QPointer<QWidget> window = window_;
-    RunGuarded(handler, window);
+    const QPointer<QWidget> owner = window_;
+    RunGuarded(handler, owner);
   });
 }
 
