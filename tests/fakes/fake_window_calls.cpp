@@ -271,7 +271,11 @@ std::int32_t FakeWindowCalls::SetWindowLongA(HWND window, std::int32_t index, st
 bool FakeWindowCalls::SetWindowPos(HWND window, HWND insertAfter, std::int32_t x, std::int32_t y,
                                    std::int32_t cx, std::int32_t cy, UINT flags) {
   calls_.push_back({"SetWindowPos", {window, insertAfter, x, y, cx, cy, flags}, {}});
-  return Live(window) != nullptr;
+  FakeWindow* target = Live(window);
+  if (target != nullptr && (flags & winsys::SWP_FRAMECHANGED) != 0) {
+    ++target->frameRedraws;
+  }
+  return target != nullptr;
 }
 
 std::int32_t FakeWindowCalls::OleTranslateColor(std::uint32_t colour, winsys::HPALETTE palette,

@@ -51,6 +51,7 @@ class FakeWindowCalls : public winsys::WindowCalls {
     std::int32_t step = 10;
     std::uint32_t barColour = kColourDefault;
     std::uint32_t backColour = kColourDefault;
+    int frameRedraws = 0;  // SetWindowPos calls with SWP_FRAMECHANGED
   };
   static constexpr std::uint32_t kColourDefault = 0xFF000000;  // CLR_DEFAULT
 
