@@ -3,6 +3,7 @@
 // The window's Encode and Decode commands over files held in memory, for the
 // fuzz targets that run the commands end to end, and plain checks shared by them.
 
+#include <cstdint>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -22,6 +23,27 @@ namespace sprite::fuzz {
 inline void Check(bool condition) {
   if (!condition) {
     std::abort();
+  }
+}
+
+// Little-endian fields, read and written plainly for the expected results (not
+// through the format code under test). `at` + `size` lies inside `bytes`.
+inline std::uint32_t Field(ByteView bytes, std::size_t at, std::size_t size) {
+  std::uint32_t value = 0;
+  for (std::size_t i = 0; i < size; ++i) {
+    value |= static_cast<std::uint32_t>(bytes[at + i]) << (8 * i);
+  }
+  return value;
+}
+inline std::int16_t Field16(ByteView bytes, std::size_t at) {
+  return static_cast<std::int16_t>(Field(bytes, at, 2));
+}
+inline std::int32_t Field32(ByteView bytes, std::size_t at) {
+  return static_cast<std::int32_t>(Field(bytes, at, 4));
+}
+inline void Put(Bytes& out, std::uint32_t value, std::size_t size) {
+  for (std::size_t i = 0; i < size; ++i) {
+    out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
   }
 }
 

@@ -15,25 +15,17 @@ namespace {
 
 using sprite::Bytes;
 using sprite::ByteView;
+using sprite::fuzz::Field16;
+using sprite::fuzz::Put;
 namespace oracle = sprite::codec::oracle;
 
 constexpr std::size_t kTrailer = 1024;
-
-std::int16_t Field16(ByteView bytes, std::size_t at) {
-  return static_cast<std::int16_t>(bytes[at] | bytes[at + 1] << 8);
-}
-
-void Put(Bytes& out, std::uint32_t value, int size) {
-  for (int i = 0; i < size; ++i) {
-    out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-  }
-}
 
 // A bitmap as Decode writes it, field by field.
 Bytes PlainBitmap(std::int16_t width, std::int16_t height, ByteView palette, ByteView area) {
   Bytes out{'B', 'M'};
   const auto length = static_cast<std::uint32_t>(area.size());
-  for (const auto& [value, size] : {std::pair<std::uint32_t, int>{1078 + length, 4},
+  for (const auto& [value, size] : {std::pair<std::uint32_t, std::size_t>{1078 + length, 4},
                                     {0, 4},
                                     {1078, 4},
                                     {40, 4},

@@ -12,13 +12,9 @@
 namespace {
 
 using sprite::Bytes;
+using sprite::fuzz::Put;
 namespace oracle = sprite::codec::oracle;
 namespace formats = sprite::formats;
-
-void Put16(Bytes& out, std::int32_t value) {
-  out.push_back(static_cast<std::uint8_t>(value));
-  out.push_back(static_cast<std::uint8_t>(value >> 8));
-}
 
 }  // namespace
 
@@ -55,8 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(run.stored == (storable ? 1 : 0));
 
   Bytes expected{0x53, 0x50, 0x01, 0x02};
-  Put16(expected, run.stored);
-  Put16(expected, 0);
+  Put(expected, static_cast<std::uint32_t>(run.stored), 2);
+  Put(expected, 0, 2);
   std::vector<std::string> log{"Init"};
   if (coderReached) {
     log.push_back("Adding: in.bmp");
@@ -65,9 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   if (storable) {
-    Put16(expected, headers.width);
-    Put16(expected, headers.height);
-    Put16(expected, static_cast<std::int32_t>(coded.size()));
+    Put(expected, static_cast<std::uint32_t>(headers.width), 2);
+    Put(expected, static_cast<std::uint32_t>(headers.height), 2);
+    Put(expected, static_cast<std::uint32_t>(coded.size()), 2);
     expected.insert(expected.end(), coded.begin(), coded.end());
     const Bytes trailer = oracle::SwapRedBlue(bitmap.palette);
     expected.insert(expected.end(), trailer.begin(), trailer.end());

@@ -13,14 +13,8 @@ namespace {
 
 using sprite::Bytes;
 using sprite::ByteView;
+using sprite::fuzz::Field32;
 namespace oracle = sprite::codec::oracle;
-
-std::int32_t Field32(ByteView bytes, std::size_t at) {
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(bytes[at]) |
-                                   static_cast<std::uint32_t>(bytes[at + 1]) << 8 |
-                                   static_cast<std::uint32_t>(bytes[at + 2]) << 16 |
-                                   static_cast<std::uint32_t>(bytes[at + 3]) << 24);
-}
 
 }  // namespace
 
