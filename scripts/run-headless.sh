@@ -8,14 +8,8 @@
 # BUILD_DIR names the build to take the programs from (default build/default).
 set -euo pipefail
 
-root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${BUILD_DIR:-$root/build/default}"
-cli="$build/src/sprite-cli"
-sprite="$build/src/sprite"
-for tool in xvfb-run xdotool import cmp; do
-  command -v "$tool" >/dev/null || { echo "run: $tool is missing; run scripts/install-deps.sh" >&2; exit 1; }
-done
-[ -x "$sprite" ] && [ -x "$cli" ] || { echo "run: build the programs first (make build)" >&2; exit 1; }
+script_name=run
+source "$(dirname "$0")/window-programs.sh"
 
 out="$(mktemp -d "${TMPDIR:-/tmp}/sprite-run.XXXXXX")"
 echo "run: no display here (DISPLAY and WAYLAND_DISPLAY are empty), so no window is started;"

@@ -15,14 +15,8 @@
 # BUILD_DIR names the build to take the programs from (default build/default).
 set -euo pipefail
 
-root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${BUILD_DIR:-$root/build/default}"
-sprite="$build/src/sprite"
-cli="$build/src/sprite-cli"
-for tool in xvfb-run xdotool import cmp; do
-  command -v "$tool" >/dev/null || { echo "walkthrough: $tool is missing; run scripts/install-deps.sh" >&2; exit 1; }
-done
-[ -x "$sprite" ] && [ -x "$cli" ] || { echo "walkthrough: build the programs first (make build)" >&2; exit 1; }
+script_name=walkthrough
+source "$(dirname "$0")/window-programs.sh"
 
 check="$(mktemp -d)"
 if [ -n "${WORK:-}" ]; then
