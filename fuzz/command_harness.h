@@ -15,8 +15,8 @@
 #include "codec/codec_oracle.h"
 #include "common/error.h"
 #include "fakes/fake_window_system.h"
+#include "files/file_system.h"
 #include "formats/memory_io.h"
-#include "winsys/file_system.h"
 
 namespace sprite::fuzz {
 
@@ -49,7 +49,7 @@ inline void Put(Bytes& out, std::uint32_t value, std::size_t size) {
 
 // Files in memory behind the interface the commands use: what a command writes
 // can be read back at once, and nothing touches the disk.
-class MemoryFileSystem : public winsys::FileSystem {
+class MemoryFileSystem : public files::FileSystem {
  public:
   bool Exists(const std::string& path) override { return files.count(path) != 0; }
   bool IsPlainFile(const std::string& path) override { return Exists(path); }
@@ -62,7 +62,7 @@ class MemoryFileSystem : public winsys::FileSystem {
     return std::make_unique<OwnedSource>(found->second);
   }
 
-  std::unique_ptr<winsys::ReplacingFile> CreateReplacing(const std::string& path) override {
+  std::unique_ptr<files::ReplacingFile> CreateReplacing(const std::string& path) override {
     return std::make_unique<File>(path, files);
   }
 
@@ -86,7 +86,7 @@ class MemoryFileSystem : public winsys::FileSystem {
     formats::MemorySource source_;
   };
 
-  class File : public winsys::ReplacingFile {
+  class File : public files::ReplacingFile {
    public:
     File(std::string path, std::map<std::string, Bytes>& files)
         : path_(std::move(path)), files_(files), sink_(bytes_) {}

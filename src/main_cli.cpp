@@ -13,8 +13,8 @@
 
 #include "app/form1.h"
 #include "app/version_text.h"
+#include "files/posix/posix_file_system.h"
 #include "winsys/console/console_window_system.h"
-#include "winsys/posix/posix_file_system.h"
 
 namespace {
 
@@ -245,7 +245,7 @@ int Run(const Request& request) {
   const bool encode = request.command == "encode";
   sprite::winsys::ConsoleWindowSystem windows(!request.quiet && isatty(STDERR_FILENO) == 1,
                                               kPrefix);
-  sprite::winsys::PosixFileSystem files;
+  sprite::files::PosixFileSystem files;
   sprite::app::Form1 form(windows, files);
   StderrListener listener(windows.Terminal());
   form.SetRunListener(&listener);

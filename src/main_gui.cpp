@@ -9,7 +9,7 @@
 
 #include "app/form1.h"
 #include "app/start_arguments.h"
-#include "winsys/posix/posix_file_system.h"
+#include "files/posix/posix_file_system.h"
 #include "winsys/qt/qt_window_system.h"
 
 namespace {
@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
   // The launcher's name, so that desktops show the window as that application.
   QGuiApplication::setDesktopFileName(QStringLiteral(SPRITE_APP_ID));
 
-  sprite::winsys::PosixFileSystem files;
+  sprite::files::PosixFileSystem files;
   std::error_code noFolder;
   const sprite::app::StartFiles start = sprite::app::SortStartFiles(
       Arguments(argc, argv),

@@ -5,7 +5,7 @@
 #include <QtWidgets/QWidget>
 
 #include "app/form1.h"
-#include "winsys/posix/posix_file_system.h"
+#include "files/posix/posix_file_system.h"
 #include "winsys/qt/qt_list_box.h"
 #include "winsys/qt/qt_small_controls.h"
 #include "winsys/qt/qt_window_system.h"
@@ -27,7 +27,7 @@ class ShownMainWindow {
 
  private:
   winsys::qt::QtWindowSystem windows_;
-  winsys::PosixFileSystem files_;
+  files::PosixFileSystem files_;
   app::Form1 form_;
 };
 

@@ -81,7 +81,7 @@ std::string DwordText(ByteView bytes) {
 
 }  // namespace
 
-frmAbout::frmAbout(winsys::WindowSystem& windows, winsys::FileSystem& files)
+frmAbout::frmAbout(winsys::WindowSystem& windows, files::FileSystem& files)
     : windows_(windows), files_(files) {}
 
 frmAbout::~frmAbout() = default;

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "winsys/file_system.h"
+#include "files/file_system.h"
 #include "winsys/registry_calls.h"
 #include "winsys/types.h"
 #include "winsys/window_system.h"
@@ -25,7 +25,7 @@ struct AboutControls {
 // found through the registry.
 class frmAbout {
  public:
-  frmAbout(winsys::WindowSystem& windows, winsys::FileSystem& files);
+  frmAbout(winsys::WindowSystem& windows, files::FileSystem& files);
   ~frmAbout();
   frmAbout(const frmAbout&) = delete;
   frmAbout& operator=(const frmAbout&) = delete;
@@ -59,7 +59,7 @@ class frmAbout {
   void Unload();
 
   winsys::WindowSystem& windows_;
-  winsys::FileSystem& files_;
+  files::FileSystem& files_;
   std::unique_ptr<winsys::Window> window_;
   std::optional<AboutControls> controls_;
 };

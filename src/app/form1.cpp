@@ -37,7 +37,7 @@ std::unique_ptr<controls::oProgressBar> LoadProgressBar(winsys::Window& window,
                                                         const ControlSpec& design) {
   winsys::ControlHost& host = window.AddControlHost(design);
   auto bar = std::make_unique<controls::oProgressBar>(host, calls);
-  auto stored = winsys::StoredDesign::FromText(kStoredDesign);
+  auto stored = controls::StoredDesign::FromText(kStoredDesign);
   bar->UserControl_ReadProperties(stored.Bag(design.name));
   bar->UserControl_Resize();
   return bar;
@@ -45,7 +45,7 @@ std::unique_ptr<controls::oProgressBar> LoadProgressBar(winsys::Window& window,
 
 }  // namespace
 
-Form1::Form1(winsys::WindowSystem& windows, winsys::FileSystem& files)
+Form1::Form1(winsys::WindowSystem& windows, files::FileSystem& files)
     : windows_(windows),
       files_(files),
       window_(windows.CreateWindow(MainWindowSpec())),

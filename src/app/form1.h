@@ -10,9 +10,9 @@
 #include "codec/rle_decoder.h"
 #include "common/bytes.h"
 #include "controls/progress/o_progress_bar.h"
-#include "winsys/file_system.h"
+#include "controls/property_bag_store.h"
+#include "files/file_system.h"
 #include "winsys/list_box_rules.h"
-#include "winsys/property_bag_store.h"
 #include "winsys/window_system.h"
 
 namespace sprite::formats {
@@ -53,7 +53,7 @@ class Form1 : private codec::RowsHost {
   // The file list's count is 16-bit, as every list box's.
   static constexpr std::int32_t kMaxListedFiles = winsys::kMaxListCount;
 
-  Form1(winsys::WindowSystem& windows, winsys::FileSystem& files);
+  Form1(winsys::WindowSystem& windows, files::FileSystem& files);
   ~Form1() override;
   Form1(const Form1&) = delete;
   Form1& operator=(const Form1&) = delete;
@@ -141,7 +141,7 @@ class Form1 : private codec::RowsHost {
   void StopIfAsked();
 
   winsys::WindowSystem& windows_;
-  winsys::FileSystem& files_;
+  files::FileSystem& files_;
   std::unique_ptr<winsys::Window> window_;
 
   // Controls, declared in tab order: they are created in this order.

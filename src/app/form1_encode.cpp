@@ -47,7 +47,7 @@ void Form1::Command3_Click() {
   // The archive is built in a temporary file beside its target and moved over
   // it only at the end, so a failed run leaves the previous archive untouched
   // and a listed file that is also the output is read before it is replaced.
-  std::unique_ptr<winsys::ReplacingFile> archiveFile;
+  std::unique_ptr<files::ReplacingFile> archiveFile;
   try {
     archiveFile = files_.CreateReplacing(archivePath);
   } catch (const IoError& error) {

@@ -70,7 +70,7 @@ std::string WindowProgramVersion() {
   return VersionText("sprite");
 }
 
-FileKind KindOfFile(winsys::FileSystem& files, const std::string& path) {
+FileKind KindOfFile(files::FileSystem& files, const std::string& path) {
   if (!files.Exists(path)) {
     return FileKind::kMissing;
   }

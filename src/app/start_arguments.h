@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "winsys/file_system.h"
+#include "files/file_system.h"
 
 namespace sprite::app {
 
@@ -24,7 +24,7 @@ enum class FileKind { kMissing, kArchive, kOther };
 
 // kArchive for a plain file that starts with the archive signature. Anything
 // else that exists is kOther, even when it cannot be read: Encode reports it.
-FileKind KindOfFile(winsys::FileSystem& files, const std::string& path);
+FileKind KindOfFile(files::FileSystem& files, const std::string& path);
 
 // The files the window starts with.
 struct StartFiles {

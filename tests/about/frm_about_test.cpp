@@ -9,7 +9,7 @@
 #include "app/test_files.h"
 #include "common/error.h"
 #include "fakes/fake_window_system.h"
-#include "winsys/posix/posix_file_system.h"
+#include "files/posix/posix_file_system.h"
 
 namespace sprite::testing {
 namespace {
@@ -45,7 +45,7 @@ class AboutWindowSystem : public fakes::FakeWindowSystem {
 class FrmAboutTest : public ::testing::Test {
  protected:
   AboutWindowSystem windows_;
-  winsys::PosixFileSystem files_;
+  files::PosixFileSystem files_;
   about::frmAbout about_{windows_, files_};
 };
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/test_files.h"
-#include "winsys/posix/posix_file_system.h"
+#include "files/posix/posix_file_system.h"
 
 namespace sprite::testing {
 namespace {
@@ -137,7 +137,7 @@ TEST(StartArgumentsTest, TheFileListTakesAtMost32767Files) {
 
 TEST(StartArgumentsTest, AnArchiveIsAPlainFileThatStartsWithTheSignature) {
   TempFolder folder;
-  winsys::PosixFileSystem files;
+  files::PosixFileSystem files;
   WriteFile(folder.Path("archive.bmp"), Bytes{'S', 'P', 1, 2, 0, 0});
   WriteFile(folder.Path("short"), Bytes{'S', 'P', 1});
   WriteFile(folder.Path("bitmap.spr"), BuildBitmap({}));

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "winsys/common_dialog_calls.h"
-#include "winsys/file_title.h"
-#include "winsys/movable_memory.h"
+#include "winsys/emulated/file_title.h"
+#include "winsys/emulated/movable_memory.h"
 
 namespace sprite::fakes {
 

@@ -4,13 +4,13 @@
 #include <string>
 
 #include "common/error.h"
-#include "winsys/posix/posix_file_system.h"
+#include "files/posix/posix_file_system.h"
 
 namespace sprite::fakes {
 
 // Real files, with failures the tests cannot cause as root: paths that cannot
 // be opened or created, and a write budget that runs out like a full disk.
-class FakeFileSystem : public winsys::PosixFileSystem {
+class FakeFileSystem : public files::PosixFileSystem {
  public:
   std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override {
     if (unreadable.count(path) != 0) {
@@ -19,7 +19,7 @@ class FakeFileSystem : public winsys::PosixFileSystem {
     return PosixFileSystem::OpenForReading(path);
   }
 
-  std::unique_ptr<winsys::ReplacingFile> CreateReplacing(const std::string& path) override {
+  std::unique_ptr<files::ReplacingFile> CreateReplacing(const std::string& path) override {
     if (uncreatable.count(path) != 0) {
       throw IoError(path, "Permission denied");
     }
@@ -35,9 +35,9 @@ class FakeFileSystem : public winsys::PosixFileSystem {
   long writeBudget = -1;  // bytes all files may still take; -1 for no limit
 
  private:
-  class BudgetedFile : public winsys::ReplacingFile {
+  class BudgetedFile : public files::ReplacingFile {
    public:
-    BudgetedFile(std::unique_ptr<winsys::ReplacingFile> inner, long& budget)
+    BudgetedFile(std::unique_ptr<files::ReplacingFile> inner, long& budget)
         : inner_(std::move(inner)), budget_(budget) {}
     void Append(ByteView bytes) override {
       Spend(bytes.size());
@@ -56,7 +56,7 @@ class FakeFileSystem : public winsys::PosixFileSystem {
       }
       budget_ -= static_cast<long>(size);
     }
-    std::unique_ptr<winsys::ReplacingFile> inner_;
+    std::unique_ptr<files::ReplacingFile> inner_;
     long& budget_;
   };
 };

@@ -9,7 +9,7 @@
 #include <QtWidgets/QLabel>
 
 #include "about/frm_about.h"
-#include "winsys/posix/posix_file_system.h"
+#include "files/posix/posix_file_system.h"
 #include "winsys/qt/qt_test_support.h"
 #include "winsys/qt/qt_window_system.h"
 
@@ -20,7 +20,7 @@ class AboutBoxTest : public ::testing::TestWithParam<int> {
  protected:
   QApplication& application_ = TestApplication();
   winsys::qt::QtWindowSystem windows_;
-  winsys::PosixFileSystem files_;
+  files::PosixFileSystem files_;
   about::frmAbout about_{windows_, files_};
 };
 

@@ -18,7 +18,7 @@
 
 #include "app/form1.h"
 #include "app/test_files.h"
-#include "winsys/posix/posix_file_system.h"
+#include "files/posix/posix_file_system.h"
 #include "winsys/qt/qt_list_box.h"
 #include "winsys/qt/qt_small_controls.h"
 #include "winsys/qt/qt_test_support.h"
@@ -68,7 +68,7 @@ class MainWindowTest : public ::testing::Test {
   }
 
   TempFolder folder_;
-  winsys::PosixFileSystem files_;
+  files::PosixFileSystem files_;
   std::unique_ptr<winsys::qt::QtWindowSystem> windows_;
   std::unique_ptr<app::Form1> form_;
   QWidget* window_ = nullptr;

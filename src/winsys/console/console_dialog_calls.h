@@ -1,8 +1,8 @@
 #pragma once
 
 #include "winsys/common_dialog_calls.h"
-#include "winsys/file_title.h"
-#include "winsys/movable_memory.h"
+#include "winsys/emulated/file_title.h"
+#include "winsys/emulated/movable_memory.h"
 
 namespace sprite::winsys {
 

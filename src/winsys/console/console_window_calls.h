@@ -4,7 +4,7 @@
 #include <map>
 
 #include "winsys/console/console_terminal.h"
-#include "winsys/progress_bar_state.h"
+#include "winsys/emulated/progress_bar_state.h"
 #include "winsys/window_calls.h"
 
 namespace sprite::winsys {

@@ -3,7 +3,7 @@
 #include <QtWidgets/QWidget>
 #include <cstdint>
 
-#include "winsys/progress_bar_state.h"
+#include "winsys/emulated/progress_bar_state.h"
 #include "winsys/window_calls.h"
 
 namespace sprite::winsys::qt {

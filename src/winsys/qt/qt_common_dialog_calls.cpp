@@ -8,7 +8,7 @@
 #include <limits>
 #include <string_view>
 
-#include "winsys/file_title.h"
+#include "winsys/emulated/file_title.h"
 #include "winsys/qt/open_file_texts.h"
 #include "winsys/qt/qt_file_dialog.h"
 #include "winsys/qt/qt_text.h"

@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "winsys/common_dialog_calls.h"
-#include "winsys/movable_memory.h"
+#include "winsys/emulated/movable_memory.h"
 
 class QDialog;
 class QPrinter;

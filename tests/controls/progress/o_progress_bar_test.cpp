@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "common/error.h"
+#include "controls/property_bag_store.h"
 #include "fakes/fake_control_host.h"
 #include "fakes/fake_window_calls.h"
-#include "winsys/property_bag_store.h"
 
 namespace sprite::controls {
 namespace {
@@ -26,7 +26,7 @@ class ProgressBarTest : public ::testing::Test {
  protected:
   // A stored instance, as the main window loads its bars.
   void LoadStored(const std::string& text) {
-    auto bag = winsys::PropertyBagStore::FromText(text);
+    auto bag = controls::PropertyBagStore::FromText(text);
     bar_.UserControl_ReadProperties(bag);
   }
 
@@ -109,14 +109,14 @@ TEST_F(ProgressBarTest, MainWindowBarsStoreOnlyMin) {
   EXPECT_EQ(bar_.BackColor(), oProgressBar::kDefaultBackColor);
   EXPECT_EQ(bar_.Borderstyle(), 1);
 
-  winsys::PropertyBagStore saved;
+  controls::PropertyBagStore saved;
   bar_.UserControl_WriteProperties(saved);
   EXPECT_EQ(saved.ToText(), "min = 1\n");
 
   // A new instance is stored the same way.
   oProgressBar placed(host_, calls_);
   placed.UserControl_InitProperties();
-  winsys::PropertyBagStore placedBag;
+  controls::PropertyBagStore placedBag;
   placed.UserControl_WriteProperties(placedBag);
   EXPECT_EQ(placedBag.ToText(), "min = 1\n");
 }
@@ -133,14 +133,14 @@ TEST_F(ProgressBarTest, EveryPropertyRoundTripsThroughTheBagInOrder) {
   bar_.SetStep(-3);
   bar_.SetBorderstyle(2);
 
-  winsys::PropertyBagStore saved;
+  controls::PropertyBagStore saved;
   bar_.UserControl_WriteProperties(saved);
   EXPECT_EQ(saved.ToText(),
             "smooth = -1\nvalue = -5\norientation = 1\nmax = 70000\nbackcolor = 1122867\n"
             "barcolor = -2147483646\nstep = -3\nborderstyle = 2\n");
 
   oProgressBar loaded(host_, calls_);
-  auto reread = winsys::PropertyBagStore::FromText(saved.ToText());
+  auto reread = controls::PropertyBagStore::FromText(saved.ToText());
   loaded.UserControl_ReadProperties(reread);
   EXPECT_EQ(loaded.Smooth(), winsys::kVbTrue);
   EXPECT_EQ(loaded.Value(), -5);
@@ -451,7 +451,7 @@ TEST_F(ProgressBarTest, FailingNotificationLeavesTheNewValueStored) {
 TEST_F(ProgressBarTest, WritePropertiesRebuildsTheBarWindow) {
   PlaceNew();
   const winsys::HWND before = bar_.BarWindow();
-  winsys::PropertyBagStore bag;
+  controls::PropertyBagStore bag;
   bar_.UserControl_WriteProperties(bag);
   EXPECT_NE(bar_.BarWindow(), before);
   EXPECT_EQ(calls_.LiveWindowCount(), 1);

@@ -1,4 +1,4 @@
-#include "winsys/progress_bar_state.h"
+#include "winsys/emulated/progress_bar_state.h"
 
 #include <algorithm>
 #include <utility>

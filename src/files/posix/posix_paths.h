@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace sprite::winsys {
+namespace sprite::files {
 
 // The system's words for an errno value.
 std::string SystemReason(int error);
@@ -22,4 +22,4 @@ std::string NotAFile(mode_t mode);
 // The reason for a folder that a file cannot be made in.
 std::string FolderReason(const std::string& folder, int error);
 
-}  // namespace sprite::winsys
+}  // namespace sprite::files

@@ -1,6 +1,6 @@
 // Following the symbolic links of a path to be replaced, and keeping the
 // replaced file's owner and mode.
-#include "winsys/posix/replace_destination.h"
+#include "files/posix/replace_destination.h"
 
 #include <unistd.h>
 
@@ -8,9 +8,9 @@
 #include <cerrno>
 
 #include "common/error.h"
-#include "winsys/posix/posix_paths.h"
+#include "files/posix/posix_paths.h"
 
-namespace sprite::winsys {
+namespace sprite::files {
 namespace {
 
 // As many symbolic links in a row as the kernel follows before it gives up.
@@ -88,4 +88,4 @@ void KeepOwnerAndMode(int fd, const std::string& path, const struct stat& old) {
   }
 }
 
-}  // namespace sprite::winsys
+}  // namespace sprite::files

@@ -1,11 +1,11 @@
-#include "winsys/property_bag_store.h"
+#include "controls/property_bag_store.h"
 
 #include <algorithm>
 #include <charconv>
 
 #include "common/error.h"
 
-namespace sprite::winsys {
+namespace sprite::controls {
 namespace {
 
 char Lower(char c) {
@@ -242,4 +242,4 @@ const PropertyBagStore* StoredDesign::Find(std::string_view controlName) const {
   return nullptr;
 }
 
-}  // namespace sprite::winsys
+}  // namespace sprite::controls

@@ -1,12 +1,12 @@
 // The folder of a path, and the words for paths that cannot be used.
-#include "winsys/posix/posix_paths.h"
+#include "files/posix/posix_paths.h"
 
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <cstring>
 
-namespace sprite::winsys {
+namespace sprite::files {
 
 std::string SystemReason(int error) {
   return std::strerror(error);
@@ -51,4 +51,4 @@ std::string FolderReason(const std::string& folder, int error) {
   return SystemReason(error);
 }
 
-}  // namespace sprite::winsys
+}  // namespace sprite::files

@@ -12,7 +12,7 @@
 
 #include "app/test_files.h"
 #include "common/error.h"
-#include "winsys/posix/posix_file_system.h"
+#include "files/posix/posix_file_system.h"
 
 namespace sprite::testing {
 namespace {
@@ -56,7 +56,7 @@ TEST(PosixFileSystemTest, ReadsAnyRangeOfALargeFileInAnyOrder) {
   std::mt19937 random(17);
   const Bytes content = RandomBytes(random, 300000);  // several read-ahead blocks
   WriteFile(folder.Path("big"), content);
-  winsys::PosixFileSystem files;
+  files::PosixFileSystem files;
   auto source = files.OpenForReading(folder.Path("big"));
   ASSERT_EQ(source->Size(), content.size());
   std::uniform_int_distribution<std::size_t> length(0, 70000);
@@ -82,7 +82,7 @@ TEST(PosixFileSystemTest, ReplacingFileHasNoNameUntilCommit) {
   // The longest name a folder entry can have: no temporary name is built from it.
   const std::string target = folder.Path(std::string(255, 'n'));
   WriteFile(target, Bytes{1, 2, 3});
-  winsys::PosixFileSystem files;
+  files::PosixFileSystem files;
 
   Bytes expected;
   auto file = files.CreateReplacing(target);
@@ -110,7 +110,7 @@ TEST(PosixFileSystemTest, ReplacingFileHasNoNameUntilCommit) {
 
 TEST(PosixFileSystemTest, OnlyRegularFilesAreReadOrReplaced) {
   TempFolder folder;
-  winsys::PosixFileSystem files;
+  files::PosixFileSystem files;
   std::filesystem::create_directory(folder.Root() / "sub");
   const struct {
     std::string name;
@@ -143,7 +143,7 @@ TEST(PosixFileSystemTest, OnlyRegularFilesAreReadOrReplaced) {
 
 TEST(PosixFileSystemTest, ReplacedFileKeepsItsModeAndOwner) {
   TempFolder folder;
-  winsys::PosixFileSystem files;
+  files::PosixFileSystem files;
   const bool privileged = ::geteuid() == 0;
   for (const mode_t mode : {mode_t{0600}, mode_t{0444}, mode_t{0640}, mode_t{0755}}) {
     SCOPED_TRACE(mode);
@@ -169,7 +169,7 @@ TEST(PosixFileSystemTest, ReplacedFileKeepsItsModeAndOwner) {
 
 TEST(PosixFileSystemTest, LinksAreWrittenThroughExceptOthersLinksInSharedFolders) {
   TempFolder folder;
-  winsys::PosixFileSystem files;
+  files::PosixFileSystem files;
   const std::string shared = folder.Path("shared");
   std::filesystem::create_directory(shared);
   ::chmod(shared.c_str(), 01777);
@@ -211,7 +211,7 @@ TEST(PosixFileSystemTest, LinksAreWrittenThroughExceptOthersLinksInSharedFolders
 
 TEST(PosixFileSystemTest, WhatAppearsAtANewNameMeanwhileIsReplacedOnlyWhenItIsAFile) {
   TempFolder folder;
-  winsys::PosixFileSystem files;
+  files::PosixFileSystem files;
   const std::string path = folder.Path("late.bmp");
 
   auto file = files.CreateReplacing(path);

@@ -6,13 +6,13 @@
 #include <set>
 #include <string>
 
-#include "winsys/file_system.h"
+#include "files/file_system.h"
 
-namespace sprite::winsys {
+namespace sprite::files {
 
 // The file that replaces `path` on Commit, as FileSystem::CreateReplacing
 // describes it. Commit adds the folder that received the name to `foldersToSync`.
 std::unique_ptr<ReplacingFile> CreatePosixReplacingFile(const std::string& path,
                                                         std::set<std::string>& foldersToSync);
 
-}  // namespace sprite::winsys
+}  // namespace sprite::files

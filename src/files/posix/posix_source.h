@@ -7,9 +7,9 @@
 
 #include "common/byte_io.h"
 #include "common/bytes.h"
-#include "winsys/posix/descriptor.h"
+#include "files/posix/descriptor.h"
 
-namespace sprite::winsys {
+namespace sprite::files {
 
 // Reads ahead in blocks, so that reading an archive entry by entry costs a
 // system call per block, not two per entry. Every failure throws IoError with
@@ -33,4 +33,4 @@ class PosixSource : public ByteSource {
   std::uint64_t windowStart_ = 0;
 };
 
-}  // namespace sprite::winsys
+}  // namespace sprite::files

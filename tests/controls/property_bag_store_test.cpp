@@ -1,4 +1,4 @@
-#include "winsys/property_bag_store.h"
+#include "controls/property_bag_store.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -8,7 +8,7 @@
 
 #include "common/error.h"
 
-namespace sprite::winsys {
+namespace sprite::controls {
 namespace {
 
 using ::testing::ElementsAre;
@@ -162,4 +162,4 @@ TEST(StoredDesignTest, BadDesignTextNamesTheLine) {
 }
 
 }  // namespace
-}  // namespace sprite::winsys
+}  // namespace sprite::controls

@@ -9,12 +9,12 @@
 
 #include "winsys/property_bag.h"
 
-namespace sprite::winsys {
+namespace sprite::controls {
 
 // A control's stored properties held in memory. Keys are kept in lower case, in
 // the order they were first written. The text form has one "key = value" line
 // per stored property, values in decimal.
-class PropertyBagStore : public PropertyBag {
+class PropertyBagStore : public winsys::PropertyBag {
  public:
   using Entry = std::pair<std::string, std::int32_t>;
 
@@ -60,4 +60,4 @@ class StoredDesign {
   std::deque<std::pair<std::string, PropertyBagStore>> bags_;
 };
 
-}  // namespace sprite::winsys
+}  // namespace sprite::controls

@@ -6,7 +6,7 @@
 #include "common/byte_io.h"
 #include "common/bytes.h"
 
-namespace sprite::winsys {
+namespace sprite::files {
 
 // A file being written in place of its target. Its bytes have no name until
 // Commit puts them at the target in one step; destroyed without Commit, it
@@ -43,4 +43,4 @@ class FileSystem {
   virtual void Delete(const std::string& path) noexcept = 0;
 };
 
-}  // namespace sprite::winsys
+}  // namespace sprite::files

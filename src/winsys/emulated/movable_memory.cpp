@@ -1,4 +1,4 @@
-#include "winsys/movable_memory.h"
+#include "winsys/emulated/movable_memory.h"
 
 #include <limits>
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-namespace sprite::winsys {
+namespace sprite::files {
 
 // The final target of the symbolic links at a path's last component, and the
 // regular file standing there, if any.
@@ -26,4 +26,4 @@ Destination Resolve(const std::string& path);
 // only when the owner and group stayed too. IoError when the bits cannot be set.
 void KeepOwnerAndMode(int fd, const std::string& path, const struct stat& old);
 
-}  // namespace sprite::winsys
+}  // namespace sprite::files

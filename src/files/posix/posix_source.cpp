@@ -1,5 +1,5 @@
 // Reading an open file by offset through a read-ahead block, EINTR retried.
-#include "winsys/posix/posix_source.h"
+#include "files/posix/posix_source.h"
 
 #include <unistd.h>
 
@@ -8,9 +8,9 @@
 #include <cstring>
 
 #include "common/error.h"
-#include "winsys/posix/posix_paths.h"
+#include "files/posix/posix_paths.h"
 
-namespace sprite::winsys {
+namespace sprite::files {
 
 void PosixSource::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) {
   if (out.empty()) {
@@ -56,4 +56,4 @@ void PosixSource::ReadFully(std::uint64_t offset, std::span<std::uint8_t> out) {
   }
 }
 
-}  // namespace sprite::winsys
+}  // namespace sprite::files

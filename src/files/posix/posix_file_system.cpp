@@ -1,6 +1,6 @@
 // Files through POSIX calls: regular files only, read by offset, written in
 // place of their targets, and the folders of new names synced.
-#include "winsys/posix/posix_file_system.h"
+#include "files/posix/posix_file_system.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,12 +11,12 @@
 #include <utility>
 
 #include "common/error.h"
-#include "winsys/posix/descriptor.h"
-#include "winsys/posix/posix_paths.h"
-#include "winsys/posix/posix_replacing_file.h"
-#include "winsys/posix/posix_source.h"
+#include "files/posix/descriptor.h"
+#include "files/posix/posix_paths.h"
+#include "files/posix/posix_replacing_file.h"
+#include "files/posix/posix_source.h"
 
-namespace sprite::winsys {
+namespace sprite::files {
 
 bool PosixFileSystem::Exists(const std::string& path) {
   struct stat info {};
@@ -81,4 +81,4 @@ void PosixFileSystem::Delete(const std::string& path) noexcept {
   ::unlink(path.c_str());
 }
 
-}  // namespace sprite::winsys
+}  // namespace sprite::files

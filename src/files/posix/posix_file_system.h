@@ -3,9 +3,9 @@
 #include <set>
 #include <string>
 
-#include "winsys/file_system.h"
+#include "files/file_system.h"
 
-namespace sprite::winsys {
+namespace sprite::files {
 
 // Files through POSIX calls; used by the window and the console front end alike.
 class PosixFileSystem : public FileSystem {
@@ -21,4 +21,4 @@ class PosixFileSystem : public FileSystem {
   std::set<std::string> foldersToSync_;  // filled by the files' commits
 };
 
-}  // namespace sprite::winsys
+}  // namespace sprite::files

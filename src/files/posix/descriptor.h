@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <utility>
 
-namespace sprite::winsys {
+namespace sprite::files {
 
 // Closes a descriptor when it goes out of scope.
 class Descriptor {
@@ -37,4 +37,4 @@ class Descriptor {
 // written in small pieces, one entry head and one coded stream at a time.
 inline constexpr std::size_t kFileBufferSize = 64 * 1024;
 
-}  // namespace sprite::winsys
+}  // namespace sprite::files

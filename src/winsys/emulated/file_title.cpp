@@ -1,4 +1,4 @@
-#include "winsys/file_title.h"
+#include "winsys/emulated/file_title.h"
 
 #include <algorithm>
 #include <limits>

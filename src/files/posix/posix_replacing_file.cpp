@@ -1,6 +1,6 @@
 // Writing a file without a name beside its target, and giving it the target's
 // name on Commit: linked for a new file, renamed over an existing one.
-#include "winsys/posix/posix_replacing_file.h"
+#include "files/posix/posix_replacing_file.h"
 
 #include <fcntl.h>
 #include <stdio.h>
@@ -11,11 +11,11 @@
 #include <utility>
 
 #include "common/error.h"
-#include "winsys/posix/descriptor.h"
-#include "winsys/posix/posix_paths.h"
-#include "winsys/posix/replace_destination.h"
+#include "files/posix/descriptor.h"
+#include "files/posix/posix_paths.h"
+#include "files/posix/replace_destination.h"
 
-namespace sprite::winsys {
+namespace sprite::files {
 namespace {
 
 void WriteFully(int fd, const std::string& path, std::uint64_t offset, ByteView bytes) {
@@ -228,4 +228,4 @@ std::unique_ptr<ReplacingFile> CreatePosixReplacingFile(const std::string& path,
   return file;
 }
 
-}  // namespace sprite::winsys
+}  // namespace sprite::files
