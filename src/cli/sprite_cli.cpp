@@ -1,0 +1,316 @@
+// sprite-cli: runs the window's Encode and Decode commands from a console.
+#include "cli/sprite_cli.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "app/form1.h"
+#include "app/version_text.h"
+#include "files/posix/posix_file_system.h"
+#include "winsys/console/console_window_system.h"
+
+namespace {
+
+constexpr int kClean = 0;
+constexpr int kProblems = 1;
+constexpr int kNotCompleted = 2;
+
+constexpr char kPrefix[] = "sprite-cli: ";
+
+constexpr char kHelp[] =
+    "Usage: sprite-cli encode [OPTION]... -o ARCHIVE BITMAP...\n"
+    "  or:  sprite-cli decode [OPTION]... ARCHIVE\n"
+    "  or:  sprite-cli --help | --version\n"
+    "Pack 8-bit, 256-colour bitmaps into a sprite archive, or unpack one.\n"
+    "\n"
+    "Commands:\n"
+    "  encode  store the BITMAPs, in the order given, in the sprite archive ARCHIVE\n"
+    "  decode  write every picture of ARCHIVE as ARCHIVE.0001.bmp, ARCHIVE.0002.bmp, ...\n"
+    "\n"
+    "Options:\n"
+    "  -o, --output=ARCHIVE    (encode) the archive to write; an existing one is replaced\n"
+    "  -C, --directory=FOLDER  (decode) write the bitmaps into FOLDER, which must exist,\n"
+    "                          instead of beside the archive\n"
+    "  -q, --quiet             print no log lines\n"
+    "  -h, --help              print this help; after a command, that command's help\n"
+    "      --version           print the version and the licence\n"
+    "  --                      every argument after it is a file name\n"
+    "\n"
+    "The log lines of the command go to standard output, exactly as the window\n"
+    "shows them; everything else goes to standard error, one line each.\n"
+    "\n"
+    "Exit status: 0 every picture was stored or written cleanly; 1 the run\n"
+    "completed but something in the input was wrong (a picture not stored or\n"
+    "warned about, a damaged, missing or refused input); 2 a usage error, an\n"
+    "output that cannot be written or is refused, or a run that was stopped.\n";
+
+constexpr char kEncodeHelp[] =
+    "Usage: sprite-cli encode [-q] -o ARCHIVE BITMAP...\n"
+    "Store the BITMAPs, in the order given, in the sprite archive ARCHIVE.\n"
+    "\n"
+    "Only uncompressed 8-bit bitmaps with 256 colours are stored; for every other\n"
+    "file a line on standard error says why. The archive keeps one palette, the\n"
+    "last stored picture's: a picture with other colours is named in a warning.\n"
+    "\n"
+    "  -o, --output=ARCHIVE  the archive to write; an existing one is replaced\n"
+    "  -q, --quiet           print no log lines\n"
+    "  -h, --help            print this help\n";
+
+constexpr char kDecodeHelp[] =
+    "Usage: sprite-cli decode [-q] [-C FOLDER] ARCHIVE\n"
+    "Write every picture of the sprite archive ARCHIVE as an 8-bit bitmap:\n"
+    "ARCHIVE.0001.bmp, ARCHIVE.0002.bmp, ... beside the archive.\n"
+    "\n"
+    "  -C, --directory=FOLDER  write the bitmaps into FOLDER, which must exist,\n"
+    "                          named after the archive's file name\n"
+    "  -q, --quiet             print no log lines\n"
+    "  -h, --help              print this help\n";
+
+struct Request {
+  std::string command;
+  std::optional<std::string> output;
+  std::optional<std::string> directory;
+  bool quiet = false;
+  bool help = false;
+  bool version = false;
+  std::vector<std::string_view>
+      files;  // views into the arguments: the file list holds the one copy
+};
+
+struct UsageError {
+  std::string message;
+};
+
+std::string Quoted(std::string_view text) {
+  return "'" + std::string(text) + "'";
+}
+
+// Options may stand anywhere before "--"; the first other argument is the command.
+std::variant<Request, UsageError> Parse(const std::vector<std::string_view>& args) {
+  Request request;
+  std::vector<std::string_view> operands;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string_view arg = args[i];
+    if (arg == "--") {
+      operands.insert(operands.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                      args.end());
+      break;
+    }
+    if (arg.empty() || arg[0] != '-') {
+      operands.push_back(arg);
+      continue;
+    }
+    if (arg == "-") {
+      return UsageError{"unknown option '-'"};
+    }
+    // The value of -o or -C: the rest of the argument, or the next one.
+    const auto value = [&](std::string_view attached) -> std::optional<std::string> {
+      if (!attached.empty()) {
+        return std::string(attached);
+      }
+      if (i + 1 < args.size()) {
+        return std::string(args[++i]);
+      }
+      return std::nullopt;
+    };
+    if (arg.starts_with("--")) {
+      const std::size_t equals = arg.find('=');
+      const std::string_view name = arg.substr(0, equals);
+      const bool hasValue = equals != std::string_view::npos;
+      const std::string_view attached = hasValue ? arg.substr(equals + 1) : std::string_view{};
+      if (name == "--output" || name == "--directory") {
+        if (hasValue && attached.empty()) {
+          return UsageError{"option " + Quoted(name) + " needs a file name"};
+        }
+        auto given = value(attached);
+        if (!given) {
+          return UsageError{"option " + Quoted(name) + " needs a file name"};
+        }
+        (name == "--output" ? request.output : request.directory) = std::move(given);
+      } else if (name == "--quiet" || name == "--help" || name == "--version") {
+        if (hasValue) {
+          return UsageError{"option " + Quoted(name) + " takes no value"};
+        }
+        if (name == "--quiet") {
+          request.quiet = true;
+        } else if (name == "--help") {
+          request.help = true;
+        } else {
+          request.version = true;
+        }
+      } else {
+        return UsageError{"unknown option " + Quoted(name)};
+      }
+      continue;
+    }
+    // Short options, which may share one argument: -qo ARCHIVE, -oARCHIVE.
+    for (std::size_t at = 1; at < arg.size(); ++at) {
+      const char letter = arg[at];
+      if (letter == 'q') {
+        request.quiet = true;
+      } else if (letter == 'h') {
+        request.help = true;
+      } else if (letter == 'o' || letter == 'C') {
+        auto given = value(arg.substr(at + 1));
+        if (!given) {
+          return UsageError{"option " + Quoted(std::string("-") + letter) + " needs a file name"};
+        }
+        (letter == 'o' ? request.output : request.directory) = std::move(given);
+        break;
+      } else {
+        return UsageError{"unknown option " + Quoted(std::string("-") + letter)};
+      }
+    }
+  }
+  if (!operands.empty()) {
+    request.command = std::string(operands.front());
+    request.files.assign(operands.begin() + 1, operands.end());
+  }
+  return request;
+}
+
+// A usage error that help or --version do not outrank.
+std::optional<std::string> Check(const Request& request) {
+  if (request.command.empty()) {
+    return "no command given";
+  }
+  if (request.command != "encode" && request.command != "decode") {
+    return "unknown command " + Quoted(request.command);
+  }
+  if (request.help) {
+    return std::nullopt;
+  }
+  if (request.command == "encode") {
+    if (request.directory) {
+      return "option '-C' (--directory) belongs to decode";
+    }
+    if (!request.output) {
+      return "encode needs an archive to write: -o ARCHIVE";
+    }
+    if (request.files.empty()) {
+      return "encode needs at least one bitmap";
+    }
+    constexpr auto kMaxListedFiles = static_cast<std::size_t>(sprite::app::Form1::kMaxListedFiles);
+    if (request.files.size() > kMaxListedFiles) {
+      return "a file list holds at most " + std::to_string(kMaxListedFiles) + " files; " +
+             std::to_string(request.files.size()) + " were given";
+    }
+    return std::nullopt;
+  }
+  if (request.output) {
+    return "option '-o' (--output) belongs to encode";
+  }
+  if (request.files.size() != 1) {
+    return request.files.empty() ? "decode needs an archive" : "decode takes exactly one archive";
+  }
+  if (request.directory) {
+    std::error_code ignored;
+    if (!std::filesystem::exists(*request.directory, ignored)) {
+      return "no such folder " + Quoted(*request.directory);
+    }
+    if (!std::filesystem::is_directory(*request.directory, ignored)) {
+      return Quoted(*request.directory) + " is not a folder";
+    }
+  }
+  return std::nullopt;
+}
+
+int Usage(const std::string& message) {
+  std::fprintf(stderr, "%s%s\nTry 'sprite-cli --help' for more information.\n", kPrefix,
+               message.c_str());
+  return kNotCompleted;
+}
+
+// Every problem of the run as one line on standard error.
+class StderrListener : public sprite::app::RunListener {
+ public:
+  explicit StderrListener(sprite::winsys::ConsoleTerminal& terminal) : terminal_(terminal) {}
+
+  void PictureNotStored(const std::string& path, const std::string& reason) override {
+    terminal_.PrintError(kPrefix + path + ": not stored: " + reason);
+  }
+  void Problem(const std::string& text) override { terminal_.PrintError(kPrefix + text); }
+
+ private:
+  sprite::winsys::ConsoleTerminal& terminal_;
+};
+
+int Run(const Request& request) {
+  const bool encode = request.command == "encode";
+  sprite::winsys::ConsoleWindowSystem windows(!request.quiet && isatty(STDERR_FILENO) == 1,
+                                              kPrefix);
+  sprite::files::PosixFileSystem files;
+  sprite::app::Form1 form(windows, files);
+  StderrListener listener(windows.Terminal());
+  form.SetRunListener(&listener);
+  form.SetOutputFolder(request.directory.value_or(""));
+  form.Show();
+
+  const sprite::app::Form1Controls controls = form.Controls();
+  auto& log = sprite::winsys::AsMemory(controls.List1);
+  log.SetEchoOnly(true);
+  if (!request.quiet) {
+    log.SetOnAdd([&windows](const std::string& line) { windows.Terminal().PrintLine(line); });
+  }
+
+  controls.txtOut.SetText(encode ? *request.output : std::string(request.files.front()));
+  if (encode) {
+    for (const std::string_view file : request.files) {
+      controls.lstFiles.AddItem(std::string(file));
+    }
+  }
+  sprite::winsys::AsMemory(encode ? controls.Command3 : controls.Command4).Click();
+  // A log that did not reach its reader is a run stopped like Ctrl+C stops it.
+  const bool logLost = std::fflush(stdout) != 0 || windows.Terminal().OutputLost();
+
+  const sprite::app::RunReport& report = form.LastRun();
+  if (report.cancelled || report.outputFailed || logLost) {
+    return kNotCompleted;
+  }
+  return report.problems > 0 || !report.completed ? kProblems : kClean;
+}
+
+}  // namespace
+
+namespace sprite::cli {
+
+int Main(const std::vector<std::string>& args) {
+  sprite::winsys::ConsoleWindowSystem::InstallInterruptHandler();
+  const auto parsed = Parse(std::vector<std::string_view>(args.begin(), args.end()));
+  if (const auto* error = std::get_if<UsageError>(&parsed)) {
+    return Usage(error->message);
+  }
+  const Request& request = std::get<Request>(parsed);
+  if (request.version) {
+    std::fputs(sprite::app::VersionText("sprite-cli").c_str(), stdout);
+    return kClean;
+  }
+  if (request.help && request.command.empty()) {
+    std::fputs(kHelp, stdout);
+    return kClean;
+  }
+  if (const auto error = Check(request)) {
+    return Usage(*error);
+  }
+  if (request.help) {
+    std::fputs(request.command == "encode" ? kEncodeHelp : kDecodeHelp, stdout);
+    return kClean;
+  }
+  try {
+    return Run(request);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "%s%s\n", kPrefix, error.what());
+    return kNotCompleted;
+  }
+}
+
+}  // namespace sprite::cli
