@@ -48,7 +48,11 @@ void ConsoleWindowSystem::MessageBox(const std::string& text, const std::string&
 }
 
 bool ConsoleWindowSystem::InterruptRequested() const {
-  return gInterrupted != 0 || terminal_.OutputLost();
+  return Interrupted() || terminal_.OutputLost();
+}
+
+bool ConsoleWindowSystem::Interrupted() {
+  return gInterrupted != 0;
 }
 
 AppInfo ConsoleWindowSystem::AppInformation() const {

@@ -43,6 +43,8 @@ class ConsoleWindowSystem : public WindowSystem {
   // reports, instead of ending the process; so does a log line that cannot be
   // written because standard output was closed (SIGPIPE is ignored).
   static void InstallInterruptHandler();
+  // One of those signals came.
+  static bool Interrupted();
 
  protected:
   // Message boxes are counted here; subclasses decide where the text goes.
