@@ -170,6 +170,11 @@ std::string Describe(const Fault& fault) {
       return "a read of " + Number(fault.value) + " bytes at offset " + Offset(fault) +
              " runs past the end of the data (" + Number(fault.bound) + " bytes)";
 
+    case kOutputIsInput:
+      return "it is the listed picture " + fault.text +
+             "; an archive cannot replace a picture it is made of";
+    case kNothingStored:
+      return "nothing was stored, so the file there was left as it was";
     case kStopped:
       return "stopped by the user";
     case kUnexpected:

@@ -56,6 +56,11 @@ enum class FaultKind : std::uint8_t {
   // Bytes in memory read past their end: offset and value (bytes asked for); bound: their length.
   kReadPastEnd,
 
+  // Runs. An archive's path names one of the files it would be made of; text:
+  // that file as listed.
+  kOutputIsInput,
+  // A run stored no picture, and the file already at its output was left alone.
+  kNothingStored,
   // A run that the user stopped before its end.
   kStopped,
   // One of the program's own checks failed where no file should lead; text: its words.
