@@ -46,7 +46,12 @@ void Form1::Command4_Click() {
                   Quoted(lastRun_.outputPath));
   }
   if (const auto& box = delegate.Box()) {
-    windows_.MessageBox(box->text, box->detail);
+    // The window says what to do about a file that is not an archive.
+    const bool notAnArchive = box->fault.kind == FaultKind::kNotAnArchive;
+    windows_.MessageBox(
+        box->text,
+        box->detail + (notAnArchive ? " Choose a sprite archive (.spr) with Browse." : ""),
+        winsys::MessageIcon::kError);
   }
   if (closeAfterRun_) {
     window_->Close();

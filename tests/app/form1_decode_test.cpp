@@ -70,7 +70,9 @@ TEST_F(Form1DecodeTest, AFileThatIsNotAnArchiveShowsTheErrorBoxAfterTheRun) {
   windows_.onMessageBox = [&] { enabledAtTheBox = Controls().Command4.Enabled(); };
   Decode();
   EXPECT_THAT(windows_.messages, ElementsAre("Error"));
+  EXPECT_THAT(windows_.icons, ElementsAre(winsys::MessageIcon::kError));
   ASSERT_EQ(windows_.informativeTexts.size(), 1u);
+  EXPECT_THAT(windows_.informativeTexts[0], ::testing::EndsWith("with Browse."));
   EXPECT_THAT(windows_.informativeTexts[0], HasSubstr("\"" + path + "\" is not a sprite archive"));
   EXPECT_TRUE(enabledAtTheBox);
   EXPECT_EQ(FileList().ListCount(), 0);
