@@ -39,14 +39,15 @@ class DecoderHost : public codec::RowsHost {
 
 }  // namespace
 
-RunReport DecodeRun::Run(const std::string& archivePath, const std::string& folder) {
+RunReport DecodeRun::Run(const std::string& archivePath, const std::string& folder,
+                         const std::string& name) {
   report_ = RunReport{};
   delegate_.Log("Decoding...", false);
-  const std::string base =
-      folder.empty()
-          ? archivePath
-          : (std::filesystem::path(folder) / std::filesystem::path(archivePath).filename())
-                .string();
+  const std::string fileName =
+      name.empty() ? std::filesystem::path(archivePath).filename().string() : name;
+  const std::string base = folder.empty() && name.empty()
+                               ? archivePath
+                               : (std::filesystem::path(folder) / fileName).string();
   report_.outputPath = files_.FullPath(std::filesystem::path(base).parent_path().string());
   std::optional<std::int32_t> decoded;
   try {
