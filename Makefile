@@ -20,10 +20,13 @@ run: build
 test: build
 	ctest --preset default
 
-# The programs, the launcher, the icons, the file type, the manual pages and the
-# completion into $(DESTDIR)$(PREFIX). Installed for real (no DESTDIR), the
-# file type and the launcher's file types are made known to the desktop at once.
-install: build
+# The programs, the launcher, the icons, the file type, the manual pages, the
+# completion and the licence into $(DESTDIR)$(PREFIX), built for that prefix so
+# that --version names where the licence is. Installed for real (no DESTDIR),
+# the file type and the launcher's file types are made known to the desktop at once.
+install: deps
+	cmake --preset default -DCMAKE_INSTALL_PREFIX="$(PREFIX)" >/dev/null
+	cmake --build --preset default
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 	@if [ -z "$(DESTDIR)" ]; then \
 	  ! command -v update-mime-database >/dev/null || update-mime-database "$(PREFIX)/share/mime"; \
