@@ -57,7 +57,7 @@ class MemoryFileSystem : public files::FileSystem {
   std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override {
     const auto found = files.find(path);
     if (found == files.end()) {
-      throw IoError(path, "No such file or directory");
+      throw FaultError({.kind = FaultKind::kNoSuchFile, .path = path});
     }
     return std::make_unique<OwnedSource>(found->second);
   }
@@ -124,7 +124,7 @@ class Commands {
   }
 
   const std::vector<std::string>& Log() { return winsys::AsMemory(form_.Controls().List1).Lines(); }
-  const app::RunReport& LastRun() const { return form_.LastRun(); }
+  const pipeline::RunReport& LastRun() const { return form_.LastRun(); }
   const Bytes& Palette() const { return form_.Palette(); }
   std::map<std::string, Bytes>& Files() { return files_.files; }
 

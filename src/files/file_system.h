@@ -18,7 +18,10 @@ class ReplacingFile : public ByteSink {
   virtual void Commit() = 0;
 };
 
-// Files by path. Every failure throws IoError with the path and the system's reason.
+// Files by path. Every failure throws FaultError with the path and a kind:
+// kNoFileName, kNoSuchFile, kNotAPlainFile, kNoSuchFolder, kNotAFolder,
+// kLinkNotFollowed, kChangedMeanwhile, kFileCut, or kCannotRead / kCannotWrite
+// with the system's reason.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;

@@ -27,6 +27,10 @@ std::string Text(std::uint64_t value) {
   return std::to_string(value);
 }
 
+[[noreturn]] void Bad(std::string what) {
+  throw FaultError({.kind = FaultKind::kBadPaletteFile, .text = std::move(what)});
+}
+
 using Rgb = std::array<std::uint8_t, 3>;
 
 PaletteFile Padded(PaletteFileKind kind, const std::vector<Rgb>& entries) {
@@ -80,8 +84,8 @@ Rgb ParseColour(std::string_view line, std::size_t lineNumber) {
     unsigned value = 0;
     const auto [next, fault] = std::from_chars(at, end, value);
     if (fault != std::errc() || value > 255 || (next != end && *next != ' ' && *next != '\t')) {
-      throw FormatError("line " + Text(lineNumber) + " (\"" + std::string(line.substr(0, 40)) +
-                        "\") is not a colour: three whole numbers from 0 to 255 were expected");
+      Bad("line " + Text(lineNumber) + " (\"" + std::string(line.substr(0, 40)) +
+          "\") is not a colour: three whole numbers from 0 to 255 were expected");
     }
     channel = static_cast<std::uint8_t>(value);
     at = next;
@@ -91,7 +95,7 @@ Rgb ParseColour(std::string_view line, std::size_t lineNumber) {
 
 void CheckCount(std::size_t count) {
   if (count > kPaletteEntries) {
-    throw FormatError("it has " + Text(count) + " colours; a palette holds at most 256");
+    Bad("it has " + Text(count) + " colours; a palette holds at most 256");
   }
 }
 
@@ -107,27 +111,27 @@ PaletteFile ReadGimp(const std::vector<std::string_view>& lines) {
     CheckCount(entries.size());
   }
   if (entries.empty()) {
-    throw FormatError("the GIMP palette has no colours");
+    Bad("the GIMP palette has no colours");
   }
   return Padded(PaletteFileKind::kGimp, entries);
 }
 
 PaletteFile ReadJasc(const std::vector<std::string_view>& lines) {
   if (lines.size() < 3 || Trimmed(lines[1]) != "0100") {
-    throw FormatError("line 2 of the JASC palette is not its version \"0100\"");
+    Bad("line 2 of the JASC palette is not its version \"0100\"");
   }
   const std::string_view countText = Trimmed(lines[2]);
   std::size_t count = 0;
   const auto [next, fault] =
       std::from_chars(countText.data(), countText.data() + countText.size(), count);
   if (fault != std::errc() || next != countText.data() + countText.size() || count == 0) {
-    throw FormatError("line 3 of the JASC palette (\"" + std::string(countText.substr(0, 40)) +
-                      "\") is not its number of colours");
+    Bad("line 3 of the JASC palette (\"" + std::string(countText.substr(0, 40)) +
+        "\") is not its number of colours");
   }
   CheckCount(count);
   if (lines.size() - 3 < count) {
-    throw FormatError("the JASC palette counts " + Text(count) + " colours but has only " +
-                      Text(lines.size() - 3) + " lines for them");
+    Bad("the JASC palette counts " + Text(count) + " colours but has only " +
+        Text(lines.size() - 3) + " lines for them");
   }
   std::vector<Rgb> entries;
   for (std::size_t i = 0; i < count; ++i) {
@@ -165,16 +169,16 @@ PaletteFile ReadPngPalette(ByteView file, const PngLimits& limits) {
 PaletteFile ReadBitmapPalette(ByteView file) {
   const BitmapHeaders headers = ReadBitmapHeaders(file);
   if (headers.bitsPerPixel != 8) {
-    throw FormatError("it is a " + Text(headers.bitsPerPixel) +
-                      "-bit bitmap; only an 8-bit bitmap has a palette to read");
+    Bad("it is a " + Text(headers.bitsPerPixel) +
+        "-bit bitmap; only an 8-bit bitmap has a palette to read");
   }
   const std::size_t count = headers.coloursUsed == 0 || headers.coloursUsed > kPaletteEntries
                                 ? kPaletteEntries
                                 : headers.coloursUsed;
   const std::size_t offset = PaletteOffset(headers);
   if (file.size() < offset + 4 * count) {
-    throw FormatError("the bitmap is " + Text(file.size()) + " bytes long, too short for its " +
-                      Text(count) + "-colour palette at offset " + Text(offset));
+    Bad("the bitmap is " + Text(file.size()) + " bytes long, too short for its " + Text(count) +
+        "-colour palette at offset " + Text(offset));
   }
   std::vector<Rgb> entries;
   for (std::size_t i = 0; i < count; ++i) {
@@ -189,7 +193,10 @@ PaletteFile ReadArchivePalette(ByteView file) {
   const ArchiveReader reader(source);
   PaletteFile palette;
   palette.kind = PaletteFileKind::kArchive;
-  palette.palette = codec::SwapRedBlue(reader.Palette());
+  palette.palette = reader.Palette();
+  for (std::size_t i = 3; i < palette.palette.size(); i += 4) {
+    palette.palette[i] = 0;  // as an archive writes it, whatever the trailer holds
+  }
   palette.entriesGiven = kPaletteEntries;
   return palette;
 }
@@ -231,9 +238,7 @@ PaletteFile ReadPaletteFile(ByteView file, const PngLimits& limits) {
   if (first == kJascFirstLine) {
     return ReadJasc(Lines(file));
   }
-  throw FormatError(
-      "it is not a palette file: not a GIMP or JASC palette, a PNG, a bitmap or a sprite "
-      "archive");
+  throw FaultError({.kind = FaultKind::kNotAPaletteFile});
 }
 
 Bytes WriteGimpPalette(ByteView palette, std::string_view name) {

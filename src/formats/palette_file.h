@@ -33,7 +33,7 @@ inline constexpr std::size_t kPaletteEntries = 256;
 // - bitmap with 8 bits per pixel: the palette where the bitmap reader finds it,
 //   as many entries as its colours-used field says (0: 256).
 // - sprite archive: its 1024-byte trailer.
-// Throws FormatError naming the line or the part at fault, for anything else
+// Throws FaultError naming the line or the part at fault, for anything else
 // and for more than 256 or no entries.
 PaletteFile ReadPaletteFile(ByteView file, const PngLimits& limits = {});
 

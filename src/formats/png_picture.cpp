@@ -28,6 +28,11 @@ std::string Text(std::uint64_t value) {
   return std::to_string(value);
 }
 
+// The file's bytes are damaged: `what` says what and where, `offset` the chunk's.
+[[noreturn]] void Damaged(std::string what, std::optional<std::uint64_t> offset = std::nullopt) {
+  throw FaultError({.kind = FaultKind::kDamagedPng, .offset = offset, .text = std::move(what)});
+}
+
 std::uint32_t BigEndian32(const std::uint8_t* bytes) {
   return std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16 |
          std::uint32_t{bytes[2]} << 8 | std::uint32_t{bytes[3]};
@@ -99,7 +104,7 @@ int SamplesPerPixel(std::uint8_t colourType) {
 // names the damaged chunk if there is one.
 void WalkChunks(ByteView file, const PngLimits& limits, bool checkCrc) {
   if (!IsPng(file)) {
-    throw FormatError("it is not a PNG picture: it does not start with the PNG signature");
+    throw FaultError({.kind = FaultKind::kNotAPng});
   }
   Header header;
   bool sawHeader = false;
@@ -107,33 +112,34 @@ void WalkChunks(ByteView file, const PngLimits& limits, bool checkCrc) {
   std::size_t offset = kPngSignature.size();
   while (true) {
     if (file.size() - offset < 8) {
-      throw FormatError("the file is cut off at byte " + Text(file.size()) +
-                        ": it ends before its IEND chunk");
+      Damaged("the file is cut off at byte " + Text(file.size()) +
+              ": it ends before its IEND chunk");
     }
     const std::uint8_t* at = file.data() + offset;
     const std::uint32_t length = BigEndian32(at);
     const std::uint8_t* type = at + 4;
     const std::string where = "chunk " + ChunkName(type) + " at offset " + Text(offset);
     if (length > kMaxPngNumber) {
-      throw FormatError(where + " has a length of " + Text(length) + ", more than PNG allows");
+      Damaged(where + " has a length of " + Text(length) + ", more than PNG allows", offset);
     }
     if (file.size() - offset - 8 < std::uint64_t{length} + 4) {
-      throw FormatError(where + " (" + Text(length) + " bytes) runs past the end of the file (" +
-                        Text(file.size()) + " bytes): the file is cut off");
+      Damaged(where + " (" + Text(length) + " bytes) runs past the end of the file (" +
+                  Text(file.size()) + " bytes): the file is cut off",
+              offset);
     }
     const std::uint32_t stored = BigEndian32(at + 8 + length);
     const bool isImageData = std::memcmp(type, "IDAT", 4) == 0;
     if ((checkCrc || !isImageData) && IsCritical(type) &&
         Crc32(type, 4 + std::size_t{length}) != stored) {
-      throw FormatError(where + " is damaged: its CRC does not match its data");
+      Damaged(where + " is damaged: its CRC does not match its data", offset);
     }
     const bool isHeader = std::memcmp(type, "IHDR", 4) == 0;
     if (!sawHeader && !isHeader) {
-      throw FormatError(where + " comes first; a PNG starts with its IHDR chunk");
+      Damaged(where + " comes first; a PNG starts with its IHDR chunk", offset);
     }
     if (isHeader && !sawHeader) {
       if (length != kIhdrLength) {
-        throw FormatError(where + " is " + Text(length) + " bytes long, not 13");
+        Damaged(where + " is " + Text(length) + " bytes long, not 13", offset);
       }
       header.width = BigEndian32(at + 8);
       header.height = BigEndian32(at + 12);
@@ -149,26 +155,28 @@ void WalkChunks(ByteView file, const PngLimits& limits, bool checkCrc) {
     offset += kChunkFrame + length;
   }
   if (!sawImageData) {
-    throw FormatError("it has no image data (no IDAT chunk)");
+    Damaged("it has no image data (no IDAT chunk)");
   }
   if (header.width == 0 || header.height == 0) {
-    throw FormatError("the IHDR chunk gives a size of " + Text(header.width) + " × " +
-                      Text(header.height) + " pixels; a picture needs at least 1 × 1");
+    Damaged("the IHDR chunk gives a size of " + Text(header.width) + " × " + Text(header.height) +
+            " pixels; a picture needs at least 1 × 1");
   }
   if (header.width > limits.maxWidth || header.height > limits.maxHeight ||
       std::uint64_t{header.width} * header.height > limits.maxPixels) {
-    throw FormatError("the picture is " + Text(header.width) + " × " + Text(header.height) +
-                      " pixels, larger than the " + Text(limits.maxPixels) + " pixels (at most " +
-                      Text(limits.maxWidth) + " wide and " + Text(limits.maxHeight) +
-                      " high) a PNG may have here");
+    throw FaultError({.kind = FaultKind::kPngTooLarge,
+                      .value = header.width,
+                      .bound = header.height,
+                      .text = "the " + Text(limits.maxPixels) + " pixels (at most " +
+                              Text(limits.maxWidth) + " wide and " + Text(limits.maxHeight) +
+                              " high) a PNG may have here"});
   }
   const std::uint64_t pixelBits = std::uint64_t{header.width} * header.height *
                                   static_cast<std::uint64_t>(SamplesPerPixel(header.colourType)) *
                                   header.bitDepth;
   if (pixelBits / 8 > header.imageDataBytes * kMaxInflateRatio + 1024) {
-    throw FormatError("its image data (" + Text(header.imageDataBytes) +
-                      " bytes) is far too short for a picture of " + Text(header.width) + " × " +
-                      Text(header.height) + " pixels: the file is cut off or damaged");
+    Damaged("its image data (" + Text(header.imageDataBytes) +
+            " bytes) is far too short for a picture of " + Text(header.width) + " × " +
+            Text(header.height) + " pixels: the file is cut off or damaged");
   }
 }
 
@@ -206,7 +214,7 @@ Context NewContext(int flags) {
 void CheckRead(int code, ByteView file, const PngLimits& limits) {
   if (code != 0) {
     WalkChunks(file, limits, true);
-    throw FormatError("the PNG cannot be read: " + SpngReason(code));
+    Damaged("the PNG cannot be read: " + SpngReason(code));
   }
 }
 
@@ -314,9 +322,9 @@ PngPicture ReadPng(ByteView file, const PngLimits& limits) {
         picture.pixels, [&](std::uint8_t index) { return index >= picture.palette.size(); });
     if (past != picture.pixels.end()) {
       const auto i = static_cast<std::size_t>(past - picture.pixels.begin());
-      throw FormatError("pixel (" + Text(i % ihdr.width) + ", " + Text(i / ihdr.width) +
-                        ") uses palette index " + Text(*past) + ", past the " +
-                        Text(picture.palette.size()) + " entries of its PLTE chunk");
+      Damaged("pixel (" + Text(i % ihdr.width) + ", " + Text(i / ihdr.width) +
+              ") uses palette index " + Text(*past) + ", past the " + Text(picture.palette.size()) +
+              " entries of its PLTE chunk");
     }
   } else {
     picture.pixels = std::move(decoded);
@@ -344,7 +352,8 @@ int WriteToBytes(spng_ctx*, void* user, void* data, std::size_t length) {
 
 void CheckWrite(int code) {
   if (code != 0 && code != SPNG_EOI) {
-    throw Error(std::string("the PNG cannot be written: ") + spng_strerror(code));
+    throw FaultError({.kind = FaultKind::kUnexpected,
+                      .text = std::string("the PNG cannot be written: ") + spng_strerror(code)});
   }
 }
 

@@ -72,7 +72,7 @@ struct PngPicture {
 // Reads a whole PNG file. Indexed PNGs of any bit depth come out indexed; every
 // other colour type comes out as RGBA8: grey expanded, 16-bit samples reduced
 // to their high byte, a tRNS colour key turned into alpha 0. Interlaced
-// pictures are deinterlaced. Throws FormatError, in plain words naming the
+// pictures are deinterlaced. Throws FaultError, in plain words naming the
 // chunk and its offset or the pixel where it can, for a file that is not a PNG,
 // is cut off, has a bad CRC in a critical chunk, lacks IHDR or IDAT, has image
 // data that does not decode to its size, uses a palette index past its PLTE, or

@@ -30,9 +30,10 @@ std::vector<SheetFrame> CutSheet(const IndexedImage& sheet, std::uint32_t frameW
     throw InvalidArgumentError("the sheet's pixels are not its width times its height");
   }
   if (sheet.width % frameWidth != 0 || sheet.height % frameHeight != 0) {
-    throw FormatError("the picture is " + Size(sheet.width, sheet.height) +
-                      " pixels, not a whole number of " + Size(frameWidth, frameHeight) +
-                      " frames");
+    throw FaultError({.kind = FaultKind::kSheetNotWhole,
+                      .value = sheet.width,
+                      .bound = sheet.height,
+                      .text = Size(frameWidth, frameHeight)});
   }
   std::vector<SheetFrame> frames;
   std::size_t number = 0;

@@ -31,8 +31,14 @@ std::uint32_t Key(const PngColour& c) {
   return std::uint32_t{c.red} << 16 | std::uint32_t{c.green} << 8 | c.blue;
 }
 
-std::string Position(std::string_view name, std::size_t i, std::uint32_t width) {
-  return std::string(name) + ": pixel (" + Text(i % width) + ", " + Text(i / width) + ")";
+// "(x, y)" of pixel `i` of a picture `width` wide.
+std::string Position(std::size_t i, std::uint32_t width) {
+  return "(" + Text(i % width) + ", " + Text(i / width) + ")";
+}
+
+[[noreturn]] void Changed(std::string_view name, std::string what) {
+  throw FaultError(
+      {.kind = FaultKind::kPictureChanged, .path = std::string(name), .text = std::move(what)});
 }
 
 AlphaRule Checked(AlphaRule rule) {
@@ -53,9 +59,10 @@ bool IsSeeThrough(std::uint8_t alpha, const AlphaRule& rule, std::string_view na
   if (alpha == 0 || alpha == 255) {
     return alpha == 0;
   }
-  throw FormatError(Position(name, i, width) + " is partly see-through (alpha " + Text(alpha) +
-                    "); a sprite pixel is see-through (alpha 0) or opaque (alpha 255): give "
-                    "--alpha-threshold N to count alpha below N as see-through");
+  throw FaultError({.kind = FaultKind::kPartialAlpha,
+                    .path = std::string(name),
+                    .value = alpha,
+                    .text = Position(i, width)});
 }
 
 // The see-through index of a PLTE with tRNS alphas: nothing when its alphas
@@ -195,9 +202,9 @@ struct PictureMapper::State {
         picture.form == PngForm::kIndexed ? SeeThroughIndex(picture.palette) : std::nullopt;
     if (!own || !Agree(shared, picture.palette) ||
         !SeeThroughAgrees(*own, picture.palette.size(), seeThrough, shared.size())) {
-      throw FormatError(std::string(name) +
-                        ": its palette is not the one it had when the run's palette was made; "
-                        "the picture changed in between");
+      Changed(name,
+              "its palette is not the one it had when the run's palette was made; the picture "
+              "changed in between");
     }
     MappedPicture out{{picture.width, picture.height, Bytes(picture.pixels.size())}, 0};
     std::transform(picture.pixels.begin(), picture.pixels.end(), out.image.pixels.begin(),
@@ -223,7 +230,7 @@ struct PictureMapper::State {
       if (key != lastKey) {
         const auto found = exact.Find(key);
         if (!found && origin == PaletteOrigin::kBuilt) {
-          throw FormatError(Position(name, i, picture.width) +
+          Changed(name, "pixel " + Position(i, picture.width) +
                             " has a colour the run's palette was not made with; the picture "
                             "changed in between");
         }
@@ -251,8 +258,9 @@ PictureMapper PictureMapper::ForGivenPalette(const formats::PaletteFile& file, A
   state->palette.resize(kEntries * 4, 0);
   state->given = std::min(file.entriesGiven, kEntries);
   if (state->given < 2) {
-    throw FormatError("the palette has " + Text(state->given) +
-                      " entries; opaque colours need entries past index 0");
+    throw FaultError({.kind = FaultKind::kBadPaletteFile,
+                      .text = "the palette has " + Text(state->given) +
+                              " entries; opaque colours need entries past index 0"});
   }
   for (std::size_t i = 1; i < state->given; ++i) {
     state->exact.Insert(Key(EntryOf(state->palette, i)), static_cast<std::uint8_t>(i));
@@ -374,9 +382,8 @@ PictureMapper TargetPaletteBuilder::Finish() const {
     return PictureMapper(std::move(state));
   }
   if (pass_->distinct > kMaxOpaqueColours) {
-    throw FormatError("the PNG pictures have " + Text(pass_->distinct) +
-                      " distinct opaque colours; an archive palette holds 255 besides the "
-                      "see-through index 0: give --palette FILE to map them to a palette");
+    throw FaultError(
+        {.kind = FaultKind::kTooManyColours, .value = static_cast<std::int64_t>(pass_->distinct)});
   }
   state->origin = PaletteOrigin::kBuilt;
   for (std::size_t i = 0; i < pass_->built.size(); ++i) {

@@ -71,7 +71,7 @@ class PictureMapper {
   // Shared palette: the see-through index that traded places with 0, to be logged.
   std::optional<std::uint8_t> SwappedIndex() const;
 
-  // The picture's indexes in the palette. Throws FormatError naming `name` and
+  // The picture's indexes in the palette. Throws FaultError naming `name` and
   // the pixel for a partial alpha the rule refuses, and for a picture that does
   // not match what the first pass saw of it (it changed in between).
   MappedPicture Map(std::string_view name, const formats::PngPicture& picture);
@@ -91,12 +91,12 @@ class TargetPaletteBuilder {
   TargetPaletteBuilder(TargetPaletteBuilder&&) noexcept;
   ~TargetPaletteBuilder();
 
-  // The run's next PNG picture, in list order. Throws FormatError naming
+  // The run's next PNG picture, in list order. Throws FaultError naming
   // `name` and the first pixel of a partial alpha the rule refuses.
   void Add(std::string_view name, const formats::PngPicture& picture);
   std::size_t Count() const;
 
-  // The palette of the pictures added. Throws FormatError naming the count
+  // The palette of the pictures added. Throws FaultError naming the count
   // when a built palette would need more than 255 opaque colours, and
   // InvalidArgumentError when no picture was added.
   PictureMapper Finish() const;

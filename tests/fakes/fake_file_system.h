@@ -14,14 +14,15 @@ class FakeFileSystem : public files::PosixFileSystem {
  public:
   std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override {
     if (unreadable.count(path) != 0) {
-      throw IoError(path, "Permission denied");
+      throw FaultError({.kind = FaultKind::kCannotRead, .path = path, .text = "Permission denied"});
     }
     return PosixFileSystem::OpenForReading(path);
   }
 
   std::unique_ptr<files::ReplacingFile> CreateReplacing(const std::string& path) override {
     if (uncreatable.count(path) != 0) {
-      throw IoError(path, "Permission denied");
+      throw FaultError(
+          {.kind = FaultKind::kCannotWrite, .path = path, .text = "Permission denied"});
     }
     auto file = PosixFileSystem::CreateReplacing(path);
     if (writeBudget < 0) {
@@ -52,7 +53,7 @@ class FakeFileSystem : public files::PosixFileSystem {
    private:
     void Spend(std::size_t size) {
       if (static_cast<long>(size) > budget_) {
-        throw IoError("(disk)", "No space left on device");
+        throw FaultError({.kind = FaultKind::kCannotWrite, .text = "No space left on device"});
       }
       budget_ -= static_cast<long>(size);
     }

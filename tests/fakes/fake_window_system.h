@@ -23,6 +23,9 @@ class FakeWindowSystem : public winsys::ConsoleWindowSystem {
     CountMessageBox();
     messages.push_back(text);
     informativeTexts.push_back(informativeText);
+    if (onMessageBox) {
+      onMessageBox();
+    }
   }
   void Yield() override {
     ++yields;
@@ -47,6 +50,7 @@ class FakeWindowSystem : public winsys::ConsoleWindowSystem {
   long refreshes = 0;
   std::function<void(long)> onYield;
   std::function<void(long)> onRefresh;
+  std::function<void()> onMessageBox;
   bool interrupt = false;
   FakeCommonDialogCalls dialogs;
   FakeRegistry registry;

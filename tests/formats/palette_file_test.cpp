@@ -134,7 +134,7 @@ TEST(PaletteFile, FilesThatAreNoPaletteAreRefusedNamingTheFault) {
     try {
       ReadPaletteFile(c.file);
       ADD_FAILURE() << "read: " << c.reason;
-    } catch (const FormatError& error) {
+    } catch (const FaultError& error) {
       EXPECT_EQ(std::string(error.what()).rfind(c.reason, 0), 0u) << error.what();
     }
   }

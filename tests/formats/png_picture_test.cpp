@@ -16,7 +16,7 @@ namespace {
 std::string Refusal(ByteView file, const PngLimits& limits = {}) {
   try {
     ReadPng(file, limits);
-  } catch (const FormatError& error) {
+  } catch (const FaultError& error) {
     return error.what();
   }
   return "";
@@ -139,7 +139,7 @@ TEST(PngReader, RandomDamageIsReadOrRefusedNeverMore) {
     try {
       const PngPicture picture = ReadPng(file);
       EXPECT_EQ(picture.pixels.size(), 4u * picture.width * picture.height);
-    } catch (const FormatError&) {
+    } catch (const FaultError&) {
     }
   }
 }

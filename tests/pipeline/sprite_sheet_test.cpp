@@ -44,10 +44,10 @@ TEST(SheetCutting, ASizeThatIsNotAMultipleIsRefusedNamingBoth) {
   try {
     CutSheet(Numbered(7, 4), 3, 2, false);
     ADD_FAILURE();
-  } catch (const FormatError& error) {
+  } catch (const FaultError& error) {
     EXPECT_STREQ(error.what(), "the picture is 7 × 4 pixels, not a whole number of 3 × 2 frames");
   }
-  EXPECT_THROW(CutSheet(Numbered(6, 5), 3, 2, false), FormatError);
+  EXPECT_THROW(CutSheet(Numbered(6, 5), 3, 2, false), FaultError);
   EXPECT_THROW(CutSheet(Numbered(6, 4), 0, 2, false), InvalidArgumentError);
 }
 

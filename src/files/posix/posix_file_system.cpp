@@ -30,30 +30,30 @@ bool PosixFileSystem::IsPlainFile(const std::string& path) {
 
 std::unique_ptr<ByteSource> PosixFileSystem::OpenForReading(const std::string& path) {
   if (path.empty()) {
-    throw IoError(path, "no file name was given");
+    throw FaultError({.kind = FaultKind::kNoFileName});
   }
   // Opening a pipe waits for a writer and opening a device may act on it: what
   // is not a regular file is refused before it is opened.
   struct stat before {};
   if (::stat(path.c_str(), &before) != 0) {
-    throw IoError(path, SystemReason(errno));
+    throw ReadFailed(path, errno);
   }
   if (!S_ISREG(before.st_mode)) {
-    throw IoError(path, NotAFile(before.st_mode));
+    throw NotAFile(path, before.st_mode);
   }
   // Not blocking, in case a pipe took the file's place since: a regular file
   // reads the same either way.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) {
-    throw IoError(path, SystemReason(errno));
+    throw ReadFailed(path, errno);
   }
   Descriptor guard(fd);
   struct stat info {};
   if (::fstat(fd, &info) != 0) {
-    throw IoError(path, SystemReason(errno));
+    throw ReadFailed(path, errno);
   }
   if (!S_ISREG(info.st_mode)) {
-    throw IoError(path, NotAFile(info.st_mode));
+    throw NotAFile(path, info.st_mode);
   }
   const auto size = static_cast<std::uint64_t>(info.st_size);
   return std::make_unique<PosixSource>(path, guard.Release(), size);
@@ -68,11 +68,11 @@ void PosixFileSystem::SyncFolders() {
   for (const std::string& folder : folders) {
     Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (fd.Get() < 0) {
-      throw IoError(folder, SystemReason(errno));
+      throw WriteFailed(folder, errno);
     }
     // Some file systems cannot sync a folder; they say so with EINVAL.
     if (::fsync(fd.Get()) != 0 && errno != EINVAL && errno != EROFS) {
-      throw IoError(folder, SystemReason(errno));
+      throw WriteFailed(folder, errno);
     }
   }
 }

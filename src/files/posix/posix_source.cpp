@@ -45,12 +45,10 @@ void PosixSource::ReadFully(std::uint64_t offset, std::span<std::uint8_t> out) {
       continue;
     }
     if (got < 0) {
-      throw IoError(path_, SystemReason(errno));
+      throw ReadFailed(path_, errno);
     }
     if (got == 0) {
-      throw IoError(path_, "the file ended at byte " + std::to_string(offset + done) + " while " +
-                               std::to_string(out.size()) + " bytes from offset " +
-                               std::to_string(offset) + " were expected");
+      throw FaultError({.kind = FaultKind::kFileCut, .path = path_, .offset = offset + done});
     }
     done += static_cast<std::size_t>(got);
   }

@@ -12,7 +12,7 @@
 namespace sprite::files {
 
 // Reads ahead in blocks, so that reading an archive entry by entry costs a
-// system call per block, not two per entry. Every failure throws IoError with
+// system call per block, not two per entry. Every failure throws FaultError with
 // the path.
 class PosixSource : public ByteSource {
  public:

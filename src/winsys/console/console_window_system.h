@@ -34,8 +34,9 @@ class ConsoleWindowSystem : public WindowSystem {
   ProgramStarter& Programs() override { return programs_; }
 
   ConsoleTerminal& Terminal() { return terminal_; }
-  // The windows made so far, to be filled and clicked by the front end;
-  // InvalidArgumentError for an index past the last one.
+  // The windows made so far that still exist, in the order they were made, to
+  // be filled and clicked by the front end; InvalidArgumentError for an index
+  // past the last one. A window leaves the list when it is destroyed.
   MemoryWindow& WindowAt(std::size_t index);
   int MessageBoxCount() const { return messageBoxes_; }
 
@@ -43,6 +44,8 @@ class ConsoleWindowSystem : public WindowSystem {
   // reports, instead of ending the process; so does a log line that cannot be
   // written because standard output was closed (SIGPIPE is ignored).
   static void InstallInterruptHandler();
+  // One of those signals came.
+  static bool Interrupted();
 
  protected:
   // Message boxes are counted here; subclasses decide where the text goes.
@@ -54,7 +57,10 @@ class ConsoleWindowSystem : public WindowSystem {
   ConsoleDialogCalls dialogs_;
   EmptyRegistry registry_;
   PosixProgramStarter programs_;
-  std::vector<MemoryWindow*> windows_;
+  // Shared with the windows, which take themselves out when destroyed,
+  // whichever of the two goes first.
+  std::shared_ptr<std::vector<MemoryWindow*>> windows_ =
+      std::make_shared<std::vector<MemoryWindow*>>();
   std::string diagnosticPrefix_;
   HWND nextWindow_ = 1000;
   int messageBoxes_ = 0;

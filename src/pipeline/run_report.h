@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-namespace sprite::app {
+namespace sprite::pipeline {
 
-// How the last Encode or Decode run went, for front ends that report an exit status.
+// How an Encode or Decode run went, for front ends that report an exit status.
 struct RunReport {
   std::int32_t stored = 0;    // pictures stored (Encode) or bitmaps written (Decode)
   std::int32_t problems = 0;  // rejections, warnings, failures and message boxes
@@ -13,4 +13,4 @@ struct RunReport {
   bool outputFailed = false;  // an output could not be written or was refused
 };
 
-}  // namespace sprite::app
+}  // namespace sprite::pipeline
