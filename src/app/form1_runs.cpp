@@ -1,6 +1,7 @@
 // The Encode and Decode commands: the pipeline's runs, told to the window.
 #include "app/form1.h"
 #include "app/window_run_delegate.h"
+#include "common/text.h"
 #include "pipeline/decode_run.h"
 #include "pipeline/encode_run.h"
 
@@ -17,6 +18,11 @@ void Form1::Command3_Click() {
   pipeline::EncodeRun run(files_, delegate);
   lastRun_ = run.Run(ListedFiles(), txtOut.Text(), ArchivePalette);
   running.End();
+  if (lastRun_.outputWritten) {
+    List1.AddItem("Stored " + std::to_string(lastRun_.stored) + " of " +
+                  std::to_string(lastRun_.listed) + " pictures in " + Quoted(lastRun_.outputPath) +
+                  " (" + std::to_string(lastRun_.outputBytes) + " bytes)");
+  }
   if (closeAfterRun_) {
     window_->Close();
   }
@@ -35,8 +41,17 @@ void Form1::Command4_Click() {
   pipeline::DecodeRun run(files_, delegate);
   lastRun_ = run.Run(txtOut.Text());
   running.End();
+  if (!delegate.Box()) {
+    List1.AddItem("Wrote " + std::to_string(lastRun_.stored) + " bitmaps into " +
+                  Quoted(lastRun_.outputPath));
+  }
   if (const auto& box = delegate.Box()) {
-    windows_.MessageBox(box->text, box->detail);
+    // The window says what to do about a file that is not an archive.
+    const bool notAnArchive = box->fault.kind == FaultKind::kNotAnArchive;
+    windows_.MessageBox(
+        box->text,
+        box->detail + (notAnArchive ? " Choose a sprite archive (.spr) with Browse." : ""),
+        winsys::MessageIcon::kError);
   }
   if (closeAfterRun_) {
     window_->Close();

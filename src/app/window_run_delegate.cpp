@@ -26,6 +26,11 @@ void WindowRunDelegate::Report(const pipeline::Problem& problem) {
     return;
   }
   controls_.List1.AddItem(problem.line);
+  // Nobody sees standard error in a window: a line of the log's own words is
+  // followed by the file and the reason, in sprite-cli's words.
+  if (!problem.lineNamesIt) {
+    controls_.List1.AddItem("  " + problem.text);
+  }
 }
 
 void WindowRunDelegate::Progress(Bar bar, std::int32_t percent) {

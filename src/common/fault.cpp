@@ -194,6 +194,11 @@ std::string Describe(const Fault& fault) {
       return "the picture is " + Number(fault.value) + " × " + Number(fault.bound) +
              " pixels, not a whole number of " + fault.text + " frames";
 
+    case kOutputIsInput:
+      return "it is the listed picture " + fault.text +
+             "; an archive cannot replace a picture it is made of";
+    case kNothingStored:
+      return "nothing was stored, so the file there was left as it was";
     case kStopped:
       return "stopped by the user";
     case kUnexpected:

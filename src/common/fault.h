@@ -69,6 +69,11 @@ enum class FaultKind : std::uint8_t {
   kPictureChanged,  // text: what differs from the palette pass
   kSheetNotWhole,   // value: width; bound: height; text: the frame size, "W × H"
 
+  // Runs. An archive's path names one of the files it would be made of; text:
+  // that file as listed.
+  kOutputIsInput,
+  // A run stored no picture, and the file already at its output was left alone.
+  kNothingStored,
   // A run that the user stopped before its end.
   kStopped,
   // One of the program's own checks failed where no file should lead; text: its words.

@@ -37,7 +37,12 @@ ArchiveWriter::ArchiveWriter(ByteSink& sink) : sink_(sink) {
   Bytes header(kArchiveSignature.begin(), kArchiveSignature.end());
   AppendLittleEndian(header, 0, 2);
   AppendLittleEndian(header, 0, 2);  // reserved
-  sink_.Append(header);
+  Append(header);
+}
+
+void ArchiveWriter::Append(ByteView bytes) {
+  sink_.Append(bytes);
+  size_ += bytes.size();
 }
 
 void ArchiveWriter::AddEntry(std::int32_t width, std::int32_t height, ByteView coded) {
@@ -61,8 +66,8 @@ void ArchiveWriter::AddEntry(std::int32_t width, std::int32_t height, ByteView c
   AppendLittleEndian(head, static_cast<std::uint16_t>(width), 2);
   AppendLittleEndian(head, static_cast<std::uint16_t>(height), 2);
   AppendLittleEndian(head, static_cast<std::uint16_t>(coded.size()), 2);
-  sink_.Append(head);
-  sink_.Append(coded);
+  Append(head);
+  Append(coded);
   ++count_;
 }
 
@@ -74,7 +79,7 @@ void ArchiveWriter::Finish(ByteView palette) {
     throw InvalidArgumentError("the archive palette is 1024 bytes, not " +
                                Text(static_cast<std::int64_t>(palette.size())));
   }
-  sink_.Append(palette);
+  Append(palette);
   Bytes count;
   AppendLittleEndian(count, static_cast<std::uint16_t>(count_), 2);
   sink_.WriteAt(kCountOffset, count);

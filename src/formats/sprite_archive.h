@@ -36,10 +36,15 @@ class ArchiveWriter {
   void Finish(ByteView palette);
 
   std::int32_t Count() const { return count_; }
+  // The bytes written so far.
+  std::uint64_t Size() const { return size_; }
 
  private:
+  void Append(ByteView bytes);
+
   ByteSink& sink_;
   std::int32_t count_ = 0;
+  std::uint64_t size_ = 0;
   bool finished_ = false;
 };
 

@@ -47,6 +47,7 @@ RunReport DecodeRun::Run(const std::string& archivePath, const std::string& fold
           ? archivePath
           : (std::filesystem::path(folder) / std::filesystem::path(archivePath).filename())
                 .string();
+  report_.outputPath = files_.FullPath(std::filesystem::path(base).parent_path().string());
   std::optional<std::int32_t> decoded;
   try {
     std::unique_ptr<ByteSource> source;

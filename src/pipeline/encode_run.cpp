@@ -1,6 +1,7 @@
 #include "pipeline/encode_run.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "codec/rle_decoder.h"
 #include "codec/rle_encoder.h"
@@ -26,6 +27,20 @@ RunReport EncodeRun::Run(const std::vector<std::string>& inputs, const std::stri
                                std::to_string(inputs.size()) + " were listed");
   }
   report_ = RunReport{};
+  report_.listed = static_cast<std::int32_t>(inputs.size());
+  // An archive never replaces a picture it is made of: a run that did would
+  // leave nothing to make it again from.
+  const std::optional<files::FileId> existing = files_.IdOf(archivePath);
+  if (existing) {
+    for (const std::string& input : inputs) {
+      if (files_.IdOf(input) == existing) {
+        report_.outputFailed = true;
+        Report(ArchiveNotWritten(
+            {.kind = FaultKind::kOutputIsInput, .path = archivePath, .text = input}, false));
+        return report_;
+      }
+    }
+  }
   std::unique_ptr<files::ReplacingFile> archiveFile;
   try {
     archiveFile = files_.CreateReplacing(archivePath);
@@ -64,19 +79,29 @@ RunReport EncodeRun::Run(const std::vector<std::string>& inputs, const std::stri
     }
 
     delegate_.Log("Completed ", true);
-    archive.Finish(archivePalette);
-    archiveFile->Commit();
+    if (report_.stored == 0 && existing) {
+      // An archive of no pictures in place of a file that was there would
+      // only lose it.
+      Report(LeftAsItWas(archivePath));
+    } else {
+      archive.Finish(archivePalette);
+      archiveFile->Commit();
+      report_.outputBytes = archive.Size();
+      report_.outputWritten = true;
+      report_.outputPath = files_.FullPath(archivePath);
+    }
     report_.completed = true;
   } catch (FaultError& error) {
     report_.outputFailed = true;
     error.SetPath(archivePath);
-    Report(ArchiveNotWritten(error.Details(), true));
+    Report(ArchiveNotWritten(error.Details(), existing.has_value()));
   } catch (const CancelledError&) {
     report_.cancelled = true;
     Report(Stopped("the archive " + Quoted(archivePath)));
   } catch (const Error& error) {
     Report(ArchiveNotWritten(
-        {.kind = FaultKind::kUnexpected, .path = archivePath, .text = error.what()}, true));
+        {.kind = FaultKind::kUnexpected, .path = archivePath, .text = error.what()},
+        existing.has_value()));
   }
   archiveFile.reset();
   SyncFolders();

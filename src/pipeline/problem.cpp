@@ -30,7 +30,8 @@ bool FailsAcceptanceTest(FaultKind kind) {
 }
 
 Problem Make(Problem::Effect effect, Fault fault, std::string text, std::string line) {
-  return {effect, std::move(fault), std::move(line), std::move(text), {}};
+  const bool namesIt = line.find(text) != std::string::npos;
+  return {effect, std::move(fault), std::move(line), std::move(text), {}, namesIt};
 }
 
 }  // namespace
@@ -56,7 +57,9 @@ Problem StoredAnyway(Fault fault) {
       line = "RLE: FAIL, decompressed and orig data not match!";
       break;
     default:
-      line = "Warning: " + text;
+      line =
+          "Warning: a picture has other colours than the last one; the archive keeps only "
+          "the last palette";
   }
   return Make(Problem::Effect::kStoredAnyway, std::move(fault), std::move(text), std::move(line));
 }
@@ -85,12 +88,24 @@ Problem EntryNotDecoded(Fault fault) {
 }
 
 Problem Stopped(const std::string& what) {
-  return Make(Problem::Effect::kStopped, {.kind = FaultKind::kStopped},
-              "stopped: " + what + " was not written", "Stopped: " + what + " was not written");
+  Problem problem =
+      Make(Problem::Effect::kStopped, {.kind = FaultKind::kStopped},
+           "stopped: " + what + " was not written", "Stopped: " + what + " was not written");
+  problem.lineNamesIt = true;
+  return problem;
+}
+
+Problem LeftAsItWas(const std::string& archivePath) {
+  const std::string what = "; " + Quoted(archivePath) + " was left as it was";
+  Problem problem =
+      Make(Problem::Effect::kLeftAsItWas, {.kind = FaultKind::kNothingStored, .path = archivePath},
+           "nothing stored" + what, "Nothing stored" + what);
+  problem.lineNamesIt = true;
+  return problem;
 }
 
 Problem ArchiveNotOpened(Fault fault) {
-  Problem problem{Problem::Effect::kArchiveNotOpened, std::move(fault), {}, {}, {}};
+  Problem problem{Problem::Effect::kArchiveNotOpened, std::move(fault), {}, {}, {}, true};
   const Fault& f = problem.fault;
   if (f.kind == FaultKind::kNotAnArchive) {
     problem.text = "Error";

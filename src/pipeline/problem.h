@@ -16,6 +16,7 @@ struct Problem {
     kEntryFailed,       // an archive entry could not be decoded; the rest were not written
     kStopped,           // the user stopped the run
     kArchiveNotOpened,  // the archive could not be opened or is not one: nothing was decoded
+    kLeftAsItWas,       // nothing was stored, and the file at the output was not replaced
   };
 
   Effect effect = Effect::kNotStored;
@@ -27,6 +28,9 @@ struct Problem {
   std::string text;
   // A message box's informative text, below `text`; usually empty.
   std::string detail;
+  // The log line names the file and says why; a line of the log's own words
+  // ("Warning: Flip Invalid!") does not, and a window shows `text` after it.
+  bool lineNamesIt = true;
 };
 
 // The problems of the Encode and Decode runs, worded. `fault.path` names the
@@ -42,5 +46,7 @@ Problem EntryNotDecoded(Fault fault);
 // `what` was not written: "the archive \"a.spr\"", "the bitmap being decoded".
 Problem Stopped(const std::string& what);
 Problem ArchiveNotOpened(Fault fault);
+// A run that stored nothing left the file at `archivePath` as it was.
+Problem LeftAsItWas(const std::string& archivePath);
 
 }  // namespace sprite::pipeline

@@ -50,7 +50,9 @@ TEST_F(Form1DecodeTest, TheWrittenFilesJoinTheListAndTheSelectionStaysPut) {
     EXPECT_EQ(ReadFile(FileList().List(i)), BuildBitmap(pictures[static_cast<std::size_t>(i)]));
   }
   EXPECT_EQ(FileList().List(4), archive + ".0005.bmp");
-  EXPECT_EQ(Log().Lines().back(), "Decoded 5 pictures in .spr to .bmp");
+  const auto& lines = Log().Lines();
+  EXPECT_EQ(lines[lines.size() - 2], "Decoded 5 pictures in .spr to .bmp");
+  EXPECT_EQ(lines.back(), "Wrote 5 bitmaps into \"" + folder_.Root().string() + "\"");
   EXPECT_EQ(Log().ListIndex(), -1);  // Decode never moves the selection
   EXPECT_EQ(Controls().oProgressBar1.Value(), 100);
   // The row bar ends at the start of the last row.
@@ -68,7 +70,9 @@ TEST_F(Form1DecodeTest, AFileThatIsNotAnArchiveShowsTheErrorBoxAfterTheRun) {
   windows_.onMessageBox = [&] { enabledAtTheBox = Controls().Command4.Enabled(); };
   Decode();
   EXPECT_THAT(windows_.messages, ElementsAre("Error"));
+  EXPECT_THAT(windows_.icons, ElementsAre(winsys::MessageIcon::kError));
   ASSERT_EQ(windows_.informativeTexts.size(), 1u);
+  EXPECT_THAT(windows_.informativeTexts[0], ::testing::EndsWith("with Browse."));
   EXPECT_THAT(windows_.informativeTexts[0], HasSubstr("\"" + path + "\" is not a sprite archive"));
   EXPECT_TRUE(enabledAtTheBox);
   EXPECT_EQ(FileList().ListCount(), 0);
@@ -90,15 +94,19 @@ TEST_F(Form1DecodeTest, ADamagedEntryIsLoggedAndTheButtonsComeBackBeforeTheLastL
   Bytes bytes = ReadFile(archive);
   bytes[18] = 0;  // entry 2 has width 0
   WriteFile(archive, bytes);
-  bool enabledAtLastLine = false;
-  Log().SetOnAdd([&](const std::string&) { enabledAtLastLine = Controls().Command4.Enabled(); });
+  bool enabledAtDecodedLine = false;
+  Log().SetOnAdd([&](const std::string& line) {
+    if (line.starts_with("Decoded ")) {
+      enabledAtDecodedLine = Controls().Command4.Enabled();
+    }
+  });
   Decode();
   const auto& lines = Log().Lines();
-  ASSERT_EQ(lines.size(), 5u);
+  ASSERT_EQ(lines.size(), 6u);
   EXPECT_EQ(lines[2], "Processing bitmap: 2");
   EXPECT_THAT(lines[3], ::testing::StartsWith("ERROR: " + archive + ": entry 2 at offset 18"));
   EXPECT_EQ(lines[4], "Decoded 1 pictures in .spr to .bmp");
-  EXPECT_TRUE(enabledAtLastLine);
+  EXPECT_TRUE(enabledAtDecodedLine);
   EXPECT_EQ(FileList().ListCount(), 1);
 }
 
@@ -120,7 +128,7 @@ TEST_F(Form1DecodeTest, OtherButtonsAndTheOutputBoxTakeNothingWhileDecodeYields)
   Decode();
   EXPECT_TRUE(checked);
   EXPECT_GT(windows_.yields, 64);  // at least once per row
-  EXPECT_EQ(Log().Lines().back(), "Decoded 1 pictures in .spr to .bmp");
+  EXPECT_EQ(Log().Lines().end()[-2], "Decoded 1 pictures in .spr to .bmp");
   ExpectEverythingEnabled();
 }
 

@@ -110,22 +110,38 @@ TEST_F(Form1EncodeTest, TheRunShowsInTheLogAndTheBarsAndItsPaletteOutlivesIt) {
 
   Encode();
 
-  EXPECT_THAT(Log().Lines(), ElementsAre("Init", "Adding: " + a, kOk, kRejected, "Completed "));
-  EXPECT_EQ(Log().ListIndex(), 4);  // the selection follows "Completed "
+  // Nobody reads standard error under a window: the file and the reason
+  // follow the log's own line, and a last line names what was written.
+  EXPECT_THAT(Log().Lines(),
+              ElementsAre("Init", "Adding: " + a, kOk, kRejected,
+                          "  " + b +
+                              ": not stored: it is a 24-bit bitmap; only 8-bit bitmaps "
+                              "with 256 colours can be stored",
+                          "Completed ",
+                          "Stored 1 of 2 pictures in \"" + archive + "\" (" +
+                              std::to_string(8 + 6 + 6 + 1024) + " bytes)"));
+  EXPECT_EQ(Log().ListIndex(), 5);  // the selection follows "Completed "
   EXPECT_EQ(Controls().oProgressBar1.Value(), 100);
   EXPECT_EQ(Controls().oProgressBar2.Value(), 0);
   EXPECT_EQ(form_->Palette(), ArchiveOrder(good.palette));
   EXPECT_EQ(form_->LastRun().stored, 1);
   EXPECT_EQ(form_->LastRun().problems, 1);
 
-  // A later run that stores nothing writes the palette the window kept.
-  Prepare({folder_.Path("missing.bmp")}, archive);
+  // A later run that stores nothing writes the palette the window kept into
+  // a new archive, and leaves one that is there as it was.
+  const std::string fresh = folder_.Path("fresh.spr");
+  Prepare({folder_.Path("missing.bmp")}, fresh);
   Encode();
-  EXPECT_THAT(Log().Lines(), ElementsAre("Init", kRejected, "Completed "));
-  const Bytes bytes = ReadFile(archive);
+  const Bytes bytes = ReadFile(fresh);
   ASSERT_EQ(bytes.size(), 1032u);
   EXPECT_EQ(Field16(bytes, 4), 0);
   EXPECT_EQ(Tail(bytes, 1024), ArchiveOrder(good.palette));
+  const Bytes before = ReadFile(archive);
+  Prepare({}, archive);
+  Encode();
+  EXPECT_THAT(Log().Lines(), ElementsAre("Init", "Completed ",
+                                         "Nothing stored; \"" + archive + "\" was left as it was"));
+  EXPECT_EQ(ReadFile(archive), before);
 }
 
 TEST_F(Form1EncodeTest, RLECompressGivesTheEncodersStreamAndYieldsToTheWindowPerZeroByte) {

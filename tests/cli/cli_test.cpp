@@ -242,6 +242,10 @@ TEST(CliTest, ExitStatusSaysHowTheRunWent) {
       {{"decode", fifo}, 1, "\"" + fifo + "\": it is a named pipe (FIFO), not a file"},
       {{"decode", broken}, 1, "entry 1 at offset 8"},
       {{"encode", "-o", fifo, good}, 2, "it is a named pipe (FIFO), not a file"},
+      {{"encode", "-o", good, good}, 2, "it is the listed picture " + good},
+      {{"encode", "-o", archive, folder.Path("none.bmp")},
+       1,
+       "nothing stored; \"" + archive + "\" was left as it was"},
       {{"encode", "-o", folder.Path("nowhere/x.spr"), good}, 2, "cannot write the archive"},
       {{"decode", blocked}, 2, "it is a folder, not a file"},
   };

@@ -131,7 +131,13 @@ TEST_F(EncodeRunTest, EveryPictureNotStoredIsReportedByKindAndFile) {
       {folder_.Root().string(), FaultKind::kNotAPlainFile},
       {folder_.Path("missing.bmp"), FaultKind::kNoSuchFile},
       {folder_.Path("a.png"), FaultKind::kNotABitmap},
-      {Bitmap("rle.bmp", {.compression = 1, .pixelArea = {1, 2, 3, 4}}), FaultKind::kCompressed},
+      // Every compression but none codes its rows otherwise; raw pixels would be noise.
+      {Bitmap("c1.bmp", {.compression = 1, .pixelArea = {1, 2, 3, 4}}), FaultKind::kCompressed},
+      {Bitmap("c2.bmp", {.compression = 2, .pixelArea = {1, 2, 3, 4}}), FaultKind::kCompressed},
+      {Bitmap("c3.bmp", {.compression = 3, .pixelArea = {1, 2, 3, 4}}), FaultKind::kCompressed},
+      {Bitmap("c4.bmp", {.compression = 4, .pixelArea = {1, 2, 3, 4}}), FaultKind::kCompressed},
+      {Bitmap("c5.bmp", {.compression = 5, .pixelArea = {1, 2, 3, 4}}), FaultKind::kCompressed},
+      {Bitmap("c6.bmp", {.compression = 6, .pixelArea = {1, 2, 3, 4}}), FaultKind::kCompressed},
       // Run-length rows after a 124-byte header, as ImageMagick writes them.
       {Bitmap("rle124.bmp", {.infoHeaderSize = 124, .compression = 1, .pixelArea = {4, 5, 0, 1}}),
        FaultKind::kCompressed},
@@ -156,7 +162,8 @@ TEST_F(EncodeRunTest, EveryPictureNotStoredIsReportedByKindAndFile) {
     EXPECT_EQ(problem.text.rfind(problem.fault.path + ": not stored: ", 0), 0u);
   }
   // Only a picture that gets as far as its coding has an "Adding: " line.
-  EXPECT_EQ(delegate_.lines[delegate_.lines.size() - 5].text, "Adding: " + refused[10].path);
+  EXPECT_EQ(delegate_.lines[delegate_.lines.size() - 5].text,
+            "Adding: " + refused[std::size(refused) - 1].path);
   const Bytes bytes = ReadFile(archive);
   EXPECT_EQ(Field16(bytes, 4), 1);
   EXPECT_EQ(bytes.size(), 8u + 6 + 4 + 1024);
@@ -270,14 +277,49 @@ TEST_F(EncodeRunTest, AFailedWriteOrAStopKeepsThePreviousArchiveAndNoTemporaryFi
   EXPECT_THAT(folder_.Names(), ElementsAre("out.spr", "p.bmp"));
 }
 
-TEST_F(EncodeRunTest, ListedFileThatIsAlsoTheArchiveIsReadBeforeItIsReplaced) {
-  const std::string path =
-      Bitmap("same.bmp", {.width = 2, .height = 2, .pixelArea = {1, 2, 0, 0, 3, 4, 0, 0}});
-  Encode({path}, path);
-  EXPECT_THAT(delegate_.Texts(), ElementsAre("Init", "Adding: " + path, kOk, "Completed "));
-  const Bytes bytes = ReadFile(path);
-  EXPECT_THAT(Bytes(bytes.begin() + 8, bytes.begin() + 18),
-              ElementsAre(2, 0, 2, 0, 4, 0, 3, 4, 1, 2));
+TEST_F(EncodeRunTest, AnArchiveThatIsOneOfItsPicturesIsRefusedBeforeAnythingIsRead) {
+  const std::string path = Bitmap("same.bmp", {.pixelArea = {1, 2, 3, 4}});
+  const std::string link = folder_.Path("link.bmp");
+  std::filesystem::create_symlink(path, link);
+  const Bytes before = ReadFile(path);
+  for (const std::string& output : {path, link}) {
+    SCOPED_TRACE(output);
+    const pipeline::RunReport report =
+        Encode({Bitmap("other.bmp", {.pixelArea = {5}}), path}, output);
+    EXPECT_TRUE(report.outputFailed);
+    EXPECT_THAT(delegate_.Faults(), ElementsAre(std::pair(FaultKind::kOutputIsInput, output)));
+    EXPECT_EQ(delegate_.lines.size(), 1u);  // no "Init": nothing was read
+  }
+  EXPECT_EQ(ReadFile(path), before);
+}
+
+TEST_F(EncodeRunTest, ARunThatStoresNothingLeavesAFileThereAsItWas) {
+  const std::string archive = folder_.Path("good.spr");
+  Encode({Bitmap("p.bmp", {.pixelArea = {1, 2, 3, 4}})}, archive);
+  const Bytes before = ReadFile(archive);
+  for (const std::vector<std::string>& inputs :
+       {std::vector<std::string>{}, std::vector<std::string>{folder_.Path("missing.bmp")}}) {
+    const pipeline::RunReport report = Encode(inputs, archive);
+    EXPECT_EQ(delegate_.Texts().back(), "Nothing stored; \"" + archive + "\" was left as it was");
+    EXPECT_EQ(delegate_.problems.back().effect, Effect::kLeftAsItWas);
+    EXPECT_TRUE(report.completed);
+    EXPECT_FALSE(report.outputWritten);
+    EXPECT_EQ(ReadFile(archive), before);
+  }
+}
+
+TEST_F(EncodeRunTest, AFullDiskSaysThePreviousFileIsUnchangedOnlyWhenThereWasOne) {
+  const std::string picture = Bitmap("p.bmp", {.pixelArea = Bytes(400, 5)});
+  files_.writeBudget = 100;
+  for (const bool existed : {false, true}) {
+    const std::string archive = folder_.Path(existed ? "old.spr" : "new.spr");
+    if (existed) {
+      WriteFile(archive, Bytes{1});
+    }
+    Encode({picture}, archive);
+    const std::string& text = delegate_.problems.back().text;
+    EXPECT_EQ(text.find("the previous file is unchanged") != std::string::npos, existed) << text;
+  }
 }
 
 }  // namespace

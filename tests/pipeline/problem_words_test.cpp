@@ -61,6 +61,8 @@ constexpr KindFacts kKinds[] = {
     {FaultKind::kTooManyColours, true, false, false, false},
     {FaultKind::kPictureChanged, false, false, true, false},
     {FaultKind::kSheetNotWhole, true, true, true, false},
+    {FaultKind::kOutputIsInput, false, false, true, false},
+    {FaultKind::kNothingStored, false, false, false, false},
     {FaultKind::kStopped, false, false, false, false},
     {FaultKind::kUnexpected, false, false, true, false},
 };
@@ -108,9 +110,15 @@ TEST(ProblemWordsTest, TheLogKeepsItsOwnLinesAndOtherProblemsAreWordedOnce) {
             "Warning: Flip Invalid!");
   EXPECT_EQ(pipeline::StoredAnyway({.kind = FaultKind::kCodedRowsDiffer}).line,
             "RLE: FAIL, decompressed and orig data not match!");
-  const pipeline::Problem colours =
-      pipeline::StoredAnyway({.kind = FaultKind::kOtherColours, .path = "q.bmp"});
-  EXPECT_EQ(colours.line, "Warning: " + colours.text);
+  // A line of the log's own words is followed in a window by the problem's words.
+  for (const FaultKind kind :
+       {FaultKind::kRowsNotWhole, FaultKind::kCodedRowsDiffer, FaultKind::kOtherColours}) {
+    const pipeline::Problem warning = pipeline::StoredAnyway({.kind = kind, .path = "q.bmp"});
+    EXPECT_FALSE(warning.lineNamesIt);
+    EXPECT_EQ(warning.text.rfind("q.bmp: stored, but ", 0), 0u);
+  }
+  EXPECT_FALSE(notStored(FaultKind::kNotEightBit).lineNamesIt);
+  EXPECT_TRUE(compressed.lineNamesIt);
 
   // The archive that is not one: the box "Error", and why below it.
   const pipeline::Problem box =

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <string>
 #include <utility>
 
@@ -21,6 +22,22 @@ namespace sprite::files {
 bool PosixFileSystem::Exists(const std::string& path) {
   struct stat info {};
   return !path.empty() && ::stat(path.c_str(), &info) == 0;
+}
+
+std::optional<FileId> PosixFileSystem::IdOf(const std::string& path) {
+  struct stat info {};
+  if (path.empty() || ::stat(path.c_str(), &info) != 0) {
+    return std::nullopt;
+  }
+  return FileId{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
+std::string PosixFileSystem::FullPath(const std::string& path) {
+  std::error_code noFolder;
+  const std::filesystem::path given(path);
+  const std::filesystem::path full =
+      given.is_absolute() ? given : std::filesystem::current_path(noFolder) / given;
+  return full.lexically_normal().string();
 }
 
 bool PosixFileSystem::IsPlainFile(const std::string& path) {

@@ -62,7 +62,8 @@ void ConsoleWindowSystem::ShowModal(Window& window) {
   window.Close();
 }
 
-void ConsoleWindowSystem::MessageBox(const std::string& text, const std::string& informativeText) {
+void ConsoleWindowSystem::MessageBox(const std::string& text, const std::string& informativeText,
+                                     MessageIcon) {
   CountMessageBox();
   terminal_.PrintError(diagnosticPrefix_ + text +
                        (informativeText.empty() ? "" : ": " + informativeText));

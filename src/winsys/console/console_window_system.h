@@ -24,7 +24,8 @@ class ConsoleWindowSystem : public WindowSystem {
 
   std::unique_ptr<Window> CreateWindow(const WindowSpec& design) override;
   void ShowModal(Window& window) override;
-  void MessageBox(const std::string& text, const std::string& informativeText = {}) override;
+  void MessageBox(const std::string& text, const std::string& informativeText = {},
+                  MessageIcon icon = MessageIcon::kNone) override;
   void Yield() override {}
   bool InterruptRequested() const override;
   AppInfo AppInformation() const override;
