@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
+  # PNG pictures; Pillow writes the test pictures
+  libspng-dev python3-pil
   qt6-base-dev qt6-base-dev-tools libgl-dev
   clang libclang-rt-14-dev clang-format
   xvfb xauth x11-apps xdotool imagemagick fonts-dejavu-core
