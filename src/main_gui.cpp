@@ -9,6 +9,7 @@
 
 #include "app/form1.h"
 #include "app/start_arguments.h"
+#include "common/utf8_path.h"
 #include "files/posix/posix_file_system.h"
 #include "winsys/qt/qt_window_system.h"
 
@@ -44,7 +45,7 @@ int main(int argc, char** argv) {
   const sprite::app::StartFiles start = sprite::app::SortStartFiles(
       Arguments(argc, argv),
       [&files](const std::string& path) { return sprite::app::KindOfFile(files, path); },
-      std::filesystem::current_path(noFolder).string());
+      sprite::Utf8FromPath(std::filesystem::current_path(noFolder)));
   for (const std::string& note : start.notes) {
     std::fprintf(stderr, "%s\n", note.c_str());
   }

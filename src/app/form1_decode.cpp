@@ -6,6 +6,7 @@
 
 #include "app/form1.h"
 #include "common/error.h"
+#include "common/utf8_path.h"
 #include "formats/bitmap.h"
 #include "formats/sprite_archive.h"
 
@@ -156,8 +157,7 @@ std::string Form1::OutputName(const std::string& archivePath, std::int32_t numbe
   std::snprintf(digits, sizeof digits, "%04d", static_cast<int>(number));
   std::string base = archivePath;
   if (!outputFolder_.empty()) {
-    base = (std::filesystem::path(outputFolder_) / std::filesystem::path(archivePath).filename())
-               .string();
+    base = Utf8FromPath(PathFromUtf8(outputFolder_) / PathFromUtf8(archivePath).filename());
   }
   return base + "." + digits + ".bmp";
 }

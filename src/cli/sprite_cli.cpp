@@ -15,7 +15,8 @@
 
 #include "app/form1.h"
 #include "app/version_text.h"
-#include "files/posix/posix_file_system.h"
+#include "common/utf8_path.h"
+#include "files/native_file_system.h"
 #include "winsys/console/console_window_system.h"
 
 namespace {
@@ -214,10 +215,11 @@ std::optional<std::string> Check(const Request& request) {
   }
   if (request.directory) {
     std::error_code ignored;
-    if (!std::filesystem::exists(*request.directory, ignored)) {
+    const std::filesystem::path folder = sprite::PathFromUtf8(*request.directory);
+    if (!std::filesystem::exists(folder, ignored)) {
       return "no such folder " + Quoted(*request.directory);
     }
-    if (!std::filesystem::is_directory(*request.directory, ignored)) {
+    if (!std::filesystem::is_directory(folder, ignored)) {
       return Quoted(*request.directory) + " is not a folder";
     }
   }
@@ -248,8 +250,8 @@ int Run(const Request& request) {
   const bool encode = request.command == "encode";
   sprite::winsys::ConsoleWindowSystem windows(!request.quiet && isatty(STDERR_FILENO) == 1,
                                               kPrefix);
-  sprite::files::PosixFileSystem files;
-  sprite::app::Form1 form(windows, files);
+  const auto files = sprite::files::MakeNativeFileSystem();
+  sprite::app::Form1 form(windows, *files);
   StderrListener listener(windows.Terminal());
   form.SetRunListener(&listener);
   form.SetOutputFolder(request.directory.value_or(""));

@@ -254,7 +254,8 @@ TEST_F(Form1EncodeTest, ProblemFilesAreReportedByNameAndNotStored) {
   const std::string shortFile = folder_.Path("short.bmp");
   WriteFile(shortFile, Bytes{'B', 'M', 0, 0});
   const std::string archive = folder_.Path("out.spr");
-  Prepare({damaged, zeroWidth, tooWide, locked, shortFile, folder_.Root().string(), good}, archive);
+  Prepare({damaged, zeroWidth, tooWide, locked, shortFile, Utf8FromPath(folder_.Root()), good},
+          archive);
 
   Encode();
 
@@ -299,8 +300,8 @@ TEST_F(Form1EncodeTest, UnwritableOutputIsOneLineAndChangesNothing) {
   const std::string existing = folder_.Path("old.spr");
   WriteFile(existing, Bytes{1, 2, 3});
   files_.uncreatable.insert(existing);
-  for (const std::string& target :
-       {std::string(""), folder_.Root().string(), folder_.Path("no/such/folder/x.spr"), existing}) {
+  for (const std::string& target : {std::string(""), Utf8FromPath(folder_.Root()),
+                                    folder_.Path("no/such/folder/x.spr"), existing}) {
     Prepare({picture}, target);
     Encode();
     ASSERT_EQ(Log().Lines().size(), 1u) << target;

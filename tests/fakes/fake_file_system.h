@@ -4,26 +4,31 @@
 #include <string>
 
 #include "common/error.h"
-#include "files/posix/posix_file_system.h"
+#include "files/native_file_system.h"
 
 namespace sprite::fakes {
 
 // Real files, with failures the tests cannot cause as root: paths that cannot
 // be opened or created, and a write budget that runs out like a full disk.
-class FakeFileSystem : public files::PosixFileSystem {
+class FakeFileSystem : public files::FileSystem {
  public:
+  bool Exists(const std::string& path) override { return real_->Exists(path); }
+  bool IsPlainFile(const std::string& path) override { return real_->IsPlainFile(path); }
+  void SyncFolders() override { real_->SyncFolders(); }
+  void Delete(const std::string& path) noexcept override { real_->Delete(path); }
+
   std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override {
     if (unreadable.count(path) != 0) {
       throw IoError(path, "Permission denied");
     }
-    return PosixFileSystem::OpenForReading(path);
+    return real_->OpenForReading(path);
   }
 
   std::unique_ptr<files::ReplacingFile> CreateReplacing(const std::string& path) override {
     if (uncreatable.count(path) != 0) {
       throw IoError(path, "Permission denied");
     }
-    auto file = PosixFileSystem::CreateReplacing(path);
+    auto file = real_->CreateReplacing(path);
     if (writeBudget < 0) {
       return file;
     }
@@ -35,6 +40,8 @@ class FakeFileSystem : public files::PosixFileSystem {
   long writeBudget = -1;  // bytes all files may still take; -1 for no limit
 
  private:
+  std::unique_ptr<files::FileSystem> real_ = files::MakeNativeFileSystem();
+
   class BudgetedFile : public files::ReplacingFile {
    public:
     BudgetedFile(std::unique_ptr<files::ReplacingFile> inner, long& budget)

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "common/error.h"
+#include "files/native_file_system.h"
 #include "files/posix/descriptor.h"
 #include "files/posix/posix_paths.h"
 #include "files/posix/posix_replacing_file.h"
@@ -79,6 +80,10 @@ void PosixFileSystem::SyncFolders() {
 
 void PosixFileSystem::Delete(const std::string& path) noexcept {
   ::unlink(path.c_str());
+}
+
+std::unique_ptr<FileSystem> MakeNativeFileSystem() {
+  return std::make_unique<PosixFileSystem>();
 }
 
 }  // namespace sprite::files

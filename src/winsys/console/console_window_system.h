@@ -8,7 +8,6 @@
 #include "winsys/console/console_terminal.h"
 #include "winsys/console/console_window_calls.h"
 #include "winsys/console/memory_window.h"
-#include "winsys/posix/posix_program_starter.h"
 #include "winsys/window_system.h"
 
 namespace sprite::winsys {
@@ -31,7 +30,7 @@ class ConsoleWindowSystem : public WindowSystem {
   WindowCalls& Calls() override { return calls_; }
   CommonDialogCalls& DialogCalls() override { return dialogs_; }
   RegistryCalls& Registry() override { return registry_; }
-  ProgramStarter& Programs() override { return programs_; }
+  ProgramStarter& Programs() override { return *programs_; }
 
   ConsoleTerminal& Terminal() { return terminal_; }
   // The windows made so far, to be filled and clicked by the front end;
@@ -39,9 +38,10 @@ class ConsoleWindowSystem : public WindowSystem {
   MemoryWindow& WindowAt(std::size_t index);
   int MessageBoxCount() const { return messageBoxes_; }
 
-  // Ctrl+C, SIGTERM, SIGHUP and SIGQUIT set a flag that InterruptRequested
-  // reports, instead of ending the process; so does a log line that cannot be
-  // written because standard output was closed (SIGPIPE is ignored).
+  // Ctrl+C and its kin (SIGTERM, SIGHUP and SIGQUIT; Ctrl+Break and a closed
+  // console on Windows) set a flag that InterruptRequested reports, instead of
+  // ending the process; so does a log line that cannot be written because
+  // standard output was closed.
   static void InstallInterruptHandler();
 
  protected:
@@ -53,7 +53,7 @@ class ConsoleWindowSystem : public WindowSystem {
   ConsoleWindowCalls calls_;
   ConsoleDialogCalls dialogs_;
   EmptyRegistry registry_;
-  PosixProgramStarter programs_;
+  std::unique_ptr<ProgramStarter> programs_;
   std::vector<MemoryWindow*> windows_;
   std::string diagnosticPrefix_;
   HWND nextWindow_ = 1000;
