@@ -1,0 +1,1 @@
+# The Windows distributables: made by the next commits.
