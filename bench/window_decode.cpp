@@ -24,6 +24,6 @@ int main(int argc, char** argv) {
   WidgetOf(controls.Command4)->click();
   QApplication::processEvents();
   std::printf("%.6f\n", static_cast<double>(clock.nsecsElapsed()) / 1e9);
-  const sprite::app::RunReport& run = window.Form().LastRun();
+  const sprite::pipeline::RunReport& run = window.Form().LastRun();
   return run.completed && run.problems == 0 ? 0 : 1;
 }

@@ -5,8 +5,10 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -53,11 +55,19 @@ class MemoryFileSystem : public files::FileSystem {
  public:
   bool Exists(const std::string& path) override { return files.count(path) != 0; }
   bool IsPlainFile(const std::string& path) override { return Exists(path); }
+  std::string FullPath(const std::string& path) override { return "/" + path; }
+  // A file is its path: memory holds no links.
+  std::optional<files::FileId> IdOf(const std::string& path) override {
+    if (!Exists(path)) {
+      return std::nullopt;
+    }
+    return files::FileId{0, std::hash<std::string>{}(path)};
+  }
 
   std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override {
     const auto found = files.find(path);
     if (found == files.end()) {
-      throw IoError(path, "No such file or directory");
+      throw FaultError({.kind = FaultKind::kNoSuchFile, .path = path});
     }
     return std::make_unique<OwnedSource>(found->second);
   }
@@ -124,7 +134,7 @@ class Commands {
   }
 
   const std::vector<std::string>& Log() { return winsys::AsMemory(form_.Controls().List1).Lines(); }
-  const app::RunReport& LastRun() const { return form_.LastRun(); }
+  const pipeline::RunReport& LastRun() const { return form_.LastRun(); }
   const Bytes& Palette() const { return form_.Palette(); }
   std::map<std::string, Bytes>& Files() { return files_.files; }
 

@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   commands.Files()["in.spr"] = Bytes(input.begin(), input.end());
   commands.Decode("in.spr");
 
-  const sprite::app::RunReport& run = commands.LastRun();
+  const sprite::pipeline::RunReport& run = commands.LastRun();
   Check(!run.outputFailed && !run.cancelled);
   const std::vector<std::string>& log = commands.Log();
   Check(!log.empty() && log.front() == "Decoding...");
@@ -94,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::optional<Bytes> area;
     try {
       area = oracle::DecompressRows(input.subspan(at + 6, streamLength), width, host);
-    } catch (const sprite::InvalidArgumentError&) {
+    } catch (const sprite::FaultError&) {
       whole = false;
       break;
     }

@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (storable) {
     try {
       bitmap = formats::ReadAcceptedBitmap(input, headers);
-    } catch (const sprite::FormatError&) {
+    } catch (const sprite::FaultError&) {
       storable = false;
     }
   }
@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     storable = coded.size() <= formats::kMaxStoredStream;
   }
 
-  const sprite::app::RunReport& run = commands.LastRun();
+  const sprite::pipeline::RunReport& run = commands.LastRun();
   Check(run.completed && !run.outputFailed && !run.cancelled);
   Check(run.stored == (storable ? 1 : 0));
 

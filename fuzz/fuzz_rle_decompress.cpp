@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(decoded == expected);
   } catch (const sprite::OverflowError&) {
     Check(size > static_cast<std::size_t>(sprite::codec::kMaxVerifiedStream));
-  } catch (const sprite::InvalidArgumentError&) {
+  } catch (const sprite::FaultError&) {
     Check(size <= static_cast<std::size_t>(sprite::codec::kMaxVerifiedStream) && !complete);
   }
 

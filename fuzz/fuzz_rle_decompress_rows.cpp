@@ -91,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(area[at++] == 0);
       }
     }
-  } catch (const sprite::InvalidArgumentError&) {
+  } catch (const sprite::FaultError&) {
     if (width <= 0) {
       Check(host.elements == 0 && host.rowYields == 0);
     } else {

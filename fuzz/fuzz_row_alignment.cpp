@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Bytes stripped;
   try {
     stripped = sprite::codec::StripRowAlignment(bytes, width);
-  } catch (const sprite::InvalidArgumentError&) {
+  } catch (const sprite::FaultError&) {
     Check(width <= 0);
     return 0;
   }

@@ -9,9 +9,11 @@ namespace sprite::about {
 // program so that the About box needs no file beside it.
 ByteView AboutPictureFile();
 
-// An 8-bit, 256-colour bitmap file with bottom-up rows as a picture: every
-// pixel looked up in the palette, top row first. Throws FormatError for a file
-// the bitmap reader rejects, a height of 0 or less, or too few pixel bytes.
+// An 8-bit, 256-colour bitmap file with bottom-up rows as a picture, read by
+// the bitmap reader the Encode command uses: every pixel looked up in the
+// palette, top row first. Throws FaultError for a file the reader refuses, or
+// (kRowsNotWhole) one whose height is 0 or less or whose pixel area holds
+// fewer than its rows.
 winsys::Picture PictureFromBitmap(ByteView file);
 
 }  // namespace sprite::about

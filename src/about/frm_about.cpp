@@ -150,18 +150,18 @@ void frmAbout::StartSysInfo() {
     if (!GetKeyValue(winsys::HKEY_LOCAL_MACHINE, kKeySysInfo, kKeySysInfoPath, sysInfoPath)) {
       if (!GetKeyValue(winsys::HKEY_LOCAL_MACHINE, kKeySysInfoLoc, kKeySysInfoLocValue,
                        sysInfoPath)) {
-        windows_.MessageBox(kUnavailable);
+        windows_.MessageBox(kUnavailable, {}, winsys::MessageIcon::kInformation);
         return;
       }
       if (!files_.IsPlainFile(sysInfoPath + kSysInfoProgram)) {
-        windows_.MessageBox(kUnavailable);
+        windows_.MessageBox(kUnavailable, {}, winsys::MessageIcon::kInformation);
         return;
       }
       sysInfoPath += kSysInfoProgram;
     }
     windows_.Programs().StartProgram(sysInfoPath);
   } catch (const std::exception&) {
-    windows_.MessageBox(kUnavailable);
+    windows_.MessageBox(kUnavailable, {}, winsys::MessageIcon::kInformation);
   }
 }
 

@@ -3,8 +3,8 @@
 #include <utility>
 
 #include "about/frm_about.h"
-#include "codec/palette_swap.h"
 #include "codec/rle_encoder.h"
+#include "controls/property_bag_store.h"
 #include "dialogs/ce_common_dialog.h"
 
 namespace sprite::app {
@@ -107,42 +107,21 @@ void Form1::SetControlsEnabled(bool enabled) {
   txtOut.SetEnabled(enabled);
 }
 
-void Form1::Problem(const std::string& line, const std::string& text) {
-  List1.AddItem(line);
-  ++lastRun_.problems;
-  if (listener_ != nullptr) {
-    listener_->Problem(text);
-  }
-}
-
-Form1::BitmapOutcome Form1::NotStored(const std::string& path, const std::string& line,
-                                      const std::string& reason) {
-  List1.AddItem(line);
-  ++lastRun_.problems;
-  if (listener_ != nullptr) {
-    listener_->PictureNotStored(path, reason);
-  }
-  return BitmapOutcome::kRejected;
-}
-
 void Form1::RLECompress2(ByteView txtDataIn, Bytes& txtDataOut, std::int32_t SizeX) const {
   codec::RLECompress2(txtDataIn, txtDataOut, SizeX);
 }
 
 void Form1::RLECompress(Bytes txtI, Bytes& txtO, std::int32_t SizeX) {
-  codec::RLECompress(std::move(txtI), txtO, SizeX, *this);
-}
+  // Yields to this window's system, once for every zero byte counted.
+  class WindowYield : public codec::Yielder {
+   public:
+    explicit WindowYield(winsys::WindowSystem& windows) : windows_(windows) {}
+    void Yield() override { windows_.Yield(); }
 
-Bytes Form1::RLEDecompress(ByteView coded) const {
-  return codec::RLEDecompress(coded);
-}
-
-Bytes Form1::RLEDecompressRows(ByteView coded, std::int16_t width) {
-  return codec::RLEDecompressRows(coded, width, *this);
-}
-
-Bytes Form1::SwapRedBlue(ByteView palette) const {
-  return codec::SwapRedBlue(palette);
+   private:
+    winsys::WindowSystem& windows_;
+  } host(windows_);
+  codec::RLECompress(std::move(txtI), txtO, SizeX, host);
 }
 
 }  // namespace sprite::app

@@ -134,8 +134,9 @@ void Form1::AppendToFileList(const std::vector<std::string>& paths) {
     if (lstFiles.ListCount() >= kMaxListedFiles) {
       const std::size_t left = paths.size() - added;
       windows_.MessageBox("The file list holds at most " + std::to_string(kMaxListedFiles) +
-                          " files; " + std::to_string(left) + " of the chosen files " +
-                          (left == 1 ? "was" : "were") + " not added.");
+                              " files; " + std::to_string(left) + " of the chosen files " +
+                              (left == 1 ? "was" : "were") + " not added.",
+                          {}, winsys::MessageIcon::kWarning);
       return;
     }
     lstFiles.AddItem(path);

@@ -8,6 +8,7 @@
 
 #include "app/form1.h"
 #include "app/version_text.h"
+#include "common/text.h"
 #include "common/utf8_path.h"
 #include "formats/sprite_archive.h"
 
@@ -33,10 +34,6 @@ constexpr char kHelp[] =
     "  --             every argument after it is a file name\n"
     "\n"
     "The options of the Qt toolkit (-platform NAME, -style NAME, ...) are taken too.\n";
-
-std::string Quoted(std::string_view text) {
-  return "'" + std::string(text) + "'";
-}
 
 std::string FullPath(std::string_view path, const std::string& currentFolder) {
   const std::filesystem::path given = PathFromUtf8(path);
@@ -85,7 +82,7 @@ FileKind KindOfFile(files::FileSystem& files, const std::string& path) {
       return FileKind::kOther;
     }
     source->ReadAt(0, start);
-    return start == formats::kArchiveSignature ? FileKind::kArchive : FileKind::kOther;
+    return formats::StartsWithArchiveSignature(start) ? FileKind::kArchive : FileKind::kOther;
   } catch (const std::exception&) {
     return FileKind::kOther;
   }

@@ -1,4 +1,4 @@
-// sprite-cli: runs the window's Encode and Decode commands from a console.
+// sprite-cli: the window's Encode and Decode runs, from a console.
 #include "cli/sprite_cli.h"
 
 #include <unistd.h>
@@ -13,13 +13,20 @@
 #include <variant>
 #include <vector>
 
-#include "app/form1.h"
 #include "app/version_text.h"
+#include "cli/console_run_delegate.h"
+#include "common/text.h"
 #include "common/utf8_path.h"
 #include "files/native_file_system.h"
+#include "formats/entry_limits.h"
+#include "formats/sprite_archive.h"
+#include "pipeline/decode_run.h"
+#include "pipeline/encode_run.h"
 #include "winsys/console/console_window_system.h"
 
 namespace {
+
+using sprite::Quoted;
 
 constexpr int kClean = 0;
 constexpr int kProblems = 1;
@@ -91,10 +98,6 @@ struct UsageError {
   std::string message;
 };
 
-std::string Quoted(std::string_view text) {
-  return "'" + std::string(text) + "'";
-}
-
 // Options may stand anywhere before "--"; the first other argument is the command.
 std::variant<Request, UsageError> Parse(const std::vector<std::string_view>& args) {
   Request request;
@@ -111,7 +114,7 @@ std::variant<Request, UsageError> Parse(const std::vector<std::string_view>& arg
       continue;
     }
     if (arg == "-") {
-      return UsageError{"unknown option '-'"};
+      return UsageError{"unknown option " + Quoted("-")};
     }
     // The value of -o or -C: the rest of the argument, or the next one.
     const auto value = [&](std::string_view attached) -> std::optional<std::string> {
@@ -192,7 +195,7 @@ std::optional<std::string> Check(const Request& request) {
   }
   if (request.command == "encode") {
     if (request.directory) {
-      return "option '-C' (--directory) belongs to decode";
+      return "option \"-C\" (--directory) belongs to decode";
     }
     if (!request.output) {
       return "encode needs an archive to write: -o ARCHIVE";
@@ -200,7 +203,7 @@ std::optional<std::string> Check(const Request& request) {
     if (request.files.empty()) {
       return "encode needs at least one bitmap";
     }
-    constexpr auto kMaxListedFiles = static_cast<std::size_t>(sprite::app::Form1::kMaxListedFiles);
+    constexpr auto kMaxListedFiles = static_cast<std::size_t>(sprite::formats::kMaxEntries);
     if (request.files.size() > kMaxListedFiles) {
       return "a file list holds at most " + std::to_string(kMaxListedFiles) + " files; " +
              std::to_string(request.files.size()) + " were given";
@@ -208,7 +211,7 @@ std::optional<std::string> Check(const Request& request) {
     return std::nullopt;
   }
   if (request.output) {
-    return "option '-o' (--output) belongs to encode";
+    return "option \"-o\" (--output) belongs to encode";
   }
   if (request.files.size() != 1) {
     return request.files.empty() ? "decode needs an archive" : "decode takes exactly one archive";
@@ -232,49 +235,23 @@ int Usage(const std::string& message) {
   return kNotCompleted;
 }
 
-// Every problem of the run as one line on standard error.
-class StderrListener : public sprite::app::RunListener {
- public:
-  explicit StderrListener(sprite::winsys::ConsoleTerminal& terminal) : terminal_(terminal) {}
-
-  void PictureNotStored(const std::string& path, const std::string& reason) override {
-    terminal_.PrintError(kPrefix + path + ": not stored: " + reason);
-  }
-  void Problem(const std::string& text) override { terminal_.PrintError(kPrefix + text); }
-
- private:
-  sprite::winsys::ConsoleTerminal& terminal_;
-};
-
 int Run(const Request& request) {
-  const bool encode = request.command == "encode";
-  sprite::winsys::ConsoleWindowSystem windows(!request.quiet && isatty(STDERR_FILENO) == 1,
-                                              kPrefix);
-  const auto files = sprite::files::MakeNativeFileSystem();
-  sprite::app::Form1 form(windows, *files);
-  StderrListener listener(windows.Terminal());
-  form.SetRunListener(&listener);
-  form.SetOutputFolder(request.directory.value_or(""));
-  form.Show();
-
-  const sprite::app::Form1Controls controls = form.Controls();
-  auto& log = sprite::winsys::AsMemory(controls.List1);
-  log.SetEchoOnly(true);
-  if (!request.quiet) {
-    log.SetOnAdd([&windows](const std::string& line) { windows.Terminal().PrintLine(line); });
+  sprite::winsys::ConsoleTerminal terminal(!request.quiet && isatty(STDERR_FILENO) == 1);
+  const auto native = sprite::files::MakeNativeFileSystem();
+  sprite::files::FileSystem& files = *native;
+  sprite::cli::ConsoleRunDelegate delegate(terminal, kPrefix, request.quiet);
+  sprite::pipeline::RunReport report;
+  if (request.command == "encode") {
+    const std::vector<std::string> inputs(request.files.begin(), request.files.end());
+    sprite::Bytes palette(sprite::formats::kTrailerSize, 0);
+    sprite::pipeline::EncodeRun run(files, delegate);
+    report = run.Run(inputs, *request.output, palette);
+  } else {
+    sprite::pipeline::DecodeRun run(files, delegate);
+    report = run.Run(std::string(request.files.front()), request.directory.value_or(""));
   }
-
-  controls.txtOut.SetText(encode ? *request.output : std::string(request.files.front()));
-  if (encode) {
-    for (const std::string_view file : request.files) {
-      controls.lstFiles.AddItem(std::string(file));
-    }
-  }
-  sprite::winsys::AsMemory(encode ? controls.Command3 : controls.Command4).Click();
   // A log that did not reach its reader is a run stopped like Ctrl+C stops it.
-  const bool logLost = std::fflush(stdout) != 0 || windows.Terminal().OutputLost();
-
-  const sprite::app::RunReport& report = form.LastRun();
+  const bool logLost = std::fflush(stdout) != 0 || terminal.OutputLost();
   if (report.cancelled || report.outputFailed || logLost) {
     return kNotCompleted;
   }

@@ -40,6 +40,13 @@ inline std::uint64_t ZeroMask(const std::uint8_t* p) {
 }
 
 // Copies a whole window; both sides must have 64 bytes.
+//
+// Window stores: a literal span is copied a whole window at a time from its
+// first byte, so a store may write up to 64 bytes past the span's end. Those
+// bytes are scratch: what comes next in the output (the zero run or span that
+// follows) writes over them, and the output keeps 64 bytes of room after the
+// last place it stores at. Every user of CopyWindow on output follows this
+// rule; it is stated here once.
 inline void CopyWindow(std::uint8_t* dst, const std::uint8_t* src) {
   std::memcpy(dst, src, kWindow);
 }

@@ -43,11 +43,10 @@ concept ElementSink = requires(Sink sink, OutputPlace at, const std::uint8_t* sr
 // one element at a time, and so are the last bytes, where a window read would
 // pass the end of the stream.
 //
-// Literal bytes are stored a whole window at a time at the start of their
-// span; what a store puts past the span's end is scratch that lies within 64
-// bytes of that end, and the run that follows zeroes those 64 bytes. Past them
-// the output is still as zero-filled, so a run writes no more. So the output
-// must start zero-filled, with room for a window store at any place.
+// Literal spans are window stores (byte_window.h); the run that follows a
+// span zeroes the 64 bytes of scratch after it, and past them the output is
+// still as zero-filled, so a run writes no more. So the output must start
+// zero-filled, with room for a window store at any place.
 //
 // `zeroMasks` holds the ZeroMask of every whole window, or is empty. Returns
 // the stream index where decoding stopped: the stream length, or the index of

@@ -22,9 +22,8 @@ namespace {
 constexpr std::size_t kMaxRowsStream = std::numeric_limits<std::int32_t>::max() - 1;
 
 [[noreturn]] void ThrowLoneZero(std::size_t streamLength) {
-  throw InvalidArgumentError("coded stream of " + std::to_string(streamLength) +
-                             " bytes ends with a zero-run marker at byte " +
-                             std::to_string(streamLength) + " and no count byte after it");
+  throw FaultError(
+      {.kind = FaultKind::kLoneRunMarker, .value = static_cast<std::int64_t>(streamLength)});
 }
 
 // Room for the decoded bytes to start with: sprites decode to about 2.5 times

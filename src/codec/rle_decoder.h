@@ -27,16 +27,17 @@ class RowsHost : public Yielder {
 inline constexpr std::int32_t kMaxVerifiedStream = 32766;
 
 // Decodes a coded stream. Throws OverflowError for a stream of 32767 bytes or
-// more, InvalidArgumentError for a lone 0x00 at the end.
+// more, FaultError (kLoneRunMarker) for a lone 0x00 at the end.
 Bytes RLEDecompress(ByteView coded);
 
 // Decodes one archive entry and rebuilds the pixel area of an 8-bit bitmap:
 // rows of `width` bytes in reverse order, each followed by (4 - width % 4) % 4
 // zero bytes. Reports stream progress after every element and, per row, yields
-// before it and sets the row bar after it. Throws InvalidArgumentError for a
-// width of 0 or less (before any host call) or a lone trailing 0x00 (after the
-// calls for the elements before it); OverflowError, before any host call, when
-// the stream or its decoded rows pass the 32-bit position counters.
+// before it and sets the row bar after it. Throws FaultError for a width of 0
+// or less (kWidthWithoutRows, before any host call) or a lone trailing 0x00
+// (kLoneRunMarker, after the calls for the elements before it); OverflowError,
+// before any host call, when the stream or its decoded rows pass the 32-bit
+// position counters.
 Bytes RLEDecompressRows(ByteView coded, std::int16_t width, RowsHost& host);
 
 }  // namespace sprite::codec

@@ -22,7 +22,7 @@ std::size_t CodedSizeBound(std::size_t n) {
 // Elements are built in a small buffer on the stack and appended to the output
 // in blocks: the output is reserved once and never zero-filled. One window of
 // input adds at most 64 literal bytes, and 4 bytes for each of at most 32 runs
-// ending in it; a window store needs 64 bytes more.
+// ending in it; a window store needs its room of 64 bytes more (byte_window.h).
 constexpr std::size_t kStage = 4096;
 constexpr std::size_t kStageRoom = kStage + 4 * kWindow;
 

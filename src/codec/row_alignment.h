@@ -17,13 +17,13 @@ std::int32_t RowPadding(std::int32_t width);
 
 // Pixel area to stored rows: slices of `width` bytes starting every width + pad
 // bytes, in reverse order, alignment dropped. A remainder at the end of the area
-// becomes a short first row. Throws InvalidArgumentError for a width of 0 or less.
+// becomes a short first row. Throws FaultError (kWidthWithoutRows) for a width of 0 or less.
 Bytes StripRowAlignment(ByteView pixelArea, std::int32_t width);
 
 // Stored rows to pixel area: rows of `width` bytes in reverse order, each
 // followed by RowPadding(width) zero bytes; a short last row stays short. With a
 // host, yields before each row and sets the row bar after it (the row pass of
-// RLEDecompressRows). Throws InvalidArgumentError for a width of 0 or less,
+// RLEDecompressRows). Throws FaultError (kWidthWithoutRows) for a width of 0 or less,
 // OverflowError for more than kMaxStoredRows bytes.
 Bytes AddRowAlignment(ByteView storedRows, std::int32_t width, RowsHost* host = nullptr);
 

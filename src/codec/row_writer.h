@@ -18,11 +18,11 @@ namespace sprite::codec {
 //
 // The bytes come either as whole rows (PutRows, for AddRowAlignment) or from
 // the element walker, as its sink (for RLEDecompressRows, which so decodes
-// straight into the area). A window store of the walker may run up to 64
-// bytes past the end of its row, over the alignment bytes and the start of
-// the row placed before; those 64 bytes are kept aside while the row is
-// written and put back when it is done, so the walker stores whole windows
-// right up to every row's end.
+// straight into the area). The walker's window stores (byte_window.h) may
+// run past the end of a row, over its alignment bytes and the start of the
+// row placed before: those bytes are kept aside while the row is written and
+// put back when it is done, so the walker stores whole windows right up to
+// every row's end.
 class RowWriter {
  public:
   // `length` (at least 1) stored bytes in rows of `width` bytes.

@@ -1,8 +1,10 @@
 #pragma once
 
-#include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <utility>
+
+#include "common/fault.h"
 
 namespace sprite {
 
@@ -18,36 +20,35 @@ class OverflowError : public Error {
   using Error::Error;
 };
 
-// An argument the operation cannot work on (a lone trailing 0x00, a width of 0 or less).
+// A caller handed an operation something it is not made for (a palette of the
+// wrong size, an entry added to a finished archive): a fault of the program,
+// never of a file's bytes.
 class InvalidArgumentError : public Error {
  public:
   using Error::Error;
 };
 
-// Damaged archive or bitmap bytes. The message says what is wrong and where.
-class FormatError : public Error {
+// A file that cannot be used, or bytes that are damaged or cannot be stored:
+// the kind, the place and the facts. what() is the fault in words, after the
+// quoted path when there is one.
+class FaultError : public Error {
  public:
-  using Error::Error;
-};
+  explicit FaultError(Fault fault) : Error(""), fault_(std::move(fault)) { Word(); }
 
-// A file whose first four bytes are not the archive signature.
-class NotAnArchiveError : public FormatError {
- public:
-  using FormatError::FormatError;
-};
-
-// A file could not be read, written, created or moved into place.
-class IoError : public Error {
- public:
-  IoError(std::string path, std::string reason)
-      : Error("\"" + path + "\": " + reason), path_(std::move(path)), reason_(std::move(reason)) {}
-
-  const std::string& Path() const { return path_; }
-  const std::string& Reason() const { return reason_; }
+  const Fault& Details() const { return fault_; }
+  FaultKind Kind() const { return fault_.kind; }
+  // Names the file the fault was found in, for a layer that read bytes without a name.
+  void SetPath(std::string path) {
+    fault_.path = std::move(path);
+    Word();
+  }
+  const char* what() const noexcept override { return message_.c_str(); }
 
  private:
-  std::string path_;
-  std::string reason_;
+  void Word();
+
+  Fault fault_;
+  std::string message_;
 };
 
 // A run stopped because the user asked it to (window closed, Ctrl+C).

@@ -55,8 +55,8 @@ std::string_view Trim(std::string_view text) {
   if (line.size() > kShown) {
     shown += "...";
   }
-  throw FormatError("stored properties, line " + std::to_string(lineNumber) + ": " + what +
-                    " in \"" + shown + "\"");
+  throw InvalidArgumentError("stored properties, line " + std::to_string(lineNumber) + ": " + what +
+                             " in \"" + shown + "\"");
 }
 
 // A 32-bit decimal, or a 0x hexadecimal bit pattern of up to 8 digits (colour values).

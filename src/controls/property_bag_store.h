@@ -22,7 +22,7 @@ class PropertyBagStore : public winsys::PropertyBag {
 
   // Reads the text form: blank lines and lines starting with '#' are skipped; a
   // value is a 32-bit decimal or a 0x hexadecimal bit pattern. Anything else
-  // throws FormatError naming the line.
+  // throws InvalidArgumentError naming the line.
   static PropertyBagStore FromText(std::string_view text);
   std::string ToText() const;
 

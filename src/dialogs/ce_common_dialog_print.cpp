@@ -181,9 +181,10 @@ bool ceCommonDialog::VBPageSetupDlg2(PageSetup2Args& args) {
 }
 
 bool ceCommonDialog::VBPageSetupDlg(PageSetupArgs& args) {
-  // The caller's margins go in, so a cancel leaves them as they were.
-  PageSetup2Args exact =
-      WithMargins<float>(args, [](std::int32_t margin) { return static_cast<float>(margin); });
+  // The dialog starts from the printer's margins (the margins-given bits are
+  // not set), so zero margins go in; a cancel does not write them back and
+  // leaves the caller's margins as they were.
+  PageSetup2Args exact = WithMargins<float>(args, [](std::int32_t) { return 0.0F; });
   if (!VBPageSetupDlg2(exact)) {
     return false;
   }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "common/byte_io.h"
@@ -18,12 +20,28 @@ class ReplacingFile : public ByteSink {
   virtual void Commit() = 0;
 };
 
-// Files by path. Every failure throws IoError with the path and the system's reason.
+// What tells files apart: two paths name the same file, through links or
+// not, when their ids are equal.
+struct FileId {
+  std::uint64_t device = 0;
+  std::uint64_t file = 0;
+  bool operator==(const FileId&) const = default;
+};
+
+// Files by path. Every failure throws FaultError with the path and a kind:
+// kNoFileName, kNoSuchFile, kNotAPlainFile, kNoSuchFolder, kNotAFolder,
+// kLinkNotFollowed, kChangedMeanwhile, kFileCut, or kCannotRead / kCannotWrite
+// with the system's reason.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
 
   virtual bool Exists(const std::string& path) = 0;
+  // The file a path names, links followed; nothing when there is none.
+  virtual std::optional<FileId> IdOf(const std::string& path) = 0;
+  // The path made absolute from the current folder, for messages; links are
+  // not followed and nothing need exist.
+  virtual std::string FullPath(const std::string& path) = 0;
   // A regular file of that name exists: not a folder, device, pipe or socket.
   virtual bool IsPlainFile(const std::string& path) = 0;
   // Refuses anything but a regular file (a folder, pipe, device or socket) at

@@ -32,10 +32,8 @@ void ReadAheadSource::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) 
   std::memcpy(out.data(), window_.data(), out.size());
 }
 
-void ReadAheadSource::EndedEarly(std::uint64_t offset, std::size_t done, std::size_t wanted) const {
-  throw IoError(path_, "the file ended at byte " + std::to_string(offset + done) + " while " +
-                           std::to_string(wanted) + " bytes from offset " + std::to_string(offset) +
-                           " were expected");
+void ReadAheadSource::EndedEarly(std::uint64_t offset, std::size_t done) const {
+  throw FaultError({.kind = FaultKind::kFileCut, .path = path_, .offset = offset + done});
 }
 
 }  // namespace sprite::files

@@ -16,8 +16,8 @@ namespace sprite::files {
 inline constexpr std::size_t kFileBufferSize = 64 * 1024;
 
 // Reads ahead in blocks, so that reading an archive entry by entry costs a
-// system call per block, not two per entry. Every failure throws IoError with
-// the path.
+// system call per block, not two per entry. Every failure throws FaultError
+// with the path.
 class ReadAheadSource : public ByteSource {
  public:
   ReadAheadSource(std::string path, std::uint64_t size) : path_(std::move(path)), size_(size) {}
@@ -29,8 +29,8 @@ class ReadAheadSource : public ByteSource {
   const std::string& Path() const { return path_; }
   // Fills `out` from the file at `offset` with the system's reads.
   virtual void ReadFully(std::uint64_t offset, std::span<std::uint8_t> out) = 0;
-  // The file ended `done` bytes into a read of `out` bytes from `offset`.
-  [[noreturn]] void EndedEarly(std::uint64_t offset, std::size_t done, std::size_t wanted) const;
+  // The file ended `done` bytes into a read from `offset` (kFileCut): it shrank meanwhile.
+  [[noreturn]] void EndedEarly(std::uint64_t offset, std::size_t done) const;
 
  private:
   std::string path_;

@@ -5,10 +5,15 @@
 #include <string>
 #include <string_view>
 
+#include "codec/palette_swap.h"
 #include "codec/picture_width.h"
+#include "codec/row_alignment.h"
 #include "common/error.h"
+#include "common/text.h"
+#include "formats/entry_limits.h"
 #include "formats/little_endian.h"
 #include "formats/memory_io.h"
+#include "formats/sprite_archive.h"
 
 namespace sprite::formats {
 
@@ -26,30 +31,9 @@ constexpr std::size_t kColoursUsedField = 46;
 constexpr std::uint16_t kAcceptedBitsPerPixel = 8;
 constexpr std::uint32_t kAcceptedColoursUsed = 256;
 
-std::string Text(std::uint64_t value) {
-  return std::to_string(value);
-}
-
-std::string CompressionName(std::uint32_t compression) {
-  switch (compression) {
-    case 1:
-      return ", run-length 8-bit";
-    case 2:
-      return ", run-length 4-bit";
-    case 3:
-    case 6:
-      return ", bit fields";
-    case 4:
-      return ", JPEG";
-    case 5:
-      return ", PNG";
-    default:
-      return "";
-  }
-}
-
-// What a file that is not a bitmap looks like, from its first bytes.
-std::string NotABitmap(ByteView fileStart) {
+// What a file that is not a bitmap is, from its first bytes: a known kind of
+// picture, or its bytes shown.
+Fault NotABitmap(ByteView fileStart) {
   struct Kind {
     std::string_view signature;
     const char* name;
@@ -58,26 +42,18 @@ std::string NotABitmap(ByteView fileStart) {
       {"\x89PNG", "a PNG picture"},
       {"\xFF\xD8\xFF", "a JPEG picture"},
       {"GIF8", "a GIF picture"},
-      {"SP\x01\x02", "a sprite archive"},
   };
-  const std::string_view start(reinterpret_cast<const char*>(fileStart.data()),
-                               std::min<std::size_t>(fileStart.size(), 4));
+  const ByteView start = fileStart.first(std::min<std::size_t>(fileStart.size(), 4));
+  if (StartsWithArchiveSignature(start)) {
+    return {.kind = FaultKind::kNotABitmap, .text = "a sprite archive"};
+  }
+  const std::string_view text(reinterpret_cast<const char*>(start.data()), start.size());
   for (const Kind& kind : kKinds) {
-    if (start.starts_with(kind.signature)) {
-      return "it is " + std::string(kind.name) + ", not a bitmap file";
+    if (text.starts_with(kind.signature)) {
+      return {.kind = FaultKind::kNotABitmap, .text = kind.name};
     }
   }
-  std::string shown;
-  std::string hex;
-  for (const char c : start) {
-    const auto byte = static_cast<unsigned char>(c);
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    hex += hex.empty() ? "" : " ";
-    hex += kDigits[byte >> 4];
-    hex += kDigits[byte & 0x0F];
-    shown += byte >= 0x20 && byte < 0x7F ? c : '.';
-  }
-  return "it is not a bitmap file: it starts with " + hex + " (\"" + shown + "\"), not with \"BM\"";
+  return {.kind = FaultKind::kNotABitmap, .shown = HexAndShown(start)};
 }
 
 }  // namespace
@@ -99,33 +75,28 @@ bool PassesAcceptanceTest(const BitmapHeaders& headers) {
          headers.coloursUsed == kAcceptedColoursUsed;
 }
 
-std::string WhyNotStorable(ByteView fileStart, const BitmapHeaders& headers) {
+std::optional<Fault> JudgeBitmap(ByteView fileStart, const BitmapHeaders& headers) {
   if (PassesAcceptanceTest(headers)) {
     if (headers.compression == 0) {
-      return {};
+      return std::nullopt;
     }
-    return "it is compressed (compression " + Text(headers.compression) +
-           CompressionName(headers.compression) + "); only uncompressed bitmaps can be stored";
+    // Compressed rows read as raw pixels would decode to noise.
+    return Fault{.kind = FaultKind::kCompressed, .value = headers.compression};
   }
   if (fileStart.empty()) {
-    return "the file is empty";
+    return Fault{.kind = FaultKind::kEmptyFile};
   }
   if (fileStart.size() < 2 || fileStart[0] != 'B' || fileStart[1] != 'M') {
     return NotABitmap(fileStart);
   }
   if (fileStart.size() < kBitmapFileHeaderSize + kBitmapInfoHeaderSize) {
-    return "it is " + Text(fileStart.size()) +
-           " bytes long, too short for the 54 bytes of bitmap headers";
+    return Fault{.kind = FaultKind::kHeadersCut,
+                 .value = static_cast<std::int64_t>(fileStart.size())};
   }
-  constexpr char kOnly[] = "; only 8-bit bitmaps with 256 colours can be stored";
   if (headers.bitsPerPixel != kAcceptedBitsPerPixel) {
-    return "it is a " + Text(headers.bitsPerPixel) + "-bit bitmap" + kOnly;
+    return Fault{.kind = FaultKind::kNotEightBit, .value = headers.bitsPerPixel};
   }
-  if (headers.coloursUsed == 0) {
-    return "it is an 8-bit bitmap that does not give its number of colours (0)" +
-           std::string(kOnly);
-  }
-  return "it is an 8-bit bitmap with " + Text(headers.coloursUsed) + " colours" + kOnly;
+  return Fault{.kind = FaultKind::kNot256Colours, .value = headers.coloursUsed};
 }
 
 std::size_t PaletteOffset(const BitmapHeaders& headers) {
@@ -144,16 +115,19 @@ BitmapLayout LocateBitmapParts(const BitmapHeaders& headers, std::uint64_t fileS
   const std::size_t paletteOffset = PaletteOffset(headers);
   const std::size_t paletteEnd = paletteOffset + kPaletteSize;
   if (fileSize < paletteEnd) {
-    throw FormatError("the file is " + Text(fileSize) +
-                      " bytes long, too short to hold the 1024-byte palette at offset " +
-                      Text(paletteOffset) + " (" + Text(paletteEnd) + " bytes needed)");
+    throw FaultError({.kind = FaultKind::kPaletteCut,
+                      .offset = paletteOffset,
+                      .value = static_cast<std::int64_t>(fileSize),
+                      .bound = static_cast<std::int64_t>(paletteEnd)});
   }
   if (!codec::HasRows(headers.width)) {
-    throw FormatError(codec::WidthWithoutRows("the width at offset 18", headers.width));
+    throw FaultError(
+        {.kind = FaultKind::kWidthWithoutRows, .offset = kWidthField, .value = headers.width});
   }
   if (headers.pixelOffset > fileSize) {
-    throw FormatError("the pixel offset " + Text(headers.pixelOffset) +
-                      " lies past the end of the file (" + Text(fileSize) + " bytes)");
+    throw FaultError({.kind = FaultKind::kPixelsPastEnd,
+                      .value = headers.pixelOffset,
+                      .bound = static_cast<std::int64_t>(fileSize)});
   }
   return {paletteOffset, headers.pixelOffset, fileSize - headers.pixelOffset};
 }
@@ -174,13 +148,39 @@ AcceptedBitmap ReadAcceptedBitmap(ByteView file, const BitmapHeaders& headers) {
   return ReadBitmapParts(source, headers, LocateBitmapParts(headers, file.size()));
 }
 
+StoredPicture ReadBitmapPicture(ByteSource& file) {
+  const std::uint64_t size = file.Size();
+  Bytes start(static_cast<std::size_t>(std::min<std::uint64_t>(size, kClassicPaletteOffset)));
+  file.ReadAt(0, start);
+  const BitmapHeaders headers = ReadBitmapHeaders(start);
+  if (auto fault = JudgeBitmap(start, headers)) {
+    throw FaultError(std::move(*fault));
+  }
+  const BitmapLayout layout = LocateBitmapParts(headers, size);
+  if (auto misfit = CheckEntryFits({layout.pixelAreaSize, headers.width, headers.height, {}})) {
+    throw FaultError(std::move(*misfit));
+  }
+  const AcceptedBitmap bitmap = ReadBitmapParts(file, headers, layout);
+
+  StoredPicture picture;
+  picture.width = headers.width;
+  picture.height = headers.height;
+  picture.palette = codec::SwapRedBlue(bitmap.palette);
+  picture.storedRows = codec::StripRowAlignment(bitmap.pixelArea, headers.width);
+  // The rows make the area again only when it was whole rows with zero alignment bytes.
+  const Bytes rebuilt = codec::AddRowAlignment(picture.storedRows, headers.width);
+  picture.rowsWhole = rebuilt == bitmap.pixelArea;
+  return picture;
+}
+
 Bytes WriteBitmap(std::int16_t width, std::int16_t height, ByteView palette, ByteView pixelArea) {
   if (palette.size() != kPaletteSize) {
-    throw InvalidArgumentError("a bitmap palette is 1024 bytes, not " + Text(palette.size()));
+    throw InvalidArgumentError("a bitmap palette is 1024 bytes, not " +
+                               std::to_string(palette.size()));
   }
   // The file size field is 32 bits.
   if (pixelArea.size() > std::numeric_limits<std::uint32_t>::max() - kWrittenPixelOffset) {
-    throw OverflowError("a pixel area of " + Text(pixelArea.size()) +
+    throw OverflowError("a pixel area of " + std::to_string(pixelArea.size()) +
                         " bytes does not fit a bitmap file");
   }
   const auto areaLength = static_cast<std::uint32_t>(pixelArea.size());

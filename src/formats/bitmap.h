@@ -2,10 +2,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
+#include <optional>
 
 #include "common/byte_io.h"
 #include "common/bytes.h"
+#include "common/fault.h"
+#include "formats/stored_picture.h"
 
 namespace sprite::formats {
 
@@ -33,11 +35,12 @@ BitmapHeaders ReadBitmapHeaders(ByteView file);
 // 8 bits per pixel and exactly 256 colours used; nothing else is examined.
 bool PassesAcceptanceTest(const BitmapHeaders& headers);
 
-// Plain words for why a file cannot be stored, judged from its headers and its
-// first bytes (at least the 2-byte signature when the file has them): not a
-// bitmap at all, not 8 bits per pixel, not 256 colours, compressed. Empty for a
-// file that passes the acceptance test with uncompressed rows.
-std::string WhyNotStorable(ByteView fileStart, const BitmapHeaders& headers);
+// Why a file cannot be stored, judged from its headers and its first bytes (at
+// least the 2-byte signature when the file has them): empty, not a bitmap at
+// all, too short for its headers, not 8 bits per pixel, not 256 colours,
+// compressed. Nothing for a file that passes the acceptance test with
+// uncompressed rows.
+std::optional<Fault> JudgeBitmap(ByteView fileStart, const BitmapHeaders& headers);
 
 // The palette follows a larger information header (108 or 124 bytes) at 14 +
 // its size field, when it then still ends at or before the pixel offset.
@@ -54,9 +57,10 @@ struct AcceptedBitmap {
 // Where the palette and the pixel area of a file that passed the acceptance
 // test lie, judged from its headers and its size alone, so that nothing past
 // the headers is read before the offsets are known to lie within the file.
-// Throws FormatError when the file holds fewer bytes than its palette, its
-// width is 0 or less, or its pixel offset lies past the end of the file (an
-// offset equal to the file length is an empty pixel area).
+// Throws FaultError when the file holds fewer bytes than its palette
+// (kPaletteCut), its width is 0 or less (kWidthWithoutRows), or its pixel
+// offset lies past the end of the file (kPixelsPastEnd; an offset equal to the
+// file length is an empty pixel area).
 struct BitmapLayout {
   std::uint64_t paletteOffset = 0;
   std::uint64_t pixelOffset = 0;
@@ -69,8 +73,15 @@ AcceptedBitmap ReadBitmapParts(ByteSource& file, const BitmapHeaders& headers,
                                const BitmapLayout& layout);
 
 // Palette and pixel area of a whole file in memory that passed the acceptance
-// test; throws FormatError as LocateBitmapParts.
+// test; throws FaultError as LocateBitmapParts.
 AcceptedBitmap ReadAcceptedBitmap(ByteView file, const BitmapHeaders& headers);
+
+// Reads a bitmap the way the Encode command stores it: the headers and the
+// file's size are judged before anything else is read, so memory stays that of
+// the largest picture an archive entry holds whatever the file claims. Throws
+// FaultError for a file that cannot be stored: JudgeBitmap's kinds, those of
+// LocateBitmapParts and CheckEntryFits, and the file's own faults.
+StoredPicture ReadBitmapPicture(ByteSource& file);
 
 // A whole bitmap file for one decoded archive entry: 40-byte information header,
 // the palette (bitmap order, 1024 bytes) at 54, the pixel area at 1078.

@@ -5,9 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <string>
 
 #include "codec/rle_decoder.h"
+#include "common/fault.h"
 
 namespace sprite::formats {
 
@@ -38,16 +38,9 @@ struct EntryCandidate {
   std::optional<std::size_t> codedSize;  // empty until the rows are coded
 };
 
-// The limit a picture passes, and what it is in plain words ("codes to 40000
-// bytes, more than the 32766 an archive entry holds").
-struct EntryMisfit {
-  enum class Limit { kPixelArea, kSize, kCodedLength };
-  Limit limit;
-  std::string what;
-};
-
-// The first limit the candidate passes: its pixel area, then its width and
-// height, then its coded stream (when known). Nothing when it fits.
-std::optional<EntryMisfit> CheckEntryFits(const EntryCandidate& picture);
+// The first limit the candidate passes, as a fault: its pixel area
+// (kPixelAreaTooLarge), then its width and height (kSizeTooLarge), then its
+// coded stream when known (kCodesTooLong). Nothing when it fits.
+std::optional<Fault> CheckEntryFits(const EntryCandidate& picture);
 
 }  // namespace sprite::formats

@@ -10,9 +10,10 @@ namespace sprite::formats {
 void MemorySource::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) {
   const std::uint64_t size = bytes_.size();
   if (offset > size || out.size() > size - offset) {
-    throw FormatError("a read of " + std::to_string(out.size()) + " bytes at offset " +
-                      std::to_string(offset) + " runs past the end of the data (" +
-                      std::to_string(size) + " bytes)");
+    throw FaultError({.kind = FaultKind::kReadPastEnd,
+                      .offset = offset,
+                      .value = static_cast<std::int64_t>(out.size()),
+                      .bound = static_cast<std::int64_t>(size)});
   }
   std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(offset), out.size(), out.begin());
 }

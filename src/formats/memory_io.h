@@ -14,7 +14,7 @@ class MemorySource : public ByteSource {
   explicit MemorySource(ByteView bytes) : bytes_(bytes) {}
 
   std::uint64_t Size() const override { return bytes_.size(); }
-  // Throws FormatError for a read that would run past the end of the bytes.
+  // Throws FaultError (kReadPastEnd) for a read that would run past the end of the bytes.
   void ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override;
 
  private:

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <string>
 
-#include "codec/palette_swap.h"
 #include "codec/picture_width.h"
 #include "common/error.h"
+#include "common/text.h"
 #include "formats/little_endian.h"
 
 namespace sprite::formats {
@@ -16,28 +16,6 @@ constexpr std::uint64_t kCountOffset = 4;
 
 std::string Text(std::int64_t value) {
   return std::to_string(value);
-}
-
-std::string Hex(ByteView bytes) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string text;
-  for (std::uint8_t byte : bytes) {
-    if (!text.empty()) {
-      text += ' ';
-    }
-    text += kDigits[byte >> 4];
-    text += kDigits[byte & 0x0F];
-  }
-  return text;
-}
-
-// The bytes as characters, with "." for those that do not print.
-std::string Shown(ByteView bytes) {
-  std::string text;
-  for (std::uint8_t byte : bytes) {
-    text += byte >= 0x20 && byte < 0x7F ? static_cast<char>(byte) : '.';
-  }
-  return text;
 }
 
 void CheckField(const char* name, std::int32_t value) {
@@ -59,7 +37,12 @@ ArchiveWriter::ArchiveWriter(ByteSink& sink) : sink_(sink) {
   Bytes header(kArchiveSignature.begin(), kArchiveSignature.end());
   AppendLittleEndian(header, 0, 2);
   AppendLittleEndian(header, 0, 2);  // reserved
-  sink_.Append(header);
+  Append(header);
+}
+
+void ArchiveWriter::Append(ByteView bytes) {
+  sink_.Append(bytes);
+  size_ += bytes.size();
 }
 
 void ArchiveWriter::AddEntry(std::int32_t width, std::int32_t height, ByteView coded) {
@@ -83,8 +66,8 @@ void ArchiveWriter::AddEntry(std::int32_t width, std::int32_t height, ByteView c
   AppendLittleEndian(head, static_cast<std::uint16_t>(width), 2);
   AppendLittleEndian(head, static_cast<std::uint16_t>(height), 2);
   AppendLittleEndian(head, static_cast<std::uint16_t>(coded.size()), 2);
-  sink_.Append(head);
-  sink_.Append(coded);
+  Append(head);
+  Append(coded);
   ++count_;
 }
 
@@ -96,32 +79,33 @@ void ArchiveWriter::Finish(ByteView palette) {
     throw InvalidArgumentError("the archive palette is 1024 bytes, not " +
                                Text(static_cast<std::int64_t>(palette.size())));
   }
-  sink_.Append(palette);
+  Append(palette);
   Bytes count;
   AppendLittleEndian(count, static_cast<std::uint16_t>(count_), 2);
   sink_.WriteAt(kCountOffset, count);
   finished_ = true;
 }
 
+bool StartsWithArchiveSignature(ByteView bytes) {
+  return bytes.size() >= kArchiveSignature.size() &&
+         std::equal(kArchiveSignature.begin(), kArchiveSignature.end(), bytes.begin());
+}
+
 ArchiveReader::ArchiveReader(ByteSource& source) : source_(source) {
   const std::uint64_t size = source_.Size();
   if (size < kTrailerSize) {
-    throw FormatError("the file is " + Text(static_cast<std::int64_t>(size)) +
-                      " bytes long, too short to hold the 1024-byte palette at its end");
+    throw FaultError({.kind = FaultKind::kArchiveCut, .value = static_cast<std::int64_t>(size)});
   }
   trailerStart_ = size - kTrailerSize;
   // The palette comes first, so that it is known even for a file that turns out
   // not to be an archive.
-  Bytes trailer(kTrailerSize);
-  source_.ReadAt(trailerStart_, trailer);
-  palette_ = codec::SwapRedBlue(trailer);
+  palette_.resize(kTrailerSize);
+  source_.ReadAt(trailerStart_, palette_);
 
   std::array<std::uint8_t, 4> signature{};
   source_.ReadAt(0, signature);
-  if (signature != kArchiveSignature) {
-    throw NotAnArchiveError("it starts with " + Hex(signature) + " (\"" + Shown(signature) +
-                            "\"); a sprite archive starts with " + Hex(kArchiveSignature) +
-                            " (\"SP\" and the bytes 1 and 2)");
+  if (!StartsWithArchiveSignature(signature)) {
+    throw FaultError({.kind = FaultKind::kNotAnArchive, .shown = HexAndShown(signature)});
   }
   // A file of 1024 to 1031 bytes shares its header with the palette; its count
   // is read all the same, and an entry it claims runs past the palette's start.
@@ -135,13 +119,14 @@ std::optional<ArchiveEntry> ArchiveReader::Next() {
   if (nextNumber_ > count_) {
     return std::nullopt;
   }
-  const std::string where =
-      "entry " + Text(nextNumber_) + " at offset " + Text(static_cast<std::int64_t>(position_));
-  const std::string trailer =
-      "the start of the palette at offset " + Text(static_cast<std::int64_t>(trailerStart_));
+  // Every fault of an entry names the entry and where it starts.
+  const auto fault = [&](FaultKind kind, std::int64_t value, std::int64_t bound = 0) {
+    return FaultError(
+        {.kind = kind, .entry = nextNumber_, .offset = position_, .value = value, .bound = bound});
+  };
+  const auto trailerStart = static_cast<std::int64_t>(trailerStart_);
   if (position_ + kEntryHeadSize > trailerStart_) {
-    throw FormatError(where + ": the 6-byte entry head runs past " + trailer +
-                      " (the header counts " + Text(count_) + " entries)");
+    throw fault(FaultKind::kEntryHeadPastPalette, count_, trailerStart);
   }
   std::array<std::uint8_t, kEntryHeadSize> head{};
   source_.ReadAt(position_, head);
@@ -151,14 +136,14 @@ std::optional<ArchiveEntry> ArchiveReader::Next() {
   entry.height = Field16(head, 2);
   const std::int16_t length = Field16(head, 4);
   if (!codec::HasRows(entry.width)) {
-    throw FormatError(where + ": " + codec::WidthWithoutRows("the width", entry.width));
+    throw fault(FaultKind::kWidthWithoutRows, entry.width);
   }
   if (length < 0) {
-    throw FormatError(where + ": the coded length is " + Text(length) + "; it cannot be negative");
+    throw fault(FaultKind::kNegativeLength, length);
   }
   const std::uint64_t streamStart = position_ + kEntryHeadSize;
   if (streamStart + static_cast<std::uint64_t>(length) > trailerStart_) {
-    throw FormatError(where + ": the " + Text(length) + "-byte coded stream runs past " + trailer);
+    throw fault(FaultKind::kStreamPastPalette, length, trailerStart);
   }
   entry.coded.resize(static_cast<std::size_t>(length));
   source_.ReadAt(streamStart, entry.coded);

@@ -17,6 +17,9 @@ inline constexpr std::size_t kArchiveHeaderSize = 8;
 inline constexpr std::size_t kEntryHeadSize = 6;
 inline constexpr std::size_t kTrailerSize = 1024;
 
+// The bytes start as every archive does.
+bool StartsWithArchiveSignature(ByteView bytes);
+
 // Writes an archive front to back: the header now (count 0), the entries as they
 // come, then the palette trailer, and finally the count of entries stored.
 class ArchiveWriter {
@@ -24,18 +27,24 @@ class ArchiveWriter {
   explicit ArchiveWriter(ByteSink& sink);
 
   // Throws OverflowError when a value does not fit its 16-bit field (the coded
-  // length 0..32767) or the archive already holds 32767 entries;
-  // InvalidArgumentError for a width of 0 or less or after Finish.
+  // length 0..32767) or the archive already holds 32767 entries; FaultError
+  // (kWidthWithoutRows) for a width of 0 or less; InvalidArgumentError after
+  // Finish.
   void AddEntry(std::int32_t width, std::int32_t height, ByteView coded);
   // `palette` is kTrailerSize bytes in archive order (red, green, blue, 0);
   // InvalidArgumentError otherwise, or when called twice.
   void Finish(ByteView palette);
 
   std::int32_t Count() const { return count_; }
+  // The bytes written so far.
+  std::uint64_t Size() const { return size_; }
 
  private:
+  void Append(ByteView bytes);
+
   ByteSink& sink_;
   std::int32_t count_ = 0;
+  std::uint64_t size_ = 0;
   bool finished_ = false;
 };
 
@@ -50,19 +59,19 @@ struct ArchiveEntry {
 // following it. Memory stays that of one entry.
 class ArchiveReader {
  public:
-  // Reads the palette trailer (converted to bitmap order) and the header.
-  // Throws FormatError for a file shorter than 1024 bytes, NotAnArchiveError
-  // (saying what the file starts with) when the first four bytes are not the
-  // signature.
+  // Reads the palette trailer and the header. Throws FaultError for a file
+  // shorter than 1024 bytes (kArchiveCut), or one whose first four bytes are
+  // not the signature (kNotAnArchive, showing them).
   explicit ArchiveReader(ByteSource& source);
 
-  const Bytes& Palette() const { return palette_; }  // bitmap order
+  const Bytes& Palette() const { return palette_; }  // archive order: red, green, blue, 0
   std::int16_t Count() const { return count_; }
 
-  // The next entry, or nothing after the last one. Throws FormatError naming the
-  // entry when its head or coded stream runs past the start of the palette
-  // trailer, its length is negative, or its width is 0 or less; calling it again
-  // after that throws the same error. Nothing is read outside the file.
+  // The next entry, or nothing after the last one. Throws FaultError naming the
+  // entry and its offset when its head or coded stream runs past the start of
+  // the palette trailer, its length is negative, or its width is 0 or less;
+  // calling it again after that throws the same error. Nothing is read outside
+  // the file.
   std::optional<ArchiveEntry> Next();
 
  private:

@@ -148,6 +148,9 @@ inline AppInfo ThisApplication() {
   return AppInfo{kProductName, kVersionMajor, kVersionMinor, kVersionRevision};
 }
 
+// The symbol a message box shows beside its text.
+enum class MessageIcon : std::uint8_t { kNone, kInformation, kWarning, kError };
+
 // The host window system: windows, the message box, the yield.
 class WindowSystem {
  public:
@@ -156,9 +159,11 @@ class WindowSystem {
   virtual std::unique_ptr<Window> CreateWindow(const WindowSpec& design) = 0;
   // Returns when the window has been closed.
   virtual void ShowModal(Window& window) = 0;
-  // A text and an OK button, titled with the application title; returns when
-  // closed. `informativeText`, when given, explains the text below it.
-  virtual void MessageBox(const std::string& text, const std::string& informativeText = {}) = 0;
+  // A text and an OK button, titled with the application title and wide
+  // enough to show it; returns when closed. `informativeText`, when given,
+  // explains the text below it.
+  virtual void MessageBox(const std::string& text, const std::string& informativeText = {},
+                          MessageIcon icon = MessageIcon::kNone) = 0;
   // Lets the windows process pending messages (repaint, clicks).
   virtual void Yield() = 0;
   // Lets the windows repaint and take requests of the window system (a close)

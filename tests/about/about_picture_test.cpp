@@ -32,7 +32,7 @@ TEST(AboutPictureTest, RejectsAPixelAreaShorterThanItsRows) {
   BitmapFields fields;
   fields.height = 2;
   fields.pixelArea = Bytes(7, 0);  // two rows of 4 bytes need 8
-  EXPECT_THROW(about::PictureFromBitmap(BuildBitmap(fields)), FormatError);
+  EXPECT_THROW(about::PictureFromBitmap(BuildBitmap(fields)), FaultError);
 }
 
 }  // namespace

@@ -169,10 +169,12 @@ TEST_F(FrmAboutTest, ShowLoadsTheWindowEveryTimeAndUnloadsItWhenClosed) {
     // System Info without a registry: the message, and the window stays.
     winsys::AsMemory(controls.cmdSysInfo).Click();
     EXPECT_THAT(windows_.messages, ElementsAre(kUnavailable));
+    EXPECT_THAT(windows_.icons, ElementsAre(winsys::MessageIcon::kInformation));
     EXPECT_TRUE(window.Shown());
     winsys::AsMemory(controls.cmdOK).Click();
     EXPECT_FALSE(window.Shown());
     windows_.messages.clear();
+    windows_.icons.clear();
   };
 
   about_.Show();

@@ -112,7 +112,7 @@ TEST(StartArgumentsTest, ArchivesBecomeTheOutputPathAndOtherFilesJoinTheList) {
        {"a.bmp", "-d.bmp"},
        {},
        "",
-       {"sprite: unknown option '-d.bmp'", "Try 'sprite --help' for more information."},
+       {"sprite: unknown option \"-d.bmp\"", "Try 'sprite --help' for more information."},
        true},
   };
   for (const auto& c : cases) {

@@ -19,9 +19,9 @@ class TempFolder {
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
 
-  // UTF-8, with the system's separator.
+  // UTF-8, with the system's separators ("out/a.bmp" is "out\\a.bmp" on Windows).
   std::string Path(const std::string& name) const {
-    return Utf8FromPath(root_ / PathFromUtf8(name));
+    return Utf8FromPath((root_ / PathFromUtf8(name)).make_preferred());
   }
   const std::filesystem::path& Root() const { return root_; }
   // Names of the files in the folder, sorted.

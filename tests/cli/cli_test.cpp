@@ -164,17 +164,17 @@ TEST(CliTest, UsageErrorIsOneLineAndWhereToFindHelp) {
     std::string message;
   } cases[] = {
       {{}, "no command given"},
-      {{"pack"}, "unknown command 'pack'"},
+      {{"pack"}, "unknown command \"pack\""},
       {{"encode", bitmap}, "encode needs an archive to write: -o ARCHIVE"},
-      {{"encode", "-o"}, "option '-o' needs a file name"},
+      {{"encode", "-o"}, "option \"-o\" needs a file name"},
       {{"encode", "-o", out}, "encode needs at least one bitmap"},
-      {{"encode", "-o", out, "--fast", bitmap}, "unknown option '--fast'"},
-      {{"encode", "-qv", "-o", out, bitmap}, "unknown option '-v'"},
-      {{"encode", "-o", out, "-", bitmap}, "unknown option '-'"},
+      {{"encode", "-o", out, "--fast", bitmap}, "unknown option \"--fast\""},
+      {{"encode", "-qv", "-o", out, bitmap}, "unknown option \"-v\""},
+      {{"encode", "-o", out, "-", bitmap}, "unknown option \"-\""},
       {{"decode"}, "decode needs an archive"},
       {{"decode", "a.spr", "b.spr"}, "decode takes exactly one archive"},
-      {{"decode", "-C", missingFolder, "a.spr"}, "no such folder '" + missingFolder + "'"},
-      {{"decode", "--directory=" + bitmap, "a.spr"}, "'" + bitmap + "' is not a folder"},
+      {{"decode", "-C", missingFolder, "a.spr"}, "no such folder \"" + missingFolder + "\""},
+      {{"decode", "--directory=" + bitmap, "a.spr"}, "\"" + bitmap + "\" is not a folder"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
@@ -238,10 +238,14 @@ TEST(CliTest, ExitStatusSaysHowTheRunWent) {
       {{"decode", archive}, 0, ""},
       {{"encode", "-o", out, fifo, good}, 1, fifo + ": not stored: cannot read it: it is a named "},
       {{"decode", good}, 1, "Error: \"" + good + "\" is not a sprite archive: it starts with 42"},
-      {{"decode", folder.Path("none.spr")}, 1, "No such file or directory"},
+      {{"decode", folder.Path("none.spr")}, 1, "there is no such file"},
       {{"decode", fifo}, 1, "\"" + fifo + "\": it is a named pipe (FIFO), not a file"},
       {{"decode", broken}, 1, "entry 1 at offset 8"},
       {{"encode", "-o", fifo, good}, 2, "it is a named pipe (FIFO), not a file"},
+      {{"encode", "-o", good, good}, 2, "it is the listed picture " + good},
+      {{"encode", "-o", archive, folder.Path("none.bmp")},
+       1,
+       "nothing stored; \"" + archive + "\" was left as it was"},
       {{"encode", "-o", folder.Path("nowhere/x.spr"), good}, 2, "cannot write the archive"},
       {{"decode", blocked}, 2, "it is a folder, not a file"},
   };

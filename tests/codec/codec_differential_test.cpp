@@ -63,8 +63,8 @@ Outcome Capture(const std::function<Bytes()>& operation) {
     return {operation(), ""};
   } catch (const OverflowError&) {
     return {{}, "OverflowError"};
-  } catch (const InvalidArgumentError&) {
-    return {{}, "InvalidArgumentError"};
+  } catch (const FaultError& error) {
+    return {{}, "FaultError " + std::to_string(static_cast<int>(error.Kind()))};
   }
 }
 

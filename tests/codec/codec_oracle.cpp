@@ -25,10 +25,11 @@ void Advance16(std::int16_t& counter, std::int32_t step = 1) {
   counter = static_cast<std::int16_t>(counter + step);
 }
 
-// The byte at 1-based `position`; reading past the end is an invalid argument.
+// The byte at 1-based `position`; the only read past the end is that of a
+// zero run's missing count byte.
 std::uint8_t At(ByteView bytes, std::int64_t position) {
   if (position < 1 || position > static_cast<std::int64_t>(bytes.size())) {
-    throw InvalidArgumentError("read past the end");
+    throw FaultError({.kind = FaultKind::kLoneRunMarker});
   }
   return bytes[static_cast<std::size_t>(position - 1)];
 }
@@ -40,7 +41,7 @@ std::int32_t Percent(std::int64_t part, std::int64_t whole) {
 
 void CheckWidth(std::int32_t width) {
   if (width <= 0) {
-    throw InvalidArgumentError("width " + std::to_string(width));
+    throw FaultError({.kind = FaultKind::kWidthWithoutRows, .value = width});
   }
 }
 

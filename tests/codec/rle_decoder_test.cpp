@@ -50,8 +50,9 @@ TEST(RLEDecompress, RejectsALoneTrailingZeroAndSaysWhere) {
     try {
       RLEDecompress(coded);
       ADD_FAILURE() << "no error for a stream of " << coded.size() << " bytes";
-    } catch (const InvalidArgumentError& e) {
-      EXPECT_THAT(e.what(), HasSubstr("at byte " + std::to_string(coded.size())));
+    } catch (const FaultError& e) {
+      EXPECT_EQ(e.Kind(), FaultKind::kLoneRunMarker);
+      EXPECT_EQ(e.Details().value, static_cast<std::int64_t>(coded.size()));
     }
   }
 }
@@ -162,8 +163,9 @@ TEST(RLEDecompressRows, RejectsWidthsWithoutRowsBeforeAnyHostCall) {
       try {
         RLEDecompressRows(coded, width, host);
         ADD_FAILURE() << "no error for width " << width;
-      } catch (const InvalidArgumentError& e) {
-        EXPECT_THAT(e.what(), HasSubstr("the width is " + std::to_string(width) + ";"));
+      } catch (const FaultError& e) {
+        EXPECT_EQ(e.Kind(), FaultKind::kWidthWithoutRows);
+        EXPECT_EQ(e.Details().value, width);
       }
       EXPECT_TRUE(host.calls.empty());
     }
@@ -172,7 +174,7 @@ TEST(RLEDecompressRows, RejectsWidthsWithoutRowsBeforeAnyHostCall) {
 
 TEST(RLEDecompressRows, ReportsTheElementsBeforeALoneTrailingZeroThenFails) {
   RecordingRowsHost host;
-  EXPECT_THROW(RLEDecompressRows(Hex("41 00 02 00"), 4, host), InvalidArgumentError);
+  EXPECT_THROW(RLEDecompressRows(Hex("41 00 02 00"), 4, host), FaultError);
   EXPECT_THAT(host.calls, ElementsAreArray({Bar1(25), Yield(), Bar1(75), Yield()}));
 }
 

@@ -90,7 +90,7 @@ TEST(PropertyBagStoreTest, BadTextNamesTheLine) {
     try {
       PropertyBagStore::FromText(c.text);
       ADD_FAILURE() << "accepted";
-    } catch (const FormatError& error) {
+    } catch (const InvalidArgumentError& error) {
       EXPECT_THAT(error.what(), HasSubstr(c.complaint));
     }
   }
@@ -101,7 +101,7 @@ TEST(PropertyBagStoreTest, LongBadLinesAreShortenedInTheMessage) {
   try {
     PropertyBagStore::FromText(line);
     FAIL() << "accepted";
-  } catch (const FormatError& error) {
+  } catch (const InvalidArgumentError& error) {
     EXPECT_LT(std::string(error.what()).size(), 150u);
   }
 }
@@ -155,7 +155,7 @@ TEST(StoredDesignTest, BadDesignTextNamesTheLine) {
     try {
       StoredDesign::FromText(c.text);
       ADD_FAILURE() << "accepted";
-    } catch (const FormatError& error) {
+    } catch (const InvalidArgumentError& error) {
       EXPECT_THAT(error.what(), HasSubstr(c.complaint));
     }
   }

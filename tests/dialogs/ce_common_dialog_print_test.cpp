@@ -339,8 +339,8 @@ TEST_F(PrintTest, CancelledPageSetupLeavesEveryArgument) {
   PageSetupArgs wholeArgs = whole;
   EXPECT_FALSE(dialog.VBPageSetupDlg(wholeArgs));
   EXPECT_EQ(wholeArgs, whole);
-  // The caller's margins went in.
-  EXPECT_EQ(SentPageSetup().rtMargin.bottom, 7000);
+  // Zero margins went in: the dialog starts from the printer's own.
+  EXPECT_EQ(SentPageSetup().rtMargin.bottom, 0);
   EXPECT_EQ(dialog.APIReturn(), 0);
   EXPECT_EQ(dialog.ExtendedError(), 0u);
   EXPECT_TRUE(printer.set.empty());
@@ -349,10 +349,11 @@ TEST_F(PrintTest, CancelledPageSetupLeavesEveryArgument) {
 TEST_F(PrintTest, MarginBeyond32BitsIsRefusedBeforeTheDialog) {
   PageSetup2Args exact{.BottomMargin = 3e6f};
   EXPECT_THROW(dialog.VBPageSetupDlg2(exact), OverflowError);
-  PageSetupArgs whole{.MinRightMargin = -2147484};
-  EXPECT_THROW(dialog.VBPageSetupDlg(whole), OverflowError);
-  EXPECT_EQ(whole.MinRightMargin, -2147484);
   EXPECT_TRUE(calls.pageSetup.requests.empty());
+  // Whole margins are not handed in, so no margin of the caller's can overflow.
+  PageSetupArgs whole{.MinRightMargin = -2147484};
+  EXPECT_FALSE(dialog.VBPageSetupDlg(whole));
+  EXPECT_EQ(whole.MinRightMargin, -2147484);
 }
 
 }  // namespace

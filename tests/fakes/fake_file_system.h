@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <set>
 #include <string>
 
@@ -13,20 +14,23 @@ namespace sprite::fakes {
 class FakeFileSystem : public files::FileSystem {
  public:
   bool Exists(const std::string& path) override { return real_->Exists(path); }
+  std::optional<files::FileId> IdOf(const std::string& path) override { return real_->IdOf(path); }
+  std::string FullPath(const std::string& path) override { return real_->FullPath(path); }
   bool IsPlainFile(const std::string& path) override { return real_->IsPlainFile(path); }
   void SyncFolders() override { real_->SyncFolders(); }
   void Delete(const std::string& path) noexcept override { real_->Delete(path); }
 
   std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override {
     if (unreadable.count(path) != 0) {
-      throw IoError(path, "Permission denied");
+      throw FaultError({.kind = FaultKind::kCannotRead, .path = path, .text = "Permission denied"});
     }
     return real_->OpenForReading(path);
   }
 
   std::unique_ptr<files::ReplacingFile> CreateReplacing(const std::string& path) override {
     if (uncreatable.count(path) != 0) {
-      throw IoError(path, "Permission denied");
+      throw FaultError(
+          {.kind = FaultKind::kCannotWrite, .path = path, .text = "Permission denied"});
     }
     auto file = real_->CreateReplacing(path);
     if (writeBudget < 0) {
@@ -59,7 +63,7 @@ class FakeFileSystem : public files::FileSystem {
    private:
     void Spend(std::size_t size) {
       if (static_cast<long>(size) > budget_) {
-        throw IoError("(disk)", "No space left on device");
+        throw FaultError({.kind = FaultKind::kCannotWrite, .text = "No space left on device"});
       }
       budget_ -= static_cast<long>(size);
     }

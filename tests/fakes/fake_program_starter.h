@@ -14,7 +14,7 @@ class FakeProgramStarter : public winsys::ProgramStarter {
  public:
   void StartProgram(const std::string& path) override {
     if (missing.count(path) != 0) {
-      throw IoError(path, "No such file or directory");
+      throw FaultError({.kind = FaultKind::kNoSuchFile, .path = path});
     }
     started.push_back(path);
   }

@@ -19,10 +19,15 @@ class FakeWindowSystem : public winsys::ConsoleWindowSystem {
  public:
   FakeWindowSystem() : ConsoleWindowSystem(false) {}
 
-  void MessageBox(const std::string& text, const std::string& informativeText = {}) override {
+  void MessageBox(const std::string& text, const std::string& informativeText = {},
+                  winsys::MessageIcon icon = winsys::MessageIcon::kNone) override {
     CountMessageBox();
     messages.push_back(text);
     informativeTexts.push_back(informativeText);
+    icons.push_back(icon);
+    if (onMessageBox) {
+      onMessageBox();
+    }
   }
   void Yield() override {
     ++yields;
@@ -43,10 +48,12 @@ class FakeWindowSystem : public winsys::ConsoleWindowSystem {
 
   std::vector<std::string> messages;
   std::vector<std::string> informativeTexts;  // one for each message, "" when none was given
+  std::vector<winsys::MessageIcon> icons;     // one for each message
   long yields = 0;
   long refreshes = 0;
   std::function<void(long)> onYield;
   std::function<void(long)> onRefresh;
+  std::function<void()> onMessageBox;
   bool interrupt = false;
   FakeCommonDialogCalls dialogs;
   FakeRegistry registry;

@@ -8,7 +8,9 @@
 #include <unistd.h>
 
 #include <functional>
+#include <optional>
 #include <random>
+#include <utility>
 
 #include "app/test_files.h"
 #include "common/error.h"
@@ -31,13 +33,14 @@ Bytes RandomBytes(std::mt19937& random, std::size_t size) {
   return bytes;
 }
 
-std::string Reason(const std::function<void()>& call) {
+// The kind of fault a call throws, and the words for what stands at the path.
+std::pair<std::optional<FaultKind>, std::string> FaultOf(const std::function<void()>& call) {
   try {
     call();
-  } catch (const IoError& error) {
-    return error.Reason();
+  } catch (const FaultError& error) {
+    return {error.Kind(), error.Details().text};
   }
-  return "no error";
+  return {std::nullopt, ""};
 }
 
 struct stat Stat(const std::string& path) {
@@ -69,7 +72,7 @@ TEST(PosixFileSystemTest, ReadsAnyRangeOfALargeFileInAnyOrder) {
         << "offset " << offset << " size " << size;
   }
   Bytes tooFar(10);
-  EXPECT_THROW(source->ReadAt(content.size() - 5, tooFar), IoError);
+  EXPECT_THROW(source->ReadAt(content.size() - 5, tooFar), FaultError);
   // A failed read leaves later reads correct.
   Bytes last(5);
   source->ReadAt(content.size() - 5, last);
@@ -115,12 +118,13 @@ TEST(PosixFileSystemTest, OnlyRegularFilesAreReadOrReplaced) {
   const struct {
     std::string name;
     mode_t kind;
-    std::string reason;
+    std::string what;
   } cases[] = {
-      {"fifo", S_IFIFO, "it is a named pipe (FIFO), not a file"},
-      {"null", S_IFCHR, "it is a device, not a file"},
-      {"sub", S_IFDIR, "it is a folder, not a file"},
+      {"fifo", S_IFIFO, "a named pipe (FIFO)"},
+      {"null", S_IFCHR, "a device"},
+      {"sub", S_IFDIR, "a folder"},
   };
+  using Found = std::pair<std::optional<FaultKind>, std::string>;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string path = folder.Path(c.name);
@@ -128,16 +132,18 @@ TEST(PosixFileSystemTest, OnlyRegularFilesAreReadOrReplaced) {
       continue;  // no privilege to make a device here
     }
     // A pipe without a writer would make an open wait for ever.
-    EXPECT_EQ(Reason([&] { files.OpenForReading(path); }), c.reason);
-    EXPECT_EQ(Reason([&] { files.CreateReplacing(path); }), c.reason);
+    const Found notAFile{FaultKind::kNotAPlainFile, c.what};
+    EXPECT_EQ(FaultOf([&] { files.OpenForReading(path); }), notAFile);
+    EXPECT_EQ(FaultOf([&] { files.CreateReplacing(path); }), notAFile);
     EXPECT_EQ(Stat(path).st_mode & S_IFMT, c.kind);
   }
-  EXPECT_THAT(Reason([&] { files.CreateReplacing(folder.Path("none/x.spr")); }),
-              HasSubstr("does not exist"));
-  EXPECT_THAT(Reason([&] { files.CreateReplacing(folder.Path("sub/")); }), HasSubstr("folder"));
-  EXPECT_THAT(Reason([&] { files.CreateReplacing(""); }), HasSubstr("no file name"));
-  EXPECT_THAT(Reason([&] { files.OpenForReading(folder.Path("none")); }),
-              HasSubstr("No such file"));
+  const std::string none = folder.Path("none");
+  EXPECT_EQ(FaultOf([&] { files.CreateReplacing(none + "/x.spr"); }),
+            Found(FaultKind::kNoSuchFolder, none));
+  EXPECT_EQ(FaultOf([&] { files.CreateReplacing(folder.Path("sub/")); }).first,
+            FaultKind::kNotAPlainFile);
+  EXPECT_EQ(FaultOf([&] { files.CreateReplacing(""); }).first, FaultKind::kNoFileName);
+  EXPECT_EQ(FaultOf([&] { files.OpenForReading(none); }).first, FaultKind::kNoSuchFile);
   EXPECT_THAT(folder.Names(), Each(Not(StartsWith("."))));  // no temporary file left
 }
 
@@ -200,9 +206,9 @@ TEST(PosixFileSystemTest, LinksAreWrittenThroughExceptOthersLinksInSharedFolders
       file->Append(Bytes{7, 7});
       file->Commit();
       EXPECT_EQ(ReadFile(folder.Path(c.writes)), (Bytes{7, 7}));
-    } catch (const IoError& error) {
-      EXPECT_EQ(c.writes, "") << error.Reason();
-      EXPECT_THAT(error.Reason(), HasSubstr("belongs to another user; it is not followed"));
+    } catch (const FaultError& error) {
+      EXPECT_EQ(c.writes, "") << error.what();
+      EXPECT_EQ(error.Kind(), FaultKind::kLinkNotFollowed);
       EXPECT_EQ(ReadFile(folder.Path("target")), before);
     }
     EXPECT_TRUE(S_ISLNK(Stat(link).st_mode));
@@ -226,7 +232,7 @@ TEST(PosixFileSystemTest, WhatAppearsAtANewNameMeanwhileIsReplacedOnlyWhenItIsAF
   auto refused = files.CreateReplacing(path);
   refused->Append(Bytes{6});
   ASSERT_TRUE(MakeSpecial(path, S_IFIFO));
-  EXPECT_THROW(refused->Commit(), IoError);
+  EXPECT_THROW(refused->Commit(), FaultError);
   refused.reset();
   EXPECT_TRUE(S_ISFIFO(Stat(path).st_mode));
   EXPECT_THAT(folder.Names(), ElementsAre("late.bmp"));

@@ -11,7 +11,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "app/test_files.h"
 #include "common/error.h"
@@ -23,19 +25,19 @@ namespace sprite::testing {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::HasSubstr;
 
 std::wstring Wide(const std::string& text) {
   return Utf16As<wchar_t>(text);
 }
 
-std::string Reason(const std::function<void()>& call) {
+// The kind of fault a call throws, and its text (what stands at the path, the folder missing).
+std::pair<std::optional<FaultKind>, std::string> FaultOf(const std::function<void()>& call) {
   try {
     call();
-  } catch (const IoError& error) {
-    return error.Reason();
+  } catch (const FaultError& error) {
+    return {error.Kind(), error.Details().text};
   }
-  return "no error";
+  return {std::nullopt, ""};
 }
 
 void WriteThrough(files::FileSystem& files, const std::string& path, const Bytes& content) {
@@ -86,21 +88,23 @@ TEST(Win32FileSystemTest, DevicesPipesAndFoldersAreRefusedAsInputsAndOutputs) {
   files::Win32FileSystem files;
   const struct {
     std::string path;
-    const char* reason;
+    const char* what;
   } cases[] = {
-      {"NUL", "it is a device, not a file"},
-      {"con", "it is a device, not a file"},
-      {folder.Path("COM1"), "it is a device, not a file"},
-      {folder.Path("lpt9.spr"), "it is a device, not a file"},
-      {folder.Path("aux .bmp"), "it is a device, not a file"},
-      {"\\\\.\\PhysicalDrive0", "it is a device, not a file"},
-      {"\\\\.\\pipe\\sprite-test", "it is a named pipe, not a file"},
-      {Utf8FromPath(folder.Root()), "it is a folder, not a file"},
+      {"NUL", "a device"},
+      {"con", "a device"},
+      {folder.Path("COM1"), "a device"},
+      {folder.Path("lpt9.spr"), "a device"},
+      {folder.Path("aux .bmp"), "a device"},
+      {"\\\\.\\PhysicalDrive0", "a device"},
+      {"\\\\.\\pipe\\sprite-test", "a named pipe"},
+      {Utf8FromPath(folder.Root()), "a folder"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
-    EXPECT_EQ(Reason([&] { files.OpenForReading(c.path); }), c.reason);
-    EXPECT_EQ(Reason([&] { files.CreateReplacing(c.path); }), c.reason);
+    const auto refused =
+        std::make_pair(std::optional(FaultKind::kNotAPlainFile), std::string(c.what));
+    EXPECT_EQ(FaultOf([&] { files.OpenForReading(c.path); }), refused);
+    EXPECT_EQ(FaultOf([&] { files.CreateReplacing(c.path); }), refused);
     EXPECT_FALSE(files.IsPlainFile(c.path));
   }
   // Nothing was made on the way, and names that merely start like a device are files.
@@ -138,8 +142,8 @@ TEST(Win32FileSystemTest, AFileNotCommittedLeavesTheTargetAndNoTemporaryFile) {
   }
   EXPECT_EQ(ReadThrough(files, path), (Bytes{1, 2}));
   EXPECT_THAT(folder.Names(), ElementsAre("old.spr"));
-  EXPECT_THAT(Reason([&] { files.CreateReplacing(folder.Path("none\\x.spr")); }),
-              HasSubstr("does not exist"));
+  EXPECT_EQ(FaultOf([&] { files.CreateReplacing(folder.Path("none\\x.spr")); }),
+            std::make_pair(std::optional(FaultKind::kNoSuchFolder), folder.Path("none")));
 }
 
 // The owner of a process that has ended: its id and start time.

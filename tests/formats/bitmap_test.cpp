@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
+#include <utility>
 
 #include "common/error.h"
 #include "format_test_support.h"
@@ -17,13 +19,13 @@ void Put32(Bytes& file, std::size_t offset, std::uint32_t value) {
   }
 }
 
-std::string ReadError(ByteView file) {
+std::optional<Fault> ReadFault(ByteView file) {
   try {
     ReadAcceptedBitmap(file, ReadBitmapHeaders(file));
-  } catch (const FormatError& error) {
-    return error.what();
+  } catch (const FaultError& error) {
+    return error.Details();
   }
-  return "no error";
+  return std::nullopt;
 }
 
 TEST(WriteBitmap, WidthThreeTwoRowsIsTheTabledFile) {
@@ -122,21 +124,51 @@ TEST(ReadAcceptedBitmap, DamagedFilesSayWhatAndWhere) {
   struct Case {
     std::size_t offset;
     std::uint32_t value;
-    std::string message;
+    FaultKind kind;
+    std::int64_t faultValue;
   };
   for (const Case& c : {
-           Case{10, 5000, "the pixel offset 5000 lies past the end of the file (3000 bytes)"},
-           Case{18, 0, "the width at offset 18 is 0; a picture needs a width of at least 1 pixel"},
-           Case{18, 0xFFFFFFFF, "the width at offset 18 is -1;"},
+           Case{10, 5000, FaultKind::kPixelsPastEnd, 5000},
+           Case{18, 0, FaultKind::kWidthWithoutRows, 0},
+           Case{18, 0xFFFFFFFF, FaultKind::kWidthWithoutRows, -1},
        }) {
     Bytes file = good;
     Put32(file, c.offset, c.value);
-    EXPECT_NE(ReadError(file).find(c.message), std::string::npos) << ReadError(file);
+    const std::optional<Fault> fault = ReadFault(file);
+    ASSERT_TRUE(fault) << c.offset;
+    EXPECT_EQ(fault->kind, c.kind);
+    EXPECT_EQ(fault->value, c.faultValue);
   }
-  const Bytes shortFile(good.begin(), good.begin() + 1077);
-  EXPECT_EQ(ReadError(shortFile),
-            "the file is 1077 bytes long, too short to hold the 1024-byte palette at offset 54 "
-            "(1078 bytes needed)");
+  const std::optional<Fault> cut = ReadFault(ByteView(good).first(1077));
+  ASSERT_TRUE(cut);
+  EXPECT_EQ(cut->kind, FaultKind::kPaletteCut);
+  EXPECT_EQ(cut->offset, 54u);
+  EXPECT_EQ(cut->value, 1077);
+  EXPECT_EQ(cut->bound, 1078);
+}
+
+TEST(JudgeBitmap, SaysWhyAFileCannotBeStored) {
+  const Bytes good = WriteBitmap(4, 1, PatternPalette(), Bytes(4));
+  using Judged = std::pair<FaultKind, std::int64_t>;
+  // The kind and the value of the fault; a storable file gets kStopped, which no judge gives.
+  const auto judged = [](const Bytes& file) {
+    const std::optional<Fault> fault = JudgeBitmap(file, ReadBitmapHeaders(file));
+    return fault ? Judged(fault->kind, fault->value) : Judged(FaultKind::kStopped, -1);
+  };
+  Bytes twentyFour = good;
+  twentyFour[28] = 24;
+  Bytes sixteenColours = good;
+  Put32(sixteenColours, 46, 16);
+  Bytes compressed = good;
+  Put32(compressed, 30, 1);
+  const Bytes png = B({0x89, 'P', 'N', 'G', 13, 10, 26, 10});
+  EXPECT_EQ(judged(good), Judged(FaultKind::kStopped, -1));
+  EXPECT_EQ(judged({}).first, FaultKind::kEmptyFile);
+  EXPECT_EQ(judged(png).first, FaultKind::kNotABitmap);
+  EXPECT_EQ(judged(B({'B', 'M', 0, 0})), Judged(FaultKind::kHeadersCut, 4));
+  EXPECT_EQ(judged(twentyFour), Judged(FaultKind::kNotEightBit, 24));
+  EXPECT_EQ(judged(sixteenColours), Judged(FaultKind::kNot256Colours, 16));
+  EXPECT_EQ(judged(compressed), Judged(FaultKind::kCompressed, 1));
 }
 
 TEST(ReadAcceptedBitmap, EveryTruncationIsRejectedOrReadsTheBytesThatRemain) {
@@ -147,7 +179,7 @@ TEST(ReadAcceptedBitmap, EveryTruncationIsRejectedOrReadsTheBytesThatRemain) {
     if (!PassesAcceptanceTest(headers)) {
       EXPECT_LT(length, 48u);
     } else if (length < 1078) {
-      EXPECT_THROW(ReadAcceptedBitmap(file, headers), FormatError) << length;
+      EXPECT_THROW(ReadAcceptedBitmap(file, headers), FaultError) << length;
     } else {
       const ByteView remaining = file.subspan(1078);
       EXPECT_EQ(ReadAcceptedBitmap(file, headers).pixelArea,

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <random>
 #include <span>
+#include <tuple>
 
 #include "common/error.h"
 #include "format_test_support.h"
@@ -11,18 +13,17 @@
 namespace sprite::formats {
 namespace {
 
-// Reads every entry; returns the error text, or "" when the archive reads cleanly.
-std::string ReadAll(ByteView file) {
+// Reads every entry; returns the fault, or nothing when the archive reads cleanly.
+std::optional<Fault> ReadAll(ByteView file) {
   StrictSource source(file);
   try {
     ArchiveReader reader(source);
     while (reader.Next()) {
     }
-  } catch (const FormatError& error) {
-    EXPECT_NE(std::string(error.what()), "");
-    return error.what();
+  } catch (const FaultError& error) {
+    return error.Details();
   }
-  return "";
+  return std::nullopt;
 }
 
 // Three entries at offsets 8, 17 and 23, then the palette at 33.
@@ -31,42 +32,46 @@ Bytes SmallArchive() {
                  B({1, 0, 1, 0, 0, 0}), B({2, 0, 2, 0, 4, 0, 9, 9, 0, 1}), PatternPalette()});
 }
 
-TEST(DamagedArchive, EveryTruncationEndsInAFormatError) {
+TEST(DamagedArchive, EveryTruncationEndsInAFault) {
   const Bytes whole = SmallArchive();
-  ASSERT_EQ(ReadAll(whole), "");
+  ASSERT_FALSE(ReadAll(whole));
   for (std::size_t length = 0; length < whole.size(); ++length) {
-    EXPECT_NE(ReadAll(ByteView(whole).first(length)), "") << length;
+    EXPECT_TRUE(ReadAll(ByteView(whole).first(length))) << length;
   }
-  EXPECT_EQ(ReadAll(ByteView(whole).first(1023)),
-            "the file is 1023 bytes long, too short to hold the 1024-byte palette at its end");
+  EXPECT_EQ(ReadAll(ByteView(whole).first(1023))->kind, FaultKind::kArchiveCut);
   // The header shares its bytes with the palette; the count of 3 claims an entry.
-  EXPECT_EQ(ReadAll(ByteView(whole).first(1031)),
-            "entry 1 at offset 8: the 6-byte entry head runs past the start of the palette at "
-            "offset 7 (the header counts 3 entries)");
+  const Fault shared = ReadAll(ByteView(whole).first(1031)).value();
+  EXPECT_EQ(shared.kind, FaultKind::kEntryHeadPastPalette);
+  EXPECT_EQ(shared.entry, 1);
+  EXPECT_EQ(shared.offset, 8u);
+  EXPECT_EQ(shared.bound, 7);  // where the palette starts
+  EXPECT_EQ(shared.value, 3);  // the header's count
 }
 
 TEST(DamagedArchive, EntryFaultsNameTheEntryAndItsOffset) {
   struct Case {
-    std::size_t offset;
+    std::size_t at;
     Bytes bytes;
-    std::string message;
+    FaultKind kind;
+    std::int32_t entry;
+    std::uint64_t offset;
+    std::int64_t value;
   };
-  const std::string trailer = "the start of the palette at offset 33";
   for (const Case& c : {
-           Case{4, B({4, 0}),
-                "entry 4 at offset 33: the 6-byte entry head runs past " + trailer +
-                    " (the header counts 4 entries)"},
-           Case{4, B({0xFF, 0x7F}), "entry 4 at offset 33:"},
-           Case{21, B({0xFF, 0xFF}), "entry 2 at offset 17: the coded length is -1; it cannot"},
-           Case{17, B({0, 0}), "entry 2 at offset 17: the width is 0; a picture needs a width"},
-           Case{17, B({0xFD, 0xFF}), "entry 2 at offset 17: the width is -3;"},
-           Case{27, B({5, 0}),
-                "entry 3 at offset 23: the 5-byte coded stream runs past " + trailer},
-           Case{12, B({0xFF, 0x7F}), "entry 1 at offset 8: the 32767-byte coded stream"},
+           Case{4, B({4, 0}), FaultKind::kEntryHeadPastPalette, 4, 33, 4},
+           Case{4, B({0xFF, 0x7F}), FaultKind::kEntryHeadPastPalette, 4, 33, 32767},
+           Case{21, B({0xFF, 0xFF}), FaultKind::kNegativeLength, 2, 17, -1},
+           Case{17, B({0, 0}), FaultKind::kWidthWithoutRows, 2, 17, 0},
+           Case{17, B({0xFD, 0xFF}), FaultKind::kWidthWithoutRows, 2, 17, -3},
+           Case{27, B({5, 0}), FaultKind::kStreamPastPalette, 3, 23, 5},
+           Case{12, B({0xFF, 0x7F}), FaultKind::kStreamPastPalette, 1, 8, 32767},
        }) {
     Bytes file = SmallArchive();
-    std::ranges::copy(c.bytes, std::span(file).subspan(c.offset).begin());
-    EXPECT_EQ(ReadAll(file).rfind(c.message, 0), 0u) << ReadAll(file);
+    std::ranges::copy(c.bytes, std::span(file).subspan(c.at).begin());
+    const Fault fault = ReadAll(file).value();
+    EXPECT_EQ(std::tuple(fault.kind, fault.entry, fault.offset.value_or(0), fault.value),
+              std::tuple(c.kind, c.entry, c.offset, c.value))
+        << Describe(fault);
   }
 }
 
@@ -76,8 +81,8 @@ TEST(DamagedArchive, AFailedEntryFailsAgainWithoutMovingOn) {
   StrictSource source(file);
   ArchiveReader reader(source);
   ASSERT_TRUE(reader.Next());
-  EXPECT_THROW(reader.Next(), FormatError);
-  EXPECT_THROW(reader.Next(), FormatError);
+  EXPECT_THROW(reader.Next(), FaultError);
+  EXPECT_THROW(reader.Next(), FaultError);
 }
 
 TEST(DamagedArchive, RandomDamageNeverReadsOutsideTheFile) {
@@ -89,7 +94,7 @@ TEST(DamagedArchive, RandomDamageNeverReadsOutsideTheFile) {
     for (int flips = 1 + random() % 4; flips > 0; --flips) {
       file[random() % 40] = static_cast<std::uint8_t>(random());
     }
-    ReadAll(file);  // a clean read or a format error; StrictSource fails the test otherwise
+    ReadAll(file);  // a clean read or a fault; StrictSource fails the test otherwise
   }
 }
 

@@ -6,22 +6,20 @@
 namespace sprite::formats {
 namespace {
 
-using Limit = EntryMisfit::Limit;
-
-std::optional<Limit> Passed(const EntryCandidate& picture) {
+std::optional<FaultKind> Passed(const EntryCandidate& picture) {
   const auto misfit = CheckEntryFits(picture);
-  return misfit ? std::optional<Limit>(misfit->limit) : std::nullopt;
+  return misfit ? std::optional<FaultKind>(misfit->kind) : std::nullopt;
 }
 
 TEST(EntryLimitsTest, EachLimitHoldsUpToItsEdge) {
   EXPECT_EQ(Passed({kMaxCodablePixelArea, 32767, -32768, kMaxStoredStream}), std::nullopt);
-  EXPECT_EQ(Passed({kMaxCodablePixelArea + 1, 1, 1, std::nullopt}), Limit::kPixelArea);
-  EXPECT_EQ(Passed({4, 32768, 1, std::nullopt}), Limit::kSize);
-  EXPECT_EQ(Passed({4, 1, -32769, std::nullopt}), Limit::kSize);
-  EXPECT_EQ(Passed({4, 1, 1, kMaxStoredStream + 1}), Limit::kCodedLength);
+  EXPECT_EQ(Passed({kMaxCodablePixelArea + 1, 1, 1, std::nullopt}), FaultKind::kPixelAreaTooLarge);
+  EXPECT_EQ(Passed({4, 32768, 1, std::nullopt}), FaultKind::kSizeTooLarge);
+  EXPECT_EQ(Passed({4, 1, -32769, std::nullopt}), FaultKind::kSizeTooLarge);
+  EXPECT_EQ(Passed({4, 1, 1, kMaxStoredStream + 1}), FaultKind::kCodesTooLong);
   // The first limit passed is the one reported.
-  EXPECT_EQ(Passed({kMaxCodablePixelArea + 1, 40000, 1, 40000}), Limit::kPixelArea);
-  EXPECT_EQ(Passed({4, 40000, 1, 40000}), Limit::kSize);
+  EXPECT_EQ(Passed({kMaxCodablePixelArea + 1, 40000, 1, 40000}), FaultKind::kPixelAreaTooLarge);
+  EXPECT_EQ(Passed({4, 40000, 1, 40000}), FaultKind::kSizeTooLarge);
 }
 
 TEST(EntryLimitsTest, TheLargestCodableAreaIsTheLargestThatCanCodeWithinTheStoredStream) {
@@ -32,11 +30,13 @@ TEST(EntryLimitsTest, TheLargestCodableAreaIsTheLargestThatCanCodeWithinTheStore
   EXPECT_GT(shortestCode(kMaxCodablePixelArea + 1), kMaxStoredStream);
 }
 
-TEST(EntryLimitsTest, TheReasonsNameTheValuesAndTheLimits) {
-  EXPECT_EQ(CheckEntryFits({4, 40000, 7, std::nullopt})->what,
-            "40000 x 7 pixels; an archive entry holds at most 32767 in each direction");
-  EXPECT_EQ(CheckEntryFits({4, 1, 1, 40000})->what,
-            "codes to 40000 bytes, more than the 32766 an archive entry holds");
+TEST(EntryLimitsTest, TheFaultCarriesTheValuesAndTheLimit) {
+  const Fault size = CheckEntryFits({4, 40000, 7, std::nullopt}).value();
+  EXPECT_EQ(size.value, 40000);
+  EXPECT_EQ(size.bound, 7);
+  const Fault coded = CheckEntryFits({4, 1, 1, 40000}).value();
+  EXPECT_EQ(coded.value, 40000);
+  EXPECT_EQ(coded.bound, 32766);
 }
 
 }  // namespace

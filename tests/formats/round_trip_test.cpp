@@ -65,7 +65,8 @@ TEST(RoundTrip, ArchiveToBitmapGivesTheStoredRowsBack) {
       const auto entry = reader.Next();
       ASSERT_TRUE(entry);
       const Bytes area = codec::RLEDecompressRows(entry->coded, entry->width, host);
-      const Bytes file = WriteBitmap(entry->width, entry->height, reader.Palette(), area);
+      const Bytes file =
+          WriteBitmap(entry->width, entry->height, codec::SwapRedBlue(reader.Palette()), area);
 
       const BitmapHeaders headers = ReadBitmapHeaders(file);
       ASSERT_TRUE(PassesAcceptanceTest(headers));

@@ -127,17 +127,18 @@ TEST_F(MainWindowTest, EncodeThenDecodeFillsTheListsTheBarsAndTheFolder) {
   QApplication::processEvents();
   auto& log = Widget(Controls().List1);
   const auto encoded = Lines(log);
-  ASSERT_EQ(encoded.size(), 8u);
+  ASSERT_EQ(encoded.size(), 9u);
   EXPECT_EQ(encoded.front(), "Init");
-  EXPECT_EQ(encoded.back(), "Completed ");
-  EXPECT_EQ(log.currentRow(), 7);  // the selection follows the last line
+  EXPECT_EQ(encoded[7], "Completed ");
+  EXPECT_THAT(encoded.back(), ::testing::StartsWith("Stored 3 of 3 pictures in \"" + archive));
+  EXPECT_EQ(log.currentRow(), 7);  // the selection follows "Completed "
   EXPECT_EQ(Controls().oProgressBar1.Value(), 100);
 
   Widget(Controls().Command4).click();
   QApplication::processEvents();
-  EXPECT_THAT(Lines(log),
-              ElementsAre("Decoding...", "Processing bitmap: 1", "Processing bitmap: 2",
-                          "Processing bitmap: 3", "Decoded 3 pictures in .spr to .bmp"));
+  EXPECT_THAT(Lines(log), ElementsAre("Decoding...", "Processing bitmap: 1", "Processing bitmap: 2",
+                                      "Processing bitmap: 3", "Decoded 3 pictures in .spr to .bmp",
+                                      "Wrote 3 bitmaps into \"" + folder_.Root().string() + "\""));
   EXPECT_THAT(Lines(fileList),
               ElementsAre(archive + ".0001.bmp", archive + ".0002.bmp", archive + ".0003.bmp"));
   for (int i = 0; i < 3; ++i) {

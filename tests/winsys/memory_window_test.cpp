@@ -2,12 +2,30 @@
 // errors as the Qt backend.
 #include "winsys/console/memory_window.h"
 
+#include <memory>
+
+#include "winsys/console/console_window_system.h"
+
 #include <gtest/gtest.h>
 
 #include "common/error.h"
 
 namespace sprite::winsys {
 namespace {
+
+// A window closed and destroyed (an About box unloaded) is no longer reachable
+// by index, whichever of it and the window system goes first.
+TEST(ConsoleWindowSystemTest, ADestroyedWindowLeavesTheListOfWindows) {
+  auto windows = std::make_unique<ConsoleWindowSystem>(false);
+  const std::unique_ptr<Window> main = windows->CreateWindow(WindowSpec{});
+  {
+    const std::unique_ptr<Window> about = windows->CreateWindow(WindowSpec{});
+    EXPECT_EQ(&windows->WindowAt(1), about.get());
+  }
+  EXPECT_EQ(&windows->WindowAt(0), main.get());
+  EXPECT_THROW(windows->WindowAt(1), InvalidArgumentError);
+  windows.reset();  // the main window outlives its system, as in a careless front end
+}
 
 TEST(MemoryWindowTest, ListBoxKeepsOrderSelectsAndChecksIndexes) {
   MemoryWindow window({}, 1000);

@@ -11,6 +11,8 @@ namespace sprite::files {
 class PosixFileSystem : public FileSystem {
  public:
   bool Exists(const std::string& path) override;
+  std::optional<FileId> IdOf(const std::string& path) override;
+  std::string FullPath(const std::string& path) override;
   bool IsPlainFile(const std::string& path) override;
   std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
   std::unique_ptr<ReplacingFile> CreateReplacing(const std::string& path) override;

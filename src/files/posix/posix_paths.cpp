@@ -1,4 +1,4 @@
-// The folder of a path, and the words for paths that cannot be used.
+// The folder of a path, and the faults of paths that cannot be used.
 #include "files/posix/posix_paths.h"
 
 #include <sys/stat.h>
@@ -7,6 +7,25 @@
 #include <cstring>
 
 namespace sprite::files {
+namespace {
+
+std::string WhatStandsThere(mode_t mode) {
+  if (S_ISDIR(mode)) {
+    return "a folder";
+  }
+  if (S_ISFIFO(mode)) {
+    return "a named pipe (FIFO)";
+  }
+  if (S_ISCHR(mode) || S_ISBLK(mode)) {
+    return "a device";
+  }
+  if (S_ISSOCK(mode)) {
+    return "a socket";
+  }
+  return "something other than a regular file";
+}
+
+}  // namespace
 
 std::string SystemReason(int error) {
   return std::strerror(error);
@@ -25,30 +44,33 @@ std::string FolderPrefix(const std::string& path) {
   return slash == std::string::npos ? "" : path.substr(0, slash + 1);
 }
 
-std::string NotAFile(mode_t mode) {
-  if (S_ISDIR(mode)) {
-    return "it is a folder, not a file";
+FaultError NotAFile(const std::string& path, mode_t mode, const std::string& target) {
+  std::string what = WhatStandsThere(mode);
+  if (!target.empty()) {
+    what += " (" + target + ")";
   }
-  if (S_ISFIFO(mode)) {
-    return "it is a named pipe (FIFO), not a file";
-  }
-  if (S_ISCHR(mode) || S_ISBLK(mode)) {
-    return "it is a device, not a file";
-  }
-  if (S_ISSOCK(mode)) {
-    return "it is a socket, not a file";
-  }
-  return "it is not a regular file";
+  return FaultError({.kind = FaultKind::kNotAPlainFile, .path = path, .text = std::move(what)});
 }
 
-std::string FolderReason(const std::string& folder, int error) {
+FaultError ReadFailed(const std::string& path, int error) {
   if (error == ENOENT) {
-    return "the folder " + folder + " does not exist";
+    return FaultError({.kind = FaultKind::kNoSuchFile, .path = path});
+  }
+  return FaultError({.kind = FaultKind::kCannotRead, .path = path, .text = SystemReason(error)});
+}
+
+FaultError WriteFailed(const std::string& path, int error) {
+  return FaultError({.kind = FaultKind::kCannotWrite, .path = path, .text = SystemReason(error)});
+}
+
+FaultError FolderFailed(const std::string& path, const std::string& folder, int error) {
+  if (error == ENOENT) {
+    return FaultError({.kind = FaultKind::kNoSuchFolder, .path = path, .text = folder});
   }
   if (error == ENOTDIR) {
-    return folder + " is not a folder";
+    return FaultError({.kind = FaultKind::kNotAFolder, .path = path, .text = folder});
   }
-  return SystemReason(error);
+  return WriteFailed(path, error);
 }
 
 }  // namespace sprite::files

@@ -89,7 +89,7 @@ class PosixReplacingFile : public BufferedReplacingFile {
         continue;
       }
       if (put < 0) {
-        throw IoError(path_, SystemReason(errno));
+        throw WriteFailed(path_, errno);
       }
       done += static_cast<std::size_t>(put);
     }
@@ -115,11 +115,11 @@ class PosixReplacingFile : public BufferedReplacingFile {
       return true;
     }
     if (errno != EEXIST) {
-      throw IoError(path_, SystemReason(errno));
+      throw WriteFailed(path_, errno);
     }
     Destination now = Resolve(path_);
     if (!now.existing || FolderOf(now.path) != FolderOf(destination_.path)) {
-      throw IoError(path_, "something else was put at that name while the file was written");
+      throw FaultError({.kind = FaultKind::kChangedMeanwhile, .path = path_});
     }
     destination_ = std::move(now);
     KeepOwnerAndMode(fd_.Get(), path_, *destination_.existing);
@@ -133,7 +133,7 @@ class PosixReplacingFile : public BufferedReplacingFile {
   void Replace() {
     while (::fdatasync(fd_.Get()) != 0) {
       if (errno != EINTR) {
-        throw IoError(path_, SystemReason(errno));
+        throw WriteFailed(path_, errno);
       }
     }
     if (!temp_.empty()) {
@@ -145,11 +145,11 @@ class PosixReplacingFile : public BufferedReplacingFile {
       if (LinkUnnamed(fd_.Get(), name) == 0) {
         temp_ = name;
       } else if (errno != EEXIST) {
-        throw IoError(path_, SystemReason(errno));
+        throw WriteFailed(path_, errno);
       }
     }
     if (::rename(temp_.c_str(), destination_.path.c_str()) != 0) {
-      throw IoError(path_, SystemReason(errno));
+      throw WriteFailed(path_, errno);
     }
     temp_.clear();
     CloseChecked();
@@ -158,7 +158,7 @@ class PosixReplacingFile : public BufferedReplacingFile {
   // Some file systems report a failed write only when the file is closed.
   void CloseChecked() {
     if (fd_.Close() != 0) {
-      throw IoError(path_, SystemReason(errno));
+      throw WriteFailed(path_, errno);
     }
   }
 
@@ -174,7 +174,7 @@ class PosixReplacingFile : public BufferedReplacingFile {
 std::unique_ptr<ReplacingFile> CreatePosixReplacingFile(const std::string& path,
                                                         std::set<std::string>& foldersToSync) {
   if (path.empty()) {
-    throw IoError(path, "no file name was given");
+    throw FaultError({.kind = FaultKind::kNoFileName});
   }
   Destination destination = Resolve(path);
   const std::string folder = FolderOf(destination.path);
@@ -183,7 +183,7 @@ std::unique_ptr<ReplacingFile> CreatePosixReplacingFile(const std::string& path,
   if (CanLinkUnnamedFiles()) {
     fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     if (fd < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
-      throw IoError(path, FolderReason(folder, errno));
+      throw FolderFailed(path, folder, errno);
     }
   }
   std::string temp;
@@ -191,7 +191,7 @@ std::unique_ptr<ReplacingFile> CreatePosixReplacingFile(const std::string& path,
     temp = TemporaryName(folder, serial);
     fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && errno != EEXIST) {
-      throw IoError(path, FolderReason(folder, errno));
+      throw FolderFailed(path, folder, errno);
     }
   }
   const std::optional<struct stat> existing = destination.existing;

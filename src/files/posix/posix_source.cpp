@@ -19,10 +19,10 @@ void PosixSource::ReadFully(std::uint64_t offset, std::span<std::uint8_t> out) {
       continue;
     }
     if (got < 0) {
-      throw IoError(Path(), SystemReason(errno));
+      throw ReadFailed(Path(), errno);
     }
     if (got == 0) {
-      EndedEarly(offset, done, out.size());
+      EndedEarly(offset, done);
     }
     done += static_cast<std::size_t>(got);
   }

@@ -24,12 +24,11 @@ void CheckMayFollow(const std::string& path, const std::string& link, const stru
   const std::string folder = FolderOf(link);
   struct stat folderInfo {};
   if (::stat(folder.c_str(), &folderInfo) != 0) {
-    throw IoError(path, SystemReason(errno));
+    throw WriteFailed(path, errno);
   }
   const bool shared = (folderInfo.st_mode & (S_ISVTX | S_IWOTH)) == (S_ISVTX | S_IWOTH);
   if (shared && linkInfo.st_uid != ::geteuid() && linkInfo.st_uid != folderInfo.st_uid) {
-    throw IoError(path, "it is a symbolic link in the shared folder " + folder +
-                            " that belongs to another user; it is not followed");
+    throw FaultError({.kind = FaultKind::kLinkNotFollowed, .path = path, .text = folder});
   }
 }
 
@@ -38,7 +37,7 @@ std::string ReadLink(const std::string& path, const std::string& link, off_t siz
   for (;;) {
     const ssize_t length = ::readlink(link.c_str(), target.data(), target.size());
     if (length < 0) {
-      throw IoError(path, SystemReason(errno));
+      throw WriteFailed(path, errno);
     }
     if (static_cast<std::size_t>(length) < target.size()) {
       target.resize(static_cast<std::size_t>(length));
@@ -54,23 +53,23 @@ Destination Resolve(const std::string& path) {
   std::string current = path;
   for (int followed = 0;; ++followed) {
     if (current.empty() || current.back() == '/') {
-      throw IoError(path, "it names a folder, not a file");
+      throw FaultError({.kind = FaultKind::kNotAPlainFile, .path = path, .text = "a folder"});
     }
     struct stat info {};
     if (::lstat(current.c_str(), &info) != 0) {
       if (errno == ENOENT) {
         return {current, std::nullopt};
       }
-      throw IoError(path, FolderReason(FolderOf(current), errno));
+      throw FolderFailed(path, FolderOf(current), errno);
     }
     if (S_ISREG(info.st_mode)) {
       return {current, info};
     }
     if (!S_ISLNK(info.st_mode)) {
-      throw IoError(path, NotAFile(info.st_mode) + (current == path ? "" : " (" + current + ")"));
+      throw NotAFile(path, info.st_mode, current == path ? "" : current);
     }
     if (followed == kMaxLinksFollowed) {
-      throw IoError(path, SystemReason(ELOOP));
+      throw WriteFailed(path, ELOOP);
     }
     CheckMayFollow(path, current, info);
     const std::string target = ReadLink(path, current, info.st_size);
@@ -84,7 +83,7 @@ void KeepOwnerAndMode(int fd, const std::string& path, const struct stat& old) {
     static_cast<void>(::fchown(fd, static_cast<uid_t>(-1), old.st_gid));
   }
   if (::fchmod(fd, old.st_mode & (sameOwner ? 07777 : 0777)) != 0) {
-    throw IoError(path, SystemReason(errno));
+    throw WriteFailed(path, errno);
   }
 }
 

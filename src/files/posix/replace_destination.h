@@ -17,13 +17,13 @@ struct Destination {
 };
 
 // Follows symbolic links at the last component as opening the path would, and
-// throws IoError for whatever is not a regular file or a place for a new one,
+// throws FaultError for whatever is not a regular file or a place for a new one,
 // and for a link the kernel's rule for shared folders would not follow.
 Destination Resolve(const std::string& path);
 
 // The replacement takes over the old file's owner and group where the process
 // may give them, then its permission bits; set-user-ID and set-group-ID stay
-// only when the owner and group stayed too. IoError when the bits cannot be set.
+// only when the owner and group stayed too. FaultError when the bits cannot be set.
 void KeepOwnerAndMode(int fd, const std::string& path, const struct stat& old);
 
 }  // namespace sprite::files

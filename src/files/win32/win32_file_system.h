@@ -12,6 +12,10 @@ namespace sprite::files {
 class Win32FileSystem : public FileSystem {
  public:
   bool Exists(const std::string& path) override;
+  // The volume's serial number and the file's index, links followed.
+  std::optional<FileId> IdOf(const std::string& path) override;
+  // Absolute, with the system's separators, without the \\?\ prefix.
+  std::string FullPath(const std::string& path) override;
   bool IsPlainFile(const std::string& path) override;
   std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
   // A replaced file keeps its attributes (read-only included) and its security.

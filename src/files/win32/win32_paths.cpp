@@ -5,6 +5,7 @@
 #include <cwctype>
 
 #include "files/win32/win32_api.h"
+#include "files/win32/win32_reasons.h"
 
 namespace sprite::files {
 namespace {
@@ -158,19 +159,23 @@ PathInfo Examine(const std::string& path) {
   return info;
 }
 
-std::string NotAFile(PathKind kind) {
+void FailNotAFile(const std::string& path, PathKind kind) {
+  const char* what = "something other than a regular file";
   switch (kind) {
     case PathKind::kFolder:
-      return "it is a folder, not a file";
+      what = "a folder";
+      break;
     case PathKind::kDevice:
-      return "it is a device, not a file";
+      what = "a device";
+      break;
     case PathKind::kPipe:
-      return "it is a named pipe, not a file";
+      what = "a named pipe";
+      break;
     case PathKind::kMissing:
     case PathKind::kFile:
       break;
   }
-  return "it is not a regular file";
+  Fail(FaultKind::kNotAPlainFile, path, what);
 }
 
 }  // namespace sprite::files

@@ -34,7 +34,7 @@ struct PathInfo {
 };
 PathInfo Examine(const std::string& path);
 
-// Why a path that names something other than a regular file is not used.
-std::string NotAFile(PathKind kind);
+// A path that names something other than a regular file (kNotAPlainFile).
+[[noreturn]] void FailNotAFile(const std::string& path, PathKind kind);
 
 }  // namespace sprite::files

@@ -1,6 +1,5 @@
 #include "files/win32/win32_reasons.h"
 
-#include "common/error.h"
 #include "files/win32/win32_api.h"
 
 namespace sprite::files {
@@ -22,12 +21,19 @@ std::string SystemReason(std::uint32_t error) {
   return reason.empty() ? "system error " + std::to_string(error) : reason;
 }
 
-void Fail(const std::string& path, const std::string& reason) {
-  throw IoError(path, reason);
+void Fail(FaultKind kind, const std::string& path, std::string text) {
+  throw FaultError({.kind = kind, .path = path, .text = std::move(text)});
 }
 
-void FailWithSystemError(const std::string& path, std::uint32_t error) {
-  Fail(path, SystemReason(error));
+void ReadFailed(const std::string& path, std::uint32_t error) {
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+    Fail(FaultKind::kNoSuchFile, path);
+  }
+  Fail(FaultKind::kCannotRead, path, SystemReason(error));
+}
+
+void WriteFailed(const std::string& path, std::uint32_t error) {
+  Fail(FaultKind::kCannotWrite, path, SystemReason(error));
 }
 
 }  // namespace sprite::files

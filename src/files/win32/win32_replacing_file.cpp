@@ -45,7 +45,7 @@ class Win32ReplacingFile : public BufferedReplacingFile {
       const auto size = static_cast<DWORD>(std::min(bytes.size() - done, kLargestWrite));
       DWORD put = 0;
       if (::WriteFile(file_.Get(), bytes.data() + done, size, &put, &position) == 0) {
-        FailWithSystemError(path_, ::GetLastError());
+        WriteFailed(path_, ::GetLastError());
       }
       done += put;
     }
@@ -63,12 +63,12 @@ class Win32ReplacingFile : public BufferedReplacingFile {
     }
     const DWORD error = ::GetLastError();
     if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
-      FailWithSystemError(path_, error);
+      WriteFailed(path_, error);
     }
     PathInfo now = Examine(path_);
     if (now.kind != PathKind::kFile ||
         SystemFolderOf(now.system) != SystemFolderOf(target_.system)) {
-      Fail(path_, "something else was put at that name while the file was written");
+      Fail(FaultKind::kChangedMeanwhile, path_);
     }
     target_ = std::move(now);
     return false;
@@ -82,11 +82,11 @@ class Win32ReplacingFile : public BufferedReplacingFile {
       file_.Reset(::CreateFileW(temp_.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
       if (!file_.Valid()) {
-        FailWithSystemError(path_, ::GetLastError());
+        WriteFailed(path_, ::GetLastError());
       }
     }
     if (::FlushFileBuffers(file_.Get()) == 0) {
-      FailWithSystemError(path_, ::GetLastError());
+      WriteFailed(path_, ::GetLastError());
     }
     CloseChecked();
     const DWORD attributes = target_.attributes;
@@ -94,7 +94,7 @@ class Win32ReplacingFile : public BufferedReplacingFile {
     if (readOnly &&
         ::SetFileAttributesW(target_.system.c_str(),
                              attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)) == 0) {
-      FailWithSystemError(path_, ::GetLastError());
+      WriteFailed(path_, ::GetLastError());
     }
     if (::ReplaceFileW(target_.system.c_str(), temp_.c_str(), nullptr,
                        REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) == 0) {
@@ -102,7 +102,7 @@ class Win32ReplacingFile : public BufferedReplacingFile {
       if (readOnly) {
         ::SetFileAttributesW(target_.system.c_str(), attributes);
       }
-      FailWithSystemError(path_, error);
+      WriteFailed(path_, error);
     }
     temp_.clear();
     // The new content keeps the old file's attributes (read-only, hidden, ...)
@@ -115,7 +115,7 @@ class Win32ReplacingFile : public BufferedReplacingFile {
   // Some file systems report a failed write only when the file is closed.
   void CloseChecked() {
     if (!file_.Close()) {
-      FailWithSystemError(path_, ::GetLastError());
+      WriteFailed(path_, ::GetLastError());
     }
   }
 
@@ -142,10 +142,10 @@ std::unique_ptr<ReplacingFile> CreateWin32ReplacingFile(const std::string& path,
     }
     const DWORD error = ::GetLastError();
     if (error == ERROR_PATH_NOT_FOUND) {
-      Fail(path, "the folder " + DisplayPath(folder) + " does not exist");
+      Fail(FaultKind::kNoSuchFolder, path, DisplayPath(folder));
     }
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
-      FailWithSystemError(path, error);
+      WriteFailed(path, error);
     }
   }
 }

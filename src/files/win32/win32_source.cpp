@@ -18,12 +18,12 @@ void Win32Source::ReadFully(std::uint64_t offset, std::span<std::uint8_t> out) {
     if (::ReadFile(file_.Get(), out.data() + done, wanted, &got, &position) == 0) {
       const DWORD error = ::GetLastError();
       if (error != ERROR_HANDLE_EOF) {
-        FailWithSystemError(Path(), error);
+        ReadFailed(Path(), error);
       }
       got = 0;
     }
     if (got == 0) {
-      EndedEarly(offset, done, out.size());
+      EndedEarly(offset, done);
     }
     done += got;
   }

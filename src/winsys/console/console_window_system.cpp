@@ -1,13 +1,39 @@
 #include "winsys/console/console_window_system.h"
 
+#include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "common/error.h"
 #include "winsys/interrupts.h"
 #include "winsys/native_program_starter.h"
 
 namespace sprite::winsys {
+namespace {
+
+// A window of the console's list, which it leaves when it is destroyed.
+class ListedWindow : public MemoryWindow {
+ public:
+  ListedWindow(const WindowSpec& design, HWND handle,
+               const std::shared_ptr<std::vector<MemoryWindow*>>& list)
+      : MemoryWindow(design, handle), list_(list) {
+    list->push_back(this);
+  }
+  ~ListedWindow() override {
+    if (const auto list = list_.lock()) {
+      std::erase(*list, this);
+    }
+  }
+  ListedWindow(const ListedWindow&) = delete;
+  ListedWindow& operator=(const ListedWindow&) = delete;
+
+ private:
+  std::weak_ptr<std::vector<MemoryWindow*>> list_;
+};
+
+}  // namespace
+
 ConsoleWindowSystem::ConsoleWindowSystem(bool drawProgress, std::string diagnosticPrefix)
     : terminal_(drawProgress),
       calls_(terminal_),
@@ -15,18 +41,17 @@ ConsoleWindowSystem::ConsoleWindowSystem(bool drawProgress, std::string diagnost
       diagnosticPrefix_(std::move(diagnosticPrefix)) {}
 
 std::unique_ptr<Window> ConsoleWindowSystem::CreateWindow(const WindowSpec& design) {
-  auto window = std::make_unique<MemoryWindow>(design, nextWindow_);
+  auto window = std::make_unique<ListedWindow>(design, nextWindow_, windows_);
   nextWindow_ += 1000;
-  windows_.push_back(window.get());
   return window;
 }
 
 MemoryWindow& ConsoleWindowSystem::WindowAt(std::size_t index) {
-  if (index >= windows_.size()) {
-    throw InvalidArgumentError("window " + std::to_string(index) + " was never made; " +
-                               std::to_string(windows_.size()) + " were");
+  if (index >= windows_->size()) {
+    throw InvalidArgumentError("there is no window " + std::to_string(index) + "; " +
+                               std::to_string(windows_->size()) + " exist");
   }
-  return *windows_[index];
+  return *(*windows_)[index];
 }
 
 void ConsoleWindowSystem::ShowModal(Window& window) {
@@ -35,14 +60,19 @@ void ConsoleWindowSystem::ShowModal(Window& window) {
   window.Close();
 }
 
-void ConsoleWindowSystem::MessageBox(const std::string& text, const std::string& informativeText) {
+void ConsoleWindowSystem::MessageBox(const std::string& text, const std::string& informativeText,
+                                     MessageIcon) {
   CountMessageBox();
   terminal_.PrintError(diagnosticPrefix_ + text +
                        (informativeText.empty() ? "" : ": " + informativeText));
 }
 
 bool ConsoleWindowSystem::InterruptRequested() const {
-  return InterruptCaught() || terminal_.OutputLost();
+  return Interrupted() || terminal_.OutputLost();
+}
+
+bool ConsoleWindowSystem::Interrupted() {
+  return InterruptCaught();
 }
 
 AppInfo ConsoleWindowSystem::AppInformation() const {

@@ -23,7 +23,8 @@ class ConsoleWindowSystem : public WindowSystem {
 
   std::unique_ptr<Window> CreateWindow(const WindowSpec& design) override;
   void ShowModal(Window& window) override;
-  void MessageBox(const std::string& text, const std::string& informativeText = {}) override;
+  void MessageBox(const std::string& text, const std::string& informativeText = {},
+                  MessageIcon icon = MessageIcon::kNone) override;
   void Yield() override {}
   bool InterruptRequested() const override;
   AppInfo AppInformation() const override;
@@ -33,8 +34,9 @@ class ConsoleWindowSystem : public WindowSystem {
   ProgramStarter& Programs() override { return *programs_; }
 
   ConsoleTerminal& Terminal() { return terminal_; }
-  // The windows made so far, to be filled and clicked by the front end;
-  // InvalidArgumentError for an index past the last one.
+  // The windows made so far that still exist, in the order they were made, to
+  // be filled and clicked by the front end; InvalidArgumentError for an index
+  // past the last one. A window leaves the list when it is destroyed.
   MemoryWindow& WindowAt(std::size_t index);
   int MessageBoxCount() const { return messageBoxes_; }
 
@@ -43,6 +45,8 @@ class ConsoleWindowSystem : public WindowSystem {
   // ending the process; so does a log line that cannot be written because
   // standard output was closed.
   static void InstallInterruptHandler();
+  // One of those signals came.
+  static bool Interrupted();
 
  protected:
   // Message boxes are counted here; subclasses decide where the text goes.
@@ -54,7 +58,10 @@ class ConsoleWindowSystem : public WindowSystem {
   ConsoleDialogCalls dialogs_;
   EmptyRegistry registry_;
   std::unique_ptr<ProgramStarter> programs_;
-  std::vector<MemoryWindow*> windows_;
+  // Shared with the windows, which take themselves out when destroyed,
+  // whichever of the two goes first.
+  std::shared_ptr<std::vector<MemoryWindow*>> windows_ =
+      std::make_shared<std::vector<MemoryWindow*>>();
   std::string diagnosticPrefix_;
   HWND nextWindow_ = 1000;
   int messageBoxes_ = 0;

@@ -21,7 +21,7 @@ PosixProgramStarter::~PosixProgramStarter() {
 void PosixProgramStarter::StartProgram(const std::string& path) {
   ReapEnded();
   if (path.empty()) {
-    throw IoError(path, "no program was named");
+    throw FaultError({.kind = FaultKind::kNoFileName});
   }
   std::string program = path;
   char* argv[] = {program.data(), nullptr};
@@ -29,7 +29,7 @@ void PosixProgramStarter::StartProgram(const std::string& path) {
   // glibc reports a program that cannot be executed here, not in the child.
   const int error = ::posix_spawn(&child, path.c_str(), nullptr, nullptr, argv, environ);
   if (error != 0) {
-    throw IoError(path, std::strerror(error));
+    throw FaultError({.kind = FaultKind::kCannotStart, .path = path, .text = std::strerror(error)});
   }
   running_.push_back(child);
 }

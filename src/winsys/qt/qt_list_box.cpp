@@ -185,10 +185,7 @@ std::string QtListBox::List(std::int16_t index) const {
 std::int16_t QtListBox::ListIndex() const {
   FlushLines();
   if (selectPending_) {
-    if (*selectPending_ == kLastLine) {
-      return static_cast<std::int16_t>(std::min(list_->count() - 1, int{kMaxListCount}));
-    }
-    return static_cast<std::int16_t>(*selectPending_);
+    return static_cast<std::int16_t>(std::min(*selectPending_, int{kMaxListCount}));
   }
   const QModelIndexList selected = list_->selectionModel()->selectedIndexes();
   if (selected.isEmpty()) {
@@ -211,7 +208,8 @@ void QtListBox::SetListIndex(std::int16_t index) {
 }
 
 void QtListBox::SelectLast() {
-  ScheduleSelection(kLastLine);
+  // The line that is last now; lines appended afterwards do not move the selection.
+  ScheduleSelection(list_->count() + static_cast<int>(pendingLines_.size()) - 1);
 }
 
 void QtListBox::RemoveItem(std::int16_t index) {
@@ -267,10 +265,7 @@ void QtListBox::ApplySelection() {
   if (!selectPending_) {
     return;
   }
-  int row = *std::exchange(selectPending_, std::nullopt);
-  if (row == kLastLine) {
-    row = list_->count() - 1;
-  }
+  const int row = *std::exchange(selectPending_, std::nullopt);
   if (row < 0 || row >= list_->count()) {
     list_->clearSelection();
     list_->setCurrentRow(-1);

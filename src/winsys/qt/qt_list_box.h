@@ -45,9 +45,6 @@ class QtListBox : public ListBox {
   void SetOnDeleteKey(std::function<void()> handler) override;
 
  private:
-  // Stands for the last line, whichever it is when the selection is applied.
-  static constexpr int kLastLine = -2;
-
   void ScheduleSelection(int row);
   void ScheduleFlush();
   void FlushLines() const;

@@ -98,8 +98,9 @@ void QtWindowSystem::ShowModal(Window& window) {
   }
 }
 
-void QtWindowSystem::MessageBox(const std::string& text, const std::string& informativeText) {
-  ShowMessage(QApplication::activeWindow(), FromUtf8(text), FromUtf8(informativeText));
+void QtWindowSystem::MessageBox(const std::string& text, const std::string& informativeText,
+                                MessageIcon icon) {
+  ShowMessage(QApplication::activeWindow(), FromUtf8(text), FromUtf8(informativeText), icon);
 }
 
 void QtWindowSystem::Yield() {

@@ -29,7 +29,8 @@ class QtWindowSystem : public WindowSystem {
   // Runs a local event loop until the window is closed or destroyed; the
   // other windows take no input meanwhile.
   void ShowModal(Window& window) override;
-  void MessageBox(const std::string& text, const std::string& informativeText = {}) override;
+  void MessageBox(const std::string& text, const std::string& informativeText = {},
+                  MessageIcon icon = MessageIcon::kNone) override;
   // Cheap enough to call after every decoded element: it reads a monotonic
   // clock and returns at once unless kYieldIntervalMs have passed.
   void Yield() override;

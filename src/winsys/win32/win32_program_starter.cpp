@@ -9,7 +9,7 @@ namespace sprite::winsys::win32 {
 
 void Win32ProgramStarter::StartProgram(const std::string& path) {
   if (path.empty()) {
-    throw IoError(path, "no program was named");
+    throw FaultError({.kind = FaultKind::kNoFileName});
   }
   const std::wstring program = Wide(path);
   // The command line is the path alone, quoted, so that spaces stay in it.
@@ -21,7 +21,9 @@ void Win32ProgramStarter::StartProgram(const std::string& path) {
   PROCESS_INFORMATION started{};
   if (::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                        nullptr, &startup, &started) == 0) {
-    throw IoError(path, files::SystemReason(::GetLastError()));
+    throw FaultError({.kind = FaultKind::kCannotStart,
+                      .path = path,
+                      .text = files::SystemReason(::GetLastError())});
   }
   ::CloseHandle(started.hThread);
   ::CloseHandle(started.hProcess);

@@ -105,13 +105,28 @@ void Win32WindowSystem::ShowModal(Window& window) {
   }
 }
 
-void Win32WindowSystem::MessageBox(const std::string& text, const std::string& informativeText) {
+void Win32WindowSystem::MessageBox(const std::string& text, const std::string& informativeText,
+                                   MessageIcon icon) {
   std::string shown = text;
   if (!informativeText.empty()) {
     shown += "\n\n" + informativeText;
   }
   ::HWND owner = ::GetActiveWindow();
-  ::MessageBoxW(owner, Wide(shown).c_str(), Wide(AppInformation().title).c_str(), MB_OK);
+  UINT style = MB_OK;
+  switch (icon) {
+    case MessageIcon::kInformation:
+      style |= MB_ICONINFORMATION;
+      break;
+    case MessageIcon::kWarning:
+      style |= MB_ICONWARNING;
+      break;
+    case MessageIcon::kError:
+      style |= MB_ICONERROR;
+      break;
+    case MessageIcon::kNone:
+      break;
+  }
+  ::MessageBoxW(owner, Wide(shown).c_str(), Wide(AppInformation().title).c_str(), style);
 }
 
 void Win32WindowSystem::ProcessPending(bool dropInput) {

@@ -35,7 +35,8 @@ class Win32WindowSystem : public WindowSystem {
   // Runs a message loop until the window is closed; the other windows take no
   // input meanwhile.
   void ShowModal(Window& window) override;
-  void MessageBox(const std::string& text, const std::string& informativeText = {}) override;
+  void MessageBox(const std::string& text, const std::string& informativeText = {},
+                  MessageIcon icon = MessageIcon::kNone) override;
   // Cheap enough to call after every decoded element: it reads the clock every
   // few calls and returns at once unless kYieldInterval has passed.
   void Yield() override;

@@ -376,10 +376,15 @@ TEST_F(QtWindowSystemTest, MessageBoxIsTitledWithTheApplicationAndHasOnlyOk) {
   QString informativeText;
   Qt::TextFormat informativeFormat = Qt::AutoText;
   int buttons = 0;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  bool wideEnough = false;
   testing::ModalCloser closer([&](QWidget& modal) {
     auto* box = qobject_cast<QMessageBox*>(&modal);
     ASSERT_NE(box, nullptr);
     title = box->windowTitle();
+    icon = box->icon();
+    // The whole title fits above a short text.
+    wideEnough = box->width() > box->fontMetrics().horizontalAdvance(title);
     text = box->text();
     informativeText = box->informativeText();
     for (const QLabel* label : box->findChildren<QLabel*>()) {
@@ -389,8 +394,10 @@ TEST_F(QtWindowSystemTest, MessageBoxIsTitledWithTheApplicationAndHasOnlyOk) {
     }
     buttons = static_cast<int>(box->buttons().size());
   });
-  system_.MessageBox("Error <b>not bold</b>", "\"<i>.spr\" is not");
+  system_.MessageBox("Error <b>not bold</b>", "\"<i>.spr\" is not", MessageIcon::kError);
   EXPECT_EQ(closer.Seen(), 1);
+  EXPECT_EQ(icon, QMessageBox::Critical);
+  EXPECT_TRUE(wideEnough);
   EXPECT_EQ(title, "Sprite Encoder / Decoder");
   EXPECT_EQ(text, "Error <b>not bold</b>");
   EXPECT_EQ(informativeText, "\"<i>.spr\" is not");

@@ -8,7 +8,7 @@
 
 #include "common/bytes.h"
 
-namespace sprite::app {
+namespace sprite::pipeline {
 
 // The palettes of the pictures one Encode run stored, to name afterwards those
 // whose colours differ from the last one's: the archive keeps only the last
@@ -17,14 +17,14 @@ namespace sprite::app {
 class StoredPalettes {
  public:
   // `palette` in archive order, whose fourth bytes are 0: equal bytes are equal colours.
-  void Add(std::int16_t listIndex, const Bytes& palette);
+  void Add(std::size_t listIndex, const Bytes& palette);
   // The list indexes of the stored pictures whose colours differ from the last
   // stored picture's, in the order they were added.
-  std::vector<std::int16_t> DifferingFromLast() const;
+  std::vector<std::size_t> DifferingFromLast() const;
 
  private:
   std::map<Bytes, std::size_t> ids_;
-  std::vector<std::pair<std::int16_t, std::size_t>> pictures_;  // list index, palette id
+  std::vector<std::pair<std::size_t, std::size_t>> pictures_;  // list index, palette id
 };
 
-}  // namespace sprite::app
+}  // namespace sprite::pipeline

@@ -1,15 +1,15 @@
-#include "app/stored_palettes.h"
+#include "pipeline/stored_palettes.h"
 
-namespace sprite::app {
+namespace sprite::pipeline {
 
-void StoredPalettes::Add(std::int16_t listIndex, const Bytes& palette) {
+void StoredPalettes::Add(std::size_t listIndex, const Bytes& palette) {
   // A new palette gets the next id; one seen before keeps its id.
   const std::size_t id = ids_.try_emplace(palette, ids_.size()).first->second;
   pictures_.emplace_back(listIndex, id);
 }
 
-std::vector<std::int16_t> StoredPalettes::DifferingFromLast() const {
-  std::vector<std::int16_t> differing;
+std::vector<std::size_t> StoredPalettes::DifferingFromLast() const {
+  std::vector<std::size_t> differing;
   if (pictures_.empty()) {
     return differing;
   }
@@ -22,4 +22,4 @@ std::vector<std::int16_t> StoredPalettes::DifferingFromLast() const {
   return differing;
 }
 
-}  // namespace sprite::app
+}  // namespace sprite::pipeline

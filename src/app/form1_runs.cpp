@@ -1,0 +1,71 @@
+// The Encode and Decode commands: the pipeline's runs, told to the window.
+#include "app/form1.h"
+#include "app/window_run_delegate.h"
+#include "common/text.h"
+#include "pipeline/decode_run.h"
+#include "pipeline/encode_run.h"
+
+namespace sprite::app {
+
+void Form1::Command3_Click() {
+  List1.Clear();
+  // The window repaints while the run goes on but takes no input; a request to
+  // close it stops the run after the current picture.
+  stopRequested_ = false;
+  RunningScope running(running_);
+  WindowRunDelegate delegate(windows_, Controls(), stopRequested_,
+                             WindowRunDelegate::Pause::kRefresh);
+  pipeline::EncodeRun run(files_, delegate);
+  lastRun_ = run.Run(ListedFiles(), txtOut.Text(), ArchivePalette);
+  running.End();
+  if (lastRun_.outputWritten) {
+    List1.AddItem("Stored " + std::to_string(lastRun_.stored) + " of " +
+                  std::to_string(lastRun_.listed) + " pictures in " + Quoted(lastRun_.outputPath) +
+                  " (" + std::to_string(lastRun_.outputBytes) + " bytes)");
+  }
+  if (closeAfterRun_) {
+    window_->Close();
+  }
+}
+
+void Form1::Command4_Click() {
+  lstFiles.Clear();
+  List1.Clear();
+  // Nothing else may run inside the decoder's yields: an Encode would rewrite
+  // the archive being read, Add or Remove would change the list being filled.
+  SetControlsEnabled(false);
+  stopRequested_ = false;
+  RunningScope running(running_);
+  WindowRunDelegate delegate(windows_, Controls(), stopRequested_, WindowRunDelegate::Pause::kYield,
+                             [this] { SetControlsEnabled(true); });
+  pipeline::DecodeRun run(files_, delegate);
+  lastRun_ = run.Run(txtOut.Text());
+  running.End();
+  if (!delegate.Box()) {
+    List1.AddItem("Wrote " + std::to_string(lastRun_.stored) + " bitmaps into " +
+                  Quoted(lastRun_.outputPath));
+  }
+  if (const auto& box = delegate.Box()) {
+    // The window says what to do about a file that is not an archive.
+    const bool notAnArchive = box->fault.kind == FaultKind::kNotAnArchive;
+    windows_.MessageBox(
+        box->text,
+        box->detail + (notAnArchive ? " Choose a sprite archive (.spr) with Browse." : ""),
+        winsys::MessageIcon::kError);
+  }
+  if (closeAfterRun_) {
+    window_->Close();
+  }
+}
+
+std::vector<std::string> Form1::ListedFiles() const {
+  std::vector<std::string> paths;
+  const std::int16_t count = lstFiles.ListCount();
+  paths.reserve(static_cast<std::size_t>(count));
+  for (std::int16_t index = 0; index < count; ++index) {
+    paths.push_back(lstFiles.List(index));
+  }
+  return paths;
+}
+
+}  // namespace sprite::app

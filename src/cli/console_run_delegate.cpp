@@ -1,0 +1,30 @@
+#include "cli/console_run_delegate.h"
+
+#include "winsys/console/console_window_system.h"
+
+namespace sprite::cli {
+
+void ConsoleRunDelegate::Log(const std::string& line, bool) {
+  if (!quiet_) {
+    terminal_.PrintLine(line);
+  }
+}
+
+void ConsoleRunDelegate::Report(const pipeline::Problem& problem) {
+  // The log keeps the window's lines; the words of the problem go to standard error.
+  if (!problem.line.empty()) {
+    Log(problem.line, false);
+  }
+  terminal_.PrintError(prefix_ + problem.text +
+                       (problem.detail.empty() ? "" : ": " + problem.detail));
+}
+
+void ConsoleRunDelegate::Progress(Bar bar, std::int32_t percent) {
+  terminal_.ShowBar(bar == Bar::kFirst ? 0 : 1, percent);
+}
+
+bool ConsoleRunDelegate::ShouldStop() {
+  return winsys::ConsoleWindowSystem::Interrupted() || terminal_.OutputLost();
+}
+
+}  // namespace sprite::cli

@@ -1,0 +1,30 @@
+// How a run shows on the console: its log lines on standard output, each
+// problem as one line on standard error, the bars on a terminal.
+#pragma once
+
+#include <string>
+
+#include "pipeline/run_delegate.h"
+#include "winsys/console/console_terminal.h"
+
+namespace sprite::cli {
+
+class ConsoleRunDelegate : public pipeline::RunDelegate {
+ public:
+  // `prefix` begins every line on standard error; `quiet` prints no log lines.
+  ConsoleRunDelegate(winsys::ConsoleTerminal& terminal, std::string prefix, bool quiet)
+      : terminal_(terminal), prefix_(std::move(prefix)), quiet_(quiet) {}
+
+  void Log(const std::string& line, bool follow) override;
+  void Report(const pipeline::Problem& problem) override;
+  void Progress(Bar bar, std::int32_t percent) override;
+  // Ctrl+C, a signal that ends a session, or a reader of the log that went away.
+  bool ShouldStop() override;
+
+ private:
+  winsys::ConsoleTerminal& terminal_;
+  std::string prefix_;
+  bool quiet_;
+};
+
+}  // namespace sprite::cli

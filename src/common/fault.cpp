@@ -1,0 +1,190 @@
+// The one table of words for every fault kind.
+#include "common/fault.h"
+
+#include "common/error.h"
+#include "common/text.h"
+
+namespace sprite {
+namespace {
+
+std::string Number(std::int64_t value) {
+  return std::to_string(value);
+}
+
+std::string Offset(const Fault& fault) {
+  return std::to_string(fault.offset.value_or(0));
+}
+
+// What a bitmap's compression field says, after its number.
+std::string CompressionName(std::int64_t compression) {
+  switch (compression) {
+    case 1:
+      return ", run-length 8-bit";
+    case 2:
+      return ", run-length 4-bit";
+    case 3:
+    case 6:
+      return ", bit fields";
+    case 4:
+      return ", JPEG";
+    case 5:
+      return ", PNG";
+    default:
+      return "";
+  }
+}
+
+// "entry 3 at offset 120: " for a fault inside an archive entry.
+std::string EntryPlace(const Fault& fault) {
+  if (fault.entry <= 0) {
+    return {};
+  }
+  return "entry " + Number(fault.entry) + (fault.offset ? " at offset " + Offset(fault) : "") +
+         ": ";
+}
+
+constexpr char kOnlyEightBit[] = "; only 8-bit bitmaps with 256 colours can be stored";
+
+}  // namespace
+
+bool IsFileFault(FaultKind kind) {
+  switch (kind) {
+    case FaultKind::kNoFileName:
+    case FaultKind::kNoSuchFile:
+    case FaultKind::kNotAPlainFile:
+    case FaultKind::kNoSuchFolder:
+    case FaultKind::kNotAFolder:
+    case FaultKind::kLinkNotFollowed:
+    case FaultKind::kCannotRead:
+    case FaultKind::kCannotWrite:
+    case FaultKind::kChangedMeanwhile:
+    case FaultKind::kFileCut:
+    case FaultKind::kCannotStart:
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::string Describe(const Fault& fault) {
+  using enum FaultKind;
+  switch (fault.kind) {
+    case kNoFileName:
+      return "no file name was given";
+    case kNoSuchFile:
+      return "there is no such file";
+    case kNotAPlainFile:
+      return "it is " + fault.text + ", not a file";
+    case kNoSuchFolder:
+      return "the folder " + fault.text + " does not exist";
+    case kNotAFolder:
+      return fault.text + " is not a folder";
+    case kLinkNotFollowed:
+      return "it is a symbolic link in the shared folder " + fault.text +
+             " that belongs to another user; it is not followed";
+    case kCannotRead:
+    case kCannotWrite:
+    case kCannotStart:
+      return fault.text;
+    case kChangedMeanwhile:
+      return "something else was put at that name while the file was written";
+    case kFileCut:
+      return "the file ended at byte " + Offset(fault) + " while it was read";
+
+    case kEmptyFile:
+      return "the file is empty";
+    case kNotABitmap:
+      if (!fault.text.empty()) {
+        return "it is " + fault.text + ", not a bitmap file";
+      }
+      return "it is not a bitmap file: it starts with " + fault.shown + ", not with \"BM\"";
+    case kHeadersCut:
+      return "it is " + Number(fault.value) +
+             " bytes long, too short for the 54 bytes of bitmap headers";
+    case kNotEightBit:
+      return "it is a " + Number(fault.value) + "-bit bitmap" + kOnlyEightBit;
+    case kNot256Colours:
+      if (fault.value == 0) {
+        return "it is an 8-bit bitmap that does not give its number of colours (0)" +
+               std::string(kOnlyEightBit);
+      }
+      return "it is an 8-bit bitmap with " + Number(fault.value) + " colours" + kOnlyEightBit;
+    case kCompressed:
+      return "it is compressed (compression " + Number(fault.value) + CompressionName(fault.value) +
+             "); only uncompressed bitmaps can be stored";
+    case kPaletteCut:
+      return "it is damaged: the file is " + Number(fault.value) +
+             " bytes long, too short to hold the 1024-byte palette at offset " + Offset(fault) +
+             " (" + Number(fault.bound) + " bytes needed)";
+    case kPixelsPastEnd:
+      return "it is damaged: the pixel offset " + Number(fault.value) +
+             " lies past the end of the file (" + Number(fault.bound) + " bytes)";
+    case kWidthWithoutRows: {
+      const std::string width =
+          fault.entry == 0 && fault.offset ? "the width at offset " + Offset(fault) : "the width";
+      const std::string what =
+          width + " is " + Number(fault.value) + "; a picture needs a width of at least 1 pixel";
+      return fault.entry > 0 ? EntryPlace(fault) + what : "it is damaged: " + what;
+    }
+    case kPixelAreaTooLarge:
+      return "its pixel area of " + Number(fault.value) +
+             " bytes is too large for one archive entry";
+    case kSizeTooLarge:
+      return "it is too large: " + Number(fault.value) + " x " + Number(fault.bound) +
+             " pixels; an archive entry holds at most 32767 in each direction";
+    case kCodesTooLong:
+      return "it is too large: it codes to " + Number(fault.value) + " bytes, more than the " +
+             Number(fault.bound) + " an archive entry holds";
+
+    case kRowsNotWhole:
+      return "its pixel area is not whole rows with zero padding, so it will not come back byte "
+             "for byte";
+    case kCodedRowsDiffer:
+      return "its coded rows did not decode back to its pixels";
+    case kOtherColours:
+      return "it has other colours than the last picture; it will come back with the last "
+             "picture's colours";
+
+    case kNotAnArchive:
+      return "it starts with " + fault.shown +
+             "; a sprite archive starts with 53 50 01 02 (\"SP\" and the bytes 1 and 2)";
+    case kArchiveCut:
+      return "the file is " + Number(fault.value) +
+             " bytes long, too short to hold the 1024-byte palette at its end";
+    case kEntryHeadPastPalette:
+      return EntryPlace(fault) +
+             "the 6-byte entry head runs past the start of the palette at offset " +
+             Number(fault.bound) + " (the header counts " + Number(fault.value) + " entries)";
+    case kNegativeLength:
+      return EntryPlace(fault) + "the coded length is " + Number(fault.value) +
+             "; it cannot be negative";
+    case kStreamPastPalette:
+      return EntryPlace(fault) + "the " + Number(fault.value) +
+             "-byte coded stream runs past the start of the palette at offset " +
+             Number(fault.bound);
+    case kLoneRunMarker:
+      return EntryPlace(fault) + "the coded stream of " + Number(fault.value) +
+             " bytes ends with a zero-run marker at byte " + Number(fault.value) +
+             " and no count byte after it";
+    case kReadPastEnd:
+      return "a read of " + Number(fault.value) + " bytes at offset " + Offset(fault) +
+             " runs past the end of the data (" + Number(fault.bound) + " bytes)";
+
+    case kOutputIsInput:
+      return "it is the listed picture " + fault.text +
+             "; an archive cannot replace a picture it is made of";
+    case kNothingStored:
+      return "nothing was stored, so the file there was left as it was";
+    case kStopped:
+      return "stopped by the user";
+    case kUnexpected:
+      return fault.text;
+  }
+  return "unknown fault";
+}
+
+void FaultError::Word() {
+  message_ = fault_.path.empty() ? Describe(fault_) : Quoted(fault_.path) + ": " + Describe(fault_);
+}
+
+}  // namespace sprite

@@ -1,0 +1,92 @@
+// What can be wrong with a file or with the bytes in it, and where: one
+// enumeration of kinds, one record of the place and the facts, and one table
+// (Describe) that words every kind for the log, standard error and message
+// boxes alike.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace sprite {
+
+// Each kind names the fields of Fault it fills besides the place.
+enum class FaultKind : std::uint8_t {
+  // Files by path. `text` holds the system's reason where a kind has one.
+  kNoFileName,        // the path is empty
+  kNoSuchFile,        // nothing stands at the path
+  kNotAPlainFile,     // text: what stands there instead ("a folder", "a named pipe (FIFO)")
+  kNoSuchFolder,      // text: the folder a new file would go into
+  kNotAFolder,        // text: the part of the path that should be a folder and is not
+  kLinkNotFollowed,   // text: the shared sticky folder holding another user's link
+  kCannotRead,        // text: the system's reason
+  kCannotWrite,       // text: the system's reason
+  kChangedMeanwhile,  // something else was put at the name while the new file was written
+  kFileCut,           // the file ended at `offset` while it was read (it shrank meanwhile)
+  kCannotStart,       // a program cannot be started; text: the system's reason
+
+  // Pictures that cannot be stored. `offset`, where given, is the header field's.
+  kEmptyFile,
+  kNotABitmap,         // text: what the file is ("a PNG picture"), or empty and `shown` its start
+  kHeadersCut,         // value: the file's length, shorter than the 54 header bytes
+  kNotEightBit,        // value: bits per pixel
+  kNot256Colours,      // value: colours used
+  kCompressed,         // value: the compression field
+  kPaletteCut,         // value: the file's length; bound: bytes the palette needs; offset: palette
+  kPixelsPastEnd,      // value: the pixel offset; bound: the file's length
+  kWidthWithoutRows,   // value: the width
+  kPixelAreaTooLarge,  // value: the pixel area's length in bytes
+  kSizeTooLarge,       // value: the width; bound: the height
+  kCodesTooLong,       // value: the coded length; bound: the longest an entry holds
+
+  // Pictures that were stored, with something the user should know.
+  kRowsNotWhole,     // the pixel area is not whole rows with zero padding
+  kCodedRowsDiffer,  // the coded rows did not decode back to the pixels
+  kOtherColours,     // its palette differs from the last stored picture's, which the archive keeps
+
+  // Sprite archives; `entry` numbers the entry from 1, `offset` is where it starts.
+  kNotAnArchive,          // shown: the first four bytes
+  kArchiveCut,            // value: the file's length, shorter than the 1024-byte palette
+  kEntryHeadPastPalette,  // value: the header's count; bound: where the palette starts
+  kNegativeLength,        // value: the coded length
+  kStreamPastPalette,     // value: the coded length; bound: where the palette starts
+  // A coded stream whose last byte is a zero-run marker without its count:
+  // value: the stream's length (the marker is its last byte).
+  kLoneRunMarker,
+  // Bytes in memory read past their end: offset and value (bytes asked for); bound: their length.
+  kReadPastEnd,
+
+  // Runs. An archive's path names one of the files it would be made of; text:
+  // that file as listed.
+  kOutputIsInput,
+  // A run stored no picture, and the file already at its output was left alone.
+  kNothingStored,
+  // A run that the user stopped before its end.
+  kStopped,
+  // One of the program's own checks failed where no file should lead; text: its words.
+  kUnexpected,
+};
+
+struct Fault {
+  FaultKind kind = FaultKind::kCannotRead;
+  // Where: the file, the archive entry (0 for none), a byte offset.
+  std::string path{};
+  std::int32_t entry = 0;
+  std::optional<std::uint64_t> offset{};
+  // The facts, as the kind says.
+  std::int64_t value = 0;
+  std::int64_t bound = 0;
+  std::string text{};
+  std::string shown{};  // bytes of the file as HexAndShown writes them
+};
+
+// The fault in plain words, without its path: "it is a 24-bit bitmap; only
+// 8-bit bitmaps with 256 colours can be stored". Faults of files give the
+// system's reason ("Permission denied"); the caller says what it tried.
+std::string Describe(const Fault& fault);
+
+// The kinds that concern a file as a whole (opening, reading, writing), not
+// the bytes in it.
+bool IsFileFault(FaultKind kind);
+
+}  // namespace sprite

@@ -1,0 +1,21 @@
+// How paths and bytes are shown in messages, the same way in every message.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "common/bytes.h"
+
+namespace sprite {
+
+// `text` between double quotes: a path or a name inside a sentence.
+std::string Quoted(std::string_view text);
+
+// Bytes as hexadecimal pairs with a space between them: "53 50 01 02".
+std::string HexBytes(ByteView bytes);
+
+// Bytes as hexadecimal pairs and then as characters, "." for those that do not
+// print: 78 78 01 78 ("xx.x").
+std::string HexAndShown(ByteView bytes);
+
+}  // namespace sprite

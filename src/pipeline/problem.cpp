@@ -1,0 +1,121 @@
+// The words of a run's problems: the fault as Describe words it, framed by
+// what the run was doing, and the log line the window shows for it.
+#include "pipeline/problem.h"
+
+#include <utility>
+
+#include "common/text.h"
+
+namespace sprite::pipeline {
+namespace {
+
+constexpr char kNotStoredLine[] =
+    "ERROR: bitmap palette does not match format restriction (8BPP/256Cols)";
+constexpr char kRestNotWritten[] = "; the bitmaps from there on were not written";
+
+// A picture that fails the acceptance test of 8 bits and 256 colours, or that
+// reads as empty headers (a missing file), gets the log's line for those.
+bool FailsAcceptanceTest(FaultKind kind) {
+  switch (kind) {
+    case FaultKind::kNoSuchFile:
+    case FaultKind::kEmptyFile:
+    case FaultKind::kNotABitmap:
+    case FaultKind::kHeadersCut:
+    case FaultKind::kNotEightBit:
+    case FaultKind::kNot256Colours:
+      return true;
+    default:
+      return false;
+  }
+}
+
+Problem Make(Problem::Effect effect, Fault fault, std::string text, std::string line) {
+  const bool namesIt = line.find(text) != std::string::npos;
+  return {effect, std::move(fault), std::move(line), std::move(text), {}, namesIt};
+}
+
+}  // namespace
+
+Problem PictureNotStored(Fault fault) {
+  // A listed file that cannot be opened or read is said to be so; a missing
+  // one is simply not there.
+  const bool unread = IsFileFault(fault.kind) && fault.kind != FaultKind::kNoSuchFile;
+  std::string text =
+      fault.path + ": not stored: " + (unread ? "cannot read it: " : "") + Describe(fault);
+  std::string line = FailsAcceptanceTest(fault.kind) ? kNotStoredLine : "ERROR: " + text;
+  return Make(Problem::Effect::kNotStored, std::move(fault), std::move(text), std::move(line));
+}
+
+Problem StoredAnyway(Fault fault) {
+  std::string text = fault.path + ": stored, but " + Describe(fault);
+  std::string line;
+  switch (fault.kind) {
+    case FaultKind::kRowsNotWhole:
+      line = "Warning: Flip Invalid!";
+      break;
+    case FaultKind::kCodedRowsDiffer:
+      line = "RLE: FAIL, decompressed and orig data not match!";
+      break;
+    default:
+      line =
+          "Warning: a picture has other colours than the last one; the archive keeps only "
+          "the last palette";
+  }
+  return Make(Problem::Effect::kStoredAnyway, std::move(fault), std::move(text), std::move(line));
+}
+
+Problem ArchiveNotWritten(Fault fault, bool replacing) {
+  std::string text = "cannot write the archive " + Quoted(fault.path) + ": " + Describe(fault) +
+                     (replacing ? "; the previous file is unchanged" : "");
+  std::string line = "ERROR: " + text;
+  return Make(Problem::Effect::kOutputFailed, std::move(fault), std::move(text), std::move(line));
+}
+
+Problem OutputNotWritten(Fault fault, bool restNotWritten) {
+  std::string text = "cannot write " + Quoted(fault.path) + ": " + Describe(fault) +
+                     (restNotWritten ? kRestNotWritten : "");
+  std::string line = "ERROR: " + text;
+  return Make(Problem::Effect::kOutputFailed, std::move(fault), std::move(text), std::move(line));
+}
+
+Problem EntryNotDecoded(Fault fault) {
+  std::string text =
+      (IsFileFault(fault.kind) ? "cannot read " + Quoted(fault.path) + ": " + Describe(fault)
+                               : fault.path + ": " + Describe(fault)) +
+      kRestNotWritten;
+  std::string line = "ERROR: " + text;
+  return Make(Problem::Effect::kEntryFailed, std::move(fault), std::move(text), std::move(line));
+}
+
+Problem Stopped(const std::string& what) {
+  Problem problem =
+      Make(Problem::Effect::kStopped, {.kind = FaultKind::kStopped},
+           "stopped: " + what + " was not written", "Stopped: " + what + " was not written");
+  problem.lineNamesIt = true;
+  return problem;
+}
+
+Problem LeftAsItWas(const std::string& archivePath) {
+  const std::string what = "; " + Quoted(archivePath) + " was left as it was";
+  Problem problem =
+      Make(Problem::Effect::kLeftAsItWas, {.kind = FaultKind::kNothingStored, .path = archivePath},
+           "nothing stored" + what, "Nothing stored" + what);
+  problem.lineNamesIt = true;
+  return problem;
+}
+
+Problem ArchiveNotOpened(Fault fault) {
+  Problem problem{Problem::Effect::kArchiveNotOpened, std::move(fault), {}, {}, {}, true};
+  const Fault& f = problem.fault;
+  if (f.kind == FaultKind::kNotAnArchive) {
+    problem.text = "Error";
+    problem.detail = Quoted(f.path) + " is not a sprite archive: " + Describe(f) + ".";
+  } else if (IsFileFault(f.kind)) {
+    problem.text = "Cannot open the sprite archive " + Quoted(f.path) + ": " + Describe(f) + ".";
+  } else {
+    problem.text = "Cannot decode the sprite archive " + Quoted(f.path) + ": " + Describe(f);
+  }
+  return problem;
+}
+
+}  // namespace sprite::pipeline

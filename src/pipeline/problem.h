@@ -1,0 +1,52 @@
+// A problem of a run: its fault (kind and place) and what it did to the run,
+// with the one wording every front end shows.
+#pragma once
+
+#include <string>
+
+#include "common/fault.h"
+
+namespace sprite::pipeline {
+
+struct Problem {
+  enum class Effect : std::uint8_t {
+    kNotStored,         // a listed picture was left out of the archive
+    kStoredAnyway,      // a picture was stored, with something to know about it
+    kOutputFailed,      // an output (the archive, a bitmap, a folder) could not be written
+    kEntryFailed,       // an archive entry could not be decoded; the rest were not written
+    kStopped,           // the user stopped the run
+    kArchiveNotOpened,  // the archive could not be opened or is not one: nothing was decoded
+    kLeftAsItWas,       // nothing was stored, and the file at the output was not replaced
+  };
+
+  Effect effect = Effect::kNotStored;
+  Fault fault;
+  // Its line in the log. Empty for kArchiveNotOpened, which a window shows in a
+  // message box.
+  std::string line;
+  // Its words, naming its file: a line of standard error, a message box's text.
+  std::string text;
+  // A message box's informative text, below `text`; usually empty.
+  std::string detail;
+  // The log line names the file and says why; a line of the log's own words
+  // ("Warning: Flip Invalid!") does not, and a window shows `text` after it.
+  bool lineNamesIt = true;
+};
+
+// The problems of the Encode and Decode runs, worded. `fault.path` names the
+// file each is about.
+Problem PictureNotStored(Fault fault);
+Problem StoredAnyway(Fault fault);
+// The archive could not be made or written; `replacing`: the run had begun, and
+// the file that was at the path before (if any) is unchanged.
+Problem ArchiveNotWritten(Fault fault, bool replacing);
+// A decoded bitmap, or the folder of written files, could not be written.
+Problem OutputNotWritten(Fault fault, bool restNotWritten);
+Problem EntryNotDecoded(Fault fault);
+// `what` was not written: "the archive \"a.spr\"", "the bitmap being decoded".
+Problem Stopped(const std::string& what);
+Problem ArchiveNotOpened(Fault fault);
+// A run that stored nothing left the file at `archivePath` as it was.
+Problem LeftAsItWas(const std::string& archivePath);
+
+}  // namespace sprite::pipeline

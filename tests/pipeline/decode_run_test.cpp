@@ -1,0 +1,220 @@
+// The Decode run over real files, told to a recording delegate.
+#include "pipeline/decode_run.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <random>
+
+#include "app/test_files.h"
+#include "fakes/fake_file_system.h"
+#include "pipeline/encode_run.h"
+#include "pipeline/recording_delegate.h"
+
+namespace sprite::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using Effect = pipeline::Problem::Effect;
+using Bar = pipeline::RunDelegate::Bar;
+
+std::string DecodedLine(std::int64_t count) {
+  return "Decoded " + std::to_string(count) + " pictures in .spr to .bmp";
+}
+
+class DecodeRunTest : public ::testing::Test {
+ protected:
+  // Encodes the given bitmaps into an archive in the folder and returns its path.
+  std::string MakeArchive(const std::vector<BitmapFields>& pictures) {
+    std::vector<std::string> paths;
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+      paths.push_back(folder_.Path("in" + std::to_string(i) + ".bmp"));
+      WriteFile(paths.back(), BuildBitmap(pictures[i]));
+    }
+    const std::string archive = folder_.Path("pack.spr");
+    RecordingDelegate quiet;
+    Bytes palette(1024, 0);
+    pipeline::EncodeRun(files_, quiet).Run(paths, archive, palette);
+    return archive;
+  }
+
+  pipeline::RunReport Decode(const std::string& archive, const std::string& into = {}) {
+    const auto stopWhen = delegate_.stopWhen;
+    delegate_ = RecordingDelegate{};
+    delegate_.stopWhen = stopWhen;
+    return pipeline::DecodeRun(files_, delegate_).Run(archive, into);
+  }
+
+  TempFolder folder_;
+  fakes::FakeFileSystem files_;
+  RecordingDelegate delegate_;
+};
+
+TEST_F(DecodeRunTest, RoundTripOfRandomBitmapsIsByteExact) {
+  std::mt19937 random(20261207);
+  const Bytes palette = TestPalette(3);
+  std::vector<BitmapFields> pictures;
+  for (std::int32_t width = 1; width <= 70; ++width) {
+    const std::int32_t rows = 1 + static_cast<std::int32_t>(random() % 40);
+    pictures.push_back({.width = width,
+                        .height = (width % 5 == 0) ? -rows : rows,
+                        .palette = palette,
+                        .pixelArea = SpritePixelArea(random, width, rows)});
+  }
+  const std::string archive = MakeArchive(pictures);
+
+  const pipeline::RunReport report = Decode(archive);
+
+  ASSERT_EQ(delegate_.written.size(), 70u);
+  for (std::size_t i = 0; i < pictures.size(); ++i) {
+    char number[24];
+    std::snprintf(number, sizeof number, "%04zu", i + 1);
+    EXPECT_EQ(delegate_.written[i], archive + "." + number + ".bmp");
+    // Fields and palette as the tool writes them, so the file comes back byte for byte.
+    EXPECT_EQ(ReadFile(delegate_.written[i]), BuildBitmap(pictures[i])) << "width " << (i + 1);
+  }
+  const std::vector<std::string> lines = delegate_.Texts();
+  EXPECT_EQ(lines.front(), "Decoding...");
+  EXPECT_EQ(lines[1], "Processing bitmap: 1");
+  EXPECT_EQ(lines[70], "Processing bitmap: 70");
+  EXPECT_EQ(lines.back(), DecodedLine(70));
+  EXPECT_TRUE(std::none_of(delegate_.lines.begin(), delegate_.lines.end(),
+                           [](const auto& line) { return line.follow; }));
+  EXPECT_EQ(delegate_.Percents(Bar::kFirst).back(), 100);
+  EXPECT_TRUE(report.completed);
+  EXPECT_EQ(report.stored, 70);
+  EXPECT_EQ(report.problems, 0);
+}
+
+TEST_F(DecodeRunTest, WritesIntoTheFolderGivenAndReplacesLongerFilesWholly) {
+  const std::string archive = MakeArchive({{.width = 4, .height = 1, .pixelArea = {1, 2, 3, 4}}});
+  std::filesystem::create_directory(folder_.Root() / "out");
+  const std::string inFolder = folder_.Path("out/pack.spr.0001.bmp");
+  WriteFile(inFolder, Bytes(5000, 0xAB));
+  Decode(archive, folder_.Path("out"));
+  EXPECT_THAT(delegate_.written, ElementsAre(inFolder));
+  EXPECT_EQ(ReadFile(inFolder).size(), 1078u + 4);
+  EXPECT_FALSE(std::filesystem::exists(archive + ".0001.bmp"));
+}
+
+TEST_F(DecodeRunTest, AnArchiveThatCannotBeOpenedIsOneProblemAndNothingElse) {
+  const std::string notAnArchive = folder_.Path("picture.spr");
+  WriteFile(notAnArchive, Bytes(2000, 'x'));
+  const std::string shortFile = folder_.Path("short.spr");
+  WriteFile(shortFile, Bytes{0x53, 0x50, 1, 2, 0, 0, 0, 0});
+  const struct {
+    std::string path;
+    FaultKind kind;
+  } cases[] = {
+      {notAnArchive, FaultKind::kNotAnArchive},
+      {shortFile, FaultKind::kArchiveCut},
+      {folder_.Path("missing.spr"), FaultKind::kNoSuchFile},
+      {"", FaultKind::kNoFileName},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    const pipeline::RunReport report = Decode(c.path);
+    ASSERT_EQ(delegate_.problems.size(), 1u);
+    EXPECT_EQ(delegate_.problems[0].effect, Effect::kArchiveNotOpened);
+    EXPECT_EQ(delegate_.problems[0].fault.kind, c.kind);
+    EXPECT_EQ(delegate_.problems[0].fault.path, c.path);
+    EXPECT_THAT(delegate_.Texts(), ElementsAre("Decoding..."));
+    EXPECT_FALSE(report.completed);
+  }
+  EXPECT_THAT(folder_.Names(), ElementsAre("picture.spr", "short.spr"));
+}
+
+TEST_F(DecodeRunTest, ADamagedEntryEndsTheRunAfterItsOwnLineAndKeepsWhatWasWritten) {
+  // Entries at 8 and 18, palette at 28.
+  const std::string archive =
+      MakeArchive({{.pixelArea = {1, 2, 3, 4}}, {.pixelArea = {5, 6, 7, 8}}});
+  const Bytes whole = ReadFile(archive);
+  const struct {
+    std::size_t at;
+    Bytes bytes;
+    std::int32_t damaged;  // the entry's number
+    FaultKind kind;
+  } cases[] = {
+      {18, {0, 0}, 2, FaultKind::kWidthWithoutRows},
+      {22, {0xFE, 0xFF}, 2, FaultKind::kNegativeLength},
+      {22, {5, 0}, 2, FaultKind::kStreamPastPalette},
+      {4, {3, 0}, 3, FaultKind::kEntryHeadPastPalette},
+      {22, {2, 0}, 2, FaultKind::kLoneRunMarker},  // a stream of 05 00: a marker without its count
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.kind));
+    Bytes bytes = whole;
+    std::copy(c.bytes.begin(), c.bytes.end(), bytes.begin() + static_cast<long>(c.at));
+    if (c.kind == FaultKind::kLoneRunMarker) {
+      bytes[25] = 0;
+    }
+    WriteFile(archive, bytes);
+    const pipeline::RunReport report = Decode(archive);
+    const std::vector<std::string> lines = delegate_.Texts();
+    ASSERT_EQ(lines.size(), static_cast<std::size_t>(c.damaged) + 3);
+    EXPECT_EQ(lines[static_cast<std::size_t>(c.damaged)],
+              "Processing bitmap: " + std::to_string(c.damaged));
+    ASSERT_EQ(delegate_.problems.size(), 1u);
+    const pipeline::Problem& problem = delegate_.problems[0];
+    EXPECT_EQ(problem.effect, Effect::kEntryFailed);
+    EXPECT_EQ(problem.fault.kind, c.kind);
+    EXPECT_EQ(problem.fault.entry, c.damaged);
+    EXPECT_EQ(problem.fault.path, archive);
+    EXPECT_EQ(lines.back(), DecodedLine(c.damaged - 1));
+    EXPECT_EQ(delegate_.written.size(), static_cast<std::size_t>(c.damaged - 1));
+    EXPECT_FALSE(report.completed);
+  }
+}
+
+TEST_F(DecodeRunTest, SignatureAndNoPositiveCountDecodeAsNoEntries) {
+  const std::string archive = folder_.Path("empty.spr");
+  for (const auto& [size, count] : {std::pair{1024, 0}, {1031, -2}, {1032, -2}}) {
+    SCOPED_TRACE(size);
+    Bytes bytes(static_cast<std::size_t>(size), 0);
+    const Bytes header{0x53,
+                       0x50,
+                       1,
+                       2,
+                       static_cast<std::uint8_t>(count),
+                       static_cast<std::uint8_t>(count < 0 ? 0xFF : 0)};
+    std::copy(header.begin(), header.end(), bytes.begin());
+    WriteFile(archive, bytes);
+    EXPECT_TRUE(Decode(archive).completed);
+    EXPECT_THAT(delegate_.Texts(), ElementsAre("Decoding...", DecodedLine(count)));
+    EXPECT_TRUE(delegate_.written.empty());
+  }
+}
+
+TEST_F(DecodeRunTest, TruncatedAtEveryOffsetEndsInOneProblem) {
+  const std::string archive =
+      MakeArchive({{.width = 3, .height = 2, .pixelArea = {1, 0, 0, 0, 0, 0, 7, 0}},
+                   {.width = 5, .height = 1, .pixelArea = {9, 9, 0, 0, 9, 0, 0, 0}}});
+  const Bytes whole = ReadFile(archive);
+  for (std::size_t length = 0; length < whole.size(); ++length) {
+    SCOPED_TRACE(length);
+    WriteFile(archive, Bytes(whole.begin(), whole.begin() + static_cast<long>(length)));
+    Decode(archive);
+    ASSERT_EQ(delegate_.problems.size(), 1u);
+    if (delegate_.problems[0].effect == Effect::kArchiveNotOpened) {
+      EXPECT_THAT(delegate_.Texts(), ElementsAre("Decoding..."));
+    } else {
+      // Decoded as far as the bytes allow; the last line claims no more than was written.
+      EXPECT_EQ(delegate_.Texts().back(), DecodedLine(std::ssize(delegate_.written)));
+    }
+  }
+}
+
+TEST_F(DecodeRunTest, AStopLeavesNoPartialFile) {
+  const std::string archive = MakeArchive({{.width = 8, .height = 8, .pixelArea = Bytes(64, 1)}});
+  delegate_.stopWhen = [](long) { return true; };
+  const pipeline::RunReport report = Decode(archive);
+  EXPECT_TRUE(report.cancelled);
+  EXPECT_EQ(delegate_.problems.back().effect, Effect::kStopped);
+  EXPECT_NE(delegate_.Texts().back().rfind("Decoded", 0), 0u);  // no "Decoded" line
+  EXPECT_THAT(folder_.Names(), ElementsAre("in0.bmp", "pack.spr"));
+}
+
+}  // namespace
+}  // namespace sprite::testing

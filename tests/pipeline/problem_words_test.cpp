@@ -1,0 +1,123 @@
+// The one wording of faults and of a run's problems.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "common/error.h"
+#include "pipeline/problem.h"
+
+namespace sprite::testing {
+namespace {
+
+using ::testing::HasSubstr;
+
+// Every kind, each with the facts its words must carry: 12345 as the value,
+// 678 as the bound, "FACT" as the text, "SHOWN" as the bytes shown.
+struct KindFacts {
+  FaultKind kind;
+  bool value, bound, text, shown;
+};
+constexpr KindFacts kKinds[] = {
+    {FaultKind::kNoFileName, false, false, false, false},
+    {FaultKind::kNoSuchFile, false, false, false, false},
+    {FaultKind::kNotAPlainFile, false, false, true, false},
+    {FaultKind::kNoSuchFolder, false, false, true, false},
+    {FaultKind::kNotAFolder, false, false, true, false},
+    {FaultKind::kLinkNotFollowed, false, false, true, false},
+    {FaultKind::kCannotRead, false, false, true, false},
+    {FaultKind::kCannotWrite, false, false, true, false},
+    {FaultKind::kChangedMeanwhile, false, false, false, false},
+    {FaultKind::kFileCut, false, false, false, false},
+    {FaultKind::kCannotStart, false, false, true, false},
+    {FaultKind::kEmptyFile, false, false, false, false},
+    {FaultKind::kNotABitmap, false, false, true, false},
+    {FaultKind::kHeadersCut, true, false, false, false},
+    {FaultKind::kNotEightBit, true, false, false, false},
+    {FaultKind::kNot256Colours, true, false, false, false},
+    {FaultKind::kCompressed, true, false, false, false},
+    {FaultKind::kPaletteCut, true, true, false, false},
+    {FaultKind::kPixelsPastEnd, true, true, false, false},
+    {FaultKind::kWidthWithoutRows, true, false, false, false},
+    {FaultKind::kPixelAreaTooLarge, true, false, false, false},
+    {FaultKind::kSizeTooLarge, true, true, false, false},
+    {FaultKind::kCodesTooLong, true, true, false, false},
+    {FaultKind::kRowsNotWhole, false, false, false, false},
+    {FaultKind::kCodedRowsDiffer, false, false, false, false},
+    {FaultKind::kOtherColours, false, false, false, false},
+    {FaultKind::kNotAnArchive, false, false, false, true},
+    {FaultKind::kArchiveCut, true, false, false, false},
+    {FaultKind::kEntryHeadPastPalette, true, true, false, false},
+    {FaultKind::kNegativeLength, true, false, false, false},
+    {FaultKind::kStreamPastPalette, true, true, false, false},
+    {FaultKind::kLoneRunMarker, true, false, false, false},
+    {FaultKind::kReadPastEnd, true, true, false, false},
+    {FaultKind::kOutputIsInput, false, false, true, false},
+    {FaultKind::kNothingStored, false, false, false, false},
+    {FaultKind::kStopped, false, false, false, false},
+    {FaultKind::kUnexpected, false, false, true, false},
+};
+
+TEST(FaultWordsTest, EveryKindHasWordsOfItsOwnThatCarryItsFacts) {
+  ASSERT_EQ(std::size(kKinds), static_cast<std::size_t>(FaultKind::kUnexpected) + 1);
+  std::set<std::string> seen;
+  for (const KindFacts& k : kKinds) {
+    const Fault fault{
+        .kind = k.kind, .value = 12345, .bound = 678, .text = "FACT", .shown = "SHOWN"};
+    const std::string words = Describe(fault);
+    SCOPED_TRACE(words);
+    // Faults of system calls are the system's own words; every other kind has its own.
+    EXPECT_TRUE(words == "FACT" || seen.insert(words).second) << "the same words as another kind";
+    EXPECT_EQ(words.find("12345") != std::string::npos, k.value);
+    EXPECT_EQ(words.find("678") != std::string::npos, k.bound);
+    EXPECT_EQ(words.find("FACT") != std::string::npos, k.text);
+    EXPECT_EQ(words.find("SHOWN") != std::string::npos, k.shown);
+  }
+  // The place: an archive entry and its offset; the path comes with the error.
+  const Fault inEntry{.kind = FaultKind::kNegativeLength, .entry = 3, .offset = 120, .value = -2};
+  EXPECT_EQ(Describe(inEntry).rfind("entry 3 at offset 120: ", 0), 0u);
+  const FaultError error({.kind = FaultKind::kNoSuchFile, .path = "a b.bmp"});
+  EXPECT_STREQ(error.what(), "\"a b.bmp\": there is no such file");
+}
+
+TEST(ProblemWordsTest, TheLogKeepsItsOwnLinesAndOtherProblemsAreWordedOnce) {
+  const auto notStored = [](FaultKind kind) {
+    return pipeline::PictureNotStored({.kind = kind, .path = "p.bmp", .value = 24});
+  };
+  constexpr char kRestriction[] =
+      "ERROR: bitmap palette does not match format restriction (8BPP/256Cols)";
+  for (const FaultKind kind :
+       {FaultKind::kNoSuchFile, FaultKind::kEmptyFile, FaultKind::kNotABitmap,
+        FaultKind::kHeadersCut, FaultKind::kNotEightBit, FaultKind::kNot256Colours}) {
+    EXPECT_EQ(notStored(kind).line, kRestriction);
+  }
+  const pipeline::Problem compressed = notStored(FaultKind::kCompressed);
+  EXPECT_EQ(compressed.line, "ERROR: " + compressed.text);
+  EXPECT_THAT(notStored(FaultKind::kCannotRead).text,
+              HasSubstr("p.bmp: not stored: cannot read it"));
+  EXPECT_EQ(notStored(FaultKind::kNoSuchFile).text, "p.bmp: not stored: there is no such file");
+
+  EXPECT_EQ(pipeline::StoredAnyway({.kind = FaultKind::kRowsNotWhole}).line,
+            "Warning: Flip Invalid!");
+  EXPECT_EQ(pipeline::StoredAnyway({.kind = FaultKind::kCodedRowsDiffer}).line,
+            "RLE: FAIL, decompressed and orig data not match!");
+  // A line of the log's own words is followed in a window by the problem's words.
+  for (const FaultKind kind :
+       {FaultKind::kRowsNotWhole, FaultKind::kCodedRowsDiffer, FaultKind::kOtherColours}) {
+    const pipeline::Problem warning = pipeline::StoredAnyway({.kind = kind, .path = "q.bmp"});
+    EXPECT_FALSE(warning.lineNamesIt);
+    EXPECT_EQ(warning.text.rfind("q.bmp: stored, but ", 0), 0u);
+  }
+  EXPECT_FALSE(notStored(FaultKind::kNotEightBit).lineNamesIt);
+  EXPECT_TRUE(compressed.lineNamesIt);
+
+  // The archive that is not one: the box "Error", and why below it.
+  const pipeline::Problem box =
+      pipeline::ArchiveNotOpened({.kind = FaultKind::kNotAnArchive, .path = "x.spr"});
+  EXPECT_EQ(box.line, "");
+  EXPECT_EQ(box.text, "Error");
+  EXPECT_THAT(box.detail, HasSubstr("\"x.spr\" is not a sprite archive"));
+}
+
+}  // namespace
+}  // namespace sprite::testing
