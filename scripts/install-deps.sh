@@ -1,7 +1,13 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, whatever the build, the tests and the tools need and
 # is not installed yet. A fast no-op when everything is there.
+#   scripts/install-deps.sh          the Linux build, its tests and tools
+#   scripts/install-deps.sh windows  also the Windows cross build: mingw-w64,
+#                                    Wine, NSIS, zlib for mingw-w64, and
+#                                    libspng's source from Debian's source
+#                                    package, unpacked into build/deps/
 set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
 
 packages=(
   g++ cmake ninja-build make pkg-config
@@ -13,6 +19,20 @@ packages=(
   dpkg-dev file desktop-file-utils appstream libxml2-utils shared-mime-info man-db groff-base
 )
 
+if [ "${1:-}" = windows ]; then
+  packages+=(
+    g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
+    wine wine64 fonts-wine nsis unzip
+  )
+fi
+
+if [ "$(id -u)" -ne 0 ]; then
+  SUDO=sudo
+else
+  SUDO=
+fi
+export DEBIAN_FRONTEND=noninteractive
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed'; then
@@ -20,16 +40,25 @@ for p in "${packages[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "install-deps: installing ${missing[*]}"
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-echo "install-deps: installing ${missing[*]}"
-if [ "$(id -u)" -ne 0 ]; then
-  SUDO=sudo
-else
-  SUDO=
+# The Windows build compiles libspng itself, from Debian's source package.
+if [ "${1:-}" = windows ] && ! compgen -G "$root/build/deps/libspng-*/spng/spng.c" >/dev/null; then
+  sources=/etc/apt/sources.list.d/sprite-deb-src.sources
+  if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
+    echo "install-deps: enabling Debian's source packages ($sources)"
+    printf '%s\n' 'Types: deb-src' 'URIs: http://deb.debian.org/debian' \
+      'Suites: bookworm bookworm-updates' 'Components: main' \
+      'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' | $SUDO tee "$sources" >/dev/null
+    $SUDO apt-get update -qq
+  fi
+  echo "install-deps: fetching libspng's source package into build/deps/"
+  mkdir -p "$root/build/deps"
+  (cd "$root/build/deps" && apt-get source -qq libspng >/dev/null 2>&1)
+  compgen -G "$root/build/deps/libspng-*/spng/spng.c" >/dev/null ||
+    { echo "install-deps: libspng's source package could not be had" >&2; exit 1; }
 fi
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
