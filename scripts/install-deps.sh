@@ -22,7 +22,7 @@ packages=(
 if [ "${1:-}" = windows ]; then
   packages+=(
     g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
-    wine wine64 fonts-wine nsis unzip
+    wine wine64 fonts-wine nsis unzip xclip
   )
 fi
 

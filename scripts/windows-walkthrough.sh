@@ -13,7 +13,7 @@
 #   LINUX_CLI  the Linux program (default build/default/src/sprite-cli)
 set -euo pipefail
 source "$(dirname "$0")/windows-wine.sh"
-for tool in xvfb-run xdotool import cmp; do
+for tool in xvfb-run xdotool xclip import cmp; do
   command -v "$tool" >/dev/null || { echo "windows-walkthrough: $tool is missing; run scripts/install-deps.sh windows" >&2; exit 1; }
 done
 linux_cli="${LINUX_CLI:-$root/build/default/src/sprite-cli}"
@@ -25,9 +25,17 @@ cp "$root"/samples/hero_walk_{1,2,3}.bmp "$work/"
 shots="${SHOTS:+$(cd "$SHOTS" && pwd)}"
 
 export WORK_DIR="$work" SPRITE="$build/src/sprite.exe" SHOTS_DIR="$shots"
+# Wine's session, started without a display, could make no windows: it is
+# started again on the virtual screen.
+wineserver -k >/dev/null 2>&1 || true
 xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
   step() { echo "windows-walkthrough: $*"; }
-  fail() { echo "windows-walkthrough: FAILED: $*" >&2; exit 1; }
+  fail() {
+    local picture="${TMPDIR:-/tmp}/windows-walkthrough-failure.png"
+    import -window root "$picture" 2>/dev/null || true
+    echo "windows-walkthrough: FAILED: $* (the screen then: $picture)" >&2
+    exit 1
+  }
   until_true() {
     local limit=$(( $1 * 10 )); shift
     for _ in $(seq "$limit"); do "$@" && return 0; sleep 0.1; done
@@ -39,6 +47,12 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
   shot() { [ -z "$SHOTS_DIR" ] || import -window "$2" "$SHOTS_DIR/$1"; }
   keys() { xdotool key --clearmodifiers --delay 80 "$@"; }
   type_text() { xdotool type --clearmodifiers --delay 20 "$1"; }
+  # Text beyond ASCII is pasted: xdotool types such a letter by remapping a key
+  # for a moment, and Wine may read the key before the new mapping.
+  paste_text() {
+    printf %s "$1" | xclip -selection clipboard >/dev/null 2>&1; sleep 0.2
+    keys ctrl+v
+  }
   dialog_up() { window_named "^(Open|Save As)$"; }
   to_main() { xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"; sleep 0.3; }
   open_dialog() { to_main; keys "$1"; until_true 20 dialog_up; sleep 0.8; }
@@ -50,6 +64,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
     xdotool mousemove --window "$main" $(( border + $1 )) $(( HEIGHT - 333 - border + $2 )) click 1
   }
 
+  { wineserver -p 60; wine wineboot; } </dev/null >/dev/null 2>&1 || true
   cd "$WORK_DIR"
   # The Windows path of the work folder, as a person types it.
   win_dir="Z:$(echo "$WORK_DIR" | tr / \\\\)"
@@ -78,7 +93,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
 
   step "Browse: the archive, a typed name without its extension"
   open_dialog alt+b
-  type_text "$win_dir\\ärchiv"; keys Return
+  type_text "$win_dir\\"; paste_text "ärchiv"; sleep 0.3; keys Return
   until_true 20 no_window_named "^Save As$"
 
   step "Encode"
@@ -121,6 +136,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
   keys alt+F4
   for _ in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
   ! kill -0 $pid 2>/dev/null || fail "the program did not end"
+  wineserver -k >/dev/null 2>&1 || true
 '
 
 # What sprite-cli.exe and the Linux sprite-cli make of the same files.
