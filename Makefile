@@ -12,10 +12,14 @@ build: deps
 	cmake --preset default >/dev/null
 	cmake --build --preset default
 
-run: build
+# Only what it starts: the two programs, and what the headless demo needs.
+run:
+	@bash scripts/install-deps.sh run
+	cmake --preset run >/dev/null
+	cmake --build --preset run
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
-	  bash scripts/run-headless.sh; \
-	else $(BUILD)/src/sprite; fi
+	  BUILD_DIR="$(CURDIR)/build/run" bash scripts/run-headless.sh; \
+	else build/run/src/sprite; fi
 
 test: build
 	ctest --preset default
