@@ -47,9 +47,12 @@ run() { "$@" || status=$?; }
 (cd "$work/win" && run wine "$win_cli" encode -o ärchiv.spr '*.bmp' >log-encode.txt 2>/dev/null; echo "$status" >status-encode)
 (cd "$work/lin" && mkdir out && run "$linux_cli" decode -C out ärchiv.spr >log-decode.txt 2>/dev/null; echo "$status" >status-decode)
 (cd "$work/win" && mkdir out && run wine "$win_cli" decode -C out ärchiv.spr >log-decode.txt 2>/dev/null; echo "$status" >status-decode)
-# The Windows log has Windows line ends, and the Linux one names files with "./".
-sed -i 's/\r$//' "$work"/win/log-*.txt
+# The Linux log names the files with "./", as the shell expanded them.
 sed -i 's|\./||' "$work"/lin/log-encode.txt
+# An archive through standard output and back through standard input.
+(cd "$work/win" && wine "$win_cli" encode -q -o - '*.bmp' >piped.spr 2>/dev/null || true)
+(cd "$work/win" && mkdir piped && wine "$win_cli" decode -q -C piped - <piped.spr >/dev/null 2>&1 || true)
+cmp "$work/win/piped.spr" "$work/win/ärchiv.spr" || { echo "windows-compare: the archive on standard output differs" >&2; exit 1; }
 for file in status-encode status-decode log-encode.txt log-decode.txt ärchiv.spr; do
   cmp "$work/lin/$file" "$work/win/$file" || { echo "windows-compare: $file differs" >&2; exit 1; }
 done
@@ -58,4 +61,7 @@ decoded=$(ls "$work/lin/out" | wc -l)
 for file in "$work"/lin/out/*.bmp; do
   cmp "$file" "$work/win/out/$(basename "$file")"
 done
+# The bitmaps of the archive read from standard input are the same bitmaps.
+paste -d ' ' <(ls "$work/win/out"/*.bmp) <(ls "$work/win/piped"/*.bmp) | while read -r a b; do cmp "$a" "$b"; done
+[ "$(ls "$work/win/piped" | wc -l)" = "$decoded" ]
 echo "windows-compare: passed; $n inputs, the archive and $decoded bitmaps are byte for byte the Linux build's"

@@ -40,12 +40,15 @@ class DecoderHost : public codec::RowsHost {
 
 }  // namespace
 
-RunReport DecodeRun::Run(const std::string& archivePath, const std::string& folder) {
+RunReport DecodeRun::Run(const std::string& archivePath, const std::string& folder,
+                         const std::string& name) {
   report_ = RunReport{};
   delegate_.Log("Decoding...", false);
-  const std::string base =
-      folder.empty() ? archivePath
-                     : Utf8FromPath(PathFromUtf8(folder) / PathFromUtf8(archivePath).filename());
+  const std::string fileName =
+      name.empty() ? Utf8FromPath(PathFromUtf8(archivePath).filename()) : name;
+  const std::string base = folder.empty() && name.empty()
+                               ? archivePath
+                               : Utf8FromPath(PathFromUtf8(folder) / PathFromUtf8(fileName));
   report_.outputPath = files_.FullPath(Utf8FromPath(PathFromUtf8(base).parent_path()));
   std::optional<std::int32_t> decoded;
   try {

@@ -5,6 +5,9 @@
 #include <shellapi.h>
 // clang-format on
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cwchar>
@@ -140,6 +143,10 @@ std::vector<std::string> ExpandWildcards(const std::vector<std::string>& args) {
 }
 
 ConsoleOutput::ConsoleOutput() : codePage_(::GetConsoleOutputCP()) {
+  // An archive may come on standard input and go to standard output: bytes
+  // pass as they are, and log lines end in "\n" as on Linux.
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
   ::SetConsoleOutputCP(CP_UTF8);
   HANDLE error = ::GetStdHandle(STD_ERROR_HANDLE);
   DWORD mode = 0;

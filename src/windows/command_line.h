@@ -22,8 +22,10 @@ std::vector<std::string> ExpandWildcards(const std::vector<std::string>& args);
 // already in the same case.
 bool MatchesWildcard(std::u16string_view name, std::u16string_view pattern);
 
-// Standard output and standard error take UTF-8 on a console, and a console
-// draws the progress bars' escape sequences. Undone when the object goes.
+// Standard input and output carry bytes unchanged (an archive may pass through
+// them), standard output and standard error take UTF-8 on a console, and a
+// console draws the progress bars' escape sequences. The console's code page
+// is given back when the object goes.
 class ConsoleOutput {
  public:
   ConsoleOutput();
