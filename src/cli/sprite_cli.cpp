@@ -18,7 +18,8 @@
 #include "cli/console_run_delegate.h"
 #include "cli/standard_streams.h"
 #include "common/text.h"
-#include "files/posix/posix_file_system.h"
+#include "common/utf8_path.h"
+#include "files/native_file_system.h"
 #include "formats/entry_limits.h"
 #include "formats/sprite_archive.h"
 #include "pipeline/archive_listing.h"
@@ -419,10 +420,11 @@ std::optional<std::string> CheckDecode(const Request& request) {
   }
   if (request.directory) {
     std::error_code ignored;
-    if (!std::filesystem::exists(*request.directory, ignored)) {
+    const std::filesystem::path folder = sprite::PathFromUtf8(*request.directory);
+    if (!std::filesystem::exists(folder, ignored)) {
       return "no such folder " + Quoted(*request.directory);
     }
-    if (!std::filesystem::is_directory(*request.directory, ignored)) {
+    if (!std::filesystem::is_directory(folder, ignored)) {
       return Quoted(*request.directory) + " is not a folder";
     }
   }
@@ -506,8 +508,8 @@ sprite::pipeline::RunReport Encode(const Request& request, sprite::files::FileSy
 
 int Run(const Request& request) {
   sprite::winsys::ConsoleTerminal terminal(!request.quiet && isatty(STDERR_FILENO) == 1);
-  sprite::files::PosixFileSystem diskFiles;
-  sprite::cli::StandardStreams files(diskFiles);
+  const auto diskFiles = sprite::files::MakeNativeFileSystem();
+  sprite::cli::StandardStreams files(*diskFiles);
   // With the archive on standard output, the log goes to standard error.
   const bool archiveOnStandardOutput =
       request.command == "encode" && *request.output == sprite::cli::kStandardStream;

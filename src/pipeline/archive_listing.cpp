@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "common/error.h"
+#include "common/utf8_path.h"
 #include "files/whole_file.h"
 #include "formats/palette_file.h"
 #include "formats/sprite_archive.h"
@@ -68,7 +69,7 @@ RunReport ListArchive(files::FileSystem& files, RunDelegate& delegate,
 }
 
 std::optional<PaletteFormat> PaletteFormatOf(const std::string& path) {
-  std::string extension = std::filesystem::path(path).extension().string();
+  std::string extension = Utf8FromPath(PathFromUtf8(path).extension());
   std::transform(extension.begin(), extension.end(), extension.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   if (extension == ".gpl") {
@@ -100,7 +101,7 @@ RunReport ExportPalette(files::FileSystem& files, RunDelegate& delegate,
   switch (format) {
     case PaletteFormat::kGimp:
       out = formats::WriteGimpPalette(palette.palette,
-                                      std::filesystem::path(inputPath).stem().string());
+                                      Utf8FromPath(PathFromUtf8(inputPath).stem()));
       break;
     case PaletteFormat::kJasc:
       out = formats::WriteJascPalette(palette.palette);

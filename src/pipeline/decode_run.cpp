@@ -8,6 +8,7 @@
 #include "codec/rle_decoder.h"
 #include "codec/stream_scan.h"
 #include "common/error.h"
+#include "common/utf8_path.h"
 #include "formats/png_picture.h"
 #include "formats/sprite_archive.h"
 #include "pipeline/list_file.h"
@@ -48,11 +49,11 @@ RunReport DecodeRun::Run(const std::string& archivePath, const std::string& fold
   written_.clear();
   delegate_.Log("Decoding...", false);
   const std::string fileName =
-      name.empty() ? std::filesystem::path(archivePath).filename().string() : name;
+      name.empty() ? Utf8FromPath(PathFromUtf8(archivePath).filename()) : name;
   const std::string base = folder.empty() && name.empty()
                                ? archivePath
-                               : (std::filesystem::path(folder) / fileName).string();
-  report_.outputPath = files_.FullPath(std::filesystem::path(base).parent_path().string());
+                               : Utf8FromPath(PathFromUtf8(folder) / PathFromUtf8(fileName));
+  report_.outputPath = files_.FullPath(Utf8FromPath(PathFromUtf8(base).parent_path()));
   const bool png = options_.png || options_.sheetColumns > 0;
   std::optional<std::int32_t> decoded;
   try {
@@ -231,13 +232,12 @@ bool DecodeRun::WriteOutput(const std::string& name, ByteView bytes) {
 void DecodeRun::WriteList() {
   const std::string& listPath = options_.listPath;
   // Each path as seen from the list's folder, which is where a list's paths start.
-  const std::filesystem::path folder =
-      std::filesystem::path(files_.FullPath(listPath)).parent_path();
+  const std::filesystem::path folder = PathFromUtf8(files_.FullPath(listPath)).parent_path();
   std::vector<std::string> lines;
   for (const std::string& path : written_) {
-    const std::filesystem::path full(files_.FullPath(path));
+    const std::filesystem::path full = PathFromUtf8(files_.FullPath(path));
     const std::filesystem::path relative = full.lexically_relative(folder);
-    lines.push_back(relative.empty() ? full.string() : relative.string());
+    lines.push_back(Utf8FromPath(relative.empty() ? full : relative));
   }
   try {
     const std::string text = FormatListFile(lines);

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "common/error.h"
+#include "common/utf8_path.h"
 #include "files/whole_file.h"
 #include "pipeline/list_file.h"
 #include "pipeline/natural_order.h"
@@ -29,7 +30,7 @@ bool IsPictureName(std::string_view name) {
 
 std::vector<std::string> ListedPaths(files::FileSystem& files, const std::string& listPath) {
   const Bytes text = files::ReadWhole(files, listPath, kMaxListFileBytes);
-  const std::string folder = std::filesystem::path(listPath).parent_path().string();
+  const std::string folder = Utf8FromPath(PathFromUtf8(listPath).parent_path());
   std::vector<std::string> paths = ParseListFile(
       std::string_view(reinterpret_cast<const char*>(text.data()), text.size()), folder);
   if (paths.empty()) {
