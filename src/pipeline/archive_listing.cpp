@@ -23,8 +23,7 @@ constexpr std::uint64_t kMaxPaletteFileBytes = kMaxPngFileBytes;
 std::string EntryLine(const formats::ArchiveEntry& entry) {
   char line[64];
   std::snprintf(line, sizeof line, "%5d %6d x %-6d %6zu bytes", static_cast<int>(entry.number),
-                static_cast<int>(entry.width), static_cast<int>(entry.height),
-                entry.coded.size());
+                static_cast<int>(entry.width), static_cast<int>(entry.height), entry.coded.size());
   return line;
 }
 
@@ -100,8 +99,8 @@ RunReport ExportPalette(files::FileSystem& files, RunDelegate& delegate,
   Bytes out;
   switch (format) {
     case PaletteFormat::kGimp:
-      out = formats::WriteGimpPalette(palette.palette,
-                                      Utf8FromPath(PathFromUtf8(inputPath).stem()));
+      out =
+          formats::WriteGimpPalette(palette.palette, Utf8FromPath(PathFromUtf8(inputPath).stem()));
       break;
     case PaletteFormat::kJasc:
       out = formats::WriteJascPalette(palette.palette);

@@ -36,8 +36,8 @@ SourcePicture PngFileSource::ReadFrom(ByteSource& file, const std::string& path)
   }
   PictureMapper& mapper = targetPalette_();
   MappedPicture mapped = mapper.Map(path, picture);
-  formats::EntryRows entry = formats::EntryOfPicture(
-      picture.height, std::move(mapped.image.pixels), picture.entryShape);
+  formats::EntryRows entry =
+      formats::EntryOfPicture(picture.height, std::move(mapped.image.pixels), picture.entryShape);
   return {{.width = static_cast<std::int32_t>(picture.width),
            .height = entry.heightField,
            .palette = mapper.Palette(),
