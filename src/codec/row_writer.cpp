@@ -95,6 +95,9 @@ Bytes RowWriter::Finish() {
 }
 
 void ReportRows(std::size_t length, std::size_t width, RowsHost& host) {
+  if (length == 0) {
+    return;  // no rows to report, and no whole to take a share of
+  }
   PercentSteps rowPercent(1, static_cast<std::int64_t>(width), static_cast<std::int64_t>(length));
   for (std::size_t start = 0; start < length; start += width, rowPercent.Advance()) {
     host.Yield();
