@@ -320,6 +320,11 @@ std::optional<PngColours> ReadPngColours(ByteView fileStart) {
     const bool isAlpha = std::memcmp(type, "tRNS", 4) == 0;
     if ((isHeader || isPalette || isAlpha) &&
         Crc32(type, 4 + std::size_t{length}) != BigEndian32(data + length)) {
+      if (isAlpha) {
+        // ReadPng drops a damaged ancillary chunk, so the picture reads opaque.
+        offset += kChunkFrame + length;
+        continue;
+      }
       Damaged(where + " is damaged: its CRC does not match its data", offset);
     }
     if (!bitDepth && !isHeader) {
