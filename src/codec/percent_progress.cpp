@@ -21,10 +21,18 @@ void ReportElements(std::size_t streamLength, const StreamScan& scan, RowsHost& 
 }
 
 void ReportRows(std::size_t length, std::size_t width, RowsHost& host) {
+  // Tables of this many rows: one host call for a sprite's rows, and the
+  // table stays on the stack for any picture.
+  constexpr std::size_t kTable = 512;
+  std::int32_t percents[kTable];
   PercentSteps rowPercent(1, static_cast<std::int64_t>(width), static_cast<std::int64_t>(length));
-  for (std::size_t rows = (length - 1) / width + 1; rows > 0; --rows, rowPercent.Advance()) {
-    host.Yield();
-    host.SetRowPercent(rowPercent.Current());
+  for (std::size_t rows = (length - 1) / width + 1; rows > 0;) {
+    const std::size_t count = rows < kTable ? rows : kTable;
+    for (std::size_t k = 0; k < count; ++k, rowPercent.Advance()) {
+      percents[k] = rowPercent.Current();
+    }
+    host.RowsPlaced({percents, count});
+    rows -= count;
   }
 }
 

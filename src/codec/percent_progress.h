@@ -15,8 +15,9 @@ namespace sprite::codec {
 // percentage, how many elements end by it that ended by no lower one.
 void ReportElements(std::size_t streamLength, const StreamScan& scan, RowsHost& host);
 
-// The second bar: yields before and reports the row bar after each row of
-// `length` stored bytes in rows of `width` bytes, as the row pass does.
+// The second bar: a yield before and the row bar after each row of `length`
+// stored bytes in rows of `width` bytes, as the row pass does, handed to the
+// host a table of rows at a time.
 void ReportRows(std::size_t length, std::size_t width, RowsHost& host);
 
 }  // namespace sprite::codec
