@@ -22,12 +22,13 @@ class MemoryFileSystem : public files::FileSystem {
   bool IsPlainFile(const std::string& path) override { return Exists(path); }
   // Memory holds files only: a folder is the prefix of their paths.
   bool IsFolder(const std::string& path) override {
-    const auto next = files.lower_bound(path + "/");
-    return next != files.end() && next->first.starts_with(path + "/");
+    const std::string prefix = FolderPrefix(path);
+    const auto next = files.lower_bound(prefix);
+    return next != files.end() && next->first.starts_with(prefix);
   }
   std::vector<std::string> ListFolder(const std::string& path) override {
     std::vector<std::string> names;
-    const std::string prefix = path + "/";
+    const std::string prefix = FolderPrefix(path);
     for (auto it = files.lower_bound(prefix); it != files.end() && it->first.starts_with(prefix);
          ++it) {
       const std::string rest = it->first.substr(prefix.size());
@@ -70,6 +71,11 @@ class MemoryFileSystem : public files::FileSystem {
   std::map<std::string, Bytes> files;
 
  private:
+  // "art" and "art/" name the same folder.
+  static std::string FolderPrefix(const std::string& path) {
+    return path.ends_with('/') ? path : path + "/";
+  }
+
   // A copy of the file as it was when opened, as an open file would keep it.
   class OwnedSource : public ByteSource {
    public:
