@@ -71,7 +71,10 @@ OutputPlace PutLiterals(Sink& sink, OutputPlace at, const std::uint8_t* src, std
     count -= at.left;
     at = sink.Next();
   }
-  std::memcpy(at.dst, src, count);
+  // An empty stream has no bytes, and its data pointer may be null.
+  if (count != 0) {
+    std::memcpy(at.dst, src, count);
+  }
   return {at.dst + count, at.left - count};
 }
 
