@@ -12,6 +12,8 @@ namespace sprite::fakes {
 // be opened or created, and a write budget that runs out like a full disk.
 class FakeFileSystem : public files::PosixFileSystem {
  public:
+  using PosixFileSystem::PosixFileSystem;
+
   std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override {
     if (unreadable.count(path) != 0) {
       throw FaultError({.kind = FaultKind::kCannotRead, .path = path, .text = "Permission denied"});
@@ -31,9 +33,14 @@ class FakeFileSystem : public files::PosixFileSystem {
     return std::make_unique<BudgetedFile>(std::move(file), writeBudget);
   }
 
+  std::size_t FilesPerBatch() override {
+    return filesPerBatch != 0 ? filesPerBatch : PosixFileSystem::FilesPerBatch();
+  }
+
   std::set<std::string> unreadable;
   std::set<std::string> uncreatable;
-  long writeBudget = -1;  // bytes all files may still take; -1 for no limit
+  long writeBudget = -1;          // bytes all files may still take; -1 for no limit
+  std::size_t filesPerBatch = 0;  // 0: as many as the system allows
 
  private:
   class BudgetedFile : public files::ReplacingFile {
@@ -48,6 +55,8 @@ class FakeFileSystem : public files::PosixFileSystem {
       Spend(bytes.size());
       inner_->WriteAt(offset, bytes);
     }
+    std::uint64_t Finish() override { return inner_->Finish(); }
+    void WaitForDisk() override { inner_->WaitForDisk(); }
     void Commit() override { inner_->Commit(); }
 
    private:

@@ -12,8 +12,9 @@
 namespace sprite::files {
 
 // Reads ahead in blocks, so that reading an archive entry by entry costs a
-// system call per block, not two per entry. Every failure throws FaultError with
-// the path.
+// system call per block, not two per entry, and a file that fits one block
+// (a sprite's bitmap: headers, palette and pixels) costs one. No byte is read
+// twice. Every failure throws FaultError with the path.
 class PosixSource : public ByteSource {
  public:
   // Takes over `fd`, an open regular file of `size` bytes.
