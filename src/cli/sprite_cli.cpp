@@ -233,9 +233,8 @@ int Usage(const std::string& message) {
   return kNotCompleted;
 }
 
-int Run(const Request& request) {
+int Run(const Request& request, sprite::files::FileSystem& files) {
   sprite::winsys::ConsoleTerminal terminal(!request.quiet && isatty(STDERR_FILENO) == 1);
-  sprite::files::PosixFileSystem files;
   sprite::cli::ConsoleRunDelegate delegate(terminal, kPrefix, request.quiet);
   sprite::pipeline::RunReport report;
   if (request.command == "encode") {
@@ -260,6 +259,11 @@ int Run(const Request& request) {
 namespace sprite::cli {
 
 int Main(const std::vector<std::string>& args) {
+  sprite::files::PosixFileSystem files;
+  return Main(args, files);
+}
+
+int Main(const std::vector<std::string>& args, files::FileSystem& files) {
   sprite::winsys::ConsoleWindowSystem::InstallInterruptHandler();
   const auto parsed = Parse(std::vector<std::string_view>(args.begin(), args.end()));
   if (const auto* error = std::get_if<UsageError>(&parsed)) {
@@ -282,7 +286,7 @@ int Main(const std::vector<std::string>& args) {
     return kClean;
   }
   try {
-    return Run(request);
+    return Run(request, files);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "%s%s\n", kPrefix, error.what());
     return kNotCompleted;
