@@ -15,6 +15,8 @@
 #include <utility>
 
 #include "common/error.h"
+#include "common/utf8_path.h"
+#include "files/native_file_system.h"
 #include "files/posix/descriptor.h"
 #include "files/posix/posix_paths.h"
 #include "files/posix/posix_replacing_file.h"
@@ -84,10 +86,10 @@ std::optional<std::uint64_t> PosixFileSystem::TakeLookedAt(const std::string& pa
 
 std::string PosixFileSystem::FullPath(const std::string& path) {
   std::error_code noFolder;
-  const std::filesystem::path given(path);
+  const std::filesystem::path given = PathFromUtf8(path);
   const std::filesystem::path full =
       given.is_absolute() ? given : std::filesystem::current_path(noFolder) / given;
-  return full.lexically_normal().string();
+  return Utf8FromPath(full.lexically_normal());
 }
 
 bool PosixFileSystem::IsPlainFile(const std::string& path) {
@@ -140,6 +142,10 @@ void PosixFileSystem::SyncFolders() {
 
 void PosixFileSystem::Delete(const std::string& path) noexcept {
   ::unlink(path.c_str());
+}
+
+std::unique_ptr<FileSystem> MakeNativeFileSystem() {
+  return std::make_unique<PosixFileSystem>();
 }
 
 }  // namespace sprite::files

@@ -17,27 +17,13 @@
 #include <utility>
 
 #include "common/error.h"
+#include "files/buffered_replacing_file.h"
 #include "files/posix/descriptor.h"
 #include "files/posix/posix_paths.h"
 #include "files/posix/replace_destination.h"
 
 namespace sprite::files {
 namespace {
-
-void WriteFully(int fd, const std::string& path, std::uint64_t offset, ByteView bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t put =
-        ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
-    if (put < 0 && errno == EINTR) {
-      continue;
-    }
-    if (put < 0) {
-      throw WriteFailed(path, errno);
-    }
-    done += static_cast<std::size_t>(put);
-  }
-}
 
 // Kernels from 6.10 on let the process that opened a file link its descriptor.
 bool KernelLinksOwnDescriptors() {
@@ -86,7 +72,7 @@ std::string TemporaryName(const std::string& folder, std::uint32_t serial) {
 // to a hidden temporary file) in the target's folder, and gives it the target's
 // name on Commit, so that readers never see a half-written file and a killed
 // process leaves nothing behind.
-class PosixReplacingFile : public ReplacingFile {
+class PosixReplacingFile : public BufferedReplacingFile {
  public:
   PosixReplacingFile(std::string path, Destination destination, int fd, std::string temp,
                      ReplacingContext& context)
@@ -103,43 +89,17 @@ class PosixReplacingFile : public ReplacingFile {
     }
   }
 
-  // Appended bytes are gathered and written a buffer at a time; a buffer's
-  // worth or more with nothing gathered goes straight to the file.
-  void Append(ByteView bytes) override {
-    durable_ = false;
-    if (pending_.empty() && bytes.size() >= kFileBufferSize) {
-      WriteFully(fd_.Get(), path_, size_, bytes);
-      size_ += bytes.size();
-      return;
-    }
-    pending_.insert(pending_.end(), bytes.begin(), bytes.end());
-    size_ += bytes.size();
-    if (pending_.size() >= kFileBufferSize) {
-      Flush();
-    }
-  }
-
-  void WriteAt(std::uint64_t offset, ByteView bytes) override {
-    durable_ = false;
-    Flush();
-    WriteFully(fd_.Get(), path_, offset, bytes);
-    if (offset + bytes.size() > size_) {
-      size_ = offset + bytes.size();
-    }
-  }
-
   // A file waiting in a batch keeps its descriptor and no buffer. Its write-back
   // starts now, while the next files are made, so that the wait for the disk
   // finds little left to do; a new file gets no flush at all.
   std::uint64_t Finish() override {
-    Flush();
-    Bytes().swap(pending_);
+    FlushAndRelease();
     if (!destination_.existing) {
       return 0;
     }
     SyncRange(SYNC_FILE_RANGE_WRITE);
     started_ = ++context_.started;
-    return size_ + 1;  // an empty file still waits for its length to be written
+    return Size() + 1;  // an empty file still waits for its length to be written
   }
 
   // The file's own writes are waited for (a failed one shows as this file's),
@@ -172,10 +132,18 @@ class PosixReplacingFile : public ReplacingFile {
   }
 
  private:
-  void Flush() {
-    if (!pending_.empty()) {
-      WriteFully(fd_.Get(), path_, size_ - pending_.size(), pending_);
-      pending_.clear();
+  void WriteFully(std::uint64_t offset, ByteView bytes) override {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      const ssize_t put = ::pwrite(fd_.Get(), bytes.data() + done, bytes.size() - done,
+                                   static_cast<off_t>(offset + done));
+      if (put < 0 && errno == EINTR) {
+        continue;
+      }
+      if (put < 0) {
+        throw WriteFailed(path_, errno);
+      }
+      done += static_cast<std::size_t>(put);
     }
   }
 
@@ -297,8 +265,6 @@ class PosixReplacingFile : public ReplacingFile {
   Descriptor fd_;
   std::string temp_;  // the temporary file's name while it has one
   ReplacingContext& context_;
-  std::uint64_t size_ = 0;  // bytes appended or written, pending ones included
-  Bytes pending_;
   std::uint64_t started_ = 0;  // its number among the files Finish started; 0 before
   bool durable_ = false;       // the disk has every byte written so far
 };
