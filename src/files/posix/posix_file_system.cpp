@@ -31,6 +31,11 @@ namespace {
 // archive too, and may skip a file it no longer needs.
 constexpr std::size_t kLookAhead = 4;
 
+// The most looked-at files kept (128 KiB): a run of more looks at the rest
+// again as it opens them, and its memory stays within its bounds (an archive
+// of 32767 pictures would otherwise keep 1 MiB here).
+constexpr std::size_t kMostLookedAt = 8192;
+
 // Each file waiting in a batch holds a descriptor: a quarter of the process's
 // limit at most, which leaves the window and its run plenty, and no more than
 // this, beyond which a larger batch saves no more waits.
@@ -64,7 +69,7 @@ std::optional<FileId> PosixFileSystem::IdOf(const std::string& path) {
   if (path.empty() || ::lstat(path.c_str(), &info) != 0) {
     return std::nullopt;
   }
-  if (S_ISREG(info.st_mode)) {
+  if (S_ISREG(info.st_mode) && lookedAt_.size() < kMostLookedAt) {
     lookedAt_.push_back({std::hash<std::string>{}(path), static_cast<std::uint64_t>(info.st_size)});
   } else if (S_ISLNK(info.st_mode) && ::stat(path.c_str(), &info) != 0) {
     return std::nullopt;
@@ -124,7 +129,7 @@ std::size_t PosixFileSystem::FilesPerBatch() {
 }
 
 void PosixFileSystem::SyncFolders() {
-  lookedAt_.clear();
+  lookedAt_ = {};
   nextLookedAt_ = 0;
   context_.devices.clear();
   const std::set<std::string> folders = std::exchange(context_.foldersToSync, {});
