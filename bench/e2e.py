@@ -7,13 +7,14 @@ of the system calls each way of writing files needs, and peak memory.
 
 --baseline times another build's sprite-cli in the same runs (for before and
 after). --full adds 32767 sprites, the most an archive holds. BENCH_DIR is the
-folder on the disk (default: the system's temporary folder), BENCH_TMPFS the
+folder on the disk (default: the build folder), BENCH_TMPFS the
 one in memory (default /dev/shm), BENCH_RUNS the runs of each case (default 5).
 
 Every ratio is to tar doing the same work, measured side by side in one run:
 the commands alternate, and each time is the median of the runs.
 """
 import argparse
+import json
 import os
 import random
 import shutil
@@ -100,13 +101,14 @@ def side_by_side(commands, before=None):
     return {label: median(t) for label, t in times.items()}
 
 
-def report(row, times, base="tar"):
-    """One row: each command's median and its ratio to `base`."""
+def report(row, times, base="tar", goal=""):
+    """One row: each command's median and its ratio to `base`, and the goal."""
     parts = ["%s %.3fs" % (base, times[base])]
     for label, t in times.items():
         if label != base:
             parts.append("%s %.3fs %.2fx" % (label, t, t / times[base]))
-    print("%-34s %s" % (row, "   ".join(parts)), flush=True)
+    print("%-34s %s%s" % (row, "   ".join(parts), "   (goal %s)" % goal if goal else ""),
+          flush=True)
 
 
 def empty(folder, ending=""):
@@ -172,7 +174,7 @@ class Bench:
         commands = {"tar": (["tar", "-cf", os.path.join(src, "..", "same.tar")] + names, src)}
         for who, cmd in self.clis(["encode", "-q", "-o", "pack.spr"] + names).items():
             commands[who] = (cmd, src)
-        report("encode, " + label, side_by_side(commands))
+        report("encode, " + label, side_by_side(commands), goal="<= 1.1x")
 
     def decode_new(self, label, root, dec, floor, size, count):
         """Decode into a folder without the bitmaps, against tar -xf into another."""
@@ -190,7 +192,8 @@ class Bench:
         if floor:
             commands["floor create"] = ([floor, "new", out, str(count), str(size)], None)
             commands["floor unnamed"] = ([floor, "new-unnamed", out, str(count), str(size)], None)
-        report("decode into new files, " + label, side_by_side(commands, before=clear))
+        report("decode into new files, " + label, side_by_side(commands, before=clear),
+               goal="<= 1.45x" if label.endswith("tmpfs") else "<= 1.0x")
         clear()
 
     def decode_replace(self, label, root, dec, floor, size, count):
@@ -209,7 +212,8 @@ class Bench:
         if floor:
             for mode in ("replace", "replace-flush", "replace-batch"):
                 commands["floor " + mode] = ([floor, mode, out, str(count), str(size)], None)
-        report("decode over old files, " + label, side_by_side(commands, before=settled))
+        report("decode over old files, " + label, side_by_side(commands, before=settled),
+               goal="<= 1.5x")
 
     def window_decode(self, label, dec):
         if not os.path.exists(self.window):
@@ -225,7 +229,8 @@ class Bench:
             settled()
             cli.append(timed([self.cli, "decode", "-q", "pack.spr"], cwd=dec))
         report("window's Decode click, " + label,
-               {"sprite-cli": median(cli), "click": median(click)}, base="sprite-cli")
+               {"sprite-cli": median(cli), "click": median(click)}, base="sprite-cli",
+               goal="<= 1.05x")
 
     def memory(self, label, src, names, dec):
         for who, cmd in self.clis(["encode", "-q", "-o", "pack.spr"] + names).items():
@@ -233,8 +238,24 @@ class Bench:
             empty(dec, ".bmp")
             dec_cmd = self.clis(["decode", "-q", "pack.spr"])[who]
             decoded = peak_memory(dec_cmd, cwd=dec)
-            print("%-34s %s: encode %d KiB, decode %d KiB" % ("peak memory, " + label, who, enc,
-                                                              decoded), flush=True)
+            print("%-34s %s: encode %d KiB, decode %d KiB   (goal <= 8192 KiB)" %
+                  ("peak memory, " + label, who, enc, decoded), flush=True)
+
+    def row_decoder(self):
+        """The row decoder's rate on a sprite against memcpy's, as make bench measures it."""
+        codec = os.path.join(os.path.dirname(self.window), "codec_bench")
+        if not os.path.exists(codec):
+            print("row decoder: not built (%s)" % codec)
+            return
+        out = run([codec, "--benchmark_filter=^(memcpy|RLEDecompressRows)/sprite$",
+                   "--benchmark_repetitions=5", "--benchmark_report_aggregates_only=true",
+                   "--benchmark_format=json"])
+        rates = {r["run_name"].split("/")[0]: r["bytes_per_second"]
+                 for r in json.loads(out)["benchmarks"] if r.get("aggregate_name") == "median"}
+        print("%-34s memcpy %.2f GB/s   RLEDecompressRows %.2f GB/s %.3fx   (goal >= 0.25x)" %
+              ("row decoder, sprite, in cache", rates["memcpy"] / 1e9,
+               rates["RLEDecompressRows"] / 1e9, rates["RLEDecompressRows"] / rates["memcpy"]),
+              flush=True)
 
 
 def main():
@@ -244,11 +265,12 @@ def main():
     parser.add_argument("--full", action="store_true", help="also 32767 sprites")
     args = parser.parse_args()
     bench = Bench(args)
-    disk = os.environ.get("BENCH_DIR") or tempfile.gettempdir()
+    disk = os.environ.get("BENCH_DIR") or os.path.abspath(args.build)
     memory = os.environ.get("BENCH_TMPFS", "/dev/shm")
     if not os.path.isdir(memory):
         memory = None
     print("5000 sprite bitmaps of 32x32 to 64x64 pixels; %d runs each, medians" % RUNS)
+    bench.row_decoder()
     places = [("tmpfs", memory)] if memory else []
     places.append(("disk", disk))
     roots = []
