@@ -1,11 +1,12 @@
 #include "winsys/qt/qt_list_box.h"
 
+#include <QtCore/QAbstractListModel>
 #include <QtCore/QTimer>
 #include <QtGui/QDragEnterEvent>
 #include <QtGui/QDropEvent>
 #include <QtGui/QFont>
 #include <QtGui/QKeyEvent>
-#include <QtWidgets/QListWidget>
+#include <QtWidgets/QListView>
 #include <QtWidgets/QScrollBar>
 #include <QtWidgets/QStyle>
 #include <QtWidgets/QStyledItemDelegate>
@@ -43,15 +44,56 @@ class WidestLineDelegate : public QStyledItemDelegate {
 
 }  // namespace
 
-// The list widget: takes dropped files and the Delete key, keeps following its
-// newest line while it is scrolled to the end, and knows its widest line.
-class LineListWidget : public QListWidget {
+// The lines and nothing else: no item objects, no roles but the text.
+class LineModel : public QAbstractListModel {
  public:
-  explicit LineListWidget(QWidget* parent) : QListWidget(parent), delegate_(this) {
+  using QAbstractListModel::QAbstractListModel;
+
+  int rowCount(const QModelIndex& parent) const override {
+    return parent.isValid() ? 0 : static_cast<int>(lines_.size());
+  }
+  QVariant data(const QModelIndex& index, int role) const override {
+    if (role != Qt::DisplayRole || !checkIndex(index, CheckIndexOption::IndexIsValid)) {
+      return {};
+    }
+    return lines_[index.row()];
+  }
+
+  int Count() const { return static_cast<int>(lines_.size()); }
+  const QString& Line(int row) const { return lines_[row]; }
+  void Append(QStringList& lines) {
+    const int first = Count();
+    beginInsertRows({}, first, first + static_cast<int>(lines.size()) - 1);
+    lines_.append(std::move(lines));
+    endInsertRows();
+    lines.clear();
+  }
+  void Remove(int row) {
+    beginRemoveRows({}, row, row);
+    lines_.removeAt(row);
+    endRemoveRows();
+  }
+  void Clear() {
+    beginResetModel();
+    lines_.clear();
+    endResetModel();
+  }
+
+ private:
+  QStringList lines_;
+};
+
+// The list's view: takes dropped files and the Delete key, keeps following its
+// newest line while it is scrolled to the end, and knows its widest line.
+class LineListView : public QListView {
+ public:
+  explicit LineListView(QWidget* parent)
+      : QListView(parent), lines_(new LineModel(this)), delegate_(this) {
     advances_.fill(-1);
+    setModel(lines_);
     setItemDelegate(&delegate_);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    setSortingEnabled(false);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
@@ -103,6 +145,7 @@ class LineListWidget : public QListWidget {
     delegate_.Widen(widest + margin);
   }
   void ForgetWidth() { delegate_.Reset(); }
+  LineModel* Lines() const { return lines_; }
 
   std::function<void(const std::vector<std::string>&)> onFilesDropped;
   std::function<void()> onDeleteKey;
@@ -114,7 +157,7 @@ class LineListWidget : public QListWidget {
       handler();
       return;
     }
-    QListWidget::keyPressEvent(event);
+    QListView::keyPressEvent(event);
   }
   void dragEnterEvent(QDragEnterEvent* event) override { AcceptFiles(event); }
   void dragMoveEvent(QDragMoveEvent* event) override { AcceptFiles(event); }
@@ -138,6 +181,7 @@ class LineListWidget : public QListWidget {
     }
   }
 
+  LineModel* lines_;
   WidestLineDelegate delegate_;
   bool followingEnd_ = true;
   QFont advancesFont_;
@@ -145,13 +189,13 @@ class LineListWidget : public QListWidget {
 };
 
 QtListBox::QtListBox(QWidget* parent, QObject* context)
-    : list_(new LineListWidget(parent)), context_(context) {}
+    : list_(new LineListView(parent)), model_(list_->Lines()), context_(context) {}
 
-QListWidget* QtListBox::Widget() const {
+QListView* QtListBox::Widget() const {
   return list_;
 }
 
-QListWidget* WidgetOf(ListBox& control) {
+QListView* WidgetOf(ListBox& control) {
   auto* list = dynamic_cast<QtListBox*>(&control);
   if (list == nullptr) {
     throw InvalidArgumentError("the list box belongs to another window system");
@@ -162,7 +206,7 @@ QListWidget* WidgetOf(ListBox& control) {
 void QtListBox::Clear() {
   selectPending_.reset();
   pendingLines_.clear();
-  list_->clear();
+  model_->Clear();
   list_->ForgetWidth();
 }
 
@@ -173,13 +217,13 @@ void QtListBox::AddItem(const std::string& line) {
 
 std::int16_t QtListBox::ListCount() const {
   FlushLines();
-  return ListCount16(list_->count());
+  return ListCount16(model_->Count());
 }
 
 std::string QtListBox::List(std::int16_t index) const {
   FlushLines();
   CheckIndex(index);
-  return ToUtf8(list_->item(index)->text());
+  return ToUtf8(model_->Line(index));
 }
 
 std::int16_t QtListBox::ListIndex() const {
@@ -209,18 +253,18 @@ void QtListBox::SetListIndex(std::int16_t index) {
 
 void QtListBox::SelectLast() {
   // The line that is last now; lines appended afterwards do not move the selection.
-  ScheduleSelection(list_->count() + static_cast<int>(pendingLines_.size()) - 1);
+  ScheduleSelection(model_->Count() + static_cast<int>(pendingLines_.size()) - 1);
 }
 
 void QtListBox::RemoveItem(std::int16_t index) {
   FlushLines();
   CheckIndex(index);
   ApplySelection();
-  const bool removingSelected = list_->item(index)->isSelected();
-  delete list_->takeItem(index);
-  // The view would select the line that takes the removed one's place.
+  const bool removingSelected = list_->selectionModel()->isRowSelected(index, {});
+  model_->Remove(index);
+  // The view would make the line that takes the removed one's place current.
   if (removingSelected) {
-    list_->clearSelection();
+    list_->selectionModel()->clear();
   }
 }
 
@@ -251,13 +295,12 @@ void QtListBox::ScheduleFlush() {
 void QtListBox::FlushLines() const {
   if (!pendingLines_.isEmpty()) {
     list_->Measure(pendingLines_);
-    list_->addItems(pendingLines_);
-    pendingLines_.clear();
+    model_->Append(pendingLines_);
   }
 }
 
 void QtListBox::CheckIndex(std::int16_t index) const {
-  CheckListIndex(index, list_->count());
+  CheckListIndex(index, model_->Count());
 }
 
 void QtListBox::ApplySelection() {
@@ -266,13 +309,14 @@ void QtListBox::ApplySelection() {
     return;
   }
   const int row = *std::exchange(selectPending_, std::nullopt);
-  if (row < 0 || row >= list_->count()) {
-    list_->clearSelection();
-    list_->setCurrentRow(-1);
+  QItemSelectionModel& selection = *list_->selectionModel();
+  if (row < 0 || row >= model_->Count()) {
+    selection.clear();
     return;
   }
-  list_->setCurrentRow(row);
-  list_->scrollToItem(list_->item(row));
+  const QModelIndex index = model_->index(row);
+  selection.setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+  list_->scrollTo(index);
 }
 
 }  // namespace sprite::winsys::qt
