@@ -100,12 +100,21 @@ Destination Resolve(const std::string& path, Use use) {
 }
 
 void KeepOwnerAndMode(int fd, const std::string& path, const struct stat& old) {
-  const bool sameOwner = ::fchown(fd, old.st_uid, old.st_gid) == 0;
-  if (!sameOwner && ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+  // Each change is a write to the file system's journal: only what differs is
+  // changed (a user's own files, replaced by the thousand, need neither).
+  struct stat made {};
+  if (::fstat(fd, &made) != 0) {
+    throw WriteFailed(path, errno);
+  }
+  const bool sameOwner = (made.st_uid == old.st_uid && made.st_gid == old.st_gid) ||
+                         ::fchown(fd, old.st_uid, old.st_gid) == 0;
+  if (!sameOwner && made.st_gid != old.st_gid &&
+      ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
     // Not a member of the old file's group either: the new file keeps this
     // process's group, as any file it makes there would.
   }
-  if (::fchmod(fd, old.st_mode & (sameOwner ? 07777 : 0777)) != 0) {
+  const mode_t mode = old.st_mode & (sameOwner ? 07777 : 0777);
+  if ((made.st_mode & 07777) != mode && ::fchmod(fd, mode) != 0) {
     throw WriteFailed(path, errno);
   }
 }
