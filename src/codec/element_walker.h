@@ -71,7 +71,9 @@ OutputPlace PutLiterals(Sink& sink, OutputPlace at, const std::uint8_t* src, std
     count -= at.left;
     at = sink.Next();
   }
-  std::memcpy(at.dst, src, count);
+  if (count != 0) {  // an empty stream has no bytes at all: src may be null
+    std::memcpy(at.dst, src, count);
+  }
   return {at.dst + count, at.left - count};
 }
 
