@@ -16,7 +16,7 @@ import tempfile
 import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from e2e import CLI, RUNS, clear_decoded, make_bitmaps, peak_memory, side_by_side  # noqa: E402
+from e2e import RUNS, empty, make_bitmaps, peak_memory, report, side_by_side  # noqa: E402
 
 
 def chunk(kind, data):
@@ -50,19 +50,20 @@ def bitmap_as_rgba(path, out_path):
 
 
 def main():
-    cli = CLI
+    build = sys.argv[1] if len(sys.argv) > 1 else "build/default"
+    cli = os.path.abspath(os.path.join(build, "src", "sprite-cli"))
     if not os.path.exists(cli):
         raise SystemExit("build sprite-cli first (make build)")
     work = tempfile.mkdtemp(prefix="sprite-bench-png-", dir=os.environ.get("BENCH_DIR"))
     try:
         bmp = os.path.join(work, "bmp")
         os.mkdir(bmp)
-        bitmaps = make_bitmaps(bmp, 5000)
+        bitmaps = [os.path.join(bmp, name) for name in make_bitmaps(bmp, 5000)]
         archive = os.path.join(work, "pack.spr")
         # The same pictures as indexed PNGs, in the same order, through decode --png.
         indexed_dir = os.path.join(work, "indexed")
         os.mkdir(indexed_dir)
-        subprocess.run([cli, "encode", "-q", "-o", archive, bmp + "/"], check=True)
+        subprocess.run([cli, "encode", "-q", "-o", archive] + bitmaps, check=True)
         subprocess.run([cli, "decode", "-q", "--png", "-C", indexed_dir, archive], check=True)
         indexed = sorted(os.path.join(indexed_dir, n) for n in os.listdir(indexed_dir))
         rgba_dir = os.path.join(work, "rgba")
@@ -76,20 +77,18 @@ def main():
 
         out = os.path.join(work, "out.spr")
         for label, pictures in (("indexed PNG", indexed), ("RGBA PNG", rgba)):
-            png_time, bmp_time = side_by_side([cli, "encode", "-o", out] + pictures,
-                                              [cli, "encode", "-o", out] + bitmaps)
-            print("encode %-12s %.3fs   bitmaps %.3fs   ratio %.2fx   (goal <= 2.0x)"
-                  % (label, png_time, bmp_time, png_time / bmp_time))
+            times = side_by_side({"bitmaps": ([cli, "encode", "-q", "-o", out] + bitmaps, None),
+                                  label: ([cli, "encode", "-q", "-o", out] + pictures, None)})
+            report("encode " + label, times, base="bitmaps", goal="<= 2.0x")
 
         dec = os.path.join(work, "dec")
         os.mkdir(dec)
         shutil.copy(archive, os.path.join(dec, "pack.spr"))
         archive = os.path.join(dec, "pack.spr")
-        png_time, bmp_time = side_by_side([cli, "decode", "--png", archive],
-                                          [cli, "decode", archive],
-                                          before=lambda: clear_decoded(dec))
-        print("decode --png        %.3fs   decode %.3fs    ratio %.2fx   (goal <= 2.0x)"
-              % (png_time, bmp_time, png_time / bmp_time))
+        times = side_by_side({"decode": ([cli, "decode", "-q", archive], None),
+                              "decode --png": ([cli, "decode", "-q", "--png", archive], None)},
+                             before=lambda: empty(dec, (".bmp", ".png")))
+        report("decode --png", times, base="decode", goal="<= 2.0x")
 
         for label, pictures in (("indexed", indexed), ("RGBA", rgba)):
             small = peak_memory([cli, "encode", "-q", "-o", out] + pictures[:500])

@@ -9,6 +9,7 @@
 #include "codec/stream_scan.h"
 #include "common/error.h"
 #include "common/utf8_path.h"
+#include "files/commit_batch.h"
 #include "formats/png_picture.h"
 #include "formats/sprite_archive.h"
 #include "pipeline/list_file.h"
@@ -98,6 +99,23 @@ std::int32_t DecodeRun::DecodeEntries(const std::string& archivePath, const std:
   DecoderHost host(delegate_);
   const bool png = std::string_view(writer.Extension()) == ".png";
   std::int32_t written = 0;
+  // Files that replace others wait for the disk together; each is told to the
+  // delegate, and kept for the list, once it stands under its name.
+  files::CommitBatch batch(files_.FilesPerBatch(), [&](const std::string& name) {
+    delegate_.Written(name);
+    written_.push_back(name);
+    report_.stored = ++written;
+  });
+  std::string name;
+  const auto commitWaiting = [&] {
+    try {
+      batch.Commit();
+      return true;
+    } catch (FaultError& error) {
+      OutputFailed(error, name);
+      return false;
+    }
+  };
   for (std::int32_t k = 1; k <= reader.Count(); ++k) {
     // Each entry's line comes before anything is known of it, so that a fault
     // of its own is reported under its number.
@@ -113,20 +131,34 @@ std::int32_t DecodeRun::DecodeEntries(const std::string& archivePath, const std:
         fault.entry = k;
       }
       Report(EntryNotDecoded(std::move(fault), png ? "pictures" : "bitmaps"));
+      commitWaiting();
       return written;
     } catch (const CancelledError&) {
+      // The bitmaps finished before the stop take their places.
+      commitWaiting();
       throw;
     } catch (const Error& error) {
       Report(EntryNotDecoded(
           {.kind = FaultKind::kUnexpected, .path = archivePath, .entry = k, .text = error.what()},
           png ? "pictures" : "bitmaps"));
+      commitWaiting();
       return written;
     }
-    if (!WriteOutput(OutputName(base, k, writer.Extension()), file)) {
+    name = OutputName(base, k, writer.Extension());
+    try {
+      auto out = files_.CreateReplacing(name);
+      out->Append(file);
+      batch.Add(std::move(out), name);
+    } catch (FaultError& error) {
+      // The files finished before this one still take their places.
+      if (commitWaiting()) {
+        OutputFailed(error, name);
+      }
       return written;
     }
-    ++written;
-    report_.stored = written;
+  }
+  if (!commitWaiting()) {
+    return written;
   }
   report_.completed = true;
   // The count as the header gives it; a run that stops early says what it wrote.
@@ -268,6 +300,15 @@ std::string DecodeRun::OutputName(const std::string& base, std::int32_t number,
 void DecodeRun::Report(const Problem& problem) {
   ++report_.problems;
   delegate_.Report(problem);
+}
+
+void DecodeRun::OutputFailed(FaultError& error, const std::string& name) {
+  report_.outputFailed = true;
+  // A file that waited to be committed names itself.
+  if (error.Details().path.empty()) {
+    error.SetPath(name);
+  }
+  Report(OutputNotWritten(error.Details(), true));
 }
 
 void DecodeRun::SyncFolders() {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/byte_io.h"
+#include "common/error.h"
 #include "files/file_system.h"
 #include "pipeline/entry_writer.h"
 #include "pipeline/run_delegate.h"
@@ -62,6 +63,9 @@ class DecodeRun {
   bool WriteOutput(const std::string& name, ByteView bytes);
   void WriteList();
   void Report(const Problem& problem);
+  // A bitmap could not be written (`name`, unless the fault names another):
+  // the run writes no more.
+  void OutputFailed(FaultError& error, const std::string& name);
   void SyncFolders();
 
   files::FileSystem& files_;

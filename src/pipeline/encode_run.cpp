@@ -63,6 +63,7 @@ RunReport EncodeRun::Run(const std::vector<std::string>& inputs, const std::stri
         report_.outputFailed = true;
         Report(ArchiveNotWritten(
             {.kind = FaultKind::kOutputIsInput, .path = archivePath, .text = input}, false));
+        SyncFolders();
         return report_;
       }
     }
@@ -74,6 +75,7 @@ RunReport EncodeRun::Run(const std::vector<std::string>& inputs, const std::stri
     report_.outputFailed = true;
     error.SetPath(archivePath);
     Report(ArchiveNotWritten(error.Details(), false));
+    SyncFolders();
     return report_;
   }
 
