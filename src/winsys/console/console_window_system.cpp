@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/error.h"
+#include "winsys/console/memory_picture_window.h"
 
 namespace sprite::winsys {
 namespace {
@@ -46,6 +47,11 @@ std::unique_ptr<Window> ConsoleWindowSystem::CreateWindow(const WindowSpec& desi
   auto window = std::make_unique<ListedWindow>(design, nextWindow_, windows_);
   nextWindow_ += 1000;
   return window;
+}
+
+std::unique_ptr<PictureWindow> ConsoleWindowSystem::CreatePictureWindow(
+    const PictureWindowSpec& design) {
+  return std::make_unique<MemoryPictureWindow>(design);
 }
 
 MemoryWindow& ConsoleWindowSystem::WindowAt(std::size_t index) {

@@ -5,6 +5,7 @@
 #include <QtGui/QDropEvent>
 #include <QtGui/QFont>
 #include <QtGui/QKeyEvent>
+#include <QtGui/QMouseEvent>
 #include <QtWidgets/QListWidget>
 #include <QtWidgets/QScrollBar>
 #include <QtWidgets/QStyle>
@@ -17,6 +18,7 @@
 #include "common/error.h"
 #include "winsys/list_box_rules.h"
 #include "winsys/qt/dropped_files.h"
+#include "winsys/qt/message_box.h"
 #include "winsys/qt/qt_text.h"
 
 namespace sprite::winsys::qt {
@@ -106,6 +108,7 @@ class LineListWidget : public QListWidget {
 
   std::function<void(const std::vector<std::string>&)> onFilesDropped;
   std::function<void()> onDeleteKey;
+  std::function<void()> onOpenItem;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override {
@@ -114,7 +117,23 @@ class LineListWidget : public QListWidget {
       handler();
       return;
     }
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && onOpenItem &&
+        !selectedItems().isEmpty()) {
+      const auto handler = onOpenItem;
+      RunGuarded(handler, window());
+      return;
+    }
     QListWidget::keyPressEvent(event);
+  }
+  void mouseDoubleClickEvent(QMouseEvent* event) override {
+    QListWidget::mouseDoubleClickEvent(event);
+    // The first click of the two selected the line.
+    if (event->button() == Qt::LeftButton && onOpenItem && itemAt(event->position().toPoint()) &&
+        !selectedItems().isEmpty()) {
+      const auto handler = onOpenItem;
+      RunGuarded(handler, window());
+    }
   }
   void dragEnterEvent(QDragEnterEvent* event) override { AcceptFiles(event); }
   void dragMoveEvent(QDragMoveEvent* event) override { AcceptFiles(event); }
@@ -145,7 +164,15 @@ class LineListWidget : public QListWidget {
 };
 
 QtListBox::QtListBox(QWidget* parent, QObject* context)
-    : list_(new LineListWidget(parent)), context_(context) {}
+    : list_(new LineListWidget(parent)), context_(context) {
+  QObject::connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, context_,
+                   [this] {
+                     if (byProgram_ == 0 && onSelectionChanged_) {
+                       const auto handler = onSelectionChanged_;
+                       RunGuarded(handler, list_->window());
+                     }
+                   });
+}
 
 QListWidget* QtListBox::Widget() const {
   return list_;
@@ -160,6 +187,7 @@ QListWidget* WidgetOf(ListBox& control) {
 }
 
 void QtListBox::Clear() {
+  const ByProgram quiet(byProgram_);
   selectPending_.reset();
   pendingLines_.clear();
   list_->clear();
@@ -213,6 +241,7 @@ void QtListBox::SelectLast() {
 }
 
 void QtListBox::RemoveItem(std::int16_t index) {
+  const ByProgram quiet(byProgram_);
   FlushLines();
   CheckIndex(index);
   ApplySelection();
@@ -230,6 +259,14 @@ void QtListBox::SetOnFilesDropped(std::function<void(const std::vector<std::stri
 
 void QtListBox::SetOnDeleteKey(std::function<void()> handler) {
   list_->onDeleteKey = std::move(handler);
+}
+
+void QtListBox::SetOnSelectionChanged(std::function<void()> handler) {
+  onSelectionChanged_ = std::move(handler);
+}
+
+void QtListBox::SetOnOpenItem(std::function<void()> handler) {
+  list_->onOpenItem = std::move(handler);
 }
 
 void QtListBox::ScheduleSelection(int row) {
@@ -261,6 +298,7 @@ void QtListBox::CheckIndex(std::int16_t index) const {
 }
 
 void QtListBox::ApplySelection() {
+  const ByProgram quiet(byProgram_);
   FlushLines();
   if (!selectPending_) {
     return;
