@@ -36,7 +36,10 @@ cp "$root/samples/hero_walk_3.bmp" "$work/old.bmp"
 "$cli" encode -q -o "$work/old.spr" "$root/samples/hero_walk_2.bmp"
 
 hide_proc=""
-if unshare --user --map-root-user --mount sh -c 'mount -t tmpfs none /proc' 2>/dev/null; then
+if grep -qa __asan_init "$sprite"; then
+  # AddressSanitizer finds the stack's bounds in /proc and reports false errors without it.
+  echo "$script_name: a sanitizer build: the runs without /proc are left out"
+elif unshare --user --map-root-user --mount sh -c 'mount -t tmpfs none /proc' 2>/dev/null; then
   hide_proc="yes"
 fi
 

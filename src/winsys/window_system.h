@@ -173,7 +173,8 @@ enum class PictureKey : std::uint8_t { kZoomIn, kZoomOut, kEscape, kLeft, kRight
 class PictureWindowHandler {
  public:
   virtual ~PictureWindowHandler() = default;
-  // The picture area has a new size (and once before the window first shows).
+  // The user or the system resized the window: the picture area has a new
+  // size, to be drawn anew.
   virtual void AreaResized(PixelSize area) = 0;
   virtual void KeyPressed(PictureKey key) = 0;
   // The mouse wheel turned over the window by whole notches: positive away

@@ -169,7 +169,7 @@ TEST_P(SignalDuringRunTest, StopsAsTheCloseButtonDoesAndLeavesOnlyWholeFiles) {
   QThread::msleep(winsys::qt::QtWindowSystem::kYieldIntervalMs + 5);
   if (encode) {
     // A run over other pictures, which would replace the archive.
-    FileList().takeItem(0);
+    delete FileList().takeItem(0);
     winsys::qt::WidgetOf(form_->Controls().Command3)->click();
   } else {
     winsys::qt::WidgetOf(form_->Controls().Command4)->click();
