@@ -3,7 +3,7 @@ BUILD := build/default
 FUZZ_SECONDS ?= 30
 PREFIX ?= /usr/local
 
-.PHONY: deps build run test asan-test fuzz fuzz-run bench screenshot format format-check clean install package
+.PHONY: deps build run test asan-test fuzz fuzz-run bench screenshot format format-check clean install package windows windows-test windows-screenshots
 
 deps:
 	@bash scripts/install-deps.sh
@@ -12,18 +12,25 @@ build: deps
 	cmake --preset default >/dev/null
 	cmake --build --preset default
 
-run: build
+# Only what it starts: the two programs, and what the headless demo needs.
+run:
+	@bash scripts/install-deps.sh run
+	cmake --preset run >/dev/null
+	cmake --build --preset run
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
-	  bash scripts/run-headless.sh; \
-	else $(BUILD)/src/sprite; fi
+	  BUILD_DIR="$(CURDIR)/build/run" bash scripts/run-headless.sh; \
+	else build/run/src/sprite; fi
 
 test: build
 	ctest --preset default
 
-# The programs, the launcher, the icons, the file type, the manual pages and the
-# completion into $(DESTDIR)$(PREFIX). Installed for real (no DESTDIR), the
-# file type and the launcher's file types are made known to the desktop at once.
-install: build
+# The programs, the launcher, the icons, the file type, the manual pages, the
+# completion and the licence into $(DESTDIR)$(PREFIX), built for that prefix so
+# that --version names where the licence is. Installed for real (no DESTDIR),
+# the file type and the launcher's file types are made known to the desktop at once.
+install: deps
+	cmake --preset default -DCMAKE_INSTALL_PREFIX="$(PREFIX)" >/dev/null
+	cmake --build --preset default
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 	@if [ -z "$(DESTDIR)" ]; then \
 	  ! command -v update-mime-database >/dev/null || update-mime-database "$(PREFIX)/share/mime"; \
@@ -49,6 +56,22 @@ fuzz: deps
 
 fuzz-run: fuzz
 	bash scripts/run-fuzz.sh build/fuzz/fuzz $(FUZZ_SECONDS)
+
+# The Windows programs, cross-built with mingw-w64 into build/windows, and the
+# distributables there: sprite-encoder-decoder-VERSION-win64.zip and -setup.exe.
+windows:
+	@bash scripts/install-deps.sh windows
+	cmake --preset windows >/dev/null
+	cmake --build --preset windows --target all windows-package
+
+# The Windows job of CI: the build above, the tests under Wine, sprite-cli.exe
+# against the Linux sprite-cli, the window walkthrough and the installer.
+windows-test: build
+	bash scripts/windows-job.sh
+
+# docs/windows-*.png: the window, the Add dialog and the About box under Wine.
+windows-screenshots: windows
+	SHOTS=docs bash scripts/windows-walkthrough.sh
 
 bench: build
 	bash scripts/bench.sh

@@ -1,7 +1,7 @@
 #pragma once
 
-// The window's Encode and Decode commands over files held in memory, for the
-// fuzz targets that run the commands end to end, and plain checks shared by them.
+// The Encode and Decode runs over files held in memory, for the fuzz targets
+// that run the commands end to end, and plain checks shared by them.
 
 #include <cstdint>
 #include <cstdlib>
@@ -13,12 +13,13 @@
 #include <utility>
 #include <vector>
 
-#include "app/form1.h"
 #include "codec/codec_oracle.h"
 #include "common/error.h"
-#include "fakes/fake_window_system.h"
+#include "fakes/memory_file_system.h"
 #include "files/file_system.h"
 #include "formats/memory_io.h"
+#include "pipeline/decode_run.h"
+#include "pipeline/encode_run.h"
 
 namespace sprite::fuzz {
 
@@ -49,99 +50,40 @@ inline void Put(Bytes& out, std::uint32_t value, std::size_t size) {
   }
 }
 
-// Files in memory behind the interface the commands use: what a command writes
-// can be read back at once, and nothing touches the disk.
-class MemoryFileSystem : public files::FileSystem {
+// The Encode and Decode runs over files in memory, with the log as the
+// console prints it; a fresh one for each input, so that runs do not depend on
+// each other.
+class Commands : private pipeline::RunDelegate {
  public:
-  bool Exists(const std::string& path) override { return files.count(path) != 0; }
-  bool IsPlainFile(const std::string& path) override { return Exists(path); }
-  std::string FullPath(const std::string& path) override { return "/" + path; }
-  // A file is its path: memory holds no links.
-  std::optional<files::FileId> IdOf(const std::string& path) override {
-    if (!Exists(path)) {
-      return std::nullopt;
-    }
-    return files::FileId{0, std::hash<std::string>{}(path)};
-  }
-
-  std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override {
-    const auto found = files.find(path);
-    if (found == files.end()) {
-      throw FaultError({.kind = FaultKind::kNoSuchFile, .path = path});
-    }
-    return std::make_unique<OwnedSource>(found->second);
-  }
-
-  std::unique_ptr<files::ReplacingFile> CreateReplacing(const std::string& path) override {
-    return std::make_unique<File>(path, files);
-  }
-
-  void SyncFolders() override {}
-  void Delete(const std::string& path) noexcept override { files.erase(path); }
-
-  std::map<std::string, Bytes> files;
-
- private:
-  // A copy of the file as it was when opened, as an open file would keep it.
-  class OwnedSource : public ByteSource {
-   public:
-    explicit OwnedSource(Bytes bytes) : bytes_(std::move(bytes)), source_(bytes_) {}
-    std::uint64_t Size() const override { return source_.Size(); }
-    void ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
-      source_.ReadAt(offset, out);
-    }
-
-   private:
-    Bytes bytes_;
-    formats::MemorySource source_;
-  };
-
-  class File : public files::ReplacingFile {
-   public:
-    File(std::string path, std::map<std::string, Bytes>& files)
-        : path_(std::move(path)), files_(files), sink_(bytes_) {}
-    void Append(ByteView bytes) override { sink_.Append(bytes); }
-    void WriteAt(std::uint64_t offset, ByteView bytes) override { sink_.WriteAt(offset, bytes); }
-    void Commit() override { files_[path_] = std::move(bytes_); }
-
-   private:
-    std::string path_;
-    std::map<std::string, Bytes>& files_;
-    Bytes bytes_;
-    formats::MemorySink sink_;
-  };
-};
-
-// A fresh main window for one input, so that runs do not depend on each other.
-class Commands {
- public:
-  Commands() : form_(windows_, files_) {}
-
   void Encode(const std::vector<std::string>& bitmaps, const std::string& archive) {
-    const app::Form1Controls controls = form_.Controls();
-    controls.lstFiles.Clear();
-    for (const auto& path : bitmaps) {
-      controls.lstFiles.AddItem(path);
-    }
-    controls.txtOut.SetText(archive);
-    winsys::AsMemory(controls.Command3).Click();
+    log_.clear();
+    lastRun_ = pipeline::EncodeRun(files_, *this).Run(bitmaps, archive, palette_);
   }
 
   void Decode(const std::string& archive) {
-    const app::Form1Controls controls = form_.Controls();
-    controls.txtOut.SetText(archive);
-    winsys::AsMemory(controls.Command4).Click();
+    log_.clear();
+    lastRun_ = pipeline::DecodeRun(files_, *this).Run(archive);
   }
 
-  const std::vector<std::string>& Log() { return winsys::AsMemory(form_.Controls().List1).Lines(); }
-  const pipeline::RunReport& LastRun() const { return form_.LastRun(); }
-  const Bytes& Palette() const { return form_.Palette(); }
+  const std::vector<std::string>& Log() const { return log_; }
+  const pipeline::RunReport& LastRun() const { return lastRun_; }
+  const Bytes& Palette() const { return palette_; }
   std::map<std::string, Bytes>& Files() { return files_.files; }
 
  private:
-  fakes::FakeWindowSystem windows_;
-  MemoryFileSystem files_;
-  app::Form1 form_;
+  void Log(const std::string& line, bool) override { log_.push_back(line); }
+  void Report(const pipeline::Problem& problem) override {
+    if (!problem.line.empty()) {
+      log_.push_back(problem.line);
+    }
+  }
+  void Progress(Bar, std::int32_t) override {}
+  bool ShouldStop() override { return false; }
+
+  fakes::MemoryFileSystem files_;
+  std::vector<std::string> log_;
+  pipeline::RunReport lastRun_;
+  Bytes palette_ = Bytes(1024, 0);
 };
 
 // Progress and yields of the plain row decoder go nowhere.

@@ -3,9 +3,12 @@
 coded streams, among them an archive over 1032 bytes and streams at the
 32766/32767-byte limits, so that short fuzz runs start from whole files.
 Targets that read the same kind of file share a folder through a symbolic link."""
+import glob
 import os
 import random
+import shutil
 import struct
+import zlib
 
 HERE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "corpus")
 PALETTE = bytes(0 if i % 4 == 3 else (i * 7 + 3) & 0xFF for i in range(1024))
@@ -41,6 +44,41 @@ def archive(entries):
     for width, height, coded in entries:
         out += struct.pack("<hhh", width, height, len(coded)) + coded
     return out + bytes(PALETTE[i] if i % 4 != 3 else 0 for i in range(1024))
+
+
+def chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+
+def indexed_png(width, height, indexes, extra=b""):
+    """An 8-bit indexed PNG with a 256-entry PLTE, index 0 see-through, as decode --png writes."""
+    rows = b"".join(b"\0" + indexes[y * width:(y + 1) * width] for y in range(height))
+    plte = bytes(PALETTE[i] for i in range(1024) if i % 4 != 3)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 3, 0, 0, 0))
+            + chunk(b"PLTE", plte) + chunk(b"tRNS", b"\0") + extra
+            + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
+
+
+def png_seeds():
+    """The test PNGs (every colour type, bit depth, interlace, tRNS), an entry
+    with its shape chunk, and damaged ones."""
+    for path in glob.glob(os.path.join(HERE, "..", "..", "tests", "data", "png", "*.png")):
+        os.makedirs(os.path.join(HERE, "fuzz_png_reader"), exist_ok=True)
+        shutil.copyfile(path, os.path.join(HERE, "fuzz_png_reader", os.path.basename(path)))
+    # 10 stored bytes of a 4-wide entry whose height field is -3.
+    entry = indexed_png(4, 3, bytes(range(10)) + bytes(2), chunk(b"spRt", struct.pack(">hI", -3, 10)))
+    write("fuzz_png_reader", "entry-shape.png", entry)
+    broken = bytearray(entry)
+    broken[-13] ^= 0xFF  # the IDAT chunk's CRC
+    write("fuzz_png_reader", "broken-crc.png", bytes(broken))
+    write("fuzz_png_reader", "truncated.png", entry[:len(entry) // 2])
+
+    write("fuzz_palette_file", "walk.gpl", b"GIMP Palette\nName: walk\nColumns: 4\n#\n"
+          + b"".join(b"%d %d %d\tIndex %d\n" % (i * 7 % 256, i * 11 % 256, i * 13 % 256, i) for i in range(20)))
+    write("fuzz_palette_file", "walk.pal", b"JASC-PAL\r\n0100\r\n3\r\n0 0 0\r\n255 0 0\r\n1 2 3\r\n")
+    write("fuzz_palette_file", "swatch.png", indexed_png(16, 16, bytes(range(256))))
+    write("fuzz_palette_file", "palette.bmp", bitmap(2, 1, bytes(4)))
+    write("fuzz_palette_file", "palette.spr", archive([(2, 1, bytes([1, 2]))]))
 
 
 def write(folder, name, data):
@@ -90,6 +128,8 @@ def main():
     write("fuzz_rle_decompress_rows", "width-3-zero-runs", struct.pack("<h", 3) + bytes([0, 9, 4, 0, 2]))
     write("fuzz_row_alignment", "width-3-rows", struct.pack("<h", 3) + bytes([1, 2, 3, 0, 4, 5, 6, 0]))
     write("fuzz_row_alignment", "width-1-32766", struct.pack("<h", 1) + literals(32766))
+
+    png_seeds()
 
     link("fuzz_bitmap_reader", "fuzz_encode_command")
     link("fuzz_round_trip", "fuzz_encode_command")

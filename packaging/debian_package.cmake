@@ -2,7 +2,6 @@
 # copyright file and the changelog every Debian package carries. Its
 # dependencies come from dpkg-shlibdeps.
 
-set(SPRITE_PACKAGE_NAME sprite-encoder-decoder)
 set(SPRITE_PACKAGE_RELEASE 1)
 set(SPRITE_MAINTAINER "Sprite Encoder Maintainers <packaging@sprite-encoder.example.org>")
 set(package_doc ${CMAKE_INSTALL_DATADIR}/doc/${SPRITE_PACKAGE_NAME})
@@ -83,5 +82,10 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${SPRITE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Without the platform plugins (a Recommends of Qt's own) an install with
+# --no-install-recommends cannot open the window.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-qpa-plugins)
+# Tab completion of sprite-cli needs bash's completion framework.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS bash-completion)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 include(CPack)

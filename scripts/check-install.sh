@@ -27,6 +27,7 @@ expected=(
   bin/sprite bin/sprite-cli
   "share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml" "share/mime/packages/$id.xml"
   share/man/man1/sprite.1.gz share/man/man1/sprite-cli.1.gz share/bash-completion/completions/sprite-cli
+  share/doc/sprite-encoder-decoder/LICENSE
 )
 for size in 16 24 32 48 64 128 256; do
   expected+=("share/icons/hicolor/${size}x${size}/apps/$id.png")
@@ -45,6 +46,8 @@ unexpected="$(cd "$usr" && find . -type f | sed 's|^\./||' | sort |
 
 step "the installed programs: --version, --help, and a round trip through sprite-cli"
 "$usr/bin/sprite-cli" --version | head -1
+"$usr/bin/sprite-cli" --version | grep -q "/share/doc/sprite-encoder-decoder/LICENSE\.$" ||
+  fail "--version does not point to where the licence is installed"
 "$usr/bin/sprite" --version | head -1
 env -u DISPLAY -u WAYLAND_DISPLAY "$usr/bin/sprite" --help >/dev/null || fail "sprite --help needs a display"
 work="$stage/work"

@@ -1,17 +1,65 @@
 #!/usr/bin/env bash
-# Installs, with apt-get, whatever the build, the tests and the tools need and
-# is not installed yet. A fast no-op when everything is there.
+# Installs, with apt-get, whatever is needed and not installed yet. A fast no-op
+# when everything is there.
+#
+#   scripts/install-deps.sh run    what `make run` needs: the compiler, Qt,
+#                                  libspng, and the virtual screen and the
+#                                  tools of the headless demo
+#   scripts/install-deps.sh [all]  also what the tests, the benchmarks, the
+#                                  fuzzers, the format check and the package
+#                                  need (`make test`, CI)
+#   scripts/install-deps.sh windows  what `make run` needs and the Windows
+#                                  cross build: mingw-w64, Wine, NSIS, zlib for
+#                                  mingw-w64, and libspng's source from
+#                                  Debian's source package, unpacked into
+#                                  build/deps/
 set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+
+profile=${1:-all}
 
 packages=(
   g++ cmake ninja-build make pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  clang libclang-rt-14-dev clang-format
-  xvfb xauth x11-apps xdotool imagemagick fonts-dejavu-core
-  # make package (dpkg-shlibdeps, file) and the checks of the installed files
-  dpkg-dev file desktop-file-utils appstream libxml2-utils shared-mime-info man-db groff-base
+  # PNG pictures
+  libspng-dev
+  # the headless demo of `make run`: a virtual screen, keys and a screenshot
+  xvfb xauth xdotool imagemagick fonts-dejavu-core
 )
+case "$profile" in
+  run) ;;
+  all)
+    packages+=(
+      libgtest-dev libgmock-dev libbenchmark-dev
+      # Pillow writes the test pictures
+      python3-pil
+      # the fuzzers and the sanitizer runs (clang), the format check
+      clang libclang-rt-14-dev clang-format
+      x11-apps
+      # make package (dpkg-shlibdeps, file) and the checks of the installed files
+      dpkg-dev file desktop-file-utils appstream libxml2-utils shared-mime-info man-db groff-base
+    )
+    ;;
+  windows)
+    packages+=(
+      g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
+      wine wine64 fonts-wine nsis unzip xclip
+      # apt-get source unpacks libspng's source package
+      dpkg-dev
+    )
+    ;;
+  *)
+    echo "install-deps: unknown profile '$profile'; use run, all or windows" >&2
+    exit 2
+    ;;
+esac
+
+if [ "$(id -u)" -ne 0 ]; then
+  SUDO=sudo
+else
+  SUDO=
+fi
+export DEBIAN_FRONTEND=noninteractive
 
 missing=()
 for p in "${packages[@]}"; do
@@ -20,16 +68,25 @@ for p in "${packages[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "install-deps: installing ${missing[*]}"
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-echo "install-deps: installing ${missing[*]}"
-if [ "$(id -u)" -ne 0 ]; then
-  SUDO=sudo
-else
-  SUDO=
+# The Windows build compiles libspng itself, from Debian's source package.
+if [ "$profile" = windows ] && ! compgen -G "$root/build/deps/libspng-*/spng/spng.c" >/dev/null; then
+  sources=/etc/apt/sources.list.d/sprite-deb-src.sources
+  if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
+    echo "install-deps: enabling Debian's source packages ($sources)"
+    printf '%s\n' 'Types: deb-src' 'URIs: http://deb.debian.org/debian' \
+      'Suites: bookworm bookworm-updates' 'Components: main' \
+      'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' | $SUDO tee "$sources" >/dev/null
+    $SUDO apt-get update -qq
+  fi
+  echo "install-deps: fetching libspng's source package into build/deps/"
+  mkdir -p "$root/build/deps"
+  (cd "$root/build/deps" && apt-get source -qq libspng >/dev/null 2>&1)
+  compgen -G "$root/build/deps/libspng-*/spng/spng.c" >/dev/null ||
+    { echo "install-deps: libspng's source package could not be had" >&2; exit 1; }
 fi
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -22,6 +22,9 @@ script_name=walkthrough
 source "$(dirname "$0")/window-programs.sh"
 
 check="$(mktemp -d)"
+# Nothing reaches the real home folder: Qt's file dialog keeps its settings here.
+export HOME="$check/home" XDG_CONFIG_HOME="$check/home/.config"
+mkdir -p "$XDG_CONFIG_HOME"
 if [ -n "${WORK:-}" ]; then
   work="$WORK"
   mkdir -p "$work"

@@ -10,7 +10,8 @@
 
 #include "app/form1.h"
 #include "app/start_arguments.h"
-#include "files/posix/posix_file_system.h"
+#include "common/utf8_path.h"
+#include "files/native_file_system.h"
 #include "winsys/qt/qt_window_system.h"
 
 namespace {
@@ -40,12 +41,13 @@ int main(int argc, char** argv) {
   // The launcher's name, so that desktops show the window as that application.
   QGuiApplication::setDesktopFileName(QStringLiteral(SPRITE_APP_ID));
 
-  sprite::files::PosixFileSystem files;
+  const auto native = sprite::files::MakeNativeFileSystem();
+  sprite::files::FileSystem& files = *native;
   std::error_code noFolder;
   const sprite::app::StartFiles start = sprite::app::SortStartFiles(
       Arguments(argc, argv),
       [&files](const std::string& path) { return sprite::app::KindOfFile(files, path); },
-      std::filesystem::current_path(noFolder).string());
+      sprite::Utf8FromPath(std::filesystem::current_path(noFolder)));
   for (const std::string& note : start.notes) {
     std::fprintf(stderr, "%s\n", note.c_str());
   }

@@ -2,6 +2,7 @@
 // drops and Delete key.
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,9 +20,9 @@ constexpr char kBitmapFilter[] = "Bitmaps (*.bmp)|*.bmp";
 constexpr char kArchiveFilter[] = "Sprite Archive (*.spr)|*.spr";
 // Explorer-style dialog with multiple selection.
 constexpr std::int32_t kAddDialogFlags = 0x80200;
-// Joins a multiple selection's folder and names: this system's own separator,
-// so that the paths name files that exist here.
-constexpr char kPathSeparator = '/';
+// Joins a multiple selection's folder and names: this system's own separator
+// ("/", or "\\" on Windows), so that the paths name files that exist here.
+constexpr char kPathSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
 
 // The paths an open dialog's file buffer holds: a single selection is one full
 // path; a multiple selection is the folder, then each name.
@@ -48,7 +49,8 @@ std::vector<std::string> SelectedPaths(std::string_view buffer) {
     return {std::string(parts.front())};
   }
   std::string folder(parts.front());
-  if (folder.empty() || folder.back() != kPathSeparator) {
+  // A "/" ends a folder on every system.
+  if (folder.empty() || (folder.back() != kPathSeparator && folder.back() != '/')) {
     folder += kPathSeparator;
   }
   std::vector<std::string> paths;

@@ -9,6 +9,7 @@
 #include "app/form1.h"
 #include "app/version_text.h"
 #include "common/text.h"
+#include "common/utf8_path.h"
 #include "formats/sprite_archive.h"
 
 namespace sprite::app {
@@ -35,11 +36,11 @@ constexpr char kHelp[] =
     "The options of the Qt toolkit (-platform NAME, -style NAME, ...) are taken too.\n";
 
 std::string FullPath(std::string_view path, const std::string& currentFolder) {
-  const std::filesystem::path given(path);
+  const std::filesystem::path given = PathFromUtf8(path);
   if (given.is_absolute()) {
-    return given.lexically_normal().string();
+    return Utf8FromPath(given.lexically_normal());
   }
-  return (std::filesystem::path(currentFolder) / given).lexically_normal().string();
+  return Utf8FromPath((PathFromUtf8(currentFolder) / given).lexically_normal());
 }
 
 }  // namespace

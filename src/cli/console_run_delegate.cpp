@@ -5,7 +5,12 @@
 namespace sprite::cli {
 
 void ConsoleRunDelegate::Log(const std::string& line, bool) {
-  if (!quiet_) {
+  if (quiet_) {
+    return;
+  }
+  if (logToStandardError_) {
+    terminal_.PrintError(line);
+  } else {
     terminal_.PrintLine(line);
   }
 }

@@ -11,9 +11,14 @@ namespace sprite::cli {
 
 class ConsoleRunDelegate : public pipeline::RunDelegate {
  public:
-  // `prefix` begins every line on standard error; `quiet` prints no log lines.
-  ConsoleRunDelegate(winsys::ConsoleTerminal& terminal, std::string prefix, bool quiet)
-      : terminal_(terminal), prefix_(std::move(prefix)), quiet_(quiet) {}
+  // `prefix` begins every line on standard error; `quiet` prints no log lines;
+  // `logToStandardError` prints them there, when standard output carries the archive.
+  ConsoleRunDelegate(winsys::ConsoleTerminal& terminal, std::string prefix, bool quiet,
+                     bool logToStandardError = false)
+      : terminal_(terminal),
+        prefix_(std::move(prefix)),
+        quiet_(quiet),
+        logToStandardError_(logToStandardError) {}
 
   void Log(const std::string& line, bool follow) override;
   void Report(const pipeline::Problem& problem) override;
@@ -25,6 +30,7 @@ class ConsoleRunDelegate : public pipeline::RunDelegate {
   winsys::ConsoleTerminal& terminal_;
   std::string prefix_;
   bool quiet_;
+  bool logToStandardError_;
 };
 
 }  // namespace sprite::cli

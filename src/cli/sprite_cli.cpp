@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -15,8 +16,10 @@
 
 #include "app/version_text.h"
 #include "cli/console_run_delegate.h"
+#include "cli/standard_streams.h"
 #include "common/text.h"
-#include "files/posix/posix_file_system.h"
+#include "common/utf8_path.h"
+#include "files/native_file_system.h"
 #include "formats/entry_limits.h"
 #include "formats/sprite_archive.h"
 #include "pipeline/decode_run.h"
@@ -42,9 +45,12 @@ constexpr char kHelp[] =
     "Commands:\n"
     "  encode  store the BITMAPs, in the order given, in the sprite archive ARCHIVE\n"
     "  decode  write every picture of ARCHIVE as ARCHIVE.0001.bmp, ARCHIVE.0002.bmp, ...\n"
+    "          (ARCHIVE - reads standard input, with -C: sprites.0001.bmp, ...)\n"
     "\n"
     "Options:\n"
-    "  -o, --output=ARCHIVE    (encode) the archive to write; an existing one is replaced\n"
+    "  -o, --output=ARCHIVE    (encode) the archive to write; an existing one is replaced,\n"
+    "                          but only by one that stores a picture; - writes it to\n"
+    "                          standard output, and the log then goes to standard error\n"
     "  -C, --directory=FOLDER  (decode) write the bitmaps into FOLDER, which must exist,\n"
     "                          instead of beside the archive\n"
     "  -q, --quiet             print no log lines\n"
@@ -68,14 +74,18 @@ constexpr char kEncodeHelp[] =
     "file a line on standard error says why. The archive keeps one palette, the\n"
     "last stored picture's: a picture with other colours is named in a warning.\n"
     "\n"
-    "  -o, --output=ARCHIVE  the archive to write; an existing one is replaced\n"
+    "  -o, --output=ARCHIVE  the archive to write; an existing one is replaced, but\n"
+    "                        only by one that stores a picture; - writes it to\n"
+    "                        standard output, and the log then goes to standard error\n"
     "  -q, --quiet           print no log lines\n"
     "  -h, --help            print this help\n";
 
 constexpr char kDecodeHelp[] =
     "Usage: sprite-cli decode [-q] [-C FOLDER] ARCHIVE\n"
     "Write every picture of the sprite archive ARCHIVE as an 8-bit bitmap:\n"
-    "ARCHIVE.0001.bmp, ARCHIVE.0002.bmp, ... beside the archive.\n"
+    "ARCHIVE.0001.bmp, ARCHIVE.0002.bmp, ... beside the archive. ARCHIVE - reads\n"
+    "the archive from standard input; -C is then needed, and the bitmaps are\n"
+    "named sprites.0001.bmp, sprites.0002.bmp, ... in FOLDER.\n"
     "\n"
     "  -C, --directory=FOLDER  write the bitmaps into FOLDER, which must exist,\n"
     "                          named after the archive's file name\n"
@@ -112,8 +122,9 @@ std::variant<Request, UsageError> Parse(const std::vector<std::string_view>& arg
       operands.push_back(arg);
       continue;
     }
-    if (arg == "-") {
-      return UsageError{"unknown option " + Quoted("-")};
+    if (arg == sprite::cli::kStandardStream) {  // a standard stream, as a file name
+      operands.push_back(arg);
+      continue;
     }
     // The value of -o or -C: the rest of the argument, or the next one.
     const auto value = [&](std::string_view attached) -> std::optional<std::string> {
@@ -202,6 +213,14 @@ std::optional<std::string> Check(const Request& request) {
     if (request.files.empty()) {
       return "encode needs at least one bitmap";
     }
+    if (std::find(request.files.begin(), request.files.end(), sprite::cli::kStandardStream) !=
+        request.files.end()) {
+      return "pictures are read from files; only decode reads standard input (\"-\")";
+    }
+    if (*request.output == sprite::cli::kStandardStream && isatty(STDOUT_FILENO) == 1) {
+      return "standard output is a terminal; an archive is written there only into a pipe or "
+             "a file";
+    }
     constexpr auto kMaxListedFiles = static_cast<std::size_t>(sprite::formats::kMaxEntries);
     if (request.files.size() > kMaxListedFiles) {
       return "a file list holds at most " + std::to_string(kMaxListedFiles) + " files; " +
@@ -215,12 +234,22 @@ std::optional<std::string> Check(const Request& request) {
   if (request.files.size() != 1) {
     return request.files.empty() ? "decode needs an archive" : "decode takes exactly one archive";
   }
+  if (request.files.front() == sprite::cli::kStandardStream) {
+    if (!request.directory) {
+      return "decode - needs -C FOLDER: a stream has no name to name the bitmaps after, so "
+             "they are named sprites.0001.bmp, ... there";
+    }
+    if (isatty(STDIN_FILENO) == 1) {
+      return "standard input is a terminal; decode - reads an archive from a pipe or a file";
+    }
+  }
   if (request.directory) {
     std::error_code ignored;
-    if (!std::filesystem::exists(*request.directory, ignored)) {
+    const std::filesystem::path folder = sprite::PathFromUtf8(*request.directory);
+    if (!std::filesystem::exists(folder, ignored)) {
       return "no such folder " + Quoted(*request.directory);
     }
-    if (!std::filesystem::is_directory(*request.directory, ignored)) {
+    if (!std::filesystem::is_directory(folder, ignored)) {
       return Quoted(*request.directory) + " is not a folder";
     }
   }
@@ -233,10 +262,18 @@ int Usage(const std::string& message) {
   return kNotCompleted;
 }
 
+// The name the bitmaps of an archive read from standard input are named after.
+constexpr char kStreamedArchiveName[] = "sprites";
+
 int Run(const Request& request) {
   sprite::winsys::ConsoleTerminal terminal(!request.quiet && isatty(STDERR_FILENO) == 1);
-  sprite::files::PosixFileSystem files;
-  sprite::cli::ConsoleRunDelegate delegate(terminal, kPrefix, request.quiet);
+  const auto diskFiles = sprite::files::MakeNativeFileSystem();
+  sprite::cli::StandardStreams files(*diskFiles);
+  // With the archive on standard output, the log goes to standard error.
+  const bool archiveOnStandardOutput =
+      request.output && *request.output == sprite::cli::kStandardStream;
+  sprite::cli::ConsoleRunDelegate delegate(terminal, kPrefix, request.quiet,
+                                           archiveOnStandardOutput);
   sprite::pipeline::RunReport report;
   if (request.command == "encode") {
     const std::vector<std::string> inputs(request.files.begin(), request.files.end());
@@ -245,7 +282,9 @@ int Run(const Request& request) {
     report = run.Run(inputs, *request.output, palette);
   } else {
     sprite::pipeline::DecodeRun run(files, delegate);
-    report = run.Run(std::string(request.files.front()), request.directory.value_or(""));
+    const std::string archive(request.files.front());
+    report = run.Run(archive, request.directory.value_or(""),
+                     archive == sprite::cli::kStandardStream ? kStreamedArchiveName : "");
   }
   // A log that did not reach its reader is a run stopped like Ctrl+C stops it.
   const bool logLost = std::fflush(stdout) != 0 || terminal.OutputLost();

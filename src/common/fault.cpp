@@ -170,6 +170,30 @@ std::string Describe(const Fault& fault) {
       return "a read of " + Number(fault.value) + " bytes at offset " + Offset(fault) +
              " runs past the end of the data (" + Number(fault.bound) + " bytes)";
 
+    case kNotAPng:
+      return "it is not a PNG picture: it does not start with the PNG signature";
+    case kDamagedPng:
+    case kBadPaletteFile:
+    case kPictureChanged:
+      return fault.text;
+    case kPngTooLarge:
+      return "the picture is " + Number(fault.value) + " × " + Number(fault.bound) +
+             " pixels, larger than " + fault.text;
+    case kNotAPaletteFile:
+      return "it is not a palette file: not a GIMP or JASC palette, a PNG, a bitmap or a sprite "
+             "archive";
+    case kPartialAlpha:
+      return "pixel " + fault.text + " is partly see-through (alpha " + Number(fault.value) +
+             "); a sprite pixel is see-through (alpha 0) or opaque (alpha 255): give "
+             "--alpha-threshold N to count alpha below N as see-through";
+    case kTooManyColours:
+      return "the PNG pictures have " + Number(fault.value) +
+             " distinct opaque colours; an archive palette holds 255 besides the see-through "
+             "index 0: give --palette FILE to map them to a palette";
+    case kSheetNotWhole:
+      return "the picture is " + Number(fault.value) + " × " + Number(fault.bound) +
+             " pixels, not a whole number of " + fault.text + " frames";
+
     case kOutputIsInput:
       return "it is the listed picture " + fault.text +
              "; an archive cannot replace a picture it is made of";

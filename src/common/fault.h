@@ -56,6 +56,19 @@ enum class FaultKind : std::uint8_t {
   // Bytes in memory read past their end: offset and value (bytes asked for); bound: their length.
   kReadPastEnd,
 
+  // PNG pictures. `offset`, where given, is the chunk's.
+  kNotAPng,
+  kDamagedPng,   // text: what is wrong and where (chunk, offset, pixel)
+  kPngTooLarge,  // value: width; bound: height; text: the limits
+  // Palette files; text: what is wrong and where (line, part).
+  kNotAPaletteFile,
+  kBadPaletteFile,
+  // PNG pictures against the run's palette; `path` names the picture.
+  kPartialAlpha,    // value: the alpha; text: the pixel, "(x, y)"
+  kTooManyColours,  // value: distinct opaque colours of the run's PNG pictures
+  kPictureChanged,  // text: what differs from the palette pass
+  kSheetNotWhole,   // value: width; bound: height; text: the frame size, "W × H"
+
   // Runs. An archive's path names one of the files it would be made of; text:
   // that file as listed.
   kOutputIsInput,

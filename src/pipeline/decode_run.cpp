@@ -7,6 +7,7 @@
 #include "codec/palette_swap.h"
 #include "codec/rle_decoder.h"
 #include "common/error.h"
+#include "common/utf8_path.h"
 #include "formats/bitmap.h"
 #include "formats/sprite_archive.h"
 
@@ -39,15 +40,16 @@ class DecoderHost : public codec::RowsHost {
 
 }  // namespace
 
-RunReport DecodeRun::Run(const std::string& archivePath, const std::string& folder) {
+RunReport DecodeRun::Run(const std::string& archivePath, const std::string& folder,
+                         const std::string& name) {
   report_ = RunReport{};
   delegate_.Log("Decoding...", false);
-  const std::string base =
-      folder.empty()
-          ? archivePath
-          : (std::filesystem::path(folder) / std::filesystem::path(archivePath).filename())
-                .string();
-  report_.outputPath = files_.FullPath(std::filesystem::path(base).parent_path().string());
+  const std::string fileName =
+      name.empty() ? Utf8FromPath(PathFromUtf8(archivePath).filename()) : name;
+  const std::string base = folder.empty() && name.empty()
+                               ? archivePath
+                               : Utf8FromPath(PathFromUtf8(folder) / PathFromUtf8(fileName));
+  report_.outputPath = files_.FullPath(Utf8FromPath(PathFromUtf8(base).parent_path()));
   std::optional<std::int32_t> decoded;
   try {
     std::unique_ptr<ByteSource> source;

@@ -20,9 +20,11 @@ class DecodeRun {
 
   // Writes every picture of the archive at `archivePath` as a bitmap named
   // after it: ARCHIVE.0001.bmp, ARCHIVE.0002.bmp, ... beside the archive, or,
-  // with a `folder`, in that folder under the archive's file name. An existing
-  // file of such a name is replaced only by a complete new one.
-  RunReport Run(const std::string& archivePath, const std::string& folder = {});
+  // with a `folder`, in that folder under the archive's file name, or under
+  // `name` when one is given (an archive read from a stream has none). An
+  // existing file of such a name is replaced only by a complete new one.
+  RunReport Run(const std::string& archivePath, const std::string& folder = {},
+                const std::string& name = {});
 
   // The name of picture `number`: the base, ".", the number with at least four
   // digits, ".bmp".

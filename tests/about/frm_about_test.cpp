@@ -9,7 +9,7 @@
 #include "app/test_files.h"
 #include "common/error.h"
 #include "fakes/fake_window_system.h"
-#include "files/posix/posix_file_system.h"
+#include "files/native_file_system.h"
 
 namespace sprite::testing {
 namespace {
@@ -45,8 +45,8 @@ class AboutWindowSystem : public fakes::FakeWindowSystem {
 class FrmAboutTest : public ::testing::Test {
  protected:
   AboutWindowSystem windows_;
-  files::PosixFileSystem files_;
-  about::frmAbout about_{windows_, files_};
+  std::unique_ptr<files::FileSystem> files_ = files::MakeNativeFileSystem();
+  about::frmAbout about_{windows_, *files_};
 };
 
 struct LookupCase {
@@ -111,6 +111,8 @@ TEST_F(FrmAboutTest, StartSysInfoStartsTheProgramTheRegistryNamesOrShowsTheMessa
   TempFolder temp;
   const std::string folder = temp.Path("tools");
   const std::string program = folder + "\\MSINFO32.EXE";
+  // On Windows the program lies in the folder; elsewhere the backslash is part of its name.
+  std::filesystem::create_directory(PathFromUtf8(folder));
   const std::vector<SysInfoCase> cases = {
       {"path started unchanged, untested", "/no/such/tool", true, true, false, true},
       {"folder holding the program", nullptr, true, true, false, true},
@@ -123,7 +125,7 @@ TEST_F(FrmAboutTest, StartSysInfoStartsTheProgramTheRegistryNamesOrShowsTheMessa
     windows_.registry = fakes::FakeRegistry();
     windows_.programs = fakes::FakeProgramStarter();
     windows_.messages.clear();
-    std::filesystem::remove(program);
+    std::filesystem::remove(PathFromUtf8(program));
     if (c.path != nullptr) {
       windows_.registry.Set(kKey, "PATH", Text(c.path));
     }

@@ -52,7 +52,7 @@ TEST_F(Form1DecodeTest, TheWrittenFilesJoinTheListAndTheSelectionStaysPut) {
   EXPECT_EQ(FileList().List(4), archive + ".0005.bmp");
   const auto& lines = Log().Lines();
   EXPECT_EQ(lines[lines.size() - 2], "Decoded 5 pictures in .spr to .bmp");
-  EXPECT_EQ(lines.back(), "Wrote 5 bitmaps into \"" + folder_.Root().string() + "\"");
+  EXPECT_EQ(lines.back(), "Wrote 5 bitmaps into \"" + Utf8FromPath(folder_.Root()) + "\"");
   EXPECT_EQ(Log().ListIndex(), -1);  // Decode never moves the selection
   EXPECT_EQ(Controls().oProgressBar1.Value(), 100);
   // The row bar ends at the start of the last row.

@@ -1,4 +1,5 @@
 // Add, Remove, Browse and About, and the file list's drops and Delete key.
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,9 @@ std::string Nuls(const std::string& text) {
   return converted;
 }
 
+// A multiple selection's folder and names are joined with the system's separator.
+const std::string kSeparator(1, static_cast<char>(std::filesystem::path::preferred_separator));
+
 TEST_F(Form1FileListTest, AddAppendsWhatTheDialogSelectedAsPaths) {
   const std::string longPath = "/" + std::string(1022, 'x');  // with its NUL, fills the buffer
   const struct {
@@ -37,12 +41,13 @@ TEST_F(Form1FileListTest, AddAppendsWhatTheDialogSelectedAsPaths) {
       {"one file", Nuls("/home/ann/hero.bmp|"), {"/home/ann/hero.bmp"}},
       {"three files in one folder",
        Nuls("/home/ann|a.bmp|b.bmp|c.bmp||"),
-       {"/home/ann/a.bmp", "/home/ann/b.bmp", "/home/ann/c.bmp"}},
+       {"/home/ann" + kSeparator + "a.bmp", "/home/ann" + kSeparator + "b.bmp",
+        "/home/ann" + kSeparator + "c.bmp"}},
       {"files in the root folder", Nuls("/|a.bmp|b.bmp||"), {"/a.bmp", "/b.bmp"}},
       {"folder ending in a separator", Nuls("/srv/|a.bmp|b.bmp||"), {"/srv/a.bmp", "/srv/b.bmp"}},
       {"names that are not ASCII",
        Nuls("/home/ann/日本|é.bmp|ü.bmp||"),
-       {"/home/ann/日本/é.bmp", "/home/ann/日本/ü.bmp"}},
+       {"/home/ann/日本" + kSeparator + "é.bmp", "/home/ann/日本" + kSeparator + "ü.bmp"}},
       {"a path that fills the buffer", longPath + '\0', {longPath}},
   };
   for (const auto& c : cases) {
@@ -105,7 +110,7 @@ TEST_F(Form1FileListTest, FullListAddsNothingMoreAndSaysSo) {
   windows_.dialogs.answers.push_back(Dialogs::Confirm(Nuls("/d|a.bmp|b.bmp|c.bmp||")));
   Add();
   EXPECT_EQ(FileList().ListCount(), 32767);
-  EXPECT_EQ(FileList().List(32766), "/d/a.bmp");
+  EXPECT_EQ(FileList().List(32766), "/d" + kSeparator + "a.bmp");
   ASSERT_EQ(windows_.messages.size(), 1u);
   EXPECT_THAT(windows_.messages[0], HasSubstr("at most 32767 files; 2 of the chosen files"));
 

@@ -4,13 +4,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/test_files.h"
-#include "files/posix/posix_file_system.h"
+#include "files/native_file_system.h"
 
 namespace sprite::testing {
 namespace {
@@ -22,6 +23,12 @@ using ::testing::IsEmpty;
 
 std::vector<std::string_view> Views(const std::vector<std::string>& args) {
   return {args.begin(), args.end()};
+}
+
+// A full path in the system's own form: "/w/a.bmp" here, "C:\\w\\a.bmp" on Windows.
+std::string Full(std::string_view path) {
+  const std::filesystem::path root = std::filesystem::current_path().root_path();
+  return Utf8FromPath((root / PathFromUtf8(path.substr(1))).lexically_normal());
 }
 
 TEST(StartArgumentsTest, HelpAndVersionAreFoundBeforeAnyDoubleDash) {
@@ -55,10 +62,10 @@ TEST(StartArgumentsTest, VersionNamesTheProgramTheProjectVersionAndTheLicence) {
 
 TEST(StartArgumentsTest, ArchivesBecomeTheOutputPathAndOtherFilesJoinTheList) {
   const std::map<std::string, FileKind> disk = {
-      {"/w/a.bmp", FileKind::kOther},   {"/w/b.bmp", FileKind::kOther},
-      {"/w/x.spr", FileKind::kArchive}, {"/w/y.spr", FileKind::kArchive},
-      {"/w/-d.bmp", FileKind::kOther},  {"/w/renamed.dat", FileKind::kArchive},
-      {"/w/sub", FileKind::kOther},     {"/elsewhere/c.bmp", FileKind::kOther},
+      {Full("/w/a.bmp"), FileKind::kOther},   {Full("/w/b.bmp"), FileKind::kOther},
+      {Full("/w/x.spr"), FileKind::kArchive}, {Full("/w/y.spr"), FileKind::kArchive},
+      {Full("/w/-d.bmp"), FileKind::kOther},  {Full("/w/renamed.dat"), FileKind::kArchive},
+      {Full("/w/sub"), FileKind::kOther},     {Full("/elsewhere/c.bmp"), FileKind::kOther},
   };
   const auto kindOf = [&disk](const std::string& path) {
     const auto found = disk.find(path);
@@ -75,28 +82,32 @@ TEST(StartArgumentsTest, ArchivesBecomeTheOutputPathAndOtherFilesJoinTheList) {
       {"nothing given", {}, {}, "", {}},
       {"bitmaps in the order given",
        {"b.bmp", "a.bmp", "b.bmp"},
-       {"/w/b.bmp", "/w/a.bmp", "/w/b.bmp"},
+       {Full("/w/b.bmp"), Full("/w/a.bmp"), Full("/w/b.bmp")},
        "",
        {}},
-      {"archive first", {"x.spr", "a.bmp"}, {"/w/a.bmp"}, "/w/x.spr", {}},
-      {"archive second", {"a.bmp", "x.spr", "b.bmp"}, {"/w/a.bmp", "/w/b.bmp"}, "/w/x.spr", {}},
-      {"an archive by its bytes, not its name", {"renamed.dat"}, {}, "/w/renamed.dat", {}},
+      {"archive first", {"x.spr", "a.bmp"}, {Full("/w/a.bmp")}, Full("/w/x.spr"), {}},
+      {"archive second",
+       {"a.bmp", "x.spr", "b.bmp"},
+       {Full("/w/a.bmp"), Full("/w/b.bmp")},
+       Full("/w/x.spr"),
+       {}},
+      {"an archive by its bytes, not its name", {"renamed.dat"}, {}, Full("/w/renamed.dat"), {}},
       {"a further archive is ignored",
        {"y.spr", "a.bmp", "x.spr"},
-       {"/w/a.bmp"},
-       "/w/y.spr",
+       {Full("/w/a.bmp")},
+       Full("/w/y.spr"),
        {"sprite: x.spr: a further sprite archive; ignored, the output is y.spr"}},
       {"missing paths are skipped",
        {"gone.bmp", "a.bmp", "gone.spr"},
-       {"/w/a.bmp"},
+       {Full("/w/a.bmp")},
        "",
        {"sprite: gone.bmp: no such file; skipped", "sprite: gone.spr: no such file; skipped"}},
       {"full and relative paths, made full as Add gives them",
-       {"/elsewhere/c.bmp", "./sub/../a.bmp", "sub"},
-       {"/elsewhere/c.bmp", "/w/a.bmp", "/w/sub"},
+       {Full("/elsewhere/c.bmp"), "./sub/../a.bmp", "sub"},
+       {Full("/elsewhere/c.bmp"), Full("/w/a.bmp"), Full("/w/sub")},
        "",
        {}},
-      {"after -- a name may start with -", {"--", "-d.bmp"}, {"/w/-d.bmp"}, "", {}},
+      {"after -- a name may start with -", {"--", "-d.bmp"}, {Full("/w/-d.bmp")}, "", {}},
       {"an unknown option",
        {"a.bmp", "-d.bmp"},
        {},
@@ -106,7 +117,7 @@ TEST(StartArgumentsTest, ArchivesBecomeTheOutputPathAndOtherFilesJoinTheList) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const app::StartFiles start = app::SortStartFiles(Views(c.args), kindOf, "/w");
+    const app::StartFiles start = app::SortStartFiles(Views(c.args), kindOf, Full("/w"));
     EXPECT_EQ(start.fileList, c.fileList);
     EXPECT_EQ(start.outputPath, c.outputPath);
     EXPECT_EQ(start.notes, c.notes);
@@ -120,11 +131,11 @@ TEST(StartArgumentsTest, TheFileListTakesAtMost32767Files) {
   };
   for (const std::size_t extra : {0U, 1U, 3U}) {
     SCOPED_TRACE(extra);
-    std::vector<std::string> args(std::size_t{32767} + extra, "/w/a.bmp");
-    args.push_back("/w/last.spr");
-    const app::StartFiles start = app::SortStartFiles(Views(args), kindOf, "/w");
+    std::vector<std::string> args(std::size_t{32767} + extra, Full("/w/a.bmp"));
+    args.push_back(Full("/w/last.spr"));
+    const app::StartFiles start = app::SortStartFiles(Views(args), kindOf, Full("/w"));
     EXPECT_EQ(start.fileList.size(), 32767u);
-    EXPECT_EQ(start.outputPath, "/w/last.spr");
+    EXPECT_EQ(start.outputPath, Full("/w/last.spr"));
     if (extra == 0) {
       EXPECT_THAT(start.notes, IsEmpty());
     } else {
@@ -137,7 +148,7 @@ TEST(StartArgumentsTest, TheFileListTakesAtMost32767Files) {
 
 TEST(StartArgumentsTest, AnArchiveIsAPlainFileThatStartsWithTheSignature) {
   TempFolder folder;
-  files::PosixFileSystem files;
+  const auto files = files::MakeNativeFileSystem();
   WriteFile(folder.Path("archive.bmp"), Bytes{'S', 'P', 1, 2, 0, 0});
   WriteFile(folder.Path("short"), Bytes{'S', 'P', 1});
   WriteFile(folder.Path("bitmap.spr"), BuildBitmap({}));
@@ -145,13 +156,15 @@ TEST(StartArgumentsTest, AnArchiveIsAPlainFileThatStartsWithTheSignature) {
     std::string path;
     FileKind wanted;
   } cases[] = {
-      {folder.Path("archive.bmp"), FileKind::kArchive}, {folder.Path("short"), FileKind::kOther},
-      {folder.Path("bitmap.spr"), FileKind::kOther},    {folder.Root().string(), FileKind::kOther},
+      {folder.Path("archive.bmp"), FileKind::kArchive},
+      {folder.Path("short"), FileKind::kOther},
+      {folder.Path("bitmap.spr"), FileKind::kOther},
+      {Utf8FromPath(folder.Root()), FileKind::kOther},
       {folder.Path("missing.spr"), FileKind::kMissing},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
-    EXPECT_EQ(app::KindOfFile(files, c.path), c.wanted);
+    EXPECT_EQ(app::KindOfFile(*files, c.path), c.wanted);
   }
 }
 

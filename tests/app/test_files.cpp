@@ -1,10 +1,11 @@
 #include "app/test_files.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <fstream>
+#include <random>
 #include <stdexcept>
+
+#include "common/utf8_path.h"
 
 namespace sprite::testing {
 namespace {
@@ -22,11 +23,18 @@ void Put32(Bytes& out, std::size_t at, std::uint32_t value) {
 }  // namespace
 
 TempFolder::TempFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "sprite-test-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) {
-    throw std::runtime_error("cannot make a temporary folder");
+  // A name nobody else has: create_directory fails on one that exists.
+  std::random_device seed;
+  std::mt19937_64 random(seed());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::filesystem::path candidate =
+        std::filesystem::temp_directory_path() / ("sprite-test-" + std::to_string(random()));
+    if (std::filesystem::create_directory(candidate)) {
+      root_ = candidate;
+      return;
+    }
   }
-  root_ = pattern;
+  throw std::runtime_error("cannot make a temporary folder");
 }
 
 TempFolder::~TempFolder() {
@@ -37,14 +45,14 @@ TempFolder::~TempFolder() {
 std::vector<std::string> TempFolder::Names() const {
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(root_)) {
-    names.push_back(entry.path().filename().string());
+    names.push_back(Utf8FromPath(entry.path().filename()));
   }
   std::sort(names.begin(), names.end());
   return names;
 }
 
 void WriteFile(const std::string& path, ByteView bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(PathFromUtf8(path), std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()),
             static_cast<std::streamsize>(bytes.size()));
   if (!out) {
@@ -53,7 +61,7 @@ void WriteFile(const std::string& path, ByteView bytes) {
 }
 
 Bytes ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathFromUtf8(path), std::ios::binary);
   if (!in) {
     throw std::runtime_error("cannot read " + path);
   }

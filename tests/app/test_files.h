@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/bytes.h"
+#include "common/utf8_path.h"
 
 namespace sprite::testing {
 
@@ -18,7 +19,10 @@ class TempFolder {
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
 
-  std::string Path(const std::string& name) const { return (root_ / name).string(); }
+  // UTF-8, with the system's separators ("out/a.bmp" is "out\\a.bmp" on Windows).
+  std::string Path(const std::string& name) const {
+    return Utf8FromPath((root_ / PathFromUtf8(name)).make_preferred());
+  }
   const std::filesystem::path& Root() const { return root_; }
   // Names of the files in the folder, sorted.
   std::vector<std::string> Names() const;

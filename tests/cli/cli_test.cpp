@@ -50,11 +50,15 @@ std::string Slurp(const std::string& path) {
   return text.str();
 }
 
-// Standard output goes to `outPath`, or to `outFd` when one is given.
+// Standard output goes to `outPath`, or to `outFd` when one is given;
+// standard input comes from `inPath` when one is given.
 pid_t StartCli(const std::vector<std::string>& args, const std::string& outPath,
-               const std::string& errPath, int outFd = -1) {
+               const std::string& errPath, int outFd = -1, const std::string& inPath = {}) {
   const pid_t child = fork();
   if (child == 0) {
+    if (!inPath.empty()) {
+      freopen(inPath.c_str(), "r", stdin);
+    }
     const rlimit noCore{0, 0};  // SIGQUIT before the handler is in place dumps no core
     setrlimit(RLIMIT_CORE, &noCore);
     if (outFd >= 0) {
@@ -93,10 +97,10 @@ Result Finish(pid_t child, const std::string& outPath, const std::string& errPat
 // Runs sprite-cli with the arguments and waits for it; a `signal` other than 0
 // is sent `afterMs` after the start.
 Result RunCli(const TempFolder& folder, const std::vector<std::string>& args, int signal = 0,
-              int afterMs = 0) {
+              int afterMs = 0, const std::string& inPath = {}) {
   const std::string outPath = folder.Path("stdout.txt");
   const std::string errPath = folder.Path("stderr.txt");
-  const pid_t child = StartCli(args, outPath, errPath);
+  const pid_t child = StartCli(args, outPath, errPath, -1, inPath);
   if (signal != 0) {
     usleep(static_cast<useconds_t>(afterMs) * 1000);
     kill(child, signal);
@@ -170,7 +174,8 @@ TEST(CliTest, UsageErrorIsOneLineAndWhereToFindHelp) {
       {{"encode", "-o", out}, "encode needs at least one bitmap"},
       {{"encode", "-o", out, "--fast", bitmap}, "unknown option \"--fast\""},
       {{"encode", "-qv", "-o", out, bitmap}, "unknown option \"-v\""},
-      {{"encode", "-o", out, "-", bitmap}, "unknown option \"-\""},
+      {{"encode", "-o", out, "-", bitmap},
+       "pictures are read from files; only decode reads standard input (\"-\")"},
       {{"decode"}, "decode needs an archive"},
       {{"decode", "a.spr", "b.spr"}, "decode takes exactly one archive"},
       {{"decode", "-C", missingFolder, "a.spr"}, "no such folder \"" + missingFolder + "\""},
@@ -323,6 +328,34 @@ TEST(CliTest, QuietRunsPrintOnlyProblemsAndDecodeWritesIntoTheFolderGiven) {
   EXPECT_EQ(decoded.out + decoded.err, "");
   EXPECT_EQ(ReadFile(folder.Path("out/pack.spr.0001.bmp")), ReadFile(bitmap));
   EXPECT_THAT(folder.Names(), ElementsAre("a.bmp", "out", "pack.spr"));
+}
+
+TEST(CliTest, AnArchiveGoesThroughStandardOutputAndComesBackThroughStandardInput) {
+  TempFolder folder;
+  const std::string bitmap = folder.Path("a.bmp");
+  WriteFile(bitmap, BuildBitmap({.width = 3, .height = 2, .pixelArea = {1, 2, 3, 0, 4, 5, 6, 0}}));
+  const std::string archive = folder.Path("a.spr");
+  ASSERT_EQ(RunCli(folder, {"encode", "-o", archive, bitmap}).status, 0);
+
+  // encode -o -: the archive on standard output, the log on standard error.
+  const Result piped = RunCli(folder, {"encode", "-o", "-", bitmap});
+  EXPECT_EQ(piped.status, 0);
+  EXPECT_EQ(Bytes(piped.out.begin(), piped.out.end()), ReadFile(archive));
+  EXPECT_THAT(piped.errLines,
+              ElementsAre("Init", "Adding: " + bitmap,
+                          "RLE: OK, Compressed and orig data are identical ;]", "Completed "));
+  std::filesystem::create_directory(folder.Root() / "out");
+  const Result decoded =
+      RunCli(folder, {"decode", "-q", "-C", folder.Path("out"), "-"}, 0, 0, archive);
+  EXPECT_EQ(decoded.status, 0) << decoded.err;
+  EXPECT_EQ(ReadFile(folder.Path("out/sprites.0001.bmp")), ReadFile(bitmap));
+
+  for (const auto& args : {std::vector<std::string>{"decode", "-"},
+                           std::vector<std::string>{"encode", "-o", archive, "-"}}) {
+    const Result refused = RunCli(folder, args, 0, 0, archive);
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.errLines.size(), 2u);
+  }
 }
 
 TEST(CliTest, SignalsAtAnyMomentLeaveOnlyWholeFiles) {

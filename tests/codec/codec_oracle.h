@@ -2,7 +2,7 @@
 
 // Plain step-by-step transcriptions of the codec algorithms, kept as the
 // reference the fast code is tested against. They favour being obviously
-// right over being fast: one byte at a time, counters of the described width,
+// right over being fast: one byte at a time, counters of their 16- and 32-bit widths,
 // rows put in front of the area one by one.
 
 #include <cstdint>

@@ -33,7 +33,7 @@ struct DecodeCase {
 TEST(RLEDecompress, DecodesEachCase) {
   const DecodeCase cases[] = {
       {"empty", {}, {}},
-      {"worked example", Hex("41 00 03 42 42 00 01"), Hex("41 00 00 00 42 42 00")},
+      {"literals and a run", Hex("41 00 03 42 42 00 01"), Hex("41 00 00 00 42 42 00")},
       {"a count of 0 stands for nothing", Hex("00 00"), {}},
       {"count 0 between literals", Hex("41 00 00 42"), Hex("41 42")},
       {"two runs", Hex("00 FF 00 01"), Zeros(256)},

@@ -22,7 +22,7 @@ std::vector<CodeCase> CodeCases() {
       {"one literal", Hex("41"), Hex("41")},
       {"one zero", Hex("00"), Hex("00 01")},
       {"equal literals stay literals", Hex("41 41"), Hex("41 41")},
-      {"worked example", Hex("41 00 00 00 42 42 00"), Hex("41 00 03 42 42 00 01")},
+      {"literals and a run", Hex("41 00 00 00 42 42 00"), Hex("41 00 03 42 42 00 01")},
       {"zeros around a literal", Hex("00 41 00"), Hex("00 01 41 00 01")},
       {"254 zeros", Zeros(254), Hex("00 FE")},
       {"255 zeros", Zeros(255), Hex("00 FF")},

@@ -1,22 +1,30 @@
 #pragma once
 
+#include <optional>
 #include <set>
 #include <string>
 
 #include "common/error.h"
-#include "files/posix/posix_file_system.h"
+#include "files/native_file_system.h"
 
 namespace sprite::fakes {
 
 // Real files, with failures the tests cannot cause as root: paths that cannot
 // be opened or created, and a write budget that runs out like a full disk.
-class FakeFileSystem : public files::PosixFileSystem {
+class FakeFileSystem : public files::FileSystem {
  public:
+  bool Exists(const std::string& path) override { return real_->Exists(path); }
+  std::optional<files::FileId> IdOf(const std::string& path) override { return real_->IdOf(path); }
+  std::string FullPath(const std::string& path) override { return real_->FullPath(path); }
+  bool IsPlainFile(const std::string& path) override { return real_->IsPlainFile(path); }
+  void SyncFolders() override { real_->SyncFolders(); }
+  void Delete(const std::string& path) noexcept override { real_->Delete(path); }
+
   std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override {
     if (unreadable.count(path) != 0) {
       throw FaultError({.kind = FaultKind::kCannotRead, .path = path, .text = "Permission denied"});
     }
-    return PosixFileSystem::OpenForReading(path);
+    return real_->OpenForReading(path);
   }
 
   std::unique_ptr<files::ReplacingFile> CreateReplacing(const std::string& path) override {
@@ -24,7 +32,7 @@ class FakeFileSystem : public files::PosixFileSystem {
       throw FaultError(
           {.kind = FaultKind::kCannotWrite, .path = path, .text = "Permission denied"});
     }
-    auto file = PosixFileSystem::CreateReplacing(path);
+    auto file = real_->CreateReplacing(path);
     if (writeBudget < 0) {
       return file;
     }
@@ -36,6 +44,8 @@ class FakeFileSystem : public files::PosixFileSystem {
   long writeBudget = -1;  // bytes all files may still take; -1 for no limit
 
  private:
+  std::unique_ptr<files::FileSystem> real_ = files::MakeNativeFileSystem();
+
   class BudgetedFile : public files::ReplacingFile {
    public:
     BudgetedFile(std::unique_ptr<files::ReplacingFile> inner, long& budget)

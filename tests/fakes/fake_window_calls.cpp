@@ -281,8 +281,8 @@ bool FakeWindowCalls::SetWindowPos(HWND window, HWND insertAfter, std::int32_t x
 std::int32_t FakeWindowCalls::OleTranslateColor(std::uint32_t colour, winsys::HPALETTE palette,
                                                 std::uint32_t* rgb) {
   calls_.push_back({"OleTranslateColor", {colour, palette}, {}});
-  if (untranslatable_.count(colour) != 0) {
-    return winsys::E_INVALIDARG;
+  if (const auto failed = untranslatable_.find(colour); failed != untranslatable_.end()) {
+    return failed->second;
   }
   std::uint32_t result = 0;
   if ((colour & 0xFF000000) == 0) {

@@ -64,7 +64,10 @@ class FakeWindowCalls : public winsys::WindowCalls {
   // The next `count` CreateWindowExA calls fail and return 0.
   void FailCreations(int count) { failingCreations_ = count; }
   // OleTranslateColor of this value fails.
-  void FailTranslationOf(std::uint32_t colour) { untranslatable_.insert(colour); }
+  // OleTranslateColor fails for `colour` with `result` (E_INVALIDARG unless given).
+  void FailTranslationOf(std::uint32_t colour, std::int32_t result = winsys::E_INVALIDARG) {
+    untranslatable_[colour] = result;
+  }
 
   // Inspection.
   const std::vector<RecordedCall>& Calls() const { return calls_; }
@@ -107,7 +110,7 @@ class FakeWindowCalls : public winsys::WindowCalls {
   winsys::HWND lastCreated_ = 0;
   RangeRule rangeRule_ = RangeRule::kFaithful32;
   int failingCreations_ = 0;
-  std::set<std::uint32_t> untranslatable_;
+  std::map<std::uint32_t, std::int32_t> untranslatable_;  // colour -> failure result
 };
 
 // A message's published name ("PBM_SETPOS"), or its number in hex.

@@ -10,6 +10,7 @@
 
 #include "app/test_files.h"
 #include "fakes/fake_file_system.h"
+#include "fakes/memory_file_system.h"
 #include "pipeline/encode_run.h"
 #include "pipeline/recording_delegate.h"
 
@@ -204,6 +205,25 @@ TEST_F(DecodeRunTest, TruncatedAtEveryOffsetEndsInOneProblem) {
       EXPECT_EQ(delegate_.Texts().back(), DecodedLine(std::ssize(delegate_.written)));
     }
   }
+}
+
+TEST(DecodeRunNamesTest, NamesPastPicture9999TakeFiveDigits) {
+  // 10001 entries of one pixel, each its own colour byte, decoded in memory.
+  Bytes archive{0x53, 0x50, 1, 2, 0x11, 0x27, 0, 0};
+  for (int k = 1; k <= 10001; ++k) {
+    archive.insert(archive.end(), {1, 0, 1, 0, 1, 0, static_cast<std::uint8_t>(1 + k % 255)});
+  }
+  archive.resize(archive.size() + 1024, 0);
+  fakes::MemoryFileSystem files;
+  files.files["many.spr"] = archive;
+  RecordingDelegate delegate;
+  ASSERT_TRUE(pipeline::DecodeRun(files, delegate).Run("many.spr").completed);
+  ASSERT_EQ(delegate.written.size(), 10001u);
+  EXPECT_EQ(delegate.written[999], "many.spr.1000.bmp");
+  EXPECT_EQ(delegate.written[9999], "many.spr.10000.bmp");
+  EXPECT_EQ(delegate.written[10000], "many.spr.10001.bmp");
+  EXPECT_EQ(files.files.at("many.spr.1000.bmp"),
+            BuildBitmap({.width = 1, .height = 1, .pixelArea = {1 + 1000 % 255, 0, 0, 0}}));
 }
 
 TEST_F(DecodeRunTest, AStopLeavesNoPartialFile) {

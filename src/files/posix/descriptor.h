@@ -1,10 +1,8 @@
-// File descriptors owned by the object that holds them, and the size of the
-// buffers reads and writes go through.
+// File descriptors owned by the object that holds them.
 #pragma once
 
 #include <unistd.h>
 
-#include <cstddef>
 #include <utility>
 
 namespace sprite::files {
@@ -32,9 +30,5 @@ class Descriptor {
  private:
   int fd_;
 };
-
-// Reads and writes go through buffers of this size: an archive is read and
-// written in small pieces, one entry head and one coded stream at a time.
-inline constexpr std::size_t kFileBufferSize = 64 * 1024;
 
 }  // namespace sprite::files

@@ -12,6 +12,8 @@
 #include <utility>
 
 #include "common/error.h"
+#include "common/utf8_path.h"
+#include "files/native_file_system.h"
 #include "files/posix/descriptor.h"
 #include "files/posix/posix_paths.h"
 #include "files/posix/posix_replacing_file.h"
@@ -34,10 +36,10 @@ std::optional<FileId> PosixFileSystem::IdOf(const std::string& path) {
 
 std::string PosixFileSystem::FullPath(const std::string& path) {
   std::error_code noFolder;
-  const std::filesystem::path given(path);
+  const std::filesystem::path given = PathFromUtf8(path);
   const std::filesystem::path full =
       given.is_absolute() ? given : std::filesystem::current_path(noFolder) / given;
-  return full.lexically_normal().string();
+  return Utf8FromPath(full.lexically_normal());
 }
 
 bool PosixFileSystem::IsPlainFile(const std::string& path) {
@@ -96,6 +98,10 @@ void PosixFileSystem::SyncFolders() {
 
 void PosixFileSystem::Delete(const std::string& path) noexcept {
   ::unlink(path.c_str());
+}
+
+std::unique_ptr<FileSystem> MakeNativeFileSystem() {
+  return std::make_unique<PosixFileSystem>();
 }
 
 }  // namespace sprite::files

@@ -11,27 +11,13 @@
 #include <utility>
 
 #include "common/error.h"
+#include "files/buffered_replacing_file.h"
 #include "files/posix/descriptor.h"
 #include "files/posix/posix_paths.h"
 #include "files/posix/replace_destination.h"
 
 namespace sprite::files {
 namespace {
-
-void WriteFully(int fd, const std::string& path, std::uint64_t offset, ByteView bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t put =
-        ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
-    if (put < 0 && errno == EINTR) {
-      continue;
-    }
-    if (put < 0) {
-      throw WriteFailed(path, errno);
-    }
-    done += static_cast<std::size_t>(put);
-  }
-}
 
 // A file without a name can be given one through /proc, which needs no privilege.
 bool CanLinkUnnamedFiles() {
@@ -68,7 +54,7 @@ std::string TemporaryName(const std::string& folder, std::uint32_t serial) {
 // to a hidden temporary file) in the target's folder, and gives it the target's
 // name on Commit, so that readers never see a half-written file and a killed
 // process leaves nothing behind.
-class PosixReplacingFile : public ReplacingFile {
+class PosixReplacingFile : public BufferedReplacingFile {
  public:
   PosixReplacingFile(std::string path, Destination destination, int fd, std::string temp,
                      std::set<std::string>& foldersToSync)
@@ -85,23 +71,6 @@ class PosixReplacingFile : public ReplacingFile {
     }
   }
 
-  // Appended bytes are gathered and written a buffer at a time.
-  void Append(ByteView bytes) override {
-    pending_.insert(pending_.end(), bytes.begin(), bytes.end());
-    size_ += bytes.size();
-    if (pending_.size() >= kFileBufferSize) {
-      Flush();
-    }
-  }
-
-  void WriteAt(std::uint64_t offset, ByteView bytes) override {
-    Flush();
-    WriteFully(fd_.Get(), path_, offset, bytes);
-    if (offset + bytes.size() > size_) {
-      size_ = offset + bytes.size();
-    }
-  }
-
   void Commit() override {
     Flush();
     if (destination_.existing || !PlaceNew()) {
@@ -111,10 +80,18 @@ class PosixReplacingFile : public ReplacingFile {
   }
 
  private:
-  void Flush() {
-    if (!pending_.empty()) {
-      WriteFully(fd_.Get(), path_, size_ - pending_.size(), pending_);
-      pending_.clear();
+  void WriteFully(std::uint64_t offset, ByteView bytes) override {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      const ssize_t put = ::pwrite(fd_.Get(), bytes.data() + done, bytes.size() - done,
+                                   static_cast<off_t>(offset + done));
+      if (put < 0 && errno == EINTR) {
+        continue;
+      }
+      if (put < 0) {
+        throw WriteFailed(path_, errno);
+      }
+      done += static_cast<std::size_t>(put);
     }
   }
 
@@ -190,8 +167,6 @@ class PosixReplacingFile : public ReplacingFile {
   Descriptor fd_;
   std::string temp_;  // the temporary file's name while it has one
   std::set<std::string>& foldersToSync_;
-  std::uint64_t size_ = 0;  // bytes appended or written, pending ones included
-  Bytes pending_;
 };
 
 }  // namespace

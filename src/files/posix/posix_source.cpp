@@ -1,40 +1,14 @@
-// Reading an open file by offset through a read-ahead block, EINTR retried.
+// Reading an open file by offset, EINTR retried.
 #include "files/posix/posix_source.h"
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 #include "common/error.h"
 #include "files/posix/posix_paths.h"
 
 namespace sprite::files {
-
-void PosixSource::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) {
-  if (out.empty()) {
-    return;
-  }
-  if (offset >= windowStart_ && offset - windowStart_ + out.size() <= window_.size()) {
-    std::memcpy(out.data(), window_.data() + (offset - windowStart_), out.size());
-    return;
-  }
-  if (out.size() >= kFileBufferSize || offset >= size_ || size_ - offset < out.size()) {
-    ReadFully(offset, out);
-    return;
-  }
-  window_.resize(
-      static_cast<std::size_t>(std::min<std::uint64_t>(kFileBufferSize, size_ - offset)));
-  windowStart_ = offset;
-  try {
-    ReadFully(offset, window_);
-  } catch (...) {
-    window_.clear();
-    throw;
-  }
-  std::memcpy(out.data(), window_.data(), out.size());
-}
 
 void PosixSource::ReadFully(std::uint64_t offset, std::span<std::uint8_t> out) {
   std::size_t done = 0;
@@ -45,10 +19,10 @@ void PosixSource::ReadFully(std::uint64_t offset, std::span<std::uint8_t> out) {
       continue;
     }
     if (got < 0) {
-      throw ReadFailed(path_, errno);
+      throw ReadFailed(Path(), errno);
     }
     if (got == 0) {
-      throw FaultError({.kind = FaultKind::kFileCut, .path = path_, .offset = offset + done});
+      EndedEarly(offset, done);
     }
     done += static_cast<std::size_t>(got);
   }

@@ -1,6 +1,5 @@
 #include "winsys/console/console_window_system.h"
 
-#include <csignal>
 #include <memory>
 #include <string>
 #include <utility>
@@ -8,6 +7,8 @@
 
 #include "common/error.h"
 #include "winsys/console/memory_picture_window.h"
+#include "winsys/interrupts.h"
+#include "winsys/native_program_starter.h"
 
 namespace sprite::winsys {
 namespace {
@@ -32,16 +33,13 @@ class ListedWindow : public MemoryWindow {
   std::weak_ptr<std::vector<MemoryWindow*>> list_;
 };
 
-volatile std::sig_atomic_t gInterrupted = 0;
-
-extern "C" void OnInterrupt(int) {
-  gInterrupted = 1;
-}
-
 }  // namespace
 
 ConsoleWindowSystem::ConsoleWindowSystem(bool drawProgress, std::string diagnosticPrefix)
-    : terminal_(drawProgress), calls_(terminal_), diagnosticPrefix_(std::move(diagnosticPrefix)) {}
+    : terminal_(drawProgress),
+      calls_(terminal_),
+      programs_(MakeNativeProgramStarter()),
+      diagnosticPrefix_(std::move(diagnosticPrefix)) {}
 
 std::unique_ptr<Window> ConsoleWindowSystem::CreateWindow(const WindowSpec& design) {
   auto window = std::make_unique<ListedWindow>(design, nextWindow_, windows_);
@@ -80,7 +78,7 @@ bool ConsoleWindowSystem::InterruptRequested() const {
 }
 
 bool ConsoleWindowSystem::Interrupted() {
-  return gInterrupted != 0;
+  return InterruptCaught();
 }
 
 AppInfo ConsoleWindowSystem::AppInformation() const {
@@ -88,17 +86,7 @@ AppInfo ConsoleWindowSystem::AppInformation() const {
 }
 
 void ConsoleWindowSystem::InstallInterruptHandler() {
-  struct sigaction action {};
-  action.sa_handler = OnInterrupt;
-  sigemptyset(&action.sa_mask);
-  // A closed terminal (SIGHUP) and SIGQUIT stop a run as Ctrl+C does: after
-  // the current picture, without a partial file.
-  for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
-    sigaction(signal, &action, nullptr);
-  }
-  // A reader that went away (`| head -1`) shows as a failed write, which stops
-  // the run the same way.
-  std::signal(SIGPIPE, SIG_IGN);
+  CatchInterrupts();
 }
 
 }  // namespace sprite::winsys

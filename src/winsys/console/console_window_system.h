@@ -8,7 +8,6 @@
 #include "winsys/console/console_terminal.h"
 #include "winsys/console/console_window_calls.h"
 #include "winsys/console/memory_window.h"
-#include "winsys/posix/posix_program_starter.h"
 #include "winsys/window_system.h"
 
 namespace sprite::winsys {
@@ -34,7 +33,7 @@ class ConsoleWindowSystem : public WindowSystem {
   WindowCalls& Calls() override { return calls_; }
   CommonDialogCalls& DialogCalls() override { return dialogs_; }
   RegistryCalls& Registry() override { return registry_; }
-  ProgramStarter& Programs() override { return programs_; }
+  ProgramStarter& Programs() override { return *programs_; }
 
   ConsoleTerminal& Terminal() { return terminal_; }
   // The windows made so far that still exist, in the order they were made, to
@@ -43,9 +42,10 @@ class ConsoleWindowSystem : public WindowSystem {
   MemoryWindow& WindowAt(std::size_t index);
   int MessageBoxCount() const { return messageBoxes_; }
 
-  // Ctrl+C, SIGTERM, SIGHUP and SIGQUIT set a flag that InterruptRequested
-  // reports, instead of ending the process; so does a log line that cannot be
-  // written because standard output was closed (SIGPIPE is ignored).
+  // Ctrl+C and its kin (SIGTERM, SIGHUP and SIGQUIT; Ctrl+Break and a closed
+  // console on Windows) set a flag that InterruptRequested reports, instead of
+  // ending the process; so does a log line that cannot be written because
+  // standard output was closed.
   static void InstallInterruptHandler();
   // One of those signals came.
   static bool Interrupted();
@@ -59,7 +59,7 @@ class ConsoleWindowSystem : public WindowSystem {
   ConsoleWindowCalls calls_;
   ConsoleDialogCalls dialogs_;
   EmptyRegistry registry_;
-  PosixProgramStarter programs_;
+  std::unique_ptr<ProgramStarter> programs_;
   // Shared with the windows, which take themselves out when destroyed,
   // whichever of the two goes first.
   std::shared_ptr<std::vector<MemoryWindow*>> windows_ =

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/error.h"
+#include "winsys/native_program_starter.h"
 
 extern char** environ;
 
@@ -35,6 +36,10 @@ void PosixProgramStarter::StartProgram(const std::string& path) {
 
 void PosixProgramStarter::ReapEnded() {
   std::erase_if(running_, [](pid_t child) { return ::waitpid(child, nullptr, WNOHANG) != 0; });
+}
+
+std::unique_ptr<ProgramStarter> MakeNativeProgramStarter() {
+  return std::make_unique<PosixProgramStarter>();
 }
 
 }  // namespace sprite::winsys

@@ -364,6 +364,15 @@ TEST_F(ProgressBarTest, ColoursReachTheBarTranslatedAndAreStoredAsGiven) {
   EXPECT_EQ(Bar().backColour, 0xFFFFFFFFu);  // a colour that does not translate: all bits set
   EXPECT_EQ(bar_.BackColor(), 0x01000005u);
   EXPECT_THAT(host_.Changes(), ElementsAre("BarColor", "BackColor"));
+
+  // Any failure of the translation, whatever its result, gives the fallback.
+  for (const std::int32_t failure : {1, -1, static_cast<std::int32_t>(0x80004005)}) {
+    calls_.FailTranslationOf(0x80000012, failure);
+    bar_.SetBarColor(0x80000012);
+    EXPECT_EQ(Bar().barColour, 0xFFFFFFFFu) << failure;
+    bar_.SetBarColor(kRgbRed);
+    EXPECT_EQ(Bar().barColour, kRgbRed);
+  }
 }
 
 TEST_F(ProgressBarTest, WithoutABarWindowSettersOnlyStore) {

@@ -1,0 +1,23 @@
+# Spng::spng for the Windows build, the target the Linux build gets from
+# Debian's libspng-dev: libspng's one C file from Debian's source package
+# (unpacked into build/deps/ by scripts/install-deps.sh windows), built as a
+# static library over Debian's zlib for mingw-w64 (libz-mingw-w64-dev).
+# Nothing comes from outside Debian's package registry, and the programs stay
+# free of DLLs of their own.
+file(GLOB spng_sources ${PROJECT_SOURCE_DIR}/build/deps/libspng-*/spng/spng.c)
+if(NOT spng_sources)
+  message(FATAL_ERROR "libspng's source is missing: run scripts/install-deps.sh windows")
+endif()
+list(GET spng_sources 0 spng_source)
+get_filename_component(spng_dir ${spng_source} DIRECTORY)
+
+enable_language(C)
+set(ZLIB_USE_STATIC_LIBS ON)
+find_package(ZLIB REQUIRED)
+add_library(sprite_spng STATIC ${spng_source})
+# Not our code: none of the warnings our own code is held to.
+set_property(TARGET sprite_spng PROPERTY COMPILE_OPTIONS -w)
+target_compile_definitions(sprite_spng PUBLIC SPNG_STATIC)
+target_include_directories(sprite_spng SYSTEM PUBLIC ${spng_dir})
+target_link_libraries(sprite_spng PUBLIC ZLIB::ZLIB)
+add_library(Spng::spng ALIAS sprite_spng)

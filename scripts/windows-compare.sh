@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# sprite-cli.exe under Wine against sprite-cli on Linux: the same exit status,
+# the same log, the same archive and the same bitmaps, byte for byte, for the
+# samples and for random bitmaps and damaged files, written as "ärchiv.spr"
+# and chosen by a wildcard that the Windows program expands itself.
+#   LINUX_CLI  the Linux program (default build/default/src/sprite-cli)
+#   COUNT      how many random bitmaps (default 40)
+set -euo pipefail
+source "$(dirname "$0")/windows-wine.sh"
+linux_cli="${LINUX_CLI:-$root/build/default/src/sprite-cli}"
+win_cli="$build/src/sprite-cli.exe"
+[ -x "$linux_cli" ] || cmake --build --preset default --target sprite-cli >/dev/null
+work="$(mktemp -d)"
+trap 'wine_cleanup 2>/dev/null || true; rm -rf "$work"' EXIT
+
+le16() { printf "$(printf '\\x%02x\\x%02x' $(($1 & 255)) $((($1 >> 8) & 255)))"; }
+le32() { le16 $(($1 & 65535)); le16 $((($1 >> 16) & 65535)); }
+# An uncompressed 8-bit bitmap of random size and palette whose pixels are mostly
+# background (0) with random spans, as sprites are; sometimes stored top row first.
+random_bitmap() {
+  local width=$((RANDOM % 180 + 1)) rows=$((RANDOM % 90 + 1)) height
+  local stride=$(((width + 3) / 4 * 4))
+  height=$rows
+  [ $((RANDOM % 4)) -ne 0 ] || height=$((-rows))
+  {
+    printf 'BM'; le32 $((1078 + stride * rows)); le32 0; le32 1078
+    le32 40; le32 "$width"; le32 $((height & 0xFFFFFFFF)); le16 1; le16 8; le32 0
+    le32 $((stride * rows)); le32 0; le32 0; le32 256; le32 0
+    head -c 1024 /dev/urandom
+    head -c $((stride * rows)) /dev/urandom | tr '\001-\277' '\000'
+  } >"$1"
+}
+
+mkdir -p "$work/in" "$work/lin" "$work/win"
+n=0
+add() { n=$((n + 1)); cp "$1" "$work/in/$(printf %03d "$n")-$2"; }
+for f in "$root"/samples/*.bmp; do add "$f" "$(basename "$f")"; done
+for _ in $(seq "${COUNT:-40}"); do random_bitmap "$work/one.bmp"; add "$work/one.bmp" random.bmp; done
+head -c 700 "$root/samples/hero_walk_1.bmp" >"$work/one.bmp"; add "$work/one.bmp" cut.bmp
+printf 'not a picture\n' >"$work/one.bmp"; add "$work/one.bmp" text.bmp
+printf 'BM' >"$work/one.bmp"; add "$work/one.bmp" two-bytes.bmp
+for side in lin win; do cp "$work"/in/* "$work/$side/"; done
+
+status=0
+run() { "$@" || status=$?; }
+(cd "$work/lin" && run "$linux_cli" encode -o ärchiv.spr ./*.bmp >log-encode.txt 2>/dev/null; echo "$status" >status-encode)
+(cd "$work/win" && run wine "$win_cli" encode -o ärchiv.spr '*.bmp' >log-encode.txt 2>/dev/null; echo "$status" >status-encode)
+(cd "$work/lin" && mkdir out && run "$linux_cli" decode -C out ärchiv.spr >log-decode.txt 2>/dev/null; echo "$status" >status-decode)
+(cd "$work/win" && mkdir out && run wine "$win_cli" decode -C out ärchiv.spr >log-decode.txt 2>/dev/null; echo "$status" >status-decode)
+# The Linux log names the files with "./", as the shell expanded them.
+sed -i 's|\./||' "$work"/lin/log-encode.txt
+# An archive through standard output and back through standard input.
+(cd "$work/win" && wine "$win_cli" encode -q -o - '*.bmp' >piped.spr 2>/dev/null || true)
+(cd "$work/win" && mkdir piped && wine "$win_cli" decode -q -C piped - <piped.spr >/dev/null 2>&1 || true)
+cmp "$work/win/piped.spr" "$work/win/ärchiv.spr" || { echo "windows-compare: the archive on standard output differs" >&2; exit 1; }
+for file in status-encode status-decode log-encode.txt log-decode.txt ärchiv.spr; do
+  cmp "$work/lin/$file" "$work/win/$file" || { echo "windows-compare: $file differs" >&2; exit 1; }
+done
+decoded=$(ls "$work/lin/out" | wc -l)
+[ "$decoded" -gt 0 ] && [ "$decoded" = "$(ls "$work/win/out" | wc -l)" ]
+for file in "$work"/lin/out/*.bmp; do
+  cmp "$file" "$work/win/out/$(basename "$file")"
+done
+# The bitmaps of the archive read from standard input are the same bitmaps.
+paste -d ' ' <(ls "$work/win/out"/*.bmp) <(ls "$work/win/piped"/*.bmp) | while read -r a b; do cmp "$a" "$b"; done
+[ "$(ls "$work/win/piped" | wc -l)" = "$decoded" ]
+echo "windows-compare: passed; $n inputs, the archive and $decoded bitmaps are byte for byte the Linux build's"

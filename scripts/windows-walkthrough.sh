@@ -1,0 +1,158 @@
+#!/usr/bin/env bash
+# A person's session with sprite.exe under Wine on a virtual X server, driven
+# with the keyboard and the mouse (xdotool), as scripts/walkthrough.sh does with
+# the Linux window: Add one sprite by a typed path, Add two more by quoted
+# names, cancel a third Add, Browse to "ärchiv", Encode, Decode, pick an entry
+# with the mouse and Remove it, Encode again, open About with the mouse and
+# close it with Esc, and close the window with Alt+F4. The archive and the
+# bitmaps on disk are then compared byte for byte with what sprite-cli.exe and
+# the Linux sprite-cli make of the same files.
+#   SHOTS=docs scripts/windows-walkthrough.sh  also saves docs/windows-window.png,
+#                                              docs/windows-add-dialog.png and
+#                                              docs/windows-about.png
+#   LINUX_CLI  the Linux program (default build/default/src/sprite-cli)
+set -euo pipefail
+source "$(dirname "$0")/windows-wine.sh"
+for tool in xvfb-run xdotool xclip import cmp; do
+  command -v "$tool" >/dev/null || { echo "windows-walkthrough: $tool is missing; run scripts/install-deps.sh windows" >&2; exit 1; }
+done
+linux_cli="${LINUX_CLI:-$root/build/default/src/sprite-cli}"
+[ -x "$linux_cli" ] || cmake --build --preset default --target sprite-cli >/dev/null
+work="$(mktemp -d)"
+check="$(mktemp -d)"
+trap 'wine_cleanup 2>/dev/null || true; rm -rf "$work" "$check"' EXIT
+cp "$root"/samples/hero_walk_{1,2,3}.bmp "$work/"
+shots="${SHOTS:+$(cd "$SHOTS" && pwd)}"
+
+export WORK_DIR="$work" SPRITE="$build/src/sprite.exe" SHOTS_DIR="$shots"
+# Wine's session, started without a display, could make no windows: it is
+# started again on the virtual screen.
+wineserver -k >/dev/null 2>&1 || true
+xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
+  step() { echo "windows-walkthrough: $*"; }
+  fail() {
+    local picture="${TMPDIR:-/tmp}/windows-walkthrough-failure.png"
+    import -window root "$picture" 2>/dev/null || true
+    echo "windows-walkthrough: FAILED: $* (the screen then: $picture)" >&2
+    exit 1
+  }
+  until_true() {
+    local limit=$(( $1 * 10 )); shift
+    for _ in $(seq "$limit"); do "$@" && return 0; sleep 0.1; done
+    fail "timed out waiting for: $*"
+  }
+  window_named() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
+  no_window_named() { ! window_named "$1"; }
+  archive_changed() { [ "$(stat -c %i ärchiv.spr)" != "$1" ]; }
+  shot() { [ -z "$SHOTS_DIR" ] || import -window "$2" "$SHOTS_DIR/$1"; }
+  keys() { xdotool key --clearmodifiers --delay 80 "$@"; }
+  type_text() { xdotool type --clearmodifiers --delay 20 "$1"; }
+  # Text beyond ASCII is pasted: xdotool types such a letter by remapping a key
+  # for a moment, and Wine may read the key before the new mapping.
+  paste_text() {
+    printf %s "$1" | xclip -selection clipboard >/dev/null 2>&1; sleep 0.2
+    keys ctrl+v
+  }
+  dialog_up() { window_named "^(Open|Save As)$"; }
+  to_main() { xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"; sleep 0.3; }
+  open_dialog() { to_main; keys "$1"; until_true 20 dialog_up; sleep 0.8; }
+  # Wine draws the frame inside the X window: the client area (441 x 333
+  # pixels at 96 dots per inch) sits at the bottom centre of it.
+  click_client() {
+    eval "$(xdotool getwindowgeometry --shell "$main")"
+    local border=$(( (WIDTH - 441) / 2 ))
+    xdotool mousemove --window "$main" $(( border + $1 )) $(( HEIGHT - 333 - border + $2 )) click 1
+  }
+
+  { wineserver -p 60; wine wineboot; } </dev/null >/dev/null 2>&1 || true
+  cd "$WORK_DIR"
+  # The Windows path of the work folder, as a person types it.
+  win_dir="Z:$(echo "$WORK_DIR" | tr / \\\\)"
+  wine "$SPRITE" & pid=$!
+  until_true 60 window_named "^Sprite Encoder$"
+  main=$(xdotool search --onlyvisible --name "^Sprite Encoder$" | head -1)
+  to_main
+
+  step "Add: a typed full path and Enter"
+  open_dialog alt+a
+  type_text "$win_dir\\hero_walk_1.bmp"; keys Return
+  until_true 20 no_window_named "^Open$"
+
+  step "Add: a typed folder and Enter goes there; two quoted names are chosen together"
+  open_dialog alt+a
+  type_text "$win_dir"; keys Return; sleep 0.8
+  type_text "\"hero_walk_2.bmp\" \"hero_walk_3.bmp\""; sleep 0.5
+  shot windows-add-dialog.png "$(xdotool search --onlyvisible --name "^Open$" | head -1)"
+  keys Return
+  until_true 20 no_window_named "^Open$"
+
+  step "Add: cancelled with Esc"
+  open_dialog alt+a
+  keys Escape
+  until_true 20 no_window_named "^Open$"
+
+  step "Browse: the archive, a typed name without its extension"
+  open_dialog alt+b
+  type_text "$win_dir\\"; paste_text "ärchiv"; sleep 0.3; keys Return
+  until_true 20 no_window_named "^Save As$"
+
+  step "Encode"
+  to_main
+  keys alt+e
+  until_true 20 test -s ärchiv.spr
+
+  step "Decode"
+  keys alt+d
+  until_true 20 test -s ärchiv.spr.0003.bmp
+  sleep 1
+
+  step "Remove: the second decoded bitmap, picked with the mouse"
+  # lstFiles starts at (105, 105) twips: 7 x 7 pixels; its lines are 13 pixels high.
+  to_main
+  click_client 60 27
+  sleep 0.5
+  keys alt+r
+  sleep 0.5
+
+  step "Encode again"
+  before=$(stat -c %i ärchiv.spr)
+  keys alt+e
+  until_true 20 archive_changed "$before"
+  sleep 1
+  shot windows-window.png "$main"
+
+  step "About: opened with the mouse, closed with Esc"
+  to_main
+  # "About ;]" sits at (5355, 2835) twips: 357, 189 pixels, 78 x 22 in size.
+  click_client 396 200
+  until_true 20 window_named "^About Sprite Encoder / Decoder$"
+  sleep 1
+  shot windows-about.png "$(xdotool search --onlyvisible --name "^About Sprite Encoder / Decoder$" | head -1)"
+  keys Escape
+  until_true 20 no_window_named "^About Sprite Encoder / Decoder$"
+
+  step "Alt+F4 closes the window and ends the program"
+  to_main
+  keys alt+F4
+  for _ in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+  ! kill -0 $pid 2>/dev/null || fail "the program did not end"
+  wineserver -k >/dev/null 2>&1 || true
+'
+
+# What sprite-cli.exe and the Linux sprite-cli make of the same files.
+cp "$work"/hero_walk_{1,2,3}.bmp "$check/"
+mkdir "$check/win"
+cp "$work"/hero_walk_{1,2,3}.bmp "$check/win/"
+(cd "$check" && "$linux_cli" encode -o first.spr hero_walk_1.bmp hero_walk_2.bmp hero_walk_3.bmp >/dev/null &&
+  "$linux_cli" decode first.spr >/dev/null &&
+  "$linux_cli" encode -o ärchiv.spr first.spr.0001.bmp first.spr.0003.bmp >/dev/null)
+(cd "$check/win" && wine "$build/src/sprite-cli.exe" encode -o first.spr 'hero_walk_?.bmp' >/dev/null &&
+  wine "$build/src/sprite-cli.exe" decode first.spr >/dev/null &&
+  wine "$build/src/sprite-cli.exe" encode -o ärchiv.spr first.spr.0001.bmp first.spr.0003.bmp >/dev/null)
+for n in 1 2 3; do
+  cmp "$work/ärchiv.spr.000$n.bmp" "$check/first.spr.000$n.bmp"
+  cmp "$work/ärchiv.spr.000$n.bmp" "$check/win/first.spr.000$n.bmp"
+done
+cmp "$work/ärchiv.spr" "$check/ärchiv.spr"
+cmp "$work/ärchiv.spr" "$check/win/ärchiv.spr"
+echo "windows-walkthrough: passed; the archive and the bitmaps are byte for byte what sprite-cli.exe and the Linux sprite-cli make"

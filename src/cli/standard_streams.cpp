@@ -1,0 +1,154 @@
+#include "cli/standard_streams.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "common/error.h"
+
+namespace sprite::cli {
+namespace {
+
+constexpr char kInput[] = "standard input";
+constexpr char kOutput[] = "standard output";
+constexpr std::size_t kBlock = 64 * 1024;
+
+// An unnamed temporary file, removed when it is closed.
+class TemporaryFile {
+ public:
+  TemporaryFile(const char* shownAs) : file_(std::tmpfile()), shownAs_(shownAs) {
+    if (file_ == nullptr) {
+      Fail(FaultKind::kCannotWrite);
+    }
+  }
+  ~TemporaryFile() { std::fclose(file_); }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+  std::FILE* Get() const { return file_; }
+  void Seek(std::uint64_t offset) const {
+    if (std::fseek(file_, static_cast<long>(offset), SEEK_SET) != 0) {
+      Fail(FaultKind::kCannotRead);
+    }
+  }
+  [[noreturn]] void Fail(FaultKind kind) const {
+    throw FaultError({.kind = kind, .path = shownAs_, .text = std::strerror(errno)});
+  }
+
+ private:
+  std::FILE* file_;
+  const char* shownAs_;
+};
+
+// Standard input, copied whole into a temporary file and read from there.
+class SpooledInput : public ByteSource {
+ public:
+  SpooledInput() : spool_(kInput) {
+    char block[kBlock];
+    std::size_t got = 0;
+    while ((got = std::fread(block, 1, sizeof block, stdin)) > 0) {
+      if (std::fwrite(block, 1, got, spool_.Get()) != got) {
+        spool_.Fail(FaultKind::kCannotWrite);
+      }
+      size_ += got;
+    }
+    if (std::ferror(stdin) != 0) {
+      throw FaultError({.kind = FaultKind::kCannotRead, .path = kInput, .text = "a read failed"});
+    }
+  }
+
+  std::uint64_t Size() const override { return size_; }
+  void ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
+    spool_.Seek(offset);
+    if (std::fread(out.data(), 1, out.size(), spool_.Get()) != out.size()) {
+      throw FaultError({.kind = FaultKind::kFileCut, .path = kInput, .offset = offset});
+    }
+  }
+
+ private:
+  TemporaryFile spool_;
+  std::uint64_t size_ = 0;
+};
+
+// An archive for standard output, gathered in a temporary file and copied out
+// whole on Commit: nothing reaches the reader of a run that fails.
+class GatheredOutput : public files::ReplacingFile {
+ public:
+  GatheredOutput() : spool_(kOutput) {}
+
+  void Append(ByteView bytes) override {
+    if (std::fseek(spool_.Get(), 0, SEEK_END) != 0 ||
+        std::fwrite(bytes.data(), 1, bytes.size(), spool_.Get()) != bytes.size()) {
+      spool_.Fail(FaultKind::kCannotWrite);
+    }
+  }
+  void WriteAt(std::uint64_t offset, ByteView bytes) override {
+    spool_.Seek(offset);
+    if (std::fwrite(bytes.data(), 1, bytes.size(), spool_.Get()) != bytes.size()) {
+      spool_.Fail(FaultKind::kCannotWrite);
+    }
+  }
+  void Commit() override {
+    spool_.Seek(0);
+    char block[kBlock];
+    std::size_t got = 0;
+    while ((got = std::fread(block, 1, sizeof block, spool_.Get())) > 0) {
+      if (std::fwrite(block, 1, got, stdout) != got) {
+        throw FaultError(
+            {.kind = FaultKind::kCannotWrite, .path = kOutput, .text = std::strerror(errno)});
+      }
+    }
+    if (std::fflush(stdout) != 0) {
+      throw FaultError(
+          {.kind = FaultKind::kCannotWrite, .path = kOutput, .text = std::strerror(errno)});
+    }
+  }
+
+ private:
+  TemporaryFile spool_;
+};
+
+bool IsStream(const std::string& path) {
+  return path == kStandardStream;
+}
+
+}  // namespace
+
+bool StandardStreams::Exists(const std::string& path) {
+  return IsStream(path) || files_.Exists(path);
+}
+
+std::optional<files::FileId> StandardStreams::IdOf(const std::string& path) {
+  // A stream is no file that could be one of the inputs.
+  return IsStream(path) ? std::nullopt : files_.IdOf(path);
+}
+
+std::string StandardStreams::FullPath(const std::string& path) {
+  return IsStream(path) ? path : files_.FullPath(path);
+}
+
+bool StandardStreams::IsPlainFile(const std::string& path) {
+  return !IsStream(path) && files_.IsPlainFile(path);
+}
+
+std::unique_ptr<ByteSource> StandardStreams::OpenForReading(const std::string& path) {
+  if (IsStream(path)) {
+    return std::make_unique<SpooledInput>();
+  }
+  return files_.OpenForReading(path);
+}
+
+std::unique_ptr<files::ReplacingFile> StandardStreams::CreateReplacing(const std::string& path) {
+  if (IsStream(path)) {
+    return std::make_unique<GatheredOutput>();
+  }
+  return files_.CreateReplacing(path);
+}
+
+void StandardStreams::Delete(const std::string& path) noexcept {
+  if (!IsStream(path)) {
+    files_.Delete(path);
+  }
+}
+
+}  // namespace sprite::cli

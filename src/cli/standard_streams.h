@@ -1,0 +1,37 @@
+// "-" for the standard streams: an archive read from standard input, or
+// written to standard output.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "files/file_system.h"
+
+namespace sprite::cli {
+
+// The name "-" stands for a standard stream; every other path for a file.
+inline constexpr char kStandardStream[] = "-";
+
+// A file system that reads "-" from standard input and writes "-" to standard
+// output, and hands every other path to `files`. Standard input is copied into
+// an unnamed temporary file first, since an archive's palette is at its end;
+// an archive for standard output is gathered in one, since its count is
+// written last, and copied out when it is committed.
+class StandardStreams : public files::FileSystem {
+ public:
+  explicit StandardStreams(files::FileSystem& files) : files_(files) {}
+
+  bool Exists(const std::string& path) override;
+  std::optional<files::FileId> IdOf(const std::string& path) override;
+  std::string FullPath(const std::string& path) override;
+  bool IsPlainFile(const std::string& path) override;
+  std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
+  std::unique_ptr<files::ReplacingFile> CreateReplacing(const std::string& path) override;
+  void SyncFolders() override { files_.SyncFolders(); }
+  void Delete(const std::string& path) noexcept override;
+
+ private:
+  files::FileSystem& files_;
+};
+
+}  // namespace sprite::cli

@@ -1,0 +1,32 @@
+// UTF-8 inside, UTF-16 where a system takes it (Windows).
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <type_traits>
+
+namespace sprite {
+
+// UTF-16 of UTF-8 text. A byte that starts no valid character becomes U+FFFD;
+// a surrogate encoded in three bytes (as Utf8FromUtf16 writes a lone one)
+// comes back as that surrogate, so that any name the system gives round-trips.
+std::u16string Utf16FromUtf8(std::string_view text);
+
+// UTF-8 of UTF-16 text. A lone surrogate, which Windows allows in file names,
+// is written as its own three bytes instead of being lost.
+std::string Utf8FromUtf16(std::u16string_view text);
+
+// The same in the system's own 16-bit character type (wchar_t on Windows).
+template <typename Char>
+requires(sizeof(Char) == sizeof(char16_t)) std::basic_string<Char> Utf16As(std::string_view text) {
+  const std::u16string wide = Utf16FromUtf8(text);
+  return std::basic_string<Char>(wide.begin(), wide.end());
+}
+
+template <typename Char>
+requires(sizeof(Char) == sizeof(char16_t) && !std::is_same_v<Char, char16_t>) std::string
+    Utf8FromUtf16(std::basic_string_view<Char> text) {
+  return Utf8FromUtf16(std::u16string(text.begin(), text.end()));
+}
+
+}  // namespace sprite

@@ -1,0 +1,39 @@
+// Reading a file by offset through a read-ahead block.
+#include "files/read_ahead_source.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "common/error.h"
+
+namespace sprite::files {
+
+void ReadAheadSource::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) {
+  if (out.empty()) {
+    return;
+  }
+  if (offset >= windowStart_ && offset - windowStart_ + out.size() <= window_.size()) {
+    std::memcpy(out.data(), window_.data() + (offset - windowStart_), out.size());
+    return;
+  }
+  if (out.size() >= kFileBufferSize || offset >= size_ || size_ - offset < out.size()) {
+    ReadFully(offset, out);
+    return;
+  }
+  window_.resize(
+      static_cast<std::size_t>(std::min<std::uint64_t>(kFileBufferSize, size_ - offset)));
+  windowStart_ = offset;
+  try {
+    ReadFully(offset, window_);
+  } catch (...) {
+    window_.clear();
+    throw;
+  }
+  std::memcpy(out.data(), window_.data(), out.size());
+}
+
+void ReadAheadSource::EndedEarly(std::uint64_t offset, std::size_t done) const {
+  throw FaultError({.kind = FaultKind::kFileCut, .path = path_, .offset = offset + done});
+}
+
+}  // namespace sprite::files

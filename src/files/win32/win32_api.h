@@ -1,0 +1,57 @@
+// The Windows headers as the file layer uses them, and owned handles.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "common/utf16.h"
+
+namespace sprite::files {
+
+inline std::wstring Wide(std::string_view text) {
+  return Utf16As<wchar_t>(text);
+}
+
+inline std::string Narrow(std::wstring_view text) {
+  return Utf8FromUtf16(text);
+}
+
+// The position of a read or write at `offset`.
+inline OVERLAPPED At(std::uint64_t offset) {
+  OVERLAPPED position{};
+  position.Offset = static_cast<DWORD>(offset);
+  position.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  return position;
+}
+
+// Closes a file handle when it goes out of scope.
+class Handle {
+ public:
+  explicit Handle(HANDLE handle = INVALID_HANDLE_VALUE) : handle_(handle) {}
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  ~Handle() { Close(); }
+
+  bool Valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+  HANDLE Get() const { return handle_; }
+  HANDLE Release() { return std::exchange(handle_, INVALID_HANDLE_VALUE); }
+  void Reset(HANDLE handle) {
+    Close();
+    handle_ = handle;
+  }
+  // Whether CloseHandle succeeded, or true when nothing was open.
+  bool Close() {
+    const bool closed = !Valid() || ::CloseHandle(handle_) != 0;
+    handle_ = INVALID_HANDLE_VALUE;
+    return closed;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+}  // namespace sprite::files

@@ -1,0 +1,124 @@
+#include "files/win32/win32_file_system.h"
+
+#include <optional>
+
+#include "files/native_file_system.h"
+#include "files/win32/win32_api.h"
+#include "files/win32/win32_paths.h"
+#include "files/win32/win32_reasons.h"
+#include "files/win32/win32_replacing_file.h"
+#include "files/win32/win32_source.h"
+
+namespace sprite::files {
+namespace {
+
+bool EndsWithSeparator(const std::string& path) {
+  return !path.empty() && (path.back() == '/' || path.back() == '\\');
+}
+
+// Opens what a path names for looking at it, links followed; folders too.
+Handle OpenToLookAt(const std::wstring& systemPath) {
+  return Handle(::CreateFileW(systemPath.c_str(), 0,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+}  // namespace
+
+bool Win32FileSystem::Exists(const std::string& path) {
+  return !path.empty() && Examine(path).kind != PathKind::kMissing;
+}
+
+std::optional<FileId> Win32FileSystem::IdOf(const std::string& path) {
+  if (path.empty()) {
+    return std::nullopt;
+  }
+  const PathInfo info = Examine(path);
+  if (info.kind != PathKind::kFile && info.kind != PathKind::kFolder) {
+    return std::nullopt;
+  }
+  const Handle file = OpenToLookAt(info.system);
+  BY_HANDLE_FILE_INFORMATION about{};
+  if (!file.Valid() || ::GetFileInformationByHandle(file.Get(), &about) == 0) {
+    return std::nullopt;
+  }
+  return FileId{about.dwVolumeSerialNumber,
+                (static_cast<std::uint64_t>(about.nFileIndexHigh) << 32) | about.nFileIndexLow};
+}
+
+std::string Win32FileSystem::FullPath(const std::string& path) {
+  return DisplayPath(SystemPath(path));
+}
+
+bool Win32FileSystem::IsPlainFile(const std::string& path) {
+  return !path.empty() && Examine(path).kind == PathKind::kFile;
+}
+
+std::unique_ptr<ByteSource> Win32FileSystem::OpenForReading(const std::string& path) {
+  if (path.empty()) {
+    Fail(FaultKind::kNoFileName, path);
+  }
+  const PathInfo info = Examine(path);
+  if (info.kind == PathKind::kMissing) {
+    ReadFailed(path, info.error);
+  }
+  if (info.kind != PathKind::kFile) {
+    FailNotAFile(path, info.kind);
+  }
+  Handle file(::CreateFileW(info.system.c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.Valid()) {
+    ReadFailed(path, ::GetLastError());
+  }
+  // Something else may have taken the file's place since it was examined.
+  BY_HANDLE_FILE_INFORMATION about{};
+  if (::GetFileType(file.Get()) != FILE_TYPE_DISK) {
+    FailNotAFile(path, PathKind::kDevice);
+  }
+  if (::GetFileInformationByHandle(file.Get(), &about) == 0) {
+    ReadFailed(path, ::GetLastError());
+  }
+  if ((about.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    FailNotAFile(path, PathKind::kFolder);
+  }
+  const std::uint64_t size =
+      (static_cast<std::uint64_t>(about.nFileSizeHigh) << 32) | about.nFileSizeLow;
+  return std::make_unique<Win32Source>(path, file.Release(), size);
+}
+
+std::unique_ptr<ReplacingFile> Win32FileSystem::CreateReplacing(const std::string& path) {
+  if (path.empty()) {
+    Fail(FaultKind::kNoFileName, path);
+  }
+  if (EndsWithSeparator(path)) {
+    FailNotAFile(path, PathKind::kFolder);
+  }
+  const PathInfo info = Examine(path);
+  if (info.kind == PathKind::kMissing && info.error == ERROR_PATH_NOT_FOUND) {
+    Fail(FaultKind::kNoSuchFolder, path, DisplayPath(SystemFolderOf(info.system)));
+  }
+  if (info.kind == PathKind::kMissing && info.error != ERROR_FILE_NOT_FOUND) {
+    WriteFailed(path, info.error);
+  }
+  if (info.kind != PathKind::kMissing && info.kind != PathKind::kFile) {
+    FailNotAFile(path, info.kind);
+  }
+  return CreateWin32ReplacingFile(path, info);
+}
+
+void Win32FileSystem::Delete(const std::string& path) noexcept {
+  try {
+    if (Examine(path).kind == PathKind::kFile) {
+      ::DeleteFileW(SystemPath(path).c_str());
+    }
+  } catch (...) {
+    // Deleting is allowed to fail: there may be no such file.
+  }
+}
+
+std::unique_ptr<FileSystem> MakeNativeFileSystem() {
+  return std::make_unique<Win32FileSystem>();
+}
+
+}  // namespace sprite::files

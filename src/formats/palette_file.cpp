@@ -1,0 +1,282 @@
+#include "formats/palette_file.h"
+
+#include <algorithm>
+#include <array>
+#include <bitset>
+#include <charconv>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "codec/palette_swap.h"
+#include "common/error.h"
+#include "formats/bitmap.h"
+#include "formats/memory_io.h"
+#include "formats/sprite_archive.h"
+
+namespace sprite::formats {
+
+namespace {
+
+constexpr std::string_view kGimpFirstLine = "GIMP Palette";
+constexpr std::string_view kJascFirstLine = "JASC-PAL";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+std::string Text(std::uint64_t value) {
+  return std::to_string(value);
+}
+
+[[noreturn]] void Bad(std::string what) {
+  throw FaultError({.kind = FaultKind::kBadPaletteFile, .text = std::move(what)});
+}
+
+using Rgb = std::array<std::uint8_t, 3>;
+
+PaletteFile Padded(PaletteFileKind kind, const std::vector<Rgb>& entries) {
+  PaletteFile file;
+  file.kind = kind;
+  file.entriesGiven = entries.size();
+  file.palette.assign(kPaletteEntries * 4, 0);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    std::copy(entries[i].begin(), entries[i].end(), file.palette.data() + 4 * i);
+  }
+  return file;
+}
+
+// Lines of a text file without their line ends (LF or CR LF) and without a
+// leading byte-order mark.
+std::vector<std::string_view> Lines(ByteView file) {
+  std::string_view text(reinterpret_cast<const char*>(file.data()), file.size());
+  if (text.starts_with(kByteOrderMark)) {
+    text.remove_prefix(kByteOrderMark.size());
+  }
+  std::vector<std::string_view> lines;
+  while (!text.empty()) {
+    const std::size_t end = std::min(text.find('\n'), text.size());
+    std::string_view line = text.substr(0, end);
+    if (line.ends_with('\r')) {
+      line.remove_suffix(1);
+    }
+    lines.push_back(line);
+    text.remove_prefix(std::min(end + 1, text.size()));
+  }
+  return lines;
+}
+
+std::string_view Trimmed(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) {
+    return {};
+  }
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// The three whole numbers 0 to 255 a colour line starts with.
+Rgb ParseColour(std::string_view line, std::size_t lineNumber) {
+  Rgb colour{};
+  const char* at = line.data();
+  const char* end = line.data() + line.size();
+  for (std::uint8_t& channel : colour) {
+    while (at != end && (*at == ' ' || *at == '\t')) {
+      ++at;
+    }
+    unsigned value = 0;
+    const auto [next, fault] = std::from_chars(at, end, value);
+    if (fault != std::errc() || value > 255 || (next != end && *next != ' ' && *next != '\t')) {
+      Bad("line " + Text(lineNumber) + " (\"" + std::string(line.substr(0, 40)) +
+          "\") is not a colour: three whole numbers from 0 to 255 were expected");
+    }
+    channel = static_cast<std::uint8_t>(value);
+    at = next;
+  }
+  return colour;
+}
+
+void CheckCount(std::size_t count) {
+  if (count > kPaletteEntries) {
+    Bad("it has " + Text(count) + " colours; a palette holds at most 256");
+  }
+}
+
+PaletteFile ReadGimp(const std::vector<std::string_view>& lines) {
+  std::vector<Rgb> entries;
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    const std::string_view line = Trimmed(lines[i]);
+    if (line.empty() || line.starts_with('#') || line.starts_with("Name:") ||
+        line.starts_with("Columns:") || line.starts_with("Channels:")) {
+      continue;
+    }
+    entries.push_back(ParseColour(line, i + 1));
+    CheckCount(entries.size());
+  }
+  if (entries.empty()) {
+    Bad("the GIMP palette has no colours");
+  }
+  return Padded(PaletteFileKind::kGimp, entries);
+}
+
+PaletteFile ReadJasc(const std::vector<std::string_view>& lines) {
+  if (lines.size() < 3 || Trimmed(lines[1]) != "0100") {
+    Bad("line 2 of the JASC palette is not its version \"0100\"");
+  }
+  const std::string_view countText = Trimmed(lines[2]);
+  std::size_t count = 0;
+  const auto [next, fault] =
+      std::from_chars(countText.data(), countText.data() + countText.size(), count);
+  if (fault != std::errc() || next != countText.data() + countText.size() || count == 0) {
+    Bad("line 3 of the JASC palette (\"" + std::string(countText.substr(0, 40)) +
+        "\") is not its number of colours");
+  }
+  CheckCount(count);
+  if (lines.size() - 3 < count) {
+    Bad("the JASC palette counts " + Text(count) + " colours but has only " +
+        Text(lines.size() - 3) + " lines for them");
+  }
+  std::vector<Rgb> entries;
+  for (std::size_t i = 0; i < count; ++i) {
+    entries.push_back(ParseColour(lines[3 + i], 4 + i));
+  }
+  return Padded(PaletteFileKind::kJasc, entries);
+}
+
+PaletteFile ReadPngPalette(ByteView file, const PngLimits& limits) {
+  const PngPicture picture = ReadPng(file, limits);
+  std::vector<Rgb> entries;
+  if (picture.form == PngForm::kIndexed) {
+    for (const PngColour& c : picture.palette) {
+      entries.push_back({c.red, c.green, c.blue});
+    }
+    return Padded(PaletteFileKind::kPng, entries);
+  }
+  auto seen = std::make_unique<std::bitset<1 << 24>>();
+  std::size_t distinct = 0;
+  for (std::size_t i = 0; i < picture.pixels.size(); i += 4) {
+    const std::uint8_t* p = picture.pixels.data() + i;
+    const std::size_t key = std::size_t{p[0]} << 16 | std::size_t{p[1]} << 8 | p[2];
+    if (!seen->test(key)) {
+      seen->set(key);
+      ++distinct;
+      if (entries.size() < kPaletteEntries) {
+        entries.push_back({p[0], p[1], p[2]});
+      }
+    }
+  }
+  CheckCount(distinct);
+  return Padded(PaletteFileKind::kPng, entries);
+}
+
+PaletteFile ReadBitmapPalette(ByteView file) {
+  const BitmapHeaders headers = ReadBitmapHeaders(file);
+  if (headers.bitsPerPixel != 8) {
+    Bad("it is a " + Text(headers.bitsPerPixel) +
+        "-bit bitmap; only an 8-bit bitmap has a palette to read");
+  }
+  const std::size_t count = headers.coloursUsed == 0 || headers.coloursUsed > kPaletteEntries
+                                ? kPaletteEntries
+                                : headers.coloursUsed;
+  const std::size_t offset = PaletteOffset(headers);
+  if (file.size() < offset + 4 * count) {
+    Bad("the bitmap is " + Text(file.size()) + " bytes long, too short for its " + Text(count) +
+        "-colour palette at offset " + Text(offset));
+  }
+  std::vector<Rgb> entries;
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::uint8_t* p = file.data() + offset + 4 * i;
+    entries.push_back({p[2], p[1], p[0]});
+  }
+  return Padded(PaletteFileKind::kBitmap, entries);
+}
+
+PaletteFile ReadArchivePalette(ByteView file) {
+  MemorySource source(file);
+  const ArchiveReader reader(source);
+  PaletteFile palette;
+  palette.kind = PaletteFileKind::kArchive;
+  palette.palette = reader.Palette();
+  for (std::size_t i = 3; i < palette.palette.size(); i += 4) {
+    palette.palette[i] = 0;  // as an archive writes it, whatever the trailer holds
+  }
+  palette.entriesGiven = kPaletteEntries;
+  return palette;
+}
+
+bool StartsWith(ByteView file, std::string_view prefix) {
+  return file.size() >= prefix.size() &&
+         std::equal(prefix.begin(), prefix.end(), file.begin(),
+                    [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; });
+}
+
+void CheckPalette(ByteView palette) {
+  if (palette.size() != kPaletteEntries * 4) {
+    throw InvalidArgumentError("a palette is 1024 bytes, not " + Text(palette.size()));
+  }
+}
+
+void AppendText(Bytes& out, std::string_view text) {
+  out.insert(out.end(), text.begin(), text.end());
+}
+
+}  // namespace
+
+PaletteFile ReadPaletteFile(ByteView file, const PngLimits& limits) {
+  if (IsPng(file)) {
+    return ReadPngPalette(file, limits);
+  }
+  if (StartsWith(file, "SP\x01\x02")) {
+    return ReadArchivePalette(file);
+  }
+  if (StartsWith(file, "BM")) {
+    return ReadBitmapPalette(file);
+  }
+  const std::vector<std::string_view> lines =
+      Lines(file.first(std::min<std::size_t>(file.size(), 64)));
+  const std::string_view first = lines.empty() ? std::string_view() : Trimmed(lines[0]);
+  if (first == kGimpFirstLine) {
+    return ReadGimp(Lines(file));
+  }
+  if (first == kJascFirstLine) {
+    return ReadJasc(Lines(file));
+  }
+  throw FaultError({.kind = FaultKind::kNotAPaletteFile});
+}
+
+Bytes WriteGimpPalette(ByteView palette, std::string_view name) {
+  CheckPalette(palette);
+  Bytes out;
+  AppendText(out, "GIMP Palette\nName: ");
+  // A line end in the name would end the line early.
+  for (const char c : name) {
+    out.push_back(c == '\n' || c == '\r' ? ' ' : static_cast<std::uint8_t>(c));
+  }
+  AppendText(out, "\nColumns: 16\n#\n");
+  for (std::size_t i = 0; i < kPaletteEntries; ++i) {
+    char line[32];
+    const int length =
+        std::snprintf(line, sizeof line, "%3u %3u %3u\tIndex %zu\n", unsigned{palette[4 * i]},
+                      unsigned{palette[4 * i + 1]}, unsigned{palette[4 * i + 2]}, i);
+    out.insert(out.end(), line, line + length);
+  }
+  return out;
+}
+
+Bytes WriteJascPalette(ByteView palette) {
+  CheckPalette(palette);
+  Bytes out;
+  AppendText(out, "JASC-PAL\r\n0100\r\n256\r\n");
+  for (std::size_t i = 0; i < kPaletteEntries; ++i) {
+    AppendText(out, Text(palette[4 * i]) + " " + Text(palette[4 * i + 1]) + " " +
+                        Text(palette[4 * i + 2]) + "\r\n");
+  }
+  return out;
+}
+
+Bytes WriteSwatchPng(ByteView palette) {
+  Bytes indexes(kPaletteEntries);
+  for (std::size_t i = 0; i < indexes.size(); ++i) {
+    indexes[i] = static_cast<std::uint8_t>(i);
+  }
+  return WriteIndexedPng(16, 16, indexes, palette, {.seeThroughIndex0 = false});
+}
+
+}  // namespace sprite::formats

@@ -1,0 +1,47 @@
+// Palettes as files: read from a GIMP palette, a JASC palette, a PNG, an 8-bit
+// bitmap or a sprite archive, and written as a GIMP palette, a JASC palette or
+// a 16 × 16 swatch PNG.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+#include "common/bytes.h"
+#include "formats/png_picture.h"
+
+namespace sprite::formats {
+
+enum class PaletteFileKind { kGimp, kJasc, kPng, kBitmap, kArchive };
+
+struct PaletteFile {
+  PaletteFileKind kind = PaletteFileKind::kGimp;
+  // 1024 bytes in archive order (red, green, blue, 0); entries past those the
+  // file gives are black.
+  Bytes palette;
+  std::size_t entriesGiven = 0;  // 1 to 256
+};
+
+inline constexpr std::size_t kPaletteEntries = 256;
+
+// Reads a palette, the kind told by the content (signature or first line), not
+// by a name:
+// - GIMP ("GIMP Palette" first): a line "R G B [name]" an entry; Name:, Columns:
+//   and Channels: lines, "#" comments and blank lines are skipped.
+// - JASC ("JASC-PAL", "0100", the count, then "R G B" lines).
+// - PNG: an indexed one's PLTE; any other's distinct colours in row order,
+//   alpha left out (more than 256 are refused).
+// - bitmap with 8 bits per pixel: the palette where the bitmap reader finds it,
+//   as many entries as its colours-used field says (0: 256).
+// - sprite archive: its 1024-byte trailer.
+// Throws FaultError naming the line or the part at fault, for anything else
+// and for more than 256 or no entries.
+PaletteFile ReadPaletteFile(ByteView file, const PngLimits& limits = {});
+
+// `palette` is 1024 bytes in archive order; all 256 entries are written.
+Bytes WriteGimpPalette(ByteView palette, std::string_view name);
+Bytes WriteJascPalette(ByteView palette);
+// 16 × 16 pixels, pixel (x, y) is entry y · 16 + x, with no see-through index,
+// so that reading it back gives the palette exactly.
+Bytes WriteSwatchPng(ByteView palette);
+
+}  // namespace sprite::formats

@@ -1,0 +1,120 @@
+// PNG pictures: any PNG read into an indexed or an RGBA form, and 8-bit indexed
+// PNGs written from an archive entry's stored rows. Bytes in, bytes out.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "common/bytes.h"
+
+namespace sprite::formats {
+
+inline constexpr std::array<std::uint8_t, 8> kPngSignature = {0x89, 'P',  'N',  'G',
+                                                              '\r', '\n', 0x1A, '\n'};
+
+// True when `fileStart` begins with the 8-byte PNG signature, whatever the file's name.
+bool IsPng(ByteView fileStart);
+
+// What a reader accepts. The defaults take any sprite, sheet or swatch a modder
+// makes while keeping a hostile file's claims from allocating more than about
+// 128 MiB: a decoded picture is at most kMaxPixels pixels of 4 bytes.
+struct PngLimits {
+  std::uint32_t maxWidth = 1u << 20;
+  std::uint32_t maxHeight = 1u << 22;
+  std::uint64_t maxPixels = 1u << 25;
+  // Ancillary chunks the decoder keeps (text, profiles, unknown chunks), each and together.
+  std::size_t maxChunkBytes = 8u << 20;
+  std::size_t maxChunkCacheBytes = 32u << 20;
+};
+
+struct PngColour {
+  std::uint8_t red = 0;
+  std::uint8_t green = 0;
+  std::uint8_t blue = 0;
+  std::uint8_t alpha = 255;
+  friend bool operator==(const PngColour&, const PngColour&) = default;
+};
+
+// How an archive entry's fields differ from its picture, kept in a private
+// ancillary chunk so that an entry written as a PNG reads back to the same
+// entry: the height field as stored (any 16-bit value, sign included) and the
+// number of stored bytes (the last row short, or no bytes at all).
+struct EntryShape {
+  std::int16_t heightField = 0;
+  std::uint32_t storedLength = 0;
+  friend bool operator==(const EntryShape&, const EntryShape&) = default;
+};
+inline constexpr std::array<std::uint8_t, 4> kEntryShapeChunk = {'s', 'p', 'R', 't'};
+
+enum class PngForm {
+  kIndexed,  // one palette index a pixel
+  kRgba8,    // red, green, blue, alpha a pixel
+};
+
+struct PngPicture {
+  PngForm form = PngForm::kRgba8;
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  // Top row first, no padding: width × height indexes, or 4 × width × height bytes.
+  Bytes pixels;
+  // Indexed only: the PLTE entries (1 to 256), alpha from tRNS (255 past its end).
+  std::vector<PngColour> palette;
+  // From the private chunk, when present and consistent with the picture's size.
+  std::optional<EntryShape> entryShape;
+
+  // The colour of pixel (x, y) in either form.
+  PngColour At(std::uint32_t x, std::uint32_t y) const;
+};
+
+// Reads a whole PNG file. Indexed PNGs of any bit depth come out indexed; every
+// other colour type comes out as RGBA8: grey expanded, 16-bit samples reduced
+// to their high byte, a tRNS colour key turned into alpha 0. Interlaced
+// pictures are deinterlaced. Throws FaultError, in plain words naming the
+// chunk and its offset or the pixel where it can, for a file that is not a PNG,
+// is cut off, has a bad CRC in a critical chunk, lacks IHDR or IDAT, has image
+// data that does not decode to its size, uses a palette index past its PLTE, or
+// exceeds `limits`.
+PngPicture ReadPng(ByteView file, const PngLimits& limits = {});
+
+// The zlib level pictures are written at, with run-length matching only: the
+// fastest level, since a sprite's bytes are mostly runs (index 0 around the
+// figure, spans of one colour) that level 1 folds away as well as level 9.
+inline constexpr int kPngWriteLevel = 1;
+
+struct PngWriteOptions {
+  bool seeThroughIndex0 = true;  // a tRNS chunk marks index 0 as see-through
+  int zlibLevel = kPngWriteLevel;
+};
+
+// An 8-bit indexed PNG of `height` rows of `width` indexes from `pixels`, top
+// row first. `pixels` may be shorter than width × height (not longer): what is
+// missing of the last rows is index 0. `palette` is 1024 bytes in archive order
+// (red, green, blue, 0 for each of 256 entries) and becomes a 256-entry PLTE.
+// With `shape`, its private chunk is written too. Throws InvalidArgumentError
+// for a width or height of 0, a palette of another size or too many pixels.
+Bytes WriteIndexedPng(std::uint32_t width, std::uint32_t height, ByteView pixels, ByteView palette,
+                      const PngWriteOptions& options = {},
+                      const std::optional<EntryShape>& shape = std::nullopt);
+
+// An archive entry as a PNG: its stored rows are the picture's pixels top row
+// first, width bytes a row, a short last row completed with index 0, at least
+// one row. When the rows are not whole, or the height field is not their count,
+// the entry's shape goes into the private chunk, so that EntryRows of the read
+// picture gives the entry back.
+Bytes WriteEntryPng(std::int32_t width, std::int16_t heightField, ByteView storedRows,
+                    ByteView palette, const PngWriteOptions& options = {});
+
+// The entry an indexed picture stands for: its height field (the shape's, or
+// the picture's height) and the stored rows (its indexes, cut to the shape's
+// stored length). `indexes` are the picture's, `height` rows of them.
+struct EntryRows {
+  std::int32_t heightField = 0;
+  Bytes storedRows;
+};
+EntryRows EntryOfPicture(std::uint32_t height, Bytes indexes,
+                         const std::optional<EntryShape>& shape);
+
+}  // namespace sprite::formats

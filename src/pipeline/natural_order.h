@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string_view>
+
+namespace sprite::pipeline {
+
+// Natural order of file names: runs of digits compare by their value, so
+// "walk_2" comes before "walk_10"; other characters compare without regard to
+// ASCII case. Names equal that way ("a01", "a1", "A1") fall back to byte order,
+// so that the order is total and the same on every system.
+bool NaturalLess(std::string_view a, std::string_view b);
+
+}  // namespace sprite::pipeline

@@ -1,0 +1,61 @@
+// Sprite sheets: one picture cut into frames, and frames composed into one picture.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "pipeline/indexed_image.h"
+
+namespace sprite::pipeline {
+
+struct SheetFrame {
+  std::size_t number = 0;  // 0-based, in reading order, counting skipped frames too
+  IndexedImage image;
+};
+
+// Frames of frameWidth × frameHeight, left to right, top to bottom. With
+// `skipEmpty`, frames of nothing but index 0 are left out. Throws FaultError
+// naming both sizes when the sheet's is not a multiple of the frame's, and
+// InvalidArgumentError for a frame size of 0.
+std::vector<SheetFrame> CutSheet(const IndexedImage& sheet, std::uint32_t frameWidth,
+                                 std::uint32_t frameHeight, bool skipEmpty);
+
+struct FrameSize {
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+};
+
+// Where frames go on a sheet of `columns` columns (fewer when there are fewer
+// frames): each cell as large as the largest frame, frames in order left to
+// right, top to bottom, each at its cell's top left; the rest is index 0.
+// Knowing only the sizes, a run can place frames one at a time as it decodes them.
+class SheetLayout {
+ public:
+  // Throws InvalidArgumentError for no frames, a frame of no pixels or 0
+  // columns, OverflowError for a sheet larger than a picture can be.
+  SheetLayout(std::span<const FrameSize> frames, std::uint32_t columns);
+
+  std::uint32_t CellWidth() const { return cellWidth_; }
+  std::uint32_t CellHeight() const { return cellHeight_; }
+  std::uint32_t Width() const { return columns_ * cellWidth_; }
+  std::uint32_t Height() const { return rows_ * cellHeight_; }
+
+  // A sheet of index 0.
+  IndexedImage Blank() const;
+  // Copies frame `number` (0-based) into its cell; its size must be the one
+  // the layout was made with (InvalidArgumentError otherwise).
+  void Place(IndexedImage& sheet, std::size_t number, const IndexedImage& frame) const;
+
+ private:
+  std::vector<FrameSize> sizes_;
+  std::uint32_t columns_ = 0;
+  std::uint32_t rows_ = 0;
+  std::uint32_t cellWidth_ = 0;
+  std::uint32_t cellHeight_ = 0;
+};
+
+IndexedImage ComposeSheet(std::span<const IndexedImage> frames, std::uint32_t columns);
+
+}  // namespace sprite::pipeline

@@ -1,0 +1,396 @@
+#include "pipeline/target_palette.h"
+
+#include <algorithm>
+#include <array>
+#include <bitset>
+#include <string>
+#include <unordered_map>
+#include <utility>
+
+#include "common/error.h"
+
+namespace sprite::pipeline {
+
+namespace {
+
+using formats::PngColour;
+using formats::PngForm;
+using formats::PngPicture;
+
+constexpr std::size_t kEntries = 256;
+// Index 0 is the see-through colour; the rest hold opaque colours.
+constexpr std::size_t kMaxOpaqueColours = kEntries - 1;
+// Colours looked up by nearest distance are remembered up to this many, then forgotten.
+constexpr std::size_t kMaxRemembered = 1u << 16;
+
+std::string Text(std::uint64_t value) {
+  return std::to_string(value);
+}
+
+std::uint32_t Key(const PngColour& c) {
+  return std::uint32_t{c.red} << 16 | std::uint32_t{c.green} << 8 | c.blue;
+}
+
+// "(x, y)" of pixel `i` of a picture `width` wide.
+std::string Position(std::size_t i, std::uint32_t width) {
+  return "(" + Text(i % width) + ", " + Text(i / width) + ")";
+}
+
+[[noreturn]] void Changed(std::string_view name, std::string what) {
+  throw FaultError(
+      {.kind = FaultKind::kPictureChanged, .path = std::string(name), .text = std::move(what)});
+}
+
+AlphaRule Checked(AlphaRule rule) {
+  if (rule.threshold && (*rule.threshold < 1 || *rule.threshold > 255)) {
+    throw InvalidArgumentError("an alpha threshold is a whole number from 1 to 255, not " +
+                               std::to_string(*rule.threshold));
+  }
+  return rule;
+}
+
+// True for a see-through pixel, false for an opaque one; pixel `i` of a picture
+// `width` wide names the place of a partial alpha the rule refuses.
+bool IsSeeThrough(std::uint8_t alpha, const AlphaRule& rule, std::string_view name, std::size_t i,
+                  std::uint32_t width) {
+  if (rule.threshold) {
+    return alpha < *rule.threshold;
+  }
+  if (alpha == 0 || alpha == 255) {
+    return alpha == 0;
+  }
+  throw FaultError({.kind = FaultKind::kPartialAlpha,
+                    .path = std::string(name),
+                    .value = alpha,
+                    .text = Position(i, width)});
+}
+
+// The see-through index of a PLTE with tRNS alphas: nothing when its alphas
+// are all 255, the index of its one alpha 0; no answer at all (not shareable)
+// for a partial alpha or more than one alpha 0.
+std::optional<std::optional<std::uint8_t>> SeeThroughIndex(const std::vector<PngColour>& plte) {
+  std::optional<std::uint8_t> found;
+  for (std::size_t i = 0; i < plte.size(); ++i) {
+    if (plte[i].alpha == 255) {
+      continue;
+    }
+    if (plte[i].alpha != 0 || found) {
+      return std::nullopt;
+    }
+    found = static_cast<std::uint8_t>(i);
+  }
+  return found;
+}
+
+// Whether a picture whose see-through index is `own`, over a PLTE of `size`
+// entries, agrees with the set's, `set`, over PLTEs of at most `setSize`
+// entries. A picture without entry k says nothing of it.
+bool SeeThroughAgrees(std::optional<std::uint8_t> own, std::size_t size,
+                      std::optional<std::uint8_t> set, std::size_t setSize) {
+  if (own == set) {
+    return true;
+  }
+  if (!own) {
+    return *set >= size;
+  }
+  return !set && *own >= setSize;
+}
+
+bool SameColour(const PngColour& a, const PngColour& b) {
+  return a.red == b.red && a.green == b.green && a.blue == b.blue;
+}
+
+// Two PLTEs agree when every entry both have is the same colour.
+bool Agree(const std::vector<PngColour>& a, const std::vector<PngColour>& b) {
+  const std::size_t both = std::min(a.size(), b.size());
+  return std::equal(a.begin(), a.begin() + static_cast<std::ptrdiff_t>(both), b.begin(),
+                    SameColour);
+}
+
+// Colour to index for at most 255 colours, open addressing.
+class ColourIndex {
+ public:
+  ColourIndex() { keys_.fill(kEmpty); }
+
+  // Keeps the index a colour was first given.
+  void Insert(std::uint32_t key, std::uint8_t index) {
+    std::size_t slot = Slot(key);
+    while (keys_[slot] != kEmpty && keys_[slot] != key) {
+      slot = (slot + 1) % kSlots;
+    }
+    if (keys_[slot] == kEmpty) {
+      keys_[slot] = key;
+      values_[slot] = index;
+    }
+  }
+
+  std::optional<std::uint8_t> Find(std::uint32_t key) const {
+    for (std::size_t slot = Slot(key); keys_[slot] != kEmpty; slot = (slot + 1) % kSlots) {
+      if (keys_[slot] == key) {
+        return values_[slot];
+      }
+    }
+    return std::nullopt;
+  }
+
+ private:
+  static constexpr std::size_t kSlots = 1024;  // under a quarter full
+  static constexpr std::uint32_t kEmpty = 0xFFFFFFFF;
+  static std::size_t Slot(std::uint32_t key) { return (key * 2654435761u >> 16) % kSlots; }
+  std::array<std::uint32_t, kSlots> keys_{};
+  std::array<std::uint8_t, kSlots> values_{};
+};
+
+void SetEntry(Bytes& palette, std::size_t index, const PngColour& colour) {
+  palette[4 * index] = colour.red;
+  palette[4 * index + 1] = colour.green;
+  palette[4 * index + 2] = colour.blue;
+  palette[4 * index + 3] = 0;
+}
+
+PngColour EntryOf(const Bytes& palette, std::size_t index) {
+  return {palette[4 * index], palette[4 * index + 1], palette[4 * index + 2], 255};
+}
+
+}  // namespace
+
+std::int64_t ColourDistance(std::uint8_t r1, std::uint8_t g1, std::uint8_t b1, std::uint8_t r2,
+                            std::uint8_t g2, std::uint8_t b2) {
+  const std::int64_t dr = r1 - r2;
+  const std::int64_t dg = g1 - g2;
+  const std::int64_t db = b1 - b2;
+  const std::int64_t redSum = r1 + r2;
+  return (1024 + redSum) * dr * dr + 2048 * dg * dg + (1534 - redSum) * db * db;
+}
+
+struct PictureMapper::State {
+  PaletteOrigin origin = PaletteOrigin::kBuilt;
+  AlphaRule rule;
+  Bytes palette = Bytes(kEntries * 4, 0);
+  std::optional<std::uint8_t> swapped;
+  // Shared: the PLTE every picture must agree with, and each index's new place.
+  std::vector<PngColour> shared;
+  std::optional<std::uint8_t> seeThrough;
+  std::array<std::uint8_t, kEntries> place{};
+  // Built: every colour's index. Given: each colour's lowest index from 1.
+  ColourIndex exact;
+  std::size_t given = 0;
+  std::unordered_map<std::uint32_t, std::uint8_t> nearest;
+
+  std::uint8_t Nearest(const PngColour& c) {
+    if (const auto known = nearest.find(Key(c)); known != nearest.end()) {
+      return known->second;
+    }
+    std::size_t best = 1;
+    std::int64_t bestDistance = -1;
+    for (std::size_t i = 1; i < given; ++i) {
+      const PngColour e = EntryOf(palette, i);
+      const std::int64_t d = ColourDistance(c.red, c.green, c.blue, e.red, e.green, e.blue);
+      if (bestDistance < 0 || d < bestDistance) {
+        best = i;
+        bestDistance = d;
+      }
+    }
+    if (nearest.size() >= kMaxRemembered) {
+      nearest.clear();
+    }
+    return nearest[Key(c)] = static_cast<std::uint8_t>(best);
+  }
+
+  MappedPicture MapShared(std::string_view name, const PngPicture& picture) const {
+    const auto own =
+        picture.form == PngForm::kIndexed ? SeeThroughIndex(picture.palette) : std::nullopt;
+    if (!own || !Agree(shared, picture.palette) ||
+        !SeeThroughAgrees(*own, picture.palette.size(), seeThrough, shared.size())) {
+      Changed(name,
+              "its palette is not the one it had when the run's palette was made; the picture "
+              "changed in between");
+    }
+    MappedPicture out{{picture.width, picture.height, Bytes(picture.pixels.size())}, 0};
+    std::transform(picture.pixels.begin(), picture.pixels.end(), out.image.pixels.begin(),
+                   [this](std::uint8_t index) { return place[index]; });
+    return out;
+  }
+
+  MappedPicture MapColours(std::string_view name, const PngPicture& picture) {
+    MappedPicture out{{picture.width, picture.height, {}}, 0};
+    const std::size_t count = std::size_t{picture.width} * picture.height;
+    out.image.pixels.resize(count);
+    std::optional<std::uint32_t> lastKey;
+    std::uint8_t lastIndex = 0;
+    bool lastChanged = false;
+    for (std::size_t i = 0; i < count; ++i) {
+      const PngColour c = picture.At(static_cast<std::uint32_t>(i % picture.width),
+                                     static_cast<std::uint32_t>(i / picture.width));
+      if (IsSeeThrough(c.alpha, rule, name, i, picture.width)) {
+        out.image.pixels[i] = 0;
+        continue;
+      }
+      const std::uint32_t key = Key(c);
+      if (key != lastKey) {
+        const auto found = exact.Find(key);
+        if (!found && origin == PaletteOrigin::kBuilt) {
+          Changed(name, "pixel " + Position(i, picture.width) +
+                            " has a colour the run's palette was not made with; the picture "
+                            "changed in between");
+        }
+        lastKey = key;
+        lastChanged = !found;
+        lastIndex = found ? *found : Nearest(c);
+      }
+      out.image.pixels[i] = lastIndex;
+      out.changedPixels += lastChanged ? 1 : 0;
+    }
+    return out;
+  }
+};
+
+PictureMapper::PictureMapper(std::unique_ptr<State> state) : state_(std::move(state)) {}
+PictureMapper::PictureMapper(PictureMapper&&) noexcept = default;
+PictureMapper& PictureMapper::operator=(PictureMapper&&) noexcept = default;
+PictureMapper::~PictureMapper() = default;
+
+PictureMapper PictureMapper::ForGivenPalette(const formats::PaletteFile& file, AlphaRule rule) {
+  auto state = std::make_unique<State>();
+  state->origin = PaletteOrigin::kGiven;
+  state->rule = Checked(rule);
+  state->palette = file.palette;
+  state->palette.resize(kEntries * 4, 0);
+  state->given = std::min(file.entriesGiven, kEntries);
+  if (state->given < 2) {
+    throw FaultError({.kind = FaultKind::kBadPaletteFile,
+                      .text = "the palette has " + Text(state->given) +
+                              " entries; opaque colours need entries past index 0"});
+  }
+  for (std::size_t i = 1; i < state->given; ++i) {
+    state->exact.Insert(Key(EntryOf(state->palette, i)), static_cast<std::uint8_t>(i));
+  }
+  return PictureMapper(std::move(state));
+}
+
+PaletteOrigin PictureMapper::Origin() const {
+  return state_->origin;
+}
+
+const Bytes& PictureMapper::Palette() const {
+  return state_->palette;
+}
+
+std::optional<std::uint8_t> PictureMapper::SwappedIndex() const {
+  return state_->swapped;
+}
+
+MappedPicture PictureMapper::Map(std::string_view name, const PngPicture& picture) {
+  return state_->origin == PaletteOrigin::kShared ? state_->MapShared(name, picture)
+                                                  : state_->MapColours(name, picture);
+}
+
+struct TargetPaletteBuilder::Pass {
+  AlphaRule rule;
+  std::size_t count = 0;
+  bool shareable = true;
+  std::vector<PngColour> shared;
+  std::optional<std::uint8_t> seeThrough;
+  // The built palette's colours in order of first sight, as many as it holds,
+  // and every distinct colour seen, to count them.
+  std::vector<PngColour> built;
+  std::unique_ptr<std::bitset<1 << 24>> seen = std::make_unique<std::bitset<1 << 24>>();
+  std::size_t distinct = 0;
+
+  void Share(const PngPicture& picture) {
+    const auto seeThroughIndex =
+        picture.form == PngForm::kIndexed ? SeeThroughIndex(picture.palette) : std::nullopt;
+    if (!seeThroughIndex) {
+      shareable = false;
+    } else if (count == 1) {
+      seeThrough = *seeThroughIndex;
+      shared = picture.palette;
+    } else if (!Agree(shared, picture.palette) ||
+               !SeeThroughAgrees(*seeThroughIndex, picture.palette.size(), seeThrough,
+                                 shared.size())) {
+      shareable = false;
+    } else {
+      seeThrough = seeThrough ? seeThrough : *seeThroughIndex;
+      if (picture.palette.size() > shared.size()) {
+        shared = picture.palette;
+      }
+    }
+  }
+
+  void Collect(std::string_view name, const PngPicture& picture) {
+    const std::size_t pixels = std::size_t{picture.width} * picture.height;
+    for (std::size_t i = 0; i < pixels; ++i) {
+      const PngColour c = picture.At(static_cast<std::uint32_t>(i % picture.width),
+                                     static_cast<std::uint32_t>(i / picture.width));
+      if (IsSeeThrough(c.alpha, rule, name, i, picture.width)) {
+        continue;
+      }
+      const std::uint32_t key = Key(c);
+      if (!seen->test(key)) {
+        seen->set(key);
+        ++distinct;
+        if (built.size() < kMaxOpaqueColours) {
+          built.push_back({c.red, c.green, c.blue, 255});
+        }
+      }
+    }
+  }
+};
+
+TargetPaletteBuilder::TargetPaletteBuilder(AlphaRule rule) : pass_(std::make_unique<Pass>()) {
+  pass_->rule = Checked(rule);
+}
+TargetPaletteBuilder::TargetPaletteBuilder(TargetPaletteBuilder&&) noexcept = default;
+TargetPaletteBuilder::~TargetPaletteBuilder() = default;
+
+void TargetPaletteBuilder::Add(std::string_view name, const PngPicture& picture) {
+  ++pass_->count;
+  if (pass_->shareable) {
+    pass_->Share(picture);
+  }
+  // Always, since a later picture may still rule the shared palette out.
+  pass_->Collect(name, picture);
+}
+
+std::size_t TargetPaletteBuilder::Count() const {
+  return pass_->count;
+}
+
+PictureMapper TargetPaletteBuilder::Finish() const {
+  if (pass_->count == 0) {
+    throw InvalidArgumentError("a palette is built from at least one PNG picture");
+  }
+  auto state = std::make_unique<PictureMapper::State>();
+  state->rule = pass_->rule;
+  if (pass_->shareable) {
+    state->origin = PaletteOrigin::kShared;
+    state->shared = pass_->shared;
+    state->seeThrough = pass_->seeThrough;
+    for (std::size_t i = 0; i < kEntries; ++i) {
+      state->place[i] = static_cast<std::uint8_t>(i);
+      if (i < pass_->shared.size()) {
+        SetEntry(state->palette, i, pass_->shared[i]);
+      }
+    }
+    if (const auto k = pass_->seeThrough; k && *k != 0) {
+      std::swap(state->place[0], state->place[*k]);
+      for (std::size_t byte = 0; byte < 3; ++byte) {
+        std::swap(state->palette[byte], state->palette[4 * *k + byte]);
+      }
+      state->swapped = k;
+    }
+    return PictureMapper(std::move(state));
+  }
+  if (pass_->distinct > kMaxOpaqueColours) {
+    throw FaultError(
+        {.kind = FaultKind::kTooManyColours, .value = static_cast<std::int64_t>(pass_->distinct)});
+  }
+  state->origin = PaletteOrigin::kBuilt;
+  for (std::size_t i = 0; i < pass_->built.size(); ++i) {
+    SetEntry(state->palette, i + 1, pass_->built[i]);
+    state->exact.Insert(Key(pass_->built[i]), static_cast<std::uint8_t>(i + 1));
+  }
+  return PictureMapper(std::move(state));
+}
+
+}  // namespace sprite::pipeline

@@ -1,0 +1,109 @@
+// The palette PNG pictures are stored against, and each picture's indexes in it.
+//
+// A run reads its PNG pictures twice, so that memory stays that of one picture:
+// first every picture goes to a TargetPaletteBuilder (or the run has a palette
+// file), then Finish gives a PictureMapper that turns each picture, read again,
+// into indexes. The palette is one of three:
+// - shared: every picture is an indexed PNG, their PLTEs agree entry for entry
+//   where both have one, and they name the same see-through index (the one
+//   tRNS entry of alpha 0, or none; other alphas must be 255); a picture whose
+//   PLTE stops before the see-through index of another agrees with it. Indexes and
+//   palette are kept, padded with black to 256; a see-through index k other
+//   than 0 trades places with 0, in the palette and in the pixels.
+// - built: otherwise. Index 0 is the see-through colour (black); the distinct
+//   opaque colours of all pictures, in list order and row by row, take 1, 2, 3
+//   … so an opaque colour is never index 0. More than 255 is refused.
+// - given: a palette file's entries; each opaque colour takes the exact entry
+//   (the lowest index of equal colour), else the nearest, never index 0.
+// See-through pixels (as AlphaRule says) are index 0 in built and given palettes.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "common/bytes.h"
+#include "formats/palette_file.h"
+#include "formats/png_picture.h"
+#include "pipeline/indexed_image.h"
+
+namespace sprite::pipeline {
+
+// Where see-through ends, for the built and the given palette.
+struct AlphaRule {
+  // Empty: alpha 0 is see-through, 255 opaque, and any other alpha is refused
+  // naming the picture and the pixel. N (1 to 255): alpha below N is
+  // see-through, N and above opaque (and its colour counts without its alpha).
+  std::optional<int> threshold;
+};
+
+enum class PaletteOrigin { kShared, kBuilt, kGiven };
+
+// The distance for the nearest colour: the "redmean" weighted Euclidean
+// distance, scaled to whole numbers (× 512, squared):
+// (1024 + r1 + r2)·Δr² + 2048·Δg² + (1534 − r1 − r2)·Δb².
+// It weighs green most and red or blue by how red the pair is, closer to what
+// the eye sees than plain RGB distance. Ties go to the lowest index.
+std::int64_t ColourDistance(std::uint8_t r1, std::uint8_t g1, std::uint8_t b1, std::uint8_t r2,
+                            std::uint8_t g2, std::uint8_t b2);
+
+struct MappedPicture {
+  IndexedImage image;
+  // Given palette: opaque pixels whose colour has no exact entry.
+  std::uint64_t changedPixels = 0;
+};
+
+class PictureMapper {
+ public:
+  // A palette file's entries (those it gave, at most 256) as the target.
+  // Throws InvalidArgumentError for a threshold outside 1 to 255.
+  static PictureMapper ForGivenPalette(const formats::PaletteFile& file, AlphaRule rule = {});
+
+  PictureMapper(PictureMapper&&) noexcept;
+  PictureMapper& operator=(PictureMapper&&) noexcept;
+  ~PictureMapper();
+
+  PaletteOrigin Origin() const;
+  // 1024 bytes in archive order (red, green, blue, 0).
+  const Bytes& Palette() const;
+  // Shared palette: the see-through index that traded places with 0, to be logged.
+  std::optional<std::uint8_t> SwappedIndex() const;
+
+  // The picture's indexes in the palette. Throws FaultError naming `name` and
+  // the pixel for a partial alpha the rule refuses, and for a picture that does
+  // not match what the first pass saw of it (it changed in between).
+  MappedPicture Map(std::string_view name, const formats::PngPicture& picture);
+
+  struct State;
+
+ private:
+  explicit PictureMapper(std::unique_ptr<State> state);
+  friend class TargetPaletteBuilder;
+  std::unique_ptr<State> state_;
+};
+
+class TargetPaletteBuilder {
+ public:
+  // Throws InvalidArgumentError for a threshold outside 1 to 255.
+  explicit TargetPaletteBuilder(AlphaRule rule = {});
+  TargetPaletteBuilder(TargetPaletteBuilder&&) noexcept;
+  ~TargetPaletteBuilder();
+
+  // The run's next PNG picture, in list order. Throws FaultError naming
+  // `name` and the first pixel of a partial alpha the rule refuses.
+  void Add(std::string_view name, const formats::PngPicture& picture);
+  std::size_t Count() const;
+
+  // The palette of the pictures added. Throws FaultError naming the count
+  // when a built palette would need more than 255 opaque colours, and
+  // InvalidArgumentError when no picture was added.
+  PictureMapper Finish() const;
+
+ private:
+  struct Pass;
+  std::unique_ptr<Pass> pass_;
+};
+
+}  // namespace sprite::pipeline

@@ -1,0 +1,125 @@
+// The controls of the Win32 backend: the system's list box, edit, button and
+// static controls, and a plain child window for controls that draw themselves.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "winsys/win32/win32_windows.h"
+#include "winsys/window_system.h"
+
+namespace sprite::winsys::win32 {
+
+class Win32Window;
+
+using FilesHandler = std::function<void(const std::vector<std::string>&)>;
+
+// What a list box or text box is told of beyond its own work: files dropped
+// onto it (WM_DROPFILES) and the Delete key.
+class InputHooks {
+ public:
+  explicit InputHooks(::HWND window);
+  ~InputHooks();
+  InputHooks(const InputHooks&) = delete;
+  InputHooks& operator=(const InputHooks&) = delete;
+
+  FilesHandler onFilesDropped;
+  std::function<void()> onDeleteKey;
+
+ private:
+  static LRESULT CALLBACK Procedure(::HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                    UINT_PTR id, DWORD_PTR self);
+  ::HWND window_;
+};
+
+class Win32ListBox : public ListBox {
+ public:
+  explicit Win32ListBox(::HWND window) : window_(window), hooks_(window) {}
+
+  void Clear() override;
+  void AddItem(const std::string& line) override;
+  std::int16_t ListCount() const override;
+  std::string List(std::int16_t index) const override;
+  std::int16_t ListIndex() const override;
+  void SetListIndex(std::int16_t index) override;
+  void SelectLast() override;
+  void RemoveItem(std::int16_t index) override;
+  void SetOnFilesDropped(FilesHandler handler) override;
+  void SetOnDeleteKey(std::function<void()> handler) override;
+
+ private:
+  std::int64_t Count() const;
+
+  ::HWND window_;
+  InputHooks hooks_;
+};
+
+class Win32TextBox : public TextBox {
+ public:
+  explicit Win32TextBox(::HWND window) : window_(window), hooks_(window) {}
+
+  std::string Text() const override;
+  void SetText(const std::string& text) override;
+  void SetEnabled(bool enabled) override;
+  void SetOnFilesDropped(FilesHandler handler) override;
+
+ private:
+  ::HWND window_;
+  InputHooks hooks_;
+};
+
+class Win32PushButton : public PushButton {
+ public:
+  Win32PushButton(::HWND window, int id, Win32Window& owner)
+      : window_(window), id_(id), owner_(owner) {}
+
+  void SetEnabled(bool enabled) override;
+  bool Enabled() const override;
+  void SetOnClick(std::function<void()> handler) override { onClick_ = std::move(handler); }
+  void SetDefault(bool isDefault) override;
+  void SetCancel(bool isCancel) override;
+
+  // A click as the system reports it: a disabled button takes none.
+  void Click();
+  int Id() const { return id_; }
+
+ private:
+  ::HWND window_;
+  int id_;
+  Win32Window& owner_;
+  std::function<void()> onClick_;
+};
+
+class Win32Label : public Label {
+ public:
+  explicit Win32Label(::HWND window) : window_(window) {}
+  void SetCaption(const std::string& caption) override;
+
+ private:
+  ::HWND window_;
+};
+
+// A plain child window that a control such as oProgressBar creates its own
+// windows in; its twips per pixel follow the window's monitor.
+class Win32ControlHost : public ControlHost {
+ public:
+  Win32ControlHost(::HWND window, TwipsRect rect, const Win32Window& owner)
+      : window_(window), rect_(rect), owner_(owner) {}
+
+  double ScaleWidth() const override { return rect_.width; }
+  double ScaleHeight() const override { return rect_.height; }
+  double TwipsPerPixelX() const override;
+  double TwipsPerPixelY() const override { return TwipsPerPixelX(); }
+  HWND hWnd() const override { return LayerWindow(window_); }
+  // Window calls create windows with this program's instance whatever is given.
+  HINSTANCE hInstance() const override { return 0; }
+  void PropertyChanged(std::string_view) override {}
+
+ private:
+  ::HWND window_;
+  TwipsRect rect_;
+  const Win32Window& owner_;
+};
+
+}  // namespace sprite::winsys::win32

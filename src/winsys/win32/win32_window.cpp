@@ -1,0 +1,394 @@
+#include "winsys/win32/win32_window.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "common/error.h"
+#include "winsys/win32/win32_window_system.h"
+
+namespace sprite::winsys::win32 {
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"SpriteEncoderWindow";
+constexpr wchar_t kHostClass[] = L"SpriteControlHost";
+constexpr wchar_t kPictureClass[] = L"SpritePicture";
+// The program icon in the resources of both programs.
+constexpr WORD kProgramIcon = 1;
+
+::HINSTANCE Module() {
+  return ::GetModuleHandleW(nullptr);
+}
+
+::RECT PixelRect(const TwipsRect& rect, unsigned dpi) {
+  const int left = PixelsOf(rect.left, dpi);
+  const int top = PixelsOf(rect.top, dpi);
+  return {left, top, left + PixelsOf(rect.width, dpi), top + PixelsOf(rect.height, dpi)};
+}
+
+// A control's window fills the host: the bar of oProgressBar follows a change
+// of the monitor's dots per inch.
+LRESULT CALLBACK HostProcedure(::HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_SIZE) {
+    ::HWND child = ::GetWindow(window, GW_CHILD);
+    for (; child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+      ::MoveWindow(child, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+    }
+  }
+  return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Draws the Picture its window holds, stretched to the window.
+LRESULT CALLBACK PictureProcedure(::HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_PAINT) {
+    return ::DefWindowProcW(window, message, wParam, lParam);
+  }
+  PAINTSTRUCT paint{};
+  ::HDC dc = ::BeginPaint(window, &paint);
+  const auto* picture =
+      reinterpret_cast<const Picture*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (picture != nullptr && !picture->Empty()) {
+    // A 24-bit, top-down device-independent bitmap: blue, green, red, rows
+    // padded to four bytes.
+    const auto width = static_cast<std::size_t>(picture->width);
+    const std::size_t stride = (width * 3 + 3) & ~std::size_t{3};
+    std::vector<std::uint8_t> pixels(stride * static_cast<std::size_t>(picture->height));
+    for (std::size_t y = 0; y < static_cast<std::size_t>(picture->height); ++y) {
+      for (std::size_t x = 0; x < width; ++x) {
+        const std::uint8_t* rgb = &picture->rgb[(y * width + x) * 3];
+        std::uint8_t* bgr = &pixels[y * stride + x * 3];
+        bgr[0] = rgb[2];
+        bgr[1] = rgb[1];
+        bgr[2] = rgb[0];
+      }
+    }
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = picture->width;
+    info.bmiHeader.biHeight = -picture->height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    ::RECT area{};
+    ::GetClientRect(window, &area);
+    ::SetStretchBltMode(dc, COLORONCOLOR);
+    ::StretchDIBits(dc, 0, 0, area.right, area.bottom, 0, 0, picture->width, picture->height,
+                    pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+  }
+  ::EndPaint(window, &paint);
+  return 0;
+}
+
+// An icon drawn from a picture, fully opaque.
+::HICON IconOf(const Picture& picture) {
+  BITMAPV5HEADER header{};
+  header.bV5Size = sizeof header;
+  header.bV5Width = picture.width;
+  header.bV5Height = -picture.height;
+  header.bV5Planes = 1;
+  header.bV5BitCount = 32;
+  header.bV5Compression = BI_RGB;
+  void* bits = nullptr;
+  ::HDC screen = ::GetDC(nullptr);
+  ::HBITMAP colour = ::CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header),
+                                        DIB_RGB_COLORS, &bits, nullptr, 0);
+  ::ReleaseDC(nullptr, screen);
+  if (colour == nullptr) {
+    return nullptr;
+  }
+  auto* out = static_cast<std::uint8_t*>(bits);
+  for (std::size_t i = 0; i < picture.rgb.size() / 3; ++i) {
+    out[i * 4] = picture.rgb[i * 3 + 2];
+    out[i * 4 + 1] = picture.rgb[i * 3 + 1];
+    out[i * 4 + 2] = picture.rgb[i * 3];
+    out[i * 4 + 3] = 0xFF;
+  }
+  ::HBITMAP mask = ::CreateBitmap(picture.width, picture.height, 1, 1, nullptr);
+  ICONINFO icon{TRUE, 0, 0, mask, colour};
+  ::HICON made = ::CreateIconIndirect(&icon);
+  ::DeleteObject(mask);
+  ::DeleteObject(colour);
+  return made;
+}
+
+}  // namespace
+
+void Win32Window::RegisterClasses() {
+  static const bool registered = [] {
+    WNDCLASSEXW window{};
+    window.cbSize = sizeof window;
+    window.lpfnWndProc = Procedure;
+    window.hInstance = Module();
+    window.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    window.hbrBackground = reinterpret_cast<::HBRUSH>(COLOR_BTNFACE + 1);
+    window.lpszClassName = kWindowClass;
+    ::RegisterClassExW(&window);
+    window.lpfnWndProc = HostProcedure;
+    window.lpszClassName = kHostClass;
+    ::RegisterClassExW(&window);
+    window.lpfnWndProc = PictureProcedure;
+    window.lpszClassName = kPictureClass;
+    ::RegisterClassExW(&window);
+    return true;
+  }();
+  static_cast<void>(registered);
+}
+
+bool Win32Window::IsOne(::HWND window) {
+  wchar_t name[64] = {};
+  ::GetClassNameW(window, name, 64);
+  return std::wstring_view(name) == kWindowClass;
+}
+
+Win32Window::Win32Window(const WindowSpec& design, Win32WindowSystem& system)
+    : design_(design), system_(system) {
+  RegisterClasses();
+  DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+  if (!design.fixedBorder) {
+    style |= WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+  }
+  const DWORD exStyle =
+      WS_EX_CONTROLPARENT | (design.showInTaskbar ? WS_EX_APPWINDOW : WS_EX_DLGMODALFRAME);
+  window_ =
+      ::CreateWindowExW(exStyle, kWindowClass, Wide(design.caption).c_str(), style, CW_USEDEFAULT,
+                        CW_USEDEFAULT, 100, 100, nullptr, nullptr, Module(), this);
+  if (window_ == nullptr) {
+    throw InvalidArgumentError("the window \"" + design.caption + "\" could not be made");
+  }
+  dpi_ = std::max(::GetDpiForWindow(window_), 1U);
+  LayOut(dpi_);
+  if (design.centred) {
+    ::RECT frame{};
+    ::GetWindowRect(window_, &frame);
+    MONITORINFO monitor{sizeof(MONITORINFO), {}, {}, 0};
+    ::GetMonitorInfoW(::MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const ::RECT& work = monitor.rcWork;
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    ::SetWindowPos(window_, nullptr, work.left + (work.right - work.left - width) / 2,
+                   work.top + (work.bottom - work.top - height) / 2, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  system_.Opened(*this);
+}
+
+Win32Window::~Win32Window() {
+  system_.Destroyed(*this);
+  // The controls' hooks go before their windows do.
+  listBoxes_.clear();
+  textBoxes_.clear();
+  ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+  ::DestroyWindow(window_);
+  ::DeleteObject(font_);
+  ::DestroyIcon(bigIcon_);
+  ::DestroyIcon(smallIcon_);
+}
+
+::HWND Win32Window::Place(const ControlSpec& design, const wchar_t* className,
+                          const std::string& text, DWORD style, DWORD exStyle) {
+  const ::RECT at = PixelRect(design.rect, dpi_);
+  const int id = nextId_++;
+  ::HWND control =
+      ::CreateWindowExW(exStyle, className, Wide(text).c_str(), WS_CHILD | WS_VISIBLE | style,
+                        at.left, at.top, at.right - at.left, at.bottom - at.top, window_,
+                        reinterpret_cast<HMENU>(static_cast<std::intptr_t>(id)), Module(), nullptr);
+  if (control == nullptr) {
+    throw InvalidArgumentError("the control " + design.name + " could not be made");
+  }
+  ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  placed_.push_back({control, design.rect});
+  return control;
+}
+
+PushButton& Win32Window::AddButton(const ControlSpec& design, const std::string& caption) {
+  const int id = nextId_;
+  ::HWND control = Place(design, L"BUTTON", caption, WS_TABSTOP | BS_PUSHBUTTON);
+  buttons_.push_back(std::make_unique<Win32PushButton>(control, id, *this));
+  return *buttons_.back();
+}
+
+ListBox& Win32Window::AddListBox(const ControlSpec& design) {
+  ::HWND control =
+      Place(design, L"LISTBOX", "",
+            WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS,
+            WS_EX_CLIENTEDGE);
+  listBoxes_.push_back(std::make_unique<Win32ListBox>(control));
+  return *listBoxes_.back();
+}
+
+TextBox& Win32Window::AddTextBox(const ControlSpec& design, const std::string& text) {
+  ::HWND control = Place(design, L"EDIT", text, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
+  // No length limit: 0 lifts the edit control's own limit of 32767 characters.
+  ::SendMessageW(control, EM_SETLIMITTEXT, 0, 0);
+  textBoxes_.push_back(std::make_unique<Win32TextBox>(control));
+  return *textBoxes_.back();
+}
+
+Label& Win32Window::AddLabel(const ControlSpec& design, const std::string& caption) {
+  ::HWND control = Place(design, L"STATIC", caption, SS_LEFT | SS_NOPREFIX);
+  labels_.push_back(std::make_unique<Win32Label>(control));
+  return *labels_.back();
+}
+
+ControlHost& Win32Window::AddControlHost(const ControlSpec& design) {
+  ::HWND control = Place(design, kHostClass, "", WS_CLIPCHILDREN);
+  hosts_.push_back(std::make_unique<Win32ControlHost>(control, design.rect, *this));
+  return *hosts_.back();
+}
+
+void Win32Window::AddPictureBox(const ControlSpec& design, const Picture& picture) {
+  ::HWND control = Place(design, kPictureClass, "", 0);
+  pictures_.push_back(std::make_unique<Picture>(picture));
+  ::SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(pictures_.back().get()));
+}
+
+void Win32Window::AddLine(TwipsPoint from, TwipsPoint to, std::uint32_t colour) {
+  lines_.push_back({from, to, colour});
+  ::InvalidateRect(window_, nullptr, TRUE);
+}
+
+void Win32Window::Show() {
+  ::ShowWindow(window_, SW_SHOW);
+  ::SetForegroundWindow(window_);
+  ::HWND first = ::GetNextDlgTabItem(window_, nullptr, FALSE);
+  ::SetFocus(first != nullptr ? first : window_);
+  system_.Opened(*this);
+}
+
+void Win32Window::Close() {
+  if (Visible()) {
+    ::ShowWindow(window_, SW_HIDE);
+  }
+  system_.Closed(*this);
+}
+
+void Win32Window::LayOut(unsigned dpi) {
+  dpi_ = dpi;
+  ::HFONT old = font_;
+  const double pixels = design_.font.points * dpi / 72.0;
+  font_ = ::CreateFontW(-static_cast<int>(std::lround(pixels)), 0, 0, 0, design_.font.weight, FALSE,
+                        FALSE, FALSE, static_cast<BYTE>(design_.font.charset), OUT_DEFAULT_PRECIS,
+                        CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                        Wide(design_.font.name).c_str());
+  for (const PlacedControl& control : placed_) {
+    const ::RECT at = PixelRect(control.rect, dpi);
+    ::MoveWindow(control.window, at.left, at.top, at.right - at.left, at.bottom - at.top, TRUE);
+    ::SendMessageW(control.window, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+  }
+  ::DeleteObject(old);
+  ::RECT frame{0, 0, PixelsOf(design_.clientWidth, dpi), PixelsOf(design_.clientHeight, dpi)};
+  ::AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(::GetWindowLongW(window_, GWL_STYLE)),
+                             FALSE, static_cast<DWORD>(::GetWindowLongW(window_, GWL_EXSTYLE)),
+                             dpi);
+  ::SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetIcons(dpi);
+  ::InvalidateRect(window_, nullptr, TRUE);
+}
+
+void Win32Window::SetIcons(unsigned dpi) {
+  ::HICON oldBig = bigIcon_;
+  ::HICON oldSmall = smallIcon_;
+  if (!design_.icon.Empty()) {
+    bigIcon_ = IconOf(design_.icon);
+    smallIcon_ = IconOf(design_.icon);
+  } else {
+    const auto load = [dpi](int widthMetric, int heightMetric) {
+      return static_cast<::HICON>(::LoadImageW(Module(), MAKEINTRESOURCEW(kProgramIcon), IMAGE_ICON,
+                                               ::GetSystemMetricsForDpi(widthMetric, dpi),
+                                               ::GetSystemMetricsForDpi(heightMetric, dpi),
+                                               LR_DEFAULTCOLOR));
+    };
+    bigIcon_ = load(SM_CXICON, SM_CYICON);
+    smallIcon_ = load(SM_CXSMICON, SM_CYSMICON);
+  }
+  ::SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
+  ::SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+  ::DestroyIcon(oldBig);
+  ::DestroyIcon(oldSmall);
+}
+
+void Win32Window::Command(int id) {
+  for (const auto& button : buttons_) {
+    if (button->Id() == id) {
+      button->Click();
+      return;
+    }
+  }
+}
+
+void Win32Window::Paint() {
+  PAINTSTRUCT paint{};
+  ::HDC dc = ::BeginPaint(window_, &paint);
+  for (const Line& line : lines_) {
+    ::HPEN pen = ::CreatePen(PS_SOLID, std::max(1, PixelsOf(15, dpi_)), line.colour);
+    ::HGDIOBJ old = ::SelectObject(dc, pen);
+    ::MoveToEx(dc, PixelsOf(line.from.x, dpi_), PixelsOf(line.from.y, dpi_), nullptr);
+    ::LineTo(dc, PixelsOf(line.to.x, dpi_), PixelsOf(line.to.y, dpi_));
+    ::SelectObject(dc, old);
+    ::DeleteObject(pen);
+  }
+  ::EndPaint(window_, &paint);
+}
+
+LRESULT CALLBACK Win32Window::Procedure(::HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<Win32Window*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self == nullptr || self->window_ == nullptr) {
+    return ::DefWindowProcW(window, message, wParam, lParam);
+  }
+  return self->Handle(message, wParam, lParam);
+}
+
+LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (lParam != 0 && HIWORD(wParam) == BN_CLICKED) {
+        Command(LOWORD(wParam));
+      } else if (lParam == 0 && LOWORD(wParam) == IDCANCEL && cancelButton_ != nullptr) {
+        cancelButton_->Click();  // Esc
+      }
+      return 0;
+    case DM_GETDEFID:
+      // Enter presses the default button; IsDialogMessageW asks for it.
+      return defaultButton_ == nullptr ? 0 : MAKELRESULT(defaultButton_->Id(), DC_HASDEFID);
+    case WM_CLOSE:
+      if (!onClose_ || onClose_()) {
+        Close();
+      }
+      return 0;
+    case WM_ACTIVATE:
+      // Back to the control that had the focus, as a dialog does.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        ::HWND focus = ::GetFocus();
+        if (focus != nullptr && ::IsChild(window_, focus)) {
+          ::SetPropW(window_, L"SpriteFocus", focus);
+        }
+      } else if (auto* focus = static_cast<::HWND>(::GetPropW(window_, L"SpriteFocus"));
+                 focus != nullptr && ::IsWindow(focus)) {
+        ::SetFocus(focus);
+        return 0;
+      }
+      break;
+    case WM_DPICHANGED: {
+      LayOut(HIWORD(wParam));
+      const auto* suggested = reinterpret_cast<const ::RECT*>(lParam);
+      ::SetWindowPos(window_, nullptr, suggested->left, suggested->top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
+    case WM_PAINT:
+      Paint();
+      return 0;
+    case WM_DESTROY:
+      ::RemovePropW(window_, L"SpriteFocus");
+      break;
+    default:
+      break;
+  }
+  return ::DefWindowProcW(window_, message, wParam, lParam);
+}
+
+}  // namespace sprite::winsys::win32

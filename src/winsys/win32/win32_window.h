@@ -1,0 +1,92 @@
+// A top-level window of the Win32 backend and the controls placed on it.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "winsys/win32/win32_controls.h"
+#include "winsys/win32/win32_windows.h"
+#include "winsys/window_system.h"
+
+namespace sprite::winsys::win32 {
+
+class Win32WindowSystem;
+
+class Win32Window : public Window {
+ public:
+  Win32Window(const WindowSpec& design, Win32WindowSystem& system);
+  ~Win32Window() override;
+  Win32Window(const Win32Window&) = delete;
+  Win32Window& operator=(const Win32Window&) = delete;
+
+  PushButton& AddButton(const ControlSpec& design, const std::string& caption) override;
+  ListBox& AddListBox(const ControlSpec& design) override;
+  TextBox& AddTextBox(const ControlSpec& design, const std::string& text) override;
+  Label& AddLabel(const ControlSpec& design, const std::string& caption) override;
+  ControlHost& AddControlHost(const ControlSpec& design) override;
+  void AddPictureBox(const ControlSpec& design, const Picture& picture) override;
+  void AddLine(TwipsPoint from, TwipsPoint to, std::uint32_t colour) override;
+
+  HWND hWnd() const override { return LayerWindow(window_); }
+  // Shows the window with the focus in the first control of the tab order.
+  void Show() override;
+  // Hides the window; the program ends when no window is left open.
+  void Close() override;
+  void SetCloseHandler(std::function<bool()> handler) override { onClose_ = std::move(handler); }
+
+  ::HWND System() const { return window_; }
+  bool Visible() const { return ::IsWindowVisible(window_) != 0; }
+  unsigned Dpi() const { return dpi_; }
+  // Enter presses the default button, Esc the cancel button.
+  void SetDefaultButton(Win32PushButton* button) { defaultButton_ = button; }
+  void SetCancelButton(Win32PushButton* button) { cancelButton_ = button; }
+
+  // Registers the window classes of the backend once.
+  static void RegisterClasses();
+  // Whether a top-level window is one of these.
+  static bool IsOne(::HWND window);
+
+ private:
+  struct PlacedControl {
+    ::HWND window;
+    TwipsRect rect;
+  };
+  struct Line {
+    TwipsPoint from;
+    TwipsPoint to;
+    std::uint32_t colour;
+  };
+
+  static LRESULT CALLBACK Procedure(::HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  ::HWND Place(const ControlSpec& design, const wchar_t* className, const std::string& text,
+               DWORD style, DWORD exStyle = 0);
+  void LayOut(unsigned dpi);
+  void SetIcons(unsigned dpi);
+  void Command(int id);
+  void Paint();
+
+  WindowSpec design_;
+  Win32WindowSystem& system_;
+  ::HWND window_ = nullptr;
+  unsigned dpi_ = 96;
+  ::HFONT font_ = nullptr;
+  ::HICON bigIcon_ = nullptr;
+  ::HICON smallIcon_ = nullptr;
+  std::function<bool()> onClose_;
+  std::vector<PlacedControl> placed_;
+  std::vector<std::unique_ptr<Win32PushButton>> buttons_;
+  std::vector<std::unique_ptr<Win32ListBox>> listBoxes_;
+  std::vector<std::unique_ptr<Win32TextBox>> textBoxes_;
+  std::vector<std::unique_ptr<Win32Label>> labels_;
+  std::vector<std::unique_ptr<Win32ControlHost>> hosts_;
+  std::vector<std::unique_ptr<Picture>> pictures_;
+  std::vector<Line> lines_;
+  Win32PushButton* defaultButton_ = nullptr;
+  Win32PushButton* cancelButton_ = nullptr;
+  int nextId_ = 100;
+};
+
+}  // namespace sprite::winsys::win32

@@ -1,0 +1,199 @@
+// Files as the commands see them on Windows: UTF-16 names, long paths,
+// devices refused, replaced files keeping their attributes, and what a killed
+// run left behind removed by the next one.
+// clang-format off
+#include <windows.h>
+// clang-format on
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "app/test_files.h"
+#include "common/error.h"
+#include "common/utf16.h"
+#include "files/win32/stale_temporaries.h"
+#include "files/win32/win32_file_system.h"
+
+namespace sprite::testing {
+namespace {
+
+using ::testing::ElementsAre;
+
+std::wstring Wide(const std::string& text) {
+  return Utf16As<wchar_t>(text);
+}
+
+// The kind of fault a call throws, and its text (what stands at the path, the folder missing).
+std::pair<std::optional<FaultKind>, std::string> FaultOf(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const FaultError& error) {
+    return {error.Kind(), error.Details().text};
+  }
+  return {std::nullopt, ""};
+}
+
+void WriteThrough(files::FileSystem& files, const std::string& path, const Bytes& content) {
+  auto out = files.CreateReplacing(path);
+  out->Append(content);
+  out->Commit();
+}
+
+Bytes ReadThrough(files::FileSystem& files, const std::string& path) {
+  auto in = files.OpenForReading(path);
+  Bytes content(static_cast<std::size_t>(in->Size()));
+  in->ReadAt(0, content);
+  return content;
+}
+
+TEST(Win32FileSystemTest, NamesOutsideAsciiAndEitherSeparatorNameTheSameFiles) {
+  TempFolder folder;
+  files::Win32FileSystem files;
+  for (const std::string name : {"ärchiv.spr", "日本の.spr", "\xF0\x9F\x98\x80.bmp"}) {
+    SCOPED_TRACE(name);
+    const Bytes content{'S', 'P', 1, 2};
+    WriteThrough(files, folder.Path(name), content);
+    std::string slashed = folder.Path(name);
+    std::replace(slashed.begin(), slashed.end(), '\\', '/');
+    EXPECT_EQ(ReadThrough(files, slashed), content);
+    EXPECT_TRUE(files.IsPlainFile(slashed));
+  }
+  EXPECT_THAT(folder.Names(), ElementsAre("ärchiv.spr", "日本の.spr", "\xF0\x9F\x98\x80.bmp"));
+}
+
+TEST(Win32FileSystemTest, PathsLongerThan260CharactersWork) {
+  TempFolder folder;
+  files::Win32FileSystem files;
+  std::string path = folder.Path("");
+  for (int i = 0; i < 6; ++i) {
+    path += std::string(60, static_cast<char>('a' + i)) + "\\";
+    ASSERT_TRUE(::CreateDirectoryW((L"\\\\?\\" + Wide(path)).c_str(), nullptr));
+  }
+  path += "long.spr";
+  ASSERT_GT(path.size(), 360u);
+  WriteThrough(files, path, Bytes{1, 2, 3});
+  WriteThrough(files, path, Bytes{4, 5});
+  EXPECT_EQ(ReadThrough(files, path), (Bytes{4, 5}));
+}
+
+TEST(Win32FileSystemTest, DevicesPipesAndFoldersAreRefusedAsInputsAndOutputs) {
+  TempFolder folder;
+  files::Win32FileSystem files;
+  const struct {
+    std::string path;
+    const char* what;
+  } cases[] = {
+      {"NUL", "a device"},
+      {"con", "a device"},
+      {folder.Path("COM1"), "a device"},
+      {folder.Path("lpt9.spr"), "a device"},
+      {folder.Path("aux .bmp"), "a device"},
+      {"\\\\.\\PhysicalDrive0", "a device"},
+      {"\\\\.\\pipe\\sprite-test", "a named pipe"},
+      {Utf8FromPath(folder.Root()), "a folder"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    const auto refused =
+        std::make_pair(std::optional(FaultKind::kNotAPlainFile), std::string(c.what));
+    EXPECT_EQ(FaultOf([&] { files.OpenForReading(c.path); }), refused);
+    EXPECT_EQ(FaultOf([&] { files.CreateReplacing(c.path); }), refused);
+    EXPECT_FALSE(files.IsPlainFile(c.path));
+  }
+  // Nothing was made on the way, and names that merely start like a device are files.
+  EXPECT_TRUE(folder.Names().empty());
+  WriteThrough(files, folder.Path("console.spr"), Bytes{1});
+  WriteThrough(files, folder.Path("com10.bmp"), Bytes{1});
+  EXPECT_THAT(folder.Names(), ElementsAre("com10.bmp", "console.spr"));
+}
+
+TEST(Win32FileSystemTest, AReplacedFileKeepsItsAttributesAndAReadOnlyOneIsReplaced) {
+  TempFolder folder;
+  files::Win32FileSystem files;
+  const std::string path = folder.Path("kept.spr");
+  WriteThrough(files, path, Bytes{1});
+  const DWORD attributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
+  ASSERT_TRUE(::SetFileAttributesW(Wide(path).c_str(), attributes));
+
+  WriteThrough(files, path, Bytes{2, 3});
+
+  EXPECT_EQ(ReadThrough(files, path), (Bytes{2, 3}));
+  EXPECT_EQ(::GetFileAttributesW(Wide(path).c_str()) & attributes, attributes);
+  EXPECT_THAT(folder.Names(), ElementsAre("kept.spr"));
+  ::SetFileAttributesW(Wide(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(Win32FileSystemTest, AFileNotCommittedLeavesTheTargetAndNoTemporaryFile) {
+  TempFolder folder;
+  files::Win32FileSystem files;
+  const std::string path = folder.Path("old.spr");
+  WriteThrough(files, path, Bytes{1, 2});
+  {
+    auto out = files.CreateReplacing(path);
+    out->Append(Bytes(100000, 7));
+    EXPECT_EQ(folder.Names().size(), 2u);  // the target and the file that would replace it
+  }
+  EXPECT_EQ(ReadThrough(files, path), (Bytes{1, 2}));
+  EXPECT_THAT(folder.Names(), ElementsAre("old.spr"));
+  EXPECT_EQ(FaultOf([&] { files.CreateReplacing(folder.Path("none\\x.spr")); }),
+            std::make_pair(std::optional(FaultKind::kNoSuchFolder), folder.Path("none")));
+}
+
+// The owner of a process that has ended: its id and start time.
+files::TemporaryOwner EndedProcess() {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  std::wstring command = L"cmd.exe /c exit";
+  EXPECT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                               nullptr, nullptr, &startup, &process));
+  ::WaitForSingleObject(process.hProcess, INFINITE);
+  FILETIME created{};
+  FILETIME exited{};
+  FILETIME kernel{};
+  FILETIME user{};
+  ::GetProcessTimes(process.hProcess, &created, &exited, &kernel, &user);
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  return {process.dwProcessId,
+          (static_cast<std::uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime};
+}
+
+std::string TemporaryOf(const files::TemporaryOwner& owner) {
+  char started[17] = {};
+  std::snprintf(started, sizeof started, "%llx", static_cast<unsigned long long>(owner.started));
+  return ".sprite-" + std::to_string(owner.process) + "-" + started + "-1.tmp";
+}
+
+TEST(Win32FileSystemTest, TheNextWriteRemovesTemporaryFilesOfProcessesThatEnded) {
+  TempFolder folder;
+  files::Win32FileSystem files;
+  const files::TemporaryOwner ended = EndedProcess();
+  const files::TemporaryOwner running{::GetCurrentProcessId(), 0};  // a live id, a wrong start
+  const std::string killed = TemporaryOf(ended);
+  const std::string reused = TemporaryOf(running);
+  const std::string stillOpen = TemporaryOf({ended.process, ended.started + 1});
+  for (const std::string& name : {killed, reused, stillOpen, std::string(".sprite-x.tmp")}) {
+    WriteFile(folder.Path(name), Bytes{9});
+  }
+  ASSERT_EQ(files::OwnerOfTemporary(Wide(killed)), ended);
+  // A writer that still has its file open keeps it, whatever its name says.
+  HANDLE open = ::CreateFileW(Wide(folder.Path(stillOpen)).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(open, INVALID_HANDLE_VALUE);
+
+  WriteThrough(files, folder.Path("new.spr"), Bytes{1});
+  ::CloseHandle(open);
+
+  EXPECT_THAT(folder.Names(), ElementsAre(stillOpen, ".sprite-x.tmp", "new.spr"));
+}
+
+}  // namespace
+}  // namespace sprite::testing

@@ -1,0 +1,144 @@
+#include "formats/palette_file.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+
+#include "codec/palette_swap.h"
+#include "common/error.h"
+#include "format_test_support.h"
+#include "formats/bitmap.h"
+#include "formats/memory_io.h"
+#include "formats/sprite_archive.h"
+#include "png_test_support.h"
+
+namespace sprite::formats {
+namespace {
+
+Bytes TextFile(std::string_view text) {
+  return Bytes(text.begin(), text.end());
+}
+
+// An archive-order palette: red, green, blue from the pattern, the fourth byte 0.
+Bytes ArchivePalette() {
+  Bytes palette = PatternPalette(3);
+  for (std::size_t i = 3; i < palette.size(); i += 4) {
+    palette[i] = 0;
+  }
+  return palette;
+}
+
+// `entries` as R, G, B, 0, padded with black to 256.
+Bytes Padded(std::initializer_list<int> rgb) {
+  Bytes palette(1024, 0);
+  std::size_t i = 0;
+  for (int value : rgb) {
+    palette[i / 3 * 4 + i % 3] = static_cast<std::uint8_t>(value);
+    ++i;
+  }
+  return palette;
+}
+
+TEST(PaletteFile, WrittenPalettesReadBackExactly) {
+  const Bytes palette = ArchivePalette();
+  struct Case {
+    Bytes file;
+    PaletteFileKind kind;
+  };
+  for (const Case& c : {Case{WriteGimpPalette(palette, "walk\ncycle"), PaletteFileKind::kGimp},
+                        Case{WriteJascPalette(palette), PaletteFileKind::kJasc},
+                        Case{WriteSwatchPng(palette), PaletteFileKind::kPng}}) {
+    const PaletteFile read = ReadPaletteFile(c.file);
+    EXPECT_EQ(read.kind, c.kind);
+    EXPECT_EQ(read.entriesGiven, 256u);
+    EXPECT_EQ(read.palette, palette);
+  }
+  const PngPicture swatch = ReadPng(WriteSwatchPng(palette));
+  EXPECT_EQ(swatch.width, 16u);
+  EXPECT_EQ(swatch.At(3, 2),
+            (PngColour{palette[4 * 35], palette[4 * 35 + 1], palette[4 * 35 + 2], 255}));
+}
+
+TEST(PaletteFile, EachKindIsToldByItsContentAndPaddedWithBlack) {
+  Bytes archive;
+  MemorySink sink(archive);
+  ArchiveWriter writer(sink);
+  writer.Finish(ArchivePalette());
+  Bytes smallBitmap = WriteBitmap(1, 1, PatternPalette(), B({0}));
+  smallBitmap[46] = 2;  // two colours used
+  smallBitmap[47] = 0;
+  struct Case {
+    const char* what;
+    Bytes file;
+    PaletteFileKind kind;
+    Bytes palette;
+    std::size_t given;
+  };
+  for (const Case& c : {
+           Case{"GIMP with comments, a name, CR LF and a byte-order mark",
+                TextFile("\xEF\xBB\xBFGIMP Palette\r\nName: x\r\nColumns: 4\r\n# note\r\n\r\n"
+                         "  1   2   3\tfirst\r\n255 0 9\r\n"),
+                PaletteFileKind::kGimp, Padded({1, 2, 3, 255, 0, 9}), 2},
+           Case{"JASC of three", TextFile("JASC-PAL\n0100\n3\n10 20 30\n0 0 0\n7 8 9\n"),
+                PaletteFileKind::kJasc, Padded({10, 20, 30, 0, 0, 0, 7, 8, 9}), 3},
+           Case{"indexed PNG", ReadTestPng("indexed-1bit.png"), PaletteFileKind::kPng,
+                Padded({0, 0, 7, 37, 91, 60}), 2},
+           Case{"bitmap of 256 colours", WriteBitmap(1, 1, PatternPalette(), B({0})),
+                PaletteFileKind::kBitmap, codec::SwapRedBlue(PatternPalette()), 256},
+           Case{"bitmap of two colours", smallBitmap, PaletteFileKind::kBitmap,
+                Padded({14, 7, 0, 42, 35, 28}), 2},
+           Case{"archive", archive, PaletteFileKind::kArchive, ArchivePalette(), 256},
+       }) {
+    SCOPED_TRACE(c.what);
+    const PaletteFile read = ReadPaletteFile(c.file);
+    EXPECT_EQ(read.kind, c.kind);
+    EXPECT_EQ(read.palette, c.palette);
+    EXPECT_EQ(read.entriesGiven, c.given);
+  }
+  // Grey 1-bit: black and white, in the order the rows first show them.
+  const PaletteFile grey = ReadPaletteFile(ReadTestPng("grey-1bit.png"));
+  EXPECT_EQ(grey.palette, Padded({0, 0, 0, 255, 255, 255}));
+  EXPECT_EQ(grey.entriesGiven, 2u);
+}
+
+TEST(PaletteFile, FilesThatAreNoPaletteAreRefusedNamingTheFault) {
+  std::string tooMany = "GIMP Palette\n";
+  for (int i = 0; i < 257; ++i) {
+    tooMany += "1 2 3\n";
+  }
+  struct Case {
+    Bytes file;
+    std::string reason;
+  };
+  for (const Case& c : {
+           Case{TextFile("GIMP Palette\n1 2 3\n4 five 6\n"),
+                "line 3 (\"4 five 6\") is not a colour"},
+           Case{TextFile("GIMP Palette\n1 2 256\n"), "line 2 (\"1 2 256\") is not a colour"},
+           Case{TextFile(tooMany), "it has 257 colours; a palette holds at most 256"},
+           Case{TextFile("GIMP Palette\n# none\n"), "the GIMP palette has no colours"},
+           Case{TextFile("JASC-PAL\n0100\n4\n1 2 3\n"), "the JASC palette counts 4 colours but"},
+           Case{TextFile("JASC-PAL\n0200\n1\n1 2 3\n"), "line 2 of the JASC palette is not"},
+           Case{TextFile("1 2 3\n"), "it is not a palette file"},
+           Case{ReadTestPng("rgb-300-colours.png"), "it has 300 colours"},
+           Case{ReadTestPng("no-idat.png"), "it has no image data"},
+           Case{[] {
+                  Bytes bitmap = WriteBitmap(1, 1, PatternPalette(), B({0}));
+                  bitmap[28] = 24;
+                  return bitmap;
+                }(),
+                "it is a 24-bit bitmap"},
+           Case{B({'B', 'M', 0, 0}), "it is a 0-bit bitmap"},
+           Case{B({'S', 'P', 1, 2, 0, 0}), "the file is 6 bytes long, too short"},
+       }) {
+    try {
+      ReadPaletteFile(c.file);
+      ADD_FAILURE() << "read: " << c.reason;
+    } catch (const FaultError& error) {
+      EXPECT_EQ(std::string(error.what()).rfind(c.reason, 0), 0u) << error.what();
+    }
+  }
+}
+
+}  // namespace
+}  // namespace sprite::formats

@@ -1,0 +1,210 @@
+#include "formats/png_picture.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+#include <string>
+
+#include "common/error.h"
+#include "format_test_support.h"
+#include "png_test_support.h"
+
+namespace sprite::formats {
+namespace {
+
+std::string Refusal(ByteView file, const PngLimits& limits = {}) {
+  try {
+    ReadPng(file, limits);
+  } catch (const FaultError& error) {
+    return error.what();
+  }
+  return "";
+}
+
+TEST(PngReader, EveryColourTypeBitDepthAndInterlaceGivesThePixelsItWasMadeOf) {
+  using Colour = std::function<PngColour(std::uint32_t, std::uint32_t)>;
+  const auto withAlpha = [](PngColour c, bool seeThrough) {
+    c.alpha = seeThrough ? 0 : 255;
+    return c;
+  };
+  struct Case {
+    const char* file;
+    PngForm form;
+    Colour colour;
+  };
+  const auto indexed = [](std::uint32_t n) {
+    return [n](std::uint32_t x, std::uint32_t y) { return PaletteColour(V(x, y) % n); };
+  };
+  for (const Case& c : {
+           Case{"indexed-1bit.png", PngForm::kIndexed, indexed(2)},
+           Case{"indexed-2bit.png", PngForm::kIndexed, indexed(4)},
+           Case{"indexed-4bit.png", PngForm::kIndexed, indexed(16)},
+           Case{"indexed-8bit.png", PngForm::kIndexed, indexed(256)},
+           Case{"indexed-interlaced.png", PngForm::kIndexed, indexed(4)},
+           Case{"indexed-trns.png", PngForm::kIndexed,
+                [&](auto x, auto y) {
+                  return withAlpha(PaletteColour(V(x, y) % 16), V(x, y) == 5);
+                }},
+           Case{"grey-1bit.png", PngForm::kRgba8, [](auto x, auto y) { return Grey(x, y, 1); }},
+           Case{"grey-2bit-interlaced.png", PngForm::kRgba8,
+                [](auto x, auto y) { return Grey(x, y, 2); }},
+           Case{"grey-8bit.png", PngForm::kRgba8, [](auto x, auto y) { return Grey(x, y, 8); }},
+           Case{"grey-16bit.png", PngForm::kRgba8, [](auto x, auto y) { return Grey(x, y, 8); }},
+           Case{"grey-trns.png", PngForm::kRgba8,
+                [&](auto x, auto y) { return withAlpha(Grey(x, y, 8), V(x, y) == V(2, 1)); }},
+           Case{"grey-alpha.png", PngForm::kRgba8,
+                [&](auto x, auto y) { return withAlpha(Grey(x, y, 8), Alpha(x, y) == 0); }},
+           Case{"rgb.png", PngForm::kRgba8, Rgb},
+           Case{"rgb-trns.png", PngForm::kRgba8,
+                [&](auto x, auto y) { return withAlpha(Rgb(x, y), x == 3 && y == 2); }},
+           Case{"rgba.png", PngForm::kRgba8,
+                [&](auto x, auto y) { return withAlpha(Rgb(x, y), Alpha(x, y) == 0); }},
+           Case{"rgba-16bit-interlaced.png", PngForm::kRgba8,
+                [&](auto x, auto y) { return withAlpha(Rgb(x, y), Alpha(x, y) == 0); }},
+       }) {
+    SCOPED_TRACE(c.file);
+    const PngPicture picture = ReadPng(ReadTestPng(c.file));
+    ASSERT_EQ(picture.form, c.form);
+    ASSERT_EQ(picture.width, kTestWidth);
+    ASSERT_EQ(picture.height, kTestHeight);
+    for (std::uint32_t y = 0; y < kTestHeight; ++y) {
+      for (std::uint32_t x = 0; x < kTestWidth; ++x) {
+        ASSERT_EQ(picture.At(x, y), c.colour(x, y)) << "pixel (" << x << ", " << y << ")";
+      }
+    }
+  }
+}
+
+TEST(PngReader, IndexedPicturesKeepTheirIndexesAndTheirWholePalette) {
+  for (std::uint32_t bits : {1u, 2u, 4u, 8u}) {
+    const PngPicture picture = ReadPng(ReadTestPng("indexed-" + std::to_string(bits) + "bit.png"));
+    const std::uint32_t n = 1u << bits;
+    ASSERT_EQ(picture.palette.size(), n) << bits;
+    for (std::uint32_t i = 0; i < kTestWidth * kTestHeight; ++i) {
+      ASSERT_EQ(picture.pixels[i], V(i % kTestWidth, i / kTestWidth) % n) << bits << " bits, " << i;
+    }
+  }
+}
+
+TEST(PngReader, DamagedFilesAreRefusedWithTheirReason) {
+  const Bytes good = ReadTestPng("indexed-4bit.png");
+  // IHDR at 8, PLTE at 33: break one byte of each chunk's data in turn.
+  const auto flipped = [&](std::size_t at) {
+    Bytes file = good;
+    file[at] ^= 0x01;
+    return file;
+  };
+  struct Case {
+    Bytes file;
+    std::string reason;
+  };
+  for (const Case& c : {
+           Case{flipped(17), "chunk IHDR at offset 8 is damaged: its CRC does not match"},
+           Case{flipped(41), "chunk PLTE at offset 33 is damaged: its CRC does not match"},
+           Case{flipped(good.size() - 20), "chunk IDAT at offset 93 is damaged"},
+           Case{flipped(good.size() - 14), "chunk IDAT at offset 93 is damaged"},
+           Case{ReadTestPng("index-past-plte.png"),
+                "pixel (2, 0) uses palette index 2, past the 2 entries of its PLTE chunk"},
+           Case{ReadTestPng("no-idat.png"), "it has no image data (no IDAT chunk)"},
+           Case{ReadTestPng("huge-claim.png"), "the picture is 60000 × 60000 pixels, larger than"},
+           Case{B({'G', 'I', 'F', '8', '9', 'a'}), "it is not a PNG picture"},
+       }) {
+    EXPECT_EQ(Refusal(c.file).rfind(c.reason, 0), 0u) << Refusal(c.file) << " for " << c.reason;
+  }
+  // Within the limits, the header's claim meets too little image data before anything is made.
+  EXPECT_EQ(Refusal(ReadTestPng("huge-claim.png"),
+                    {.maxWidth = 1u << 20, .maxHeight = 1u << 20, .maxPixels = 1ull << 40})
+                .rfind("its image data (", 0),
+            0u);
+}
+
+TEST(PngReader, EveryTruncationIsRefusedWithAReason) {
+  for (const char* name : {"indexed-2bit.png", "rgba-16bit-interlaced.png", "grey-trns.png"}) {
+    const Bytes whole = ReadTestPng(name);
+    for (std::size_t length = 0; length < whole.size(); ++length) {
+      EXPECT_NE(Refusal(ByteView(whole).first(length)), "") << name << " cut to " << length;
+    }
+  }
+}
+
+TEST(PngReader, RandomDamageIsReadOrRefusedNeverMore) {
+  const Bytes whole = ReadTestPng("rgba.png");
+  std::mt19937 random(17);
+  for (int round = 0; round < 2000; ++round) {
+    Bytes file = whole;
+    for (int flips = 1 + static_cast<int>(random() % 3); flips > 0; --flips) {
+      file[8 + random() % (file.size() - 8)] = static_cast<std::uint8_t>(random());
+    }
+    try {
+      const PngPicture picture = ReadPng(file);
+      EXPECT_EQ(picture.pixels.size(), 4u * picture.width * picture.height);
+    } catch (const FaultError&) {
+    }
+  }
+}
+
+Bytes RandomArchivePalette(std::mt19937& random) {
+  Bytes palette(1024);
+  for (std::size_t i = 0; i < palette.size(); ++i) {
+    palette[i] = i % 4 == 3 ? 0 : static_cast<std::uint8_t>(random());
+  }
+  return palette;
+}
+
+TEST(PngWriter, AnEntryWrittenAndReadBackIsTheSameEntry) {
+  std::mt19937 random(5);
+  struct Shape {
+    std::int32_t width;
+    std::size_t stored;
+  };
+  // Whole rows, a short last row, no rows at all, one long row.
+  std::vector<Shape> shapes = {{4, 8}, {4, 10}, {3, 0}, {1, 1}, {32767, 40000}, {5, 4}};
+  for (int i = 0; i < 40; ++i) {
+    shapes.push_back({1 + static_cast<std::int32_t>(random() % 70), random() % 900});
+  }
+  for (const Shape& shape : shapes) {
+    for (const bool seeThrough : {true, false}) {
+      Bytes rows(shape.stored);
+      for (auto& pixel : rows) {
+        pixel = random() % 3 == 0 ? 0 : static_cast<std::uint8_t>(random());
+      }
+      const Bytes palette = RandomArchivePalette(random);
+      const auto width = static_cast<std::size_t>(shape.width);
+      const auto rowCount = static_cast<std::int16_t>((shape.stored + width - 1) / width);
+      const std::int16_t heightField =
+          random() % 2 ? rowCount : static_cast<std::int16_t>(random());
+      SCOPED_TRACE(std::to_string(shape.width) + " wide, " + std::to_string(shape.stored) +
+                   " bytes, height field " + std::to_string(heightField));
+
+      const PngPicture picture = ReadPng(
+          WriteEntryPng(shape.width, heightField, rows, palette, {.seeThroughIndex0 = seeThrough}));
+      ASSERT_EQ(picture.form, PngForm::kIndexed);
+      ASSERT_EQ(picture.palette.size(), 256u);
+      for (std::size_t i = 0; i < 256; ++i) {
+        const PngColour expected{palette[4 * i], palette[4 * i + 1], palette[4 * i + 2],
+                                 static_cast<std::uint8_t>(i == 0 && seeThrough ? 0 : 255)};
+        ASSERT_EQ(picture.palette[i], expected) << "entry " << i;
+      }
+      const bool plain = shape.stored % width == 0 && shape.stored > 0 && heightField == rowCount;
+      EXPECT_EQ(picture.entryShape.has_value(), !plain);
+      const EntryRows entry = EntryOfPicture(picture.height, picture.pixels, picture.entryShape);
+      EXPECT_EQ(entry.heightField, heightField);
+      EXPECT_EQ(entry.storedRows, rows);
+    }
+  }
+}
+
+TEST(PngWriter, AShapeThatDoesNotFitThePictureIsIgnoredOnReading) {
+  // As after an editor resized the picture and kept the chunk: 4 × 2 pixels hold 5 to 8 bytes.
+  for (const std::uint32_t stored : {0u, 4u, 9u}) {
+    const Bytes file =
+        WriteIndexedPng(4, 2, Bytes(8, 1), PatternPalette(), {}, EntryShape{-2, stored});
+    EXPECT_FALSE(ReadPng(file).entryShape) << stored;
+  }
+  const Bytes file = WriteIndexedPng(4, 2, Bytes(8, 1), PatternPalette(), {}, EntryShape{-2, 5});
+  EXPECT_EQ(ReadPng(file).entryShape, (EntryShape{-2, 5}));
+}
+
+}  // namespace
+}  // namespace sprite::formats

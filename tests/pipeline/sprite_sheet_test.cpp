@@ -1,0 +1,96 @@
+#include "pipeline/sprite_sheet.h"
+
+#include <gtest/gtest.h>
+
+#include "common/error.h"
+
+namespace sprite::pipeline {
+namespace {
+
+// A picture whose every pixel tells where it is: 16 · y + x + 1.
+IndexedImage Numbered(std::uint32_t width, std::uint32_t height) {
+  IndexedImage image{width, height, Bytes(std::size_t{width} * height)};
+  for (std::size_t i = 0; i < image.pixels.size(); ++i) {
+    image.pixels[i] = static_cast<std::uint8_t>(16 * (i / width) + i % width + 1);
+  }
+  return image;
+}
+
+TEST(SheetCutting, FramesComeLeftToRightTopToBottom) {
+  const std::vector<SheetFrame> frames = CutSheet(Numbered(6, 4), 3, 2, false);
+  ASSERT_EQ(frames.size(), 4u);
+  EXPECT_EQ(frames[0].image, (IndexedImage{3, 2, {1, 2, 3, 17, 18, 19}}));
+  EXPECT_EQ(frames[1].image, (IndexedImage{3, 2, {4, 5, 6, 20, 21, 22}}));
+  EXPECT_EQ(frames[2].image, (IndexedImage{3, 2, {33, 34, 35, 49, 50, 51}}));
+  EXPECT_EQ(frames[3].number, 3u);
+  // Whole-sheet frames and one-pixel frames are cut too.
+  EXPECT_EQ(CutSheet(Numbered(6, 4), 6, 4, false).at(0).image, Numbered(6, 4));
+  EXPECT_EQ(CutSheet(Numbered(6, 4), 1, 1, false).size(), 24u);
+}
+
+TEST(SheetCutting, WhollySeeThroughFramesAreLeftOutOnlyWhenAsked) {
+  IndexedImage sheet = Numbered(4, 2);
+  sheet.pixels[1] = sheet.pixels[5] = 0;  // frame 1 is pixels 1 and 5 of a 1 × 2 cut
+  sheet.pixels[0] = 0;                    // frame 0 keeps one index
+  std::vector<std::size_t> kept;
+  for (const SheetFrame& frame : CutSheet(sheet, 1, 2, true)) {
+    kept.push_back(frame.number);
+  }
+  EXPECT_EQ(kept, (std::vector<std::size_t>{0, 2, 3}));
+  EXPECT_EQ(CutSheet(sheet, 1, 2, false).size(), 4u);
+}
+
+TEST(SheetCutting, ASizeThatIsNotAMultipleIsRefusedNamingBoth) {
+  try {
+    CutSheet(Numbered(7, 4), 3, 2, false);
+    ADD_FAILURE();
+  } catch (const FaultError& error) {
+    EXPECT_STREQ(error.what(), "the picture is 7 × 4 pixels, not a whole number of 3 × 2 frames");
+  }
+  EXPECT_THROW(CutSheet(Numbered(6, 5), 3, 2, false), FaultError);
+  EXPECT_THROW(CutSheet(Numbered(6, 4), 0, 2, false), InvalidArgumentError);
+}
+
+TEST(SheetComposing, FramesOfDifferingSizesSitAtTheirCellsTopLeft) {
+  const std::vector<IndexedImage> frames = {
+      {2, 1, {1, 2}}, {3, 2, {3, 4, 5, 6, 7, 8}}, {1, 3, {9, 9, 9}}};
+  // Cells of 3 × 3, two columns, two rows; the fourth cell is empty.
+  EXPECT_EQ(ComposeSheet(frames, 2), (IndexedImage{6, 6, {1, 2, 0, 3, 4, 5,  //
+                                                          0, 0, 0, 6, 7, 8,  //
+                                                          0, 0, 0, 0, 0, 0,  //
+                                                          9, 0, 0, 0, 0, 0,  //
+                                                          9, 0, 0, 0, 0, 0,  //
+                                                          9, 0, 0, 0, 0, 0}}));
+  // More columns than frames: one row, as wide as the frames.
+  EXPECT_EQ(ComposeSheet(frames, 10).width, 9u);
+  EXPECT_EQ(ComposeSheet(frames, 1).height, 9u);
+}
+
+TEST(SheetComposing, CuttingAComposedSheetGivesTheFramesBack) {
+  std::vector<IndexedImage> frames;
+  for (int i = 0; i < 7; ++i) {
+    frames.push_back(Numbered(3, 2));
+    frames.back().pixels[0] = static_cast<std::uint8_t>(100 + i);
+  }
+  std::vector<IndexedImage> back;
+  for (const SheetFrame& frame : CutSheet(ComposeSheet(frames, 3), 3, 2, true)) {
+    back.push_back(frame.image);
+  }
+  EXPECT_EQ(back, frames);
+}
+
+TEST(SheetComposing, LayoutsRefuseWhatCannotBeASheet) {
+  const std::vector<FrameSize> none;
+  const std::vector<FrameSize> two = {{2, 2}, {1, 1}};
+  EXPECT_THROW(SheetLayout(none, 4), InvalidArgumentError);
+  EXPECT_THROW(SheetLayout(two, 0), InvalidArgumentError);
+  EXPECT_THROW(SheetLayout(std::vector<FrameSize>{{0, 3}}, 1), InvalidArgumentError);
+  EXPECT_THROW(SheetLayout(std::vector<FrameSize>(70000, {32767, 32767}), 300), OverflowError);
+  const SheetLayout layout(two, 2);
+  IndexedImage sheet = layout.Blank();
+  EXPECT_THROW(layout.Place(sheet, 1, Numbered(2, 2)), InvalidArgumentError);
+  EXPECT_THROW(layout.Place(sheet, 2, Numbered(1, 1)), InvalidArgumentError);
+}
+
+}  // namespace
+}  // namespace sprite::pipeline

@@ -1,0 +1,247 @@
+#include "pipeline/target_palette.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/error.h"
+
+namespace sprite::pipeline {
+namespace {
+
+using formats::PngColour;
+using formats::PngForm;
+using formats::PngPicture;
+
+constexpr PngColour kClear{0, 0, 0, 0};
+constexpr PngColour kBlack{0, 0, 0, 255};
+constexpr PngColour kRed{255, 0, 0, 255};
+constexpr PngColour kGreen{0, 255, 0, 255};
+constexpr PngColour kBlue{0, 0, 255, 255};
+
+PngPicture Indexed(std::vector<PngColour> palette, Bytes indexes, std::uint32_t width = 2) {
+  PngPicture picture;
+  picture.form = PngForm::kIndexed;
+  picture.width = width;
+  picture.height = static_cast<std::uint32_t>(indexes.size()) / width;
+  picture.palette = std::move(palette);
+  picture.pixels = std::move(indexes);
+  return picture;
+}
+
+PngPicture Rgba(std::vector<PngColour> colours, std::uint32_t width = 2) {
+  PngPicture picture;
+  picture.width = width;
+  picture.height = static_cast<std::uint32_t>(colours.size()) / width;
+  for (const PngColour& c : colours) {
+    picture.pixels.insert(picture.pixels.end(), {c.red, c.green, c.blue, c.alpha});
+  }
+  return picture;
+}
+
+PngColour Seen(PngColour c) {
+  c.alpha = 0;
+  return c;
+}
+
+// The archive palette's first entries as colours.
+std::vector<PngColour> Entries(const Bytes& palette, std::size_t count) {
+  std::vector<PngColour> entries;
+  for (std::size_t i = 0; i < count; ++i) {
+    entries.push_back({palette[4 * i], palette[4 * i + 1], palette[4 * i + 2], 255});
+  }
+  return entries;
+}
+
+PictureMapper Built(const std::vector<PngPicture>& pictures, AlphaRule rule = {}) {
+  TargetPaletteBuilder builder(rule);
+  for (std::size_t i = 0; i < pictures.size(); ++i) {
+    builder.Add("p" + std::to_string(i + 1) + ".png", pictures[i]);
+  }
+  return builder.Finish();
+}
+
+std::string Refusal(const std::function<void()>& run) {
+  try {
+    run();
+  } catch (const FaultError& error) {
+    return error.what();
+  }
+  return "";
+}
+
+TEST(SharedPalette, IndexedPicturesKeepIndexesAndPaletteWithTheSeeThroughIndexAtZero) {
+  const std::vector<PngColour> four = {kRed, kGreen, kBlue, kBlack};
+  struct Case {
+    const char* what;
+    std::vector<PngColour> palette;  // of the longer picture; the other has its first two
+    std::optional<std::uint8_t> swapped;
+    std::vector<PngColour> entries;  // the target's first four
+    Bytes mapped;                    // of the pixels 0 1 2 3
+  };
+  for (const Case& c : {
+           Case{"no see-through index", four, std::nullopt, four, {0, 1, 2, 3}},
+           Case{"see-through 0",
+                {Seen(kRed), kGreen, kBlue, kBlack},
+                std::nullopt,
+                four,
+                {0, 1, 2, 3}},
+           Case{"see-through 2 trades places with 0",
+                {kRed, kGreen, Seen(kBlue), kBlack},
+                2,
+                {kBlue, kGreen, kRed, kBlack},
+                {2, 1, 0, 3}},
+       }) {
+    SCOPED_TRACE(c.what);
+    const PngPicture longer = Indexed(c.palette, {0, 1, 2, 3});
+    const PngPicture shorter = Indexed({c.palette[0], c.palette[1]}, {1, 0});
+    PictureMapper mapper = Built({shorter, longer});
+    EXPECT_EQ(mapper.Origin(), PaletteOrigin::kShared);
+    EXPECT_EQ(mapper.SwappedIndex(), c.swapped);
+    EXPECT_EQ(Entries(mapper.Palette(), 4), c.entries);
+    EXPECT_EQ(mapper.Palette(), [&] {
+      Bytes padded(1024, 0);  // black past the PLTE's four entries
+      for (std::size_t i = 0; i < 4; ++i) {
+        padded[4 * i] = c.entries[i].red;
+        padded[4 * i + 1] = c.entries[i].green;
+        padded[4 * i + 2] = c.entries[i].blue;
+      }
+      return padded;
+    }());
+    EXPECT_EQ(mapper.Map("longer", longer).image.pixels, c.mapped);
+  }
+}
+
+TEST(SharedPalette, SetsThatDoNotShareOnePaletteAreBuiltInstead) {
+  const std::vector<PngColour> rgb = {kRed, kGreen, kBlue};
+  struct Case {
+    const char* what;
+    PngPicture first;
+    PngPicture second;
+  };
+  for (const Case& c : {
+           Case{"see-through 1 and 2", Indexed({kRed, Seen(kGreen), kBlue}, {0, 1}),
+                Indexed({kRed, kGreen, Seen(kBlue)}, {0, 2})},
+           Case{"see-through 1 and none", Indexed({kRed, Seen(kGreen), kBlue}, {0, 1}),
+                Indexed(rgb, {0, 2})},
+           Case{"two see-through entries", Indexed({Seen(kRed), Seen(kGreen), kBlue}, {0, 2}),
+                Indexed({Seen(kRed), Seen(kGreen), kBlue}, {1, 2})},
+           Case{"an unused partial alpha", Indexed({kRed, kGreen, {0, 0, 255, 128}}, {0, 1}),
+                Indexed(rgb, {0, 1})},
+           Case{"different colours", Indexed(rgb, {0, 1}), Indexed({kRed, kBlue}, {0, 1})},
+           Case{"an RGBA picture", Indexed(rgb, {0, 1}), Rgba({kRed, kGreen})},
+       }) {
+    EXPECT_EQ(Built({c.first, c.second}).Origin(), PaletteOrigin::kBuilt) << c.what;
+  }
+}
+
+TEST(BuiltPalette, SeeThroughIsZeroAndOpaqueColoursFollowInListAndRowOrder) {
+  const PngPicture first = Rgba({kClear, kBlack, kRed, kBlack, Seen(kRed), kGreen});
+  // Its see-through entry 0 is red, and stays see-through.
+  const PngPicture second = Indexed({Seen(kRed), kBlue, kGreen}, {2, 1, 0, 1});
+  PictureMapper mapper = Built({first, second});
+  ASSERT_EQ(mapper.Origin(), PaletteOrigin::kBuilt);
+  // Entry 0 is black and see-through; opaque black has an entry of its own.
+  EXPECT_EQ(Entries(mapper.Palette(), 6),
+            (std::vector<PngColour>{kBlack, kBlack, kRed, kGreen, kBlue, kBlack}));
+  EXPECT_EQ(mapper.Map("1", first).image.pixels, (Bytes{0, 1, 2, 1, 0, 3}));
+  EXPECT_EQ(mapper.Map("2", second).image.pixels, (Bytes{3, 4, 0, 4}));
+  EXPECT_EQ(mapper.Map("1", first).changedPixels, 0u);
+}
+
+TEST(BuiltPalette, MoreThan255OpaqueColoursAreRefusedWithTheirCount) {
+  std::vector<PngColour> colours;
+  for (int i = 0; i < 300; ++i) {
+    colours.push_back({static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i / 256), 9, 255});
+  }
+  colours.push_back(kClear);
+  colours.push_back(kClear);
+  EXPECT_EQ(Refusal([&] { Built({Rgba(colours)}); }),
+            "the PNG pictures have 300 distinct opaque colours; an archive palette holds 255 "
+            "besides the see-through index 0: give --palette FILE to map them to a palette");
+  colours.resize(255);
+  EXPECT_EQ(Built({Rgba(colours, 5)}).Origin(), PaletteOrigin::kBuilt);
+}
+
+TEST(BuiltPalette, PartialAlphaIsRefusedUnlessAThresholdSaysWhereSeeThroughEnds) {
+  const PngPicture picture =
+      Rgba({kRed, {1, 2, 3, 127}, {4, 5, 6, 128}, {7, 8, 9, 255}, {0, 0, 0, 1}, kClear});
+  try {
+    Built({Rgba({kRed, kRed}), picture});
+    ADD_FAILURE() << "partial alpha taken";
+  } catch (const FaultError& error) {
+    EXPECT_EQ(error.Kind(), FaultKind::kPartialAlpha);
+    EXPECT_EQ(error.Details().path, "p2.png");
+    EXPECT_EQ(error.Details().text, "(1, 0)");
+    EXPECT_EQ(error.Details().value, 127);
+  }
+  // Below 128 is see-through: alpha 127 and 1 become 0, alpha 128 is opaque.
+  PictureMapper mapper = Built({picture}, {.threshold = 128});
+  EXPECT_EQ(mapper.Map("p", picture).image.pixels, (Bytes{1, 0, 2, 3, 0, 0}));
+  EXPECT_EQ(Entries(mapper.Palette(), 4),
+            (std::vector<PngColour>{kBlack, kRed, {4, 5, 6, 255}, {7, 8, 9, 255}}));
+  for (int threshold : {0, 256}) {
+    EXPECT_THROW(TargetPaletteBuilder({.threshold = threshold}), InvalidArgumentError);
+  }
+}
+
+TEST(BuiltPalette, APictureThatChangedBetweenThePassesIsRefused) {
+  PictureMapper built = Built({Rgba({kRed, kGreen})});
+  EXPECT_NE(Refusal([&] {
+              built.Map("p.png", Rgba({kRed, kBlue}));
+            }).find("p.png\": pixel (1, 0)"),
+            std::string::npos);
+  PictureMapper shared = Built({Indexed({kRed, kGreen}, {0, 1})});
+  EXPECT_NE(Refusal([&] { shared.Map("q.png", Indexed({kGreen, kGreen}, {0, 1})); }), "");
+  EXPECT_NE(Refusal([&] { shared.Map("q.png", Rgba({kRed, kGreen})); }), "");
+}
+
+formats::PaletteFile GivenPalette(const std::vector<PngColour>& entries) {
+  formats::PaletteFile file;
+  file.palette.assign(1024, 0);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    file.palette[4 * i] = entries[i].red;
+    file.palette[4 * i + 1] = entries[i].green;
+    file.palette[4 * i + 2] = entries[i].blue;
+  }
+  file.entriesGiven = entries.size();
+  return file;
+}
+
+TEST(GivenPalette, ColoursTakeTheExactEntryElseTheNearestNeverIndexZero) {
+  const PngColour grey{10, 10, 10, 255};
+  PictureMapper mapper = PictureMapper::ForGivenPalette(GivenPalette({
+      grey,              // 0: see-through; its colour is no target for opaque pixels
+      kRed,              // 1
+      {20, 0, 0, 255},   // 2
+      {0, 16, 0, 255},   // 3: nearer to black by plain RGB distance, not by the weighted one
+      kRed,              // 4: the same as 1
+      {0, 100, 0, 255},  // 5
+      {0, 120, 0, 255},  // 6: as near to (0, 110, 0) as 5
+  }));
+  ASSERT_EQ(mapper.Origin(), PaletteOrigin::kGiven);
+  struct Case {
+    const char* what;
+    PngColour colour;
+    std::uint8_t index;
+    bool changed;
+  };
+  for (const Case& c : {
+           Case{"exact, the lowest of equal entries", kRed, 1, false},
+           Case{"see-through", Seen(kBlue), 0, false},
+           Case{"entry 0's colour, opaque", grey, 3, true},
+           Case{"nearest by the weighted distance", kBlack, 2, true},
+           Case{"a tie goes to the lower index", {0, 110, 0, 255}, 5, true},
+           Case{"black past the entries given is no target", {0, 0, 1, 255}, 2, true},
+       }) {
+    const MappedPicture mapped = mapper.Map("p", Rgba({c.colour, c.colour}));
+    EXPECT_EQ(mapped.image.pixels, (Bytes{c.index, c.index})) << c.what;
+    EXPECT_EQ(mapped.changedPixels, c.changed ? 2u : 0u) << c.what;
+  }
+  EXPECT_THROW(PictureMapper::ForGivenPalette(GivenPalette({kRed})), FaultError);
+}
+
+}  // namespace
+}  // namespace sprite::pipeline
