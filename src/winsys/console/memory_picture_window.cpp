@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/error.h"
+#include "winsys/picture_check.h"
 
 namespace sprite::winsys {
 
@@ -18,13 +19,7 @@ MemoryPictureWindow::MemoryPictureWindow(const PictureWindowSpec& design)
             std::max(design.clientHeight, 0) / kTwipsPerPixel} {}
 
 void MemoryPictureWindow::SetPicture(const Picture& picture) {
-  const bool sizeKnown = picture.width >= 0 && picture.height >= 0;
-  if (!sizeKnown || picture.rgb.size() != static_cast<std::size_t>(picture.width) *
-                                              static_cast<std::size_t>(picture.height) * 3) {
-    throw InvalidArgumentError("picture of " + std::to_string(picture.width) + " x " +
-                               std::to_string(picture.height) + " pixels holds " +
-                               std::to_string(picture.rgb.size()) + " bytes, not 3 per pixel");
-  }
+  CheckPictureBytes(picture);
   picture_ = picture;
 }
 

@@ -14,15 +14,14 @@
 #include <optional>
 
 #include "common/error.h"
+#include "winsys/picture_check.h"
 #include "winsys/qt/message_box.h"
 #include "winsys/qt/qt_text.h"
 #include "winsys/qt/qt_window.h"
+#include "winsys/wheel_notches.h"
 
 namespace sprite::winsys::qt {
 namespace {
-
-// One notch of a mouse wheel, in eighths of a degree.
-constexpr int kNotch = 120;
 
 std::optional<PictureKey> KeyOf(const QKeyEvent& event) {
   if ((event.modifiers() & (Qt::AltModifier | Qt::MetaModifier)) != 0) {
@@ -150,13 +149,7 @@ class PictureWindowWidget : public QWidget {
     // A wheel that turns sideways (or a vertical one turned with Shift, which
     // some systems send sideways) scrolls across.
     const bool across = delta.y() == 0 && delta.x() != 0;
-    if (across != wheelAcross_) {
-      wheelAcross_ = across;
-      wheelAngle_ = 0;  // the fraction of a notch was the other way
-    }
-    wheelAngle_ += across ? delta.x() : delta.y();
-    const int notches = wheelAngle_ / kNotch;
-    wheelAngle_ -= notches * kNotch;
+    const std::int32_t notches = wheel_.Add(across ? delta.x() : delta.y(), across);
     event->accept();
     if (notches == 0) {
       return;
@@ -176,8 +169,7 @@ class PictureWindowWidget : public QWidget {
 
   PictureArea* area_;
   QLabel* line_;
-  int wheelAngle_ = 0;
-  bool wheelAcross_ = false;
+  WheelNotches wheel_;
 };
 
 namespace {
@@ -230,14 +222,12 @@ void QtPictureWindow::SetCaption(const std::string& caption) {
 
 void QtPictureWindow::SetPicture(const Picture& picture) {
   const InCall call(widget_);
+  CheckPictureBytes(picture);
+  // The largest side a QImage takes.
   constexpr std::int32_t kMaxSide = 32767;
-  if (picture.width < 0 || picture.height < 0 || picture.width > kMaxSide ||
-      picture.height > kMaxSide ||
-      picture.rgb.size() !=
-          static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height) * 3) {
+  if (picture.width > kMaxSide || picture.height > kMaxSide) {
     throw InvalidArgumentError("picture of " + std::to_string(picture.width) + " x " +
-                               std::to_string(picture.height) + " pixels holds " +
-                               std::to_string(picture.rgb.size()) + " bytes, not 3 per pixel");
+                               std::to_string(picture.height) + " pixels is too large to show");
   }
   PictureArea* area = widget_->Area();
   if (picture.Empty()) {
