@@ -82,7 +82,10 @@ class NullRowsHost : public sprite::codec::RowsHost {
     firstBar_ = percent;
     yields_ += elements;
   }
-  void SetRowPercent(std::int32_t percent) override { secondBar_ = percent; }
+  void RowsPlaced(std::span<const std::int32_t> percents) override {
+    yields_ += static_cast<std::int64_t>(percents.size());
+    secondBar_ = percents.back();
+  }
 
  private:
   std::int64_t yields_ = 0;

@@ -29,11 +29,14 @@ class CheckingHost : public sprite::codec::RowsHost {
     lastElementPercent = percent;
     elements += count;
   }
-  void SetRowPercent(std::int32_t percent) override {
-    Check(rowYields == rowReports + 1);
-    Check(percent >= lastRowPercent && percent <= 100);
-    lastRowPercent = percent;
-    ++rowReports;
+  void RowsPlaced(std::span<const std::int32_t> percents) override {
+    Check(!percents.empty());
+    for (const std::int32_t percent : percents) {
+      Check(percent >= lastRowPercent && percent <= 100);
+      lastRowPercent = percent;
+      ++rowYields;
+      ++rowReports;
+    }
   }
 
   std::int64_t elements = 0;

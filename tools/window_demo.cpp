@@ -4,7 +4,6 @@
 #include <QtCore/QTimer>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QLineEdit>
-#include <QtWidgets/QListWidget>
 #include <QtWidgets/QPushButton>
 #include <cstdio>
 
@@ -26,7 +25,7 @@ int main(int argc, char** argv) {
   sprite::tools::ShownMainWindow window;
   const sprite::app::Form1Controls controls = window.Controls();
   for (const QString& bitmap : args.mid(1)) {
-    WidgetOf(controls.lstFiles)->addItem(bitmap);
+    controls.lstFiles.AddItem(bitmap.toStdString());
   }
   WidgetOf(controls.txtOut)->setText(args[0]);
   WidgetOf(controls.Command3)->click();

@@ -39,6 +39,15 @@ inline std::uint64_t ZeroMask(const std::uint8_t* p) {
 #endif
 }
 
+// Set bits of a window mask. std::popcount is a library call where the
+// target has no popcount instruction.
+constexpr std::size_t PopCount(std::uint64_t x) {
+  x -= (x >> 1) & 0x5555555555555555;
+  x = (x & 0x3333333333333333) + ((x >> 2) & 0x3333333333333333);
+  x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0F;
+  return static_cast<std::size_t>((x * 0x0101010101010101) >> 56);
+}
+
 // Copies a whole window; both sides must have 64 bytes.
 //
 // Window stores: a literal span is copied a whole window at a time from its

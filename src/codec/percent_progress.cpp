@@ -1,50 +1,38 @@
 #include "codec/percent_progress.h"
 
-#include <limits>
-
-#include "codec/byte_window.h"
 #include "codec/rounded_percent.h"
 
 namespace sprite::codec {
-namespace {
 
-// std::popcount is a library call where the target has no popcount
-// instruction.
-constexpr std::size_t PopCount(std::uint64_t x) {
-  x -= (x >> 1) & 0x5555555555555555;
-  x = (x & 0x3333333333333333) + ((x >> 2) & 0x3333333333333333);
-  x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0F;
-  return static_cast<std::size_t>((x * 0x0101010101010101) >> 56);
-}
-
-}  // namespace
-
-PercentProgress::PercentProgress(std::size_t streamLength) {
-  for (std::size_t percent = 0; percent < kPercentages && streamLength > 0; ++percent) {
-    marks_[percent] = static_cast<std::size_t>(LastPositionAtPercent(
-        static_cast<std::int32_t>(percent), static_cast<std::int64_t>(streamLength)));
-  }
-  marks_[kPercentages] = std::numeric_limits<std::size_t>::max();
-}
-
-void PercentProgress::Report(RowsHost& host) const {
-  if (marks_[kPercentages - 1] == 0) {
+void ReportElements(std::size_t streamLength, const StreamScan& scan, RowsHost& host) {
+  if (streamLength == 0) {
     return;  // an empty stream has no elements, nor percentages
   }
+  const auto whole = static_cast<std::int64_t>(streamLength);
   std::size_t reported = 0;
-  for (std::size_t percent = 0; percent < kPercentages; ++percent) {
-    // The mark lies in the first window that ends at or after it.
-    const std::size_t mark = marks_[percent];
-    const std::size_t base = mark == 0 ? 0 : (mark - 1) / kWindow * kWindow;
-    const MarkWindow& window = windows_[percent];
-    const std::uint64_t before =
-        mark - base >= kWindow ? ~std::uint64_t{0} : (std::uint64_t{1} << (mark - base)) - 1;
-    const std::size_t ends = mark - window.markersBefore - PopCount(window.markerBits & before);
+  for (std::int32_t percent = 0; percent <= 100; ++percent) {
+    const auto last = static_cast<std::size_t>(LastPositionAtPercent(percent, whole));
+    const std::size_t ends = last - scan.MarkersBefore(last);
     if (ends > reported) {
-      host.ElementsDecoded(static_cast<std::int32_t>(percent),
-                           static_cast<std::int64_t>(ends - reported));
+      host.ElementsDecoded(percent, static_cast<std::int64_t>(ends - reported));
       reported = ends;
     }
+  }
+}
+
+void ReportRows(std::size_t length, std::size_t width, RowsHost& host) {
+  // Tables of this many rows: one host call for a sprite's rows, and the
+  // table stays on the stack for any picture.
+  constexpr std::size_t kTable = 512;
+  std::int32_t percents[kTable];
+  PercentSteps rowPercent(1, static_cast<std::int64_t>(width), static_cast<std::int64_t>(length));
+  for (std::size_t rows = (length - 1) / width + 1; rows > 0;) {
+    const std::size_t count = rows < kTable ? rows : kTable;
+    for (std::size_t k = 0; k < count; ++k, rowPercent.Advance()) {
+      percents[k] = rowPercent.Current();
+    }
+    host.RowsPlaced({percents, count});
+    rows -= count;
   }
 }
 

@@ -1,44 +1,23 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
-#include <cstdint>
-#include <span>
 
 #include "codec/rle_decoder.h"
+#include "codec/stream_scan.h"
 
 namespace sprite::codec {
 
 // The first bar of the row decoder: after each element the bar shows the
 // percentage of the stream up to the element's last byte. Every byte of a
-// stream ends an element except a run marker, so the elements ending before a
-// stream index are the index less the markers before it. The last position of
-// each percentage is such an index (a mark): the scan of the stream keeps the
-// markers of the window that holds each mark, and Report() counts the
-// elements from them and tells the host.
-class PercentProgress {
- public:
-  // Run markers of a window, and how many came before it.
-  struct MarkWindow {
-    std::uint64_t markerBits = 0;
-    std::size_t markersBefore = 0;
-  };
+// stream ends an element except a run marker, so the elements ending at or
+// before a stream position are the position less the markers before it. The
+// last position of each percentage is such a position: the host is told, per
+// percentage, how many elements end by it that ended by no lower one.
+void ReportElements(std::size_t streamLength, const StreamScan& scan, RowsHost& host);
 
-  explicit PercentProgress(std::size_t streamLength);
-
-  // The marks in ascending order, then one that no window reaches.
-  std::span<const std::size_t> Marks() const { return marks_; }
-  // One for each mark (and one more), filled by the scan.
-  std::span<MarkWindow> Windows() { return windows_; }
-
-  // The host calls for the elements of the whole stream.
-  void Report(RowsHost& host) const;
-
- private:
-  static constexpr std::size_t kPercentages = 101;
-
-  std::array<std::size_t, kPercentages + 1> marks_{};
-  std::array<MarkWindow, kPercentages + 1> windows_{};
-};
+// The second bar: a yield before and the row bar after each row of `length`
+// stored bytes in rows of `width` bytes, as the row pass does, handed to the
+// host a table of rows at a time.
+void ReportRows(std::size_t length, std::size_t width, RowsHost& host);
 
 }  // namespace sprite::codec

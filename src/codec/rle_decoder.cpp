@@ -1,12 +1,10 @@
 #include "codec/rle_decoder.h"
 
-#include <algorithm>
 #include <limits>
 #include <string>
 
 #include "codec/byte_window.h"
 #include "codec/element_walker.h"
-#include "codec/growing_sink.h"
 #include "codec/percent_progress.h"
 #include "codec/picture_width.h"
 #include "codec/row_alignment.h"
@@ -26,13 +24,23 @@ constexpr std::size_t kMaxRowsStream = std::numeric_limits<std::int32_t>::max() 
       {.kind = FaultKind::kLoneRunMarker, .value = static_cast<std::int64_t>(streamLength)});
 }
 
-// Room for the decoded bytes to start with: sprites decode to about 2.5 times
-// their stream, and the output grows when that is not enough. A huge stream
-// starts smaller, so that memory follows what it actually decodes to.
-std::size_t InitialOutputSize(std::size_t streamLength) {
-  constexpr std::size_t kLargestStart = std::size_t{1} << 26;
-  return std::min(3 * streamLength, kLargestStart) + 4 * kWindow;
-}
+// The verifying decoder's output: the decoded bytes in order, in a buffer
+// sized by the scan, with room for a window store after them. The walk never
+// reaches its end.
+class InOrderSink {
+ public:
+  explicit InOrderSink(std::uint8_t* out) : out_(out) {}
+
+  OutputPlace Begin() { return {out_, kNoEnd}; }
+  OutputPlace Next() { return {out_, kNoEnd}; }
+  void End(OutputPlace /*at*/) {}
+
+ private:
+  static constexpr std::size_t kNoEnd = std::numeric_limits<std::size_t>::max();
+  std::uint8_t* out_;
+};
+
+static_assert(ElementSink<InOrderSink>);
 
 }  // namespace
 
@@ -42,12 +50,14 @@ Bytes RLEDecompress(ByteView coded) {
                         " bytes is too long to verify: at most " +
                         std::to_string(kMaxVerifiedStream) + " bytes");
   }
-  Bytes out(InitialOutputSize(coded.size()));
-  GrowingSink sink(coded, out);
-  if (WalkElements(coded, {}, sink) < coded.size()) {
+  const StreamScan scan = ScanStream(coded);
+  if (!scan.complete) {
     ThrowLoneZero(coded.size());
   }
-  out.resize(sink.Decoded());
+  Bytes out(scan.decoded + kWindow);
+  InOrderSink sink(out.data());
+  WalkElements(coded, scan, sink);
+  out.resize(scan.decoded);
   return out;
 }
 
@@ -59,15 +69,14 @@ Bytes RLEDecompressRows(ByteView coded, std::int16_t width, RowsHost& host) {
                         std::to_string(kMaxRowsStream) + " bytes");
   }
   // One scan gives the decoded length, so the area is sized once, and the
-  // stream position of every element end, for the first bar.
-  PercentProgress progress(n);
-  const StreamScan scan = ScanStream(coded, &progress);
+  // markers, which tell where each element ends, for the first bar.
+  const StreamScan scan = ScanStream(coded);
   if (scan.decoded > kMaxStoredRows) {
     throw OverflowError("coded stream decodes to " + std::to_string(scan.decoded) +
                         " bytes: at most " + std::to_string(kMaxStoredRows) +
                         " bytes of rows are supported");
   }
-  progress.Report(host);
+  ReportElements(n, scan, host);
   if (!scan.complete) {
     ThrowLoneZero(n);
   }
@@ -79,7 +88,7 @@ Bytes RLEDecompressRows(ByteView coded, std::int16_t width, RowsHost& host) {
   // reports, so those follow.
   const auto rowBytes = static_cast<std::size_t>(width);
   RowWriter writer(scan.decoded, rowBytes);
-  WalkElements(coded, scan.zeroMasks, writer);
+  WalkElements(coded, scan, writer);
   Bytes area = writer.Finish();
   ReportRows(scan.decoded, rowBytes, host);
   return area;

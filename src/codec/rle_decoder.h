@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "codec/yielder.h"
 #include "common/bytes.h"
@@ -18,8 +19,11 @@ class RowsHost : public Yielder {
   // The decoder reports runs of equal percentages in one call so that it can
   // decode spans of elements in bulk; a host may expand it element by element.
   virtual void ElementsDecoded(std::int32_t percent, std::int64_t elements) = 0;
-  // Second bar := percent, after a row has been put in front of the area.
-  virtual void SetRowPercent(std::int32_t percent) = 0;
+  // Stands for { Yield(); second bar := p; } for each p of `percents` in
+  // order: one row each, as the rows are put in front of the area. The
+  // decoder hands the row percentages over in tables rather than one call per
+  // row; a host may expand them row by row.
+  virtual void RowsPlaced(std::span<const std::int32_t> percents) = 0;
 };
 
 // Longest stream RLEDecompress takes: its position counter is 16-bit signed and
@@ -32,8 +36,8 @@ Bytes RLEDecompress(ByteView coded);
 
 // Decodes one archive entry and rebuilds the pixel area of an 8-bit bitmap:
 // rows of `width` bytes in reverse order, each followed by (4 - width % 4) % 4
-// zero bytes. Reports stream progress after every element and, per row, yields
-// before it and sets the row bar after it. Throws FaultError for a width of 0
+// zero bytes. Reports stream progress after every element and, per row, a
+// yield before it and the row bar after it. Throws FaultError for a width of 0
 // or less (kWidthWithoutRows, before any host call) or a lone trailing 0x00
 // (kLoneRunMarker, after the calls for the elements before it); OverflowError,
 // before any host call, when the stream or its decoded rows pass the 32-bit

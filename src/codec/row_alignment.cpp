@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "codec/percent_progress.h"
 #include "codec/picture_width.h"
 #include "codec/row_writer.h"
 #include "common/error.h"

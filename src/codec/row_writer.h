@@ -1,10 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "codec/byte_window.h"
 #include "codec/element_walker.h"
-#include "codec/rle_decoder.h"
 #include "common/bytes.h"
 
 namespace sprite::codec {
@@ -18,11 +18,8 @@ namespace sprite::codec {
 //
 // The bytes come either as whole rows (PutRows, for AddRowAlignment) or from
 // the element walker, as its sink (for RLEDecompressRows, which so decodes
-// straight into the area). The walker's window stores (byte_window.h) may
-// run past the end of a row, over its alignment bytes and the start of the
-// row placed before: those bytes are kept aside while the row is written and
-// put back when it is done, so the walker stores whole windows right up to
-// every row's end.
+// straight into the area): each row end is a boundary of the walk, which
+// stores nothing past it.
 class RowWriter {
  public:
   // `length` (at least 1) stored bytes in rows of `width` bytes.
@@ -33,34 +30,39 @@ class RowWriter {
 
   // The element walker's sink (ElementSink).
   OutputPlace Begin();
-  OutputPlace Move(OutputPlace at, std::size_t count, std::size_t next);
-  OutputPlace MoveLiteral(OutputPlace at, const std::uint8_t* src, std::size_t count);
-  void End(OutputPlace at);
+  // Inline: the walk crosses a row end at every row.
+  OutputPlace Next() { return NextRow(); }
+  void End(OutputPlace /*at*/) {}
 
   // The area, once every stored byte has been given.
   Bytes Finish();
 
  private:
-  OutputPlace CurrentRow() const;
-  // The next row, or past the last one a place with no end where nothing
-  // more is put.
-  OutputPlace NextRow();
-  OutputPlace NextKeptRow();
+  OutputPlace CurrentRow() const {
+    const std::size_t length = rowsAfter_ == 0 ? lastRow_ : width_;
+    return {rowEnd_ - length, length};
+  }
+  // The next row, or past the last one a place where nothing more is put
+  // but the empty elements a stream may still hold: a window of scratch.
+  OutputPlace NextRow() {
+    if (rowsAfter_ == 0) {
+      return {scratch_, sizeof scratch_};
+    }
+    --rowsAfter_;
+    rowEnd_ -= stride_;
+    return CurrentRow();
+  }
 
   std::size_t width_;
   std::size_t stride_;     // a full row and its alignment bytes
   std::size_t lastRow_;    // bytes of the last row
   std::size_t rowsAfter_;  // rows after the current one
   std::size_t areaSize_;
-  Bytes area_;                  // areaSize_ bytes and a window to spare
-  std::uint8_t* rowEnd_;        // end of the current row
-  std::uint8_t kept_[kWindow];  // the bytes after the current row
+  Bytes area_;
+  std::uint8_t* rowEnd_;               // end of the current row
+  std::uint8_t scratch_[2 * kWindow];  // past the last row
 };
 
 static_assert(ElementSink<RowWriter>);
-
-// Yields before and reports the row bar after each row of `length` stored
-// bytes in rows of `width` bytes, as the row pass does.
-void ReportRows(std::size_t length, std::size_t width, RowsHost& host);
 
 }  // namespace sprite::codec

@@ -25,8 +25,11 @@ class DecoderHost : public codec::RowsHost {
     // Several stops in a row with nothing between them do what one does.
     Yield();
   }
-  void SetRowPercent(std::int32_t percent) override {
-    delegate_.Progress(RunDelegate::Bar::kSecond, percent);
+  void RowsPlaced(std::span<const std::int32_t> percents) override {
+    for (const std::int32_t percent : percents) {
+      Yield();
+      delegate_.Progress(RunDelegate::Bar::kSecond, percent);
+    }
   }
   void Yield() override {
     if (delegate_.ShouldStop()) {

@@ -33,7 +33,8 @@ inline std::ostream& operator<<(std::ostream& os, const HostCall& call) {
 }
 
 // Records the calls of both the fast decoder and the oracle in one form: each
-// ElementsDecoded(p, k) is expanded into k times {bar1 = p; yield}.
+// ElementsDecoded(p, k) is expanded into k times {bar1 = p; yield}, each
+// table of RowsPlaced into {yield; bar2 = p} per row.
 class RecordingRowsHost : public RowsHost, public oracle::StepHost {
  public:
   void Yield() override { calls.push_back({HostCall::Kind::kYield}); }
@@ -47,7 +48,13 @@ class RecordingRowsHost : public RowsHost, public oracle::StepHost {
       Yield();
     }
   }
-  void SetRowPercent(std::int32_t percent) override { SetSecondBar(percent); }
+  void RowsPlaced(std::span<const std::int32_t> percents) override {
+    EXPECT_FALSE(percents.empty()) << "an empty table of rows";
+    for (const std::int32_t percent : percents) {
+      Yield();
+      SetSecondBar(percent);
+    }
+  }
   void SetFirstBar(std::int32_t percent) override {
     calls.push_back({HostCall::Kind::kFirstBar, percent});
   }

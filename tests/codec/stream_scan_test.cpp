@@ -1,18 +1,16 @@
-// The scan that sizes the row decoder's area and counts its progress, against
-// a plain element walk.
+// The scan that sizes the decoders' output and finds their run markers,
+// against a plain element walk.
 
 #include "codec/stream_scan.h"
 
 #include <gtest/gtest.h>
 
-#include <limits>
 #include <random>
+#include <string>
 
 #include "codec/byte_window.h"
 #include "codec/codec_test_support.h"
-#include "codec/percent_progress.h"
 #include "codec/rle_encoder.h"
-#include "codec/rounded_percent.h"
 
 namespace sprite::codec {
 namespace {
@@ -20,6 +18,7 @@ namespace {
 struct PlainScan {
   std::size_t decoded = 0;
   bool complete = true;
+  std::vector<std::size_t> markers;  // positions of the run markers
 };
 
 PlainScan PlainWalk(ByteView coded) {
@@ -27,7 +26,10 @@ PlainScan PlainWalk(ByteView coded) {
   for (std::size_t i = 0; i < coded.size(); ++i) {
     if (coded[i] != 0) {
       ++scan.decoded;
-    } else if (i + 1 == coded.size()) {
+      continue;
+    }
+    scan.markers.push_back(i);
+    if (i + 1 == coded.size()) {
       scan.complete = false;
     } else {
       scan.decoded += coded[++i];
@@ -58,38 +60,30 @@ std::vector<Bytes> Streams() {
   return streams;
 }
 
-TEST(ScanStream, MeasuresWhatThePlainWalkDecodes) {
+TEST(ScanStream, MeasuresAndFindsTheMarkersThePlainWalkDoes) {
   for (const Bytes& coded : Streams()) {
+    SCOPED_TRACE(std::to_string(coded.size()) + "-byte stream");
     const PlainScan expected = PlainWalk(coded);
     const StreamScan scan = ScanStream(coded);
-    ASSERT_EQ(scan.decoded, expected.decoded) << coded.size() << "-byte stream";
-    ASSERT_EQ(scan.complete, expected.complete) << coded.size() << "-byte stream";
-    ASSERT_EQ(scan.zeroMasks.size(), coded.size() / kWindow);
-    for (std::size_t k = 0; k < scan.zeroMasks.size(); ++k) {
-      ASSERT_EQ(scan.zeroMasks[k], ZeroMask(coded.data() + k * kWindow)) << "window " << k;
+    ASSERT_EQ(scan.decoded, expected.decoded);
+    ASSERT_EQ(scan.complete, expected.complete);
+    std::vector<std::size_t> markers;
+    for (std::size_t w = 0; w < scan.markers.size(); ++w) {
+      for (std::size_t k = 0; k < kWindow; ++k) {
+        if ((scan.markers[w] >> k & 1) != 0) {
+          markers.push_back(w * kWindow + k);
+        }
+      }
     }
-  }
-}
-
-TEST(PercentProgress, MarksTheLastPositionOfEachPercentage) {
-  std::vector<std::size_t> lengths;
-  for (std::size_t n = 0; n <= 2000; ++n) {
-    lengths.push_back(n);
-  }
-  for (const std::size_t n : {6399u, 6400u, 6401u, 12959u, 32767u, 1000000u, 2147483646u}) {
-    lengths.push_back(n);
-  }
-  for (const std::size_t n : lengths) {
-    const PercentProgress progress(n);
-    const auto marks = progress.Marks();
-    ASSERT_EQ(marks.size(), 102u);
-    for (std::int32_t percent = 0; percent <= 100 && n > 0; ++percent) {
-      ASSERT_EQ(
-          marks[static_cast<std::size_t>(percent)],
-          static_cast<std::size_t>(LastPositionAtPercent(percent, static_cast<std::int64_t>(n))))
-          << n << " bytes, " << percent << "%";
+    ASSERT_EQ(markers, expected.markers);
+    // Counted before every position, the end included.
+    std::size_t before = 0;
+    for (std::size_t position = 0; position <= coded.size(); ++position) {
+      while (before < markers.size() && markers[before] < position) {
+        ++before;
+      }
+      ASSERT_EQ(scan.MarkersBefore(position), before) << "at " << position;
     }
-    ASSERT_EQ(marks[101], std::numeric_limits<std::size_t>::max());
   }
 }
 

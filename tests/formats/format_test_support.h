@@ -39,7 +39,7 @@ class QuietHost : public codec::RowsHost {
  public:
   void Yield() override {}
   void ElementsDecoded(std::int32_t, std::int64_t) override {}
-  void SetRowPercent(std::int32_t) override {}
+  void RowsPlaced(std::span<const std::int32_t>) override {}
 };
 
 // A source that fails the test, rather than throwing a format error, when a

@@ -11,7 +11,7 @@
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QFileDialog>
 #include <QtWidgets/QLineEdit>
-#include <QtWidgets/QListWidget>
+#include <QtWidgets/QListView>
 #include <QtWidgets/QMessageBox>
 #include <QtWidgets/QPushButton>
 #include <random>
@@ -29,14 +29,6 @@ namespace sprite::testing {
 namespace {
 
 using ::testing::ElementsAre;
-
-std::vector<std::string> Lines(const QListWidget& list) {
-  std::vector<std::string> lines;
-  for (int i = 0; i < list.count(); ++i) {
-    lines.push_back(list.item(i)->text().toStdString());
-  }
-  return lines;
-}
 
 // Types names into an open file dialog's name box in `folder` and presses Enter.
 ModalScript::Step ChooseInDialog(const QString& folder, const QString& typed) {
@@ -111,14 +103,13 @@ TEST_F(MainWindowTest, ShowsTheControlsWithTheirCaptionsAndFocusInTheLog) {
 
 TEST_F(MainWindowTest, EncodeThenDecodeFillsTheListsTheBarsAndTheFolder) {
   std::mt19937 random(3);
-  auto& fileList = Widget(Controls().lstFiles);
   for (int i = 0; i < 3; ++i) {
     const std::string path = folder_.Path("p" + std::to_string(i) + ".bmp");
     WriteFile(path, BuildBitmap({.width = 20 + i,
                                  .height = 10,
                                  .palette = TestPalette(1),
                                  .pixelArea = SpritePixelArea(random, 20 + i, 10)}));
-    fileList.addItem(QString::fromStdString(path));
+    Controls().lstFiles.AddItem(path);
   }
   const std::string archive = folder_.Path("pack.spr");
   Widget(Controls().txtOut).setText(QString::fromStdString(archive));
@@ -131,7 +122,7 @@ TEST_F(MainWindowTest, EncodeThenDecodeFillsTheListsTheBarsAndTheFolder) {
   EXPECT_EQ(encoded.front(), "Init");
   EXPECT_EQ(encoded[7], "Completed ");
   EXPECT_THAT(encoded.back(), ::testing::StartsWith("Stored 3 of 3 pictures in \"" + archive));
-  EXPECT_EQ(log.currentRow(), 7);  // the selection follows "Completed "
+  EXPECT_EQ(log.currentIndex().row(), 7);  // the selection follows "Completed "
   EXPECT_EQ(Controls().oProgressBar1.Value(), 100);
 
   Widget(Controls().Command4).click();
@@ -139,7 +130,7 @@ TEST_F(MainWindowTest, EncodeThenDecodeFillsTheListsTheBarsAndTheFolder) {
   EXPECT_THAT(Lines(log), ElementsAre("Decoding...", "Processing bitmap: 1", "Processing bitmap: 2",
                                       "Processing bitmap: 3", "Decoded 3 pictures in .spr to .bmp",
                                       "Wrote 3 bitmaps into \"" + folder_.Root().string() + "\""));
-  EXPECT_THAT(Lines(fileList),
+  EXPECT_THAT(Lines(Widget(Controls().lstFiles)),
               ElementsAre(archive + ".0001.bmp", archive + ".0002.bmp", archive + ".0003.bmp"));
   for (int i = 0; i < 3; ++i) {
     EXPECT_EQ(ReadFile(archive + ".000" + std::to_string(i + 1) + ".bmp"),
@@ -178,14 +169,13 @@ TEST_F(MainWindowTest, FileThatIsNotAnArchiveShowsTheErrorBox) {
 
 TEST_F(MainWindowTest, ClosingTheWindowDuringDecodeStopsCleanlyAndCloses) {
   std::mt19937 random(9);
-  auto& fileList = Widget(Controls().lstFiles);
   for (int i = 0; i < 20; ++i) {
     const std::string path = folder_.Path("p" + std::to_string(i) + ".bmp");
     WriteFile(path, BuildBitmap({.width = 64,
                                  .height = 64,
                                  .palette = TestPalette(1),
                                  .pixelArea = SpritePixelArea(random, 64, 64)}));
-    fileList.addItem(QString::fromStdString(path));
+    Controls().lstFiles.AddItem(path);
   }
   const std::string archive = folder_.Path("pack.spr");
   Widget(Controls().txtOut).setText(QString::fromStdString(archive));
@@ -225,10 +215,10 @@ TEST_F(MainWindowTest, FileListCommandsThroughTheRealDialogsAndADrop) {
   EXPECT_THAT(Lines(fileList), ElementsAre(folder_.Path("b.bmp"), folder_.Path("a.bmp")));
 
   // Remove the selected entry.
-  fileList.setCurrentRow(0);
+  fileList.setCurrentIndex(fileList.model()->index(0, 0));
   Widget(Controls().Command5).click();
   EXPECT_THAT(Lines(fileList), ElementsAre(folder_.Path("a.bmp")));
-  EXPECT_TRUE(fileList.selectedItems().isEmpty());
+  EXPECT_TRUE(fileList.selectionModel()->selectedIndexes().isEmpty());
 
   // Browse: a typed name gets the archive extension.
   ModalScript browse({ChooseInDialog(folder, "hero")});

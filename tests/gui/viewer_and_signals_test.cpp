@@ -11,7 +11,7 @@
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QLineEdit>
-#include <QtWidgets/QListWidget>
+#include <QtWidgets/QListView>
 #include <QtWidgets/QPushButton>
 #include <random>
 
@@ -46,10 +46,10 @@ class ViewerWindowTest : public ::testing::Test {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
 
-  QListWidget& FileList() { return *winsys::qt::WidgetOf(form_->Controls().lstFiles); }
+  QListView& FileList() { return *winsys::qt::WidgetOf(form_->Controls().lstFiles); }
   QPoint LineCentre(int row) {
     QApplication::processEvents();  // appended lines reach the view
-    return FileList().visualItemRect(FileList().item(row)).center();
+    return FileList().visualRect(FileList().model()->index(row, 0)).center();
   }
   winsys::qt::QtPictureWindow& Viewer() {
     return dynamic_cast<winsys::qt::QtPictureWindow&>(*form_->Viewer()->LoadedWindow());
@@ -87,8 +87,8 @@ class ViewerWindowTest : public ::testing::Test {
 TEST_F(ViewerWindowTest, DoubleClickShowsTheSpriteEnlargedPlusZoomsEscCloses) {
   const std::string frame = WriteFramed("frame.bmp", 40, 30);
   const std::string wide = WriteFramed("wide.bmp", 50, 30);
-  FileList().addItem(QString::fromStdString(frame));
-  FileList().addItem(QString::fromStdString(wide));
+  form_->Controls().lstFiles.AddItem(frame);
+  form_->Controls().lstFiles.AddItem(wide);
 
   QTest::mouseDClick(FileList().viewport(), Qt::LeftButton, Qt::NoModifier, LineCentre(0));
   ASSERT_NE(form_->Viewer(), nullptr);
@@ -153,7 +153,7 @@ TEST_P(SignalDuringRunTest, StopsAsTheCloseButtonDoesAndLeavesOnlyWholeFiles) {
                                  .height = 64,
                                  .palette = TestPalette(1),
                                  .pixelArea = SpritePixelArea(random, 64, 64)}));
-    FileList().addItem(QString::fromStdString(path));
+    form_->Controls().lstFiles.AddItem(path);
   }
   const std::string archive = folder_.Path("pack.spr");
   winsys::qt::WidgetOf(form_->Controls().txtOut)->setText(QString::fromStdString(archive));
@@ -169,7 +169,7 @@ TEST_P(SignalDuringRunTest, StopsAsTheCloseButtonDoesAndLeavesOnlyWholeFiles) {
   QThread::msleep(winsys::qt::QtWindowSystem::kYieldIntervalMs + 5);
   if (encode) {
     // A run over other pictures, which would replace the archive.
-    delete FileList().takeItem(0);
+    form_->Controls().lstFiles.RemoveItem(0);
     winsys::qt::WidgetOf(form_->Controls().Command3)->click();
   } else {
     winsys::qt::WidgetOf(form_->Controls().Command4)->click();

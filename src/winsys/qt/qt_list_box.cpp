@@ -1,12 +1,13 @@
 #include "winsys/qt/qt_list_box.h"
 
+#include <QtCore/QAbstractListModel>
 #include <QtCore/QTimer>
 #include <QtGui/QDragEnterEvent>
 #include <QtGui/QDropEvent>
 #include <QtGui/QFont>
 #include <QtGui/QKeyEvent>
 #include <QtGui/QMouseEvent>
-#include <QtWidgets/QListWidget>
+#include <QtWidgets/QListView>
 #include <QtWidgets/QScrollBar>
 #include <QtWidgets/QStyle>
 #include <QtWidgets/QStyledItemDelegate>
@@ -45,15 +46,56 @@ class WidestLineDelegate : public QStyledItemDelegate {
 
 }  // namespace
 
-// The list widget: takes dropped files and the Delete key, keeps following its
-// newest line while it is scrolled to the end, and knows its widest line.
-class LineListWidget : public QListWidget {
+// The lines and nothing else: no item objects, no roles but the text.
+class LineModel : public QAbstractListModel {
  public:
-  explicit LineListWidget(QWidget* parent) : QListWidget(parent), delegate_(this) {
+  using QAbstractListModel::QAbstractListModel;
+
+  int rowCount(const QModelIndex& parent) const override {
+    return parent.isValid() ? 0 : static_cast<int>(lines_.size());
+  }
+  QVariant data(const QModelIndex& index, int role) const override {
+    if (role != Qt::DisplayRole || !checkIndex(index, CheckIndexOption::IndexIsValid)) {
+      return {};
+    }
+    return lines_[index.row()];
+  }
+
+  int Count() const { return static_cast<int>(lines_.size()); }
+  const QString& Line(int row) const { return lines_[row]; }
+  void Append(QStringList& lines) {
+    const int first = Count();
+    beginInsertRows({}, first, first + static_cast<int>(lines.size()) - 1);
+    lines_.append(std::move(lines));
+    endInsertRows();
+    lines.clear();
+  }
+  void Remove(int row) {
+    beginRemoveRows({}, row, row);
+    lines_.removeAt(row);
+    endRemoveRows();
+  }
+  void Clear() {
+    beginResetModel();
+    lines_.clear();
+    endResetModel();
+  }
+
+ private:
+  QStringList lines_;
+};
+
+// The list's view: takes dropped files and the Delete key, keeps following its
+// newest line while it is scrolled to the end, and knows its widest line.
+class LineListView : public QListView {
+ public:
+  explicit LineListView(QWidget* parent)
+      : QListView(parent), lines_(new LineModel(this)), delegate_(this) {
     advances_.fill(-1);
+    setModel(lines_);
     setItemDelegate(&delegate_);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    setSortingEnabled(false);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
@@ -105,6 +147,7 @@ class LineListWidget : public QListWidget {
     delegate_.Widen(widest + margin);
   }
   void ForgetWidth() { delegate_.Reset(); }
+  LineModel* Lines() const { return lines_; }
 
   std::function<void(const std::vector<std::string>&)> onFilesDropped;
   std::function<void()> onDeleteKey;
@@ -119,18 +162,18 @@ class LineListWidget : public QListWidget {
     }
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && onOpenItem &&
-        !selectedItems().isEmpty()) {
+        selectionModel()->hasSelection()) {
       const auto handler = onOpenItem;
       RunGuarded(handler, window());
       return;
     }
-    QListWidget::keyPressEvent(event);
+    QListView::keyPressEvent(event);
   }
   void mouseDoubleClickEvent(QMouseEvent* event) override {
-    QListWidget::mouseDoubleClickEvent(event);
+    QListView::mouseDoubleClickEvent(event);
     // The first click of the two selected the line.
-    if (event->button() == Qt::LeftButton && onOpenItem && itemAt(event->position().toPoint()) &&
-        !selectedItems().isEmpty()) {
+    if (event->button() == Qt::LeftButton && onOpenItem &&
+        indexAt(event->position().toPoint()).isValid() && selectionModel()->hasSelection()) {
       const auto handler = onOpenItem;
       RunGuarded(handler, window());
     }
@@ -157,6 +200,7 @@ class LineListWidget : public QListWidget {
     }
   }
 
+  LineModel* lines_;
   WidestLineDelegate delegate_;
   bool followingEnd_ = true;
   QFont advancesFont_;
@@ -164,7 +208,7 @@ class LineListWidget : public QListWidget {
 };
 
 QtListBox::QtListBox(QWidget* parent, QObject* context)
-    : list_(new LineListWidget(parent)), context_(context) {
+    : list_(new LineListView(parent)), model_(list_->Lines()), context_(context) {
   QObject::connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, context_,
                    [this] {
                      if (byProgram_ == 0 && onSelectionChanged_) {
@@ -174,11 +218,11 @@ QtListBox::QtListBox(QWidget* parent, QObject* context)
                    });
 }
 
-QListWidget* QtListBox::Widget() const {
+QListView* QtListBox::Widget() const {
   return list_;
 }
 
-QListWidget* WidgetOf(ListBox& control) {
+QListView* WidgetOf(ListBox& control) {
   auto* list = dynamic_cast<QtListBox*>(&control);
   if (list == nullptr) {
     throw InvalidArgumentError("the list box belongs to another window system");
@@ -190,7 +234,7 @@ void QtListBox::Clear() {
   const ByProgram quiet(byProgram_);
   selectPending_.reset();
   pendingLines_.clear();
-  list_->clear();
+  model_->Clear();
   list_->ForgetWidth();
 }
 
@@ -201,13 +245,13 @@ void QtListBox::AddItem(const std::string& line) {
 
 std::int16_t QtListBox::ListCount() const {
   FlushLines();
-  return ListCount16(list_->count());
+  return ListCount16(model_->Count());
 }
 
 std::string QtListBox::List(std::int16_t index) const {
   FlushLines();
   CheckIndex(index);
-  return ToUtf8(list_->item(index)->text());
+  return ToUtf8(model_->Line(index));
 }
 
 std::int16_t QtListBox::ListIndex() const {
@@ -237,7 +281,7 @@ void QtListBox::SetListIndex(std::int16_t index) {
 
 void QtListBox::SelectLast() {
   // The line that is last now; lines appended afterwards do not move the selection.
-  ScheduleSelection(list_->count() + static_cast<int>(pendingLines_.size()) - 1);
+  ScheduleSelection(model_->Count() + static_cast<int>(pendingLines_.size()) - 1);
 }
 
 void QtListBox::RemoveItem(std::int16_t index) {
@@ -245,11 +289,11 @@ void QtListBox::RemoveItem(std::int16_t index) {
   FlushLines();
   CheckIndex(index);
   ApplySelection();
-  const bool removingSelected = list_->item(index)->isSelected();
-  delete list_->takeItem(index);
-  // The view would select the line that takes the removed one's place.
+  const bool removingSelected = list_->selectionModel()->isRowSelected(index, {});
+  model_->Remove(index);
+  // The view would make the line that takes the removed one's place current.
   if (removingSelected) {
-    list_->clearSelection();
+    list_->selectionModel()->clear();
   }
 }
 
@@ -288,13 +332,12 @@ void QtListBox::ScheduleFlush() {
 void QtListBox::FlushLines() const {
   if (!pendingLines_.isEmpty()) {
     list_->Measure(pendingLines_);
-    list_->addItems(pendingLines_);
-    pendingLines_.clear();
+    model_->Append(pendingLines_);
   }
 }
 
 void QtListBox::CheckIndex(std::int16_t index) const {
-  CheckListIndex(index, list_->count());
+  CheckListIndex(index, model_->Count());
 }
 
 void QtListBox::ApplySelection() {
@@ -304,13 +347,14 @@ void QtListBox::ApplySelection() {
     return;
   }
   const int row = *std::exchange(selectPending_, std::nullopt);
-  if (row < 0 || row >= list_->count()) {
-    list_->clearSelection();
-    list_->setCurrentRow(-1);
+  QItemSelectionModel& selection = *list_->selectionModel();
+  if (row < 0 || row >= model_->Count()) {
+    selection.clear();
     return;
   }
-  list_->setCurrentRow(row);
-  list_->scrollToItem(list_->item(row));
+  const QModelIndex index = model_->index(row);
+  selection.setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+  list_->scrollTo(index);
 }
 
 }  // namespace sprite::winsys::qt

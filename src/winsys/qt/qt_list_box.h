@@ -1,4 +1,4 @@
-// The list box on a QListWidget.
+// The list box: a QListView over a plain model of its lines.
 #pragma once
 
 #include <QtCore/QStringList>
@@ -9,26 +9,28 @@
 
 #include "winsys/window_system.h"
 
-class QListWidget;
+class QListView;
 class QObject;
 class QWidget;
 
 namespace sprite::winsys::qt {
 
-class LineListWidget;
+class LineListView;
+class LineModel;
 
 // Lines are handed to the view in batches, when the window next processes its
-// events or when the list is read, so that appending stays cheap for logs of
-// thousands of lines. A view scrolled to its end follows the newest line; one
-// the user scrolled up stays where it is. Lines wider than the view get a
-// horizontal scroll bar.
+// events (at most every 15 ms while a run goes on) or when the list is read, so
+// that appending stays cheap for logs of thousands of lines: the model keeps
+// nothing but the lines' text, and every line has the height of the first. A
+// view scrolled to its end follows the newest line; one the user scrolled up
+// stays where it is. Lines wider than the view get a horizontal scroll bar.
 class QtListBox : public ListBox {
  public:
   // Makes the list's widget as a child of `parent`; `context` ends the batches
   // when it is destroyed.
   QtListBox(QWidget* parent, QObject* context);
 
-  QListWidget* Widget() const;
+  QListView* Widget() const;
 
   void Clear() override;
   void AddItem(const std::string& line) override;
@@ -67,7 +69,8 @@ class QtListBox : public ListBox {
   void CheckIndex(std::int16_t index) const;
   void ApplySelection();
 
-  LineListWidget* list_;
+  LineListView* list_;
+  LineModel* model_;
   QObject* context_;
   std::optional<int> selectPending_;
   mutable QStringList pendingLines_;
@@ -78,6 +81,6 @@ class QtListBox : public ListBox {
 
 // The widget of a list box that a Qt window made, for a tool or a test that
 // fills and clicks it. InvalidArgumentError for a list box of another backend.
-QListWidget* WidgetOf(ListBox& control);
+QListView* WidgetOf(ListBox& control);
 
 }  // namespace sprite::winsys::qt

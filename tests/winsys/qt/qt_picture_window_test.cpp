@@ -10,7 +10,7 @@
 #include <QtGui/QWheelEvent>
 #include <QtTest/QTest>
 #include <QtWidgets/QLabel>
-#include <QtWidgets/QListWidget>
+#include <QtWidgets/QListView>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -243,8 +243,10 @@ class QtListBoxEventsTest : public ::testing::Test {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
 
-  QListWidget& Widget() { return *WidgetOf(*list_); }
-  QPoint LineCentre(int row) { return Widget().visualItemRect(Widget().item(row)).center(); }
+  QListView& Widget() { return *WidgetOf(*list_); }
+  QPoint LineCentre(int row) {
+    return Widget().visualRect(Widget().model()->index(row, 0)).center();
+  }
 
   QtWindowSystem system_;
   std::unique_ptr<Window> window_;

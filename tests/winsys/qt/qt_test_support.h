@@ -4,11 +4,13 @@
 #include <QtCore/QTimer>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QDialog>
+#include <QtWidgets/QListView>
 #include <QtWidgets/QMessageBox>
 #include <QtWidgets/QWidget>
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -22,6 +24,16 @@ inline QApplication& TestApplication() {
   static char* argv[] = {name, nullptr};
   static auto* application = new QApplication(argc, argv);
   return *application;
+}
+
+// The lines a list box's view shows, in order.
+inline std::vector<std::string> Lines(const QListView& view) {
+  std::vector<std::string> lines;
+  const QAbstractItemModel& model = *view.model();
+  for (int row = 0; row < model.rowCount(); ++row) {
+    lines.push_back(model.index(row, 0).data().toString().toStdString());
+  }
+  return lines;
 }
 
 // Waits, inside whatever event loop runs, for a modal widget to come up, hands

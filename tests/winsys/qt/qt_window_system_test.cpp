@@ -13,7 +13,7 @@
 #include <QtGui/QMouseEvent>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QLineEdit>
-#include <QtWidgets/QListWidget>
+#include <QtWidgets/QListView>
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QScrollBar>
 #include <cmath>
@@ -148,6 +148,23 @@ TEST_F(QtWindowSystemTest, ListBoxKeepsOrderSelectsAndChecksIndexes) {
   EXPECT_THROW(list.SetListIndex(0), InvalidArgumentError);
 }
 
+TEST_F(QtWindowSystemTest, ArrowKeysMoveTheSelectionThroughTheLines) {
+  ListBox& list = window_->AddListBox({"lstFiles", {105, 105, 5160, 2205}});
+  for (const char* line : {"a.bmp", "b.bmp", "c.bmp"}) {
+    list.AddItem(line);
+  }
+  window_->Show();
+  list.SetListIndex(0);
+  QCoreApplication::processEvents();
+  auto* widget = Find<QListView>("lstFiles");
+  widget->setFocus();
+  PressKey(widget, Qt::Key_Down);
+  PressKey(widget, Qt::Key_Down);
+  EXPECT_EQ(list.ListIndex(), 2);
+  PressKey(widget, Qt::Key_Up);
+  EXPECT_EQ(list.ListIndex(), 1);
+}
+
 TEST_F(QtWindowSystemTest, SelectingTheLastOfManyLinesScrollsItIntoView) {
   ListBox& log = window_->AddListBox({"List1", {105, 3255, 6420, 1620}});
   window_->Show();
@@ -158,20 +175,19 @@ TEST_F(QtWindowSystemTest, SelectingTheLastOfManyLinesScrollsItIntoView) {
   log.SetListIndex(static_cast<std::int16_t>(log.ListCount() - 1));
   EXPECT_EQ(log.ListIndex(), 4999);
   QCoreApplication::processEvents();
-  auto* widget = Find<QListWidget>("List1");
+  auto* widget = Find<QListView>("List1");
   EXPECT_EQ(log.ListIndex(), 4999);
-  EXPECT_EQ(widget->currentRow(), 4999);
-  EXPECT_EQ(widget->selectedItems().size(), 1);
-  const QRect last = widget->visualItemRect(widget->item(4999));
+  EXPECT_EQ(widget->currentIndex().row(), 4999);
+  EXPECT_EQ(widget->selectionModel()->selectedIndexes().size(), 1);
+  const QRect last = widget->visualRect(widget->model()->index(4999, 0));
   EXPECT_TRUE(widget->viewport()->rect().contains(last.center()));
   EXPECT_EQ(widget->selectionMode(), QAbstractItemView::SingleSelection);
-  EXPECT_FALSE(widget->isSortingEnabled());
 }
 
 TEST_F(QtWindowSystemTest, LogFollowsItsNewestLineUnlessScrolledUpAndScrollsSideways) {
   ListBox& log = window_->AddListBox({"List1", {105, 3255, 6420, 1620}});
   window_->Show();
-  auto* widget = Find<QListWidget>("List1");
+  auto* widget = Find<QListView>("List1");
   QScrollBar* bar = widget->verticalScrollBar();
   const auto append = [&](int lines) {
     for (int i = 0; i < lines; ++i) {
@@ -201,7 +217,7 @@ TEST_F(QtWindowSystemTest, LogFollowsItsNewestLineUnlessScrolledUpAndScrollsSide
 TEST_F(QtWindowSystemTest, SidewaysScrollReachesTheEndOfEveryLine) {
   ListBox& log = window_->AddListBox({"List1", {105, 3255, 6420, 1620}});
   window_->Show();
-  auto* widget = Find<QListWidget>("List1");
+  auto* widget = Find<QListView>("List1");
   // Lines measured from their characters' advances, kerned pairs, and others shaped.
   for (const std::string& line :
        {"Processing bitmap: 12345 " + std::string(60, 'W'),
@@ -239,12 +255,12 @@ TEST_F(QtWindowSystemTest, DroppedFilesAndTheDeleteKeyReachTheirHandlers) {
     QCoreApplication::sendEvent(target, &dropped);
   };
   window_->Show();
-  drop(Find<QListWidget>("lstFiles")->viewport());
+  drop(Find<QListView>("lstFiles")->viewport());
   EXPECT_EQ(listDrops, (std::vector<std::string>{"/home/ann/b.bmp", "/home/ann/a é.bmp"}));
   drop(Find<QLineEdit>("txtOut"));
   EXPECT_EQ(boxDrops, listDrops);
 
-  PressKey(Find<QListWidget>("lstFiles"), Qt::Key_Delete);
+  PressKey(Find<QListView>("lstFiles"), Qt::Key_Delete);
   EXPECT_EQ(deletes, 1);
 }
 
