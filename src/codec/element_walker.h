@@ -71,7 +71,11 @@ OutputPlace PutLiterals(Sink& sink, OutputPlace at, const std::uint8_t* src, std
     count -= at.left;
     at = sink.Next();
   }
-  std::memcpy(at.dst, src, count);
+  // An empty stream's bytes may be a null pointer, which memcpy must not get
+  // even for no bytes.
+  if (count != 0) {
+    std::memcpy(at.dst, src, count);
+  }
   return {at.dst + count, at.left - count};
 }
 
