@@ -10,6 +10,7 @@
 # bitmaps on disk are then compared byte for byte with what sprite-cli.exe and
 # the Linux sprite-cli make of the same files.
 #   SHOTS=docs scripts/windows-walkthrough.sh  also saves docs/windows-window.png,
+#                                              docs/windows-viewer.png,
 #                                              docs/windows-add-dialog.png and
 #                                              docs/windows-about.png
 #   LINUX_CLI  the Linux program (default build/default/src/sprite-cli)
@@ -127,6 +128,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
   to_viewer
   viewer_shot "$WORK_DIR/fitted.png"
   keys plus; sleep 1; viewer_shot "$WORK_DIR/larger.png"
+  [ -z "$SHOTS_DIR" ] || cp "$WORK_DIR/larger.png" "$SHOTS_DIR/windows-viewer.png"
   keys minus; sleep 1; viewer_shot "$WORK_DIR/back.png"
   differ "$WORK_DIR/fitted.png" "$WORK_DIR/larger.png" || fail "+ did not enlarge the sprite"
   ! differ "$WORK_DIR/fitted.png" "$WORK_DIR/back.png" || fail "- did not bring back the fitted step"
