@@ -1,10 +1,20 @@
 #!/usr/bin/env python3
-"""End-to-end benchmark: sprite-cli against tar on the same files (new ones and
-existing ones replaced), the window's Decode against the console's, and peak
-memory for 500 and 5000 files.
+"""End-to-end benchmark: sprite-cli against tar on the same files, on the disk
+and in memory (tmpfs), the window's Decode against the console's, the floors
+of the system calls each way of writing files needs, and peak memory.
 
-Every ratio is measured side by side in one run, as the median of several runs.
+    bench/e2e.py [BUILD] [--baseline OTHER_BUILD] [--full]
+
+--baseline times another build's sprite-cli in the same runs (for before and
+after). --full adds 32767 sprites, the most an archive holds. BENCH_DIR is the
+folder on the disk (default: the build folder), BENCH_TMPFS the
+one in memory (default /dev/shm), BENCH_RUNS the runs of each case (default 5).
+
+Every ratio is to tar doing the same work, measured side by side in one run:
+the commands alternate, and each time is the median of the runs.
 """
+import argparse
+import json
 import os
 import random
 import shutil
@@ -15,10 +25,8 @@ import tarfile
 import tempfile
 import time
 
-BUILD = sys.argv[1] if len(sys.argv) > 1 else "build/default"
-CLI = os.path.join(BUILD, "src", "sprite-cli")
-GUI_DECODE = os.path.join(BUILD, "bench", "window_decode")
 RUNS = int(os.environ.get("BENCH_RUNS", "5"))
+HERE = os.path.dirname(os.path.abspath(__file__))
 
 
 def sprite_area(rng, width, rows):
@@ -43,31 +51,35 @@ def bitmap(width, height, palette, area):
 
 
 def make_bitmaps(folder, count, seed=1):
+    """`count` sprite bitmaps of 32 x 32 to 64 x 64 pixels; their names, in order."""
     rng = random.Random(seed)
     palette = bytes(0 if i % 4 == 3 else (i * 7) & 0xFF for i in range(1024))
-    paths = []
+    names = []
     for i in range(count):
         w, h = rng.randint(32, 64), rng.randint(32, 64)
-        path = os.path.join(folder, "s%05d.bmp" % i)
-        with open(path, "wb") as f:
+        names.append("s%05d.bmp" % i)
+        with open(os.path.join(folder, names[-1]), "wb") as f:
             f.write(bitmap(w, h, palette, sprite_area(rng, w, h)))
-        paths.append(path)
-    return paths
+    return names
 
 
-def timed(cmd, env=None):
-    """Wall time of one command."""
-    start = time.perf_counter()
-    done = subprocess.run(cmd, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    elapsed = time.perf_counter() - start
+def run(cmd, cwd=None, env=None):
+    done = subprocess.run(cmd, cwd=cwd, env=env, stdout=subprocess.PIPE,
+                          stderr=subprocess.DEVNULL, text=True)
     if done.returncode != 0:
-        raise SystemExit("failed: %s" % " ".join(cmd[:3]))
-    return elapsed, None
+        raise SystemExit("failed (%d): %s" % (done.returncode, " ".join(cmd[:4])))
+    return done.stdout
 
 
-def peak_memory(cmd):
+def timed(cmd, cwd=None, env=None):
+    start = time.perf_counter()
+    run(cmd, cwd, env)
+    return time.perf_counter() - start
+
+
+def peak_memory(cmd, cwd=None):
     """Peak resident memory (KiB) of one command, as GNU time measures it after exec."""
-    done = subprocess.run(["/usr/bin/time", "-f", "%M"] + cmd, stdout=subprocess.DEVNULL,
+    done = subprocess.run(["/usr/bin/time", "-f", "%M"] + cmd, cwd=cwd, stdout=subprocess.DEVNULL,
                           stderr=subprocess.PIPE, text=True, check=True)
     return int(done.stderr.strip().splitlines()[-1])
 
@@ -77,110 +89,218 @@ def median(values):
     return values[len(values) // 2]
 
 
-def side_by_side(first, second, runs=RUNS, before=None):
-    """Alternates the two commands `runs` times; returns their median times."""
-    a, b = [], []
-    for _ in range(runs):
-        if before:
-            before()
-        a.append(timed(first)[0])
-        if before:
-            before()
-        b.append(timed(second)[0])
-    return median(a), median(b)
+def side_by_side(commands, before=None):
+    """Runs the commands (label -> (cmd, cwd)) in turn, RUNS times, `before`
+    ahead of each; returns their median times by label."""
+    times = {label: [] for label in commands}
+    for _ in range(RUNS):
+        for label, (cmd, cwd) in commands.items():
+            if before:
+                before()
+            times[label].append(timed(cmd, cwd))
+    return {label: median(t) for label, t in times.items()}
 
 
-def clear_decoded(folder):
+def report(row, times, base="tar", goal=""):
+    """One row: each command's median and its ratio to `base`, and the goal."""
+    parts = ["%s %.3fs" % (base, times[base])]
+    for label, t in times.items():
+        if label != base:
+            parts.append("%s %.3fs %.2fx" % (label, t, t / times[base]))
+    print("%-34s %s%s" % (row, "   ".join(parts), "   (goal %s)" % goal if goal else ""),
+          flush=True)
+
+
+def empty(folder, ending=""):
     for name in os.listdir(folder):
-        if name.startswith("pack.spr."):
+        if name.endswith(ending):
             os.unlink(os.path.join(folder, name))
 
 
-def main():
-    if not os.path.exists(CLI):
-        raise SystemExit("build sprite-cli first (make build)")
-    # BENCH_DIR=/dev/shm takes the disk out of the measurement.
-    work = tempfile.mkdtemp(prefix="sprite-bench-", dir=os.environ.get("BENCH_DIR"))
-    try:
-        src = os.path.join(work, "src")
-        os.mkdir(src)
-        paths = make_bitmaps(src, 5000)
-        names = [os.path.basename(p) for p in paths]
-        archive = os.path.join(src, "pack.spr")
-        print("5000 sprite bitmaps, 32x32 to 64x64, %d runs each, medians" % RUNS)
+def settled():
+    """Everything written and removed so far is on the disk, so that no
+    command pays for what came before it."""
+    os.sync()
 
-        enc, tar_c = side_by_side(
-            [CLI, "encode", "-o", archive] + paths,
-            ["tar", "-cf", os.path.join(work, "same.tar"), "-C", src] + names)
-        print("encode          %.3fs   tar -cf %.3fs   ratio %.2fx" % (enc, tar_c, enc / tar_c))
 
-        # The archive in a folder of its own, and a tar holding as many files of
-        # the same sizes as the decoded bitmaps; both are unpacked into folders
-        # that are emptied the same way before every run.
-        dec = os.path.join(work, "dec")
-        out = os.path.join(work, "out")
+def floor_program(work):
+    """bench/fs_floor.c, compiled for this run; None without a C compiler."""
+    compiler = shutil.which("cc") or shutil.which("gcc")
+    if not compiler:
+        return None
+    out = os.path.join(work, "fs_floor")
+    subprocess.run([compiler, "-O2", "-o", out, os.path.join(HERE, "fs_floor.c")], check=True)
+    return out
+
+
+class Bench:
+    def __init__(self, args):
+        build = os.path.abspath(args.build)
+        self.cli = os.path.join(build, "src", "sprite-cli")
+        self.window = os.path.join(build, "bench", "window_decode")
+        self.before = (os.path.join(os.path.abspath(args.baseline), "src", "sprite-cli")
+                       if args.baseline else None)
+        for program in filter(None, (self.cli, self.before)):
+            if not os.path.exists(program):
+                raise SystemExit("build %s first (make build)" % program)
+
+    def clis(self, args):
+        """sprite-cli with `args`, and the baseline's when there is one."""
+        found = {"sprite-cli": self.cli}
+        if self.before:
+            found["before"] = self.before
+        return {label: [program] + args for label, program in found.items()}
+
+    def setup(self, root, count):
+        """In `root`: src/ with the bitmaps and their archive pack.spr, a tar of
+        them, and a tar of files the size of the decoded bitmaps."""
+        src = os.path.join(root, "src")
+        os.makedirs(src)
+        names = make_bitmaps(src, count)
+        run([self.cli, "encode", "-q", "-o", "pack.spr"] + names, cwd=src)
+        dec = os.path.join(root, "dec")
         os.mkdir(dec)
-        os.mkdir(out)
-        archive = os.path.join(dec, "pack.spr")
-        shutil.copy(os.path.join(src, "pack.spr"), archive)
-        subprocess.run([CLI, "decode", archive], check=True, stdout=subprocess.DEVNULL)
-        decoded = sorted(n for n in os.listdir(dec) if n.startswith("pack.spr."))
-        sizes_tar = os.path.join(work, "sizes.tar")
-        with tarfile.open(sizes_tar, "w") as tar:
+        shutil.copy(os.path.join(src, "pack.spr"), dec)
+        run([self.cli, "decode", "-q", "pack.spr"], cwd=dec)
+        decoded = sorted(n for n in os.listdir(dec) if n.endswith(".bmp"))
+        with tarfile.open(os.path.join(root, "decoded.tar"), "w") as tar:
             for n in decoded:
                 tar.add(os.path.join(dec, n), arcname=n)
+        sizes = [os.path.getsize(os.path.join(dec, n)) for n in decoded]
+        empty(dec, ".bmp")
+        return src, names, dec, sum(sizes) // len(sizes)
 
-        def reset():
-            clear_decoded(dec)
-            for name in os.listdir(out):
-                os.unlink(os.path.join(out, name))
+    def encode(self, label, src, names):
+        commands = {"tar": (["tar", "-cf", os.path.join(src, "..", "same.tar")] + names, src)}
+        for who, cmd in self.clis(["encode", "-q", "-o", "pack.spr"] + names).items():
+            commands[who] = (cmd, src)
+        report("encode, " + label, side_by_side(commands), goal="<= 1.1x")
 
-        dec_time, tar_x = side_by_side([CLI, "decode", archive],
-                                       ["tar", "-xf", sizes_tar, "-C", out], before=reset)
-        print("decode          %.3fs   tar -xf %.3fs   ratio %.2fx"
-              % (dec_time, tar_x, dec_time / tar_x))
+    def decode_new(self, label, root, dec, floor, size, count):
+        """Decode into a folder without the bitmaps, against tar -xf into another."""
+        out = os.path.join(root, "out")
+        os.makedirs(out, exist_ok=True)
 
-        # Over the bitmaps of an earlier run: every file is replaced, and its
-        # new content flushed before it takes the old one's place; tar replaces
-        # the same files without flushing.
-        for cmd in ([CLI, "decode", archive], ["tar", "-xf", sizes_tar, "-C", out]):
-            timed(cmd)
-        over, tar_over = side_by_side([CLI, "decode", archive],
-                                      ["tar", "-xf", sizes_tar, "-C", out])
-        print("decode, replace %.3fs   tar -xf %.3fs   ratio %.2fx   (existing files)"
-              % (over, tar_over, over / tar_over))
+        def clear():
+            empty(dec, ".bmp")
+            empty(out)
+            settled()
 
-        if os.path.exists(GUI_DECODE):
-            env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
-            gui, click, cli = [], [], []
-            for _ in range(RUNS):
-                clear_decoded(dec)
-                start = time.perf_counter()
-                done = subprocess.run([GUI_DECODE, archive], env=env, check=True,
-                                      capture_output=True, text=True)
-                gui.append(time.perf_counter() - start)
-                click.append(float(done.stdout.split()[-1]))
-                clear_decoded(dec)
-                cli.append(timed([CLI, "decode", archive])[0])
-            print("window decode   %.3fs   console %.3fs   ratio %.2fx   (whole program)"
-                  % (median(gui), median(cli), median(gui) / median(cli)))
-            print("window decode   %.3fs   console %.3fs   ratio %.2fx   (the Decode click alone)"
-                  % (median(click), median(cli), median(click) / median(cli)))
-        else:
-            print("window decode   (not built: %s)" % GUI_DECODE)
+        commands = {"tar": (["tar", "-xf", os.path.join(root, "decoded.tar")], out)}
+        for who, cmd in self.clis(["decode", "-q", "pack.spr"]).items():
+            commands[who] = (cmd, dec)
+        if floor:
+            commands["floor create"] = ([floor, "new", out, str(count), str(size)], None)
+            commands["floor unnamed"] = ([floor, "new-unnamed", out, str(count), str(size)], None)
+        report("decode into new files, " + label, side_by_side(commands, before=clear),
+               goal="<= 1.45x" if label.endswith("tmpfs") else "<= 1.0x")
+        clear()
 
-        small = os.path.join(work, "small")
-        os.mkdir(small)
-        small_paths = make_bitmaps(small, 500)
-        small_archive = os.path.join(small, "pack.spr")
-        for label, files, arch, folder in (("500", small_paths, small_archive, small),
-                                           ("5000", paths, archive, dec)):
-            enc_mem = peak_memory([CLI, "encode", "-o", arch] + files)
-            clear_decoded(folder)
-            dec_mem = peak_memory([CLI, "decode", arch])
-            print("peak memory %5s files: encode %6d KiB   decode %6d KiB" % (label, enc_mem, dec_mem))
+    def decode_replace(self, label, root, dec, floor, size, count):
+        """Decode over the bitmaps of an earlier run, against tar -xf over its
+        own; both start from old files that are on the disk."""
+        out = os.path.join(root, "out")
+        os.makedirs(out, exist_ok=True)
+        tar = ["tar", "-xf", os.path.join(root, "decoded.tar")]
+        run([self.cli, "decode", "-q", "pack.spr"], cwd=dec)
+        run(tar, cwd=out)
+        if floor:
+            run([floor, "new", out, str(count), str(size)])
+        commands = {"tar": (tar, out)}
+        for who, cmd in self.clis(["decode", "-q", "pack.spr"]).items():
+            commands[who] = (cmd, dec)
+        if floor:
+            for mode in ("replace", "replace-flush", "replace-batch"):
+                commands["floor " + mode] = ([floor, mode, out, str(count), str(size)], None)
+        report("decode over old files, " + label, side_by_side(commands, before=settled),
+               goal="<= 1.5x")
+
+    def window_decode(self, label, dec):
+        if not os.path.exists(self.window):
+            print("window decode, %s: not built (%s)" % (label, self.window))
+            return
+        env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+        click, cli = [], []
+        for _ in range(RUNS):
+            empty(dec, ".bmp")
+            settled()
+            click.append(float(run([self.window, "pack.spr"], cwd=dec, env=env).split()[-1]))
+            empty(dec, ".bmp")
+            settled()
+            cli.append(timed([self.cli, "decode", "-q", "pack.spr"], cwd=dec))
+        report("window's Decode click, " + label,
+               {"sprite-cli": median(cli), "click": median(click)}, base="sprite-cli",
+               goal="<= 1.05x")
+
+    def memory(self, label, src, names, dec):
+        for who, cmd in self.clis(["encode", "-q", "-o", "pack.spr"] + names).items():
+            enc = peak_memory(cmd, cwd=src)
+            empty(dec, ".bmp")
+            dec_cmd = self.clis(["decode", "-q", "pack.spr"])[who]
+            decoded = peak_memory(dec_cmd, cwd=dec)
+            print("%-34s %s: encode %d KiB, decode %d KiB   (goal <= 8192 KiB)" %
+                  ("peak memory, " + label, who, enc, decoded), flush=True)
+
+    def row_decoder(self):
+        """The row decoder's rate on a sprite against memcpy's, as make bench measures it."""
+        codec = os.path.join(os.path.dirname(self.window), "codec_bench")
+        if not os.path.exists(codec):
+            print("row decoder: not built (%s)" % codec)
+            return
+        out = run([codec, "--benchmark_filter=^(memcpy|RLEDecompressRows)/sprite$",
+                   "--benchmark_repetitions=5", "--benchmark_report_aggregates_only=true",
+                   "--benchmark_format=json"])
+        rates = {r["run_name"].split("/")[0]: r["bytes_per_second"]
+                 for r in json.loads(out)["benchmarks"] if r.get("aggregate_name") == "median"}
+        print("%-34s memcpy %.2f GB/s   RLEDecompressRows %.2f GB/s %.3fx   (goal >= 0.25x)" %
+              ("row decoder, sprite, in cache", rates["memcpy"] / 1e9,
+               rates["RLEDecompressRows"] / 1e9, rates["RLEDecompressRows"] / rates["memcpy"]),
+              flush=True)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("build", nargs="?", default="build/default")
+    parser.add_argument("--baseline", help="another build to time beside this one")
+    parser.add_argument("--full", action="store_true", help="also 32767 sprites")
+    args = parser.parse_args()
+    bench = Bench(args)
+    disk = os.environ.get("BENCH_DIR") or os.path.abspath(args.build)
+    memory = os.environ.get("BENCH_TMPFS", "/dev/shm")
+    if not os.path.isdir(memory):
+        memory = None
+    print("5000 sprite bitmaps of 32x32 to 64x64 pixels; %d runs each, medians" % RUNS)
+    bench.row_decoder()
+    places = [("tmpfs", memory)] if memory else []
+    places.append(("disk", disk))
+    roots = []
+    try:
+        work = tempfile.mkdtemp(prefix="sprite-bench-", dir=disk)
+        roots.append(work)
+        floor = floor_program(work)
+        for label, where in places:
+            root = tempfile.mkdtemp(prefix="sprite-bench-", dir=where)
+            roots.append(root)
+            src, names, dec, size = bench.setup(root, 5000)
+            if label == "tmpfs":
+                bench.encode(label, src, names)
+            bench.decode_new(label, root, dec, floor, size, len(names))
+            if label == "disk":
+                bench.decode_replace(label, root, dec, floor, size, len(names))
+            bench.window_decode(label, dec)
+            if label == "tmpfs":
+                bench.memory("5000", src, names, dec)
+        if args.full and memory:
+            root = tempfile.mkdtemp(prefix="sprite-bench-", dir=memory)
+            roots.append(root)
+            print("32767 sprite bitmaps, tmpfs")
+            src, names, dec, size = bench.setup(root, 32767)
+            bench.encode("32767, tmpfs", src, names)
+            bench.decode_new("32767, tmpfs", root, dec, floor, size, len(names))
+            bench.memory("32767", src, names, dec)
     finally:
-        shutil.rmtree(work, ignore_errors=True)
+        for root in roots:
+            shutil.rmtree(root, ignore_errors=True)
 
 
 if __name__ == "__main__":

@@ -36,12 +36,14 @@ cp "$root"/samples/*.bmp "$work/"
 cmp "$work/installed.spr" "$work/built.spr" || fail "the installed sprite-cli.exe packs differently"
 
 wine 'C:\Program Files\Sprite Encoder\Uninstall.exe' /S </dev/null >/dev/null 2>&1
-# The uninstaller copies itself away and runs from there: wait for it.
-for _ in $(seq 300); do [ -e "$installed" ] || break; sleep 0.1; done
+# The uninstaller copies itself away and runs from there: wait for it to
+# remove the folder, then the Start-menu entry, and last its uninstall entry.
+uninstall='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\SpriteEncoderDecoder'
+for _ in $(seq 300); do [ -e "$installed" ] || [ -e "$menu" ] || break; sleep 0.1; done
+for _ in $(seq 30); do key "$uninstall" | grep -q . || break; sleep 0.5; done
 [ ! -e "$installed" ] || fail "the program folder is still there: $(ls "$installed")"
 [ ! -e "$menu" ] || fail "the Start-menu entry is still there"
 ! key 'HKCR\SpriteEncoder.Archive' | grep -q . || fail "the file type is still registered"
 ! key 'HKCR\.spr' | grep -q . || fail ".spr is still registered"
-! key 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\SpriteEncoderDecoder' | grep -q . ||
-  fail "the uninstall entry is still there"
+! key "$uninstall" | grep -q . || fail "the uninstall entry is still there"
 echo "windows-installer-check: passed; installed silently, packed as the built program does, uninstalled without a trace"

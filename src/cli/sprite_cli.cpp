@@ -265,10 +265,9 @@ int Usage(const std::string& message) {
 // The name the bitmaps of an archive read from standard input are named after.
 constexpr char kStreamedArchiveName[] = "sprites";
 
-int Run(const Request& request) {
+int Run(const Request& request, sprite::files::FileSystem& diskFiles) {
   sprite::winsys::ConsoleTerminal terminal(!request.quiet && isatty(STDERR_FILENO) == 1);
-  const auto diskFiles = sprite::files::MakeNativeFileSystem();
-  sprite::cli::StandardStreams files(*diskFiles);
+  sprite::cli::StandardStreams files(diskFiles);
   // With the archive on standard output, the log goes to standard error.
   const bool archiveOnStandardOutput =
       request.output && *request.output == sprite::cli::kStandardStream;
@@ -299,6 +298,11 @@ int Run(const Request& request) {
 namespace sprite::cli {
 
 int Main(const std::vector<std::string>& args) {
+  const auto files = files::MakeNativeFileSystem();
+  return Main(args, *files);
+}
+
+int Main(const std::vector<std::string>& args, files::FileSystem& files) {
   sprite::winsys::ConsoleWindowSystem::InstallInterruptHandler();
   const auto parsed = Parse(std::vector<std::string_view>(args.begin(), args.end()));
   if (const auto* error = std::get_if<UsageError>(&parsed)) {
@@ -321,7 +325,7 @@ int Main(const std::vector<std::string>& args) {
     return kClean;
   }
   try {
-    return Run(request);
+    return Run(request, files);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "%s%s\n", kPrefix, error.what());
     return kNotCompleted;

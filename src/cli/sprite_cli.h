@@ -4,10 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "files/file_system.h"
+
 namespace sprite::cli {
 
 // Runs sprite-cli with `args` (UTF-8, without the program name) and returns its
 // exit status.
 int Main(const std::vector<std::string>& args);
+// The same, with the files of `files`.
+int Main(const std::vector<std::string>& args, files::FileSystem& files);
 
 }  // namespace sprite::cli

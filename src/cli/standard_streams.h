@@ -2,6 +2,7 @@
 // written to standard output.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -27,6 +28,7 @@ class StandardStreams : public files::FileSystem {
   bool IsPlainFile(const std::string& path) override;
   std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
   std::unique_ptr<files::ReplacingFile> CreateReplacing(const std::string& path) override;
+  std::size_t FilesPerBatch() override { return files_.FilesPerBatch(); }
   void SyncFolders() override { files_.SyncFolders(); }
   void Delete(const std::string& path) noexcept override;
 

@@ -71,9 +71,7 @@ OutputPlace PutLiterals(Sink& sink, OutputPlace at, const std::uint8_t* src, std
     count -= at.left;
     at = sink.Next();
   }
-  // An empty stream's bytes may be a null pointer, which memcpy must not get
-  // even for no bytes.
-  if (count != 0) {
+  if (count != 0) {  // an empty stream has no bytes at all: src may be null
     std::memcpy(at.dst, src, count);
   }
   return {at.dst + count, at.left - count};

@@ -55,6 +55,7 @@ bool IsFileFault(FaultKind kind) {
     case FaultKind::kNoSuchFolder:
     case FaultKind::kNotAFolder:
     case FaultKind::kLinkNotFollowed:
+    case FaultKind::kOthersFileNotReplaced:
     case FaultKind::kCannotRead:
     case FaultKind::kCannotWrite:
     case FaultKind::kChangedMeanwhile:
@@ -82,6 +83,9 @@ std::string Describe(const Fault& fault) {
     case kLinkNotFollowed:
       return "it is a symbolic link in the shared folder " + fault.text +
              " that belongs to another user; it is not followed";
+    case kOthersFileNotReplaced:
+      return "it is a file of another user in the shared folder " + fault.text +
+             "; it is not replaced";
     case kCannotRead:
     case kCannotWrite:
     case kCannotStart:

@@ -24,6 +24,9 @@ enum class FaultKind : std::uint8_t {
   kChangedMeanwhile,  // something else was put at the name while the new file was written
   kFileCut,           // the file ended at `offset` while it was read (it shrank meanwhile)
   kCannotStart,       // a program cannot be started; text: the system's reason
+  // A regular file of another user in a shared sticky folder, which is not
+  // replaced; text: the folder.
+  kOthersFileNotReplaced,
 
   // Pictures that cannot be stored. `offset`, where given, is the header field's.
   kEmptyFile,

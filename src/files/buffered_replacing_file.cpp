@@ -27,4 +27,9 @@ void BufferedReplacingFile::Flush() {
   }
 }
 
+void BufferedReplacingFile::FlushAndRelease() {
+  Flush();
+  Bytes().swap(pending_);
+}
+
 }  // namespace sprite::files

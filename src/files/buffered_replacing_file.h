@@ -18,6 +18,11 @@ class BufferedReplacingFile : public ReplacingFile {
  protected:
   // Writes the gathered bytes.
   void Flush();
+  // Writes the gathered bytes and gives back the buffer's memory, for a file
+  // that gets no more bytes but stays open a while (waiting in a batch).
+  void FlushAndRelease();
+  // Bytes appended or written so far.
+  std::uint64_t Size() const { return size_; }
   // Writes all of `bytes` at `offset` with the system's writes, or throws IoError.
   virtual void WriteFully(std::uint64_t offset, ByteView bytes) = 0;
 

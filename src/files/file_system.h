@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -18,6 +19,18 @@ class ReplacingFile : public ByteSink {
   // A file that replaces another is on the disk before it takes the old one's
   // place, so that a power cut leaves the old content or the new, never neither.
   virtual void Commit() = 0;
+
+  // Commit in steps, so that many files can wait for the disk together
+  // (CommitBatch): Finish after the last byte, WaitForDisk, then Commit, which
+  // then does not wait again. A file system whose Commit does everything at
+  // once keeps these defaults.
+  //
+  // Writes what is still gathered and, for a file that replaces another,
+  // starts writing it to the disk. Returns how many bytes Commit would wait
+  // for the disk to take: 0 when it waits for nothing (a new file).
+  virtual std::uint64_t Finish() { return 0; }
+  // Waits until the disk has the bytes Finish started on their way.
+  virtual void WaitForDisk() {}
 };
 
 // What tells files apart: two paths name the same file, through links or
@@ -30,14 +43,17 @@ struct FileId {
 
 // Files by path. Every failure throws FaultError with the path and a kind:
 // kNoFileName, kNoSuchFile, kNotAPlainFile, kNoSuchFolder, kNotAFolder,
-// kLinkNotFollowed, kChangedMeanwhile, kFileCut, or kCannotRead / kCannotWrite
-// with the system's reason.
+// kLinkNotFollowed, kOthersFileNotReplaced, kChangedMeanwhile, kFileCut, or
+// kCannotRead / kCannotWrite with the system's reason.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
 
   virtual bool Exists(const std::string& path) = 0;
-  // The file a path names, links followed; nothing when there is none.
+  // The file a path names, links followed; nothing when there is none. What a
+  // file system learns here may serve the next OpenForReading of the same path
+  // until SyncFolders ends the run, so that a run's files checked first and
+  // read afterwards are looked at once each.
   virtual std::optional<FileId> IdOf(const std::string& path) = 0;
   // The path made absolute from the current folder, for messages; links are
   // not followed and nothing need exist.
@@ -45,17 +61,22 @@ class FileSystem {
   // A regular file of that name exists: not a folder, device, pipe or socket.
   virtual bool IsPlainFile(const std::string& path) = 0;
   // Refuses anything but a regular file (a folder, pipe, device or socket) at
-  // once, without opening it.
+  // once, without opening it, and a symbolic link in a shared sticky folder as
+  // CreateReplacing does.
   virtual std::unique_ptr<ByteSource> OpenForReading(const std::string& path) = 0;
   // Fails at once when the folder is missing or not writable, or when a folder,
   // device, pipe or socket stands at the path. A symbolic link is followed and
   // its final target replaced, unless it sits in a shared sticky folder (such
-  // as /tmp) and belongs neither to this user nor to the folder's owner. A
-  // replaced file keeps its permission bits, and its owner and group where the
-  // process may set them.
+  // as /tmp) and belongs neither to this user nor to the folder's owner; a
+  // file in such a folder that belongs to another user than the folder's owner
+  // is not replaced either. A replaced file keeps its permission bits, and its
+  // owner and group where the process may set them.
   virtual std::unique_ptr<ReplacingFile> CreateReplacing(const std::string& path) = 0;
-  // Makes the names given by the commits since the last call durable: each of
-  // their folders is synced once.
+  // How many finished files a CommitBatch may hold open at once; 1 commits
+  // each file as it comes.
+  virtual std::size_t FilesPerBatch() { return 1; }
+  // Ends a run: makes the names given by the commits since the last call
+  // durable, each of their folders synced once.
   virtual void SyncFolders() = 0;
   // Failures are ignored: there may be no such file.
   virtual void Delete(const std::string& path) noexcept = 0;

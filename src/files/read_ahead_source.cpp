@@ -12,8 +12,15 @@ void ReadAheadSource::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) 
   if (out.empty()) {
     return;
   }
-  if (offset >= windowStart_ && offset - windowStart_ + out.size() <= window_.size()) {
-    std::memcpy(out.data(), window_.data() + (offset - windowStart_), out.size());
+  // The part the window holds already is copied, never read again.
+  if (offset >= windowStart_ && offset - windowStart_ < window_.size()) {
+    const std::size_t held = static_cast<std::size_t>(
+        std::min<std::uint64_t>(out.size(), window_.size() - (offset - windowStart_)));
+    std::memcpy(out.data(), window_.data() + (offset - windowStart_), held);
+    offset += held;
+    out = out.subspan(held);
+  }
+  if (out.empty()) {
     return;
   }
   if (out.size() >= kFileBufferSize || offset >= size_ || size_ - offset < out.size()) {

@@ -16,8 +16,9 @@ namespace sprite::files {
 inline constexpr std::size_t kFileBufferSize = 64 * 1024;
 
 // Reads ahead in blocks, so that reading an archive entry by entry costs a
-// system call per block, not two per entry. Every failure throws FaultError
-// with the path.
+// system call per block, not two per entry, and a file that fits one block
+// (a sprite's bitmap: headers, palette and pixels) costs one. No byte is read
+// twice. Every failure throws FaultError with the path.
 class ReadAheadSource : public ByteSource {
  public:
   ReadAheadSource(std::string path, std::uint64_t size) : path_(std::move(path)), size_(size) {}

@@ -8,6 +8,7 @@
 #include "codec/rle_decoder.h"
 #include "common/error.h"
 #include "common/utf8_path.h"
+#include "files/commit_batch.h"
 #include "formats/bitmap.h"
 #include "formats/sprite_archive.h"
 
@@ -85,6 +86,22 @@ std::int32_t DecodeRun::DecodeEntries(const std::string& archivePath, const std:
   // Every bitmap gets the archive's palette in the order a bitmap keeps it.
   const Bytes palette = codec::SwapRedBlue(reader.Palette());
   std::int32_t written = 0;
+  // Bitmaps that replace files wait for the disk together; each is told to the
+  // delegate once it stands under its name.
+  files::CommitBatch batch(files_.FilesPerBatch(), [&](const std::string& name) {
+    delegate_.Written(name);
+    report_.stored = ++written;
+  });
+  std::string name;
+  const auto commitWaiting = [&] {
+    try {
+      batch.Commit();
+      return true;
+    } catch (FaultError& error) {
+      OutputFailed(error, name);
+      return false;
+    }
+  };
   for (std::int32_t k = 1; k <= reader.Count(); ++k) {
     // Each entry's line comes before anything is known of it, so that a fault
     // of its own is reported under its number.
@@ -102,28 +119,33 @@ std::int32_t DecodeRun::DecodeEntries(const std::string& archivePath, const std:
         fault.entry = k;
       }
       Report(EntryNotDecoded(std::move(fault)));
+      commitWaiting();
       return written;
     } catch (const CancelledError&) {
+      // The bitmaps finished before the stop take their places.
+      commitWaiting();
       throw;
     } catch (const Error& error) {
       Report(EntryNotDecoded(
           {.kind = FaultKind::kUnexpected, .path = archivePath, .entry = k, .text = error.what()}));
+      commitWaiting();
       return written;
     }
-    const std::string name = OutputName(base, k);
+    name = OutputName(base, k);
     try {
       auto out = files_.CreateReplacing(name);
       out->Append(bitmap);
-      out->Commit();
+      batch.Add(std::move(out), name);
     } catch (FaultError& error) {
-      report_.outputFailed = true;
-      error.SetPath(name);
-      Report(OutputNotWritten(error.Details(), true));
+      // The bitmaps finished before this one still take their places.
+      if (commitWaiting()) {
+        OutputFailed(error, name);
+      }
       return written;
     }
-    delegate_.Written(name);
-    ++written;
-    report_.stored = written;
+  }
+  if (!commitWaiting()) {
+    return written;
   }
   report_.completed = true;
   // The count as the header gives it; a run that stops early says what it wrote.
@@ -139,6 +161,15 @@ std::string DecodeRun::OutputName(const std::string& base, std::int32_t number) 
 void DecodeRun::Report(const Problem& problem) {
   ++report_.problems;
   delegate_.Report(problem);
+}
+
+void DecodeRun::OutputFailed(FaultError& error, const std::string& name) {
+  report_.outputFailed = true;
+  // A file that waited to be committed names itself.
+  if (error.Details().path.empty()) {
+    error.SetPath(name);
+  }
+  Report(OutputNotWritten(error.Details(), true));
 }
 
 void DecodeRun::SyncFolders() {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/error.h"
 #include "files/file_system.h"
 #include "pipeline/run_delegate.h"
 #include "pipeline/run_report.h"
@@ -36,6 +37,9 @@ class DecodeRun {
   std::int32_t DecodeEntries(const std::string& archivePath, const std::string& base,
                              formats::ArchiveReader& reader);
   void Report(const Problem& problem);
+  // A bitmap could not be written (`name`, unless the fault names another):
+  // the run writes no more.
+  void OutputFailed(FaultError& error, const std::string& name);
   void SyncFolders();
 
   files::FileSystem& files_;

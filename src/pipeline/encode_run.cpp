@@ -37,6 +37,7 @@ RunReport EncodeRun::Run(const std::vector<std::string>& inputs, const std::stri
         report_.outputFailed = true;
         Report(ArchiveNotWritten(
             {.kind = FaultKind::kOutputIsInput, .path = archivePath, .text = input}, false));
+        SyncFolders();
         return report_;
       }
     }
@@ -48,6 +49,7 @@ RunReport EncodeRun::Run(const std::vector<std::string>& inputs, const std::stri
     report_.outputFailed = true;
     error.SetPath(archivePath);
     Report(ArchiveNotWritten(error.Details(), false));
+    SyncFolders();
     return report_;
   }
 

@@ -9,8 +9,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <sstream>
 #include <string>
@@ -18,6 +20,8 @@
 #include <vector>
 
 #include "app/test_files.h"
+#include "cli/sprite_cli.h"
+#include "files/posix/posix_file_system.h"
 
 namespace sprite::testing {
 namespace {
@@ -61,6 +65,12 @@ pid_t StartCli(const std::vector<std::string>& args, const std::string& outPath,
     }
     const rlimit noCore{0, 0};  // SIGQUIT before the handler is in place dumps no core
     setrlimit(RLIMIT_CORE, &noCore);
+    // Few descriptors make small batches of replaced files (64), so that a
+    // run of a few thousand files goes through many of them.
+    rlimit files{};
+    getrlimit(RLIMIT_NOFILE, &files);
+    files.rlim_cur = std::min<rlim_t>(files.rlim_cur, 256);
+    setrlimit(RLIMIT_NOFILE, &files);
     if (outFd >= 0) {
       dup2(outFd, STDOUT_FILENO);
     } else {
@@ -108,8 +118,9 @@ Result RunCli(const TempFolder& folder, const std::vector<std::string>& args, in
   return Finish(child, outPath, errPath);
 }
 
-// An archive of `count` pictures of 64 x 64 colour pixels, stored as literals.
-Bytes ArchiveOf(int count) {
+// An archive of `count` pictures of 64 x 64 colour pixels, stored as literals;
+// another `shift` gives other pixels.
+Bytes ArchiveOf(int count, int shift = 0) {
   Bytes archive{0x53,
                 0x50,
                 0x01,
@@ -121,7 +132,7 @@ Bytes ArchiveOf(int count) {
   for (int i = 0; i < count; ++i) {
     archive.insert(archive.end(), {64, 0, 64, 0, 0x00, 0x10});
     for (int k = 0; k < 64 * 64; ++k) {
-      archive.push_back(static_cast<std::uint8_t>(1 + (i + k) % 255));
+      archive.push_back(static_cast<std::uint8_t>(1 + (i + k + shift) % 255));
     }
   }
   archive.resize(archive.size() + 1024);
@@ -358,6 +369,17 @@ TEST(CliTest, AnArchiveGoesThroughStandardOutputAndComesBackThroughStandardInput
   }
 }
 
+// The bitmaps of a folder and their bytes, by name.
+std::map<std::string, Bytes> Bitmaps(const std::string& folder) {
+  std::map<std::string, Bytes> bitmaps;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (entry.path().extension() == ".bmp") {
+      bitmaps[entry.path().filename().string()] = ReadFile(entry.path().string());
+    }
+  }
+  return bitmaps;
+}
+
 TEST(CliTest, SignalsAtAnyMomentLeaveOnlyWholeFiles) {
   TempFolder folder;
   const std::string archive = folder.Path("big.spr");
@@ -387,6 +409,65 @@ TEST(CliTest, SignalsAtAnyMomentLeaveOnlyWholeFiles) {
   EXPECT_GT(stopped, 0);
 }
 
+TEST(CliTest, SignalsWhileReplacingInBatchesLeaveEachOldFileOrItsWholeReplacement) {
+  TempFolder folder;
+  const std::string archive = folder.Path("pack.spr");
+  const std::string out = folder.Path("out");
+  // The bitmaps as they are decoded, and bitmaps of the same names and other
+  // pixels as the old files they replace.
+  std::map<std::string, Bytes> decoded[2];
+  for (const int shift : {1, 0}) {
+    WriteFile(archive, ArchiveOf(500, shift));
+    std::filesystem::remove_all(out);
+    std::filesystem::create_directory(out);
+    ASSERT_EQ(RunCli(folder, {"decode", "-q", "-C", out, archive}).status, 0);
+    decoded[shift] = Bitmaps(out);
+  }
+  const std::map<std::string, Bytes>& fresh = decoded[0];
+  const std::map<std::string, Bytes>& old = decoded[1];
+  const auto putOldFiles = [&] {
+    for (const auto& [name, bytes] : old) {
+      const std::string path = out + "/" + name;
+      if (ReadFile(path) != bytes) {
+        WriteFile(path, bytes);
+      }
+    }
+  };
+  // How long replacing them all takes here, so that signals land all through it.
+  putOldFiles();
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(RunCli(folder, {"decode", "-q", "-C", out, archive}).status, 0);
+  const auto wholeRun = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::steady_clock::now() - start)
+                            .count();
+  for (const auto& [signal, percent] : {std::pair{SIGTERM, 30},
+                                        {SIGTERM, 80},
+                                        {SIGKILL, 10},
+                                        {SIGKILL, 40},
+                                        {SIGKILL, 70},
+                                        {SIGKILL, 95}}) {
+    SCOPED_TRACE(std::to_string(signal) + " at " + std::to_string(percent) + "%");
+    putOldFiles();
+    const Result result = RunCli(folder, {"decode", "-q", "-C", out, archive}, signal,
+                                 static_cast<int>(wholeRun * percent / 100));
+    EXPECT_TRUE(result.status == 0 || result.status == 2 || result.status == 128 + signal);
+    // Only a process killed between naming a replacement and moving it into
+    // place leaves that replacement, whole, under its temporary name.
+    for (const auto& entry : std::filesystem::directory_iterator(out)) {
+      const std::string name = entry.path().filename().string();
+      const Bytes bytes = ReadFile(entry.path().string());
+      if (name.front() == '.') {
+        EXPECT_EQ(signal, SIGKILL) << "temporary file left: " << name;
+        EXPECT_TRUE(std::any_of(fresh.begin(), fresh.end(),
+                                [&](const auto& bitmap) { return bitmap.second == bytes; }));
+        std::filesystem::remove(entry.path());
+      } else {
+        EXPECT_TRUE(bytes == fresh.at(name) || bytes == old.at(name)) << name;
+      }
+    }
+  }
+}
+
 TEST(CliTest, AReaderThatGoesAwayStopsTheRunLikeCtrlC) {
   TempFolder folder;
   const std::string bitmap = folder.Path("picture");  // not *.bmp, which are the decoded ones
@@ -414,6 +495,36 @@ TEST(CliTest, AReaderThatGoesAwayStopsTheRunLikeCtrlC) {
     ExpectOnlyWholeFiles(folder, 1078 + 64 * 64);
   }
   EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+int FailingSync(int /*fd*/) {
+  errno = EIO;
+  return -1;
+}
+
+TEST(CliTest, AFlushThatFailsLeavesEveryOldFileAndExitsWithTwo) {
+  TempFolder folder;
+  const std::string bitmap = folder.Path("a.bmp");
+  const std::string archive = folder.Path("a.spr");
+  WriteFile(bitmap, BuildBitmap({.pixelArea = {5, 6, 7, 8}}));
+  ASSERT_EQ(RunCli(folder, {"encode", "-q", "-o", archive, bitmap}).status, 0);
+  WriteFile(bitmap, BuildBitmap({.pixelArea = {1, 2, 3, 4}}));
+  WriteFile(archive + ".0001.bmp", Bytes(10, 1));
+  files::PosixFileSystem failing({.syncFile = FailingSync, .syncFileSystem = FailingSync});
+  const struct {
+    std::vector<std::string> args;
+    std::string replaced;
+  } cases[] = {
+      {{"encode", "-q", "-o", archive, bitmap}, archive},
+      {{"decode", "-q", archive}, archive + ".0001.bmp"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args[0]);
+    const Bytes before = ReadFile(c.replaced);
+    EXPECT_EQ(cli::Main(c.args, failing), 2);
+    EXPECT_EQ(ReadFile(c.replaced), before);
+  }
+  EXPECT_THAT(folder.Names(), ElementsAre("a.bmp", "a.spr", "a.spr.0001.bmp"));
 }
 
 TEST(CliTest, HugeSparseBitmapsAreJudgedWithoutBeingRead) {

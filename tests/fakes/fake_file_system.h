@@ -39,9 +39,14 @@ class FakeFileSystem : public files::FileSystem {
     return std::make_unique<BudgetedFile>(std::move(file), writeBudget);
   }
 
+  std::size_t FilesPerBatch() override {
+    return filesPerBatch != 0 ? filesPerBatch : real_->FilesPerBatch();
+  }
+
   std::set<std::string> unreadable;
   std::set<std::string> uncreatable;
-  long writeBudget = -1;  // bytes all files may still take; -1 for no limit
+  long writeBudget = -1;          // bytes all files may still take; -1 for no limit
+  std::size_t filesPerBatch = 0;  // 0: as many as the system allows
 
  private:
   std::unique_ptr<files::FileSystem> real_ = files::MakeNativeFileSystem();
@@ -58,6 +63,8 @@ class FakeFileSystem : public files::FileSystem {
       Spend(bytes.size());
       inner_->WriteAt(offset, bytes);
     }
+    std::uint64_t Finish() override { return inner_->Finish(); }
+    void WaitForDisk() override { inner_->WaitForDisk(); }
     void Commit() override { inner_->Commit(); }
 
    private:

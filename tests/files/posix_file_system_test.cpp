@@ -3,10 +3,14 @@
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <random>
@@ -14,6 +18,7 @@
 
 #include "app/test_files.h"
 #include "common/error.h"
+#include "files/commit_batch.h"
 #include "files/posix/posix_file_system.h"
 
 namespace sprite::testing {
@@ -173,46 +178,71 @@ TEST(PosixFileSystemTest, ReplacedFileKeepsItsModeAndOwner) {
   }
 }
 
-TEST(PosixFileSystemTest, LinksAreWrittenThroughExceptOthersLinksInSharedFolders) {
+TEST(PosixFileSystemTest, SharedFoldersKeepOthersLinksAndFilesOutOfReach) {
   TempFolder folder;
   files::PosixFileSystem files;
   const std::string shared = folder.Path("shared");
-  std::filesystem::create_directory(shared);
-  ::chmod(shared.c_str(), 01777);
+  const std::string theirs = folder.Path("theirs");  // shared, and another user's
+  for (const std::string& path : {shared, theirs}) {
+    std::filesystem::create_directory(path);
+    ::chmod(path.c_str(), 01777);
+  }
   WriteFile(folder.Path("target"), Bytes{1});
-  const bool privileged = ::geteuid() == 0;
+  const bool privileged = ::geteuid() == 0 && ::chown(theirs.c_str(), 1234, 1234) == 0;
   const struct {
-    std::string link;
-    std::string pointsTo;
-    uid_t owner;         // 0: this process's user
-    std::string writes;  // the file that gets the bytes; empty when refused
+    std::string name;
+    std::string pointsTo;  // empty: a regular file
+    uid_t owner;           // 0: this process's user
+    std::string reached;   // the file read and written; empty when refused
+    FaultKind refusal;
   } cases[] = {
-      {"link", "target", 0, "target"},
-      {"chain", "link", 0, "target"},
-      {"dangling", "new", 0, "new"},
-      {"shared/mine", "../target", 0, "target"},
-      {"shared/planted", "../target", 1234, ""},
+      {"link", "target", 0, "target", {}},
+      {"chain", "link", 0, "target", {}},
+      {"shared/mine", "../target", 0, "target", {}},
+      {"shared/planted", "../target", 1234, "", FaultKind::kLinkNotFollowed},
+      {"theirs/owners", "../target", 1234, "target", {}},
+      {"shared/file", "", 0, "shared/file", {}},
+      {"shared/planted-file", "", 1234, "", FaultKind::kOthersFileNotReplaced},
+      {"theirs/owners-file", "", 1234, "theirs/owners-file", {}},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.link);
-    const std::string link = folder.Path(c.link);
-    ASSERT_EQ(::symlink(c.pointsTo.c_str(), link.c_str()), 0);
-    if (c.owner != 0 && (!privileged || ::lchown(link.c_str(), c.owner, c.owner) != 0)) {
-      continue;  // no privilege to give a link to another user
+    SCOPED_TRACE(c.name);
+    const std::string path = folder.Path(c.name);
+    if (c.pointsTo.empty()) {
+      WriteFile(path, Bytes{1});
+    } else {
+      ASSERT_EQ(::symlink(c.pointsTo.c_str(), path.c_str()), 0);
     }
-    const Bytes before = ReadFile(folder.Path("target"));
-    try {
-      auto file = files.CreateReplacing(link);
+    if (c.owner != 0 && (!privileged || ::lchown(path.c_str(), c.owner, c.owner) != 0)) {
+      continue;  // no privilege to give a file to another user
+    }
+    const std::string reached = c.reached.empty() ? path : folder.Path(c.reached);
+    const Bytes before = ReadFile(reached);
+    const auto read =
+        FaultOf([&] { EXPECT_EQ(files.OpenForReading(path)->Size(), before.size()); });
+    const auto written = FaultOf([&] {
+      auto file = files.CreateReplacing(path);
       file->Append(Bytes{7, 7});
       file->Commit();
-      EXPECT_EQ(ReadFile(folder.Path(c.writes)), (Bytes{7, 7}));
-    } catch (const FaultError& error) {
-      EXPECT_EQ(c.writes, "") << error.what();
-      EXPECT_EQ(error.Kind(), FaultKind::kLinkNotFollowed);
-      EXPECT_EQ(ReadFile(folder.Path("target")), before);
+    });
+    if (c.reached.empty()) {
+      // Reading another user's regular file is no danger: only links are refused.
+      EXPECT_EQ(read.first, c.pointsTo.empty() ? std::nullopt : std::optional(c.refusal));
+      EXPECT_EQ(written.first, c.refusal);
+      EXPECT_EQ(ReadFile(reached), before);
+    } else {
+      EXPECT_EQ(read.first, std::nullopt) << read.second;
+      EXPECT_EQ(written.first, std::nullopt) << written.second;
+      EXPECT_EQ(ReadFile(reached), (Bytes{7, 7}));
     }
-    EXPECT_TRUE(S_ISLNK(Stat(link).st_mode));
+    EXPECT_EQ(S_ISLNK(Stat(path).st_mode), !c.pointsTo.empty());
   }
+  const std::string dangling = folder.Path("dangling");
+  ASSERT_EQ(::symlink("new", dangling.c_str()), 0);
+  EXPECT_EQ(FaultOf([&] { files.OpenForReading(dangling); }).first, FaultKind::kNoSuchFile);
+  auto created = files.CreateReplacing(dangling);
+  created->Commit();
+  EXPECT_EQ(ReadFile(folder.Path("new")), Bytes{});
 }
 
 TEST(PosixFileSystemTest, WhatAppearsAtANewNameMeanwhileIsReplacedOnlyWhenItIsAFile) {
@@ -236,6 +266,114 @@ TEST(PosixFileSystemTest, WhatAppearsAtANewNameMeanwhileIsReplacedOnlyWhenItIsAF
   refused.reset();
   EXPECT_TRUE(S_ISFIFO(Stat(path).st_mode));
   EXPECT_THAT(folder.Names(), ElementsAre("late.bmp"));
+}
+
+// Stand-ins for the calls that make bytes durable: they count, look at the
+// disk as it is when the call comes, and fail from the `failFrom`th call on.
+struct DiskWatch {
+  int syncFileCalls = 0;
+  int syncFileSystemCalls = 0;
+  int failFrom = 0;  // 0: never
+  std::function<void()> onSync = {};
+};
+DiskWatch gDisk;
+
+int WatchedSync(int fd, int& calls, int (*real)(int)) {
+  ++calls;
+  if (gDisk.onSync) {
+    gDisk.onSync();
+  }
+  if (gDisk.failFrom != 0 && gDisk.syncFileCalls + gDisk.syncFileSystemCalls >= gDisk.failFrom) {
+    errno = EIO;
+    return -1;
+  }
+  return real(fd);
+}
+
+const files::DiskCalls kWatchedDisk{
+    .syncFile = [](int fd) { return WatchedSync(fd, gDisk.syncFileCalls, ::fdatasync); },
+    .syncFileSystem = [](int fd) { return WatchedSync(fd, gDisk.syncFileSystemCalls, ::syncfs); }};
+
+TEST(CommitBatchTest, ReplacementsWaitForTheDiskTogetherBeforeAnyTakesItsPlace) {
+  TempFolder folder;
+  // Seven old files, a new name among them, batches of three.
+  std::vector<std::string> paths;
+  for (int i = 0; i < 8; ++i) {
+    paths.push_back(folder.Path("f" + std::to_string(i)));
+    if (i != 3) {
+      WriteFile(paths.back(), Bytes{0});
+    }
+  }
+  const struct {
+    int failFrom;
+    long placed;  // files that took their place
+  } cases[] = {{0, 8}, {2, 4}, {1, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.failFrom);
+    gDisk = {.failFrom = c.failFrom};
+    files::PosixFileSystem files(kWatchedDisk);
+    std::vector<std::string> placed;
+    files::CommitBatch batch(3, [&](const std::string& path) {
+      EXPECT_EQ(ReadFile(path), Bytes{static_cast<std::uint8_t>(c.failFrom + 1)});
+      placed.push_back(path);
+    });
+    // When the disk is waited for, no file of the batch has replaced its old one yet.
+    gDisk.onSync = [&] {
+      for (const std::string& path : paths) {
+        const bool replaced = std::filesystem::exists(path) && ReadFile(path) != Bytes{0};
+        EXPECT_EQ(replaced, std::count(placed.begin(), placed.end(), path) != 0) << path;
+      }
+    };
+    const auto failed = FaultOf([&] {
+      for (const std::string& path : paths) {
+        auto file = files.CreateReplacing(path);
+        file->Append(Bytes{static_cast<std::uint8_t>(c.failFrom + 1)});
+        batch.Add(std::move(file), path);
+      }
+      batch.Commit();
+    });
+    // The new file went in at once; three batches of replacements, one wait each.
+    EXPECT_EQ(placed, std::vector<std::string>(paths.begin(), paths.begin() + c.placed));
+    EXPECT_EQ(gDisk.syncFileCalls, 0);
+    EXPECT_EQ(gDisk.syncFileSystemCalls, c.failFrom == 0 ? 3 : c.failFrom);
+    EXPECT_EQ(failed.first,
+              c.failFrom == 0 ? std::nullopt : std::optional(FaultKind::kCannotWrite));
+    for (auto path = paths.begin() + c.placed; path != paths.end(); ++path) {
+      EXPECT_FALSE(std::filesystem::exists(*path) && ReadFile(*path) != Bytes{0}) << *path;
+    }
+    EXPECT_THAT(folder.Names(), Each(Not(StartsWith("."))));
+    for (const std::string& path : paths) {
+      WriteFile(path, Bytes{0});
+    }
+    std::filesystem::remove(paths[3]);
+  }
+  gDisk = {};
+}
+
+TEST(PosixFileSystemTest, FilesAreMadeWithoutANameEvenWithoutProc) {
+  TempFolder folder;
+  // A child of its own, whose view of the mounts hides /proc.
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (::unshare(CLONE_NEWNS) != 0 ||
+        ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        ::mount("none", "/proc", "tmpfs", 0, nullptr) != 0) {
+      ::_exit(77);
+    }
+    files::PosixFileSystem files;
+    auto file = files.CreateReplacing(folder.Path("new.bmp"));
+    file->Append(Bytes{1, 2});
+    const bool unnamed = folder.Names().empty();
+    file->Commit();
+    ::_exit(unnamed && ReadFile(folder.Path("new.bmp")) == Bytes{1, 2} ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == 77) {
+    GTEST_SKIP() << "no privilege to hide /proc";
+  }
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 }  // namespace

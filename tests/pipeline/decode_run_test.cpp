@@ -42,9 +42,10 @@ class DecodeRunTest : public ::testing::Test {
   }
 
   pipeline::RunReport Decode(const std::string& archive, const std::string& into = {}) {
-    const auto stopWhen = delegate_.stopWhen;
-    delegate_ = RecordingDelegate{};
-    delegate_.stopWhen = stopWhen;
+    RecordingDelegate fresh;
+    fresh.stopWhen = delegate_.stopWhen;
+    fresh.onWritten = delegate_.onWritten;
+    delegate_ = std::move(fresh);
     return pipeline::DecodeRun(files_, delegate_).Run(archive, into);
   }
 
@@ -98,6 +99,29 @@ TEST_F(DecodeRunTest, WritesIntoTheFolderGivenAndReplacesLongerFilesWholly) {
   EXPECT_THAT(delegate_.written, ElementsAre(inFolder));
   EXPECT_EQ(ReadFile(inFolder).size(), 1078u + 4);
   EXPECT_FALSE(std::filesystem::exists(archive + ".0001.bmp"));
+}
+
+TEST_F(DecodeRunTest, ReplacedBitmapsAreToldInOrderOnceTheyAreInPlace) {
+  std::vector<BitmapFields> pictures;
+  for (std::uint8_t k = 1; k <= 7; ++k) {
+    pictures.push_back({.pixelArea = {k, k, k, k}});
+  }
+  const std::string archive = MakeArchive(pictures);
+  std::vector<std::string> names;
+  for (std::int32_t k = 1; k <= 7; ++k) {
+    names.push_back(pipeline::DecodeRun::OutputName(archive, k));
+    if (k != 3) {  // a new file among old ones
+      WriteFile(names.back(), Bytes(5000, 0xAB));
+    }
+  }
+  files_.filesPerBatch = 2;
+  delegate_.onWritten = [&](const std::string& path) {
+    const auto k = std::find(names.begin(), names.end(), path) - names.begin();
+    EXPECT_EQ(ReadFile(path), BuildBitmap(pictures.at(static_cast<std::size_t>(k)))) << path;
+  };
+  const pipeline::RunReport report = Decode(archive);
+  EXPECT_EQ(delegate_.written, names);
+  EXPECT_EQ(report.stored, 7);
 }
 
 TEST_F(DecodeRunTest, AnArchiveThatCannotBeOpenedIsOneProblemAndNothingElse) {

@@ -25,6 +25,7 @@ constexpr KindFacts kKinds[] = {
     {FaultKind::kNoSuchFolder, false, false, true, false},
     {FaultKind::kNotAFolder, false, false, true, false},
     {FaultKind::kLinkNotFollowed, false, false, true, false},
+    {FaultKind::kOthersFileNotReplaced, false, false, true, false},
     {FaultKind::kCannotRead, false, false, true, false},
     {FaultKind::kCannotWrite, false, false, true, false},
     {FaultKind::kChangedMeanwhile, false, false, false, false},

@@ -30,7 +30,12 @@ class RecordingDelegate : public pipeline::RunDelegate {
     ++stopAsks;
     return stopWhen && stopWhen(stopAsks);
   }
-  void Written(const std::string& path) override { written.push_back(path); }
+  void Written(const std::string& path) override {
+    written.push_back(path);
+    if (onWritten) {
+      onWritten(path);
+    }
+  }
 
   std::vector<std::string> Texts() const {
     std::vector<std::string> texts;
@@ -64,6 +69,8 @@ class RecordingDelegate : public pipeline::RunDelegate {
   long stopAsks = 0;
   // Answers ShouldStop from the number of times it was asked; never stops when empty.
   std::function<bool(long)> stopWhen;
+  // Looks at each written file as it is told.
+  std::function<void(const std::string&)> onWritten;
 };
 
 }  // namespace sprite::testing

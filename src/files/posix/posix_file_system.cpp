@@ -3,11 +3,14 @@
 #include "files/posix/posix_file_system.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <utility>
 
@@ -18,8 +21,43 @@
 #include "files/posix/posix_paths.h"
 #include "files/posix/posix_replacing_file.h"
 #include "files/posix/posix_source.h"
+#include "files/posix/replace_destination.h"
 
 namespace sprite::files {
+
+namespace {
+
+// A looked-at file is sought this far past the next one: a run looks at its
+// archive too, and may skip a file it no longer needs.
+constexpr std::size_t kLookAhead = 4;
+
+// The most looked-at files kept (128 KiB): a run of more looks at the rest
+// again as it opens them, and its memory stays within its bounds (an archive
+// of 32767 pictures would otherwise keep 1 MiB here).
+constexpr std::size_t kMostLookedAt = 8192;
+
+// Each file waiting in a batch holds a descriptor: a quarter of the process's
+// limit at most, which leaves the window and its run plenty, and no more than
+// this, beyond which a larger batch saves no more waits.
+constexpr std::size_t kMostFilesPerBatch = 1024;
+
+// Opens the regular file `path` that a look just found, not following a link
+// that took its place meanwhile, and not waiting for a pipe that did.
+std::unique_ptr<ByteSource> OpenLookedAt(const std::string& path, const std::string& shown,
+                                         std::uint64_t size) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW);
+  if (fd < 0) {
+    throw ReadFailed(shown, errno);
+  }
+  return std::make_unique<PosixSource>(shown, fd, size);
+}
+
+}  // namespace
+
+PosixFileSystem::PosixFileSystem(DiskCalls disk) {
+  context_.disk = disk;
+  context_.unnamedFiles = UnnamedFilesCanBeNamed();
+}
 
 bool PosixFileSystem::Exists(const std::string& path) {
   struct stat info {};
@@ -28,10 +66,27 @@ bool PosixFileSystem::Exists(const std::string& path) {
 
 std::optional<FileId> PosixFileSystem::IdOf(const std::string& path) {
   struct stat info {};
-  if (path.empty() || ::stat(path.c_str(), &info) != 0) {
+  if (path.empty() || ::lstat(path.c_str(), &info) != 0) {
+    return std::nullopt;
+  }
+  if (S_ISREG(info.st_mode) && lookedAt_.size() < kMostLookedAt) {
+    lookedAt_.push_back({std::hash<std::string>{}(path), static_cast<std::uint64_t>(info.st_size)});
+  } else if (S_ISLNK(info.st_mode) && ::stat(path.c_str(), &info) != 0) {
     return std::nullopt;
   }
   return FileId{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
+std::optional<std::uint64_t> PosixFileSystem::TakeLookedAt(const std::string& path) {
+  const std::size_t hash = std::hash<std::string>{}(path);
+  const std::size_t end = std::min(lookedAt_.size(), nextLookedAt_ + kLookAhead);
+  for (std::size_t i = nextLookedAt_; i < end; ++i) {
+    if (lookedAt_[i].pathHash == hash) {
+      nextLookedAt_ = i + 1;
+      return lookedAt_[i].size;
+    }
+  }
+  return std::nullopt;
 }
 
 std::string PosixFileSystem::FullPath(const std::string& path) {
@@ -51,39 +106,33 @@ std::unique_ptr<ByteSource> PosixFileSystem::OpenForReading(const std::string& p
   if (path.empty()) {
     throw FaultError({.kind = FaultKind::kNoFileName});
   }
+  if (const auto size = TakeLookedAt(path)) {
+    return OpenLookedAt(path, path, *size);
+  }
   // Opening a pipe waits for a writer and opening a device may act on it: what
   // is not a regular file is refused before it is opened.
-  struct stat before {};
-  if (::stat(path.c_str(), &before) != 0) {
-    throw ReadFailed(path, errno);
-  }
-  if (!S_ISREG(before.st_mode)) {
-    throw NotAFile(path, before.st_mode);
-  }
-  // Not blocking, in case a pipe took the file's place since: a regular file
-  // reads the same either way.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) {
-    throw ReadFailed(path, errno);
-  }
-  Descriptor guard(fd);
-  struct stat info {};
-  if (::fstat(fd, &info) != 0) {
-    throw ReadFailed(path, errno);
-  }
-  if (!S_ISREG(info.st_mode)) {
-    throw NotAFile(path, info.st_mode);
-  }
-  const auto size = static_cast<std::uint64_t>(info.st_size);
-  return std::make_unique<PosixSource>(path, guard.Release(), size);
+  const Destination source = Resolve(path, Use::kReading);
+  return OpenLookedAt(source.path, path, static_cast<std::uint64_t>(source.existing->st_size));
 }
 
 std::unique_ptr<ReplacingFile> PosixFileSystem::CreateReplacing(const std::string& path) {
-  return CreatePosixReplacingFile(path, foldersToSync_);
+  return CreatePosixReplacingFile(path, context_);
+}
+
+std::size_t PosixFileSystem::FilesPerBatch() {
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) {
+    return kMostFilesPerBatch;
+  }
+  return std::clamp<std::size_t>(static_cast<std::size_t>(limit.rlim_cur / 4), 1,
+                                 kMostFilesPerBatch);
 }
 
 void PosixFileSystem::SyncFolders() {
-  const std::set<std::string> folders = std::exchange(foldersToSync_, {});
+  lookedAt_ = {};
+  nextLookedAt_ = 0;
+  context_.devices.clear();
+  const std::set<std::string> folders = std::exchange(context_.foldersToSync, {});
   for (const std::string& folder : folders) {
     Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (fd.Get() < 0) {

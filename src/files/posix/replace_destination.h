@@ -1,9 +1,11 @@
-// What a write to a path replaces: symbolic links followed as the kernel
-// follows them, and the owner and mode the replacement takes over.
+// What a path to be read or replaced leads to: symbolic links followed as the
+// kernel follows them, the rules for shared sticky folders, and the owner and
+// mode a replacement takes over.
 #pragma once
 
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -16,10 +18,16 @@ struct Destination {
   std::optional<struct stat> existing;
 };
 
+// What a path is followed for: the faults of the calls differ in kind.
+enum class Use : std::uint8_t { kReading, kReplacing };
+
 // Follows symbolic links at the last component as opening the path would, and
-// throws FaultError for whatever is not a regular file or a place for a new one,
-// and for a link the kernel's rule for shared folders would not follow.
-Destination Resolve(const std::string& path);
+// throws FaultError for whatever is not a regular file or (when replacing) a
+// place for a new one, and for a link the kernel's rule for shared folders
+// would not follow. When replacing, a regular file of another user in a shared
+// folder is refused too, as the kernel's rule for such files would refuse
+// opening it for writing. When reading, nothing at the end is kNoSuchFile.
+Destination Resolve(const std::string& path, Use use);
 
 // The replacement takes over the old file's owner and group where the process
 // may give them, then its permission bits; set-user-ID and set-group-ID stay
