@@ -69,7 +69,7 @@ windows:
 windows-test: build
 	bash scripts/windows-job.sh
 
-# docs/windows-*.png: the window, the Add dialog and the About box under Wine.
+# docs/windows-*.png: the window, the viewer, the Add dialog and the About box under Wine.
 windows-screenshots: windows
 	SHOTS=docs bash scripts/windows-walkthrough.sh
 

@@ -5,7 +5,8 @@
 #                                    (scripts/walkthrough.sh) in ~/sprites
 #                                    (SPRITES_DIR), which holds only the
 #                                    sample sprites and the files made of them
-#                                    -> docs/add-dialog.png, docs/screenshot.png
+#                                    -> docs/add-dialog.png, docs/viewer.png,
+#                                       docs/screenshot.png
 #   scripts/screenshot.sh gallery    every style of the progress bar control
 #                                    -> docs/progress-gallery.png
 #
@@ -71,7 +72,7 @@ case "$mode" in
   window)
     SHOTS="$root/docs" WORK="${SPRITES_DIR:-$HOME/sprites}" BUILD_DIR="$build" \
       bash "$root/scripts/walkthrough.sh"
-    echo "screenshot: wrote $root/docs/add-dialog.png and $root/docs/screenshot.png"
+    echo "screenshot: wrote $root/docs/add-dialog.png, $root/docs/viewer.png and $root/docs/screenshot.png"
     ;;
   *)
     echo "usage: scripts/screenshot.sh [window|gallery]" >&2

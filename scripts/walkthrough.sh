@@ -2,13 +2,16 @@
 # A person's session with the window program, driven on a virtual X server with
 # the keyboard and the mouse (xdotool): Add one sprite by typing its path, Add
 # two more at once by quoted names, cancel a third Add, choose the archive with
-# Browse, Encode, Decode, pick an entry with the mouse and Remove it, Encode
-# again, open About and close it with Esc. Then the archive and the bitmaps on
-# disk are compared byte for byte with what sprite-cli makes of the same files.
+# Browse, Encode, Decode, open a decoded bitmap in the viewer with a
+# double-click, enlarge it with + and close it with Esc, pick an entry with the
+# mouse and Remove it, Encode again, open About and close it with Esc. Then the
+# archive and the bitmaps on disk are compared byte for byte with what
+# sprite-cli makes of the same files.
 #
 #   scripts/walkthrough.sh            runs the session and checks the files
-#   SHOTS=docs scripts/walkthrough.sh also saves docs/add-dialog.png and
-#                                     docs/screenshot.png on the way
+#   SHOTS=docs scripts/walkthrough.sh also saves docs/add-dialog.png,
+#                                     docs/viewer.png and docs/screenshot.png
+#                                     on the way
 #   WORK=~/sprites ...                works in that folder (default: a new
 #                                     temporary one, removed afterwards)
 #
@@ -98,6 +101,29 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
   keys alt+d
   until_true 10 test -s hero.spr.0003.bmp
   sleep 0.5
+
+  step "Viewer: the first decoded bitmap opened with a double-click, enlarged with +, closed with Esc"
+  to_main
+  # Side by side, as a desktop would place them.
+  xdotool windowmove --sync "$main" 420 0
+  # The first line of lstFiles, about 14 pixels down.
+  xdotool mousemove --window "$main" 60 14 click --repeat 2 --delay 80 1
+  until_true 10 window_named "^hero.spr.0001.bmp - Sprite Viewer$"
+  viewer=$(xdotool search --onlyvisible --name "^hero.spr.0001.bmp - Sprite Viewer$" | head -1)
+  xdotool windowmove --sync "$viewer" 0 0
+  sleep 0.5
+  keys plus
+  sleep 0.5
+  if [ -n "$SHOTS_DIR" ]; then
+    parts=$(mktemp -d)
+    import -window "$main" "$parts/main.png"
+    import -window "$viewer" "$parts/viewer.png"
+    convert "$parts/main.png" "$parts/viewer.png" -background "#dcdcdc" -gravity North \
+      +smush 12 -bordercolor "#dcdcdc" -border 6 "$SHOTS_DIR/viewer.png"
+    rm -rf "$parts"
+  fi
+  keys Escape
+  until_true 10 no_window_named "Sprite Viewer$"
 
   step "Remove: the second decoded bitmap, picked with the mouse"
   # lstFiles starts at (105, 105) twips, 7 x 7 pixels; its second line is about 24 pixels down.

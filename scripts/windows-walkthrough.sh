@@ -2,18 +2,21 @@
 # A person's session with sprite.exe under Wine on a virtual X server, driven
 # with the keyboard and the mouse (xdotool), as scripts/walkthrough.sh does with
 # the Linux window: Add one sprite by a typed path, Add two more by quoted
-# names, cancel a third Add, Browse to "ärchiv", Encode, Decode, pick an entry
-# with the mouse and Remove it, Encode again, open About with the mouse and
-# close it with Esc, and close the window with Alt+F4. The archive and the
+# names, cancel a third Add, Browse to "ärchiv", Encode, Decode, open a decoded
+# bitmap in the viewer (double-click, + and -, the list's selection followed,
+# Esc; Enter, Alt+F4), pick an entry with the mouse and Remove it, Encode
+# again, open About with the mouse and close it with Esc, and close the window
+# with Alt+F4. The archive and the
 # bitmaps on disk are then compared byte for byte with what sprite-cli.exe and
 # the Linux sprite-cli make of the same files.
 #   SHOTS=docs scripts/windows-walkthrough.sh  also saves docs/windows-window.png,
+#                                              docs/windows-viewer.png,
 #                                              docs/windows-add-dialog.png and
 #                                              docs/windows-about.png
 #   LINUX_CLI  the Linux program (default build/default/src/sprite-cli)
 set -euo pipefail
 source "$(dirname "$0")/windows-wine.sh"
-for tool in xvfb-run xdotool xclip import cmp; do
+for tool in xvfb-run xdotool xclip import compare cmp; do
   command -v "$tool" >/dev/null || { echo "windows-walkthrough: $tool is missing; run scripts/install-deps.sh windows" >&2; exit 1; }
 done
 linux_cli="${LINUX_CLI:-$root/build/default/src/sprite-cli}"
@@ -58,11 +61,20 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
   open_dialog() { to_main; keys "$1"; until_true 20 dialog_up; sleep 0.8; }
   # Wine draws the frame inside the X window: the client area (441 x 333
   # pixels at 96 dots per inch) sits at the bottom centre of it.
-  click_client() {
+  point_client() {
     eval "$(xdotool getwindowgeometry --shell "$main")"
     local border=$(( (WIDTH - 441) / 2 ))
-    xdotool mousemove --window "$main" $(( border + $1 )) $(( HEIGHT - 333 - border + $2 )) click 1
+    xdotool mousemove --window "$main" $(( border + $1 )) $(( HEIGHT - 333 - border + $2 ))
   }
+  click_client() { point_client "$@"; xdotool click 1; }
+  viewer_named() { window_named "^$1 - Sprite Viewer\$"; }
+  viewer_shot() { import -window "$(xdotool search --onlyvisible --name "Sprite Viewer\$" | head -1)" "$1"; }
+  # The viewer takes the keyboard with a click on its picture.
+  to_viewer() {
+    xdotool mousemove --window "$(xdotool search --onlyvisible --name "Sprite Viewer\$" | head -1)" 200 150 click 1
+    sleep 0.5
+  }
+  differ() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" != 0 ]; }
 
   { wineserver -p 60; wine wineboot; } </dev/null >/dev/null 2>&1 || true
   cd "$WORK_DIR"
@@ -105,6 +117,36 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
   keys alt+d
   until_true 20 test -s ärchiv.spr.0003.bmp
   sleep 1
+
+  step "Viewer: a decoded bitmap opened with a double-click, + and - on it, the list followed, Esc"
+  # The viewer may open over the left part of lstFiles (7 to 343 pixels across,
+  # lines 13 pixels high): the list is clicked further right.
+  to_main
+  point_client 250 14
+  xdotool click --repeat 2 --delay 80 1
+  until_true 20 viewer_named "ärchiv.spr.0001.bmp"
+  to_viewer
+  viewer_shot "$WORK_DIR/fitted.png"
+  keys plus; sleep 1; viewer_shot "$WORK_DIR/larger.png"
+  [ -z "$SHOTS_DIR" ] || cp "$WORK_DIR/larger.png" "$SHOTS_DIR/windows-viewer.png"
+  keys minus; sleep 1; viewer_shot "$WORK_DIR/back.png"
+  differ "$WORK_DIR/fitted.png" "$WORK_DIR/larger.png" || fail "+ did not enlarge the sprite"
+  ! differ "$WORK_DIR/fitted.png" "$WORK_DIR/back.png" || fail "- did not bring back the fitted step"
+  rm "$WORK_DIR"/{fitted,larger,back}.png
+  click_client 250 14
+  keys Down
+  until_true 20 viewer_named "ärchiv.spr.0002.bmp"
+  to_viewer
+  keys Escape
+  until_true 20 no_window_named "Sprite Viewer\$"
+
+  step "Viewer: Enter on the selected entry opens it, Alt+F4 closes it"
+  click_client 250 14
+  keys Return
+  until_true 20 viewer_named "ärchiv.spr.0001.bmp"
+  to_viewer
+  keys alt+F4
+  until_true 20 no_window_named "Sprite Viewer\$"
 
   step "Remove: the second decoded bitmap, picked with the mouse"
   # lstFiles starts at (105, 105) twips: 7 x 7 pixels; its lines are 13 pixels high.

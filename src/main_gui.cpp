@@ -1,6 +1,7 @@
 // sprite: the window program. Keeps no settings; the files given on the command
 // line fill the file list and the output box.
 #include <QtWidgets/QApplication>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -54,12 +55,27 @@ int main(int argc, char** argv) {
     return kUsageError;
   }
 
-  sprite::winsys::qt::QtWindowSystem windows;
-  sprite::app::Form1 form(windows, files);
-  form.AddFiles(start.fileList);
-  if (!start.outputPath.empty()) {
-    form.SetOutputPath(start.outputPath);
+  int status = 0;
+  int stopSignal = 0;
+  {
+    sprite::winsys::qt::QtWindowSystem windows;
+    // SIGTERM, SIGHUP and SIGINT close the window as its close button does:
+    // a running Encode or Decode stops first, leaving whole files only.
+    windows.CatchStopSignals();
+    sprite::app::Form1 form(windows, files);
+    form.AddFiles(start.fileList);
+    if (!start.outputPath.empty()) {
+      form.SetOutputPath(start.outputPath);
+    }
+    form.Show();
+    status = windows.RunEventLoop();
+    stopSignal = windows.StopSignal();
   }
-  form.Show();
-  return windows.RunEventLoop();
+  if (stopSignal != 0) {
+    // Ends as a program stopped by that signal does, now that everything is
+    // closed, so that whoever sent it sees it did its work.
+    std::signal(stopSignal, SIG_DFL);
+    std::raise(stopSignal);
+  }
+  return status;
 }

@@ -6,6 +6,8 @@
 #include "codec/rle_encoder.h"
 #include "controls/property_bag_store.h"
 #include "dialogs/ce_common_dialog.h"
+#include "pipeline/picture_source.h"
+#include "viewer/frm_viewer.h"
 
 namespace sprite::app {
 namespace {
@@ -72,6 +74,8 @@ Form1::Form1(winsys::WindowSystem& windows, files::FileSystem& files)
   lstFiles.SetOnFilesDropped(
       [this](const std::vector<std::string>& paths) { lstFiles_FilesDropped(paths); });
   lstFiles.SetOnDeleteKey([this] { lstFiles_DeleteKey(); });
+  lstFiles.SetOnOpenItem([this] { lstFiles_OpenItem(); });
+  lstFiles.SetOnSelectionChanged([this] { lstFiles_SelectionChanged(); });
   txtOut.SetOnFilesDropped(
       [this](const std::vector<std::string>& paths) { txtOut_FilesDropped(paths); });
   window_->SetCloseHandler([this] { return Form_QueryUnload(); });
@@ -90,6 +94,7 @@ void Form1::Show() {
 
 bool Form1::Form_QueryUnload() {
   if (!running_) {
+    Form_Unload();
     return true;
   }
   // A run is inside a yield: let it stop after the current picture or element
@@ -97,6 +102,12 @@ bool Form1::Form_QueryUnload() {
   stopRequested_ = true;
   closeAfterRun_ = true;
   return false;
+}
+
+void Form1::Form_Unload() {
+  if (frmViewer_) {
+    frmViewer_->Close();
+  }
 }
 
 void Form1::SetControlsEnabled(bool enabled) {

@@ -18,6 +18,12 @@ class ceCommonDialog;
 namespace sprite::about {
 class frmAbout;
 }
+namespace sprite::pipeline {
+class PictureSource;
+}
+namespace sprite::viewer {
+class frmViewer;
+}
 
 namespace sprite::app {
 
@@ -76,6 +82,8 @@ class Form1 {
   // ArchivePalette: the trailer the next archive gets unless a picture is stored.
   const Bytes& Palette() const { return ArchivePalette; }
   const pipeline::RunReport& LastRun() const { return lastRun_; }
+  // The viewer once a file of the list was opened in it; nullptr before.
+  viewer::frmViewer* Viewer() { return frmViewer_.get(); }
 
  private:
   // Marks a run as going on until End or the end of the scope, whichever comes first.
@@ -97,9 +105,15 @@ class Form1 {
   void AppendToFileList(const std::vector<std::string>& paths);
   void lstFiles_FilesDropped(const std::vector<std::string>& paths);
   void lstFiles_DeleteKey();
+  // A double-click or Enter on an entry shows it in the viewer; another entry
+  // selected meanwhile is shown instead.
+  void lstFiles_OpenItem();
+  void lstFiles_SelectionChanged();
   void txtOut_FilesDropped(const std::vector<std::string>& paths);
   void SetControlsEnabled(bool enabled);
   bool Form_QueryUnload();
+  // The window is closing: the viewer goes with it.
+  void Form_Unload();
 
   winsys::WindowSystem& windows_;
   files::FileSystem& files_;
@@ -122,6 +136,9 @@ class Form1 {
   // Created by the first Add or Browse, kept for the window's life.
   std::unique_ptr<dialogs::ceCommonDialog> commonDialog_;
   std::unique_ptr<about::frmAbout> frmAbout_;
+  // Made on the first file opened in the viewer, kept for the window's life.
+  std::unique_ptr<pipeline::PictureSource> pictureSource_;
+  std::unique_ptr<viewer::frmViewer> frmViewer_;
   pipeline::RunReport lastRun_;
   // An Encode or Decode is running and lets the window process events.
   bool running_ = false;

@@ -10,6 +10,8 @@
 #include "about/frm_about.h"
 #include "app/form1.h"
 #include "dialogs/ce_common_dialog.h"
+#include "pipeline/bitmap_file_source.h"
+#include "viewer/frm_viewer.h"
 
 namespace sprite::app {
 namespace {
@@ -163,6 +165,25 @@ void Form1::lstFiles_FilesDropped(const std::vector<std::string>& paths) {
 void Form1::lstFiles_DeleteKey() {
   if (!running_) {
     Command5_Click();
+  }
+}
+
+void Form1::lstFiles_OpenItem() {
+  const std::int16_t selected = lstFiles.ListIndex();
+  if (selected < 0) {
+    return;
+  }
+  if (!frmViewer_) {
+    pictureSource_ = std::make_unique<pipeline::BitmapFileSource>(files_);
+    frmViewer_ = std::make_unique<viewer::frmViewer>(windows_, *pictureSource_);
+  }
+  frmViewer_->ShowFile(lstFiles.List(selected));
+}
+
+void Form1::lstFiles_SelectionChanged() {
+  const std::int16_t selected = lstFiles.ListIndex();
+  if (frmViewer_ && selected >= 0) {
+    frmViewer_->FollowFile(lstFiles.List(selected));
   }
 }
 

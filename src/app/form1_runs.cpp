@@ -24,6 +24,7 @@ void Form1::Command3_Click() {
                   " (" + std::to_string(lastRun_.outputBytes) + " bytes)");
   }
   if (closeAfterRun_) {
+    Form_Unload();
     window_->Close();
   }
 }
@@ -54,6 +55,7 @@ void Form1::Command4_Click() {
         winsys::MessageIcon::kError);
   }
   if (closeAfterRun_) {
+    Form_Unload();
     window_->Close();
   }
 }

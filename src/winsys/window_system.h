@@ -52,6 +52,13 @@ class ListBox {
   }
   // The Delete key pressed while the list has the focus.
   virtual void SetOnDeleteKey(std::function<void()> /*handler*/) {}
+  // The user selected another line (a click, the arrow keys), as LBN_SELCHANGE
+  // says; ListIndex() tells which. Selections made through this interface
+  // (SetListIndex, SelectLast, RemoveItem, Clear) are not reported.
+  virtual void SetOnSelectionChanged(std::function<void()> /*handler*/) {}
+  // A line double-clicked (LBN_DBLCLK), or Enter pressed while the list has
+  // the focus and a line is selected; ListIndex() tells which line.
+  virtual void SetOnOpenItem(std::function<void()> /*handler*/) {}
 };
 
 class TextBox {
@@ -148,6 +155,71 @@ inline AppInfo ThisApplication() {
   return AppInfo{kProductName, kVersionMajor, kVersionMinor, kVersionRevision};
 }
 
+// A size in screen pixels.
+struct PixelSize {
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+
+  friend bool operator==(const PixelSize&, const PixelSize&) = default;
+};
+
+// The keys a picture window reports; others do what the system does with them.
+// kZoomIn is "+" or "=" (main keyboard or keypad), kZoomOut "-".
+enum class PictureKey : std::uint8_t { kZoomIn, kZoomOut, kEscape, kLeft, kRight, kUp, kDown };
+
+// What a picture window tells the code that draws it: the user's doings, never
+// reported from inside a call made to the window (its owner reads AreaSize
+// after Show).
+class PictureWindowHandler {
+ public:
+  virtual ~PictureWindowHandler() = default;
+  // The user or the system resized the window: the picture area has a new
+  // size, to be drawn anew.
+  virtual void AreaResized(PixelSize area) = 0;
+  virtual void KeyPressed(PictureKey key) = 0;
+  // The mouse wheel turned over the window by whole notches: positive away
+  // from the user; a backend adds up the fractions a fine wheel sends.
+  // `control` and `shift`: the keys held meanwhile.
+  virtual void WheelTurned(std::int32_t notches, bool control, bool shift) = 0;
+  // The user closed the window (its close button, Alt+F4); it is hidden, not
+  // destroyed, and shows again with Show.
+  virtual void Closed() = 0;
+};
+
+struct PictureWindowSpec {
+  std::string caption;
+  // The client area at first, in twips: the picture area and the text line under it.
+  std::int32_t clientWidth = 0;
+  std::int32_t clientHeight = 0;
+  FontSpec font;  // the text line's
+};
+
+// A resizable top-level window that shows a picture drawn by its owner, pixel
+// for pixel, above one line of text. It draws nothing of its own in the
+// picture area: the owner hands it a picture of the area's size (one that is
+// smaller leaves the rest in the window's background colour) and hands it a
+// new one when the area is resized. It is placed as the system places new
+// windows, and shows in the task bar.
+class PictureWindow {
+ public:
+  virtual ~PictureWindow() = default;
+  // Reports resizes, keys, wheel turns and the user's close to `handler` (or
+  // to nobody: nullptr), which must outlive the window or be replaced first.
+  virtual void SetHandler(PictureWindowHandler* handler) = 0;
+  virtual void SetCaption(const std::string& caption) = 0;
+  // Drawn at the top left of the picture area; the window keeps its own copy
+  // until the next one. An empty picture leaves the area blank. Throws
+  // InvalidArgumentError for a picture whose bytes do not match its size.
+  virtual void SetPicture(const Picture& picture) = 0;
+  virtual void SetText(const std::string& text) = 0;
+  virtual PixelSize AreaSize() const = 0;
+  // Shows the window, brings it to the front and gives it the keyboard.
+  virtual void Show() = 0;
+  // Hides the window without telling the handler.
+  virtual void Close() = 0;
+  virtual bool Visible() const = 0;
+};
+
 // The symbol a message box shows beside its text.
 enum class MessageIcon : std::uint8_t { kNone, kInformation, kWarning, kError };
 
@@ -157,6 +229,8 @@ class WindowSystem {
   virtual ~WindowSystem() = default;
 
   virtual std::unique_ptr<Window> CreateWindow(const WindowSpec& design) = 0;
+  // A picture window, hidden until its Show.
+  virtual std::unique_ptr<PictureWindow> CreatePictureWindow(const PictureWindowSpec& design) = 0;
   // Returns when the window has been closed.
   virtual void ShowModal(Window& window) = 0;
   // A text and an OK button, titled with the application title and wide

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/error.h"
+#include "winsys/console/memory_picture_window.h"
 #include "winsys/interrupts.h"
 #include "winsys/native_program_starter.h"
 
@@ -44,6 +45,11 @@ std::unique_ptr<Window> ConsoleWindowSystem::CreateWindow(const WindowSpec& desi
   auto window = std::make_unique<ListedWindow>(design, nextWindow_, windows_);
   nextWindow_ += 1000;
   return window;
+}
+
+std::unique_ptr<PictureWindow> ConsoleWindowSystem::CreatePictureWindow(
+    const PictureWindowSpec& design) {
+  return std::make_unique<MemoryPictureWindow>(design);
 }
 
 MemoryWindow& ConsoleWindowSystem::WindowAt(std::size_t index) {

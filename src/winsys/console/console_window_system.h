@@ -22,6 +22,8 @@ class ConsoleWindowSystem : public WindowSystem {
   explicit ConsoleWindowSystem(bool drawProgress, std::string diagnosticPrefix = {});
 
   std::unique_ptr<Window> CreateWindow(const WindowSpec& design) override;
+  // A MemoryPictureWindow: nobody sees it on the console.
+  std::unique_ptr<PictureWindow> CreatePictureWindow(const PictureWindowSpec& design) override;
   void ShowModal(Window& window) override;
   void MessageBox(const std::string& text, const std::string& informativeText = {},
                   MessageIcon icon = MessageIcon::kNone) override;

@@ -62,6 +62,28 @@ void MemoryListBox::RemoveItem(std::int16_t index) {
   selected_ = -1;
 }
 
+void MemoryListBox::Click(std::int16_t index) {
+  CheckListIndex(index, static_cast<std::int64_t>(lines_.size()));
+  const bool changed = index != selected_;
+  selected_ = index;
+  if (changed && onSelect_) {
+    onSelect_();
+  }
+}
+
+void MemoryListBox::DoubleClick(std::int16_t index) {
+  Click(index);
+  if (onOpen_) {
+    onOpen_();
+  }
+}
+
+void MemoryListBox::PressEnter() {
+  if (selected_ >= 0 && onOpen_) {
+    onOpen_();
+  }
+}
+
 void MemoryPushButton::Click() {
   if (enabled_ && onClick_) {
     onClick_();

@@ -44,6 +44,17 @@ class MemoryListBox : public ListBox {
       onDelete_();
     }
   }
+  void SetOnSelectionChanged(std::function<void()> handler) override {
+    onSelect_ = std::move(handler);
+  }
+  void SetOnOpenItem(std::function<void()> handler) override { onOpen_ = std::move(handler); }
+  // The user clicks a line (or moves to it with the arrow keys): it is
+  // selected, and the handler hears of it when the selection changed.
+  void Click(std::int16_t index);
+  // The user double-clicks a line: it is selected, then opened.
+  void DoubleClick(std::int16_t index);
+  // Enter while the list has the focus: opens the selected line, if any.
+  void PressEnter();
 
  private:
   std::vector<std::string> lines_;
@@ -53,6 +64,8 @@ class MemoryListBox : public ListBox {
   std::function<void(const std::string&)> onAdd_;
   std::function<void(const std::vector<std::string>&)> onDrop_;
   std::function<void()> onDelete_;
+  std::function<void()> onSelect_;
+  std::function<void()> onOpen_;
 };
 
 class MemoryTextBox : public TextBox {

@@ -6,6 +6,7 @@
 #include <QtGui/QDropEvent>
 #include <QtGui/QFont>
 #include <QtGui/QKeyEvent>
+#include <QtGui/QMouseEvent>
 #include <QtWidgets/QListView>
 #include <QtWidgets/QScrollBar>
 #include <QtWidgets/QStyle>
@@ -18,6 +19,7 @@
 #include "common/error.h"
 #include "winsys/list_box_rules.h"
 #include "winsys/qt/dropped_files.h"
+#include "winsys/qt/message_box.h"
 #include "winsys/qt/qt_text.h"
 
 namespace sprite::winsys::qt {
@@ -149,6 +151,7 @@ class LineListView : public QListView {
 
   std::function<void(const std::vector<std::string>&)> onFilesDropped;
   std::function<void()> onDeleteKey;
+  std::function<void()> onOpenItem;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override {
@@ -157,7 +160,23 @@ class LineListView : public QListView {
       handler();
       return;
     }
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && onOpenItem &&
+        selectionModel()->hasSelection()) {
+      const auto handler = onOpenItem;
+      RunGuarded(handler, window());
+      return;
+    }
     QListView::keyPressEvent(event);
+  }
+  void mouseDoubleClickEvent(QMouseEvent* event) override {
+    QListView::mouseDoubleClickEvent(event);
+    // The first click of the two selected the line.
+    if (event->button() == Qt::LeftButton && onOpenItem &&
+        indexAt(event->position().toPoint()).isValid() && selectionModel()->hasSelection()) {
+      const auto handler = onOpenItem;
+      RunGuarded(handler, window());
+    }
   }
   void dragEnterEvent(QDragEnterEvent* event) override { AcceptFiles(event); }
   void dragMoveEvent(QDragMoveEvent* event) override { AcceptFiles(event); }
@@ -189,7 +208,15 @@ class LineListView : public QListView {
 };
 
 QtListBox::QtListBox(QWidget* parent, QObject* context)
-    : list_(new LineListView(parent)), model_(list_->Lines()), context_(context) {}
+    : list_(new LineListView(parent)), model_(list_->Lines()), context_(context) {
+  QObject::connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, context_,
+                   [this] {
+                     if (byProgram_ == 0 && onSelectionChanged_) {
+                       const auto handler = onSelectionChanged_;
+                       RunGuarded(handler, list_->window());
+                     }
+                   });
+}
 
 QListView* QtListBox::Widget() const {
   return list_;
@@ -204,6 +231,7 @@ QListView* WidgetOf(ListBox& control) {
 }
 
 void QtListBox::Clear() {
+  const ByProgram quiet(byProgram_);
   selectPending_.reset();
   pendingLines_.clear();
   model_->Clear();
@@ -257,6 +285,7 @@ void QtListBox::SelectLast() {
 }
 
 void QtListBox::RemoveItem(std::int16_t index) {
+  const ByProgram quiet(byProgram_);
   FlushLines();
   CheckIndex(index);
   ApplySelection();
@@ -274,6 +303,14 @@ void QtListBox::SetOnFilesDropped(std::function<void(const std::vector<std::stri
 
 void QtListBox::SetOnDeleteKey(std::function<void()> handler) {
   list_->onDeleteKey = std::move(handler);
+}
+
+void QtListBox::SetOnSelectionChanged(std::function<void()> handler) {
+  onSelectionChanged_ = std::move(handler);
+}
+
+void QtListBox::SetOnOpenItem(std::function<void()> handler) {
+  list_->onOpenItem = std::move(handler);
 }
 
 void QtListBox::ScheduleSelection(int row) {
@@ -304,6 +341,7 @@ void QtListBox::CheckIndex(std::int16_t index) const {
 }
 
 void QtListBox::ApplySelection() {
+  const ByProgram quiet(byProgram_);
   FlushLines();
   if (!selectPending_) {
     return;

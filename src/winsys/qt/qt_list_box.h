@@ -45,8 +45,24 @@ class QtListBox : public ListBox {
   void RemoveItem(std::int16_t index) override;
   void SetOnFilesDropped(std::function<void(const std::vector<std::string>&)> handler) override;
   void SetOnDeleteKey(std::function<void()> handler) override;
+  // A click or the arrow keys; not the selections made through this interface.
+  void SetOnSelectionChanged(std::function<void()> handler) override;
+  // A double-click on a line, or Enter (main keyboard or keypad) with a line selected.
+  void SetOnOpenItem(std::function<void()> handler) override;
 
  private:
+  // Marks the changes this object makes to the view's selection while it exists.
+  class ByProgram {
+   public:
+    explicit ByProgram(int& depth) : depth_(depth) { ++depth_; }
+    ~ByProgram() { --depth_; }
+    ByProgram(const ByProgram&) = delete;
+    ByProgram& operator=(const ByProgram&) = delete;
+
+   private:
+    int& depth_;
+  };
+
   void ScheduleSelection(int row);
   void ScheduleFlush();
   void FlushLines() const;
@@ -59,6 +75,8 @@ class QtListBox : public ListBox {
   std::optional<int> selectPending_;
   mutable QStringList pendingLines_;
   bool flushScheduled_ = false;
+  int byProgram_ = 0;
+  std::function<void()> onSelectionChanged_;
 };
 
 // The widget of a list box that a Qt window made, for a tool or a test that

@@ -28,6 +28,8 @@ namespace {
 constexpr char kFallbackFamily[] = "DejaVu Sans";
 constexpr HINSTANCE kInstance = 1;
 
+}  // namespace
+
 QFont MakeFont(const FontSpec& design) {
   QString family = FromUtf8(design.name);
   if (family.isEmpty() || !QFontDatabase::hasFamily(family)) {
@@ -53,8 +55,6 @@ QIcon ProgramIcon() {
   }
   return icon;
 }
-
-}  // namespace
 
 // The area a control such as oProgressBar draws itself into.
 class QtControlHost : public ControlHost {

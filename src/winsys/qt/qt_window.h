@@ -7,10 +7,19 @@
 
 #include "winsys/window_system.h"
 
+#include <QtGui/QFont>
+#include <QtGui/QIcon>
+
 class QObject;
 class QWidget;
 
 namespace sprite::winsys::qt {
+
+// The font of a design; a family that is not installed falls back to a close
+// sans-serif.
+QFont MakeFont(const FontSpec& design);
+// The program's own icon, at every size a window system asks for.
+QIcon ProgramIcon();
 
 class QtControlHost;
 class QtLabel;

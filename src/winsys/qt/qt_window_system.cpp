@@ -6,13 +6,19 @@
 #include <QtGui/QGuiApplication>
 #include <QtGui/QScreen>
 #include <QtWidgets/QApplication>
+#include <QtWidgets/QWidget>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
 
 #include "common/error.h"
 #include "winsys/qt/message_box.h"
 #include "winsys/qt/qt_common_dialog_calls.h"
+#include "winsys/qt/qt_picture_window.h"
 #include "winsys/qt/qt_text.h"
 #include "winsys/qt/qt_window.h"
 #include "winsys/qt/qt_window_calls.h"
+#include "winsys/qt/stop_signals.h"
 #include "winsys/qt/top_level_widget.h"
 
 namespace sprite::winsys::qt {
@@ -79,6 +85,11 @@ std::unique_ptr<Window> QtWindowSystem::CreateWindow(const WindowSpec& design) {
   return std::make_unique<QtWindow>(design, *calls_);
 }
 
+std::unique_ptr<PictureWindow> QtWindowSystem::CreatePictureWindow(
+    const PictureWindowSpec& design) {
+  return std::make_unique<QtPictureWindow>(design, TwipsPerPixelX(), TwipsPerPixelY());
+}
+
 void QtWindowSystem::ShowModal(Window& window) {
   auto* qtWindow = dynamic_cast<QtWindow*>(&window);
   if (qtWindow == nullptr) {
@@ -100,6 +111,11 @@ void QtWindowSystem::ShowModal(Window& window) {
 
 void QtWindowSystem::MessageBox(const std::string& text, const std::string& informativeText,
                                 MessageIcon icon) {
+  if (InterruptRequested()) {
+    std::fprintf(stderr, "%s: %s%s%s\n", QCoreApplication::applicationName().toUtf8().constData(),
+                 text.c_str(), informativeText.empty() ? "" : ": ", informativeText.c_str());
+    return;
+  }
   ShowMessage(QApplication::activeWindow(), FromUtf8(text), FromUtf8(informativeText), icon);
 }
 
@@ -141,6 +157,48 @@ CommonDialogCalls& QtWindowSystem::DialogCalls() {
 
 int QtWindowSystem::RunEventLoop() {
   return QApplication::exec();
+}
+
+bool QtWindowSystem::InterruptRequested() const {
+  return stopSignal_ != 0 || (stopSignals_ && StopSignals::FirstSignal() != 0);
+}
+
+void QtWindowSystem::CatchStopSignals() {
+  if (!stopSignals_) {
+    stopSignals_ = std::make_unique<StopSignals>([this](int signal) { CloseEveryWindow(signal); });
+  }
+}
+
+void QtWindowSystem::CloseEveryWindow(int signal) {
+  if (stopSignal_ == 0) {
+    stopSignal_ = signal;
+  }
+  // Dialogs first, the innermost first: each returns to the code that opened
+  // it, as when the user presses its close button. One that stays open ends
+  // the sweep.
+  while (QWidget* modal = QApplication::activeModalWidget()) {
+    modal->close();
+    if (QApplication::activeModalWidget() == modal) {
+      break;
+    }
+  }
+  // Then every window; a window whose command is still running stops it and
+  // closes when it has.
+  std::vector<QPointer<QWidget>> windows;
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (widget->isVisible()) {
+      windows.emplace_back(widget);
+    }
+  }
+  for (const QPointer<QWidget>& window : windows) {
+    if (window != nullptr && window->isVisible()) {
+      window->close();
+    }
+  }
+  const QWidgetList left = QApplication::topLevelWidgets();
+  if (std::none_of(left.begin(), left.end(), [](QWidget* w) { return w->isVisible(); })) {
+    QCoreApplication::quit();
+  }
 }
 
 double QtWindowSystem::TwipsPerPixelX() {

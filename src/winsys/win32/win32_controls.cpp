@@ -1,5 +1,7 @@
 #include "winsys/win32/win32_controls.h"
 
+#include <exception>
+
 #include "winsys/list_box_rules.h"
 #include "winsys/win32/win32_window.h"
 
@@ -28,6 +30,21 @@ std::vector<std::string> DroppedFiles(HDROP drop) {
 
 }  // namespace
 
+void RunGuarded(const std::function<void()>& handler, ::HWND owner) {
+  const char* what = "An unexpected error stopped the command.";
+  std::string said;
+  try {
+    handler();
+    return;
+  } catch (const std::exception& error) {
+    said = error.what();
+    what = said.c_str();
+  } catch (...) {
+  }
+  ::MessageBoxW(owner, Wide(what).c_str(), Wide(ThisApplication().title).c_str(),
+                MB_OK | MB_ICONERROR);
+}
+
 InputHooks::InputHooks(::HWND window) : window_(window) {
   ::SetWindowSubclass(window_, Procedure, 1, reinterpret_cast<DWORD_PTR>(this));
 }
@@ -49,6 +66,21 @@ LRESULT CALLBACK InputHooks::Procedure(::HWND window, UINT message, WPARAM wPara
   if (message == WM_KEYDOWN && wParam == VK_DELETE && hooks->onDeleteKey) {
     hooks->onDeleteKey();
     return 0;
+  }
+  const auto takesEnter = [hooks] { return hooks->takesEnter && hooks->takesEnter(); };
+  if (message == WM_GETDLGCODE && takesEnter()) {
+    // Claimed from the dialog keys, which would press the default button.
+    const auto* pending = reinterpret_cast<const MSG*>(lParam);
+    if (pending != nullptr && pending->message == WM_KEYDOWN && pending->wParam == VK_RETURN) {
+      return ::DefSubclassProc(window, message, wParam, lParam) | DLGC_WANTMESSAGE;
+    }
+  }
+  if (message == WM_KEYDOWN && wParam == VK_RETURN && hooks->onEnterKey && takesEnter()) {
+    hooks->onEnterKey();
+    return 0;
+  }
+  if (message == WM_CHAR && wParam == VK_RETURN && hooks->onEnterKey) {
+    return 0;  // the key's character: no search for a line starting with it
   }
   return ::DefSubclassProc(window, message, wParam, lParam);
 }
@@ -112,6 +144,40 @@ void Win32ListBox::SetOnFilesDropped(FilesHandler handler) {
 
 void Win32ListBox::SetOnDeleteKey(std::function<void()> handler) {
   hooks_.onDeleteKey = std::move(handler);
+}
+
+void Win32ListBox::SetOnSelectionChanged(std::function<void()> handler) {
+  onSelectionChanged_ = std::move(handler);
+}
+
+void Win32ListBox::SetOnOpenItem(std::function<void()> handler) {
+  onOpenItem_ = std::move(handler);
+  hooks_.takesEnter = [this] { return onOpenItem_ && ListIndex() >= 0; };
+  hooks_.onEnterKey = [this] { Run(onOpenItem_); };
+}
+
+bool Win32ListBox::PointerOnLine() const {
+  const DWORD at = ::GetMessagePos();
+  ::POINT point{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+  ::ScreenToClient(window_, &point);
+  const LRESULT hit = ::SendMessageW(window_, LB_ITEMFROMPOINT, 0, MAKELPARAM(point.x, point.y));
+  // The high word is 1 outside every line.
+  return HIWORD(hit) == 0;
+}
+
+void Win32ListBox::Notified(WORD code) {
+  if (code == LBN_SELCHANGE) {
+    Run(onSelectionChanged_);
+  } else if (code == LBN_DBLCLK && ListIndex() >= 0 && PointerOnLine()) {
+    Run(onOpenItem_);
+  }
+}
+
+void Win32ListBox::Run(const std::function<void()>& handler) const {
+  if (handler) {
+    const std::function<void()> call = handler;  // it may replace itself
+    RunGuarded(call, ::GetAncestor(window_, GA_ROOT));
+  }
 }
 
 std::string Win32TextBox::Text() const {

@@ -15,8 +15,13 @@ class Win32Window;
 
 using FilesHandler = std::function<void(const std::vector<std::string>&)>;
 
+// Runs a handler of the user's doing; an exception it lets out is shown in a
+// message box over `owner` instead of unwinding through the system's frames.
+void RunGuarded(const std::function<void()>& handler, ::HWND owner);
+
 // What a list box or text box is told of beyond its own work: files dropped
-// onto it (WM_DROPFILES) and the Delete key.
+// onto it (WM_DROPFILES), the Delete key, and Enter while `takesEnter` says so
+// (taken from the window's default button).
 class InputHooks {
  public:
   explicit InputHooks(::HWND window);
@@ -26,6 +31,8 @@ class InputHooks {
 
   FilesHandler onFilesDropped;
   std::function<void()> onDeleteKey;
+  std::function<bool()> takesEnter;
+  std::function<void()> onEnterKey;
 
  private:
   static LRESULT CALLBACK Procedure(::HWND window, UINT message, WPARAM wParam, LPARAM lParam,
@@ -47,12 +54,25 @@ class Win32ListBox : public ListBox {
   void RemoveItem(std::int16_t index) override;
   void SetOnFilesDropped(FilesHandler handler) override;
   void SetOnDeleteKey(std::function<void()> handler) override;
+  // LBN_SELCHANGE, which the list box sends for the user's selections only.
+  void SetOnSelectionChanged(std::function<void()> handler) override;
+  // LBN_DBLCLK on a line, or Enter with a line selected.
+  void SetOnOpenItem(std::function<void()> handler) override;
+
+  // A notification the list box sent its window (WM_COMMAND).
+  void Notified(WORD code);
+  ::HWND System() const { return window_; }
 
  private:
   std::int64_t Count() const;
+  // Whether the last message's mouse position lies on a line.
+  bool PointerOnLine() const;
+  void Run(const std::function<void()>& handler) const;
 
   ::HWND window_;
   InputHooks hooks_;
+  std::function<void()> onSelectionChanged_;
+  std::function<void()> onOpenItem_;
 };
 
 class Win32TextBox : public TextBox {

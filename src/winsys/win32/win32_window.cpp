@@ -1,7 +1,6 @@
 #include "winsys/win32/win32_window.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "common/error.h"
 #include "winsys/win32/win32_window_system.h"
@@ -37,42 +36,21 @@ LRESULT CALLBACK HostProcedure(::HWND window, UINT message, WPARAM wParam, LPARA
   return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
-// Draws the Picture its window holds, stretched to the window.
+// Draws the bitmap its window holds, stretched to the window.
 LRESULT CALLBACK PictureProcedure(::HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message != WM_PAINT) {
     return ::DefWindowProcW(window, message, wParam, lParam);
   }
   PAINTSTRUCT paint{};
   ::HDC dc = ::BeginPaint(window, &paint);
-  const auto* picture =
-      reinterpret_cast<const Picture*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (picture != nullptr && !picture->Empty()) {
-    // A 24-bit, top-down device-independent bitmap: blue, green, red, rows
-    // padded to four bytes.
-    const auto width = static_cast<std::size_t>(picture->width);
-    const std::size_t stride = (width * 3 + 3) & ~std::size_t{3};
-    std::vector<std::uint8_t> pixels(stride * static_cast<std::size_t>(picture->height));
-    for (std::size_t y = 0; y < static_cast<std::size_t>(picture->height); ++y) {
-      for (std::size_t x = 0; x < width; ++x) {
-        const std::uint8_t* rgb = &picture->rgb[(y * width + x) * 3];
-        std::uint8_t* bgr = &pixels[y * stride + x * 3];
-        bgr[0] = rgb[2];
-        bgr[1] = rgb[1];
-        bgr[2] = rgb[0];
-      }
-    }
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = picture->width;
-    info.bmiHeader.biHeight = -picture->height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
+  const auto* bitmap =
+      reinterpret_cast<const DeviceBitmap*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (bitmap != nullptr && !bitmap->Empty()) {
     ::RECT area{};
     ::GetClientRect(window, &area);
     ::SetStretchBltMode(dc, COLORONCOLOR);
-    ::StretchDIBits(dc, 0, 0, area.right, area.bottom, 0, 0, picture->width, picture->height,
-                    pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+    ::StretchDIBits(dc, 0, 0, area.right, area.bottom, 0, 0, bitmap->Width(), bitmap->Height(),
+                    bitmap->bits.data(), &bitmap->info, DIB_RGB_COLORS, SRCCOPY);
   }
   ::EndPaint(window, &paint);
   return 0;
@@ -237,7 +215,7 @@ ControlHost& Win32Window::AddControlHost(const ControlSpec& design) {
 
 void Win32Window::AddPictureBox(const ControlSpec& design, const Picture& picture) {
   ::HWND control = Place(design, kPictureClass, "", 0);
-  pictures_.push_back(std::make_unique<Picture>(picture));
+  pictures_.push_back(std::make_unique<DeviceBitmap>(DeviceBitmapOf(picture)));
   ::SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(pictures_.back().get()));
 }
 
@@ -264,11 +242,7 @@ void Win32Window::Close() {
 void Win32Window::LayOut(unsigned dpi) {
   dpi_ = dpi;
   ::HFONT old = font_;
-  const double pixels = design_.font.points * dpi / 72.0;
-  font_ = ::CreateFontW(-static_cast<int>(std::lround(pixels)), 0, 0, 0, design_.font.weight, FALSE,
-                        FALSE, FALSE, static_cast<BYTE>(design_.font.charset), OUT_DEFAULT_PRECIS,
-                        CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                        Wide(design_.font.name).c_str());
+  font_ = CreateDesignFont(design_.font, dpi);
   for (const PlacedControl& control : placed_) {
     const ::RECT at = PixelRect(control.rect, dpi);
     ::MoveWindow(control.window, at.left, at.top, at.right - at.left, at.bottom - at.top, TRUE);
@@ -316,6 +290,15 @@ void Win32Window::Command(int id) {
   }
 }
 
+void Win32Window::ListNotified(::HWND list, WORD code) {
+  for (const auto& box : listBoxes_) {
+    if (box->System() == list) {
+      box->Notified(code);
+      return;
+    }
+  }
+}
+
 void Win32Window::Paint() {
   PAINTSTRUCT paint{};
   ::HDC dc = ::BeginPaint(window_, &paint);
@@ -345,7 +328,9 @@ LRESULT CALLBACK Win32Window::Procedure(::HWND window, UINT message, WPARAM wPar
 LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
-      if (lParam != 0 && HIWORD(wParam) == BN_CLICKED) {
+      if (lParam != 0 && (HIWORD(wParam) == LBN_SELCHANGE || HIWORD(wParam) == LBN_DBLCLK)) {
+        ListNotified(reinterpret_cast<::HWND>(lParam), HIWORD(wParam));
+      } else if (lParam != 0 && HIWORD(wParam) == BN_CLICKED) {
         Command(LOWORD(wParam));
       } else if (lParam == 0 && LOWORD(wParam) == IDCANCEL && cancelButton_ != nullptr) {
         cancelButton_->Click();  // Esc

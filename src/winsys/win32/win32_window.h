@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "winsys/win32/win32_controls.h"
+#include "winsys/win32/win32_drawing.h"
 #include "winsys/win32/win32_windows.h"
 #include "winsys/window_system.h"
 
@@ -66,6 +67,7 @@ class Win32Window : public Window {
   void LayOut(unsigned dpi);
   void SetIcons(unsigned dpi);
   void Command(int id);
+  void ListNotified(::HWND list, WORD code);
   void Paint();
 
   WindowSpec design_;
@@ -82,7 +84,7 @@ class Win32Window : public Window {
   std::vector<std::unique_ptr<Win32TextBox>> textBoxes_;
   std::vector<std::unique_ptr<Win32Label>> labels_;
   std::vector<std::unique_ptr<Win32ControlHost>> hosts_;
-  std::vector<std::unique_ptr<Picture>> pictures_;
+  std::vector<std::unique_ptr<DeviceBitmap>> pictures_;
   std::vector<Line> lines_;
   Win32PushButton* defaultButton_ = nullptr;
   Win32PushButton* cancelButton_ = nullptr;

@@ -4,6 +4,7 @@
 
 #include "common/error.h"
 #include "winsys/win32/win32_dialog_calls.h"
+#include "winsys/win32/win32_picture_window.h"
 #include "winsys/win32/win32_program_starter.h"
 #include "winsys/win32/win32_registry.h"
 #include "winsys/win32/win32_window.h"
@@ -52,6 +53,11 @@ Win32WindowSystem::~Win32WindowSystem() = default;
 
 std::unique_ptr<Window> Win32WindowSystem::CreateWindow(const WindowSpec& design) {
   return std::make_unique<Win32Window>(design, *this);
+}
+
+std::unique_ptr<PictureWindow> Win32WindowSystem::CreatePictureWindow(
+    const PictureWindowSpec& design) {
+  return std::make_unique<Win32PictureWindow>(design);
 }
 
 void Win32WindowSystem::Opened(Win32Window& window) {

@@ -32,6 +32,8 @@ class Win32WindowSystem : public WindowSystem {
   Win32WindowSystem& operator=(const Win32WindowSystem&) = delete;
 
   std::unique_ptr<Window> CreateWindow(const WindowSpec& design) override;
+  // A Win32PictureWindow: it does not keep the program running.
+  std::unique_ptr<PictureWindow> CreatePictureWindow(const PictureWindowSpec& design) override;
   // Runs a message loop until the window is closed; the other windows take no
   // input meanwhile.
   void ShowModal(Window& window) override;
