@@ -3,17 +3,19 @@
 # Needs nothing from the bash-completion package.
 
 _sprite_cli_files() {
-  # $1: a pattern for names, "" for folders only, "*" for any name. Folders
-  # always, to walk into.
+  # Each argument: a pattern for names, "" for folders only, "*" for any name.
+  # Folders always, to walk into.
   compopt -o filenames 2>/dev/null
-  local IFS=$'\n'
-  if [ "$1" = "*" ]; then
-    COMPREPLY+=($(compgen -f -- "$cur"))
-    return
-  fi
-  if [ -n "$1" ]; then
-    COMPREPLY+=($(compgen -f -X "!$1" -- "$cur"))
-  fi
+  local IFS=$'\n' pattern
+  for pattern in "$@"; do
+    if [ "$pattern" = "*" ]; then
+      COMPREPLY+=($(compgen -f -- "$cur"))
+      return
+    fi
+    if [ -n "$pattern" ]; then
+      COMPREPLY+=($(compgen -f -X "!$pattern" -- "$cur"))
+    fi
+  done
   COMPREPLY+=($(compgen -d -- "$cur"))
 }
 
@@ -39,7 +41,7 @@ _sprite_cli() {
     fi
     case $word in
       --) ended=1 ;;
-      -o | -C | --output | --directory)
+      -o | -C | --output | --directory | --palette | --list | --sheet | --alpha-threshold)
         [ "${COMP_WORDS[i + 1]}" = "=" ] && ((i++))
         ((i++))
         ;;
@@ -58,15 +60,28 @@ _sprite_cli() {
         _sprite_cli_files ""
         return
         ;;
+      --palette)
+        _sprite_cli_files "*.[gG][pP][lL]" "*.[pP][aA][lL]" "*.[pP][nN][gG]" "*.[bB][mM][pP]" "*.[sS][pP][rR]"
+        return
+        ;;
+      --list)
+        _sprite_cli_files "*"
+        return
+        ;;
+      --sheet | --alpha-threshold)
+        return
+        ;;
     esac
   fi
 
   if [ -z "$ended" ] && [[ $cur == -* ]]; then
     local options
     case $command in
-      encode) options="-o --output= -q --quiet -h --help" ;;
-      decode) options="-C --directory= -q --quiet -h --help" ;;
-      *) options="-o --output= -C --directory= -q --quiet -h --help --version --" ;;
+      encode) options="-o --output= --palette= --alpha-threshold= --sheet= --skip-empty -q --quiet -h --help" ;;
+      decode) options="-C --directory= --png --opaque --sheet= --list= -q --quiet -h --help" ;;
+      palette) options="-o --output= -q --quiet -h --help" ;;
+      list) options="-q --quiet -h --help" ;;
+      *) options="-o --output= -C --directory= --png --opaque --sheet= --skip-empty --list= --palette= --alpha-threshold= -q --quiet -h --help --version --" ;;
     esac
     COMPREPLY=($(compgen -W "$options" -- "$cur"))
     [[ ${COMPREPLY[0]-} == *= ]] && compopt -o nospace 2>/dev/null
@@ -74,9 +89,9 @@ _sprite_cli() {
   fi
 
   case $command in
-    "") COMPREPLY=($(compgen -W "encode decode" -- "$cur")) ;;
-    encode) _sprite_cli_files "*.[bB][mM][pP]" ;;
-    decode) _sprite_cli_files "*.[sS][pP][rR]" ;;
+    "") COMPREPLY=($(compgen -W "encode decode palette list" -- "$cur")) ;;
+    encode) _sprite_cli_files "*.[bB][mM][pP]" "*.[pP][nN][gG]" ;;
+    decode | palette | list) _sprite_cli_files "*.[sS][pP][rR]" ;;
   esac
 }
 

@@ -76,6 +76,10 @@ class CheckingFiles : public sprite::files::FileSystem {
 
   bool Exists(const std::string& path) override { return path == "in.spr"; }
   bool IsPlainFile(const std::string& path) override { return Exists(path); }
+  bool IsFolder(const std::string&) override { return false; }
+  std::vector<std::string> ListFolder(const std::string& path) override {
+    throw sprite::FaultError({.kind = sprite::FaultKind::kNotAFolder, .path = path, .text = path});
+  }
   std::optional<sprite::files::FileId> IdOf(const std::string&) override { return std::nullopt; }
   std::string FullPath(const std::string& path) override { return "/" + path; }
   std::unique_ptr<sprite::ByteSource> OpenForReading(const std::string& path) override {

@@ -1,9 +1,12 @@
 // Reads an arbitrary file as a PNG. A format error is the expected way out. A
 // picture that reads is written again as an 8-bit indexed PNG, and as an
 // archive entry, and read back: the same indexes, colours and entry must come out.
+// The colours read before the pixels (what Encode judges a set's palette by)
+// must be those the whole picture gives.
 #include <cstdint>
 #include <cstdlib>
 #include <map>
+#include <optional>
 
 #include "common/error.h"
 #include "formats/entry_limits.h"
@@ -50,12 +53,19 @@ bool Indexed(const PngPicture& picture, sprite::Bytes& indexes, std::vector<PngC
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  std::optional<PngColours> early;
+  try {
+    early = ReadPngColours(sprite::ByteView(data, size));
+  } catch (const sprite::Error&) {
+    early.reset();
+  }
   PngPicture picture;
   try {
     picture = ReadPng(sprite::ByteView(data, size), kLimits);
   } catch (const sprite::Error&) {
     return 0;
   }
+  Check(early && early->form == picture.form && early->palette == picture.palette);
   const std::size_t area = std::size_t{picture.width} * picture.height;
   Check(area > 0 && area <= kLimits.maxPixels);
   if (picture.form == PngForm::kRgba8) {

@@ -16,7 +16,10 @@
 namespace sprite::app {
 namespace {
 
-constexpr char kBitmapFilter[] = "Bitmaps (*.bmp)|*.bmp";
+// Bitmaps first, at index 1, as the Add dialog has always opened; then PNG
+// pictures, which Encode reads beside them, and both together.
+constexpr char kPictureFilter[] =
+    "Bitmaps (*.bmp)|*.bmp|PNG pictures (*.png)|*.png|All pictures (*.bmp;*.png)|*.bmp;*.png";
 constexpr char kArchiveFilter[] = "Sprite Archive (*.spr)|*.spr";
 // Explorer-style dialog with multiple selection.
 constexpr std::int32_t kAddDialogFlags = 0x80200;
@@ -62,14 +65,17 @@ std::vector<std::string> SelectedPaths(std::string_view buffer) {
   return paths;
 }
 
-bool IsBitmapName(const std::string& path) {
-  constexpr std::string_view kExtension = ".bmp";
-  if (path.size() < kExtension.size()) {
-    return false;
-  }
-  return std::equal(
-      kExtension.begin(), kExtension.end(), path.end() - kExtension.size(),
-      [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+// A file dropped on the list joins it when its name says it is a picture
+// Encode reads: a bitmap or a PNG picture.
+bool IsPictureName(const std::string& path) {
+  const auto endsWith = [&path](std::string_view extension) {
+    return path.size() >= extension.size() &&
+           std::equal(
+               extension.begin(), extension.end(),
+               path.end() - static_cast<std::ptrdiff_t>(extension.size()),
+               [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+  };
+  return endsWith(".bmp") || endsWith(".png");
 }
 
 }  // namespace
@@ -86,7 +92,7 @@ void Form1::Command1_Click() {
                              .MultiSelect = false,
                              .ReadOnly = false,
                              .HideReadOnly = false,
-                             .Filter = kBitmapFilter,
+                             .Filter = kPictureFilter,
                              .FilterIndex = 1,
                              .DefaultExt = ".bmp",
                              .Owner = window_->hWnd(),
@@ -151,9 +157,9 @@ void Form1::lstFiles_FilesDropped(const std::vector<std::string>& paths) {
   if (running_) {
     return;
   }
-  std::vector<std::string> bitmaps;
-  std::copy_if(paths.begin(), paths.end(), std::back_inserter(bitmaps), IsBitmapName);
-  AppendToFileList(bitmaps);
+  std::vector<std::string> pictures;
+  std::copy_if(paths.begin(), paths.end(), std::back_inserter(pictures), IsPictureName);
+  AppendToFileList(pictures);
 }
 
 void Form1::lstFiles_DeleteKey() {

@@ -131,6 +131,10 @@ bool StandardStreams::IsPlainFile(const std::string& path) {
   return !IsStream(path) && files_.IsPlainFile(path);
 }
 
+bool StandardStreams::IsFolder(const std::string& path) {
+  return !IsStream(path) && files_.IsFolder(path);
+}
+
 std::unique_ptr<ByteSource> StandardStreams::OpenForReading(const std::string& path) {
   if (IsStream(path)) {
     return std::make_unique<SpooledInput>();

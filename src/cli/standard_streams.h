@@ -26,6 +26,10 @@ class StandardStreams : public files::FileSystem {
   std::optional<files::FileId> IdOf(const std::string& path) override;
   std::string FullPath(const std::string& path) override;
   bool IsPlainFile(const std::string& path) override;
+  bool IsFolder(const std::string& path) override;
+  std::vector<std::string> ListFolder(const std::string& path) override {
+    return files_.ListFolder(path);
+  }
   std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
   std::unique_ptr<files::ReplacingFile> CreateReplacing(const std::string& path) override;
   std::size_t FilesPerBatch() override { return files_.FilesPerBatch(); }

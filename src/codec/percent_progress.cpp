@@ -21,6 +21,9 @@ void ReportElements(std::size_t streamLength, const StreamScan& scan, RowsHost& 
 }
 
 void ReportRows(std::size_t length, std::size_t width, RowsHost& host) {
+  if (length == 0) {
+    return;  // no rows to report, and no whole to take a share of
+  }
   // Tables of this many rows: one host call for a sprite's rows, and the
   // table stays on the stack for any picture.
   constexpr std::size_t kTable = 512;

@@ -61,7 +61,11 @@ Bytes RLEDecompress(ByteView coded) {
   return out;
 }
 
-Bytes RLEDecompressRows(ByteView coded, std::int16_t width, RowsHost& host) {
+namespace {
+
+// The checks and the scan both row decoders start with; the stream's length
+// has been reported to the host's first bar.
+StreamScan ScanRows(ByteView coded, std::int16_t width, RowsHost& host) {
   CheckWidth(width);
   const std::size_t n = coded.size();
   if (n > kMaxRowsStream) {
@@ -80,6 +84,13 @@ Bytes RLEDecompressRows(ByteView coded, std::int16_t width, RowsHost& host) {
   if (!scan.complete) {
     ThrowLoneZero(n);
   }
+  return scan;
+}
+
+}  // namespace
+
+Bytes RLEDecompressRows(ByteView coded, std::int16_t width, RowsHost& host) {
+  const StreamScan scan = ScanRows(coded, width, host);
   if (scan.decoded == 0) {
     return {};
   }
@@ -92,6 +103,17 @@ Bytes RLEDecompressRows(ByteView coded, std::int16_t width, RowsHost& host) {
   Bytes area = writer.Finish();
   ReportRows(scan.decoded, rowBytes, host);
   return area;
+}
+
+Bytes RLEDecompressStoredRows(ByteView coded, std::int16_t width, RowsHost& host) {
+  const StreamScan scan = ScanRows(coded, width, host);
+  // Sized once from the scan, with the window the walker's stores may use.
+  Bytes rows(scan.decoded + kWindow);
+  InOrderSink sink(rows.data());
+  WalkElements(coded, scan, sink);
+  rows.resize(scan.decoded);
+  ReportRows(scan.decoded, static_cast<std::size_t>(width), host);
+  return rows;
 }
 
 }  // namespace sprite::codec

@@ -44,4 +44,11 @@ Bytes RLEDecompress(ByteView coded);
 // position counters.
 Bytes RLEDecompressRows(ByteView coded, std::int16_t width, RowsHost& host);
 
+// Decodes one archive entry into its stored rows, as RLEDecompress does but
+// with the 32-bit limits of RLEDecompressRows and its calls to `host` (stream
+// progress, and per row of `width` bytes a yield and the row bar), for writers
+// that want the rows as stored rather than a bitmap's pixel area. Throws as
+// RLEDecompressRows does.
+Bytes RLEDecompressStoredRows(ByteView coded, std::int16_t width, RowsHost& host);
+
 }  // namespace sprite::codec

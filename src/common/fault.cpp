@@ -197,6 +197,17 @@ std::string Describe(const Fault& fault) {
     case kSheetNotWhole:
       return "the picture is " + Number(fault.value) + " × " + Number(fault.bound) +
              " pixels, not a whole number of " + fault.text + " frames";
+    case kColoursChanged:
+      return Number(fault.value) + (fault.value == 1 ? " pixel has" : " pixels have") +
+             " no exact colour in the palette given and took the nearest one";
+    case kArchiveFull:
+      return "the archive already holds 32767 pictures, as many as it can";
+    case kNoPictures:
+      return fault.text == "list" ? "the list names no picture"
+                                  : "the folder holds no .bmp or .png file";
+    case kFileTooLarge:
+      return "the file is " + Number(fault.value) + " bytes long, more than the " +
+             Number(fault.bound) + " bytes such a file may have here";
 
     case kOutputIsInput:
       return "it is the listed picture " + fault.text +

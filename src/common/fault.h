@@ -71,6 +71,10 @@ enum class FaultKind : std::uint8_t {
   kTooManyColours,  // value: distinct opaque colours of the run's PNG pictures
   kPictureChanged,  // text: what differs from the palette pass
   kSheetNotWhole,   // value: width; bound: height; text: the frame size, "W × H"
+  kColoursChanged,  // value: opaque pixels a given palette has no exact entry for
+  kFileTooLarge,    // value: the file's length; bound: the most read of such a file
+  kArchiveFull,     // the archive holds as many pictures as its count can say
+  kNoPictures,      // a folder given as input holds no .bmp or .png file; text "list": a list none
 
   // Runs. An archive's path names one of the files it would be made of; text:
   // that file as listed.

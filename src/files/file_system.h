@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/byte_io.h"
 #include "common/bytes.h"
@@ -60,6 +61,11 @@ class FileSystem {
   virtual std::string FullPath(const std::string& path) = 0;
   // A regular file of that name exists: not a folder, device, pipe or socket.
   virtual bool IsPlainFile(const std::string& path) = 0;
+  // A folder of that name exists (links followed).
+  virtual bool IsFolder(const std::string& path) = 0;
+  // The names of what the folder at `path` holds, without "." and "..", in no
+  // particular order. Throws kNoSuchFile, kNotAFolder or kCannotRead.
+  virtual std::vector<std::string> ListFolder(const std::string& path) = 0;
   // Refuses anything but a regular file (a folder, pipe, device or socket) at
   // once, without opening it, and a symbolic link in a shared sticky folder as
   // CreateReplacing does.

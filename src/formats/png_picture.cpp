@@ -283,6 +283,80 @@ PngColour PngPicture::At(std::uint32_t x, std::uint32_t y) const {
   return {p[0], p[1], p[2], p[3]};
 }
 
+std::optional<PngColours> ReadPngColours(ByteView fileStart) {
+  if (!IsPng(fileStart)) {
+    throw FaultError({.kind = FaultKind::kNotAPng});
+  }
+  PngColours colours;
+  std::optional<std::uint8_t> bitDepth;
+  Bytes alphas;
+  std::size_t offset = kPngSignature.size();
+  while (fileStart.size() - offset >= 8) {
+    const std::uint8_t* at = fileStart.data() + offset;
+    const std::uint32_t length = BigEndian32(at);
+    const std::uint8_t* type = at + 4;
+    const std::string where = "chunk " + ChunkName(type) + " at offset " + Text(offset);
+    if (std::memcmp(type, "IDAT", 4) == 0) {
+      if (!bitDepth) {
+        Damaged(where + " comes first; a PNG starts with its IHDR chunk", offset);
+      }
+      if (colours.form == PngForm::kIndexed && colours.palette.empty()) {
+        Damaged("it is an indexed picture without a palette (no PLTE chunk)");
+      }
+      for (std::size_t i = 0; i < std::min(alphas.size(), colours.palette.size()); ++i) {
+        colours.palette[i].alpha = alphas[i];
+      }
+      return colours;
+    }
+    if (length > kMaxPngNumber) {
+      Damaged(where + " has a length of " + Text(length) + ", more than PNG allows", offset);
+    }
+    if (fileStart.size() - offset - 8 < std::uint64_t{length} + 4) {
+      return std::nullopt;
+    }
+    const std::uint8_t* data = at + 8;
+    const bool isHeader = std::memcmp(type, "IHDR", 4) == 0;
+    const bool isPalette = std::memcmp(type, "PLTE", 4) == 0;
+    const bool isAlpha = std::memcmp(type, "tRNS", 4) == 0;
+    if ((isHeader || isPalette || isAlpha) &&
+        Crc32(type, 4 + std::size_t{length}) != BigEndian32(data + length)) {
+      if (isAlpha) {
+        // ReadPng drops a damaged ancillary chunk, so the picture reads opaque.
+        offset += kChunkFrame + length;
+        continue;
+      }
+      Damaged(where + " is damaged: its CRC does not match its data", offset);
+    }
+    if (!bitDepth && !isHeader) {
+      Damaged(where + " comes first; a PNG starts with its IHDR chunk", offset);
+    }
+    if (isHeader && !bitDepth) {
+      if (length != kIhdrLength) {
+        Damaged(where + " is " + Text(length) + " bytes long, not 13", offset);
+      }
+      bitDepth = data[8];
+      if (data[9] != SPNG_COLOR_TYPE_INDEXED) {
+        return colours;  // every other colour type reads as RGBA8
+      }
+      colours.form = PngForm::kIndexed;
+    } else if (isPalette) {
+      if (length == 0 || length % 3 != 0 || length / 3 > (1u << std::min<int>(*bitDepth, 8))) {
+        Damaged(where + " holds " + Text(length) + " bytes, not 1 to " +
+                    Text(1u << std::min<int>(*bitDepth, 8)) + " entries of 3",
+                offset);
+      }
+      colours.palette.clear();
+      for (std::uint32_t i = 0; i < length; i += 3) {
+        colours.palette.push_back({data[i], data[i + 1], data[i + 2], 255});
+      }
+    } else if (isAlpha) {
+      alphas.assign(data, data + length);
+    }
+    offset += kChunkFrame + length;
+  }
+  return std::nullopt;
+}
+
 PngPicture ReadPng(ByteView file, const PngLimits& limits) {
   WalkChunks(file, limits, false);
   const auto check = [&](int code) { CheckRead(code, file, limits); };

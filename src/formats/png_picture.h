@@ -79,6 +79,21 @@ struct PngPicture {
 // exceeds `limits`.
 PngPicture ReadPng(ByteView file, const PngLimits& limits = {});
 
+// What a PNG says of its colours before its pixels: enough to tell whether a
+// set of pictures shares one palette without decoding any of them.
+struct PngColours {
+  PngForm form = PngForm::kRgba8;
+  // Indexed only: the PLTE entries (1 to 256), alpha from tRNS (255 past its end).
+  std::vector<PngColour> palette;
+};
+
+// Reads the chunks of `fileStart`, the start of a PNG file, up to its first
+// IDAT chunk: the form ReadPng gives the picture and, for an indexed one, the
+// palette it gives. Nothing when the bytes end before that (read more of the
+// file). Throws FaultError for a file that is not a PNG (kNotAPng) or whose
+// IHDR, PLTE or tRNS chunk is damaged or missing (kDamagedPng).
+std::optional<PngColours> ReadPngColours(ByteView fileStart);
+
 // The zlib level pictures are written at, with run-length matching only: the
 // fastest level, since a sprite's bytes are mostly runs (index 0 around the
 // figure, spans of one colour) that level 1 folds away as well as level 9.

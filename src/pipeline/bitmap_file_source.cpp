@@ -1,14 +1,18 @@
 #include "pipeline/bitmap_file_source.h"
 
 #include "common/error.h"
+#include "files/whole_file.h"
 #include "formats/bitmap.h"
 
 namespace sprite::pipeline {
 
-formats::StoredPicture BitmapFileSource::Read(const std::string& path) {
+SourcePicture BitmapFileSource::Read(const std::string& path) {
+  return files::UseFile(files_, path, [&](ByteSource& file) { return ReadFrom(file, path); });
+}
+
+SourcePicture BitmapFileSource::ReadFrom(ByteSource& file, const std::string& path) {
   try {
-    const auto file = files_.OpenForReading(path);
-    return formats::ReadBitmapPicture(*file);
+    return {formats::ReadBitmapPicture(file)};
   } catch (FaultError& error) {
     // The bitmap reader knows bytes, not names.
     error.SetPath(path);

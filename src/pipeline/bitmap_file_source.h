@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/byte_io.h"
 #include "files/file_system.h"
 #include "pipeline/picture_source.h"
 
@@ -10,7 +11,9 @@ class BitmapFileSource : public PictureSource {
  public:
   explicit BitmapFileSource(files::FileSystem& files) : files_(files) {}
 
-  formats::StoredPicture Read(const std::string& path) override;
+  SourcePicture Read(const std::string& path) override;
+  // The bitmap in `file`, opened at `path`.
+  static SourcePicture ReadFrom(ByteSource& file, const std::string& path);
 
  private:
   files::FileSystem& files_;

@@ -3,14 +3,17 @@
 #include <cstdio>
 #include <filesystem>
 #include <optional>
+#include <string_view>
 
-#include "codec/palette_swap.h"
 #include "codec/rle_decoder.h"
+#include "codec/stream_scan.h"
 #include "common/error.h"
 #include "common/utf8_path.h"
 #include "files/commit_batch.h"
-#include "formats/bitmap.h"
+#include "formats/png_picture.h"
 #include "formats/sprite_archive.h"
+#include "pipeline/list_file.h"
+#include "pipeline/sprite_sheet.h"
 
 namespace sprite::pipeline {
 namespace {
@@ -47,6 +50,7 @@ class DecoderHost : public codec::RowsHost {
 RunReport DecodeRun::Run(const std::string& archivePath, const std::string& folder,
                          const std::string& name) {
   report_ = RunReport{};
+  written_.clear();
   delegate_.Log("Decoding...", false);
   const std::string fileName =
       name.empty() ? Utf8FromPath(PathFromUtf8(archivePath).filename()) : name;
@@ -54,6 +58,7 @@ RunReport DecodeRun::Run(const std::string& archivePath, const std::string& fold
                                ? archivePath
                                : Utf8FromPath(PathFromUtf8(folder) / PathFromUtf8(fileName));
   report_.outputPath = files_.FullPath(Utf8FromPath(PathFromUtf8(base).parent_path()));
+  const bool png = options_.png || options_.sheetColumns > 0;
   std::optional<std::int32_t> decoded;
   try {
     std::unique_ptr<ByteSource> source;
@@ -65,31 +70,40 @@ RunReport DecodeRun::Run(const std::string& archivePath, const std::string& fold
       error.SetPath(archivePath);
       Report(ArchiveNotOpened(error.Details()));
     }
-    if (reader) {
-      decoded = DecodeEntries(archivePath, base, *reader);
+    if (reader && options_.sheetColumns > 0) {
+      decoded = DecodeSheet(archivePath, base, *source);
+    } else if (reader) {
+      const auto writer = png ? MakePngWriter(reader->Palette(), options_.opaque)
+                              : MakeBitmapWriter(reader->Palette());
+      decoded = DecodeEntries(archivePath, base, *reader, *writer);
     }
   } catch (const CancelledError&) {
     report_.cancelled = true;
-    Report(Stopped("the bitmap being decoded"));
+    Report(Stopped(png ? "the picture being decoded" : "the bitmap being decoded"));
+  }
+  if (decoded && !options_.listPath.empty()) {
+    WriteList();
   }
   SyncFolders();
   delegate_.Finishing();
   if (decoded) {
-    delegate_.Log("Decoded " + std::to_string(*decoded) + " pictures in .spr to .bmp", false);
+    delegate_.Log(
+        "Decoded " + std::to_string(*decoded) + " pictures in .spr to " + (png ? ".png" : ".bmp"),
+        false);
   }
   return report_;
 }
 
 std::int32_t DecodeRun::DecodeEntries(const std::string& archivePath, const std::string& base,
-                                      formats::ArchiveReader& reader) {
+                                      formats::ArchiveReader& reader, EntryWriter& writer) {
   DecoderHost host(delegate_);
-  // Every bitmap gets the archive's palette in the order a bitmap keeps it.
-  const Bytes palette = codec::SwapRedBlue(reader.Palette());
+  const bool png = std::string_view(writer.Extension()) == ".png";
   std::int32_t written = 0;
-  // Bitmaps that replace files wait for the disk together; each is told to the
-  // delegate once it stands under its name.
+  // Files that replace others wait for the disk together; each is told to the
+  // delegate, and kept for the list, once it stands under its name.
   files::CommitBatch batch(files_.FilesPerBatch(), [&](const std::string& name) {
     delegate_.Written(name);
+    written_.push_back(name);
     report_.stored = ++written;
   });
   std::string name;
@@ -106,19 +120,17 @@ std::int32_t DecodeRun::DecodeEntries(const std::string& archivePath, const std:
     // Each entry's line comes before anything is known of it, so that a fault
     // of its own is reported under its number.
     delegate_.Log("Processing bitmap: " + std::to_string(k), false);
-    Bytes bitmap;
+    Bytes file;
     try {
       // The reader holds exactly count entries; it throws for one it cannot give.
-      const formats::ArchiveEntry entry = reader.Next().value();
-      const Bytes area = codec::RLEDecompressRows(entry.coded, entry.width, host);
-      bitmap = formats::WriteBitmap(entry.width, entry.height, palette, area);
+      file = writer.Write(reader.Next().value(), host);
     } catch (FaultError& error) {
       Fault fault = error.Details();
       fault.path = archivePath;
       if (fault.entry == 0) {
         fault.entry = k;
       }
-      Report(EntryNotDecoded(std::move(fault)));
+      Report(EntryNotDecoded(std::move(fault), png ? "pictures" : "bitmaps"));
       commitWaiting();
       return written;
     } catch (const CancelledError&) {
@@ -127,17 +139,18 @@ std::int32_t DecodeRun::DecodeEntries(const std::string& archivePath, const std:
       throw;
     } catch (const Error& error) {
       Report(EntryNotDecoded(
-          {.kind = FaultKind::kUnexpected, .path = archivePath, .entry = k, .text = error.what()}));
+          {.kind = FaultKind::kUnexpected, .path = archivePath, .entry = k, .text = error.what()},
+          png ? "pictures" : "bitmaps"));
       commitWaiting();
       return written;
     }
-    name = OutputName(base, k);
+    name = OutputName(base, k, writer.Extension());
     try {
       auto out = files_.CreateReplacing(name);
-      out->Append(bitmap);
+      out->Append(file);
       batch.Add(std::move(out), name);
     } catch (FaultError& error) {
-      // The bitmaps finished before this one still take their places.
+      // The files finished before this one still take their places.
       if (commitWaiting()) {
         OutputFailed(error, name);
       }
@@ -152,10 +165,136 @@ std::int32_t DecodeRun::DecodeEntries(const std::string& archivePath, const std:
   return reader.Count();
 }
 
-std::string DecodeRun::OutputName(const std::string& base, std::int32_t number) {
+std::int32_t DecodeRun::DecodeSheet(const std::string& archivePath, const std::string& base,
+                                    ByteSource& source) {
+  // The frames' sizes first, from the coded streams' lengths, so that the
+  // sheet is laid out before any frame is decoded: memory stays the sheet's.
+  // A damaged entry ends the frames; the pass that places them reports it.
+  std::vector<FrameSize> sizes;
+  formats::ArchiveReader measured(source);
+  try {
+    while (const auto entry = measured.Next()) {
+      const codec::StreamScan scan = codec::ScanStream(entry->coded);
+      if (entry->width <= 0 || !scan.complete) {
+        break;
+      }
+      const auto width = static_cast<std::uint64_t>(entry->width);
+      sizes.push_back(
+          {static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(std::max<std::uint64_t>(
+                                                  1, (scan.decoded + width - 1) / width))});
+    }
+  } catch (const FaultError&) {
+    // The frames before it make the sheet.
+  }
+
+  formats::ArchiveReader reader(source);
+  const std::string name = base + ".sheet.png";
+  std::optional<SheetLayout> layout;
+  IndexedImage sheet;
+  if (!sizes.empty()) {
+    try {
+      layout.emplace(sizes, options_.sheetColumns);
+      sheet = layout->Blank();
+    } catch (const Error& error) {
+      report_.outputFailed = true;
+      Report(OutputNotWritten({.kind = FaultKind::kUnexpected, .path = name, .text = error.what()},
+                              false));
+      return 0;
+    }
+  }
+  DecoderHost host(delegate_);
+  std::int32_t placed = 0;
+  bool whole = true;
+  for (std::int32_t k = 1; k <= reader.Count(); ++k) {
+    delegate_.Log("Processing bitmap: " + std::to_string(k), false);
+    try {
+      const formats::ArchiveEntry entry = reader.Next().value();
+      Bytes rows = codec::RLEDecompressStoredRows(entry.coded, entry.width, host);
+      if (static_cast<std::size_t>(placed) >= sizes.size()) {
+        throw FaultError({.kind = FaultKind::kUnexpected,
+                          .text = "the entry changed while the archive was read"});
+      }
+      const FrameSize size = sizes[static_cast<std::size_t>(placed)];
+      rows.resize(std::size_t{size.width} * size.height, 0);
+      layout->Place(sheet, static_cast<std::size_t>(placed), {size.width, size.height, rows});
+    } catch (FaultError& error) {
+      Fault fault = error.Details();
+      fault.path = archivePath;
+      if (fault.entry == 0) {
+        fault.entry = k;
+      }
+      Report(EntryNotDecoded(std::move(fault), "pictures", "placed on the sheet"));
+      whole = false;
+      break;
+    } catch (const CancelledError&) {
+      throw;
+    } catch (const Error& error) {
+      Report(EntryNotDecoded(
+          {.kind = FaultKind::kUnexpected, .path = archivePath, .entry = k, .text = error.what()},
+          "pictures", "placed on the sheet"));
+      whole = false;
+      break;
+    }
+    ++placed;
+  }
+  if (placed > 0 && WriteOutput(name, formats::WriteIndexedPng(
+                                          sheet.width, sheet.height, sheet.pixels, reader.Palette(),
+                                          {.seeThroughIndex0 = !options_.opaque}))) {
+    report_.stored = placed;
+    report_.completed = whole;
+  } else if (placed == 0) {
+    report_.completed = whole;
+  }
+  return whole ? reader.Count() : placed;
+}
+
+bool DecodeRun::WriteOutput(const std::string& name, ByteView bytes) {
+  try {
+    auto out = files_.CreateReplacing(name);
+    out->Append(bytes);
+    out->Commit();
+  } catch (FaultError& error) {
+    report_.outputFailed = true;
+    error.SetPath(name);
+    Report(OutputNotWritten(error.Details(), true));
+    return false;
+  }
+  delegate_.Written(name);
+  written_.push_back(name);
+  return true;
+}
+
+void DecodeRun::WriteList() {
+  const std::string& listPath = options_.listPath;
+  // Each path as seen from the list's folder, which is where a list's paths start.
+  const std::filesystem::path folder = PathFromUtf8(files_.FullPath(listPath)).parent_path();
+  std::vector<std::string> lines;
+  for (const std::string& path : written_) {
+    const std::filesystem::path full = PathFromUtf8(files_.FullPath(path));
+    const std::filesystem::path relative = full.lexically_relative(folder);
+    lines.push_back(Utf8FromPath(relative.empty() ? full : relative));
+  }
+  try {
+    const std::string text = FormatListFile(lines);
+    auto out = files_.CreateReplacing(listPath);
+    out->Append(ByteView(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    out->Commit();
+  } catch (FaultError& error) {
+    report_.outputFailed = true;
+    error.SetPath(listPath);
+    Report(OutputNotWritten(error.Details(), false));
+  } catch (const InvalidArgumentError& error) {
+    report_.outputFailed = true;
+    Report(OutputNotWritten(
+        {.kind = FaultKind::kUnexpected, .path = listPath, .text = error.what()}, false));
+  }
+}
+
+std::string DecodeRun::OutputName(const std::string& base, std::int32_t number,
+                                  const char* extension) {
   char digits[16];
   std::snprintf(digits, sizeof digits, "%04d", static_cast<int>(number));
-  return base + "." + digits + ".bmp";
+  return base + "." + digits + extension;
 }
 
 void DecodeRun::Report(const Problem& problem) {

@@ -1,11 +1,14 @@
-// The Decode run: a sprite archive becomes numbered bitmap files.
+// The Decode run: a sprite archive becomes numbered bitmap or PNG files.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "common/byte_io.h"
 #include "common/error.h"
 #include "files/file_system.h"
+#include "pipeline/entry_writer.h"
 #include "pipeline/run_delegate.h"
 #include "pipeline/run_report.h"
 
@@ -15,11 +18,26 @@ class ArchiveReader;
 
 namespace sprite::pipeline {
 
+// What Decode writes; the window uses the defaults (bitmaps).
+struct DecodeOptions {
+  // 8-bit indexed PNG pictures instead of bitmaps.
+  bool png = false;
+  // PNG: index 0 is not marked see-through.
+  bool opaque = false;
+  // PNG: one sheet of this many columns, ARCHIVE.sheet.png, instead of a
+  // picture for each entry; 0 for none.
+  std::uint32_t sheetColumns = 0;
+  // A list file to write once the pictures are: their paths, one a line, in
+  // entry order, each relative to the list file's folder.
+  std::string listPath{};
+};
+
 class DecodeRun {
  public:
-  DecodeRun(files::FileSystem& files, RunDelegate& delegate) : files_(files), delegate_(delegate) {}
+  DecodeRun(files::FileSystem& files, RunDelegate& delegate, DecodeOptions options = {})
+      : files_(files), delegate_(delegate), options_(std::move(options)) {}
 
-  // Writes every picture of the archive at `archivePath` as a bitmap named
+  // Writes every picture of the archive at `archivePath` as a file named
   // after it: ARCHIVE.0001.bmp, ARCHIVE.0002.bmp, ... beside the archive, or,
   // with a `folder`, in that folder under the archive's file name, or under
   // `name` when one is given (an archive read from a stream has none). An
@@ -28,14 +46,22 @@ class DecodeRun {
                 const std::string& name = {});
 
   // The name of picture `number`: the base, ".", the number with at least four
-  // digits, ".bmp".
-  static std::string OutputName(const std::string& base, std::int32_t number);
+  // digits, the extension.
+  static std::string OutputName(const std::string& base, std::int32_t number,
+                                const char* extension = ".bmp");
 
  private:
-  // Decodes every entry into a bitmap; returns the count for the "Decoded "
-  // line: the header's, or the bitmaps written when an entry ends the run.
+  // Decodes every entry into a file; returns the count for the "Decoded "
+  // line: the header's, or the files written when an entry ends the run.
   std::int32_t DecodeEntries(const std::string& archivePath, const std::string& base,
-                             formats::ArchiveReader& reader);
+                             formats::ArchiveReader& reader, EntryWriter& writer);
+  // Places every entry on one sheet and writes it; returns the count as
+  // DecodeEntries does.
+  std::int32_t DecodeSheet(const std::string& archivePath, const std::string& base,
+                           ByteSource& source);
+  // Writes `bytes` as the file `name`; false when it cannot be written.
+  bool WriteOutput(const std::string& name, ByteView bytes);
+  void WriteList();
   void Report(const Problem& problem);
   // A bitmap could not be written (`name`, unless the fault names another):
   // the run writes no more.
@@ -44,7 +70,9 @@ class DecodeRun {
 
   files::FileSystem& files_;
   RunDelegate& delegate_;
+  DecodeOptions options_;
   RunReport report_;
+  std::vector<std::string> written_;
 };
 
 }  // namespace sprite::pipeline

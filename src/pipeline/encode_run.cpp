@@ -2,21 +2,42 @@
 
 #include <algorithm>
 #include <optional>
+#include <span>
 
 #include "codec/rle_decoder.h"
 #include "codec/rle_encoder.h"
 #include "codec/rounded_percent.h"
 #include "common/error.h"
 #include "common/text.h"
+#include "files/whole_file.h"
 #include "formats/entry_limits.h"
+#include "formats/palette_file.h"
 #include "formats/sprite_archive.h"
-#include "pipeline/bitmap_file_source.h"
-#include "pipeline/stored_palettes.h"
 
 namespace sprite::pipeline {
 
-EncodeRun::EncodeRun(files::FileSystem& files, RunDelegate& delegate)
-    : files_(files), delegate_(delegate), source_(std::make_unique<BitmapFileSource>(files)) {}
+namespace {
+
+// A palette file is read whole; a sprite archive may serve as one.
+constexpr std::uint64_t kMaxPaletteFileBytes = kMaxPngFileBytes;
+
+// The picture as its stored rows show it, whole rows only: a sheet to cut.
+IndexedImage ImageOf(const formats::StoredPicture& picture) {
+  const auto width = static_cast<std::uint32_t>(picture.width);
+  const std::size_t rows = picture.storedRows.size() / width;
+  return {width, static_cast<std::uint32_t>(rows),
+          Bytes(picture.storedRows.begin(),
+                picture.storedRows.begin() + static_cast<std::ptrdiff_t>(rows * width))};
+}
+
+}  // namespace
+
+EncodeRun::EncodeRun(files::FileSystem& files, RunDelegate& delegate, EncodeOptions options)
+    : files_(files),
+      delegate_(delegate),
+      options_(std::move(options)),
+      pngs_(files, [this]() -> PictureMapper& { return TargetPalette(); }),
+      source_(files, pngs_) {}
 
 EncodeRun::~EncodeRun() = default;
 
@@ -28,6 +49,11 @@ RunReport EncodeRun::Run(const std::vector<std::string>& inputs, const std::stri
   }
   report_ = RunReport{};
   report_.listed = static_cast<std::int32_t>(inputs.size());
+  inputs_ = &inputs;
+  mapper_.reset();
+  palettes_ = StoredPalettes{};
+  lastOnTarget_ = false;
+  tooManyColours_.reset();
   // An archive never replaces a picture it is made of: a run that did would
   // leave nothing to make it again from.
   const std::optional<files::FileId> existing = files_.IdOf(archivePath);
@@ -53,19 +79,32 @@ RunReport EncodeRun::Run(const std::vector<std::string>& inputs, const std::stri
     return report_;
   }
 
+  // The palette each stored picture leaves; a refused run stores none.
+  Bytes trailer = archivePalette;
+  bool refusedRun = false;
   try {
     formats::ArchiveWriter archive(*archiveFile);
     delegate_.Log("Init", false);
 
-    StoredPalettes palettes;
-    const std::size_t count = inputs.size();
+    std::optional<Problem> refused;
+    if (!options_.paletteFile.empty()) {
+      try {
+        const Bytes file = files::ReadWhole(files_, options_.paletteFile, kMaxPaletteFileBytes);
+        mapper_ = PictureMapper::ForGivenPalette(formats::ReadPaletteFile(file), options_.alpha);
+      } catch (FaultError& error) {
+        error.SetPath(options_.paletteFile);
+        refused = NothingEncoded(error.Details());
+      }
+    }
+
+    const std::size_t count = refused ? 0 : inputs.size();
     for (std::size_t index = 0; index < count; ++index) {
       if (delegate_.ShouldStop()) {
         throw CancelledError();
       }
-      if (AddBitmap(inputs[index], archive, archivePalette)) {
+      current_ = index;
+      if (AddBitmap(index, archive, trailer)) {
         ++report_.stored;
-        palettes.Add(index, archivePalette);
       }
       // A one-file list is done after its only file.
       delegate_.Progress(RunDelegate::Bar::kFirst,
@@ -74,25 +113,39 @@ RunReport EncodeRun::Run(const std::vector<std::string>& inputs, const std::stri
                                                             static_cast<std::int64_t>(count - 1)));
       delegate_.Progress(RunDelegate::Bar::kSecond, 0);
     }
-
-    // Every picture decodes with the last one's palette: name those it does not fit.
-    for (const std::size_t index : palettes.DifferingFromLast()) {
-      Report(StoredAnyway({.kind = FaultKind::kOtherColours, .path = inputs[index]}));
+    if (tooManyColours_) {
+      refused = NothingEncoded(*tooManyColours_);
     }
 
-    delegate_.Log("Completed ", true);
-    if (report_.stored == 0 && existing) {
-      // An archive of no pictures in place of a file that was there would
-      // only lose it.
-      Report(LeftAsItWas(archivePath));
+    if (refused) {
+      report_.stored = 0;
+      refusedRun = true;
+      Report(*refused);
     } else {
-      archive.Finish(archivePalette);
-      archiveFile->Commit();
-      report_.outputBytes = archive.Size();
-      report_.outputWritten = true;
-      report_.outputPath = files_.FullPath(archivePath);
+      // PNG pictures are stored against the target palette as it is finished.
+      const Bytes target = mapper_ ? mapper_->Palette() : Bytes{};
+      if (lastOnTarget_) {
+        trailer = target;
+      }
+      // Every picture decodes with the last one's palette: name those it does not fit.
+      for (const std::size_t index : palettes_.DifferingFromLast(target)) {
+        Report(StoredAnyway({.kind = FaultKind::kOtherColours, .path = inputs[index]}));
+      }
+
+      delegate_.Log("Completed ", true);
+      if (report_.stored == 0 && existing) {
+        // An archive of no pictures in place of a file that was there would
+        // only lose it.
+        Report(LeftAsItWas(archivePath));
+      } else {
+        archive.Finish(trailer);
+        archiveFile->Commit();
+        report_.outputBytes = archive.Size();
+        report_.outputWritten = true;
+        report_.outputPath = files_.FullPath(archivePath);
+      }
+      report_.completed = true;
     }
-    report_.completed = true;
   } catch (FaultError& error) {
     report_.outputFailed = true;
     error.SetPath(archivePath);
@@ -105,25 +158,96 @@ RunReport EncodeRun::Run(const std::vector<std::string>& inputs, const std::stri
         {.kind = FaultKind::kUnexpected, .path = archivePath, .text = error.what()},
         existing.has_value()));
   }
+  if (!refusedRun) {
+    archivePalette = std::move(trailer);
+  }
   archiveFile.reset();
   SyncFolders();
   delegate_.Finishing();
+  inputs_ = nullptr;
   return report_;
 }
 
-bool EncodeRun::AddBitmap(const std::string& path, formats::ArchiveWriter& archive,
+bool EncodeRun::AddBitmap(std::size_t index, formats::ArchiveWriter& archive,
                           Bytes& archivePalette) {
-  formats::StoredPicture picture;
+  const std::string& path = (*inputs_)[index];
+  SourcePicture picture;
   try {
-    picture = source_->Read(path);
+    picture = source_.Read(path);
   } catch (const FaultError& error) {
-    Report(PictureNotStored(error.Details()));
+    if (error.Kind() == FaultKind::kTooManyColours) {
+      tooManyColours_ = error.Details();
+    } else if (!tooManyColours_) {
+      Report(PictureNotStored(error.Details()));
+    }
+    return false;
+  }
+  if (tooManyColours_) {
+    return false;  // the run only counts colours now
+  }
+
+  bool stored = false;
+  if (!options_.sheet) {
+    stored = StoreEntry(path, path, picture.stored, picture.changedPixels, archive);
+  } else {
+    std::vector<SheetFrame> frames;
+    try {
+      frames = CutSheet(ImageOf(picture.stored), options_.sheet->width, options_.sheet->height,
+                        options_.skipEmpty);
+    } catch (FaultError& error) {
+      error.SetPath(path);
+      Report(PictureNotStored(error.Details()));
+      return false;
+    }
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+      formats::StoredPicture frame{.width = static_cast<std::int32_t>(frames[i].image.width),
+                                   .height = static_cast<std::int32_t>(frames[i].image.height),
+                                   .palette = {},
+                                   .storedRows = std::move(frames[i].image.pixels),
+                                   // What is said of the picture is said once, at its first frame.
+                                   .rowsWhole = i > 0 || picture.stored.rowsWhole};
+      const std::string shown = path + " (frame " + std::to_string(frames[i].number + 1) + ")";
+      stored |= StoreEntry(path, shown, frame, i == 0 ? picture.changedPixels : 0, archive);
+    }
+  }
+  if (!stored) {
+    return false;
+  }
+  // The trailer is the palette of the last picture stored; one that cannot be
+  // stored leaves it alone.
+  lastOnTarget_ = picture.onTargetPalette;
+  if (picture.onTargetPalette) {
+    palettes_.AddOnTarget(index);
+  } else {
+    palettes_.Add(index, picture.stored.palette);
+  }
+  archivePalette = std::move(picture.stored.palette);
+  return true;
+}
+
+bool EncodeRun::StoreEntry(const std::string& path, const std::string& shown,
+                           const formats::StoredPicture& picture, std::uint64_t changedPixels,
+                           formats::ArchiveWriter& archive) {
+  if (archive.Count() >= formats::kMaxEntries) {
+    Report(PictureNotStored({.kind = FaultKind::kArchiveFull, .path = path}));
+    return false;
+  }
+  // A large PNG picture or frame is refused before its rows are coded.
+  if (auto misfit = formats::CheckEntryFits(
+          {picture.storedRows.size(), picture.width, picture.height, std::nullopt})) {
+    misfit->path = path;
+    Report(PictureNotStored(std::move(*misfit)));
     return false;
   }
 
-  delegate_.Log("Adding: " + path, true);
+  delegate_.Log("Adding: " + shown, true);
   if (!picture.rowsWhole) {
     Report(StoredAnyway({.kind = FaultKind::kRowsNotWhole, .path = path}));
+  }
+  if (changedPixels > 0) {
+    Report(StoredAnyway({.kind = FaultKind::kColoursChanged,
+                         .path = path,
+                         .value = static_cast<std::int64_t>(changedPixels)}));
   }
 
   Bytes coded;
@@ -138,12 +262,24 @@ bool EncodeRun::AddBitmap(const std::string& path, formats::ArchiveWriter& archi
   } else {
     Report(StoredAnyway({.kind = FaultKind::kCodedRowsDiffer, .path = path}));
   }
-
-  // The trailer is the palette of the last picture stored; one that cannot be
-  // stored leaves it alone.
-  archivePalette = std::move(picture.palette);
   archive.AddEntry(picture.width, picture.height, coded);
   return true;
+}
+
+PictureMapper& EncodeRun::TargetPalette() {
+  if (!mapper_) {
+    // Made at the first PNG picture, from it and the files after it: a run
+    // without PNG pictures opens no file twice.
+    const std::span<const std::string> rest(
+        inputs_->begin() + static_cast<std::ptrdiff_t>(current_), inputs_->end());
+    mapper_ = TargetPaletteOf(files_, rest, options_.alpha);
+    if (const auto k = mapper_->SwappedIndex()) {
+      delegate_.Log(
+          "PNG palette: the see-through index " + std::to_string(*k) + " and index 0 trade places",
+          false);
+    }
+  }
+  return *mapper_;
 }
 
 void EncodeRun::Report(const Problem& problem) {

@@ -1,15 +1,20 @@
 // The Encode run: listed picture files become one sprite archive.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "common/bytes.h"
 #include "files/file_system.h"
-#include "pipeline/picture_source.h"
+#include "pipeline/png_file_source.h"
 #include "pipeline/run_delegate.h"
 #include "pipeline/run_report.h"
+#include "pipeline/sprite_sheet.h"
+#include "pipeline/stored_palettes.h"
+#include "pipeline/target_palette.h"
 
 namespace sprite::formats {
 class ArchiveWriter;
@@ -17,17 +22,30 @@ class ArchiveWriter;
 
 namespace sprite::pipeline {
 
+// How PNG pictures are stored and pictures cut; the window uses the defaults.
+struct EncodeOptions {
+  // A palette file (GIMP, JASC, PNG, bitmap or sprite archive) that PNG
+  // pictures are mapped to; empty: their shared palette, or one built of them.
+  std::string paletteFile{};
+  AlphaRule alpha{};
+  // Cuts every listed picture into frames of this size, each stored as a picture.
+  std::optional<FrameSize> sheet{};
+  // With `sheet`: frames of nothing but index 0 are left out.
+  bool skipEmpty = false;
+};
+
 class EncodeRun {
  public:
-  EncodeRun(files::FileSystem& files, RunDelegate& delegate);
+  EncodeRun(files::FileSystem& files, RunDelegate& delegate, EncodeOptions options = {});
   ~EncodeRun();
   EncodeRun(const EncodeRun&) = delete;
   EncodeRun& operator=(const EncodeRun&) = delete;
 
   // Stores the pictures of `inputs` (at most 32767 of them), in order, in the
-  // archive at `archivePath`. `archivePalette` (1024 bytes, archive order) is
-  // the trailer of an archive that stores no picture; every stored picture
-  // replaces it with its own palette, so afterwards it holds the last one's.
+  // archive at `archivePath`: bitmaps with their own palettes, PNG pictures
+  // against the run's target palette. `archivePalette` (1024 bytes, archive
+  // order) is the trailer of an archive that stores no picture; every stored
+  // picture replaces it with its palette, so afterwards it holds the last one's.
   // The archive is built beside its target and takes its place only when it is
   // complete: a run that fails or is stopped leaves the old file as it was, and
   // a listed file that is also the archive is read before it is replaced.
@@ -36,16 +54,33 @@ class EncodeRun {
 
  private:
   // The per-picture step: reads, checks, codes, verifies and appends one
-  // picture. True when it was stored.
-  bool AddBitmap(const std::string& path, formats::ArchiveWriter& archive, Bytes& archivePalette);
+  // listed picture, or each of its frames. True when something was stored.
+  bool AddBitmap(std::size_t index, formats::ArchiveWriter& archive, Bytes& archivePalette);
+  // Codes, verifies and appends one picture or frame, logged as `shown`.
+  bool StoreEntry(const std::string& path, const std::string& shown,
+                  const formats::StoredPicture& picture, std::uint64_t changedPixels,
+                  formats::ArchiveWriter& archive);
+  // The target palette of the run's PNG pictures, made when the first one is read.
+  PictureMapper& TargetPalette();
   void Report(const Problem& problem);
   // Makes the names of the archive durable; a failure is a failed output.
   void SyncFolders();
 
   files::FileSystem& files_;
   RunDelegate& delegate_;
-  std::unique_ptr<PictureSource> source_;
+  EncodeOptions options_;
+  PngFileSource pngs_;
+  PictureFileSource source_;
   RunReport report_;
+  // The run under way: its inputs, the one being added, its palettes.
+  const std::vector<std::string>* inputs_ = nullptr;
+  std::size_t current_ = 0;
+  std::optional<PictureMapper> mapper_;
+  StoredPalettes palettes_;
+  bool lastOnTarget_ = false;
+  // The PNG pictures have more colours than a palette holds: the rest of the
+  // run only counts them, and nothing is stored.
+  std::optional<Fault> tooManyColours_;
 };
 
 }  // namespace sprite::pipeline

@@ -12,6 +12,7 @@ namespace {
 constexpr char kNotStoredLine[] =
     "ERROR: bitmap palette does not match format restriction (8BPP/256Cols)";
 constexpr char kRestNotWritten[] = "; the bitmaps from there on were not written";
+constexpr char kNothingStored[] = "; nothing was stored";
 
 // A picture that fails the acceptance test of 8 bits and 256 colours, or that
 // reads as empty headers (a missing file), gets the log's line for those.
@@ -56,6 +57,9 @@ Problem StoredAnyway(Fault fault) {
     case FaultKind::kCodedRowsDiffer:
       line = "RLE: FAIL, decompressed and orig data not match!";
       break;
+    case FaultKind::kColoursChanged:
+      line = "Warning: " + Describe(fault);
+      break;
     default:
       line =
           "Warning: a picture has other colours than the last one; the archive keeps only "
@@ -78,11 +82,11 @@ Problem OutputNotWritten(Fault fault, bool restNotWritten) {
   return Make(Problem::Effect::kOutputFailed, std::move(fault), std::move(text), std::move(line));
 }
 
-Problem EntryNotDecoded(Fault fault) {
+Problem EntryNotDecoded(Fault fault, std::string_view what, std::string_view rest) {
   std::string text =
       (IsFileFault(fault.kind) ? "cannot read " + Quoted(fault.path) + ": " + Describe(fault)
                                : fault.path + ": " + Describe(fault)) +
-      kRestNotWritten;
+      "; the " + std::string(what) + " from there on were not " + std::string(rest);
   std::string line = "ERROR: " + text;
   return Make(Problem::Effect::kEntryFailed, std::move(fault), std::move(text), std::move(line));
 }
@@ -101,6 +105,34 @@ Problem LeftAsItWas(const std::string& archivePath) {
       Make(Problem::Effect::kLeftAsItWas, {.kind = FaultKind::kNothingStored, .path = archivePath},
            "nothing stored" + what, "Nothing stored" + what);
   problem.lineNamesIt = true;
+  return problem;
+}
+
+Problem NothingEncoded(Fault fault) {
+  std::string text;
+  switch (fault.kind) {
+    case FaultKind::kTooManyColours:
+      text = "nothing stored: " + Describe(fault);
+      break;
+    case FaultKind::kNoPictures:
+      text = Quoted(fault.path) + ": " + Describe(fault) + kNothingStored;
+      break;
+    case FaultKind::kNotAPaletteFile:
+    case FaultKind::kBadPaletteFile:
+      text =
+          "cannot use the palette " + Quoted(fault.path) + ": " + Describe(fault) + kNothingStored;
+      break;
+    default:
+      text = "cannot read " + Quoted(fault.path) + ": " + Describe(fault) + kNothingStored;
+  }
+  std::string line = "ERROR: " + text;
+  return Make(Problem::Effect::kRunRefused, std::move(fault), std::move(text), std::move(line));
+}
+
+Problem PaletteNotRead(Fault fault) {
+  Problem problem{Problem::Effect::kArchiveNotOpened, std::move(fault), {}, {}, {}, true};
+  problem.text =
+      "cannot read a palette from " + Quoted(problem.fault.path) + ": " + Describe(problem.fault);
   return problem;
 }
 

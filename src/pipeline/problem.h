@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "common/fault.h"
 
@@ -17,6 +18,7 @@ struct Problem {
     kStopped,           // the user stopped the run
     kArchiveNotOpened,  // the archive could not be opened or is not one: nothing was decoded
     kLeftAsItWas,       // nothing was stored, and the file at the output was not replaced
+    kRunRefused,        // the inputs cannot make an archive: nothing was stored
   };
 
   Effect effect = Effect::kNotStored;
@@ -42,11 +44,21 @@ Problem StoredAnyway(Fault fault);
 Problem ArchiveNotWritten(Fault fault, bool replacing);
 // A decoded bitmap, or the folder of written files, could not be written.
 Problem OutputNotWritten(Fault fault, bool restNotWritten);
-Problem EntryNotDecoded(Fault fault);
+// `rest`: what was not done with the entries from there on ("written", "listed"),
+// and `what` they are called ("bitmaps", "PNG pictures", "entries").
+Problem EntryNotDecoded(Fault fault, std::string_view what = "bitmaps",
+                        std::string_view rest = "written");
 // `what` was not written: "the archive \"a.spr\"", "the bitmap being decoded".
 Problem Stopped(const std::string& what);
 Problem ArchiveNotOpened(Fault fault);
+// No palette could be read from the file `fault.path` (a palette command's input).
+Problem PaletteNotRead(Fault fault);
 // A run that stored nothing left the file at `archivePath` as it was.
 Problem LeftAsItWas(const std::string& archivePath);
+// Encode's inputs cannot make an archive, so nothing was stored: the palette
+// file given (`fault.path`) cannot be used, the PNG pictures have more colours
+// than a palette holds, or a list file or folder given (`fault.path`) cannot
+// be read or holds no picture.
+Problem NothingEncoded(Fault fault);
 
 }  // namespace sprite::pipeline

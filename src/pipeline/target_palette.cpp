@@ -65,6 +65,27 @@ bool IsSeeThrough(std::uint8_t alpha, const AlphaRule& rule, std::string_view na
                     .text = Position(i, width)});
 }
 
+// The colour of pixel `i`, counted row by row.
+PngColour ColourOf(const PngPicture& picture, std::size_t i) {
+  if (picture.form == PngForm::kIndexed) {
+    return picture.palette[picture.pixels[i]];
+  }
+  const std::uint8_t* p = picture.pixels.data() + 4 * i;
+  return {p[0], p[1], p[2], p[3]};
+}
+
+// Refuses a picture with a partial alpha the rule does not place before any of
+// its colours is taken in, so that a refused picture leaves nothing behind.
+void CheckAlphas(const AlphaRule& rule, std::string_view name, const PngPicture& picture) {
+  if (rule.threshold) {
+    return;
+  }
+  const std::size_t count = std::size_t{picture.width} * picture.height;
+  for (std::size_t i = 0; i < count; ++i) {
+    IsSeeThrough(ColourOf(picture, i).alpha, rule, name, i, picture.width);
+  }
+}
+
 // The see-through index of a PLTE with tRNS alphas: nothing when its alphas
 // are all 255, the index of its one alpha 0; no answer at all (not shareable)
 // for a partial alpha or more than one alpha 0.
@@ -175,6 +196,11 @@ struct PictureMapper::State {
   // Built: every colour's index. Given: each colour's lowest index from 1.
   ColourIndex exact;
   std::size_t given = 0;
+  // Built from palettes alone: the palette grows as Map meets colours, `met`
+  // of them so far, those past the last entry in `pastPalette`.
+  bool growing = false;
+  std::size_t met = 0;
+  std::unique_ptr<std::bitset<1 << 24>> pastPalette;
   std::unordered_map<std::uint32_t, std::uint8_t> nearest;
 
   std::uint8_t Nearest(const PngColour& c) {
@@ -212,34 +238,84 @@ struct PictureMapper::State {
     return out;
   }
 
+  // The index of colour `c`, first met at pixel `i` of a picture `width`
+  // wide; `changed` when a given palette has no exact entry for it.
+  std::uint8_t IndexOf(std::string_view name, const PngColour& c, std::size_t i,
+                       std::uint32_t width, bool& changed) {
+    changed = false;
+    if (IsSeeThrough(c.alpha, rule, name, i, width)) {
+      return 0;
+    }
+    const std::uint32_t key = Key(c);
+    if (const auto found = exact.Find(key)) {
+      return *found;
+    }
+    if (origin == PaletteOrigin::kGiven) {
+      changed = true;
+      return Nearest(c);
+    }
+    if (!growing) {
+      Changed(name, "pixel " + Position(i, width) +
+                        " has a colour the run's palette was not made with; the picture changed "
+                        "in between");
+    }
+    if (met < kMaxOpaqueColours) {
+      const auto index = static_cast<std::uint8_t>(++met);
+      SetEntry(palette, index, c);
+      exact.Insert(key, index);
+      return index;
+    }
+    // Past the last entry colours are only counted, for the refusal.
+    if (!pastPalette) {
+      pastPalette = std::make_unique<std::bitset<1 << 24>>();
+    }
+    if (!pastPalette->test(key)) {
+      pastPalette->set(key);
+      ++met;
+    }
+    return 0;
+  }
+
   MappedPicture MapColours(std::string_view name, const PngPicture& picture) {
+    if (growing) {
+      CheckAlphas(rule, name, picture);
+    }
     MappedPicture out{{picture.width, picture.height, {}}, 0};
     const std::size_t count = std::size_t{picture.width} * picture.height;
     out.image.pixels.resize(count);
-    std::optional<std::uint32_t> lastKey;
-    std::uint8_t lastIndex = 0;
-    bool lastChanged = false;
-    for (std::size_t i = 0; i < count; ++i) {
-      const PngColour c = picture.At(static_cast<std::uint32_t>(i % picture.width),
-                                     static_cast<std::uint32_t>(i / picture.width));
-      if (IsSeeThrough(c.alpha, rule, name, i, picture.width)) {
-        out.image.pixels[i] = 0;
-        continue;
-      }
-      const std::uint32_t key = Key(c);
-      if (key != lastKey) {
-        const auto found = exact.Find(key);
-        if (!found && origin == PaletteOrigin::kBuilt) {
-          Changed(name, "pixel " + Position(i, picture.width) +
-                            " has a colour the run's palette was not made with; the picture "
-                            "changed in between");
+    std::uint8_t* mapped = out.image.pixels.data();
+    bool changed = false;
+    if (picture.form == PngForm::kIndexed) {
+      // Each palette entry is looked up once, where a pixel first uses it.
+      std::array<std::int16_t, kEntries> index;
+      index.fill(-1);
+      std::bitset<kEntries> entryChanged;
+      for (std::size_t i = 0; i < count; ++i) {
+        const std::uint8_t entry = picture.pixels[i];
+        if (index[entry] < 0) {
+          index[entry] = IndexOf(name, picture.palette[entry], i, picture.width, changed);
+          entryChanged[entry] = changed;
         }
-        lastKey = key;
-        lastChanged = !found;
-        lastIndex = found ? *found : Nearest(c);
+        mapped[i] = static_cast<std::uint8_t>(index[entry]);
+        out.changedPixels += entryChanged[entry] ? 1u : 0u;
       }
-      out.image.pixels[i] = lastIndex;
-      out.changedPixels += lastChanged ? 1 : 0;
+    } else {
+      // Sprites come in spans of one colour: the last one is looked up once.
+      std::optional<PngColour> last;
+      std::uint8_t lastIndex = 0;
+      for (std::size_t i = 0; i < count; ++i) {
+        const PngColour c = ColourOf(picture, i);
+        if (c != last) {
+          lastIndex = IndexOf(name, c, i, picture.width, changed);
+          last = c;
+        }
+        mapped[i] = lastIndex;
+        out.changedPixels += changed ? 1u : 0u;
+      }
+    }
+    if (met > kMaxOpaqueColours) {
+      throw FaultError(
+          {.kind = FaultKind::kTooManyColours, .value = static_cast<std::int64_t>(met)});
     }
     return out;
   }
@@ -265,6 +341,13 @@ PictureMapper PictureMapper::ForGivenPalette(const formats::PaletteFile& file, A
   for (std::size_t i = 1; i < state->given; ++i) {
     state->exact.Insert(Key(EntryOf(state->palette, i)), static_cast<std::uint8_t>(i));
   }
+  return PictureMapper(std::move(state));
+}
+
+PictureMapper PictureMapper::Building(AlphaRule rule) {
+  auto state = std::make_unique<State>();
+  state->rule = Checked(rule);
+  state->growing = true;
   return PictureMapper(std::move(state));
 }
 
@@ -296,23 +379,24 @@ struct TargetPaletteBuilder::Pass {
   std::vector<PngColour> built;
   std::unique_ptr<std::bitset<1 << 24>> seen = std::make_unique<std::bitset<1 << 24>>();
   std::size_t distinct = 0;
+  // Only palettes were added: a built palette grows as Map meets the colours.
+  bool palettesOnly = false;
 
-  void Share(const PngPicture& picture) {
+  void Share(PngForm form, const std::vector<PngColour>& palette) {
     const auto seeThroughIndex =
-        picture.form == PngForm::kIndexed ? SeeThroughIndex(picture.palette) : std::nullopt;
+        form == PngForm::kIndexed ? SeeThroughIndex(palette) : std::nullopt;
     if (!seeThroughIndex) {
       shareable = false;
     } else if (count == 1) {
       seeThrough = *seeThroughIndex;
-      shared = picture.palette;
-    } else if (!Agree(shared, picture.palette) ||
-               !SeeThroughAgrees(*seeThroughIndex, picture.palette.size(), seeThrough,
-                                 shared.size())) {
+      shared = palette;
+    } else if (!Agree(shared, palette) ||
+               !SeeThroughAgrees(*seeThroughIndex, palette.size(), seeThrough, shared.size())) {
       shareable = false;
     } else {
       seeThrough = seeThrough ? seeThrough : *seeThroughIndex;
-      if (picture.palette.size() > shared.size()) {
-        shared = picture.palette;
+      if (palette.size() > shared.size()) {
+        shared = palette;
       }
     }
   }
@@ -320,8 +404,7 @@ struct TargetPaletteBuilder::Pass {
   void Collect(std::string_view name, const PngPicture& picture) {
     const std::size_t pixels = std::size_t{picture.width} * picture.height;
     for (std::size_t i = 0; i < pixels; ++i) {
-      const PngColour c = picture.At(static_cast<std::uint32_t>(i % picture.width),
-                                     static_cast<std::uint32_t>(i / picture.width));
+      const PngColour c = ColourOf(picture, i);
       if (IsSeeThrough(c.alpha, rule, name, i, picture.width)) {
         continue;
       }
@@ -344,12 +427,25 @@ TargetPaletteBuilder::TargetPaletteBuilder(TargetPaletteBuilder&&) noexcept = de
 TargetPaletteBuilder::~TargetPaletteBuilder() = default;
 
 void TargetPaletteBuilder::Add(std::string_view name, const PngPicture& picture) {
+  CheckAlphas(pass_->rule, name, picture);
   ++pass_->count;
   if (pass_->shareable) {
-    pass_->Share(picture);
+    pass_->Share(picture.form, picture.palette);
   }
   // Always, since a later picture may still rule the shared palette out.
   pass_->Collect(name, picture);
+}
+
+void TargetPaletteBuilder::AddPalette(const formats::PngColours& colours) {
+  ++pass_->count;
+  pass_->palettesOnly = true;
+  if (pass_->shareable) {
+    pass_->Share(colours.form, colours.palette);
+  }
+}
+
+bool TargetPaletteBuilder::Shared() const {
+  return pass_->count > 0 && pass_->shareable;
 }
 
 std::size_t TargetPaletteBuilder::Count() const {
@@ -386,6 +482,8 @@ PictureMapper TargetPaletteBuilder::Finish() const {
         {.kind = FaultKind::kTooManyColours, .value = static_cast<std::int64_t>(pass_->distinct)});
   }
   state->origin = PaletteOrigin::kBuilt;
+  state->growing = pass_->palettesOnly;
+  state->met = pass_->built.size();
   for (std::size_t i = 0; i < pass_->built.size(); ++i) {
     SetEntry(state->palette, i + 1, pass_->built[i]);
     state->exact.Insert(Key(pass_->built[i]), static_cast<std::uint8_t>(i + 1));

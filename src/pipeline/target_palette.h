@@ -60,6 +60,8 @@ class PictureMapper {
   // A palette file's entries (those it gave, at most 256) as the target.
   // Throws InvalidArgumentError for a threshold outside 1 to 255.
   static PictureMapper ForGivenPalette(const formats::PaletteFile& file, AlphaRule rule = {});
+  // A built palette of no colours yet, that grows as Map meets them.
+  static PictureMapper Building(AlphaRule rule = {});
 
   PictureMapper(PictureMapper&&) noexcept;
   PictureMapper& operator=(PictureMapper&&) noexcept;
@@ -73,7 +75,12 @@ class PictureMapper {
 
   // The picture's indexes in the palette. Throws FaultError naming `name` and
   // the pixel for a partial alpha the rule refuses, and for a picture that does
-  // not match what the first pass saw of it (it changed in between).
+  // not match what the first pass saw of it (it changed in between). A built
+  // palette that grows (TargetPaletteBuilder::AddPalette) takes in the
+  // picture's new colours; when they are more than its entries hold it throws
+  // FaultError (kTooManyColours) with the count of every colour met, this
+  // picture's and those before, and after that it maps nothing more but
+  // counts, throwing again with the count so far.
   MappedPicture Map(std::string_view name, const formats::PngPicture& picture);
 
   struct State;
@@ -92,8 +99,18 @@ class TargetPaletteBuilder {
   ~TargetPaletteBuilder();
 
   // The run's next PNG picture, in list order. Throws FaultError naming
-  // `name` and the first pixel of a partial alpha the rule refuses.
+  // `name` and the first pixel of a partial alpha the rule refuses; such a
+  // picture is not added.
   void Add(std::string_view name, const formats::PngPicture& picture);
+  // The run's next PNG picture known by its palette alone (ReadPngColours), so
+  // that a first pass need not decode any pixels. A run uses this or Add for
+  // all of its pictures: when the palette is not shared, the built one then
+  // grows in the mapper's pass, each colour taking the next index as Map first
+  // meets it, which, the pictures being mapped in list order, is the index
+  // the whole pass would have given it.
+  void AddPalette(const formats::PngColours& colours);
+  // The pictures added so far share one palette.
+  bool Shared() const;
   std::size_t Count() const;
 
   // The palette of the pictures added. Throws FaultError naming the count

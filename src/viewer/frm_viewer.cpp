@@ -107,7 +107,7 @@ void frmViewer::Load(const std::string& path) {
   colours_ = 0;
   path_ = path;
   try {
-    picture_ = FromStored(pictures_.Read(path));
+    picture_ = FromStored(pictures_.Read(path).stored);
     colours_ = CountColours(picture_->pixels);
   } catch (const FaultError& error) {
     fault_ = Describe(error.Details());

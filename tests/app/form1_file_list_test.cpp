@@ -61,13 +61,16 @@ TEST_F(Form1FileListTest, AddAppendsWhatTheDialogSelectedAsPaths) {
   }
 }
 
-TEST_F(Form1FileListTest, AddAndBrowseAskForBitmapsAndAnArchiveOwnedByTheWindow) {
+TEST_F(Form1FileListTest, AddAndBrowseAskForPicturesAndAnArchiveOwnedByTheWindow) {
   Add();
   Browse();
   ASSERT_EQ(windows_.dialogs.requests.size(), 2u);
   const winsys::OPENFILENAME& open = windows_.dialogs.requests[0].record;
   EXPECT_EQ(windows_.dialogs.requests[0].function, "GetOpenFileNameA");
-  EXPECT_EQ(open.lpstrFilter, Nuls("Bitmaps (*.bmp)|*.bmp||"));
+  // Bitmaps first, the filter the dialog opens with (index 1).
+  EXPECT_EQ(open.lpstrFilter, Nuls("Bitmaps (*.bmp)|*.bmp|PNG pictures (*.png)|*.png|"
+                                   "All pictures (*.bmp;*.png)|*.bmp;*.png||"));
+  EXPECT_EQ(open.nFilterIndex, 1u);
   EXPECT_EQ(open.lpstrDefExt, ".bmp");
   EXPECT_EQ(open.Flags, 0x81200u);  // explorer style, multiple selection, must exist
   EXPECT_EQ(open.hwndOwner, Window().hWnd());
@@ -134,10 +137,12 @@ TEST_F(Form1FileListTest, RemoveTakesOutTheSelectedFileOnly) {
   EXPECT_EQ(FileList().ListCount(), 0);
 }
 
-TEST_F(Form1FileListTest, DroppedBitmapsJoinTheListAndADroppedFileNamesTheArchive) {
+TEST_F(Form1FileListTest, DroppedPicturesJoinTheListAndADroppedFileNamesTheArchive) {
   Prepare({"/a.bmp"}, "#");
-  FileList().Drop({"/d/b.BMP", "/d/notes.txt", "/d/c.bmp", "/d/bmp", "/d/d.Bmp"});
-  EXPECT_THAT(FileList().Lines(), ElementsAre("/a.bmp", "/d/b.BMP", "/d/c.bmp", "/d/d.Bmp"));
+  FileList().Drop(
+      {"/d/b.BMP", "/d/notes.txt", "/d/c.png", "/d/bmp", "/d/d.Bmp", "/d/e.PNG", "/d/f.spr"});
+  EXPECT_THAT(FileList().Lines(),
+              ElementsAre("/a.bmp", "/d/b.BMP", "/d/c.png", "/d/d.Bmp", "/d/e.PNG"));
   Output().Drop({"/d/pack.spr", "/d/other.spr"});
   EXPECT_EQ(Output().Text(), "/d/pack.spr");
 }

@@ -3,6 +3,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "common/error.h"
 #include "files/native_file_system.h"
@@ -17,6 +18,10 @@ class FakeFileSystem : public files::FileSystem {
   std::optional<files::FileId> IdOf(const std::string& path) override { return real_->IdOf(path); }
   std::string FullPath(const std::string& path) override { return real_->FullPath(path); }
   bool IsPlainFile(const std::string& path) override { return real_->IsPlainFile(path); }
+  bool IsFolder(const std::string& path) override { return real_->IsFolder(path); }
+  std::vector<std::string> ListFolder(const std::string& path) override {
+    return real_->ListFolder(path);
+  }
   void SyncFolders() override { real_->SyncFolders(); }
   void Delete(const std::string& path) noexcept override { real_->Delete(path); }
 

@@ -15,7 +15,7 @@ namespace sprite::fakes {
 // first, for a test that looks at its caller at that moment.
 class FakePictureSource : public pipeline::PictureSource {
  public:
-  formats::StoredPicture Read(const std::string& path) override {
+  pipeline::SourcePicture Read(const std::string& path) override {
     reads.push_back(path);
     if (beforeRead) {
       beforeRead(path);
@@ -29,7 +29,7 @@ class FakePictureSource : public pipeline::PictureSource {
     if (picture == pictures.end()) {
       throw FaultError({.kind = FaultKind::kNoSuchFile, .path = path});
     }
-    return picture->second;
+    return {picture->second};
   }
 
   std::map<std::string, formats::StoredPicture> pictures;

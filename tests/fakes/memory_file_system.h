@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "common/error.h"
 #include "files/file_system.h"
@@ -19,6 +20,30 @@ class MemoryFileSystem : public files::FileSystem {
  public:
   bool Exists(const std::string& path) override { return files.count(path) != 0; }
   bool IsPlainFile(const std::string& path) override { return Exists(path); }
+  // Memory holds files only: a folder is the prefix of their paths.
+  bool IsFolder(const std::string& path) override {
+    const std::string prefix = FolderPrefix(path);
+    const auto next = files.lower_bound(prefix);
+    return next != files.end() && next->first.starts_with(prefix);
+  }
+  std::vector<std::string> ListFolder(const std::string& path) override {
+    std::vector<std::string> names;
+    const std::string prefix = FolderPrefix(path);
+    for (auto it = files.lower_bound(prefix); it != files.end() && it->first.starts_with(prefix);
+         ++it) {
+      const std::string rest = it->first.substr(prefix.size());
+      const std::string name = rest.substr(0, rest.find('/'));
+      if (names.empty() || names.back() != name) {
+        names.push_back(name);
+      }
+    }
+    if (names.empty()) {
+      throw FaultError({.kind = Exists(path) ? FaultKind::kNotAFolder : FaultKind::kNoSuchFile,
+                        .path = path,
+                        .text = path});
+    }
+    return names;
+  }
   std::string FullPath(const std::string& path) override { return "/" + path; }
   // A file is its path: memory holds no links.
   std::optional<files::FileId> IdOf(const std::string& path) override {
@@ -46,6 +71,11 @@ class MemoryFileSystem : public files::FileSystem {
   std::map<std::string, Bytes> files;
 
  private:
+  // "art" and "art/" name the same folder.
+  static std::string FolderPrefix(const std::string& path) {
+    return path.ends_with('/') ? path : path + "/";
+  }
+
   // A copy of the file as it was when opened, as an open file would keep it.
   class OwnedSource : public ByteSource {
    public:

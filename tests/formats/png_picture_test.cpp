@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "common/error.h"
 #include "format_test_support.h"
@@ -117,6 +119,28 @@ TEST(PngReader, DamagedFilesAreRefusedWithTheirReason) {
                     {.maxWidth = 1u << 20, .maxHeight = 1u << 20, .maxPixels = 1ull << 40})
                 .rfind("its image data (", 0),
             0u);
+}
+
+TEST(PngReader, ColoursReadBeforeThePixelsAreThoseOfTheWholePicture) {
+  // A tRNS chunk with a bad CRC is dropped by the whole read: the picture reads opaque.
+  Bytes brokenAlpha = ReadTestPng("indexed-trns.png");
+  const std::size_t trns = 33 + 12 + brokenAlpha[36];  // after IHDR and PLTE
+  ASSERT_EQ(std::string(reinterpret_cast<const char*>(&brokenAlpha[trns + 4]), 4), "tRNS");
+  brokenAlpha[trns + 8] ^= 0x01;
+  std::vector<Bytes> files = {brokenAlpha};
+  for (const char* name : {"indexed-1bit.png", "indexed-8bit.png", "indexed-trns.png",
+                           "indexed-interlaced.png", "rgb-trns.png", "grey-alpha.png"}) {
+    files.push_back(ReadTestPng(name));
+  }
+  for (const Bytes& file : files) {
+    const PngPicture picture = ReadPng(file);
+    const std::optional<PngColours> early = ReadPngColours(file);
+    ASSERT_TRUE(early);
+    EXPECT_EQ(early->form, picture.form);
+    EXPECT_EQ(early->palette, picture.palette);
+    // Cut within IHDR, there is not enough to say.
+    EXPECT_FALSE(ReadPngColours(ByteView(file).first(30)));
+  }
 }
 
 TEST(PngReader, EveryTruncationIsRefusedWithAReason) {

@@ -130,7 +130,7 @@ TEST_F(EncodeRunTest, EveryPictureNotStoredIsReportedByKindAndFile) {
       {folder_.Path("short.bmp"), FaultKind::kHeadersCut},
       {Utf8FromPath(folder_.Root()), FaultKind::kNotAPlainFile},
       {folder_.Path("missing.bmp"), FaultKind::kNoSuchFile},
-      {folder_.Path("a.png"), FaultKind::kNotABitmap},
+      {folder_.Path("a.png"), FaultKind::kDamagedPng},  // a PNG signature and nothing after it
       // Every compression but none codes its rows otherwise; raw pixels would be noise.
       {Bitmap("c1.bmp", {.compression = 1, .pixelArea = {1, 2, 3, 4}}), FaultKind::kCompressed},
       {Bitmap("c2.bmp", {.compression = 2, .pixelArea = {1, 2, 3, 4}}), FaultKind::kCompressed},

@@ -62,6 +62,10 @@ constexpr KindFacts kKinds[] = {
     {FaultKind::kTooManyColours, true, false, false, false},
     {FaultKind::kPictureChanged, false, false, true, false},
     {FaultKind::kSheetNotWhole, true, true, true, false},
+    {FaultKind::kColoursChanged, true, false, false, false},
+    {FaultKind::kFileTooLarge, true, true, false, false},
+    {FaultKind::kArchiveFull, false, false, false, false},
+    {FaultKind::kNoPictures, false, false, false, false},
     {FaultKind::kOutputIsInput, false, false, true, false},
     {FaultKind::kNothingStored, false, false, false, false},
     {FaultKind::kStopped, false, false, false, false},
@@ -112,8 +116,8 @@ TEST(ProblemWordsTest, TheLogKeepsItsOwnLinesAndOtherProblemsAreWordedOnce) {
   EXPECT_EQ(pipeline::StoredAnyway({.kind = FaultKind::kCodedRowsDiffer}).line,
             "RLE: FAIL, decompressed and orig data not match!");
   // A line of the log's own words is followed in a window by the problem's words.
-  for (const FaultKind kind :
-       {FaultKind::kRowsNotWhole, FaultKind::kCodedRowsDiffer, FaultKind::kOtherColours}) {
+  for (const FaultKind kind : {FaultKind::kRowsNotWhole, FaultKind::kCodedRowsDiffer,
+                               FaultKind::kOtherColours, FaultKind::kColoursChanged}) {
     const pipeline::Problem warning = pipeline::StoredAnyway({.kind = kind, .path = "q.bmp"});
     EXPECT_FALSE(warning.lineNamesIt);
     EXPECT_EQ(warning.text.rfind("q.bmp: stored, but ", 0), 0u);

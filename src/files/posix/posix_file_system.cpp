@@ -2,6 +2,7 @@
 // place of their targets, and the folders of new names synced.
 #include "files/posix/posix_file_system.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -100,6 +102,41 @@ std::string PosixFileSystem::FullPath(const std::string& path) {
 bool PosixFileSystem::IsPlainFile(const std::string& path) {
   struct stat info {};
   return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool PosixFileSystem::IsFolder(const std::string& path) {
+  struct stat info {};
+  return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::vector<std::string> PosixFileSystem::ListFolder(const std::string& path) {
+  if (path.empty()) {
+    throw FaultError({.kind = FaultKind::kNoFileName});
+  }
+  struct Closer {
+    void operator()(DIR* folder) const { ::closedir(folder); }
+  };
+  const std::unique_ptr<DIR, Closer> folder(::opendir(path.c_str()));
+  if (!folder) {
+    if (errno == ENOTDIR) {
+      throw FaultError({.kind = FaultKind::kNotAFolder, .path = path, .text = path});
+    }
+    throw ReadFailed(path, errno);
+  }
+  std::vector<std::string> names;
+  while (true) {
+    errno = 0;
+    const dirent* entry = ::readdir(folder.get());
+    if (entry == nullptr) {
+      if (errno != 0) {
+        throw ReadFailed(path, errno);
+      }
+      return names;
+    }
+    if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
+      names.emplace_back(entry->d_name);
+    }
+  }
 }
 
 std::unique_ptr<ByteSource> PosixFileSystem::OpenForReading(const std::string& path) {

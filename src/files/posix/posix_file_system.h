@@ -20,6 +20,8 @@ class PosixFileSystem : public FileSystem {
   std::optional<FileId> IdOf(const std::string& path) override;
   std::string FullPath(const std::string& path) override;
   bool IsPlainFile(const std::string& path) override;
+  bool IsFolder(const std::string& path) override;
+  std::vector<std::string> ListFolder(const std::string& path) override;
   std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
   std::unique_ptr<ReplacingFile> CreateReplacing(const std::string& path) override;
   std::size_t FilesPerBatch() override;

@@ -1,6 +1,8 @@
 #include "files/win32/win32_file_system.h"
 
 #include <optional>
+#include <string_view>
+#include <vector>
 
 #include "files/native_file_system.h"
 #include "files/win32/win32_api.h"
@@ -52,6 +54,49 @@ std::string Win32FileSystem::FullPath(const std::string& path) {
 
 bool Win32FileSystem::IsPlainFile(const std::string& path) {
   return !path.empty() && Examine(path).kind == PathKind::kFile;
+}
+
+bool Win32FileSystem::IsFolder(const std::string& path) {
+  return !path.empty() && Examine(path).kind == PathKind::kFolder;
+}
+
+std::vector<std::string> Win32FileSystem::ListFolder(const std::string& path) {
+  if (path.empty()) {
+    Fail(FaultKind::kNoFileName, path);
+  }
+  const PathInfo info = Examine(path);
+  if (info.kind == PathKind::kMissing) {
+    ReadFailed(path, info.error);
+  }
+  if (info.kind != PathKind::kFolder) {
+    Fail(FaultKind::kNotAFolder, path, path);
+  }
+  std::wstring pattern = info.system;
+  if (!pattern.empty() && pattern.back() != L'\\') {
+    pattern += L'\\';
+  }
+  pattern += L'*';
+  WIN32_FIND_DATAW found{};
+  const HANDLE search = ::FindFirstFileW(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) {
+    ReadFailed(path, ::GetLastError());
+  }
+  std::vector<std::string> names;
+  DWORD error = 0;
+  while (error == 0) {
+    const std::wstring_view name(found.cFileName);
+    if (name != L"." && name != L"..") {
+      names.push_back(Narrow(name));
+    }
+    if (::FindNextFileW(search, &found) == 0) {
+      error = ::GetLastError();
+    }
+  }
+  ::FindClose(search);
+  if (error != ERROR_NO_MORE_FILES) {
+    ReadFailed(path, error);
+  }
+  return names;
 }
 
 std::unique_ptr<ByteSource> Win32FileSystem::OpenForReading(const std::string& path) {

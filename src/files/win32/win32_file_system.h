@@ -17,6 +17,9 @@ class Win32FileSystem : public FileSystem {
   // Absolute, with the system's separators, without the \\?\ prefix.
   std::string FullPath(const std::string& path) override;
   bool IsPlainFile(const std::string& path) override;
+  bool IsFolder(const std::string& path) override;
+  // Through FindFirstFileW and FindNextFileW, names in UTF-8.
+  std::vector<std::string> ListFolder(const std::string& path) override;
   std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
   // A replaced file keeps its attributes (read-only included) and its security.
   // Temporary files left beside the target by a killed run are removed first.

@@ -1,0 +1,103 @@
+#!/usr/bin/env python3
+"""End-to-end benchmark of PNG pictures: sprite-cli encode of 5000 PNG sprites
+against encode of the same pictures as bitmaps, and decode --png against
+decode, as ratios; peak memory of encode for 500 and 5000 PNG pictures.
+
+The PNG sprites come in the two forms modders have: indexed PNGs sharing one
+palette (what decode --png writes, and pixel-art editors export), and RGBA
+PNGs (what sheet packers write), whose palette the run builds.
+"""
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import zlib
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from e2e import RUNS, empty, make_bitmaps, peak_memory, report, side_by_side  # noqa: E402
+
+
+def chunk(kind, data):
+    return (struct.pack(">I", len(data)) + kind + data
+            + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+
+
+def rgba_png(width, rows):
+    """An RGBA PNG of `rows` (bytes of 4 × width each), as sheet packers write them."""
+    raw = b"".join(b"\0" + row for row in rows)
+    return (b"\x89PNG\r\n\x1a\n"
+            + chunk(b"IHDR", struct.pack(">IIBBBBB", width, len(rows), 8, 6, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(raw, 6)) + chunk(b"IEND", b""))
+
+
+def bitmap_as_rgba(path, out_path):
+    """The bitmap's pixels as RGBA: index 0 see-through, the others its palette's colours."""
+    with open(path, "rb") as f:
+        data = f.read()
+    width, height = struct.unpack_from("<ii", data, 18)
+    palette = data[54:54 + 1024]
+    colours = [bytes((palette[4 * i + 2], palette[4 * i + 1], palette[4 * i], 255)) if i else
+               b"\0\0\0\0" for i in range(256)]
+    stride = (width + 3) & ~3
+    rows = []
+    for y in range(height - 1, -1, -1):  # bottom row first in the bitmap
+        start = 1078 + y * stride
+        rows.append(b"".join(colours[i] for i in data[start:start + width]))
+    with open(out_path, "wb") as f:
+        f.write(rgba_png(width, rows))
+
+
+def main():
+    build = sys.argv[1] if len(sys.argv) > 1 else "build/default"
+    cli = os.path.abspath(os.path.join(build, "src", "sprite-cli"))
+    if not os.path.exists(cli):
+        raise SystemExit("build sprite-cli first (make build)")
+    work = tempfile.mkdtemp(prefix="sprite-bench-png-", dir=os.environ.get("BENCH_DIR"))
+    try:
+        bmp = os.path.join(work, "bmp")
+        os.mkdir(bmp)
+        bitmaps = [os.path.join(bmp, name) for name in make_bitmaps(bmp, 5000)]
+        archive = os.path.join(work, "pack.spr")
+        # The same pictures as indexed PNGs, in the same order, through decode --png.
+        indexed_dir = os.path.join(work, "indexed")
+        os.mkdir(indexed_dir)
+        subprocess.run([cli, "encode", "-q", "-o", archive] + bitmaps, check=True)
+        subprocess.run([cli, "decode", "-q", "--png", "-C", indexed_dir, archive], check=True)
+        indexed = sorted(os.path.join(indexed_dir, n) for n in os.listdir(indexed_dir))
+        rgba_dir = os.path.join(work, "rgba")
+        os.mkdir(rgba_dir)
+        rgba = []
+        for path in bitmaps:
+            rgba.append(os.path.join(rgba_dir, os.path.basename(path)[:-4] + ".png"))
+            bitmap_as_rgba(path, rgba[-1])
+        print("5000 sprites, 32x32 to 64x64, %d runs each, medians; PNG written at zlib level 1"
+              % RUNS)
+
+        out = os.path.join(work, "out.spr")
+        for label, pictures in (("indexed PNG", indexed), ("RGBA PNG", rgba)):
+            times = side_by_side({"bitmaps": ([cli, "encode", "-q", "-o", out] + bitmaps, None),
+                                  label: ([cli, "encode", "-q", "-o", out] + pictures, None)})
+            report("encode " + label, times, base="bitmaps", goal="<= 2.0x")
+
+        dec = os.path.join(work, "dec")
+        os.mkdir(dec)
+        shutil.copy(archive, os.path.join(dec, "pack.spr"))
+        archive = os.path.join(dec, "pack.spr")
+        times = side_by_side({"decode": ([cli, "decode", "-q", archive], None),
+                              "decode --png": ([cli, "decode", "-q", "--png", archive], None)},
+                             before=lambda: empty(dec, (".bmp", ".png")))
+        report("decode --png", times, base="decode", goal="<= 2.0x")
+
+        for label, pictures in (("indexed", indexed), ("RGBA", rgba)):
+            small = peak_memory([cli, "encode", "-q", "-o", out] + pictures[:500])
+            large = peak_memory([cli, "encode", "-q", "-o", out] + pictures)
+            print("peak memory, encode %-7s PNG: 500 files %6d KiB   5000 files %6d KiB"
+                  % (label, small, large))
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()

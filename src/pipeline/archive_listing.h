@@ -1,0 +1,30 @@
+// A look inside an archive, and its palette as a file of its own.
+#pragma once
+
+#include <string>
+
+#include "files/file_system.h"
+#include "pipeline/run_delegate.h"
+#include "pipeline/run_report.h"
+
+namespace sprite::pipeline {
+
+// Logs one line for each entry of the archive at `archivePath`, its number,
+// width, height (the fields as stored, sign kept) and coded length, then a line
+// with the totals. A damaged entry ends the listing as it ends a Decode run.
+RunReport ListArchive(files::FileSystem& files, RunDelegate& delegate,
+                      const std::string& archivePath);
+
+enum class PaletteFormat { kGimp, kJasc, kSwatchPng };
+
+// The file format a palette's name asks for by its extension (".gpl", ".pal",
+// ".png", in any case); nothing for another.
+std::optional<PaletteFormat> PaletteFormatOf(const std::string& path);
+
+// Writes the palette of the file at `inputPath` (a sprite archive's, or that of
+// anything a run's palette file may be) to `outputPath`, all 256 entries.
+RunReport ExportPalette(files::FileSystem& files, RunDelegate& delegate,
+                        const std::string& inputPath, const std::string& outputPath,
+                        PaletteFormat format);
+
+}  // namespace sprite::pipeline

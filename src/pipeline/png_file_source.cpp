@@ -1,0 +1,95 @@
+#include "pipeline/png_file_source.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "common/error.h"
+#include "files/whole_file.h"
+#include "pipeline/bitmap_file_source.h"
+
+namespace sprite::pipeline {
+
+namespace {
+
+bool StartsAsPng(ByteSource& file) {
+  if (file.Size() < formats::kPngSignature.size()) {
+    return false;
+  }
+  std::array<std::uint8_t, formats::kPngSignature.size()> start{};
+  file.ReadAt(0, start);
+  return formats::IsPng(start);
+}
+
+}  // namespace
+
+SourcePicture PngFileSource::Read(const std::string& path) {
+  return files::UseFile(files_, path, [&](ByteSource& file) { return ReadFrom(file, path); });
+}
+
+SourcePicture PngFileSource::ReadFrom(ByteSource& file, const std::string& path) {
+  formats::PngPicture picture;
+  try {
+    picture = formats::ReadPng(files::ReadWhole(file, kMaxPngFileBytes));
+  } catch (FaultError& error) {
+    error.SetPath(path);
+    throw;
+  }
+  PictureMapper& mapper = targetPalette_();
+  MappedPicture mapped = mapper.Map(path, picture);
+  formats::EntryRows entry =
+      formats::EntryOfPicture(picture.height, std::move(mapped.image.pixels), picture.entryShape);
+  return {{.width = static_cast<std::int32_t>(picture.width),
+           .height = entry.heightField,
+           .palette = mapper.Palette(),
+           .storedRows = std::move(entry.storedRows),
+           .rowsWhole = true},
+          true,
+          mapped.changedPixels};
+}
+
+SourcePicture PictureFileSource::Read(const std::string& path) {
+  return files::UseFile(files_, path, [&](ByteSource& file) {
+    return StartsAsPng(file) ? pngs_.ReadFrom(file, path) : BitmapFileSource::ReadFrom(file, path);
+  });
+}
+
+namespace {
+
+// PLTE and tRNS come before the image data, and in a sprite within its first bytes.
+constexpr std::size_t kColoursPrefix = 64 * 1024;
+
+std::optional<formats::PngColours> ColoursOf(files::FileSystem& files, const std::string& path) {
+  try {
+    const auto file = files.OpenForReading(path);
+    if (!StartsAsPng(*file)) {
+      return std::nullopt;
+    }
+    Bytes start(static_cast<std::size_t>(std::min<std::uint64_t>(file->Size(), kColoursPrefix)));
+    file->ReadAt(0, start);
+    if (auto colours = formats::ReadPngColours(start)) {
+      return colours;
+    }
+    return formats::ReadPngColours(files::ReadWhole(*file, kMaxPngFileBytes));
+  } catch (const FaultError&) {
+    return std::nullopt;
+  }
+}
+
+}  // namespace
+
+PictureMapper TargetPaletteOf(files::FileSystem& files, std::span<const std::string> paths,
+                              AlphaRule rule) {
+  TargetPaletteBuilder builder(rule);
+  for (const std::string& path : paths) {
+    if (const auto colours = ColoursOf(files, path)) {
+      builder.AddPalette(*colours);
+      // One picture that shares nothing settles it: the palette is built.
+      if (!builder.Shared()) {
+        break;
+      }
+    }
+  }
+  return builder.Count() == 0 ? PictureMapper::Building(rule) : builder.Finish();
+}
+
+}  // namespace sprite::pipeline

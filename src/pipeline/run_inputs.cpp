@@ -1,0 +1,88 @@
+#include "pipeline/run_inputs.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <string_view>
+
+#include "common/error.h"
+#include "common/utf8_path.h"
+#include "files/whole_file.h"
+#include "pipeline/list_file.h"
+#include "pipeline/natural_order.h"
+
+namespace sprite::pipeline {
+
+namespace {
+
+// A list names at most 32767 paths; this is room for long ones.
+constexpr std::uint64_t kMaxListFileBytes = 16u << 20;
+
+bool IsPictureName(std::string_view name) {
+  if (name.size() < 4) {
+    return false;
+  }
+  std::string extension(name.substr(name.size() - 4));
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return extension == ".bmp" || extension == ".png";
+}
+
+std::vector<std::string> ListedPaths(files::FileSystem& files, const std::string& listPath) {
+  const Bytes text = files::ReadWhole(files, listPath, kMaxListFileBytes);
+  const std::string folder = Utf8FromPath(PathFromUtf8(listPath).parent_path());
+  std::vector<std::string> paths = ParseListFile(
+      std::string_view(reinterpret_cast<const char*>(text.data()), text.size()), folder);
+  if (paths.empty()) {
+    throw FaultError({.kind = FaultKind::kNoPictures, .path = listPath, .text = "list"});
+  }
+  return paths;
+}
+
+std::vector<std::string> FolderPictures(files::FileSystem& files, const std::string& folder) {
+  std::vector<std::string> names;
+  try {
+    names = files.ListFolder(folder);
+  } catch (FaultError& error) {
+    error.SetPath(folder);
+    throw;
+  }
+  const std::string prefix = folder.ends_with('/') ? folder : folder + "/";
+  std::erase_if(names, [&](const std::string& name) {
+    return !IsPictureName(name) || !files.IsPlainFile(prefix + name);
+  });
+  if (names.empty()) {
+    throw FaultError({.kind = FaultKind::kNoPictures, .path = folder});
+  }
+  std::sort(names.begin(), names.end(), NaturalLess);
+  for (std::string& name : names) {
+    name.insert(0, prefix);
+  }
+  return names;
+}
+
+}  // namespace
+
+RunInputs ExpandInputs(files::FileSystem& files, std::span<const std::string> arguments) {
+  RunInputs inputs;
+  for (const std::string& argument : arguments) {
+    try {
+      std::vector<std::string> paths;
+      if (argument.starts_with('@')) {
+        paths = ListedPaths(files, argument.substr(1));
+      } else if (files.IsFolder(argument)) {
+        paths = FolderPictures(files, argument);
+      } else {
+        inputs.paths.push_back(argument);
+        continue;
+      }
+      inputs.paths.insert(inputs.paths.end(), std::make_move_iterator(paths.begin()),
+                          std::make_move_iterator(paths.end()));
+    } catch (const FaultError& error) {
+      inputs.problems.push_back(NothingEncoded(error.Details()));
+    }
+  }
+  return inputs;
+}
+
+}  // namespace sprite::pipeline

@@ -1,0 +1,26 @@
+// What a console's arguments name for Encode: pictures, lists of them and
+// folders of them.
+#pragma once
+
+#include <span>
+#include <string>
+#include <vector>
+
+#include "files/file_system.h"
+#include "pipeline/problem.h"
+
+namespace sprite::pipeline {
+
+struct RunInputs {
+  std::vector<std::string> paths;
+  // Lists and folders that could not be read, or hold no picture.
+  std::vector<Problem> problems;
+};
+
+// The pictures `arguments` name, in order: "@FILE" stands for the paths the
+// list file FILE names (ParseListFile, relative ones taken from its folder), a
+// folder for its .bmp and .png files (by name, in any case) in natural order,
+// and anything else for itself. Lists and folders are not followed further.
+RunInputs ExpandInputs(files::FileSystem& files, std::span<const std::string> arguments);
+
+}  // namespace sprite::pipeline

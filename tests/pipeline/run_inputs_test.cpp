@@ -1,0 +1,61 @@
+// What a console's arguments name for Encode: pictures, @lists and folders.
+#include "pipeline/run_inputs.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fakes/memory_file_system.h"
+
+namespace sprite::pipeline {
+namespace {
+
+Bytes Text(const std::string& text) {
+  return Bytes(text.begin(), text.end());
+}
+
+TEST(RunInputs, ListsAndFoldersStandForTheirPicturesInOrder) {
+  fakes::MemoryFileSystem files;
+  for (const char* path : {"art/walk_10.png", "art/walk_2.PNG", "art/Walk_1.bmp", "art/notes.txt",
+                           "art/sub.png/inside.bmp", "art/sub/deep.png", "empty/readme.md"}) {
+    files.files[path] = Bytes{1};
+  }
+  files.files["lists/frames.txt"] = Text("# the hero\r\n  b.png \n\nart/c.bmp\n/abs/d.png\n");
+  files.files["lists/none.txt"] = Text("# nothing yet\n\n");
+  const struct {
+    const char* what;
+    std::vector<std::string> arguments;
+    std::vector<std::string> paths;
+    std::vector<FaultKind> problems;
+  } cases[] = {
+      {"a folder: its pictures in natural order, nothing deeper",
+       {"art"},
+       {"art/Walk_1.bmp", "art/walk_2.PNG", "art/walk_10.png"},
+       {}},
+      {"a list: paths from its folder, comments and blanks skipped",
+       {"x.bmp", "@lists/frames.txt", "art/"},
+       {"x.bmp", "lists/b.png", "lists/art/c.bmp", "/abs/d.png", "art/Walk_1.bmp", "art/walk_2.PNG",
+        "art/walk_10.png"},
+       {}},
+      {"a picture that is missing is left to Encode to report", {"gone.png"}, {"gone.png"}, {}},
+      {"lists and folders that name no picture",
+       {"@lists/none.txt", "empty", "@lists/gone.txt"},
+       {},
+       {FaultKind::kNoPictures, FaultKind::kNoPictures, FaultKind::kNoSuchFile}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const RunInputs inputs = ExpandInputs(files, c.arguments);
+    EXPECT_EQ(inputs.paths, c.paths);
+    std::vector<FaultKind> kinds;
+    for (const Problem& problem : inputs.problems) {
+      kinds.push_back(problem.fault.kind);
+      EXPECT_EQ(problem.effect, Problem::Effect::kRunRefused);
+    }
+    EXPECT_EQ(kinds, c.problems);
+  }
+}
+
+}  // namespace
+}  // namespace sprite::pipeline
