@@ -140,7 +140,7 @@ class LogLines : public sprite::pipeline::RunDelegate {
 
 // Archives that decode to more than this are left to the codec's own targets:
 // here every byte is written and checked twice, and a run of them costs seconds.
-constexpr std::size_t kAreaBudget = 256 * 1024;
+constexpr std::size_t kAreaBudget = 64 * 1024;
 
 }  // namespace
 
