@@ -1,13 +1,19 @@
-// The Encode command on one bitmap file of any content, end to end: headers,
+// The Encode command on one picture file of any content, end to end: headers,
 // acceptance, palette, strip and flip check, coder, verifier, archive writer.
-// The archive and the log are checked against a plain account of the same file.
+// For a bitmap, the archive and the log are checked against a plain account of
+// the same file. A file that starts with the PNG signature is read as a PNG
+// whatever its name: it is stored only when the PNG reader takes it, and then
+// as one entry of its size whose rows decode to its area.
+#include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "command_harness.h"
 #include "formats/bitmap.h"
 #include "formats/entry_limits.h"
+#include "formats/png_picture.h"
 
 namespace {
 
@@ -15,6 +21,41 @@ using sprite::Bytes;
 using sprite::fuzz::Put;
 namespace oracle = sprite::codec::oracle;
 namespace formats = sprite::formats;
+
+constexpr std::size_t kEmptyArchiveSize = 8 + 1024;
+
+void CheckPngRun(const Bytes& input, sprite::fuzz::Commands& commands) {
+  using sprite::fuzz::Check;
+  using sprite::fuzz::Field;
+  std::optional<formats::PngPicture> picture;
+  try {
+    picture = formats::ReadPng(input);
+  } catch (const sprite::FaultError&) {
+    picture.reset();
+  }
+  const sprite::pipeline::RunReport& run = commands.LastRun();
+  Check(run.completed && !run.outputFailed && !run.cancelled);
+  Check(run.stored <= 1 && (picture || run.stored == 0));
+  const std::vector<std::string>& log = commands.Log();
+  Check(log.size() >= 3 && log.front() == "Init" && log.back() == "Completed ");
+  const Bytes& archive = commands.Files().at("out.spr");
+  Check(archive.size() >= kEmptyArchiveSize && Field(archive, 4, 2) == static_cast<std::uint32_t>(run.stored));
+  if (run.stored == 0) {
+    Check(archive.size() == kEmptyArchiveSize);
+    return;
+  }
+  // An entry written out as a PNG carries its height field and stored length.
+  const std::size_t area = std::size_t{picture->width} * picture->height;
+  const auto& shape = picture->entryShape;
+  const std::uint32_t heightField =
+      shape ? static_cast<std::uint16_t>(shape->heightField) : picture->height;
+  const std::size_t storedLength = shape ? std::min<std::size_t>(shape->storedLength, area) : area;
+  Check(Field(archive, 8, 2) == picture->width && Field(archive, 10, 2) == heightField);
+  const std::size_t codedLength = Field(archive, 12, 2);
+  Check(archive.size() == 14 + codedLength + 1024);
+  const Bytes coded(archive.data() + 14, archive.data() + 14 + codedLength);
+  Check(oracle::Decompress(coded).size() == storedLength);
+}
 
 }  // namespace
 
@@ -24,6 +65,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   sprite::fuzz::Commands commands;
   commands.Files()["in.bmp"] = input;
   commands.Encode({"in.bmp"}, "out.spr");
+  if (formats::IsPng(input)) {
+    CheckPngRun(input, commands);
+    return 0;
+  }
 
   // Whether the picture can be stored, and what is stored, found plainly.
   const formats::BitmapHeaders headers = formats::ReadBitmapHeaders(input);
