@@ -1,4 +1,5 @@
-// Reads an arbitrary file as a PNG. A format error is the expected way out. A
+// Reads an arbitrary file as a PNG, decoded whole and row by row, which must
+// agree. A format error is the expected way out. A
 // picture that reads is written again as an 8-bit indexed PNG, and as an
 // archive entry, and read back: the same indexes, colours and entry must come out.
 // The colours read before the pixels (what Encode judges a set's palette by)
@@ -59,12 +60,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const sprite::Error&) {
     early.reset();
   }
+  // The whole-image decoding and libspng's row by row take and give the same.
+  std::optional<PngPicture> rowByRow;
+  try {
+    rowByRow = ReadPng(sprite::ByteView(data, size), kLimits, PngDecoding::kRowByRow);
+  } catch (const sprite::Error&) {
+    rowByRow.reset();
+  }
   PngPicture picture;
   try {
     picture = ReadPng(sprite::ByteView(data, size), kLimits);
   } catch (const sprite::Error&) {
+    Check(!rowByRow);
     return 0;
   }
+  Check(rowByRow && rowByRow->form == picture.form && rowByRow->pixels == picture.pixels &&
+        rowByRow->palette == picture.palette && rowByRow->entryShape == picture.entryShape);
   Check(early && early->form == picture.form && early->palette == picture.palette);
   const std::size_t area = std::size_t{picture.width} * picture.height;
   Check(area > 0 && area <= kLimits.maxPixels);

@@ -81,8 +81,8 @@ set(CPACK_DEBIAN_PACKAGE_RELEASE ${SPRITE_PACKAGE_RELEASE})
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${SPRITE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# dpkg-shlibdeps adds what the programs link: Qt, libspng0 (>= 0.7.3) for PNG
-# pictures, zlib, the C and C++ libraries.
+# dpkg-shlibdeps adds what the programs link: Qt, libspng0 (>= 0.7.3) and
+# libdeflate0 for PNG pictures, zlib, the C and C++ libraries.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Without the platform plugins (a Recommends of Qt's own) an install with
 # --no-install-recommends cannot open the window.

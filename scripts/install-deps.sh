@@ -3,15 +3,15 @@
 # when everything is there.
 #
 #   scripts/install-deps.sh run    what `make run` needs: the compiler, Qt,
-#                                  libspng, and the virtual screen and the
+#                                  libspng, libdeflate, and the virtual screen and the
 #                                  tools of the headless demo
 #   scripts/install-deps.sh [all]  also what the tests, the benchmarks, the
 #                                  fuzzers, the format check and the package
 #                                  need (`make test`, CI)
 #   scripts/install-deps.sh windows  what `make run` needs and the Windows
 #                                  cross build: mingw-w64, Wine, NSIS, zlib for
-#                                  mingw-w64, and libspng's source from
-#                                  Debian's source package, unpacked into
+#                                  mingw-w64, and libspng's and libdeflate's
+#                                  sources from Debian's source packages, unpacked into
 #                                  build/deps/
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -21,8 +21,8 @@ profile=${1:-all}
 packages=(
   g++ cmake ninja-build make pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  # PNG pictures
-  libspng-dev
+  # PNG pictures; their image data inflated and deflated whole
+  libspng-dev libdeflate-dev
   # the headless demo of `make run`: a virtual screen, keys and a screenshot
   xvfb xauth xdotool imagemagick fonts-dejavu-core
 )
@@ -44,7 +44,7 @@ case "$profile" in
     packages+=(
       g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
       wine wine64 fonts-wine nsis unzip xclip
-      # apt-get source unpacks libspng's source package
+      # apt-get source unpacks libspng's and libdeflate's source packages
       dpkg-dev
     )
     ;;
@@ -74,9 +74,12 @@ if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-# The Windows build compiles libspng itself, from Debian's source package.
-if [ "$profile" = windows ] && ! compgen -G "$root/build/deps/libspng-*/spng/spng.c" >/dev/null; then
-  sources=/etc/apt/sources.list.d/sprite-deb-src.sources
+# The Windows build compiles libspng and libdeflate itself, from Debian's
+# source packages.
+fetch_source() {
+  local package=$1 file=$2
+  compgen -G "$root/build/deps/$package-*/$file" >/dev/null && return 0
+  local sources=/etc/apt/sources.list.d/sprite-deb-src.sources
   if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
     echo "install-deps: enabling Debian's source packages ($sources)"
     printf '%s\n' 'Types: deb-src' 'URIs: http://deb.debian.org/debian' \
@@ -84,9 +87,13 @@ if [ "$profile" = windows ] && ! compgen -G "$root/build/deps/libspng-*/spng/spn
       'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' | $SUDO tee "$sources" >/dev/null
     $SUDO apt-get update -qq
   fi
-  echo "install-deps: fetching libspng's source package into build/deps/"
+  echo "install-deps: fetching $package's source package into build/deps/"
   mkdir -p "$root/build/deps"
-  (cd "$root/build/deps" && apt-get source -qq libspng >/dev/null 2>&1)
-  compgen -G "$root/build/deps/libspng-*/spng/spng.c" >/dev/null ||
-    { echo "install-deps: libspng's source package could not be had" >&2; exit 1; }
+  (cd "$root/build/deps" && apt-get source -qq "$package" >/dev/null 2>&1)
+  compgen -G "$root/build/deps/$package-*/$file" >/dev/null ||
+    { echo "install-deps: $package's source package could not be had" >&2; exit 1; }
+}
+if [ "$profile" = windows ]; then
+  fetch_source libspng spng/spng.c
+  fetch_source libdeflate libdeflate.h
 fi

@@ -1,5 +1,6 @@
 #include "formats/png_picture.h"
 
+#include <libdeflate.h>
 #include <spng.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include "codec/picture_width.h"
 #include "common/error.h"
 #include "formats/entry_limits.h"
+#include "formats/png_image_data.h"
 
 namespace sprite::formats {
 
@@ -45,22 +47,7 @@ void AppendBigEndian(Bytes& out, std::uint32_t value, int size) {
 }
 
 std::uint32_t Crc32(const std::uint8_t* data, std::size_t size) {
-  static const auto kTable = [] {
-    std::array<std::uint32_t, 256> table{};
-    for (std::uint32_t n = 0; n < 256; ++n) {
-      std::uint32_t c = n;
-      for (int k = 0; k < 8; ++k) {
-        c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      }
-      table[n] = c;
-    }
-    return table;
-  }();
-  std::uint32_t crc = 0xFFFFFFFFu;
-  for (std::size_t i = 0; i < size; ++i) {
-    crc = kTable[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-  }
-  return crc ^ 0xFFFFFFFFu;
+  return libdeflate_crc32(0, data, size);
 }
 
 std::string ChunkName(const std::uint8_t* type) {
@@ -82,6 +69,10 @@ struct Header {
   std::uint8_t bitDepth = 0;
   std::uint8_t colourType = 0;
   std::uint64_t imageDataBytes = 0;  // all IDAT chunks together
+  // The data of the first IDAT chunks one after the other, in order, and
+  // whether their CRCs all match.
+  std::vector<ByteView> imageData;
+  bool imageDataIntact = true;
 };
 
 int SamplesPerPixel(std::uint8_t colourType) {
@@ -102,13 +93,14 @@ int SamplesPerPixel(std::uint8_t colourType) {
 // allocated for a picture its image data cannot hold. The decoder checks the
 // CRCs of the image data; when it finds a fault, a walk with `checkCrc`
 // names the damaged chunk if there is one.
-void WalkChunks(ByteView file, const PngLimits& limits, bool checkCrc) {
+Header WalkChunks(ByteView file, const PngLimits& limits, bool checkCrc) {
   if (!IsPng(file)) {
     throw FaultError({.kind = FaultKind::kNotAPng});
   }
   Header header;
   bool sawHeader = false;
   bool sawImageData = false;
+  bool imageDataRun = false;  // the chunk before was one of the first IDAT chunks
   std::size_t offset = kPngSignature.size();
   while (true) {
     if (file.size() - offset < 8) {
@@ -147,11 +139,18 @@ void WalkChunks(ByteView file, const PngLimits& limits, bool checkCrc) {
       header.colourType = at[17];
       sawHeader = true;
     } else if (isImageData) {
+      if (imageDataRun || !sawImageData) {
+        header.imageData.emplace_back(at + 8, length);
+        header.imageDataIntact =
+            header.imageDataIntact && Crc32(type, 4 + std::size_t{length}) == stored;
+        imageDataRun = true;
+      }
       sawImageData = true;
       header.imageDataBytes += length;
     } else if (std::memcmp(type, "IEND", 4) == 0) {
       break;
     }
+    imageDataRun = imageDataRun && isImageData;
     offset += kChunkFrame + length;
   }
   if (!sawImageData) {
@@ -178,6 +177,7 @@ void WalkChunks(ByteView file, const PngLimits& limits, bool checkCrc) {
             " bytes) is far too short for a picture of " + Text(header.width) + " × " +
             Text(header.height) + " pixels: the file is cut off or damaged");
   }
+  return header;
 }
 
 std::string SpngReason(int code) {
@@ -219,7 +219,7 @@ void CheckRead(int code, ByteView file, const PngLimits& limits) {
 }
 
 // Indexes of `bitDepth` bits, packed high bits first, one byte each.
-Bytes UnpackIndexes(const Bytes& packed, std::uint32_t width, std::uint32_t height,
+Bytes UnpackIndexes(Bytes packed, std::uint32_t width, std::uint32_t height,
                     std::uint8_t bitDepth) {
   if (bitDepth == 8) {
     return packed;
@@ -290,6 +290,7 @@ std::optional<PngColours> ReadPngColours(ByteView fileStart) {
   PngColours colours;
   std::optional<std::uint8_t> bitDepth;
   Bytes alphas;
+  bool sawAlpha = false;
   std::size_t offset = kPngSignature.size();
   while (fileStart.size() - offset >= 8) {
     const std::uint8_t* at = fileStart.data() + offset;
@@ -318,13 +319,9 @@ std::optional<PngColours> ReadPngColours(ByteView fileStart) {
     const bool isHeader = std::memcmp(type, "IHDR", 4) == 0;
     const bool isPalette = std::memcmp(type, "PLTE", 4) == 0;
     const bool isAlpha = std::memcmp(type, "tRNS", 4) == 0;
-    if ((isHeader || isPalette || isAlpha) &&
-        Crc32(type, 4 + std::size_t{length}) != BigEndian32(data + length)) {
-      if (isAlpha) {
-        // ReadPng drops a damaged ancillary chunk, so the picture reads opaque.
-        offset += kChunkFrame + length;
-        continue;
-      }
+    const bool intact = !(isHeader || isPalette || isAlpha) ||
+                        Crc32(type, 4 + std::size_t{length}) == BigEndian32(data + length);
+    if ((isHeader || isPalette) && !intact) {
       Damaged(where + " is damaged: its CRC does not match its data", offset);
     }
     if (!bitDepth && !isHeader) {
@@ -349,16 +346,101 @@ std::optional<PngColours> ReadPngColours(ByteView fileStart) {
       for (std::uint32_t i = 0; i < length; i += 3) {
         colours.palette.push_back({data[i], data[i + 1], data[i + 2], 255});
       }
-    } else if (isAlpha) {
-      alphas.assign(data, data + length);
+    } else if (isAlpha && !sawAlpha && length > 0 && length <= colours.palette.size()) {
+      // As ReadPng takes it: the first tRNS that fits the PLTE before it,
+      // dropped if damaged; any tRNS after that one is passed over.
+      sawAlpha = true;
+      if (intact) {
+        alphas.assign(data, data + length);
+      }
     }
     offset += kChunkFrame + length;
   }
   return std::nullopt;
 }
 
-PngPicture ReadPng(ByteView file, const PngLimits& limits) {
-  WalkChunks(file, limits, false);
+namespace {
+
+std::size_t RowBytes(const spng_ihdr& ihdr) {
+  return (std::size_t{ihdr.width} * static_cast<std::size_t>(SamplesPerPixel(ihdr.color_type)) *
+              ihdr.bit_depth +
+          7) /
+         8;
+}
+
+// 8-bit samples of `samples` a pixel widened to RGBA8: grey to its three
+// colours, a missing alpha 255, or 0 where the pixel is `trns`'s colour key.
+Bytes WidenToRgba(const Bytes& rows, std::uint32_t width, std::uint32_t height,
+                  std::uint8_t colourType, const std::optional<spng_trns>& trns) {
+  const std::size_t count = std::size_t{width} * height;
+  if (colourType == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA) {
+    return rows;
+  }
+  Bytes rgba(4 * count);
+  std::uint8_t* out = rgba.data();
+  const std::uint8_t* in = rows.data();
+  switch (colourType) {
+    case SPNG_COLOR_TYPE_GRAYSCALE:
+      for (std::size_t i = 0; i < count; ++i, out += 4) {
+        out[0] = out[1] = out[2] = in[i];
+        // The grey key is compared whole: one past 255 matches no 8-bit sample.
+        out[3] = trns && trns->gray == in[i] ? 0 : 255;
+      }
+      break;
+    case SPNG_COLOR_TYPE_GRAYSCALE_ALPHA:
+      for (std::size_t i = 0; i < count; ++i, out += 4, in += 2) {
+        out[0] = out[1] = out[2] = in[0];
+        out[3] = in[1];
+      }
+      break;
+    default: {  // truecolour; the colour key is taken in its low 8 bits
+      const std::uint8_t key[3] = {static_cast<std::uint8_t>(trns ? trns->red : 0),
+                                   static_cast<std::uint8_t>(trns ? trns->green : 0),
+                                   static_cast<std::uint8_t>(trns ? trns->blue : 0)};
+      for (std::size_t i = 0; i < count; ++i, out += 4, in += 3) {
+        std::copy_n(in, 3, out);
+        out[3] = trns && std::equal(in, in + 3, key) ? 0 : 255;
+      }
+      break;
+    }
+  }
+  return rgba;
+}
+
+// The picture's image data decoded in one piece, for pictures that need no
+// more than undoing filters and widening samples: not interlaced, indexed or
+// of 8-bit samples. Packed indexes or RGBA8, as libspng gives them. Nothing
+// for any other picture, or when the data is not plainly whole and sound (a
+// damaged CRC, a stream that ends early or runs on, an unknown filter): libspng
+// then reads it row by row and says what is wrong, if anything is.
+std::optional<Bytes> DecodeWhole(const Header& walk, const spng_ihdr& ihdr,
+                                 const std::optional<spng_trns>& trns) {
+  const bool indexed = ihdr.color_type == SPNG_COLOR_TYPE_INDEXED;
+  if (ihdr.interlace_method != SPNG_INTERLACE_NONE || (!indexed && ihdr.bit_depth != 8) ||
+      !walk.imageDataIntact) {
+    return std::nullopt;
+  }
+  Bytes joined;
+  ByteView stream = walk.imageData.front();
+  if (walk.imageData.size() > 1) {
+    for (const ByteView part : walk.imageData) {
+      joined.insert(joined.end(), part.begin(), part.end());
+    }
+    stream = joined;
+  }
+  const std::size_t bytesPerPixel = std::max<std::size_t>(
+      1, static_cast<std::size_t>(SamplesPerPixel(ihdr.color_type)) * ihdr.bit_depth / 8);
+  std::optional<Bytes> rows = InflateRows(stream, RowBytes(ihdr), ihdr.height, bytesPerPixel);
+  if (!rows || indexed) {
+    return rows;
+  }
+  return WidenToRgba(*rows, ihdr.width, ihdr.height, ihdr.color_type, trns);
+}
+
+}  // namespace
+
+PngPicture ReadPng(ByteView file, const PngLimits& limits, PngDecoding decoding) {
+  const Header walk = WalkChunks(file, limits, false);
   const auto check = [&](int code) { CheckRead(code, file, limits); };
   Context context = NewContext(0);
   spng_ctx* ctx = context.get();
@@ -368,67 +450,75 @@ PngPicture ReadPng(ByteView file, const PngLimits& limits) {
   check(spng_set_option(ctx, SPNG_KEEP_UNKNOWN_CHUNKS, 1));
   spng_ihdr ihdr{};
   check(spng_get_ihdr(ctx, &ihdr));
+  // Every chunk before the image data, read and checked before any pixel.
+  check(spng_decode_chunks(ctx));
+  std::optional<spng_trns> trns;
+  if (spng_trns found{}; spng_get_trns(ctx, &found) == 0) {
+    trns = found;
+  }
 
   PngPicture picture;
   picture.width = ihdr.width;
   picture.height = ihdr.height;
+  picture.entryShape = ReadEntryShape(ctx, ihdr.width, ihdr.height);
   const bool indexed = ihdr.color_type == SPNG_COLOR_TYPE_INDEXED;
   picture.form = indexed ? PngForm::kIndexed : PngForm::kRgba8;
-  const int format = indexed ? SPNG_FMT_PNG : SPNG_FMT_RGBA8;
-  std::size_t size = 0;
-  check(spng_decoded_image_size(ctx, format, &size));
-  Bytes decoded(size);
-  check(spng_decode_image(ctx, decoded.data(), decoded.size(), format,
-                          indexed ? 0 : SPNG_DECODE_TRNS));
+  std::optional<Bytes> decoded;
+  if (decoding == PngDecoding::kWholeWhereItCan) {
+    decoded = DecodeWhole(walk, ihdr, trns);
+  }
+  if (!decoded) {
+    const int format = indexed ? SPNG_FMT_PNG : SPNG_FMT_RGBA8;
+    std::size_t size = 0;
+    check(spng_decoded_image_size(ctx, format, &size));
+    decoded.emplace(size);
+    check(spng_decode_image(ctx, decoded->data(), decoded->size(), format,
+                            indexed ? 0 : SPNG_DECODE_TRNS));
+  }
 
   if (indexed) {
     spng_plte plte{};
     check(spng_get_plte(ctx, &plte));
-    spng_trns trns{};
-    const bool hasTrns = spng_get_trns(ctx, &trns) == 0;
+    picture.palette.reserve(plte.n_entries);
     for (std::uint32_t i = 0; i < plte.n_entries; ++i) {
       const spng_plte_entry& e = plte.entries[i];
-      const std::uint8_t alpha = hasTrns && i < trns.n_type3_entries ? trns.type3_alpha[i] : 255;
+      const std::uint8_t alpha = trns && i < trns->n_type3_entries ? trns->type3_alpha[i] : 255;
       picture.palette.push_back({e.red, e.green, e.blue, alpha});
     }
-    picture.pixels = UnpackIndexes(decoded, ihdr.width, ihdr.height, ihdr.bit_depth);
-    const auto past = std::ranges::find_if(
-        picture.pixels, [&](std::uint8_t index) { return index >= picture.palette.size(); });
-    if (past != picture.pixels.end()) {
+    picture.pixels = UnpackIndexes(std::move(*decoded), ihdr.width, ihdr.height, ihdr.bit_depth);
+    // The largest index first, a plain pass the compiler widens; with 256
+    // entries no index can be past them.
+    const std::uint8_t largest =
+        picture.palette.size() == 256 ? 0 : std::ranges::max(picture.pixels);
+    if (largest >= picture.palette.size()) {
+      const auto past = std::ranges::find_if(
+          picture.pixels, [&](std::uint8_t index) { return index >= picture.palette.size(); });
       const auto i = static_cast<std::size_t>(past - picture.pixels.begin());
       Damaged("pixel (" + Text(i % ihdr.width) + ", " + Text(i / ihdr.width) +
               ") uses palette index " + Text(*past) + ", past the " + Text(picture.palette.size()) +
               " entries of its PLTE chunk");
     }
   } else {
-    picture.pixels = std::move(decoded);
+    picture.pixels = std::move(*decoded);
   }
-  picture.entryShape = ReadEntryShape(ctx, ihdr.width, ihdr.height);
   return picture;
 }
 
 namespace {
 
-// zlib's Z_RLE strategy: matches only at distance 1, runs of one index, which
-// is what sprites are made of (see-through margins, spans of one colour). It
-// codes them smaller than the default strategy at level 6 and in half the
-// time, and needs only the smallest window and a small hash memory.
-constexpr int kZlibRunLengthStrategy = 3;
-constexpr int kSmallestWindowBits = 9;
-constexpr int kWriteMemoryLevel = 5;
+using ChunkType = std::array<std::uint8_t, 4>;
 
-int WriteToBytes(spng_ctx*, void* user, void* data, std::size_t length) {
-  auto* out = static_cast<Bytes*>(user);
-  const auto* bytes = static_cast<const std::uint8_t*>(data);
-  out->insert(out->end(), bytes, bytes + length);
-  return 0;
+constexpr ChunkType Type(const char (&name)[5]) {
+  return {static_cast<std::uint8_t>(name[0]), static_cast<std::uint8_t>(name[1]),
+          static_cast<std::uint8_t>(name[2]), static_cast<std::uint8_t>(name[3])};
 }
 
-void CheckWrite(int code) {
-  if (code != 0 && code != SPNG_EOI) {
-    throw FaultError({.kind = FaultKind::kUnexpected,
-                      .text = std::string("the PNG cannot be written: ") + spng_strerror(code)});
-  }
+void AppendChunk(Bytes& out, const ChunkType& type, ByteView data) {
+  AppendBigEndian(out, static_cast<std::uint32_t>(data.size()), 4);
+  const std::size_t start = out.size();
+  out.insert(out.end(), type.begin(), type.end());
+  out.insert(out.end(), data.begin(), data.end());
+  AppendBigEndian(out, Crc32(out.data() + start, out.size() - start), 4);
 }
 
 }  // namespace
@@ -447,59 +537,31 @@ Bytes WriteIndexedPng(std::uint32_t width, std::uint32_t height, ByteView pixels
     throw InvalidArgumentError(Text(pixels.size()) + " pixels do not fit a picture of " +
                                Text(width) + " × " + Text(height));
   }
-  Context context = NewContext(SPNG_CTX_ENCODER);
-  spng_ctx* ctx = context.get();
-  Bytes out;
-  out.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(area / 2, 1u << 20)) + 1200);
-  CheckWrite(spng_set_png_stream(ctx, &WriteToBytes, &out));
-  spng_ihdr ihdr{width, height, 8, SPNG_COLOR_TYPE_INDEXED, 0, 0, SPNG_INTERLACE_NONE};
-  CheckWrite(spng_set_ihdr(ctx, &ihdr));
-  spng_plte plte{};
-  plte.n_entries = 256;
+  const Bytes imageData = DeflateRows(pixels, width, height, options.zlibLevel);
+  Bytes out(kPngSignature.begin(), kPngSignature.end());
+  out.reserve(imageData.size() + 1200);
+  Bytes header;
+  AppendBigEndian(header, width, 4);
+  AppendBigEndian(header, height, 4);
+  header.insert(header.end(), {8, SPNG_COLOR_TYPE_INDEXED, 0, 0, SPNG_INTERLACE_NONE});
+  AppendChunk(out, Type("IHDR"), header);
+  Bytes plte(3 * 256);
   for (std::size_t i = 0; i < 256; ++i) {
-    plte.entries[i] = {palette[4 * i], palette[4 * i + 1], palette[4 * i + 2], 255};
+    std::copy_n(palette.begin() + static_cast<std::ptrdiff_t>(4 * i), 3,
+                plte.begin() + static_cast<std::ptrdiff_t>(3 * i));
   }
-  CheckWrite(spng_set_plte(ctx, &plte));
+  AppendChunk(out, Type("PLTE"), plte);
   if (options.seeThroughIndex0) {
-    spng_trns trns{};
-    trns.n_type3_entries = 1;
-    trns.type3_alpha[0] = 0;
-    CheckWrite(spng_set_trns(ctx, &trns));
+    AppendChunk(out, Type("tRNS"), Bytes{0});
   }
-  Bytes shapeData;
-  spng_unknown_chunk shapeChunk{};
   if (shape) {
+    Bytes shapeData;
     AppendBigEndian(shapeData, static_cast<std::uint16_t>(shape->heightField), 2);
     AppendBigEndian(shapeData, shape->storedLength, 4);
-    std::copy(kEntryShapeChunk.begin(), kEntryShapeChunk.end(), shapeChunk.type);
-    shapeChunk.length = shapeData.size();
-    shapeChunk.data = shapeData.data();
-    shapeChunk.location = SPNG_AFTER_PLTE;
-    CheckWrite(spng_set_unknown_chunks(ctx, &shapeChunk, 1));
+    AppendChunk(out, kEntryShapeChunk, shapeData);
   }
-  CheckWrite(spng_set_option(ctx, SPNG_IMG_COMPRESSION_LEVEL, options.zlibLevel));
-  CheckWrite(spng_set_option(ctx, SPNG_IMG_COMPRESSION_STRATEGY, kZlibRunLengthStrategy));
-  CheckWrite(spng_set_option(ctx, SPNG_IMG_WINDOW_BITS, kSmallestWindowBits));
-  CheckWrite(spng_set_option(ctx, SPNG_IMG_MEM_LEVEL, kWriteMemoryLevel));
-  // Filters only spread a palette picture's runs.
-  CheckWrite(spng_set_option(ctx, SPNG_FILTER_CHOICE, SPNG_FILTER_CHOICE_NONE));
-  CheckWrite(spng_encode_image(ctx, nullptr, 0, SPNG_FMT_PNG,
-                               SPNG_ENCODE_PROGRESSIVE | SPNG_ENCODE_FINALIZE));
-  // Whole rows straight from `pixels`; what they lack, from a row of zeros.
-  Bytes lastRow;
-  for (std::uint64_t y = 0; y < height; ++y) {
-    const std::uint64_t start = y * width;
-    const std::uint8_t* row = pixels.data() + start;
-    if (start + width > pixels.size()) {
-      lastRow.assign(width, 0);
-      if (start < pixels.size()) {
-        std::copy(pixels.begin() + static_cast<std::ptrdiff_t>(start), pixels.end(),
-                  lastRow.begin());
-      }
-      row = lastRow.data();
-    }
-    CheckWrite(spng_encode_row(ctx, row, width));
-  }
+  AppendChunk(out, Type("IDAT"), imageData);
+  AppendChunk(out, Type("IEND"), {});
   return out;
 }
 

@@ -77,7 +77,13 @@ struct PngPicture {
 // is cut off, has a bad CRC in a critical chunk, lacks IHDR or IDAT, has image
 // data that does not decode to its size, uses a palette index past its PLTE, or
 // exceeds `limits`.
-PngPicture ReadPng(ByteView file, const PngLimits& limits = {});
+// How the image data is decoded. Where the picture allows it (not interlaced,
+// indexed or of 8-bit samples, the data whole and sound) in one piece, else row
+// by row through libspng; `kRowByRow` always the latter, to compare the two.
+enum class PngDecoding { kWholeWhereItCan, kRowByRow };
+
+PngPicture ReadPng(ByteView file, const PngLimits& limits = {},
+                   PngDecoding decoding = PngDecoding::kWholeWhereItCan);
 
 // What a PNG says of its colours before its pixels: enough to tell whether a
 // set of pictures shares one palette without decoding any of them.

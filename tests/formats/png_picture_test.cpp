@@ -1,8 +1,11 @@
 #include "formats/png_picture.h"
 
 #include <gtest/gtest.h>
+#include <libdeflate.h>
 
+#include <algorithm>
 #include <functional>
+#include <numeric>
 #include <optional>
 #include <random>
 #include <string>
@@ -174,6 +177,98 @@ Bytes RandomArchivePalette(std::mt19937& random) {
     palette[i] = i % 4 == 3 ? 0 : static_cast<std::uint8_t>(random());
   }
   return palette;
+}
+
+// A PNG of random rows, each behind a random filter type,
+// its image data split over `parts` IDAT chunks.
+Bytes RandomlyFilteredPng(std::mt19937& random, std::uint8_t colourType, std::uint8_t bitDepth,
+                          std::uint32_t width, std::uint32_t height, std::size_t parts,
+                          ByteView trns) {
+  const auto chunk = [](Bytes& out, const char* type, ByteView data) {
+    for (int shift = 24; shift >= 0; shift -= 8) {
+      out.push_back(static_cast<std::uint8_t>(data.size() >> shift));
+    }
+    const std::size_t start = out.size();
+    out.insert(out.end(), type, type + 4);
+    out.insert(out.end(), data.begin(), data.end());
+    const std::uint32_t crc = libdeflate_crc32(0, out.data() + start, out.size() - start);
+    for (int shift = 24; shift >= 0; shift -= 8) {
+      out.push_back(static_cast<std::uint8_t>(crc >> shift));
+    }
+  };
+  const std::size_t samples = colourType == 2 ? 3 : colourType == 4 ? 2 : colourType == 6 ? 4 : 1;
+  const std::size_t rowBytes = (width * samples * bitDepth + 7) / 8;
+  Bytes raw;
+  for (std::uint32_t y = 0; y < height; ++y) {
+    raw.push_back(static_cast<std::uint8_t>(random() % 5));
+    for (std::size_t i = 0; i < rowBytes; ++i) {
+      // Indexes of a 16-entry palette, runs and noise for the others.
+      raw.push_back(static_cast<std::uint8_t>(colourType == 3     ? random() % 16
+                                              : random() % 3 == 0 ? 0
+                                                                  : random()));
+    }
+  }
+  Bytes stream(raw.size() + 64);
+  libdeflate_compressor* compressor = libdeflate_alloc_compressor(6);
+  stream.resize(
+      libdeflate_zlib_compress(compressor, raw.data(), raw.size(), stream.data(), stream.size()));
+  libdeflate_free_compressor(compressor);
+
+  Bytes png(kPngSignature.begin(), kPngSignature.end());
+  const Bytes header{0,        0,          0, static_cast<std::uint8_t>(width),
+                     0,        0,          0, static_cast<std::uint8_t>(height),
+                     bitDepth, colourType, 0, 0,
+                     0};
+  chunk(png, "IHDR", header);
+  if (colourType == 3) {
+    Bytes plte(16 * 3);
+    std::iota(plte.begin(), plte.end(), std::uint8_t{1});
+    chunk(png, "PLTE", plte);
+  }
+  if (!trns.empty()) {
+    chunk(png, "tRNS", trns);
+  }
+  const std::size_t step = stream.size() / parts + 1;
+  for (std::size_t at = 0; at < stream.size(); at += step) {
+    chunk(png, "IDAT", ByteView(stream).subspan(at, std::min(step, stream.size() - at)));
+  }
+  chunk(png, "IEND", {});
+  return png;
+}
+
+TEST(PngReader, ImageDataDecodedWholeIsWhatLibspngDecodesRowByRow) {
+  std::mt19937 random(7);
+  struct Case {
+    std::uint8_t colourType;
+    std::uint8_t bitDepth;
+    Bytes trns;
+  };
+  for (const Case& c :
+       {Case{0, 8, {}}, Case{0, 8, {0, 0}}, Case{0, 8, {1, 0}}, Case{2, 8, {}},
+        Case{2, 8, {1, 0, 0, 0, 0, 0}}, Case{4, 8, {}}, Case{6, 8, {}}, Case{3, 8, {}},
+        Case{3, 4, {0, 255, 9}}, Case{3, 1, {}}, Case{0, 16, {}}, Case{0, 2, {}}}) {
+    for (const std::uint32_t width : {1u, 2u, 5u, 33u}) {
+      const std::size_t parts = 1 + width % 3;
+      const Bytes png =
+          RandomlyFilteredPng(random, c.colourType, c.bitDepth, width, 9, parts, c.trns);
+      SCOPED_TRACE(testing::Message() << "colour type " << int{c.colourType} << ", "
+                                      << int{c.bitDepth} << " bits, " << width << " wide");
+      const auto read = [&](PngDecoding decoding) -> std::optional<PngPicture> {
+        try {
+          return ReadPng(png, {}, decoding);
+        } catch (const FaultError&) {
+          return std::nullopt;
+        }
+      };
+      const std::optional<PngPicture> whole = read(PngDecoding::kWholeWhereItCan);
+      const std::optional<PngPicture> rows = read(PngDecoding::kRowByRow);
+      ASSERT_EQ(whole.has_value(), rows.has_value());
+      if (whole) {
+        EXPECT_EQ(whole->pixels, rows->pixels);
+        EXPECT_EQ(whole->palette, rows->palette);
+      }
+    }
+  }
 }
 
 TEST(PngWriter, AnEntryWrittenAndReadBackIsTheSameEntry) {
