@@ -35,10 +35,12 @@ SourcePicture PngFileSource::ReadFrom(ByteSource& file, const std::string& path)
     throw;
   }
   PictureMapper& mapper = targetPalette_();
-  MappedPicture mapped = mapper.Map(path, picture);
-  formats::EntryRows entry =
-      formats::EntryOfPicture(picture.height, std::move(mapped.image.pixels), picture.entryShape);
-  return {{.width = static_cast<std::int32_t>(picture.width),
+  const std::uint32_t width = picture.width;
+  const std::uint32_t height = picture.height;
+  const std::optional<formats::EntryShape> shape = picture.entryShape;
+  MappedPicture mapped = mapper.Map(path, std::move(picture));
+  formats::EntryRows entry = formats::EntryOfPicture(height, std::move(mapped.image.pixels), shape);
+  return {{.width = static_cast<std::int32_t>(width),
            .height = entry.heightField,
            .palette = mapper.Palette(),
            .storedRows = std::move(entry.storedRows),

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bitset>
+#include <cstring>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -80,9 +81,19 @@ void CheckAlphas(const AlphaRule& rule, std::string_view name, const PngPicture&
   if (rule.threshold) {
     return;
   }
+  const auto partial = [](std::uint8_t alpha) { return alpha != 0 && alpha != 255; };
+  if (picture.form == PngForm::kIndexed &&
+      std::ranges::none_of(picture.palette, partial, &PngColour::alpha)) {
+    return;
+  }
   const std::size_t count = std::size_t{picture.width} * picture.height;
   for (std::size_t i = 0; i < count; ++i) {
-    IsSeeThrough(ColourOf(picture, i).alpha, rule, name, i, picture.width);
+    const std::uint8_t alpha = picture.form == PngForm::kIndexed
+                                   ? picture.palette[picture.pixels[i]].alpha
+                                   : picture.pixels[4 * i + 3];
+    if (partial(alpha)) {
+      IsSeeThrough(alpha, rule, name, i, picture.width);
+    }
   }
 }
 
@@ -223,7 +234,7 @@ struct PictureMapper::State {
     return nearest[Key(c)] = static_cast<std::uint8_t>(best);
   }
 
-  MappedPicture MapShared(std::string_view name, const PngPicture& picture) const {
+  MappedPicture MapShared(std::string_view name, PngPicture& picture) const {
     const auto own =
         picture.form == PngForm::kIndexed ? SeeThroughIndex(picture.palette) : std::nullopt;
     if (!own || !Agree(shared, picture.palette) ||
@@ -231,6 +242,10 @@ struct PictureMapper::State {
       Changed(name,
               "its palette is not the one it had when the run's palette was made; the picture "
               "changed in between");
+    }
+    // Indexes stay where they are unless the see-through index trades places with 0.
+    if (!swapped) {
+      return {{picture.width, picture.height, std::move(picture.pixels)}, 0};
     }
     MappedPicture out{{picture.width, picture.height, Bytes(picture.pixels.size())}, 0};
     std::transform(picture.pixels.begin(), picture.pixels.end(), out.image.pixels.begin(),
@@ -243,13 +258,20 @@ struct PictureMapper::State {
   std::uint8_t IndexOf(std::string_view name, const PngColour& c, std::size_t i,
                        std::uint32_t width, bool& changed) {
     changed = false;
-    if (IsSeeThrough(c.alpha, rule, name, i, width)) {
+    // Alpha 255 is opaque under any rule.
+    if (c.alpha != 255 && IsSeeThrough(c.alpha, rule, name, i, width)) {
       return 0;
     }
     const std::uint32_t key = Key(c);
     if (const auto found = exact.Find(key)) {
       return *found;
     }
+    return IndexOfUnknown(name, c, key, i, width, changed);
+  }
+
+  // IndexOf for an opaque colour the exact index does not hold yet.
+  std::uint8_t IndexOfUnknown(std::string_view name, const PngColour& c, std::uint32_t key,
+                              std::size_t i, std::uint32_t width, bool& changed) {
     if (origin == PaletteOrigin::kGiven) {
       changed = true;
       return Nearest(c);
@@ -300,18 +322,26 @@ struct PictureMapper::State {
         out.changedPixels += entryChanged[entry] ? 1u : 0u;
       }
     } else {
-      // Sprites come in spans of one colour: the last one is looked up once.
-      std::optional<PngColour> last;
+      // Sprites come in spans of one colour: the last one is looked up once,
+      // its four bytes compared as one word. Alpha 0 is see-through under any rule.
+      const std::uint8_t* rgba = picture.pixels.data();
+      std::uint32_t lastWord = 0;
       std::uint8_t lastIndex = 0;
-      for (std::size_t i = 0; i < count; ++i) {
-        const PngColour c = ColourOf(picture, i);
-        if (c != last) {
-          lastIndex = IndexOf(name, c, i, picture.width, changed);
-          last = c;
+      std::uint64_t changedPixels = 0;
+      for (std::size_t i = 0; i < count; ++i, rgba += 4) {
+        std::uint32_t word = 0;
+        std::memcpy(&word, rgba, 4);
+        if (i == 0 || word != lastWord) {
+          changed = false;
+          lastIndex = rgba[3] == 0 ? 0
+                                   : IndexOf(name, {rgba[0], rgba[1], rgba[2], rgba[3]}, i,
+                                             picture.width, changed);
+          lastWord = word;
         }
         mapped[i] = lastIndex;
-        out.changedPixels += changed ? 1u : 0u;
+        changedPixels += changed ? 1u : 0u;
       }
+      out.changedPixels = changedPixels;
     }
     if (met > kMaxOpaqueColours) {
       throw FaultError(
@@ -363,7 +393,7 @@ std::optional<std::uint8_t> PictureMapper::SwappedIndex() const {
   return state_->swapped;
 }
 
-MappedPicture PictureMapper::Map(std::string_view name, const PngPicture& picture) {
+MappedPicture PictureMapper::Map(std::string_view name, PngPicture picture) {
   return state_->origin == PaletteOrigin::kShared ? state_->MapShared(name, picture)
                                                   : state_->MapColours(name, picture);
 }

@@ -81,7 +81,7 @@ class PictureMapper {
   // FaultError (kTooManyColours) with the count of every colour met, this
   // picture's and those before, and after that it maps nothing more but
   // counts, throwing again with the count so far.
-  MappedPicture Map(std::string_view name, const formats::PngPicture& picture);
+  MappedPicture Map(std::string_view name, formats::PngPicture picture);
 
   struct State;
 
