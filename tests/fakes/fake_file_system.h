@@ -29,6 +29,7 @@ class FakeFileSystem : public files::FileSystem {
     if (unreadable.count(path) != 0) {
       throw FaultError({.kind = FaultKind::kCannotRead, .path = path, .text = "Permission denied"});
     }
+    ++opened;
     return real_->OpenForReading(path);
   }
 
@@ -52,6 +53,7 @@ class FakeFileSystem : public files::FileSystem {
   std::set<std::string> uncreatable;
   long writeBudget = -1;          // bytes all files may still take; -1 for no limit
   std::size_t filesPerBatch = 0;  // 0: as many as the system allows
+  std::size_t opened = 0;         // files opened for reading so far
 
  private:
   std::unique_ptr<files::FileSystem> real_ = files::MakeNativeFileSystem();

@@ -73,9 +73,13 @@ TEST(PngRoundTrip, RandomArchivesComeBackByteForByteFromTheirPngsAndList) {
     ASSERT_TRUE(inputs.problems.empty());
     RecordingDelegate encoding;
     Bytes palette(1024, 0);
+    const std::size_t openedBefore = files.opened;
     pipeline::EncodeRun(files, encoding).Run(inputs.paths, folder.Path("b.spr"), palette);
     ASSERT_TRUE(encoding.problems.empty()) << encoding.problems.front().text;
     EXPECT_EQ(ReadFile(folder.Path("b.spr")), archive);
+    // The palette pass keeps what it read: only the first PNG, open when the
+    // pass starts, is opened twice.
+    EXPECT_EQ(files.opened - openedBefore, inputs.paths.size() + 1);
   }
 }
 
