@@ -5,9 +5,13 @@ decode, as ratios; peak memory of encode for 500 and 5000 PNG pictures.
 
 The PNG sprites come in the two forms modders have: indexed PNGs sharing one
 palette (what decode --png writes, and pixel-art editors export), and RGBA
-PNGs (what sheet packers write), whose palette the run builds.
+PNGs (what sheet packers write), whose palette the run builds. The sprites of
+bench/e2e.py fill their opaque spans with noise, the worst case for PNG (every
+pixel a new colour to look up, nothing for deflate to fold); a second set whose
+spans are each of one colour, as drawn sprites are, is timed beside it.
 """
 import os
+import random
 import shutil
 import struct
 import subprocess
@@ -16,7 +20,8 @@ import tempfile
 import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from e2e import RUNS, empty, make_bitmaps, peak_memory, report, side_by_side  # noqa: E402
+from e2e import (RUNS, bitmap, empty, make_bitmaps, peak_memory, report,  # noqa: E402
+                 side_by_side)
 
 
 def chunk(kind, data):
@@ -47,6 +52,29 @@ def bitmap_as_rgba(path, out_path):
         rows.append(b"".join(colours[i] for i in data[start:start + width]))
     with open(out_path, "wb") as f:
         f.write(rgba_png(width, rows))
+
+
+def make_drawn_bitmaps(folder, count, seed=3):
+    """`count` sprites of 32 x 32 to 64 x 64 pixels whose opaque spans are each of one
+    of six colours; their names, in order."""
+    rng = random.Random(seed)
+    palette = bytes(0 if i % 4 == 3 else (i * 7) & 0xFF for i in range(1024))
+    names = []
+    for i in range(count):
+        width, height = rng.randint(32, 64), rng.randint(32, 64)
+        colours = [rng.randint(1, 255) for _ in range(6)]
+        area = bytearray()
+        for _ in range(height):
+            x, transparent = 0, rng.random() < 0.6
+            while x < width:
+                n = min(rng.randint(1, 16), width - x)
+                area += bytes(n) if transparent else bytes([rng.choice(colours)]) * n
+                x, transparent = x + n, not transparent
+            area += bytes((4 - width % 4) % 4)
+        names.append("d%05d.bmp" % i)
+        with open(os.path.join(folder, names[-1]), "wb") as f:
+            f.write(bitmap(width, height, palette, bytes(area)))
+    return names
 
 
 def main():
@@ -80,6 +108,17 @@ def main():
             times = side_by_side({"bitmaps": ([cli, "encode", "-q", "-o", out] + bitmaps, None),
                                   label: ([cli, "encode", "-q", "-o", out] + pictures, None)})
             report("encode " + label, times, base="bitmaps", goal="<= 2.0x")
+
+        drawn_dir = os.path.join(work, "drawn")
+        os.mkdir(drawn_dir)
+        drawn = [os.path.join(drawn_dir, n) for n in make_drawn_bitmaps(drawn_dir, 5000)]
+        drawn_rgba = []
+        for path in drawn:
+            drawn_rgba.append(path[:-4] + ".png")
+            bitmap_as_rgba(path, drawn_rgba[-1])
+        times = side_by_side({"bitmaps": ([cli, "encode", "-q", "-o", out] + drawn, None),
+                              "RGBA PNG": ([cli, "encode", "-q", "-o", out] + drawn_rgba, None)})
+        report("encode RGBA PNG, drawn spans", times, base="bitmaps", goal="<= 2.0x")
 
         dec = os.path.join(work, "dec")
         os.mkdir(dec)

@@ -87,12 +87,22 @@ void CheckAlphas(const AlphaRule& rule, std::string_view name, const PngPicture&
     return;
   }
   const std::size_t count = std::size_t{picture.width} * picture.height;
-  for (std::size_t i = 0; i < count; ++i) {
-    const std::uint8_t alpha = picture.form == PngForm::kIndexed
-                                   ? picture.palette[picture.pixels[i]].alpha
-                                   : picture.pixels[4 * i + 3];
-    if (partial(alpha)) {
-      IsSeeThrough(alpha, rule, name, i, picture.width);
+  const auto alphaOf = [&](std::size_t i) {
+    return picture.form == PngForm::kIndexed ? picture.palette[picture.pixels[i]].alpha
+                                             : picture.pixels[4 * i + 3];
+  };
+  // Whether any alpha is partial, in a pass without an early way out (one the
+  // compiler can widen), before the first one is looked for.
+  bool anyPartial = picture.form == PngForm::kIndexed;
+  if (!anyPartial) {
+    const std::uint8_t* rgba = picture.pixels.data();
+    for (std::size_t i = 0; i < count; ++i) {
+      anyPartial |= static_cast<std::uint8_t>(rgba[4 * i + 3] + 1) > 1;
+    }
+  }
+  for (std::size_t i = 0; anyPartial && i < count; ++i) {
+    if (partial(alphaOf(i))) {
+      IsSeeThrough(alphaOf(i), rule, name, i, picture.width);
     }
   }
 }
@@ -324,22 +334,27 @@ struct PictureMapper::State {
     } else {
       // Sprites come in spans of one colour: the last one is looked up once,
       // its four bytes compared as one word. Alpha 0 is see-through under any rule.
+      // A span is found first and filled after, so that no store into the
+      // mapped bytes comes between a pixel and the next.
       const std::uint8_t* rgba = picture.pixels.data();
-      std::uint32_t lastWord = 0;
-      std::uint8_t lastIndex = 0;
       std::uint64_t changedPixels = 0;
-      for (std::size_t i = 0; i < count; ++i, rgba += 4) {
+      for (std::size_t i = 0; i < count;) {
         std::uint32_t word = 0;
-        std::memcpy(&word, rgba, 4);
-        if (i == 0 || word != lastWord) {
-          changed = false;
-          lastIndex = rgba[3] == 0 ? 0
-                                   : IndexOf(name, {rgba[0], rgba[1], rgba[2], rgba[3]}, i,
-                                             picture.width, changed);
-          lastWord = word;
+        std::memcpy(&word, rgba + 4 * i, 4);
+        std::size_t end = i + 1;
+        for (std::uint32_t next = 0; end < count; ++end) {
+          std::memcpy(&next, rgba + 4 * end, 4);
+          if (next != word) {
+            break;
+          }
         }
-        mapped[i] = lastIndex;
-        changedPixels += changed ? 1u : 0u;
+        bool spanChanged = false;
+        const std::uint8_t* c = rgba + 4 * i;
+        const std::uint8_t index =
+            c[3] == 0 ? 0 : IndexOf(name, {c[0], c[1], c[2], c[3]}, i, picture.width, spanChanged);
+        std::memset(mapped + i, index, end - i);
+        changedPixels += spanChanged ? end - i : 0;
+        i = end;
       }
       out.changedPixels = changedPixels;
     }
