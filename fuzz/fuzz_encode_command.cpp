@@ -39,7 +39,8 @@ void CheckPngRun(const Bytes& input, sprite::fuzz::Commands& commands) {
   const std::vector<std::string>& log = commands.Log();
   Check(log.size() >= 3 && log.front() == "Init" && log.back() == "Completed ");
   const Bytes& archive = commands.Files().at("out.spr");
-  Check(archive.size() >= kEmptyArchiveSize && Field(archive, 4, 2) == static_cast<std::uint32_t>(run.stored));
+  Check(archive.size() >= kEmptyArchiveSize &&
+        Field(archive, 4, 2) == static_cast<std::uint32_t>(run.stored));
   if (run.stored == 0) {
     Check(archive.size() == kEmptyArchiveSize);
     return;

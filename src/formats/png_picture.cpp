@@ -370,8 +370,8 @@ std::size_t RowBytes(const spng_ihdr& ihdr) {
 
 // 8-bit samples of `samples` a pixel widened to RGBA8: grey to its three
 // colours, a missing alpha 255, or 0 where the pixel is `trns`'s colour key.
-Bytes WidenToRgba(Bytes rows, std::uint32_t width, std::uint32_t height,
-                  std::uint8_t colourType, const std::optional<spng_trns>& trns) {
+Bytes WidenToRgba(Bytes rows, std::uint32_t width, std::uint32_t height, std::uint8_t colourType,
+                  const std::optional<spng_trns>& trns) {
   const std::size_t count = std::size_t{width} * height;
   if (colourType == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA) {
     return rows;
