@@ -100,7 +100,7 @@ def main():
         for path in bitmaps:
             rgba.append(os.path.join(rgba_dir, os.path.basename(path)[:-4] + ".png"))
             bitmap_as_rgba(path, rgba[-1])
-        print("5000 sprites, 32x32 to 64x64, %d runs each, medians; PNG written at zlib level 1"
+        print("5000 sprites, 32x32 to 64x64, %d runs each, medians; PNG written at libdeflate's level 1"
               % RUNS)
 
         out = os.path.join(work, "out.spr")

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # sprite-cli.exe under Wine against sprite-cli on Linux: the same exit status,
-# the same log, the same archive and the same bitmaps, byte for byte, for the
+# the same log, the same archive, bitmaps and PNGs, byte for byte, for the
 # samples and for random bitmaps and damaged files, written as "ärchiv.spr"
 # and chosen by a wildcard that the Windows program expands itself.
 #   LINUX_CLI  the Linux program (default build/default/src/sprite-cli)
@@ -64,4 +64,16 @@ done
 # The bitmaps of the archive read from standard input are the same bitmaps.
 paste -d ' ' <(ls "$work/win/out"/*.bmp) <(ls "$work/win/piped"/*.bmp) | while read -r a b; do cmp "$a" "$b"; done
 [ "$(ls "$work/win/piped" | wc -l)" = "$decoded" ]
-echo "windows-compare: passed; $n inputs, the archive and $decoded bitmaps are byte for byte the Linux build's"
+# The same pictures as PNGs, and an archive encoded back from them.
+(cd "$work/lin" && mkdir png && "$linux_cli" decode -q --png -C png ärchiv.spr &&
+  "$linux_cli" encode -q -o back.spr png) || true
+(cd "$work/win" && mkdir png && wine "$win_cli" decode -q --png -C png ärchiv.spr &&
+  wine "$win_cli" encode -q -o back.spr png) >/dev/null 2>&1 || true
+pngs=$(ls "$work/lin/png" | wc -l)
+[ "$pngs" = "$decoded" ] && [ "$pngs" = "$(ls "$work/win/png" | wc -l)" ] ||
+  { echo "windows-compare: decode --png wrote $pngs and $(ls "$work/win/png" | wc -l) PNGs for $decoded bitmaps" >&2; exit 1; }
+for file in "$work"/lin/png/*.png; do
+  cmp "$file" "$work/win/png/$(basename "$file")"
+done
+cmp "$work/lin/back.spr" "$work/win/back.spr" || { echo "windows-compare: back.spr differs" >&2; exit 1; }
+echo "windows-compare: passed; $n inputs, the archive, $decoded bitmaps, $pngs PNGs and the archive encoded back from them are byte for byte the Linux build's"
