@@ -8,6 +8,7 @@
 
 #include "command_harness.h"
 #include "formats/bitmap.h"
+#include "formats/png_picture.h"
 
 namespace {
 
@@ -21,6 +22,11 @@ namespace oracle = sprite::codec::oracle;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using sprite::fuzz::Check;
   const Bytes input(data, data + size);
+  // A file that starts with the PNG signature is read as a PNG, whatever its
+  // name; PNG pictures have their own round trip in fuzz_png_reader.
+  if (sprite::formats::IsPng(input)) {
+    return 0;
+  }
   sprite::fuzz::Commands commands;
   commands.Files()["in.bmp"] = input;
   commands.Encode({"in.bmp"}, "rt.spr");
