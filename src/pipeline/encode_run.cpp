@@ -51,7 +51,7 @@ RunReport EncodeRun::Run(const std::vector<std::string>& inputs, const std::stri
   report_.listed = static_cast<std::int32_t>(inputs.size());
   inputs_ = &inputs;
   mapper_.reset();
-  pngs_.Kept().Clear();
+  pngs_.StopReadAhead();
   palettes_ = StoredPalettes{};
   lastOnTarget_ = false;
   tooManyColours_.reset();
@@ -166,7 +166,7 @@ RunReport EncodeRun::Run(const std::vector<std::string>& inputs, const std::stri
   SyncFolders();
   delegate_.Finishing();
   inputs_ = nullptr;
-  pngs_.Kept().Clear();
+  pngs_.StopReadAhead();
   return report_;
 }
 
@@ -274,7 +274,7 @@ PictureMapper& EncodeRun::TargetPalette() {
     // without PNG pictures opens no file twice.
     const std::span<const std::string> rest(
         inputs_->begin() + static_cast<std::ptrdiff_t>(current_), inputs_->end());
-    mapper_ = TargetPaletteOf(files_, rest, options_.alpha, &pngs_.Kept());
+    mapper_ = TargetPaletteOf(files_, rest, options_.alpha, &pngs_.StartReadAhead());
     if (const auto k = mapper_->SwappedIndex()) {
       delegate_.Log(
           "PNG palette: the see-through index " + std::to_string(*k) + " and index 0 trade places",

@@ -22,30 +22,6 @@ bool StartsAsPng(ByteSource& file) {
 
 }  // namespace
 
-void KeptFiles::Keep(const std::string& path, Bytes bytes) {
-  if (bytes.size() > kMostBytes - bytes_ || files_.contains(path)) {
-    return;
-  }
-  bytes_ += bytes.size();
-  files_.emplace(path, std::move(bytes));
-}
-
-std::optional<Bytes> KeptFiles::Take(const std::string& path) {
-  auto found = files_.find(path);
-  if (found == files_.end()) {
-    return std::nullopt;
-  }
-  Bytes bytes = std::move(found->second);
-  files_.erase(found);
-  bytes_ -= bytes.size();
-  return bytes;
-}
-
-void KeptFiles::Clear() {
-  files_.clear();
-  bytes_ = 0;
-}
-
 SourcePicture PngFileSource::Read(const std::string& path) {
   if (auto picture = ReadKept(path)) {
     return std::move(*picture);
@@ -54,24 +30,43 @@ SourcePicture PngFileSource::Read(const std::string& path) {
 }
 
 SourcePicture PngFileSource::ReadFrom(ByteSource& file, const std::string& path) {
-  return ReadBytes(files::ReadWhole(file, kMaxPngFileBytes), path);
-}
-
-std::optional<SourcePicture> PngFileSource::ReadKept(const std::string& path) {
-  if (auto bytes = kept_.Take(path)) {
-    return ReadBytes(*bytes, path);
-  }
-  return std::nullopt;
-}
-
-SourcePicture PngFileSource::ReadBytes(ByteView file, const std::string& path) {
   formats::PngPicture picture;
   try {
-    picture = formats::ReadPng(file);
+    picture = formats::ReadPng(files::ReadWhole(file, kMaxPngFileBytes));
   } catch (FaultError& error) {
     error.SetPath(path);
     throw;
   }
+  return Mapped(std::move(picture), path);
+}
+
+std::optional<SourcePicture> PngFileSource::ReadKept(const std::string& path) {
+  if (!ahead_) {
+    return std::nullopt;
+  }
+  std::optional<formats::PngPicture> picture;
+  try {
+    picture = ahead_->Take(path);
+  } catch (FaultError& error) {
+    error.SetPath(path);
+    throw;
+  }
+  if (!picture) {
+    return std::nullopt;
+  }
+  return Mapped(std::move(*picture), path);
+}
+
+PngReadAhead& PngFileSource::StartReadAhead() {
+  ahead_ = std::make_unique<PngReadAhead>();
+  return *ahead_;
+}
+
+void PngFileSource::StopReadAhead() {
+  ahead_.reset();
+}
+
+SourcePicture PngFileSource::Mapped(formats::PngPicture picture, const std::string& path) {
   PictureMapper& mapper = targetPalette_();
   const std::uint32_t width = picture.width;
   const std::uint32_t height = picture.height;
@@ -102,7 +97,7 @@ namespace {
 constexpr std::size_t kColoursPrefix = 64 * 1024;
 
 std::optional<formats::PngColours> ColoursOf(files::FileSystem& files, const std::string& path,
-                                             KeptFiles* kept) {
+                                             PngReadAhead* kept) {
   try {
     const auto file = files.OpenForReading(path);
     if (!StartsAsPng(*file)) {
@@ -125,15 +120,20 @@ std::optional<formats::PngColours> ColoursOf(files::FileSystem& files, const std
 }  // namespace
 
 PictureMapper TargetPaletteOf(files::FileSystem& files, std::span<const std::string> paths,
-                              AlphaRule rule, KeptFiles* kept) {
+                              AlphaRule rule, PngReadAhead* kept) {
   TargetPaletteBuilder builder(rule);
+  bool settled = false;
   for (const std::string& path : paths) {
-    if (const auto colours = ColoursOf(files, path, kept)) {
-      builder.AddPalette(*colours);
-      // One picture that shares nothing settles it: the palette is built.
-      if (!builder.Shared()) {
+    if (settled) {
+      // The pass goes on only to keep files for their pixels.
+      if (!kept || !kept->Takes(kColoursPrefix)) {
         break;
       }
+      ColoursOf(files, path, kept);
+    } else if (const auto colours = ColoursOf(files, path, kept)) {
+      builder.AddPalette(*colours);
+      // One picture that shares nothing settles it: the palette is built.
+      settled = !builder.Shared();
     }
   }
   return builder.Count() == 0 ? PictureMapper::Building(rule) : builder.Finish();

@@ -2,15 +2,16 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
-#include <unordered_map>
 
 #include "common/byte_io.h"
 #include "files/file_system.h"
 #include "formats/png_picture.h"
 #include "pipeline/picture_source.h"
+#include "pipeline/png_read_ahead.h"
 #include "pipeline/target_palette.h"
 
 namespace sprite::pipeline {
@@ -18,24 +19,6 @@ namespace sprite::pipeline {
 // A PNG file is read whole, and refused past this size: twice what the
 // largest picture the reader takes (PngLimits) needs at 16 bits a sample.
 inline constexpr std::uint64_t kMaxPngFileBytes = std::uint64_t{1} << 28;
-
-// PNG files the palette pass read whole, kept for their pixels so that a set
-// of sprites is opened once rather than twice; at most kMostBytes together,
-// so that memory stays bounded whatever the number of pictures.
-class KeptFiles {
- public:
-  static constexpr std::size_t kMostBytes = std::size_t{8} << 20;
-
-  // Keeps `bytes` unless they would take the files kept past kMostBytes.
-  void Keep(const std::string& path, Bytes bytes);
-  // The bytes kept for `path`, given up.
-  std::optional<Bytes> Take(const std::string& path);
-  void Clear();
-
- private:
-  std::unordered_map<std::string, Bytes> files_;
-  std::size_t bytes_ = 0;
-};
 
 // Pictures from PNG files, stored against the run's target palette.
 class PngFileSource : public PictureSource {
@@ -49,16 +32,18 @@ class PngFileSource : public PictureSource {
   // The PNG picture in `file`, opened at `path`.
   SourcePicture ReadFrom(ByteSource& file, const std::string& path);
   // The PNG picture of the file at `path`, from the bytes the palette pass
-  // kept of it; nothing when it kept none.
+  // kept of it, decoded ahead; nothing when it kept none.
   std::optional<SourcePicture> ReadKept(const std::string& path);
-  KeptFiles& Kept() { return kept_; }
+  // Where the palette pass keeps files, decoded ahead until StopReadAhead.
+  PngReadAhead& StartReadAhead();
+  void StopReadAhead();
 
  private:
-  SourcePicture ReadBytes(ByteView file, const std::string& path);
+  SourcePicture Mapped(formats::PngPicture picture, const std::string& path);
 
   files::FileSystem& files_;
   std::function<PictureMapper&()> targetPalette_;
-  KeptFiles kept_;
+  std::unique_ptr<PngReadAhead> ahead_;
 };
 
 // Bitmaps and PNG pictures, told apart by their first bytes, whatever their names.
@@ -78,9 +63,10 @@ class PictureFileSource : public PictureSource {
 // decoding any pixels: shared when they share one, else built as the mapper
 // meets the colours. A file that cannot be read or whose start is damaged is
 // left out, as reading it again will refuse it; with none left the palette is
-// built. Files read whole are kept in `kept`, when given, as far as it takes them.
+// built. Files read whole are kept in `kept`, when given, as far as it takes
+// them; once the palette is settled the pass goes on only to keep files.
 // Throws InvalidArgumentError for an alpha threshold outside 1 to 255.
 PictureMapper TargetPaletteOf(files::FileSystem& files, std::span<const std::string> paths,
-                              AlphaRule rule, KeptFiles* kept = nullptr);
+                              AlphaRule rule, PngReadAhead* kept = nullptr);
 
 }  // namespace sprite::pipeline

@@ -1,0 +1,125 @@
+#include "pipeline/png_read_ahead.h"
+
+#include <utility>
+
+namespace sprite::pipeline {
+
+PngReadAhead::PngReadAhead() : worker_([this] { Work(); }) {}
+
+PngReadAhead::~PngReadAhead() {
+  {
+    const std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  changed_.notify_all();
+  worker_.join();
+}
+
+bool PngReadAhead::Takes(std::uint64_t size) {
+  const std::lock_guard lock(mutex_);
+  return size <= kMostFileBytes - fileBytes_;
+}
+
+void PngReadAhead::Keep(const std::string& path, Bytes file) {
+  {
+    const std::lock_guard lock(mutex_);
+    if (file.size() > kMostFileBytes - fileBytes_) {
+      return;
+    }
+    fileBytes_ += file.size();
+    Slot& slot = slots_.emplace_back();
+    slot.path = path;
+    slot.file = std::move(file);
+  }
+  changed_.notify_all();
+}
+
+void PngReadAhead::Work() {
+  for (std::size_t i = 0;; ++i) {
+    Slot* slot = nullptr;
+    {
+      std::unique_lock lock(mutex_);
+      // A file to decode, and room for its picture: none waiting, or less
+      // than the bound.
+      changed_.wait(lock, [&] {
+        return stopping_ || (i < first_ + slots_.size() && aheadBytes_ < kMostAheadBytes);
+      });
+      if (stopping_) {
+        return;
+      }
+      slot = &slots_[i - first_];
+      if (slot->givenUp) {
+        fileBytes_ -= slot->file.size();
+        slot->file = Bytes{};
+        slot->done = true;
+        continue;
+      }
+    }
+    // Nothing else touches the file before the slot is done.
+    std::optional<formats::PngPicture> picture;
+    std::exception_ptr fault;
+    try {
+      picture = formats::ReadPng(slot->file);
+    } catch (...) {
+      fault = std::current_exception();
+    }
+    {
+      const std::lock_guard lock(mutex_);
+      fileBytes_ -= slot->file.size();
+      slot->file = Bytes{};
+      slot->done = true;
+      // A slot passed over while it was read keeps nothing.
+      if (!slot->givenUp) {
+        slot->picture = std::move(picture);
+        slot->fault = fault;
+        aheadBytes_ += slot->picture ? slot->picture->pixels.size() : 0;
+      }
+    }
+    changed_.notify_all();
+  }
+}
+
+std::optional<formats::PngPicture> PngReadAhead::Take(const std::string& path) {
+  std::unique_lock lock(mutex_);
+  const std::size_t end = first_ + slots_.size();
+  std::size_t i = taken_;
+  while (i < end && slots_[i - first_].path != path) {
+    ++i;
+  }
+  if (i == end) {
+    return std::nullopt;
+  }
+  for (std::size_t passed = taken_; passed <= i; ++passed) {
+    Slot& slot = slots_[passed - first_];
+    slot.givenUp = passed < i;
+    if (passed < i && slot.picture) {
+      aheadBytes_ -= slot.picture->pixels.size();
+      slot.picture.reset();
+      slot.fault = nullptr;
+    }
+  }
+  taken_ = i + 1;
+  changed_.notify_all();
+  Slot& slot = slots_[i - first_];
+  changed_.wait(lock, [&] { return slot.done; });
+  slot.givenUp = true;
+  std::optional<formats::PngPicture> picture;
+  if (slot.picture) {
+    aheadBytes_ -= slot.picture->pixels.size();
+    picture = std::move(slot.picture);
+    slot.picture.reset();
+  }
+  const std::exception_ptr fault = std::exchange(slot.fault, nullptr);
+  while (!slots_.empty() && slots_.front().givenUp && slots_.front().done) {
+    slots_.pop_front();
+    ++first_;
+  }
+  lock.unlock();
+  changed_.notify_all();
+  if (fault) {
+    std::rethrow_exception(fault);
+  }
+  return picture;
+}
+
+}  // namespace sprite::pipeline
