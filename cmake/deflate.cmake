@@ -2,12 +2,8 @@
 # Debian's libdeflate-dev: the library's C files from Debian's source package
 # (unpacked into build/deps/ by scripts/install-deps.sh windows), built as a
 # static library, as libspng is beside it (cmake/spng.cmake).
-file(GLOB deflate_headers ${PROJECT_SOURCE_DIR}/build/deps/libdeflate-*/libdeflate.h)
-if(NOT deflate_headers)
-  message(FATAL_ERROR "libdeflate's source is missing: run scripts/install-deps.sh windows")
-endif()
-list(GET deflate_headers 0 deflate_header)
-get_filename_component(deflate_dir ${deflate_header} DIRECTORY)
+include(${CMAKE_CURRENT_LIST_DIR}/deps_source.cmake)
+sprite_deps_source(deflate_dir libdeflate libdeflate.h)
 
 enable_language(C)
 # What its own Makefile builds: zlib streams, CRC-32, and the x86 feature probe.

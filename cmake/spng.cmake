@@ -4,12 +4,9 @@
 # static library over Debian's zlib for mingw-w64 (libz-mingw-w64-dev).
 # Nothing comes from outside Debian's package registry, and the programs stay
 # free of DLLs of their own.
-file(GLOB spng_sources ${PROJECT_SOURCE_DIR}/build/deps/libspng-*/spng/spng.c)
-if(NOT spng_sources)
-  message(FATAL_ERROR "libspng's source is missing: run scripts/install-deps.sh windows")
-endif()
-list(GET spng_sources 0 spng_source)
-get_filename_component(spng_dir ${spng_source} DIRECTORY)
+include(${CMAKE_CURRENT_LIST_DIR}/deps_source.cmake)
+sprite_deps_source(spng_dir libspng spng/spng.c)
+set(spng_source ${spng_dir}/spng.c)
 
 enable_language(C)
 set(ZLIB_USE_STATIC_LIBS ON)
