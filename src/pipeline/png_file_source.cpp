@@ -96,8 +96,11 @@ namespace {
 // PLTE and tRNS come before the image data, and in a sprite within its first bytes.
 constexpr std::size_t kColoursPrefix = 64 * 1024;
 
+// The colours of the PNG file at `path`; nothing for another file or one that
+// cannot be read. `keptIt` tells whether `kept` took the whole file.
 std::optional<formats::PngColours> ColoursOf(files::FileSystem& files, const std::string& path,
-                                             PngReadAhead* kept) {
+                                             PngReadAhead* kept, bool& keptIt) {
+  keptIt = false;
   try {
     const auto file = files.OpenForReading(path);
     if (!StartsAsPng(*file)) {
@@ -106,8 +109,9 @@ std::optional<formats::PngColours> ColoursOf(files::FileSystem& files, const std
     Bytes start(static_cast<std::size_t>(std::min<std::uint64_t>(file->Size(), kColoursPrefix)));
     file->ReadAt(0, start);
     if (auto colours = formats::ReadPngColours(start)) {
-      if (kept && start.size() == file->Size()) {
+      if (kept && start.size() == file->Size() && kept->Takes(start.size())) {
         kept->Keep(path, std::move(start));
+        keptIt = true;
       }
       return colours;
     }
@@ -124,13 +128,15 @@ PictureMapper TargetPaletteOf(files::FileSystem& files, std::span<const std::str
   TargetPaletteBuilder builder(rule);
   bool settled = false;
   for (const std::string& path : paths) {
+    bool keptIt = false;
     if (settled) {
-      // The pass goes on only to keep files for their pixels.
-      if (!kept || !kept->Takes(kColoursPrefix)) {
+      // The pass goes on only to keep files for their pixels, while the
+      // files are PNG sprites it takes: a bitmap would be opened twice.
+      if (!kept || !kept->Takes(kColoursPrefix) || !ColoursOf(files, path, kept, keptIt) ||
+          !keptIt) {
         break;
       }
-      ColoursOf(files, path, kept);
-    } else if (const auto colours = ColoursOf(files, path, kept)) {
+    } else if (const auto colours = ColoursOf(files, path, kept, keptIt)) {
       builder.AddPalette(*colours);
       // One picture that shares nothing settles it: the palette is built.
       settled = !builder.Shared();
