@@ -40,10 +40,12 @@ void PngReadAhead::Work() {
     {
       std::unique_lock lock(mutex_);
       // A file to decode, and room for its picture: none waiting, or less
-      // than the bound.
-      changed_.wait(lock, [&] {
-        return stopping_ || (i < first_ + slots_.size() && aheadBytes_ < kMostAheadBytes);
-      });
+      // than the bound. Once at the bound, the thread waits until the run has
+      // taken half, so that it wakes for a burst rather than for each picture.
+      if (aheadBytes_ >= kMostAheadBytes) {
+        changed_.wait(lock, [&] { return stopping_ || aheadBytes_ <= kMostAheadBytes / 2; });
+      }
+      changed_.wait(lock, [&] { return stopping_ || i < first_ + slots_.size(); });
       if (stopping_) {
         return;
       }
