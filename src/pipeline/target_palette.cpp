@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <bitset>
 #include <cstring>
 #include <string>
@@ -93,12 +94,20 @@ void CheckAlphas(const AlphaRule& rule, std::string_view name, const PngPicture&
   };
   // Whether any alpha is partial, in a pass without an early way out (one the
   // compiler can widen), before the first one is looked for.
+  // Alpha a is partial when a + 1 is neither 1 nor 256, that is when
+  // (a + 1) & 0xFE is not 0.
   bool anyPartial = picture.form == PngForm::kIndexed;
   if (!anyPartial) {
     const std::uint8_t* rgba = picture.pixels.data();
+    std::uint32_t partialBits = 0;
     for (std::size_t i = 0; i < count; ++i) {
-      anyPartial |= static_cast<std::uint8_t>(rgba[4 * i + 3] + 1) > 1;
+      std::uint32_t word = 0;
+      std::memcpy(&word, rgba + 4 * i, 4);
+      const std::uint32_t alpha =
+          std::endian::native == std::endian::little ? word >> 24 : word & 0xFF;
+      partialBits |= (alpha + 1) & 0xFE;
     }
+    anyPartial = partialBits != 0;
   }
   for (std::size_t i = 0; anyPartial && i < count; ++i) {
     if (partial(alphaOf(i))) {
@@ -183,6 +192,37 @@ class ColourIndex {
   std::array<std::uint8_t, kSlots> values_{};
 };
 
+// The alpha byte of an RGBA pixel's four bytes read as one word.
+constexpr std::uint32_t kAlphaOfWord =
+    std::endian::native == std::endian::little ? 0xFF000000u : 0x000000FFu;
+
+// The index of RGBA colours met lately, by their four bytes as one word, with
+// whether a given palette changed them (0x100), so that a picture of many
+// colours takes one probe a pixel. An index, once given, never changes.
+class RecentColours {
+ public:
+  static constexpr std::uint16_t kMissing = 0xFFFF;
+
+  RecentColours() { words_.fill(0); }
+
+  std::uint16_t Find(std::uint32_t word) const {
+    const std::size_t slot = Slot(word);
+    return words_[slot] == word ? values_[slot] : kMissing;
+  }
+  // A colour that takes the slot of another forgets that one.
+  void Put(std::uint32_t word, std::uint16_t value) {
+    const std::size_t slot = Slot(word);
+    words_[slot] = word;
+    values_[slot] = value;
+  }
+
+ private:
+  static constexpr unsigned kBits = 12;  // 16 slots a colour of a full palette
+  static std::size_t Slot(std::uint32_t word) { return word * 2654435761u >> (32 - kBits); }
+  std::array<std::uint32_t, std::size_t{1} << kBits> words_;
+  std::array<std::uint16_t, std::size_t{1} << kBits> values_{};
+};
+
 void SetEntry(Bytes& palette, std::size_t index, const PngColour& colour) {
   palette[4 * index] = colour.red;
   palette[4 * index + 1] = colour.green;
@@ -223,6 +263,8 @@ struct PictureMapper::State {
   std::size_t met = 0;
   std::unique_ptr<std::bitset<1 << 24>> pastPalette;
   std::unordered_map<std::uint32_t, std::uint8_t> nearest;
+  // Built and given: the RGBA colours met so far, with their IndexOf.
+  RecentColours recent;
 
   std::uint8_t Nearest(const PngColour& c) {
     if (const auto known = nearest.find(Key(c)); known != nearest.end()) {
@@ -308,20 +350,32 @@ struct PictureMapper::State {
     return 0;
   }
 
-  MappedPicture MapColours(std::string_view name, const PngPicture& picture) {
+  // IndexOf for the RGBA pixel `i` whose four bytes are `word`, remembered
+  // in `recent` with whether it changed.
+  std::uint16_t Learn(std::string_view name, std::uint32_t word, const std::uint8_t* c,
+                      std::size_t i, std::uint32_t width) {
+    bool changed = false;
+    const std::uint8_t index = IndexOf(name, {c[0], c[1], c[2], c[3]}, i, width, changed);
+    const auto value = static_cast<std::uint16_t>(index | (changed ? 0x100 : 0));
+    recent.Put(word, value);
+    return value;
+  }
+
+  // The indexes are written over the picture's own pixels, each over the
+  // first byte of its pixel, which has been read by then.
+  MappedPicture MapColours(std::string_view name, PngPicture& picture) {
     if (growing) {
       CheckAlphas(rule, name, picture);
     }
-    MappedPicture out{{picture.width, picture.height, {}}, 0};
     const std::size_t count = std::size_t{picture.width} * picture.height;
-    out.image.pixels.resize(count);
-    std::uint8_t* mapped = out.image.pixels.data();
-    bool changed = false;
+    std::uint8_t* mapped = picture.pixels.data();
+    std::uint64_t changedPixels = 0;
     if (picture.form == PngForm::kIndexed) {
       // Each palette entry is looked up once, where a pixel first uses it.
       std::array<std::int16_t, kEntries> index;
       index.fill(-1);
       std::bitset<kEntries> entryChanged;
+      bool changed = false;
       for (std::size_t i = 0; i < count; ++i) {
         const std::uint8_t entry = picture.pixels[i];
         if (index[entry] < 0) {
@@ -329,40 +383,38 @@ struct PictureMapper::State {
           entryChanged[entry] = changed;
         }
         mapped[i] = static_cast<std::uint8_t>(index[entry]);
-        out.changedPixels += entryChanged[entry] ? 1u : 0u;
+        changedPixels += entryChanged[entry] ? 1u : 0u;
       }
     } else {
-      // Sprites come in spans of one colour: the last one is looked up once,
-      // its four bytes compared as one word. Alpha 0 is see-through under any rule.
-      // A span is found first and filled after, so that no store into the
-      // mapped bytes comes between a pixel and the next.
+      // A pixel like the one before takes its index; another is found in one
+      // probe of `recent` once its colour was met. Alpha 0 is see-through
+      // under any rule, and the all-zero word is the one `recent` never holds.
       const std::uint8_t* rgba = picture.pixels.data();
-      std::uint64_t changedPixels = 0;
-      for (std::size_t i = 0; i < count;) {
+      std::uint32_t last = 0;
+      std::uint16_t lastValue = 0;
+      for (std::size_t i = 0; i < count; ++i) {
         std::uint32_t word = 0;
         std::memcpy(&word, rgba + 4 * i, 4);
-        std::size_t end = i + 1;
-        for (std::uint32_t next = 0; end < count; ++end) {
-          std::memcpy(&next, rgba + 4 * end, 4);
-          if (next != word) {
-            break;
+        if (word != last) {
+          last = word;
+          if ((word & kAlphaOfWord) == 0) {
+            lastValue = 0;
+          } else if (lastValue = recent.Find(word); lastValue == RecentColours::kMissing) {
+            std::uint8_t c[4];
+            std::memcpy(c, &word, 4);
+            lastValue = Learn(name, word, c, i, picture.width);
           }
         }
-        bool spanChanged = false;
-        const std::uint8_t* c = rgba + 4 * i;
-        const std::uint8_t index =
-            c[3] == 0 ? 0 : IndexOf(name, {c[0], c[1], c[2], c[3]}, i, picture.width, spanChanged);
-        std::memset(mapped + i, index, end - i);
-        changedPixels += spanChanged ? end - i : 0;
-        i = end;
+        mapped[i] = static_cast<std::uint8_t>(lastValue);
+        changedPixels += lastValue >> 8;
       }
-      out.changedPixels = changedPixels;
     }
     if (met > kMaxOpaqueColours) {
       throw FaultError(
           {.kind = FaultKind::kTooManyColours, .value = static_cast<std::int64_t>(met)});
     }
-    return out;
+    picture.pixels.resize(count);
+    return {{picture.width, picture.height, std::move(picture.pixels)}, changedPixels};
   }
 };
 

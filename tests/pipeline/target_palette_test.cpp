@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -241,6 +244,60 @@ TEST(GivenPalette, ColoursTakeTheExactEntryElseTheNearestNeverIndexZero) {
     EXPECT_EQ(mapped.changedPixels, c.changed ? 2u : 0u) << c.what;
   }
   EXPECT_THROW(PictureMapper::ForGivenPalette(GivenPalette({kRed})), FaultError);
+}
+
+// Pictures of many colours met in random order, each pixel mapped as the
+// rules say one pixel at a time: the mapper's shortcuts (a pixel like the one
+// before, colours remembered between pictures) must give the same indexes.
+TEST(PictureMapper, ManyColoursInAnyOrderMapAsEachPixelAloneWould) {
+  std::mt19937 random(7);
+  std::vector<PngColour> colours;
+  for (int i = 0; i < 250; ++i) {
+    colours.push_back({static_cast<std::uint8_t>(random()), static_cast<std::uint8_t>(random()),
+                       static_cast<std::uint8_t>(random() | 1), 255});
+  }
+  std::vector<PngColour> given(colours.begin(), colours.begin() + 120);
+  const AlphaRule rule{.threshold = 128};
+  PictureMapper growing = PictureMapper::Building(rule);
+  PictureMapper fixed = PictureMapper::ForGivenPalette(GivenPalette(given), rule);
+  std::vector<PngColour> met;  // the growing palette's colours, index 1 first
+  for (int picture = 0; picture < 8; ++picture) {
+    std::vector<PngColour> pixels;
+    for (int i = 0; i < 64 * 9; ++i) {
+      PngColour c = colours[random() % colours.size()];
+      c.alpha = static_cast<std::uint8_t>(std::array{0, 60, 128, 255, 255, 255}[random() % 6]);
+      pixels.insert(pixels.end(), 1 + random() % 3, c);  // runs of 1 to 3
+    }
+    pixels.resize(64 * 9);
+    Bytes grownIndexes;
+    Bytes givenIndexes;
+    std::uint64_t changed = 0;
+    for (const PngColour& c : pixels) {
+      if (c.alpha < 128) {
+        grownIndexes.push_back(0);
+        givenIndexes.push_back(0);
+        continue;
+      }
+      const auto distance = [&](const PngColour& e) {
+        return ColourDistance(c.red, c.green, c.blue, e.red, e.green, e.blue);
+      };
+      auto found = std::ranges::find_if(met, [&](const PngColour& e) { return distance(e) == 0; });
+      if (found == met.end()) {
+        found = met.insert(met.end(), c);
+      }
+      grownIndexes.push_back(static_cast<std::uint8_t>(found - met.begin() + 1));
+      std::size_t best = 1;
+      for (std::size_t e = 2; e < given.size(); ++e) {
+        best = distance(given[e]) < distance(given[best]) ? e : best;
+      }
+      givenIndexes.push_back(static_cast<std::uint8_t>(best));
+      changed += distance(given[best]) == 0 ? 0u : 1u;
+    }
+    EXPECT_EQ(growing.Map("p", Rgba(pixels, 64)).image.pixels, grownIndexes) << picture;
+    const MappedPicture mapped = fixed.Map("p", Rgba(pixels, 64));
+    EXPECT_EQ(mapped.image.pixels, givenIndexes) << picture;
+    EXPECT_EQ(mapped.changedPixels, changed) << picture;
+  }
 }
 
 }  // namespace
