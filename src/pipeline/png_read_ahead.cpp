@@ -11,7 +11,7 @@ PngReadAhead::~PngReadAhead() {
     const std::lock_guard lock(mutex_);
     stopping_ = true;
   }
-  changed_.notify_all();
+  workerWake_.notify_one();
   worker_.join();
 }
 
@@ -30,8 +30,11 @@ void PngReadAhead::Keep(const std::string& path, Bytes file) {
     Slot& slot = slots_.emplace_back();
     slot.path = path;
     slot.file = std::move(file);
+    if (workerWaits_ != WorkerWait::kFile) {
+      return;
+    }
   }
-  changed_.notify_all();
+  workerWake_.notify_one();
 }
 
 void PngReadAhead::Work() {
@@ -43,9 +46,12 @@ void PngReadAhead::Work() {
       // than the bound. Once at the bound, the thread waits until the run has
       // taken half, so that it wakes for a burst rather than for each picture.
       if (aheadBytes_ >= kMostAheadBytes) {
-        changed_.wait(lock, [&] { return stopping_ || aheadBytes_ <= kMostAheadBytes / 2; });
+        workerWaits_ = WorkerWait::kRoom;
+        workerWake_.wait(lock, [&] { return stopping_ || aheadBytes_ <= kMostAheadBytes / 2; });
       }
-      changed_.wait(lock, [&] { return stopping_ || i < first_ + slots_.size(); });
+      workerWaits_ = WorkerWait::kFile;
+      workerWake_.wait(lock, [&] { return stopping_ || i < first_ + slots_.size(); });
+      workerWaits_ = WorkerWait::kNot;
       if (stopping_) {
         return;
       }
@@ -76,8 +82,11 @@ void PngReadAhead::Work() {
         slot->fault = fault;
         aheadBytes_ += slot->picture ? slot->picture->pixels.size() : 0;
       }
+      if (runWaitsFor_ != i) {
+        continue;
+      }
     }
-    changed_.notify_all();
+    pictureDone_.notify_one();
   }
 }
 
@@ -101,9 +110,14 @@ std::optional<formats::PngPicture> PngReadAhead::Take(const std::string& path) {
     }
   }
   taken_ = i + 1;
-  changed_.notify_all();
+  // Pictures passed over may have made the room the worker waits for.
+  if (workerWaits_ == WorkerWait::kRoom && aheadBytes_ <= kMostAheadBytes / 2) {
+    workerWake_.notify_one();
+  }
   Slot& slot = slots_[i - first_];
-  changed_.wait(lock, [&] { return slot.done; });
+  runWaitsFor_ = i;
+  pictureDone_.wait(lock, [&] { return slot.done; });
+  runWaitsFor_ = kNoSlot;
   slot.givenUp = true;
   std::optional<formats::PngPicture> picture;
   if (slot.picture) {
@@ -116,8 +130,11 @@ std::optional<formats::PngPicture> PngReadAhead::Take(const std::string& path) {
     slots_.pop_front();
     ++first_;
   }
+  const bool roomMade = workerWaits_ == WorkerWait::kRoom && aheadBytes_ <= kMostAheadBytes / 2;
   lock.unlock();
-  changed_.notify_all();
+  if (roomMade) {
+    workerWake_.notify_one();
+  }
   if (fault) {
     std::rethrow_exception(fault);
   }

@@ -62,7 +62,14 @@ class PngReadAhead {
   std::deque<Slot> slots_;
   std::size_t first_ = 0;
   std::mutex mutex_;
-  std::condition_variable changed_;
+  // Each side is woken only when what it waits for may have come, so that
+  // neither is woken for each picture the other handles.
+  enum class WorkerWait { kNot, kFile, kRoom };
+  std::condition_variable workerWake_;
+  WorkerWait workerWaits_ = WorkerWait::kNot;
+  std::condition_variable pictureDone_;
+  std::size_t runWaitsFor_ = kNoSlot;  // the slot Take waits on
+  static constexpr std::size_t kNoSlot = static_cast<std::size_t>(-1);
   std::size_t taken_ = 0;       // slots before this one are given up
   std::size_t fileBytes_ = 0;   // of files not decoded yet
   std::size_t aheadBytes_ = 0;  // of decoded pictures not taken
