@@ -12,6 +12,7 @@
 #include "files/commit_batch.h"
 #include "formats/png_picture.h"
 #include "formats/sprite_archive.h"
+#include "pipeline/entry_decode_ahead.h"
 #include "pipeline/list_file.h"
 #include "pipeline/sprite_sheet.h"
 
@@ -116,14 +117,15 @@ std::int32_t DecodeRun::DecodeEntries(const std::string& archivePath, const std:
       return false;
     }
   };
-  for (std::int32_t k = 1; k <= reader.Count(); ++k) {
+  const std::int32_t count = reader.Count();
+  EntryDecodeAhead ahead(reader, writer, count);
+  for (std::int32_t k = 1; k <= count; ++k) {
     // Each entry's line comes before anything is known of it, so that a fault
     // of its own is reported under its number.
     delegate_.Log("Processing bitmap: " + std::to_string(k), false);
     Bytes file;
     try {
-      // The reader holds exactly count entries; it throws for one it cannot give.
-      file = writer.Write(reader.Next().value(), host);
+      file = ahead.Next(host);
     } catch (FaultError& error) {
       Fault fault = error.Details();
       fault.path = archivePath;
@@ -162,7 +164,7 @@ std::int32_t DecodeRun::DecodeEntries(const std::string& archivePath, const std:
   }
   report_.completed = true;
   // The count as the header gives it; a run that stops early says what it wrote.
-  return reader.Count();
+  return count;
 }
 
 std::int32_t DecodeRun::DecodeSheet(const std::string& archivePath, const std::string& base,

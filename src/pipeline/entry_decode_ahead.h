@@ -1,0 +1,83 @@
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "codec/rle_decoder.h"
+#include "common/bytes.h"
+#include "formats/sprite_archive.h"
+#include "pipeline/entry_writer.h"
+
+namespace sprite::pipeline {
+
+// An archive's entries made into files on a second thread, in entry order,
+// ahead of the run, so that decoding them (and compressing a PNG) overlaps
+// writing the files before them. What the decoder tells its host of an entry
+// is recorded there and told to the run's host, call for call, when the run
+// takes that entry: the bars move as they would if the entry were decoded on
+// the run's thread, and a stop asked for during one of those calls stops the
+// run at the same place. Memory stays bounded whatever the number of entries:
+// files not taken yet hold at most kMostAheadBytes (and at least one file).
+class EntryDecodeAhead {
+ public:
+  static constexpr std::size_t kMostAheadBytes = std::size_t{4} << 20;
+
+  // Makes the files of the next `count` entries of `reader` with `writer`;
+  // both belong to the second thread until this is destroyed. It goes no
+  // further than an entry that cannot be read or written.
+  EntryDecodeAhead(formats::ArchiveReader& reader, EntryWriter& writer, std::int32_t count);
+  // Stops the thread at the decoder's next call to its host.
+  ~EntryDecodeAhead();
+  EntryDecodeAhead(const EntryDecodeAhead&) = delete;
+  EntryDecodeAhead& operator=(const EntryDecodeAhead&) = delete;
+
+  // The file of the next entry, waited for, once its calls were told to
+  // `host`. Rethrows what reading or writing the entry threw, and lets what
+  // `host` throws pass. At most `count` calls.
+  Bytes Next(codec::RowsHost& host);
+
+ private:
+  // One call of the decoder to its host: ElementsDecoded(percent, count),
+  // RowsPlaced of the next `count` row percentages, or Yield.
+  struct Call {
+    enum class Kind : std::uint8_t { kElements, kRows, kYield } kind;
+    std::int32_t percent = 0;
+    std::int64_t count = 0;
+  };
+  struct Entry {
+    std::vector<Call> calls;
+    std::vector<std::int32_t> rowPercents;
+    Bytes file;
+    std::exception_ptr fault;
+  };
+  class Recorder;
+
+  void Work();
+  static void TellAgain(const Entry& entry, codec::RowsHost& host);
+
+  formats::ArchiveReader& reader_;
+  EntryWriter& writer_;
+  std::int32_t count_;
+
+  std::mutex mutex_;
+  std::deque<Entry> ready_;
+  std::size_t aheadBytes_ = 0;
+  bool ended_ = false;  // the thread makes no more entries
+  // Each side is woken only when what it waits for may have come.
+  std::condition_variable entryReady_;
+  bool runWaits_ = false;
+  std::condition_variable roomMade_;
+  bool workerWaits_ = false;
+  // Read without the lock by the recorder at each call of the decoder.
+  std::atomic<bool> stopping_ = false;
+  std::thread worker_;
+};
+
+}  // namespace sprite::pipeline
