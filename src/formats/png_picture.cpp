@@ -4,6 +4,7 @@
 #include <spng.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -500,8 +501,23 @@ PngPicture ReadPng(ByteView file, const PngLimits& limits, PngDecoding decoding)
     }
   } else {
     picture.pixels = std::move(*decoded);
+    picture.partialAlpha = AnyPartialAlpha(picture.pixels);
   }
   return picture;
+}
+
+bool AnyPartialAlpha(ByteView rgba) {
+  // Alpha a is partial when a + 1 is neither 1 nor 256, that is when
+  // (a + 1) & 0xFE is not 0.
+  std::uint32_t partialBits = 0;
+  for (std::size_t i = 0; i + 4 <= rgba.size(); i += 4) {
+    std::uint32_t word = 0;
+    std::memcpy(&word, rgba.data() + i, 4);
+    const std::uint32_t alpha =
+        std::endian::native == std::endian::little ? word >> 24 : word & 0xFF;
+    partialBits |= (alpha + 1) & 0xFE;
+  }
+  return partialBits != 0;
 }
 
 namespace {

@@ -64,10 +64,16 @@ struct PngPicture {
   std::vector<PngColour> palette;
   // From the private chunk, when present and consistent with the picture's size.
   std::optional<EntryShape> entryShape;
+  // RGBA: whether some pixel's alpha is neither 0 nor 255, once looked for.
+  std::optional<bool> partialAlpha;
 
   // The colour of pixel (x, y) in either form.
   PngColour At(std::uint32_t x, std::uint32_t y) const;
 };
+
+// Whether some alpha of the RGBA pixels `rgba` is neither 0 nor 255, in one
+// pass without an early way out, one the compiler can widen.
+bool AnyPartialAlpha(ByteView rgba);
 
 // Reads a whole PNG file. Indexed PNGs of any bit depth come out indexed; every
 // other colour type comes out as RGBA8: grey expanded, 16-bit samples reduced

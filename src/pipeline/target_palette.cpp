@@ -92,23 +92,11 @@ void CheckAlphas(const AlphaRule& rule, std::string_view name, const PngPicture&
     return picture.form == PngForm::kIndexed ? picture.palette[picture.pixels[i]].alpha
                                              : picture.pixels[4 * i + 3];
   };
-  // Whether any alpha is partial, in a pass without an early way out (one the
-  // compiler can widen), before the first one is looked for.
-  // Alpha a is partial when a + 1 is neither 1 nor 256, that is when
-  // (a + 1) & 0xFE is not 0.
-  bool anyPartial = picture.form == PngForm::kIndexed;
-  if (!anyPartial) {
-    const std::uint8_t* rgba = picture.pixels.data();
-    std::uint32_t partialBits = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-      std::uint32_t word = 0;
-      std::memcpy(&word, rgba + 4 * i, 4);
-      const std::uint32_t alpha =
-          std::endian::native == std::endian::little ? word >> 24 : word & 0xFF;
-      partialBits |= (alpha + 1) & 0xFE;
-    }
-    anyPartial = partialBits != 0;
-  }
+  // Whether any alpha is partial, before the first one is looked for: the
+  // reader says so; a picture from elsewhere is looked at in full.
+  const bool anyPartial =
+      picture.form == PngForm::kIndexed ||
+      (picture.partialAlpha ? *picture.partialAlpha : formats::AnyPartialAlpha(picture.pixels));
   for (std::size_t i = 0; anyPartial && i < count; ++i) {
     if (partial(alphaOf(i))) {
       IsSeeThrough(alphaOf(i), rule, name, i, picture.width);
