@@ -266,6 +266,14 @@ TEST(PngReader, ImageDataDecodedWholeIsWhatLibspngDecodesRowByRow) {
       if (whole) {
         EXPECT_EQ(whole->pixels, rows->pixels);
         EXPECT_EQ(whole->palette, rows->palette);
+        if (whole->form == PngForm::kRgba8) {
+          bool partial = false;
+          for (std::size_t i = 3; i < whole->pixels.size(); i += 4) {
+            partial |= whole->pixels[i] != 0 && whole->pixels[i] != 255;
+          }
+          EXPECT_EQ(whole->partialAlpha, partial);
+          EXPECT_EQ(rows->partialAlpha, partial);
+        }
       }
     }
   }
