@@ -88,7 +88,7 @@ void EntryDecodeAhead::Work() {
     bool wake = false;
     {
       const std::lock_guard lock(mutex_);
-      aheadBytes_ += entry.file.size();
+      aheadBytes_ += entry.Size();
       ready_.push_back(std::move(entry));
       wake = runWaits_;
     }
@@ -123,7 +123,7 @@ Bytes EntryDecodeAhead::Next(codec::RowsHost& host) {
     }
     entry = std::move(ready_.front());
     ready_.pop_front();
-    aheadBytes_ -= entry.file.size();
+    aheadBytes_ -= entry.Size();
     roomMade = workerWaits_ && aheadBytes_ <= kMostAheadBytes / 2;
   }
   if (roomMade) {

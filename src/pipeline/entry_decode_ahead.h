@@ -24,10 +24,11 @@ namespace sprite::pipeline {
 // takes that entry: the bars move as they would if the entry were decoded on
 // the run's thread, and a stop asked for during one of those calls stops the
 // run at the same place. Memory stays bounded whatever the number of entries:
-// files not taken yet hold at most kMostAheadBytes (and at least one file).
+// entries not taken yet hold at most kMostAheadBytes of files and recorded
+// calls (and at least one entry).
 class EntryDecodeAhead {
  public:
-  static constexpr std::size_t kMostAheadBytes = std::size_t{4} << 20;
+  static constexpr std::size_t kMostAheadBytes = std::size_t{1} << 20;
 
   // Makes the files of the next `count` entries of `reader` with `writer`;
   // both belong to the second thread until this is destroyed. It goes no
@@ -56,6 +57,9 @@ class EntryDecodeAhead {
     std::vector<std::int32_t> rowPercents;
     Bytes file;
     std::exception_ptr fault;
+    std::size_t Size() const {
+      return file.size() + calls.size() * sizeof(Call) + rowPercents.size() * sizeof(std::int32_t);
+    }
   };
   class Recorder;
 
