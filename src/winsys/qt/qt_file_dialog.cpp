@@ -5,6 +5,7 @@
 #include <QtWidgets/QCheckBox>
 #include <QtWidgets/QComboBox>
 #include <QtWidgets/QGridLayout>
+#include <QtWidgets/QLineEdit>
 #include <QtWidgets/QMessageBox>
 
 #include "winsys/qt/qt_text.h"
@@ -78,8 +79,21 @@ void QtFileDialog::done(int result) {
   // Errors must not travel through Qt's event handling: a check that fails
   // closes the dialog, and the caller reports the failure.
   try {
+    QStringList files = selectedFiles();
+    if (acceptMode() == AcceptOpen) {
+      // Qt keeps only the typed names its list shows, which leaves out those
+      // of another type than the one chosen: typed names are taken as typed.
+      if (const QStringList typed = NamesTyped(); !typed.isEmpty()) {
+        files = typed;
+      }
+      if (const QString missing = FirstMissing(files); !missing.isEmpty()) {
+        Tell(QStringLiteral("%1\nFile not found.\nPlease verify the correct file name was given.")
+                 .arg(QFileInfo(missing).fileName()));
+        return;
+      }
+    }
     std::vector<std::string> paths;
-    for (const QString& file : selectedFiles()) {
+    for (const QString& file : files) {
       paths.push_back(ToUtf8(QDir::cleanPath(QFileInfo(file).absoluteFilePath())));
     }
     if (const QString refusal = Refusal(paths); !refusal.isEmpty()) {
@@ -98,6 +112,46 @@ void QtFileDialog::done(int result) {
     return;
   }
   QFileDialog::done(result);
+}
+
+QStringList QtFileDialog::NamesTyped() const {
+  const auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+  if (edit == nullptr || edit->text().isEmpty()) {
+    return {};
+  }
+  // One name as it stands, or several each in double quotes: "a.bmp" "b.png".
+  const QString text = edit->text();
+  QStringList names;
+  if (!text.contains(u'"')) {
+    names.append(text);
+  } else {
+    const QStringList parts = text.split(u'"');
+    for (qsizetype i = 1; i < parts.size(); i += 2) {
+      names.append(parts.at(i));
+    }
+  }
+  QStringList files;
+  const QDir folder = directory();
+  for (QString name : names) {
+    // As Qt does: a name without a full stop gets the default extension.
+    if (!defaultSuffix().isEmpty() && !name.contains(u'.') && !QFileInfo(name).isDir()) {
+      name += u'.' + defaultSuffix();
+    }
+    files.append(folder.absoluteFilePath(name));
+  }
+  return files;
+}
+
+QString QtFileDialog::FirstMissing(const QStringList& files) const {
+  if (fileMode() != ExistingFile && fileMode() != ExistingFiles) {
+    return {};
+  }
+  for (const QString& file : files) {
+    if (!QFileInfo(file).isFile()) {
+      return file;
+    }
+  }
+  return {};
 }
 
 QString QtFileDialog::Refusal(const std::vector<std::string>& paths) const {

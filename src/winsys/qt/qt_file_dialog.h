@@ -48,6 +48,10 @@ class QtFileDialog : public QFileDialog {
   void done(int result) override;
 
  private:
+  // The names typed in the name box, absolute; none when it is empty.
+  QStringList NamesTyped() const;
+  // Where files must exist, the first of `files` that is not a file.
+  QString FirstMissing(const QStringList& files) const;
   // Empty when the selection may be accepted; otherwise why not.
   QString Refusal(const std::vector<std::string>& paths) const;
   bool ConfirmedReplacing(const QString& path);

@@ -148,6 +148,12 @@ TEST_F(QtFileDialogTest, KeyboardSessionsAndWhatTheRecordGets) {
       {"quoted names",        false, kMulti, 1024, {Type(R"("b.bmp" "a.bmp" "日本 ü.bmp")")},
                               folder + "\0b.bmp\0a.bmp\0日本 ü.bmp\0\0"s},
       {"one quoted name",     false, kMulti, 1024, {Type(R"("a.bmp")")}, Chosen("a.bmp")},
+      // Typed names are taken whatever the type list shows.
+      {"names of other types", false, kMulti, 1024, {Type(R"("a.bmp" "c.spr")")},
+                              folder + "\0a.bmp\0c.spr\0\0"s},
+      {"other type, missing", false, kMulti, 1024,
+                              {Type(R"("a.bmp" "x.spr")"), Message("x.spr\nFile not found"), escape},
+                              ""},
       {"folder, then name",   false, kMustExist, 1024, {Type(Path("sub é")), Type("d.bmp")},
                               Chosen("sub é/d.bmp")},
       {"missing",             false, kMustExist, 1024,
