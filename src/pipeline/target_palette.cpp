@@ -394,7 +394,7 @@ struct PictureMapper::State {
           }
         }
         mapped[i] = static_cast<std::uint8_t>(lastValue);
-        changedPixels += lastValue >> 8;
+        changedPixels += static_cast<std::uint64_t>(lastValue >> 8);
       }
     }
     if (met > kMaxOpaqueColours) {
