@@ -192,6 +192,7 @@ class Bench:
         if floor:
             commands["floor create"] = ([floor, "new", out, str(count), str(size)], None)
             commands["floor unnamed"] = ([floor, "new-unnamed", out, str(count), str(size)], None)
+            commands["floor checked"] = ([floor, "new-checked", out, str(count), str(size)], None)
         report("decode into new files, " + label, side_by_side(commands, before=clear),
                goal="<= 1.45x" if label.endswith("tmpfs") else "<= 1.0x")
         clear()

@@ -6,6 +6,9 @@
  *
  *   new            create, write, close: new files, as tar writes them
  *   new-unnamed    an unnamed file, write, link it to its name, close
+ *   new-checked    as new-unnamed, after an lstat of the name: what a program
+ *                  that follows a link there, and leaves another user's file
+ *                  in a shared folder alone, must look at first
  *   replace        unlink, create, write, close: as tar replaces files, with
  *                  nothing on the disk in between
  *   replace-flush  an unnamed file, write, fdatasync, link it to a temporary
@@ -18,10 +21,12 @@
  * The modes that keep their promise of durability sync the folder at the end,
  * as sprite-cli does; tar's do not. */
 #define _GNU_SOURCE
+#include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 static void Check(int ok, const char* what) {
@@ -79,7 +84,9 @@ int main(int argc, char** argv) {
       Check(fd >= 0, "open");
       Check(write(fd, bytes, (size_t)size) == size, "write");
       Check(close(fd) == 0, "close");
-    } else if (strcmp(mode, "new-unnamed") == 0) {
+    } else if (strcmp(mode, "new-unnamed") == 0 || strcmp(mode, "new-checked") == 0) {
+      struct stat info;
+      Check(mode[4] == 'u' || (lstat(name, &info) != 0 && errno == ENOENT), "lstat");
       const int fd = Unnamed(folder, bytes, size);
       Link(fd, name);
       Check(close(fd) == 0, "close");
