@@ -51,6 +51,7 @@ RunReport EncodeRun::Run(const std::vector<std::string>& inputs, const std::stri
   report_.listed = static_cast<std::int32_t>(inputs.size());
   inputs_ = &inputs;
   mapper_.reset();
+  keepFrom_.reset();
   pngs_.StopReadAhead();
   palettes_ = StoredPalettes{};
   lastOnTarget_ = false;
@@ -173,6 +174,7 @@ RunReport EncodeRun::Run(const std::vector<std::string>& inputs, const std::stri
 bool EncodeRun::AddBitmap(std::size_t index, formats::ArchiveWriter& archive,
                           Bytes& archivePalette) {
   const std::string& path = (*inputs_)[index];
+  KeepMoreAhead();
   SourcePicture picture;
   try {
     picture = source_.Read(path);
@@ -274,7 +276,11 @@ PictureMapper& EncodeRun::TargetPalette() {
     // without PNG pictures opens no file twice.
     const std::span<const std::string> rest(
         inputs_->begin() + static_cast<std::ptrdiff_t>(current_), inputs_->end());
-    mapper_ = TargetPaletteOf(files_, rest, options_.alpha, &pngs_.StartReadAhead());
+    std::size_t kept = 0;
+    mapper_ = TargetPaletteOf(files_, rest, options_.alpha, &pngs_.StartReadAhead(), &kept);
+    if (kept > 0) {
+      keepFrom_ = current_ + kept;
+    }
     if (const auto k = mapper_->SwappedIndex()) {
       delegate_.Log(
           "PNG palette: the see-through index " + std::to_string(*k) + " and index 0 trade places",
@@ -282,6 +288,29 @@ PictureMapper& EncodeRun::TargetPalette() {
     }
   }
   return *mapper_;
+}
+
+void EncodeRun::KeepMoreAhead() {
+  PngReadAhead* ahead = pngs_.ReadAhead();
+  if (!ahead || !keepFrom_) {
+    return;
+  }
+  // Never the picture being read now or one before it: the run reads those itself.
+  keepFrom_ = std::max(*keepFrom_, current_ + 1);
+  while (*keepFrom_ < inputs_->size()) {
+    switch (KeepForPixels(files_, (*inputs_)[*keepFrom_], *ahead)) {
+      case Kept::kYes:
+        ++*keepFrom_;
+        break;
+      case Kept::kNoRoomNow:
+        return;
+      case Kept::kNever:
+        // A bitmap or a large file stops it, so that no file is opened twice
+        // but that one.
+        keepFrom_.reset();
+        return;
+    }
+  }
 }
 
 void EncodeRun::Report(const Problem& problem) {

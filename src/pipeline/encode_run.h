@@ -62,6 +62,9 @@ class EncodeRun {
                   formats::ArchiveWriter& archive);
   // The target palette of the run's PNG pictures, made when the first one is read.
   PictureMapper& TargetPalette();
+  // Keeps the PNG files after those the palette pass kept for the read-ahead,
+  // as far as it has room, so that their pixels too are decoded ahead.
+  void KeepMoreAhead();
   void Report(const Problem& problem);
   // Makes the names of the archive durable; a failure is a failed output.
   void SyncFolders();
@@ -76,6 +79,8 @@ class EncodeRun {
   const std::vector<std::string>* inputs_ = nullptr;
   std::size_t current_ = 0;
   std::optional<PictureMapper> mapper_;
+  // The next input to offer the read-ahead; none once one was not taken for good.
+  std::optional<std::size_t> keepFrom_;
   StoredPalettes palettes_;
   bool lastOnTarget_ = false;
   // The PNG pictures have more colours than a palette holds: the rest of the

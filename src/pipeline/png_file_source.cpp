@@ -124,10 +124,15 @@ std::optional<formats::PngColours> ColoursOf(files::FileSystem& files, const std
 }  // namespace
 
 PictureMapper TargetPaletteOf(files::FileSystem& files, std::span<const std::string> paths,
-                              AlphaRule rule, PngReadAhead* kept) {
+                              AlphaRule rule, PngReadAhead* kept, std::size_t* keptThrough) {
   TargetPaletteBuilder builder(rule);
   bool settled = false;
+  std::size_t passed = 0;
+  if (keptThrough) {
+    *keptThrough = 0;
+  }
   for (const std::string& path : paths) {
+    ++passed;
     bool keptIt = false;
     if (settled) {
       // The pass goes on only to keep files for their pixels, while the
@@ -141,8 +146,29 @@ PictureMapper TargetPaletteOf(files::FileSystem& files, std::span<const std::str
       // One picture that shares nothing settles it: the palette is built.
       settled = !builder.Shared();
     }
+    if (keptIt && keptThrough) {
+      *keptThrough = passed;
+    }
   }
   return builder.Count() == 0 ? PictureMapper::Building(rule) : builder.Finish();
+}
+
+Kept KeepForPixels(files::FileSystem& files, const std::string& path, PngReadAhead& ahead) {
+  if (!ahead.Takes(kColoursPrefix)) {
+    return Kept::kNoRoomNow;
+  }
+  try {
+    const auto file = files.OpenForReading(path);
+    if (!StartsAsPng(*file) || !ahead.Takes(file->Size())) {
+      return Kept::kNever;
+    }
+    Bytes bytes(static_cast<std::size_t>(file->Size()));
+    file->ReadAt(0, bytes);
+    ahead.Keep(path, std::move(bytes));
+    return Kept::kYes;
+  } catch (const FaultError&) {
+    return Kept::kNever;  // reading it again will say why
+  }
 }
 
 }  // namespace sprite::pipeline

@@ -37,6 +37,8 @@ class PngFileSource : public PictureSource {
   // Where the palette pass keeps files, decoded ahead until StopReadAhead.
   PngReadAhead& StartReadAhead();
   void StopReadAhead();
+  // The read-ahead while there is one.
+  PngReadAhead* ReadAhead() { return ahead_.get(); }
 
  private:
   SourcePicture Mapped(formats::PngPicture picture, const std::string& path);
@@ -65,8 +67,18 @@ class PictureFileSource : public PictureSource {
 // left out, as reading it again will refuse it; with none left the palette is
 // built. Files read whole are kept in `kept`, when given, as far as it takes
 // them; once the palette is settled the pass goes on only to keep files.
-// Throws InvalidArgumentError for an alpha threshold outside 1 to 255.
+// `keptThrough`, when given, is set to the number of paths up to and with the
+// last file kept. Throws InvalidArgumentError for an alpha threshold outside 1
+// to 255.
 PictureMapper TargetPaletteOf(files::FileSystem& files, std::span<const std::string> paths,
-                              AlphaRule rule, PngReadAhead* kept = nullptr);
+                              AlphaRule rule, PngReadAhead* kept = nullptr,
+                              std::size_t* keptThrough = nullptr);
+
+// What became of a file offered to the read-ahead for its pixels.
+enum class Kept { kYes, kNoRoomNow, kNever };
+// Keeps the PNG file at `path` in `ahead`, read whole, when there is room for
+// a sprite's file; kNever for a file that is no PNG, cannot be read, or is
+// larger than the room.
+Kept KeepForPixels(files::FileSystem& files, const std::string& path, PngReadAhead& ahead);
 
 }  // namespace sprite::pipeline
