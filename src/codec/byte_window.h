@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -70,9 +71,38 @@ inline void CopyUpToWindow(std::uint8_t* dst, const std::uint8_t* src, const std
   }
 }
 
-// Zeroes a window; `dst` must have 64 bytes.
-inline void ZeroWindow(std::uint8_t* dst) {
-  std::memset(dst, 0, kWindow);
+// A window of 0xFF bytes and then one of zeros: the 64 bytes from
+// kKeepFirst + 64 - count keep the first `count` bytes of a window.
+inline constexpr std::array<std::uint8_t, 2 * kWindow> kKeepFirst = [] {
+  std::array<std::uint8_t, 2 * kWindow> mask{};
+  for (std::size_t k = 0; k < kWindow; ++k) {
+    mask[k] = 0xFF;
+  }
+  return mask;
+}();
+
+// Stores the first `count` (at most 64) bytes of `src` at `dst` and zeros
+// after them up to a whole window, in one store of a window: both sides must
+// have 64 bytes. Where what follows the bytes in the output is still as it
+// started (zero), the store leaves no scratch behind.
+inline void PutWindow(std::uint8_t* dst, const std::uint8_t* src, std::size_t count) {
+  const std::uint8_t* keep = kKeepFirst.data() + kWindow - count;
+#if defined(__SSE2__)
+  // The four stores written out: as a loop the compiler keeps the loop.
+  const auto put = [&](std::size_t k) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + k));
+    const __m128i mask = _mm_loadu_si128(reinterpret_cast<const __m128i*>(keep + k));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + k), _mm_and_si128(bytes, mask));
+  };
+  put(0);
+  put(16);
+  put(32);
+  put(48);
+#else
+  for (std::size_t k = 0; k < kWindow; ++k) {
+    dst[k] = src[k] & keep[k];
+  }
+#endif
 }
 
 }  // namespace sprite::codec

@@ -61,6 +61,16 @@ inline void CopyShort(std::uint8_t* dst, const std::uint8_t* src, std::size_t co
   }
 }
 
+// Puts a literal span of `count` bytes at `dst` in window stores: whole
+// windows while more than a window is left, then one that ends the span with
+// zeros (PutWindow). Both sides must have a window past the span's end.
+inline void PutSpan(std::uint8_t* dst, const std::uint8_t* src, std::size_t count) {
+  for (; count > kWindow; count -= kWindow, dst += kWindow, src += kWindow) {
+    CopyWindow(dst, src);
+  }
+  PutWindow(dst, src, count);
+}
+
 // Puts `count` literal bytes from `src` at `at`, exactly, and returns the
 // place after them.
 template <ElementSink Sink>
@@ -84,11 +94,12 @@ OutputPlace PutLiterals(Sink& sink, OutputPlace at, const std::uint8_t* src, std
 // the run after it in one step. The output must start zero-filled: runs only
 // move the place.
 //
-// A span of at most a window, with a whole window of room before the next
-// boundary, is one window store, and the store's scratch (byte_window.h) is
-// zeroed at once by a window of zeros after the span, which stays before the
-// boundary too; other spans are copied exactly. So nothing is ever stored
-// past a boundary, and past the place the output is always as it started.
+// A span with a window of room after it before the next boundary, and a
+// window of input after it, is put in window stores (PutSpan) whose last one
+// ends with zeros, so past the place the output stays as it started; a short
+// span nearer a boundary is copied exactly in a few stores, and any other
+// (across a boundary, or at the end of the input) by PutLiterals. So nothing
+// is ever stored past a boundary.
 template <ElementSink Sink>
 void WalkElements(ByteView coded, const StreamScan& scan, Sink& sink) {
   const std::uint8_t* in = coded.data();
@@ -101,10 +112,9 @@ void WalkElements(ByteView coded, const StreamScan& scan, Sink& sink) {
     const std::size_t marker = cursor.Next();
     const std::size_t span = marker - start;
     std::size_t run = in[marker + 1];
-    // One branch for the three tests, which hold for most spans.
-    if ((span <= kWindow) & (span + kWindow <= at.left) & (start + kWindow <= n)) {
-      CopyWindow(at.dst, in + start);
-      ZeroWindow(at.dst + span);
+    // One branch for both tests, which hold for most spans.
+    if ((span + kWindow <= at.left) & (marker + kWindow <= n)) {
+      walk::PutSpan(at.dst, in + start, span);
       at.dst += span;
       at.left -= span;
     } else if ((span < at.left) & (start + kWindow <= n) & (span <= kWindow)) {
