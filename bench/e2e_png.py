@@ -134,8 +134,8 @@ def main():
             large = peak_memory([cli, "encode", "-q", "-o", out] + pictures)
             print("peak memory, encode %-7s PNG: 500 files %6d KiB   5000 files %6d KiB"
                   % (label, small, large))
-        print("  (the palette pass keeps the PNG files it read whole, 8 MiB at most, and a second"
-              " thread\n   decodes them ahead, 8 MiB of pictures at most: memory is bounded"
+        print("  (the palette pass keeps the PNG files it read whole, 512 KiB at most, and a second"
+              " thread\n   decodes them ahead, 512 KiB of pictures at most: memory is bounded"
               " whatever the count)")
     finally:
         shutil.rmtree(work, ignore_errors=True)

@@ -25,8 +25,8 @@ namespace sprite::pipeline {
 // kMostAheadBytes (and at least one picture).
 class PngReadAhead {
  public:
-  static constexpr std::size_t kMostFileBytes = std::size_t{8} << 20;
-  static constexpr std::size_t kMostAheadBytes = std::size_t{8} << 20;
+  static constexpr std::size_t kMostFileBytes = std::size_t{1} << 19;
+  static constexpr std::size_t kMostAheadBytes = std::size_t{1} << 19;
 
   PngReadAhead();
   // Stops the thread once the picture it is decoding is done.
