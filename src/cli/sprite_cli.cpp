@@ -477,8 +477,7 @@ constexpr char kStreamedArchiveName[] = "sprites";
 // be read stops it before anything is written.
 sprite::pipeline::RunReport Encode(const Request& request, sprite::files::FileSystem& files,
                                    sprite::cli::ConsoleRunDelegate& delegate) {
-  const std::vector<std::string> arguments(request.files.begin(), request.files.end());
-  sprite::pipeline::RunInputs inputs = sprite::pipeline::ExpandInputs(files, arguments);
+  sprite::pipeline::RunInputs inputs = sprite::pipeline::ExpandInputs(files, request.files);
   sprite::pipeline::RunReport report;
   for (const sprite::pipeline::Problem& problem : inputs.problems) {
     ++report.problems;

@@ -53,7 +53,7 @@ RunReport EncodeRun::Run(const std::vector<std::string>& inputs, const std::stri
   mapper_.reset();
   keepFrom_.reset();
   pngs_.StopReadAhead();
-  palettes_ = StoredPalettes{};
+  palettes_ = StoredPalettes(inputs.size());
   lastOnTarget_ = false;
   tooManyColours_.reset();
   // An archive never replaces a picture it is made of: a run that did would

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <filesystem>
 #include <string_view>
+#include <utility>
 
 #include "common/error.h"
 #include "common/utf8_path.h"
@@ -63,9 +64,11 @@ std::vector<std::string> FolderPictures(files::FileSystem& files, const std::str
 
 }  // namespace
 
-RunInputs ExpandInputs(files::FileSystem& files, std::span<const std::string> arguments) {
+RunInputs ExpandInputs(files::FileSystem& files, std::span<const std::string_view> arguments) {
   RunInputs inputs;
-  for (const std::string& argument : arguments) {
+  inputs.paths.reserve(arguments.size());
+  for (const std::string_view view : arguments) {
+    std::string argument(view);
     try {
       std::vector<std::string> paths;
       if (argument.starts_with('@')) {
@@ -73,7 +76,7 @@ RunInputs ExpandInputs(files::FileSystem& files, std::span<const std::string> ar
       } else if (files.IsFolder(argument)) {
         paths = FolderPictures(files, argument);
       } else {
-        inputs.paths.push_back(argument);
+        inputs.paths.push_back(std::move(argument));
         continue;
       }
       inputs.paths.insert(inputs.paths.end(), std::make_move_iterator(paths.begin()),

@@ -4,6 +4,7 @@
 
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "files/file_system.h"
@@ -21,6 +22,7 @@ struct RunInputs {
 // list file FILE names (ParseListFile, relative ones taken from its folder), a
 // folder for its .bmp and .png files (by name, in any case) in natural order,
 // and anything else for itself. Lists and folders are not followed further.
-RunInputs ExpandInputs(files::FileSystem& files, std::span<const std::string> arguments);
+// Views, not copies: a console may name 32767 pictures.
+RunInputs ExpandInputs(files::FileSystem& files, std::span<const std::string_view> arguments);
 
 }  // namespace sprite::pipeline

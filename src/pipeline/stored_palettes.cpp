@@ -4,12 +4,13 @@ namespace sprite::pipeline {
 
 void StoredPalettes::Add(std::size_t listIndex, const Bytes& palette) {
   // A new palette gets the next id; one seen before keeps its id.
-  const std::size_t id = ids_.try_emplace(palette, ids_.size()).first->second;
-  pictures_.emplace_back(listIndex, id);
+  const std::uint32_t id =
+      ids_.try_emplace(palette, static_cast<std::uint32_t>(ids_.size())).first->second;
+  pictures_.push_back({static_cast<std::uint32_t>(listIndex), id});
 }
 
 void StoredPalettes::AddOnTarget(std::size_t listIndex) {
-  pictures_.emplace_back(listIndex, kOnTarget);
+  pictures_.push_back({static_cast<std::uint32_t>(listIndex), kOnTarget});
 }
 
 std::vector<std::size_t> StoredPalettes::DifferingFromLast(const Bytes& targetPalette) const {
@@ -19,12 +20,12 @@ std::vector<std::size_t> StoredPalettes::DifferingFromLast(const Bytes& targetPa
   }
   // The target palette is one more palette, equal to a picture's own or not.
   const auto found = ids_.find(targetPalette);
-  const std::size_t targetId = found != ids_.end() ? found->second : kOnTarget;
-  const auto idOf = [&](std::size_t id) { return id == kOnTarget ? targetId : id; };
-  const std::size_t last = idOf(pictures_.back().second);
-  for (const auto& [listIndex, id] : pictures_) {
-    if (idOf(id) != last) {
-      differing.push_back(listIndex);
+  const std::uint32_t targetId = found != ids_.end() ? found->second : kOnTarget;
+  const auto idOf = [&](std::uint32_t id) { return id == kOnTarget ? targetId : id; };
+  const std::uint32_t last = idOf(pictures_.back().palette);
+  for (const Stored& picture : pictures_) {
+    if (idOf(picture.palette) != last) {
+      differing.push_back(picture.listIndex);
     }
   }
   return differing;

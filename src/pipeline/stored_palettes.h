@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
-#include <utility>
 #include <vector>
 
 #include "common/bytes.h"
@@ -16,6 +15,11 @@ namespace sprite::pipeline {
 // with the number of different palettes, not with the number of pictures.
 class StoredPalettes {
  public:
+  StoredPalettes() = default;
+  // Room for `pictures` stored pictures from the start, so that a long run's
+  // records are never copied while they grow.
+  explicit StoredPalettes(std::size_t pictures) { pictures_.reserve(pictures); }
+
   // `palette` in archive order, whose fourth bytes are 0: equal bytes are equal colours.
   void Add(std::size_t listIndex, const Bytes& palette);
   // A picture stored against the run's target palette, which may still grow.
@@ -26,9 +30,14 @@ class StoredPalettes {
   std::vector<std::size_t> DifferingFromLast(const Bytes& targetPalette = {}) const;
 
  private:
-  static constexpr std::size_t kOnTarget = static_cast<std::size_t>(-1);
-  std::map<Bytes, std::size_t> ids_;
-  std::vector<std::pair<std::size_t, std::size_t>> pictures_;  // list index, palette id
+  // A run lists at most 32767 pictures: 32 bits hold an index or an id.
+  struct Stored {
+    std::uint32_t listIndex;
+    std::uint32_t palette;  // its id, or kOnTarget
+  };
+  static constexpr std::uint32_t kOnTarget = static_cast<std::uint32_t>(-1);
+  std::map<Bytes, std::uint32_t> ids_;
+  std::vector<Stored> pictures_;
 };
 
 }  // namespace sprite::pipeline

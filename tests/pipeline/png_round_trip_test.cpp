@@ -68,7 +68,8 @@ TEST(PngRoundTrip, RandomArchivesComeBackByteForByteFromTheirPngsAndList) {
         .Run(folder.Path("a.spr"), folder.Path("frames"));
     ASSERT_TRUE(decoding.problems.empty()) << decoding.problems.front().text;
 
-    const std::vector<std::string> arguments{"@" + list};
+    const std::string listArgument = "@" + list;
+    const std::string_view arguments[] = {listArgument};
     const pipeline::RunInputs inputs = pipeline::ExpandInputs(files, arguments);
     ASSERT_TRUE(inputs.problems.empty());
     RecordingDelegate encoding;

@@ -25,7 +25,7 @@ TEST(RunInputs, ListsAndFoldersStandForTheirPicturesInOrder) {
   files.files["lists/none.txt"] = Text("# nothing yet\n\n");
   const struct {
     const char* what;
-    std::vector<std::string> arguments;
+    std::vector<std::string_view> arguments;
     std::vector<std::string> paths;
     std::vector<FaultKind> problems;
   } cases[] = {
