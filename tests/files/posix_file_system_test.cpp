@@ -20,6 +20,7 @@
 #include "common/error.h"
 #include "files/commit_batch.h"
 #include "files/posix/posix_file_system.h"
+#include "files/whole_file.h"
 
 namespace sprite::testing {
 namespace {
@@ -150,6 +151,49 @@ TEST(PosixFileSystemTest, OnlyRegularFilesAreReadOrReplaced) {
   EXPECT_EQ(FaultOf([&] { files.CreateReplacing(""); }).first, FaultKind::kNoFileName);
   EXPECT_EQ(FaultOf([&] { files.OpenForReading(none); }).first, FaultKind::kNoSuchFile);
   EXPECT_THAT(folder.Names(), Each(Not(StartsWith("."))));  // no temporary file left
+}
+
+// As a run of sprite-cli looks at its inputs: whether each is a folder, then
+// (the archive being there) which file it is, then its bytes, in list order.
+// One look serves all three for a plain file; a link is followed each time.
+TEST(PosixFileSystemTest, InputsLookedAtOnceAreIdentifiedAndReadAsFound) {
+  TempFolder folder;
+  files::PosixFileSystem files;
+  std::filesystem::create_directory(folder.Root() / "sub");
+  WriteFile(folder.Path("a.bmp"), Bytes{1, 2, 3});
+  WriteFile(folder.Path("b.bmp"), Bytes{4, 5});
+  std::filesystem::create_symlink("b.bmp", folder.Root() / "link.bmp");
+  std::filesystem::create_symlink("sub", folder.Root() / "link-sub");
+  const struct {
+    std::string name;
+    bool folder;
+    std::optional<Bytes> bytes;  // none: no file to identify or read
+  } cases[] = {
+      {"a.bmp", false, Bytes{1, 2, 3}},  {"sub", true, std::nullopt},
+      {"link.bmp", false, Bytes{4, 5}},  {"link-sub", true, std::nullopt},
+      {"none.bmp", false, std::nullopt}, {"b.bmp", false, Bytes{4, 5}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(files.IsFolder(folder.Path(c.name)), c.folder) << c.name;
+  }
+  const auto idOf = [](const std::string& path) -> std::optional<files::FileId> {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) {
+      return std::nullopt;
+    }
+    return files::FileId{info.st_dev, info.st_ino};
+  };
+  for (const auto& c : cases) {
+    if (!c.folder) {
+      EXPECT_EQ(files.IdOf(folder.Path(c.name)), idOf(folder.Path(c.name))) << c.name;
+    }
+  }
+  for (const auto& c : cases) {
+    if (c.bytes) {
+      EXPECT_EQ(files::ReadWhole(files, folder.Path(c.name), 16), *c.bytes) << c.name;
+    }
+  }
+  files.SyncFolders();
 }
 
 TEST(PosixFileSystemTest, ReplacedFileKeepsItsModeAndOwner) {

@@ -33,7 +33,7 @@ namespace {
 // archive too, and may skip a file it no longer needs.
 constexpr std::size_t kLookAhead = 4;
 
-// The most looked-at files kept (128 KiB): a run of more looks at the rest
+// The most looked-at files kept (256 KiB): a run of more looks at the rest
 // again as it opens them, and its memory stays within its bounds (an archive
 // of 32767 pictures would otherwise keep 1 MiB here).
 constexpr std::size_t kMostLookedAt = 8192;
@@ -67,28 +67,41 @@ bool PosixFileSystem::Exists(const std::string& path) {
 }
 
 std::optional<FileId> PosixFileSystem::IdOf(const std::string& path) {
+  if (const LookedAt* known = FindLookedAt(path, nextIdentified_)) {
+    return known->id;
+  }
   struct stat info {};
   if (path.empty() || ::lstat(path.c_str(), &info) != 0) {
     return std::nullopt;
   }
-  if (S_ISREG(info.st_mode) && lookedAt_.size() < kMostLookedAt) {
-    lookedAt_.push_back({std::hash<std::string>{}(path), static_cast<std::uint64_t>(info.st_size)});
-  } else if (S_ISLNK(info.st_mode) && ::stat(path.c_str(), &info) != 0) {
+  if (!S_ISLNK(info.st_mode)) {
+    Remember(path, info);
+  } else if (::stat(path.c_str(), &info) != 0) {
     return std::nullopt;
   }
   return FileId{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
 }
 
-std::optional<std::uint64_t> PosixFileSystem::TakeLookedAt(const std::string& path) {
+void PosixFileSystem::Remember(const std::string& path, const struct stat& info) {
+  // `info` is from a look that followed no link: the open follows none either.
+  if (S_ISREG(info.st_mode) && lookedAt_.size() < kMostLookedAt) {
+    lookedAt_.push_back(
+        {std::hash<std::string>{}(path), static_cast<std::uint64_t>(info.st_size),
+         FileId{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)}});
+  }
+}
+
+const PosixFileSystem::LookedAt* PosixFileSystem::FindLookedAt(const std::string& path,
+                                                               std::size_t& cursor) const {
   const std::size_t hash = std::hash<std::string>{}(path);
-  const std::size_t end = std::min(lookedAt_.size(), nextLookedAt_ + kLookAhead);
-  for (std::size_t i = nextLookedAt_; i < end; ++i) {
+  const std::size_t end = std::min(lookedAt_.size(), cursor + kLookAhead);
+  for (std::size_t i = cursor; i < end; ++i) {
     if (lookedAt_[i].pathHash == hash) {
-      nextLookedAt_ = i + 1;
-      return lookedAt_[i].size;
+      cursor = i + 1;
+      return &lookedAt_[i];
     }
   }
-  return std::nullopt;
+  return nullptr;
 }
 
 std::string PosixFileSystem::FullPath(const std::string& path) {
@@ -106,7 +119,16 @@ bool PosixFileSystem::IsPlainFile(const std::string& path) {
 
 bool PosixFileSystem::IsFolder(const std::string& path) {
   struct stat info {};
-  return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  if (path.empty() || ::lstat(path.c_str(), &info) != 0) {
+    return false;
+  }
+  if (S_ISLNK(info.st_mode)) {
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  }
+  // A picture named on a command line is looked at here first: this look
+  // serves IdOf and the open that follow.
+  Remember(path, info);
+  return S_ISDIR(info.st_mode);
 }
 
 std::vector<std::string> PosixFileSystem::ListFolder(const std::string& path) {
@@ -143,8 +165,8 @@ std::unique_ptr<ByteSource> PosixFileSystem::OpenForReading(const std::string& p
   if (path.empty()) {
     throw FaultError({.kind = FaultKind::kNoFileName});
   }
-  if (const auto size = TakeLookedAt(path)) {
-    return OpenLookedAt(path, path, *size);
+  if (const LookedAt* known = FindLookedAt(path, nextOpened_)) {
+    return OpenLookedAt(path, path, known->size);
   }
   // Opening a pipe waits for a writer and opening a device may act on it: what
   // is not a regular file is refused before it is opened.
@@ -167,7 +189,8 @@ std::size_t PosixFileSystem::FilesPerBatch() {
 
 void PosixFileSystem::SyncFolders() {
   lookedAt_ = {};
-  nextLookedAt_ = 0;
+  nextIdentified_ = 0;
+  nextOpened_ = 0;
   context_.devices.clear();
   const std::set<std::string> folders = std::exchange(context_.foldersToSync, {});
   for (const std::string& folder : folders) {

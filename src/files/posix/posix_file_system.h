@@ -1,5 +1,6 @@
 #pragma once
 
+#include <sys/stat.h>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -29,19 +30,26 @@ class PosixFileSystem : public FileSystem {
   void Delete(const std::string& path) noexcept override;
 
  private:
-  // A regular file IdOf found, reached without a link, and its size then.
+  // A regular file a look found, reached without a link: its size and id then.
   struct LookedAt {
     std::size_t pathHash;
     std::uint64_t size;
+    FileId id;
   };
-  // The size IdOf found for `path` among the next few files it looked at.
-  std::optional<std::uint64_t> TakeLookedAt(const std::string& path);
+  // Keeps what a look at `path` found, when it found a regular file.
+  void Remember(const std::string& path, const struct stat& info);
+  // What a look found at `path`, among the next few files looked at from
+  // `cursor`, which then moves past it.
+  const LookedAt* FindLookedAt(const std::string& path, std::size_t& cursor) const;
 
   ReplacingContext context_;
-  // A run checks its inputs first and reads them in the same order: each is
-  // then opened without a second look. Hashes keep 32767 of them small.
+  // A run looks at its inputs first (whether each is a folder, whether one is
+  // the archive) and reads them in the same order: each is looked at once,
+  // then identified and opened from what that look found. Hashes keep the
+  // records small.
   std::vector<LookedAt> lookedAt_;
-  std::size_t nextLookedAt_ = 0;
+  std::size_t nextIdentified_ = 0;
+  std::size_t nextOpened_ = 0;
 };
 
 }  // namespace sprite::files
