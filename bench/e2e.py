@@ -8,7 +8,8 @@ of the system calls each way of writing files needs, and peak memory.
 --baseline times another build's sprite-cli in the same runs (for before and
 after). --full adds 32767 sprites, the most an archive holds. BENCH_DIR is the
 folder on the disk (default: the build folder), BENCH_TMPFS the
-one in memory (default /dev/shm), BENCH_RUNS the runs of each case (default 5).
+one in memory (default /dev/shm), BENCH_RUNS the runs of each case on the disk
+(default 5; three times as many in memory, where a run is short and noisier).
 
 Every ratio is to tar doing the same work, measured side by side in one run:
 the commands alternate, and each time is the median of the runs.
@@ -26,6 +27,12 @@ import tempfile
 import time
 
 RUNS = int(os.environ.get("BENCH_RUNS", "5"))
+
+
+def runs_in(label):
+    """Rounds for a row: runs in memory take a tenth of a second each, and
+    vary by a fifth from run to run on this kind of machine."""
+    return 3 * RUNS if "tmpfs" in label else RUNS
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 
@@ -89,24 +96,44 @@ def median(values):
     return values[len(values) // 2]
 
 
-def side_by_side(commands, before=None):
-    """Runs the commands (label -> (cmd, cwd)) in turn, RUNS times, `before`
-    ahead of each; returns their median times by label."""
-    times = {label: [] for label in commands}
-    for _ in range(RUNS):
+class Rounds:
+    """Times of commands run in rounds, each command once a round."""
+
+    def __init__(self):
+        self.times = {}
+
+    def add(self, label, seconds):
+        self.times.setdefault(label, []).append(seconds)
+
+    def median(self, label):
+        return median(self.times[label])
+
+    def ratio(self, label, base):
+        """The median of the round-by-round ratios: this machine's speed drifts
+        by more than the differences measured, and a round's commands run
+        within a second of each other."""
+        return median([t / b for t, b in zip(self.times[label], self.times[base])])
+
+
+def side_by_side(commands, before=None, runs=RUNS):
+    """Runs the commands (label -> (cmd, cwd)) in turn, `runs` rounds, `before`
+    ahead of each."""
+    rounds = Rounds()
+    for _ in range(runs):
         for label, (cmd, cwd) in commands.items():
             if before:
                 before()
-            times[label].append(timed(cmd, cwd))
-    return {label: median(t) for label, t in times.items()}
+            rounds.add(label, timed(cmd, cwd))
+    return rounds
 
 
-def report(row, times, base="tar", goal=""):
-    """One row: each command's median and its ratio to `base`, and the goal."""
-    parts = ["%s %.3fs" % (base, times[base])]
-    for label, t in times.items():
+def report(row, rounds, base="tar", goal=""):
+    """One row: each command's median time and its ratio to `base`, and the goal."""
+    parts = ["%s %.3fs" % (base, rounds.median(base))]
+    for label in rounds.times:
         if label != base:
-            parts.append("%s %.3fs %.2fx" % (label, t, t / times[base]))
+            parts.append("%s %.3fs %.2fx" % (label, rounds.median(label),
+                                             rounds.ratio(label, base)))
     print("%-34s %s%s" % (row, "   ".join(parts), "   (goal %s)" % goal if goal else ""),
           flush=True)
 
@@ -174,7 +201,7 @@ class Bench:
         commands = {"tar": (["tar", "-cf", os.path.join(src, "..", "same.tar")] + names, src)}
         for who, cmd in self.clis(["encode", "-q", "-o", "pack.spr"] + names).items():
             commands[who] = (cmd, src)
-        report("encode, " + label, side_by_side(commands), goal="<= 1.1x")
+        report("encode, " + label, side_by_side(commands, runs=runs_in(label)), goal="<= 1.1x")
 
     def decode_new(self, label, root, dec, floor, size, count):
         """Decode into a folder without the bitmaps, against tar -xf into another."""
@@ -193,7 +220,8 @@ class Bench:
             commands["floor create"] = ([floor, "new", out, str(count), str(size)], None)
             commands["floor unnamed"] = ([floor, "new-unnamed", out, str(count), str(size)], None)
             commands["floor checked"] = ([floor, "new-checked", out, str(count), str(size)], None)
-        report("decode into new files, " + label, side_by_side(commands, before=clear),
+        report("decode into new files, " + label,
+               side_by_side(commands, before=clear, runs=runs_in(label)),
                goal="<= 1.45x" if label.endswith("tmpfs") else "<= 1.0x")
         clear()
 
@@ -213,7 +241,7 @@ class Bench:
         if floor:
             for mode in ("replace", "replace-flush", "replace-batch"):
                 commands["floor " + mode] = ([floor, mode, out, str(count), str(size)], None)
-        report("decode over old files, " + label, side_by_side(commands, before=settled),
+        report("decode over old files, " + label, side_by_side(commands, before=settled, runs=runs_in(label)),
                goal="<= 1.5x")
 
     def window_decode(self, label, dec):
@@ -221,17 +249,16 @@ class Bench:
             print("window decode, %s: not built (%s)" % (label, self.window))
             return
         env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
-        click, cli = [], []
-        for _ in range(RUNS):
+        rounds = Rounds()
+        for _ in range(runs_in(label)):
             empty(dec, ".bmp")
             settled()
-            click.append(float(run([self.window, "pack.spr"], cwd=dec, env=env).split()[-1]))
+            rounds.add("sprite-cli", timed([self.cli, "decode", "-q", "pack.spr"], cwd=dec))
             empty(dec, ".bmp")
             settled()
-            cli.append(timed([self.cli, "decode", "-q", "pack.spr"], cwd=dec))
-        report("window's Decode click, " + label,
-               {"sprite-cli": median(cli), "click": median(click)}, base="sprite-cli",
-               goal="<= 1.05x")
+            rounds.add("click",
+                       float(run([self.window, "pack.spr"], cwd=dec, env=env).split()[-1]))
+        report("window's Decode click, " + label, rounds, base="sprite-cli", goal="<= 1.05x")
 
     def memory(self, label, src, names, dec):
         for who, cmd in self.clis(["encode", "-q", "-o", "pack.spr"] + names).items():
@@ -270,7 +297,8 @@ def main():
     memory = os.environ.get("BENCH_TMPFS", "/dev/shm")
     if not os.path.isdir(memory):
         memory = None
-    print("5000 sprite bitmaps of 32x32 to 64x64 pixels; %d runs each, medians" % RUNS)
+    print("5000 sprite bitmaps of 32x32 to 64x64 pixels; %d rounds on the disk, %d in memory; "
+          "median times, median round-by-round ratios" % (RUNS, 3 * RUNS))
     bench.row_decoder()
     places = [("tmpfs", memory)] if memory else []
     places.append(("disk", disk))
