@@ -212,7 +212,7 @@ constexpr FlagOption kFlagOptions[] = {
 };
 
 // Options may stand anywhere before "--"; the first other argument is the command.
-std::variant<Request, UsageError> Parse(const std::vector<std::string_view>& args) {
+std::variant<Request, UsageError> Parse(std::span<const std::string_view> args) {
   Request request;
   std::vector<std::string_view> operands;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -550,8 +550,13 @@ int Main(const std::vector<std::string>& args) {
 }
 
 int Main(const std::vector<std::string>& args, files::FileSystem& files) {
+  const std::vector<std::string_view> views(args.begin(), args.end());
+  return Main(views, files);
+}
+
+int Main(std::span<const std::string_view> args, files::FileSystem& files) {
   sprite::winsys::ConsoleWindowSystem::InstallInterruptHandler();
-  const auto parsed = Parse(std::vector<std::string_view>(args.begin(), args.end()));
+  const auto parsed = Parse(args);
   if (const auto* error = std::get_if<UsageError>(&parsed)) {
     return Usage(error->message);
   }
