@@ -13,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <limits>
 #include <string>
 #include <utility>
 
@@ -33,10 +34,9 @@ namespace {
 // archive too, and may skip a file it no longer needs.
 constexpr std::size_t kLookAhead = 4;
 
-// The most looked-at files kept (256 KiB): a run of more looks at the rest
-// again as it opens them, and its memory stays within its bounds (an archive
-// of 32767 pictures would otherwise keep 1 MiB here).
-constexpr std::size_t kMostLookedAt = 8192;
+// The most looked-at files kept (768 KiB), one for each picture an archive
+// can hold; a run of more looks at the rest again as it opens them.
+constexpr std::size_t kMostLookedAt = 32767;
 
 // Each file waiting in a batch holds a descriptor: a quarter of the process's
 // limit at most, which leaves the window and its run plenty, and no more than
@@ -68,7 +68,7 @@ bool PosixFileSystem::Exists(const std::string& path) {
 
 std::optional<FileId> PosixFileSystem::IdOf(const std::string& path) {
   if (const LookedAt* known = FindLookedAt(path, nextIdentified_)) {
-    return known->id;
+    return FileId{known->device, known->file};
   }
   struct stat info {};
   if (path.empty() || ::lstat(path.c_str(), &info) != 0) {
@@ -84,10 +84,13 @@ std::optional<FileId> PosixFileSystem::IdOf(const std::string& path) {
 
 void PosixFileSystem::Remember(const std::string& path, const struct stat& info) {
   // `info` is from a look that followed no link: the open follows none either.
-  if (S_ISREG(info.st_mode) && lookedAt_.size() < kMostLookedAt) {
-    lookedAt_.push_back(
-        {std::hash<std::string>{}(path), static_cast<std::uint64_t>(info.st_size),
-         FileId{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)}});
+  constexpr auto kMost32 = std::numeric_limits<std::uint32_t>::max();
+  if (S_ISREG(info.st_mode) && lookedAt_.size() < kMostLookedAt &&
+      static_cast<std::uint64_t>(info.st_size) <= kMost32 &&
+      static_cast<std::uint64_t>(info.st_dev) <= kMost32) {
+    lookedAt_.push_back({std::hash<std::string>{}(path), static_cast<std::uint64_t>(info.st_ino),
+                         static_cast<std::uint32_t>(info.st_size),
+                         static_cast<std::uint32_t>(info.st_dev)});
   }
 }
 

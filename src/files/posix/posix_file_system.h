@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -31,10 +32,12 @@ class PosixFileSystem : public FileSystem {
 
  private:
   // A regular file a look found, reached without a link: its size and id then.
+  // 24 bytes: a file whose size or device number needs more is not kept.
   struct LookedAt {
-    std::size_t pathHash;
-    std::uint64_t size;
-    FileId id;
+    std::uint64_t pathHash;
+    std::uint64_t file;
+    std::uint32_t size;
+    std::uint32_t device;
   };
   // Keeps what a look at `path` found, when it found a regular file.
   void Remember(const std::string& path, const struct stat& info);
@@ -46,8 +49,8 @@ class PosixFileSystem : public FileSystem {
   // A run looks at its inputs first (whether each is a folder, whether one is
   // the archive) and reads them in the same order: each is looked at once,
   // then identified and opened from what that look found. Hashes keep the
-  // records small.
-  std::vector<LookedAt> lookedAt_;
+  // records small, and a deque grows without a copy of those before.
+  std::deque<LookedAt> lookedAt_;
   std::size_t nextIdentified_ = 0;
   std::size_t nextOpened_ = 0;
 };
