@@ -11,8 +11,9 @@ folder on the disk (default: the build folder), BENCH_TMPFS the
 one in memory (default /dev/shm), BENCH_RUNS the runs of each case on the disk
 (default 5; three times as many in memory, where a run is short and noisier).
 
-Every ratio is to tar doing the same work, measured side by side in one run:
-the commands alternate, and each time is the median of the runs.
+Every ratio is to tar doing the same work, measured side by side in rounds:
+each round runs every command once, a ratio is the median of the rounds'
+ratios, and each time shown is the median of the runs.
 """
 import argparse
 import json
@@ -27,13 +28,13 @@ import tempfile
 import time
 
 RUNS = int(os.environ.get("BENCH_RUNS", "5"))
+HERE = os.path.dirname(os.path.abspath(__file__))
 
 
 def runs_in(label):
     """Rounds for a row: runs in memory take a tenth of a second each, and
     vary by a fifth from run to run on this kind of machine."""
     return 3 * RUNS if "tmpfs" in label else RUNS
-HERE = os.path.dirname(os.path.abspath(__file__))
 
 
 def sprite_area(rng, width, rows):
@@ -241,8 +242,8 @@ class Bench:
         if floor:
             for mode in ("replace", "replace-flush", "replace-batch"):
                 commands["floor " + mode] = ([floor, mode, out, str(count), str(size)], None)
-        report("decode over old files, " + label, side_by_side(commands, before=settled, runs=runs_in(label)),
-               goal="<= 1.5x")
+        report("decode over old files, " + label,
+               side_by_side(commands, before=settled, runs=runs_in(label)), goal="<= 1.5x")
 
     def window_decode(self, label, dec):
         if not os.path.exists(self.window):
