@@ -11,7 +11,20 @@ WindowRunDelegate::WindowRunDelegate(winsys::WindowSystem& windows, const Form1C
       controls_(controls),
       stopRequested_(stopRequested),
       pause_(pause),
-      finishing_(std::move(finishing)) {}
+      finishing_(std::move(finishing)),
+      barValues_{controls.oProgressBar1.Value(), controls.oProgressBar2.Value()} {
+  windows_.SetBeforeMessages([this] { ShowBars(); });
+}
+
+WindowRunDelegate::~WindowRunDelegate() {
+  windows_.SetBeforeMessages({});
+  ShowBars();
+}
+
+void WindowRunDelegate::ShowBars() {
+  controls_.oProgressBar1.SetValue(barValues_[0]);
+  controls_.oProgressBar2.SetValue(barValues_[1]);
+}
 
 void WindowRunDelegate::Log(const std::string& line, bool follow) {
   controls_.List1.AddItem(line);
@@ -22,6 +35,7 @@ void WindowRunDelegate::Log(const std::string& line, bool follow) {
 
 void WindowRunDelegate::Report(const pipeline::Problem& problem) {
   if (problem.effect == pipeline::Problem::Effect::kArchiveNotOpened) {
+    ShowBars();  // the box is shown before this run's end
     box_ = problem;
     return;
   }
@@ -34,7 +48,7 @@ void WindowRunDelegate::Report(const pipeline::Problem& problem) {
 }
 
 void WindowRunDelegate::Progress(Bar bar, std::int32_t percent) {
-  (bar == Bar::kFirst ? controls_.oProgressBar1 : controls_.oProgressBar2).SetValue(percent);
+  barValues_[bar == Bar::kFirst ? 0 : 1] = percent;
 }
 
 bool WindowRunDelegate::ShouldStop() {
@@ -51,6 +65,7 @@ void WindowRunDelegate::Written(const std::string& path) {
 }
 
 void WindowRunDelegate::Finishing() {
+  ShowBars();
   if (finishing_) {
     finishing_();
   }

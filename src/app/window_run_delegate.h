@@ -21,6 +21,9 @@ class WindowRunDelegate : public pipeline::RunDelegate {
   // `finishing` runs when the run's files are closed, before its last line.
   WindowRunDelegate(winsys::WindowSystem& windows, const Form1Controls& controls,
                     const bool& stopRequested, Pause pause, std::function<void()> finishing = {});
+  ~WindowRunDelegate() override;
+  WindowRunDelegate(const WindowRunDelegate&) = delete;
+  WindowRunDelegate& operator=(const WindowRunDelegate&) = delete;
 
   void Log(const std::string& line, bool follow) override;
   void Report(const pipeline::Problem& problem) override;
@@ -33,12 +36,17 @@ class WindowRunDelegate : public pipeline::RunDelegate {
   const std::optional<pipeline::Problem>& Box() const { return box_; }
 
  private:
+  // The bars are set to the run's latest values when the window is about to
+  // repaint and when the run ends: between those moments nobody sees them.
+  void ShowBars();
+
   winsys::WindowSystem& windows_;
   Form1Controls controls_;
   const bool& stopRequested_;
   Pause pause_;
   std::function<void()> finishing_;
   std::optional<pipeline::Problem> box_;
+  std::int32_t barValues_[2];  // the latest values of the first and the second bar
 };
 
 }  // namespace sprite::app

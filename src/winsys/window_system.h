@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/product.h"
@@ -253,6 +254,23 @@ class WindowSystem {
   virtual CommonDialogCalls& DialogCalls() = 0;
   virtual RegistryCalls& Registry() = 0;
   virtual ProgramStarter& Programs() = 0;
+
+  // `call` runs each time a Yield or Refresh is about to let the windows
+  // process messages, until another is set; an empty one runs nothing. What
+  // only shows on screen, a run's bars, may so be brought up to date there
+  // instead of at every change: a decode changes them after every element.
+  void SetBeforeMessages(std::function<void()> call) { beforeMessages_ = std::move(call); }
+
+ protected:
+  // For Yield and Refresh, just before the windows process messages.
+  void BeforeMessages() const {
+    if (beforeMessages_) {
+      beforeMessages_();
+    }
+  }
+
+ private:
+  std::function<void()> beforeMessages_;
 };
 
 }  // namespace sprite::winsys

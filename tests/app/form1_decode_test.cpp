@@ -2,6 +2,7 @@
 #include <random>
 
 #include "app/form1_fixture.h"
+#include "codec/rounded_percent.h"
 
 namespace sprite::testing {
 namespace {
@@ -130,6 +131,27 @@ TEST_F(Form1DecodeTest, OtherButtonsAndTheOutputBoxTakeNothingWhileDecodeYields)
   EXPECT_GT(windows_.yields, 64);  // at least once per row
   EXPECT_EQ(Log().Lines().end()[-2], "Decoded 1 pictures in .spr to .bmp");
   ExpectEverythingEnabled();
+}
+
+TEST_F(Form1DecodeTest, EveryYieldShowsTheBarsAsTheDecoderLastSetThem) {
+  // 4096 literal bytes: the first bar steps through every percent, and a yield
+  // follows each step; then a yield comes before each of the 64 rows' steps.
+  MakeArchive({{.width = 64, .height = 64, .pixelArea = Bytes(64 * 64, 3)}});
+  Controls().oProgressBar2.SetValue(7);
+  std::vector<std::pair<std::int32_t, std::int32_t>> shown;
+  windows_.onYield = [&](long) {
+    shown.emplace_back(Controls().oProgressBar1.Value(), Controls().oProgressBar2.Value());
+  };
+  Decode();
+  ASSERT_EQ(shown.size(), 101u + 64u);
+  for (std::int32_t percent = 0; percent <= 100; ++percent) {
+    EXPECT_EQ(shown[static_cast<std::size_t>(percent)], std::pair(percent, 7));
+  }
+  for (std::int32_t row = 1; row < 64; ++row) {
+    EXPECT_EQ(shown[static_cast<std::size_t>(100 + row + 1)],
+              std::pair(100, codec::RoundedPercent(1 + (row - 1) * 64, 64 * 64)));
+  }
+  EXPECT_EQ(Controls().oProgressBar2.Value(), codec::RoundedPercent(1 + 63 * 64, 64 * 64));
 }
 
 TEST_F(Form1DecodeTest, ClosingTheWindowStopsCleanlyAndThenCloses) {

@@ -30,12 +30,14 @@ class FakeWindowSystem : public winsys::ConsoleWindowSystem {
     }
   }
   void Yield() override {
+    BeforeMessages();
     ++yields;
     if (onYield) {
       onYield(yields);
     }
   }
   void Refresh() override {
+    BeforeMessages();
     ++refreshes;
     if (onRefresh) {
       onRefresh(refreshes);

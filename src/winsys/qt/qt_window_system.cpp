@@ -129,6 +129,7 @@ void QtWindowSystem::Yield() {
     return;
   }
   sinceYield_.start();
+  BeforeMessages();
   QCoreApplication::processEvents();
 }
 
@@ -138,6 +139,7 @@ void QtWindowSystem::Refresh() {
     return;
   }
   sinceYield_.start();
+  BeforeMessages();
   // Not ExcludeUserInputEvents: it holds back a window's close request too.
   const UserInputFilter filter;
   QCoreApplication::processEvents();

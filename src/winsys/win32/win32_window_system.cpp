@@ -163,6 +163,7 @@ void Win32WindowSystem::Yield() {
     return;
   }
   lastYield_ = now;
+  BeforeMessages();
   ProcessPending(false);
 }
 
@@ -172,6 +173,7 @@ void Win32WindowSystem::Refresh() {
     return;
   }
   lastYield_ = now;
+  BeforeMessages();
   ProcessPending(true);
 }
 
