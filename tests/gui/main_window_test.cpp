@@ -15,6 +15,7 @@
 #include <QtWidgets/QMessageBox>
 #include <QtWidgets/QPushButton>
 #include <random>
+#include <set>
 
 #include "app/form1.h"
 #include "app/test_files.h"
@@ -145,6 +146,48 @@ TEST_F(MainWindowTest, EncodeThenDecodeFillsTheListsTheBarsAndTheFolder) {
   EXPECT_EQ(position(Controls().oProgressBar2), Controls().oProgressBar2.Value());
   EXPECT_TRUE(Widget(Controls().Command4).isEnabled());
   EXPECT_TRUE(Widget(Controls().txtOut).isEnabled());
+}
+
+TEST_F(MainWindowTest, BothListsShowTheirNewestLinesWhileDecodeRuns) {
+  for (int i = 0; i < 1500; ++i) {
+    const std::string path = folder_.Path("p" + std::to_string(i) + ".bmp");
+    WriteFile(path, BuildBitmap({.width = 16, .height = 16, .pixelArea = Bytes(256, 1)}));
+    Controls().lstFiles.AddItem(path);
+  }
+  Widget(Controls().txtOut).setText(QString::fromStdString(folder_.Path("pack.spr")));
+  Widget(Controls().Command3).click();
+  ASSERT_TRUE(form_->LastRun().completed);
+
+  // Whenever the running Decode lets the window repaint, the bottom strip of
+  // each list, where its newest line is, holds more than the background.
+  const auto newestLineDrawn = [](QListView& list) {
+    const QImage shown = list.viewport()->grab().toImage();
+    std::set<QRgb> colours;
+    for (int y = shown.height() * 3 / 4; y < shown.height(); ++y) {
+      for (int x = 0; x < shown.width(); ++x) {
+        colours.insert(shown.pixel(x, y));
+      }
+    }
+    return colours.size() > 1;
+  };
+  int looks = 0;
+  QTimer look;
+  QObject::connect(&look, &QTimer::timeout, [&] {
+    // Lines the view has been given: asking the list box would hand it the rest.
+    if (Widget(Controls().Command4).isEnabled() ||
+        Widget(Controls().lstFiles).model()->rowCount() < 20) {
+      return;
+    }
+    ++looks;
+    EXPECT_TRUE(newestLineDrawn(Widget(Controls().List1))) << "look " << looks;
+    EXPECT_TRUE(newestLineDrawn(Widget(Controls().lstFiles))) << "look " << looks;
+  });
+  look.start(0);
+  QThread::msleep(winsys::qt::QtWindowSystem::kYieldIntervalMs + 5);
+  Widget(Controls().Command4).click();
+  look.stop();
+  ASSERT_TRUE(form_->LastRun().completed);
+  EXPECT_GT(looks, 0);
 }
 
 TEST_F(MainWindowTest, FileThatIsNotAnArchiveShowsTheErrorBox) {

@@ -325,6 +325,10 @@ void QtListBox::ScheduleFlush() {
       flushScheduled_ = false;
       FlushLines();
       ApplySelection();
+      // New lines are laid out now. The view would wait for a timer of its
+      // own, and while a run pauses every 15 ms that timer lost the race to the
+      // repaint: both lists stayed blank until the run ended.
+      list_->doItemsLayout();
     });
   }
 }
