@@ -166,6 +166,7 @@ class Bench:
         build = os.path.abspath(args.build)
         self.cli = os.path.join(build, "src", "sprite-cli")
         self.window = os.path.join(build, "bench", "window_decode")
+        self.window_work = os.path.join(build, "bench", "window_work")
         self.before = (os.path.join(os.path.abspath(args.baseline), "src", "sprite-cli")
                        if args.baseline else None)
         for program in filter(None, (self.cli, self.before)):
@@ -259,6 +260,11 @@ class Bench:
             settled()
             rounds.add("click",
                        float(run([self.window, "pack.spr"], cwd=dec, env=env).split()[-1]))
+            if os.path.exists(self.window_work):
+                # What the window adds to a run (its lines, bar steps and
+                # yields), told without decoding or writing anything.
+                rounds.add("its own work alone",
+                           float(run([self.window_work, "pack.spr"], cwd=dec, env=env).split()[-1]))
         report("window's Decode click, " + label, rounds, base="sprite-cli", goal="<= 1.05x")
 
     def memory(self, label, src, names, dec):

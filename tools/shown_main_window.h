@@ -24,6 +24,7 @@ class ShownMainWindow {
   QWidget& TopWidget();
   // Runs the event loop until the window has closed.
   int RunEventLoop() { return windows_.RunEventLoop(); }
+  winsys::qt::QtWindowSystem& Windows() { return windows_; }
 
  private:
   winsys::qt::QtWindowSystem windows_;
