@@ -84,7 +84,7 @@ class QtWindowSystem : public WindowSystem {
   std::unique_ptr<StopSignals> stopSignals_;
   int stopSignal_ = 0;
   QElapsedTimer sinceYield_;
-  unsigned callsSinceClock_ = 0;
+  unsigned callsSinceClock_ = kCallsPerClockRead - 1;  // the first Yield reads the clock
 };
 
 }  // namespace sprite::winsys::qt
