@@ -68,10 +68,7 @@ int main(int argc, char** argv) {
         delegate.Progress(Bar::kFirst, percent);
         delegate.ShouldStop();
       }
-      for (const std::int32_t percent : entries[k].rows) {
-        delegate.ShouldStop();
-        delegate.Progress(Bar::kSecond, percent);
-      }
+      delegate.RowSteps(entries[k].rows);
       delegate.Written(archive + "." + number + ".bmp");
     }
     delegate.Finishing();

@@ -53,11 +53,28 @@ void WindowRunDelegate::Progress(Bar bar, std::int32_t percent) {
 
 bool WindowRunDelegate::ShouldStop() {
   if (pause_ == Pause::kYield) {
+    // A request to stop comes while the window processes messages, or from a
+    // signal, which may wait the few microseconds until the next look.
+    if (yieldsLeftOut_ > 0) {
+      --yieldsLeftOut_;
+      return false;
+    }
+    yieldsLeftOut_ = windows_.YieldsPerLook() - 1;
     windows_.Yield();
   } else {
     windows_.Refresh();
   }
   return stopRequested_ || windows_.InterruptRequested();
+}
+
+bool WindowRunDelegate::RowSteps(std::span<const std::int32_t> percents) {
+  for (const std::int32_t percent : percents) {
+    if (ShouldStop()) {
+      return true;
+    }
+    barValues_[1] = percent;
+  }
+  return false;
 }
 
 void WindowRunDelegate::Written(const std::string& path) {

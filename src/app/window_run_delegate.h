@@ -28,7 +28,8 @@ class WindowRunDelegate : public pipeline::RunDelegate {
   void Log(const std::string& line, bool follow) override;
   void Report(const pipeline::Problem& problem) override;
   void Progress(Bar bar, std::int32_t percent) override;
-  bool ShouldStop() override;
+  bool ShouldStop() final;
+  bool RowSteps(std::span<const std::int32_t> percents) override;
   void Written(const std::string& path) override;
   void Finishing() override;
 
@@ -46,7 +47,8 @@ class WindowRunDelegate : public pipeline::RunDelegate {
   Pause pause_;
   std::function<void()> finishing_;
   std::optional<pipeline::Problem> box_;
-  std::int32_t barValues_[2];  // the latest values of the first and the second bar
+  std::int32_t barValues_[2];   // the latest values of the first and the second bar
+  unsigned yieldsLeftOut_ = 0;  // of the window system's YieldsPerLook
 };
 
 }  // namespace sprite::app

@@ -31,9 +31,8 @@ class DecoderHost : public codec::RowsHost {
     Yield();
   }
   void RowsPlaced(std::span<const std::int32_t> percents) override {
-    for (const std::int32_t percent : percents) {
-      Yield();
-      delegate_.Progress(RunDelegate::Bar::kSecond, percent);
+    if (delegate_.RowSteps(percents)) {
+      throw CancelledError();
     }
   }
   void Yield() override {

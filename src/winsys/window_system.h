@@ -241,6 +241,11 @@ class WindowSystem {
                           MessageIcon icon = MessageIcon::kNone) = 0;
   // Lets the windows process pending messages (repaint, clicks).
   virtual void Yield() = 0;
+  // How many calls of Yield in a row one call may stand for: a system that
+  // lets messages through at most every few milliseconds, and looks at its
+  // clock only every so many calls, says how many. A caller that yields every
+  // microsecond or so (a decode) makes one call in so many.
+  virtual unsigned YieldsPerLook() const { return 1; }
   // Lets the windows repaint and take requests of the window system (a close)
   // without taking user input: for a command that takes no clicks while it runs.
   virtual void Refresh() {}

@@ -179,6 +179,24 @@ TEST_F(Form1DecodeTest, ClosingTheWindowStopsCleanlyAndThenCloses) {
               ElementsAre("in0.bmp", "in1.bmp", "in2.bmp", "pack.spr", "pack.spr.0001.bmp"));
 }
 
+TEST_F(Form1DecodeTest, AWindowSystemThatLooksEverySixteenYieldsStillStopsTheRun) {
+  std::mt19937 random(6);
+  std::vector<BitmapFields> pictures(3, BitmapFields{.width = 32, .height = 32, .pixelArea = {}});
+  for (auto& picture : pictures) {
+    picture.pixelArea = SpritePixelArea(random, 32, 32);
+  }
+  MakeArchive(pictures);
+  windows_.yieldsPerLook = 16;
+  windows_.onYield = [&](long) {
+    if (FileList().ListCount() == 1) {
+      Window().RequestClose();
+    }
+  };
+  Decode();
+  EXPECT_TRUE(form_->LastRun().cancelled);
+  EXPECT_EQ(FileList().ListCount(), 1);
+}
+
 TEST_F(Form1DecodeTest, InterruptLeavesNoPartialFile) {
   const std::string archive = MakeArchive({{.width = 8, .height = 8, .pixelArea = Bytes(64, 1)}});
   windows_.onYield = [&](long) { windows_.interrupt = true; };

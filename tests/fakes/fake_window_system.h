@@ -43,6 +43,7 @@ class FakeWindowSystem : public winsys::ConsoleWindowSystem {
       onRefresh(refreshes);
     }
   }
+  unsigned YieldsPerLook() const override { return yieldsPerLook; }
   bool InterruptRequested() const override { return interrupt; }
   winsys::CommonDialogCalls& DialogCalls() override { return dialogs; }
   winsys::RegistryCalls& Registry() override { return registry; }
@@ -52,6 +53,7 @@ class FakeWindowSystem : public winsys::ConsoleWindowSystem {
   std::vector<std::string> informativeTexts;  // one for each message, "" when none was given
   std::vector<winsys::MessageIcon> icons;     // one for each message
   long yields = 0;
+  unsigned yieldsPerLook = 1;
   long refreshes = 0;
   std::function<void(long)> onYield;
   std::function<void(long)> onRefresh;

@@ -38,6 +38,7 @@ class QtWindowSystem : public WindowSystem {
   // Cheap enough to call after every decoded element: it reads a monotonic
   // clock and returns at once unless kYieldIntervalMs have passed.
   void Yield() override;
+  unsigned YieldsPerLook() const override { return kCallsPerClockRead; }
   // As Yield, but user input (mouse, keyboard, drops) that arrives meanwhile is
   // dropped; repaints and a request to close a window get through.
   void Refresh() override;

@@ -42,6 +42,7 @@ class Win32WindowSystem : public WindowSystem {
   // Cheap enough to call after every decoded element: it reads the clock every
   // few calls and returns at once unless kYieldInterval has passed.
   void Yield() override;
+  unsigned YieldsPerLook() const override { return kCallsPerClockRead; }
   // As Yield, but mouse and keyboard input that arrives meanwhile is dropped;
   // repaints and a request to close a window (its close box, Alt+F4) get through.
   void Refresh() override;
