@@ -68,7 +68,10 @@ int main(int argc, char** argv) {
         delegate.Progress(Bar::kFirst, percent);
         delegate.ShouldStop();
       }
-      delegate.RowSteps(entries[k].rows);
+      for (const std::int32_t percent : entries[k].rows) {
+        delegate.ShouldStop();
+        delegate.Progress(Bar::kSecond, percent);
+      }
       delegate.Written(archive + "." + number + ".bmp");
     }
     delegate.Finishing();

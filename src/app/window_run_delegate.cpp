@@ -67,16 +67,6 @@ bool WindowRunDelegate::ShouldStop() {
   return stopRequested_ || windows_.InterruptRequested();
 }
 
-bool WindowRunDelegate::RowSteps(std::span<const std::int32_t> percents) {
-  for (const std::int32_t percent : percents) {
-    if (ShouldStop()) {
-      return true;
-    }
-    barValues_[1] = percent;
-  }
-  return false;
-}
-
 void WindowRunDelegate::Written(const std::string& path) {
   controls_.lstFiles.AddItem(path);
 }

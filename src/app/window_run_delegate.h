@@ -28,8 +28,7 @@ class WindowRunDelegate : public pipeline::RunDelegate {
   void Log(const std::string& line, bool follow) override;
   void Report(const pipeline::Problem& problem) override;
   void Progress(Bar bar, std::int32_t percent) override;
-  bool ShouldStop() final;
-  bool RowSteps(std::span<const std::int32_t> percents) override;
+  bool ShouldStop() override;
   void Written(const std::string& path) override;
   void Finishing() override;
 

@@ -31,8 +31,9 @@ class DecoderHost : public codec::RowsHost {
     Yield();
   }
   void RowsPlaced(std::span<const std::int32_t> percents) override {
-    if (delegate_.RowSteps(percents)) {
-      throw CancelledError();
+    for (const std::int32_t percent : percents) {
+      Yield();
+      delegate_.Progress(RunDelegate::Bar::kSecond, percent);
     }
   }
   void Yield() override {

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
 #include <string>
 
 #include "pipeline/problem.h"
@@ -30,19 +29,6 @@ class RunDelegate {
   // lets itself repaint here. A run asked to stop leaves every old file as it
   // was and no partial file behind.
   virtual bool ShouldStop() = 0;
-  // The second bar's steps through the rows of a decoded picture, about 180 a
-  // sprite: for each percentage in order, returns true if ShouldStop() does
-  // and otherwise sets the bar to it; false after the last. A delegate may
-  // take the steps without a call each.
-  virtual bool RowSteps(std::span<const std::int32_t> percents) {
-    for (const std::int32_t percent : percents) {
-      if (ShouldStop()) {
-        return true;
-      }
-      Progress(Bar::kSecond, percent);
-    }
-    return false;
-  }
   // A decoded picture's file, once it is on disk under its name.
   virtual void Written(const std::string& /*path*/) {}
   // The run's files are closed; only its last log line follows.
