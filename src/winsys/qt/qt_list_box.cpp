@@ -21,6 +21,7 @@
 #include "winsys/qt/dropped_files.h"
 #include "winsys/qt/message_box.h"
 #include "winsys/qt/qt_text.h"
+#include "winsys/qt/qt_window_system.h"
 
 namespace sprite::winsys::qt {
 namespace {
@@ -53,6 +54,13 @@ class LineModel : public QAbstractListModel {
 
   int rowCount(const QModelIndex& parent) const override {
     return parent.isValid() ? 0 : static_cast<int>(lines_.size());
+  }
+  // A layout asks for the index of every line: made here at once, without the
+  // base class's round of virtual calls to check it.
+  QModelIndex index(int row, int column = 0,
+                    const QModelIndex& parent = QModelIndex()) const override {
+    const bool inside = row >= 0 && row < lines_.size() && column == 0 && !parent.isValid();
+    return inside ? createIndex(row, column) : QModelIndex();
   }
   QVariant data(const QModelIndex& index, int role) const override {
     if (role != Qt::DisplayRole || !checkIndex(index, CheckIndexOption::IndexIsValid)) {
@@ -321,16 +329,35 @@ void QtListBox::ScheduleSelection(int row) {
 void QtListBox::ScheduleFlush() {
   if (!flushScheduled_) {
     flushScheduled_ = true;
-    QTimer::singleShot(0, context_, [this] {
+    QTimer::singleShot(FlushDelayMs(), context_, [this] {
       flushScheduled_ = false;
       FlushLines();
       ApplySelection();
       // New lines are laid out now. The view would wait for a timer of its
       // own, and while a run pauses every 15 ms that timer lost the race to the
       // repaint: both lists stayed blank until the run ended.
+      QElapsedTimer layout;
+      layout.start();
       list_->doItemsLayout();
+      layoutNs_ = layout.nsecsElapsed();
+      sinceLayout_.start();
     });
   }
+}
+
+int QtListBox::FlushDelayMs() const {
+  // A short list lays out in well under a millisecond; the time its first
+  // layouts take is mostly fonts and style, which must not delay its lines.
+  constexpr int kLongList = 4096;
+  if (!sinceLayout_.isValid() || model_->Count() < kLongList) {
+    return 0;
+  }
+  // A run lets the window process its events every kYieldIntervalMs: a
+  // shorter wait would change nothing in a run and only slow a line added by
+  // hand.
+  const qint64 waitNs = kLayoutShare * layoutNs_ - sinceLayout_.nsecsElapsed();
+  const qint64 waitMs = waitNs / 1'000'000;
+  return waitMs >= QtWindowSystem::kYieldIntervalMs ? static_cast<int>(waitMs) : 0;
 }
 
 void QtListBox::FlushLines() const {

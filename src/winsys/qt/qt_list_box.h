@@ -1,6 +1,7 @@
 // The list box: a QListView over a plain model of its lines.
 #pragma once
 
+#include <QtCore/QElapsedTimer>
 #include <QtCore/QStringList>
 #include <functional>
 #include <optional>
@@ -19,9 +20,10 @@ class LineListView;
 class LineModel;
 
 // Lines are handed to the view in batches, when the window next processes its
-// events (at most every 15 ms while a run goes on) or when the list is read, so
-// that appending stays cheap for logs of thousands of lines: the model keeps
-// nothing but the lines' text, and every line has the height of the first. A
+// events (at most every 15 ms while a run goes on, less often for a list whose
+// layout takes long) or when the list is read, so that appending stays cheap
+// for logs of thousands of lines: the model keeps nothing but the lines'
+// text, and every line has the height of the first. A
 // view scrolled to its end follows the newest line; one the user scrolled up
 // stays where it is. Lines wider than the view get a horizontal scroll bar.
 class QtListBox : public ListBox {
@@ -65,6 +67,11 @@ class QtListBox : public ListBox {
 
   void ScheduleSelection(int row);
   void ScheduleFlush();
+  // How long the next batch waits: a layout walks every line of the view, so
+  // while lines keep coming, batches are spaced to keep the layouts to one
+  // part in kLayoutShare of the time. A log of tens of thousands of lines
+  // would otherwise spend a tenth of a Decode run laying itself out again.
+  int FlushDelayMs() const;
   void FlushLines() const;
   void CheckIndex(std::int16_t index) const;
   void ApplySelection();
@@ -75,6 +82,9 @@ class QtListBox : public ListBox {
   std::optional<int> selectPending_;
   mutable QStringList pendingLines_;
   bool flushScheduled_ = false;
+  static constexpr qint64 kLayoutShare = 50;
+  QElapsedTimer sinceLayout_;  // since the last layout ended
+  qint64 layoutNs_ = 0;        // how long it took
   int byProgram_ = 0;
   std::function<void()> onSelectionChanged_;
 };
