@@ -8,6 +8,8 @@
 #include <random>
 #include <string>
 
+#include "codec/byte_window.h"
+#include "codec/element_walker.h"
 #include "codec/rle_decoder.h"
 #include "codec/rle_encoder.h"
 #include "codec/row_alignment.h"
@@ -144,6 +146,67 @@ void AddRowAlignment(benchmark::State& state, const Bytes& pixels, std::int16_t 
   SetBytesProcessed(state, pixels.size());
 }
 
+// What any row decoder has to do, each part alone and in its cheapest form:
+// the zero-filled area it returns, one read of the coded stream that finds its
+// zero bytes, and the literal spans copied out with every element already
+// found (into one flat buffer, rows and row ends left aside). None of them
+// tells run markers from counts, adds up the runs or reckons a percentage, so
+// their times added up are a floor that no complete row decoder goes below.
+void FloorArea(benchmark::State& state, const Bytes& pixels, std::int16_t width) {
+  const std::size_t rows = (pixels.size() - 1) / static_cast<std::size_t>(width) + 1;
+  const std::size_t size =
+      pixels.size() + rows * static_cast<std::size_t>(sprite::codec::RowPadding(width));
+  for (auto _ : state) {
+    Bytes area(size);
+    benchmark::DoNotOptimize(area.data());
+  }
+  SetBytesProcessed(state, pixels.size());
+}
+
+void FloorZeroBytes(benchmark::State& state, const Bytes& pixels, std::int16_t width) {
+  Bytes coded;
+  sprite::codec::RLECompress2(pixels, coded, width);
+  using sprite::codec::kWindow;
+  std::vector<std::uint64_t> zeros(coded.size() / kWindow);
+  for (auto _ : state) {
+    for (std::size_t w = 0; w < zeros.size(); ++w) {
+      zeros[w] = sprite::codec::ZeroMask(coded.data() + w * kWindow);
+    }
+    benchmark::DoNotOptimize(zeros.data());
+    benchmark::ClobberMemory();
+  }
+  SetBytesProcessed(state, pixels.size());
+}
+
+void FloorSpans(benchmark::State& state, const Bytes& pixels, std::int16_t width) {
+  Bytes coded;
+  sprite::codec::RLECompress2(pixels, coded, width);
+  struct Element {
+    std::size_t start, span, run;
+  };
+  std::vector<Element> elements;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < coded.size(); ++i) {
+    if (coded[i] == 0) {
+      elements.push_back({start, i - start, coded[i + 1]});
+      start = ++i + 1;
+    }
+  }
+  elements.push_back({start, coded.size() - start, 0});
+  coded.resize(coded.size() + sprite::codec::kWindow);  // room for window loads
+  Bytes flat(pixels.size() + sprite::codec::kWindow);
+  for (auto _ : state) {
+    std::uint8_t* dst = flat.data();
+    for (const Element& element : elements) {
+      sprite::codec::walk::PutSpan(dst, coded.data() + element.start, element.span);
+      dst += element.span + element.run;
+    }
+    benchmark::DoNotOptimize(flat.data());
+    benchmark::ClobberMemory();
+  }
+  SetBytesProcessed(state, pixels.size());
+}
+
 struct Input {
   std::string name;
   Bytes pixels;
@@ -170,6 +233,12 @@ void RegisterAll() {
                                  input.pixels, input.width);
     benchmark::RegisterBenchmark(("AddRowAlignment/" + input.name).c_str(), AddRowAlignment,
                                  input.pixels, input.width);
+    benchmark::RegisterBenchmark(("floor_area/" + input.name).c_str(), FloorArea, input.pixels,
+                                 input.width);
+    benchmark::RegisterBenchmark(("floor_zeros/" + input.name).c_str(), FloorZeroBytes,
+                                 input.pixels, input.width);
+    benchmark::RegisterBenchmark(("floor_spans/" + input.name).c_str(), FloorSpans, input.pixels,
+                                 input.width);
   }
 }
 
