@@ -334,8 +334,9 @@ void QtListBox::ScheduleFlush() {
       FlushLines();
       ApplySelection();
       // New lines are laid out now. The view would wait for a timer of its
-      // own, and while a run pauses every 15 ms that timer lost the race to the
-      // repaint: both lists stayed blank until the run ended.
+      // own, and while a run lets the window process its events only now and
+      // then, that timer lost the race to the repaint: both lists stayed
+      // blank until the run ended.
       QElapsedTimer layout;
       layout.start();
       list_->doItemsLayout();

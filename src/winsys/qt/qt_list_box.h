@@ -20,7 +20,7 @@ class LineListView;
 class LineModel;
 
 // Lines are handed to the view in batches, when the window next processes its
-// events (at most every 15 ms while a run goes on, less often for a list whose
+// events (at most every 25 ms while a run goes on, less often for a list whose
 // layout takes long) or when the list is read, so that appending stays cheap
 // for logs of thousands of lines: the model keeps nothing but the lines'
 // text, and every line has the height of the first. A

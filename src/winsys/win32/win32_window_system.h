@@ -23,8 +23,9 @@ class Win32ProgramStarter;
 // any dialog.
 class Win32WindowSystem : public WindowSystem {
  public:
-  // Pending messages are processed at most this often by Yield and Refresh.
-  static constexpr std::chrono::milliseconds kYieldInterval{15};
+  // Pending messages are processed at most this often by Yield and Refresh,
+  // as often as the Qt window processes its events.
+  static constexpr std::chrono::milliseconds kYieldInterval{25};
 
   Win32WindowSystem();
   ~Win32WindowSystem() override;
