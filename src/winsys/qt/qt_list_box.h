@@ -23,9 +23,9 @@ class LineModel;
 // events (at most every 25 ms while a run goes on, less often for a list whose
 // layout takes long) or when the list is read, so that appending stays cheap
 // for logs of thousands of lines: the model keeps nothing but the lines'
-// text, and every line has the height of the first. A
-// view scrolled to its end follows the newest line; one the user scrolled up
-// stays where it is. Lines wider than the view get a horizontal scroll bar.
+// text, and every line has the height of the first. A view scrolled to its
+// end follows the newest line; one the user scrolled up stays where it is.
+// Lines wider than the view get a horizontal scroll bar.
 class QtListBox : public ListBox {
  public:
   // Makes the list's widget as a child of `parent`; `context` ends the batches

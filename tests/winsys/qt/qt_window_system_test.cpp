@@ -11,6 +11,7 @@
 #include <QtGui/QFontDatabase>
 #include <QtGui/QKeyEvent>
 #include <QtGui/QMouseEvent>
+#include <QtTest/QTest>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QListView>
@@ -212,6 +213,26 @@ TEST_F(QtWindowSystemTest, LogFollowsItsNewestLineUnlessScrolledUpAndScrollsSide
   log.AddItem("ERROR: \"/home/ann/sprites/" + std::string(300, 'x') + ".bmp\" is damaged");
   QCoreApplication::processEvents();
   EXPECT_GT(widget->horizontalScrollBar()->maximum(), 0);
+}
+
+TEST_F(QtWindowSystemTest, ALongLogStillTakesEveryLineAndShowsTheNewest) {
+  ListBox& log = window_->AddListBox({"List1", {105, 3255, 6420, 1620}});
+  window_->Show();
+  auto* widget = Find<QListView>("List1");
+  // Long enough for new lines to come in spaced batches; events now and then, as in a run.
+  constexpr int kLines = 12000;
+  for (int i = 0; i < kLines; ++i) {
+    log.AddItem("Processing bitmap: " + std::to_string(i + 1));
+    if (i % 100 == 99) {
+      QCoreApplication::processEvents();
+    }
+  }
+  const QAbstractItemModel& lines = *widget->model();
+  const auto newestShown = [&] {
+    const QRect newest = widget->visualRect(lines.index(kLines - 1, 0));
+    return lines.rowCount() == kLines && widget->viewport()->rect().contains(newest.center());
+  };
+  EXPECT_TRUE(QTest::qWaitFor(newestShown, 10000));
 }
 
 TEST_F(QtWindowSystemTest, SidewaysScrollReachesTheEndOfEveryLine) {
