@@ -1,0 +1,170 @@
+#include "colour/colour_histogram.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "common/error.h"
+
+namespace sprite::colour {
+
+namespace {
+
+constexpr std::size_t kFirstSlots = std::size_t{1} << 12;
+
+std::size_t SlotOf(std::uint32_t key, std::size_t slots) {
+  return (key * 2654435761u) & (slots - 1);
+}
+
+// The key of a colour with `bits` low bits of each component dropped.
+std::uint32_t Coarse(std::uint32_t key, int bits) {
+  const std::uint32_t keep = (0xFFu << bits) & 0xFFu;
+  return key & (keep << 16 | keep << 8 | keep);
+}
+
+}  // namespace
+
+ColourHistogram::ColourHistogram(std::size_t mostBins)
+    : mostBins_(std::max<std::size_t>(mostBins, 1)), slots_(kFirstSlots) {}
+
+ColourHistogram::Slot& ColourHistogram::Find(std::uint32_t key) {
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t at = SlotOf(key, slots_.size());
+  while (slots_[at].key != key && slots_[at].key != kEmpty) {
+    at = (at + 1) & mask;
+  }
+  return slots_[at];
+}
+
+void ColourHistogram::Merge(const Slot& from) {
+  Slot& to = Find(from.key);
+  if (to.key == kEmpty) {
+    to = from;
+    ++bins_;
+    return;
+  }
+  if (to.owner != from.owner) {
+    to.owner = kShared;
+  }
+  to.pixels += from.pixels;
+  for (std::size_t c = 0; c < 3; ++c) {
+    to.sums[c] += from.sums[c];
+  }
+}
+
+void ColourHistogram::Refill(std::size_t slots) {
+  std::vector<Slot> old(slots);
+  old.swap(slots_);
+  bins_ = 0;
+  for (Slot s : old) {
+    if (s.key != kEmpty) {
+      s.key = Coarse(s.key, droppedBits_);
+      Merge(s);
+    }
+  }
+}
+
+void ColourHistogram::Add(std::uint32_t picture, Rgb colour, std::uint64_t count) {
+  if (picture == kShared) {
+    throw InvalidArgumentError("pictures are numbered below 4294967295");
+  }
+  if (count == 0) {
+    return;
+  }
+  const std::uint32_t key = Coarse(KeyOf(colour), droppedBits_);
+  Slot& slot = Find(key);
+  if (slot.key == kEmpty) {
+    slot.key = key;
+    slot.owner = picture;
+    ++bins_;
+  } else if (slot.owner != picture) {
+    slot.owner = kShared;
+  }
+  slot.pixels += count;
+  slot.sums[0] += std::uint64_t{colour.red} * count;
+  slot.sums[1] += std::uint64_t{colour.green} * count;
+  slot.sums[2] += std::uint64_t{colour.blue} * count;
+  // Half the slots at most are used: grow, or drop bits once the bins are too many.
+  while (bins_ > mostBins_) {
+    ++droppedBits_;
+    Refill(slots_.size());
+  }
+  if (2 * bins_ > slots_.size()) {
+    Refill(2 * slots_.size());
+  }
+}
+
+void ColourHistogram::AddPixels(std::uint32_t picture, std::span<const std::uint8_t> rgba,
+                                std::uint8_t opaqueFrom) {
+  if (opaqueFrom == 0) {
+    throw InvalidArgumentError("see-through is an alpha below 1 to 255");
+  }
+  // Runs of one colour are added at once.
+  std::uint32_t run = kEmpty;
+  std::uint64_t length = 0;
+  for (std::size_t i = 0; i + 4 <= rgba.size(); i += 4) {
+    if (rgba[i + 3] < opaqueFrom) {
+      continue;
+    }
+    const std::uint32_t key = KeyOf({rgba[i], rgba[i + 1], rgba[i + 2]});
+    if (key != run) {
+      if (length > 0) {
+        Add(picture, RgbOfKey(run), length);
+      }
+      run = key;
+      length = 0;
+    }
+    ++length;
+  }
+  if (length > 0) {
+    Add(picture, RgbOfKey(run), length);
+  }
+}
+
+std::vector<ColourHistogram::Bin> ColourHistogram::Bins() const {
+  std::vector<const Slot*> used;
+  used.reserve(bins_);
+  for (const Slot& s : slots_) {
+    if (s.key != kEmpty) {
+      used.push_back(&s);
+    }
+  }
+  std::ranges::sort(used, {}, &Slot::key);
+  std::vector<Bin> bins;
+  bins.reserve(used.size());
+  for (const Slot* s : used) {
+    const auto mean = [&](std::size_t c) {
+      return static_cast<std::uint8_t>((2 * s->sums[c] + s->pixels) / (2 * s->pixels));
+    };
+    bins.push_back({{mean(0), mean(1), mean(2)}, s->pixels});
+  }
+  return bins;
+}
+
+std::vector<ColourHistogram::OwnColours> ColourHistogram::MostOwnColours(std::size_t most) const {
+  std::vector<std::uint32_t> owners;
+  for (const Slot& s : slots_) {
+    if (s.key != kEmpty && s.owner != kShared) {
+      owners.push_back(s.owner);
+    }
+  }
+  std::ranges::sort(owners);
+  std::vector<OwnColours> counts;
+  for (std::size_t i = 0; i < owners.size();) {
+    std::size_t j = i;
+    while (j < owners.size() && owners[j] == owners[i]) {
+      ++j;
+    }
+    counts.push_back({owners[i], j - i});
+    i = j;
+  }
+  const auto order = [](const OwnColours& x, const OwnColours& y) {
+    return x.colours != y.colours ? x.colours > y.colours : x.picture < y.picture;
+  };
+  const std::size_t kept = std::min(most, counts.size());
+  std::partial_sort(counts.begin(), counts.begin() + static_cast<std::ptrdiff_t>(kept),
+                    counts.end(), order);
+  counts.resize(kept);
+  return counts;
+}
+
+}  // namespace sprite::colour

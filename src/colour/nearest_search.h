@@ -1,0 +1,47 @@
+// The nearest of a few hundred points in OKLab (a palette's colours, a
+// quantiser's centres) to any point: Euclidean distance, ties to the lower index.
+//
+// OKLab's range of sRGB colours is cut into a grid of cells; the first query in
+// a cell lists the points that can be nearest, or nearest but one, anywhere in
+// it (those no farther from the cell than the second-nearest point's farthest
+// corner), so a query looks at a few points rather than all. The lists only
+// leave out points that cannot win, so the answer is the one a look at every
+// point gives.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "colour/oklab.h"
+
+namespace sprite::colour {
+
+class NearestSearch {
+ public:
+  // The points from `first` on answer queries; those before it never do.
+  // Throws InvalidArgumentError when no point would answer, or for more than 256 points.
+  NearestSearch(std::vector<Lab> points, std::size_t first);
+
+  const Lab& Point(std::size_t index) const { return points_[index]; }
+  std::size_t Size() const { return points_.size(); }
+
+  std::size_t Nearest(const Lab& query);
+  // The nearest point other than `excluded`; `excluded` when no other answers.
+  std::size_t NearestOther(const Lab& query, std::size_t excluded);
+
+ private:
+  static constexpr std::uint32_t kUnlisted = 0xFFFFFFFF;
+
+  // The list of points for the cell holding `query`; empty outside the grid.
+  std::pair<const std::uint16_t*, const std::uint16_t*> Candidates(const Lab& query);
+  void ListCell(std::size_t cell, const Lab& low, const Lab& high);
+
+  std::vector<Lab> points_;
+  std::vector<std::uint16_t> everyPoint_;
+  std::vector<std::uint32_t> cellStart_;
+  std::vector<std::uint16_t> cellSize_;
+  std::vector<std::uint16_t> lists_;
+};
+
+}  // namespace sprite::colour
