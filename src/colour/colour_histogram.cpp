@@ -1,6 +1,7 @@
 #include "colour/colour_histogram.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "common/error.h"
@@ -11,8 +12,9 @@ namespace {
 
 constexpr std::size_t kFirstSlots = std::size_t{1} << 12;
 
+// Fibonacci hashing: the top bits of the product, which every bit of the key stirs.
 std::size_t SlotOf(std::uint32_t key, std::size_t slots) {
-  return (key * 2654435761u) & (slots - 1);
+  return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> (64 - std::countr_zero(slots)));
 }
 
 // The key of a colour with `bits` low bits of each component dropped.

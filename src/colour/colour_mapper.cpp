@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 
 #include "common/error.h"
 
@@ -9,9 +10,8 @@ namespace sprite::colour {
 
 namespace {
 
-constexpr std::size_t kFirstSlots = std::size_t{1} << 12;
-// 2^20 colours met, 40 MiB, before the mapper forgets them and starts again.
-constexpr std::size_t kMostSlots = std::size_t{1} << 21;
+// Colours met, one slot each by their hash: 640 KiB, near the processor.
+constexpr std::size_t kMetSlots = std::size_t{1} << 14;
 
 // The 8×8 Bayer matrix: cell (x, y) holds its place 0 to 63 in the pattern.
 constexpr std::array<std::array<std::uint8_t, 8>, 8> kBayer = {{
@@ -39,77 +39,70 @@ std::vector<Lab> LabsOf(std::span<const Rgb> palette) {
   return labs;
 }
 
+// Fibonacci hashing: the top bits of the product, which every bit of the key stirs.
 std::size_t Slot(std::uint32_t key, std::size_t slots) {
-  return (key * 2654435761u) & (slots - 1);
+  return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> (64 - std::countr_zero(slots)));
 }
 
 }  // namespace
 
 ColourMapper::ColourMapper(std::span<const Rgb> palette)
-    : search_(LabsOf(palette), 1), met_(kFirstSlots) {
+    : search_(LabsOf(palette), 1), met_(kMetSlots) {
+  exactKeys_.fill(kEmpty);
   for (std::size_t i = 1; i < palette.size(); ++i) {
-    exact_.emplace_back(KeyOf(palette[i]), static_cast<std::uint8_t>(i));
+    const std::uint32_t key = KeyOf(palette[i]);
+    std::size_t slot = Slot(key, kExactSlots);
+    while (exactKeys_[slot] != kEmpty && exactKeys_[slot] != key) {
+      slot = (slot + 1) % kExactSlots;
+    }
+    // The first entry of a colour keeps its slot: the lowest index.
+    if (exactKeys_[slot] == kEmpty) {
+      exactKeys_[slot] = key;
+      exactEntries_[slot] = static_cast<std::uint8_t>(i);
+    }
   }
-  // Sorted by colour, then index, so that the first of a colour is its lowest entry.
-  std::ranges::sort(exact_);
-  const auto [first, last] =
-      std::ranges::unique(exact_, {}, &std::pair<std::uint32_t, std::uint8_t>::first);
-  exact_.erase(first, last);
 }
 
 std::optional<std::uint8_t> ColourMapper::Exact(Rgb colour) const {
   const std::uint32_t key = KeyOf(colour);
-  const auto at =
-      std::ranges::lower_bound(exact_, key, {}, &std::pair<std::uint32_t, std::uint8_t>::first);
-  if (at == exact_.end() || at->first != key) {
-    return std::nullopt;
+  for (std::size_t slot = Slot(key, kExactSlots); exactKeys_[slot] != kEmpty;
+       slot = (slot + 1) % kExactSlots) {
+    if (exactKeys_[slot] == key) {
+      return exactEntries_[slot];
+    }
   }
-  return at->second;
+  return std::nullopt;
 }
 
 std::uint8_t ColourMapper::Nearest(Rgb colour) {
-  return Find(KeyOf(colour)).nearest;
+  Known& known = Find(KeyOf(colour));
+  Search(known);
+  return known.nearest;
 }
 
 ColourMapper::Known& ColourMapper::Find(std::uint32_t key) {
-  std::size_t slot = Slot(key, met_.size());
-  while (met_[slot].key != key && met_[slot].key != kEmpty) {
-    slot = (slot + 1) & (met_.size() - 1);
+  Known& known = met_[Slot(key, met_.size())];
+  if (known.key == key) {
+    return known;
   }
-  if (met_[slot].key == key) {
-    return met_[slot];
-  }
-  if (2 * (metCount_ + 1) > met_.size()) {
-    // Grown, or at the bound forgotten: either way a table of the new size.
-    std::vector<Known> old(met_.size() < kMostSlots ? 2 * met_.size() : met_.size());
-    old.swap(met_);
-    metCount_ = 0;
-    if (met_.size() > old.size()) {
-      for (const Known& k : old) {
-        if (k.key != kEmpty) {
-          std::size_t s = Slot(k.key, met_.size());
-          while (met_[s].key != kEmpty) {
-            s = (s + 1) & (met_.size() - 1);
-          }
-          met_[s] = k;
-          ++metCount_;
-        }
-      }
-    }
-    return Find(key);
-  }
-  Known& known = met_[slot];
-  ++metCount_;
+  // A colour takes the slot of the one met there before.
+  known = Known{};
   known.key = key;
   known.lab = ToOklab(RgbOfKey(key));
   if (const auto exact = Exact(RgbOfKey(key))) {
     known.nearest = *exact;
     known.exact = true;
-  } else {
+    known.searched = true;
+  }
+  return known;
+}
+
+void ColourMapper::Search(Known& known) {
+  if (!known.searched) {
+    known.searched = true;
     known.nearest = static_cast<std::uint8_t>(search_.Nearest(known.lab));
     known.nearestSquared = SquaredDistance(known.lab, search_.Point(known.nearest));
   }
-  return known;
 }
 
 // The pair a colour between two entries is mixed from: its nearest entry a
@@ -119,17 +112,18 @@ ColourMapper::Known& ColourMapper::Find(std::uint32_t key) {
 // has one entry.
 void ColourMapper::Pair(Known& known) {
   known.paired = true;
+  if (known.exact) {
+    known.other = known.nearest;
+    return;
+  }
+  const auto [nearest, other] = search_.NearestTwo(known.lab);
+  const Lab& a = search_.Point(nearest);
+  const Lab& b = search_.Point(other);
+  known.searched = true;
+  known.nearest = static_cast<std::uint8_t>(nearest);
+  known.nearestSquared = SquaredDistance(known.lab, a);
   known.other = known.nearest;
   known.otherSquared = known.nearestSquared;
-  if (known.exact) {
-    return;
-  }
-  const std::size_t other = search_.NearestOther(known.lab, known.nearest);
-  if (other == known.nearest) {
-    return;
-  }
-  const Lab& a = search_.Point(known.nearest);
-  const Lab& b = search_.Point(other);
   const std::int64_t dl = b.l - a.l, da = b.a - a.a, db = b.b - a.b;
   const std::int64_t along =
       dl * (known.lab.l - a.l) + da * (known.lab.a - a.a) + db * (known.lab.b - a.b);
@@ -182,6 +176,8 @@ void ColourMapper::MapPlain(const RgbaPicture& picture, std::uint8_t opaqueFrom,
         Known& known = Find(key);
         if (ordered && !known.paired) {
           Pair(known);
+        } else if (!ordered) {
+          Search(known);
         }
         last = known;
         lastKey = key;

@@ -5,14 +5,13 @@
 // palette comes through byte for byte. Any other opaque colour takes its
 // nearest entry in OKLab, through the chosen dithering. See-through pixels take
 // index 0, which no opaque pixel ever takes. A mapper remembers the colours it
-// has met (up to a bound, then it starts again), so that a run's pictures cost
-// one probe a pixel once their colours are known.
+// met lately, so that a colour seen again costs one probe.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <utility>
 #include <vector>
 
 #include "colour/dither.h"
@@ -57,23 +56,27 @@ class ColourMapper {
                 std::span<std::uint8_t> indexes);
 
  private:
-  // What the mapper knows of a colour met.
+  // What the mapper knows of a colour met: its OKLab value and exact entry
+  // at once, its nearest entries when a mapping first needs them.
   struct Known {
     std::uint32_t key = kEmpty;
     Lab lab;
-    std::uint8_t nearest = 0;
     bool exact = false;
-    // Ordered dithering: the second colour of the pair, and in how many of the
-    // pattern's 64 cells it is taken; worked out when first needed.
+    bool searched = false;
+    // Ordered dithering: the second entry of the pair, and in how many of the
+    // pattern's 64 cells it is taken.
     bool paired = false;
+    std::uint8_t nearest = 0;
     std::uint8_t other = 0;
     std::uint8_t mix = 0;
     std::int64_t nearestSquared = 0;
     std::int64_t otherSquared = 0;
   };
   static constexpr std::uint32_t kEmpty = 0xFFFFFFFF;
+  static constexpr std::size_t kExactSlots = 1024;
 
   Known& Find(std::uint32_t key);
+  void Search(Known& known);
   void Pair(Known& known);
   void MapPlain(const RgbaPicture& picture, std::uint8_t opaqueFrom, bool ordered,
                 std::uint8_t* indexes, MapReport& report);
@@ -81,11 +84,11 @@ class ColourMapper {
                    MapReport& report);
 
   NearestSearch search_;
-  // The palette's own colours by key, each with its lowest entry past 0.
-  std::vector<std::pair<std::uint32_t, std::uint8_t>> exact_;
-  // Colours met; a power of two slots, at most half of them used.
+  // The palette's own colours by hash, each with its lowest entry past 0.
+  std::array<std::uint32_t, kExactSlots> exactKeys_;
+  std::array<std::uint8_t, kExactSlots> exactEntries_{};
+  // Colours met lately, one slot each by their hash.
   std::vector<Known> met_;
-  std::size_t metCount_ = 0;
 };
 
 }  // namespace sprite::colour

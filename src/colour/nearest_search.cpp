@@ -57,7 +57,7 @@ std::pair<std::int64_t, std::int64_t> DistancesToBox(const Lab& p, const Lab& lo
 
 NearestSearch::NearestSearch(std::vector<Lab> points, std::size_t first)
     : points_(std::move(points)),
-      cellStart_(std::size_t{kCellsPerAxis} * kCellsPerAxis * kCellsPerAxis, kUnlisted),
+      cellStart_(2 * std::size_t{kCellsPerAxis} * kCellsPerAxis * kCellsPerAxis, kUnlisted),
       cellSize_(cellStart_.size(), 0) {
   if (first >= points_.size() || points_.size() > 256) {
     throw InvalidArgumentError("a nearest-colour search needs 1 to 256 points that answer");
@@ -65,15 +65,20 @@ NearestSearch::NearestSearch(std::vector<Lab> points, std::size_t first)
   for (std::size_t i = first; i < points_.size(); ++i) {
     everyPoint_.push_back(static_cast<std::uint16_t>(i));
   }
+  // Outside the grid, a query looks at every point.
+  lists_ = everyPoint_;
+  listDistances_.assign(lists_.size(), 0);
 }
 
 void NearestSearch::ListCell(std::size_t cell, const Lab& low, const Lab& high) {
-  // The second-smallest farthest distance: within it lie the nearest point
-  // and the nearest but one from anywhere in the cell.
+  // Within the smallest farthest distance lies the nearest point from anywhere
+  // in the cell; within the second-smallest, the nearest but one.
   std::int64_t smallest = std::numeric_limits<std::int64_t>::max();
   std::int64_t second = smallest;
+  distances_.clear();
   for (const std::uint16_t i : everyPoint_) {
-    const std::int64_t farthest = DistancesToBox(points_[i], low, high).second;
+    const auto [nearest, farthest] = DistancesToBox(points_[i], low, high);
+    distances_.push_back(nearest);
     if (farthest < smallest) {
       second = smallest;
       smallest = farthest;
@@ -81,51 +86,78 @@ void NearestSearch::ListCell(std::size_t cell, const Lab& low, const Lab& high) 
       second = farthest;
     }
   }
-  cellStart_[cell] = static_cast<std::uint32_t>(lists_.size());
-  for (const std::uint16_t i : everyPoint_) {
-    if (DistancesToBox(points_[i], low, high).first <= second) {
-      lists_.push_back(i);
+  // Each list runs from the point nearest the cell outwards, so that a search
+  // stops at the first point whose distance to the cell passes the best found.
+  for (const bool other : {false, true}) {
+    const std::size_t list = 2 * cell + (other ? 1 : 0);
+    cellStart_[list] = static_cast<std::uint32_t>(lists_.size());
+    order_.clear();
+    for (std::size_t k = 0; k < everyPoint_.size(); ++k) {
+      if (distances_[k] <= (other ? second : smallest)) {
+        order_.emplace_back(distances_[k], everyPoint_[k]);
+      }
     }
+    std::ranges::sort(order_);
+    for (const auto& [distance, point] : order_) {
+      lists_.push_back(point);
+      listDistances_.push_back(distance);
+    }
+    cellSize_[list] = static_cast<std::uint16_t>(lists_.size() - cellStart_[list]);
   }
-  cellSize_[cell] = static_cast<std::uint16_t>(lists_.size() - cellStart_[cell]);
 }
 
-std::pair<const std::uint16_t*, const std::uint16_t*> NearestSearch::Candidates(const Lab& query) {
+std::pair<const std::uint16_t*, const std::uint16_t*> NearestSearch::Candidates(const Lab& query,
+                                                                                bool other) {
   const auto v = Components(query);
   std::array<std::int32_t, 3> at{};
   for (std::size_t axis = 0; axis < 3; ++axis) {
     at[axis] = CellAlong(v[axis], axis);
     if (at[axis] < 0) {
-      return {everyPoint_.data(), everyPoint_.data() + everyPoint_.size()};
+      return {lists_.data(), lists_.data() + everyPoint_.size()};
     }
   }
   const auto cell =
       static_cast<std::size_t>((at[0] * kCellsPerAxis + at[1]) * kCellsPerAxis + at[2]);
-  if (cellStart_[cell] == kUnlisted) {
+  if (cellStart_[2 * cell] == kUnlisted) {
     ListCell(cell, {CellEdge(at[0], 0), CellEdge(at[1], 1), CellEdge(at[2], 2)},
              {CellEdge(at[0] + 1, 0), CellEdge(at[1] + 1, 1), CellEdge(at[2] + 1, 2)});
   }
-  const std::uint16_t* start = lists_.data() + cellStart_[cell];
-  return {start, start + cellSize_[cell]};
+  const std::size_t list = 2 * cell + (other ? 1 : 0);
+  const std::uint16_t* start = lists_.data() + cellStart_[list];
+  return {start, start + cellSize_[list]};
 }
 
 std::size_t NearestSearch::Nearest(const Lab& query) {
-  return NearestOther(query, points_.size());
-}
-
-std::size_t NearestSearch::NearestOther(const Lab& query, std::size_t excluded) {
-  const auto [begin, end] = Candidates(query);
-  std::size_t best = excluded;
+  const auto [begin, end] = Candidates(query, false);
+  const std::int64_t* toCell = listDistances_.data() + (begin - lists_.data());
+  std::size_t best = *begin;
   std::int64_t bestDistance = std::numeric_limits<std::int64_t>::max();
-  // The lists run in index order: only a strictly nearer point takes over.
-  for (const std::uint16_t* i = begin; i != end; ++i) {
+  for (const std::uint16_t* i = begin; i != end && *toCell <= bestDistance; ++i, ++toCell) {
     const std::int64_t d = SquaredDistance(points_[*i], query);
-    if (d < bestDistance && *i != excluded) {
+    if (d < bestDistance || (d == bestDistance && *i < best)) {
       best = *i;
       bestDistance = d;
     }
   }
   return best;
+}
+
+std::pair<std::size_t, std::size_t> NearestSearch::NearestTwo(const Lab& query) {
+  const auto [begin, end] = Candidates(query, true);
+  const std::int64_t* toCell = listDistances_.data() + (begin - lists_.data());
+  constexpr std::int64_t kFar = std::numeric_limits<std::int64_t>::max();
+  std::pair<std::int64_t, std::size_t> best = {kFar, points_.size()};
+  std::pair<std::int64_t, std::size_t> second = best;
+  for (const std::uint16_t* i = begin; i != end && *toCell <= second.first; ++i, ++toCell) {
+    const std::pair<std::int64_t, std::size_t> found = {SquaredDistance(points_[*i], query), *i};
+    if (found < best) {
+      second = best;
+      best = found;
+    } else if (found < second) {
+      second = found;
+    }
+  }
+  return {best.second, second.second < points_.size() ? second.second : best.second};
 }
 
 }  // namespace sprite::colour

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "colour/oklab.h"
@@ -27,21 +28,29 @@ class NearestSearch {
   std::size_t Size() const { return points_.size(); }
 
   std::size_t Nearest(const Lab& query);
-  // The nearest point other than `excluded`; `excluded` when no other answers.
-  std::size_t NearestOther(const Lab& query, std::size_t excluded);
+  // The nearest point and the nearest but one; the nearest twice when no
+  // other point answers.
+  std::pair<std::size_t, std::size_t> NearestTwo(const Lab& query);
 
  private:
   static constexpr std::uint32_t kUnlisted = 0xFFFFFFFF;
 
-  // The list of points for the cell holding `query`; empty outside the grid.
-  std::pair<const std::uint16_t*, const std::uint16_t*> Candidates(const Lab& query);
+  // The points that can be nearest (or, with `other`, nearest but one) in
+  // the cell holding `query`; every point outside the grid.
+  std::pair<const std::uint16_t*, const std::uint16_t*> Candidates(const Lab& query, bool other);
   void ListCell(std::size_t cell, const Lab& low, const Lab& high);
 
   std::vector<Lab> points_;
   std::vector<std::uint16_t> everyPoint_;
+  // Two lists a cell, the nearest's and the nearest but one's.
   std::vector<std::uint32_t> cellStart_;
   std::vector<std::uint16_t> cellSize_;
+  // Every cell's lists end to end, each point with its squared distance to the cell.
   std::vector<std::uint16_t> lists_;
+  std::vector<std::int64_t> listDistances_;
+  // Scratch of ListCell.
+  std::vector<std::int64_t> distances_;
+  std::vector<std::pair<std::int64_t, std::uint16_t>> order_;
 };
 
 }  // namespace sprite::colour
