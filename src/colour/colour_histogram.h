@@ -19,7 +19,7 @@ namespace sprite::colour {
 
 class ColourHistogram {
  public:
-  static constexpr std::size_t kMostBins = std::size_t{1} << 18;
+  static constexpr std::size_t kMostBins = std::size_t{1} << 16;
 
   struct Bin {
     Rgb mean;

@@ -11,27 +11,15 @@ namespace sprite::colour {
 namespace {
 
 // The grid spans every sRGB colour's OKLab value with a margin: L from 0 to 1,
-// a from −0.234 to 0.277, b from −0.312 to 0.199.
-constexpr std::array<std::int32_t, 3> kGridLow = {-512, -15872, -20992};
-constexpr std::array<std::int32_t, 3> kGridSpan = {66560, 34560, 34560};
-constexpr std::int32_t kCellsPerAxis = 32;
+// a from −0.234 to 0.277, b from −0.312 to 0.199, in cells a power of two wide
+// (1/32 of L, 1/64 of a and b).
+constexpr std::array<std::int32_t, 3> kGridLow = {-1024, -16384, -21504};
+constexpr std::array<int, 3> kCellBits = {11, 10, 10};
+constexpr std::array<std::int32_t, 3> kCells = {33, 34, 34};
+constexpr std::size_t kCellCount = std::size_t{33} * 34 * 34;
 
 std::array<std::int32_t, 3> Components(const Lab& p) {
   return {p.l, p.a, p.b};
-}
-
-// Cell number along one axis of a component, or −1 outside the grid.
-std::int32_t CellAlong(std::int32_t value, std::size_t axis) {
-  const std::int64_t offset = std::int64_t{value} - kGridLow[axis];
-  if (offset < 0 || offset >= kGridSpan[axis]) {
-    return -1;
-  }
-  return static_cast<std::int32_t>(offset * kCellsPerAxis / kGridSpan[axis]);
-}
-
-std::int32_t CellEdge(std::int32_t cell, std::size_t axis) {
-  return kGridLow[axis] +
-         static_cast<std::int32_t>(std::int64_t{kGridSpan[axis]} * cell / kCellsPerAxis);
 }
 
 // The squared distances from `p` to the nearest and the farthest point of the box.
@@ -57,17 +45,16 @@ std::pair<std::int64_t, std::int64_t> DistancesToBox(const Lab& p, const Lab& lo
 
 NearestSearch::NearestSearch(std::vector<Lab> points, std::size_t first)
     : points_(std::move(points)),
-      cellStart_(2 * std::size_t{kCellsPerAxis} * kCellsPerAxis * kCellsPerAxis, kUnlisted),
-      cellSize_(cellStart_.size(), 0) {
+      first_(first),
+      cellStart_(2 * kCellCount, kUnlisted),
+      cellSize_(2 * kCellCount, 0) {
   if (first >= points_.size() || points_.size() > 256) {
     throw InvalidArgumentError("a nearest-colour search needs 1 to 256 points that answer");
   }
-  for (std::size_t i = first; i < points_.size(); ++i) {
-    everyPoint_.push_back(static_cast<std::uint16_t>(i));
-  }
   // Outside the grid, a query looks at every point.
-  lists_ = everyPoint_;
-  listDistances_.assign(lists_.size(), 0);
+  for (std::size_t i = first; i < points_.size(); ++i) {
+    lists_.push_back({points_[i], static_cast<std::uint16_t>(i), 0});
+  }
 }
 
 void NearestSearch::ListCell(std::size_t cell, const Lab& low, const Lab& high) {
@@ -75,10 +62,10 @@ void NearestSearch::ListCell(std::size_t cell, const Lab& low, const Lab& high) 
   // in the cell; within the second-smallest, the nearest but one.
   std::int64_t smallest = std::numeric_limits<std::int64_t>::max();
   std::int64_t second = smallest;
-  distances_.clear();
-  for (const std::uint16_t i : everyPoint_) {
+  scratch_.clear();
+  for (std::size_t i = first_; i < points_.size(); ++i) {
     const auto [nearest, farthest] = DistancesToBox(points_[i], low, high);
-    distances_.push_back(nearest);
+    scratch_.push_back({points_[i], static_cast<std::uint16_t>(i), nearest});
     if (farthest < smallest) {
       second = smallest;
       smallest = farthest;
@@ -88,54 +75,54 @@ void NearestSearch::ListCell(std::size_t cell, const Lab& low, const Lab& high) 
   }
   // Each list runs from the point nearest the cell outwards, so that a search
   // stops at the first point whose distance to the cell passes the best found.
-  for (const bool other : {false, true}) {
-    const std::size_t list = 2 * cell + (other ? 1 : 0);
+  std::erase_if(scratch_, [second](const Listed& p) { return p.toCell > second; });
+  std::ranges::sort(scratch_, [](const Listed& x, const Listed& y) {
+    return x.toCell != y.toCell ? x.toCell < y.toCell : x.index < y.index;
+  });
+  for (const bool two : {false, true}) {
+    const std::size_t list = 2 * cell + (two ? 1 : 0);
+    const std::int64_t bound = two ? second : smallest;
     cellStart_[list] = static_cast<std::uint32_t>(lists_.size());
-    order_.clear();
-    for (std::size_t k = 0; k < everyPoint_.size(); ++k) {
-      if (distances_[k] <= (other ? second : smallest)) {
-        order_.emplace_back(distances_[k], everyPoint_[k]);
+    for (const Listed& p : scratch_) {
+      if (p.toCell > bound) {
+        break;
       }
-    }
-    std::ranges::sort(order_);
-    for (const auto& [distance, point] : order_) {
-      lists_.push_back(point);
-      listDistances_.push_back(distance);
+      lists_.push_back(p);
     }
     cellSize_[list] = static_cast<std::uint16_t>(lists_.size() - cellStart_[list]);
   }
 }
 
-std::pair<const std::uint16_t*, const std::uint16_t*> NearestSearch::Candidates(const Lab& query,
-                                                                                bool other) {
+std::pair<const NearestSearch::Listed*, const NearestSearch::Listed*> NearestSearch::Candidates(
+    const Lab& query, bool two) {
   const auto v = Components(query);
   std::array<std::int32_t, 3> at{};
   for (std::size_t axis = 0; axis < 3; ++axis) {
-    at[axis] = CellAlong(v[axis], axis);
-    if (at[axis] < 0) {
-      return {lists_.data(), lists_.data() + everyPoint_.size()};
+    at[axis] = (v[axis] - kGridLow[axis]) >> kCellBits[axis];
+    if (v[axis] < kGridLow[axis] || at[axis] >= kCells[axis]) {
+      return {lists_.data(), lists_.data() + (points_.size() - first_)};
     }
   }
-  const auto cell =
-      static_cast<std::size_t>((at[0] * kCellsPerAxis + at[1]) * kCellsPerAxis + at[2]);
+  const auto cell = static_cast<std::size_t>((at[0] * kCells[1] + at[1]) * kCells[2] + at[2]);
   if (cellStart_[2 * cell] == kUnlisted) {
-    ListCell(cell, {CellEdge(at[0], 0), CellEdge(at[1], 1), CellEdge(at[2], 2)},
-             {CellEdge(at[0] + 1, 0), CellEdge(at[1] + 1, 1), CellEdge(at[2] + 1, 2)});
+    const auto edge = [&](std::size_t axis, std::int32_t step) {
+      return kGridLow[axis] + ((at[axis] + step) << kCellBits[axis]);
+    };
+    ListCell(cell, {edge(0, 0), edge(1, 0), edge(2, 0)}, {edge(0, 1), edge(1, 1), edge(2, 1)});
   }
-  const std::size_t list = 2 * cell + (other ? 1 : 0);
-  const std::uint16_t* start = lists_.data() + cellStart_[list];
+  const std::size_t list = 2 * cell + (two ? 1 : 0);
+  const Listed* start = lists_.data() + cellStart_[list];
   return {start, start + cellSize_[list]};
 }
 
 std::size_t NearestSearch::Nearest(const Lab& query) {
   const auto [begin, end] = Candidates(query, false);
-  const std::int64_t* toCell = listDistances_.data() + (begin - lists_.data());
-  std::size_t best = *begin;
+  std::size_t best = begin->index;
   std::int64_t bestDistance = std::numeric_limits<std::int64_t>::max();
-  for (const std::uint16_t* i = begin; i != end && *toCell <= bestDistance; ++i, ++toCell) {
-    const std::int64_t d = SquaredDistance(points_[*i], query);
-    if (d < bestDistance || (d == bestDistance && *i < best)) {
-      best = *i;
+  for (const Listed* p = begin; p != end && p->toCell <= bestDistance; ++p) {
+    const std::int64_t d = SquaredDistance(p->lab, query);
+    if (d < bestDistance || (d == bestDistance && p->index < best)) {
+      best = p->index;
       bestDistance = d;
     }
   }
@@ -144,12 +131,11 @@ std::size_t NearestSearch::Nearest(const Lab& query) {
 
 std::pair<std::size_t, std::size_t> NearestSearch::NearestTwo(const Lab& query) {
   const auto [begin, end] = Candidates(query, true);
-  const std::int64_t* toCell = listDistances_.data() + (begin - lists_.data());
   constexpr std::int64_t kFar = std::numeric_limits<std::int64_t>::max();
   std::pair<std::int64_t, std::size_t> best = {kFar, points_.size()};
   std::pair<std::int64_t, std::size_t> second = best;
-  for (const std::uint16_t* i = begin; i != end && *toCell <= second.first; ++i, ++toCell) {
-    const std::pair<std::int64_t, std::size_t> found = {SquaredDistance(points_[*i], query), *i};
+  for (const Listed* p = begin; p != end && p->toCell <= second.first; ++p) {
+    const std::pair<std::int64_t, std::size_t> found = {SquaredDistance(p->lab, query), p->index};
     if (found < best) {
       second = best;
       best = found;

@@ -35,22 +35,27 @@ class NearestSearch {
  private:
   static constexpr std::uint32_t kUnlisted = 0xFFFFFFFF;
 
-  // The points that can be nearest (or, with `other`, nearest but one) in
-  // the cell holding `query`; every point outside the grid.
-  std::pair<const std::uint16_t*, const std::uint16_t*> Candidates(const Lab& query, bool other);
+  // A point as a cell lists it: its value, its index and its squared
+  // distance to the cell, together so that a search reads one stream.
+  struct Listed {
+    Lab lab;
+    std::uint16_t index = 0;
+    std::int64_t toCell = 0;
+  };
+
+  // The points that can be nearest (or, with `two`, nearest but one) in the
+  // cell holding `query`; every point outside the grid.
+  std::pair<const Listed*, const Listed*> Candidates(const Lab& query, bool two);
   void ListCell(std::size_t cell, const Lab& low, const Lab& high);
 
   std::vector<Lab> points_;
-  std::vector<std::uint16_t> everyPoint_;
-  // Two lists a cell, the nearest's and the nearest but one's.
+  std::size_t first_ = 0;
+  // Two lists a cell, for the nearest and for the nearest two, end to end.
   std::vector<std::uint32_t> cellStart_;
   std::vector<std::uint16_t> cellSize_;
-  // Every cell's lists end to end, each point with its squared distance to the cell.
-  std::vector<std::uint16_t> lists_;
-  std::vector<std::int64_t> listDistances_;
+  std::vector<Listed> lists_;
   // Scratch of ListCell.
-  std::vector<std::int64_t> distances_;
-  std::vector<std::pair<std::int64_t, std::uint16_t>> order_;
+  std::vector<Listed> scratch_;
 };
 
 }  // namespace sprite::colour

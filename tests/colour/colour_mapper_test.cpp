@@ -72,34 +72,6 @@ TEST(ColourMapper, NeverTakesIndexZeroAndTiesGoLow) {
   EXPECT_EQ(mapper.Nearest({12, 11, 10}), 2);
 }
 
-// The grid of cells only leaves out entries that cannot win: the answers are
-// those of a look at every entry, over palettes of every size.
-TEST(ColourMapper, NearestAgreesWithALookAtEveryEntry) {
-  std::mt19937 random(7);
-  const auto byte = [&] { return Byte(random); };
-  for (const std::size_t size : {2u, 3u, 16u, 64u, 256u}) {
-    SCOPED_TRACE(size);
-    std::vector<Rgb> palette;
-    std::vector<Lab> labs;
-    for (std::size_t i = 0; i < size; ++i) {
-      palette.push_back({byte(), byte(), byte()});
-      labs.push_back(ToOklab(palette.back()));
-    }
-    ColourMapper mapper(palette);
-    for (int n = 0; n < 3000; ++n) {
-      const Rgb c{byte(), byte(), byte()};
-      const Lab lab = ToOklab(c);
-      std::size_t best = 1;
-      for (std::size_t i = 2; i < size; ++i) {
-        if (SquaredDistance(lab, labs[i]) < SquaredDistance(lab, labs[best])) {
-          best = i;
-        }
-      }
-      ASSERT_EQ(mapper.Nearest(c), best);
-    }
-  }
-}
-
 TEST(ColourMapper, LeavesArtDrawnInThePaletteAsItIs) {
   const Rgb palette[] = {kSeeThrough, {0, 0, 0}, {255, 255, 255}, {200, 30, 30}, {30, 30, 200}};
   Picture picture(13, 9, {200, 30, 30});
