@@ -47,7 +47,8 @@ NearestSearch::NearestSearch(std::vector<Lab> points, std::size_t first)
     : points_(std::move(points)),
       first_(first),
       cellStart_(2 * kCellCount, kUnlisted),
-      cellSize_(2 * kCellCount, 0) {
+      cellSize_(2 * kCellCount, 0),
+      few_(kCellCount) {
   if (first >= points_.size() || points_.size() > 256) {
     throw InvalidArgumentError("a nearest-colour search needs 1 to 256 points that answer");
   }
@@ -57,7 +58,15 @@ NearestSearch::NearestSearch(std::vector<Lab> points, std::size_t first)
   }
 }
 
-void NearestSearch::ListCell(std::size_t cell, const Lab& low, const Lab& high) {
+void NearestSearch::ListCell(std::size_t cell) {
+  const std::array<std::int32_t, 3> at = {static_cast<std::int32_t>(cell / kCells[2] / kCells[1]),
+                                          static_cast<std::int32_t>(cell / kCells[2] % kCells[1]),
+                                          static_cast<std::int32_t>(cell % kCells[2])};
+  const auto edge = [&](std::size_t axis, std::int32_t step) {
+    return kGridLow[axis] + ((at[axis] + step) << kCellBits[axis]);
+  };
+  const Lab low = {edge(0, 0), edge(1, 0), edge(2, 0)};
+  const Lab high = {edge(0, 1), edge(1, 1), edge(2, 1)};
   // Within the smallest farthest distance lies the nearest point from anywhere
   // in the cell; within the second-smallest, the nearest but one.
   std::int64_t smallest = std::numeric_limits<std::int64_t>::max();
@@ -91,31 +100,57 @@ void NearestSearch::ListCell(std::size_t cell, const Lab& low, const Lab& high) 
     }
     cellSize_[list] = static_cast<std::uint16_t>(lists_.size() - cellStart_[list]);
   }
+  Few& few = few_[cell];
+  few.size = cellSize_[2 * cell] <= few.points.size()
+                 ? static_cast<std::uint8_t>(cellSize_[2 * cell])
+                 : kLong;
+  for (std::size_t k = 0; few.size != kLong && k < few.size; ++k) {
+    few.points[k] = static_cast<std::uint8_t>(lists_[cellStart_[2 * cell] + k].index);
+  }
 }
 
-std::pair<const NearestSearch::Listed*, const NearestSearch::Listed*> NearestSearch::Candidates(
-    const Lab& query, bool two) {
+std::optional<std::size_t> NearestSearch::CellOf(const Lab& query) {
   const auto v = Components(query);
   std::array<std::int32_t, 3> at{};
   for (std::size_t axis = 0; axis < 3; ++axis) {
     at[axis] = (v[axis] - kGridLow[axis]) >> kCellBits[axis];
     if (v[axis] < kGridLow[axis] || at[axis] >= kCells[axis]) {
-      return {lists_.data(), lists_.data() + (points_.size() - first_)};
+      return std::nullopt;
     }
   }
   const auto cell = static_cast<std::size_t>((at[0] * kCells[1] + at[1]) * kCells[2] + at[2]);
-  if (cellStart_[2 * cell] == kUnlisted) {
-    const auto edge = [&](std::size_t axis, std::int32_t step) {
-      return kGridLow[axis] + ((at[axis] + step) << kCellBits[axis]);
-    };
-    ListCell(cell, {edge(0, 0), edge(1, 0), edge(2, 0)}, {edge(0, 1), edge(1, 1), edge(2, 1)});
+  if (few_[cell].size == 0) {
+    ListCell(cell);
   }
-  const std::size_t list = 2 * cell + (two ? 1 : 0);
+  return cell;
+}
+
+std::pair<const NearestSearch::Listed*, const NearestSearch::Listed*> NearestSearch::Candidates(
+    const Lab& query, bool two) {
+  const auto cell = CellOf(query);
+  if (!cell) {
+    return {lists_.data(), lists_.data() + (points_.size() - first_)};
+  }
+  const std::size_t list = 2 * *cell + (two ? 1 : 0);
   const Listed* start = lists_.data() + cellStart_[list];
   return {start, start + cellSize_[list]};
 }
 
 std::size_t NearestSearch::Nearest(const Lab& query) {
+  const auto cell = CellOf(query);
+  if (cell && few_[*cell].size != kLong) {
+    const Few& few = few_[*cell];
+    std::size_t best = few.points[0];
+    std::int64_t bestDistance = SquaredDistance(points_[best], query);
+    for (std::size_t k = 1; k < few.size; ++k) {
+      const std::int64_t d = SquaredDistance(points_[few.points[k]], query);
+      if (d < bestDistance || (d == bestDistance && few.points[k] < best)) {
+        best = few.points[k];
+        bestDistance = d;
+      }
+    }
+    return best;
+  }
   const auto [begin, end] = Candidates(query, false);
   std::size_t best = begin->index;
   std::int64_t bestDistance = std::numeric_limits<std::int64_t>::max();

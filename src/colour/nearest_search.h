@@ -9,8 +9,10 @@
 // point gives.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -43,16 +45,28 @@ class NearestSearch {
     std::int64_t toCell = 0;
   };
 
+  // A cell's nearest candidates when they are few, by index, in the cell's
+  // own record, so that most searches read no list; size 0 for a cell not
+  // listed yet, kLong for one whose candidates are only in its list.
+  struct Few {
+    std::uint8_t size = 0;
+    std::array<std::uint8_t, 7> points{};
+  };
+  static constexpr std::uint8_t kLong = 0xFF;
+
+  // The cell holding `query`, listed; nothing outside the grid.
+  std::optional<std::size_t> CellOf(const Lab& query);
   // The points that can be nearest (or, with `two`, nearest but one) in the
   // cell holding `query`; every point outside the grid.
   std::pair<const Listed*, const Listed*> Candidates(const Lab& query, bool two);
-  void ListCell(std::size_t cell, const Lab& low, const Lab& high);
+  void ListCell(std::size_t cell);
 
   std::vector<Lab> points_;
   std::size_t first_ = 0;
   // Two lists a cell, for the nearest and for the nearest two, end to end.
   std::vector<std::uint32_t> cellStart_;
   std::vector<std::uint16_t> cellSize_;
+  std::vector<Few> few_;
   std::vector<Listed> lists_;
   // Scratch of ListCell.
   std::vector<Listed> scratch_;
