@@ -43,19 +43,25 @@ std::pair<std::int64_t, std::int64_t> DistancesToBox(const Lab& p, const Lab& lo
 
 }  // namespace
 
-NearestSearch::NearestSearch(std::vector<Lab> points, std::size_t first)
+// At most 2^20 listed points, 24 MiB, whatever the palette and the queries.
+NearestSearch::NearestSearch(std::vector<Lab> points, std::size_t first, std::size_t mostListed)
     : points_(std::move(points)),
-      first_(first),
+      mostListed_(mostListed),
       cellStart_(2 * kCellCount, kUnlisted),
       cellSize_(2 * kCellCount, 0),
       few_(kCellCount) {
   if (first >= points_.size() || points_.size() > 256) {
     throw InvalidArgumentError("a nearest-colour search needs 1 to 256 points that answer");
   }
-  // Outside the grid, a query looks at every point.
+  // The head of the lists: every point but the twins of lower ones, which
+  // can never win a tie (a palette padded with black has hundreds). Outside
+  // the grid, and in cells past the lists' bound, a query looks at them all.
   for (std::size_t i = first; i < points_.size(); ++i) {
-    lists_.push_back({points_[i], static_cast<std::uint16_t>(i), 0});
+    if (std::ranges::none_of(lists_, [&](const Listed& p) { return p.lab == points_[i]; })) {
+      lists_.push_back({points_[i], static_cast<std::uint16_t>(i), 0});
+    }
   }
+  distinct_ = lists_.size();
 }
 
 void NearestSearch::ListCell(std::size_t cell) {
@@ -72,9 +78,10 @@ void NearestSearch::ListCell(std::size_t cell) {
   std::int64_t smallest = std::numeric_limits<std::int64_t>::max();
   std::int64_t second = smallest;
   scratch_.clear();
-  for (std::size_t i = first_; i < points_.size(); ++i) {
-    const auto [nearest, farthest] = DistancesToBox(points_[i], low, high);
-    scratch_.push_back({points_[i], static_cast<std::uint16_t>(i), nearest});
+  for (std::size_t k = 0; k < distinct_; ++k) {
+    const Listed point = lists_[k];
+    const auto [nearest, farthest] = DistancesToBox(point.lab, low, high);
+    scratch_.push_back({point.lab, point.index, nearest});
     if (farthest < smallest) {
       second = smallest;
       smallest = farthest;
@@ -119,8 +126,12 @@ std::optional<std::size_t> NearestSearch::CellOf(const Lab& query) {
     }
   }
   const auto cell = static_cast<std::size_t>((at[0] * kCells[1] + at[1]) * kCells[2] + at[2]);
-  if (few_[cell].size == 0) {
+  if (few_[cell].size == 0 && lists_.size() < mostListed_) {
     ListCell(cell);
+  } else if (few_[cell].size == 0) {
+    few_[cell].size = kLong;
+    cellStart_[2 * cell] = cellStart_[2 * cell + 1] = 0;
+    cellSize_[2 * cell] = cellSize_[2 * cell + 1] = static_cast<std::uint16_t>(distinct_);
   }
   return cell;
 }
@@ -129,7 +140,7 @@ std::pair<const NearestSearch::Listed*, const NearestSearch::Listed*> NearestSea
     const Lab& query, bool two) {
   const auto cell = CellOf(query);
   if (!cell) {
-    return {lists_.data(), lists_.data() + (points_.size() - first_)};
+    return {lists_.data(), lists_.data() + distinct_};
   }
   const std::size_t list = 2 * *cell + (two ? 1 : 0);
   const Listed* start = lists_.data() + cellStart_[list];

@@ -6,7 +6,8 @@
 // it (those no farther from the cell than the second-nearest point's farthest
 // corner), so a query looks at a few points rather than all. The lists only
 // leave out points that cannot win, so the answer is the one a look at every
-// point gives.
+// point gives. They hold at most 2^20 points in all: a cell first met after
+// that looks at every point.
 #pragma once
 
 #include <array>
@@ -22,16 +23,19 @@ namespace sprite::colour {
 
 class NearestSearch {
  public:
+  static constexpr std::size_t kMostListed = std::size_t{1} << 20;
+
   // The points from `first` on answer queries; those before it never do.
-  // Throws InvalidArgumentError when no point would answer, or for more than 256 points.
-  NearestSearch(std::vector<Lab> points, std::size_t first);
+  // `mostListed` below kMostListed is for tests of the bound. Throws
+  // InvalidArgumentError when no point would answer, or for more than 256 points.
+  NearestSearch(std::vector<Lab> points, std::size_t first, std::size_t mostListed = kMostListed);
 
   const Lab& Point(std::size_t index) const { return points_[index]; }
   std::size_t Size() const { return points_.size(); }
 
   std::size_t Nearest(const Lab& query);
-  // The nearest point and the nearest but one; the nearest twice when no
-  // other point answers.
+  // The nearest point and the nearest of another value; the nearest twice
+  // when no other value answers.
   std::pair<std::size_t, std::size_t> NearestTwo(const Lab& query);
 
  private:
@@ -62,7 +66,9 @@ class NearestSearch {
   void ListCell(std::size_t cell);
 
   std::vector<Lab> points_;
-  std::size_t first_ = 0;
+  // How many points head the lists: those that can answer.
+  std::size_t distinct_ = 0;
+  std::size_t mostListed_;
   // Two lists a cell, for the nearest and for the nearest two, end to end.
   std::vector<std::uint32_t> cellStart_;
   std::vector<std::uint16_t> cellSize_;

@@ -10,7 +10,7 @@ namespace {
 
 // The cells' lists only leave out points that cannot win: the answers are
 // those of a look at every point, for sets of every size, for queries inside
-// the sRGB colours and far outside them.
+// the sRGB colours and far outside them, and in cells met once the lists are full.
 TEST(NearestSearch, AgreesWithALookAtEveryPoint) {
   std::mt19937 random(7);
   const auto component = [&](std::int32_t low, std::int32_t high) {
@@ -20,15 +20,19 @@ TEST(NearestSearch, AgreesWithALookAtEveryPoint) {
     return Lab{component(kSrgbLow.l, kSrgbHigh.l), component(kSrgbLow.a, kSrgbHigh.a),
                component(kSrgbLow.b, kSrgbHigh.b)};
   };
-  for (const std::size_t size : {2u, 3u, 17u, 256u}) {
-    SCOPED_TRACE(size);
+  for (const auto& [size, mostListed] : {std::pair<std::size_t, std::size_t>{2, 1 << 20},
+                                         {3, 1 << 20},
+                                         {17, 1 << 20},
+                                         {256, 1 << 20},
+                                         {256, 3000}}) {
+    SCOPED_TRACE(testing::Message() << size << " points, " << mostListed << " listed");
     std::vector<Lab> points;
     for (std::size_t i = 0; i < size; ++i) {
       points.push_back(inside());
     }
     // A twin of another point, so that ties happen.
     points[size - 1] = points[size / 2];
-    NearestSearch search(points, 1);
+    NearestSearch search(points, 1, mostListed);
     for (int n = 0; n < 4000; ++n) {
       const Lab query = n % 10 == 0
                             ? Lab{component(-kLabOne, 2 * kLabOne), component(-kLabOne, kLabOne), 0}
@@ -42,7 +46,10 @@ TEST(NearestSearch, AgreesWithALookAtEveryPoint) {
       ASSERT_EQ(search.Nearest(query), order[0].second);
       const auto two = search.NearestTwo(query);
       ASSERT_EQ(two.first, order[0].second);
-      ASSERT_EQ(two.second, order.size() > 1 ? order[1].second : order[0].second);
+      // The nearest but one is the nearest of another value: never a twin.
+      const auto other = std::ranges::find_if(
+          order, [&](const auto& p) { return points[p.second] != points[order[0].second]; });
+      ASSERT_EQ(two.second, other == order.end() ? order[0].second : other->second);
     }
   }
 }
