@@ -77,11 +77,10 @@ void NearestSearch::ListCell(std::size_t cell) {
   // in the cell; within the second-smallest, the nearest but one.
   std::int64_t smallest = std::numeric_limits<std::int64_t>::max();
   std::int64_t second = smallest;
-  scratch_.clear();
+  std::array<std::int64_t, 256> toCell;
   for (std::size_t k = 0; k < distinct_; ++k) {
-    const Listed point = lists_[k];
-    const auto [nearest, farthest] = DistancesToBox(point.lab, low, high);
-    scratch_.push_back({point.lab, point.index, nearest});
+    const auto [nearest, farthest] = DistancesToBox(lists_[k].lab, low, high);
+    toCell[k] = nearest;
     if (farthest < smallest) {
       second = smallest;
       smallest = farthest;
@@ -91,7 +90,12 @@ void NearestSearch::ListCell(std::size_t cell) {
   }
   // Each list runs from the point nearest the cell outwards, so that a search
   // stops at the first point whose distance to the cell passes the best found.
-  std::erase_if(scratch_, [second](const Listed& p) { return p.toCell > second; });
+  scratch_.clear();
+  for (std::size_t k = 0; k < distinct_; ++k) {
+    if (toCell[k] <= second) {
+      scratch_.push_back({lists_[k].lab, lists_[k].index, toCell[k]});
+    }
+  }
   std::ranges::sort(scratch_, [](const Listed& x, const Listed& y) {
     return x.toCell != y.toCell ? x.toCell < y.toCell : x.index < y.index;
   });
