@@ -69,28 +69,28 @@ void ColourHistogram::Add(std::uint32_t picture, Rgb colour, std::uint64_t count
   if (picture == kShared) {
     throw InvalidArgumentError("pictures are numbered below 4294967295");
   }
-  if (count == 0) {
+  Put({KeyOf(colour),
+       picture,
+       count,
+       {colour.red * count, colour.green * count, colour.blue * count}});
+}
+
+void ColourHistogram::Put(const Slot& pixels) {
+  if (pixels.pixels == 0) {
     return;
   }
-  const std::uint32_t key = Coarse(KeyOf(colour), droppedBits_);
-  Slot& slot = Find(key);
-  if (slot.key == kEmpty) {
-    slot.key = key;
-    slot.owner = picture;
-    ++bins_;
-  } else if (slot.owner != picture) {
-    slot.owner = kShared;
-  }
-  slot.pixels += count;
-  slot.sums[0] += std::uint64_t{colour.red} * count;
-  slot.sums[1] += std::uint64_t{colour.green} * count;
-  slot.sums[2] += std::uint64_t{colour.blue} * count;
-  // Half the slots at most are used: grow, or drop bits once the bins are too many.
-  while (bins_ > mostBins_) {
-    ++droppedBits_;
-    Refill(slots_.size());
-  }
-  if (2 * bins_ > slots_.size()) {
+  Slot run = pixels;
+  run.key = Coarse(run.key, droppedBits_);
+  Merge(run);
+  // Half the slots at most are used: grow, or drop bits once the bins are too
+  // many, and then take a table that fits the fewer bins.
+  if (bins_ > mostBins_) {
+    while (bins_ > mostBins_) {
+      ++droppedBits_;
+      Refill(slots_.size());
+    }
+    Refill(std::max(kFirstSlots, std::bit_ceil(2 * bins_ + 1)));
+  } else if (2 * bins_ > slots_.size()) {
     Refill(2 * slots_.size());
   }
 }
@@ -100,26 +100,26 @@ void ColourHistogram::AddPixels(std::uint32_t picture, std::span<const std::uint
   if (opaqueFrom == 0) {
     throw InvalidArgumentError("see-through is an alpha below 1 to 255");
   }
-  // Runs of one colour are added at once.
-  std::uint32_t run = kEmpty;
-  std::uint64_t length = 0;
+  if (picture == kShared) {
+    throw InvalidArgumentError("pictures are numbered below 4294967295");
+  }
+  // Runs of pixels of one bin are added at once.
+  Slot run{kEmpty, picture};
   for (std::size_t i = 0; i + 4 <= rgba.size(); i += 4) {
     if (rgba[i + 3] < opaqueFrom) {
       continue;
     }
-    const std::uint32_t key = KeyOf({rgba[i], rgba[i + 1], rgba[i + 2]});
-    if (key != run) {
-      if (length > 0) {
-        Add(picture, RgbOfKey(run), length);
-      }
-      run = key;
-      length = 0;
+    const std::uint32_t key = Coarse(KeyOf({rgba[i], rgba[i + 1], rgba[i + 2]}), droppedBits_);
+    if (key != run.key) {
+      Put(run);
+      run = {key, picture};
     }
-    ++length;
+    ++run.pixels;
+    for (std::size_t c = 0; c < 3; ++c) {
+      run.sums[c] += rgba[i + c];
+    }
   }
-  if (length > 0) {
-    Add(picture, RgbOfKey(run), length);
-  }
+  Put(run);
 }
 
 std::vector<ColourHistogram::Bin> ColourHistogram::Bins() const {

@@ -64,6 +64,9 @@ class ColourHistogram {
   };
 
   Slot& Find(std::uint32_t key);
+  // Takes in pixels of one bin, then grows the table or drops a bit as needed.
+  void Put(const Slot& pixels);
+  // Adds to the bin of the same key, or starts a bin in an empty slot.
   void Merge(const Slot& from);
   // Every bin again in a table of `slots`, with the bits dropped now.
   void Refill(std::size_t slots);
