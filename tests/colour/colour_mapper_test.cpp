@@ -29,6 +29,16 @@ struct Picture {
     std::uint8_t* p = rgba.data() + 4 * (std::size_t{y} * width + x);
     p[0] = c.red, p[1] = c.green, p[2] = c.blue, p[3] = alpha;
   }
+  // Every pixel from `paint`, which gives a colour and an alpha, row by row.
+  template <typename Paint>
+  void PaintAll(Paint paint) {
+    for (std::uint32_t y = 0; y < height; ++y) {
+      for (std::uint32_t x = 0; x < width; ++x) {
+        const auto [colour, alpha] = paint();
+        Set(x, y, colour, alpha);
+      }
+    }
+  }
   RgbaPicture View() const { return {width, height, rgba}; }
 };
 
@@ -76,12 +86,10 @@ TEST(ColourMapper, LeavesArtDrawnInThePaletteAsItIs) {
   const Rgb palette[] = {kSeeThrough, {0, 0, 0}, {255, 255, 255}, {200, 30, 30}, {30, 30, 200}};
   Picture picture(13, 9, {200, 30, 30});
   std::mt19937 random(3);
-  for (std::uint32_t y = 0; y < 9; ++y) {
-    for (std::uint32_t x = 0; x < 13; ++x) {
-      const std::size_t pick = Byte(random) % 5u;
-      picture.Set(x, y, palette[pick], pick == 0 ? 0 : 255);
-    }
-  }
+  picture.PaintAll([&] {
+    const std::size_t pick = Byte(random) % 5u;
+    return std::pair{palette[pick], static_cast<std::uint8_t>(pick == 0 ? 0 : 255)};
+  });
   for (const Dither dither : {Dither::kNone, Dither::kFloydSteinberg, Dither::kOrdered}) {
     SCOPED_TRACE(DitherName(dither));
     ColourMapper mapper(palette);
@@ -150,11 +158,10 @@ TEST(ColourMapper, MapsInPlace) {
   const Rgb palette[] = {kSeeThrough, {0, 0, 0}, {255, 255, 255}, {255, 0, 0}, {0, 90, 255}};
   Picture picture(23, 19, {0, 0, 0});
   std::mt19937 random(5);
-  for (std::uint32_t y = 0; y < 19; ++y) {
-    for (std::uint32_t x = 0; x < 23; ++x) {
-      picture.Set(x, y, {Byte(random), Byte(random), 80}, Byte(random) % 4 == 0 ? 0 : 255);
-    }
-  }
+  picture.PaintAll([&] {
+    return std::pair{Rgb{Byte(random), Byte(random), 80},
+                     static_cast<std::uint8_t>(Byte(random) % 4 == 0 ? 0 : 255)};
+  });
   for (const Dither dither : {Dither::kNone, Dither::kFloydSteinberg, Dither::kOrdered}) {
     SCOPED_TRACE(DitherName(dither));
     ColourMapper mapper(palette);
