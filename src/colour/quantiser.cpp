@@ -147,8 +147,7 @@ std::vector<Rgb> DarkToLight(std::vector<Rgb> colours) {
     order.emplace_back(ToOklab(c).l, KeyOf(c));
   }
   std::ranges::sort(order);
-  const auto [first, last] = std::ranges::unique(order);
-  order.erase(first, last);
+  order.erase(std::unique(order.begin(), order.end()), order.end());
   colours.clear();
   for (const auto& [lightness, key] : order) {
     colours.push_back(RgbOfKey(key));
