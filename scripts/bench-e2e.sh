@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end benchmarks of sprite-cli and the window; prints ratios: against
-# tar (bench/e2e.py), and PNG pictures against bitmaps (bench/e2e_png.py).
+# tar (bench/e2e.py), PNG pictures against bitmaps (bench/e2e_png.py), and the
+# colour library against pngquant and against encoding (bench/e2e_colour.py).
 # Arguments go to bench/e2e.py: [BUILD] [--baseline OTHER_BUILD] [--full].
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -9,3 +10,11 @@ python3 bench/e2e.py "$@"
 build=build/default
 if [ $# -gt 0 ] && [ "${1#-}" = "$1" ]; then build=$1; fi
 python3 bench/e2e_png.py "$build"
+# pngquant is the quantiser the colour library's quality is measured against:
+# installed here, for this benchmark alone, never a dependency of the programs.
+if ! command -v pngquant >/dev/null; then
+  SUDO=$([ "$(id -u)" -eq 0 ] || echo sudo)
+  $SUDO apt-get install -y -qq --no-install-recommends pngquant >/dev/null ||
+    echo "bench-e2e: pngquant could not be installed; the quality row stands alone" >&2
+fi
+python3 bench/e2e_colour.py "$build"

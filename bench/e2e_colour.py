@@ -1,0 +1,107 @@
+#!/usr/bin/env python3
+"""The colour library on shaded true-colour sprites (bench/shaded_sprites.h):
+
+- quality: the mean OKLab error over opaque pixels of 400 sprites quantised to
+  N colours and mapped without dithering, beside pngquant --nofs on one sheet
+  of the same sprites with N + 1 colours (its one see-through entry and N
+  opaque ones, as an archive has them);
+- speed: processor time of the library alone (histogram, palette, mapping)
+  for 5000 sprites, beside sprite-cli encode of the same pictures as bitmaps;
+  and mapping with each dithering beside mapping without.
+
+Processor time, not wall time: the machines these run on are shared, and
+other work stretches wall time by more than the differences measured.
+"""
+import os
+import resource
+import shutil
+import subprocess
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from e2e import RUNS, median  # noqa: E402
+
+
+def processor_seconds(cmd):
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
+    subprocess.run(cmd, check=True, stdout=subprocess.DEVNULL)
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
+
+
+def timings(tool, count):
+    done = subprocess.run([tool, "time", str(count)], check=True, stdout=subprocess.PIPE,
+                          text=True)
+    return {name: float(value) for name, value in (line.split() for line in done.stdout.splitlines())}
+
+
+def quality(tool, work):
+    pam = os.path.join(work, "sheet.pam")
+    sheet = os.path.join(work, "sheet.png")
+    subprocess.run([tool, "sheet", "400", pam], check=True)
+    subprocess.run(["convert", pam, "PNG32:" + sheet], check=True)
+    have_pngquant = shutil.which("pngquant") is not None
+    if not have_pngquant:
+        print("(pngquant is not installed: scripts/bench-e2e.sh installs it for this row)")
+    for colours in (255, 64, 16):
+        cmd = [tool, "quality", "400", str(colours)]
+        if have_pngquant:
+            theirs = os.path.join(work, "pngquant-%d.png" % colours)
+            subprocess.run(["pngquant", "--nofs", "--force", "--output", theirs, str(colours + 1),
+                            sheet], check=True)
+            cmd.append(theirs)
+        out = dict(line.split() for line in subprocess.run(
+            cmd, check=True, stdout=subprocess.PIPE, text=True).stdout.splitlines())
+        row = "quality, %3d colours, mean OKLab error" % colours
+        if "theirs" in out:
+            ratio = float(out["ours"]) / float(out["theirs"])
+            print("%-40s ours %.5f   pngquant %.5f   %.2fx   (goal <= 1.10x)"
+                  % (row, float(out["ours"]), float(out["theirs"]), ratio), flush=True)
+        else:
+            print("%-40s ours %.5f" % (row, float(out["ours"])), flush=True)
+
+
+def speed(tool, cli, work):
+    bitmaps = os.path.join(work, "bmp")
+    os.mkdir(bitmaps)
+    subprocess.run([tool, "bitmaps", "5000", bitmaps], check=True)
+    names = sorted(os.path.join(bitmaps, n) for n in os.listdir(bitmaps))
+    out = os.path.join(work, "out.spr")
+    rounds = []
+    for _ in range(RUNS):
+        encode = processor_seconds([cli, "encode", "-q", "-o", out] + names)
+        rounds.append((encode, timings(tool, 5000)))
+    encode = median([e for e, _ in rounds])
+    library = [t["quantise"] + t["map-none"] for _, t in rounds]
+    print("%-40s encode bitmaps %.3fs   library %.3fs   %.1fx   (goal <= 3x)"
+          % ("quantise + map, 5000 sprites", encode, median(library),
+             median([(t["quantise"] + t["map-none"]) / e for e, t in rounds])))
+    print("%-40s histogram + palette %.3fs   mapping %.3fs"
+          % ("  of which", median([t["quantise"] for _, t in rounds]),
+             median([t["map-none"] for _, t in rounds])))
+    for dither in ("floyd-steinberg", "ordered"):
+        print("%-40s none %.3fs   %s %.3fs   %.2fx   (goal <= 1.5x)"
+              % ("map with " + dither, median([t["map-none"] for _, t in rounds]), dither,
+                 median([t["map-" + dither] for _, t in rounds]),
+                 median([t["map-" + dither] / t["map-none"] for _, t in rounds])), flush=True)
+
+
+def main():
+    build = sys.argv[1] if len(sys.argv) > 1 else "build/default"
+    tool = os.path.abspath(os.path.join(build, "bench", "colour_quality"))
+    cli = os.path.abspath(os.path.join(build, "src", "sprite-cli"))
+    if not (os.path.exists(tool) and os.path.exists(cli)):
+        raise SystemExit("build sprite-cli and bench/colour_quality first (make build)")
+    work = tempfile.mkdtemp(prefix="sprite-bench-colour-", dir=os.environ.get("BENCH_DIR"))
+    try:
+        print("shaded true-colour sprites, 32x32 to 64x64; processor seconds, medians of %d runs"
+              % RUNS)
+        quality(tool, work)
+        speed(tool, cli, work)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,172 @@
+#include "colour/colour_histogram.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+#include "common/error.h"
+
+namespace sprite::colour {
+
+namespace {
+
+constexpr std::size_t kFirstSlots = std::size_t{1} << 12;
+
+// Fibonacci hashing: the top bits of the product, which every bit of the key stirs.
+std::size_t SlotOf(std::uint32_t key, std::size_t slots) {
+  return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> (64 - std::countr_zero(slots)));
+}
+
+// The key of a colour with `bits` low bits of each component dropped.
+std::uint32_t Coarse(std::uint32_t key, int bits) {
+  const std::uint32_t keep = (0xFFu << bits) & 0xFFu;
+  return key & (keep << 16 | keep << 8 | keep);
+}
+
+}  // namespace
+
+ColourHistogram::ColourHistogram(std::size_t mostBins)
+    : mostBins_(std::max<std::size_t>(mostBins, 1)), slots_(kFirstSlots) {}
+
+ColourHistogram::Slot& ColourHistogram::Find(std::uint32_t key) {
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t at = SlotOf(key, slots_.size());
+  while (slots_[at].key != key && slots_[at].key != kEmpty) {
+    at = (at + 1) & mask;
+  }
+  return slots_[at];
+}
+
+void ColourHistogram::Merge(const Slot& from) {
+  Slot& to = Find(from.key);
+  if (to.key == kEmpty) {
+    to = from;
+    ++bins_;
+    return;
+  }
+  if (to.owner != from.owner) {
+    to.owner = kShared;
+  }
+  to.pixels += from.pixels;
+  for (std::size_t c = 0; c < 3; ++c) {
+    to.sums[c] += from.sums[c];
+  }
+}
+
+void ColourHistogram::Refill(std::size_t slots) {
+  std::vector<Slot> old(slots);
+  old.swap(slots_);
+  bins_ = 0;
+  for (Slot s : old) {
+    if (s.key != kEmpty) {
+      s.key = Coarse(s.key, droppedBits_);
+      Merge(s);
+    }
+  }
+}
+
+void ColourHistogram::Add(std::uint32_t picture, Rgb colour, std::uint64_t count) {
+  if (picture == kShared) {
+    throw InvalidArgumentError("pictures are numbered below 4294967295");
+  }
+  Put({KeyOf(colour),
+       picture,
+       count,
+       {colour.red * count, colour.green * count, colour.blue * count}});
+}
+
+void ColourHistogram::Put(const Slot& pixels) {
+  if (pixels.pixels == 0) {
+    return;
+  }
+  Slot run = pixels;
+  run.key = Coarse(run.key, droppedBits_);
+  Merge(run);
+  // Half the slots at most are used: grow, or drop bits once the bins are too
+  // many, and then take a table that fits the fewer bins.
+  if (bins_ > mostBins_) {
+    while (bins_ > mostBins_) {
+      ++droppedBits_;
+      Refill(slots_.size());
+    }
+    Refill(std::max(kFirstSlots, std::bit_ceil(2 * bins_ + 1)));
+  } else if (2 * bins_ > slots_.size()) {
+    Refill(2 * slots_.size());
+  }
+}
+
+void ColourHistogram::AddPixels(std::uint32_t picture, std::span<const std::uint8_t> rgba,
+                                std::uint8_t opaqueFrom) {
+  if (opaqueFrom == 0) {
+    throw InvalidArgumentError("see-through is an alpha below 1 to 255");
+  }
+  if (picture == kShared) {
+    throw InvalidArgumentError("pictures are numbered below 4294967295");
+  }
+  // Runs of pixels of one bin are added at once.
+  Slot run{kEmpty, picture};
+  for (std::size_t i = 0; i + 4 <= rgba.size(); i += 4) {
+    if (rgba[i + 3] < opaqueFrom) {
+      continue;
+    }
+    const std::uint32_t key = Coarse(KeyOf({rgba[i], rgba[i + 1], rgba[i + 2]}), droppedBits_);
+    if (key != run.key) {
+      Put(run);
+      run = {key, picture};
+    }
+    ++run.pixels;
+    for (std::size_t c = 0; c < 3; ++c) {
+      run.sums[c] += rgba[i + c];
+    }
+  }
+  Put(run);
+}
+
+std::vector<ColourHistogram::Bin> ColourHistogram::Bins() const {
+  std::vector<const Slot*> used;
+  used.reserve(bins_);
+  for (const Slot& s : slots_) {
+    if (s.key != kEmpty) {
+      used.push_back(&s);
+    }
+  }
+  std::ranges::sort(used, {}, &Slot::key);
+  std::vector<Bin> bins;
+  bins.reserve(used.size());
+  for (const Slot* s : used) {
+    const auto mean = [&](std::size_t c) {
+      return static_cast<std::uint8_t>((2 * s->sums[c] + s->pixels) / (2 * s->pixels));
+    };
+    bins.push_back({{mean(0), mean(1), mean(2)}, s->pixels});
+  }
+  return bins;
+}
+
+std::vector<ColourHistogram::OwnColours> ColourHistogram::MostOwnColours(std::size_t most) const {
+  std::vector<std::uint32_t> owners;
+  for (const Slot& s : slots_) {
+    if (s.key != kEmpty && s.owner != kShared) {
+      owners.push_back(s.owner);
+    }
+  }
+  std::ranges::sort(owners);
+  std::vector<OwnColours> counts;
+  for (std::size_t i = 0; i < owners.size();) {
+    std::size_t j = i;
+    while (j < owners.size() && owners[j] == owners[i]) {
+      ++j;
+    }
+    counts.push_back({owners[i], j - i});
+    i = j;
+  }
+  const auto order = [](const OwnColours& x, const OwnColours& y) {
+    return x.colours != y.colours ? x.colours > y.colours : x.picture < y.picture;
+  };
+  const std::size_t kept = std::min(most, counts.size());
+  std::partial_sort(counts.begin(), counts.begin() + static_cast<std::ptrdiff_t>(kept),
+                    counts.end(), order);
+  counts.resize(kept);
+  return counts;
+}
+
+}  // namespace sprite::colour

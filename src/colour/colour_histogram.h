@@ -1,0 +1,80 @@
+// The opaque colours of a run's pictures and how many pixels have each, in
+// memory bounded by the number of bins, never by the number of pictures.
+//
+// Each bin keeps its pixel count, the sums of its pixels' red, green and blue
+// (so a bin of several colours knows their mean) and its owner: the one
+// picture all its pixels come from, or none once a second picture brings it.
+// Up to kMostBins bins each colour has its own. Past that, every colour's low
+// bits are dropped alike, one bit a step, until the bins fit again; the
+// number of steps depends only on the colours, not on the order they came in.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "colour/oklab.h"
+
+namespace sprite::colour {
+
+class ColourHistogram {
+ public:
+  static constexpr std::size_t kMostBins = std::size_t{1} << 16;
+
+  struct Bin {
+    Rgb mean;
+    std::uint64_t pixels = 0;
+    friend bool operator==(const Bin&, const Bin&) = default;
+  };
+  struct OwnColours {
+    std::uint32_t picture = 0;
+    std::uint64_t colours = 0;
+    friend bool operator==(const OwnColours&, const OwnColours&) = default;
+  };
+
+  // `mostBins` below kMostBins is for tests of the merging.
+  explicit ColourHistogram(std::size_t mostBins = kMostBins);
+
+  // `count` pixels of `colour` in picture number `picture` (numbered by the caller).
+  void Add(std::uint32_t picture, Rgb colour, std::uint64_t count = 1);
+  // Every pixel of RGBA pixels whose alpha is `opaqueFrom` (1 to 255) or above.
+  void AddPixels(std::uint32_t picture, std::span<const std::uint8_t> rgba,
+                 std::uint8_t opaqueFrom);
+
+  // Distinct colours, exact while no bits were dropped; bins after that.
+  std::uint64_t Colours() const { return bins_; }
+  int DroppedBits() const { return droppedBits_; }
+
+  // The bins in the order of their colours, whatever order the pixels came in.
+  std::vector<Bin> Bins() const;
+  // Up to `most` pictures with the most colours no other picture has, most
+  // first (ties: the lower number). Counted over the bins, so memory stays
+  // that of the bins.
+  std::vector<OwnColours> MostOwnColours(std::size_t most) const;
+
+ private:
+  static constexpr std::uint32_t kEmpty = 0xFFFFFFFF;
+  static constexpr std::uint32_t kShared = 0xFFFFFFFF;
+
+  struct Slot {
+    std::uint32_t key = kEmpty;
+    std::uint32_t owner = kShared;
+    std::uint64_t pixels = 0;
+    std::uint64_t sums[3] = {0, 0, 0};
+  };
+
+  Slot& Find(std::uint32_t key);
+  // Takes in pixels of one bin, then grows the table or drops a bit as needed.
+  void Put(const Slot& pixels);
+  // Adds to the bin of the same key, or starts a bin in an empty slot.
+  void Merge(const Slot& from);
+  // Every bin again in a table of `slots`, with the bits dropped now.
+  void Refill(std::size_t slots);
+
+  std::size_t mostBins_;
+  int droppedBits_ = 0;
+  std::uint64_t bins_ = 0;
+  std::vector<Slot> slots_;
+};
+
+}  // namespace sprite::colour

@@ -1,0 +1,94 @@
+// A picture's colours in a palette.
+//
+// An opaque pixel whose colour the palette holds takes that entry (the lowest
+// index of that colour past 0), whatever the dithering, so art drawn in the
+// palette comes through byte for byte. Any other opaque colour takes its
+// nearest entry in OKLab, through the chosen dithering. See-through pixels take
+// index 0, which no opaque pixel ever takes. A mapper remembers the colours it
+// met lately, so that a colour seen again costs one probe.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "colour/dither.h"
+#include "colour/nearest_search.h"
+#include "colour/oklab.h"
+
+namespace sprite::colour {
+
+// Red, green, blue and alpha a pixel, top row first, no padding.
+struct RgbaPicture {
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  std::span<const std::uint8_t> rgba;
+};
+
+// What a mapping changed: the opaque pixels whose colour the palette does not
+// hold, and the farthest any of them moved.
+struct MapReport {
+  std::uint64_t moved = 0;
+  std::int64_t largestSquared = 0;
+  // In OKLab units: black to white is 1.
+  double LargestDistance() const { return Distance(largestSquared); }
+};
+
+class ColourMapper {
+ public:
+  // The palette's entries in index order, 2 to 256 of them; entry 0 is the
+  // see-through colour. Throws InvalidArgumentError for fewer or more.
+  explicit ColourMapper(std::span<const Rgb> palette);
+
+  // The lowest entry past 0 of exactly this colour.
+  std::optional<std::uint8_t> Exact(Rgb colour) const;
+  // The entry an opaque pixel of `colour` takes without dithering.
+  std::uint8_t Nearest(Rgb colour);
+
+  // Writes the picture's indexes to `indexes` (width × height bytes), which
+  // may be the start of picture.rgba itself: an index is written only over
+  // bytes already read. A pixel whose alpha is below `opaqueFrom` (1 to 255)
+  // is see-through: it takes index 0, and gives and takes no dithering error.
+  // Throws InvalidArgumentError for buffers too small or `opaqueFrom` 0.
+  MapReport Map(const RgbaPicture& picture, std::uint8_t opaqueFrom, Dither dither,
+                std::span<std::uint8_t> indexes);
+
+ private:
+  // What the mapper knows of a colour met: its OKLab value and exact entry
+  // at once, its nearest entries when a mapping first needs them.
+  struct Known {
+    std::uint32_t key = kEmpty;
+    Lab lab;
+    bool exact = false;
+    bool searched = false;
+    // Ordered dithering: the second entry of the pair, and in how many of the
+    // pattern's 64 cells it is taken.
+    bool paired = false;
+    std::uint8_t nearest = 0;
+    std::uint8_t other = 0;
+    std::uint8_t mix = 0;
+    std::int64_t nearestSquared = 0;
+    std::int64_t otherSquared = 0;
+  };
+  static constexpr std::uint32_t kEmpty = 0xFFFFFFFF;
+  static constexpr std::size_t kExactSlots = 1024;
+
+  Known& Find(std::uint32_t key);
+  void Search(Known& known);
+  void Pair(Known& known);
+  void MapPlain(const RgbaPicture& picture, std::uint8_t opaqueFrom, bool ordered,
+                std::uint8_t* indexes, MapReport& report);
+  void MapDiffused(const RgbaPicture& picture, std::uint8_t opaqueFrom, std::uint8_t* indexes,
+                   MapReport& report);
+
+  NearestSearch search_;
+  // The palette's own colours by hash, each with its lowest entry past 0.
+  std::array<std::uint32_t, kExactSlots> exactKeys_;
+  std::array<std::uint8_t, kExactSlots> exactEntries_{};
+  // Colours met lately, one slot each by their hash.
+  std::vector<Known> met_;
+};
+
+}  // namespace sprite::colour

@@ -1,0 +1,90 @@
+// Floyd–Steinberg dithering, in OKLab.
+//
+// The error carried is the OKLab difference between the colour a pixel asked
+// for and the entry it took: the space the nearest entry is chosen in, where
+// lightness steps are even from black to white, so dark shades get as fine a
+// pattern as light ones (error carried in linear light crowds dark areas with
+// sparse bright dots). Rows go left to right and right to left in turn, so the
+// error does not drift one way. Pixels whose colour the palette holds take
+// their entry and drop the error that reached them, and so do see-through
+// pixels; neither gives any on.
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "colour/colour_mapper.h"
+
+namespace sprite::colour {
+
+namespace {
+
+// Error in sixteenths, the weights' unit: 7 ahead, then 3, 5 and 1 on the next
+// row behind, below and ahead.
+using Error = std::array<std::int32_t, 3>;
+
+void Spread(Error& to, const Error& error, std::int32_t weight) {
+  for (std::size_t c = 0; c < 3; ++c) {
+    to[c] += weight * error[c];
+  }
+}
+
+// The colour asked for: the pixel's own, with the error that reached it,
+// kept within the box of sRGB colours so that error cannot pile up.
+Lab WithError(const Lab& own, const Error& sixteenths) {
+  const auto add = [](std::int32_t value, std::int32_t error, std::int32_t low, std::int32_t high) {
+    return std::clamp(value + ((error + 8) >> 4), low, high);
+  };
+  return {add(own.l, sixteenths[0], kSrgbLow.l, kSrgbHigh.l),
+          add(own.a, sixteenths[1], kSrgbLow.a, kSrgbHigh.a),
+          add(own.b, sixteenths[2], kSrgbLow.b, kSrgbHigh.b)};
+}
+
+}  // namespace
+
+void ColourMapper::MapDiffused(const RgbaPicture& picture, std::uint8_t opaqueFrom,
+                               std::uint8_t* indexes, MapReport& report) {
+  const std::size_t width = picture.width;
+  // The errors of this row and the next, one pixel of margin each side.
+  std::vector<Error> here(width + 2, Error{});
+  std::vector<Error> below(width + 2, Error{});
+  for (std::size_t y = 0; y < picture.height; ++y) {
+    const bool forward = y % 2 == 0;
+    for (std::size_t step = 0; step < width; ++step) {
+      const std::size_t x = forward ? step : width - 1 - step;
+      const std::size_t i = y * width + x;
+      const std::uint8_t* p = picture.rgba.data() + 4 * i;
+      // Slot of this pixel, and of the one ahead and behind it.
+      const std::size_t at = x + 1;
+      const std::size_t ahead = forward ? at + 1 : at - 1;
+      const std::size_t behind = forward ? at - 1 : at + 1;
+      const Error reached = here[at];
+      here[at] = Error{};
+      if (p[3] < opaqueFrom) {
+        indexes[i] = 0;
+        continue;
+      }
+      const Known& known =
+          Find(std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]});
+      if (known.exact) {
+        indexes[i] = known.nearest;
+        continue;
+      }
+      const Lab own = known.lab;
+      const Lab asked = WithError(own, reached);
+      const std::size_t entry = search_.Nearest(asked);
+      const Lab& taken = search_.Point(entry);
+      indexes[i] = static_cast<std::uint8_t>(entry);
+      ++report.moved;
+      report.largestSquared = std::max(report.largestSquared, SquaredDistance(own, taken));
+      const Error error = {asked.l - taken.l, asked.a - taken.a, asked.b - taken.b};
+      Spread(here[ahead], error, 7);
+      Spread(below[behind], error, 3);
+      Spread(below[at], error, 5);
+      Spread(below[ahead], error, 1);
+    }
+    here.swap(below);
+    std::ranges::fill(below, Error{});
+  }
+}
+
+}  // namespace sprite::colour

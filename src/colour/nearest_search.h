@@ -1,0 +1,81 @@
+// The nearest of a few hundred points in OKLab (a palette's colours, a
+// quantiser's centres) to any point: Euclidean distance, ties to the lower index.
+//
+// OKLab's range of sRGB colours is cut into a grid of cells; the first query in
+// a cell lists the points that can be nearest, or nearest but one, anywhere in
+// it (those no farther from the cell than the second-nearest point's farthest
+// corner), so a query looks at a few points rather than all. The lists only
+// leave out points that cannot win, so the answer is the one a look at every
+// point gives. They hold at most 2^20 points in all: a cell first met after
+// that looks at every point.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "colour/oklab.h"
+
+namespace sprite::colour {
+
+class NearestSearch {
+ public:
+  static constexpr std::size_t kMostListed = std::size_t{1} << 20;
+
+  // The points from `first` on answer queries; those before it never do.
+  // `mostListed` below kMostListed is for tests of the bound. Throws
+  // InvalidArgumentError when no point would answer, or for more than 256 points.
+  NearestSearch(std::vector<Lab> points, std::size_t first, std::size_t mostListed = kMostListed);
+
+  const Lab& Point(std::size_t index) const { return points_[index]; }
+  std::size_t Size() const { return points_.size(); }
+
+  std::size_t Nearest(const Lab& query);
+  // The nearest point and the nearest of another value; the nearest twice
+  // when no other value answers.
+  std::pair<std::size_t, std::size_t> NearestTwo(const Lab& query);
+
+ private:
+  static constexpr std::uint32_t kUnlisted = 0xFFFFFFFF;
+
+  // A point as a cell lists it: its value, its index and its squared
+  // distance to the cell, together so that a search reads one stream.
+  struct Listed {
+    Lab lab;
+    std::uint16_t index = 0;
+    std::int64_t toCell = 0;
+  };
+
+  // A cell's nearest candidates when they are few, by index, in the cell's
+  // own record, so that most searches read no list; size 0 for a cell not
+  // listed yet, kLong for one whose candidates are only in its list.
+  struct Few {
+    std::uint8_t size = 0;
+    std::array<std::uint8_t, 7> points{};
+  };
+  static constexpr std::uint8_t kLong = 0xFF;
+
+  // The cell holding `query`, listed; nothing outside the grid.
+  std::optional<std::size_t> CellOf(const Lab& query);
+  // The points that can be nearest (or, with `two`, nearest but one) in the
+  // cell holding `query`; every point outside the grid.
+  std::pair<const Listed*, const Listed*> Candidates(const Lab& query, bool two);
+  void ListCell(std::size_t cell);
+
+  std::vector<Lab> points_;
+  // How many points head the lists: those that can answer.
+  std::size_t distinct_ = 0;
+  std::size_t mostListed_;
+  // Two lists a cell, for the nearest and for the nearest two, end to end.
+  std::vector<std::uint32_t> cellStart_;
+  std::vector<std::uint16_t> cellSize_;
+  std::vector<Few> few_;
+  std::vector<Listed> lists_;
+  // Scratch of ListCell.
+  std::vector<Listed> scratch_;
+};
+
+}  // namespace sprite::colour

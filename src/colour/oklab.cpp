@@ -1,0 +1,216 @@
+#include "colour/oklab.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+#include <vector>
+
+namespace sprite::colour {
+
+namespace {
+
+// x^2.4 for x in [0.09, 1] by Newton steps on y^5 = x^2 (so y = x^0.4) from
+// above, with + − × ÷ alone, so that the compiler gives the same table on
+// every system.
+constexpr double Power24(double x) {
+  const double square = x * x;
+  double y = 1.0;
+  for (int step = 0; step < 64; ++step) {
+    const double y4 = y * y * y * y;
+    y -= (y4 * y - square) / (5.0 * y4);
+  }
+  return square * y;
+}
+
+// The sRGB transfer curve, undone.
+constexpr std::array<std::int64_t, 256> MakeLinearTable() {
+  std::array<std::int64_t, 256> table{};
+  for (int value = 0; value < 256; ++value) {
+    const double v = value / 255.0;
+    const double linear = v <= 0.04045 ? v / 12.92 : Power24((v + 0.055) / 1.055);
+    table[static_cast<std::size_t>(value)] =
+        static_cast<std::int64_t>(linear * static_cast<double>(kLinearOne) + 0.5);
+  }
+  return table;
+}
+constexpr std::array<std::int64_t, 256> kLinear = MakeLinearTable();
+
+// A coefficient in whole numbers of 2^-bits, rounded to nearest.
+constexpr std::int64_t Fixed(double coefficient, int bits) {
+  const double scaled = coefficient * static_cast<double>(std::int64_t{1} << bits);
+  return static_cast<std::int64_t>(scaled < 0 ? scaled - 0.5 : scaled + 0.5);
+}
+
+using Matrix = std::array<std::array<std::int64_t, 3>, 3>;
+
+constexpr Matrix FixedMatrix(const double (&m)[3][3], int bits) {
+  Matrix out{};
+  for (std::size_t row = 0; row < 3; ++row) {
+    for (std::size_t column = 0; column < 3; ++column) {
+      out[row][column] = Fixed(m[row][column], bits);
+    }
+  }
+  return out;
+}
+
+// Linear sRGB to cone responses, and their cube roots to L, a, b; and back.
+constexpr double kToLms[3][3] = {{0.4122214708, 0.5363325363, 0.0514459929},
+                                 {0.2119034982, 0.6806995451, 0.1073969566},
+                                 {0.0883024619, 0.2817188376, 0.6299787005}};
+constexpr double kToLab[3][3] = {{0.2104542553, 0.7936177850, -0.0040720468},
+                                 {1.9779984951, -2.4285922050, 0.4505937099},
+                                 {0.0259040371, 0.7827717662, -0.8086757660}};
+constexpr double kFromLab[3][3] = {{1.0, 0.3963377774, 0.2158037573},
+                                   {1.0, -0.1055613458, -0.0638541728},
+                                   {1.0, -0.0894841775, -1.2914855480}};
+constexpr double kFromLms[3][3] = {{4.0767416621, -3.3077115913, 0.2309699292},
+                                   {-1.2684380046, 2.6097574011, -0.3413193965},
+                                   {-0.0041960863, -0.7034186147, 1.7076147010}};
+
+// Linear light and cone responses are in 2^-20, their cube roots and Lab in 2^-16.
+constexpr int kLinearBits = 20;
+constexpr int kLabBits = 16;
+constexpr Matrix kToLmsFixed = FixedMatrix(kToLms, kLinearBits);
+constexpr Matrix kToLabFixed = FixedMatrix(kToLab, kLabBits);
+constexpr Matrix kFromLabFixed = FixedMatrix(kFromLab, kLabBits);
+constexpr Matrix kFromLmsFixed = FixedMatrix(kFromLms, kLinearBits);
+
+// m × v, rounded to nearest in the scale of v.
+std::array<std::int64_t, 3> Times(const Matrix& m, const std::array<std::int64_t, 3>& v, int bits) {
+  std::array<std::int64_t, 3> out{};
+  for (std::size_t row = 0; row < 3; ++row) {
+    const std::int64_t sum = m[row][0] * v[0] + m[row][1] * v[1] + m[row][2] * v[2];
+    out[row] = (sum + (std::int64_t{1} << (bits - 1))) >> bits;
+  }
+  return out;
+}
+
+// The largest y with y³ ≤ n, for n below 2^53. Halley steps in double
+// precision (+ − × ÷ alone) from a power of two above the root come within a
+// hair of it; whole-number cubes then settle the last step, so the answer is
+// exact whatever the floating point did.
+std::int64_t CubeRoot(std::int64_t n) {
+  if (n <= 0) {
+    return 0;
+  }
+  const auto bits = static_cast<int>(std::bit_width(static_cast<std::uint64_t>(n)));
+  const auto x = static_cast<double>(n);
+  auto y = static_cast<double>(std::int64_t{1} << ((bits + 2) / 3));
+  for (int step = 0; step < 4; ++step) {
+    const double cube = y * y * y;
+    y = y * (cube + 2 * x) / (2 * cube + x);
+  }
+  auto root = static_cast<std::int64_t>(y);
+  while (root > 0 && root * root * root > n) {
+    --root;
+  }
+  while ((root + 1) * (root + 1) * (root + 1) <= n) {
+    ++root;
+  }
+  return root;
+}
+
+// Cube roots of cone responses (in 2^-20) in 2^-16, from a table small
+// enough to stay near the processor, made once: every root below 4096, where
+// the curve bends most, and above it every 16th, with the ones between
+// interpolated on a straight line, which there strays by less than 10^-7.
+class ConeRoots {
+ public:
+  ConeRoots() {
+    for (std::size_t i = 0; i < kExact; ++i) {
+      exact_[i] = Root(i);
+    }
+    for (std::size_t k = 0; k < kKnots; ++k) {
+      knots_[k] = Root(k << kStepBits);
+    }
+  }
+
+  std::int64_t Of(std::int64_t response) const {
+    const auto at = static_cast<std::size_t>(std::clamp<std::int64_t>(response, 0, kLinearOne + 1));
+    if (at < kExact) {
+      return exact_[at];
+    }
+    const std::size_t k = at >> kStepBits;
+    const std::int64_t along = static_cast<std::int64_t>(at & ((1u << kStepBits) - 1));
+    return knots_[k] +
+           (((knots_[k + 1] - knots_[k]) * along + (1 << (kStepBits - 1))) >> kStepBits);
+  }
+
+ private:
+  static constexpr std::size_t kExact = 4096;
+  static constexpr int kStepBits = 4;
+  static constexpr std::size_t kKnots = (kLinearOne >> kStepBits) + 2;
+
+  static std::int32_t Root(std::size_t response) {
+    return static_cast<std::int32_t>(
+        CubeRoot(static_cast<std::int64_t>(response) << (3 * kLabBits - kLinearBits)));
+  }
+
+  std::array<std::int32_t, kExact> exact_{};
+  std::array<std::int32_t, kKnots> knots_{};
+};
+
+const ConeRoots& Roots() {
+  static const ConeRoots roots;
+  return roots;
+}
+
+// The 8-bit values whose linear light lies either side of `linear`.
+std::array<std::uint8_t, 2> Bracket(std::int64_t linear) {
+  const auto above = std::lower_bound(kLinear.begin(), kLinear.end(), linear);
+  const auto high =
+      static_cast<std::uint8_t>(std::min<std::ptrdiff_t>(above - kLinear.begin(), 255));
+  return {static_cast<std::uint8_t>(high == 0 ? 0 : high - 1), high};
+}
+
+}  // namespace
+
+std::int64_t LinearLight(std::uint8_t value) {
+  return kLinear[value];
+}
+
+Lab ToOklab(Rgb colour) {
+  const auto lms = Times(
+      kToLmsFixed, {kLinear[colour.red], kLinear[colour.green], kLinear[colour.blue]}, kLinearBits);
+  const auto lab =
+      Times(kToLabFixed, {Roots().Of(lms[0]), Roots().Of(lms[1]), Roots().Of(lms[2])}, kLabBits);
+  return {static_cast<std::int32_t>(lab[0]), static_cast<std::int32_t>(lab[1]),
+          static_cast<std::int32_t>(lab[2])};
+}
+
+Rgb NearestRgb(const Lab& lab) {
+  const auto roots = Times(kFromLabFixed, {lab.l, lab.a, lab.b}, kLabBits);
+  std::array<std::int64_t, 3> lms{};
+  for (std::size_t i = 0; i < 3; ++i) {
+    // Keeps the cube within 64 bits for any point a caller can make.
+    const std::int64_t root = std::clamp<std::int64_t>(roots[i], -(4 << kLabBits), 4 << kLabBits);
+    lms[i] = root * root * root >> (3 * kLabBits - kLinearBits);
+  }
+  const auto linear = Times(kFromLmsFixed, lms, kLinearBits);
+  const auto red = Bracket(linear[0]);
+  const auto green = Bracket(linear[1]);
+  const auto blue = Bracket(linear[2]);
+  Rgb best;
+  std::int64_t bestDistance = -1;
+  // Lower keys first, so that a tie keeps the lower.
+  for (const std::uint8_t r : red) {
+    for (const std::uint8_t g : green) {
+      for (const std::uint8_t b : blue) {
+        const Rgb candidate{r, g, b};
+        const std::int64_t d = SquaredDistance(ToOklab(candidate), lab);
+        if (bestDistance < 0 || d < bestDistance) {
+          best = candidate;
+          bestDistance = d;
+        }
+      }
+    }
+  }
+  return best;
+}
+
+double Distance(std::int64_t squaredDistance) {
+  return std::sqrt(static_cast<double>(squaredDistance)) / kLabOne;
+}
+
+}  // namespace sprite::colour
