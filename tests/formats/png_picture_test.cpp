@@ -4,6 +4,8 @@
 #include <libdeflate.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdlib>
 #include <functional>
 #include <numeric>
 #include <optional>
@@ -13,6 +15,7 @@
 
 #include "common/error.h"
 #include "format_test_support.h"
+#include "formats/png_image_data.h"
 #include "png_test_support.h"
 
 namespace sprite::formats {
@@ -179,11 +182,22 @@ Bytes RandomArchivePalette(std::mt19937& random) {
   return palette;
 }
 
-// A PNG of random rows, each behind a random filter type,
-// its image data split over `parts` IDAT chunks.
-Bytes RandomlyFilteredPng(std::mt19937& random, std::uint8_t colourType, std::uint8_t bitDepth,
-                          std::uint32_t width, std::uint32_t height, std::size_t parts,
-                          ByteView trns) {
+struct PngShape {
+  std::uint8_t colourType = 0;
+  std::uint8_t bitDepth = 8;
+  std::uint32_t width = 1;
+  std::uint32_t height = 1;
+  bool interlaced = false;
+};
+
+std::size_t SamplesOf(std::uint8_t colourType) {
+  return colourType == 2 ? 3 : colourType == 4 ? 2 : colourType == 6 ? 4 : 1;
+}
+
+// A PNG of the filtered scanlines `raw`, its image data split over `parts`
+// IDAT chunks; an indexed one has a PLTE of 16 entries.
+Bytes PngOfScanlines(const PngShape& shape, ByteView raw, std::size_t parts = 1,
+                     ByteView trns = {}) {
   const auto chunk = [](Bytes& out, const char* type, ByteView data) {
     for (int shift = 24; shift >= 0; shift -= 8) {
       out.push_back(static_cast<std::uint8_t>(data.size() >> shift));
@@ -196,18 +210,6 @@ Bytes RandomlyFilteredPng(std::mt19937& random, std::uint8_t colourType, std::ui
       out.push_back(static_cast<std::uint8_t>(crc >> shift));
     }
   };
-  const std::size_t samples = colourType == 2 ? 3 : colourType == 4 ? 2 : colourType == 6 ? 4 : 1;
-  const std::size_t rowBytes = (width * samples * bitDepth + 7) / 8;
-  Bytes raw;
-  for (std::uint32_t y = 0; y < height; ++y) {
-    raw.push_back(static_cast<std::uint8_t>(random() % 5));
-    for (std::size_t i = 0; i < rowBytes; ++i) {
-      // Indexes of a 16-entry palette, runs and noise for the others.
-      raw.push_back(static_cast<std::uint8_t>(colourType == 3     ? random() % 16
-                                              : random() % 3 == 0 ? 0
-                                                                  : random()));
-    }
-  }
   Bytes stream(raw.size() + 64);
   libdeflate_compressor* compressor = libdeflate_alloc_compressor(6);
   stream.resize(
@@ -215,12 +217,21 @@ Bytes RandomlyFilteredPng(std::mt19937& random, std::uint8_t colourType, std::ui
   libdeflate_free_compressor(compressor);
 
   Bytes png(kPngSignature.begin(), kPngSignature.end());
-  const Bytes header{0,        0,          0, static_cast<std::uint8_t>(width),
-                     0,        0,          0, static_cast<std::uint8_t>(height),
-                     bitDepth, colourType, 0, 0,
-                     0};
+  const Bytes header{0,
+                     0,
+                     0,
+                     static_cast<std::uint8_t>(shape.width),
+                     0,
+                     0,
+                     0,
+                     static_cast<std::uint8_t>(shape.height),
+                     shape.bitDepth,
+                     shape.colourType,
+                     0,
+                     0,
+                     static_cast<std::uint8_t>(shape.interlaced ? 1 : 0)};
   chunk(png, "IHDR", header);
-  if (colourType == 3) {
+  if (shape.colourType == 3) {
     Bytes plte(16 * 3);
     std::iota(plte.begin(), plte.end(), std::uint8_t{1});
     chunk(png, "PLTE", plte);
@@ -234,6 +245,25 @@ Bytes RandomlyFilteredPng(std::mt19937& random, std::uint8_t colourType, std::ui
   }
   chunk(png, "IEND", {});
   return png;
+}
+
+// A PNG of random rows, each behind a random filter type,
+// its image data split over `parts` IDAT chunks.
+Bytes RandomlyFilteredPng(std::mt19937& random, std::uint8_t colourType, std::uint8_t bitDepth,
+                          std::uint32_t width, std::uint32_t height, std::size_t parts,
+                          ByteView trns) {
+  const std::size_t rowBytes = (width * SamplesOf(colourType) * bitDepth + 7) / 8;
+  Bytes raw;
+  for (std::uint32_t y = 0; y < height; ++y) {
+    raw.push_back(static_cast<std::uint8_t>(random() % 5));
+    for (std::size_t i = 0; i < rowBytes; ++i) {
+      // Indexes of a 16-entry palette, runs and noise for the others.
+      raw.push_back(static_cast<std::uint8_t>(colourType == 3     ? random() % 16
+                                              : random() % 3 == 0 ? 0
+                                                                  : random()));
+    }
+  }
+  return PngOfScanlines({colourType, bitDepth, width, height}, raw, parts, trns);
 }
 
 TEST(PngReader, ImageDataDecodedWholeIsWhatLibspngDecodesRowByRow) {
@@ -273,6 +303,71 @@ TEST(PngReader, ImageDataDecodedWholeIsWhatLibspngDecodesRowByRow) {
           }
           EXPECT_EQ(whole->partialAlpha, partial);
           EXPECT_EQ(rows->partialAlpha, partial);
+        }
+      }
+    }
+  }
+}
+
+TEST(PngFilters, ThePaethPredictorTakesTheNeighbourNearestItsEstimate) {
+  // Every triple of left (a), above (b) and above-left (c), against the rule
+  // as PNG states it: the one nearest to a + b - c, ties in the order a, b, c.
+  for (int a = 0; a < 256; ++a) {
+    for (int b = 0; b < 256; ++b) {
+      for (int c = 0; c < 256; ++c) {
+        const int estimate = a + b - c;
+        const std::array<int, 3> neighbours{a, b, c};
+        const int nearest = *std::ranges::min_element(
+            neighbours, {}, [estimate](int n) { return std::abs(estimate - n); });
+        if (PaethPredictor(a, b, c) != nearest) {
+          FAIL() << "a " << a << ", b " << b << ", c " << c;
+        }
+      }
+    }
+  }
+}
+
+TEST(PngReader, APaethRowWhoseEstimateTiesAboveAndAboveLeftTakesAbove) {
+  // Grey, 2 × 2, the second row behind the Paeth filter. At (1, 1) left is 6,
+  // above 0, above-left 4: the estimate 2 is as near to 0 as to 4.
+  const Bytes png = PngOfScanlines({.width = 2, .height = 2}, B({0, 4, 0, 4, 2, 9}));
+  for (const PngDecoding decoding : {PngDecoding::kWholeWhereItCan, PngDecoding::kRowByRow}) {
+    const PngPicture picture = ReadPng(png, {}, decoding);
+    EXPECT_EQ(picture.At(0, 1).red, 6);
+    EXPECT_EQ(picture.At(1, 1).red, 9);
+  }
+}
+
+TEST(PngReader, NarrowInterlacedPicturesComeOutInRowOrder) {
+  // Adam7: where each pass starts and how far it steps, across and down.
+  constexpr std::uint32_t kStart[7][2] = {{0, 0}, {4, 0}, {0, 4}, {2, 0}, {0, 2}, {1, 0}, {0, 1}};
+  constexpr std::uint32_t kStep[7][2] = {{8, 8}, {8, 8}, {4, 8}, {4, 4}, {2, 4}, {2, 2}, {1, 2}};
+  for (const std::uint8_t colourType : {std::uint8_t{0}, std::uint8_t{3}}) {
+    for (const std::uint32_t width : {1u, 2u, 3u}) {
+      for (std::uint32_t height = 1; height <= 9; ++height) {
+        const auto value = [&](std::uint32_t x, std::uint32_t y) {
+          return static_cast<std::uint8_t>((5 * y + x + 1) % 16);
+        };
+        Bytes raw;
+        for (int pass = 0; pass < 7; ++pass) {
+          for (std::uint32_t y = kStart[pass][1]; y < height && kStart[pass][0] < width;
+               y += kStep[pass][1]) {
+            raw.push_back(0);
+            for (std::uint32_t x = kStart[pass][0]; x < width; x += kStep[pass][0]) {
+              raw.push_back(value(x, y));
+            }
+          }
+        }
+        SCOPED_TRACE(testing::Message()
+                     << "colour type " << int{colourType} << ", " << width << " × " << height);
+        const PngPicture picture = ReadPng(PngOfScanlines(
+            {.colourType = colourType, .width = width, .height = height, .interlaced = true}, raw));
+        for (std::uint32_t y = 0; y < height; ++y) {
+          for (std::uint32_t x = 0; x < width; ++x) {
+            const std::uint8_t shown =
+                colourType == 3 ? picture.pixels[y * width + x] : picture.At(x, y).red;
+            ASSERT_EQ(shown, value(x, y)) << "pixel (" << x << ", " << y << ")";
+          }
         }
       }
     }
