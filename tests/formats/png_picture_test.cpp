@@ -11,6 +11,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/error.h"
@@ -128,17 +129,9 @@ TEST(PngReader, DamagedFilesAreRefusedWithTheirReason) {
 }
 
 TEST(PngReader, ColoursReadBeforeThePixelsAreThoseOfTheWholePicture) {
-  // A tRNS chunk with a bad CRC is dropped by the whole read: the picture reads opaque.
-  Bytes brokenAlpha = ReadTestPng("indexed-trns.png");
-  const std::size_t trns = 33 + 12 + brokenAlpha[36];  // after IHDR and PLTE
-  ASSERT_EQ(std::string(reinterpret_cast<const char*>(&brokenAlpha[trns + 4]), 4), "tRNS");
-  brokenAlpha[trns + 8] ^= 0x01;
-  std::vector<Bytes> files = {brokenAlpha};
   for (const char* name : {"indexed-1bit.png", "indexed-8bit.png", "indexed-trns.png",
                            "indexed-interlaced.png", "rgb-trns.png", "grey-alpha.png"}) {
-    files.push_back(ReadTestPng(name));
-  }
-  for (const Bytes& file : files) {
+    const Bytes file = ReadTestPng(name);
     const PngPicture picture = ReadPng(file);
     const std::optional<PngColours> early = ReadPngColours(file);
     ASSERT_TRUE(early);
@@ -146,6 +139,54 @@ TEST(PngReader, ColoursReadBeforeThePixelsAreThoseOfTheWholePicture) {
     EXPECT_EQ(early->palette, picture.palette);
     // Cut within IHDR, there is not enough to say.
     EXPECT_FALSE(ReadPngColours(ByteView(file).first(30)));
+  }
+}
+
+// The offset of the first chunk of `type`, which `file` has.
+std::size_t ChunkAt(ByteView file, std::string_view type) {
+  for (std::size_t at = 8; at + 8 <= file.size();) {
+    if (std::string_view(reinterpret_cast<const char*>(&file[at + 4]), 4) == type) {
+      return at;
+    }
+    at += 12 + (std::size_t{file[at]} << 24 | std::size_t{file[at + 1]} << 16 |
+                std::size_t{file[at + 2]} << 8 | file[at + 3]);
+  }
+  ADD_FAILURE() << "no chunk " << type;
+  return 0;
+}
+
+TEST(PngReader, AWrongCrcOnAChunkThePictureIsReadFromIsRefusedInEveryColourType) {
+  struct Case {
+    const char* file;
+    const char* chunk;
+  };
+  for (const Case& c : {Case{"rgb.png", "IDAT"}, Case{"rgba.png", "IDAT"},
+                        Case{"grey-8bit.png", "IDAT"}, Case{"grey-16bit.png", "IDAT"},
+                        Case{"grey-alpha.png", "IDAT"}, Case{"rgba-16bit-interlaced.png", "IDAT"},
+                        Case{"indexed-8bit.png", "IDAT"}, Case{"indexed-trns.png", "tRNS"},
+                        Case{"rgb-trns.png", "tRNS"}, Case{"grey-trns.png", "tRNS"}}) {
+    SCOPED_TRACE(std::string(c.file) + ", " + c.chunk);
+    Bytes file = ReadTestPng(c.file);
+    const std::size_t at = ChunkAt(file, c.chunk);
+    // The data intact, the CRC's last byte wrong.
+    const std::size_t length = file[at + 2] * 256u + file[at + 3];
+    file[at + 11 + length] ^= 0x01;
+    const std::string reason = "chunk " + std::string(c.chunk) + " at offset " +
+                               std::to_string(at) + " is damaged: its CRC does not match its data";
+    for (const PngDecoding decoding : {PngDecoding::kWholeWhereItCan, PngDecoding::kRowByRow}) {
+      try {
+        ReadPng(file, {}, decoding);
+        ADD_FAILURE() << "read";
+      } catch (const FaultError& error) {
+        EXPECT_EQ(error.what(), reason);
+        EXPECT_EQ(error.Details().offset, at);
+      }
+    }
+    // The colours read before an indexed picture's pixels do not take its
+    // damaged transparency either.
+    if (std::string_view(c.file) == "indexed-trns.png") {
+      EXPECT_THROW(ReadPngColours(file), FaultError);
+    }
   }
 }
 
