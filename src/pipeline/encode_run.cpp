@@ -9,17 +9,13 @@
 #include "codec/rounded_percent.h"
 #include "common/error.h"
 #include "common/text.h"
-#include "files/whole_file.h"
 #include "formats/entry_limits.h"
-#include "formats/palette_file.h"
 #include "formats/sprite_archive.h"
+#include "pipeline/palette_input.h"
 
 namespace sprite::pipeline {
 
 namespace {
-
-// A palette file is read whole; a sprite archive may serve as one.
-constexpr std::uint64_t kMaxPaletteFileBytes = kMaxPngFileBytes;
 
 // The picture as its stored rows show it, whole rows only: a sheet to cut.
 IndexedImage ImageOf(const formats::StoredPicture& picture) {
@@ -91,8 +87,8 @@ RunReport EncodeRun::Run(const std::vector<std::string>& inputs, const std::stri
     std::optional<Problem> refused;
     if (!options_.paletteFile.empty()) {
       try {
-        const Bytes file = files::ReadWhole(files_, options_.paletteFile, kMaxPaletteFileBytes);
-        mapper_ = PictureMapper::ForGivenPalette(formats::ReadPaletteFile(file), options_.alpha);
+        mapper_ = PictureMapper::ForGivenPalette(ReadPaletteInput(files_, options_.paletteFile),
+                                                 options_.alpha);
       } catch (FaultError& error) {
         error.SetPath(options_.paletteFile);
         refused = NothingEncoded(error.Details());
