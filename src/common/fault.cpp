@@ -218,6 +218,9 @@ std::string Describe(const Fault& fault) {
       return "stopped by the user";
     case kUnexpected:
       return fault.text;
+    case kSheetTooLarge:
+      return "the sheet would be " + Number(fault.value) + " × " + Number(fault.bound) +
+             " pixels, larger than the PNG pictures encode reads back: " + fault.text;
   }
   return "unknown fault";
 }

@@ -85,6 +85,10 @@ enum class FaultKind : std::uint8_t {
   kStopped,
   // One of the program's own checks failed where no file should lead; text: its words.
   kUnexpected,
+
+  // A sheet larger than encode reads back; value: width; bound: height; text:
+  // the limits and the cells.
+  kSheetTooLarge,
 };
 
 struct Fault {

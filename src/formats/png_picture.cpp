@@ -519,16 +519,7 @@ bool AnyPartialAlpha(ByteView rgba) {
   return partialBits != 0;
 }
 
-namespace {
-
-using ChunkType = std::array<std::uint8_t, 4>;
-
-constexpr ChunkType Type(const char (&name)[5]) {
-  return {static_cast<std::uint8_t>(name[0]), static_cast<std::uint8_t>(name[1]),
-          static_cast<std::uint8_t>(name[2]), static_cast<std::uint8_t>(name[3])};
-}
-
-void AppendChunk(Bytes& out, const ChunkType& type, ByteView data) {
+void AppendPngChunk(Bytes& out, const PngChunkType& type, ByteView data) {
   AppendBigEndian(out, static_cast<std::uint32_t>(data.size()), 4);
   const std::size_t start = out.size();
   out.insert(out.end(), type.begin(), type.end());
@@ -536,10 +527,8 @@ void AppendChunk(Bytes& out, const ChunkType& type, ByteView data) {
   AppendBigEndian(out, Crc32(out.data() + start, out.size() - start), 4);
 }
 
-}  // namespace
-
-Bytes WriteIndexedPng(std::uint32_t width, std::uint32_t height, ByteView pixels, ByteView palette,
-                      const PngWriteOptions& options, const std::optional<EntryShape>& shape) {
+Bytes IndexedPngHead(std::uint32_t width, std::uint32_t height, ByteView palette,
+                     const PngWriteOptions& options, const std::optional<EntryShape>& shape) {
   if (width == 0 || height == 0 || width > kMaxPngNumber || height > kMaxPngNumber) {
     throw InvalidArgumentError("a PNG picture of " + Text(width) + " × " + Text(height) +
                                " pixels cannot be written");
@@ -547,36 +536,42 @@ Bytes WriteIndexedPng(std::uint32_t width, std::uint32_t height, ByteView pixels
   if (palette.size() != 1024) {
     throw InvalidArgumentError("a palette is 1024 bytes, not " + Text(palette.size()));
   }
+  Bytes out(kPngSignature.begin(), kPngSignature.end());
+  Bytes header;
+  AppendBigEndian(header, width, 4);
+  AppendBigEndian(header, height, 4);
+  header.insert(header.end(), {8, SPNG_COLOR_TYPE_INDEXED, 0, 0, SPNG_INTERLACE_NONE});
+  AppendPngChunk(out, ChunkType("IHDR"), header);
+  Bytes plte(3 * 256);
+  for (std::size_t i = 0; i < 256; ++i) {
+    std::copy_n(palette.begin() + static_cast<std::ptrdiff_t>(4 * i), 3,
+                plte.begin() + static_cast<std::ptrdiff_t>(3 * i));
+  }
+  AppendPngChunk(out, ChunkType("PLTE"), plte);
+  if (options.seeThroughIndex0) {
+    AppendPngChunk(out, ChunkType("tRNS"), Bytes{0});
+  }
+  if (shape) {
+    Bytes shapeData;
+    AppendBigEndian(shapeData, static_cast<std::uint16_t>(shape->heightField), 2);
+    AppendBigEndian(shapeData, shape->storedLength, 4);
+    AppendPngChunk(out, kEntryShapeChunk, shapeData);
+  }
+  return out;
+}
+
+Bytes WriteIndexedPng(std::uint32_t width, std::uint32_t height, ByteView pixels, ByteView palette,
+                      const PngWriteOptions& options, const std::optional<EntryShape>& shape) {
+  Bytes out = IndexedPngHead(width, height, palette, options, shape);
   const std::uint64_t area = std::uint64_t{width} * height;
   if (pixels.size() > area) {
     throw InvalidArgumentError(Text(pixels.size()) + " pixels do not fit a picture of " +
                                Text(width) + " × " + Text(height));
   }
   const Bytes imageData = DeflateRows(pixels, width, height, options.zlibLevel);
-  Bytes out(kPngSignature.begin(), kPngSignature.end());
-  out.reserve(imageData.size() + 1200);
-  Bytes header;
-  AppendBigEndian(header, width, 4);
-  AppendBigEndian(header, height, 4);
-  header.insert(header.end(), {8, SPNG_COLOR_TYPE_INDEXED, 0, 0, SPNG_INTERLACE_NONE});
-  AppendChunk(out, Type("IHDR"), header);
-  Bytes plte(3 * 256);
-  for (std::size_t i = 0; i < 256; ++i) {
-    std::copy_n(palette.begin() + static_cast<std::ptrdiff_t>(4 * i), 3,
-                plte.begin() + static_cast<std::ptrdiff_t>(3 * i));
-  }
-  AppendChunk(out, Type("PLTE"), plte);
-  if (options.seeThroughIndex0) {
-    AppendChunk(out, Type("tRNS"), Bytes{0});
-  }
-  if (shape) {
-    Bytes shapeData;
-    AppendBigEndian(shapeData, static_cast<std::uint16_t>(shape->heightField), 2);
-    AppendBigEndian(shapeData, shape->storedLength, 4);
-    AppendChunk(out, kEntryShapeChunk, shapeData);
-  }
-  AppendChunk(out, Type("IDAT"), imageData);
-  AppendChunk(out, Type("IEND"), {});
+  out.reserve(out.size() + imageData.size() + 24);
+  AppendPngChunk(out, ChunkType("IDAT"), imageData);
+  AppendPngChunk(out, ChunkType("IEND"), {});
   return out;
 }
 

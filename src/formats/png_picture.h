@@ -117,6 +117,24 @@ struct PngWriteOptions {
   int zlibLevel = kPngWriteLevel;  // of the zlib stream the IDAT chunk holds
 };
 
+using PngChunkType = std::array<std::uint8_t, 4>;
+constexpr PngChunkType ChunkType(const char (&name)[5]) {
+  return {static_cast<std::uint8_t>(name[0]), static_cast<std::uint8_t>(name[1]),
+          static_cast<std::uint8_t>(name[2]), static_cast<std::uint8_t>(name[3])};
+}
+
+// Appends a chunk of `type` holding `data`, framed by its length and its CRC.
+void AppendPngChunk(Bytes& out, const PngChunkType& type, ByteView data);
+
+// What an 8-bit indexed PNG of `width` × `height` pixels holds before its
+// image data: the signature, IHDR, a 256-entry PLTE of `palette` (1024
+// bytes in archive order), tRNS as `options` say, and `shape`'s chunk.
+// Throws InvalidArgumentError for a width or height of 0 or a palette of
+// another size.
+Bytes IndexedPngHead(std::uint32_t width, std::uint32_t height, ByteView palette,
+                     const PngWriteOptions& options = {},
+                     const std::optional<EntryShape>& shape = std::nullopt);
+
 // An 8-bit indexed PNG of `height` rows of `width` indexes from `pixels`, top
 // row first. `pixels` may be shorter than width × height (not longer): what is
 // missing of the last rows is index 0. `palette` is 1024 bytes in archive order
