@@ -14,6 +14,7 @@
 #include "common/error.h"
 #include "formats/entry_limits.h"
 #include "formats/png_image_data.h"
+#include "formats/png_sixteen_bit.h"
 
 namespace sprite::formats {
 
@@ -466,6 +467,14 @@ PngPicture ReadPng(ByteView file, const PngLimits& limits, PngDecoding decoding)
   std::optional<Bytes> decoded;
   if (decoding == PngDecoding::kWholeWhereItCan) {
     decoded = DecodeWhole(walk, ihdr, trns);
+  }
+  if (!decoded && !indexed && ihdr.bit_depth == 16) {
+    MergedColours merged;
+    decoded.emplace();
+    CheckRead(DecodeRoundedTo8Bits(ctx, ihdr.width, ihdr.height,
+                                   ihdr.interlace_method != SPNG_INTERLACE_NONE, *decoded, merged));
+    picture.mergedColours = merged.Count();
+    picture.mergedCountComplete = merged.Complete();
   }
   if (!decoded) {
     const int format = indexed ? SPNG_FMT_PNG : SPNG_FMT_RGBA8;

@@ -66,6 +66,11 @@ struct PngPicture {
   std::optional<EntryShape> entryShape;
   // RGBA: whether some pixel's alpha is neither 0 nor 255, once looked for.
   std::optional<bool> partialAlpha;
+  // 16-bit samples, rounded to 8 bits: how many of the 8-bit colours of
+  // pixels not see-through stand for more than one 16-bit colour, all of
+  // them or (not complete) at least that many.
+  std::uint64_t mergedColours = 0;
+  bool mergedCountComplete = true;
 
   // The colour of pixel (x, y) in either form.
   PngColour At(std::uint32_t x, std::uint32_t y) const;
@@ -76,8 +81,8 @@ struct PngPicture {
 bool AnyPartialAlpha(ByteView rgba);
 
 // Reads a whole PNG file. Indexed PNGs of any bit depth come out indexed; every
-// other colour type comes out as RGBA8: grey expanded, 16-bit samples reduced
-// to their high byte, a tRNS colour key turned into alpha 0. Interlaced
+// other colour type comes out as RGBA8: grey expanded, 16-bit samples rounded
+// to the nearest 8-bit value, a tRNS colour key turned into alpha 0. Interlaced
 // pictures are deinterlaced. Throws FaultError, in plain words naming the
 // chunk and its offset or the pixel where it can, for a file that is not a PNG,
 // is cut off, has a bad CRC in a critical chunk, lacks IHDR or IDAT, has image

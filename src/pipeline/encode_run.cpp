@@ -188,7 +188,7 @@ bool EncodeRun::AddBitmap(std::size_t index, formats::ArchiveWriter& archive,
 
   bool stored = false;
   if (!options_.sheet) {
-    stored = StoreEntry(path, path, picture.stored, picture.changedPixels, archive);
+    stored = StoreEntry(path, path, picture.stored, picture.changes, archive);
   } else {
     std::vector<SheetFrame> frames;
     try {
@@ -207,7 +207,9 @@ bool EncodeRun::AddBitmap(std::size_t index, formats::ArchiveWriter& archive,
                                    // What is said of the picture is said once, at its first frame.
                                    .rowsWhole = i > 0 || picture.stored.rowsWhole};
       const std::string shown = path + " (frame " + std::to_string(frames[i].number + 1) + ")";
-      stored |= StoreEntry(path, shown, frame, i == 0 ? picture.changedPixels : 0, archive);
+      stored |= StoreEntry(
+          path, shown, frame,
+          i == 0 ? std::span<const Fault>(picture.changes) : std::span<const Fault>(), archive);
     }
   }
   if (!stored) {
@@ -226,7 +228,7 @@ bool EncodeRun::AddBitmap(std::size_t index, formats::ArchiveWriter& archive,
 }
 
 bool EncodeRun::StoreEntry(const std::string& path, const std::string& shown,
-                           const formats::StoredPicture& picture, std::uint64_t changedPixels,
+                           const formats::StoredPicture& picture, std::span<const Fault> changes,
                            formats::ArchiveWriter& archive) {
   if (archive.Count() >= formats::kMaxEntries) {
     Report(PictureNotStored({.kind = FaultKind::kArchiveFull, .path = path}));
@@ -244,10 +246,9 @@ bool EncodeRun::StoreEntry(const std::string& path, const std::string& shown,
   if (!picture.rowsWhole) {
     Report(StoredAnyway({.kind = FaultKind::kRowsNotWhole, .path = path}));
   }
-  if (changedPixels > 0) {
-    Report(StoredAnyway({.kind = FaultKind::kColoursChanged,
-                         .path = path,
-                         .value = static_cast<std::int64_t>(changedPixels)}));
+  for (Fault change : changes) {
+    change.path = path;
+    Report(StoredAnyway(std::move(change)));
   }
 
   Bytes coded;
@@ -280,6 +281,11 @@ PictureMapper& EncodeRun::TargetPalette() {
     if (const auto k = mapper_->SwappedIndex()) {
       delegate_.Log(
           "PNG palette: the see-through index " + std::to_string(*k) + " and index 0 trade places",
+          false);
+    }
+    if (const auto to = mapper_->MovedIndex0(); to && !to->nearest) {
+      delegate_.Log(
+          "PNG palette: the opaque colour of index 0 moves to index " + std::to_string(to->index),
           false);
     }
   }

@@ -350,6 +350,55 @@ TEST(PngReader, ImageDataDecodedWholeIsWhatLibspngDecodesRowByRow) {
   }
 }
 
+// Scanlines of 16-bit RGBA pixels, big-endian, one row of them.
+Bytes SixteenBitRow(const std::vector<std::array<std::uint16_t, 4>>& pixels) {
+  Bytes raw{0};
+  for (const auto& pixel : pixels) {
+    for (const std::uint16_t sample : pixel) {
+      raw.push_back(static_cast<std::uint8_t>(sample >> 8));
+      raw.push_back(static_cast<std::uint8_t>(sample));
+    }
+  }
+  return raw;
+}
+
+TEST(PngReader, SixteenBitSamplesRoundToTheNearestEightBitValue) {
+  // Each pixel's four samples alike: 128 and below round to 0 (see-through),
+  // 65407 and above to 255 (opaque), and between them alpha is partial.
+  const std::uint16_t samples[] = {0, 1, 128, 129, 385, 386, 32767, 65406, 65407, 65534, 65535};
+  const std::uint8_t rounded[] = {0, 0, 0, 1, 1, 2, 127, 254, 255, 255, 255};
+  std::vector<std::array<std::uint16_t, 4>> pixels;
+  for (const std::uint16_t sample : samples) {
+    pixels.push_back({sample, sample, sample, sample});
+  }
+  const PngPicture picture = ReadPng(
+      PngOfScanlines({.colourType = 6, .bitDepth = 16, .width = 11}, SixteenBitRow(pixels)));
+  for (std::uint32_t x = 0; x < 11; ++x) {
+    const std::uint8_t r = rounded[x];
+    EXPECT_EQ(picture.At(x, 0), (PngColour{r, r, r, r})) << samples[x];
+  }
+  EXPECT_EQ(picture.partialAlpha, true);
+}
+
+TEST(PngReader, SixteenBitColoursThatRoundToOneAreCountedOnce) {
+  constexpr std::uint16_t kOpaque = 65535;
+  const Bytes raw = SixteenBitRow({{0x1200, 0, 0, kOpaque},
+                                   {0x1201, 0, 0, kOpaque},
+                                   {0x1250, 0, 0, kOpaque},
+                                   {0, 0x3000, 0, kOpaque},
+                                   {0, 0x3001, 0, kOpaque},
+                                   {0x8080, 0x8080, 0x8080, kOpaque},
+                                   // See-through: its colour is not kept, nor counted.
+                                   {0x8081, 0x8080, 0x8080, 0}});
+  const PngPicture picture =
+      ReadPng(PngOfScanlines({.colourType = 6, .bitDepth = 16, .width = 7}, raw));
+  EXPECT_EQ(picture.mergedColours, 2u);
+  EXPECT_TRUE(picture.mergedCountComplete);
+  EXPECT_EQ(picture.At(2, 0), (PngColour{18, 0, 0, 255}));
+  // Samples that are 8-bit values widened (v × 257) merge nothing.
+  EXPECT_EQ(ReadPng(ReadTestPng("rgba-16bit-interlaced.png")).mergedColours, 0u);
+}
+
 TEST(PngFilters, ThePaethPredictorTakesTheNeighbourNearestItsEstimate) {
   // Every triple of left (a), above (b) and above-left (c), against the rule
   // as PNG states it: the one nearest to a + b - c, ties in the order a, b, c.

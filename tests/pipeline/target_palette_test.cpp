@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <functional>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -114,6 +115,66 @@ TEST(SharedPalette, IndexedPicturesKeepIndexesAndPaletteWithTheSeeThroughIndexAt
       return padded;
     }());
     EXPECT_EQ(mapper.Map("longer", longer).image.pixels, c.mapped);
+  }
+}
+
+TEST(SharedPalette, AnOpaqueColourZeroIsCountedMovedOrLeftAsTheRuleSays) {
+  const std::vector<PngColour> four = {kRed, kGreen, kBlue, kBlack};
+  // 256 entries far from red but for those a case puts there.
+  const auto full = [](std::size_t at, PngColour colour) {
+    std::vector<PngColour> palette = {kRed};
+    for (std::size_t i = 1; i < 256; ++i) {
+      palette.push_back({static_cast<std::uint8_t>(i / 2), static_cast<std::uint8_t>(i), 100, 255});
+    }
+    palette[at] = colour;
+    return palette;
+  };
+  struct Case {
+    const char* what;
+    std::vector<PngColour> palette;
+    OpaqueIndex0 rule;
+    Bytes mapped;  // of the pixels 0 1 0 3
+    std::uint64_t counted;
+    std::optional<std::uint8_t> movedTo;
+  };
+  for (const Case& c : {
+           Case{"said", four, OpaqueIndex0::kSay, {0, 1, 0, 3}, 2, std::nullopt},
+           Case{
+               "meant see-through", four, OpaqueIndex0::kSeeThrough, {0, 1, 0, 3}, 0, std::nullopt},
+           Case{"see-through in the picture",
+                {Seen(kRed), kGreen, kBlue, kBlack},
+                OpaqueIndex0::kSay,
+                {0, 1, 0, 3},
+                0,
+                std::nullopt},
+           Case{"kept past the palette", four, OpaqueIndex0::kKeep, {4, 1, 4, 3}, 0, 4},
+           Case{"kept at another entry of red",
+                full(200, kRed),
+                OpaqueIndex0::kKeep,
+                {200, 1, 200, 3},
+                0,
+                200},
+           Case{"kept at the nearest colour",
+                full(77, {250, 0, 0, 255}),
+                OpaqueIndex0::kKeep,
+                {77, 1, 77, 3},
+                2,
+                77},
+       }) {
+    SCOPED_TRACE(c.what);
+    const PngPicture picture = Indexed(c.palette, {0, 1, 0, 3});
+    PictureMapper mapper = Built({picture}, {.opaqueIndex0 = c.rule});
+    ASSERT_EQ(mapper.Origin(), PaletteOrigin::kShared);
+    const MappedPicture mapped = mapper.Map("p.png", picture);
+    EXPECT_EQ(mapped.image.pixels, c.mapped);
+    EXPECT_EQ(mapped.opaqueIndex0, c.counted);
+    const auto moved = mapper.MovedIndex0();
+    EXPECT_EQ(moved ? std::optional(moved->index) : std::nullopt, c.movedTo);
+    if (c.movedTo) {
+      // The colour red stands where the pixels went, exactly or as near as the palette has.
+      EXPECT_EQ(Entries(mapper.Palette(), 256)[*c.movedTo],
+                c.palette.size() < 256 ? kRed : c.palette[*c.movedTo]);
+    }
   }
 }
 
