@@ -265,15 +265,21 @@ std::int32_t DecodeRun::DecodeSheet(const std::string& archivePath, const std::s
 }
 
 bool DecodeRun::WriteSheet(const std::string& name, const std::function<void()>& write) {
+  Fault fault;
   try {
     write();
+    return true;
   } catch (FaultError& error) {
-    report_.outputFailed = true;
     error.SetPath(name);
-    Report(OutputNotWritten(error.Details(), true));
-    return false;
+    fault = error.Details();
+  } catch (const CancelledError&) {
+    throw;
+  } catch (const Error& error) {
+    fault = {.kind = FaultKind::kUnexpected, .path = name, .text = error.what()};
   }
-  return true;
+  report_.outputFailed = true;
+  Report(OutputNotWritten(std::move(fault), true));
+  return false;
 }
 
 void DecodeRun::WriteList() {

@@ -304,7 +304,7 @@ TEST_F(DecodeRunTest, ASheetWrittenBandByBandIsTheFramesComposed) {
   }
 }
 
-TEST_F(DecodeRunTest, AStopWhileASheetIsWrittenLeavesTheOldSheet) {
+TEST_F(DecodeRunTest, AStopOrAFullDiskWhileASheetIsWrittenLeavesTheOldSheet) {
   const std::string archive = MakeArchive(SheetPictures());
   const pipeline::DecodeOptions options{.png = true, .sheetColumns = 2};
   Decode(archive, {}, options);
@@ -318,6 +318,14 @@ TEST_F(DecodeRunTest, AStopWhileASheetIsWrittenLeavesTheOldSheet) {
     EXPECT_EQ(ReadFile(archive + ".sheet.png"), (Bytes{'o', 'l', 'd'})) << at;
     EXPECT_EQ(folder_.Names(), names) << at;
   }
+  // The disk full after the first IDAT chunk.
+  delegate_.stopWhen = nullptr;
+  files_.writeBudget = 70000;
+  const pipeline::RunReport report = Decode(archive, {}, options);
+  EXPECT_TRUE(report.outputFailed);
+  EXPECT_EQ(delegate_.problems.back().effect, Effect::kOutputFailed);
+  EXPECT_EQ(ReadFile(archive + ".sheet.png"), (Bytes{'o', 'l', 'd'}));
+  EXPECT_EQ(folder_.Names(), names);
 }
 
 TEST_F(DecodeRunTest, ASheetLargerThanEncodeReadsIsRefusedBeforeAnyPictureIsDecoded) {
