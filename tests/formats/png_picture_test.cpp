@@ -142,37 +142,28 @@ TEST(PngReader, ColoursReadBeforeThePixelsAreThoseOfTheWholePicture) {
   }
 }
 
-// The offset of the first chunk of `type`, which `file` has.
-std::size_t ChunkAt(ByteView file, std::string_view type) {
-  for (std::size_t at = 8; at + 8 <= file.size();) {
-    if (std::string_view(reinterpret_cast<const char*>(&file[at + 4]), 4) == type) {
-      return at;
-    }
-    at += 12 + (std::size_t{file[at]} << 24 | std::size_t{file[at + 1]} << 16 |
-                std::size_t{file[at + 2]} << 8 | file[at + 3]);
-  }
-  ADD_FAILURE() << "no chunk " << type;
-  return 0;
-}
-
 TEST(PngReader, AWrongCrcOnAChunkThePictureIsReadFromIsRefusedInEveryColourType) {
   struct Case {
     const char* file;
-    const char* chunk;
+    std::string chunk;
   };
   for (const Case& c : {Case{"rgb.png", "IDAT"}, Case{"rgba.png", "IDAT"},
                         Case{"grey-8bit.png", "IDAT"}, Case{"grey-16bit.png", "IDAT"},
                         Case{"grey-alpha.png", "IDAT"}, Case{"rgba-16bit-interlaced.png", "IDAT"},
                         Case{"indexed-8bit.png", "IDAT"}, Case{"indexed-trns.png", "tRNS"},
                         Case{"rgb-trns.png", "tRNS"}, Case{"grey-trns.png", "tRNS"}}) {
-    SCOPED_TRACE(std::string(c.file) + ", " + c.chunk);
+    SCOPED_TRACE(c.file + (", " + c.chunk));
     Bytes file = ReadTestPng(c.file);
-    const std::size_t at = ChunkAt(file, c.chunk);
-    // The data intact, the CRC's last byte wrong.
+    // The first such chunk (none of these files holds its type's name elsewhere
+    // before it), its data intact and the last byte of its CRC wrong.
+    const std::size_t at =
+        static_cast<std::size_t>(
+            std::search(file.begin(), file.end(), c.chunk.begin(), c.chunk.end()) - file.begin()) -
+        4;
     const std::size_t length = file[at + 2] * 256u + file[at + 3];
     file[at + 11 + length] ^= 0x01;
-    const std::string reason = "chunk " + std::string(c.chunk) + " at offset " +
-                               std::to_string(at) + " is damaged: its CRC does not match its data";
+    const std::string reason = "chunk " + c.chunk + " at offset " + std::to_string(at) +
+                               " is damaged: its CRC does not match its data";
     for (const PngDecoding decoding : {PngDecoding::kWholeWhereItCan, PngDecoding::kRowByRow}) {
       try {
         ReadPng(file, {}, decoding);
@@ -258,20 +249,10 @@ Bytes PngOfScanlines(const PngShape& shape, ByteView raw, std::size_t parts = 1,
   libdeflate_free_compressor(compressor);
 
   Bytes png(kPngSignature.begin(), kPngSignature.end());
-  const Bytes header{0,
-                     0,
-                     0,
-                     static_cast<std::uint8_t>(shape.width),
-                     0,
-                     0,
-                     0,
-                     static_cast<std::uint8_t>(shape.height),
-                     shape.bitDepth,
-                     shape.colourType,
-                     0,
-                     0,
-                     static_cast<std::uint8_t>(shape.interlaced ? 1 : 0)};
-  chunk(png, "IHDR", header);
+  // Width and height below 256, each in the last of its four bytes.
+  chunk(png, "IHDR",
+        B({0, 0, 0, static_cast<int>(shape.width), 0, 0, 0, static_cast<int>(shape.height),
+           shape.bitDepth, shape.colourType, 0, 0, shape.interlaced ? 1 : 0}));
   if (shape.colourType == 3) {
     Bytes plte(16 * 3);
     std::iota(plte.begin(), plte.end(), std::uint8_t{1});

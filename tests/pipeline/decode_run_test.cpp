@@ -328,19 +328,5 @@ TEST_F(DecodeRunTest, AStopOrAFullDiskWhileASheetIsWrittenLeavesTheOldSheet) {
   EXPECT_EQ(folder_.Names(), names);
 }
 
-TEST_F(DecodeRunTest, ASheetLargerThanEncodeReadsIsRefusedBeforeAnyPictureIsDecoded) {
-  // A row and a column of 32767 pixels: cells of 32767 × 32767 in any columns.
-  const std::string archive =
-      MakeArchive({{.width = 32767, .pixelArea = Bytes(32768, 0)},
-                   {.width = 1, .height = 32767, .pixelArea = Bytes(4 * 32767, 0)}});
-  const pipeline::RunReport report = Decode(archive, {}, {.png = true, .sheetColumns = 2});
-  EXPECT_TRUE(report.outputFailed);
-  ASSERT_EQ(delegate_.problems.size(), 1u);
-  EXPECT_EQ(delegate_.problems[0].fault.kind, FaultKind::kSheetTooLarge);
-  EXPECT_EQ(delegate_.Texts().at(1).rfind("ERROR: cannot write \"" + archive + ".sheet.png\"", 0),
-            0u);
-  EXPECT_THAT(folder_.Names(), ElementsAre("in0.bmp", "in1.bmp", "pack.spr"));
-}
-
 }  // namespace
 }  // namespace sprite::testing
