@@ -18,8 +18,15 @@ constexpr std::uint8_t kNoFilter = 0;
 
 }  // namespace
 
+// The deflater's state, ended however the writer ends.
 struct PngRowWriter::Stream {
   z_stream z{};
+  bool started = false;
+  ~Stream() {
+    if (started) {
+      deflateEnd(&z);
+    }
+  }
 };
 
 PngRowWriter::PngRowWriter(ByteSink& out, std::uint32_t width, std::uint32_t height,
@@ -31,15 +38,14 @@ PngRowWriter::PngRowWriter(ByteSink& out, std::uint32_t width, std::uint32_t hei
   if (deflateInit(&stream_->z, level) != Z_OK) {
     throw std::bad_alloc();
   }
+  stream_->started = true;
   chunk_.resize(kImageDataChunkBytes);
   stream_->z.next_out = chunk_.data();
   stream_->z.avail_out = static_cast<uInt>(chunk_.size());
   out_.Append(head);
 }
 
-PngRowWriter::~PngRowWriter() {
-  deflateEnd(&stream_->z);
-}
+PngRowWriter::~PngRowWriter() = default;
 
 void PngRowWriter::AddRow(ByteView row) {
   if (row.size() != width_ || rows_ == height_) {
