@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -59,8 +60,8 @@ class DecodeRun {
   // DecodeEntries does.
   std::int32_t DecodeSheet(const std::string& archivePath, const std::string& base,
                            ByteSource& source);
-  // Writes `bytes` as the file `name`; false when it cannot be written.
-  bool WriteOutput(const std::string& name, ByteView bytes);
+  // Does `write` to the sheet `name`; false when it cannot be written.
+  bool WriteSheet(const std::string& name, const std::function<void()>& write);
   void WriteList();
   void Report(const Problem& problem);
   // A bitmap could not be written (`name`, unless the fault names another):
