@@ -77,14 +77,14 @@ std::string Describe(const Fault& fault) {
     case kNotAPlainFile:
       return "it is " + fault.text + ", not a file";
     case kNoSuchFolder:
-      return "the folder " + fault.text + " does not exist";
+      return "the folder " + Escaped(fault.text) + " does not exist";
     case kNotAFolder:
-      return fault.text + " is not a folder";
+      return Escaped(fault.text) + " is not a folder";
     case kLinkNotFollowed:
-      return "it is a symbolic link in the shared folder " + fault.text +
+      return "it is a symbolic link in the shared folder " + Escaped(fault.text) +
              " that belongs to another user; it is not followed";
     case kOthersFileNotReplaced:
-      return "it is a file of another user in the shared folder " + fault.text +
+      return "it is a file of another user in the shared folder " + Escaped(fault.text) +
              "; it is not replaced";
     case kCannotRead:
     case kCannotWrite:

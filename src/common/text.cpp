@@ -1,25 +1,58 @@
 #include "common/text.h"
 
 namespace sprite {
+namespace {
+
+constexpr char kDigits[] = "0123456789ABCDEF";
+
+void AppendHex(std::string& text, std::uint8_t byte) {
+  text += kDigits[byte >> 4];
+  text += kDigits[byte & 0x0F];
+}
+
+}  // namespace
+
+std::optional<ControlCharacter> FindControlCharacter(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<std::uint8_t>(text[i]);
+    if (byte < 0x20 || byte == 0x7F) {
+      return ControlCharacter{i, 1};
+    }
+    // U+0080 to U+009F, which some terminals take as 8-bit escapes.
+    if (byte == 0xC2 && i + 1 < text.size() && static_cast<std::uint8_t>(text[i + 1]) >= 0x80 &&
+        static_cast<std::uint8_t>(text[i + 1]) <= 0x9F) {
+      return ControlCharacter{i, 2};
+    }
+  }
+  return std::nullopt;
+}
+
+std::string Escaped(std::string_view text) {
+  std::string shown;
+  shown.reserve(text.size());
+  while (const auto control = FindControlCharacter(text)) {
+    shown += text.substr(0, control->offset);
+    for (std::size_t i = 0; i < control->length; ++i) {
+      shown += "\\x";
+      AppendHex(shown, static_cast<std::uint8_t>(text[control->offset + i]));
+    }
+    text.remove_prefix(control->offset + control->length);
+  }
+  shown += text;
+  return shown;
+}
 
 std::string Quoted(std::string_view text) {
-  std::string quoted;
-  quoted.reserve(text.size() + 2);
-  quoted += '"';
-  quoted += text;
-  quoted += '"';
-  return quoted;
+  return '"' + Escaped(text) + '"';
 }
 
 std::string HexBytes(ByteView bytes) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
   std::string text;
   for (const std::uint8_t byte : bytes) {
     if (!text.empty()) {
       text += ' ';
     }
-    text += kDigits[byte >> 4];
-    text += kDigits[byte & 0x0F];
+    AppendHex(text, byte);
   }
   return text;
 }

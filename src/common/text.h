@@ -1,6 +1,8 @@
 // How paths and bytes are shown in messages, the same way in every message.
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -8,7 +10,22 @@
 
 namespace sprite {
 
-// `text` between double quotes: a path or a name inside a sentence.
+// Where `text` holds a control character, which a terminal may act on rather
+// than show: a byte below 0x20, DEL (0x7F), or U+0080 to U+009F in UTF-8.
+// Returns the offset of the first one and its length in bytes (1 or 2).
+struct ControlCharacter {
+  std::size_t offset;
+  std::size_t length;
+};
+std::optional<ControlCharacter> FindControlCharacter(std::string_view text);
+
+// `text` with each control character written as \xNN, one for each of its
+// bytes, so that a name or a line from a file reaches a terminal or a window as
+// characters: "a\x1B[2Jb".
+std::string Escaped(std::string_view text);
+
+// `text` between double quotes, control characters escaped: a path or a name
+// inside a sentence.
 std::string Quoted(std::string_view text);
 
 // Bytes as hexadecimal pairs with a space between them: "53 50 01 02".

@@ -244,7 +244,7 @@ bool EncodeRun::StoreEntry(const std::string& path, const std::string& shown,
     return false;
   }
 
-  delegate_.Log("Adding: " + shown, true);
+  delegate_.Log("Adding: " + Escaped(shown), true);
   if (!picture.rowsWhole) {
     Report(StoredAnyway({.kind = FaultKind::kRowsNotWhole, .path = path}));
   }
