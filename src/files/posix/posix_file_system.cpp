@@ -56,9 +56,9 @@ std::unique_ptr<ByteSource> OpenLookedAt(const std::string& path, const std::str
 
 }  // namespace
 
-PosixFileSystem::PosixFileSystem(DiskCalls disk) {
+PosixFileSystem::PosixFileSystem(DiskCalls disk, NewFiles newFiles) {
   context_.disk = disk;
-  context_.unnamedFiles = UnnamedFilesCanBeNamed();
+  context_.unnamedFiles = newFiles == NewFiles::kUnnamedWherePossible && UnnamedFilesCanBeNamed();
 }
 
 bool PosixFileSystem::Exists(const std::string& path) {
@@ -202,7 +202,7 @@ void PosixFileSystem::SyncFolders() {
       throw WriteFailed(folder, errno);
     }
     // Some file systems cannot sync a folder; they say so with EINVAL.
-    if (::fsync(fd.Get()) != 0 && errno != EINVAL && errno != EROFS) {
+    if (context_.disk.syncFolder(fd.Get()) != 0 && errno != EINVAL && errno != EROFS) {
       throw WriteFailed(folder, errno);
     }
   }

@@ -15,8 +15,13 @@ namespace sprite::files {
 // Files through POSIX calls; used by the window and the console front end alike.
 class PosixFileSystem : public FileSystem {
  public:
-  // `disk`: how bytes are made durable; tests give calls that fail.
-  explicit PosixFileSystem(DiskCalls disk = {});
+  // How new files are made: without a name where the system allows it, or
+  // always under a hidden temporary name (tests take that way on purpose).
+  enum class NewFiles : std::uint8_t { kUnnamedWherePossible, kNamedTemporaries };
+
+  // `disk`: how bytes are made durable; tests give calls that fail or count.
+  explicit PosixFileSystem(DiskCalls disk = {},
+                           NewFiles newFiles = NewFiles::kUnnamedWherePossible);
 
   bool Exists(const std::string& path) override;
   std::optional<FileId> IdOf(const std::string& path) override;
