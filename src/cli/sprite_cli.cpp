@@ -500,6 +500,7 @@ sprite::pipeline::RunReport Encode(const Request& request, sprite::files::FileSy
     options.sheet = FrameSizeOf(*request.sheet);
   }
   options.skipEmpty = request.skipEmpty;
+  options.listFiles = std::move(inputs.lists);
   sprite::Bytes palette(sprite::formats::kTrailerSize, 0);
   sprite::pipeline::EncodeRun run(files, delegate, options);
   return run.Run(inputs.paths, *request.output, palette);

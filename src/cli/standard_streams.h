@@ -4,7 +4,9 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "files/file_system.h"
 
@@ -23,7 +25,11 @@ class StandardStreams : public files::FileSystem {
   explicit StandardStreams(files::FileSystem& files) : files_(files) {}
 
   bool Exists(const std::string& path) override;
+  // "-": the file standard input comes from, when it is one.
   std::optional<files::FileId> IdOf(const std::string& path) override;
+  // "-": the file standard output goes to, when it is one.
+  std::optional<files::WritePlace> PlaceOf(const std::string& path) override;
+  std::string NameKey(std::string_view name) override { return files_.NameKey(name); }
   std::string FullPath(const std::string& path) override;
   bool IsPlainFile(const std::string& path) override;
   bool IsFolder(const std::string& path) override;

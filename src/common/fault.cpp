@@ -210,14 +210,15 @@ std::string Describe(const Fault& fault) {
              Number(fault.bound) + " bytes such a file may have here";
 
     case kOutputIsInput:
-      return "it is the listed picture " + fault.text +
-             "; an archive cannot replace a picture it is made of";
+      return fault.text + " is the same file; a run never writes over a file it reads";
     case kNothingStored:
       return "nothing was stored, so the file there was left as it was";
     case kStopped:
       return "stopped by the user";
     case kUnexpected:
       return fault.text;
+    case kOutputWrittenTwice:
+      return fault.text + " is the same file; a run never writes one file twice";
   }
   return "unknown fault";
 }

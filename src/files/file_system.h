@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/byte_io.h"
@@ -42,6 +43,16 @@ struct FileId {
   bool operator==(const FileId&) const = default;
 };
 
+// Where a write to a path lands, its links followed as the write follows them:
+// the folder, the name there (as NameKey gives it), and the file that stands
+// there now, if any. Two writes land on the same file when their files are
+// the same, or, for files still to be made, their folders and names are.
+struct WritePlace {
+  std::optional<FileId> folder;
+  std::string name;
+  std::optional<FileId> file;
+};
+
 // Files by path. Every failure throws FaultError with the path and a kind:
 // kNoFileName, kNoSuchFile, kNotAPlainFile, kNoSuchFolder, kNotAFolder,
 // kLinkNotFollowed, kOthersFileNotReplaced, kChangedMeanwhile, kFileCut, or
@@ -56,6 +67,13 @@ class FileSystem {
   // until SyncFolders ends the run, so that a run's files checked first and
   // read afterwards are looked at once each.
   virtual std::optional<FileId> IdOf(const std::string& path) = 0;
+  // Where a write to `path` would land; nothing when the write could not be
+  // made (no such folder, a folder or device at the path), as it will then say.
+  // This default follows no links and suits file systems without them.
+  virtual std::optional<WritePlace> PlaceOf(const std::string& path);
+  // A file name as this file system compares names: as it is, or in one case
+  // where names that differ only in case name the same file.
+  virtual std::string NameKey(std::string_view name) { return std::string(name); }
   // The path made absolute from the current folder, for messages; links are
   // not followed and nothing need exist.
   virtual std::string FullPath(const std::string& path) = 0;

@@ -12,6 +12,7 @@
 #include "formats/palette_file.h"
 #include "formats/sprite_archive.h"
 #include "pipeline/png_file_source.h"
+#include "pipeline/run_files_check.h"
 
 namespace sprite::pipeline {
 
@@ -36,6 +37,13 @@ RunReport ListArchive(files::FileSystem& files, RunDelegate& delegate,
     ++report.problems;
     delegate.Report(p);
   };
+  files::RunFiles run{
+      .reads = {RunFileOf("the archive", archivePath)}, .writes = {}, .numbered = std::nullopt};
+  if (auto refused = CheckRunFiles(files, delegate, std::move(run))) {
+    report.outputFailed = true;
+    problem(*refused);
+    return report;
+  }
   std::unique_ptr<ByteSource> source;
   std::optional<formats::ArchiveReader> reader;
   try {
@@ -87,6 +95,15 @@ RunReport ExportPalette(files::FileSystem& files, RunDelegate& delegate,
                         const std::string& inputPath, const std::string& outputPath,
                         PaletteFormat format) {
   RunReport report;
+  files::RunFiles run{.reads = {RunFileOf("the palette's source", inputPath)},
+                      .writes = {RunFileOf("the palette file", outputPath)},
+                      .numbered = std::nullopt};
+  if (auto refused = CheckRunFiles(files, delegate, std::move(run))) {
+    report.outputFailed = true;
+    ++report.problems;
+    delegate.Report(*refused);
+    return report;
+  }
   formats::PaletteFile palette;
   try {
     palette = formats::ReadPaletteFile(files::ReadWhole(files, inputPath, kMaxPaletteFileBytes));

@@ -1,6 +1,5 @@
 #include "pipeline/decode_run.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string_view>
@@ -14,6 +13,7 @@
 #include "formats/sprite_archive.h"
 #include "pipeline/entry_decode_ahead.h"
 #include "pipeline/list_file.h"
+#include "pipeline/run_files_check.h"
 #include "pipeline/sprite_sheet.h"
 
 namespace sprite::pipeline {
@@ -52,7 +52,6 @@ RunReport DecodeRun::Run(const std::string& archivePath, const std::string& fold
                          const std::string& name) {
   report_ = RunReport{};
   written_.clear();
-  delegate_.Log("Decoding...", false);
   const std::string fileName =
       name.empty() ? Utf8FromPath(PathFromUtf8(archivePath).filename()) : name;
   const std::string base = folder.empty() && name.empty()
@@ -60,16 +59,33 @@ RunReport DecodeRun::Run(const std::string& archivePath, const std::string& fold
                                : Utf8FromPath(PathFromUtf8(folder) / PathFromUtf8(fileName));
   report_.outputPath = files_.FullPath(Utf8FromPath(PathFromUtf8(base).parent_path()));
   const bool png = options_.png || options_.sheetColumns > 0;
+  const char* extension = png ? ".png" : ".bmp";
   std::optional<std::int32_t> decoded;
   try {
+    // The archive's count first, for the names of the files the run writes,
+    // which are checked before the log's first line: the log may be one.
     std::unique_ptr<ByteSource> source;
     std::optional<formats::ArchiveReader> reader;
+    std::optional<Problem> notOpened;
+    std::optional<Problem> refused;
     try {
       source = files_.OpenForReading(archivePath);
       reader.emplace(*source);
+      refused = CheckRunFiles(files_, delegate_, RunFilesOf(archivePath, base, extension, *reader));
     } catch (FaultError& error) {
       error.SetPath(archivePath);
-      Report(ArchiveNotOpened(error.Details()));
+      notOpened = ArchiveNotOpened(error.Details());
+    }
+    if (!refused || !refused->line.empty()) {
+      delegate_.Log("Decoding...", false);
+    }
+    if (notOpened) {
+      Report(*notOpened);
+    }
+    if (refused) {
+      report_.outputFailed = true;
+      Report(*refused);
+      reader.reset();
     }
     if (reader && options_.sheetColumns > 0) {
       decoded = DecodeSheet(archivePath, base, *source);
@@ -88,11 +104,27 @@ RunReport DecodeRun::Run(const std::string& archivePath, const std::string& fold
   SyncFolders();
   delegate_.Finishing();
   if (decoded) {
-    delegate_.Log(
-        "Decoded " + std::to_string(*decoded) + " pictures in .spr to " + (png ? ".png" : ".bmp"),
-        false);
+    delegate_.Log("Decoded " + std::to_string(*decoded) + " pictures in .spr to " + extension,
+                  false);
   }
   return report_;
+}
+
+files::RunFiles DecodeRun::RunFilesOf(const std::string& archivePath, const std::string& base,
+                                      const char* extension,
+                                      const formats::ArchiveReader& reader) const {
+  files::RunFiles run;
+  run.reads.push_back(RunFileOf("the archive", archivePath));
+  if (options_.sheetColumns > 0) {
+    run.writes.push_back(RunFileOf("the sheet", SheetName(base)));
+  } else {
+    run.numbered =
+        files::NumberedFiles{base, extension, reader.Count(), options_.png ? "picture" : "bitmap"};
+  }
+  if (!options_.listPath.empty()) {
+    run.writes.push_back(RunFileOf("the list", options_.listPath));
+  }
+  return run;
 }
 
 std::int32_t DecodeRun::DecodeEntries(const std::string& archivePath, const std::string& base,
@@ -190,7 +222,7 @@ std::int32_t DecodeRun::DecodeSheet(const std::string& archivePath, const std::s
   }
 
   formats::ArchiveReader reader(source);
-  const std::string name = base + ".sheet.png";
+  const std::string name = SheetName(base);
   std::optional<SheetLayout> layout;
   IndexedImage sheet;
   if (!sizes.empty()) {
@@ -294,9 +326,11 @@ void DecodeRun::WriteList() {
 
 std::string DecodeRun::OutputName(const std::string& base, std::int32_t number,
                                   const char* extension) {
-  char digits[16];
-  std::snprintf(digits, sizeof digits, "%04d", static_cast<int>(number));
-  return base + "." + digits + extension;
+  return files::NumberedName(base, number, extension);
+}
+
+std::string DecodeRun::SheetName(const std::string& base) {
+  return base + ".sheet.png";
 }
 
 void DecodeRun::Report(const Problem& problem) {

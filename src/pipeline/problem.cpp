@@ -82,6 +82,13 @@ Problem OutputNotWritten(Fault fault, bool restNotWritten) {
   return Make(Problem::Effect::kOutputFailed, std::move(fault), std::move(text), std::move(line));
 }
 
+Problem WriteRefused(Fault fault, std::string_view written) {
+  std::string text =
+      "cannot write " + std::string(written) + ": " + Describe(fault) + "; nothing was written";
+  std::string line = "ERROR: " + text;
+  return Make(Problem::Effect::kOutputFailed, std::move(fault), std::move(text), std::move(line));
+}
+
 Problem EntryNotDecoded(Fault fault, std::string_view what, std::string_view rest) {
   std::string text =
       (IsFileFault(fault.kind) ? "cannot read " + Quoted(fault.path) + ": " + Describe(fault)

@@ -72,7 +72,8 @@ RunInputs ExpandInputs(files::FileSystem& files, std::span<const std::string_vie
     try {
       std::vector<std::string> paths;
       if (argument.starts_with('@')) {
-        paths = ListedPaths(files, argument.substr(1));
+        inputs.lists.push_back(argument.substr(1));
+        paths = ListedPaths(files, inputs.lists.back());
       } else if (files.IsFolder(argument)) {
         paths = FolderPictures(files, argument);
       } else {

@@ -70,10 +70,11 @@ constexpr KindFacts kKinds[] = {
     {FaultKind::kNothingStored, false, false, false, false},
     {FaultKind::kStopped, false, false, false, false},
     {FaultKind::kUnexpected, false, false, true, false},
+    {FaultKind::kOutputWrittenTwice, false, false, true, false},
 };
 
 TEST(FaultWordsTest, EveryKindHasWordsOfItsOwnThatCarryItsFacts) {
-  ASSERT_EQ(std::size(kKinds), static_cast<std::size_t>(FaultKind::kUnexpected) + 1);
+  ASSERT_EQ(std::size(kKinds), static_cast<std::size_t>(FaultKind::kOutputWrittenTwice) + 1);
   std::set<std::string> seen;
   for (const KindFacts& k : kKinds) {
     const Fault fault{

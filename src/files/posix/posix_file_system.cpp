@@ -54,6 +54,10 @@ std::unique_ptr<ByteSource> OpenLookedAt(const std::string& path, const std::str
   return std::make_unique<PosixSource>(shown, fd, size);
 }
 
+FileId IdOfLooked(const struct stat& info) {
+  return FileId{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
 }  // namespace
 
 PosixFileSystem::PosixFileSystem(DiskCalls disk, NewFiles newFiles) {
@@ -79,7 +83,26 @@ std::optional<FileId> PosixFileSystem::IdOf(const std::string& path) {
   } else if (::stat(path.c_str(), &info) != 0) {
     return std::nullopt;
   }
-  return FileId{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+  return IdOfLooked(info);
+}
+
+std::optional<WritePlace> PosixFileSystem::PlaceOf(const std::string& path) {
+  std::optional<Destination> destination;
+  try {
+    destination = Resolve(path, Use::kReplacing);
+  } catch (const FaultError&) {
+    return std::nullopt;  // the write will say why
+  }
+  struct stat folder {};
+  if (::stat(FolderOf(destination->path).c_str(), &folder) != 0) {
+    return std::nullopt;
+  }
+  WritePlace place{IdOfLooked(folder),
+                   destination->path.substr(FolderPrefix(destination->path).size()), std::nullopt};
+  if (destination->existing) {
+    place.file = IdOfLooked(*destination->existing);
+  }
+  return place;
 }
 
 void PosixFileSystem::Remember(const std::string& path, const struct stat& info) {

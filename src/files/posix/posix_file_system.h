@@ -25,6 +25,8 @@ class PosixFileSystem : public FileSystem {
 
   bool Exists(const std::string& path) override;
   std::optional<FileId> IdOf(const std::string& path) override;
+  // Links followed as CreateReplacing follows them.
+  std::optional<WritePlace> PlaceOf(const std::string& path) override;
   std::string FullPath(const std::string& path) override;
   bool IsPlainFile(const std::string& path) override;
   bool IsFolder(const std::string& path) override;

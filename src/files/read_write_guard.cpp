@@ -1,0 +1,188 @@
+#include "files/read_write_guard.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "common/error.h"
+#include "common/text.h"
+#include "common/utf8_path.h"
+
+namespace sprite::files {
+namespace {
+
+// A number as numbered names write it: at least four digits.
+std::string Digits(std::int32_t number) {
+  char digits[16];
+  std::snprintf(digits, sizeof digits, "%04d", static_cast<int>(number));
+  return digits;
+}
+
+bool SamePlace(const WritePlace& a, const WritePlace& b) {
+  if (a.file && b.file) {
+    return *a.file == *b.file;
+  }
+  return a.folder && a.folder == b.folder && a.name == b.name;
+}
+
+// The numbered files as their folder holds them: which names are theirs, and
+// those that exist now with the files they lead to.
+class NumberedNames {
+ public:
+  NumberedNames(FileSystem& files, const NumberedFiles& numbered)
+      : files_(files), numbered_(numbered) {
+    const std::filesystem::path base = PathFromUtf8(numbered.base);
+    const std::string folder = Utf8FromPath(base.parent_path());
+    folder_ = folder.empty() ? "." : folder;
+    folderPrefix_ = folder.empty() ? "" : Utf8FromPath(base.parent_path() / "");
+    prefix_ = files.NameKey(Utf8FromPath(base.filename()) + ".");
+    extension_ = files.NameKey(numbered.extension);
+    folderId_ = files.IdOf(folder_);
+  }
+
+  // The number of the file whose name in its folder, as NameKey gives it, is
+  // `key`; 0 for a name that is not one of them.
+  std::int32_t NumberOf(std::string_view key) const {
+    if (key.size() <= prefix_.size() + extension_.size() || !key.starts_with(prefix_) ||
+        !key.ends_with(extension_)) {
+      return 0;
+    }
+    const std::string_view digits =
+        key.substr(prefix_.size(), key.size() - prefix_.size() - extension_.size());
+    std::int32_t number = 0;
+    for (const char digit : digits) {
+      if (digit < '0' || digit > '9' || number > numbered_.count) {
+        return 0;
+      }
+      number = number * 10 + (digit - '0');
+    }
+    return number >= 1 && number <= numbered_.count && digits == Digits(number) ? number : 0;
+  }
+
+  // Whether a write that lands at `place` lands on one of the numbered names.
+  std::int32_t NumberAt(const WritePlace& place) const {
+    return folderId_ && place.folder == folderId_ ? NumberOf(place.name) : 0;
+  }
+
+  // Each numbered name that exists now, with where a write to it lands.
+  template <typename Visit>
+  std::optional<Clash> ForEachExisting(Visit&& visit) const {
+    if (!folderId_) {
+      return std::nullopt;
+    }
+    std::vector<std::string> names;
+    try {
+      names = files_.ListFolder(folder_);
+    } catch (const FaultError&) {
+      return std::nullopt;  // the writes will say why
+    }
+    for (const std::string& name : names) {
+      if (const std::int32_t k = NumberOf(files_.NameKey(name))) {
+        const std::string path = folderPrefix_ + name;
+        // A link that leads nowhere yet is the one case that needs more than an id.
+        std::optional<WritePlace> place;
+        if (const auto id = files_.IdOf(path)) {
+          place = WritePlace{std::nullopt, {}, id};
+        } else {
+          place = files_.PlaceOf(path);
+        }
+        if (place) {
+          if (auto clash = visit(Shown(k), *place)) {
+            return clash;
+          }
+        }
+      }
+    }
+    return std::nullopt;
+  }
+
+  // Numbered file `k` as messages call it.
+  RunFile Shown(std::int32_t k) const {
+    const std::string path = NumberedName(numbered_.base, k, numbered_.extension);
+    return {path, numbered_.what + " " + std::to_string(k) + " " + Quoted(path)};
+  }
+
+ private:
+  FileSystem& files_;
+  const NumberedFiles& numbered_;
+  std::string folder_;
+  std::string folderPrefix_;
+  std::string prefix_;
+  std::string extension_;
+  std::optional<FileId> folderId_;
+};
+
+}  // namespace
+
+std::string NumberedName(std::string_view base, std::int32_t number, std::string_view extension) {
+  std::string name(base);
+  name += '.';
+  name += Digits(number);
+  name += extension;
+  return name;
+}
+
+std::optional<Clash> FindClash(FileSystem& files, const RunFiles& run) {
+  std::vector<std::optional<WritePlace>> places;
+  for (const RunFile& write : run.writes) {
+    places.push_back(files.PlaceOf(write.path));
+  }
+  for (std::size_t i = 0; i < places.size(); ++i) {
+    for (std::size_t j = 0; j < i; ++j) {
+      if (places[i] && places[j] && SamePlace(*places[i], *places[j])) {
+        return Clash{run.writes[i], run.writes[j].shown, true};
+      }
+    }
+  }
+
+  // The files read, identified once each, and only when a write lands on a
+  // file that exists: a file still to be made is none of them.
+  std::optional<std::vector<std::optional<FileId>>> readIds;
+  const auto readAt = [&](const WritePlace& place) -> const RunFile* {
+    if (!place.file) {
+      return nullptr;
+    }
+    if (!readIds) {
+      readIds.emplace();
+      for (const RunFile& read : run.reads) {
+        readIds->push_back(files.IdOf(read.path));
+      }
+    }
+    for (std::size_t r = 0; r < readIds->size(); ++r) {
+      if ((*readIds)[r] == place.file) {
+        return &run.reads[r];
+      }
+    }
+    return nullptr;
+  };
+  for (std::size_t i = 0; i < places.size(); ++i) {
+    if (places[i]) {
+      if (const RunFile* read = readAt(*places[i])) {
+        return Clash{run.writes[i], read->shown};
+      }
+    }
+  }
+  if (!run.numbered || run.numbered->count <= 0) {
+    return std::nullopt;
+  }
+
+  const NumberedNames numbered(files, *run.numbered);
+  for (std::size_t i = 0; i < places.size(); ++i) {
+    if (const std::int32_t k = places[i] ? numbered.NumberAt(*places[i]) : 0) {
+      return Clash{run.writes[i], numbered.Shown(k).shown, true};
+    }
+  }
+  return numbered.ForEachExisting(
+      [&](const RunFile& name, const WritePlace& place) -> std::optional<Clash> {
+        if (const RunFile* read = readAt(place)) {
+          return Clash{name, read->shown};
+        }
+        for (std::size_t i = 0; i < places.size(); ++i) {
+          if (places[i] && SamePlace(place, *places[i])) {
+            return Clash{run.writes[i], name.shown, true};
+          }
+        }
+        return std::nullopt;
+      });
+}
+
+}  // namespace sprite::files

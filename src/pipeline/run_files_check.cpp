@@ -1,0 +1,36 @@
+#include "pipeline/run_files_check.h"
+
+#include <vector>
+
+#include "common/text.h"
+
+namespace sprite::pipeline {
+
+files::RunFile RunFileOf(std::string_view what, const std::string& path) {
+  return {path, std::string(what) + " " + Quoted(path)};
+}
+
+std::optional<Problem> CheckRunFiles(files::FileSystem& files, const RunDelegate& delegate,
+                                     files::RunFiles run) {
+  const std::vector<files::RunFile> own = delegate.FilesWritten();
+  run.writes.insert(run.writes.end(), own.begin(), own.end());
+  const std::optional<files::Clash> clash = files::FindClash(files, run);
+  if (!clash) {
+    return std::nullopt;
+  }
+  Problem problem = WriteRefused(
+      {.kind = clash->otherWritten ? FaultKind::kOutputWrittenTwice : FaultKind::kOutputIsInput,
+       .path = clash->written.path,
+       .text = clash->other},
+      clash->written.shown);
+  // A log that is one of the two files takes no line: the problem's words
+  // reach the front end all the same.
+  for (const files::RunFile& file : own) {
+    if (file.shown == clash->written.shown || file.shown == clash->other) {
+      problem.line.clear();
+    }
+  }
+  return problem;
+}
+
+}  // namespace sprite::pipeline
