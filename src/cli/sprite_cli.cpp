@@ -562,6 +562,16 @@ int Main(std::span<const std::string_view> args, files::FileSystem& files) {
     return Usage(error->message);
   }
   const Request& request = std::get<Request>(parsed);
+  const bool streamed =
+      std::find(request.files.begin(), request.files.end(), kStandardStream) != request.files.end();
+  const char* outputUse = request.output == kStandardStream ? "the archive (-o -)"
+                          : request.help || request.version ? "the text asked for"
+                          : request.quiet                   ? ""
+                                                            : "the log (-q prints none)";
+  if (const auto refusal = StandardStreamsRefusal(streamed, outputUse)) {
+    std::fprintf(stderr, "%s%s\n", kPrefix, refusal->c_str());
+    return kNotCompleted;
+  }
   if (request.version) {
     std::fputs(sprite::app::VersionText("sprite-cli").c_str(), stdout);
     return kClean;

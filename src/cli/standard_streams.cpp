@@ -134,6 +134,18 @@ std::optional<files::WritePlace> StandardStreams::PlaceOf(const std::string& pat
   return output ? std::optional<files::WritePlace>({std::nullopt, {}, output}) : std::nullopt;
 }
 
+std::optional<std::string> StandardStreamsRefusal(bool inputUsed, std::string_view outputUse) {
+  const files::StandardStreamsAtStart streams = files::SecureStandardStreams();
+  if (!streams.output && !outputUse.empty()) {
+    return "standard output is closed or not open for writing, and " + std::string(outputUse) +
+           " goes there";
+  }
+  if (!streams.input && inputUsed) {
+    return "standard input is closed or not open for reading; \"-\" reads the archive from it";
+  }
+  return std::nullopt;
+}
+
 std::string StandardStreams::FullPath(const std::string& path) {
   return IsStream(path) ? path : files_.FullPath(path);
 }

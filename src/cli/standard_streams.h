@@ -46,4 +46,11 @@ class StandardStreams : public files::FileSystem {
   files::FileSystem& files_;
 };
 
+// Why a run cannot start with the standard streams it was given: standard
+// output closed or read-only when the run writes `outputUse` there ("the
+// log"; empty for nothing), or standard input closed when it reads the
+// archive from there. Checked before any file is opened; closed streams get
+// the null device (SecureStandardStreams).
+std::optional<std::string> StandardStreamsRefusal(bool inputUsed, std::string_view outputUse);
+
 }  // namespace sprite::cli
