@@ -219,6 +219,9 @@ std::string Describe(const Fault& fault) {
       return fault.text;
     case kOutputWrittenTwice:
       return fault.text + " is the same file; a run never writes one file twice";
+    case kBadListLine:
+      return "line " + Number(fault.value) + " holds the control character " + fault.text +
+             "; a list names one path a line, in characters that print";
   }
   return "unknown fault";
 }

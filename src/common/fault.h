@@ -88,6 +88,9 @@ enum class FaultKind : std::uint8_t {
   // A file the run would write is also another file it writes; `path` names
   // one, text the other as the run calls it: picture 1 "a.spr.0001.png".
   kOutputWrittenTwice,
+  // A list file's line holds a control character; value: the line's number;
+  // text: the character, escaped.
+  kBadListLine,
 };
 
 struct Fault {

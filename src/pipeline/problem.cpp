@@ -129,6 +129,9 @@ Problem NothingEncoded(Fault fault) {
       text =
           "cannot use the palette " + Quoted(fault.path) + ": " + Describe(fault) + kNothingStored;
       break;
+    case FaultKind::kBadListLine:
+      text = "cannot use the list " + Quoted(fault.path) + ": " + Describe(fault) + kNothingStored;
+      break;
     default:
       text = "cannot read " + Quoted(fault.path) + ": " + Describe(fault) + kNothingStored;
   }

@@ -32,8 +32,14 @@ bool IsPictureName(std::string_view name) {
 std::vector<std::string> ListedPaths(files::FileSystem& files, const std::string& listPath) {
   const Bytes text = files::ReadWhole(files, listPath, kMaxListFileBytes);
   const std::string folder = Utf8FromPath(PathFromUtf8(listPath).parent_path());
-  std::vector<std::string> paths = ParseListFile(
-      std::string_view(reinterpret_cast<const char*>(text.data()), text.size()), folder);
+  std::vector<std::string> paths;
+  try {
+    paths = ParseListFile(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()),
+                          folder);
+  } catch (FaultError& error) {
+    error.SetPath(listPath);
+    throw;
+  }
   if (paths.empty()) {
     throw FaultError({.kind = FaultKind::kNoPictures, .path = listPath, .text = "list"});
   }

@@ -71,10 +71,11 @@ constexpr KindFacts kKinds[] = {
     {FaultKind::kStopped, false, false, false, false},
     {FaultKind::kUnexpected, false, false, true, false},
     {FaultKind::kOutputWrittenTwice, false, false, true, false},
+    {FaultKind::kBadListLine, true, false, true, false},
 };
 
 TEST(FaultWordsTest, EveryKindHasWordsOfItsOwnThatCarryItsFacts) {
-  ASSERT_EQ(std::size(kKinds), static_cast<std::size_t>(FaultKind::kOutputWrittenTwice) + 1);
+  ASSERT_EQ(std::size(kKinds), static_cast<std::size_t>(FaultKind::kBadListLine) + 1);
   std::set<std::string> seen;
   for (const KindFacts& k : kKinds) {
     const Fault fault{
