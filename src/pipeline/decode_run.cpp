@@ -57,7 +57,9 @@ RunReport DecodeRun::Run(const std::string& archivePath, const std::string& fold
   const std::string base = folder.empty() && name.empty()
                                ? archivePath
                                : Utf8FromPath(PathFromUtf8(folder) / PathFromUtf8(fileName));
-  report_.outputPath = files_.FullPath(Utf8FromPath(PathFromUtf8(base).parent_path()));
+  // An archive named without a folder is in the current one, named in full.
+  const std::filesystem::path baseFolder = PathFromUtf8(base).parent_path();
+  report_.outputPath = files_.FullPath(baseFolder.empty() ? "." : Utf8FromPath(baseFolder));
   const bool png = options_.png || options_.sheetColumns > 0;
   const char* extension = png ? ".png" : ".bmp";
   std::optional<std::int32_t> decoded;

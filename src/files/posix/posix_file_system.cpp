@@ -134,8 +134,10 @@ std::string PosixFileSystem::FullPath(const std::string& path) {
   std::error_code noFolder;
   const std::filesystem::path given = PathFromUtf8(path);
   const std::filesystem::path full =
-      given.is_absolute() ? given : std::filesystem::current_path(noFolder) / given;
-  return Utf8FromPath(full.lexically_normal());
+      (given.is_absolute() ? given : std::filesystem::current_path(noFolder) / given)
+          .lexically_normal();
+  // A folder is named without a separator at its end ("." is the current folder).
+  return Utf8FromPath(full.has_relative_path() && !full.has_filename() ? full.parent_path() : full);
 }
 
 bool PosixFileSystem::IsPlainFile(const std::string& path) {
