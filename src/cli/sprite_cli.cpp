@@ -474,18 +474,10 @@ int Usage(const std::string& message) {
 constexpr char kStreamedArchiveName[] = "sprites";
 
 // Encode, after its lists and folders are read: a list or folder that cannot
-// be read stops it before anything is written.
+// be read stops the run once its files are checked, before a picture is read.
 sprite::pipeline::RunReport Encode(const Request& request, sprite::files::FileSystem& files,
                                    sprite::cli::ConsoleRunDelegate& delegate) {
   sprite::pipeline::RunInputs inputs = sprite::pipeline::ExpandInputs(files, request.files);
-  sprite::pipeline::RunReport report;
-  for (const sprite::pipeline::Problem& problem : inputs.problems) {
-    ++report.problems;
-    delegate.Report(problem);
-  }
-  if (!inputs.problems.empty()) {
-    return report;
-  }
   constexpr auto kMaxListedFiles = static_cast<std::size_t>(sprite::formats::kMaxEntries);
   if (inputs.paths.size() > kMaxListedFiles) {
     throw UsageError{"a file list holds at most " + std::to_string(kMaxListedFiles) + " files; " +
@@ -501,6 +493,7 @@ sprite::pipeline::RunReport Encode(const Request& request, sprite::files::FileSy
   }
   options.skipEmpty = request.skipEmpty;
   options.listFiles = std::move(inputs.lists);
+  options.unreadInputs = std::move(inputs.problems);
   sprite::Bytes palette(sprite::formats::kTrailerSize, 0);
   sprite::pipeline::EncodeRun run(files, delegate, options);
   return run.Run(inputs.paths, *request.output, palette);

@@ -126,14 +126,6 @@ std::optional<Clash> FindClash(FileSystem& files, const RunFiles& run) {
   for (const RunFile& write : run.writes) {
     places.push_back(files.PlaceOf(write.path));
   }
-  for (std::size_t i = 0; i < places.size(); ++i) {
-    for (std::size_t j = 0; j < i; ++j) {
-      if (places[i] && places[j] && SamePlace(*places[i], *places[j])) {
-        return Clash{run.writes[i], run.writes[j].shown, true};
-      }
-    }
-  }
-
   // The files read, identified once each, and only when a write lands on a
   // file that exists: a file still to be made is none of them.
   std::optional<std::vector<std::optional<FileId>>> readIds;
@@ -161,6 +153,14 @@ std::optional<Clash> FindClash(FileSystem& files, const RunFiles& run) {
       }
     }
   }
+  for (std::size_t i = 0; i < places.size(); ++i) {
+    for (std::size_t j = 0; j < i; ++j) {
+      if (places[i] && places[j] && SamePlace(*places[i], *places[j])) {
+        return Clash{run.writes[i], run.writes[j].shown, true};
+      }
+    }
+  }
+
   if (!run.numbered || run.numbered->count <= 0) {
     return std::nullopt;
   }

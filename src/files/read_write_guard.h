@@ -48,7 +48,8 @@ struct Clash {
 std::string NumberedName(std::string_view base, std::int32_t number, std::string_view extension);
 
 // The first clash among the files of `run`, looked at before anything is
-// written. A write lands where its links lead; a file that exists now is
+// written: each write against the files read, in order, then against the
+// writes before it. A write lands where its links lead; a file that exists now is
 // compared by identity with every file read, and one still to be made by its
 // folder's identity and its name. Files that are missing, or cannot be
 // written at all, clash with nothing: reading or writing them will say why.

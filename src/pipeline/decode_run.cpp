@@ -69,25 +69,24 @@ RunReport DecodeRun::Run(const std::string& archivePath, const std::string& fold
     std::unique_ptr<ByteSource> source;
     std::optional<formats::ArchiveReader> reader;
     std::optional<Problem> notOpened;
-    std::optional<Problem> refused;
     try {
       source = files_.OpenForReading(archivePath);
       reader.emplace(*source);
-      refused = CheckRunFiles(files_, delegate_, RunFilesOf(archivePath, base, extension, *reader));
     } catch (FaultError& error) {
       error.SetPath(archivePath);
       notOpened = ArchiveNotOpened(error.Details());
     }
+    const std::optional<Problem> refused = CheckRunFiles(
+        files_, delegate_, RunFilesOf(archivePath, base, extension, reader ? reader->Count() : 0));
     if (!refused || !refused->line.empty()) {
       delegate_.Log("Decoding...", false);
-    }
-    if (notOpened) {
-      Report(*notOpened);
     }
     if (refused) {
       report_.outputFailed = true;
       Report(*refused);
       reader.reset();
+    } else if (notOpened) {
+      Report(*notOpened);
     }
     if (reader && options_.sheetColumns > 0) {
       decoded = DecodeSheet(archivePath, base, *source);
@@ -113,15 +112,14 @@ RunReport DecodeRun::Run(const std::string& archivePath, const std::string& fold
 }
 
 files::RunFiles DecodeRun::RunFilesOf(const std::string& archivePath, const std::string& base,
-                                      const char* extension,
-                                      const formats::ArchiveReader& reader) const {
+                                      const char* extension, std::int32_t count) const {
   files::RunFiles run;
   run.reads.push_back(RunFileOf("the archive", archivePath));
   if (options_.sheetColumns > 0) {
     run.writes.push_back(RunFileOf("the sheet", SheetName(base)));
   } else {
     run.numbered =
-        files::NumberedFiles{base, extension, reader.Count(), options_.png ? "picture" : "bitmap"};
+        files::NumberedFiles{base, extension, count, options_.png ? "picture" : "bitmap"};
   }
   if (!options_.listPath.empty()) {
     run.writes.push_back(RunFileOf("the list", options_.listPath));

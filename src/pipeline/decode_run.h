@@ -56,7 +56,7 @@ class DecodeRun {
  private:
   // What the run reads and writes, for the one rule that keeps them apart.
   files::RunFiles RunFilesOf(const std::string& archivePath, const std::string& base,
-                             const char* extension, const formats::ArchiveReader& reader) const;
+                             const char* extension, std::int32_t count) const;
   // Decodes every entry into a file; returns the count for the "Decoded "
   // line: the header's, or the files written when an entry ends the run.
   std::int32_t DecodeEntries(const std::string& archivePath, const std::string& base,

@@ -82,6 +82,12 @@ RunReport EncodeRun::Run(const std::vector<std::string>& inputs, const std::stri
     SyncFolders();
     return report_;
   }
+  if (!options_.unreadInputs.empty()) {
+    for (const Problem& problem : options_.unreadInputs) {
+      Report(problem);
+    }
+    return report_;
+  }
   const bool existing = files_.IsPlainFile(archivePath);
   std::unique_ptr<files::ReplacingFile> archiveFile;
   try {

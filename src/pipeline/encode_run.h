@@ -35,6 +35,9 @@ struct EncodeOptions {
   bool skipEmpty = false;
   // The list files the inputs were read from, which the run must not write either.
   std::vector<std::string> listFiles{};
+  // Lists and folders among the inputs that could not be read, or hold no
+  // picture: the run says so once its files are checked, and stores nothing.
+  std::vector<Problem> unreadInputs{};
 };
 
 class EncodeRun {

@@ -12,8 +12,10 @@ files::RunFile RunFileOf(std::string_view what, const std::string& path) {
 
 std::optional<Problem> CheckRunFiles(files::FileSystem& files, const RunDelegate& delegate,
                                      files::RunFiles run) {
+  // The front end's own files first, so that a clash of theirs with a file
+  // read is the one found, and the problem then takes no line of the log.
   const std::vector<files::RunFile> own = delegate.FilesWritten();
-  run.writes.insert(run.writes.end(), own.begin(), own.end());
+  run.writes.insert(run.writes.begin(), own.begin(), own.end());
   const std::optional<files::Clash> clash = files::FindClash(files, run);
   if (!clash) {
     return std::nullopt;
