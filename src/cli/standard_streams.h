@@ -36,6 +36,9 @@ class StandardStreams : public files::FileSystem {
   std::vector<std::string> ListFolder(const std::string& path) override {
     return files_.ListFolder(path);
   }
+  void VisitFolder(const std::string& path, const FolderVisitor& visit) override {
+    files_.VisitFolder(path, visit);
+  }
   std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
   std::unique_ptr<files::ReplacingFile> CreateReplacing(const std::string& path) override;
   std::size_t FilesPerBatch() override { return files_.FilesPerBatch(); }

@@ -6,6 +6,14 @@
 
 namespace sprite::files {
 
+void FileSystem::VisitFolder(const std::string& path, const FolderVisitor& visit) {
+  for (const std::string& name : ListFolder(path)) {
+    if (visit(name, std::nullopt)) {
+      return;
+    }
+  }
+}
+
 std::optional<WritePlace> FileSystem::PlaceOf(const std::string& path) {
   const std::filesystem::path given = PathFromUtf8(path);
   const std::filesystem::path folder = given.parent_path();

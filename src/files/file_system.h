@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -84,6 +85,13 @@ class FileSystem {
   // The names of what the folder at `path` holds, without "." and "..", in no
   // particular order. Throws kNoSuchFile, kNotAFolder or kCannotRead.
   virtual std::vector<std::string> ListFolder(const std::string& path) = 0;
+  // Tells `visit` each name ListFolder gives, with the identity of the
+  // regular file it names when the listing itself tells it (never for a
+  // link), until `visit` returns true: a folder of thousands of files is
+  // gone through without a copy of each name or a look at each file. This
+  // default tells no identity.
+  using FolderVisitor = std::function<bool(std::string_view name, std::optional<FileId> file)>;
+  virtual void VisitFolder(const std::string& path, const FolderVisitor& visit);
   // Refuses anything but a regular file (a folder, pipe, device or socket) at
   // once, without opening it, and a symbolic link in a shared sticky folder as
   // CreateReplacing does.

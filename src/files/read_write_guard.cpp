@@ -10,13 +10,6 @@
 namespace sprite::files {
 namespace {
 
-// A number as numbered names write it: at least four digits.
-std::string Digits(std::int32_t number) {
-  char digits[16];
-  std::snprintf(digits, sizeof digits, "%04d", static_cast<int>(number));
-  return digits;
-}
-
 bool SamePlace(const WritePlace& a, const WritePlace& b) {
   if (a.file && b.file) {
     return *a.file == *b.file;
@@ -37,6 +30,7 @@ class NumberedNames {
     prefix_ = files.NameKey(Utf8FromPath(base.filename()) + ".");
     extension_ = files.NameKey(numbered.extension);
     folderId_ = files.IdOf(folder_);
+    foldsNames_ = files.NameKey("a") != "a";
   }
 
   // The number of the file whose name in its folder, as NameKey gives it, is
@@ -48,14 +42,18 @@ class NumberedNames {
     }
     const std::string_view digits =
         key.substr(prefix_.size(), key.size() - prefix_.size() - extension_.size());
+    // Four digits, or five that do not start with 0: numbers are at most 32767.
+    if (digits.size() != 4 && (digits.size() != 5 || digits.front() == '0')) {
+      return 0;
+    }
     std::int32_t number = 0;
     for (const char digit : digits) {
-      if (digit < '0' || digit > '9' || number > numbered_.count) {
+      if (digit < '0' || digit > '9') {
         return 0;
       }
       number = number * 10 + (digit - '0');
     }
-    return number >= 1 && number <= numbered_.count && digits == Digits(number) ? number : 0;
+    return number >= 1 && number <= numbered_.count ? number : 0;
   }
 
   // Whether a write that lands at `place` lands on one of the numbered names.
@@ -63,36 +61,39 @@ class NumberedNames {
     return folderId_ && place.folder == folderId_ ? NumberOf(place.name) : 0;
   }
 
-  // Each numbered name that exists now, with where a write to it lands.
+  // Each numbered name that exists now, by its number, with where a write to
+  // it lands.
   template <typename Visit>
   std::optional<Clash> ForEachExisting(Visit&& visit) const {
     if (!folderId_) {
       return std::nullopt;
     }
-    std::vector<std::string> names;
+    // A folder may hold thousands of them: names are taken as they are where
+    // the file system tells names apart by case, and files by what the
+    // listing tells of them where it can.
+    std::optional<Clash> clash;
     try {
-      names = files_.ListFolder(folder_);
+      files_.VisitFolder(folder_, [&](std::string_view name, std::optional<FileId> file) {
+        const std::int32_t k = foldsNames_ ? NumberOf(files_.NameKey(name)) : NumberOf(name);
+        if (k == 0) {
+          return false;
+        }
+        std::optional<WritePlace> place = WritePlace{std::nullopt, {}, file};
+        if (!file) {
+          const std::string path = folderPrefix_ + std::string(name);
+          place->file = files_.IdOf(path);
+          // A link that leads nowhere yet is the one case that needs more than an id.
+          if (!place->file) {
+            place = files_.PlaceOf(path);
+          }
+        }
+        clash = place ? visit(k, *place) : std::nullopt;
+        return clash.has_value();
+      });
     } catch (const FaultError&) {
       return std::nullopt;  // the writes will say why
     }
-    for (const std::string& name : names) {
-      if (const std::int32_t k = NumberOf(files_.NameKey(name))) {
-        const std::string path = folderPrefix_ + name;
-        // A link that leads nowhere yet is the one case that needs more than an id.
-        std::optional<WritePlace> place;
-        if (const auto id = files_.IdOf(path)) {
-          place = WritePlace{std::nullopt, {}, id};
-        } else {
-          place = files_.PlaceOf(path);
-        }
-        if (place) {
-          if (auto clash = visit(Shown(k), *place)) {
-            return clash;
-          }
-        }
-      }
-    }
-    return std::nullopt;
+    return clash;
   }
 
   // Numbered file `k` as messages call it.
@@ -109,14 +110,17 @@ class NumberedNames {
   std::string prefix_;
   std::string extension_;
   std::optional<FileId> folderId_;
+  bool foldsNames_ = false;
 };
 
 }  // namespace
 
 std::string NumberedName(std::string_view base, std::int32_t number, std::string_view extension) {
+  char digits[16];
+  std::snprintf(digits, sizeof digits, "%04d", static_cast<int>(number));
   std::string name(base);
   name += '.';
-  name += Digits(number);
+  name += digits;
   name += extension;
   return name;
 }
@@ -172,13 +176,13 @@ std::optional<Clash> FindClash(FileSystem& files, const RunFiles& run) {
     }
   }
   return numbered.ForEachExisting(
-      [&](const RunFile& name, const WritePlace& place) -> std::optional<Clash> {
+      [&](std::int32_t k, const WritePlace& place) -> std::optional<Clash> {
         if (const RunFile* read = readAt(place)) {
-          return Clash{name, read->shown};
+          return Clash{numbered.Shown(k), read->shown};
         }
         for (std::size_t i = 0; i < places.size(); ++i) {
           if (places[i] && SamePlace(place, *places[i])) {
-            return Clash{run.writes[i], name.shown, true};
+            return Clash{run.writes[i], numbered.Shown(k).shown, true};
           }
         }
         return std::nullopt;

@@ -82,12 +82,16 @@ def make_template(folder):
 
 
 def case(template, what, args, expect, links=(), stdin=None, stdout=None, status=2):
-    """A run that must be refused (or end with `status`) and change nothing."""
+    """A run that must be refused (or end with `status`) and change nothing.
+    `links`: (name, target) symbolic links, or hard ones for a target "=NAME"."""
     folder = os.path.join(os.path.dirname(template), "case")
     shutil.copytree(template, folder, symlinks=True)
     try:
         for link, target in links:
-            os.symlink(target, os.path.join(folder, link))
+            if target.startswith("="):
+                os.link(os.path.join(folder, target[1:]), os.path.join(folder, link))
+            else:
+                os.symlink(target, os.path.join(folder, link))
         before = snapshot(folder)
         got, err = run(folder, args, stdin, stdout)
         if got != status or not all(words in err for words in expect):
@@ -117,6 +121,9 @@ def refusals(template):
         ("a bitmap linked to the archive", ["decode", "-C", "out", "e.spr"],
          ['bitmap 2 "out' + ("\\" if WINDOWS else "/") + 'e.spr.0002.bmp"', archive],
          [("out/e.spr.0002.bmp", "../e.spr")]),
+        ("a bitmap that is a hard link to the archive", ["decode", "-C", "out", "e.spr"],
+         ['bitmap 1 "out' + ("\\" if WINDOWS else "/") + 'e.spr.0001.bmp"', archive],
+         [("out/e.spr.0001.bmp", "=e.spr")]),
         ("a sheet linked to the archive", ["decode", "--png", "--sheet=2", "e.spr"],
          ['the sheet "e.spr.sheet.png"', archive], [("e.spr.sheet.png", "e.spr")]),
         ("the archive on standard output appended to its picture", ["encode", "-o", "-", "a.png"],

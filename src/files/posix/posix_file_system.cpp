@@ -160,6 +160,15 @@ bool PosixFileSystem::IsFolder(const std::string& path) {
 }
 
 std::vector<std::string> PosixFileSystem::ListFolder(const std::string& path) {
+  std::vector<std::string> names;
+  VisitFolder(path, [&](std::string_view name, std::optional<FileId>) {
+    names.emplace_back(name);
+    return false;
+  });
+  return names;
+}
+
+void PosixFileSystem::VisitFolder(const std::string& path, const FolderVisitor& visit) {
   if (path.empty()) {
     throw FaultError({.kind = FaultKind::kNoFileName});
   }
@@ -167,13 +176,13 @@ std::vector<std::string> PosixFileSystem::ListFolder(const std::string& path) {
     void operator()(DIR* folder) const { ::closedir(folder); }
   };
   const std::unique_ptr<DIR, Closer> folder(::opendir(path.c_str()));
-  if (!folder) {
+  struct stat info {};
+  if (!folder || ::fstat(::dirfd(folder.get()), &info) != 0) {
     if (errno == ENOTDIR) {
       throw FaultError({.kind = FaultKind::kNotAFolder, .path = path, .text = path});
     }
     throw ReadFailed(path, errno);
   }
-  std::vector<std::string> names;
   while (true) {
     errno = 0;
     const dirent* entry = ::readdir(folder.get());
@@ -181,10 +190,17 @@ std::vector<std::string> PosixFileSystem::ListFolder(const std::string& path) {
       if (errno != 0) {
         throw ReadFailed(path, errno);
       }
-      return names;
+      return;
     }
     if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
-      names.emplace_back(entry->d_name);
+      // A regular file in a folder is on the folder's device; no mount point is one.
+      const std::optional<FileId> file =
+          entry->d_type == DT_REG ? std::optional(FileId{static_cast<std::uint64_t>(info.st_dev),
+                                                         static_cast<std::uint64_t>(entry->d_ino)})
+                                  : std::nullopt;
+      if (visit(entry->d_name, file)) {
+        return;
+      }
     }
   }
 }

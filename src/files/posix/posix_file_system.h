@@ -31,6 +31,8 @@ class PosixFileSystem : public FileSystem {
   bool IsPlainFile(const std::string& path) override;
   bool IsFolder(const std::string& path) override;
   std::vector<std::string> ListFolder(const std::string& path) override;
+  // Regular files by the device and the inode number readdir gives.
+  void VisitFolder(const std::string& path, const FolderVisitor& visit) override;
   std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
   std::unique_ptr<ReplacingFile> CreateReplacing(const std::string& path) override;
   std::size_t FilesPerBatch() override;
