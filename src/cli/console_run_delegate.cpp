@@ -34,7 +34,7 @@ std::vector<files::RunFile> ConsoleRunDelegate::FilesWritten() const {
   if (quiet_ || logToStandardError_) {
     return {};
   }
-  return {{kStandardStream, "the log on standard output"}};
+  return {{kStandardStream, "the log on standard output", false}};
 }
 
 bool ConsoleRunDelegate::ShouldStop() {

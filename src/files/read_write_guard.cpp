@@ -96,10 +96,12 @@ class NumberedNames {
     return clash;
   }
 
-  // Numbered file `k` as messages call it.
-  RunFile Shown(std::int32_t k) const {
-    const std::string path = NumberedName(numbered_.base, k, numbered_.extension);
-    return {path, numbered_.what + " " + std::to_string(k) + " " + Quoted(path)};
+  // Numbered file `k`, and as messages call it.
+  std::string PathOf(std::int32_t k) const {
+    return NumberedName(numbered_.base, k, numbered_.extension);
+  }
+  std::string Shown(std::int32_t k) const {
+    return numbered_.what + " " + std::to_string(k) + " " + Quoted(PathOf(k));
   }
 
  private:
@@ -114,6 +116,15 @@ class NumberedNames {
 };
 
 }  // namespace
+
+std::string Shown(const RunFile& file) {
+  std::string shown(file.part);
+  if (file.pathShown) {
+    shown += ' ';
+    shown += Quoted(file.path);
+  }
+  return shown;
+}
 
 std::string NumberedName(std::string_view base, std::int32_t number, std::string_view extension) {
   char digits[16];
@@ -153,14 +164,14 @@ std::optional<Clash> FindClash(FileSystem& files, const RunFiles& run) {
   for (std::size_t i = 0; i < places.size(); ++i) {
     if (places[i]) {
       if (const RunFile* read = readAt(*places[i])) {
-        return Clash{run.writes[i], read->shown};
+        return Clash{run.writes[i].path, Shown(run.writes[i]), Shown(*read)};
       }
     }
   }
   for (std::size_t i = 0; i < places.size(); ++i) {
     for (std::size_t j = 0; j < i; ++j) {
       if (places[i] && places[j] && SamePlace(*places[i], *places[j])) {
-        return Clash{run.writes[i], run.writes[j].shown, true};
+        return Clash{run.writes[i].path, Shown(run.writes[i]), Shown(run.writes[j]), true};
       }
     }
   }
@@ -172,17 +183,17 @@ std::optional<Clash> FindClash(FileSystem& files, const RunFiles& run) {
   const NumberedNames numbered(files, *run.numbered);
   for (std::size_t i = 0; i < places.size(); ++i) {
     if (const std::int32_t k = places[i] ? numbered.NumberAt(*places[i]) : 0) {
-      return Clash{run.writes[i], numbered.Shown(k).shown, true};
+      return Clash{run.writes[i].path, Shown(run.writes[i]), numbered.Shown(k), true};
     }
   }
   return numbered.ForEachExisting(
       [&](std::int32_t k, const WritePlace& place) -> std::optional<Clash> {
         if (const RunFile* read = readAt(place)) {
-          return Clash{numbered.Shown(k), read->shown};
+          return Clash{numbered.PathOf(k), numbered.Shown(k), Shown(*read)};
         }
         for (std::size_t i = 0; i < places.size(); ++i) {
           if (places[i] && SamePlace(place, *places[i])) {
-            return Clash{run.writes[i], numbered.Shown(k).shown, true};
+            return Clash{run.writes[i].path, Shown(run.writes[i]), numbered.Shown(k), true};
           }
         }
         return std::nullopt;

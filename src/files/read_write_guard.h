@@ -13,11 +13,17 @@
 
 namespace sprite::files {
 
-// A file of a run: its path, and how messages call it (the archive "e.spr").
+// A file of a run: its path, and its part in the run as messages name it,
+// a text that outlives the run ("the archive"), followed by the path unless
+// `pathShown` is false (the log on standard output).
 struct RunFile {
   std::string path;
-  std::string shown;
+  std::string_view part;
+  bool pathShown = true;
 };
+
+// A file of a run as messages call it: the archive "e.spr".
+std::string Shown(const RunFile& file);
 
 // Files a run writes numbered from 1 to `count` (NumberedName), which
 // messages call `what` and the number: picture 2 "e.spr.0002.png".
@@ -36,10 +42,11 @@ struct RunFiles {
 };
 
 // A file the run would write that is also another of its files: one it reads,
-// or, with `otherWritten`, one it writes besides.
+// or, with `otherWritten`, one it writes besides. Both as messages call them.
 struct Clash {
-  RunFile written;
-  std::string other;  // as messages call it
+  std::string writtenPath;
+  std::string written;
+  std::string other;
   bool otherWritten = false;
 };
 

@@ -38,7 +38,7 @@ RunReport ListArchive(files::FileSystem& files, RunDelegate& delegate,
     delegate.Report(p);
   };
   files::RunFiles run{
-      .reads = {RunFileOf("the archive", archivePath)}, .writes = {}, .numbered = std::nullopt};
+      .reads = {{archivePath, "the archive"}}, .writes = {}, .numbered = std::nullopt};
   if (auto refused = CheckRunFiles(files, delegate, std::move(run))) {
     report.outputFailed = true;
     problem(*refused);
@@ -95,8 +95,8 @@ RunReport ExportPalette(files::FileSystem& files, RunDelegate& delegate,
                         const std::string& inputPath, const std::string& outputPath,
                         PaletteFormat format) {
   RunReport report;
-  files::RunFiles run{.reads = {RunFileOf("the palette's source", inputPath)},
-                      .writes = {RunFileOf("the palette file", outputPath)},
+  files::RunFiles run{.reads = {{inputPath, "the palette's source"}},
+                      .writes = {{outputPath, "the palette file"}},
                       .numbered = std::nullopt};
   if (auto refused = CheckRunFiles(files, delegate, std::move(run))) {
     report.outputFailed = true;

@@ -114,15 +114,15 @@ RunReport DecodeRun::Run(const std::string& archivePath, const std::string& fold
 files::RunFiles DecodeRun::RunFilesOf(const std::string& archivePath, const std::string& base,
                                       const char* extension, std::int32_t count) const {
   files::RunFiles run;
-  run.reads.push_back(RunFileOf("the archive", archivePath));
+  run.reads.push_back({archivePath, "the archive"});
   if (options_.sheetColumns > 0) {
-    run.writes.push_back(RunFileOf("the sheet", SheetName(base)));
+    run.writes.push_back({SheetName(base), "the sheet"});
   } else {
     run.numbered =
         files::NumberedFiles{base, extension, count, options_.png ? "picture" : "bitmap"};
   }
   if (!options_.listPath.empty()) {
-    run.writes.push_back(RunFileOf("the list", options_.listPath));
+    run.writes.push_back({options_.listPath, "the list"});
   }
   return run;
 }

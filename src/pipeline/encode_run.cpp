@@ -38,15 +38,15 @@ files::RunFiles EncodeRun::RunFilesOf(const std::vector<std::string>& inputs,
   files::RunFiles run;
   run.reads.reserve(inputs.size() + options_.listFiles.size() + 1);
   for (const std::string& input : inputs) {
-    run.reads.push_back(RunFileOf("the listed picture", input));
+    run.reads.push_back({input, "the listed picture"});
   }
   for (const std::string& list : options_.listFiles) {
-    run.reads.push_back(RunFileOf("the list file", list));
+    run.reads.push_back({list, "the list file"});
   }
   if (!options_.paletteFile.empty()) {
-    run.reads.push_back(RunFileOf("the palette file", options_.paletteFile));
+    run.reads.push_back({options_.paletteFile, "the palette file"});
   }
-  run.writes.push_back(RunFileOf("the archive", archivePath));
+  run.writes.push_back({archivePath, "the archive"});
   return run;
 }
 

@@ -2,13 +2,7 @@
 
 #include <vector>
 
-#include "common/text.h"
-
 namespace sprite::pipeline {
-
-files::RunFile RunFileOf(std::string_view what, const std::string& path) {
-  return {path, std::string(what) + " " + Quoted(path)};
-}
 
 std::optional<Problem> CheckRunFiles(files::FileSystem& files, const RunDelegate& delegate,
                                      files::RunFiles run) {
@@ -22,13 +16,14 @@ std::optional<Problem> CheckRunFiles(files::FileSystem& files, const RunDelegate
   }
   Problem problem = WriteRefused(
       {.kind = clash->otherWritten ? FaultKind::kOutputWrittenTwice : FaultKind::kOutputIsInput,
-       .path = clash->written.path,
+       .path = clash->writtenPath,
        .text = clash->other},
-      clash->written.shown);
+      clash->written);
   // A log that is one of the two files takes no line: the problem's words
   // reach the front end all the same.
   for (const files::RunFile& file : own) {
-    if (file.shown == clash->written.shown || file.shown == clash->other) {
+    if (const std::string shown = files::Shown(file);
+        shown == clash->written || shown == clash->other) {
       problem.line.clear();
     }
   }

@@ -14,9 +14,6 @@
 
 namespace sprite::pipeline {
 
-// A file of a run as messages call it: `what` and the quoted path.
-files::RunFile RunFileOf(std::string_view what, const std::string& path);
-
 // The problem that refuses a run whose files clash; nothing when none do.
 std::optional<Problem> CheckRunFiles(files::FileSystem& files, const RunDelegate& delegate,
                                      files::RunFiles run);
