@@ -82,14 +82,14 @@ std::string Describe(const Fault& fault) {
     case kNotAPlainFile:
       return "it is " + fault.text + ", not a file";
     case kNoSuchFolder:
-      return "the folder " + fault.text + " does not exist";
+      return "the folder " + Escaped(fault.text) + " does not exist";
     case kNotAFolder:
-      return fault.text + " is not a folder";
+      return Escaped(fault.text) + " is not a folder";
     case kLinkNotFollowed:
-      return "it is a symbolic link in the shared folder " + fault.text +
+      return "it is a symbolic link in the shared folder " + Escaped(fault.text) +
              " that belongs to another user; it is not followed";
     case kOthersFileNotReplaced:
-      return "it is a file of another user in the shared folder " + fault.text +
+      return "it is a file of another user in the shared folder " + Escaped(fault.text) +
              "; it is not replaced";
     case kCannotRead:
     case kCannotWrite:
@@ -215,8 +215,7 @@ std::string Describe(const Fault& fault) {
              Number(fault.bound) + " bytes such a file may have here";
 
     case kOutputIsInput:
-      return "it is the listed picture " + fault.text +
-             "; an archive cannot replace a picture it is made of";
+      return fault.text + " is the same file; a run never writes over a file it reads";
     case kNothingStored:
       return "nothing was stored, so the file there was left as it was";
     case kStopped:
@@ -240,6 +239,11 @@ std::string Describe(const Fault& fault) {
              std::string(fault.bound != 0 ? "at least " : "") + Number(fault.value) +
              (fault.value == 1 ? " colour now stands" : " colours now stand") +
              " for several that differed only below those 8 bits";
+    case kOutputWrittenTwice:
+      return fault.text + " is the same file; a run never writes one file twice";
+    case kBadListLine:
+      return "line " + Number(fault.value) + " holds the control character " + fault.text +
+             "; a list names one path a line, in characters that print";
   }
   return "unknown fault";
 }

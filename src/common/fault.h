@@ -76,8 +76,8 @@ enum class FaultKind : std::uint8_t {
   kArchiveFull,     // the archive holds as many pictures as its count can say
   kNoPictures,      // a folder given as input holds no .bmp or .png file; text "list": a list none
 
-  // Runs. An archive's path names one of the files it would be made of; text:
-  // that file as listed.
+  // Runs. A file the run would write is one it reads; `path` names the file
+  // written, text the one read as the run calls it: the listed picture "a.bmp".
   kOutputIsInput,
   // A run stored no picture, and the file already at its output was left alone.
   kNothingStored,
@@ -96,6 +96,12 @@ enum class FaultKind : std::uint8_t {
   // value: 8-bit colours that stand for several 16-bit ones; bound: 1 when at
   // least that many (the picture has too many colours to count them all)
   kColoursMerged,
+  // A file the run would write is also another file it writes; `path` names
+  // one, text the other as the run calls it: picture 1 "a.spr.0001.png".
+  kOutputWrittenTwice,
+  // A list file's line holds a control character; value: the line's number;
+  // text: the character, escaped.
+  kBadListLine,
 };
 
 struct Fault {

@@ -10,6 +10,7 @@
 #include "common/utf8_path.h"
 #include "formats/sprite_archive.h"
 #include "pipeline/palette_input.h"
+#include "pipeline/run_files_check.h"
 
 namespace sprite::pipeline {
 
@@ -31,6 +32,13 @@ RunReport ListArchive(files::FileSystem& files, RunDelegate& delegate,
     ++report.problems;
     delegate.Report(p);
   };
+  files::RunFiles run{
+      .reads = {{archivePath, "the archive"}}, .writes = {}, .numbered = std::nullopt};
+  if (auto refused = CheckRunFiles(files, delegate, std::move(run))) {
+    report.outputFailed = true;
+    problem(*refused);
+    return report;
+  }
   std::unique_ptr<ByteSource> source;
   std::optional<formats::ArchiveReader> reader;
   try {
@@ -82,6 +90,15 @@ RunReport ExportPalette(files::FileSystem& files, RunDelegate& delegate,
                         const std::string& inputPath, const std::string& outputPath,
                         PaletteFormat format) {
   RunReport report;
+  files::RunFiles run{.reads = {{inputPath, "the palette's source"}},
+                      .writes = {{outputPath, "the palette file"}},
+                      .numbered = std::nullopt};
+  if (auto refused = CheckRunFiles(files, delegate, std::move(run))) {
+    report.outputFailed = true;
+    ++report.problems;
+    delegate.Report(*refused);
+    return report;
+  }
   formats::PaletteFile palette;
   try {
     palette = ReadPaletteInput(files, inputPath);

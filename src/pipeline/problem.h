@@ -55,6 +55,9 @@ Problem ArchiveNotOpened(Fault fault);
 Problem PaletteNotRead(Fault fault);
 // A run that stored nothing left the file at `archivePath` as it was.
 Problem LeftAsItWas(const std::string& archivePath);
+// The run would write `written` (as messages call it: the list "a.txt") over
+// a file it reads, or write one file twice (`fault`): nothing was written.
+Problem WriteRefused(Fault fault, std::string_view written);
 // Encode's inputs cannot make an archive, so nothing was stored: the palette
 // file given (`fault.path`) cannot be used, the PNG pictures have more colours
 // than a palette holds, or a list file or folder given (`fault.path`) cannot

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <filesystem>
 #include <random>
 
 #include "app/form1_fixture.h"
@@ -61,6 +62,16 @@ TEST_F(Form1DecodeTest, TheWrittenFilesJoinTheListAndTheSelectionStaysPut) {
   EXPECT_LT(Controls().oProgressBar2.Value(), 100);
   EXPECT_TRUE(form_->LastRun().completed);
   ExpectEverythingEnabled();
+}
+
+TEST_F(Form1DecodeTest, AnArchiveNamedWithoutAFolderIsDecodedIntoTheCurrentOneNamedInFull) {
+  MakeArchive({{.pixelArea = {1, 2, 3, 4}}});
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(folder_.Root());
+  Prepare({}, "pack.spr");
+  Decode();
+  std::filesystem::current_path(before);
+  EXPECT_EQ(Log().Lines().back(), "Wrote 1 bitmaps into \"" + Utf8FromPath(folder_.Root()) + "\"");
 }
 
 TEST_F(Form1DecodeTest, AFileThatIsNotAnArchiveShowsTheErrorBoxAfterTheRun) {

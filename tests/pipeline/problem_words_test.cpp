@@ -70,10 +70,16 @@ constexpr KindFacts kKinds[] = {
     {FaultKind::kNothingStored, false, false, false, false},
     {FaultKind::kStopped, false, false, false, false},
     {FaultKind::kUnexpected, false, false, true, false},
+    {FaultKind::kSheetTooLarge, true, true, true, false},
+    {FaultKind::kOpaqueIndex0, true, false, true, false},
+    {FaultKind::kOpaqueIndex0Nearest, true, true, true, false},
+    {FaultKind::kColoursMerged, true, false, false, false},
+    {FaultKind::kOutputWrittenTwice, false, false, true, false},
+    {FaultKind::kBadListLine, true, false, true, false},
 };
 
 TEST(FaultWordsTest, EveryKindHasWordsOfItsOwnThatCarryItsFacts) {
-  ASSERT_EQ(std::size(kKinds), static_cast<std::size_t>(FaultKind::kUnexpected) + 1);
+  ASSERT_EQ(std::size(kKinds), static_cast<std::size_t>(FaultKind::kBadListLine) + 1);
   std::set<std::string> seen;
   for (const KindFacts& k : kKinds) {
     const Fault fault{
