@@ -78,7 +78,7 @@ TEST_F(FrmAboutTest, GetKeyValueReadsTextsAndNumbersAndClosesTheKey) {
     EXPECT_EQ(about_.GetKeyValue(winsys::HKEY_LOCAL_MACHINE, kKey, "PATH", keyVal), c.result);
     EXPECT_EQ(keyVal, c.keyVal);
     EXPECT_THAT(windows_.registry.calls,
-                ElementsAre("RegOpenKeyExA(2147483650, " + std::string(kKey) + ", 0, 131135)",
+                ElementsAre("RegOpenKeyExA(2147483650, " + std::string(kKey) + ", 0, 131097)",
                             "RegQueryValueExA(1, PATH, 0, 1024, 1024)", "RegCloseKey(1)"));
   }
 }
