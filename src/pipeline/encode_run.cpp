@@ -95,7 +95,7 @@ RunReport EncodeRun::Run(const std::vector<std::string>& inputs, const std::stri
         mapper_ = PictureMapper::ForGivenPalette(formats::ReadPaletteFile(file), options_.alpha);
       } catch (FaultError& error) {
         error.SetPath(options_.paletteFile);
-        refused = NothingEncoded(error.Details());
+        refused = NothingEncoded(error.Details(), options_.optionWords);
       }
     }
 
@@ -116,7 +116,7 @@ RunReport EncodeRun::Run(const std::vector<std::string>& inputs, const std::stri
       delegate_.Progress(RunDelegate::Bar::kSecond, 0);
     }
     if (tooManyColours_) {
-      refused = NothingEncoded(*tooManyColours_);
+      refused = NothingEncoded(*tooManyColours_, options_.optionWords);
     }
 
     if (refused) {
@@ -182,7 +182,7 @@ bool EncodeRun::AddBitmap(std::size_t index, formats::ArchiveWriter& archive,
     if (error.Kind() == FaultKind::kTooManyColours) {
       tooManyColours_ = error.Details();
     } else if (!tooManyColours_) {
-      Report(PictureNotStored(error.Details()));
+      Report(PictureNotStored(error.Details(), options_.optionWords));
     }
     return false;
   }

@@ -32,6 +32,8 @@ struct EncodeOptions {
   std::optional<FrameSize> sheet{};
   // With `sheet`: frames of nothing but index 0 are left out.
   bool skipEmpty = false;
+  // How the advice of a refused picture names the options that would take it.
+  OptionWords optionWords = OptionWords::kCommandLine;
 };
 
 class EncodeRun {
