@@ -28,23 +28,9 @@ Value Text(const std::string& text, bool terminated = true) {
   return fakes::FakeRegistry::Text(text, terminated);
 }
 
-// The recording window system whose modal show hands the shown window to the
-// test before it closes.
-class AboutWindowSystem : public fakes::FakeWindowSystem {
- public:
-  void ShowModal(winsys::Window& window) override {
-    window.Show();
-    if (whileShown) {
-      whileShown(static_cast<winsys::MemoryWindow&>(window));
-    }
-    window.Close();
-  }
-  std::function<void(winsys::MemoryWindow&)> whileShown;
-};
-
 class FrmAboutTest : public ::testing::Test {
  protected:
-  AboutWindowSystem windows_;
+  fakes::FakeWindowSystem windows_;
   std::unique_ptr<files::FileSystem> files_ = files::MakeNativeFileSystem();
   about::frmAbout about_{windows_, *files_};
 };

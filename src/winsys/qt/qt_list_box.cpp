@@ -7,6 +7,7 @@
 #include <QtGui/QFont>
 #include <QtGui/QKeyEvent>
 #include <QtGui/QMouseEvent>
+#include <QtWidgets/QApplication>
 #include <QtWidgets/QListView>
 #include <QtWidgets/QScrollBar>
 #include <QtWidgets/QStyle>
@@ -78,6 +79,11 @@ class LineModel : public QAbstractListModel {
     endInsertRows();
     lines.clear();
   }
+  void Insert(int row, const QString& line) {
+    beginInsertRows({}, row, row);
+    lines_.insert(row, line);
+    endInsertRows();
+  }
   void Remove(int row) {
     beginRemoveRows({}, row, row);
     lines_.removeAt(row);
@@ -93,8 +99,9 @@ class LineModel : public QAbstractListModel {
   QStringList lines_;
 };
 
-// The list's view: takes dropped files and the Delete key, keeps following its
-// newest line while it is scrolled to the end, and knows its widest line.
+// The list's view: takes dropped files and the Delete key, lets a line be
+// dragged to another place, keeps following its newest line while it is
+// scrolled to the end, and knows its widest line.
 class LineListView : public QListView {
  public:
   explicit LineListView(QWidget* parent)
@@ -160,8 +167,45 @@ class LineListView : public QListView {
   std::function<void(const std::vector<std::string>&)> onFilesDropped;
   std::function<void()> onDeleteKey;
   std::function<void()> onOpenItem;
+  std::function<void(std::int16_t, std::int16_t)> onItemDragged;
 
  protected:
+  // A line dragged with the left button: the selection follows the mouse as
+  // the view moves it, and the line goes where the button is released.
+  void mousePressEvent(QMouseEvent* event) override {
+    dragFrom_ = event->button() == Qt::LeftButton && onItemDragged
+                    ? indexAt(event->position().toPoint()).row()
+                    : -1;
+    dragStart_ = event->position().toPoint();
+    dragging_ = false;
+    QListView::mousePressEvent(event);
+  }
+  void mouseMoveEvent(QMouseEvent* event) override {
+    if (dragFrom_ >= 0 && (event->position().toPoint() - dragStart_).manhattanLength() >=
+                              QApplication::startDragDistance()) {
+      dragging_ = true;
+    }
+    QListView::mouseMoveEvent(event);
+  }
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    QListView::mouseReleaseEvent(event);
+    if (!dragging_ || event->button() != Qt::LeftButton) {
+      return;
+    }
+    dragging_ = false;
+    // Past the last line is the last line; above the first, the first.
+    int to = indexAt(event->position().toPoint()).row();
+    if (to < 0) {
+      to = event->position().y() < 0 ? 0 : lines_->Count() - 1;
+    }
+    if (to != dragFrom_ && to >= 0 && to <= kMaxListCount && dragFrom_ <= kMaxListCount) {
+      const auto handler = onItemDragged;
+      RunGuarded(
+          [&] { handler(static_cast<std::int16_t>(dragFrom_), static_cast<std::int16_t>(to)); },
+          window());
+    }
+  }
+
   void keyPressEvent(QKeyEvent* event) override {
     if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier && onDeleteKey) {
       const auto handler = onDeleteKey;
@@ -211,6 +255,9 @@ class LineListView : public QListView {
   LineModel* lines_;
   WidestLineDelegate delegate_;
   bool followingEnd_ = true;
+  int dragFrom_ = -1;
+  QPoint dragStart_;
+  bool dragging_ = false;
   QFont advancesFont_;
   std::array<int, 256> advances_;  // per Latin-1 character, -1 until measured
 };
@@ -303,6 +350,23 @@ void QtListBox::RemoveItem(std::int16_t index) {
   if (removingSelected) {
     list_->selectionModel()->clear();
   }
+}
+
+void QtListBox::InsertItem(std::int16_t index, const std::string& line) {
+  const ByProgram quiet(byProgram_);
+  FlushLines();
+  if (index != model_->Count()) {
+    CheckIndex(index);
+  }
+  ApplySelection();
+  const QStringList lines{FromUtf8(line)};
+  list_->Measure(lines);
+  model_->Insert(index, lines.front());
+  list_->selectionModel()->clear();
+}
+
+void QtListBox::SetOnItemDragged(std::function<void(std::int16_t, std::int16_t)> handler) {
+  list_->onItemDragged = std::move(handler);
 }
 
 void QtListBox::SetOnFilesDropped(std::function<void(const std::vector<std::string>&)> handler) {
