@@ -8,8 +8,6 @@ QtSettingsStore::QtSettingsStore()
     : settings_(QSettings::NativeFormat, QSettings::UserScope,
                 QStringLiteral("sprite-encoder-decoder"), QStringLiteral("sprite")) {}
 
-QtSettingsStore::QtSettingsStore(const QString& path) : settings_(path, QSettings::NativeFormat) {}
-
 std::optional<std::string> QtSettingsStore::Read(const std::string& name) const {
   const QString key = FromUtf8(name);
   if (!settings_.contains(key)) {

@@ -12,8 +12,6 @@ namespace sprite::winsys::qt {
 class QtSettingsStore : public SettingsStore {
  public:
   QtSettingsStore();
-  // Kept in the file at `path` instead: for tests and tools.
-  explicit QtSettingsStore(const QString& path);
 
   std::optional<std::string> Read(const std::string& name) const override;
   void Write(const std::string& name, const std::string& value) override;
