@@ -25,15 +25,24 @@ winsys::MenuItem& Item(winsys::Menu& menu, const std::string& caption,
 }  // namespace
 
 void Form1::CreateMenus() {
+  // A run lets the window process messages, and on Windows a click on the
+  // menu bar gets through: a command chosen meanwhile does nothing, as a
+  // disabled button would. Exit stops the run, as the close box does.
+  const auto idle = [this](void (Form1::*command)()) {
+    return [this, command] {
+      if (!running_) {
+        (this->*command)();
+      }
+    };
+  };
   winsys::Menu& file = window_->AddMenu("&File");
   commandItems_ = {
-      &Item(file, "&Add…", [this] { Command1_Click(); }),
-      &Item(file, "&Browse…", [this] { Command2_Click(); }),
-      &Item(file, "&Encode", [this] { Command3_Click(); }),
-      &Item(file, "&Decode", [this] { Command4_Click(); }),
+      &Item(file, "&Add…", idle(&Form1::Command1_Click)),
+      &Item(file, "&Browse…", idle(&Form1::Command2_Click)),
+      &Item(file, "&Encode", idle(&Form1::Command3_Click)),
+      &Item(file, "&Decode", idle(&Form1::Command4_Click)),
   };
   file.AddSeparator();
-  // As the close box: a running Decode stops first.
   Item(file, "E&xit", [this] {
     if (Form_QueryUnload()) {
       window_->Close();
@@ -41,27 +50,26 @@ void Form1::CreateMenus() {
   });
 
   winsys::Menu& list = window_->AddMenu("&List");
-  mnuMoveUp_ = &Item(
-      list, "Move &Up", [this] { mnuMoveUp_Click(); }, kAltUp);
-  mnuMoveDown_ = &Item(
-      list, "Move &Down", [this] { mnuMoveDown_Click(); }, kAltDown);
-  mnuSortByName_ = &Item(list, "&Sort by Name", [this] { mnuSortByName_Click(); });
+  mnuMoveUp_ = &Item(list, "Move &Up", idle(&Form1::mnuMoveUp_Click), kAltUp);
+  mnuMoveDown_ = &Item(list, "Move &Down", idle(&Form1::mnuMoveDown_Click), kAltDown);
+  mnuSortByName_ = &Item(list, "&Sort by Name", idle(&Form1::mnuSortByName_Click));
   list.AddSeparator();
-  mnuClear_ = &Item(list, "&Clear", [this] { mnuClear_Click(); });
+  mnuClear_ = &Item(list, "&Clear", idle(&Form1::mnuClear_Click));
 
   winsys::Menu& optionsMenu = window_->AddMenu("&Options");
+  // Its mark changes with the choice; a run has taken its options already.
   mnuDecodePng_ = &Item(
       optionsMenu, "Decode to &PNG pictures", [this] { mnuDecodePng_Click(); }, {}, true);
   mnuDecodePng_->SetChecked(options_.decodeToPng);
   optionsMenu.AddSeparator();
-  mnuTargetPalette_ = &Item(optionsMenu, "&Target palette…", [this] { mnuTargetPalette_Click(); });
+  mnuTargetPalette_ = &Item(optionsMenu, "&Target palette…", idle(&Form1::mnuTargetPalette_Click));
   mnuAlphaThreshold_ =
-      &Item(optionsMenu, "&Alpha threshold…", [this] { mnuAlphaThreshold_Click(); });
+      &Item(optionsMenu, "&Alpha threshold…", idle(&Form1::mnuAlphaThreshold_Click));
   // The colour mapping's own items (dithering, how many colours) will follow
   // here, in a group of their own after a separator.
 
   winsys::Menu& help = window_->AddMenu("&Help");
-  commandItems_.push_back(&Item(help, "&About", [this] { cmdAbout_Click(); }));
+  commandItems_.push_back(&Item(help, "&About", idle(&Form1::cmdAbout_Click)));
   for (winsys::MenuItem* item : {mnuMoveUp_, mnuMoveDown_, mnuSortByName_, mnuClear_, mnuDecodePng_,
                                  mnuTargetPalette_, mnuAlphaThreshold_}) {
     commandItems_.push_back(item);

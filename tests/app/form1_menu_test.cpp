@@ -49,6 +49,23 @@ TEST_F(Form1MenuTest, TheListIsReorderedByTheMenuTheKeysAndDrags) {
   EXPECT_EQ(FileList().ListCount(), 0);
 }
 
+// On Windows a click on the menu bar gets through while Encode refreshes the
+// window: what is chosen then waits for nothing and does nothing.
+TEST_F(Form1MenuTest, CommandsChosenDuringARunDoNothing) {
+  const std::string picture =
+      WriteBitmap("p.bmp", {.width = 8, .height = 8, .pixelArea = Bytes(64, 1)});
+  Prepare({picture}, folder_.Path("walk.spr"));
+  windows_.onRefresh = [&](long) {
+    MenuItem("&List", "&Clear").Choose();
+    MenuItem("&File", "&Decode").Choose();
+  };
+  Encode();
+  EXPECT_GT(windows_.refreshes, 0);
+  EXPECT_EQ(form_->LastRun().stored, 1);
+  EXPECT_THAT(FileList().Lines(), ElementsAre(picture));
+  EXPECT_EQ(Log().Lines().front(), "Init");
+}
+
 TEST_F(Form1MenuTest, EncodeAndDecodeAskForTheArchiveWhileTheBoxNamesNone) {
   const std::string picture =
       WriteBitmap("p.bmp", {.width = 8, .height = 8, .pixelArea = Bytes(64, 1)});
