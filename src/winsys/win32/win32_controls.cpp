@@ -120,17 +120,32 @@ void Win32ListBox::InsertItem(std::int16_t index, const std::string& line) {
 }
 
 void Win32ListBox::Measure(const std::wstring& text) {
-  ::HDC dc = ::GetDC(window_);
-  const ::HGDIOBJ old =
-      ::SelectObject(dc, reinterpret_cast<::HGDIOBJ>(::SendMessageW(window_, WM_GETFONT, 0, 0)));
-  ::SIZE size{};
-  ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-  ::SelectObject(dc, old);
-  ::ReleaseDC(window_, dc);
+  // A log of thousands of lines measures each: a line of Latin-1 characters
+  // is the sum of their widths, taken once for the list's font.
+  const auto font = reinterpret_cast<::HFONT>(::SendMessageW(window_, WM_GETFONT, 0, 0));
+  const bool latin = std::all_of(text.begin(), text.end(), [](wchar_t c) { return c < 256; });
+  int width = 0;
+  if (!latin || font != advancesFont_) {
+    ::HDC dc = ::GetDC(window_);
+    const ::HGDIOBJ old = ::SelectObject(dc, font);
+    if (font != advancesFont_) {
+      ::GetCharWidth32W(dc, 0, 255, advances_.data());
+      advancesFont_ = font;
+    }
+    ::SIZE size{};
+    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    width = size.cx;
+    ::SelectObject(dc, old);
+    ::ReleaseDC(window_, dc);
+  } else {
+    for (const wchar_t c : text) {
+      width += advances_[static_cast<std::size_t>(c)];
+    }
+  }
   // The list box draws each line a few pixels in from its edge.
   constexpr int kMargin = 6;
-  if (size.cx + kMargin > widest_) {
-    widest_ = size.cx + kMargin;
+  if (width + kMargin > widest_) {
+    widest_ = width + kMargin;
     ::SendMessageW(window_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest_), 0);
   }
 }

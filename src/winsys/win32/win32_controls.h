@@ -2,6 +2,7 @@
 // static controls, and a plain child window for controls that draw themselves.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -86,6 +87,8 @@ class Win32ListBox : public ListBox {
   std::function<void()> onOpenItem_;
   std::function<void(std::int16_t, std::int16_t)> onItemDragged_;
   int widest_ = 0;  // pixels
+  ::HFONT advancesFont_ = nullptr;
+  std::array<int, 256> advances_{};  // of the Latin-1 characters in advancesFont_
   int dragFrom_ = -1;
 };
 
