@@ -209,4 +209,4 @@ cmp "$work/frames.spr" "$check/frames.spr"
 for n in $(seq -w 1 12); do
   cmp "$work/frames.spr.00$n.png" "$check/frames.spr.00$n.png"
 done
-echo "walkthrough: passed; the archive and the bitmaps are byte for byte what sprite-cli makes"
+echo "walkthrough: passed; the archives, the bitmaps and the PNG pictures are byte for byte what sprite-cli makes"

@@ -242,4 +242,4 @@ cmp "$work/frames.spr" "$check/frames.spr"
 for n in $(seq -w 1 12); do
   cmp "$work/frames.spr.00$n.png" "$check/frames.spr.00$n.png"
 done
-echo "windows-walkthrough: passed; the archive and the bitmaps are byte for byte what sprite-cli.exe and the Linux sprite-cli make"
+echo "windows-walkthrough: passed; the archives, the bitmaps and the PNG pictures are byte for byte what sprite-cli.exe and the Linux sprite-cli make"
