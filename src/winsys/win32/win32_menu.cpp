@@ -65,10 +65,13 @@ Win32MenuBar::~Win32MenuBar() {
   if (accelerators_ != nullptr) {
     ::DestroyAcceleratorTable(accelerators_);
   }
-  // The bar goes with its window; one taken off it first is destroyed here.
-  if (::GetMenu(window_) != bar_) {
-    ::DestroyMenu(bar_);
+  // Taken off its window first, so that it is destroyed once, here: a window
+  // destroys the menu it holds, and a handle destroyed twice may by then
+  // stand for another menu.
+  if (::GetMenu(window_) == bar_) {
+    ::SetMenu(window_, nullptr);
   }
+  ::DestroyMenu(bar_);
 }
 
 Menu& Win32MenuBar::AddMenu(const std::string& caption) {

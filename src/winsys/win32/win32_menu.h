@@ -54,6 +54,7 @@ class Win32MenuBar {
  public:
   // Items take command ids from `firstId` up, clear of the controls' ids.
   Win32MenuBar(::HWND window, int firstId);
+  // Must go before its window is destroyed.
   ~Win32MenuBar();
   Win32MenuBar(const Win32MenuBar&) = delete;
   Win32MenuBar& operator=(const Win32MenuBar&) = delete;

@@ -122,7 +122,8 @@ Win32Window::~Win32Window() {
   for (const auto& host : hosts_) {
     ::SetWindowLongPtrW(host->System(), GWLP_USERDATA, 0);
   }
-  // The controls' hooks go before their windows do.
+  // The controls' hooks and the menu bar go before their windows do.
+  menuBar_.reset();
   listBoxes_.clear();
   textBoxes_.clear();
   ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
