@@ -72,7 +72,8 @@ bool IsFileFault(FaultKind kind) {
   }
 }
 
-std::string Describe(const Fault& fault) {
+std::string Describe(const Fault& fault, OptionWords words) {
+  const bool menu = words == OptionWords::kMenu;
   using enum FaultKind;
   switch (fault.kind) {
     case kNoFileName:
@@ -193,12 +194,16 @@ std::string Describe(const Fault& fault) {
              "archive";
     case kPartialAlpha:
       return "pixel " + fault.text + " is partly see-through (alpha " + Number(fault.value) +
-             "); a sprite pixel is see-through (alpha 0) or opaque (alpha 255): give "
-             "--alpha-threshold N to count alpha below N as see-through";
+             "); a sprite pixel is see-through (alpha 0) or opaque (alpha 255): " +
+             (menu ? "choose Options ▸ Alpha threshold to count alpha below a threshold as "
+                     "see-through"
+                   : "give --alpha-threshold N to count alpha below N as see-through");
     case kTooManyColours:
       return "the PNG pictures have " + Number(fault.value) +
              " distinct opaque colours; an archive palette holds 255 besides the see-through "
-             "index 0: give --palette FILE to map them to a palette";
+             "index 0: " +
+             (menu ? "choose Options ▸ Target palette to map them to a palette"
+                   : "give --palette FILE to map them to a palette");
     case kSheetNotWhole:
       return "the picture is " + Number(fault.value) + " × " + Number(fault.bound) +
              " pixels, not a whole number of " + fault.text + " frames";

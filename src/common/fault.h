@@ -117,10 +117,15 @@ struct Fault {
   std::string shown{};  // bytes of the file as HexAndShown writes them
 };
 
+// How the advice of a fault names what the user can change: sprite-cli's
+// options ("give --alpha-threshold N") or the window's menu items ("choose
+// Options ▸ Alpha threshold").
+enum class OptionWords : std::uint8_t { kCommandLine, kMenu };
+
 // The fault in plain words, without its path: "it is a 24-bit bitmap; only
 // 8-bit bitmaps with 256 colours can be stored". Faults of files give the
 // system's reason ("Permission denied"); the caller says what it tried.
-std::string Describe(const Fault& fault);
+std::string Describe(const Fault& fault, OptionWords words = OptionWords::kCommandLine);
 
 // The kinds that concern a file as a whole (opening, reading, writing), not
 // the bytes in it.

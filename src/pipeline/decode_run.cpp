@@ -73,6 +73,7 @@ RunReport DecodeRun::Run(const std::string& archivePath, const std::string& fold
     try {
       source = files_.OpenForReading(archivePath);
       reader.emplace(*source);
+      delegate_.ArchiveOpened();
     } catch (FaultError& error) {
       error.SetPath(archivePath);
       notOpened = ArchiveNotOpened(error.Details());

@@ -110,7 +110,7 @@ RunReport EncodeRun::Run(const std::vector<std::string>& inputs, const std::stri
                                                  options_.alpha);
       } catch (FaultError& error) {
         error.SetPath(options_.paletteFile);
-        refused = NothingEncoded(error.Details());
+        refused = NothingEncoded(error.Details(), options_.optionWords);
       }
     }
 
@@ -131,7 +131,7 @@ RunReport EncodeRun::Run(const std::vector<std::string>& inputs, const std::stri
       delegate_.Progress(RunDelegate::Bar::kSecond, 0);
     }
     if (tooManyColours_) {
-      refused = NothingEncoded(*tooManyColours_);
+      refused = NothingEncoded(*tooManyColours_, options_.optionWords);
     }
 
     if (refused) {
@@ -196,7 +196,7 @@ bool EncodeRun::AddBitmap(std::size_t index, formats::ArchiveWriter& archive,
     if (error.Kind() == FaultKind::kTooManyColours) {
       tooManyColours_ = error.Details();
     } else if (!tooManyColours_) {
-      Report(PictureNotStored(error.Details()));
+      Report(PictureNotStored(error.Details(), options_.optionWords));
     }
     return false;
   }

@@ -39,6 +39,8 @@ struct EncodeOptions {
   // Lists and folders among the inputs that could not be read, or hold no
   // picture: the run says so once its files are checked, and stores nothing.
   std::vector<Problem> unreadInputs{};
+  // How the advice of a refused picture names the options that would take it.
+  OptionWords optionWords = OptionWords::kCommandLine;
 };
 
 class EncodeRun {

@@ -37,12 +37,12 @@ Problem Make(Problem::Effect effect, Fault fault, std::string text, std::string 
 
 }  // namespace
 
-Problem PictureNotStored(Fault fault) {
+Problem PictureNotStored(Fault fault, OptionWords words) {
   // A listed file that cannot be opened or read is said to be so; a missing
   // one is simply not there.
   const bool unread = IsFileFault(fault.kind) && fault.kind != FaultKind::kNoSuchFile;
-  std::string text =
-      Escaped(fault.path) + ": not stored: " + (unread ? "cannot read it: " : "") + Describe(fault);
+  std::string text = Escaped(fault.path) + ": not stored: " + (unread ? "cannot read it: " : "") +
+                     Describe(fault, words);
   std::string line = FailsAcceptanceTest(fault.kind) ? kNotStoredLine : "ERROR: " + text;
   return Make(Problem::Effect::kNotStored, std::move(fault), std::move(text), std::move(line));
 }
@@ -118,11 +118,11 @@ Problem LeftAsItWas(const std::string& archivePath) {
   return problem;
 }
 
-Problem NothingEncoded(Fault fault) {
+Problem NothingEncoded(Fault fault, OptionWords words) {
   std::string text;
   switch (fault.kind) {
     case FaultKind::kTooManyColours:
-      text = "nothing stored: " + Describe(fault);
+      text = "nothing stored: " + Describe(fault, words);
       break;
     case FaultKind::kNoPictures:
       text = Quoted(fault.path) + ": " + Describe(fault) + kNothingStored;

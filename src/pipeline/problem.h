@@ -37,7 +37,8 @@ struct Problem {
 
 // The problems of the Encode and Decode runs, worded. `fault.path` names the
 // file each is about.
-Problem PictureNotStored(Fault fault);
+// `words`: how advice names the options (sprite-cli's or the window's).
+Problem PictureNotStored(Fault fault, OptionWords words = OptionWords::kCommandLine);
 Problem StoredAnyway(Fault fault);
 // The archive could not be made or written; `replacing`: the run had begun, and
 // the file that was at the path before (if any) is unchanged.
@@ -62,6 +63,6 @@ Problem WriteRefused(Fault fault, std::string_view written);
 // file given (`fault.path`) cannot be used, the PNG pictures have more colours
 // than a palette holds, or a list file or folder given (`fault.path`) cannot
 // be read or holds no picture.
-Problem NothingEncoded(Fault fault);
+Problem NothingEncoded(Fault fault, OptionWords words = OptionWords::kCommandLine);
 
 }  // namespace sprite::pipeline

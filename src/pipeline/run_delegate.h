@@ -31,6 +31,8 @@ class RunDelegate {
   // lets itself repaint here. A run asked to stop leaves every old file as it
   // was and no partial file behind.
   virtual bool ShouldStop() = 0;
+  // Decode: the archive opened and is one; its pictures follow.
+  virtual void ArchiveOpened() {}
   // A decoded picture's file, once it is on disk under its name.
   virtual void Written(const std::string& /*path*/) {}
   // The run's files are closed; only its last log line follows.

@@ -100,6 +100,28 @@ TEST(FaultWordsTest, EveryKindHasWordsOfItsOwnThatCarryItsFacts) {
   EXPECT_STREQ(error.what(), "\"a b.bmp\": there is no such file");
 }
 
+// The advice of a refused run names what its reader can change: sprite-cli's
+// options, or the window's menu items; the facts are the same.
+TEST(ProblemWordsTest, AdviceNamesTheOptionsOfTheProgramThatReadsIt) {
+  const Fault partial{.kind = FaultKind::kPartialAlpha, .path = "w.png", .value = 128};
+  const Fault colours{.kind = FaultKind::kTooManyColours, .value = 300};
+  const struct {
+    OptionWords words;
+    const char* alpha;
+    const char* palette;
+  } cases[] = {
+      {OptionWords::kCommandLine, "give --alpha-threshold N", "give --palette FILE"},
+      {OptionWords::kMenu, "choose Options ▸ Alpha threshold", "choose Options ▸ Target palette"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.alpha);
+    const pipeline::Problem refused = pipeline::PictureNotStored(partial, c.words);
+    EXPECT_THAT(refused.line, HasSubstr("(alpha 128)"));
+    EXPECT_THAT(refused.line, HasSubstr(c.alpha));
+    EXPECT_THAT(pipeline::NothingEncoded(colours, c.words).line, HasSubstr(c.palette));
+  }
+}
+
 TEST(ProblemWordsTest, TheLogKeepsItsOwnLinesAndOtherProblemsAreWordedOnce) {
   const auto notStored = [](FaultKind kind) {
     return pipeline::PictureNotStored({.kind = kind, .path = "p.bmp", .value = 24});
