@@ -6,11 +6,10 @@
 
 namespace sprite::winsys {
 
-// Nobody can answer a dialog on the console: every dialog fails at once with
+// Nobody can answer a dialog in memory: every dialog fails at once with
 // CDERR_DIALOGFAILURE. File titles need no dialog and are given; memory blocks
-// are plain ones, and the console, which draws no colours, has every system
-// colour black.
-class ConsoleDialogCalls : public CommonDialogCalls {
+// are plain ones, and every system colour is black, as nothing is drawn.
+class MemoryDialogCalls : public CommonDialogCalls {
  public:
   std::int32_t GetOpenFileNameA(OPENFILENAME&) override { return Fail(); }
   std::int32_t GetSaveFileNameA(OPENFILENAME&) override { return Fail(); }

@@ -1,4 +1,4 @@
-#include "winsys/console/memory_window.h"
+#include "winsys/memory/memory_window.h"
 
 #include "common/error.h"
 

@@ -1,4 +1,4 @@
-#include "winsys/console/memory_menu.h"
+#include "winsys/memory/memory_menu.h"
 
 #include "common/error.h"
 

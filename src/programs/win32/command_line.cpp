@@ -1,4 +1,4 @@
-#include "windows/command_line.h"
+#include "programs/win32/command_line.h"
 
 // clang-format off
 #include <windows.h>
@@ -16,7 +16,7 @@
 #include "common/utf16.h"
 #include "pipeline/natural_order.h"
 
-namespace sprite::windows {
+namespace sprite::programs {
 namespace {
 
 bool HasWildcard(std::string_view text) {
@@ -40,7 +40,7 @@ std::vector<std::string> Matches(const std::string& arg) {
   if (HasWildcard(folder)) {
     return {};
   }
-  const std::wstring search = Utf16As<wchar_t>(folder + "*");
+  const std::wstring search = Wide(folder + "*");
   WIN32_FIND_DATAW found{};
   HANDLE listing = ::FindFirstFileExW(search.c_str(), FindExInfoBasic, &found,
                                       FindExSearchNameMatch, nullptr, 0);
@@ -88,7 +88,7 @@ std::vector<std::string> CommandLineArguments() {
   wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
   std::vector<std::string> args;
   for (int i = 1; i < count; ++i) {
-    args.push_back(Utf8FromUtf16(std::wstring_view(wide[i])));
+    args.push_back(Narrow(wide[i]));
   }
   ::LocalFree(wide);
   return args;
@@ -168,14 +168,14 @@ void ShowConsoleAnswer(const std::string& title, const std::string& text) {
     HANDLE output = ::CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, 0, nullptr);
     if (output != INVALID_HANDLE_VALUE) {
-      const std::wstring wide = Utf16As<wchar_t>(text);
+      const std::wstring wide = Wide(text);
       DWORD written = 0;
       ::WriteConsoleW(output, wide.c_str(), static_cast<DWORD>(wide.size()), &written, nullptr);
       ::CloseHandle(output);
       return;
     }
   }
-  ::MessageBoxW(nullptr, Utf16As<wchar_t>(text).c_str(), Utf16As<wchar_t>(title).c_str(), MB_OK);
+  ::MessageBoxW(nullptr, Wide(text).c_str(), Wide(title).c_str(), MB_OK);
 }
 
-}  // namespace sprite::windows
+}  // namespace sprite::programs

@@ -9,7 +9,7 @@
 
 namespace sprite::winsys {
 
-// Controls held in memory: the console backend's controls, and the base of the
+// Controls held in memory: the in-memory backend's, and the base of the
 // recording fakes the tests use.
 
 class MemoryListBox : public ListBox {
@@ -24,10 +24,8 @@ class MemoryListBox : public ListBox {
   void RemoveItem(std::int16_t index) override;
   void InsertItem(std::int16_t index, const std::string& line) override;
 
-  // Called with every appended line (the console prints the log as it grows).
+  // Called with every appended line.
   void SetOnAdd(std::function<void(const std::string&)> onAdd) { onAdd_ = std::move(onAdd); }
-  // Keeps no lines, only their count: for a log that is printed as it grows.
-  void SetEchoOnly(bool echoOnly) { echoOnly_ = echoOnly; }
   const std::vector<std::string>& Lines() const { return lines_; }
 
   void SetOnFilesDropped(std::function<void(const std::vector<std::string>&)> handler) override {
@@ -70,7 +68,6 @@ class MemoryListBox : public ListBox {
   std::vector<std::string> lines_;
   std::int32_t count_ = 0;
   std::int16_t selected_ = -1;
-  bool echoOnly_ = false;
   std::function<void(const std::string&)> onAdd_;
   std::function<void(const std::vector<std::string>&)> onDrop_;
   std::function<void()> onDelete_;

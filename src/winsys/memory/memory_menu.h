@@ -1,4 +1,4 @@
-// A window's menus held in memory: the console backend's, and what the tests
+// A window's menus held in memory: the in-memory backend's, and what the tests
 // choose items from.
 #pragma once
 

@@ -1,5 +1,5 @@
 // sprite-cli's own wildcards, as cmd.exe leaves them to the program.
-#include "windows/command_line.h"
+#include "programs/win32/command_line.h"
 
 // clang-format off
 #include <windows.h>
@@ -32,7 +32,7 @@ TEST(CommandLineTest, WildcardsMatchAnyRunAndOneCharacter) {
       {u"AAAAAAAAAAAAAAAAAAAAAAAB", u"*A*A*A*A*C", false},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(windows::MatchesWildcard(c.name, c.pattern), c.matches);
+    EXPECT_EQ(programs::MatchesWildcard(c.name, c.pattern), c.matches);
   }
 }
 
@@ -42,14 +42,14 @@ TEST(CommandLineTest, FileArgumentsAreExpandedOptionsAndTheirValuesAreNot) {
     WriteFile(folder.Path(name), Bytes{1});
   }
   WriteFile(folder.Path("hidden.bmp"), Bytes{1});
-  ::SetFileAttributesW(Utf16As<wchar_t>(folder.Path("hidden.bmp")).c_str(), 2 /* hidden */);
+  ::SetFileAttributesW(Wide(folder.Path("hidden.bmp")).c_str(), 2 /* hidden */);
   const std::string pattern = folder.Path("*.bmp");
   const std::string none = folder.Path("*.gif");
 
-  EXPECT_THAT(windows::ExpandWildcards({"encode", "-o", "*.spr", pattern, "-qo*.spr", none}),
+  EXPECT_THAT(programs::ExpandWildcards({"encode", "-o", "*.spr", pattern, "-qo*.spr", none}),
               ElementsAre("encode", "-o", "*.spr", folder.Path("A.BMP"), folder.Path("b9.bmp"),
                           folder.Path("b10.bmp"), folder.Path("ä.bmp"), "-qo*.spr", none));
-  EXPECT_THAT(windows::ExpandWildcards({"decode", "-C", pattern, "--", folder.Path("?.png")}),
+  EXPECT_THAT(programs::ExpandWildcards({"decode", "-C", pattern, "--", folder.Path("?.png")}),
               ElementsAre("decode", "-C", pattern, "--", folder.Path("c.png")));
 }
 

@@ -1,4 +1,4 @@
-#include "winsys/console/memory_picture_window.h"
+#include "winsys/memory/memory_picture_window.h"
 
 #include <algorithm>
 

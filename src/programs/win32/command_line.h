@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace sprite::windows {
+namespace sprite::programs {
 
 // The program's arguments in UTF-8, without the program's name.
 std::vector<std::string> CommandLineArguments();
@@ -41,4 +41,4 @@ class ConsoleOutput {
 // program that started it when there is one, otherwise in a message box.
 void ShowConsoleAnswer(const std::string& title, const std::string& text);
 
-}  // namespace sprite::windows
+}  // namespace sprite::programs

@@ -1,11 +1,11 @@
-#include "winsys/console/console_terminal.h"
+#include "cli/console_terminal.h"
 
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 
-namespace sprite::winsys {
+namespace sprite::cli {
 
 ConsoleTerminal::ConsoleTerminal(bool drawProgress)
     : drawProgress_(drawProgress), sharesTerminal_(drawProgress && isatty(STDOUT_FILENO) == 1) {}
@@ -79,4 +79,4 @@ void ConsoleTerminal::DrawStatus() {
   statusShown_ = true;
 }
 
-}  // namespace sprite::winsys
+}  // namespace sprite::cli

@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "cli/sprite_cli.h"
-#include "windows/command_line.h"
+#include "programs/win32/command_line.h"
 
 int wmain(int, wchar_t**) {
-  const sprite::windows::ConsoleOutput utf8;
+  const sprite::programs::ConsoleOutput utf8;
   return sprite::cli::Main(
-      sprite::windows::ExpandWildcards(sprite::windows::CommandLineArguments()));
+      sprite::programs::ExpandWildcards(sprite::programs::CommandLineArguments()));
 }

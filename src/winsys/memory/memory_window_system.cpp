@@ -1,4 +1,4 @@
-#include "winsys/console/console_window_system.h"
+#include "winsys/memory/memory_window_system.h"
 
 #include <memory>
 #include <string>
@@ -6,14 +6,14 @@
 #include <vector>
 
 #include "common/error.h"
-#include "winsys/console/memory_picture_window.h"
 #include "winsys/interrupts.h"
+#include "winsys/memory/memory_picture_window.h"
 #include "winsys/native_program_starter.h"
 
 namespace sprite::winsys {
 namespace {
 
-// A window of the console's list, which it leaves when it is destroyed.
+// A window of the system's list, which it leaves when it is destroyed.
 class ListedWindow : public MemoryWindow {
  public:
   ListedWindow(const WindowSpec& design, HWND handle,
@@ -35,24 +35,20 @@ class ListedWindow : public MemoryWindow {
 
 }  // namespace
 
-ConsoleWindowSystem::ConsoleWindowSystem(bool drawProgress, std::string diagnosticPrefix)
-    : terminal_(drawProgress),
-      calls_(terminal_),
-      programs_(MakeNativeProgramStarter()),
-      diagnosticPrefix_(std::move(diagnosticPrefix)) {}
+MemoryWindowSystem::MemoryWindowSystem() : programs_(MakeNativeProgramStarter()) {}
 
-std::unique_ptr<Window> ConsoleWindowSystem::CreateWindow(const WindowSpec& design) {
+std::unique_ptr<Window> MemoryWindowSystem::CreateWindow(const WindowSpec& design) {
   auto window = std::make_unique<ListedWindow>(design, nextWindow_, windows_);
   nextWindow_ += 1000;
   return window;
 }
 
-std::unique_ptr<PictureWindow> ConsoleWindowSystem::CreatePictureWindow(
+std::unique_ptr<PictureWindow> MemoryWindowSystem::CreatePictureWindow(
     const PictureWindowSpec& design) {
   return std::make_unique<MemoryPictureWindow>(design);
 }
 
-MemoryWindow& ConsoleWindowSystem::WindowAt(std::size_t index) {
+MemoryWindow& MemoryWindowSystem::WindowAt(std::size_t index) {
   if (index >= windows_->size()) {
     throw InvalidArgumentError("there is no window " + std::to_string(index) + "; " +
                                std::to_string(windows_->size()) + " exist");
@@ -60,33 +56,22 @@ MemoryWindow& ConsoleWindowSystem::WindowAt(std::size_t index) {
   return *(*windows_)[index];
 }
 
-void ConsoleWindowSystem::ShowModal(Window& window) {
-  // Nobody can answer a window on the console: it is shown and closed at once.
+void MemoryWindowSystem::ShowModal(Window& window) {
+  // Nobody can answer a window in memory: it is shown and closed at once.
   window.Show();
   window.Close();
 }
 
-void ConsoleWindowSystem::MessageBox(const std::string& text, const std::string& informativeText,
-                                     MessageIcon) {
+void MemoryWindowSystem::MessageBox(const std::string&, const std::string&, MessageIcon) {
   CountMessageBox();
-  terminal_.PrintError(diagnosticPrefix_ + text +
-                       (informativeText.empty() ? "" : ": " + informativeText));
 }
 
-bool ConsoleWindowSystem::InterruptRequested() const {
-  return Interrupted() || terminal_.OutputLost();
-}
-
-bool ConsoleWindowSystem::Interrupted() {
+bool MemoryWindowSystem::InterruptRequested() const {
   return InterruptCaught();
 }
 
-AppInfo ConsoleWindowSystem::AppInformation() const {
+AppInfo MemoryWindowSystem::AppInformation() const {
   return ThisApplication();
-}
-
-void ConsoleWindowSystem::InstallInterruptHandler() {
-  CatchInterrupts();
 }
 
 }  // namespace sprite::winsys

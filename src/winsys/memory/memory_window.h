@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "winsys/console/memory_controls.h"
-#include "winsys/console/memory_menu.h"
+#include "winsys/memory/memory_controls.h"
+#include "winsys/memory/memory_menu.h"
 #include "winsys/window_system.h"
 
 namespace sprite::winsys {

@@ -11,7 +11,7 @@
 #include "app/start_arguments.h"
 #include "common/utf8_path.h"
 #include "files/native_file_system.h"
-#include "windows/command_line.h"
+#include "programs/win32/command_line.h"
 #include "winsys/win32/win32_window_system.h"
 
 namespace {
@@ -31,15 +31,15 @@ std::string Joined(const std::vector<std::string>& lines) {
 // The entry of a window program taking its command line in UTF-16; its
 // arguments are read with CommandLineArguments instead.
 extern "C" int wWinMain(void*, void*, wchar_t*, int) {
-  const std::vector<std::string> given = sprite::windows::CommandLineArguments();
+  const std::vector<std::string> given = sprite::programs::CommandLineArguments();
   const std::vector<std::string_view> args(given.begin(), given.end());
   const std::string title = sprite::winsys::ThisApplication().title;
   switch (sprite::app::FindConsoleRequest(args)) {
     case sprite::app::ConsoleRequest::kHelp:
-      sprite::windows::ShowConsoleAnswer(title, sprite::app::WindowProgramHelp());
+      sprite::programs::ShowConsoleAnswer(title, sprite::app::WindowProgramHelp());
       return 0;
     case sprite::app::ConsoleRequest::kVersion:
-      sprite::windows::ShowConsoleAnswer(title, sprite::app::WindowProgramVersion());
+      sprite::programs::ShowConsoleAnswer(title, sprite::app::WindowProgramVersion());
       return 0;
     case sprite::app::ConsoleRequest::kNone:
       break;
@@ -51,7 +51,7 @@ extern "C" int wWinMain(void*, void*, wchar_t*, int) {
       args, [&files](const std::string& path) { return sprite::app::KindOfFile(*files, path); },
       sprite::Utf8FromPath(std::filesystem::current_path(noFolder)));
   if (start.usageError) {
-    sprite::windows::ShowConsoleAnswer(title, Joined(start.notes));
+    sprite::programs::ShowConsoleAnswer(title, Joined(start.notes));
     return kUsageError;
   }
 

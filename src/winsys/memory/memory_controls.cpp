@@ -1,4 +1,4 @@
-#include "winsys/console/memory_controls.h"
+#include "winsys/memory/memory_controls.h"
 
 #include <algorithm>
 
@@ -26,9 +26,7 @@ void MemoryListBox::Clear() {
 }
 
 void MemoryListBox::AddItem(const std::string& line) {
-  if (!echoOnly_) {
-    lines_.push_back(line);
-  }
+  lines_.push_back(line);
   ++count_;
   if (onAdd_) {
     onAdd_(line);

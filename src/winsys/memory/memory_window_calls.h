@@ -3,18 +3,15 @@
 #include <cstdint>
 #include <map>
 
-#include "winsys/console/console_terminal.h"
 #include "winsys/emulated/progress_bar_state.h"
 #include "winsys/window_calls.h"
 
 namespace sprite::winsys {
 
-// Window calls on the console: "msctls_progress32" windows answer their
-// messages like any other and show their share on the terminal's status line.
-class ConsoleWindowCalls : public WindowCalls {
+// Window calls in memory: "msctls_progress32" windows answer their messages
+// as the system's do; every other class makes no window.
+class MemoryWindowCalls : public WindowCalls {
  public:
-  explicit ConsoleWindowCalls(ConsoleTerminal& terminal) : terminal_(terminal) {}
-
   void InitCommonControls() override {}
   HWND CreateWindowExA(std::int32_t exStyle, const std::string& className,
                        const std::string& windowName, std::uint32_t style, std::int32_t x,
@@ -36,7 +33,6 @@ class ConsoleWindowCalls : public WindowCalls {
   std::int32_t OleTranslateColor(std::uint32_t colour, HPALETTE, std::uint32_t* rgb) override;
 
  private:
-  ConsoleTerminal& terminal_;
   std::map<HWND, ProgressBarState> bars_;
   HWND nextHandle_ = 1000000;
 };

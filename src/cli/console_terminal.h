@@ -5,7 +5,7 @@
 #include <map>
 #include <string>
 
-namespace sprite::winsys {
+namespace sprite::cli {
 
 // The console's two streams: log lines on stdout, message box text on stderr,
 // and, when stderr is a terminal, one status line of progress bars that is
@@ -39,4 +39,4 @@ class ConsoleTerminal {
   std::map<std::int32_t, std::int32_t> bars_;  // handle -> percent
 };
 
-}  // namespace sprite::winsys
+}  // namespace sprite::cli
