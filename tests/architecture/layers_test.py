@@ -6,7 +6,7 @@ and the line, on:
   - an #include "folder/..." from a folder of src/ that its row does not allow
     (its own folder is always allowed; a subfolder is a row of its own);
   - an include of Qt, of the Windows headers or of libspng, libdeflate or zlib
-    from a row that does not name them;
+    from a row that does not name them, in angle brackets or in quotes;
   - a folder under src/ that no row names, or a row that names no folder;
   - a use that names no row, or one that is not below the row using it.
 
@@ -89,7 +89,11 @@ def main(root):
                     if target and target != folder and target not in allowed[folder]:
                         problems.append(f'{where}: includes "{included}": src/{folder}/ '
                                         f"may not use {target}/")
-                    continue
+                    # A quoted name found in neither src/ nor beside the file
+                    # comes from a library, and is judged as one below.
+                    if os.path.exists(os.path.join(src, included)) or os.path.exists(
+                            os.path.join(directory, included)):
+                        continue
                 for library, pattern in LIBRARIES.items():
                     if pattern.match(included) and library not in libraries[folder]:
                         problems.append(f"{where}: includes <{included}>: src/{folder}/ "
