@@ -146,10 +146,6 @@ void Form1::SetControlsEnabled(bool enabled) {
   }
 }
 
-void Form1::RLECompress2(ByteView txtDataIn, Bytes& txtDataOut, std::int32_t SizeX) const {
-  codec::RLECompress2(txtDataIn, txtDataOut, SizeX);
-}
-
 void Form1::RLECompress(Bytes txtI, Bytes& txtO, std::int32_t SizeX) {
   // Yields to this window's system, once for every zero byte counted.
   class WindowYield : public codec::Yielder {

@@ -91,10 +91,8 @@ class Form1 {
   void mnuTargetPalette_Click();
   void mnuAlphaThreshold_Click();
 
-  // The codec's coder, as the window offers it.
-  void RLECompress2(ByteView txtDataIn, Bytes& txtDataOut, std::int32_t SizeX) const;
-  // The same stream as RLECompress2, yielding to the window once for every zero
-  // byte it counts.
+  // The codec's coder (the stream of codec::RLECompress2), yielding to the
+  // window once for every zero byte it counts.
   void RLECompress(Bytes txtI, Bytes& txtO, std::int32_t SizeX);
 
   // Appends paths to the file list in the order given, and sets the output

@@ -26,7 +26,7 @@
 #include "pipeline/decode_run.h"
 #include "pipeline/encode_run.h"
 #include "pipeline/run_inputs.h"
-#include "winsys/console/console_window_system.h"
+#include "winsys/interrupts.h"
 
 namespace {
 
@@ -530,7 +530,7 @@ sprite::pipeline::RunReport Encode(const Request& request, sprite::files::FileSy
 }
 
 int Run(const Request& request, sprite::files::FileSystem& diskFiles) {
-  sprite::winsys::ConsoleTerminal terminal(!request.quiet && isatty(STDERR_FILENO) == 1);
+  sprite::cli::ConsoleTerminal terminal(!request.quiet && isatty(STDERR_FILENO) == 1);
   sprite::cli::StandardStreams files(diskFiles);
   // With the archive on standard output, the log goes to standard error.
   const bool archiveOnStandardOutput =
@@ -579,7 +579,7 @@ int Main(const std::vector<std::string>& args, files::FileSystem& files) {
 }
 
 int Main(std::span<const std::string_view> args, files::FileSystem& files) {
-  sprite::winsys::ConsoleWindowSystem::InstallInterruptHandler();
+  winsys::CatchInterrupts();
   const auto parsed = Parse(args);
   if (const auto* error = std::get_if<UsageError>(&parsed)) {
     return Usage(error->message);

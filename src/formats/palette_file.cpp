@@ -232,7 +232,7 @@ PaletteFile ReadPaletteFile(ByteSource& file, std::uint64_t maxPngBytes, const P
     file.ReadAt(0, whole);
     return ReadPngPalette(whole, limits);
   }
-  if (StartsWith(start, "SP\x01\x02")) {
+  if (StartsWithArchiveSignature(start)) {
     return ReadArchivePalette(file);
   }
   if (StartsWith(start, "BM")) {

@@ -4,7 +4,7 @@
 
 #include "app/form1_fixture.h"
 #include "viewer/frm_viewer.h"
-#include "winsys/console/memory_picture_window.h"
+#include "winsys/memory/memory_picture_window.h"
 
 namespace sprite::testing {
 namespace {

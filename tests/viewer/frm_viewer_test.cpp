@@ -9,7 +9,7 @@
 
 #include "fakes/fake_picture_source.h"
 #include "fakes/fake_window_system.h"
-#include "winsys/console/memory_picture_window.h"
+#include "winsys/memory/memory_picture_window.h"
 
 namespace sprite::testing {
 namespace {
