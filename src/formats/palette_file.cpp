@@ -191,14 +191,7 @@ PaletteFile ReadBitmapPalette(ByteView file) {
 PaletteFile ReadArchivePalette(ByteView file) {
   MemorySource source(file);
   const ArchiveReader reader(source);
-  PaletteFile palette;
-  palette.kind = PaletteFileKind::kArchive;
-  palette.palette = reader.Palette();
-  for (std::size_t i = 3; i < palette.palette.size(); i += 4) {
-    palette.palette[i] = 0;  // as an archive writes it, whatever the trailer holds
-  }
-  palette.entriesGiven = kPaletteEntries;
-  return palette;
+  return PaletteOfTrailer(reader.Palette());
 }
 
 bool StartsWith(ByteView file, std::string_view prefix) {
@@ -218,6 +211,18 @@ void AppendText(Bytes& out, std::string_view text) {
 }
 
 }  // namespace
+
+PaletteFile PaletteOfTrailer(ByteView trailer) {
+  PaletteFile palette;
+  palette.kind = PaletteFileKind::kArchive;
+  palette.palette.assign(trailer.begin(), trailer.end());
+  palette.palette.resize(kPaletteEntries * 4, 0);
+  for (std::size_t i = 3; i < palette.palette.size(); i += 4) {
+    palette.palette[i] = 0;  // as an archive writes it, whatever the trailer holds
+  }
+  palette.entriesGiven = kPaletteEntries;
+  return palette;
+}
 
 PaletteFile ReadPaletteFile(ByteView file, const PngLimits& limits) {
   if (IsPng(file)) {

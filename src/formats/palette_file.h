@@ -37,6 +37,10 @@ inline constexpr std::size_t kPaletteEntries = 256;
 // and for more than 256 or no entries.
 PaletteFile ReadPaletteFile(ByteView file, const PngLimits& limits = {});
 
+// The palette a sprite archive's trailer gives as a palette file: all 256
+// entries, their fourth bytes 0 as an archive writes them.
+PaletteFile PaletteOfTrailer(ByteView trailer);
+
 // `palette` is 1024 bytes in archive order; all 256 entries are written.
 Bytes WriteGimpPalette(ByteView palette, std::string_view name);
 Bytes WriteJascPalette(ByteView palette);

@@ -13,6 +13,8 @@ namespace sprite::formats {
 namespace {
 
 constexpr std::uint64_t kCountOffset = 4;
+// Entries copied from another archive pass through a block of this size.
+constexpr std::uint64_t kCopyBlock = 1 << 20;
 
 std::string Text(std::int64_t value) {
   return std::to_string(value);
@@ -71,6 +73,26 @@ void ArchiveWriter::AddEntry(std::int32_t width, std::int32_t height, ByteView c
   ++count_;
 }
 
+void ArchiveWriter::CopyEntries(ByteSource& from, std::uint64_t offset, std::uint64_t length,
+                                std::int32_t count) {
+  if (finished_) {
+    throw InvalidArgumentError("the archive is finished; no entry can be added after its palette");
+  }
+  if (count < 0 || count > kMaxEntries - count_) {
+    throw OverflowError("the archive holds " + Text(count_) + " pictures; " + Text(count) +
+                        " more would pass the " + Text(kMaxEntries) + " its count can hold");
+  }
+  Bytes block(static_cast<std::size_t>(std::min(length, kCopyBlock)));
+  for (std::uint64_t done = 0; done < length;) {
+    const std::span<std::uint8_t> part =
+        std::span(block).first(static_cast<std::size_t>(std::min(length - done, kCopyBlock)));
+    from.ReadAt(offset + done, part);
+    Append(part);
+    done += part.size();
+  }
+  count_ += count;
+}
+
 void ArchiveWriter::Finish(ByteView palette) {
   if (finished_) {
     throw InvalidArgumentError("the archive is already finished");
@@ -116,6 +138,17 @@ ArchiveReader::ArchiveReader(ByteSource& source) : source_(source) {
 }
 
 std::optional<ArchiveEntry> ArchiveReader::Next() {
+  const std::optional<EntryPlace> place = NextPlace();
+  if (!place) {
+    return std::nullopt;
+  }
+  ArchiveEntry entry{place->number, place->width, place->height, {}};
+  entry.coded.resize(static_cast<std::size_t>(place->length));
+  source_.ReadAt(place->offset + kEntryHeadSize, entry.coded);
+  return entry;
+}
+
+std::optional<EntryPlace> ArchiveReader::NextPlace() {
   if (nextNumber_ > count_) {
     return std::nullopt;
   }
@@ -130,26 +163,35 @@ std::optional<ArchiveEntry> ArchiveReader::Next() {
   }
   std::array<std::uint8_t, kEntryHeadSize> head{};
   source_.ReadAt(position_, head);
-  ArchiveEntry entry;
-  entry.number = nextNumber_;
-  entry.width = Field16(head, 0);
-  entry.height = Field16(head, 2);
-  const std::int16_t length = Field16(head, 4);
-  if (!codec::HasRows(entry.width)) {
-    throw fault(FaultKind::kWidthWithoutRows, entry.width);
+  EntryPlace place{.number = nextNumber_,
+                   .offset = position_,
+                   .width = Field16(head, 0),
+                   .height = Field16(head, 2),
+                   .length = Field16(head, 4)};
+  if (!codec::HasRows(place.width)) {
+    throw fault(FaultKind::kWidthWithoutRows, place.width);
   }
-  if (length < 0) {
-    throw fault(FaultKind::kNegativeLength, length);
+  if (place.length < 0) {
+    throw fault(FaultKind::kNegativeLength, place.length);
   }
-  const std::uint64_t streamStart = position_ + kEntryHeadSize;
-  if (streamStart + static_cast<std::uint64_t>(length) > trailerStart_) {
-    throw fault(FaultKind::kStreamPastPalette, length, trailerStart);
+  if (place.End() > trailerStart_) {
+    throw fault(FaultKind::kStreamPastPalette, place.length, trailerStart);
   }
-  entry.coded.resize(static_cast<std::size_t>(length));
-  source_.ReadAt(streamStart, entry.coded);
-  position_ = streamStart + static_cast<std::uint64_t>(length);
+  position_ = place.End();
   ++nextNumber_;
-  return entry;
+  return place;
+}
+
+void ArchiveReader::CheckEntriesFill() const {
+  if (count_ < 0) {
+    throw FaultError({.kind = FaultKind::kNegativeCount, .value = count_});
+  }
+  if (position_ < trailerStart_) {
+    throw FaultError({.kind = FaultKind::kBytesAfterEntries,
+                      .offset = position_,
+                      .value = static_cast<std::int64_t>(trailerStart_ - position_),
+                      .bound = count_});
+  }
 }
 
 }  // namespace sprite::formats

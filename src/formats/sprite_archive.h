@@ -31,6 +31,12 @@ class ArchiveWriter {
   // (kWidthWithoutRows) for a width of 0 or less; InvalidArgumentError after
   // Finish.
   void AddEntry(std::int32_t width, std::int32_t height, ByteView coded);
+  // Appends `count` entries as another archive holds them, heads and coded
+  // streams: the `length` bytes of `from` at `offset`, which its reader has
+  // checked. Memory stays one block however many bytes are copied. Throws as
+  // AddEntry for more entries than the count can hold.
+  void CopyEntries(ByteSource& from, std::uint64_t offset, std::uint64_t length,
+                   std::int32_t count);
   // `palette` is kTrailerSize bytes in archive order (red, green, blue, 0);
   // InvalidArgumentError otherwise, or when called twice.
   void Finish(ByteView palette);
@@ -46,6 +52,18 @@ class ArchiveWriter {
   std::int32_t count_ = 0;
   std::uint64_t size_ = 0;
   bool finished_ = false;
+};
+
+// Where an entry lies in its archive, and its head's fields.
+struct EntryPlace {
+  std::int32_t number = 0;   // 1-based
+  std::uint64_t offset = 0;  // of its head
+  std::int16_t width = 0;
+  std::int16_t height = 0;
+  std::int16_t length = 0;  // of its coded stream, 0 or more
+
+  // The offset just past its coded stream.
+  std::uint64_t End() const { return offset + kEntryHeadSize + static_cast<std::uint64_t>(length); }
 };
 
 struct ArchiveEntry {
@@ -73,6 +91,13 @@ class ArchiveReader {
   // calling it again after that throws the same error. Nothing is read outside
   // the file.
   std::optional<ArchiveEntry> Next();
+  // The same checks and steps as Next, without reading the coded stream.
+  std::optional<EntryPlace> NextPlace();
+  // After the last entry: throws FaultError when the entries do not fill the
+  // archive up to its palette, as every archive Encode writes does: a negative
+  // count (kNegativeCount), or bytes that belong to no entry
+  // (kBytesAfterEntries). A change that kept only the entries would lose them.
+  void CheckEntriesFill() const;
 
  private:
   ByteSource& source_;
