@@ -8,6 +8,7 @@
 #include "common/byte_io.h"
 #include "common/error.h"
 #include "files/file_system.h"
+#include "pipeline/entry_numbers.h"
 #include "pipeline/entry_writer.h"
 #include "pipeline/run_delegate.h"
 #include "pipeline/run_report.h"
@@ -30,6 +31,8 @@ struct DecodeOptions {
   // A list file to write once the pictures are: their paths, one a line, in
   // entry order, each relative to the list file's folder.
   std::string listPath{};
+  // Only these entries (not with a sheet); empty: every entry.
+  std::vector<EntryRange> entries{};
 };
 
 class DecodeRun {
@@ -59,6 +62,9 @@ class DecodeRun {
   // DecodeEntries does.
   std::int32_t DecodeSheet(const std::string& archivePath, const std::string& base,
                            ByteSource& source);
+  // The entries chosen among `count`, or every one; false (reported) when one
+  // is past the count.
+  bool ChooseEntries(const std::string& archivePath, std::int32_t count);
   // Writes `bytes` as the file `name`; false when it cannot be written.
   bool WriteOutput(const std::string& name, ByteView bytes);
   void WriteList();
@@ -73,6 +79,7 @@ class DecodeRun {
   DecodeOptions options_;
   RunReport report_;
   std::vector<std::string> written_;
+  std::vector<std::int32_t> chosen_;  // the entries to decode; empty: every one
 };
 
 }  // namespace sprite::pipeline

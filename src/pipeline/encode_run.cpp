@@ -4,8 +4,6 @@
 #include <optional>
 #include <span>
 
-#include "codec/rle_decoder.h"
-#include "codec/rle_encoder.h"
 #include "codec/rounded_percent.h"
 #include "common/error.h"
 #include "common/text.h"
@@ -13,6 +11,8 @@
 #include "formats/entry_limits.h"
 #include "formats/palette_file.h"
 #include "formats/sprite_archive.h"
+#include "pipeline/entry_coding.h"
+#include "pipeline/run_folders.h"
 
 namespace sprite::pipeline {
 
@@ -31,6 +31,11 @@ IndexedImage ImageOf(const formats::StoredPicture& picture) {
 }
 
 }  // namespace
+
+PictureMapper GivenPaletteMapper(const formats::PaletteFile& palette,
+                                 const EncodeOptions& options) {
+  return PictureMapper::ForGivenPalette(palette, options.alpha);
+}
 
 EncodeRun::EncodeRun(files::FileSystem& files, RunDelegate& delegate, EncodeOptions options)
     : files_(files),
@@ -92,7 +97,7 @@ RunReport EncodeRun::Run(const std::vector<std::string>& inputs, const std::stri
     if (!options_.paletteFile.empty()) {
       try {
         const Bytes file = files::ReadWhole(files_, options_.paletteFile, kMaxPaletteFileBytes);
-        mapper_ = PictureMapper::ForGivenPalette(formats::ReadPaletteFile(file), options_.alpha);
+        mapper_ = GivenPaletteMapper(formats::ReadPaletteFile(file), options_);
       } catch (FaultError& error) {
         error.SetPath(options_.paletteFile);
         refused = NothingEncoded(error.Details());
@@ -236,37 +241,12 @@ bool EncodeRun::StoreEntry(const std::string& path, const std::string& shown,
     Report(PictureNotStored({.kind = FaultKind::kArchiveFull, .path = path}));
     return false;
   }
-  // A large PNG picture or frame is refused before its rows are coded.
-  if (auto misfit = formats::CheckEntryFits(
-          {picture.storedRows.size(), picture.width, picture.height, std::nullopt})) {
-    misfit->path = path;
-    Report(PictureNotStored(std::move(*misfit)));
+  const std::optional<Bytes> coded = CodeEntry(picture, path, shown, changedPixels, delegate_,
+                                               [this](const Problem& problem) { Report(problem); });
+  if (!coded) {
     return false;
   }
-
-  delegate_.Log("Adding: " + shown, true);
-  if (!picture.rowsWhole) {
-    Report(StoredAnyway({.kind = FaultKind::kRowsNotWhole, .path = path}));
-  }
-  if (changedPixels > 0) {
-    Report(StoredAnyway({.kind = FaultKind::kColoursChanged,
-                         .path = path,
-                         .value = static_cast<std::int64_t>(changedPixels)}));
-  }
-
-  Bytes coded;
-  codec::RLECompress2(picture.storedRows, coded, picture.width);
-  if (auto misfit = formats::CheckEntryFits({0, picture.width, picture.height, coded.size()})) {
-    misfit->path = path;
-    Report(PictureNotStored(std::move(*misfit)));
-    return false;
-  }
-  if (codec::RLEDecompress(coded) == picture.storedRows) {
-    delegate_.Log("RLE: OK, Compressed and orig data are identical ;]", false);
-  } else {
-    Report(StoredAnyway({.kind = FaultKind::kCodedRowsDiffer, .path = path}));
-  }
-  archive.AddEntry(picture.width, picture.height, coded);
+  archive.AddEntry(picture.width, picture.height, *coded);
   return true;
 }
 
@@ -319,13 +299,7 @@ void EncodeRun::Report(const Problem& problem) {
 }
 
 void EncodeRun::SyncFolders() {
-  try {
-    files_.SyncFolders();
-  } catch (const FaultError& error) {
-    report_.outputFailed = true;
-    report_.completed = false;
-    Report(OutputNotWritten(error.Details(), false));
-  }
+  SyncRunFolders(files_, report_, [this](const Problem& problem) { Report(problem); });
 }
 
 }  // namespace sprite::pipeline

@@ -34,6 +34,9 @@ struct EncodeOptions {
   bool skipEmpty = false;
 };
 
+// The mapper of PNG pictures onto a palette file's palette, with the options' mapping.
+PictureMapper GivenPaletteMapper(const formats::PaletteFile& palette, const EncodeOptions& options);
+
 class EncodeRun {
  public:
   EncodeRun(files::FileSystem& files, RunDelegate& delegate, EncodeOptions options = {});

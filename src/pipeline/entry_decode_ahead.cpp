@@ -47,6 +47,14 @@ EntryDecodeAhead::EntryDecodeAhead(formats::ArchiveReader& reader, EntryWriter& 
                                    std::int32_t count)
     : reader_(reader), writer_(writer), count_(count), worker_([this] { Work(); }) {}
 
+EntryDecodeAhead::EntryDecodeAhead(formats::ArchiveReader& reader, EntryWriter& writer,
+                                   std::vector<std::int32_t> numbers)
+    : reader_(reader),
+      writer_(writer),
+      count_(static_cast<std::int32_t>(numbers.size())),
+      numbers_(std::move(numbers)),
+      worker_([this] { Work(); }) {}
+
 EntryDecodeAhead::~EntryDecodeAhead() {
   {
     const std::lock_guard lock(mutex_);
@@ -57,6 +65,7 @@ EntryDecodeAhead::~EntryDecodeAhead() {
 }
 
 void EntryDecodeAhead::Work() {
+  std::int32_t next = 1;  // the reader's next entry
   for (std::int32_t k = 0; k < count_; ++k) {
     {
       // At the bound the thread waits until the run has taken half, so that
@@ -74,6 +83,12 @@ void EntryDecodeAhead::Work() {
     Entry entry;
     Recorder recorder(entry, stopping_);
     try {
+      if (!numbers_.empty()) {
+        for (; next < numbers_[static_cast<std::size_t>(k)]; ++next) {
+          reader_.NextPlace();
+        }
+        ++next;
+      }
       const auto coded = reader_.Next();
       if (!coded) {
         throw Error("the archive holds fewer entries than its header counts");

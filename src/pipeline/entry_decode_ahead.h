@@ -34,6 +34,10 @@ class EntryDecodeAhead {
   // both belong to the second thread until this is destroyed. It goes no
   // further than an entry that cannot be read or written.
   EntryDecodeAhead(formats::ArchiveReader& reader, EntryWriter& writer, std::int32_t count);
+  // The same for the entries of these numbers alone, in increasing order, from
+  // a reader that has read none: the others' coded streams are not even read.
+  EntryDecodeAhead(formats::ArchiveReader& reader, EntryWriter& writer,
+                   std::vector<std::int32_t> numbers);
   // Stops the thread at the decoder's next call to its host.
   ~EntryDecodeAhead();
   EntryDecodeAhead(const EntryDecodeAhead&) = delete;
@@ -69,6 +73,7 @@ class EntryDecodeAhead {
   formats::ArchiveReader& reader_;
   EntryWriter& writer_;
   std::int32_t count_;
+  std::vector<std::int32_t> numbers_;  // empty: every entry
 
   std::mutex mutex_;
   std::deque<Entry> ready_;
