@@ -16,6 +16,7 @@
 
 #include "app/version_text.h"
 #include "cli/console_run_delegate.h"
+#include "cli/entry_commands.h"
 #include "cli/standard_streams.h"
 #include "common/text.h"
 #include "common/utf8_path.h"
@@ -41,8 +42,15 @@ constexpr char kPrefix[] = "sprite-cli: ";
 constexpr char kHelp[] =
     "Usage: sprite-cli encode [OPTION]... -o ARCHIVE PICTURE...\n"
     "  or:  sprite-cli decode [OPTION]... ARCHIVE\n"
+    "  or:  sprite-cli extract [OPTION]... ARCHIVE N...\n"
+    "  or:  sprite-cli replace [OPTION]... ARCHIVE N PICTURE\n"
+    "  or:  sprite-cli insert [OPTION]... ARCHIVE N PICTURE...\n"
+    "  or:  sprite-cli append [OPTION]... ARCHIVE PICTURE...\n"
+    "  or:  sprite-cli delete ARCHIVE N...\n"
+    "  or:  sprite-cli move ARCHIVE FROM TO\n"
     "  or:  sprite-cli palette ARCHIVE -o FILE\n"
-    "  or:  sprite-cli list ARCHIVE\n"
+    "  or:  sprite-cli list [--json] ARCHIVE\n"
+    "  or:  sprite-cli info ARCHIVE\n"
     "  or:  sprite-cli --help | --version\n"
     "Pack 8-bit bitmaps and PNG pictures into a sprite archive, or unpack one.\n"
     "\n"
@@ -55,27 +63,42 @@ constexpr char kHelp[] =
     "  palette  write the palette of ARCHIVE to FILE: GIMP (.gpl), JASC (.pal) or\n"
     "           a 16 x 16 swatch (.png), as FILE's name ends\n"
     "  list     print each picture of ARCHIVE: number, width, height, coded length\n"
+    "  info     check every entry of ARCHIVE and say what it holds: count, size,\n"
+    "           colours used, damage\n"
+    "  extract  write only the pictures N... of ARCHIVE, named as decode names them\n"
+    "  replace  put PICTURE in place of entry N of ARCHIVE\n"
+    "  insert   put the PICTUREs before entry N (one past the last appends)\n"
+    "  append   put the PICTUREs after the last entry of ARCHIVE\n"
+    "  delete   take the entries N... out of ARCHIVE\n"
+    "  move     move entry FROM of ARCHIVE so that it stands at TO\n"
+    "\n"
+    "Entries are counted from 1; N... takes numbers, ranges and lists: 7 2-5 1,4,9.\n"
+    "A changed archive is the one encode would make of its pictures so changed;\n"
+    "the entries kept are copied as they are, and it replaces the old one only\n"
+    "when it is complete.\n"
     "\n"
     "Options:\n"
     "  -o, --output=FILE         (encode) the archive to write; an existing one is\n"
     "                            replaced, but only by one that stores a picture; -\n"
     "                            writes it to standard output, and the log then goes\n"
     "                            to standard error; (palette) the palette file to write\n"
-    "  -C, --directory=FOLDER    (decode) write the pictures into FOLDER, which must\n"
+    "  -C, --directory=FOLDER    (decode, extract) write the pictures into FOLDER, which must\n"
     "                            exist, instead of beside the archive\n"
-    "      --png                 (decode) write 8-bit PNG pictures, ARCHIVE.0001.png, ...,\n"
+    "      --png                 (decode, extract) write 8-bit PNG pictures, ARCHIVE.0001.png,\n"
+    "                            ...,\n"
     "                            with index 0 see-through\n"
     "      --opaque              (decode --png) do not mark index 0 see-through\n"
     "      --sheet=COLUMNS       (decode --png) write one sheet, ARCHIVE.sheet.png, of\n"
     "                            COLUMNS columns instead\n"
     "      --sheet=WxH           (encode) cut every picture into frames of W x H pixels\n"
     "      --skip-empty          (encode --sheet) leave out wholly see-through frames\n"
-    "      --list=FILE           (decode) also write the files' paths into FILE, one a\n"
+    "      --list=FILE           (decode, extract) also write the files' paths into FILE, one a\n"
     "                            line, for encode @FILE\n"
     "      --palette=FILE        (encode) store PNG pictures with the palette in FILE\n"
     "                            (.gpl, .pal, .png, .bmp or .spr), nearest colours\n"
-    "      --alpha-threshold=N   (encode) alpha below N (1 to 255) is see-through, N\n"
-    "                            and above opaque\n"
+    "      --alpha-threshold=N   (encode, replace, insert, append) alpha below N (1 to\n"
+    "                            255) is see-through, N and above opaque\n"
+    "      --json                (list) print the entries as JSON, with their offsets\n"
     "  -q, --quiet               print no log lines\n"
     "  -h, --help                print this help; after a command, that command's help\n"
     "      --version             print the version and the licence\n"
@@ -160,6 +183,10 @@ constexpr char kListHelp[] =
     "ARCHIVE - reads standard input. A damaged entry ends the list, as it ends\n"
     "decode, with the same exit status.\n"
     "\n"
+    "      --json   print one JSON object instead: the header's \"count\", the\n"
+    "               \"entries\" (each its \"number\", \"width\", \"height\", coded\n"
+    "               \"length\" and the \"offset\" of its head) and whether they are\n"
+    "               \"complete\" (false after a damaged entry)\n"
     "  -q, --quiet  print no log lines\n"
     "  -h, --help   print this help\n";
 
@@ -174,6 +201,7 @@ struct Request {
   bool png = false;
   bool opaque = false;
   bool skipEmpty = false;
+  bool json = false;
   bool quiet = false;
   bool help = false;
   bool version = false;
@@ -209,6 +237,7 @@ constexpr FlagOption kFlagOptions[] = {
     {"--quiet", &Request::quiet},     {"--help", &Request::help},
     {"--version", &Request::version}, {"--png", &Request::png},
     {"--opaque", &Request::opaque},   {"--skip-empty", &Request::skipEmpty},
+    {"--json", &Request::json},
 };
 
 // Options may stand anywhere before "--"; the first other argument is the command.
@@ -339,14 +368,21 @@ std::optional<std::string> Misplaced(const Request& request) {
        "\"-o\" (--output)",
        "encode and palette",
        {"encode", "palette"}},
-      {request.directory.has_value(), "\"-C\" (--directory)", "decode", {"decode"}},
-      {request.png, "\"--png\"", "decode", {"decode"}},
-      {request.opaque, "\"--opaque\"", "decode --png", {"decode"}},
-      {request.list.has_value(), "\"--list\"", "decode", {"decode"}},
+      {request.directory.has_value(),
+       "\"-C\" (--directory)",
+       "decode and extract",
+       {"decode", "extract"}},
+      {request.png, "\"--png\"", "decode and extract", {"decode", "extract"}},
+      {request.opaque, "\"--opaque\"", "decode --png", {"decode", "extract"}},
+      {request.list.has_value(), "\"--list\"", "decode and extract", {"decode", "extract"}},
+      {request.json, "\"--json\"", "list", {"list"}},
       {request.sheet.has_value(), "\"--sheet\"", "encode and decode --png", {"encode", "decode"}},
       {request.skipEmpty, "\"--skip-empty\"", "encode --sheet", {"encode"}},
       {request.palette.has_value(), "\"--palette\"", "encode", {"encode"}},
-      {request.alphaThreshold.has_value(), "\"--alpha-threshold\"", "encode", {"encode"}},
+      {request.alphaThreshold.has_value(),
+       "\"--alpha-threshold\"",
+       "encode, replace, insert and append",
+       {"encode", "replace", "insert", "append"}},
   };
   for (const auto& option : options) {
     if (option.given && std::find(option.commands.begin(), option.commands.end(), command) ==
@@ -402,7 +438,8 @@ std::optional<std::string> CheckEncode(const Request& request) {
   return std::nullopt;
 }
 
-std::optional<std::string> CheckDecode(const Request& request) {
+// The options decode and extract share.
+std::optional<std::string> CheckDecodeOptions(const Request& request) {
   if (request.opaque && !request.png) {
     return "option \"--opaque\" belongs to decode --png";
   }
@@ -414,9 +451,6 @@ std::optional<std::string> CheckDecode(const Request& request) {
   }
   if (request.list && *request.list == sprite::cli::kStandardStream) {
     return "--list names a file; standard output carries the log";
-  }
-  if (auto error = CheckOneArchive(request)) {
-    return error;
   }
   if (request.directory) {
     std::error_code ignored;
@@ -431,13 +465,34 @@ std::optional<std::string> CheckDecode(const Request& request) {
   return std::nullopt;
 }
 
+std::optional<std::string> CheckDecode(const Request& request) {
+  if (auto error = CheckOneArchive(request)) {
+    return error;
+  }
+  return CheckDecodeOptions(request);
+}
+
+// The entry commands: their operands, and extract's options as decode's.
+std::optional<std::string> CheckEntryCommand(const Request& request,
+                                             const sprite::cli::EntryCommand& command) {
+  if (auto error = command.check(request.files)) {
+    return error;
+  }
+  if (request.files.front() == sprite::cli::kStandardStream && isatty(STDIN_FILENO) == 1) {
+    return "standard input is a terminal; " + request.command +
+           " - reads an archive from a pipe or a file";
+  }
+  return command.name == "extract" ? CheckDecodeOptions(request) : std::nullopt;
+}
+
 // A usage error that help or --version do not outrank.
 std::optional<std::string> Check(const Request& request) {
   if (request.command.empty()) {
     return "no command given";
   }
+  const sprite::cli::EntryCommand* entryCommand = sprite::cli::FindEntryCommand(request.command);
   if (request.command != "encode" && request.command != "decode" && request.command != "palette" &&
-      request.command != "list") {
+      request.command != "list" && entryCommand == nullptr) {
     return "unknown command " + Quoted(request.command);
   }
   if (request.help) {
@@ -445,6 +500,9 @@ std::optional<std::string> Check(const Request& request) {
   }
   if (auto misplaced = Misplaced(request)) {
     return misplaced;
+  }
+  if (entryCommand != nullptr) {
+    return CheckEntryCommand(request, *entryCommand);
   }
   if (request.command == "encode") {
     return CheckEncode(request);
@@ -464,14 +522,34 @@ std::optional<std::string> Check(const Request& request) {
   return CheckOneArchive(request);
 }
 
+constexpr char kTryHelp[] = "Try 'sprite-cli --help' for more information.\n";
+
 int Usage(const std::string& message) {
-  std::fprintf(stderr, "%s%s\nTry 'sprite-cli --help' for more information.\n", kPrefix,
-               message.c_str());
+  std::fprintf(stderr, "%s%s\n%s", kPrefix, message.c_str(), kTryHelp);
   return kNotCompleted;
 }
 
 // The name the bitmaps of an archive read from standard input are named after.
 constexpr char kStreamedArchiveName[] = "sprites";
+
+// How PNG pictures are mapped onto a palette, by encode and the entry commands.
+sprite::pipeline::EncodeOptions MappingOptions(const Request& request) {
+  sprite::pipeline::EncodeOptions options;
+  if (request.alphaThreshold) {
+    options.alpha.threshold = static_cast<int>(*Number(*request.alphaThreshold, 1, 255));
+  }
+  return options;
+}
+
+// What decode and extract write.
+sprite::pipeline::DecodeOptions DecodeOptionsOf(const Request& request) {
+  sprite::pipeline::DecodeOptions options;
+  options.png = request.png;
+  options.opaque = request.opaque;
+  options.sheetColumns = request.sheet ? *Number(*request.sheet, 1, kMaxColumns) : 0;
+  options.listPath = request.list.value_or("");
+  return options;
+}
 
 // Encode, after its lists and folders are read: a list or folder that cannot
 // be read stops it before anything is written.
@@ -491,11 +569,8 @@ sprite::pipeline::RunReport Encode(const Request& request, sprite::files::FileSy
     throw UsageError{"a file list holds at most " + std::to_string(kMaxListedFiles) + " files; " +
                      std::to_string(inputs.paths.size()) + " were given"};
   }
-  sprite::pipeline::EncodeOptions options;
+  sprite::pipeline::EncodeOptions options = MappingOptions(request);
   options.paletteFile = request.palette.value_or("");
-  if (request.alphaThreshold) {
-    options.alpha.threshold = static_cast<int>(*Number(*request.alphaThreshold, 1, 255));
-  }
   if (request.sheet) {
     options.sheet = FrameSizeOf(*request.sheet);
   }
@@ -517,24 +592,28 @@ int Run(const Request& request, sprite::files::FileSystem& diskFiles) {
   const std::string archive = request.files.empty() ? "" : std::string(request.files.front());
   if (request.command == "encode") {
     report = Encode(request, files, delegate);
+  } else if (const auto* command = sprite::cli::FindEntryCommand(request.command)) {
+    report = command->run(files, delegate,
+                          {request.files, MappingOptions(request), DecodeOptionsOf(request),
+                           request.directory.value_or("")});
   } else if (request.command == "decode") {
-    sprite::pipeline::DecodeOptions options;
-    options.png = request.png;
-    options.opaque = request.opaque;
-    options.sheetColumns = request.sheet ? *Number(*request.sheet, 1, kMaxColumns) : 0;
-    options.listPath = request.list.value_or("");
-    sprite::pipeline::DecodeRun run(files, delegate, options);
+    sprite::pipeline::DecodeRun run(files, delegate, DecodeOptionsOf(request));
     report = run.Run(archive, request.directory.value_or(""),
                      archive == sprite::cli::kStandardStream ? kStreamedArchiveName : "");
   } else if (request.command == "palette") {
     report = sprite::pipeline::ExportPalette(files, delegate, archive, *request.output,
                                              *sprite::pipeline::PaletteFormatOf(*request.output));
   } else {
-    report = sprite::pipeline::ListArchive(files, delegate, archive);
+    report = sprite::pipeline::ListArchive(
+        files, delegate, archive,
+        request.json ? sprite::pipeline::ListFormat::kJson : sprite::pipeline::ListFormat::kText);
   }
   // A log that did not reach its reader is a run stopped like Ctrl+C stops it.
   const bool logLost = std::fflush(stdout) != 0 || terminal.OutputLost();
-  if (report.cancelled || report.outputFailed || logLost) {
+  if (report.noSuchEntry) {
+    std::fputs(kTryHelp, stderr);
+  }
+  if (report.cancelled || report.outputFailed || report.noSuchEntry || logLost) {
     return kNotCompleted;
   }
   return report.problems > 0 || !report.completed ? kProblems : kClean;
@@ -573,6 +652,10 @@ int Main(std::span<const std::string_view> args, files::FileSystem& files) {
     return Usage(*error);
   }
   if (request.help) {
+    if (const auto* command = sprite::cli::FindEntryCommand(request.command)) {
+      std::printf("%s\n%s", command->help, command->options);
+      return kClean;
+    }
     std::fputs(request.command == "encode"    ? kEncodeHelp
                : request.command == "decode"  ? kDecodeHelp
                : request.command == "palette" ? kPaletteHelp
