@@ -13,8 +13,6 @@ namespace sprite::formats {
 namespace {
 
 constexpr std::uint64_t kCountOffset = 4;
-// Entries copied from another archive pass through a block of this size.
-constexpr std::uint64_t kCopyBlock = 1 << 20;
 
 std::string Text(std::int64_t value) {
   return std::to_string(value);
@@ -71,26 +69,6 @@ void ArchiveWriter::AddEntry(std::int32_t width, std::int32_t height, ByteView c
   Append(head);
   Append(coded);
   ++count_;
-}
-
-void ArchiveWriter::CopyEntries(ByteSource& from, std::uint64_t offset, std::uint64_t length,
-                                std::int32_t count) {
-  if (finished_) {
-    throw InvalidArgumentError("the archive is finished; no entry can be added after its palette");
-  }
-  if (count < 0 || count > kMaxEntries - count_) {
-    throw OverflowError("the archive holds " + Text(count_) + " pictures; " + Text(count) +
-                        " more would pass the " + Text(kMaxEntries) + " its count can hold");
-  }
-  Bytes block(static_cast<std::size_t>(std::min(length, kCopyBlock)));
-  for (std::uint64_t done = 0; done < length;) {
-    const std::span<std::uint8_t> part =
-        std::span(block).first(static_cast<std::size_t>(std::min(length - done, kCopyBlock)));
-    from.ReadAt(offset + done, part);
-    Append(part);
-    done += part.size();
-  }
-  count_ += count;
 }
 
 void ArchiveWriter::Finish(ByteView palette) {

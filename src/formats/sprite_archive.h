@@ -31,12 +31,6 @@ class ArchiveWriter {
   // (kWidthWithoutRows) for a width of 0 or less; InvalidArgumentError after
   // Finish.
   void AddEntry(std::int32_t width, std::int32_t height, ByteView coded);
-  // Appends `count` entries as another archive holds them, heads and coded
-  // streams: the `length` bytes of `from` at `offset`, which its reader has
-  // checked. Memory stays one block however many bytes are copied. Throws as
-  // AddEntry for more entries than the count can hold.
-  void CopyEntries(ByteSource& from, std::uint64_t offset, std::uint64_t length,
-                   std::int32_t count);
   // `palette` is kTrailerSize bytes in archive order (red, green, blue, 0);
   // InvalidArgumentError otherwise, or when called twice.
   void Finish(ByteView palette);

@@ -16,14 +16,85 @@
 namespace sprite::pipeline {
 namespace {
 
-// A run of kept entries is copied this many at a time, the stop asked for between.
-constexpr std::int32_t kEntriesPerCopy = 2048;
+// The stop is asked for after so many entries copied.
+constexpr std::int32_t kEntriesPerLook = 1024;
 
 std::string Pictures(std::int64_t count) {
   return std::to_string(count) + (count == 1 ? " picture" : " pictures");
 }
 
+// A fault of the archive being read, as opposed to one of the file written.
+struct ArchiveDamaged {
+  Fault fault;
+};
+
 }  // namespace
+
+// The entries an edit keeps, read once from front to back where it keeps
+// their order (every edit but a move), so that the archive is read as often
+// as cp reads it; an entry it puts before its place is read again through a
+// reader of its own. Each head is checked as it is read, and the coded
+// streams are copied as they are.
+class KeptEntries {
+ public:
+  explicit KeptEntries(ByteSource& file) : file_(file), reader_(Checked(file)) {}
+
+  const formats::ArchiveReader& Reader() const { return reader_; }
+
+  // Appends entries `first` to `last` to `archive`, telling `done` of each.
+  template <typename Done>
+  void Copy(std::int32_t first, std::int32_t last, formats::ArchiveWriter& archive, Done done) {
+    std::optional<formats::ArchiveReader> back;
+    formats::ArchiveReader* reader = &reader_;
+    std::int32_t* next = &next_;
+    std::int32_t backNext = 1;
+    if (first < next_) {
+      back.emplace(file_);
+      reader = &*back;
+      next = &backNext;
+    }
+    Read([&] {
+      for (; *next < first; ++*next) {
+        reader->NextPlace();
+      }
+    });
+    for (std::int32_t k = first; k <= last; ++k) {
+      std::optional<formats::ArchiveEntry> entry;
+      Read([&] { entry = reader->Next(); });
+      archive.AddEntry(entry->width, entry->height, entry->coded);
+      ++*next;
+      done();
+    }
+  }
+
+  // Steps over the entries left and checks that they end where the palette starts.
+  void Finish() {
+    Read([&] {
+      while (reader_.NextPlace()) {
+      }
+      reader_.CheckEntriesFill();
+    });
+  }
+
+ private:
+  static formats::ArchiveReader Checked(ByteSource& file) {
+    std::optional<formats::ArchiveReader> reader;
+    Read([&] { reader.emplace(file); });
+    return *reader;
+  }
+  template <typename Reading>
+  static void Read(const Reading& reading) {
+    try {
+      reading();
+    } catch (const FaultError& error) {
+      throw ArchiveDamaged{error.Details()};
+    }
+  }
+
+  ByteSource& file_;
+  formats::ArchiveReader reader_;
+  std::int32_t next_ = 1;  // the number of the entry reader_ reads next
+};
 
 RunReport ArchiveEditRun::Run(const std::string& archivePath, const ArchiveEdit& edit) {
   report_ = RunReport{};
@@ -39,47 +110,49 @@ RunReport ArchiveEditRun::Run(const std::string& archivePath, const ArchiveEdit&
       return report_;
     }
   }
-  std::unique_ptr<ByteSource> source;
-  try {
-    source = files_.OpenForReading(archivePath);
-  } catch (FaultError& error) {
-    error.SetPath(archivePath);
-    Report(ArchiveNotChanged(error.Details()));
-    return report_;
-  }
-  if (!ReadArchive(archivePath, *source)) {
-    return report_;
-  }
-  const auto count = static_cast<std::int32_t>(starts_.size() - 1);
-  std::vector<EditPiece> pieces;
-  try {
-    pieces = PlanEdit(edit, count);
-  } catch (FaultError& error) {
-    error.SetPath(archivePath);
-    report_.noSuchEntry = true;
-    Report(NoSuchEntry(error.Details()));
-    return report_;
-  }
-  if (pieces.empty()) {
-    Report(NothingChanged(archivePath, "deleting every entry would leave no picture"));
-    return report_;
-  }
-
   std::unique_ptr<files::ReplacingFile> out;
   try {
+    std::unique_ptr<ByteSource> source;
+    try {
+      source = files_.OpenForReading(archivePath);
+    } catch (const FaultError& error) {
+      throw ArchiveDamaged{error.Details()};
+    }
+    KeptEntries kept(*source);
+    const std::int16_t count = kept.Reader().Count();
+    if (count < 0) {
+      throw ArchiveDamaged{{.kind = FaultKind::kNegativeCount, .value = count}};
+    }
+    std::vector<EditPiece> pieces;
+    try {
+      pieces = PlanEdit(edit, count);
+    } catch (FaultError& error) {
+      error.SetPath(archivePath);
+      report_.noSuchEntry = true;
+      Report(NoSuchEntry(error.Details()));
+      return report_;
+    }
+    if (pieces.empty()) {
+      Report(NothingChanged(archivePath, "deleting every entry would leave no picture"));
+      return report_;
+    }
     out = files_.CreateReplacing(archivePath);
     formats::ArchiveWriter archive(*out);
-    if (WritePieces(archivePath, edit, pieces, *source, archive)) {
+    if (WritePieces(archivePath, edit, pieces, kept, archive)) {
+      kept.Finish();
       out->Commit();
       report_.completed = true;
       report_.outputWritten = true;
       report_.outputBytes = archive.Size();
       report_.outputPath = files_.FullPath(archivePath);
       report_.stored = archive.Count();
-      delegate_.Log(Summary(edit, archivePath, archive.Count(), archive.Size()), false);
+      delegate_.Log(Summary(edit, archivePath, count, archive.Count(), archive.Size()), false);
     } else {
       Report(NothingChanged(archivePath));
     }
+  } catch (ArchiveDamaged& damaged) {
+    damaged.fault.path = archivePath;
+    Report(ArchiveNotChanged(damaged.fault));
   } catch (FaultError& error) {
     report_.outputFailed = true;
     error.SetPath(archivePath);
@@ -98,30 +171,8 @@ RunReport ArchiveEditRun::Run(const std::string& archivePath, const ArchiveEdit&
   return report_;
 }
 
-bool ArchiveEditRun::ReadArchive(const std::string& archivePath, ByteSource& source) {
-  starts_.clear();
-  try {
-    formats::ArchiveReader reader(source);
-    palette_ = reader.Palette();
-    // Only the heads are read: the coded streams are copied, never looked at.
-    starts_.reserve(static_cast<std::size_t>(std::max<std::int16_t>(reader.Count(), 0)) + 1);
-    std::uint64_t end = formats::kArchiveHeaderSize;
-    while (const auto place = reader.NextPlace()) {
-      starts_.push_back(place->offset);
-      end = place->End();
-    }
-    reader.CheckEntriesFill();
-    starts_.push_back(end);
-    return true;
-  } catch (FaultError& error) {
-    error.SetPath(archivePath);
-    Report(ArchiveNotChanged(error.Details()));
-    return false;
-  }
-}
-
 bool ArchiveEditRun::WritePieces(const std::string& archivePath, const ArchiveEdit& edit,
-                                 const std::vector<EditPiece>& pieces, ByteSource& source,
+                                 const std::vector<EditPiece>& pieces, KeptEntries& kept,
                                  formats::ArchiveWriter& archive) {
   // Each picture of the new archive goes by a number in StoredPalettes: the
   // files by their index, the runs of kept entries after them.
@@ -132,33 +183,31 @@ bool ArchiveEditRun::WritePieces(const std::string& archivePath, const ArchiveEd
     total += piece.Count();
   }
   std::optional<PictureMapper> mapper;
+  const formats::PaletteFile archivePalette = formats::PaletteOfTrailer(kept.Reader().Palette());
   PngFileSource pngs(files_, [&]() -> PictureMapper& {
     if (!mapper) {
-      mapper = GivenPaletteMapper(formats::PaletteOfTrailer(palette_), options_);
+      mapper = GivenPaletteMapper(archivePalette, options_);
     }
     return *mapper;
   });
   PictureFileSource pictures(files_, pngs);
-  const Bytes archivePalette = formats::PaletteOfTrailer(palette_).palette;
-  Bytes lastPalette = archivePalette;
+  Bytes lastPalette = archivePalette.palette;
   std::string lastPath;
   std::int64_t done = 0;
+  const auto entryDone = [&] {
+    if (++done % kEntriesPerLook == 0) {
+      delegate_.Progress(RunDelegate::Bar::kFirst, codec::RoundedPercent(done, total));
+      if (delegate_.ShouldStop()) {
+        throw CancelledError();
+      }
+    }
+  };
   for (std::size_t p = 0; p < pieces.size(); ++p) {
     const EditPiece& piece = pieces[p];
     if (piece.Kept()) {
-      for (std::int32_t first = piece.first; first <= piece.last; first += kEntriesPerCopy) {
-        if (delegate_.ShouldStop()) {
-          throw CancelledError();
-        }
-        const std::int32_t last = std::min(piece.last, first + kEntriesPerCopy - 1);
-        const std::uint64_t from = starts_[static_cast<std::size_t>(first - 1)];
-        archive.CopyEntries(source, from, starts_[static_cast<std::size_t>(last)] - from,
-                            last - first + 1);
-        done += last - first + 1;
-        delegate_.Progress(RunDelegate::Bar::kFirst, codec::RoundedPercent(done, total));
-      }
+      kept.Copy(piece.first, piece.last, archive, entryDone);
       palettes.AddOnTarget(runBase + p);
-      lastPalette = archivePalette;
+      lastPalette = archivePalette.palette;
       continue;
     }
     if (delegate_.ShouldStop()) {
@@ -190,11 +239,11 @@ bool ArchiveEditRun::WritePieces(const std::string& archivePath, const ArchiveEd
     }
     lastPalette = std::move(picture->stored.palette);
     lastPath = path;
-    delegate_.Progress(RunDelegate::Bar::kFirst, codec::RoundedPercent(++done, total));
+    entryDone();
   }
   // Every picture decodes with the last one's palette: name those it does not fit.
   std::int32_t keptRecoloured = 0;
-  for (const std::size_t index : palettes.DifferingFromLast(archivePalette)) {
+  for (const std::size_t index : palettes.DifferingFromLast(archivePalette.palette)) {
     if (index < runBase) {
       Report(StoredAnyway({.kind = FaultKind::kOtherColours, .path = edit.files[index]}));
     } else {
@@ -209,7 +258,8 @@ bool ArchiveEditRun::WritePieces(const std::string& archivePath, const ArchiveEd
 }
 
 std::string ArchiveEditRun::Summary(const ArchiveEdit& edit, const std::string& archivePath,
-                                    std::int32_t count, std::uint64_t size) const {
+                                    std::int32_t before, std::int32_t count,
+                                    std::uint64_t size) const {
   using Kind = ArchiveEdit::Kind;
   const auto entry = [&](std::size_t i) { return std::to_string(edit.entries[i].first); };
   const auto files = static_cast<std::int64_t>(edit.files.size());
@@ -224,11 +274,10 @@ std::string ArchiveEditRun::Summary(const ArchiveEdit& edit, const std::string& 
     case Kind::kAppend:
       done = "Appended " + Pictures(files);
       break;
-    case Kind::kDelete: {
-      const auto deleted = static_cast<std::int64_t>(starts_.size() - 1) - count;
-      done = "Deleted " + std::to_string(deleted) + (deleted == 1 ? " entry" : " entries");
+    case Kind::kDelete:
+      done = "Deleted " + std::to_string(before - count) +
+             (before - count == 1 ? " entry" : " entries");
       break;
-    }
     case Kind::kMove:
       done = "Moved entry " + entry(0) + " to " + entry(1);
       break;

@@ -217,8 +217,8 @@ TEST_F(ArchiveEditTest, ADamagedArchiveOrAMissingEntryIsLeftAsItWas) {
     pipeline::ArchiveEdit edit;
     FaultKind kind;
   } cases[] = {
-      {negativeCount, {Kind::kAppend, {}, {"b.bmp"}}, FaultKind::kNegativeCount},
-      {bytesAfter, {Kind::kDelete, {{1, 1}}}, FaultKind::kBytesAfterEntries},
+      {negativeCount, {Kind::kDelete, {{1, 1}}}, FaultKind::kNegativeCount},
+      {bytesAfter, {Kind::kAppend, {}, {"b.bmp"}}, FaultKind::kBytesAfterEntries},
       {pastPalette, {Kind::kReplace, {{1, 1}}, {"b.bmp"}}, FaultKind::kStreamPastPalette},
       {ArchiveWithUndecodableEntry(),
        {Kind::kReplace, {{3, 3}}, {"b.bmp"}},
