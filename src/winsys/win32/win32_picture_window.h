@@ -31,6 +31,7 @@ class Win32PictureWindow : public PictureWindow {
   void Show() override;
   void Close() override;
   bool Visible() const override { return ::IsWindowVisible(window_) != 0; }
+  void SetTimer(std::int32_t intervalMs) override;
 
   ::HWND System() const { return window_; }
 
