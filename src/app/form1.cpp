@@ -78,6 +78,7 @@ Form1::Form1(winsys::WindowSystem& windows, files::FileSystem& files)
   lstFiles.SetOnSelectionChanged([this] { lstFiles_SelectionChanged(); });
   txtOut.SetOnFilesDropped(
       [this](const std::vector<std::string>& paths) { txtOut_FilesDropped(paths); });
+  txtOut.SetOnEnter([this] { txtOut_Enter(); });
   window_->SetCloseHandler([this] { return Form_QueryUnload(); });
 }
 

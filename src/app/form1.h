@@ -109,7 +109,11 @@ class Form1 {
   // selected meanwhile is shown instead.
   void lstFiles_OpenItem();
   void lstFiles_SelectionChanged();
+  // The viewer, made on first use.
+  viewer::frmViewer& OpenViewer();
   void txtOut_FilesDropped(const std::vector<std::string>& paths);
+  // Enter in the output box shows the archive it names in the viewer.
+  void txtOut_Enter();
   void SetControlsEnabled(bool enabled);
   bool Form_QueryUnload();
   // The window is closing: the viewer goes with it.

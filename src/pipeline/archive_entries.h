@@ -1,6 +1,7 @@
 // An archive's pictures one at a time, by entry number, for a viewer.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -32,8 +33,8 @@ class ArchiveEntries {
   // archive's palette. Throws FaultError with the path and the entry for an
   // entry that cannot be decoded or lies past a damaged one, and as Count.
   formats::StoredPicture Picture(std::int32_t number);
-  // Forgets the table, so that the archive is read anew.
-  void Forget() { read_ = false; }
+  // The count as the archive was last read, without reading it again.
+  std::int32_t CountRead() const { return std::max<std::int32_t>(count_, 0); }
 
  private:
   // Reads the table anew when it is not read or the file no longer fits it.

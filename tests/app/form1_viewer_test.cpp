@@ -143,3 +143,33 @@ TEST_F(Form1ViewerTest, ClosingTheMainWindowDuringARunClosesTheViewerOnceItStopp
 
 }  // namespace
 }  // namespace sprite::testing
+
+namespace sprite::testing {
+namespace {
+
+TEST_F(Form1ViewerTest, EnterInTheOutputBoxShowsTheArchiveItNamesEntryByEntry) {
+  const std::string archive = Output().Text();
+  Output().SetText("#");
+  Output().PressEnter();  // names no archive yet
+  EXPECT_EQ(form_->Viewer(), nullptr);
+  Output().SetText(archive);
+  Encode();
+  ASSERT_EQ(form_->LastRun().stored, 2);
+  FileList().DoubleClick(1);
+  const viewer::IndexedPicture door = *Viewer().Shown();
+
+  Output().PressEnter();
+  EXPECT_EQ(ViewerWindow().Caption(), "pack.spr - Sprite Viewer");
+  EXPECT_THAT(ViewerWindow().Text(), StartsWith("pack.spr: entry 1 of 2, 38 \u00D7 44 pixels, "));
+  ViewerWindow().PressKey(winsys::PictureKey::kEnd);
+  ASSERT_NE(Viewer().Shown(), nullptr);
+  EXPECT_EQ(Viewer().Shown()->pixels, door.pixels);
+  EXPECT_EQ(Viewer().Shown()->palette, door.palette);
+  // The file list leads the viewer back to files.
+  FileList().Click(0);
+  EXPECT_EQ(ViewerWindow().Caption(), "hero.bmp - Sprite Viewer");
+  EXPECT_EQ(Viewer().Player(), nullptr);
+}
+
+}  // namespace
+}  // namespace sprite::testing
