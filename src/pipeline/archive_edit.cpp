@@ -159,7 +159,7 @@ RunReport ArchiveEditRun::Run(const std::string& archivePath, const ArchiveEdit&
     Report(ArchiveNotWritten(error.Details(), true));
   } catch (const CancelledError&) {
     report_.cancelled = true;
-    Report(Stopped("the archive " + Quoted(archivePath)));
+    Report(Stopped("the changed archive " + Quoted(archivePath)));
   } catch (const Error& error) {
     report_.outputFailed = true;
     Report(ArchiveNotWritten(

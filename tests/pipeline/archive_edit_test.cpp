@@ -232,11 +232,15 @@ TEST_F(ArchiveEditTest, ADamagedArchiveOrAMissingEntryIsLeftAsItWas) {
        {Kind::kReplace, {{1, 1}}, {"a.spr"}},
        FaultKind::kOutputIsInput},
       {ArchiveWithUndecodableEntry(), {Kind::kAppend, {}, {"none.png"}}, FaultKind::kNoSuchFile},
+      {ArchiveWithUndecodableEntry(), {Kind::kAppend, {}, {"b.bmp"}}, FaultKind::kStopped},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(Describe({.kind = c.kind}));
     files_.files["a.spr"] = c.archive;
-    const pipeline::RunReport report = Edit(c.edit);
+    delegate_ = RecordingDelegate{};
+    delegate_.stopWhen = [&](long) { return c.kind == FaultKind::kStopped; };
+    const pipeline::RunReport report =
+        pipeline::ArchiveEditRun(files_, delegate_).Run("a.spr", c.edit);
     EXPECT_EQ(files_.files["a.spr"], c.archive);
     EXPECT_FALSE(report.completed);
     EXPECT_EQ(report.noSuchEntry, c.kind == FaultKind::kNoSuchEntry);

@@ -310,9 +310,17 @@ TEST_F(FrmViewerArchiveTest, KeysStepThroughTheEntriesAndStopAtTheEnds) {
     Press(step.keys);
     EXPECT_EQ(ShownIndex(), step.shown) << Window().Text();
   }
+  // An archive changed meanwhile (its first entry gone) is read anew.
+  Bytes changed = FiveAndABrokenEntry();
+  changed.erase(changed.begin() + 8, changed.begin() + 16);
+  changed[4] = 5;
+  files_.files["a.spr"] = changed;
+  Press({PictureKey::kRight});
+  EXPECT_EQ(ShownIndex(), 3);
+  EXPECT_THAT(Window().Text(), ::testing::StartsWith("a.spr: entry 2 of 5, "));
   Press({PictureKey::kEnd});
   EXPECT_EQ(Window().Text(),
-            "a.spr: entry 6 of 6 cannot be shown: entry 6 at offset 48: the coded stream of 1 "
+            "a.spr: entry 5 of 5 cannot be shown: entry 5 at offset 40: the coded stream of 1 "
             "bytes ends with a zero-run marker at byte 1 and no count byte after it; Space plays "
             "at 10 frames a second");
 }
