@@ -251,3 +251,43 @@ TEST_F(ArchiveEditTest, ADamagedArchiveOrAMissingEntryIsLeftAsItWas) {
 
 }  // namespace
 }  // namespace sprite::testing
+
+namespace sprite::testing {
+namespace {
+
+TEST(EntryNumbersTest, NumbersRangesAndListsFromOneTo32767) {
+  using Ranges = std::vector<pipeline::EntryRange>;
+  const auto parsed = [](std::string_view text) {
+    const auto ranges = pipeline::ParseEntryNumbers(text);
+    Ranges flat;
+    if (ranges) {
+      flat = *ranges;
+    }
+    return std::pair(ranges.has_value(), flat);
+  };
+  const auto same = [](const Ranges& a, const Ranges& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
+      return x.first == y.first && x.last == y.last;
+    });
+  };
+  EXPECT_TRUE(same(parsed("7").second, {{7, 7}}));
+  EXPECT_TRUE(same(parsed("1,4-9,32767").second, {{1, 1}, {4, 9}, {32767, 32767}}));
+  for (const std::string_view refused :
+       {"", "0", "07", "32768", "5-4", "1,", ",1", "1-", "-3", "1-2-3", "+1", "1 ,2", "x"}) {
+    SCOPED_TRACE(std::string(refused));
+    EXPECT_FALSE(parsed(refused).first);
+  }
+  // Overlapping ranges name each entry once, in order; past the count is refused.
+  EXPECT_EQ(pipeline::ChosenEntries(Ranges{{5, 6}, {2, 5}, {6, 6}}, 9),
+            (std::vector<std::int32_t>{2, 3, 4, 5, 6}));
+  try {
+    pipeline::ChosenEntries(Ranges{{2, 3}, {8, 12}}, 9);
+    ADD_FAILURE() << "an entry past the count was taken";
+  } catch (const FaultError& error) {
+    EXPECT_EQ(std::tuple(error.Kind(), error.Details().value, error.Details().bound),
+              std::tuple(FaultKind::kNoSuchEntry, 10, 9));
+  }
+}
+
+}  // namespace
+}  // namespace sprite::testing
