@@ -42,7 +42,7 @@ _sprite_cli() {
     fi
     case $word in
       --) ended=1 ;;
-      -o | -C | --output | --directory | --palette | --list | --sheet | --alpha-threshold)
+      -o | -C | --output | --directory | --palette | --list | --sheet | --alpha-threshold | --opaque-index0)
         [ "${COMP_WORDS[i + 1]}" = "=" ] && ((i++))
         ((i++))
         ;;
@@ -72,20 +72,24 @@ _sprite_cli() {
       --sheet | --alpha-threshold)
         return
         ;;
+      --opaque-index0)
+        COMPREPLY=($(compgen -W "keep see-through" -- "$cur"))
+        return
+        ;;
     esac
   fi
 
   if [ -z "$ended" ] && [[ $cur == -* ]]; then
     local options
     case $command in
-      encode) options="-o --output= --palette= --alpha-threshold= --sheet= --skip-empty -q --quiet -h --help" ;;
+      encode) options="-o --output= --palette= --alpha-threshold= --opaque-index0= --sheet= --skip-empty -q --quiet -h --help" ;;
       decode) options="-C --directory= --png --opaque --sheet= --list= -q --quiet -h --help" ;;
       palette) options="-o --output= -q --quiet -h --help" ;;
       list) options="--json -q --quiet -h --help" ;;
       extract) options="-C --directory= --png --opaque --list= -q --quiet -h --help" ;;
       replace | insert | append) options="--alpha-threshold= -q --quiet -h --help" ;;
       delete | move | info) options="-q --quiet -h --help" ;;
-      *) options="-o --output= -C --directory= --png --opaque --sheet= --skip-empty --list= --palette= --alpha-threshold= --json -q --quiet -h --help --version --" ;;
+      *) options="-o --output= -C --directory= --png --opaque --sheet= --skip-empty --list= --palette= --alpha-threshold= --opaque-index0= --json -q --quiet -h --help --version --" ;;
     esac
     COMPREPLY=($(compgen -W "$options" -- "$cur"))
     [[ ${COMPREPLY[0]-} == *= ]] && compopt -o nospace 2>/dev/null

@@ -1,6 +1,9 @@
 // The Decode run on one archive file of any content, end to end: archive
 // reader, row decoder and bitmap writer. Every bitmap is checked as it is
-// written, and the log, against a plain reading of the same archive.
+// written, and the log, against a plain reading of the same archive. The
+// same archive decoded as a sheet is refused before anything is made when it
+// is larger than encode reads, and otherwise reads back as the frames laid
+// out plainly; the run's memory stays within the harness's limit either way.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -10,7 +13,9 @@
 #include <vector>
 
 #include "command_harness.h"
+#include "fakes/memory_file_system.h"
 #include "formats/memory_io.h"
+#include "formats/png_picture.h"
 #include "pipeline/decode_run.h"
 
 namespace {
@@ -142,6 +147,83 @@ class LogLines : public sprite::pipeline::RunDelegate {
 // here every byte is written and checked twice, and a run of them costs seconds.
 constexpr std::size_t kAreaBudget = 64 * 1024;
 
+// The stored rows of a complete coded stream, decoded plainly.
+Bytes StoredRows(ByteView coded) {
+  Bytes rows;
+  for (std::size_t i = 0; i < coded.size(); ++i) {
+    if (coded[i] != 0) {
+      rows.push_back(coded[i]);
+    } else {
+      rows.insert(rows.end(), coded[++i], 0);
+    }
+  }
+  return rows;
+}
+
+struct Frame {
+  std::uint64_t width = 0;
+  Bytes rows;
+  std::uint64_t Height() const {
+    return std::max<std::uint64_t>(1, (rows.size() + width - 1) / width);
+  }
+};
+
+// Sheets written here are small enough to check in a few milliseconds; larger
+// ones are left out unless they are too large to write at all.
+constexpr std::uint64_t kSheetBudget = 1u << 20;
+
+// The frames decoded as one sheet of `columns` columns, laid out plainly:
+// cells as large as the largest frame, each frame at its cell's top left.
+void CheckSheet(ByteView input, const std::vector<Frame>& frames, bool whole,
+                std::uint32_t columns) {
+  using sprite::fuzz::Check;
+  std::uint64_t cellWidth = 0;
+  std::uint64_t cellHeight = 0;
+  for (const Frame& frame : frames) {
+    cellWidth = std::max(cellWidth, frame.width);
+    cellHeight = std::max(cellHeight, frame.Height());
+  }
+  const std::uint64_t used = std::min<std::uint64_t>(columns, frames.size());
+  const std::uint64_t width = used * cellWidth;
+  const std::uint64_t height = used == 0 ? 0 : (frames.size() + used - 1) / used * cellHeight;
+  const sprite::formats::PngLimits readBack;
+  const bool tooLarge = width > readBack.maxWidth || height > readBack.maxHeight ||
+                        width * height > readBack.maxPixels;
+  if (!tooLarge && width * height > kSheetBudget) {
+    return;
+  }
+  sprite::fakes::MemoryFileSystem files;
+  files.files["in.spr"] = Bytes(input.begin(), input.end());
+  LogLines log;
+  const sprite::pipeline::RunReport run =
+      sprite::pipeline::DecodeRun(files, log, {.png = true, .sheetColumns = columns}).Run("in.spr");
+  const auto sheet = files.files.find("in.spr.sheet.png");
+  if (frames.empty() || tooLarge) {
+    Check(sheet == files.files.end() && run.outputFailed == tooLarge);
+    Check(!tooLarge || log.lines.at(1).starts_with(
+                           "ERROR: cannot write \"in.spr.sheet.png\": the sheet would be"));
+    return;
+  }
+  Check(sheet != files.files.end() && !run.outputFailed && run.completed == whole &&
+        run.stored == static_cast<std::int32_t>(frames.size()));
+  const sprite::formats::PngPicture picture = sprite::formats::ReadPng(sheet->second);
+  Check(picture.form == sprite::formats::PngForm::kIndexed && picture.width == width &&
+        picture.height == height && picture.palette.size() == 256 && picture.palette[0].alpha == 0);
+  for (std::uint64_t y = 0; y < height; ++y) {
+    for (std::uint64_t x = 0; x < width; ++x) {
+      const std::uint64_t number = y / cellHeight * used + x / cellWidth;
+      const std::uint64_t fx = x % cellWidth;
+      const std::uint64_t fy = y % cellHeight;
+      std::uint8_t wanted = 0;
+      if (number < frames.size() && fx < frames[number].width) {
+        const std::uint64_t at = fy * frames[number].width + fx;
+        wanted = at < frames[number].rows.size() ? frames[number].rows[at] : 0;
+      }
+      Check(picture.pixels[y * width + x] == wanted);
+    }
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -153,6 +235,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Entries read one after another, each checked against the start of the
   // palette, and decoded plainly until the first one that cannot be.
   std::vector<Bytes> expected;
+  std::vector<Frame> frames;
   bool whole = archive;
   const std::int16_t count = archive ? Field16(input, 4) : 0;
   if (archive) {
@@ -181,6 +264,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       try {
         expected.push_back(
             PlainBitmap(width, height, palette, oracle::DecompressRows(coded, width, host)));
+        frames.push_back({static_cast<std::uint64_t>(width), StoredRows(coded)});
       } catch (const sprite::FaultError&) {
         whole = false;
         break;
@@ -208,5 +292,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (int k = 1; k <= numbered; ++k) {
     Check(lines[static_cast<std::size_t>(k)] == "Processing bitmap: " + std::to_string(k));
   }
+  CheckSheet(input, frames, whole, static_cast<std::uint32_t>(1 + size % 5));
   return 0;
 }

@@ -117,6 +117,9 @@ def main():
                               (5, -3, bytes([9, 0, 3, 9, 9, 9, 9, 0, 4, 1]))]),
         "stream-32767.spr": archive([(127, 258, literals(32767))]),
         "zero-runs.spr": archive([(1, 1, bytes([0, 255] * 2000)), (2, 1, bytes([0, 0, 7]))]),
+        # A row and a column: as a sheet, cells of 32767 x 2000 pixels, more than encode reads.
+        "sheet-too-large.spr": archive([(32767, 1, bytes([0, 255] * 128 + [0, 127])),
+                                        (1, 2000, bytes([0, 255] * 7 + [0, 215]))]),
     }
     for name, data in archives.items():
         write("fuzz_decode_command", name, data)

@@ -21,8 +21,9 @@ profile=${1:-all}
 packages=(
   g++ cmake ninja-build make pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  # PNG pictures; their image data inflated and deflated whole
-  libspng-dev libdeflate-dev
+  # PNG pictures; their image data inflated and deflated whole, and a sheet
+  # deflated a row at a time
+  libspng-dev libdeflate-dev zlib1g-dev
   # the headless demo of `make run`: a virtual screen, keys and a screenshot
   xvfb xauth xdotool imagemagick fonts-dejavu-core
 )

@@ -98,6 +98,10 @@ constexpr char kHelp[] =
     "                            (.gpl, .pal, .png, .bmp or .spr), nearest colours\n"
     "      --alpha-threshold=N   (encode, replace, insert, append) alpha below N (1 to\n"
     "                            255) is see-through, N and above opaque\n"
+    "      --opaque-index0=HOW   (encode) pixels of an opaque colour 0 in indexed PNG\n"
+    "                            pictures that keep their palette: keep moves them to\n"
+    "                            an index of their colour, see-through stores them\n"
+    "                            see-through; without it a warning counts them\n"
     "      --json                (list) print the entries as JSON, with their offsets\n"
     "  -q, --quiet               print no log lines\n"
     "  -h, --help                print this help; after a command, that command's help\n"
@@ -137,6 +141,12 @@ constexpr char kEncodeHelp[] =
     "      --alpha-threshold=N  alpha below N (1 to 255) is see-through, N and above\n"
     "                           opaque; without it alpha other than 0 and 255 is\n"
     "                           refused\n"
+    "      --opaque-index0=HOW  index 0 is see-through in an archive; indexed PNG\n"
+    "                           pictures that keep their palette but show colour 0\n"
+    "                           opaque are stored with a warning, unless HOW is keep\n"
+    "                           (its pixels move to an index of their colour: one\n"
+    "                           past the palette, another of that colour, else the\n"
+    "                           nearest) or see-through (they are meant to be)\n"
     "      --sheet=WxH          cut every picture into frames of W x H pixels, left\n"
     "                           to right, top to bottom\n"
     "      --skip-empty         with --sheet, leave out wholly see-through frames\n"
@@ -196,6 +206,7 @@ struct Request {
   std::optional<std::string> directory;
   std::optional<std::string> palette;
   std::optional<std::string> alphaThreshold;
+  std::optional<std::string> opaqueIndex0;
   std::optional<std::string> sheet;
   std::optional<std::string> list;
   bool png = false;
@@ -226,6 +237,7 @@ constexpr ValueOption kValueOptions[] = {
     {"--list", &Request::list, "a file name"},
     {"--sheet", &Request::sheet, "a value"},
     {"--alpha-threshold", &Request::alphaThreshold, "a value"},
+    {"--opaque-index0", &Request::opaqueIndex0, "a value"},
 };
 
 // The long options that take none.
@@ -355,6 +367,17 @@ std::optional<sprite::pipeline::FrameSize> FrameSizeOf(std::string_view text) {
 
 constexpr auto kMaxColumns = static_cast<std::uint32_t>(sprite::formats::kMaxEntries);
 
+// --opaque-index0=HOW of encode.
+std::optional<sprite::pipeline::OpaqueIndex0> OpaqueIndex0Of(std::string_view how) {
+  if (how == "keep") {
+    return sprite::pipeline::OpaqueIndex0::kKeep;
+  }
+  if (how == "see-through") {
+    return sprite::pipeline::OpaqueIndex0::kSeeThrough;
+  }
+  return std::nullopt;
+}
+
 // Which options each command takes, besides -q and -h.
 std::optional<std::string> Misplaced(const Request& request) {
   const std::string& command = request.command;
@@ -383,6 +406,7 @@ std::optional<std::string> Misplaced(const Request& request) {
        "\"--alpha-threshold\"",
        "encode, replace, insert and append",
        {"encode", "replace", "insert", "append"}},
+      {request.opaqueIndex0.has_value(), "\"--opaque-index0\"", "encode", {"encode"}},
   };
   for (const auto& option : options) {
     if (option.given && std::find(option.commands.begin(), option.commands.end(), command) ==
@@ -411,6 +435,17 @@ std::optional<std::string> CheckOneArchive(const Request& request) {
   return std::nullopt;
 }
 
+// How PNG pictures are mapped, for encode and the commands that add pictures.
+std::optional<std::string> CheckMappingOptions(const Request& request) {
+  if (request.alphaThreshold && !Number(*request.alphaThreshold, 1, 255)) {
+    return "--alpha-threshold=" + *request.alphaThreshold + ": a threshold is 1 to 255";
+  }
+  if (request.opaqueIndex0 && !OpaqueIndex0Of(*request.opaqueIndex0)) {
+    return "--opaque-index0=" + *request.opaqueIndex0 + ": it is keep or see-through";
+  }
+  return std::nullopt;
+}
+
 std::optional<std::string> CheckEncode(const Request& request) {
   if (!request.output) {
     return "encode needs an archive to write: -o ARCHIVE";
@@ -432,10 +467,7 @@ std::optional<std::string> CheckEncode(const Request& request) {
   if (request.skipEmpty && !request.sheet) {
     return "option \"--skip-empty\" belongs to encode --sheet";
   }
-  if (request.alphaThreshold && !Number(*request.alphaThreshold, 1, 255)) {
-    return "--alpha-threshold=" + *request.alphaThreshold + ": a threshold is 1 to 255";
-  }
-  return std::nullopt;
+  return CheckMappingOptions(request);
 }
 
 // The options decode and extract share.
@@ -482,7 +514,7 @@ std::optional<std::string> CheckEntryCommand(const Request& request,
     return "standard input is a terminal; " + request.command +
            " - reads an archive from a pipe or a file";
   }
-  return command.name == "extract" ? CheckDecodeOptions(request) : std::nullopt;
+  return command.name == "extract" ? CheckDecodeOptions(request) : CheckMappingOptions(request);
 }
 
 // A usage error that help or --version do not outrank.
@@ -537,6 +569,9 @@ sprite::pipeline::EncodeOptions MappingOptions(const Request& request) {
   sprite::pipeline::EncodeOptions options;
   if (request.alphaThreshold) {
     options.alpha.threshold = static_cast<int>(*Number(*request.alphaThreshold, 1, 255));
+  }
+  if (request.opaqueIndex0) {
+    options.alpha.opaqueIndex0 = *OpaqueIndex0Of(*request.opaqueIndex0);
   }
   return options;
 }

@@ -11,6 +11,11 @@ std::string Number(std::int64_t value) {
   return std::to_string(value);
 }
 
+// "1 pixel", "12 pixels".
+std::string Pixels(std::int64_t count) {
+  return Number(count) + (count == 1 ? " pixel" : " pixels");
+}
+
 std::string Offset(const Fault& fault) {
   return std::to_string(fault.offset.value_or(0));
 }
@@ -228,6 +233,23 @@ std::string Describe(const Fault& fault) {
       return "stopped by the user";
     case kUnexpected:
       return fault.text;
+    case kSheetTooLarge:
+      return "the sheet would be " + Number(fault.value) + " × " + Number(fault.bound) +
+             " pixels, larger than the PNG pictures encode reads back: " + fault.text;
+    case kOpaqueIndex0:
+      return "its " + Pixels(fault.value) + " of the opaque colour 0 " + fault.text +
+             " will come back see-through, as index 0 is in an archive: give the picture a "
+             "see-through palette entry (tRNS), or --opaque-index0=keep to move them to an "
+             "index of their colour";
+    case kOpaqueIndex0Nearest:
+      return "its " + Pixels(fault.value) + " of the opaque colour 0 took the nearest colour, " +
+             "index " + Number(fault.bound) + " " + fault.text +
+             ": the palette has no free entry and no other of their colour";
+    case kColoursMerged:
+      return "its 16-bit samples were rounded to the 8 bits an archive keeps, and " +
+             std::string(fault.bound != 0 ? "at least " : "") + Number(fault.value) +
+             (fault.value == 1 ? " colour now stands" : " colours now stand") +
+             " for several that differed only below those 8 bits";
   }
   return "unknown fault";
 }

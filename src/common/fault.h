@@ -91,6 +91,17 @@ enum class FaultKind : std::uint8_t {
   kStopped,
   // One of the program's own checks failed where no file should lead; text: its words.
   kUnexpected,
+
+  // A sheet larger than encode reads back; value: width; bound: height; text:
+  // the limits and the cells.
+  kSheetTooLarge,
+
+  // PNG pictures stored with art an archive shows otherwise; `path` names the picture.
+  kOpaqueIndex0,         // value: pixels of the opaque colour 0; text: its colour, "(r, g, b)"
+  kOpaqueIndex0Nearest,  // value: those pixels; bound: the index they took; text: its colour
+  // value: 8-bit colours that stand for several 16-bit ones; bound: 1 when at
+  // least that many (the picture has too many colours to count them all)
+  kColoursMerged,
 };
 
 struct Fault {

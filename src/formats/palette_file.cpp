@@ -11,9 +11,12 @@
 
 #include "codec/palette_swap.h"
 #include "common/error.h"
+#include "common/text.h"
+#include "common/utf8.h"
 #include "formats/bitmap.h"
 #include "formats/memory_io.h"
 #include "formats/sprite_archive.h"
+#include "formats/text_lines.h"
 
 namespace sprite::formats {
 
@@ -21,7 +24,12 @@ namespace {
 
 constexpr std::string_view kGimpFirstLine = "GIMP Palette";
 constexpr std::string_view kJascFirstLine = "JASC-PAL";
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+// A colour line with a long name fits; a line past this is no palette's, and
+// 256 colours with comments between them take far fewer lines.
+constexpr std::size_t kMaxLineBytes = 4096;
+constexpr std::size_t kMaxLines = 65536;
+// What is shown of a line at fault.
+constexpr std::size_t kShownBytes = 40;
 
 std::string Text(std::uint64_t value) {
   return std::to_string(value);
@@ -44,24 +52,9 @@ PaletteFile Padded(PaletteFileKind kind, const std::vector<Rgb>& entries) {
   return file;
 }
 
-// Lines of a text file without their line ends (LF or CR LF) and without a
-// leading byte-order mark.
-std::vector<std::string_view> Lines(ByteView file) {
-  std::string_view text(reinterpret_cast<const char*>(file.data()), file.size());
-  if (text.starts_with(kByteOrderMark)) {
-    text.remove_prefix(kByteOrderMark.size());
-  }
-  std::vector<std::string_view> lines;
-  while (!text.empty()) {
-    const std::size_t end = std::min(text.find('\n'), text.size());
-    std::string_view line = text.substr(0, end);
-    if (line.ends_with('\r')) {
-      line.remove_suffix(1);
-    }
-    lines.push_back(line);
-    text.remove_prefix(std::min(end + 1, text.size()));
-  }
-  return lines;
+// The start of a line at fault, control characters escaped, between quotes.
+std::string Shown(std::string_view line) {
+  return Quoted(Escaped(line.substr(0, Utf8PrefixLength(line, kShownBytes))));
 }
 
 std::string_view Trimmed(std::string_view text) {
@@ -84,8 +77,8 @@ Rgb ParseColour(std::string_view line, std::size_t lineNumber) {
     unsigned value = 0;
     const auto [next, fault] = std::from_chars(at, end, value);
     if (fault != std::errc() || value > 255 || (next != end && *next != ' ' && *next != '\t')) {
-      Bad("line " + Text(lineNumber) + " (\"" + std::string(line.substr(0, 40)) +
-          "\") is not a colour: three whole numbers from 0 to 255 were expected");
+      Bad("line " + Text(lineNumber) + " (" + Shown(line) +
+          ") is not a colour: three whole numbers from 0 to 255 were expected");
     }
     channel = static_cast<std::uint8_t>(value);
     at = next;
@@ -99,15 +92,16 @@ void CheckCount(std::size_t count) {
   }
 }
 
-PaletteFile ReadGimp(const std::vector<std::string_view>& lines) {
+// After the first line.
+PaletteFile ReadGimp(TextLines& lines) {
   std::vector<Rgb> entries;
-  for (std::size_t i = 1; i < lines.size(); ++i) {
-    const std::string_view line = Trimmed(lines[i]);
+  while (const auto next = lines.Next()) {
+    const std::string_view line = Trimmed(*next);
     if (line.empty() || line.starts_with('#') || line.starts_with("Name:") ||
         line.starts_with("Columns:") || line.starts_with("Channels:")) {
       continue;
     }
-    entries.push_back(ParseColour(line, i + 1));
+    entries.push_back(ParseColour(line, lines.Number()));
     CheckCount(entries.size());
   }
   if (entries.empty()) {
@@ -116,26 +110,29 @@ PaletteFile ReadGimp(const std::vector<std::string_view>& lines) {
   return Padded(PaletteFileKind::kGimp, entries);
 }
 
-PaletteFile ReadJasc(const std::vector<std::string_view>& lines) {
-  if (lines.size() < 3 || Trimmed(lines[1]) != "0100") {
+// After the first line; lines after the colours it counts are not read.
+PaletteFile ReadJasc(TextLines& lines) {
+  const auto version = lines.Next();
+  const auto countLine = version ? lines.Next() : std::nullopt;
+  if (!countLine || Trimmed(*version) != "0100") {
     Bad("line 2 of the JASC palette is not its version \"0100\"");
   }
-  const std::string_view countText = Trimmed(lines[2]);
+  const std::string_view countText = Trimmed(*countLine);
   std::size_t count = 0;
   const auto [next, fault] =
       std::from_chars(countText.data(), countText.data() + countText.size(), count);
   if (fault != std::errc() || next != countText.data() + countText.size() || count == 0) {
-    Bad("line 3 of the JASC palette (\"" + std::string(countText.substr(0, 40)) +
-        "\") is not its number of colours");
+    Bad("line 3 of the JASC palette (" + Shown(countText) + ") is not its number of colours");
   }
   CheckCount(count);
-  if (lines.size() - 3 < count) {
-    Bad("the JASC palette counts " + Text(count) + " colours but has only " +
-        Text(lines.size() - 3) + " lines for them");
-  }
   std::vector<Rgb> entries;
-  for (std::size_t i = 0; i < count; ++i) {
-    entries.push_back(ParseColour(lines[3 + i], 4 + i));
+  while (entries.size() < count) {
+    const auto line = lines.Next();
+    if (!line) {
+      Bad("the JASC palette counts " + Text(count) + " colours but has only " +
+          Text(entries.size()) + " lines for them");
+    }
+    entries.push_back(ParseColour(*line, lines.Number()));
   }
   return Padded(PaletteFileKind::kJasc, entries);
 }
@@ -166,8 +163,10 @@ PaletteFile ReadPngPalette(ByteView file, const PngLimits& limits) {
   return Padded(PaletteFileKind::kPng, entries);
 }
 
-PaletteFile ReadBitmapPalette(ByteView file) {
-  const BitmapHeaders headers = ReadBitmapHeaders(file);
+PaletteFile ReadBitmapPalette(ByteSource& file) {
+  Bytes start(static_cast<std::size_t>(std::min<std::uint64_t>(file.Size(), kWrittenPixelOffset)));
+  file.ReadAt(0, start);
+  const BitmapHeaders headers = ReadBitmapHeaders(start);
   if (headers.bitsPerPixel != 8) {
     Bad("it is a " + Text(headers.bitsPerPixel) +
         "-bit bitmap; only an 8-bit bitmap has a palette to read");
@@ -176,21 +175,22 @@ PaletteFile ReadBitmapPalette(ByteView file) {
                                 ? kPaletteEntries
                                 : headers.coloursUsed;
   const std::size_t offset = PaletteOffset(headers);
-  if (file.size() < offset + 4 * count) {
-    Bad("the bitmap is " + Text(file.size()) + " bytes long, too short for its " + Text(count) +
+  if (file.Size() < offset + 4 * count) {
+    Bad("the bitmap is " + Text(file.Size()) + " bytes long, too short for its " + Text(count) +
         "-colour palette at offset " + Text(offset));
   }
+  Bytes palette(4 * count);
+  file.ReadAt(offset, palette);
   std::vector<Rgb> entries;
   for (std::size_t i = 0; i < count; ++i) {
-    const std::uint8_t* p = file.data() + offset + 4 * i;
+    const std::uint8_t* p = palette.data() + 4 * i;
     entries.push_back({p[2], p[1], p[0]});
   }
   return Padded(PaletteFileKind::kBitmap, entries);
 }
 
-PaletteFile ReadArchivePalette(ByteView file) {
-  MemorySource source(file);
-  const ArchiveReader reader(source);
+PaletteFile ReadArchivePalette(ByteSource& file) {
+  const ArchiveReader reader(file);
   return PaletteOfTrailer(reader.Palette());
 }
 
@@ -224,26 +224,39 @@ PaletteFile PaletteOfTrailer(ByteView trailer) {
   return palette;
 }
 
-PaletteFile ReadPaletteFile(ByteView file, const PngLimits& limits) {
-  if (IsPng(file)) {
-    return ReadPngPalette(file, limits);
+PaletteFile ReadPaletteFile(ByteSource& file, std::uint64_t maxPngBytes, const PngLimits& limits) {
+  Bytes start(static_cast<std::size_t>(std::min<std::uint64_t>(file.Size(), 64)));
+  file.ReadAt(0, start);
+  if (IsPng(start)) {
+    if (file.Size() > maxPngBytes) {
+      throw FaultError({.kind = FaultKind::kFileTooLarge,
+                        .value = static_cast<std::int64_t>(file.Size()),
+                        .bound = static_cast<std::int64_t>(maxPngBytes)});
+    }
+    Bytes whole(static_cast<std::size_t>(file.Size()));
+    file.ReadAt(0, whole);
+    return ReadPngPalette(whole, limits);
   }
-  if (StartsWith(file, "SP\x01\x02")) {
+  if (StartsWith(start, "SP\x01\x02")) {
     return ReadArchivePalette(file);
   }
-  if (StartsWith(file, "BM")) {
+  if (StartsWith(start, "BM")) {
     return ReadBitmapPalette(file);
   }
-  const std::vector<std::string_view> lines =
-      Lines(file.first(std::min<std::size_t>(file.size(), 64)));
-  const std::string_view first = lines.empty() ? std::string_view() : Trimmed(lines[0]);
-  if (first == kGimpFirstLine) {
-    return ReadGimp(Lines(file));
-  }
-  if (first == kJascFirstLine) {
-    return ReadJasc(Lines(file));
+  MemorySource startSource(start);
+  TextLines firstLines(startSource, start.size(), 1, FaultKind::kNotAPaletteFile);
+  const std::string_view first = Trimmed(firstLines.Next().value_or(""));
+  if (first == kGimpFirstLine || first == kJascFirstLine) {
+    TextLines lines(file, kMaxLineBytes, kMaxLines, FaultKind::kBadPaletteFile);
+    lines.Next();
+    return first == kGimpFirstLine ? ReadGimp(lines) : ReadJasc(lines);
   }
   throw FaultError({.kind = FaultKind::kNotAPaletteFile});
+}
+
+PaletteFile ReadPaletteFile(ByteView file, const PngLimits& limits) {
+  MemorySource source(file);
+  return ReadPaletteFile(source, file.size(), limits);
 }
 
 Bytes WriteGimpPalette(ByteView palette, std::string_view name) {

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
+#include "common/byte_io.h"
 #include "common/bytes.h"
 #include "formats/png_picture.h"
 
@@ -34,7 +36,13 @@ inline constexpr std::size_t kPaletteEntries = 256;
 //   as many entries as its colours-used field says (0: 256).
 // - sprite archive: its 1024-byte trailer.
 // Throws FaultError naming the line or the part at fault, for anything else
-// and for more than 256 or no entries.
+// and for more than 256 or no entries. A text palette is read a line at a
+// time, refused past 65536 lines or at a line of more than 4096 bytes; a PNG is read whole, and
+// refused (kFileTooLarge) when larger than `maxPngBytes`; of a bitmap or an
+// archive only the palette is read.
+PaletteFile ReadPaletteFile(ByteSource& file, std::uint64_t maxPngBytes,
+                            const PngLimits& limits = {});
+// A palette file in memory.
 PaletteFile ReadPaletteFile(ByteView file, const PngLimits& limits = {});
 
 // The palette a sprite archive's trailer gives as a palette file: all 256

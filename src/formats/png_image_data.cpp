@@ -3,7 +3,6 @@
 #include <libdeflate.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <memory>
 #include <new>
 
@@ -41,17 +40,6 @@ libdeflate_compressor& Compressor(int level) {
 // Filter types of the one filter method PNG has.
 enum Filter : std::uint8_t { kNone, kSub, kUp, kAverage, kPaeth };
 
-std::uint8_t Paeth(int a, int b, int c) {
-  const int p = a + b - c;
-  const int pa = std::abs(p - a);
-  const int pb = std::abs(p - b);
-  const int pc = std::abs(p - c);
-  if (pa <= pb && pa <= pc) {
-    return static_cast<std::uint8_t>(a);
-  }
-  return static_cast<std::uint8_t>(pb <= pc ? b : c);
-}
-
 // Undoes `filter` on `row` of `n` bytes; `above` is the row before, undone
 // (zeros for the first row); `bpp` bytes back is the pixel to the left.
 bool Unfilter(std::uint8_t filter, std::uint8_t* row, const std::uint8_t* above, std::size_t n,
@@ -78,8 +66,9 @@ bool Unfilter(std::uint8_t filter, std::uint8_t* row, const std::uint8_t* above,
     case kPaeth:
       for (std::size_t i = 0; i < n; ++i) {
         const bool first = i < bpp;
-        row[i] = static_cast<std::uint8_t>(
-            row[i] + Paeth(first ? 0 : row[i - bpp], above[i], first ? 0 : above[i - bpp]));
+        row[i] =
+            static_cast<std::uint8_t>(row[i] + PaethPredictor(first ? 0 : row[i - bpp], above[i],
+                                                              first ? 0 : above[i - bpp]));
       }
       return true;
     default:

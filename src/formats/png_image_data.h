@@ -7,11 +7,26 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <optional>
 
 #include "common/bytes.h"
 
 namespace sprite::formats {
+
+// The predictor of PNG's Paeth filter: of the pixel to the left (`a`), the one
+// above (`b`) and the one above to the left (`c`), the one nearest to
+// a + b - c, ties going to `a`, then to `b`.
+inline std::uint8_t PaethPredictor(int a, int b, int c) {
+  const int p = a + b - c;
+  const int pa = std::abs(p - a);
+  const int pb = std::abs(p - b);
+  const int pc = std::abs(p - c);
+  if (pa <= pb && pa <= pc) {
+    return static_cast<std::uint8_t>(a);
+  }
+  return static_cast<std::uint8_t>(pb <= pc ? b : c);
+}
 
 // The `height` rows of `rowBytes` bytes each of a non-interlaced picture whose
 // pixels take `bytesPerPixel` bytes (1 for fewer than 8 bits), filters undone,

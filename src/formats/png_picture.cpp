@@ -14,6 +14,7 @@
 #include "common/error.h"
 #include "formats/entry_limits.h"
 #include "formats/png_image_data.h"
+#include "formats/png_sixteen_bit.h"
 
 namespace sprite::formats {
 
@@ -64,16 +65,27 @@ bool IsCritical(const std::uint8_t* type) {
   return (type[0] & 0x20) == 0;
 }
 
+// The chunks a picture is read from: every critical one, the transparency
+// and the entry's shape. Other ancillary chunks are passed over unread.
+bool IsRead(const std::uint8_t* type) {
+  return IsCritical(type) || std::memcmp(type, "tRNS", 4) == 0 ||
+         std::memcmp(type, kEntryShapeChunk.data(), 4) == 0;
+}
+
+// The CRC at the end of the chunk at `at`, whose data is `length` bytes, is
+// that of its type and data.
+bool CrcMatches(const std::uint8_t* at, std::uint32_t length) {
+  return Crc32(at + 4, 4 + std::size_t{length}) == BigEndian32(at + 8 + length);
+}
+
 struct Header {
   std::uint32_t width = 0;
   std::uint32_t height = 0;
   std::uint8_t bitDepth = 0;
   std::uint8_t colourType = 0;
   std::uint64_t imageDataBytes = 0;  // all IDAT chunks together
-  // The data of the first IDAT chunks one after the other, in order, and
-  // whether their CRCs all match.
+  // The data of the first IDAT chunks one after the other, in order.
   std::vector<ByteView> imageData;
-  bool imageDataIntact = true;
 };
 
 int SamplesPerPixel(std::uint8_t colourType) {
@@ -90,11 +102,10 @@ int SamplesPerPixel(std::uint8_t colourType) {
 }
 
 // Walks the chunks before the decoder does, so that a cut-off file or a
-// damaged header or palette is named with its offset, and so that nothing is
-// allocated for a picture its image data cannot hold. The decoder checks the
-// CRCs of the image data; when it finds a fault, a walk with `checkCrc`
-// names the damaged chunk if there is one.
-Header WalkChunks(ByteView file, const PngLimits& limits, bool checkCrc) {
+// damaged chunk the picture is read from is named with its offset, whatever
+// the colour type, and so that nothing is allocated for a picture its image
+// data cannot hold.
+Header WalkChunks(ByteView file, const PngLimits& limits) {
   if (!IsPng(file)) {
     throw FaultError({.kind = FaultKind::kNotAPng});
   }
@@ -120,10 +131,8 @@ Header WalkChunks(ByteView file, const PngLimits& limits, bool checkCrc) {
                   Text(file.size()) + " bytes): the file is cut off",
               offset);
     }
-    const std::uint32_t stored = BigEndian32(at + 8 + length);
     const bool isImageData = std::memcmp(type, "IDAT", 4) == 0;
-    if ((checkCrc || !isImageData) && IsCritical(type) &&
-        Crc32(type, 4 + std::size_t{length}) != stored) {
+    if (IsRead(type) && !CrcMatches(at, length)) {
       Damaged(where + " is damaged: its CRC does not match its data", offset);
     }
     const bool isHeader = std::memcmp(type, "IHDR", 4) == 0;
@@ -142,8 +151,6 @@ Header WalkChunks(ByteView file, const PngLimits& limits, bool checkCrc) {
     } else if (isImageData) {
       if (imageDataRun || !sawImageData) {
         header.imageData.emplace_back(at + 8, length);
-        header.imageDataIntact =
-            header.imageDataIntact && Crc32(type, 4 + std::size_t{length}) == stored;
         imageDataRun = true;
       }
       sawImageData = true;
@@ -210,11 +217,10 @@ Context NewContext(int flags) {
   return context;
 }
 
-// A damaged chunk is the likely cause of any fault the decoder finds, and the
-// clearest to report.
-void CheckRead(int code, ByteView file, const PngLimits& limits) {
+// The chunks were walked and their CRCs checked before the decoder ran: what
+// it finds is in the data itself.
+void CheckRead(int code) {
   if (code != 0) {
-    WalkChunks(file, limits, true);
     Damaged("the PNG cannot be read: " + SpngReason(code));
   }
 }
@@ -320,9 +326,7 @@ std::optional<PngColours> ReadPngColours(ByteView fileStart) {
     const bool isHeader = std::memcmp(type, "IHDR", 4) == 0;
     const bool isPalette = std::memcmp(type, "PLTE", 4) == 0;
     const bool isAlpha = std::memcmp(type, "tRNS", 4) == 0;
-    const bool intact = !(isHeader || isPalette || isAlpha) ||
-                        Crc32(type, 4 + std::size_t{length}) == BigEndian32(data + length);
-    if ((isHeader || isPalette) && !intact) {
+    if ((isHeader || isPalette || isAlpha) && !CrcMatches(at, length)) {
       Damaged(where + " is damaged: its CRC does not match its data", offset);
     }
     if (!bitDepth && !isHeader) {
@@ -348,12 +352,10 @@ std::optional<PngColours> ReadPngColours(ByteView fileStart) {
         colours.palette.push_back({data[i], data[i + 1], data[i + 2], 255});
       }
     } else if (isAlpha && !sawAlpha && length > 0 && length <= colours.palette.size()) {
-      // As ReadPng takes it: the first tRNS that fits the PLTE before it,
-      // dropped if damaged; any tRNS after that one is passed over.
+      // As ReadPng takes it: the first tRNS that fits the PLTE before it; any
+      // tRNS after that one is passed over.
       sawAlpha = true;
-      if (intact) {
-        alphas.assign(data, data + length);
-      }
+      alphas.assign(data, data + length);
     }
     offset += kChunkFrame + length;
   }
@@ -412,13 +414,12 @@ Bytes WidenToRgba(Bytes rows, std::uint32_t width, std::uint32_t height, std::ui
 // more than undoing filters and widening samples: not interlaced, indexed or
 // of 8-bit samples. Packed indexes or RGBA8, as libspng gives them. Nothing
 // for any other picture, or when the data is not plainly whole and sound (a
-// damaged CRC, a stream that ends early or runs on, an unknown filter): libspng
-// then reads it row by row and says what is wrong, if anything is.
+// stream that ends early or runs on, an unknown filter): libspng then reads it
+// row by row and says what is wrong, if anything is.
 std::optional<Bytes> DecodeWhole(const Header& walk, const spng_ihdr& ihdr,
                                  const std::optional<spng_trns>& trns) {
   const bool indexed = ihdr.color_type == SPNG_COLOR_TYPE_INDEXED;
-  if (ihdr.interlace_method != SPNG_INTERLACE_NONE || (!indexed && ihdr.bit_depth != 8) ||
-      !walk.imageDataIntact) {
+  if (ihdr.interlace_method != SPNG_INTERLACE_NONE || (!indexed && ihdr.bit_depth != 8)) {
     return std::nullopt;
   }
   Bytes joined;
@@ -441,18 +442,17 @@ std::optional<Bytes> DecodeWhole(const Header& walk, const spng_ihdr& ihdr,
 }  // namespace
 
 PngPicture ReadPng(ByteView file, const PngLimits& limits, PngDecoding decoding) {
-  const Header walk = WalkChunks(file, limits, false);
-  const auto check = [&](int code) { CheckRead(code, file, limits); };
+  const Header walk = WalkChunks(file, limits);
   Context context = NewContext(0);
   spng_ctx* ctx = context.get();
-  check(spng_set_png_buffer(ctx, file.data(), file.size()));
-  check(spng_set_image_limits(ctx, limits.maxWidth, limits.maxHeight));
-  check(spng_set_chunk_limits(ctx, limits.maxChunkBytes, limits.maxChunkCacheBytes));
-  check(spng_set_option(ctx, SPNG_KEEP_UNKNOWN_CHUNKS, 1));
+  CheckRead(spng_set_png_buffer(ctx, file.data(), file.size()));
+  CheckRead(spng_set_image_limits(ctx, limits.maxWidth, limits.maxHeight));
+  CheckRead(spng_set_chunk_limits(ctx, limits.maxChunkBytes, limits.maxChunkCacheBytes));
+  CheckRead(spng_set_option(ctx, SPNG_KEEP_UNKNOWN_CHUNKS, 1));
   spng_ihdr ihdr{};
-  check(spng_get_ihdr(ctx, &ihdr));
+  CheckRead(spng_get_ihdr(ctx, &ihdr));
   // Every chunk before the image data, read and checked before any pixel.
-  check(spng_decode_chunks(ctx));
+  CheckRead(spng_decode_chunks(ctx));
   std::optional<spng_trns> trns;
   if (spng_trns found{}; spng_get_trns(ctx, &found) == 0) {
     trns = found;
@@ -468,18 +468,26 @@ PngPicture ReadPng(ByteView file, const PngLimits& limits, PngDecoding decoding)
   if (decoding == PngDecoding::kWholeWhereItCan) {
     decoded = DecodeWhole(walk, ihdr, trns);
   }
+  if (!decoded && !indexed && ihdr.bit_depth == 16) {
+    MergedColours merged;
+    decoded.emplace();
+    CheckRead(DecodeRoundedTo8Bits(ctx, ihdr.width, ihdr.height,
+                                   ihdr.interlace_method != SPNG_INTERLACE_NONE, *decoded, merged));
+    picture.mergedColours = merged.Count();
+    picture.mergedCountComplete = merged.Complete();
+  }
   if (!decoded) {
     const int format = indexed ? SPNG_FMT_PNG : SPNG_FMT_RGBA8;
     std::size_t size = 0;
-    check(spng_decoded_image_size(ctx, format, &size));
+    CheckRead(spng_decoded_image_size(ctx, format, &size));
     decoded.emplace(size);
-    check(spng_decode_image(ctx, decoded->data(), decoded->size(), format,
-                            indexed ? 0 : SPNG_DECODE_TRNS));
+    CheckRead(spng_decode_image(ctx, decoded->data(), decoded->size(), format,
+                                indexed ? 0 : SPNG_DECODE_TRNS));
   }
 
   if (indexed) {
     spng_plte plte{};
-    check(spng_get_plte(ctx, &plte));
+    CheckRead(spng_get_plte(ctx, &plte));
     picture.palette.reserve(plte.n_entries);
     for (std::uint32_t i = 0; i < plte.n_entries; ++i) {
       const spng_plte_entry& e = plte.entries[i];
@@ -520,16 +528,7 @@ bool AnyPartialAlpha(ByteView rgba) {
   return partialBits != 0;
 }
 
-namespace {
-
-using ChunkType = std::array<std::uint8_t, 4>;
-
-constexpr ChunkType Type(const char (&name)[5]) {
-  return {static_cast<std::uint8_t>(name[0]), static_cast<std::uint8_t>(name[1]),
-          static_cast<std::uint8_t>(name[2]), static_cast<std::uint8_t>(name[3])};
-}
-
-void AppendChunk(Bytes& out, const ChunkType& type, ByteView data) {
+void AppendPngChunk(Bytes& out, const PngChunkType& type, ByteView data) {
   AppendBigEndian(out, static_cast<std::uint32_t>(data.size()), 4);
   const std::size_t start = out.size();
   out.insert(out.end(), type.begin(), type.end());
@@ -537,10 +536,8 @@ void AppendChunk(Bytes& out, const ChunkType& type, ByteView data) {
   AppendBigEndian(out, Crc32(out.data() + start, out.size() - start), 4);
 }
 
-}  // namespace
-
-Bytes WriteIndexedPng(std::uint32_t width, std::uint32_t height, ByteView pixels, ByteView palette,
-                      const PngWriteOptions& options, const std::optional<EntryShape>& shape) {
+Bytes IndexedPngHead(std::uint32_t width, std::uint32_t height, ByteView palette,
+                     const PngWriteOptions& options, const std::optional<EntryShape>& shape) {
   if (width == 0 || height == 0 || width > kMaxPngNumber || height > kMaxPngNumber) {
     throw InvalidArgumentError("a PNG picture of " + Text(width) + " × " + Text(height) +
                                " pixels cannot be written");
@@ -548,36 +545,42 @@ Bytes WriteIndexedPng(std::uint32_t width, std::uint32_t height, ByteView pixels
   if (palette.size() != 1024) {
     throw InvalidArgumentError("a palette is 1024 bytes, not " + Text(palette.size()));
   }
+  Bytes out(kPngSignature.begin(), kPngSignature.end());
+  Bytes header;
+  AppendBigEndian(header, width, 4);
+  AppendBigEndian(header, height, 4);
+  header.insert(header.end(), {8, SPNG_COLOR_TYPE_INDEXED, 0, 0, SPNG_INTERLACE_NONE});
+  AppendPngChunk(out, ChunkType("IHDR"), header);
+  Bytes plte(3 * 256);
+  for (std::size_t i = 0; i < 256; ++i) {
+    std::copy_n(palette.begin() + static_cast<std::ptrdiff_t>(4 * i), 3,
+                plte.begin() + static_cast<std::ptrdiff_t>(3 * i));
+  }
+  AppendPngChunk(out, ChunkType("PLTE"), plte);
+  if (options.seeThroughIndex0) {
+    AppendPngChunk(out, ChunkType("tRNS"), Bytes{0});
+  }
+  if (shape) {
+    Bytes shapeData;
+    AppendBigEndian(shapeData, static_cast<std::uint16_t>(shape->heightField), 2);
+    AppendBigEndian(shapeData, shape->storedLength, 4);
+    AppendPngChunk(out, kEntryShapeChunk, shapeData);
+  }
+  return out;
+}
+
+Bytes WriteIndexedPng(std::uint32_t width, std::uint32_t height, ByteView pixels, ByteView palette,
+                      const PngWriteOptions& options, const std::optional<EntryShape>& shape) {
+  Bytes out = IndexedPngHead(width, height, palette, options, shape);
   const std::uint64_t area = std::uint64_t{width} * height;
   if (pixels.size() > area) {
     throw InvalidArgumentError(Text(pixels.size()) + " pixels do not fit a picture of " +
                                Text(width) + " × " + Text(height));
   }
   const Bytes imageData = DeflateRows(pixels, width, height, options.zlibLevel);
-  Bytes out(kPngSignature.begin(), kPngSignature.end());
-  out.reserve(imageData.size() + 1200);
-  Bytes header;
-  AppendBigEndian(header, width, 4);
-  AppendBigEndian(header, height, 4);
-  header.insert(header.end(), {8, SPNG_COLOR_TYPE_INDEXED, 0, 0, SPNG_INTERLACE_NONE});
-  AppendChunk(out, Type("IHDR"), header);
-  Bytes plte(3 * 256);
-  for (std::size_t i = 0; i < 256; ++i) {
-    std::copy_n(palette.begin() + static_cast<std::ptrdiff_t>(4 * i), 3,
-                plte.begin() + static_cast<std::ptrdiff_t>(3 * i));
-  }
-  AppendChunk(out, Type("PLTE"), plte);
-  if (options.seeThroughIndex0) {
-    AppendChunk(out, Type("tRNS"), Bytes{0});
-  }
-  if (shape) {
-    Bytes shapeData;
-    AppendBigEndian(shapeData, static_cast<std::uint16_t>(shape->heightField), 2);
-    AppendBigEndian(shapeData, shape->storedLength, 4);
-    AppendChunk(out, kEntryShapeChunk, shapeData);
-  }
-  AppendChunk(out, Type("IDAT"), imageData);
-  AppendChunk(out, Type("IEND"), {});
+  out.reserve(out.size() + imageData.size() + 24);
+  AppendPngChunk(out, ChunkType("IDAT"), imageData);
+  AppendPngChunk(out, ChunkType("IEND"), {});
   return out;
 }
 

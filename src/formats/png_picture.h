@@ -66,6 +66,11 @@ struct PngPicture {
   std::optional<EntryShape> entryShape;
   // RGBA: whether some pixel's alpha is neither 0 nor 255, once looked for.
   std::optional<bool> partialAlpha;
+  // 16-bit samples, rounded to 8 bits: how many of the 8-bit colours of
+  // pixels not see-through stand for more than one 16-bit colour, all of
+  // them or (not complete) at least that many.
+  std::uint64_t mergedColours = 0;
+  bool mergedCountComplete = true;
 
   // The colour of pixel (x, y) in either form.
   PngColour At(std::uint32_t x, std::uint32_t y) const;
@@ -76,8 +81,8 @@ struct PngPicture {
 bool AnyPartialAlpha(ByteView rgba);
 
 // Reads a whole PNG file. Indexed PNGs of any bit depth come out indexed; every
-// other colour type comes out as RGBA8: grey expanded, 16-bit samples reduced
-// to their high byte, a tRNS colour key turned into alpha 0. Interlaced
+// other colour type comes out as RGBA8: grey expanded, 16-bit samples rounded
+// to the nearest 8-bit value, a tRNS colour key turned into alpha 0. Interlaced
 // pictures are deinterlaced. Throws FaultError, in plain words naming the
 // chunk and its offset or the pixel where it can, for a file that is not a PNG,
 // is cut off, has a bad CRC in a critical chunk, lacks IHDR or IDAT, has image
@@ -116,6 +121,24 @@ struct PngWriteOptions {
   bool seeThroughIndex0 = true;    // a tRNS chunk marks index 0 as see-through
   int zlibLevel = kPngWriteLevel;  // of the zlib stream the IDAT chunk holds
 };
+
+using PngChunkType = std::array<std::uint8_t, 4>;
+constexpr PngChunkType ChunkType(const char (&name)[5]) {
+  return {static_cast<std::uint8_t>(name[0]), static_cast<std::uint8_t>(name[1]),
+          static_cast<std::uint8_t>(name[2]), static_cast<std::uint8_t>(name[3])};
+}
+
+// Appends a chunk of `type` holding `data`, framed by its length and its CRC.
+void AppendPngChunk(Bytes& out, const PngChunkType& type, ByteView data);
+
+// What an 8-bit indexed PNG of `width` × `height` pixels holds before its
+// image data: the signature, IHDR, a 256-entry PLTE of `palette` (1024
+// bytes in archive order), tRNS as `options` say, and `shape`'s chunk.
+// Throws InvalidArgumentError for a width or height of 0 or a palette of
+// another size.
+Bytes IndexedPngHead(std::uint32_t width, std::uint32_t height, ByteView palette,
+                     const PngWriteOptions& options = {},
+                     const std::optional<EntryShape>& shape = std::nullopt);
 
 // An 8-bit indexed PNG of `height` rows of `width` indexes from `pixels`, top
 // row first. `pixels` may be shorter than width × height (not longer): what is

@@ -226,7 +226,7 @@ bool ArchiveEditRun::WritePieces(const std::string& archivePath, const ArchiveEd
       return false;
     }
     const std::optional<Bytes> coded =
-        CodeEntry(picture->stored, path, path, picture->changedPixels, delegate_,
+        CodeEntry(picture->stored, path, path, picture->changes, delegate_,
                   [this](const Problem& problem) { Report(problem); });
     if (!coded) {
       return false;

@@ -8,18 +8,13 @@
 
 #include "common/error.h"
 #include "common/utf8_path.h"
-#include "files/whole_file.h"
-#include "formats/palette_file.h"
 #include "formats/sprite_archive.h"
 #include "pipeline/opened_archive.h"
-#include "pipeline/png_file_source.h"
+#include "pipeline/palette_input.h"
 
 namespace sprite::pipeline {
 
 namespace {
-
-// A palette file is read whole, as Encode reads one.
-constexpr std::uint64_t kMaxPaletteFileBytes = kMaxPngFileBytes;
 
 std::string EntryLine(const formats::EntryPlace& entry) {
   char line[64];
@@ -118,7 +113,7 @@ RunReport ExportPalette(files::FileSystem& files, RunDelegate& delegate,
   RunReport report;
   formats::PaletteFile palette;
   try {
-    palette = formats::ReadPaletteFile(files::ReadWhole(files, inputPath, kMaxPaletteFileBytes));
+    palette = ReadPaletteInput(files, inputPath);
   } catch (FaultError& error) {
     error.SetPath(inputPath);
     ++report.problems;

@@ -15,6 +15,7 @@
 #include "pipeline/entry_decode_ahead.h"
 #include "pipeline/list_file.h"
 #include "pipeline/run_folders.h"
+#include "pipeline/sheet_writer.h"
 #include "pipeline/sprite_sheet.h"
 
 namespace sprite::pipeline {
@@ -200,24 +201,30 @@ std::int32_t DecodeRun::DecodeSheet(const std::string& archivePath, const std::s
 
   formats::ArchiveReader reader(source);
   const std::string name = base + ".sheet.png";
+  // The sheet is laid out, and its file made, before any frame is decoded:
+  // one too large is refused before anything is allocated for it.
   std::optional<SheetLayout> layout;
-  IndexedImage sheet;
-  if (!sizes.empty()) {
-    try {
+  std::unique_ptr<files::ReplacingFile> file;
+  std::optional<SheetWriter> sheet;
+  try {
+    if (!sizes.empty()) {
       layout.emplace(sizes, options_.sheetColumns);
-      sheet = layout->Blank();
-    } catch (const Error& error) {
-      report_.outputFailed = true;
-      Report(OutputNotWritten({.kind = FaultKind::kUnexpected, .path = name, .text = error.what()},
-                              false));
-      return 0;
+      file = files_.CreateReplacing(name);
+      sheet.emplace(*layout, *file, reader.Palette(),
+                    formats::PngWriteOptions{.seeThroughIndex0 = !options_.opaque});
     }
+  } catch (FaultError& error) {
+    report_.outputFailed = true;
+    error.SetPath(name);
+    Report(OutputNotWritten(error.Details(), false));
+    return 0;
   }
   DecoderHost host(delegate_);
   std::int32_t placed = 0;
   bool whole = true;
   for (std::int32_t k = 1; k <= reader.Count(); ++k) {
     delegate_.Log("Processing bitmap: " + std::to_string(k), false);
+    IndexedImage frame;
     try {
       const formats::ArchiveEntry entry = reader.Next().value();
       Bytes rows = codec::RLEDecompressStoredRows(entry.coded, entry.width, host);
@@ -227,7 +234,7 @@ std::int32_t DecodeRun::DecodeSheet(const std::string& archivePath, const std::s
       }
       const FrameSize size = sizes[static_cast<std::size_t>(placed)];
       rows.resize(std::size_t{size.width} * size.height, 0);
-      layout->Place(sheet, static_cast<std::size_t>(placed), {size.width, size.height, rows});
+      frame = {size.width, size.height, std::move(rows)};
     } catch (FaultError& error) {
       Fault fault = error.Details();
       fault.path = archivePath;
@@ -246,11 +253,18 @@ std::int32_t DecodeRun::DecodeSheet(const std::string& archivePath, const std::s
       whole = false;
       break;
     }
+    if (!WriteSheet(name, [&] { sheet->Add(std::move(frame), host); })) {
+      return placed;
+    }
     ++placed;
   }
-  if (placed > 0 && WriteOutput(name, formats::WriteIndexedPng(
-                                          sheet.width, sheet.height, sheet.pixels, reader.Palette(),
-                                          {.seeThroughIndex0 = !options_.opaque}))) {
+  // A sheet without a frame is not written: the file at its name stays as it was.
+  if (placed > 0 && WriteSheet(name, [&] {
+        sheet->Finish(host);
+        file->Commit();
+      })) {
+    delegate_.Written(name);
+    written_.push_back(name);
     report_.stored = placed;
     report_.completed = whole;
   } else if (placed == 0) {
@@ -275,20 +289,22 @@ bool DecodeRun::ChooseEntries(const std::string& archivePath, std::int32_t count
   }
 }
 
-bool DecodeRun::WriteOutput(const std::string& name, ByteView bytes) {
+bool DecodeRun::WriteSheet(const std::string& name, const std::function<void()>& write) {
+  Fault fault;
   try {
-    auto out = files_.CreateReplacing(name);
-    out->Append(bytes);
-    out->Commit();
+    write();
+    return true;
   } catch (FaultError& error) {
-    report_.outputFailed = true;
     error.SetPath(name);
-    Report(OutputNotWritten(error.Details(), true));
-    return false;
+    fault = error.Details();
+  } catch (const CancelledError&) {
+    throw;
+  } catch (const Error& error) {
+    fault = {.kind = FaultKind::kUnexpected, .path = name, .text = error.what()};
   }
-  delegate_.Written(name);
-  written_.push_back(name);
-  return true;
+  report_.outputFailed = true;
+  Report(OutputNotWritten(std::move(fault), true));
+  return false;
 }
 
 void DecodeRun::WriteList() {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -65,8 +66,8 @@ class DecodeRun {
   // The entries chosen among `count`, or every one; false (reported) when one
   // is past the count.
   bool ChooseEntries(const std::string& archivePath, std::int32_t count);
-  // Writes `bytes` as the file `name`; false when it cannot be written.
-  bool WriteOutput(const std::string& name, ByteView bytes);
+  // Does `write` to the sheet `name`; false when it cannot be written.
+  bool WriteSheet(const std::string& name, const std::function<void()>& write);
   void WriteList();
   void Report(const Problem& problem);
   // A bitmap could not be written (`name`, unless the fault names another):

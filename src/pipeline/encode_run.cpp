@@ -7,19 +7,15 @@
 #include "codec/rounded_percent.h"
 #include "common/error.h"
 #include "common/text.h"
-#include "files/whole_file.h"
 #include "formats/entry_limits.h"
-#include "formats/palette_file.h"
 #include "formats/sprite_archive.h"
 #include "pipeline/entry_coding.h"
+#include "pipeline/palette_input.h"
 #include "pipeline/run_folders.h"
 
 namespace sprite::pipeline {
 
 namespace {
-
-// A palette file is read whole; a sprite archive may serve as one.
-constexpr std::uint64_t kMaxPaletteFileBytes = kMaxPngFileBytes;
 
 // The picture as its stored rows show it, whole rows only: a sheet to cut.
 IndexedImage ImageOf(const formats::StoredPicture& picture) {
@@ -96,8 +92,7 @@ RunReport EncodeRun::Run(const std::vector<std::string>& inputs, const std::stri
     std::optional<Problem> refused;
     if (!options_.paletteFile.empty()) {
       try {
-        const Bytes file = files::ReadWhole(files_, options_.paletteFile, kMaxPaletteFileBytes);
-        mapper_ = GivenPaletteMapper(formats::ReadPaletteFile(file), options_);
+        mapper_ = GivenPaletteMapper(ReadPaletteInput(files_, options_.paletteFile), options_);
       } catch (FaultError& error) {
         error.SetPath(options_.paletteFile);
         refused = NothingEncoded(error.Details());
@@ -197,7 +192,7 @@ bool EncodeRun::AddBitmap(std::size_t index, formats::ArchiveWriter& archive,
 
   bool stored = false;
   if (!options_.sheet) {
-    stored = StoreEntry(path, path, picture.stored, picture.changedPixels, archive);
+    stored = StoreEntry(path, path, picture.stored, picture.changes, archive);
   } else {
     std::vector<SheetFrame> frames;
     try {
@@ -216,7 +211,9 @@ bool EncodeRun::AddBitmap(std::size_t index, formats::ArchiveWriter& archive,
                                    // What is said of the picture is said once, at its first frame.
                                    .rowsWhole = i > 0 || picture.stored.rowsWhole};
       const std::string shown = path + " (frame " + std::to_string(frames[i].number + 1) + ")";
-      stored |= StoreEntry(path, shown, frame, i == 0 ? picture.changedPixels : 0, archive);
+      stored |= StoreEntry(
+          path, shown, frame,
+          i == 0 ? std::span<const Fault>(picture.changes) : std::span<const Fault>(), archive);
     }
   }
   if (!stored) {
@@ -235,13 +232,13 @@ bool EncodeRun::AddBitmap(std::size_t index, formats::ArchiveWriter& archive,
 }
 
 bool EncodeRun::StoreEntry(const std::string& path, const std::string& shown,
-                           const formats::StoredPicture& picture, std::uint64_t changedPixels,
+                           const formats::StoredPicture& picture, std::span<const Fault> changes,
                            formats::ArchiveWriter& archive) {
   if (archive.Count() >= formats::kMaxEntries) {
     Report(PictureNotStored({.kind = FaultKind::kArchiveFull, .path = path}));
     return false;
   }
-  const std::optional<Bytes> coded = CodeEntry(picture, path, shown, changedPixels, delegate_,
+  const std::optional<Bytes> coded = CodeEntry(picture, path, shown, changes, delegate_,
                                                [this](const Problem& problem) { Report(problem); });
   if (!coded) {
     return false;
@@ -264,6 +261,11 @@ PictureMapper& EncodeRun::TargetPalette() {
     if (const auto k = mapper_->SwappedIndex()) {
       delegate_.Log(
           "PNG palette: the see-through index " + std::to_string(*k) + " and index 0 trade places",
+          false);
+    }
+    if (const auto to = mapper_->MovedIndex0(); to && !to->nearest) {
+      delegate_.Log(
+          "PNG palette: the opaque colour of index 0 moves to index " + std::to_string(to->index),
           false);
     }
   }

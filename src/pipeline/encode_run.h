@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -60,8 +61,9 @@ class EncodeRun {
   // listed picture, or each of its frames. True when something was stored.
   bool AddBitmap(std::size_t index, formats::ArchiveWriter& archive, Bytes& archivePalette);
   // Codes, verifies and appends one picture or frame, logged as `shown`.
+  // `changes` are what the archive shows otherwise than the picture.
   bool StoreEntry(const std::string& path, const std::string& shown,
-                  const formats::StoredPicture& picture, std::uint64_t changedPixels,
+                  const formats::StoredPicture& picture, std::span<const Fault> changes,
                   formats::ArchiveWriter& archive);
   // The target palette of the run's PNG pictures, made when the first one is read.
   PictureMapper& TargetPalette();

@@ -7,7 +7,7 @@
 namespace sprite::pipeline {
 
 std::optional<Bytes> CodeEntry(const formats::StoredPicture& picture, const std::string& path,
-                               const std::string& shown, std::uint64_t changedPixels,
+                               const std::string& shown, std::span<const Fault> changes,
                                RunDelegate& delegate,
                                const std::function<void(const Problem&)>& report) {
   // A large picture is refused before its rows are coded.
@@ -22,10 +22,9 @@ std::optional<Bytes> CodeEntry(const formats::StoredPicture& picture, const std:
   if (!picture.rowsWhole) {
     report(StoredAnyway({.kind = FaultKind::kRowsNotWhole, .path = path}));
   }
-  if (changedPixels > 0) {
-    report(StoredAnyway({.kind = FaultKind::kColoursChanged,
-                         .path = path,
-                         .value = static_cast<std::int64_t>(changedPixels)}));
+  for (Fault change : changes) {
+    change.path = path;
+    report(StoredAnyway(std::move(change)));
   }
 
   Bytes coded;

@@ -2,9 +2,10 @@
 // archive entry stores.
 #pragma once
 
-#include <cstdint>
 #include <string>
+#include <vector>
 
+#include "common/fault.h"
 #include "formats/stored_picture.h"
 
 namespace sprite::pipeline {
@@ -14,8 +15,10 @@ struct SourcePicture {
   // Stored against the run's target palette (a PNG picture), not with a
   // palette of its own: `stored.palette` is that palette as far as it is made.
   bool onTargetPalette = false;
-  // Opaque pixels that a given target palette has no exact entry for.
-  std::uint64_t changedPixels = 0;
+  // What the archive shows otherwise than the picture (pixels that took the
+  // nearest colour, colours merged, an opaque colour see-through), said when
+  // it is stored; without a path.
+  std::vector<Fault> changes{};
 };
 
 class PictureSource {

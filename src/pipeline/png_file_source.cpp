@@ -71,7 +71,33 @@ SourcePicture PngFileSource::Mapped(formats::PngPicture picture, const std::stri
   const std::uint32_t width = picture.width;
   const std::uint32_t height = picture.height;
   const std::optional<formats::EntryShape> shape = picture.entryShape;
+  std::vector<Fault> changes;
+  if (picture.mergedColours > 0) {
+    changes.push_back({.kind = FaultKind::kColoursMerged,
+                       .value = static_cast<std::int64_t>(picture.mergedColours),
+                       .bound = picture.mergedCountComplete ? 0 : 1});
+  }
+  const formats::PngColour zero =
+      picture.palette.empty() ? formats::PngColour{} : picture.palette[0];
   MappedPicture mapped = mapper.Map(path, std::move(picture));
+  if (mapped.changedPixels > 0) {
+    changes.push_back({.kind = FaultKind::kColoursChanged,
+                       .value = static_cast<std::int64_t>(mapped.changedPixels)});
+  }
+  if (mapped.opaqueIndex0 > 0) {
+    // Colour 0 itself, or the nearest colour it took.
+    const auto moved = mapper.MovedIndex0();
+    const std::size_t at = moved ? 4 * std::size_t{moved->index} : 0;
+    const Bytes& palette = mapper.Palette();
+    const formats::PngColour shown =
+        moved ? formats::PngColour{palette[at], palette[at + 1], palette[at + 2]} : zero;
+    changes.push_back({.kind = moved ? FaultKind::kOpaqueIndex0Nearest : FaultKind::kOpaqueIndex0,
+                       .value = static_cast<std::int64_t>(mapped.opaqueIndex0),
+                       .bound = moved ? moved->index : 0,
+                       .text = "(" + std::to_string(shown.red) + ", " +
+                               std::to_string(shown.green) + ", " + std::to_string(shown.blue) +
+                               ")"});
+  }
   formats::EntryRows entry = formats::EntryOfPicture(height, std::move(mapped.image.pixels), shape);
   return {{.width = static_cast<std::int32_t>(width),
            .height = entry.heightField,
@@ -79,7 +105,7 @@ SourcePicture PngFileSource::Mapped(formats::PngPicture picture, const std::stri
            .storedRows = std::move(entry.storedRows),
            .rowsWhole = true},
           true,
-          mapped.changedPixels};
+          std::move(changes)};
 }
 
 SourcePicture PictureFileSource::Read(const std::string& path) {

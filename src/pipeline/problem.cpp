@@ -58,6 +58,9 @@ Problem StoredAnyway(Fault fault) {
       line = "RLE: FAIL, decompressed and orig data not match!";
       break;
     case FaultKind::kColoursChanged:
+    case FaultKind::kOpaqueIndex0:
+    case FaultKind::kOpaqueIndex0Nearest:
+    case FaultKind::kColoursMerged:
       line = "Warning: " + Describe(fault);
       break;
     default:

@@ -5,14 +5,11 @@
 #include <string>
 
 #include "common/error.h"
+#include "formats/png_picture.h"
 
 namespace sprite::pipeline {
 
 namespace {
-
-// A composed sheet is written as one PNG picture and held in memory once.
-constexpr std::uint64_t kMaxSheetPixels = std::uint64_t{1} << 31;
-constexpr std::uint64_t kMaxSheetSide = 0x7FFFFFFF;
 
 std::string Size(std::uint64_t width, std::uint64_t height) {
   return std::to_string(width) + " × " + std::to_string(height);
@@ -71,30 +68,43 @@ SheetLayout::SheetLayout(std::span<const FrameSize> frames, std::uint32_t column
   const std::uint64_t rows = (frames.size() + usedColumns - 1) / usedColumns;
   const std::uint64_t width = usedColumns * cellWidth_;
   const std::uint64_t height = rows * cellHeight_;
-  if (width > kMaxSheetSide || height > kMaxSheetSide || width * height > kMaxSheetPixels) {
-    throw OverflowError("a sheet of " + Size(width, height) + " pixels is too large to write");
+  // A sheet is for encode to cut again: no larger than the pictures it reads.
+  const formats::PngLimits readBack;
+  if (width > readBack.maxWidth || height > readBack.maxHeight ||
+      width * height > readBack.maxPixels) {
+    throw FaultError({.kind = FaultKind::kSheetTooLarge,
+                      .value = static_cast<std::int64_t>(width),
+                      .bound = static_cast<std::int64_t>(height),
+                      .text = std::to_string(readBack.maxPixels) + " pixels, at most " +
+                              std::to_string(readBack.maxWidth) + " wide and " +
+                              std::to_string(readBack.maxHeight) + " high; each of its " +
+                              Size(usedColumns, rows) + " cells is " +
+                              Size(cellWidth_, cellHeight_) + ", the largest picture's size"});
   }
   columns_ = static_cast<std::uint32_t>(usedColumns);
   rows_ = static_cast<std::uint32_t>(rows);
 }
 
-IndexedImage SheetLayout::Blank() const {
-  return {Width(), Height(), Bytes(std::size_t{Width()} * Height(), 0)};
-}
-
-void SheetLayout::Place(IndexedImage& sheet, std::size_t number, const IndexedImage& frame) const {
-  if (number >= sizes_.size() || frame.width != sizes_[number].width ||
-      frame.height != sizes_[number].height ||
-      frame.pixels.size() != std::size_t{frame.width} * frame.height || sheet.width != Width() ||
-      sheet.height != Height()) {
-    throw InvalidArgumentError("frame " + std::to_string(number) +
-                               " is not the one the sheet was laid out for");
+void SheetLayout::BandRow(std::uint32_t band, std::span<const IndexedImage> frames, std::uint32_t y,
+                          std::span<std::uint8_t> row) const {
+  if (band >= rows_ || frames.size() > columns_ || y >= cellHeight_ || row.size() != Width()) {
+    throw InvalidArgumentError("row " + std::to_string(y) + " of band " + std::to_string(band) +
+                               " is not one of the sheet's");
   }
-  const std::size_t left = number % columns_ * std::size_t{cellWidth_};
-  const std::size_t top = number / columns_ * std::size_t{cellHeight_};
-  for (std::size_t y = 0; y < frame.height; ++y) {
-    std::memcpy(sheet.pixels.data() + (top + y) * sheet.width + left,
-                frame.pixels.data() + y * frame.width, frame.width);
+  std::fill(row.begin(), row.end(), std::uint8_t{0});
+  for (std::size_t i = 0; i < frames.size(); ++i) {
+    const IndexedImage& frame = frames[i];
+    const std::size_t number = std::size_t{band} * columns_ + i;
+    if (number >= sizes_.size() || frame.width != sizes_[number].width ||
+        frame.height != sizes_[number].height ||
+        frame.pixels.size() != std::size_t{frame.width} * frame.height) {
+      throw InvalidArgumentError("frame " + std::to_string(number) +
+                                 " is not the one the sheet was laid out for");
+    }
+    if (y < frame.height) {
+      std::memcpy(row.data() + i * cellWidth_, frame.pixels.data() + std::size_t{y} * frame.width,
+                  frame.width);
+    }
   }
 }
 
@@ -104,9 +114,17 @@ IndexedImage ComposeSheet(std::span<const IndexedImage> frames, std::uint32_t co
     sizes.push_back({frame.width, frame.height});
   }
   const SheetLayout layout(sizes, columns);
-  IndexedImage sheet = layout.Blank();
-  for (std::size_t i = 0; i < frames.size(); ++i) {
-    layout.Place(sheet, i, frames[i]);
+  IndexedImage sheet{layout.Width(), layout.Height(),
+                     Bytes(std::size_t{layout.Width()} * layout.Height())};
+  for (std::uint32_t band = 0; band < layout.Bands(); ++band) {
+    const std::size_t first = std::size_t{band} * layout.Columns();
+    const auto bandFrames =
+        frames.subspan(first, std::min<std::size_t>(layout.Columns(), frames.size() - first));
+    for (std::uint32_t y = 0; y < layout.CellHeight(); ++y) {
+      const std::size_t top = std::size_t{band} * layout.CellHeight() + y;
+      layout.BandRow(band, bandFrames, y,
+                     std::span(sheet.pixels).subspan(top * sheet.width, sheet.width));
+    }
   }
   return sheet;
 }

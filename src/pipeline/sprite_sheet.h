@@ -30,23 +30,29 @@ struct FrameSize {
 // Where frames go on a sheet of `columns` columns (fewer when there are fewer
 // frames): each cell as large as the largest frame, frames in order left to
 // right, top to bottom, each at its cell's top left; the rest is index 0.
-// Knowing only the sizes, a run can place frames one at a time as it decodes them.
+// Knowing only the sizes, a run can write the sheet a band of cells at a time
+// as it decodes the frames.
 class SheetLayout {
  public:
   // Throws InvalidArgumentError for no frames, a frame of no pixels or 0
-  // columns, OverflowError for a sheet larger than a picture can be.
+  // columns, and FaultError (kSheetTooLarge) for a sheet larger than the PNG
+  // pictures encode reads (formats::PngLimits), before anything is made.
   SheetLayout(std::span<const FrameSize> frames, std::uint32_t columns);
 
   std::uint32_t CellWidth() const { return cellWidth_; }
   std::uint32_t CellHeight() const { return cellHeight_; }
   std::uint32_t Width() const { return columns_ * cellWidth_; }
   std::uint32_t Height() const { return rows_ * cellHeight_; }
+  std::uint32_t Columns() const { return columns_; }
+  // The rows of cells.
+  std::uint32_t Bands() const { return rows_; }
 
-  // A sheet of index 0.
-  IndexedImage Blank() const;
-  // Copies frame `number` (0-based) into its cell; its size must be the one
-  // the layout was made with (InvalidArgumentError otherwise).
-  void Place(IndexedImage& sheet, std::size_t number, const IndexedImage& frame) const;
+  // Row `y` (0 to CellHeight() - 1) of band `band`, made into `row` (Width()
+  // indexes): `frames` are the band's first frames in order (at most
+  // Columns(); cells without one are empty), each at its cell's left. A frame
+  // must have the size the layout was made with (InvalidArgumentError otherwise).
+  void BandRow(std::uint32_t band, std::span<const IndexedImage> frames, std::uint32_t y,
+               std::span<std::uint8_t> row) const;
 
  private:
   std::vector<FrameSize> sizes_;

@@ -238,6 +238,7 @@ struct PictureMapper::State {
   AlphaRule rule;
   Bytes palette = Bytes(kEntries * 4, 0);
   std::optional<std::uint8_t> swapped;
+  std::optional<Index0Place> movedIndex0;
   // Shared: the PLTE every picture must agree with, and each index's new place.
   std::vector<PngColour> shared;
   std::optional<std::uint8_t> seeThrough;
@@ -283,11 +284,18 @@ struct PictureMapper::State {
               "its palette is not the one it had when the run's palette was made; the picture "
               "changed in between");
     }
-    // Indexes stay where they are unless the see-through index trades places with 0.
-    if (!swapped) {
-      return {{picture.width, picture.height, std::move(picture.pixels)}, 0};
+    // Index 0 is see-through in an archive: pixels of an opaque colour 0
+    // that stay there, or that take the nearest colour, are counted.
+    const bool opaqueZero = !seeThrough && (rule.opaqueIndex0 == OpaqueIndex0::kSay ||
+                                            (movedIndex0 && movedIndex0->nearest));
+    const auto zeros =
+        opaqueZero ? static_cast<std::uint64_t>(std::ranges::count(picture.pixels, 0)) : 0;
+    // Indexes stay where they are unless the see-through index trades places
+    // with 0, or colour 0 moves.
+    if (!swapped && !movedIndex0) {
+      return {{picture.width, picture.height, std::move(picture.pixels)}, 0, zeros};
     }
-    MappedPicture out{{picture.width, picture.height, Bytes(picture.pixels.size())}, 0};
+    MappedPicture out{{picture.width, picture.height, Bytes(picture.pixels.size())}, 0, zeros};
     std::transform(picture.pixels.begin(), picture.pixels.end(), out.image.pixels.begin(),
                    [this](std::uint8_t index) { return place[index]; });
     return out;
@@ -448,6 +456,10 @@ std::optional<std::uint8_t> PictureMapper::SwappedIndex() const {
   return state_->swapped;
 }
 
+std::optional<Index0Place> PictureMapper::MovedIndex0() const {
+  return state_->movedIndex0;
+}
+
 MappedPicture PictureMapper::Map(std::string_view name, PngPicture picture) {
   return state_->origin == PaletteOrigin::kShared ? state_->MapShared(name, picture)
                                                   : state_->MapColours(name, picture);
@@ -559,6 +571,14 @@ PictureMapper TargetPaletteBuilder::Finish() const {
         std::swap(state->palette[byte], state->palette[4 * *k + byte]);
       }
       state->swapped = k;
+    }
+    if (!pass_->seeThrough && pass_->rule.opaqueIndex0 == OpaqueIndex0::kKeep) {
+      const Index0Place to = PlaceOfOpaqueIndex0(pass_->shared);
+      state->place[0] = to.index;
+      if (to.free) {
+        SetEntry(state->palette, to.index, pass_->shared[0]);
+      }
+      state->movedIndex0 = to;
     }
     return PictureMapper(std::move(state));
   }

@@ -28,15 +28,26 @@
 #include "formats/palette_file.h"
 #include "formats/png_picture.h"
 #include "pipeline/indexed_image.h"
+#include "pipeline/opaque_index0.h"
 
 namespace sprite::pipeline {
+
+// What becomes of the pixels of an opaque colour 0 in indexed pictures that
+// keep their shared palette, which has no see-through index of its own.
+enum class OpaqueIndex0 : std::uint8_t {
+  kSay,         // they stay index 0, see-through in an archive: a warning for each picture
+  kKeep,        // they move to an index of their colour (PlaceOfOpaqueIndex0)
+  kSeeThrough,  // they are meant to be see-through: index 0, without a word
+};
 
 // Where see-through ends, for the built and the given palette.
 struct AlphaRule {
   // Empty: alpha 0 is see-through, 255 opaque, and any other alpha is refused
   // naming the picture and the pixel. N (1 to 255): alpha below N is
   // see-through, N and above opaque (and its colour counts without its alpha).
-  std::optional<int> threshold;
+  std::optional<int> threshold{};
+  // Shared palette without a see-through index: index 0's pixels.
+  OpaqueIndex0 opaqueIndex0 = OpaqueIndex0::kSay;
 };
 
 enum class PaletteOrigin { kShared, kBuilt, kGiven };
@@ -53,6 +64,10 @@ struct MappedPicture {
   IndexedImage image;
   // Given palette: opaque pixels whose colour has no exact entry.
   std::uint64_t changedPixels = 0;
+  // Shared palette without a see-through index: the pixels of the opaque
+  // colour 0 that are see-through in the archive (kSay), or that took the
+  // nearest colour (kKeep without a free entry or one of their colour).
+  std::uint64_t opaqueIndex0 = 0;
 };
 
 class PictureMapper {
@@ -72,6 +87,8 @@ class PictureMapper {
   const Bytes& Palette() const;
   // Shared palette: the see-through index that traded places with 0, to be logged.
   std::optional<std::uint8_t> SwappedIndex() const;
+  // Shared palette, kKeep: where the pixels of the opaque colour 0 go, to be logged.
+  std::optional<Index0Place> MovedIndex0() const;
 
   // The picture's indexes in the palette. Throws FaultError naming `name` and
   // the pixel for a partial alpha the rule refuses, and for a picture that does

@@ -89,6 +89,16 @@ def refusals_and_warnings(folder):
     sheet.putpixel((5, 1), (0, 0, 0, 255))
     sheet.putpixel((2, 6), (0, 0, 0, 255))
     sheet.save(path("sheet.png"))
+    # An editor's export without a see-through entry: colour 0 is the dark background.
+    dark = Image.new("P", (3, 2))
+    dark.putpalette([16, 16, 16, 224, 64, 64])
+    dark.putdata([0, 1, 0, 0, 0, 1])
+    dark.save(path("dark.png"))
+    # The image data intact, its CRC wrong.
+    damaged = bytearray(open(path("rgb.png"), "rb").read())
+    at = damaged.find(b"IDAT")
+    damaged[at + 4 + int.from_bytes(damaged[at - 4:at], "big")] ^= 1
+    open(path("crc.png"), "wb").write(damaged)
     cli("encode", "-q", "-o", path("k.spr"), path("k.png"))
     cli("palette", path("k.spr"), "-o", path("k.gpl"))
 
@@ -102,6 +112,14 @@ def refusals_and_warnings(folder):
         ("more than 255 colours", ["many.png"], 1, "300 distinct opaque colours"),
         ("nearest colours are counted", ["--palette", "k.gpl", "rgb.png"], 1,
          "2 pixels have no exact colour"),
+        ("an opaque colour 0 is counted", ["dark.png"], 1,
+         "its 4 pixels of the opaque colour 0 (16, 16, 16) will come back see-through"),
+        ("or moved to an index of its colour", ["--opaque-index0=keep", "dark.png"], 0,
+         "the opaque colour of index 0 moves to index 2"),
+        ("or meant to be see-through", ["--opaque-index0=see-through", "dark.png"], 0, "Adding: "),
+        ("a wrong image-data CRC is refused in an RGB picture", ["crc.png"], 1,
+         "chunk IDAT at offset 33 is damaged: its CRC does not match its data"),
+        # Last: the list and the sheet below read its archive.
         ("sheets are cut, empty frames left out", ["--sheet=4x4", "--skip-empty", "sheet.png"], 0,
          "sheet.png (frame 3)"),
     ]
@@ -115,6 +133,13 @@ def refusals_and_warnings(folder):
     back = Image.open(path("k.spr.0001.png")).convert("RGBA")
     given = Image.open(path("k.png")).convert("RGBA")
     check("traded picture", [seen(p) for p in back.getdata()] == [seen(p) for p in given.getdata()])
+
+    # Moved to an index of its own, colour 0 comes back opaque.
+    cli("encode", "-q", "--opaque-index0=keep", "-o", path("dark.spr"), path("dark.png"))
+    cli("decode", "-q", "--png", path("dark.spr"))
+    back = Image.open(path("dark.spr.0001.png")).convert("RGBA")
+    given = Image.open(path("dark.png")).convert("RGBA")
+    check("kept colour 0", list(back.getdata()) == list(given.getdata()))
 
     # Two frames of the sheet, on a sheet of 2 columns of 4 x 4 cells.
     status, out, _ = cli("list", path("out.spr"))

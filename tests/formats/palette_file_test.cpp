@@ -120,6 +120,16 @@ TEST(PaletteFile, FilesThatAreNoPaletteAreRefusedNamingTheFault) {
            Case{TextFile("JASC-PAL\n0100\n4\n1 2 3\n"), "the JASC palette counts 4 colours but"},
            Case{TextFile("JASC-PAL\n0200\n1\n1 2 3\n"), "line 2 of the JASC palette is not"},
            Case{TextFile("1 2 3\n"), "it is not a palette file"},
+           // What the file says is shown with its control characters escaped.
+           Case{TextFile(std::string("GIMP Palette\n12 \0junk\n", 22)),
+                "line 2 (\"12 \\x00junk\") is not a colour"},
+           Case{TextFile("GIMP Palette\n1 2 \x1B[31mred\tx\xC2\x9B"
+                         "1m\n"),
+                "line 2 (\"1 2 \\x1B[31mred\\x09x\\u009B1m\") is not a colour"},
+           Case{TextFile("GIMP Palette\n" + std::string(4097, '1') + "\n"),
+                "line 2 is longer than the 4096 bytes a line may have here"},
+           Case{TextFile("GIMP Palette" + std::string(65537, '\n')),
+                "it has more than 65536 lines, more than such a file may have here"},
            Case{ReadTestPng("rgb-300-colours.png"), "it has 300 colours"},
            Case{ReadTestPng("no-idat.png"), "it has no image data"},
            Case{[] {
@@ -138,6 +148,36 @@ TEST(PaletteFile, FilesThatAreNoPaletteAreRefusedNamingTheFault) {
       EXPECT_EQ(std::string(error.what()).rfind(c.reason, 0), 0u) << error.what();
     }
   }
+}
+
+// A file of `size` bytes, `start` and then line ends, that counts the bytes read.
+class LinesSource : public ByteSource {
+ public:
+  LinesSource(std::string_view start, std::uint64_t size) : start_(start), size_(size) {}
+  std::uint64_t Size() const override { return size_; }
+  void ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
+    ASSERT_LE(offset + out.size(), size_);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+      out[i] = offset + i < start_.size() ? static_cast<std::uint8_t>(start_[offset + i]) : '\n';
+    }
+    read += out.size();
+  }
+  std::uint64_t read = 0;
+
+ private:
+  std::string_view start_;
+  std::uint64_t size_;
+};
+
+TEST(PaletteFile, ATextPaletteIsReadALineAtATimeWhateverTheFileSize) {
+  // A gigabyte of blank lines is refused once it has more lines than a palette may have.
+  LinesSource blank("GIMP Palette\n1 2 3\n", std::uint64_t{1} << 30);
+  EXPECT_THROW(ReadPaletteFile(blank, 0), FaultError);
+  EXPECT_LT(blank.read, 256u * 1024);
+  // A JASC palette's colours are read, and nothing after them.
+  LinesSource jasc("JASC-PAL\n0100\n2\n1 2 3\n4 5 6\n", std::uint64_t{1} << 30);
+  EXPECT_EQ(ReadPaletteFile(jasc, 0).palette, Padded({1, 2, 3, 4, 5, 6}));
+  EXPECT_LT(jasc.read, 256u * 1024);
 }
 
 }  // namespace

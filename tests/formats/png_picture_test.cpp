@@ -4,15 +4,19 @@
 #include <libdeflate.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdlib>
 #include <functional>
 #include <numeric>
 #include <optional>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/error.h"
 #include "format_test_support.h"
+#include "formats/png_image_data.h"
 #include "png_test_support.h"
 
 namespace sprite::formats {
@@ -125,17 +129,9 @@ TEST(PngReader, DamagedFilesAreRefusedWithTheirReason) {
 }
 
 TEST(PngReader, ColoursReadBeforeThePixelsAreThoseOfTheWholePicture) {
-  // A tRNS chunk with a bad CRC is dropped by the whole read: the picture reads opaque.
-  Bytes brokenAlpha = ReadTestPng("indexed-trns.png");
-  const std::size_t trns = 33 + 12 + brokenAlpha[36];  // after IHDR and PLTE
-  ASSERT_EQ(std::string(reinterpret_cast<const char*>(&brokenAlpha[trns + 4]), 4), "tRNS");
-  brokenAlpha[trns + 8] ^= 0x01;
-  std::vector<Bytes> files = {brokenAlpha};
   for (const char* name : {"indexed-1bit.png", "indexed-8bit.png", "indexed-trns.png",
                            "indexed-interlaced.png", "rgb-trns.png", "grey-alpha.png"}) {
-    files.push_back(ReadTestPng(name));
-  }
-  for (const Bytes& file : files) {
+    const Bytes file = ReadTestPng(name);
     const PngPicture picture = ReadPng(file);
     const std::optional<PngColours> early = ReadPngColours(file);
     ASSERT_TRUE(early);
@@ -143,6 +139,45 @@ TEST(PngReader, ColoursReadBeforeThePixelsAreThoseOfTheWholePicture) {
     EXPECT_EQ(early->palette, picture.palette);
     // Cut within IHDR, there is not enough to say.
     EXPECT_FALSE(ReadPngColours(ByteView(file).first(30)));
+  }
+}
+
+TEST(PngReader, AWrongCrcOnAChunkThePictureIsReadFromIsRefusedInEveryColourType) {
+  struct Case {
+    const char* file;
+    std::string chunk;
+  };
+  for (const Case& c : {Case{"rgb.png", "IDAT"}, Case{"rgba.png", "IDAT"},
+                        Case{"grey-8bit.png", "IDAT"}, Case{"grey-16bit.png", "IDAT"},
+                        Case{"grey-alpha.png", "IDAT"}, Case{"rgba-16bit-interlaced.png", "IDAT"},
+                        Case{"indexed-8bit.png", "IDAT"}, Case{"indexed-trns.png", "tRNS"},
+                        Case{"rgb-trns.png", "tRNS"}, Case{"grey-trns.png", "tRNS"}}) {
+    SCOPED_TRACE(c.file + (", " + c.chunk));
+    Bytes file = ReadTestPng(c.file);
+    // The first such chunk (none of these files holds its type's name elsewhere
+    // before it), its data intact and the last byte of its CRC wrong.
+    const std::size_t at =
+        static_cast<std::size_t>(
+            std::search(file.begin(), file.end(), c.chunk.begin(), c.chunk.end()) - file.begin()) -
+        4;
+    const std::size_t length = file[at + 2] * 256u + file[at + 3];
+    file[at + 11 + length] ^= 0x01;
+    const std::string reason = "chunk " + c.chunk + " at offset " + std::to_string(at) +
+                               " is damaged: its CRC does not match its data";
+    for (const PngDecoding decoding : {PngDecoding::kWholeWhereItCan, PngDecoding::kRowByRow}) {
+      try {
+        ReadPng(file, {}, decoding);
+        ADD_FAILURE() << "read";
+      } catch (const FaultError& error) {
+        EXPECT_EQ(error.what(), reason);
+        EXPECT_EQ(error.Details().offset, at);
+      }
+    }
+    // The colours read before an indexed picture's pixels do not take its
+    // damaged transparency either.
+    if (std::string_view(c.file) == "indexed-trns.png") {
+      EXPECT_THROW(ReadPngColours(file), FaultError);
+    }
   }
 }
 
@@ -179,11 +214,22 @@ Bytes RandomArchivePalette(std::mt19937& random) {
   return palette;
 }
 
-// A PNG of random rows, each behind a random filter type,
-// its image data split over `parts` IDAT chunks.
-Bytes RandomlyFilteredPng(std::mt19937& random, std::uint8_t colourType, std::uint8_t bitDepth,
-                          std::uint32_t width, std::uint32_t height, std::size_t parts,
-                          ByteView trns) {
+struct PngShape {
+  std::uint8_t colourType = 0;
+  std::uint8_t bitDepth = 8;
+  std::uint32_t width = 1;
+  std::uint32_t height = 1;
+  bool interlaced = false;
+};
+
+std::size_t SamplesOf(std::uint8_t colourType) {
+  return colourType == 2 ? 3 : colourType == 4 ? 2 : colourType == 6 ? 4 : 1;
+}
+
+// A PNG of the filtered scanlines `raw`, its image data split over `parts`
+// IDAT chunks; an indexed one has a PLTE of 16 entries.
+Bytes PngOfScanlines(const PngShape& shape, ByteView raw, std::size_t parts = 1,
+                     ByteView trns = {}) {
   const auto chunk = [](Bytes& out, const char* type, ByteView data) {
     for (int shift = 24; shift >= 0; shift -= 8) {
       out.push_back(static_cast<std::uint8_t>(data.size() >> shift));
@@ -196,18 +242,6 @@ Bytes RandomlyFilteredPng(std::mt19937& random, std::uint8_t colourType, std::ui
       out.push_back(static_cast<std::uint8_t>(crc >> shift));
     }
   };
-  const std::size_t samples = colourType == 2 ? 3 : colourType == 4 ? 2 : colourType == 6 ? 4 : 1;
-  const std::size_t rowBytes = (width * samples * bitDepth + 7) / 8;
-  Bytes raw;
-  for (std::uint32_t y = 0; y < height; ++y) {
-    raw.push_back(static_cast<std::uint8_t>(random() % 5));
-    for (std::size_t i = 0; i < rowBytes; ++i) {
-      // Indexes of a 16-entry palette, runs and noise for the others.
-      raw.push_back(static_cast<std::uint8_t>(colourType == 3     ? random() % 16
-                                              : random() % 3 == 0 ? 0
-                                                                  : random()));
-    }
-  }
   Bytes stream(raw.size() + 64);
   libdeflate_compressor* compressor = libdeflate_alloc_compressor(6);
   stream.resize(
@@ -215,12 +249,11 @@ Bytes RandomlyFilteredPng(std::mt19937& random, std::uint8_t colourType, std::ui
   libdeflate_free_compressor(compressor);
 
   Bytes png(kPngSignature.begin(), kPngSignature.end());
-  const Bytes header{0,        0,          0, static_cast<std::uint8_t>(width),
-                     0,        0,          0, static_cast<std::uint8_t>(height),
-                     bitDepth, colourType, 0, 0,
-                     0};
-  chunk(png, "IHDR", header);
-  if (colourType == 3) {
+  // Width and height below 256, each in the last of its four bytes.
+  chunk(png, "IHDR",
+        B({0, 0, 0, static_cast<int>(shape.width), 0, 0, 0, static_cast<int>(shape.height),
+           shape.bitDepth, shape.colourType, 0, 0, shape.interlaced ? 1 : 0}));
+  if (shape.colourType == 3) {
     Bytes plte(16 * 3);
     std::iota(plte.begin(), plte.end(), std::uint8_t{1});
     chunk(png, "PLTE", plte);
@@ -234,6 +267,25 @@ Bytes RandomlyFilteredPng(std::mt19937& random, std::uint8_t colourType, std::ui
   }
   chunk(png, "IEND", {});
   return png;
+}
+
+// A PNG of random rows, each behind a random filter type,
+// its image data split over `parts` IDAT chunks.
+Bytes RandomlyFilteredPng(std::mt19937& random, std::uint8_t colourType, std::uint8_t bitDepth,
+                          std::uint32_t width, std::uint32_t height, std::size_t parts,
+                          ByteView trns) {
+  const std::size_t rowBytes = (width * SamplesOf(colourType) * bitDepth + 7) / 8;
+  Bytes raw;
+  for (std::uint32_t y = 0; y < height; ++y) {
+    raw.push_back(static_cast<std::uint8_t>(random() % 5));
+    for (std::size_t i = 0; i < rowBytes; ++i) {
+      // Indexes of a 16-entry palette, runs and noise for the others.
+      raw.push_back(static_cast<std::uint8_t>(colourType == 3     ? random() % 16
+                                              : random() % 3 == 0 ? 0
+                                                                  : random()));
+    }
+  }
+  return PngOfScanlines({colourType, bitDepth, width, height}, raw, parts, trns);
 }
 
 TEST(PngReader, ImageDataDecodedWholeIsWhatLibspngDecodesRowByRow) {
@@ -273,6 +325,120 @@ TEST(PngReader, ImageDataDecodedWholeIsWhatLibspngDecodesRowByRow) {
           }
           EXPECT_EQ(whole->partialAlpha, partial);
           EXPECT_EQ(rows->partialAlpha, partial);
+        }
+      }
+    }
+  }
+}
+
+// Scanlines of 16-bit RGBA pixels, big-endian, one row of them.
+Bytes SixteenBitRow(const std::vector<std::array<std::uint16_t, 4>>& pixels) {
+  Bytes raw{0};
+  for (const auto& pixel : pixels) {
+    for (const std::uint16_t sample : pixel) {
+      raw.push_back(static_cast<std::uint8_t>(sample >> 8));
+      raw.push_back(static_cast<std::uint8_t>(sample));
+    }
+  }
+  return raw;
+}
+
+TEST(PngReader, SixteenBitSamplesRoundToTheNearestEightBitValue) {
+  // Each pixel's four samples alike: 128 and below round to 0 (see-through),
+  // 65407 and above to 255 (opaque), and between them alpha is partial.
+  const std::uint16_t samples[] = {0, 1, 128, 129, 385, 386, 32767, 65406, 65407, 65534, 65535};
+  const std::uint8_t rounded[] = {0, 0, 0, 1, 1, 2, 127, 254, 255, 255, 255};
+  std::vector<std::array<std::uint16_t, 4>> pixels;
+  for (const std::uint16_t sample : samples) {
+    pixels.push_back({sample, sample, sample, sample});
+  }
+  const PngPicture picture = ReadPng(
+      PngOfScanlines({.colourType = 6, .bitDepth = 16, .width = 11}, SixteenBitRow(pixels)));
+  for (std::uint32_t x = 0; x < 11; ++x) {
+    const std::uint8_t r = rounded[x];
+    EXPECT_EQ(picture.At(x, 0), (PngColour{r, r, r, r})) << samples[x];
+  }
+  EXPECT_EQ(picture.partialAlpha, true);
+}
+
+TEST(PngReader, SixteenBitColoursThatRoundToOneAreCountedOnce) {
+  constexpr std::uint16_t kOpaque = 65535;
+  const Bytes raw = SixteenBitRow({{0x1200, 0, 0, kOpaque},
+                                   {0x1201, 0, 0, kOpaque},
+                                   {0x1250, 0, 0, kOpaque},
+                                   {0, 0x3000, 0, kOpaque},
+                                   {0, 0x3001, 0, kOpaque},
+                                   {0x8080, 0x8080, 0x8080, kOpaque},
+                                   // See-through: its colour is not kept, nor counted.
+                                   {0x8081, 0x8080, 0x8080, 0}});
+  const PngPicture picture =
+      ReadPng(PngOfScanlines({.colourType = 6, .bitDepth = 16, .width = 7}, raw));
+  EXPECT_EQ(picture.mergedColours, 2u);
+  EXPECT_TRUE(picture.mergedCountComplete);
+  EXPECT_EQ(picture.At(2, 0), (PngColour{18, 0, 0, 255}));
+  // Samples that are 8-bit values widened (v × 257) merge nothing.
+  EXPECT_EQ(ReadPng(ReadTestPng("rgba-16bit-interlaced.png")).mergedColours, 0u);
+}
+
+TEST(PngFilters, ThePaethPredictorTakesTheNeighbourNearestItsEstimate) {
+  // Every triple of left (a), above (b) and above-left (c), against the rule
+  // as PNG states it: the one nearest to a + b - c, ties in the order a, b, c.
+  for (int a = 0; a < 256; ++a) {
+    for (int b = 0; b < 256; ++b) {
+      for (int c = 0; c < 256; ++c) {
+        const int estimate = a + b - c;
+        const std::array<int, 3> neighbours{a, b, c};
+        const int nearest = *std::ranges::min_element(
+            neighbours, {}, [estimate](int n) { return std::abs(estimate - n); });
+        if (PaethPredictor(a, b, c) != nearest) {
+          FAIL() << "a " << a << ", b " << b << ", c " << c;
+        }
+      }
+    }
+  }
+}
+
+TEST(PngReader, APaethRowWhoseEstimateTiesAboveAndAboveLeftTakesAbove) {
+  // Grey, 2 × 2, the second row behind the Paeth filter. At (1, 1) left is 6,
+  // above 0, above-left 4: the estimate 2 is as near to 0 as to 4.
+  const Bytes png = PngOfScanlines({.width = 2, .height = 2}, B({0, 4, 0, 4, 2, 9}));
+  for (const PngDecoding decoding : {PngDecoding::kWholeWhereItCan, PngDecoding::kRowByRow}) {
+    const PngPicture picture = ReadPng(png, {}, decoding);
+    EXPECT_EQ(picture.At(0, 1).red, 6);
+    EXPECT_EQ(picture.At(1, 1).red, 9);
+  }
+}
+
+TEST(PngReader, NarrowInterlacedPicturesComeOutInRowOrder) {
+  // Adam7: where each pass starts and how far it steps, across and down.
+  constexpr std::uint32_t kStart[7][2] = {{0, 0}, {4, 0}, {0, 4}, {2, 0}, {0, 2}, {1, 0}, {0, 1}};
+  constexpr std::uint32_t kStep[7][2] = {{8, 8}, {8, 8}, {4, 8}, {4, 4}, {2, 4}, {2, 2}, {1, 2}};
+  for (const std::uint8_t colourType : {std::uint8_t{0}, std::uint8_t{3}}) {
+    for (const std::uint32_t width : {1u, 2u, 3u}) {
+      for (std::uint32_t height = 1; height <= 9; ++height) {
+        const auto value = [&](std::uint32_t x, std::uint32_t y) {
+          return static_cast<std::uint8_t>((5 * y + x + 1) % 16);
+        };
+        Bytes raw;
+        for (int pass = 0; pass < 7; ++pass) {
+          for (std::uint32_t y = kStart[pass][1]; y < height && kStart[pass][0] < width;
+               y += kStep[pass][1]) {
+            raw.push_back(0);
+            for (std::uint32_t x = kStart[pass][0]; x < width; x += kStep[pass][0]) {
+              raw.push_back(value(x, y));
+            }
+          }
+        }
+        SCOPED_TRACE(testing::Message()
+                     << "colour type " << int{colourType} << ", " << width << " × " << height);
+        const PngPicture picture = ReadPng(PngOfScanlines(
+            {.colourType = colourType, .width = width, .height = height, .interlaced = true}, raw));
+        for (std::uint32_t y = 0; y < height; ++y) {
+          for (std::uint32_t x = 0; x < width; ++x) {
+            const std::uint8_t shown =
+                colourType == 3 ? picture.pixels[y * width + x] : picture.At(x, y).red;
+            ASSERT_EQ(shown, value(x, y)) << "pixel (" << x << ", " << y << ")";
+          }
         }
       }
     }

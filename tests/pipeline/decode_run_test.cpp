@@ -7,12 +7,17 @@
 #include <algorithm>
 #include <filesystem>
 #include <random>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "app/test_files.h"
 #include "fakes/fake_file_system.h"
 #include "fakes/memory_file_system.h"
+#include "formats/png_picture.h"
 #include "pipeline/encode_run.h"
 #include "pipeline/recording_delegate.h"
+#include "pipeline/sprite_sheet.h"
 
 namespace sprite::testing {
 namespace {
@@ -41,12 +46,13 @@ class DecodeRunTest : public ::testing::Test {
     return archive;
   }
 
-  pipeline::RunReport Decode(const std::string& archive, const std::string& into = {}) {
+  pipeline::RunReport Decode(const std::string& archive, const std::string& into = {},
+                             const pipeline::DecodeOptions& options = {}) {
     RecordingDelegate fresh;
     fresh.stopWhen = delegate_.stopWhen;
     fresh.onWritten = delegate_.onWritten;
     delegate_ = std::move(fresh);
-    return pipeline::DecodeRun(files_, delegate_).Run(archive, into);
+    return pipeline::DecodeRun(files_, delegate_, options).Run(archive, into);
   }
 
   TempFolder folder_;
@@ -258,6 +264,68 @@ TEST_F(DecodeRunTest, AStopLeavesNoPartialFile) {
   EXPECT_EQ(delegate_.problems.back().effect, Effect::kStopped);
   EXPECT_NE(delegate_.Texts().back().rfind("Decoded", 0), 0u);  // no "Decoded" line
   EXPECT_THAT(folder_.Names(), ElementsAre("in0.bmp", "pack.spr"));
+}
+
+// Pictures of several sizes, four of them noise that deflates to little less
+// than it is, so that a sheet's image data spans several IDAT chunks.
+std::vector<BitmapFields> SheetPictures() {
+  std::mt19937 random(28);
+  std::vector<BitmapFields> pictures;
+  for (const auto& [width, rows] :
+       {std::pair{5, 9}, {180, 180}, {17, 3}, {180, 180}, {180, 180}, {60, 41}, {180, 180}}) {
+    Bytes area = SpritePixelArea(random, width, rows);
+    if (width == 180) {
+      for (auto& pixel : area) {
+        pixel = static_cast<std::uint8_t>(1 + random() % 255);
+      }
+    }
+    pictures.push_back({.width = width, .height = rows, .pixelArea = std::move(area)});
+  }
+  return pictures;
+}
+
+TEST_F(DecodeRunTest, ASheetWrittenBandByBandIsTheFramesComposed) {
+  const std::string archive = MakeArchive(SheetPictures());
+  Decode(archive, {}, {.png = true});
+  std::vector<pipeline::IndexedImage> frames;
+  for (const std::string& path : delegate_.written) {
+    const formats::PngPicture picture = formats::ReadPng(ReadFile(path));
+    frames.push_back({picture.width, picture.height, picture.pixels});
+  }
+  ASSERT_EQ(frames.size(), 7u);
+  for (const std::uint32_t columns : {1u, 3u, 7u}) {
+    SCOPED_TRACE(std::to_string(columns) + " columns");
+    const pipeline::RunReport report = Decode(archive, {}, {.png = true, .sheetColumns = columns});
+    EXPECT_TRUE(report.completed);
+    ASSERT_EQ(delegate_.written, std::vector<std::string>{archive + ".sheet.png"});
+    const formats::PngPicture sheet = formats::ReadPng(ReadFile(archive + ".sheet.png"));
+    EXPECT_EQ((pipeline::IndexedImage{sheet.width, sheet.height, sheet.pixels}),
+              pipeline::ComposeSheet(frames, columns));
+  }
+}
+
+TEST_F(DecodeRunTest, AStopOrAFullDiskWhileASheetIsWrittenLeavesTheOldSheet) {
+  const std::string archive = MakeArchive(SheetPictures());
+  const pipeline::DecodeOptions options{.png = true, .sheetColumns = 2};
+  Decode(archive, {}, options);
+  const long asks = delegate_.stopAsks;
+  WriteFile(archive + ".sheet.png", Bytes{'o', 'l', 'd'});
+  const std::vector<std::string> names = folder_.Names();
+  // A stop while the first band's rows go out, in the middle, and at the last row.
+  for (const long at : {asks / 4, asks / 2, asks - 1}) {
+    delegate_.stopWhen = [at](long ask) { return ask >= at; };
+    EXPECT_TRUE(Decode(archive, {}, options).cancelled) << at;
+    EXPECT_EQ(ReadFile(archive + ".sheet.png"), (Bytes{'o', 'l', 'd'})) << at;
+    EXPECT_EQ(folder_.Names(), names) << at;
+  }
+  // The disk full after the first IDAT chunk.
+  delegate_.stopWhen = nullptr;
+  files_.writeBudget = 70000;
+  const pipeline::RunReport report = Decode(archive, {}, options);
+  EXPECT_TRUE(report.outputFailed);
+  EXPECT_EQ(delegate_.problems.back().effect, Effect::kOutputFailed);
+  EXPECT_EQ(ReadFile(archive + ".sheet.png"), (Bytes{'o', 'l', 'd'}));
+  EXPECT_EQ(folder_.Names(), names);
 }
 
 }  // namespace

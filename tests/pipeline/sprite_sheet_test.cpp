@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "common/error.h"
 
 namespace sprite::pipeline {
@@ -85,11 +88,30 @@ TEST(SheetComposing, LayoutsRefuseWhatCannotBeASheet) {
   EXPECT_THROW(SheetLayout(none, 4), InvalidArgumentError);
   EXPECT_THROW(SheetLayout(two, 0), InvalidArgumentError);
   EXPECT_THROW(SheetLayout(std::vector<FrameSize>{{0, 3}}, 1), InvalidArgumentError);
-  EXPECT_THROW(SheetLayout(std::vector<FrameSize>(70000, {32767, 32767}), 300), OverflowError);
   const SheetLayout layout(two, 2);
-  IndexedImage sheet = layout.Blank();
-  EXPECT_THROW(layout.Place(sheet, 1, Numbered(2, 2)), InvalidArgumentError);
-  EXPECT_THROW(layout.Place(sheet, 2, Numbered(1, 1)), InvalidArgumentError);
+  Bytes row(layout.Width());
+  const std::vector<IndexedImage> wrongSecond = {Numbered(2, 2), Numbered(2, 2)};
+  EXPECT_THROW(layout.BandRow(0, wrongSecond, 0, row), InvalidArgumentError);
+  EXPECT_THROW(layout.BandRow(1, {}, 0, row), InvalidArgumentError);
+}
+
+TEST(SheetComposing, ASheetLargerThanEncodeReadsBackIsRefusedNamingTheLimit) {
+  // A row and a column of 32767 pixels make cells of 32767 × 32767, in any columns.
+  const std::vector<FrameSize> lines = {{32767, 1}, {1, 32767}};
+  for (const std::uint32_t columns : {1u, 2u}) {
+    try {
+      SheetLayout(lines, columns);
+      ADD_FAILURE() << columns << " columns";
+    } catch (const FaultError& error) {
+      EXPECT_EQ(error.Kind(), FaultKind::kSheetTooLarge);
+      EXPECT_NE(std::string(error.what()).find("33554432 pixels, at most 1048576 wide"),
+                std::string::npos)
+          << error.what();
+    }
+  }
+  // As large as encode reads: 4096 × 8192 pixels.
+  EXPECT_EQ(SheetLayout(std::vector<FrameSize>(2, {4096, 4096}), 1).Height(), 8192u);
+  EXPECT_THROW(SheetLayout(std::vector<FrameSize>(2, {4096, 4097}), 1), FaultError);
 }
 
 }  // namespace

@@ -117,6 +117,45 @@ TEST(SharedPalette, IndexedPicturesKeepIndexesAndPaletteWithTheSeeThroughIndexAt
   }
 }
 
+TEST(SharedPalette, AnOpaqueColourZeroIsCountedMovedOrLeftAsTheRuleSays) {
+  const std::vector<PngColour> four = {kRed, kGreen, kBlue, kBlack};
+  // 256 entries far from red but for those a case puts there.
+  const auto full = [](std::size_t at, PngColour colour) {
+    std::vector<PngColour> palette = {kRed};
+    for (std::size_t i = 1; i < 256; ++i) {
+      palette.push_back({static_cast<std::uint8_t>(i / 2), static_cast<std::uint8_t>(i), 100, 255});
+    }
+    palette[at] = colour;
+    return palette;
+  };
+  using enum OpaqueIndex0;
+  struct Case {
+    const char* what;
+    std::vector<PngColour> palette;
+    OpaqueIndex0 rule;
+    std::uint8_t to;  // where the pixels of index 0 go
+    std::uint64_t counted;
+  };
+  for (const Case& c :
+       {Case{"said", four, kSay, 0, 2}, Case{"meant see-through", four, kSeeThrough, 0, 0},
+        Case{"see-through in the picture", {Seen(kRed), kGreen, kBlue, kBlack}, kSay, 0, 0},
+        Case{"kept past the palette", four, kKeep, 4, 0},
+        Case{"kept at another entry of red", full(200, kRed), kKeep, 200, 0},
+        Case{"kept at the nearest colour", full(77, {250, 0, 0, 255}), kKeep, 77, 2}}) {
+    SCOPED_TRACE(c.what);
+    const PngPicture picture = Indexed(c.palette, {0, 1, 0, 3});
+    PictureMapper mapper = Built({picture}, {.opaqueIndex0 = c.rule});
+    ASSERT_EQ(mapper.Origin(), PaletteOrigin::kShared);
+    const MappedPicture mapped = mapper.Map("p.png", picture);
+    EXPECT_EQ(mapped.image.pixels, (Bytes{c.to, 1, c.to, 3}));
+    EXPECT_EQ(mapped.opaqueIndex0, c.counted);
+    EXPECT_EQ(mapper.MovedIndex0().has_value(), c.to != 0);
+    // Red stands where the pixels went, exactly or as near as the palette has.
+    EXPECT_EQ(Entries(mapper.Palette(), 256)[c.to],
+              c.palette.size() < 256 ? kRed : c.palette[c.to]);
+  }
+}
+
 TEST(SharedPalette, SetsThatDoNotShareOnePaletteAreBuiltInstead) {
   const std::vector<PngColour> rgb = {kRed, kGreen, kBlue};
   struct Case {

@@ -1,0 +1,14 @@
+#include "pipeline/palette_input.h"
+
+#include "files/whole_file.h"
+#include "pipeline/png_file_source.h"
+
+namespace sprite::pipeline {
+
+formats::PaletteFile ReadPaletteInput(files::FileSystem& files, const std::string& path) {
+  return files::UseFile(files, path, [](ByteSource& file) {
+    return formats::ReadPaletteFile(file, kMaxPngFileBytes);
+  });
+}
+
+}  // namespace sprite::pipeline
