@@ -1,6 +1,7 @@
 # Set-up and everyday commands. Everything installs what it needs first.
 BUILD := build/default
-FUZZ_SECONDS ?= 30
+# The wall time of the whole fuzz run, shared by the targets.
+FUZZ_SECONDS ?= 150
 PREFIX ?= /usr/local
 
 .PHONY: deps build run test asan-test fuzz fuzz-run bench screenshot format format-check clean install package windows windows-test windows-screenshots

@@ -21,7 +21,7 @@ function(sprite_windows_resources target fileName internalName description)
 endfunction()
 
 add_library(sprite_windows_entry STATIC ${PROJECT_SOURCE_DIR}/src/windows/command_line.cpp)
-target_link_libraries(sprite_windows_entry PUBLIC sprite_common)
+target_link_libraries(sprite_windows_entry PUBLIC sprite_common sprite_pipeline)
 
 add_executable(sprite-cli ${PROJECT_SOURCE_DIR}/src/main_cli_win32.cpp)
 target_link_libraries(sprite-cli PRIVATE sprite_cli sprite_windows_entry)

@@ -81,6 +81,16 @@ def png_seeds():
     write("fuzz_palette_file", "palette.spr", archive([(2, 1, bytes([1, 2]))]))
 
 
+def list_and_command_seeds(rng):
+    """List files (the first byte chooses the folder they are read from), and
+    command lines over the scratch folder as rows of choices."""
+    write("fuzz_list_file", "frames.txt", b"\x01# the walk\nwalk_1.png\n  sub/walk 2.png \n\n/abs/3.png\n")
+    write("fuzz_list_file", "through-a-link.txt", b"\x03\xef\xbb\xbf../o/a.png\r\n..\\..\\b.png\r\n")
+    write("fuzz_list_file", "zero-byte.txt", b"\x00a.png\nb.png\x00junk\n")
+    for n in range(8):
+        write("fuzz_cli_commands", "choices-%d" % n, bytes(rng.randrange(256) for _ in range(48)))
+
+
 def write(folder, name, data):
     os.makedirs(os.path.join(HERE, folder), exist_ok=True)
     with open(os.path.join(HERE, folder, name), "wb") as f:
@@ -133,6 +143,7 @@ def main():
     write("fuzz_row_alignment", "width-1-32766", struct.pack("<h", 1) + literals(32766))
 
     png_seeds()
+    list_and_command_seeds(rng)
 
     link("fuzz_bitmap_reader", "fuzz_encode_command")
     link("fuzz_round_trip", "fuzz_encode_command")

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Runs every fuzz target in DIR for SECONDS each, FUZZ_JOBS (default 2) at a
-# time, starting from the seeds in fuzz/corpus/<target>; prints each target's
-# runs, coverage and corpus, and fails on the first crash.
+# Runs every fuzz target in DIR, FUZZ_JOBS (default 2) at a time, starting from
+# the seeds in fuzz/corpus/<target>, in about SECONDS of wall time for them all:
+# the targets share it equally, so that a new target does not lengthen the run.
+# Prints each target's runs, coverage and corpus, and fails on the first crash.
 set -euo pipefail
 dir=${1:?usage: run-fuzz.sh DIR SECONDS}
-seconds=${2:-30}
+total=${2:-150}
 jobs=${FUZZ_JOBS:-2}
 shopt -s nullglob
 targets=()
@@ -40,5 +41,8 @@ run_one() {
   runs=$(sed -n 's/^stat::number_of_executed_units: //p' "$corpus.log")
   echo "fuzz: $name ${seconds}s: $runs runs, $(echo "$done" | grep -oE 'cov: [0-9]+ ft: [0-9]+ corp: [^ ]+'), no crash"
 }
+# Each job slot runs its share of the targets one after another.
+seconds=$((total * jobs / ${#targets[@]}))
+[ "$seconds" -ge 1 ] || seconds=1
 export -f run_one
 printf '%s\n' "${targets[@]}" | xargs -P "$jobs" -I{} bash -c 'run_one "$1" "$2"' _ {} "$seconds"

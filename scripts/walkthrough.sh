@@ -7,7 +7,10 @@
 # viewer with a double-click, enlarge it with + and close it with Esc, pick an entry with the
 # mouse and Remove it, Encode again, open About and close it with Esc. Then the
 # archive and the bitmaps on disk are compared byte for byte with what
-# sprite-cli makes of the same files.
+# sprite-cli makes of the same files. Last, the menu bar: Encode before Browse
+# asks for the archive and Esc there writes nothing; twelve frames chosen
+# together in one Add are stored in natural order; Alt+O, P (Decode to PNG
+# pictures) and Alt+D write PNG pictures.
 #
 #   scripts/walkthrough.sh            runs the session and checks the files
 #   SHOTS=docs scripts/walkthrough.sh also saves docs/add-dialog.png,
@@ -39,6 +42,12 @@ fi
 shots="${SHOTS:+$(cd "$SHOTS" && pwd)}"
 cp "$root"/samples/hero_walk_{1,2,3}.bmp "$work/"
 rm -f "$work"/hero.spr "$work"/hero.spr.*.bmp
+rm -rf "$work/frames"
+mkdir "$work/frames"
+for n in $(seq 12); do
+  convert -size 24x32 xc:none +antialias -fill "rgb($(( n * 20 )),60,90)" \
+    -draw "rectangle 4,$n 19,$(( n + 16 ))" "$work/frames/walk_$n.png"
+done
 
 export WORK_DIR="$work" SPRITE="$sprite" SHOTS_DIR="$shots"
 xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
@@ -75,6 +84,11 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
   until_true 20 window_named "^Sprite Encoder$"
   main=$(xdotool search --onlyvisible --name "^Sprite Encoder$" | head -1)
   xdotool windowfocus --sync "$main"
+  # The client area (333 pixels high) lies below the menu bar.
+  eval "$(xdotool getwindowgeometry --shell "$main")"
+  menu=$(( HEIGHT - 333 ))
+  # click_client X Y: a click at a point of the client area.
+  click_client() { xdotool mousemove --window "$main" "$1" $(( $2 + menu )) click "${@:3}" 1; }
   sleep 0.5
 
   step "Add: a typed full path and Enter"
@@ -95,6 +109,13 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
   keys Escape
   until_true 10 no_window_named "^Open$"
 
+  step "Encode before Browse asks for the archive; Esc there writes nothing"
+  open_dialog alt+e
+  keys Escape
+  until_true 10 no_window_named "^Save As$"
+  sleep 0.3
+  [ -z "$(ls -A | grep -v "^hero_walk_\|^frames$")" ] || fail "Encode wrote $(ls)"
+
   step "Browse: the archive, a typed name without its extension"
   open_dialog alt+b
   type_text "$WORK_DIR/hero"; keys Return
@@ -113,7 +134,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
   step "Viewer: Enter in the output box shows the archive itself, End its last entry, Space plays it"
   to_main
   # txtOut lies at (105, 2415) twips: 7, 161 pixels, 344 x 22 in size.
-  xdotool mousemove --window "$main" 150 172 click 1
+  click_client 150 172
   keys Return
   until_true 10 window_named "^hero.spr - Sprite Viewer$"
   viewer=$(xdotool search --onlyvisible --name "^hero.spr - Sprite Viewer$" | head -1)
@@ -140,7 +161,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
   # Side by side, as a desktop would place them.
   xdotool windowmove --sync "$main" 420 0
   # The first line of lstFiles, about 14 pixels down.
-  xdotool mousemove --window "$main" 60 14 click --repeat 2 --delay 80 1
+  click_client 60 14 --repeat 2 --delay 80
   until_true 10 window_named "^hero.spr.0001.bmp - Sprite Viewer$"
   viewer=$(xdotool search --onlyvisible --name "^hero.spr.0001.bmp - Sprite Viewer$" | head -1)
   xdotool windowmove --sync "$viewer" 0 0
@@ -161,7 +182,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
   step "Remove: the second decoded bitmap, picked with the mouse"
   # lstFiles starts at (105, 105) twips, 7 x 7 pixels; its second line is about 24 pixels down.
   to_main
-  xdotool mousemove --window "$main" 60 29 click 1
+  click_client 60 29
   sleep 0.5
   keys alt+r
   sleep 0.5
@@ -176,12 +197,33 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
   step "About: opened with the mouse, closed with Esc"
   to_main
   # "About ;]" sits at (5355, 2835) twips: 357, 189 pixels, 78 x 22 in size.
-  xdotool mousemove --window "$main" 396 200 click 1
+  click_client 396 200
   until_true 10 window_named "^About Sprite Encoder / Decoder$"
   sleep 0.5
   keys Escape
   until_true 10 no_window_named "^About Sprite Encoder / Decoder$"
   kill -0 $pid || fail "the program ended"
+
+  step "Twelve frames chosen together in one Add, in the order the dialog lists them"
+  to_main
+  keys alt+l c
+  open_dialog alt+a
+  type_text "$WORK_DIR/frames"; keys Return; sleep 0.5
+  type_text "$(cd frames && ls | sed "s/.*/\"&\"/" | tr "\n" " ")"; sleep 0.3
+  keys Return
+  until_true 10 no_window_named "^Open$"
+  open_dialog alt+b
+  type_text "$WORK_DIR/frames.spr"; keys Return
+  until_true 10 no_window_named "^Save As$"
+  to_main
+  keys alt+e
+  until_true 10 test -s frames.spr
+
+  step "Options: Decode to PNG pictures (Alt+O, P), then Decode"
+  keys alt+o p
+  sleep 0.3
+  keys alt+d
+  until_true 10 test -s frames.spr.0012.png
 '
 
 # What the described commands make of the same files, through sprite-cli.
@@ -193,4 +235,11 @@ for n in 1 2 3; do
   cmp "$work/hero.spr.000$n.bmp" "$check/first.spr.000$n.bmp"
 done
 cmp "$work/hero.spr" "$check/hero.spr"
-echo "walkthrough: passed; the archive and the bitmaps are byte for byte what sprite-cli makes"
+# A folder gives its pictures in natural order: so must the frames chosen together.
+"$cli" encode -q -o "$check/frames.spr" "$work/frames"
+cmp "$work/frames.spr" "$check/frames.spr"
+"$cli" decode -q --png -C "$check" "$check/frames.spr"
+for n in $(seq -w 1 12); do
+  cmp "$work/frames.spr.00$n.png" "$check/frames.spr.00$n.png"
+done
+echo "walkthrough: passed; the archives, the bitmaps and the PNG pictures are byte for byte what sprite-cli makes"

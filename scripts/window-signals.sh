@@ -21,6 +21,8 @@ source "$(dirname "$0")/window-programs.sh"
 
 work="$(mktemp -d)"
 trap '[ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
+# The window keeps its options in the home folder: a home of its own here.
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
 pictures="${PICTURES:-20000}"
 
 # One sample sprite, the archive of it `pictures` times, and what its entry
@@ -82,6 +84,9 @@ xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash -euo pipefail -c '
     until_true 20 window_up "^Sprite Encoder$" || fail "no window"
     main=$(xdotool search --onlyvisible --name "^Sprite Encoder$" | head -1)
     xdotool windowfocus --sync "$main"
+    # The client area (333 pixels high) lies below the menu bar.
+    eval "$(xdotool getwindowgeometry --shell "$main")"
+    menu=$(( HEIGHT - 333 ))
     sleep 0.3
   }
   # stop SIGNAL: sends it and checks that the program ends by it, soon.
@@ -119,7 +124,7 @@ xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash -euo pipefail -c '
 
       step "SIG$signal while the About box is open ($proc /proc)"
       start $flag
-      xdotool mousemove --window "$main" 396 200 click 1
+      xdotool mousemove --window "$main" 396 $(( 200 + menu )) click 1
       until_true 10 window_up "^About " || fail "no About box"
       stop "$signal"
 

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The installer under Wine, as an administrator's script runs it: a silent
-# install into its default folder (Program Files, with a space), the installed sprite-cli.exe
-# packing the samples as the built one does, the Start-menu entry and the .spr
-# file type in place, then a silent uninstall that leaves none of it behind.
+# install into its default folder (Program Files, with a space) with sprite-cli
+# on PATH (/PATH), the installed sprite-cli.exe packing the samples as the built
+# one does, the Start-menu entry and the .spr file type in place, then a silent
+# uninstall that leaves none of it behind: PATH as it was, the window's kept
+# options gone.
 set -euo pipefail
 source "$(dirname "$0")/windows-wine.sh"
 version="$(sed -n 's/^project(SpriteEncoderDecoder VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")"
@@ -19,7 +21,9 @@ for file in sprite.exe sprite-cli.exe LICENSE.txt README.txt; do
   grep -qx "sprite-encoder-decoder-$version-win64/$file" <<<"$listed" || fail "the zip lacks $file"
 done
 
-wine "$setup" /S </dev/null >/dev/null 2>&1
+environment='HKLM\System\CurrentControlSet\Control\Session Manager\Environment'
+path_before="$(key "$environment" | grep -i '^ *PATH ')"
+wine "$setup" /S /PATH </dev/null >/dev/null 2>&1
 installed="$WINEPREFIX/drive_c/Program Files/Sprite Encoder"
 menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Sprite Encoder.lnk"
 for file in sprite.exe sprite-cli.exe LICENSE.txt README.txt Uninstall.exe; do
@@ -30,11 +34,18 @@ key 'HKCR\.spr' | grep -q 'SpriteEncoder.Archive' || fail ".spr is not registere
 key 'HKCR\SpriteEncoder.Archive\shell\open' | grep -q 'Open with Sprite Encoder' || fail "no Open verb"
 key 'HKCR\SpriteEncoder.Archive\DefaultIcon' | grep -q 'sprite.exe,0' || fail "no file type icon"
 
+key "$environment" | grep -i '^ *PATH ' | grep -qF 'C:\Program Files\Sprite Encoder' ||
+  fail "the program folder is not on PATH"
+wine cmd /c 'sprite-cli --version' </dev/null 2>/dev/null | grep -q '^sprite-cli ' ||
+  fail "sprite-cli does not run from PATH"
+
 cp "$root"/samples/*.bmp "$work/"
 (cd "$work" && wine 'C:\Program Files\Sprite Encoder\sprite-cli.exe' encode -q -o installed.spr '*.bmp' </dev/null &&
   wine "$build/src/sprite-cli.exe" encode -q -o built.spr '*.bmp' </dev/null)
 cmp "$work/installed.spr" "$work/built.spr" || fail "the installed sprite-cli.exe packs differently"
 
+# What the window keeps when it has run.
+wine reg add 'HKCU\Software\Sprite Encoder' /v DecodeToPng /d 1 /f </dev/null >/dev/null 2>&1
 wine 'C:\Program Files\Sprite Encoder\Uninstall.exe' /S </dev/null >/dev/null 2>&1
 # The uninstaller copies itself away and runs from there: wait for it to
 # remove the folder, then the Start-menu entry, and last its uninstall entry.
@@ -46,4 +57,6 @@ for _ in $(seq 30); do key "$uninstall" | grep -q . || break; sleep 0.5; done
 ! key 'HKCR\SpriteEncoder.Archive' | grep -q . || fail "the file type is still registered"
 ! key 'HKCR\.spr' | grep -q . || fail ".spr is still registered"
 ! key "$uninstall" | grep -q . || fail "the uninstall entry is still there"
+[ "$(key "$environment" | grep -i '^ *PATH ')" = "$path_before" ] || fail "PATH is not as it was"
+! key 'HKCU\Software\Sprite Encoder' | grep -q . || fail "the window's options are still there"
 echo "windows-installer-check: passed; installed silently, packed as the built program does, uninstalled without a trace"

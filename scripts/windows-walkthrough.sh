@@ -6,10 +6,13 @@
 # bitmap in the viewer (double-click, + and -, the list's selection followed,
 # Esc; Enter, Alt+F4) and the archive itself (Enter in the output box, End,
 # Space plays), pick an entry with the mouse and Remove it, Encode
-# again, open About with the mouse and close it with Esc, and close the window
-# with Alt+F4. The archive and the
-# bitmaps on disk are then compared byte for byte with what sprite-cli.exe and
-# the Linux sprite-cli make of the same files.
+# again, open About with the mouse and close it with Esc; then the menu bar:
+# Encode before Browse asks for the archive and Esc there writes nothing, twelve
+# frames chosen together in one Add are stored in natural order, and Alt+O, P
+# (Decode to PNG pictures) and Alt+D write PNG pictures; last, Alt+F4 closes
+# the window. The archives, the bitmaps and the PNG pictures on disk are then
+# compared byte for byte with what sprite-cli.exe and the Linux sprite-cli make
+# of the same files.
 #   SHOTS=docs scripts/windows-walkthrough.sh  also saves docs/windows-window.png,
 #                                              docs/windows-viewer.png,
 #                                              docs/windows-add-dialog.png,
@@ -27,6 +30,11 @@ work="$(mktemp -d)"
 check="$(mktemp -d)"
 trap 'wine_cleanup 2>/dev/null || true; rm -rf "$work" "$check"' EXIT
 cp "$root"/samples/hero_walk_{1,2,3}.bmp "$work/"
+mkdir "$work/frames"
+for n in $(seq 12); do
+  convert -size 24x32 xc:none +antialias -fill "rgb($(( n * 20 )),60,90)" \
+    -draw "rectangle 4,$n 19,$(( n + 16 ))" "$work/frames/walk_$n.png"
+done
 shots="${SHOTS:+$(cd "$SHOTS" && pwd)}"
 
 export WORK_DIR="$work" SPRITE="$build/src/sprite.exe" SHOTS_DIR="$shots"
@@ -104,6 +112,13 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
   open_dialog alt+a
   keys Escape
   until_true 20 no_window_named "^Open$"
+
+  step "Encode before Browse asks for the archive; Esc there writes nothing"
+  open_dialog alt+e
+  keys Escape
+  until_true 20 no_window_named "^Save As$"
+  sleep 0.5
+  [ -z "$(ls -A | grep -v "^hero_walk_\|^frames$")" ] || fail "Encode wrote $(ls)"
 
   step "Browse: the archive, a typed name without its extension"
   open_dialog alt+b
@@ -191,6 +206,29 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
   keys Escape
   until_true 20 no_window_named "^About Sprite Encoder / Decoder$"
 
+  step "Twelve frames chosen together in one Add, in the order the dialog lists them"
+  to_main
+  keys alt+l c
+  open_dialog alt+a
+  type_text "$win_dir\\frames"; keys Return; sleep 0.8
+  type_text "$(cd frames && ls | sed "s/.*/\"&\"/" | tr "\n" " ")"; sleep 0.5
+  keys Return
+  until_true 20 no_window_named "^Open$"
+  open_dialog alt+b
+  type_text "$win_dir\\frames.spr"; keys Return
+  until_true 20 no_window_named "^Save As$"
+  to_main
+  keys alt+e
+  until_true 20 test -s frames.spr
+
+  step "Options: Decode to PNG pictures (Alt+O, P), then Decode"
+  to_main
+  keys alt+o p
+  sleep 0.5
+  keys alt+d
+  until_true 20 test -s frames.spr.0012.png
+  sleep 0.5
+
   step "Alt+F4 closes the window and ends the program"
   to_main
   keys alt+F4
@@ -215,4 +253,11 @@ for n in 1 2 3; do
 done
 cmp "$work/ärchiv.spr" "$check/ärchiv.spr"
 cmp "$work/ärchiv.spr" "$check/win/ärchiv.spr"
-echo "windows-walkthrough: passed; the archive and the bitmaps are byte for byte what sprite-cli.exe and the Linux sprite-cli make"
+# Frames chosen together are stored in natural order, as a folder gives them.
+"$linux_cli" encode -q -o "$check/frames.spr" "$work/frames"
+cmp "$work/frames.spr" "$check/frames.spr"
+"$linux_cli" decode -q --png -C "$check" "$check/frames.spr"
+for n in $(seq -w 1 12); do
+  cmp "$work/frames.spr.00$n.png" "$check/frames.spr.00$n.png"
+done
+echo "windows-walkthrough: passed; the archives, the bitmaps and the PNG pictures are byte for byte what sprite-cli.exe and the Linux sprite-cli make"

@@ -1,5 +1,5 @@
-// sprite: the window program. Keeps no settings; the files given on the command
-// line fill the file list and the output box.
+// sprite: the window program. The files given on the command line fill the
+// file list and the output box; the Options are kept in Qt's settings.
 #include <QtWidgets/QApplication>
 #include <csignal>
 #include <cstdio>

@@ -1,6 +1,6 @@
-// sprite.exe: the window program on the Win32 backend. Keeps no settings; the
-// files given on the command line fill the file list and the output box, as
-// on Linux.
+// sprite.exe: the window program on the Win32 backend. The files given on the
+// command line fill the file list and the output box, as on Linux; the
+// Options are kept in the registry.
 #include <cstdint>
 #include <filesystem>
 #include <string>

@@ -12,6 +12,16 @@
 
 namespace sprite::tools {
 
+// Qt's window system with the window's Options at their defaults and kept
+// nowhere: a person's choices (Decode to PNG pictures) change no benchmark.
+class DefaultOptionsWindowSystem : public winsys::qt::QtWindowSystem {
+ public:
+  winsys::SettingsStore& Settings() override { return settings_; }
+
+ private:
+  winsys::MemorySettingsStore settings_;
+};
+
 // A QApplication must exist before it is made and outlive it.
 class ShownMainWindow {
  public:
@@ -27,7 +37,7 @@ class ShownMainWindow {
   winsys::qt::QtWindowSystem& Windows() { return windows_; }
 
  private:
-  winsys::qt::QtWindowSystem windows_;
+  DefaultOptionsWindowSystem windows_;
   files::PosixFileSystem files_;
   app::Form1 form_;
 };

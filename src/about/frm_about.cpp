@@ -33,11 +33,9 @@ constexpr char kKeySysInfoLocValue[] = "MSINFO";
 constexpr char kSysInfoProgram[] = "\\MSINFO32.EXE";
 constexpr char kUnavailable[] = "System Information Is Unavailable At This Time";
 
-// Read, query, set, create and enumerate sub-keys, notify, create link: 0x2003F.
-constexpr std::uint32_t kKeyAccess = winsys::READ_CONTROL | winsys::KEY_QUERY_VALUE |
-                                     winsys::KEY_SET_VALUE | winsys::KEY_CREATE_SUB_KEY |
-                                     winsys::KEY_ENUMERATE_SUB_KEYS | winsys::KEY_NOTIFY |
-                                     winsys::KEY_CREATE_LINK;
+// The keys are only read: asking for more (set, create) fails for a standard
+// user under HKEY_LOCAL_MACHINE, and System Info would then be "unavailable".
+constexpr std::uint32_t kKeyAccess = winsys::KEY_READ;
 constexpr std::uint32_t kValueBufferSize = 1024;
 
 winsys::WindowSpec AboutWindowSpec(const std::string& caption) {

@@ -12,8 +12,19 @@
 namespace sprite::app {
 namespace {
 
+using winsys::Anchors;
 using winsys::ControlSpec;
 using winsys::TwipsRect;
+
+// A window larger than its design gives the extra width to the left column
+// and the log, the buttons keeping their column beside it; the extra height
+// goes half to the file list and half to the log, and what lies between them
+// moves down with the file list's lower edge.
+constexpr Anchors kFileList{0, 0, 1, 0.5};
+constexpr Anchors kBesideFileList{1, 0, 1, 0};
+constexpr Anchors kBelowFileList{0, 0.5, 1, 0.5};
+constexpr Anchors kButtonBelow{1, 0.5, 1, 0.5};
+constexpr Anchors kLog{0, 0.5, 1, 1};
 
 winsys::WindowSpec MainWindowSpec() {
   winsys::WindowSpec design;
@@ -21,7 +32,8 @@ winsys::WindowSpec MainWindowSpec() {
   design.clientWidth = 6615;
   design.clientHeight = 4995;
   design.font = winsys::FontSpec{"Tahoma", 8.25, 400, 238};
-  design.fixedBorder = true;
+  // The described size is the least; long reason lines want room.
+  design.fixedBorder = false;
   design.centred = true;
   design.showInTaskbar = true;
   return design;
@@ -42,6 +54,7 @@ std::unique_ptr<controls::oProgressBar> LoadProgressBar(winsys::Window& window,
   auto stored = controls::StoredDesign::FromText(kStoredDesign);
   bar->UserControl_ReadProperties(stored.Bag(design.name));
   bar->UserControl_Resize();
+  host.SetOnResize([control = bar.get()] { control->UserControl_Resize(); });
   return bar;
 }
 
@@ -51,20 +64,29 @@ Form1::Form1(winsys::WindowSystem& windows, files::FileSystem& files)
     : windows_(windows),
       files_(files),
       window_(windows.CreateWindow(MainWindowSpec())),
-      List1(window_->AddListBox({"List1", TwipsRect{105, 3255, 6420, 1620}})),
-      Command1(window_->AddButton({"Command1", TwipsRect{5355, 105, 1170, 330}}, "&Add")),
-      lstFiles(window_->AddListBox({"lstFiles", TwipsRect{105, 105, 5160, 2205}})),
-      txtOut(window_->AddTextBox({"txtOut", TwipsRect{105, 2415, 5160, 330}}, "#")),
-      Command2(window_->AddButton({"Command2", TwipsRect{5355, 2415, 1170, 330}}, "&Browse")),
-      Command3(window_->AddButton({"Command3", TwipsRect{5355, 1575, 1170, 330}}, "&Encode")),
-      Command4(window_->AddButton({"Command4", TwipsRect{5355, 1995, 1170, 330}}, "&Decode")),
-      Command5(window_->AddButton({"Command5", TwipsRect{5355, 525, 1170, 330}}, "&Remove")),
-      cmdAbout(window_->AddButton({"cmdAbout", TwipsRect{5355, 2835, 1170, 330}}, "About ;]")),
-      oProgressBar1(LoadProgressBar(*window_, windows.Calls(),
-                                    {"oProgressBar1", TwipsRect{105, 2835, 5160, 120}})),
-      oProgressBar2(LoadProgressBar(*window_, windows.Calls(),
-                                    {"oProgressBar2", TwipsRect{105, 3045, 5160, 120}})),
-      ArchivePalette(1024, 0) {
+      List1(window_->AddListBox({"List1", TwipsRect{105, 3255, 6420, 1620}, kLog})),
+      Command1(window_->AddButton({"Command1", TwipsRect{5355, 105, 1170, 330}, kBesideFileList},
+                                  "&Add")),
+      lstFiles(window_->AddListBox({"lstFiles", TwipsRect{105, 105, 5160, 2205}, kFileList})),
+      txtOut(window_->AddTextBox({"txtOut", TwipsRect{105, 2415, 5160, 330}, kBelowFileList}, "#")),
+      Command2(window_->AddButton({"Command2", TwipsRect{5355, 2415, 1170, 330}, kButtonBelow},
+                                  "&Browse")),
+      Command3(window_->AddButton({"Command3", TwipsRect{5355, 1575, 1170, 330}, kButtonBelow},
+                                  "&Encode")),
+      Command4(window_->AddButton({"Command4", TwipsRect{5355, 1995, 1170, 330}, kButtonBelow},
+                                  "&Decode")),
+      Command5(window_->AddButton({"Command5", TwipsRect{5355, 525, 1170, 330}, kBesideFileList},
+                                  "&Remove")),
+      cmdAbout(window_->AddButton({"cmdAbout", TwipsRect{5355, 2835, 1170, 330}, kButtonBelow},
+                                  "About ;]")),
+      oProgressBar1(
+          LoadProgressBar(*window_, windows.Calls(),
+                          {"oProgressBar1", TwipsRect{105, 2835, 5160, 120}, kBelowFileList})),
+      oProgressBar2(
+          LoadProgressBar(*window_, windows.Calls(),
+                          {"oProgressBar2", TwipsRect{105, 3045, 5160, 120}, kBelowFileList})),
+      ArchivePalette(1024, 0),
+      options_(WindowOptions::Load(windows.Settings())) {
   Command1.SetOnClick([this] { Command1_Click(); });
   Command2.SetOnClick([this] { Command2_Click(); });
   Command3.SetOnClick([this] { Command3_Click(); });
@@ -76,10 +98,13 @@ Form1::Form1(winsys::WindowSystem& windows, files::FileSystem& files)
   lstFiles.SetOnDeleteKey([this] { lstFiles_DeleteKey(); });
   lstFiles.SetOnOpenItem([this] { lstFiles_OpenItem(); });
   lstFiles.SetOnSelectionChanged([this] { lstFiles_SelectionChanged(); });
+  lstFiles.SetOnItemDragged(
+      [this](std::int16_t from, std::int16_t to) { lstFiles_ItemDragged(from, to); });
   txtOut.SetOnFilesDropped(
       [this](const std::vector<std::string>& paths) { txtOut_FilesDropped(paths); });
   txtOut.SetOnEnter([this] { txtOut_Enter(); });
   window_->SetCloseHandler([this] { return Form_QueryUnload(); });
+  CreateMenus();
 }
 
 Form1::~Form1() = default;
@@ -117,6 +142,9 @@ void Form1::SetControlsEnabled(bool enabled) {
     button->SetEnabled(enabled);
   }
   txtOut.SetEnabled(enabled);
+  for (winsys::MenuItem* item : commandItems_) {
+    item->SetEnabled(enabled);
+  }
 }
 
 void Form1::RLECompress2(ByteView txtDataIn, Bytes& txtDataOut, std::int32_t SizeX) const {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/window_options.h"
 #include "common/bytes.h"
 #include "controls/progress/o_progress_bar.h"
 #include "files/file_system.h"
@@ -43,9 +44,22 @@ struct Form1Controls {
   controls::oProgressBar& oProgressBar2;
 };
 
+// The window's menu items that a test or a front end chooses by name.
+struct Form1Menu {
+  winsys::MenuItem& mnuMoveUp;
+  winsys::MenuItem& mnuMoveDown;
+  winsys::MenuItem& mnuSortByName;
+  winsys::MenuItem& mnuClear;
+  winsys::MenuItem& mnuDecodePng;
+  winsys::MenuItem& mnuTargetPalette;
+  winsys::MenuItem& mnuAlphaThreshold;
+};
+
 // The main window: the file list, the output path, the buttons, two progress
-// bars and the log list, and the state that outlives one command. Encode and
-// Decode run in the pipeline library, told to the window's lists and bars.
+// bars and the log list, and the state that outlives one command; a menu bar
+// above them with the same commands, the file list's order and the Options.
+// Encode and Decode run in the pipeline library, told to the window's lists
+// and bars.
 class Form1 {
  public:
   // The file list's count is 16-bit, as every list box's.
@@ -66,19 +80,34 @@ class Form1 {
   void Command5_Click();  // Remove
   void cmdAbout_Click();  // About
 
+  // The List menu: the selected entry one up or down (also Alt+Up, Alt+Down),
+  // every entry in natural order of their names, no entry.
+  void mnuMoveUp_Click();
+  void mnuMoveDown_Click();
+  void mnuSortByName_Click();
+  void mnuClear_Click();
+  // File ▸ View Archive: the archive the output box names in the viewer.
+  void mnuViewArchive_Click();
+  // The Options menu; each choice is kept between runs.
+  void mnuDecodePng_Click();
+  void mnuTargetPalette_Click();
+  void mnuAlphaThreshold_Click();
+
   // The codec's coder, as the window offers it.
   void RLECompress2(ByteView txtDataIn, Bytes& txtDataOut, std::int32_t SizeX) const;
   // The same stream as RLECompress2, yielding to the window once for every zero
   // byte it counts.
   void RLECompress(Bytes txtI, Bytes& txtO, std::int32_t SizeX);
 
-  // Appends paths to the file list as Add does, and sets the output path as
-  // Browse does: for a front end that is given the files to start with.
+  // Appends paths to the file list in the order given, and sets the output
+  // path as Browse does: for a front end that is given the files to start with.
   void AddFiles(const std::vector<std::string>& paths) { AppendToFileList(paths); }
   void SetOutputPath(const std::string& path);
 
   winsys::Window& Window() { return *window_; }
   Form1Controls Controls();
+  Form1Menu MenuItems();
+  const WindowOptions& Options() const { return options_; }
   // ArchivePalette: the trailer the next archive gets unless a picture is stored.
   const Bytes& Palette() const { return ArchivePalette; }
   const pipeline::RunReport& LastRun() const { return lastRun_; }
@@ -101,6 +130,13 @@ class Form1 {
 
   std::vector<std::string> ListedFiles() const;
   dialogs::ceCommonDialog& CommonDialog();
+  void CreateMenus();
+  // The output box names no file yet ("#" as at start, or nothing): Encode
+  // and Decode ask for one first, as Browse does. False when the user cancels.
+  bool ChooseOutputFirst(bool forDecode);
+  // Moves the entry at `from` to `to`, selected there.
+  void MoveEntry(std::int16_t from, std::int16_t to);
+  void SaveOptions();
   // Appends paths to the file list until it is full, then says so.
   void AppendToFileList(const std::vector<std::string>& paths);
   void lstFiles_FilesDropped(const std::vector<std::string>& paths);
@@ -111,6 +147,7 @@ class Form1 {
   void lstFiles_SelectionChanged();
   // The viewer, made on first use.
   viewer::frmViewer& OpenViewer();
+  void lstFiles_ItemDragged(std::int16_t from, std::int16_t to);
   void txtOut_FilesDropped(const std::vector<std::string>& paths);
   // Enter in the output box shows the archive it names in the viewer.
   void txtOut_Enter();
@@ -135,8 +172,18 @@ class Form1 {
   winsys::PushButton& cmdAbout;
   std::unique_ptr<controls::oProgressBar> oProgressBar1;
   std::unique_ptr<controls::oProgressBar> oProgressBar2;
+  // The menu items a run disables with the buttons, and those named in Form1Menu.
+  std::vector<winsys::MenuItem*> commandItems_;
+  winsys::MenuItem* mnuMoveUp_ = nullptr;
+  winsys::MenuItem* mnuMoveDown_ = nullptr;
+  winsys::MenuItem* mnuSortByName_ = nullptr;
+  winsys::MenuItem* mnuClear_ = nullptr;
+  winsys::MenuItem* mnuDecodePng_ = nullptr;
+  winsys::MenuItem* mnuTargetPalette_ = nullptr;
+  winsys::MenuItem* mnuAlphaThreshold_ = nullptr;
 
   Bytes ArchivePalette;
+  WindowOptions options_;
   // Created by the first Add or Browse, kept for the window's life.
   std::unique_ptr<dialogs::ceCommonDialog> commonDialog_;
   std::unique_ptr<about::frmAbout> frmAbout_;

@@ -1,5 +1,5 @@
-// The file list commands: Add, Remove, Browse and About, and the file list's
-// drops and Delete key.
+// The file list commands: Add, Remove, Browse and About, the List menu's
+// order, and the file list's drops, drags and Delete key.
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -12,15 +12,16 @@
 #include "dialogs/ce_common_dialog.h"
 #include "pipeline/archive_entries.h"
 #include "pipeline/bitmap_file_source.h"
+#include "pipeline/natural_order.h"
 #include "viewer/frm_viewer.h"
 
 namespace sprite::app {
 namespace {
 
-// Bitmaps first, at index 1, as the Add dialog has always opened; then PNG
-// pictures, which Encode reads beside them, and both together.
+// Every picture Encode reads first, so that a folder of PNG pictures does not
+// look empty; then bitmaps and PNG pictures alone.
 constexpr char kPictureFilter[] =
-    "Bitmaps (*.bmp)|*.bmp|PNG pictures (*.png)|*.png|All pictures (*.bmp;*.png)|*.bmp;*.png";
+    "All pictures (*.bmp;*.png)|*.bmp;*.png|Bitmaps (*.bmp)|*.bmp|PNG pictures (*.png)|*.png";
 constexpr char kArchiveFilter[] = "Sprite Archive (*.spr)|*.spr";
 // Explorer-style dialog with multiple selection.
 constexpr std::int32_t kAddDialogFlags = 0x80200;
@@ -79,6 +80,11 @@ bool IsPictureName(const std::string& path) {
   return endsWith(".bmp") || endsWith(".png");
 }
 
+// The text the output box starts with, which names no file.
+bool NamesNoFile(const std::string& text) {
+  return text == "#" || text.find_first_not_of(" \t") == std::string::npos;
+}
+
 }  // namespace
 
 dialogs::ceCommonDialog& Form1::CommonDialog() {
@@ -102,7 +108,11 @@ void Form1::Command1_Click() {
   if (args.Filename.empty()) {
     return;
   }
-  AppendToFileList(SelectedPaths(args.Filename));
+  // The frames of an animation chosen together join in their order (walk_2
+  // before walk_10), whatever order the dialog lists them in.
+  std::vector<std::string> paths = SelectedPaths(args.Filename);
+  pipeline::SortByName(paths);
+  AppendToFileList(paths);
 }
 
 void Form1::Command5_Click() {
@@ -124,6 +134,26 @@ void Form1::Command2_Click() {
     return;
   }
   txtOut.SetText(args.Filename.substr(0, args.Filename.find('\0')));
+}
+
+bool Form1::ChooseOutputFirst(bool forDecode) {
+  if (!NamesNoFile(txtOut.Text())) {
+    return true;
+  }
+  if (!forDecode) {
+    Command2_Click();
+  } else {
+    dialogs::OpenFileArgs args{.FileMustExist = true,
+                               .Filter = kArchiveFilter,
+                               .FilterIndex = 1,
+                               .DefaultExt = ".spr",
+                               .Owner = window_->hWnd()};
+    CommonDialog().VBGetOpenFileName(args);
+    if (!args.Filename.empty()) {
+      txtOut.SetText(args.Filename.substr(0, args.Filename.find('\0')));
+    }
+  }
+  return !NamesNoFile(txtOut.Text());
 }
 
 void Form1::SetOutputPath(const std::string& path) {
@@ -160,7 +190,48 @@ void Form1::lstFiles_FilesDropped(const std::vector<std::string>& paths) {
   }
   std::vector<std::string> pictures;
   std::copy_if(paths.begin(), paths.end(), std::back_inserter(pictures), IsPictureName);
+  pipeline::SortByName(pictures);
   AppendToFileList(pictures);
+}
+
+void Form1::lstFiles_ItemDragged(std::int16_t from, std::int16_t to) {
+  if (!running_) {
+    MoveEntry(from, to);
+  }
+}
+
+void Form1::MoveEntry(std::int16_t from, std::int16_t to) {
+  const std::int16_t count = lstFiles.ListCount();
+  if (from < 0 || from >= count || to < 0 || to >= count || from == to) {
+    return;
+  }
+  const std::string path = lstFiles.List(from);
+  lstFiles.RemoveItem(from);
+  lstFiles.InsertItem(to, path);
+  lstFiles.SetListIndex(to);
+}
+
+void Form1::mnuMoveUp_Click() {
+  const std::int16_t selected = lstFiles.ListIndex();
+  MoveEntry(selected, static_cast<std::int16_t>(selected - 1));
+}
+
+void Form1::mnuMoveDown_Click() {
+  const std::int16_t selected = lstFiles.ListIndex();
+  if (selected >= 0) {
+    MoveEntry(selected, static_cast<std::int16_t>(selected + 1));
+  }
+}
+
+void Form1::mnuSortByName_Click() {
+  std::vector<std::string> paths = ListedFiles();
+  pipeline::SortByName(paths);
+  lstFiles.Clear();
+  AppendToFileList(paths);
+}
+
+void Form1::mnuClear_Click() {
+  lstFiles.Clear();
 }
 
 void Form1::lstFiles_DeleteKey() {
@@ -187,9 +258,15 @@ void Form1::lstFiles_OpenItem() {
 void Form1::txtOut_Enter() {
   // The archive the box names, as Decode would read it, shown without
   // unpacking it; "#" names no file yet.
-  const std::string path = txtOut.Text();
-  if (!running_ && !path.empty() && path != "#") {
-    OpenViewer().ShowArchive(std::make_unique<pipeline::ArchiveEntries>(files_, path));
+  if (!running_ && !NamesNoFile(txtOut.Text())) {
+    OpenViewer().ShowArchive(std::make_unique<pipeline::ArchiveEntries>(files_, txtOut.Text()));
+  }
+}
+
+void Form1::mnuViewArchive_Click() {
+  // As Decode: a box that names no archive yet asks for one first.
+  if (ChooseOutputFirst(true)) {
+    txtOut_Enter();
   }
 }
 

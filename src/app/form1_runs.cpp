@@ -8,6 +8,10 @@
 namespace sprite::app {
 
 void Form1::Command3_Click() {
+  // An archive named "#" in the working folder is nobody's wish.
+  if (!ChooseOutputFirst(false)) {
+    return;
+  }
   List1.Clear();
   // The window repaints while the run goes on but takes no input; a request to
   // close it stops the run after the current picture.
@@ -15,7 +19,7 @@ void Form1::Command3_Click() {
   RunningScope running(running_);
   WindowRunDelegate delegate(windows_, Controls(), stopRequested_,
                              WindowRunDelegate::Pause::kRefresh);
-  pipeline::EncodeRun run(files_, delegate);
+  pipeline::EncodeRun run(files_, delegate, options_.ForEncode());
   lastRun_ = run.Run(ListedFiles(), txtOut.Text(), ArchivePalette);
   running.End();
   if (lastRun_.outputWritten) {
@@ -30,7 +34,11 @@ void Form1::Command3_Click() {
 }
 
 void Form1::Command4_Click() {
-  lstFiles.Clear();
+  if (!ChooseOutputFirst(true)) {
+    return;
+  }
+  // The file list is emptied once the archive opens (the delegate's
+  // ArchiveOpened): an archive that cannot be read takes no list with it.
   List1.Clear();
   // Nothing else may run inside the decoder's yields: an Encode would rewrite
   // the archive being read, Add or Remove would change the list being filled.
@@ -39,11 +47,13 @@ void Form1::Command4_Click() {
   RunningScope running(running_);
   WindowRunDelegate delegate(windows_, Controls(), stopRequested_, WindowRunDelegate::Pause::kYield,
                              [this] { SetControlsEnabled(true); });
-  pipeline::DecodeRun run(files_, delegate);
+  const pipeline::DecodeOptions options = options_.ForDecode();
+  pipeline::DecodeRun run(files_, delegate, options);
   lastRun_ = run.Run(txtOut.Text());
   running.End();
   if (!delegate.Box()) {
-    List1.AddItem("Wrote " + std::to_string(lastRun_.stored) + " bitmaps into " +
+    List1.AddItem("Wrote " + std::to_string(lastRun_.stored) +
+                  (options.png ? " PNG pictures into " : " bitmaps into ") +
                   Quoted(lastRun_.outputPath));
   }
   if (const auto& box = delegate.Box()) {

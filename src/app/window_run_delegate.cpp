@@ -67,6 +67,10 @@ bool WindowRunDelegate::ShouldStop() {
   return stopRequested_ || windows_.InterruptRequested();
 }
 
+void WindowRunDelegate::ArchiveOpened() {
+  controls_.lstFiles.Clear();
+}
+
 void WindowRunDelegate::Written(const std::string& path) {
   controls_.lstFiles.AddItem(path);
 }

@@ -29,6 +29,8 @@ class WindowRunDelegate : public pipeline::RunDelegate {
   void Report(const pipeline::Problem& problem) override;
   void Progress(Bar bar, std::int32_t percent) override;
   bool ShouldStop() override;
+  // The file list gives way to the files the archive holds.
+  void ArchiveOpened() override;
   void Written(const std::string& path) override;
   void Finishing() override;
 

@@ -1,5 +1,7 @@
 #include "cli/console_run_delegate.h"
 
+#include "cli/standard_streams.h"
+
 #include "winsys/console/console_window_system.h"
 
 namespace sprite::cli {
@@ -26,6 +28,13 @@ void ConsoleRunDelegate::Report(const pipeline::Problem& problem) {
 
 void ConsoleRunDelegate::Progress(Bar bar, std::int32_t percent) {
   terminal_.ShowBar(bar == Bar::kFirst ? 0 : 1, percent);
+}
+
+std::vector<files::RunFile> ConsoleRunDelegate::FilesWritten() const {
+  if (quiet_ || logToStandardError_) {
+    return {};
+  }
+  return {{kStandardStream, "the log on standard output", false}};
 }
 
 bool ConsoleRunDelegate::ShouldStop() {

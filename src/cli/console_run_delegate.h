@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "pipeline/run_delegate.h"
 #include "winsys/console/console_terminal.h"
@@ -25,6 +26,8 @@ class ConsoleRunDelegate : public pipeline::RunDelegate {
   void Progress(Bar bar, std::int32_t percent) override;
   // Ctrl+C, a signal that ends a session, or a reader of the log that went away.
   bool ShouldStop() override;
+  // The log, when it goes to standard output.
+  std::vector<files::RunFile> FilesWritten() const override;
 
  private:
   winsys::ConsoleTerminal& terminal_;

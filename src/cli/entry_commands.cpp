@@ -107,6 +107,7 @@ pipeline::RunReport RunEdit(files::FileSystem& files, pipeline::RunDelegate& del
       return report;
     }
     edit.files = std::move(inputs.paths);
+    edit.lists = std::move(inputs.lists);
   }
   pipeline::ArchiveEditRun run(files, delegate, args.mapping);
   return run.Run(std::string(args.operands.front()), edit);

@@ -587,18 +587,10 @@ sprite::pipeline::DecodeOptions DecodeOptionsOf(const Request& request) {
 }
 
 // Encode, after its lists and folders are read: a list or folder that cannot
-// be read stops it before anything is written.
+// be read stops the run once its files are checked, before a picture is read.
 sprite::pipeline::RunReport Encode(const Request& request, sprite::files::FileSystem& files,
                                    sprite::cli::ConsoleRunDelegate& delegate) {
   sprite::pipeline::RunInputs inputs = sprite::pipeline::ExpandInputs(files, request.files);
-  sprite::pipeline::RunReport report;
-  for (const sprite::pipeline::Problem& problem : inputs.problems) {
-    ++report.problems;
-    delegate.Report(problem);
-  }
-  if (!inputs.problems.empty()) {
-    return report;
-  }
   constexpr auto kMaxListedFiles = static_cast<std::size_t>(sprite::formats::kMaxEntries);
   if (inputs.paths.size() > kMaxListedFiles) {
     throw UsageError{"a file list holds at most " + std::to_string(kMaxListedFiles) + " files; " +
@@ -610,6 +602,8 @@ sprite::pipeline::RunReport Encode(const Request& request, sprite::files::FileSy
     options.sheet = FrameSizeOf(*request.sheet);
   }
   options.skipEmpty = request.skipEmpty;
+  options.listFiles = std::move(inputs.lists);
+  options.unreadInputs = std::move(inputs.problems);
   sprite::Bytes palette(sprite::formats::kTrailerSize, 0);
   sprite::pipeline::EncodeRun run(files, delegate, options);
   return run.Run(inputs.paths, *request.output, palette);
@@ -675,6 +669,16 @@ int Main(std::span<const std::string_view> args, files::FileSystem& files) {
     return Usage(error->message);
   }
   const Request& request = std::get<Request>(parsed);
+  const bool streamed =
+      std::find(request.files.begin(), request.files.end(), kStandardStream) != request.files.end();
+  const char* outputUse = request.output == kStandardStream ? "the archive (-o -)"
+                          : request.help || request.version ? "the text asked for"
+                          : request.quiet                   ? ""
+                                                            : "the log (-q prints none)";
+  if (const auto refusal = StandardStreamsRefusal(streamed, outputUse)) {
+    std::fprintf(stderr, "%s%s\n", kPrefix, refusal->c_str());
+    return kNotCompleted;
+  }
   if (request.version) {
     std::fputs(sprite::app::VersionText("sprite-cli").c_str(), stdout);
     return kClean;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "common/error.h"
+#include "files/standard_stream.h"
 
 namespace sprite::cli {
 namespace {
@@ -119,8 +120,30 @@ bool StandardStreams::Exists(const std::string& path) {
 }
 
 std::optional<files::FileId> StandardStreams::IdOf(const std::string& path) {
-  // A stream is no file that could be one of the inputs.
-  return IsStream(path) ? std::nullopt : files_.IdOf(path);
+  // "-" is read from standard input, which may be a file given with "<".
+  return IsStream(path) ? files::IdOfStandardStream(files::StandardStream::kInput)
+                        : files_.IdOf(path);
+}
+
+std::optional<files::WritePlace> StandardStreams::PlaceOf(const std::string& path) {
+  if (!IsStream(path)) {
+    return files_.PlaceOf(path);
+  }
+  // Written to standard output, which may be a file given with ">" or ">>".
+  const auto output = files::IdOfStandardStream(files::StandardStream::kOutput);
+  return output ? std::optional<files::WritePlace>({std::nullopt, {}, output}) : std::nullopt;
+}
+
+std::optional<std::string> StandardStreamsRefusal(bool inputUsed, std::string_view outputUse) {
+  const files::StandardStreamsAtStart streams = files::SecureStandardStreams();
+  if (!streams.output && !outputUse.empty()) {
+    return "standard output is closed or not open for writing, and " + std::string(outputUse) +
+           " goes there";
+  }
+  if (!streams.input && inputUsed) {
+    return "standard input is closed or not open for reading; \"-\" reads the archive from it";
+  }
+  return std::nullopt;
 }
 
 std::string StandardStreams::FullPath(const std::string& path) {

@@ -4,7 +4,9 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "files/file_system.h"
 
@@ -23,12 +25,19 @@ class StandardStreams : public files::FileSystem {
   explicit StandardStreams(files::FileSystem& files) : files_(files) {}
 
   bool Exists(const std::string& path) override;
+  // "-": the file standard input comes from, when it is one.
   std::optional<files::FileId> IdOf(const std::string& path) override;
+  // "-": the file standard output goes to, when it is one.
+  std::optional<files::WritePlace> PlaceOf(const std::string& path) override;
+  std::string NameKey(std::string_view name) override { return files_.NameKey(name); }
   std::string FullPath(const std::string& path) override;
   bool IsPlainFile(const std::string& path) override;
   bool IsFolder(const std::string& path) override;
   std::vector<std::string> ListFolder(const std::string& path) override {
     return files_.ListFolder(path);
+  }
+  void VisitFolder(const std::string& path, const FolderVisitor& visit) override {
+    files_.VisitFolder(path, visit);
   }
   std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
   std::unique_ptr<files::ReplacingFile> CreateReplacing(const std::string& path) override;
@@ -39,5 +48,12 @@ class StandardStreams : public files::FileSystem {
  private:
   files::FileSystem& files_;
 };
+
+// Why a run cannot start with the standard streams it was given: standard
+// output closed or read-only when the run writes `outputUse` there ("the
+// log"; empty for nothing), or standard input closed when it reads the
+// archive from there. Checked before any file is opened; closed streams get
+// the null device (SecureStandardStreams).
+std::optional<std::string> StandardStreamsRefusal(bool inputUsed, std::string_view outputUse);
 
 }  // namespace sprite::cli

@@ -72,7 +72,8 @@ bool IsFileFault(FaultKind kind) {
   }
 }
 
-std::string Describe(const Fault& fault) {
+std::string Describe(const Fault& fault, OptionWords words) {
+  const bool menu = words == OptionWords::kMenu;
   using enum FaultKind;
   switch (fault.kind) {
     case kNoFileName:
@@ -82,14 +83,14 @@ std::string Describe(const Fault& fault) {
     case kNotAPlainFile:
       return "it is " + fault.text + ", not a file";
     case kNoSuchFolder:
-      return "the folder " + fault.text + " does not exist";
+      return "the folder " + Escaped(fault.text) + " does not exist";
     case kNotAFolder:
-      return fault.text + " is not a folder";
+      return Escaped(fault.text) + " is not a folder";
     case kLinkNotFollowed:
-      return "it is a symbolic link in the shared folder " + fault.text +
+      return "it is a symbolic link in the shared folder " + Escaped(fault.text) +
              " that belongs to another user; it is not followed";
     case kOthersFileNotReplaced:
-      return "it is a file of another user in the shared folder " + fault.text +
+      return "it is a file of another user in the shared folder " + Escaped(fault.text) +
              "; it is not replaced";
     case kCannotRead:
     case kCannotWrite:
@@ -203,12 +204,16 @@ std::string Describe(const Fault& fault) {
              "archive";
     case kPartialAlpha:
       return "pixel " + fault.text + " is partly see-through (alpha " + Number(fault.value) +
-             "); a sprite pixel is see-through (alpha 0) or opaque (alpha 255): give "
-             "--alpha-threshold N to count alpha below N as see-through";
+             "); a sprite pixel is see-through (alpha 0) or opaque (alpha 255): " +
+             (menu ? "choose Options ▸ Alpha threshold to count alpha below a threshold as "
+                     "see-through"
+                   : "give --alpha-threshold N to count alpha below N as see-through");
     case kTooManyColours:
       return "the PNG pictures have " + Number(fault.value) +
              " distinct opaque colours; an archive palette holds 255 besides the see-through "
-             "index 0: give --palette FILE to map them to a palette";
+             "index 0: " +
+             (menu ? "choose Options ▸ Target palette to map them to a palette"
+                   : "give --palette FILE to map them to a palette");
     case kSheetNotWhole:
       return "the picture is " + Number(fault.value) + " × " + Number(fault.bound) +
              " pixels, not a whole number of " + fault.text + " frames";
@@ -225,8 +230,7 @@ std::string Describe(const Fault& fault) {
              Number(fault.bound) + " bytes such a file may have here";
 
     case kOutputIsInput:
-      return "it is the listed picture " + fault.text +
-             "; an archive cannot replace a picture it is made of";
+      return fault.text + " is the same file; a run never writes over a file it reads";
     case kNothingStored:
       return "nothing was stored, so the file there was left as it was";
     case kStopped:
@@ -250,6 +254,11 @@ std::string Describe(const Fault& fault) {
              std::string(fault.bound != 0 ? "at least " : "") + Number(fault.value) +
              (fault.value == 1 ? " colour now stands" : " colours now stand") +
              " for several that differed only below those 8 bits";
+    case kOutputWrittenTwice:
+      return fault.text + " is the same file; a run never writes one file twice";
+    case kBadListLine:
+      return "line " + Number(fault.value) + " holds the control character " + fault.text +
+             "; a list names one path a line, in characters that print";
   }
   return "unknown fault";
 }

@@ -82,8 +82,8 @@ enum class FaultKind : std::uint8_t {
   kArchiveFull,     // the archive holds as many pictures as its count can say
   kNoPictures,      // a folder given as input holds no .bmp or .png file; text "list": a list none
 
-  // Runs. An archive's path names one of the files it would be made of; text:
-  // that file as listed.
+  // Runs. A file the run would write is one it reads; `path` names the file
+  // written, text the one read as the run calls it: the listed picture "a.bmp".
   kOutputIsInput,
   // A run stored no picture, and the file already at its output was left alone.
   kNothingStored,
@@ -102,6 +102,12 @@ enum class FaultKind : std::uint8_t {
   // value: 8-bit colours that stand for several 16-bit ones; bound: 1 when at
   // least that many (the picture has too many colours to count them all)
   kColoursMerged,
+  // A file the run would write is also another file it writes; `path` names
+  // one, text the other as the run calls it: picture 1 "a.spr.0001.png".
+  kOutputWrittenTwice,
+  // A list file's line holds a control character; value: the line's number;
+  // text: the character, escaped.
+  kBadListLine,
 };
 
 struct Fault {
@@ -117,10 +123,15 @@ struct Fault {
   std::string shown{};  // bytes of the file as HexAndShown writes them
 };
 
+// How the advice of a fault names what the user can change: sprite-cli's
+// options ("give --alpha-threshold N") or the window's menu items ("choose
+// Options ▸ Alpha threshold").
+enum class OptionWords : std::uint8_t { kCommandLine, kMenu };
+
 // The fault in plain words, without its path: "it is a 24-bit bitmap; only
 // 8-bit bitmaps with 256 colours can be stored". Faults of files give the
 // system's reason ("Permission denied"); the caller says what it tried.
-std::string Describe(const Fault& fault);
+std::string Describe(const Fault& fault, OptionWords words = OptionWords::kCommandLine);
 
 // The kinds that concern a file as a whole (opening, reading, writing), not
 // the bytes in it.

@@ -1,42 +1,49 @@
 #include "common/text.h"
 
 namespace sprite {
-
-std::string Quoted(std::string_view text) {
-  std::string quoted;
-  quoted.reserve(text.size() + 2);
-  quoted += '"';
-  quoted += text;
-  quoted += '"';
-  return quoted;
-}
-
 namespace {
 
 constexpr char kDigits[] = "0123456789ABCDEF";
 
+void AppendHex(std::string& text, std::uint8_t byte) {
+  text += kDigits[byte >> 4];
+  text += kDigits[byte & 0x0F];
+}
+
 }  // namespace
+
+std::optional<ControlCharacter> FindControlCharacter(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<std::uint8_t>(text[i]);
+    if (byte < 0x20 || byte == 0x7F) {
+      return ControlCharacter{i, 1};
+    }
+    // U+0080 to U+009F, which some terminals take as 8-bit escapes.
+    if (byte == 0xC2 && i + 1 < text.size() && static_cast<std::uint8_t>(text[i + 1]) >= 0x80 &&
+        static_cast<std::uint8_t>(text[i + 1]) <= 0x9F) {
+      return ControlCharacter{i, 2};
+    }
+  }
+  return std::nullopt;
+}
 
 std::string Escaped(std::string_view text) {
   std::string shown;
   shown.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0u;
-    if (byte < 0x20 || byte == 0x7F) {
-      shown += "\\x";
-      shown += kDigits[byte >> 4];
-      shown += kDigits[byte & 0x0F];
-    } else if (byte == 0xC2 && next >= 0x80 && next <= 0x9F) {
-      shown += "\\u00";
-      shown += kDigits[next >> 4];
-      shown += kDigits[next & 0x0F];
-      ++i;
-    } else {
-      shown += static_cast<char>(byte);
-    }
+  while (const auto control = FindControlCharacter(text)) {
+    shown += text.substr(0, control->offset);
+    // A C1 character shows as its code point, \u009B; the others as their byte.
+    const auto last = static_cast<std::uint8_t>(text[control->offset + control->length - 1]);
+    shown += control->length == 1 ? "\\x" : "\\u00";
+    AppendHex(shown, last);
+    text.remove_prefix(control->offset + control->length);
   }
+  shown += text;
   return shown;
+}
+
+std::string Quoted(std::string_view text) {
+  return '"' + Escaped(text) + '"';
 }
 
 std::string HexBytes(ByteView bytes) {
@@ -45,8 +52,7 @@ std::string HexBytes(ByteView bytes) {
     if (!text.empty()) {
       text += ' ';
     }
-    text += kDigits[byte >> 4];
-    text += kDigits[byte & 0x0F];
+    AppendHex(text, byte);
   }
   return text;
 }

@@ -1,6 +1,8 @@
 // How paths and bytes are shown in messages, the same way in every message.
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -8,14 +10,24 @@
 
 namespace sprite {
 
-// `text` between double quotes: a path or a name inside a sentence.
-std::string Quoted(std::string_view text);
+// Where `text` holds a control character, which a terminal may act on rather
+// than show: a byte below 0x20, DEL (0x7F), or U+0080 to U+009F in UTF-8.
+// Returns the offset of the first one and its length in bytes (1 or 2).
+struct ControlCharacter {
+  std::size_t offset;
+  std::size_t length;
+};
+std::optional<ControlCharacter> FindControlCharacter(std::string_view text);
 
-// Text from a file as a message may show it: a control character (a NUL,
-// an escape, a line end; also one of the C1 range in UTF-8) becomes "\x1B"
-// or "\u009B", so that nothing in it moves a terminal's cursor, starts an
-// escape sequence or ends the message early. Other bytes stay as they are.
+// `text` with each control character written as \xNN (a C1 character as
+// \u0080 to \u009F), so that a name or a line from a file reaches a terminal or
+// a window as characters and nothing in it moves a cursor, starts an escape
+// sequence or ends the message early: "a\x1B[2Jb".
 std::string Escaped(std::string_view text);
+
+// `text` between double quotes, control characters escaped: a path or a name
+// inside a sentence.
+std::string Quoted(std::string_view text);
 
 // Bytes as hexadecimal pairs with a space between them: "53 50 01 02".
 std::string HexBytes(ByteView bytes);

@@ -2,9 +2,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/byte_io.h"
@@ -42,6 +44,16 @@ struct FileId {
   bool operator==(const FileId&) const = default;
 };
 
+// Where a write to a path lands, its links followed as the write follows them:
+// the folder, the name there (as NameKey gives it), and the file that stands
+// there now, if any. Two writes land on the same file when their files are
+// the same, or, for files still to be made, their folders and names are.
+struct WritePlace {
+  std::optional<FileId> folder;
+  std::string name;
+  std::optional<FileId> file;
+};
+
 // Files by path. Every failure throws FaultError with the path and a kind:
 // kNoFileName, kNoSuchFile, kNotAPlainFile, kNoSuchFolder, kNotAFolder,
 // kLinkNotFollowed, kOthersFileNotReplaced, kChangedMeanwhile, kFileCut, or
@@ -56,6 +68,13 @@ class FileSystem {
   // until SyncFolders ends the run, so that a run's files checked first and
   // read afterwards are looked at once each.
   virtual std::optional<FileId> IdOf(const std::string& path) = 0;
+  // Where a write to `path` would land; nothing when the write could not be
+  // made (no such folder, a folder or device at the path), as it will then say.
+  // This default follows no links and suits file systems without them.
+  virtual std::optional<WritePlace> PlaceOf(const std::string& path);
+  // A file name as this file system compares names: as it is, or in one case
+  // where names that differ only in case name the same file.
+  virtual std::string NameKey(std::string_view name) { return std::string(name); }
   // The path made absolute from the current folder, for messages; links are
   // not followed and nothing need exist.
   virtual std::string FullPath(const std::string& path) = 0;
@@ -66,6 +85,13 @@ class FileSystem {
   // The names of what the folder at `path` holds, without "." and "..", in no
   // particular order. Throws kNoSuchFile, kNotAFolder or kCannotRead.
   virtual std::vector<std::string> ListFolder(const std::string& path) = 0;
+  // Tells `visit` each name ListFolder gives, with the identity of the
+  // regular file it names when the listing itself tells it (never for a
+  // link), until `visit` returns true: a folder of thousands of files is
+  // gone through without a copy of each name or a look at each file. This
+  // default tells no identity.
+  using FolderVisitor = std::function<bool(std::string_view name, std::optional<FileId> file)>;
+  virtual void VisitFolder(const std::string& path, const FolderVisitor& visit);
   // Refuses anything but a regular file (a folder, pipe, device or socket) at
   // once, without opening it, and a symbolic link in a shared sticky folder as
   // CreateReplacing does.

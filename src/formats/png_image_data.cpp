@@ -4,37 +4,84 @@
 
 #include <algorithm>
 #include <memory>
+#include <mutex>
 #include <new>
+#include <utility>
+#include <vector>
 
 namespace sprite::formats {
 
 namespace {
 
-// One decompressor, and one compressor a level, for each thread, made once:
-// a compressor holds some hundred kilobytes of tables that would otherwise be
-// allocated and cleared for every sprite.
-libdeflate_decompressor& Decompressor() {
-  thread_local const std::unique_ptr<libdeflate_decompressor,
-                                     decltype(&libdeflate_free_decompressor)>
-      decompressor(libdeflate_alloc_decompressor(), &libdeflate_free_decompressor);
-  if (!decompressor) {
-    throw std::bad_alloc();
+// Decompressors and compressors made once and lent to whichever thread codes
+// a picture: a compressor holds some hundred kilobytes of tables that would
+// otherwise be allocated and cleared for every sprite. They are not kept in
+// thread_local objects: with the emulated thread-local storage of the Windows
+// build, such an object's destructor ran on freed memory when a run's second
+// thread ended, and the window crashed after a Decode to PNG pictures.
+// A pool holds no more codecs than threads ever coded at once.
+template <typename Codec>
+class CodecPool {
+ public:
+  explicit CodecPool(void (*free)(Codec*)) : free_(free) {}
+  ~CodecPool() {
+    for (const auto& [key, codec] : idle_) {
+      free_(codec);
+    }
   }
-  return *decompressor;
+  CodecPool(const CodecPool&) = delete;
+  CodecPool& operator=(const CodecPool&) = delete;
+
+  // A codec made for `key` (a compression level), lent until the lease ends.
+  class Lease {
+   public:
+    Lease(CodecPool& pool, int key, Codec* (*make)(int)) : pool_(pool), key_(key) {
+      codec_ = pool_.Take(key_);
+      if (codec_ == nullptr && (codec_ = make(key_)) == nullptr) {
+        throw std::bad_alloc();
+      }
+    }
+    ~Lease() { pool_.Give(key_, codec_); }
+    Lease(const Lease&) = delete;
+    Lease& operator=(const Lease&) = delete;
+    Codec* get() const { return codec_; }
+
+   private:
+    CodecPool& pool_;
+    int key_;
+    Codec* codec_;
+  };
+
+ private:
+  Codec* Take(int key) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    const auto idle = std::find_if(idle_.begin(), idle_.end(),
+                                   [key](const auto& entry) { return entry.first == key; });
+    if (idle == idle_.end()) {
+      return nullptr;
+    }
+    Codec* codec = idle->second;
+    idle_.erase(idle);
+    return codec;
+  }
+  void Give(int key, Codec* codec) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    idle_.emplace_back(key, codec);
+  }
+
+  void (*free_)(Codec*);
+  std::mutex mutex_;
+  std::vector<std::pair<int, Codec*>> idle_;
+};
+
+CodecPool<libdeflate_decompressor>::Lease Decompressor() {
+  static CodecPool<libdeflate_decompressor> pool(&libdeflate_free_decompressor);
+  return {pool, 0, [](int) { return libdeflate_alloc_decompressor(); }};
 }
 
-libdeflate_compressor& Compressor(int level) {
-  using Owned = std::unique_ptr<libdeflate_compressor, decltype(&libdeflate_free_compressor)>;
-  thread_local Owned compressor(nullptr, &libdeflate_free_compressor);
-  thread_local int compressorLevel = -1;
-  if (!compressor || compressorLevel != level) {
-    compressor.reset(libdeflate_alloc_compressor(level));
-    if (!compressor) {
-      throw std::bad_alloc();
-    }
-    compressorLevel = level;
-  }
-  return *compressor;
+CodecPool<libdeflate_compressor>::Lease Compressor(int level) {
+  static CodecPool<libdeflate_compressor> pool(&libdeflate_free_compressor);
+  return {pool, level, &libdeflate_alloc_compressor};
 }
 
 // Filter types of the one filter method PNG has.
@@ -83,8 +130,9 @@ std::optional<Bytes> InflateRows(ByteView zlibStream, std::size_t rowBytes, std:
   const std::size_t scanline = 1 + rowBytes;
   Bytes raw(scanline * height);
   // Exactly the picture's bytes, or the stream is not taken whole.
-  if (libdeflate_zlib_decompress(&Decompressor(), zlibStream.data(), zlibStream.size(), raw.data(),
-                                 raw.size(), nullptr) != LIBDEFLATE_SUCCESS) {
+  const auto decompressor = Decompressor();
+  if (libdeflate_zlib_decompress(decompressor.get(), zlibStream.data(), zlibStream.size(),
+                                 raw.data(), raw.size(), nullptr) != LIBDEFLATE_SUCCESS) {
     return std::nullopt;
   }
   // Each row moves down over the filter bytes before it, then is undone
@@ -112,10 +160,10 @@ Bytes DeflateRows(ByteView rows, std::size_t rowBytes, std::size_t rowCount, int
     std::copy_n(rows.begin() + static_cast<std::ptrdiff_t>(y * rowBytes), take,
                 raw.begin() + static_cast<std::ptrdiff_t>(y * scanline + 1));
   }
-  libdeflate_compressor& compressor = Compressor(level);
-  Bytes out(libdeflate_zlib_compress_bound(&compressor, raw.size()));
+  const auto compressor = Compressor(level);
+  Bytes out(libdeflate_zlib_compress_bound(compressor.get(), raw.size()));
   const std::size_t size =
-      libdeflate_zlib_compress(&compressor, raw.data(), raw.size(), out.data(), out.size());
+      libdeflate_zlib_compress(compressor.get(), raw.data(), raw.size(), out.data(), out.size());
   out.resize(size);
   return out;
 }

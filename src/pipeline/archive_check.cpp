@@ -38,7 +38,7 @@ RunReport CheckArchive(files::FileSystem& files, RunDelegate& delegate,
     ++report.problems;
     delegate.Report(p);
   };
-  std::optional<OpenedArchive> archive = OpenedArchive::Open(files, archivePath, problem);
+  std::optional<OpenedArchive> archive = OpenedArchive::Open(files, delegate, archivePath, report);
   if (!archive) {
     return report;
   }

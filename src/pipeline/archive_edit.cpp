@@ -10,6 +10,7 @@
 #include "formats/sprite_archive.h"
 #include "pipeline/entry_coding.h"
 #include "pipeline/png_file_source.h"
+#include "pipeline/run_files_check.h"
 #include "pipeline/run_folders.h"
 #include "pipeline/stored_palettes.h"
 
@@ -99,16 +100,19 @@ class KeptEntries {
 RunReport ArchiveEditRun::Run(const std::string& archivePath, const ArchiveEdit& edit) {
   report_ = RunReport{};
   report_.listed = static_cast<std::int32_t>(edit.files.size());
-  // The archive is read and replaced; a picture that is the archive itself
-  // would be read from what it replaces.
-  const std::optional<files::FileId> archiveId = files_.IdOf(archivePath);
+  // The archive is read and replaced, as a change means; any other file it
+  // reads (a picture that is the archive itself, a list) must not be it.
+  files::RunFiles run{.reads = {}, .writes = {{archivePath, "the archive"}}, .numbered = {}};
   for (const std::string& file : edit.files) {
-    if (archiveId && files_.IdOf(file) == archiveId) {
-      report_.outputFailed = true;
-      Report(ArchiveNotWritten(
-          {.kind = FaultKind::kOutputIsInput, .path = archivePath, .text = file}, true));
-      return report_;
-    }
+    run.reads.push_back({file, "the picture"});
+  }
+  for (const std::string& list : edit.lists) {
+    run.reads.push_back({list, "the list file"});
+  }
+  if (auto refused = CheckRunFiles(files_, delegate_, std::move(run))) {
+    report_.outputFailed = true;
+    Report(*refused);
+    return report_;
   }
   std::unique_ptr<files::ReplacingFile> out;
   try {

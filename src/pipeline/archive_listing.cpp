@@ -11,6 +11,7 @@
 #include "formats/sprite_archive.h"
 #include "pipeline/opened_archive.h"
 #include "pipeline/palette_input.h"
+#include "pipeline/run_files_check.h"
 
 namespace sprite::pipeline {
 
@@ -41,7 +42,7 @@ RunReport ListArchive(files::FileSystem& files, RunDelegate& delegate,
     ++report.problems;
     delegate.Report(p);
   };
-  std::optional<OpenedArchive> archive = OpenedArchive::Open(files, archivePath, problem);
+  std::optional<OpenedArchive> archive = OpenedArchive::Open(files, delegate, archivePath, report);
   if (!archive) {
     return report;
   }
@@ -111,6 +112,15 @@ RunReport ExportPalette(files::FileSystem& files, RunDelegate& delegate,
                         const std::string& inputPath, const std::string& outputPath,
                         PaletteFormat format) {
   RunReport report;
+  files::RunFiles run{.reads = {{inputPath, "the palette's source"}},
+                      .writes = {{outputPath, "the palette file"}},
+                      .numbered = std::nullopt};
+  if (auto refused = CheckRunFiles(files, delegate, std::move(run))) {
+    report.outputFailed = true;
+    ++report.problems;
+    delegate.Report(*refused);
+    return report;
+  }
   formats::PaletteFile palette;
   try {
     palette = ReadPaletteInput(files, inputPath);

@@ -1,6 +1,5 @@
 #include "pipeline/decode_run.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string_view>
@@ -14,6 +13,7 @@
 #include "formats/sprite_archive.h"
 #include "pipeline/entry_decode_ahead.h"
 #include "pipeline/list_file.h"
+#include "pipeline/run_files_check.h"
 #include "pipeline/run_folders.h"
 #include "pipeline/sheet_writer.h"
 #include "pipeline/sprite_sheet.h"
@@ -54,24 +54,42 @@ RunReport DecodeRun::Run(const std::string& archivePath, const std::string& fold
                          const std::string& name) {
   report_ = RunReport{};
   written_.clear();
-  delegate_.Log("Decoding...", false);
   const std::string fileName =
       name.empty() ? Utf8FromPath(PathFromUtf8(archivePath).filename()) : name;
   const std::string base = folder.empty() && name.empty()
                                ? archivePath
                                : Utf8FromPath(PathFromUtf8(folder) / PathFromUtf8(fileName));
-  report_.outputPath = files_.FullPath(Utf8FromPath(PathFromUtf8(base).parent_path()));
+  // An archive named without a folder is in the current one, named in full.
+  const std::filesystem::path baseFolder = PathFromUtf8(base).parent_path();
+  report_.outputPath = files_.FullPath(baseFolder.empty() ? "." : Utf8FromPath(baseFolder));
   const bool png = options_.png || options_.sheetColumns > 0;
+  const char* extension = png ? ".png" : ".bmp";
   std::optional<std::int32_t> decoded;
   try {
+    // The archive's count first, for the names of the files the run writes,
+    // which are checked before the log's first line: the log may be one.
     std::unique_ptr<ByteSource> source;
     std::optional<formats::ArchiveReader> reader;
+    std::optional<Problem> notOpened;
     try {
       source = files_.OpenForReading(archivePath);
       reader.emplace(*source);
+      delegate_.ArchiveOpened();
     } catch (FaultError& error) {
       error.SetPath(archivePath);
-      Report(ArchiveNotOpened(error.Details()));
+      notOpened = ArchiveNotOpened(error.Details());
+    }
+    const std::optional<Problem> refused = CheckRunFiles(
+        files_, delegate_, RunFilesOf(archivePath, base, extension, reader ? reader->Count() : 0));
+    if (!refused || !refused->line.empty()) {
+      delegate_.Log("Decoding...", false);
+    }
+    if (refused) {
+      report_.outputFailed = true;
+      Report(*refused);
+      reader.reset();
+    } else if (notOpened) {
+      Report(*notOpened);
     }
     if (reader && options_.sheetColumns > 0) {
       decoded = DecodeSheet(archivePath, base, *source);
@@ -92,11 +110,26 @@ RunReport DecodeRun::Run(const std::string& archivePath, const std::string& fold
   SyncFolders();
   delegate_.Finishing();
   if (decoded) {
-    delegate_.Log(
-        "Decoded " + std::to_string(*decoded) + " pictures in .spr to " + (png ? ".png" : ".bmp"),
-        false);
+    delegate_.Log("Decoded " + std::to_string(*decoded) + " pictures in .spr to " + extension,
+                  false);
   }
   return report_;
+}
+
+files::RunFiles DecodeRun::RunFilesOf(const std::string& archivePath, const std::string& base,
+                                      const char* extension, std::int32_t count) const {
+  files::RunFiles run;
+  run.reads.push_back({archivePath, "the archive"});
+  if (options_.sheetColumns > 0) {
+    run.writes.push_back({SheetName(base), "the sheet"});
+  } else {
+    run.numbered =
+        files::NumberedFiles{base, extension, count, options_.png ? "picture" : "bitmap"};
+  }
+  if (!options_.listPath.empty()) {
+    run.writes.push_back({options_.listPath, "the list"});
+  }
+  return run;
 }
 
 std::int32_t DecodeRun::DecodeEntries(const std::string& archivePath, const std::string& base,
@@ -200,7 +233,7 @@ std::int32_t DecodeRun::DecodeSheet(const std::string& archivePath, const std::s
   }
 
   formats::ArchiveReader reader(source);
-  const std::string name = base + ".sheet.png";
+  const std::string name = SheetName(base);
   // The sheet is laid out, and its file made, before any frame is decoded:
   // one too large is refused before anything is allocated for it.
   std::optional<SheetLayout> layout;
@@ -335,9 +368,11 @@ void DecodeRun::WriteList() {
 
 std::string DecodeRun::OutputName(const std::string& base, std::int32_t number,
                                   const char* extension) {
-  char digits[16];
-  std::snprintf(digits, sizeof digits, "%04d", static_cast<int>(number));
-  return base + "." + digits + extension;
+  return files::NumberedName(base, number, extension);
+}
+
+std::string DecodeRun::SheetName(const std::string& base) {
+  return base + ".sheet.png";
 }
 
 void DecodeRun::Report(const Problem& problem) {

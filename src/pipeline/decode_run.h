@@ -9,6 +9,7 @@
 #include "common/byte_io.h"
 #include "common/error.h"
 #include "files/file_system.h"
+#include "files/read_write_guard.h"
 #include "pipeline/entry_numbers.h"
 #include "pipeline/entry_writer.h"
 #include "pipeline/run_delegate.h"
@@ -53,8 +54,13 @@ class DecodeRun {
   // digits, the extension.
   static std::string OutputName(const std::string& base, std::int32_t number,
                                 const char* extension = ".bmp");
+  // The name of the one sheet that takes the pictures' place.
+  static std::string SheetName(const std::string& base);
 
  private:
+  // What the run reads and writes, for the one rule that keeps them apart.
+  files::RunFiles RunFilesOf(const std::string& archivePath, const std::string& base,
+                             const char* extension, std::int32_t count) const;
   // Decodes every entry into a file; returns the count for the "Decoded "
   // line: the header's, or the files written when an entry ends the run.
   std::int32_t DecodeEntries(const std::string& archivePath, const std::string& base,

@@ -20,6 +20,8 @@ struct ArchiveEdit {
   std::vector<EntryRange> entries{};
   // The pictures that replace, or are inserted or appended, in order.
   std::vector<std::string> files{};
+  // The list files that named them, which the change must not write either.
+  std::vector<std::string> lists{};
 };
 
 // A piece of the edited archive: a run of the archive's entries as they are

@@ -11,6 +11,7 @@
 #include "formats/sprite_archive.h"
 #include "pipeline/entry_coding.h"
 #include "pipeline/palette_input.h"
+#include "pipeline/run_files_check.h"
 #include "pipeline/run_folders.h"
 
 namespace sprite::pipeline {
@@ -31,6 +32,23 @@ IndexedImage ImageOf(const formats::StoredPicture& picture) {
 PictureMapper GivenPaletteMapper(const formats::PaletteFile& palette,
                                  const EncodeOptions& options) {
   return PictureMapper::ForGivenPalette(palette, options.alpha);
+}
+
+files::RunFiles EncodeRun::RunFilesOf(const std::vector<std::string>& inputs,
+                                      const std::string& archivePath) const {
+  files::RunFiles run;
+  run.reads.reserve(inputs.size() + options_.listFiles.size() + 1);
+  for (const std::string& input : inputs) {
+    run.reads.push_back({input, "the listed picture"});
+  }
+  for (const std::string& list : options_.listFiles) {
+    run.reads.push_back({list, "the list file"});
+  }
+  if (!options_.paletteFile.empty()) {
+    run.reads.push_back({options_.paletteFile, "the palette file"});
+  }
+  run.writes.push_back({archivePath, "the archive"});
+  return run;
 }
 
 EncodeRun::EncodeRun(files::FileSystem& files, RunDelegate& delegate, EncodeOptions options)
@@ -57,20 +75,21 @@ RunReport EncodeRun::Run(const std::vector<std::string>& inputs, const std::stri
   palettes_ = StoredPalettes(inputs.size());
   lastOnTarget_ = false;
   tooManyColours_.reset();
-  // An archive never replaces a picture it is made of: a run that did would
-  // leave nothing to make it again from.
-  const std::optional<files::FileId> existing = files_.IdOf(archivePath);
-  if (existing) {
-    for (const std::string& input : inputs) {
-      if (files_.IdOf(input) == existing) {
-        report_.outputFailed = true;
-        Report(ArchiveNotWritten(
-            {.kind = FaultKind::kOutputIsInput, .path = archivePath, .text = input}, false));
-        SyncFolders();
-        return report_;
-      }
-    }
+  // An archive never replaces a file it is made of: a run that did would leave
+  // nothing to make it again from.
+  if (auto refused = CheckRunFiles(files_, delegate_, RunFilesOf(inputs, archivePath))) {
+    report_.outputFailed = true;
+    Report(*refused);
+    SyncFolders();
+    return report_;
   }
+  if (!options_.unreadInputs.empty()) {
+    for (const Problem& problem : options_.unreadInputs) {
+      Report(problem);
+    }
+    return report_;
+  }
+  const bool existing = files_.IsPlainFile(archivePath);
   std::unique_ptr<files::ReplacingFile> archiveFile;
   try {
     archiveFile = files_.CreateReplacing(archivePath);
@@ -95,7 +114,7 @@ RunReport EncodeRun::Run(const std::vector<std::string>& inputs, const std::stri
         mapper_ = GivenPaletteMapper(ReadPaletteInput(files_, options_.paletteFile), options_);
       } catch (FaultError& error) {
         error.SetPath(options_.paletteFile);
-        refused = NothingEncoded(error.Details());
+        refused = NothingEncoded(error.Details(), options_.optionWords);
       }
     }
 
@@ -116,7 +135,7 @@ RunReport EncodeRun::Run(const std::vector<std::string>& inputs, const std::stri
       delegate_.Progress(RunDelegate::Bar::kSecond, 0);
     }
     if (tooManyColours_) {
-      refused = NothingEncoded(*tooManyColours_);
+      refused = NothingEncoded(*tooManyColours_, options_.optionWords);
     }
 
     if (refused) {
@@ -151,14 +170,13 @@ RunReport EncodeRun::Run(const std::vector<std::string>& inputs, const std::stri
   } catch (FaultError& error) {
     report_.outputFailed = true;
     error.SetPath(archivePath);
-    Report(ArchiveNotWritten(error.Details(), existing.has_value()));
+    Report(ArchiveNotWritten(error.Details(), existing));
   } catch (const CancelledError&) {
     report_.cancelled = true;
     Report(Stopped("the archive " + Quoted(archivePath)));
   } catch (const Error& error) {
     Report(ArchiveNotWritten(
-        {.kind = FaultKind::kUnexpected, .path = archivePath, .text = error.what()},
-        existing.has_value()));
+        {.kind = FaultKind::kUnexpected, .path = archivePath, .text = error.what()}, existing));
   }
   if (!refusedRun) {
     archivePalette = std::move(trailer);
@@ -182,7 +200,7 @@ bool EncodeRun::AddBitmap(std::size_t index, formats::ArchiveWriter& archive,
     if (error.Kind() == FaultKind::kTooManyColours) {
       tooManyColours_ = error.Details();
     } else if (!tooManyColours_) {
-      Report(PictureNotStored(error.Details()));
+      Report(PictureNotStored(error.Details(), options_.optionWords));
     }
     return false;
   }

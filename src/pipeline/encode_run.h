@@ -10,6 +10,7 @@
 
 #include "common/bytes.h"
 #include "files/file_system.h"
+#include "files/read_write_guard.h"
 #include "pipeline/png_file_source.h"
 #include "pipeline/run_delegate.h"
 #include "pipeline/run_report.h"
@@ -33,6 +34,13 @@ struct EncodeOptions {
   std::optional<FrameSize> sheet{};
   // With `sheet`: frames of nothing but index 0 are left out.
   bool skipEmpty = false;
+  // The list files the inputs were read from, which the run must not write either.
+  std::vector<std::string> listFiles{};
+  // Lists and folders among the inputs that could not be read, or hold no
+  // picture: the run says so once its files are checked, and stores nothing.
+  std::vector<Problem> unreadInputs{};
+  // How the advice of a refused picture names the options that would take it.
+  OptionWords optionWords = OptionWords::kCommandLine;
 };
 
 // The mapper of PNG pictures onto a palette file's palette, with the options' mapping.
@@ -51,12 +59,16 @@ class EncodeRun {
   // order) is the trailer of an archive that stores no picture; every stored
   // picture replaces it with its palette, so afterwards it holds the last one's.
   // The archive is built beside its target and takes its place only when it is
-  // complete: a run that fails or is stopped leaves the old file as it was, and
-  // a listed file that is also the archive is read before it is replaced.
+  // complete: a run that fails or is stopped leaves the old file as it was. A
+  // run whose archive is one of the files it reads is refused before it reads
+  // a picture.
   RunReport Run(const std::vector<std::string>& inputs, const std::string& archivePath,
                 Bytes& archivePalette);
 
  private:
+  // What the run reads and writes, for the one rule that keeps them apart.
+  files::RunFiles RunFilesOf(const std::vector<std::string>& inputs,
+                             const std::string& archivePath) const;
   // The per-picture step: reads, checks, codes, verifies and appends one
   // listed picture, or each of its frames. True when something was stored.
   bool AddBitmap(std::size_t index, formats::ArchiveWriter& archive, Bytes& archivePalette);

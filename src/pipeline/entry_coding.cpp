@@ -2,6 +2,7 @@
 
 #include "codec/rle_decoder.h"
 #include "codec/rle_encoder.h"
+#include "common/text.h"
 #include "formats/entry_limits.h"
 
 namespace sprite::pipeline {
@@ -18,7 +19,7 @@ std::optional<Bytes> CodeEntry(const formats::StoredPicture& picture, const std:
     return std::nullopt;
   }
 
-  delegate.Log("Adding: " + shown, true);
+  delegate.Log("Adding: " + Escaped(shown), true);
   if (!picture.rowsWhole) {
     report(StoredAnyway({.kind = FaultKind::kRowsNotWhole, .path = path}));
   }

@@ -1,12 +1,14 @@
 #include "pipeline/list_file.h"
 
 #include "common/error.h"
+#include "common/text.h"
 
 namespace sprite::pipeline {
 
 namespace {
 
 constexpr std::string_view kBlanks = " \t";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 std::string_view Trimmed(std::string_view text) {
   const std::size_t first = text.find_first_not_of(kBlanks);
@@ -22,14 +24,56 @@ bool IsAbsolute(std::string_view path) {
   return drive || path.starts_with('/') || path.starts_with('\\');
 }
 
+bool IsSeparator(char c) {
+  return c == '/' || c == '\\';
+}
+
+// A path that starts with "..": the folder above.
+bool StartsWithParent(std::string_view path) {
+  return path.starts_with("..") && (path.size() == 2 || IsSeparator(path[2]));
+}
+
+// The relative path `line` taken from `folder` as a person reads the list: each
+// ".." at its start leaves one folder of `folder` as it is written, not the
+// folder a link in it leads to, as the system would. A list written through
+// a link (decode --list=link/l.txt) so reads back the paths it was written with.
+std::string FromFolder(std::string folder, std::string_view line) {
+  while (StartsWithParent(line)) {
+    std::size_t end = folder.size();
+    while (end > 0 && IsSeparator(folder[end - 1])) {
+      --end;
+    }
+    std::size_t start = end;
+    while (start > 0 && !IsSeparator(folder[start - 1])) {
+      --start;
+    }
+    const std::string_view last = std::string_view(folder).substr(start, end - start);
+    if (last.empty() || last == "." || last == ".." || last.ends_with(':')) {
+      break;  // the root, a drive, or a folder above the current one: the system goes on
+    }
+    folder.resize(start);
+    line.remove_prefix(2);
+    while (!line.empty() && IsSeparator(line.front())) {
+      line.remove_prefix(1);
+    }
+  }
+  if (folder.empty()) {
+    return line.empty() ? "." : std::string(line);
+  }
+  if (!IsSeparator(folder.back())) {
+    folder += '/';
+  }
+  return folder.append(line);
+}
+
 }  // namespace
 
 std::vector<std::string> ParseListFile(std::string_view text, std::string_view listFolder) {
-  if (text.starts_with("\xEF\xBB\xBF")) {
+  if (text.starts_with(kByteOrderMark)) {
     text.remove_prefix(3);
   }
   std::vector<std::string> paths;
-  while (!text.empty()) {
+  for (std::int64_t number = 1; !text.empty(); ++number) {
     const std::size_t end = std::min(text.find('\n'), text.size());
     std::string_view line = text.substr(0, end);
     text.remove_prefix(std::min(end + 1, text.size()));
@@ -40,15 +84,13 @@ std::vector<std::string> ParseListFile(std::string_view text, std::string_view l
     if (line.empty() || line.starts_with('#')) {
       continue;
     }
-    if (IsAbsolute(line) || listFolder.empty()) {
-      paths.emplace_back(line);
-    } else {
-      std::string path(listFolder);
-      if (!path.ends_with('/') && !path.ends_with('\\')) {
-        path += '/';
-      }
-      paths.push_back(path.append(line));
+    if (const auto control = FindControlCharacter(line)) {
+      throw FaultError({.kind = FaultKind::kBadListLine,
+                        .value = number,
+                        .text = Escaped(line.substr(control->offset, control->length))});
     }
+    paths.push_back(IsAbsolute(line) ? std::string(line)
+                                     : FromFolder(std::string(listFolder), line));
   }
   return paths;
 }
@@ -56,11 +98,12 @@ std::vector<std::string> ParseListFile(std::string_view text, std::string_view l
 std::string FormatListFile(std::span<const std::string> paths) {
   std::string text;
   for (const std::string& path : paths) {
-    if (path.empty() || path.find_first_of("\r\n") != std::string::npos ||
+    if (path.empty() || FindControlCharacter(path) ||
         kBlanks.find(path.back()) != std::string_view::npos) {
-      throw InvalidArgumentError("the path \"" + path + "\" cannot be a line of a list file");
+      throw InvalidArgumentError("the path " + Quoted(path) + " cannot be a line of a list file");
     }
-    if (path.starts_with('#') || kBlanks.find(path.front()) != std::string_view::npos) {
+    if (path.starts_with('#') || path.starts_with(kByteOrderMark) ||
+        kBlanks.find(path.front()) != std::string_view::npos) {
       text += "./";
     }
     text += path;

@@ -10,15 +10,19 @@ namespace sprite::pipeline {
 
 // The paths a list file names, in order: one a line (LF or CR LF), blanks
 // around it trimmed; blank lines and lines starting with "#" are skipped. A
-// relative path is taken from `listFolder`, the folder of the list file ("" for
-// the current folder) and joined to it with "/"; an absolute one ("/…", "\…"
-// or a drive letter "C:\…", "C:/…") is kept. A leading byte-order mark is skipped.
+// relative path is taken from `listFolder`, the folder the list file was named
+// through ("" for the current folder), as a person reads it: joined with "/",
+// each ".." at its start leaving one folder of `listFolder` as written. An
+// absolute one ("/…", "\…" or a drive letter "C:\…", "C:/…") is kept. A
+// leading byte-order mark is skipped. A line that names a path and holds a
+// control character (NUL, escape, …) is refused: FaultError kBadListLine.
 std::vector<std::string> ParseListFile(std::string_view text, std::string_view listFolder);
 
 // The text of a list file naming `paths` one a line, each written so that
-// ParseListFile reads it back: one starting with "#" or a blank gets "./" in
-// front. Throws InvalidArgumentError for a path with a line end, an empty one
-// or one ending in a blank, which no line can give back.
+// ParseListFile reads it back: one starting with "#", a blank or a byte-order
+// mark gets "./" in front. Throws InvalidArgumentError for a path with a control character (a
+// line end among them), an empty one or one ending in a blank, which no line
+// can give back.
 std::string FormatListFile(std::span<const std::string> paths);
 
 }  // namespace sprite::pipeline

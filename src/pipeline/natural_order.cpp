@@ -1,6 +1,10 @@
 #include "pipeline/natural_order.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <utility>
+
+#include "common/utf8_path.h"
 
 namespace sprite::pipeline {
 
@@ -61,6 +65,21 @@ int CompareNaturally(std::string_view a, std::string_view b) {
 bool NaturalLess(std::string_view a, std::string_view b) {
   const int order = CompareNaturally(a, b);
   return order != 0 ? order < 0 : a < b;
+}
+
+void SortByName(std::vector<std::string>& paths) {
+  // Each name is taken once: a list holds up to 32767 paths.
+  std::vector<std::pair<std::string, std::string>> named;
+  named.reserve(paths.size());
+  for (std::string& path : paths) {
+    named.emplace_back(Utf8FromPath(PathFromUtf8(path).filename()), std::move(path));
+  }
+  std::stable_sort(named.begin(), named.end(), [](const auto& a, const auto& b) {
+    return a.first != b.first ? NaturalLess(a.first, b.first) : NaturalLess(a.second, b.second);
+  });
+  for (std::size_t i = 0; i < named.size(); ++i) {
+    paths[i] = std::move(named[i].second);
+  }
 }
 
 }  // namespace sprite::pipeline

@@ -1,7 +1,7 @@
-// An archive opened for a run that reads it: its file, its header and palette read.
+// An archive opened for a run that only reads it: its file, its header and
+// palette read, once the run's files are checked.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -9,16 +9,18 @@
 #include "common/byte_io.h"
 #include "files/file_system.h"
 #include "formats/sprite_archive.h"
-#include "pipeline/problem.h"
+#include "pipeline/run_delegate.h"
+#include "pipeline/run_report.h"
 
 namespace sprite::pipeline {
 
 class OpenedArchive {
  public:
-  // The archive at `path`; nothing when it cannot be opened or is not an
-  // archive, which is told to `report` (ArchiveNotOpened).
-  static std::optional<OpenedArchive> Open(files::FileSystem& files, const std::string& path,
-                                           const std::function<void(const Problem&)>& report);
+  // The archive at `path`; nothing when the front end writes it (its log on
+  // standard output: an output refused), or it cannot be opened or is not an
+  // archive, each told to `delegate` and counted in `run`.
+  static std::optional<OpenedArchive> Open(files::FileSystem& files, RunDelegate& delegate,
+                                           const std::string& path, RunReport& run);
 
   ByteSource& File() { return *file_; }
   formats::ArchiveReader& Reader() { return *reader_; }

@@ -37,18 +37,18 @@ Problem Make(Problem::Effect effect, Fault fault, std::string text, std::string 
 
 }  // namespace
 
-Problem PictureNotStored(Fault fault) {
+Problem PictureNotStored(Fault fault, OptionWords words) {
   // A listed file that cannot be opened or read is said to be so; a missing
   // one is simply not there.
   const bool unread = IsFileFault(fault.kind) && fault.kind != FaultKind::kNoSuchFile;
-  std::string text =
-      fault.path + ": not stored: " + (unread ? "cannot read it: " : "") + Describe(fault);
+  std::string text = Escaped(fault.path) + ": not stored: " + (unread ? "cannot read it: " : "") +
+                     Describe(fault, words);
   std::string line = FailsAcceptanceTest(fault.kind) ? kNotStoredLine : "ERROR: " + text;
   return Make(Problem::Effect::kNotStored, std::move(fault), std::move(text), std::move(line));
 }
 
 Problem StoredAnyway(Fault fault) {
-  std::string text = fault.path + ": stored, but " + Describe(fault);
+  std::string text = Escaped(fault.path) + ": stored, but " + Describe(fault);
   std::string line;
   switch (fault.kind) {
     case FaultKind::kRowsNotWhole:
@@ -85,10 +85,17 @@ Problem OutputNotWritten(Fault fault, bool restNotWritten) {
   return Make(Problem::Effect::kOutputFailed, std::move(fault), std::move(text), std::move(line));
 }
 
+Problem WriteRefused(Fault fault, std::string_view written) {
+  std::string text =
+      "cannot write " + std::string(written) + ": " + Describe(fault) + "; nothing was written";
+  std::string line = "ERROR: " + text;
+  return Make(Problem::Effect::kOutputFailed, std::move(fault), std::move(text), std::move(line));
+}
+
 Problem EntryNotDecoded(Fault fault, std::string_view what, std::string_view rest) {
   std::string text =
       (IsFileFault(fault.kind) ? "cannot read " + Quoted(fault.path) + ": " + Describe(fault)
-                               : fault.path + ": " + Describe(fault)) +
+                               : Escaped(fault.path) + ": " + Describe(fault)) +
       "; the " + std::string(what) + " from there on were not " + std::string(rest);
   std::string line = "ERROR: " + text;
   return Make(Problem::Effect::kEntryFailed, std::move(fault), std::move(text), std::move(line));
@@ -111,11 +118,11 @@ Problem LeftAsItWas(const std::string& archivePath) {
   return problem;
 }
 
-Problem NothingEncoded(Fault fault) {
+Problem NothingEncoded(Fault fault, OptionWords words) {
   std::string text;
   switch (fault.kind) {
     case FaultKind::kTooManyColours:
-      text = "nothing stored: " + Describe(fault);
+      text = "nothing stored: " + Describe(fault, words);
       break;
     case FaultKind::kNoPictures:
       text = Quoted(fault.path) + ": " + Describe(fault) + kNothingStored;
@@ -124,6 +131,9 @@ Problem NothingEncoded(Fault fault) {
     case FaultKind::kBadPaletteFile:
       text =
           "cannot use the palette " + Quoted(fault.path) + ": " + Describe(fault) + kNothingStored;
+      break;
+    case FaultKind::kBadListLine:
+      text = "cannot use the list " + Quoted(fault.path) + ": " + Describe(fault) + kNothingStored;
       break;
     default:
       text = "cannot read " + Quoted(fault.path) + ": " + Describe(fault) + kNothingStored;

@@ -37,7 +37,8 @@ struct Problem {
 
 // The problems of the Encode and Decode runs, worded. `fault.path` names the
 // file each is about.
-Problem PictureNotStored(Fault fault);
+// `words`: how advice names the options (sprite-cli's or the window's).
+Problem PictureNotStored(Fault fault, OptionWords words = OptionWords::kCommandLine);
 Problem StoredAnyway(Fault fault);
 // The archive could not be made or written; `replacing`: the run had begun, and
 // the file that was at the path before (if any) is unchanged.
@@ -55,11 +56,14 @@ Problem ArchiveNotOpened(Fault fault);
 Problem PaletteNotRead(Fault fault);
 // A run that stored nothing left the file at `archivePath` as it was.
 Problem LeftAsItWas(const std::string& archivePath);
+// The run would write `written` (as messages call it: the list "a.txt") over
+// a file it reads, or write one file twice (`fault`): nothing was written.
+Problem WriteRefused(Fault fault, std::string_view written);
 // Encode's inputs cannot make an archive, so nothing was stored: the palette
 // file given (`fault.path`) cannot be used, the PNG pictures have more colours
 // than a palette holds, or a list file or folder given (`fault.path`) cannot
 // be read or holds no picture.
-Problem NothingEncoded(Fault fault);
+Problem NothingEncoded(Fault fault, OptionWords words = OptionWords::kCommandLine);
 // An archive an entry-level change cannot be made to (`fault.path`): it cannot
 // be read, is not an archive, or is damaged; it is left as it was.
 Problem ArchiveNotChanged(Fault fault);

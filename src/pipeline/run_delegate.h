@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "files/read_write_guard.h"
 #include "pipeline/problem.h"
 
 namespace sprite::pipeline {
@@ -29,10 +31,16 @@ class RunDelegate {
   // lets itself repaint here. A run asked to stop leaves every old file as it
   // was and no partial file behind.
   virtual bool ShouldStop() = 0;
+  // Decode: the archive opened and is one; its pictures follow.
+  virtual void ArchiveOpened() {}
   // A decoded picture's file, once it is on disk under its name.
   virtual void Written(const std::string& /*path*/) {}
   // The run's files are closed; only its last log line follows.
   virtual void Finishing() {}
+  // Files the front end writes itself while the run goes on, by the paths the
+  // run's file system knows them by (a console's log on standard output): a
+  // run never writes over a file it reads there either.
+  virtual std::vector<files::RunFile> FilesWritten() const { return {}; }
 };
 
 }  // namespace sprite::pipeline

@@ -32,8 +32,14 @@ bool IsPictureName(std::string_view name) {
 std::vector<std::string> ListedPaths(files::FileSystem& files, const std::string& listPath) {
   const Bytes text = files::ReadWhole(files, listPath, kMaxListFileBytes);
   const std::string folder = Utf8FromPath(PathFromUtf8(listPath).parent_path());
-  std::vector<std::string> paths = ParseListFile(
-      std::string_view(reinterpret_cast<const char*>(text.data()), text.size()), folder);
+  std::vector<std::string> paths;
+  try {
+    paths = ParseListFile(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()),
+                          folder);
+  } catch (FaultError& error) {
+    error.SetPath(listPath);
+    throw;
+  }
   if (paths.empty()) {
     throw FaultError({.kind = FaultKind::kNoPictures, .path = listPath, .text = "list"});
   }
@@ -72,7 +78,8 @@ RunInputs ExpandInputs(files::FileSystem& files, std::span<const std::string_vie
     try {
       std::vector<std::string> paths;
       if (argument.starts_with('@')) {
-        paths = ListedPaths(files, argument.substr(1));
+        inputs.lists.push_back(argument.substr(1));
+        paths = ListedPaths(files, inputs.lists.back());
       } else if (files.IsFolder(argument)) {
         paths = FolderPictures(files, argument);
       } else {

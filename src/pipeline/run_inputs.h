@@ -14,6 +14,8 @@ namespace sprite::pipeline {
 
 struct RunInputs {
   std::vector<std::string> paths;
+  // The list files read for them.
+  std::vector<std::string> lists;
   // Lists and folders that could not be read, or hold no picture.
   std::vector<Problem> problems;
 };

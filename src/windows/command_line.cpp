@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "common/utf16.h"
+#include "pipeline/natural_order.h"
 
 namespace sprite::windows {
 namespace {
@@ -29,7 +30,8 @@ std::u16string Upper(std::u16string text) {
   return text;
 }
 
-// The names in a folder that a pattern matches, sorted without regard to case.
+// The names in a folder that a pattern matches, in natural order (walk_2
+// before walk_10), as a folder given to sprite-cli lists its pictures.
 std::vector<std::string> Matches(const std::string& arg) {
   const std::size_t separator = arg.find_last_of("/\\");
   const std::string folder = separator == std::string::npos ? "" : arg.substr(0, separator + 1);
@@ -55,15 +57,13 @@ std::vector<std::string> Matches(const std::string& arg) {
     }
   } while (::FindNextFileW(listing, &found) != 0);
   ::FindClose(listing);
-  std::sort(names.begin(), names.end(), [](const std::u16string& a, const std::u16string& b) {
-    return ::CompareStringOrdinal(reinterpret_cast<const wchar_t*>(a.c_str()),
-                                  static_cast<int>(a.size()),
-                                  reinterpret_cast<const wchar_t*>(b.c_str()),
-                                  static_cast<int>(b.size()), TRUE) == CSTR_LESS_THAN;
-  });
   std::vector<std::string> paths;
   for (const std::u16string& name : names) {
-    paths.push_back(folder + Utf8FromUtf16(name));
+    paths.push_back(Utf8FromUtf16(name));
+  }
+  std::sort(paths.begin(), paths.end(), pipeline::NaturalLess);
+  for (std::string& path : paths) {
+    path.insert(0, folder);
   }
   return paths;
 }

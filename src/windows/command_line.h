@@ -11,8 +11,8 @@ namespace sprite::windows {
 std::vector<std::string> CommandLineArguments();
 
 // sprite-cli's file arguments with "*" and "?" replaced by the names of the
-// files they match, sorted, as a POSIX shell does: cmd.exe leaves them to the
-// program. Options and their values are left alone, and so is a pattern that
+// files they match, in natural order (walk_2 before walk_10): cmd.exe leaves
+// them to the program. Options and their values are left alone, and so is a pattern that
 // matches nothing (the run then says there is no such file). Wildcards match
 // in the last component only, without regard to case; hidden and system files
 // are not matched.

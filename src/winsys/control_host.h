@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cmath>
+#include <functional>
 #include <string_view>
 
 #include "winsys/property_bag.h"
@@ -22,6 +24,18 @@ class ControlHost {
   virtual HINSTANCE hInstance() const = 0;
   // A persisted property changed; the stored design needs saving.
   virtual void PropertyChanged(std::string_view name) = 0;
+  // Told whenever the inner size changes (the window was resized, or moved to
+  // a screen of other dots per inch). Hosts whose size never changes ignore it.
+  virtual void SetOnResize(std::function<void()> /*handler*/) {}
 };
+
+// Twips per pixel as a host reports them: whole, so that a control that rounds
+// them (oProgressBar) gets the host's size in pixels back whole from its size
+// in twips. 1440 / 168 dots per inch is 8.57, rounded 9: 602 pixels were
+// otherwise 5160 / 9 = 573.
+inline double WholeTwipsPerPixel(double dotsPerInch) {
+  const double perPixel = std::nearbyint(1440.0 / (dotsPerInch > 0 ? dotsPerInch : 96.0));
+  return perPixel < 1 ? 1 : perPixel;
+}
 
 }  // namespace sprite::winsys

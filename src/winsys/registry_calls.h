@@ -18,6 +18,9 @@ inline constexpr std::uint32_t KEY_ENUMERATE_SUB_KEYS = 0x0008;
 inline constexpr std::uint32_t KEY_NOTIFY = 0x0010;
 inline constexpr std::uint32_t KEY_CREATE_LINK = 0x0020;
 inline constexpr std::uint32_t READ_CONTROL = 0x00020000;
+// Reading only: what a standard user may ask for under HKEY_LOCAL_MACHINE.
+inline constexpr std::uint32_t KEY_READ =
+    READ_CONTROL | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | KEY_NOTIFY;
 
 // Value types.
 inline constexpr std::uint32_t REG_SZ = 1;

@@ -8,10 +8,13 @@
 #include <vector>
 
 #include "common/product.h"
+#include "winsys/anchors.h"
 #include "winsys/common_dialog_calls.h"
 #include "winsys/control_host.h"
+#include "winsys/menu.h"
 #include "winsys/program_starter.h"
 #include "winsys/registry_calls.h"
+#include "winsys/settings_store.h"
 #include "winsys/types.h"
 #include "winsys/window_calls.h"
 
@@ -28,6 +31,8 @@ struct FontSpec {
 struct ControlSpec {
   std::string name;
   TwipsRect rect;
+  // How it follows a window that the user made larger than its design.
+  Anchors anchors{};
 };
 
 class ListBox {
@@ -46,6 +51,9 @@ class ListBox {
   // a log may outgrow the 16-bit line numbers.
   virtual void SelectLast() = 0;
   virtual void RemoveItem(std::int16_t index) = 0;
+  // Puts a line before the line at `index` (at the end for the count); the
+  // selection is cleared.
+  virtual void InsertItem(std::int16_t index, const std::string& line) = 0;
 
   // Files dropped onto the list from a file manager, as full paths in drop
   // order. Backends without drag and drop never call it.
@@ -60,6 +68,10 @@ class ListBox {
   // A line double-clicked (LBN_DBLCLK), or Enter pressed while the list has
   // the focus and a line is selected; ListIndex() tells which line.
   virtual void SetOnOpenItem(std::function<void()> /*handler*/) {}
+  // The user dragged the line `from` onto the line `to`, to move it there.
+  // Only a list with a handler lets its lines be dragged.
+  virtual void SetOnItemDragged(
+      std::function<void(std::int16_t from, std::int16_t to)> /*handler*/) {}
 };
 
 class TextBox {
@@ -115,8 +127,11 @@ struct WindowSpec {
   std::int32_t clientWidth = 0;  // twips
   std::int32_t clientHeight = 0;
   FontSpec font;
-  bool fixedBorder = true;  // the user cannot resize; no minimise or maximise box
-  bool centred = true;      // placed at the centre of the screen
+  // The user cannot resize; no minimise or maximise box. A window that can be
+  // resized is at least as large as its design, and its controls follow their
+  // anchors.
+  bool fixedBorder = true;
+  bool centred = true;  // placed at the centre of the screen
   bool showInTaskbar = true;
   Picture icon;  // empty: the program's own icon
 };
@@ -137,6 +152,9 @@ class Window {
   // colour is an RGB value (red in the low byte).
   virtual void AddPictureBox(const ControlSpec& /*design*/, const Picture& /*picture*/) {}
   virtual void AddLine(TwipsPoint /*from*/, TwipsPoint /*to*/, std::uint32_t /*colour*/) {}
+  // A menu at the end of the window's menu bar, which sits above the client
+  // area: the client area keeps its design's size.
+  virtual Menu& AddMenu(const std::string& caption) = 0;
 
   virtual HWND hWnd() const = 0;
   // Shows the window with the focus in the first control of the tab order.
@@ -284,6 +302,8 @@ class WindowSystem {
   virtual CommonDialogCalls& DialogCalls() = 0;
   virtual RegistryCalls& Registry() = 0;
   virtual ProgramStarter& Programs() = 0;
+  // What the windows keep between runs.
+  virtual SettingsStore& Settings() = 0;
 
   // `call` runs each time a Yield or Refresh is about to let the windows
   // process messages, until another is set; an empty one runs nothing. What

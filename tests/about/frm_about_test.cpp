@@ -28,23 +28,9 @@ Value Text(const std::string& text, bool terminated = true) {
   return fakes::FakeRegistry::Text(text, terminated);
 }
 
-// The recording window system whose modal show hands the shown window to the
-// test before it closes.
-class AboutWindowSystem : public fakes::FakeWindowSystem {
- public:
-  void ShowModal(winsys::Window& window) override {
-    window.Show();
-    if (whileShown) {
-      whileShown(static_cast<winsys::MemoryWindow&>(window));
-    }
-    window.Close();
-  }
-  std::function<void(winsys::MemoryWindow&)> whileShown;
-};
-
 class FrmAboutTest : public ::testing::Test {
  protected:
-  AboutWindowSystem windows_;
+  fakes::FakeWindowSystem windows_;
   std::unique_ptr<files::FileSystem> files_ = files::MakeNativeFileSystem();
   about::frmAbout about_{windows_, *files_};
 };
@@ -78,7 +64,7 @@ TEST_F(FrmAboutTest, GetKeyValueReadsTextsAndNumbersAndClosesTheKey) {
     EXPECT_EQ(about_.GetKeyValue(winsys::HKEY_LOCAL_MACHINE, kKey, "PATH", keyVal), c.result);
     EXPECT_EQ(keyVal, c.keyVal);
     EXPECT_THAT(windows_.registry.calls,
-                ElementsAre("RegOpenKeyExA(2147483650, " + std::string(kKey) + ", 0, 131135)",
+                ElementsAre("RegOpenKeyExA(2147483650, " + std::string(kKey) + ", 0, 131097)",
                             "RegQueryValueExA(1, PATH, 0, 1024, 1024)", "RegCloseKey(1)"));
   }
 }

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <filesystem>
 #include <random>
 
 #include "app/form1_fixture.h"
@@ -63,6 +64,16 @@ TEST_F(Form1DecodeTest, TheWrittenFilesJoinTheListAndTheSelectionStaysPut) {
   ExpectEverythingEnabled();
 }
 
+TEST_F(Form1DecodeTest, AnArchiveNamedWithoutAFolderIsDecodedIntoTheCurrentOneNamedInFull) {
+  MakeArchive({{.pixelArea = {1, 2, 3, 4}}});
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(folder_.Root());
+  Prepare({}, "pack.spr");
+  Decode();
+  std::filesystem::current_path(before);
+  EXPECT_EQ(Log().Lines().back(), "Wrote 1 bitmaps into \"" + Utf8FromPath(folder_.Root()) + "\"");
+}
+
 TEST_F(Form1DecodeTest, AFileThatIsNotAnArchiveShowsTheErrorBoxAfterTheRun) {
   const std::string path = folder_.Path("picture.spr");
   WriteFile(path, Bytes(2000, 'x'));
@@ -76,7 +87,8 @@ TEST_F(Form1DecodeTest, AFileThatIsNotAnArchiveShowsTheErrorBoxAfterTheRun) {
   EXPECT_THAT(windows_.informativeTexts[0], ::testing::EndsWith("with Browse."));
   EXPECT_THAT(windows_.informativeTexts[0], HasSubstr("\"" + path + "\" is not a sprite archive"));
   EXPECT_TRUE(enabledAtTheBox);
-  EXPECT_EQ(FileList().ListCount(), 0);
+  // The list the user made is not lost to a file that is not an archive.
+  EXPECT_THAT(FileList().Lines(), ElementsAre("left over"));
   EXPECT_THAT(Log().Lines(), ElementsAre("Decoding..."));
   EXPECT_EQ(form_->LastRun().problems, 1);
 
@@ -125,9 +137,19 @@ TEST_F(Form1DecodeTest, OtherButtonsAndTheOutputBoxTakeNothingWhileDecodeYields)
       Click(*button);  // a disabled button takes no clicks
     }
     EXPECT_FALSE(Output().Enabled());
+    // The menu's commands too; only Exit stays, as the close box does.
+    for (const auto& menu : Window().Menus()) {
+      for (const auto& item : menu->Items()) {
+        const bool exit = item->Design().caption == "E&xit";
+        EXPECT_EQ(item->Enabled(), exit || item->Design().caption.empty())
+            << item->Design().caption;
+      }
+    }
+    MenuItem("&List", "&Clear").Choose();
   };
   Decode();
   EXPECT_TRUE(checked);
+  EXPECT_EQ(FileList().ListCount(), 1);
   EXPECT_GT(windows_.yields, 64);  // at least once per row
   EXPECT_EQ(Log().Lines().end()[-2], "Decoded 1 pictures in .spr to .bmp");
   ExpectEverythingEnabled();

@@ -31,14 +31,15 @@ Bytes ArchiveOrder(const Bytes& palette) {
   return out;
 }
 
-bool Overlap(const winsys::TwipsRect& a, const winsys::TwipsRect& b) {
+bool Overlap(const winsys::PixelRect& a, const winsys::PixelRect& b) {
   return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
          b.top < a.top + a.height;
 }
 
 // What the user meets when the window opens: its caption and font, the
 // controls in the order Tab walks them, each inside the window and clear of
-// every other, the buttons in one column, and the captions and contents.
+// every other, the buttons in one column beside the rest, and the captions
+// and contents; and so again in a window made larger, which the lists fill.
 TEST(Form1LayoutTest, ControlsLieInsideTheWindowClearOfEachOtherInTabOrder) {
   fakes::FakeWindowSystem windows;
   fakes::FakeFileSystem files;
@@ -47,32 +48,48 @@ TEST(Form1LayoutTest, ControlsLieInsideTheWindowClearOfEachOtherInTabOrder) {
   const winsys::WindowSpec& design = window.Design();
   EXPECT_EQ(design.caption, "Sprite Encoder");
   EXPECT_EQ(design.font.name, "Tahoma");
-  EXPECT_TRUE(design.fixedBorder);
+  EXPECT_FALSE(design.fixedBorder);
   EXPECT_TRUE(design.centred);
 
   EXPECT_THAT(window.TabOrder(),
               ElementsAre("List1", "Command1", "lstFiles", "txtOut", "Command2", "Command3",
                           "Command4", "Command5", "cmdAbout", "oProgressBar1", "oProgressBar2"));
   const std::vector<std::string>& names = window.TabOrder();
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    const winsys::TwipsRect& rect = window.RectOf(names[i]);
-    SCOPED_TRACE(names[i]);
-    EXPECT_GT(rect.width, 0);
-    EXPECT_GT(rect.height, 0);
-    EXPECT_GE(rect.left, 0);
-    EXPECT_GE(rect.top, 0);
-    EXPECT_LE(rect.left + rect.width, design.clientWidth);
-    EXPECT_LE(rect.top + rect.height, design.clientHeight);
-    for (std::size_t j = i + 1; j < names.size(); ++j) {
-      EXPECT_FALSE(Overlap(rect, window.RectOf(names[j]))) << "over " << names[j];
+  const auto placed = [&](const std::string& name, int extraWidth, int extraHeight) {
+    const winsys::ControlSpec& control = window.DesignOf(name);
+    const winsys::TwipsRect& r = control.rect;
+    return winsys::Anchored({r.left, r.top, r.width, r.height}, control.anchors, extraWidth,
+                            extraHeight);
+  };
+  for (const auto& [extraWidth, extraHeight] : {std::pair{0, 0}, {15, 15}, {4500, 3015}}) {
+    SCOPED_TRACE(std::to_string(extraWidth) + " x " + std::to_string(extraHeight) + " more");
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      const winsys::PixelRect rect = placed(names[i], extraWidth, extraHeight);
+      SCOPED_TRACE(names[i]);
+      EXPECT_GT(rect.width, 0);
+      EXPECT_GT(rect.height, 0);
+      EXPECT_GE(rect.left, 0);
+      EXPECT_GE(rect.top, 0);
+      EXPECT_LE(rect.left + rect.width, design.clientWidth + extraWidth);
+      EXPECT_LE(rect.top + rect.height, design.clientHeight + extraHeight);
+      for (std::size_t j = i + 1; j < names.size(); ++j) {
+        EXPECT_FALSE(Overlap(rect, placed(names[j], extraWidth, extraHeight)))
+            << "over " << names[j];
+      }
     }
-  }
-  const winsys::TwipsRect& add = window.RectOf("Command1");
-  for (const char* button : {"Command2", "Command3", "Command4", "Command5", "cmdAbout"}) {
-    const winsys::TwipsRect& rect = window.RectOf(button);
-    EXPECT_EQ(std::vector<int>({rect.left, rect.width, rect.height}),
-              std::vector<int>({add.left, add.width, add.height}))
-        << button;
+    const winsys::PixelRect add = placed("Command1", extraWidth, extraHeight);
+    const winsys::PixelRect fileList = placed("lstFiles", extraWidth, extraHeight);
+    EXPECT_EQ(add.left, fileList.left + fileList.width + 90);
+    for (const char* button : {"Command2", "Command3", "Command4", "Command5", "cmdAbout"}) {
+      const winsys::PixelRect rect = placed(button, extraWidth, extraHeight);
+      EXPECT_EQ(std::vector<int>({rect.left, rect.width, rect.height}),
+                std::vector<int>({add.left, add.width, add.height}))
+          << button;
+    }
+    // The lists take the extra room, half of its height each.
+    EXPECT_EQ(fileList.width, 5160 + extraWidth);
+    EXPECT_EQ(placed("List1", extraWidth, extraHeight).height,
+              1620 + extraHeight - (fileList.height - 2205));
   }
 
   const app::Form1Controls controls = form.Controls();

@@ -43,7 +43,11 @@ TEST_F(Form1FileListTest, AddAppendsWhatTheDialogSelectedAsPaths) {
        Nuls("/home/ann|a.bmp|b.bmp|c.bmp||"),
        {"/home/ann" + kSeparator + "a.bmp", "/home/ann" + kSeparator + "b.bmp",
         "/home/ann" + kSeparator + "c.bmp"}},
-      {"files in the root folder", Nuls("/|a.bmp|b.bmp||"), {"/a.bmp", "/b.bmp"}},
+      {"frames chosen together, in natural order",
+       Nuls("/f|walk_10.png|walk_2.png|Walk_1.png||"),
+       {"/f" + kSeparator + "Walk_1.png", "/f" + kSeparator + "walk_2.png",
+        "/f" + kSeparator + "walk_10.png"}},
+      {"files in the root folder", Nuls("/|b.bmp|a.bmp||"), {"/a.bmp", "/b.bmp"}},
       {"folder ending in a separator", Nuls("/srv/|a.bmp|b.bmp||"), {"/srv/a.bmp", "/srv/b.bmp"}},
       {"names that are not ASCII",
        Nuls("/home/ann/日本|é.bmp|ü.bmp||"),
@@ -67,9 +71,9 @@ TEST_F(Form1FileListTest, AddAndBrowseAskForPicturesAndAnArchiveOwnedByTheWindow
   ASSERT_EQ(windows_.dialogs.requests.size(), 2u);
   const winsys::OPENFILENAME& open = windows_.dialogs.requests[0].record;
   EXPECT_EQ(windows_.dialogs.requests[0].function, "GetOpenFileNameA");
-  // Bitmaps first, the filter the dialog opens with (index 1).
-  EXPECT_EQ(open.lpstrFilter, Nuls("Bitmaps (*.bmp)|*.bmp|PNG pictures (*.png)|*.png|"
-                                   "All pictures (*.bmp;*.png)|*.bmp;*.png||"));
+  // Every picture Encode reads, the filter the dialog opens with (index 1).
+  EXPECT_EQ(open.lpstrFilter, Nuls("All pictures (*.bmp;*.png)|*.bmp;*.png|Bitmaps (*.bmp)|*.bmp|"
+                                   "PNG pictures (*.png)|*.png||"));
   EXPECT_EQ(open.nFilterIndex, 1u);
   EXPECT_EQ(open.lpstrDefExt, ".bmp");
   EXPECT_EQ(open.Flags, 0x81200u);  // explorer style, multiple selection, must exist
@@ -138,11 +142,11 @@ TEST_F(Form1FileListTest, RemoveTakesOutTheSelectedFileOnly) {
 }
 
 TEST_F(Form1FileListTest, DroppedPicturesJoinTheListAndADroppedFileNamesTheArchive) {
-  Prepare({"/a.bmp"}, "#");
+  Prepare({"/z.bmp"}, "#");
   FileList().Drop(
-      {"/d/b.BMP", "/d/notes.txt", "/d/c.png", "/d/bmp", "/d/d.Bmp", "/d/e.PNG", "/d/f.spr"});
+      {"/d/w10.png", "/d/b.BMP", "/d/notes.txt", "/d/w9.png", "/d/bmp", "/d/d.Bmp", "/d/f.spr"});
   EXPECT_THAT(FileList().Lines(),
-              ElementsAre("/a.bmp", "/d/b.BMP", "/d/c.png", "/d/d.Bmp", "/d/e.PNG"));
+              ElementsAre("/z.bmp", "/d/b.BMP", "/d/d.Bmp", "/d/w9.png", "/d/w10.png"));
   Output().Drop({"/d/pack.spr", "/d/other.spr"});
   EXPECT_EQ(Output().Text(), "/d/pack.spr");
 }

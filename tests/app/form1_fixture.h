@@ -26,6 +26,10 @@ class Form1Test : public ::testing::Test {
   winsys::MemoryTextBox& Output() { return winsys::AsMemory(Controls().txtOut); }
   // A click as the user makes it: a disabled button takes none.
   static void Click(winsys::PushButton& button) { winsys::AsMemory(button).Click(); }
+  // A menu item by its menu's and its own caption ("&List", "Move &Up").
+  winsys::MemoryMenuItem& MenuItem(const std::string& menu, const std::string& item) {
+    return Window().MenuNamed(menu).ItemNamed(item);
+  }
 
   // Lists the files and names the archive, as the user does before Encode.
   void Prepare(const std::vector<std::string>& paths, const std::string& archive) {

@@ -260,7 +260,7 @@ TEST(CliTest, ExitStatusSaysHowTheRunWent) {
       {{"decode", fifo}, 1, "\"" + fifo + "\": it is a named pipe (FIFO), not a file"},
       {{"decode", broken}, 1, "entry 1 at offset 8"},
       {{"encode", "-o", fifo, good}, 2, "it is a named pipe (FIFO), not a file"},
-      {{"encode", "-o", good, good}, 2, "it is the listed picture " + good},
+      {{"encode", "-o", good, good}, 2, "the listed picture \"" + good + "\" is the same file"},
       {{"encode", "-o", archive, folder.Path("none.bmp")},
        1,
        "nothing stored; \"" + archive + "\" was left as it was"},

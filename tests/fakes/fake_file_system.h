@@ -16,6 +16,10 @@ class FakeFileSystem : public files::FileSystem {
  public:
   bool Exists(const std::string& path) override { return real_->Exists(path); }
   std::optional<files::FileId> IdOf(const std::string& path) override { return real_->IdOf(path); }
+  std::optional<files::WritePlace> PlaceOf(const std::string& path) override {
+    return real_->PlaceOf(path);
+  }
+  std::string NameKey(std::string_view name) override { return real_->NameKey(name); }
   std::string FullPath(const std::string& path) override { return real_->FullPath(path); }
   bool IsPlainFile(const std::string& path) override { return real_->IsPlainFile(path); }
   bool IsFolder(const std::string& path) override { return real_->IsFolder(path); }

@@ -13,8 +13,9 @@ namespace sprite::fakes {
 
 // The in-memory window system with everything a test needs to watch or steer:
 // message boxes are recorded with their informative texts, yields are counted and may run a
-// scripted action (a click, a close), an interrupt can be raised, and the dialogs, the registry and
-// program starts are recording fakes.
+// scripted action (a click, a close), an interrupt can be raised, a modal window is handed to the
+// test while it is shown, and the dialogs, the registry, program starts and the settings are
+// recording fakes.
 class FakeWindowSystem : public winsys::ConsoleWindowSystem {
  public:
   FakeWindowSystem() : ConsoleWindowSystem(false) {}
@@ -43,11 +44,19 @@ class FakeWindowSystem : public winsys::ConsoleWindowSystem {
       onRefresh(refreshes);
     }
   }
+  void ShowModal(winsys::Window& window) override {
+    window.Show();
+    if (whileShown) {
+      whileShown(static_cast<winsys::MemoryWindow&>(window));
+    }
+    window.Close();
+  }
   unsigned YieldsPerLook() const override { return yieldsPerLook; }
   bool InterruptRequested() const override { return interrupt; }
   winsys::CommonDialogCalls& DialogCalls() override { return dialogs; }
   winsys::RegistryCalls& Registry() override { return registry; }
   winsys::ProgramStarter& Programs() override { return programs; }
+  winsys::SettingsStore& Settings() override { return settings; }
 
   std::vector<std::string> messages;
   std::vector<std::string> informativeTexts;  // one for each message, "" when none was given
@@ -58,10 +67,13 @@ class FakeWindowSystem : public winsys::ConsoleWindowSystem {
   std::function<void(long)> onYield;
   std::function<void(long)> onRefresh;
   std::function<void()> onMessageBox;
+  // The user's doings in a modal window, which closes when they are done.
+  std::function<void(winsys::MemoryWindow&)> whileShown;
   bool interrupt = false;
   FakeCommonDialogCalls dialogs;
   FakeRegistry registry;
   FakeProgramStarter programs;
+  winsys::MemorySettingsStore settings;
 };
 
 }  // namespace sprite::fakes

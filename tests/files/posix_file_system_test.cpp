@@ -394,6 +394,38 @@ TEST(CommitBatchTest, ReplacementsWaitForTheDiskTogetherBeforeAnyTakesItsPlace) 
   gDisk = {};
 }
 
+int gFolderSyncs = 0;
+
+TEST(PosixFileSystemTest, EitherWayOfMakingFilesLeavesNothingBehindAndSyncsEachFolderOnce) {
+  using NewFiles = files::PosixFileSystem::NewFiles;
+  for (const NewFiles way : {NewFiles::kUnnamedWherePossible, NewFiles::kNamedTemporaries}) {
+    SCOPED_TRACE(way == NewFiles::kNamedTemporaries ? "named temporaries" : "unnamed");
+    TempFolder folder;
+    std::filesystem::create_directory(folder.Root() / "sub");
+    gFolderSyncs = 0;
+    files::PosixFileSystem files({.syncFolder = [](int fd) { return ++gFolderSyncs, ::fsync(fd); }},
+                                 way);
+    {
+      auto abandoned = files.CreateReplacing(folder.Path("gone.spr"));
+      abandoned->Append(Bytes(5000, 1));
+      // The way asked for is the way taken: a hidden name only for a named temporary.
+      EXPECT_EQ(folder.Names().size(), way == NewFiles::kNamedTemporaries ? 2u : 1u);
+    }
+    EXPECT_THAT(folder.Names(), ElementsAre("sub"));
+    for (const char* name : {"a.bmp", "b.bmp", "sub/c.bmp"}) {
+      auto file = files.CreateReplacing(folder.Path(name));
+      file->Append(Bytes{1, 2});
+      file->Commit();
+    }
+    // The new names reach the disk when the run ends, each folder once.
+    EXPECT_EQ(gFolderSyncs, 0);
+    files.SyncFolders();
+    EXPECT_EQ(gFolderSyncs, 2);
+    EXPECT_THAT(folder.Names(), ElementsAre("a.bmp", "b.bmp", "sub"));
+    EXPECT_EQ(ReadFile(folder.Path("sub/c.bmp")), (Bytes{1, 2}));
+  }
+}
+
 TEST(PosixFileSystemTest, FilesAreMadeWithoutANameEvenWithoutProc) {
   TempFolder folder;
   // A child of its own, whose view of the mounts hides /proc.

@@ -8,10 +8,12 @@
 #include <QtCore/QUrl>
 #include <QtGui/QDropEvent>
 #include <QtGui/QKeyEvent>
+#include <QtTest/QTest>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QFileDialog>
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QListView>
+#include <QtWidgets/QMenuBar>
 #include <QtWidgets/QMessageBox>
 #include <QtWidgets/QPushButton>
 #include <random>
@@ -73,14 +75,34 @@ TEST_F(MainWindowTest, ShowsTheControlsWithTheirCaptionsAndFocusInTheLog) {
   EXPECT_EQ(Widget(Controls().txtOut).text().toStdString(), "#");
   EXPECT_EQ(Widget(Controls().Command1).text().toStdString(), "&Add");
   EXPECT_EQ(Widget(Controls().cmdAbout).text().toStdString(), "About ;]");
-  // 6615 x 4995 twips: 441 x 333 pixels at 96 dots per inch, scaled with the screen.
+  // 6615 x 4995 twips: 441 x 333 pixels at 96 dots per inch, scaled with the
+  // screen, below the menu bar; that is the least size.
   const double scale = 1440.0 / winsys::qt::QtWindowSystem::TwipsPerPixelX() / 96.0;
+  const auto* menuBar = window_->findChild<QMenuBar*>();
+  ASSERT_NE(menuBar, nullptr);
+  const int menu = menuBar->height();
+  EXPECT_GT(menu, 0);
   EXPECT_NEAR(window_->width(), 441 * scale, 2);
-  EXPECT_NEAR(window_->height(),
+  EXPECT_NEAR(window_->height() - menu,
               333 * scale * winsys::qt::QtWindowSystem::TwipsPerPixelX() /
                   winsys::qt::QtWindowSystem::TwipsPerPixelY(),
               2);
-  EXPECT_EQ(window_->minimumSize(), window_->maximumSize());  // cannot be resized
+  EXPECT_EQ(window_->minimumSize(), window_->size());
+  EXPECT_EQ(Widget(Controls().lstFiles).geometry().top(), menu + 7);
+
+  // Made larger, the lists take the room and the buttons keep their column
+  // beside the file list; the bars follow the width.
+  const QRect files = Widget(Controls().lstFiles).geometry();
+  const QRect add = Widget(Controls().Command1).geometry();
+  const QRect log = Widget(Controls().List1).geometry();
+  window_->resize(window_->width() + 200, window_->height() + 100);
+  EXPECT_EQ(Widget(Controls().lstFiles).geometry(), files.adjusted(0, 0, 200, 50));
+  EXPECT_EQ(Widget(Controls().Command1).geometry(), add.translated(200, 0));
+  EXPECT_EQ(Widget(Controls().List1).geometry(), log.adjusted(0, 50, 200, 100));
+  auto& calls = windows_->QtCalls();
+  EXPECT_EQ(calls.Widget(Controls().oProgressBar1.BarWindow())->width(), files.width() + 200);
+  window_->resize(window_->minimumSize());
+  EXPECT_EQ(calls.Widget(Controls().oProgressBar1.BarWindow())->width(), files.width());
   QApplication::processEvents();
   EXPECT_EQ(QApplication::focusWidget(), &Widget(Controls().List1));
 
@@ -250,17 +272,38 @@ TEST_F(MainWindowTest, FileListCommandsThroughTheRealDialogsAndADrop) {
   const QString folder = QString::fromStdString(folder_.Root().string());
   auto& fileList = Widget(Controls().lstFiles);
 
-  // Add: two files chosen at once, in the order the dialog lists them.
+  // Add: two files chosen at once join in the order of their names.
   ModalScript add({ChooseInDialog(folder, R"("b.bmp" "a.bmp")")});
   Widget(Controls().Command1).click();
   ASSERT_TRUE(add.Finished());
   QApplication::processEvents();  // appended lines reach the view when events are processed
+  EXPECT_THAT(Lines(fileList), ElementsAre(folder_.Path("a.bmp"), folder_.Path("b.bmp")));
+
+  // Alt+Up moves the selected entry up, wherever the focus is; a line
+  // dragged with the mouse goes where it is dropped.
+  fileList.setCurrentIndex(fileList.model()->index(1, 0));
+  window_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window_));
+  QTest::keyClick(&Widget(Controls().txtOut), Qt::Key_Up, Qt::AltModifier);
+  QApplication::processEvents();
   EXPECT_THAT(Lines(fileList), ElementsAre(folder_.Path("b.bmp"), folder_.Path("a.bmp")));
+  const QPoint first = fileList.visualRect(fileList.model()->index(0, 0)).center();
+  const QPoint second = fileList.visualRect(fileList.model()->index(1, 0)).center();
+  const auto mouse = [&](QEvent::Type type, QPoint at, Qt::MouseButtons held) {
+    QMouseEvent event(type, at, fileList.viewport()->mapToGlobal(at), Qt::LeftButton, held,
+                      Qt::NoModifier);
+    QApplication::sendEvent(fileList.viewport(), &event);
+  };
+  mouse(QEvent::MouseButtonPress, first, Qt::LeftButton);
+  mouse(QEvent::MouseMove, second, Qt::LeftButton);
+  mouse(QEvent::MouseButtonRelease, second, Qt::NoButton);
+  QApplication::processEvents();
+  EXPECT_THAT(Lines(fileList), ElementsAre(folder_.Path("a.bmp"), folder_.Path("b.bmp")));
 
   // Remove the selected entry.
   fileList.setCurrentIndex(fileList.model()->index(0, 0));
   Widget(Controls().Command5).click();
-  EXPECT_THAT(Lines(fileList), ElementsAre(folder_.Path("a.bmp")));
+  EXPECT_THAT(Lines(fileList), ElementsAre(folder_.Path("b.bmp")));
   EXPECT_TRUE(fileList.selectionModel()->selectedIndexes().isEmpty());
 
   // Browse: a typed name gets the archive extension.
@@ -287,7 +330,7 @@ TEST_F(MainWindowTest, FileListCommandsThroughTheRealDialogsAndADrop) {
   QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(fileList.viewport(), &drop);
   QApplication::processEvents();
-  EXPECT_THAT(Lines(fileList), ElementsAre(folder_.Path("a.bmp"), folder_.Path("c.bmp")));
+  EXPECT_THAT(Lines(fileList), ElementsAre(folder_.Path("b.bmp"), folder_.Path("c.bmp")));
 }
 
 }  // namespace

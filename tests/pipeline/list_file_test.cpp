@@ -28,12 +28,71 @@ TEST(ListFile, PathsComeOneALineFromTheListsFolder) {
   EXPECT_EQ(ParseListFile("", "x"), Paths{});
 }
 
+TEST(ListFile, LeadingFoldersUpLeaveTheFolderTheListWasNamedThrough) {
+  const struct {
+    std::string folder;
+    std::string line;
+    std::string path;
+  } cases[] = {
+      {"link", "../o/a.png", "o/a.png"},  // link -> s1/s2: not s1/o/a.png
+      {"x/link", "../../o/a.png", "o/a.png"},
+      {"x/y/", "..\\..\\a.png", "a.png"},
+      {"x", "../../a.png", "../a.png"},
+      {"", "../a.png", "../a.png"},
+      {"../lists", "../../a.png", "../../a.png"},
+      {"/art", "../../a.png", "/../a.png"},
+      {"C:\\art", "..\\..\\a.png", "C:\\..\\a.png"},
+      {"x", "..", "."},
+      {"x", "sub/../a.png", "x/sub/../a.png"},  // the line's own folders are the system's
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.folder + " + " + c.line);
+    EXPECT_EQ(ParseListFile(c.line, c.folder), Paths{c.path});
+  }
+}
+
+TEST(ListFile, ALineWithAControlCharacterIsRefusedByItsNumber) {
+  const struct {
+    std::string text;
+    std::int64_t line;
+    std::string shown;
+  } cases[] = {
+      {std::string("a.png\nb.png\0junk\n", 17), 2, "\\x00"},
+      {"# \x1B comments may hold anything\r\n\x1B[2Ja.png", 2, "\\x1B"},
+      {"a\tb.png", 1, "\\x09"},
+      {"a.png\r\r\n", 1, "\\x0D"},
+      {"\xC2\x9B"
+       "a.png",
+       1, "\\u009B"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.shown);
+    try {
+      ParseListFile(c.text, "");
+      ADD_FAILURE() << "not refused";
+    } catch (const FaultError& error) {
+      EXPECT_EQ(error.Kind(), FaultKind::kBadListLine);
+      EXPECT_EQ(error.Details().value, c.line);
+      EXPECT_EQ(error.Details().text, c.shown);
+    }
+  }
+}
+
 TEST(ListFile, WrittenListsReadBackTheSamePaths) {
-  const Paths paths = {"a.spr.0001.png", "#1.png", " lead.png", "/abs/b.png", "sub dir/c.png"};
+  const Paths paths = {
+      "\xEF\xBB\xBF"
+      "bom.png",
+      "a.spr.0001.png",
+      "#1.png",
+      " lead.png",
+      "/abs/b.png",
+      "sub dir/c.png"};
   const Paths back = ParseListFile(FormatListFile(paths), "");
   EXPECT_EQ(back,
-            (Paths{"a.spr.0001.png", "./#1.png", "./ lead.png", "/abs/b.png", "sub dir/c.png"}));
-  for (const std::string bad : {"a\nb.png", "a\r.png", "", "trailing.png "}) {
+            (Paths{"./\xEF\xBB\xBF"
+                   "bom.png",
+                   "a.spr.0001.png", "./#1.png", "./ lead.png", "/abs/b.png", "sub dir/c.png"}));
+  for (const std::string bad : {"a\nb.png", "a\r.png", "a\x1B.png", "", "trailing.png "}) {
     EXPECT_THROW(FormatListFile(Paths{bad}), InvalidArgumentError) << bad;
   }
 }

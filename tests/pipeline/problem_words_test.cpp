@@ -73,10 +73,16 @@ constexpr KindFacts kKinds[] = {
     {FaultKind::kNothingStored, false, false, false, false},
     {FaultKind::kStopped, false, false, false, false},
     {FaultKind::kUnexpected, false, false, true, false},
+    {FaultKind::kSheetTooLarge, true, true, true, false},
+    {FaultKind::kOpaqueIndex0, true, false, true, false},
+    {FaultKind::kOpaqueIndex0Nearest, true, true, true, false},
+    {FaultKind::kColoursMerged, true, false, false, false},
+    {FaultKind::kOutputWrittenTwice, false, false, true, false},
+    {FaultKind::kBadListLine, true, false, true, false},
 };
 
 TEST(FaultWordsTest, EveryKindHasWordsOfItsOwnThatCarryItsFacts) {
-  ASSERT_EQ(std::size(kKinds), static_cast<std::size_t>(FaultKind::kUnexpected) + 1);
+  ASSERT_EQ(std::size(kKinds), static_cast<std::size_t>(FaultKind::kBadListLine) + 1);
   std::set<std::string> seen;
   for (const KindFacts& k : kKinds) {
     const Fault fault{
@@ -95,6 +101,28 @@ TEST(FaultWordsTest, EveryKindHasWordsOfItsOwnThatCarryItsFacts) {
   EXPECT_EQ(Describe(inEntry).rfind("entry 3 at offset 120: ", 0), 0u);
   const FaultError error({.kind = FaultKind::kNoSuchFile, .path = "a b.bmp"});
   EXPECT_STREQ(error.what(), "\"a b.bmp\": there is no such file");
+}
+
+// The advice of a refused run names what its reader can change: sprite-cli's
+// options, or the window's menu items; the facts are the same.
+TEST(ProblemWordsTest, AdviceNamesTheOptionsOfTheProgramThatReadsIt) {
+  const Fault partial{.kind = FaultKind::kPartialAlpha, .path = "w.png", .value = 128};
+  const Fault colours{.kind = FaultKind::kTooManyColours, .value = 300};
+  const struct {
+    OptionWords words;
+    const char* alpha;
+    const char* palette;
+  } cases[] = {
+      {OptionWords::kCommandLine, "give --alpha-threshold N", "give --palette FILE"},
+      {OptionWords::kMenu, "choose Options ▸ Alpha threshold", "choose Options ▸ Target palette"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.alpha);
+    const pipeline::Problem refused = pipeline::PictureNotStored(partial, c.words);
+    EXPECT_THAT(refused.line, HasSubstr("(alpha 128)"));
+    EXPECT_THAT(refused.line, HasSubstr(c.alpha));
+    EXPECT_THAT(pipeline::NothingEncoded(colours, c.words).line, HasSubstr(c.palette));
+  }
 }
 
 TEST(ProblemWordsTest, TheLogKeepsItsOwnLinesAndOtherProblemsAreWordedOnce) {

@@ -38,7 +38,7 @@ TEST(CommandLineTest, WildcardsMatchAnyRunAndOneCharacter) {
 
 TEST(CommandLineTest, FileArgumentsAreExpandedOptionsAndTheirValuesAreNot) {
   TempFolder folder;
-  for (const std::string name : {"b.bmp", "A.BMP", "ä.bmp", "c.png"}) {
+  for (const std::string name : {"b10.bmp", "A.BMP", "b9.bmp", "ä.bmp", "c.png"}) {
     WriteFile(folder.Path(name), Bytes{1});
   }
   WriteFile(folder.Path("hidden.bmp"), Bytes{1});
@@ -47,8 +47,8 @@ TEST(CommandLineTest, FileArgumentsAreExpandedOptionsAndTheirValuesAreNot) {
   const std::string none = folder.Path("*.gif");
 
   EXPECT_THAT(windows::ExpandWildcards({"encode", "-o", "*.spr", pattern, "-qo*.spr", none}),
-              ElementsAre("encode", "-o", "*.spr", folder.Path("A.BMP"), folder.Path("b.bmp"),
-                          folder.Path("ä.bmp"), "-qo*.spr", none));
+              ElementsAre("encode", "-o", "*.spr", folder.Path("A.BMP"), folder.Path("b9.bmp"),
+                          folder.Path("b10.bmp"), folder.Path("ä.bmp"), "-qo*.spr", none));
   EXPECT_THAT(windows::ExpandWildcards({"decode", "-C", pattern, "--", folder.Path("?.png")}),
               ElementsAre("decode", "-C", pattern, "--", folder.Path("c.png")));
 }

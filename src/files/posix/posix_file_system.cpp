@@ -54,11 +54,15 @@ std::unique_ptr<ByteSource> OpenLookedAt(const std::string& path, const std::str
   return std::make_unique<PosixSource>(shown, fd, size);
 }
 
+FileId IdOfLooked(const struct stat& info) {
+  return FileId{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
 }  // namespace
 
-PosixFileSystem::PosixFileSystem(DiskCalls disk) {
+PosixFileSystem::PosixFileSystem(DiskCalls disk, NewFiles newFiles) {
   context_.disk = disk;
-  context_.unnamedFiles = UnnamedFilesCanBeNamed();
+  context_.unnamedFiles = newFiles == NewFiles::kUnnamedWherePossible && UnnamedFilesCanBeNamed();
 }
 
 bool PosixFileSystem::Exists(const std::string& path) {
@@ -79,7 +83,26 @@ std::optional<FileId> PosixFileSystem::IdOf(const std::string& path) {
   } else if (::stat(path.c_str(), &info) != 0) {
     return std::nullopt;
   }
-  return FileId{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+  return IdOfLooked(info);
+}
+
+std::optional<WritePlace> PosixFileSystem::PlaceOf(const std::string& path) {
+  std::optional<Destination> destination;
+  try {
+    destination = Resolve(path, Use::kReplacing);
+  } catch (const FaultError&) {
+    return std::nullopt;  // the write will say why
+  }
+  struct stat folder {};
+  if (::stat(FolderOf(destination->path).c_str(), &folder) != 0) {
+    return std::nullopt;
+  }
+  WritePlace place{IdOfLooked(folder),
+                   destination->path.substr(FolderPrefix(destination->path).size()), std::nullopt};
+  if (destination->existing) {
+    place.file = IdOfLooked(*destination->existing);
+  }
+  return place;
 }
 
 void PosixFileSystem::Remember(const std::string& path, const struct stat& info) {
@@ -111,8 +134,10 @@ std::string PosixFileSystem::FullPath(const std::string& path) {
   std::error_code noFolder;
   const std::filesystem::path given = PathFromUtf8(path);
   const std::filesystem::path full =
-      given.is_absolute() ? given : std::filesystem::current_path(noFolder) / given;
-  return Utf8FromPath(full.lexically_normal());
+      (given.is_absolute() ? given : std::filesystem::current_path(noFolder) / given)
+          .lexically_normal();
+  // A folder is named without a separator at its end ("." is the current folder).
+  return Utf8FromPath(full.has_relative_path() && !full.has_filename() ? full.parent_path() : full);
 }
 
 bool PosixFileSystem::IsPlainFile(const std::string& path) {
@@ -135,6 +160,15 @@ bool PosixFileSystem::IsFolder(const std::string& path) {
 }
 
 std::vector<std::string> PosixFileSystem::ListFolder(const std::string& path) {
+  std::vector<std::string> names;
+  VisitFolder(path, [&](std::string_view name, std::optional<FileId>) {
+    names.emplace_back(name);
+    return false;
+  });
+  return names;
+}
+
+void PosixFileSystem::VisitFolder(const std::string& path, const FolderVisitor& visit) {
   if (path.empty()) {
     throw FaultError({.kind = FaultKind::kNoFileName});
   }
@@ -142,13 +176,13 @@ std::vector<std::string> PosixFileSystem::ListFolder(const std::string& path) {
     void operator()(DIR* folder) const { ::closedir(folder); }
   };
   const std::unique_ptr<DIR, Closer> folder(::opendir(path.c_str()));
-  if (!folder) {
+  struct stat info {};
+  if (!folder || ::fstat(::dirfd(folder.get()), &info) != 0) {
     if (errno == ENOTDIR) {
       throw FaultError({.kind = FaultKind::kNotAFolder, .path = path, .text = path});
     }
     throw ReadFailed(path, errno);
   }
-  std::vector<std::string> names;
   while (true) {
     errno = 0;
     const dirent* entry = ::readdir(folder.get());
@@ -156,10 +190,17 @@ std::vector<std::string> PosixFileSystem::ListFolder(const std::string& path) {
       if (errno != 0) {
         throw ReadFailed(path, errno);
       }
-      return names;
+      return;
     }
     if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
-      names.emplace_back(entry->d_name);
+      // A regular file in a folder is on the folder's device; no mount point is one.
+      const std::optional<FileId> file =
+          entry->d_type == DT_REG ? std::optional(FileId{static_cast<std::uint64_t>(info.st_dev),
+                                                         static_cast<std::uint64_t>(entry->d_ino)})
+                                  : std::nullopt;
+      if (visit(entry->d_name, file)) {
+        return;
+      }
     }
   }
 }
@@ -202,7 +243,7 @@ void PosixFileSystem::SyncFolders() {
       throw WriteFailed(folder, errno);
     }
     // Some file systems cannot sync a folder; they say so with EINVAL.
-    if (::fsync(fd.Get()) != 0 && errno != EINVAL && errno != EROFS) {
+    if (context_.disk.syncFolder(fd.Get()) != 0 && errno != EINVAL && errno != EROFS) {
       throw WriteFailed(folder, errno);
     }
   }

@@ -15,15 +15,24 @@ namespace sprite::files {
 // Files through POSIX calls; used by the window and the console front end alike.
 class PosixFileSystem : public FileSystem {
  public:
-  // `disk`: how bytes are made durable; tests give calls that fail.
-  explicit PosixFileSystem(DiskCalls disk = {});
+  // How new files are made: without a name where the system allows it, or
+  // always under a hidden temporary name (tests take that way on purpose).
+  enum class NewFiles : std::uint8_t { kUnnamedWherePossible, kNamedTemporaries };
+
+  // `disk`: how bytes are made durable; tests give calls that fail or count.
+  explicit PosixFileSystem(DiskCalls disk = {},
+                           NewFiles newFiles = NewFiles::kUnnamedWherePossible);
 
   bool Exists(const std::string& path) override;
   std::optional<FileId> IdOf(const std::string& path) override;
+  // Links followed as CreateReplacing follows them.
+  std::optional<WritePlace> PlaceOf(const std::string& path) override;
   std::string FullPath(const std::string& path) override;
   bool IsPlainFile(const std::string& path) override;
   bool IsFolder(const std::string& path) override;
   std::vector<std::string> ListFolder(const std::string& path) override;
+  // Regular files by the device and the inode number readdir gives.
+  void VisitFolder(const std::string& path, const FolderVisitor& visit) override;
   std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
   std::unique_ptr<ReplacingFile> CreateReplacing(const std::string& path) override;
   std::size_t FilesPerBatch() override;

@@ -15,12 +15,14 @@
 
 namespace sprite::files {
 
-// How bytes are made durable: one file's (fdatasync), or everything a file
-// system holds (syncfs), which a batch of files waits for once. Tests put
-// stand-ins of the same form here that fail.
+// How bytes are made durable: one file's (fdatasync), everything a file
+// system holds (syncfs), which a batch of files waits for once, and the names
+// a folder was given (fsync of the folder). Tests put stand-ins of the same
+// form here that fail or count.
 struct DiskCalls {
   int (*syncFile)(int fd) = ::fdatasync;
   int (*syncFileSystem)(int fd) = ::syncfs;
+  int (*syncFolder)(int fd) = ::fsync;
 };
 
 // What the files of one file system share.

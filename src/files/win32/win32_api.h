@@ -4,11 +4,13 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 
 #include "common/utf16.h"
+#include "files/file_system.h"
 
 namespace sprite::files {
 
@@ -26,6 +28,27 @@ inline OVERLAPPED At(std::uint64_t offset) {
   position.Offset = static_cast<DWORD>(offset);
   position.OffsetHigh = static_cast<DWORD>(offset >> 32);
   return position;
+}
+
+// The volume and the file an open handle is, as every look at a file's
+// identity takes it: the handle of a redirected standard stream may answer
+// this question and no other (under Wine, one that was a Unix descriptor).
+inline std::optional<FileId> IdOfHandle(HANDLE handle) {
+  FILE_ID_INFO id{};
+  if (::GetFileInformationByHandleEx(handle, FileIdInfo, &id, sizeof id) != 0) {
+    std::uint64_t low = 0;
+    static_assert(sizeof id.FileId.Identifier >= sizeof low);
+    for (std::size_t i = 0; i < sizeof low; ++i) {
+      low |= static_cast<std::uint64_t>(id.FileId.Identifier[i]) << (8 * i);
+    }
+    return FileId{id.VolumeSerialNumber, low};
+  }
+  BY_HANDLE_FILE_INFORMATION about{};
+  if (::GetFileInformationByHandle(handle, &about) == 0) {
+    return std::nullopt;
+  }
+  return FileId{about.dwVolumeSerialNumber,
+                (static_cast<std::uint64_t>(about.nFileIndexHigh) << 32) | about.nFileIndexLow};
 }
 
 // Closes a file handle when it goes out of scope.

@@ -18,13 +18,6 @@ bool EndsWithSeparator(const std::string& path) {
   return !path.empty() && (path.back() == '/' || path.back() == '\\');
 }
 
-// Opens what a path names for looking at it, links followed; folders too.
-Handle OpenToLookAt(const std::wstring& systemPath) {
-  return Handle(::CreateFileW(systemPath.c_str(), 0,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-}
-
 }  // namespace
 
 bool Win32FileSystem::Exists(const std::string& path) {
@@ -39,13 +32,37 @@ std::optional<FileId> Win32FileSystem::IdOf(const std::string& path) {
   if (info.kind != PathKind::kFile && info.kind != PathKind::kFolder) {
     return std::nullopt;
   }
-  const Handle file = OpenToLookAt(info.system);
-  BY_HANDLE_FILE_INFORMATION about{};
-  if (!file.Valid() || ::GetFileInformationByHandle(file.Get(), &about) == 0) {
+  return IdOfSystemPath(info.system);
+}
+
+std::optional<WritePlace> Win32FileSystem::PlaceOf(const std::string& path) {
+  if (path.empty() || EndsWithSeparator(path)) {
     return std::nullopt;
   }
-  return FileId{about.dwVolumeSerialNumber,
-                (static_cast<std::uint64_t>(about.nFileIndexHigh) << 32) | about.nFileIndexLow};
+  const PathInfo info = Examine(path);
+  const bool toBeMade = info.kind == PathKind::kMissing && info.error == ERROR_FILE_NOT_FOUND;
+  if (info.kind != PathKind::kFile && !toBeMade) {
+    return std::nullopt;  // the write will say why
+  }
+  const std::wstring name = info.system.substr(info.system.find_last_of(L'\\') + 1);
+  WritePlace place{IdOfSystemPath(SystemFolderOf(info.system)), NameKey(Narrow(name)),
+                   std::nullopt};
+  if (!place.folder) {
+    return std::nullopt;
+  }
+  if (info.kind == PathKind::kFile) {
+    place.file = IdOfSystemPath(info.system);
+  }
+  return place;
+}
+
+std::string Win32FileSystem::NameKey(std::string_view name) {
+  const std::wstring wide = Wide(name);
+  std::wstring upper(wide.size(), L'\0');
+  const int length = ::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.c_str(),
+                                     static_cast<int>(wide.size()), upper.data(),
+                                     static_cast<int>(upper.size()), nullptr, nullptr, 0);
+  return length == static_cast<int>(wide.size()) ? Narrow(upper) : std::string(name);
 }
 
 std::string Win32FileSystem::FullPath(const std::string& path) {

@@ -14,6 +14,10 @@ class Win32FileSystem : public FileSystem {
   bool Exists(const std::string& path) override;
   // The volume's serial number and the file's index, links followed.
   std::optional<FileId> IdOf(const std::string& path) override;
+  // Links followed as CreateReplacing follows them.
+  std::optional<WritePlace> PlaceOf(const std::string& path) override;
+  // Upper case: Windows takes names that differ only in case for the same.
+  std::string NameKey(std::string_view name) override;
   // Absolute, with the system's separators, without the \\?\ prefix.
   std::string FullPath(const std::string& path) override;
   bool IsPlainFile(const std::string& path) override;

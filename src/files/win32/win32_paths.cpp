@@ -109,6 +109,13 @@ bool IsReservedName(std::wstring_view systemPath) {
   return false;
 }
 
+std::optional<FileId> IdOfSystemPath(const std::wstring& systemPath) {
+  const Handle file(::CreateFileW(systemPath.c_str(), 0,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  return file.Valid() ? IdOfHandle(file.Get()) : std::nullopt;
+}
+
 PathInfo Examine(const std::string& path) {
   PathInfo info;
   info.system = SystemPath(path);

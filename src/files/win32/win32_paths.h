@@ -2,8 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "files/file_system.h"
 
 namespace sprite::files {
 
@@ -22,6 +25,9 @@ std::wstring SystemFolderOf(std::wstring_view systemPath);
 // devices in every folder (NUL, CON, PRN, AUX, COM1 to COM9, LPT1 to LPT9,
 // CONIN$, CONOUT$), with or without an extension, in any case.
 bool IsReservedName(std::wstring_view systemPath);
+
+// The identity of what a system path names, links followed; folders too.
+std::optional<FileId> IdOfSystemPath(const std::wstring& systemPath);
 
 enum class PathKind { kMissing, kFile, kFolder, kDevice, kPipe };
 

@@ -34,6 +34,8 @@ class ConsoleWindowSystem : public WindowSystem {
   CommonDialogCalls& DialogCalls() override { return dialogs_; }
   RegistryCalls& Registry() override { return registry_; }
   ProgramStarter& Programs() override { return *programs_; }
+  // sprite-cli keeps nothing between runs.
+  SettingsStore& Settings() override { return settings_; }
 
   ConsoleTerminal& Terminal() { return terminal_; }
   // The windows made so far that still exist, in the order they were made, to
@@ -60,6 +62,7 @@ class ConsoleWindowSystem : public WindowSystem {
   ConsoleDialogCalls dialogs_;
   EmptyRegistry registry_;
   std::unique_ptr<ProgramStarter> programs_;
+  MemorySettingsStore settings_;
   // Shared with the windows, which take themselves out when destroyed,
   // whichever of the two goes first.
   std::shared_ptr<std::vector<MemoryWindow*>> windows_ =

@@ -62,6 +62,15 @@ void MemoryListBox::RemoveItem(std::int16_t index) {
   selected_ = -1;
 }
 
+void MemoryListBox::InsertItem(std::int16_t index, const std::string& line) {
+  if (index != ListCount()) {
+    CheckListIndex(index, static_cast<std::int64_t>(lines_.size()));
+  }
+  lines_.insert(lines_.begin() + index, line);
+  ++count_;
+  selected_ = -1;
+}
+
 void MemoryListBox::Click(std::int16_t index) {
   CheckListIndex(index, static_cast<std::int64_t>(lines_.size()));
   const bool changed = index != selected_;

@@ -22,6 +22,7 @@ class MemoryListBox : public ListBox {
   void SetListIndex(std::int16_t index) override;
   void SelectLast() override;
   void RemoveItem(std::int16_t index) override;
+  void InsertItem(std::int16_t index, const std::string& line) override;
 
   // Called with every appended line (the console prints the log as it grows).
   void SetOnAdd(std::function<void(const std::string&)> onAdd) { onAdd_ = std::move(onAdd); }
@@ -48,6 +49,15 @@ class MemoryListBox : public ListBox {
     onSelect_ = std::move(handler);
   }
   void SetOnOpenItem(std::function<void()> handler) override { onOpen_ = std::move(handler); }
+  void SetOnItemDragged(std::function<void(std::int16_t, std::int16_t)> handler) override {
+    onDragged_ = std::move(handler);
+  }
+  // The user drags line `from` onto line `to` with the mouse.
+  void Drag(std::int16_t from, std::int16_t to) {
+    if (onDragged_) {
+      onDragged_(from, to);
+    }
+  }
   // The user clicks a line (or moves to it with the arrow keys): it is
   // selected, and the handler hears of it when the selection changed.
   void Click(std::int16_t index);
@@ -66,6 +76,7 @@ class MemoryListBox : public ListBox {
   std::function<void()> onDelete_;
   std::function<void()> onSelect_;
   std::function<void()> onOpen_;
+  std::function<void(std::int16_t, std::int16_t)> onDragged_;
 };
 
 class MemoryTextBox : public TextBox {

@@ -17,10 +17,10 @@ auto& Named(Map& controls, const std::string& name, const char* kind) {
 }  // namespace
 
 void MemoryWindow::Place(const ControlSpec& design) {
-  if (rects_.count(design.name) != 0) {
+  if (designs_.count(design.name) != 0) {
     throw InvalidArgumentError("a control named " + design.name + " already exists");
   }
-  rects_[design.name] = design.rect;
+  designs_[design.name] = design;
   tabOrder_.push_back(design.name);
 }
 
@@ -56,7 +56,24 @@ void MemoryWindow::AddPictureBox(const ControlSpec& design, const Picture& pictu
 }
 
 const TwipsRect& MemoryWindow::RectOf(const std::string& name) const {
-  return Named(rects_, name, "control");
+  return DesignOf(name).rect;
+}
+
+const ControlSpec& MemoryWindow::DesignOf(const std::string& name) const {
+  return Named(designs_, name, "control");
+}
+
+Menu& MemoryWindow::AddMenu(const std::string& caption) {
+  return *menus_.emplace_back(std::make_unique<MemoryMenu>(caption));
+}
+
+MemoryMenu& MemoryWindow::MenuNamed(const std::string& caption) const {
+  for (const auto& menu : menus_) {
+    if (menu->Caption() == caption) {
+      return *menu;
+    }
+  }
+  throw InvalidArgumentError("the window has no menu " + caption);
 }
 
 MemoryListBox& MemoryWindow::ListBoxNamed(const std::string& name) {

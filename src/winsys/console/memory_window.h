@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "winsys/console/memory_controls.h"
+#include "winsys/console/memory_menu.h"
 #include "winsys/window_system.h"
 
 namespace sprite::winsys {
@@ -44,6 +45,7 @@ class MemoryWindow : public Window {
   ControlHost& AddControlHost(const ControlSpec& design) override;
   // Kept so that tests can see what a window shows; nothing draws it.
   void AddPictureBox(const ControlSpec& design, const Picture& picture) override;
+  Menu& AddMenu(const std::string& caption) override;
 
   HWND hWnd() const override { return window_; }
   void Show() override { shown_ = true; }
@@ -66,6 +68,10 @@ class MemoryWindow : public Window {
   MemoryLabel& LabelNamed(const std::string& name);
   MemoryControlHost& ControlHostNamed(const std::string& name);
   const Picture& PictureNamed(const std::string& name) const;
+  const ControlSpec& DesignOf(const std::string& name) const;
+  // The menus in order, and one by its caption ("&Options").
+  const std::vector<std::unique_ptr<MemoryMenu>>& Menus() const { return menus_; }
+  MemoryMenu& MenuNamed(const std::string& caption) const;
 
  private:
   // Throws InvalidArgumentError for a name already taken: controls are found by name.
@@ -76,13 +82,14 @@ class MemoryWindow : public Window {
   bool shown_ = false;
   std::function<bool()> onClose_;
   std::vector<std::string> tabOrder_;
-  std::map<std::string, TwipsRect> rects_;
+  std::map<std::string, ControlSpec> designs_;
   std::map<std::string, std::unique_ptr<MemoryListBox>> listBoxes_;
   std::map<std::string, std::unique_ptr<MemoryTextBox>> textBoxes_;
   std::map<std::string, std::unique_ptr<MemoryPushButton>> buttons_;
   std::map<std::string, std::unique_ptr<MemoryLabel>> labels_;
   std::map<std::string, std::unique_ptr<MemoryControlHost>> hosts_;
   std::map<std::string, Picture> pictures_;
+  std::vector<std::unique_ptr<MemoryMenu>> menus_;
 };
 
 }  // namespace sprite::winsys

@@ -1,16 +1,15 @@
 #include "winsys/qt/qt_list_box.h"
 
-#include <QtCore/QAbstractListModel>
 #include <QtCore/QTimer>
 #include <QtGui/QDragEnterEvent>
 #include <QtGui/QDropEvent>
 #include <QtGui/QFont>
 #include <QtGui/QKeyEvent>
 #include <QtGui/QMouseEvent>
+#include <QtWidgets/QApplication>
 #include <QtWidgets/QListView>
 #include <QtWidgets/QScrollBar>
 #include <QtWidgets/QStyle>
-#include <QtWidgets/QStyledItemDelegate>
 #include <algorithm>
 #include <array>
 #include <limits>
@@ -20,81 +19,15 @@
 #include "winsys/list_box_rules.h"
 #include "winsys/qt/dropped_files.h"
 #include "winsys/qt/message_box.h"
+#include "winsys/qt/qt_list_lines.h"
 #include "winsys/qt/qt_text.h"
 #include "winsys/qt/qt_window_system.h"
 
 namespace sprite::winsys::qt {
-namespace {
 
-// Every line is as wide as the widest one seen: with uniform item sizes the view
-// measures one sample line, and the horizontal scroll range comes from it.
-class WidestLineDelegate : public QStyledItemDelegate {
- public:
-  using QStyledItemDelegate::QStyledItemDelegate;
-
-  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-    QSize size = QStyledItemDelegate::sizeHint(option, index);
-    size.setWidth(std::max(size.width(), widest_));
-    return size;
-  }
-
-  void Widen(int width) { widest_ = std::max(widest_, width); }
-  void Reset() { widest_ = 0; }
-
- private:
-  int widest_ = 0;
-};
-
-}  // namespace
-
-// The lines and nothing else: no item objects, no roles but the text.
-class LineModel : public QAbstractListModel {
- public:
-  using QAbstractListModel::QAbstractListModel;
-
-  int rowCount(const QModelIndex& parent) const override {
-    return parent.isValid() ? 0 : static_cast<int>(lines_.size());
-  }
-  // A layout asks for the index of every line: made here at once, without the
-  // base class's round of virtual calls to check it.
-  QModelIndex index(int row, int column = 0,
-                    const QModelIndex& parent = QModelIndex()) const override {
-    const bool inside = row >= 0 && row < lines_.size() && column == 0 && !parent.isValid();
-    return inside ? createIndex(row, column) : QModelIndex();
-  }
-  QVariant data(const QModelIndex& index, int role) const override {
-    if (role != Qt::DisplayRole || !checkIndex(index, CheckIndexOption::IndexIsValid)) {
-      return {};
-    }
-    return lines_[index.row()];
-  }
-
-  int Count() const { return static_cast<int>(lines_.size()); }
-  const QString& Line(int row) const { return lines_[row]; }
-  void Append(QStringList& lines) {
-    const int first = Count();
-    beginInsertRows({}, first, first + static_cast<int>(lines.size()) - 1);
-    lines_.append(std::move(lines));
-    endInsertRows();
-    lines.clear();
-  }
-  void Remove(int row) {
-    beginRemoveRows({}, row, row);
-    lines_.removeAt(row);
-    endRemoveRows();
-  }
-  void Clear() {
-    beginResetModel();
-    lines_.clear();
-    endResetModel();
-  }
-
- private:
-  QStringList lines_;
-};
-
-// The list's view: takes dropped files and the Delete key, keeps following its
-// newest line while it is scrolled to the end, and knows its widest line.
+// The list's view: takes dropped files and the Delete key, lets a line be
+// dragged to another place, keeps following its newest line while it is
+// scrolled to the end, and knows its widest line.
 class LineListView : public QListView {
  public:
   explicit LineListView(QWidget* parent)
@@ -160,8 +93,45 @@ class LineListView : public QListView {
   std::function<void(const std::vector<std::string>&)> onFilesDropped;
   std::function<void()> onDeleteKey;
   std::function<void()> onOpenItem;
+  std::function<void(std::int16_t, std::int16_t)> onItemDragged;
 
  protected:
+  // A line dragged with the left button: the selection follows the mouse as
+  // the view moves it, and the line goes where the button is released.
+  void mousePressEvent(QMouseEvent* event) override {
+    dragFrom_ = event->button() == Qt::LeftButton && onItemDragged
+                    ? indexAt(event->position().toPoint()).row()
+                    : -1;
+    dragStart_ = event->position().toPoint();
+    dragging_ = false;
+    QListView::mousePressEvent(event);
+  }
+  void mouseMoveEvent(QMouseEvent* event) override {
+    if (dragFrom_ >= 0 && (event->position().toPoint() - dragStart_).manhattanLength() >=
+                              QApplication::startDragDistance()) {
+      dragging_ = true;
+    }
+    QListView::mouseMoveEvent(event);
+  }
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    QListView::mouseReleaseEvent(event);
+    if (!dragging_ || event->button() != Qt::LeftButton) {
+      return;
+    }
+    dragging_ = false;
+    // Past the last line is the last line; above the first, the first.
+    int to = indexAt(event->position().toPoint()).row();
+    if (to < 0) {
+      to = event->position().y() < 0 ? 0 : lines_->Count() - 1;
+    }
+    if (to != dragFrom_ && to >= 0 && to <= kMaxListCount && dragFrom_ <= kMaxListCount) {
+      const auto handler = onItemDragged;
+      RunGuarded(
+          [&] { handler(static_cast<std::int16_t>(dragFrom_), static_cast<std::int16_t>(to)); },
+          window());
+    }
+  }
+
   void keyPressEvent(QKeyEvent* event) override {
     if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier && onDeleteKey) {
       const auto handler = onDeleteKey;
@@ -211,6 +181,9 @@ class LineListView : public QListView {
   LineModel* lines_;
   WidestLineDelegate delegate_;
   bool followingEnd_ = true;
+  int dragFrom_ = -1;
+  QPoint dragStart_;
+  bool dragging_ = false;
   QFont advancesFont_;
   std::array<int, 256> advances_;  // per Latin-1 character, -1 until measured
 };
@@ -303,6 +276,23 @@ void QtListBox::RemoveItem(std::int16_t index) {
   if (removingSelected) {
     list_->selectionModel()->clear();
   }
+}
+
+void QtListBox::InsertItem(std::int16_t index, const std::string& line) {
+  const ByProgram quiet(byProgram_);
+  FlushLines();
+  if (index != model_->Count()) {
+    CheckIndex(index);
+  }
+  ApplySelection();
+  const QStringList lines{FromUtf8(line)};
+  list_->Measure(lines);
+  model_->Insert(index, lines.front());
+  list_->selectionModel()->clear();
+}
+
+void QtListBox::SetOnItemDragged(std::function<void(std::int16_t, std::int16_t)> handler) {
+  list_->onItemDragged = std::move(handler);
 }
 
 void QtListBox::SetOnFilesDropped(std::function<void(const std::vector<std::string>&)> handler) {

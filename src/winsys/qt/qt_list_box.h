@@ -45,12 +45,15 @@ class QtListBox : public ListBox {
   void SetListIndex(std::int16_t index) override;
   void SelectLast() override;
   void RemoveItem(std::int16_t index) override;
+  void InsertItem(std::int16_t index, const std::string& line) override;
   void SetOnFilesDropped(std::function<void(const std::vector<std::string>&)> handler) override;
   void SetOnDeleteKey(std::function<void()> handler) override;
   // A click or the arrow keys; not the selections made through this interface.
   void SetOnSelectionChanged(std::function<void()> handler) override;
   // A double-click on a line, or Enter (main keyboard or keypad) with a line selected.
   void SetOnOpenItem(std::function<void()> handler) override;
+  // A line pressed with the left button and released over another.
+  void SetOnItemDragged(std::function<void(std::int16_t, std::int16_t)> handler) override;
 
  private:
   // Marks the changes this object makes to the view's selection while it exists.

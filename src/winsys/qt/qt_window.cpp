@@ -10,12 +10,15 @@
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QListView>
+#include <QtWidgets/QMenu>
+#include <QtWidgets/QMenuBar>
 #include <QtWidgets/QPushButton>
 #include <algorithm>
 #include <cmath>
 #include <utility>
 
 #include "winsys/qt/qt_list_box.h"
+#include "winsys/qt/qt_menu.h"
 #include "winsys/qt/qt_small_controls.h"
 #include "winsys/qt/qt_text.h"
 #include "winsys/qt/qt_window_calls.h"
@@ -56,14 +59,17 @@ QIcon ProgramIcon() {
   return icon;
 }
 
-// The area a control such as oProgressBar draws itself into.
-class QtControlHost : public ControlHost {
+// The area a control such as oProgressBar draws itself into. Its twips per
+// pixel are whole, so that the control's pixels are the area's.
+class QtControlHost : public ControlHost, public QObject {
  public:
   QtControlHost(QWidget* widget, HWND handle, double twipsPerPixelX, double twipsPerPixelY)
       : widget_(widget),
         handle_(handle),
-        twipsPerPixelX_(twipsPerPixelX),
-        twipsPerPixelY_(twipsPerPixelY) {}
+        twipsPerPixelX_(WholeTwipsPerPixel(1440.0 / twipsPerPixelX)),
+        twipsPerPixelY_(WholeTwipsPerPixel(1440.0 / twipsPerPixelY)) {
+    widget_->installEventFilter(this);
+  }
 
   double ScaleWidth() const override { return widget_->width() * twipsPerPixelX_; }
   double ScaleHeight() const override { return widget_->height() * twipsPerPixelY_; }
@@ -73,6 +79,16 @@ class QtControlHost : public ControlHost {
   HINSTANCE hInstance() const override { return kInstance; }
   // Nothing saves the design at run time; the flag is all that is kept.
   void PropertyChanged(std::string_view) override { designChanged_ = true; }
+  void SetOnResize(std::function<void()> handler) override { onResize_ = std::move(handler); }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == widget_ && event->type() == QEvent::Resize && onResize_) {
+      const auto handler = onResize_;
+      handler();
+    }
+    return false;
+  }
 
  private:
   QWidget* widget_;
@@ -80,6 +96,7 @@ class QtControlHost : public ControlHost {
   double twipsPerPixelX_;
   double twipsPerPixelY_;
   bool designChanged_ = false;
+  std::function<void()> onResize_;
 };
 
 QtWindow::QtWindow(const WindowSpec& design, QtWindowCalls& calls)
@@ -88,21 +105,23 @@ QtWindow::QtWindow(const WindowSpec& design, QtWindowCalls& calls)
       twipsPerPixelY_(QtWindowSystem::TwipsPerPixelY()),
       widget_(new TopLevelWidget),
       context_(std::make_unique<QObject>()),
-      centred_(design.centred) {
+      centred_(design.centred),
+      fixed_(design.fixedBorder) {
   handle_ = calls_.Register(widget_);
   widget_->setWindowTitle(FromUtf8(design.caption));
-  const QSize client(PixelsX(std::max(0, design.clientWidth)),
-                     PixelsY(std::max(0, design.clientHeight)));
+  client_ =
+      QSize(PixelsX(std::max(0, design.clientWidth)), PixelsY(std::max(0, design.clientHeight)));
   // A dialog window stays out of the task bar.
   const Qt::WindowFlags kind = design.showInTaskbar ? Qt::Window : Qt::Dialog;
   if (design.fixedBorder) {
     widget_->setWindowFlags(kind | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                             Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    widget_->setFixedSize(client);
   } else {
     widget_->setWindowFlags(kind);
-    widget_->resize(client);
   }
+  widget_->resize(client_);
+  SetSizeLimits();
+  widget_->resized = [this] { LayOut(); };
   widget_->setFont(MakeFont(design.font));
   widget_->setWindowIcon(design.icon.Empty() ? ProgramIcon() : PictureIcon(design.icon));
 }
@@ -110,6 +129,7 @@ QtWindow::QtWindow(const WindowSpec& design, QtWindowCalls& calls)
 QtWindow::~QtWindow() {
   context_.reset();  // no click reaches a handler from here on
   calls_.Forget(widget_);
+  widget_->resized = nullptr;
   widget_->closeHandler = nullptr;
   const auto closed = std::move(widget_->closed);
   widget_->closed = nullptr;
@@ -163,7 +183,51 @@ void QtWindow::AddPictureBox(const ControlSpec& design, const Picture& picture) 
 void QtWindow::AddLine(TwipsPoint from, TwipsPoint to, std::uint32_t colour) {
   QWidget* line = MakeLine(QPoint(PixelsX(from.x), PixelsY(from.y)),
                            QPoint(PixelsX(to.x), PixelsY(to.y)), colour, widget_);
+  const QRect at = line->geometry();
+  placedControls_.push_back({line, {at.x(), at.y(), at.width(), at.height()}, {}});
+  LayOut();
   line->show();
+}
+
+Menu& QtWindow::AddMenu(const std::string& caption) {
+  if (menuBar_ == nullptr) {
+    menuBar_ = new QMenuBar(widget_);
+    // In the window on every desktop, as the window's design has it.
+    menuBar_->setNativeMenuBar(false);
+    menuBar_->show();
+  }
+  QMenu* menu = menuBar_->addMenu(FromUtf8(caption));
+  auto& made = *menus_.emplace_back(std::make_unique<QtMenu>(menu, widget_, context_.get()));
+  SetSizeLimits();
+  LayOut();
+  return made;
+}
+
+int QtWindow::MenuHeight() const {
+  return menuBar_ == nullptr ? 0 : menuBar_->sizeHint().height();
+}
+
+void QtWindow::SetSizeLimits() {
+  const QSize least(client_.width(), client_.height() + MenuHeight());
+  if (fixed_) {
+    widget_->setFixedSize(least);
+  } else {
+    widget_->setMinimumSize(least);
+    widget_->resize(widget_->size().expandedTo(least));
+  }
+}
+
+void QtWindow::LayOut() {
+  const int menu = MenuHeight();
+  if (menuBar_ != nullptr) {
+    menuBar_->setGeometry(0, 0, widget_->width(), menu);
+  }
+  const int extraWidth = std::max(0, widget_->width() - client_.width());
+  const int extraHeight = std::max(0, widget_->height() - menu - client_.height());
+  for (const PlacedControl& control : placedControls_) {
+    const PixelRect at = Anchored(control.design, control.anchors, extraWidth, extraHeight);
+    control.widget->setGeometry(at.left, at.top + menu, at.width, at.height);
+  }
 }
 
 void QtWindow::Show() {
@@ -205,9 +269,12 @@ int QtWindow::PixelsY(std::int32_t twips) const {
 
 void QtWindow::Place(QWidget* control, const ControlSpec& design, bool takesFocus) {
   control->setObjectName(FromUtf8(design.name));
-  control->setGeometry(PixelsX(design.rect.left), PixelsY(design.rect.top),
-                       PixelsX(std::max(0, design.rect.width)),
-                       PixelsY(std::max(0, design.rect.height)));
+  placedControls_.push_back(
+      {control,
+       {PixelsX(design.rect.left), PixelsY(design.rect.top),
+        PixelsX(std::max(0, design.rect.width)), PixelsY(std::max(0, design.rect.height))},
+       design.anchors});
+  LayOut();
   if (takesFocus) {
     if (lastFocus_ == nullptr) {
       firstFocus_ = control;

@@ -7,9 +7,11 @@
 
 #include "winsys/window_system.h"
 
+#include <QtCore/QSize>
 #include <QtGui/QFont>
 #include <QtGui/QIcon>
 
+class QMenuBar;
 class QObject;
 class QWidget;
 
@@ -24,15 +26,18 @@ QIcon ProgramIcon();
 class QtControlHost;
 class QtLabel;
 class QtListBox;
+class QtMenu;
 class QtPushButton;
 class QtTextBox;
 class QtWindowCalls;
 class TopLevelWidget;
 
-// A fixed-size window laid out in twips converted with the screen's real dots
-// per inch. Controls that take the focus join the tab chain in the order they
-// are added. The widget is deleted later when the window is destroyed, since
-// that may happen inside one of its own click handlers.
+// A window laid out in twips converted with the screen's real dots per inch,
+// below its menu bar when it has one. A fixed-size one keeps its design's
+// size; one that can be resized is at least that large, and its controls
+// follow their anchors. Controls that take the focus join the tab chain in
+// the order they are added. The widget is deleted later when the window is
+// destroyed, since that may happen inside one of its own click handlers.
 class QtWindow : public Window {
  public:
   QtWindow(const WindowSpec& design, QtWindowCalls& calls);
@@ -47,6 +52,7 @@ class QtWindow : public Window {
   ControlHost& AddControlHost(const ControlSpec& design) override;
   void AddPictureBox(const ControlSpec& design, const Picture& picture) override;
   void AddLine(TwipsPoint from, TwipsPoint to, std::uint32_t colour) override;
+  Menu& AddMenu(const std::string& caption) override;
 
   HWND hWnd() const override { return handle_; }
   void Show() override;
@@ -54,11 +60,24 @@ class QtWindow : public Window {
   void SetCloseHandler(std::function<bool()> handler) override;
 
   TopLevelWidget* Widget() const { return widget_; }
+  // The menu bar; nullptr before the first menu.
+  QMenuBar* MenuBar() const { return menuBar_; }
 
  private:
+  struct PlacedControl {
+    QWidget* widget;
+    PixelRect design;
+    Anchors anchors;
+  };
+
   int PixelsX(std::int32_t twips) const;
   int PixelsY(std::int32_t twips) const;
   void Place(QWidget* control, const ControlSpec& design, bool takesFocus);
+  // The window's least size (its size, when fixed) for the client area and the menu bar.
+  void SetSizeLimits();
+  // Places the menu bar and every control for the window's size.
+  void LayOut();
+  int MenuHeight() const;
 
   QtWindowCalls& calls_;
   double twipsPerPixelX_;
@@ -67,6 +86,9 @@ class QtWindow : public Window {
   std::unique_ptr<QObject> context_;  // clicks reach handlers while it exists
   HWND handle_ = 0;
   bool centred_;
+  bool fixed_;
+  QSize client_;  // the design's client area, in pixels
+  QMenuBar* menuBar_ = nullptr;
   bool placed_ = false;
   QWidget* firstFocus_ = nullptr;
   QWidget* lastFocus_ = nullptr;
@@ -75,6 +97,8 @@ class QtWindow : public Window {
   std::vector<std::unique_ptr<QtTextBox>> textBoxes_;
   std::vector<std::unique_ptr<QtLabel>> labels_;
   std::vector<std::unique_ptr<QtControlHost>> hosts_;
+  std::vector<std::unique_ptr<QtMenu>> menus_;
+  std::vector<PlacedControl> placedControls_;
 };
 
 }  // namespace sprite::winsys::qt

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "winsys/posix/posix_program_starter.h"
+#include "winsys/qt/qt_settings_store.h"
 #include "winsys/window_system.h"
 
 namespace sprite::winsys::qt {
@@ -54,6 +55,7 @@ class QtWindowSystem : public WindowSystem {
   CommonDialogCalls& DialogCalls() override;
   RegistryCalls& Registry() override { return registry_; }
   ProgramStarter& Programs() override { return programs_; }
+  SettingsStore& Settings() override { return settings_; }
 
   QtWindowCalls& QtCalls() { return *calls_; }
   // Runs the application's event loop until the last window has closed, and
@@ -85,6 +87,7 @@ class QtWindowSystem : public WindowSystem {
   std::unique_ptr<QtCommonDialogCalls> dialogs_;
   EmptyRegistry registry_;
   PosixProgramStarter programs_;
+  QtSettingsStore settings_;
   std::unique_ptr<StopSignals> stopSignals_;
   int stopSignal_ = 0;
   QElapsedTimer sinceYield_;

@@ -23,6 +23,13 @@ void TopLevelWidget::closeEvent(QCloseEvent* event) {
   }
 }
 
+void TopLevelWidget::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (resized) {
+    resized();
+  }
+}
+
 void TopLevelWidget::keyPressEvent(QKeyEvent* event) {
   QPushButton* target = nullptr;
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {

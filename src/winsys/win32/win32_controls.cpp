@@ -1,5 +1,6 @@
 #include "winsys/win32/win32_controls.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "winsys/list_box_rules.h"
@@ -87,11 +88,66 @@ LRESULT CALLBACK InputHooks::Procedure(::HWND window, UINT message, WPARAM wPara
 
 void Win32ListBox::Clear() {
   ::SendMessageW(window_, LB_RESETCONTENT, 0, 0);
+  widest_ = 0;
+  ::SendMessageW(window_, LB_SETHORIZONTALEXTENT, 0, 0);
 }
 
 void Win32ListBox::AddItem(const std::string& line) {
   const std::wstring text = Wide(line);
+  const LRESULT before = ::SendMessageW(window_, LB_GETCOUNT, 0, 0);
+  ::RECT area{};
+  ::GetClientRect(window_, &area);
+  const LRESULT lineHeight = std::max<LRESULT>(::SendMessageW(window_, LB_GETITEMHEIGHT, 0, 0), 1);
+  const LRESULT shown = std::max<LRESULT>(area.bottom / lineHeight, 1);
+  const bool showsEnd = ::SendMessageW(window_, LB_GETTOPINDEX, 0, 0) + shown >= before;
   ::SendMessageW(window_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  Measure(text);
+  if (showsEnd) {
+    ::SendMessageW(window_, LB_SETTOPINDEX,
+                   static_cast<WPARAM>(std::max<LRESULT>(before + 1 - shown, 0)), 0);
+  }
+}
+
+void Win32ListBox::InsertItem(std::int16_t index, const std::string& line) {
+  if (index != Count()) {
+    CheckListIndex(index, Count());
+  }
+  const std::wstring text = Wide(line);
+  ::SendMessageW(window_, LB_INSERTSTRING, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(text.c_str()));
+  ::SendMessageW(window_, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+  Measure(text);
+}
+
+void Win32ListBox::Measure(const std::wstring& text) {
+  // A log of thousands of lines measures each: a line of Latin-1 characters
+  // is the sum of their widths, taken once for the list's font.
+  const auto font = reinterpret_cast<::HFONT>(::SendMessageW(window_, WM_GETFONT, 0, 0));
+  const bool latin = std::all_of(text.begin(), text.end(), [](wchar_t c) { return c < 256; });
+  int width = 0;
+  if (!latin || font != advancesFont_) {
+    ::HDC dc = ::GetDC(window_);
+    const ::HGDIOBJ old = ::SelectObject(dc, font);
+    if (font != advancesFont_) {
+      ::GetCharWidth32W(dc, 0, 255, advances_.data());
+      advancesFont_ = font;
+    }
+    ::SIZE size{};
+    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    width = size.cx;
+    ::SelectObject(dc, old);
+    ::ReleaseDC(window_, dc);
+  } else {
+    for (const wchar_t c : text) {
+      width += advances_[static_cast<std::size_t>(c)];
+    }
+  }
+  // The list box draws each line a few pixels in from its edge.
+  constexpr int kMargin = 6;
+  if (width + kMargin > widest_) {
+    widest_ = width + kMargin;
+    ::SendMessageW(window_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest_), 0);
+  }
 }
 
 std::int64_t Win32ListBox::Count() const {
@@ -135,6 +191,43 @@ void Win32ListBox::SelectLast() {
 void Win32ListBox::RemoveItem(std::int16_t index) {
   CheckListIndex(index, Count());
   ::SendMessageW(window_, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+}
+
+void Win32ListBox::SetOnItemDragged(std::function<void(std::int16_t, std::int16_t)> handler) {
+  const bool first = !onItemDragged_;
+  onItemDragged_ = std::move(handler);
+  if (first && onItemDragged_) {
+    ::MakeDragList(window_);
+  }
+}
+
+LRESULT Win32ListBox::Dragged(const DRAGLISTINFO& drag, ::HWND parent) {
+  const int at = ::LBItemFromPt(window_, drag.ptCursor, TRUE);
+  switch (drag.uNotification) {
+    case DL_BEGINDRAG:
+      dragFrom_ = at;
+      return at >= 0 && onItemDragged_ ? TRUE : FALSE;
+    case DL_DRAGGING:
+      ::DrawInsert(parent, window_, at);
+      return at >= 0 ? DL_MOVECURSOR : DL_STOPCURSOR;
+    case DL_DROPPED:
+      ::DrawInsert(parent, window_, -1);
+      // The arrow stood before line `at`: a line moved down ends just above it.
+      if (at >= 0 && dragFrom_ >= 0 && at != dragFrom_ && at <= kMaxListCount) {
+        const int to = at > dragFrom_ ? at - 1 : at;
+        const auto from = static_cast<std::int16_t>(dragFrom_);
+        const std::function<void(std::int16_t, std::int16_t)> handler = onItemDragged_;
+        if (to != from) {
+          RunGuarded([&] { handler(from, static_cast<std::int16_t>(to)); }, parent);
+        }
+      }
+      dragFrom_ = -1;
+      return 0;
+    default:  // DL_CANCELDRAG
+      ::DrawInsert(parent, window_, -1);
+      dragFrom_ = -1;
+      return 0;
+  }
 }
 
 void Win32ListBox::SetOnFilesDropped(FilesHandler handler) {
@@ -230,7 +323,26 @@ void Win32Label::SetCaption(const std::string& caption) {
 }
 
 double Win32ControlHost::TwipsPerPixelX() const {
-  return 1440.0 / owner_.Dpi();
+  return WholeTwipsPerPixel(owner_.Dpi());
+}
+
+double Win32ControlHost::ScaleWidth() const {
+  ::RECT area{};
+  ::GetClientRect(window_, &area);
+  return area.right * TwipsPerPixelX();
+}
+
+double Win32ControlHost::ScaleHeight() const {
+  ::RECT area{};
+  ::GetClientRect(window_, &area);
+  return area.bottom * TwipsPerPixelY();
+}
+
+void Win32ControlHost::Resized() const {
+  if (onResize_) {
+    const std::function<void()> handler = onResize_;
+    handler();
+  }
 }
 
 }  // namespace sprite::winsys::win32

@@ -2,6 +2,7 @@
 // static controls, and a plain child window for controls that draw themselves.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -40,11 +41,15 @@ class InputHooks {
   ::HWND window_;
 };
 
+// The system's list box. A line wider than the list widens its horizontal
+// scroll range; a list showing its last line follows each new one, one the
+// user scrolled up stays where it is.
 class Win32ListBox : public ListBox {
  public:
   explicit Win32ListBox(::HWND window) : window_(window), hooks_(window) {}
 
   void Clear() override;
+  // Appends the line as a new last line.
   void AddItem(const std::string& line) override;
   std::int16_t ListCount() const override;
   std::string List(std::int16_t index) const override;
@@ -52,15 +57,20 @@ class Win32ListBox : public ListBox {
   void SetListIndex(std::int16_t index) override;
   void SelectLast() override;
   void RemoveItem(std::int16_t index) override;
+  void InsertItem(std::int16_t index, const std::string& line) override;
   void SetOnFilesDropped(FilesHandler handler) override;
   void SetOnDeleteKey(std::function<void()> handler) override;
   // LBN_SELCHANGE, which the list box sends for the user's selections only.
   void SetOnSelectionChanged(std::function<void()> handler) override;
   // LBN_DBLCLK on a line, or Enter with a line selected.
   void SetOnOpenItem(std::function<void()> handler) override;
+  // The system's drag list (MakeDragList): an arrow shows where the line goes.
+  void SetOnItemDragged(std::function<void(std::int16_t, std::int16_t)> handler) override;
 
   // A notification the list box sent its window (WM_COMMAND).
   void Notified(WORD code);
+  // A drag list's message to its window `parent`; what the window returns.
+  LRESULT Dragged(const DRAGLISTINFO& drag, ::HWND parent);
   ::HWND System() const { return window_; }
 
  private:
@@ -68,11 +78,18 @@ class Win32ListBox : public ListBox {
   // Whether the last message's mouse position lies on a line.
   bool PointerOnLine() const;
   void Run(const std::function<void()>& handler) const;
+  // Widens the horizontal scroll range to hold `text`.
+  void Measure(const std::wstring& text);
 
   ::HWND window_;
   InputHooks hooks_;
   std::function<void()> onSelectionChanged_;
   std::function<void()> onOpenItem_;
+  std::function<void(std::int16_t, std::int16_t)> onItemDragged_;
+  int widest_ = 0;  // pixels
+  ::HFONT advancesFont_ = nullptr;
+  std::array<int, 256> advances_{};  // of the Latin-1 characters in advancesFont_
+  int dragFrom_ = -1;
 };
 
 class Win32TextBox : public TextBox {
@@ -104,6 +121,7 @@ class Win32PushButton : public PushButton {
   // A click as the system reports it: a disabled button takes none.
   void Click();
   int Id() const { return id_; }
+  ::HWND System() const { return window_; }
 
  private:
   ::HWND window_;
@@ -122,25 +140,30 @@ class Win32Label : public Label {
 };
 
 // A plain child window that a control such as oProgressBar creates its own
-// windows in; its twips per pixel follow the window's monitor.
+// windows in. Its size in twips is its client area's in pixels at whole twips
+// per pixel, so that the control's pixels fill it at any dots per inch.
 class Win32ControlHost : public ControlHost {
  public:
-  Win32ControlHost(::HWND window, TwipsRect rect, const Win32Window& owner)
-      : window_(window), rect_(rect), owner_(owner) {}
+  Win32ControlHost(::HWND window, const Win32Window& owner) : window_(window), owner_(owner) {}
 
-  double ScaleWidth() const override { return rect_.width; }
-  double ScaleHeight() const override { return rect_.height; }
+  double ScaleWidth() const override;
+  double ScaleHeight() const override;
   double TwipsPerPixelX() const override;
   double TwipsPerPixelY() const override { return TwipsPerPixelX(); }
   HWND hWnd() const override { return LayerWindow(window_); }
   // Window calls create windows with this program's instance whatever is given.
   HINSTANCE hInstance() const override { return 0; }
   void PropertyChanged(std::string_view) override {}
+  void SetOnResize(std::function<void()> handler) override { onResize_ = std::move(handler); }
+
+  ::HWND System() const { return window_; }
+  // The host window's WM_SIZE.
+  void Resized() const;
 
  private:
   ::HWND window_;
-  TwipsRect rect_;
   const Win32Window& owner_;
+  std::function<void()> onResize_;
 };
 
 }  // namespace sprite::winsys::win32

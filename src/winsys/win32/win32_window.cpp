@@ -11,29 +11,29 @@ namespace {
 constexpr wchar_t kWindowClass[] = L"SpriteEncoderWindow";
 constexpr wchar_t kHostClass[] = L"SpriteControlHost";
 constexpr wchar_t kPictureClass[] = L"SpritePicture";
-// The program icon in the resources of both programs.
-constexpr WORD kProgramIcon = 1;
+// Menu items' command ids, clear of the controls' (from 100 up).
+constexpr int kFirstMenuId = 0x4000;
 
 ::HINSTANCE Module() {
   return ::GetModuleHandleW(nullptr);
 }
 
-::RECT PixelRect(const TwipsRect& rect, unsigned dpi) {
-  const int left = PixelsOf(rect.left, dpi);
-  const int top = PixelsOf(rect.top, dpi);
-  return {left, top, left + PixelsOf(rect.width, dpi), top + PixelsOf(rect.height, dpi)};
-}
-
-// A control's window fills the host: the bar of oProgressBar follows a change
-// of the monitor's dots per inch.
+// A host tells its control of a new size (the window was resized, or moved to
+// a monitor of other dots per inch): oProgressBar makes its bar anew to fill it.
 LRESULT CALLBACK HostProcedure(::HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_SIZE) {
-    ::HWND child = ::GetWindow(window, GW_CHILD);
-    for (; child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
-      ::MoveWindow(child, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+    if (const auto* host =
+            reinterpret_cast<const Win32ControlHost*>(::GetWindowLongPtrW(window, GWLP_USERDATA))) {
+      host->Resized();
     }
   }
   return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The message a drag list (MakeDragList) sends its parent.
+UINT DragListMessage() {
+  static const UINT message = ::RegisterWindowMessageW(L"commctrl_DragListMsg");
+  return message;
 }
 
 // Draws the bitmap its window holds, stretched to the window.
@@ -54,38 +54,6 @@ LRESULT CALLBACK PictureProcedure(::HWND window, UINT message, WPARAM wParam, LP
   }
   ::EndPaint(window, &paint);
   return 0;
-}
-
-// An icon drawn from a picture, fully opaque.
-::HICON IconOf(const Picture& picture) {
-  BITMAPV5HEADER header{};
-  header.bV5Size = sizeof header;
-  header.bV5Width = picture.width;
-  header.bV5Height = -picture.height;
-  header.bV5Planes = 1;
-  header.bV5BitCount = 32;
-  header.bV5Compression = BI_RGB;
-  void* bits = nullptr;
-  ::HDC screen = ::GetDC(nullptr);
-  ::HBITMAP colour = ::CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header),
-                                        DIB_RGB_COLORS, &bits, nullptr, 0);
-  ::ReleaseDC(nullptr, screen);
-  if (colour == nullptr) {
-    return nullptr;
-  }
-  auto* out = static_cast<std::uint8_t*>(bits);
-  for (std::size_t i = 0; i < picture.rgb.size() / 3; ++i) {
-    out[i * 4] = picture.rgb[i * 3 + 2];
-    out[i * 4 + 1] = picture.rgb[i * 3 + 1];
-    out[i * 4 + 2] = picture.rgb[i * 3];
-    out[i * 4 + 3] = 0xFF;
-  }
-  ::HBITMAP mask = ::CreateBitmap(picture.width, picture.height, 1, 1, nullptr);
-  ICONINFO icon{TRUE, 0, 0, mask, colour};
-  ::HICON made = ::CreateIconIndirect(&icon);
-  ::DeleteObject(mask);
-  ::DeleteObject(colour);
-  return made;
 }
 
 }  // namespace
@@ -151,7 +119,11 @@ Win32Window::Win32Window(const WindowSpec& design, Win32WindowSystem& system)
 
 Win32Window::~Win32Window() {
   system_.Destroyed(*this);
-  // The controls' hooks go before their windows do.
+  for (const auto& host : hosts_) {
+    ::SetWindowLongPtrW(host->System(), GWLP_USERDATA, 0);
+  }
+  // The controls' hooks and the menu bar go before their windows do.
+  menuBar_.reset();
   listBoxes_.clear();
   textBoxes_.clear();
   ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
@@ -163,7 +135,7 @@ Win32Window::~Win32Window() {
 
 ::HWND Win32Window::Place(const ControlSpec& design, const wchar_t* className,
                           const std::string& text, DWORD style, DWORD exStyle) {
-  const ::RECT at = PixelRect(design.rect, dpi_);
+  const ::RECT at = ControlRect({nullptr, design.rect, design.anchors});
   const int id = nextId_++;
   ::HWND control =
       ::CreateWindowExW(exStyle, className, Wide(text).c_str(), WS_CHILD | WS_VISIBLE | style,
@@ -173,7 +145,7 @@ Win32Window::~Win32Window() {
     throw InvalidArgumentError("the control " + design.name + " could not be made");
   }
   ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-  placed_.push_back({control, design.rect});
+  placed_.push_back({control, design.rect, design.anchors});
   return control;
 }
 
@@ -185,10 +157,11 @@ PushButton& Win32Window::AddButton(const ControlSpec& design, const std::string&
 }
 
 ListBox& Win32Window::AddListBox(const ControlSpec& design) {
-  ::HWND control =
-      Place(design, L"LISTBOX", "",
-            WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS,
-            WS_EX_CLIENTEDGE);
+  // A line wider than the list gets a horizontal scroll bar (LB_SETHORIZONTALEXTENT).
+  ::HWND control = Place(
+      design, L"LISTBOX", "",
+      WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS,
+      WS_EX_CLIENTEDGE);
   listBoxes_.push_back(std::make_unique<Win32ListBox>(control));
   return *listBoxes_.back();
 }
@@ -209,7 +182,8 @@ Label& Win32Window::AddLabel(const ControlSpec& design, const std::string& capti
 
 ControlHost& Win32Window::AddControlHost(const ControlSpec& design) {
   ::HWND control = Place(design, kHostClass, "", WS_CLIPCHILDREN);
-  hosts_.push_back(std::make_unique<Win32ControlHost>(control, design.rect, *this));
+  hosts_.push_back(std::make_unique<Win32ControlHost>(control, *this));
+  ::SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(hosts_.back().get()));
   return *hosts_.back();
 }
 
@@ -222,6 +196,16 @@ void Win32Window::AddPictureBox(const ControlSpec& design, const Picture& pictur
 void Win32Window::AddLine(TwipsPoint from, TwipsPoint to, std::uint32_t colour) {
   lines_.push_back({from, to, colour});
   ::InvalidateRect(window_, nullptr, TRUE);
+}
+
+Menu& Win32Window::AddMenu(const std::string& caption) {
+  if (!menuBar_) {
+    menuBar_ = std::make_unique<Win32MenuBar>(window_, kFirstMenuId);
+  }
+  Menu& menu = menuBar_->AddMenu(caption);
+  // The bar takes its room above the client area, which keeps its size.
+  LayOut(dpi_);
+  return menu;
 }
 
 void Win32Window::Show() {
@@ -237,48 +221,6 @@ void Win32Window::Close() {
     ::ShowWindow(window_, SW_HIDE);
   }
   system_.Closed(*this);
-}
-
-void Win32Window::LayOut(unsigned dpi) {
-  dpi_ = dpi;
-  ::HFONT old = font_;
-  font_ = CreateDesignFont(design_.font, dpi);
-  for (const PlacedControl& control : placed_) {
-    const ::RECT at = PixelRect(control.rect, dpi);
-    ::MoveWindow(control.window, at.left, at.top, at.right - at.left, at.bottom - at.top, TRUE);
-    ::SendMessageW(control.window, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
-  }
-  ::DeleteObject(old);
-  ::RECT frame{0, 0, PixelsOf(design_.clientWidth, dpi), PixelsOf(design_.clientHeight, dpi)};
-  ::AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(::GetWindowLongW(window_, GWL_STYLE)),
-                             FALSE, static_cast<DWORD>(::GetWindowLongW(window_, GWL_EXSTYLE)),
-                             dpi);
-  ::SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  SetIcons(dpi);
-  ::InvalidateRect(window_, nullptr, TRUE);
-}
-
-void Win32Window::SetIcons(unsigned dpi) {
-  ::HICON oldBig = bigIcon_;
-  ::HICON oldSmall = smallIcon_;
-  if (!design_.icon.Empty()) {
-    bigIcon_ = IconOf(design_.icon);
-    smallIcon_ = IconOf(design_.icon);
-  } else {
-    const auto load = [dpi](int widthMetric, int heightMetric) {
-      return static_cast<::HICON>(::LoadImageW(Module(), MAKEINTRESOURCEW(kProgramIcon), IMAGE_ICON,
-                                               ::GetSystemMetricsForDpi(widthMetric, dpi),
-                                               ::GetSystemMetricsForDpi(heightMetric, dpi),
-                                               LR_DEFAULTCOLOR));
-    };
-    bigIcon_ = load(SM_CXICON, SM_CYICON);
-    smallIcon_ = load(SM_CXSMICON, SM_CYSMICON);
-  }
-  ::SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
-  ::SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
-  ::DestroyIcon(oldBig);
-  ::DestroyIcon(oldSmall);
 }
 
 void Win32Window::Command(int id) {
@@ -297,6 +239,15 @@ void Win32Window::ListNotified(::HWND list, WORD code) {
       return;
     }
   }
+}
+
+LRESULT Win32Window::ListDragged(const DRAGLISTINFO& drag) {
+  for (const auto& box : listBoxes_) {
+    if (box->System() == drag.hWnd) {
+      return box->Dragged(drag, window_);
+    }
+  }
+  return 0;
 }
 
 void Win32Window::Paint() {
@@ -326,8 +277,15 @@ LRESULT CALLBACK Win32Window::Procedure(::HWND window, UINT message, WPARAM wPar
 }
 
 LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == DragListMessage()) {
+    return ListDragged(*reinterpret_cast<const DRAGLISTINFO*>(lParam));
+  }
   switch (message) {
     case WM_COMMAND:
+      // A menu item (0) or its shortcut (1).
+      if (lParam == 0 && HIWORD(wParam) <= 1 && menuBar_ && menuBar_->Command(LOWORD(wParam))) {
+        return 0;
+      }
       if (lParam != 0 && (HIWORD(wParam) == LBN_SELCHANGE || HIWORD(wParam) == LBN_DBLCLK)) {
         ListNotified(reinterpret_cast<::HWND>(lParam), HIWORD(wParam));
       } else if (lParam != 0 && HIWORD(wParam) == BN_CLICKED) {
@@ -358,12 +316,26 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_DPICHANGED: {
-      LayOut(HIWORD(wParam));
       const auto* suggested = reinterpret_cast<const ::RECT*>(lParam);
-      ::SetWindowPos(window_, nullptr, suggested->left, suggested->top, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      LayOut(HIWORD(wParam));
+      // A window the user sized keeps its share of the screen.
+      const UINT keepSize = design_.fixedBorder ? SWP_NOSIZE : 0;
+      ::SetWindowPos(window_, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     keepSize | SWP_NOZORDER | SWP_NOACTIVATE);
       return 0;
     }
+    case WM_GETMINMAXINFO:
+      if (!design_.fixedBorder) {
+        // The design's size is the least.
+        const ::SIZE least = DesignFrame();
+        auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+        limits->ptMinTrackSize = {least.cx, least.cy};
+      }
+      return 0;
+    case WM_SIZE:
+      PlaceControls();
+      return 0;
     case WM_PAINT:
       Paint();
       return 0;

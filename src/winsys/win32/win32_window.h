@@ -8,6 +8,7 @@
 
 #include "winsys/win32/win32_controls.h"
 #include "winsys/win32/win32_drawing.h"
+#include "winsys/win32/win32_menu.h"
 #include "winsys/win32/win32_windows.h"
 #include "winsys/window_system.h"
 
@@ -29,6 +30,8 @@ class Win32Window : public Window {
   ControlHost& AddControlHost(const ControlSpec& design) override;
   void AddPictureBox(const ControlSpec& design, const Picture& picture) override;
   void AddLine(TwipsPoint from, TwipsPoint to, std::uint32_t colour) override;
+  // A menu of the menu bar in the non-client area: the client area keeps its size.
+  Menu& AddMenu(const std::string& caption) override;
 
   HWND hWnd() const override { return LayerWindow(window_); }
   // Shows the window with the focus in the first control of the tab order.
@@ -40,6 +43,8 @@ class Win32Window : public Window {
   ::HWND System() const { return window_; }
   bool Visible() const { return ::IsWindowVisible(window_) != 0; }
   unsigned Dpi() const { return dpi_; }
+  // The menu items' shortcut keys; nullptr for none.
+  ::HACCEL Accelerators() const { return menuBar_ ? menuBar_->Accelerators() : nullptr; }
   // Enter presses the default button, Esc the cancel button.
   void SetDefaultButton(Win32PushButton* button) { defaultButton_ = button; }
   void SetCancelButton(Win32PushButton* button) { cancelButton_ = button; }
@@ -53,6 +58,7 @@ class Win32Window : public Window {
   struct PlacedControl {
     ::HWND window;
     TwipsRect rect;
+    Anchors anchors;
   };
   struct Line {
     TwipsPoint from;
@@ -64,10 +70,17 @@ class Win32Window : public Window {
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   ::HWND Place(const ControlSpec& design, const wchar_t* className, const std::string& text,
                DWORD style, DWORD exStyle = 0);
+  // Sizes the window for its design at `dpi` and lays it out.
   void LayOut(unsigned dpi);
+  // The window's frame for its design's client area and menu bar at the window's dpi.
+  ::SIZE DesignFrame() const;
+  // Places every control for the client area's size, following its anchors.
+  void PlaceControls();
+  ::RECT ControlRect(const PlacedControl& control) const;
   void SetIcons(unsigned dpi);
   void Command(int id);
   void ListNotified(::HWND list, WORD code);
+  LRESULT ListDragged(const DRAGLISTINFO& drag);
   void Paint();
 
   WindowSpec design_;
@@ -86,6 +99,7 @@ class Win32Window : public Window {
   std::vector<std::unique_ptr<Win32ControlHost>> hosts_;
   std::vector<std::unique_ptr<DeviceBitmap>> pictures_;
   std::vector<Line> lines_;
+  std::unique_ptr<Win32MenuBar> menuBar_;
   Win32PushButton* defaultButton_ = nullptr;
   Win32PushButton* cancelButton_ = nullptr;
   int nextId_ = 100;

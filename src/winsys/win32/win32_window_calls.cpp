@@ -2,6 +2,8 @@
 
 #include "winsys/win32/win32_windows.h"
 
+#include <uxtheme.h>
+
 namespace sprite::winsys::win32 {
 
 void Win32WindowCalls::InitCommonControls() {
@@ -19,6 +21,11 @@ HWND Win32WindowCalls::CreateWindowExA(std::int32_t exStyle, const std::string& 
                         Wide(windowName).c_str(), style, x, y, width, height, SystemWindow(parent),
                         reinterpret_cast<HMENU>(static_cast<std::intptr_t>(menu)),
                         ::GetModuleHandleW(nullptr), reinterpret_cast<void*>(param));
+  // Under visual styles the theme draws the bar and ignores PBM_SETBARCOLOR
+  // and PBM_SETBKCOLOR: a bar shows the colours it is given, as the classic one did.
+  if (created != nullptr && className == PROGRESS_CLASSA) {
+    ::SetWindowTheme(created, L"", L"");
+  }
   return LayerWindow(created);
 }
 

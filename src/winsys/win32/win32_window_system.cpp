@@ -7,6 +7,7 @@
 #include "winsys/win32/win32_picture_window.h"
 #include "winsys/win32/win32_program_starter.h"
 #include "winsys/win32/win32_registry.h"
+#include "winsys/win32/win32_settings_store.h"
 #include "winsys/win32/win32_window.h"
 #include "winsys/win32/win32_window_calls.h"
 #include "winsys/win32/win32_windows.h"
@@ -14,12 +15,19 @@
 namespace sprite::winsys::win32 {
 namespace {
 
-// Keyboard navigation as in a dialog (Tab, the "&" keys, Enter, Esc) for the
-// windows of this backend; everything else as usual.
+// The menu items' shortcut keys, then keyboard navigation as in a dialog
+// (Tab, the "&" keys, Enter, Esc) for the windows of this backend; everything
+// else as usual.
 void Dispatch(MSG& message) {
   ::HWND root = message.hwnd == nullptr ? nullptr : ::GetAncestor(message.hwnd, GA_ROOT);
-  if (root != nullptr && Win32Window::IsOne(root) && ::IsDialogMessageW(root, &message) != 0) {
-    return;
+  if (root != nullptr && Win32Window::IsOne(root)) {
+    const auto* window =
+        reinterpret_cast<const Win32Window*>(::GetWindowLongPtrW(root, GWLP_USERDATA));
+    ::HACCEL keys = window != nullptr ? window->Accelerators() : nullptr;
+    if ((keys != nullptr && ::TranslateAcceleratorW(root, keys, &message) != 0) ||
+        ::IsDialogMessageW(root, &message) != 0) {
+      return;
+    }
   }
   ::TranslateMessage(&message);
   ::DispatchMessageW(&message);
@@ -42,7 +50,8 @@ Win32WindowSystem::Win32WindowSystem()
     : calls_(std::make_unique<Win32WindowCalls>()),
       dialogs_(std::make_unique<Win32DialogCalls>()),
       registry_(std::make_unique<Win32Registry>()),
-      programs_(std::make_unique<Win32ProgramStarter>()) {
+      programs_(std::make_unique<Win32ProgramStarter>()),
+      settings_(std::make_unique<Win32SettingsStore>()) {
   INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX),
                                ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
   ::InitCommonControlsEx(&classes);
@@ -195,6 +204,10 @@ RegistryCalls& Win32WindowSystem::Registry() {
 
 ProgramStarter& Win32WindowSystem::Programs() {
   return *programs_;
+}
+
+SettingsStore& Win32WindowSystem::Settings() {
+  return *settings_;
 }
 
 int Win32WindowSystem::RunEventLoop() {

@@ -14,6 +14,7 @@ class Win32WindowCalls;
 class Win32DialogCalls;
 class Win32Registry;
 class Win32ProgramStarter;
+class Win32SettingsStore;
 
 // The window system of Windows itself: real windows and controls, the system's
 // progress bar class, common dialogs, message box and registry. Text is UTF-8
@@ -53,6 +54,8 @@ class Win32WindowSystem : public WindowSystem {
   CommonDialogCalls& DialogCalls() override;
   RegistryCalls& Registry() override;
   ProgramStarter& Programs() override;
+  // The registry under HKEY_CURRENT_USER\Software\Sprite Encoder.
+  SettingsStore& Settings() override;
 
   // Runs the message loop until the last window has closed; returns the exit code.
   int RunEventLoop();
@@ -71,6 +74,7 @@ class Win32WindowSystem : public WindowSystem {
   std::unique_ptr<Win32DialogCalls> dialogs_;
   std::unique_ptr<Win32Registry> registry_;
   std::unique_ptr<Win32ProgramStarter> programs_;
+  std::unique_ptr<Win32SettingsStore> settings_;
   std::vector<Win32Window*> windows_;
   std::chrono::steady_clock::time_point lastYield_{};
   unsigned callsSinceClock_ = 0;

@@ -1,0 +1,126 @@
+// The menu bar: the buttons' commands, the file list's order and the Options,
+// which are kept between runs.
+#include "app/form1.h"
+#include "app/value_dialog.h"
+#include "dialogs/ce_common_dialog.h"
+
+namespace sprite::app {
+namespace {
+
+constexpr winsys::Shortcut kAltUp{winsys::VK_UP, true};
+constexpr winsys::Shortcut kAltDown{winsys::VK_DOWN, true};
+// Every file a target palette can be read from, as encode --palette reads it.
+constexpr char kPaletteFilter[] =
+    "Palettes and archives (*.gpl;*.pal;*.png;*.bmp;*.spr)|*.gpl;*.pal;*.png;*.bmp;*.spr|"
+    "All files (*.*)|*.*";
+
+winsys::MenuItem& Item(winsys::Menu& menu, const std::string& caption,
+                       std::function<void()> handler, winsys::Shortcut shortcut = {},
+                       bool checkable = false) {
+  winsys::MenuItem& item = menu.AddItem({caption, shortcut, checkable});
+  item.SetOnChoose(std::move(handler));
+  return item;
+}
+
+}  // namespace
+
+void Form1::CreateMenus() {
+  // A run lets the window process messages, and on Windows a click on the
+  // menu bar gets through: a command chosen meanwhile does nothing, as a
+  // disabled button would. Exit stops the run, as the close box does.
+  const auto idle = [this](void (Form1::*command)()) {
+    return [this, command] {
+      if (!running_) {
+        (this->*command)();
+      }
+    };
+  };
+  winsys::Menu& file = window_->AddMenu("&File");
+  commandItems_ = {
+      &Item(file, "&Add…", idle(&Form1::Command1_Click)),
+      &Item(file, "&Browse…", idle(&Form1::Command2_Click)),
+      &Item(file, "&Encode", idle(&Form1::Command3_Click)),
+      &Item(file, "&Decode", idle(&Form1::Command4_Click)),
+      &Item(file, "&View Archive", idle(&Form1::mnuViewArchive_Click)),
+  };
+  file.AddSeparator();
+  Item(file, "E&xit", [this] {
+    if (Form_QueryUnload()) {
+      window_->Close();
+    }
+  });
+
+  winsys::Menu& list = window_->AddMenu("&List");
+  mnuMoveUp_ = &Item(list, "Move &Up", idle(&Form1::mnuMoveUp_Click), kAltUp);
+  mnuMoveDown_ = &Item(list, "Move &Down", idle(&Form1::mnuMoveDown_Click), kAltDown);
+  mnuSortByName_ = &Item(list, "&Sort by Name", idle(&Form1::mnuSortByName_Click));
+  list.AddSeparator();
+  mnuClear_ = &Item(list, "&Clear", idle(&Form1::mnuClear_Click));
+
+  winsys::Menu& optionsMenu = window_->AddMenu("&Options");
+  // Its mark changes with the choice; a run has taken its options already.
+  mnuDecodePng_ = &Item(
+      optionsMenu, "Decode to &PNG pictures", [this] { mnuDecodePng_Click(); }, {}, true);
+  mnuDecodePng_->SetChecked(options_.decodeToPng);
+  optionsMenu.AddSeparator();
+  mnuTargetPalette_ = &Item(optionsMenu, "&Target palette…", idle(&Form1::mnuTargetPalette_Click));
+  mnuAlphaThreshold_ =
+      &Item(optionsMenu, "&Alpha threshold…", idle(&Form1::mnuAlphaThreshold_Click));
+  // The colour mapping's own items (dithering, how many colours) will follow
+  // here, in a group of their own after a separator.
+
+  winsys::Menu& help = window_->AddMenu("&Help");
+  commandItems_.push_back(&Item(help, "&About", idle(&Form1::cmdAbout_Click)));
+  for (winsys::MenuItem* item : {mnuMoveUp_, mnuMoveDown_, mnuSortByName_, mnuClear_, mnuDecodePng_,
+                                 mnuTargetPalette_, mnuAlphaThreshold_}) {
+    commandItems_.push_back(item);
+  }
+}
+
+Form1Menu Form1::MenuItems() {
+  return {*mnuMoveUp_,    *mnuMoveDown_,      *mnuSortByName_,    *mnuClear_,
+          *mnuDecodePng_, *mnuTargetPalette_, *mnuAlphaThreshold_};
+}
+
+void Form1::SaveOptions() {
+  options_.Save(windows_.Settings());
+}
+
+void Form1::mnuDecodePng_Click() {
+  options_.decodeToPng = mnuDecodePng_->Checked();
+  SaveOptions();
+}
+
+void Form1::mnuTargetPalette_Click() {
+  ValueDialog dialog(windows_, CommonDialog(),
+                     {.caption = "Target palette",
+                      .prompt = "Encode stores PNG pictures with the colours of this palette "
+                                "file or sprite archive, the nearest where there is no exact "
+                                "one. Empty: with their own palette.",
+                      .browseFilter = kPaletteFilter});
+  if (const auto chosen = dialog.Ask(options_.targetPalette)) {
+    options_.targetPalette = *chosen;
+    SaveOptions();
+  }
+}
+
+void Form1::mnuAlphaThreshold_Click() {
+  ValueDialog dialog(windows_, CommonDialog(),
+                     {.caption = "Alpha threshold",
+                      .prompt = "Encode counts a PNG pixel of alpha below this (1 to 255) as "
+                                "see-through, and the others as opaque. Empty: a partly "
+                                "see-through pixel is refused."});
+  const auto check = [](const std::string& text) -> std::string {
+    const bool blank = text.find_first_not_of(' ') == std::string::npos;
+    return blank || ParseAlphaThreshold(text) ? ""
+                                              : "The alpha threshold is a whole number from 1 to "
+                                                "255, or empty for none.";
+  };
+  const std::string shown = options_.alphaThreshold ? std::to_string(*options_.alphaThreshold) : "";
+  if (const auto chosen = dialog.Ask(shown, check)) {
+    options_.alphaThreshold = ParseAlphaThreshold(*chosen);
+    SaveOptions();
+  }
+}
+
+}  // namespace sprite::app
