@@ -9,7 +9,7 @@
 #include "app/test_files.h"
 #include "common/error.h"
 #include "fakes/fake_file_system.h"
-#include "formats/png_picture.h"
+#include "formats/png_writer.h"
 
 namespace sprite::testing {
 namespace {
