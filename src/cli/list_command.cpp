@@ -1,0 +1,19 @@
+// sprite-cli list: a line for each picture of an archive.
+#include "cli/command.h"
+#include "cli/help_texts.h"
+#include "pipeline/archive_listing.h"
+
+namespace sprite::cli {
+
+namespace {
+
+pipeline::RunReport Run(const Request& request, files::FileSystem& files,
+                        ConsoleRunDelegate& delegate) {
+  return pipeline::ListArchive(files, delegate, std::string(request.files.front()));
+}
+
+}  // namespace
+
+const Command kListCommand{"list", kListHelp, CheckOneArchive, Run};
+
+}  // namespace sprite::cli
