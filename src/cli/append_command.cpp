@@ -1,5 +1,7 @@
 // sprite-cli append: pictures put after the last entry of an archive.
+#include "cli/command.h"
 #include "cli/entry_commands.h"
+#include "cli/shared_options.h"
 
 namespace sprite::cli {
 namespace {
@@ -11,19 +13,24 @@ constexpr char kHelp[] =
     "@LIST, folders. The archive becomes the one encode would make of its pictures\n"
     "and these; its entries are copied as they are.\n";
 
-std::optional<std::string> Check(std::span<const std::string_view> operands) {
-  return CheckOperands(operands, "append", 2, 0,
-                       "an archive and pictures: append ARCHIVE PICTURE...", true);
+std::optional<std::string> Check(const Request& request) {
+  const std::span<const std::string_view> operands(request.files);
+  if (auto error = CheckOperands(operands, "append", 2, 0,
+                                 "an archive and pictures: append ARCHIVE PICTURE...")) {
+    return error;
+  }
+  return CheckMappingOptions(request);
 }
 
-pipeline::RunReport Run(files::FileSystem& files, pipeline::RunDelegate& delegate,
-                        const EntryCommandArgs& args) {
-  return RunEdit(files, delegate, args, {pipeline::ArchiveEdit::Kind::kAppend, {}},
-                 args.operands.subspan(1));
+pipeline::RunReport Run(const Request& request, files::FileSystem& files,
+                        ConsoleRunDelegate& delegate) {
+  const std::span<const std::string_view> operands(request.files);
+  return RunEdit(request, files, delegate, {pipeline::ArchiveEdit::Kind::kAppend, {}},
+                 operands.subspan(1));
 }
 
 }  // namespace
 
-extern const EntryCommand kAppendCommand{"append", kHelp, kPictureOptions, Check, Run};
+const Command kAppendCommand{"append", kHelp, Check, Run, kPictureOptions};
 
 }  // namespace sprite::cli

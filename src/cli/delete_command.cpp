@@ -1,4 +1,5 @@
 // sprite-cli delete: entries taken out of an archive.
+#include "cli/command.h"
 #include "cli/entry_commands.h"
 
 namespace sprite::cli {
@@ -11,23 +12,24 @@ constexpr char kHelp[] =
     "them move up; all are copied as they are, none decoded. An archive is never\n"
     "left without a picture: deleting every entry leaves it as it was.\n";
 
-std::optional<std::string> Check(std::span<const std::string_view> operands) {
-  if (auto error =
-          CheckOperands(operands, "delete", 2, 0,
-                        "an archive and the entries to delete: delete ARCHIVE N...", true)) {
+std::optional<std::string> Check(const Request& request) {
+  const std::span<const std::string_view> operands(request.files);
+  if (auto error = CheckOperands(operands, "delete", 2, 0,
+                                 "an archive and the entries to delete: delete ARCHIVE N...")) {
     return error;
   }
   return CheckEntryLists(operands.subspan(1));
 }
 
-pipeline::RunReport Run(files::FileSystem& files, pipeline::RunDelegate& delegate,
-                        const EntryCommandArgs& args) {
-  return RunEdit(files, delegate, args,
-                 {pipeline::ArchiveEdit::Kind::kDelete, EntryNumbers(args.operands.subspan(1))});
+pipeline::RunReport Run(const Request& request, files::FileSystem& files,
+                        ConsoleRunDelegate& delegate) {
+  const std::span<const std::string_view> operands(request.files);
+  return RunEdit(request, files, delegate,
+                 {pipeline::ArchiveEdit::Kind::kDelete, EntryNumbers(operands.subspan(1))});
 }
 
 }  // namespace
 
-extern const EntryCommand kDeleteCommand{"delete", kHelp, kCommonOptions, Check, Run};
+const Command kDeleteCommand{"delete", kHelp, Check, Run, kCommonOptions};
 
 }  // namespace sprite::cli

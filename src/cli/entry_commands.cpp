@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "cli/shared_options.h"
 #include "cli/standard_streams.h"
 #include "common/text.h"
 #include "pipeline/archive_edit.h"
@@ -26,34 +27,14 @@ const char kCommonOptions[] =
     "  -q, --quiet  print no log lines\n"
     "  -h, --help   print this help\n";
 
-extern const EntryCommand kExtractCommand;
-extern const EntryCommand kReplaceCommand;
-extern const EntryCommand kInsertCommand;
-extern const EntryCommand kAppendCommand;
-extern const EntryCommand kDeleteCommand;
-extern const EntryCommand kMoveCommand;
-extern const EntryCommand kInfoCommand;
-
-const EntryCommand* FindEntryCommand(std::string_view name) {
-  for (const EntryCommand* command :
-       {&kExtractCommand, &kReplaceCommand, &kInsertCommand, &kAppendCommand, &kDeleteCommand,
-        &kMoveCommand, &kInfoCommand}) {
-    if (command->name == name) {
-      return command;
-    }
-  }
-  return nullptr;
-}
-
 std::optional<std::string> CheckOperands(std::span<const std::string_view> operands,
                                          std::string_view command, std::size_t least,
-                                         std::size_t most, std::string_view form, bool filesOnly) {
+                                         std::size_t most, std::string_view form) {
   const std::string named(command);
   if (operands.size() < least || (most > 0 && operands.size() > most)) {
     return named + " takes " + std::string(form);
   }
-  if (filesOnly &&
-      std::ranges::find(operands, std::string_view(kStandardStream)) != operands.end()) {
+  if (std::ranges::find(operands, std::string_view(kStandardStream)) != operands.end()) {
     return named +
            " works on files: the archive and the pictures cannot be standard input "
            "(\"-\")";
@@ -84,6 +65,18 @@ std::optional<std::string> CheckEntryLists(std::span<const std::string_view> ope
   return std::nullopt;
 }
 
+std::optional<std::string> CheckEntryAndPictures(const Request& request, std::string_view command,
+                                                 std::size_t most, std::string_view form) {
+  const std::span<const std::string_view> operands(request.files);
+  if (auto error = CheckOperands(operands, command, 3, most, form)) {
+    return error;
+  }
+  if (auto error = CheckEntryNumbers(operands[1], true)) {
+    return error;
+  }
+  return CheckMappingOptions(request);
+}
+
 std::vector<pipeline::EntryRange> EntryNumbers(std::span<const std::string_view> operands) {
   std::vector<pipeline::EntryRange> ranges;
   for (const std::string_view operand : operands) {
@@ -93,8 +86,8 @@ std::vector<pipeline::EntryRange> EntryNumbers(std::span<const std::string_view>
   return ranges;
 }
 
-pipeline::RunReport RunEdit(files::FileSystem& files, pipeline::RunDelegate& delegate,
-                            const EntryCommandArgs& args, pipeline::ArchiveEdit edit,
+pipeline::RunReport RunEdit(const Request& request, files::FileSystem& files,
+                            pipeline::RunDelegate& delegate, pipeline::ArchiveEdit edit,
                             std::span<const std::string_view> pictures) {
   if (!pictures.empty()) {
     pipeline::RunInputs inputs = pipeline::ExpandInputs(files, pictures);
@@ -109,8 +102,8 @@ pipeline::RunReport RunEdit(files::FileSystem& files, pipeline::RunDelegate& del
     edit.files = std::move(inputs.paths);
     edit.lists = std::move(inputs.lists);
   }
-  pipeline::ArchiveEditRun run(files, delegate, args.mapping);
-  return run.Run(std::string(args.operands.front()), edit);
+  pipeline::ArchiveEditRun run(files, delegate, MappingOptions(request));
+  return run.Run(std::string(request.files.front()), edit);
 }
 
 }  // namespace sprite::cli

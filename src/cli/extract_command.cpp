@@ -1,5 +1,7 @@
 // sprite-cli extract: some of an archive's pictures, written as decode writes them all.
+#include "cli/command.h"
 #include "cli/entry_commands.h"
+#include "cli/shared_options.h"
 
 namespace sprite::cli {
 namespace {
@@ -22,25 +24,29 @@ constexpr char kOptions[] =
     "  -q, --quiet             print no log lines\n"
     "  -h, --help              print this help\n";
 
-std::optional<std::string> Check(std::span<const std::string_view> operands) {
-  if (auto error =
-          CheckOperands(operands, "extract", 2, 0,
-                        "an archive and the entries to write: extract ARCHIVE N...", true)) {
+std::optional<std::string> Check(const Request& request) {
+  const std::span<const std::string_view> operands(request.files);
+  if (auto error = CheckOperands(operands, "extract", 2, 0,
+                                 "an archive and the entries to write: extract ARCHIVE N...")) {
     return error;
   }
-  return CheckEntryLists(operands.subspan(1));
+  if (auto error = CheckEntryLists(operands.subspan(1))) {
+    return error;
+  }
+  return CheckDecodeOptions(request);
 }
 
-pipeline::RunReport Run(files::FileSystem& files, pipeline::RunDelegate& delegate,
-                        const EntryCommandArgs& args) {
-  pipeline::DecodeOptions options = args.decoding;
-  options.entries = EntryNumbers(args.operands.subspan(1));
+pipeline::RunReport Run(const Request& request, files::FileSystem& files,
+                        ConsoleRunDelegate& delegate) {
+  const std::span<const std::string_view> operands(request.files);
+  pipeline::DecodeOptions options = DecodeOptionsOf(request);
+  options.entries = EntryNumbers(operands.subspan(1));
   pipeline::DecodeRun run(files, delegate, options);
-  return run.Run(std::string(args.operands.front()), args.folder);
+  return run.Run(std::string(operands.front()), request.directory.value_or(""));
 }
 
 }  // namespace
 
-extern const EntryCommand kExtractCommand{"extract", kHelp, kOptions, Check, Run};
+const Command kExtractCommand{"extract", kHelp, Check, Run, kOptions};
 
 }  // namespace sprite::cli

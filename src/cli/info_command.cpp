@@ -1,4 +1,5 @@
 // sprite-cli info: what an archive holds, every entry checked.
+#include "cli/command.h"
 #include "cli/entry_commands.h"
 #include "pipeline/archive_check.h"
 
@@ -12,17 +13,14 @@ constexpr char kHelp[] =
     "damaged. Every entry is decoded in memory and checked; nothing is written.\n"
     "ARCHIVE - reads standard input. Exit status 1 when anything is damaged.\n";
 
-std::optional<std::string> Check(std::span<const std::string_view> operands) {
-  return CheckOperands(operands, "info", 1, 1, "one archive: info ARCHIVE", false);
-}
-
-pipeline::RunReport Run(files::FileSystem& files, pipeline::RunDelegate& delegate,
-                        const EntryCommandArgs& args) {
-  return pipeline::CheckArchive(files, delegate, std::string(args.operands.front()));
+pipeline::RunReport Run(const Request& request, files::FileSystem& files,
+                        ConsoleRunDelegate& delegate) {
+  const std::span<const std::string_view> operands(request.files);
+  return pipeline::CheckArchive(files, delegate, std::string(operands.front()));
 }
 
 }  // namespace
 
-extern const EntryCommand kInfoCommand{"info", kHelp, kCommonOptions, Check, Run};
+const Command kInfoCommand{"info", kHelp, CheckOneArchive, Run, kCommonOptions};
 
 }  // namespace sprite::cli

@@ -1,4 +1,5 @@
 // sprite-cli insert: pictures put before an entry of an archive.
+#include "cli/command.h"
 #include "cli/entry_commands.h"
 
 namespace sprite::cli {
@@ -12,25 +13,22 @@ constexpr char kHelp[] =
     "archive becomes the one encode would make of its pictures so changed; its\n"
     "entries are copied as they are.\n";
 
-std::optional<std::string> Check(std::span<const std::string_view> operands) {
-  if (auto error = CheckOperands(operands, "insert", 3, 0,
-                                 "an archive, an entry number and pictures: insert ARCHIVE N "
-                                 "PICTURE...",
-                                 true)) {
-    return error;
-  }
-  return CheckEntryNumbers(operands[1], true);
+std::optional<std::string> Check(const Request& request) {
+  return CheckEntryAndPictures(request, "insert", 0,
+                               "an archive, an entry number and pictures: insert ARCHIVE N "
+                               "PICTURE...");
 }
 
-pipeline::RunReport Run(files::FileSystem& files, pipeline::RunDelegate& delegate,
-                        const EntryCommandArgs& args) {
-  return RunEdit(files, delegate, args,
-                 {pipeline::ArchiveEdit::Kind::kInsert, EntryNumbers(args.operands.subspan(1, 1))},
-                 args.operands.subspan(2));
+pipeline::RunReport Run(const Request& request, files::FileSystem& files,
+                        ConsoleRunDelegate& delegate) {
+  const std::span<const std::string_view> operands(request.files);
+  return RunEdit(request, files, delegate,
+                 {pipeline::ArchiveEdit::Kind::kInsert, EntryNumbers(operands.subspan(1, 1))},
+                 operands.subspan(2));
 }
 
 }  // namespace
 
-extern const EntryCommand kInsertCommand{"insert", kHelp, kPictureOptions, Check, Run};
+const Command kInsertCommand{"insert", kHelp, Check, Run, kPictureOptions};
 
 }  // namespace sprite::cli

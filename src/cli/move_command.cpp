@@ -1,4 +1,5 @@
 // sprite-cli move: an entry of an archive put in another place.
+#include "cli/command.h"
 #include "cli/entry_commands.h"
 
 namespace sprite::cli {
@@ -10,9 +11,10 @@ constexpr char kHelp[] =
     "the entries between move up or down by one. Entries are counted from 1;\n"
     "all are copied as they are, none decoded.\n";
 
-std::optional<std::string> Check(std::span<const std::string_view> operands) {
+std::optional<std::string> Check(const Request& request) {
+  const std::span<const std::string_view> operands(request.files);
   if (auto error = CheckOperands(operands, "move", 3, 3,
-                                 "an archive and two entry numbers: move ARCHIVE FROM TO", true)) {
+                                 "an archive and two entry numbers: move ARCHIVE FROM TO")) {
     return error;
   }
   if (auto error = CheckEntryNumbers(operands[1], true)) {
@@ -21,14 +23,15 @@ std::optional<std::string> Check(std::span<const std::string_view> operands) {
   return CheckEntryNumbers(operands[2], true);
 }
 
-pipeline::RunReport Run(files::FileSystem& files, pipeline::RunDelegate& delegate,
-                        const EntryCommandArgs& args) {
-  return RunEdit(files, delegate, args,
-                 {pipeline::ArchiveEdit::Kind::kMove, EntryNumbers(args.operands.subspan(1))});
+pipeline::RunReport Run(const Request& request, files::FileSystem& files,
+                        ConsoleRunDelegate& delegate) {
+  const std::span<const std::string_view> operands(request.files);
+  return RunEdit(request, files, delegate,
+                 {pipeline::ArchiveEdit::Kind::kMove, EntryNumbers(operands.subspan(1))});
 }
 
 }  // namespace
 
-extern const EntryCommand kMoveCommand{"move", kHelp, kCommonOptions, Check, Run};
+const Command kMoveCommand{"move", kHelp, Check, Run, kCommonOptions};
 
 }  // namespace sprite::cli

@@ -1,4 +1,5 @@
 // sprite-cli replace: one entry of an archive given another picture.
+#include "cli/command.h"
 #include "cli/entry_commands.h"
 
 namespace sprite::cli {
@@ -10,26 +11,23 @@ constexpr char kHelp[] =
     "counted from 1). The archive becomes the one encode would make of its\n"
     "pictures with this one changed; the other entries are copied as they are.\n";
 
-std::optional<std::string> Check(std::span<const std::string_view> operands) {
-  if (auto error = CheckOperands(operands, "replace", 3, 3,
-                                 "an archive, an entry number and a picture: replace ARCHIVE N "
-                                 "PICTURE",
-                                 true)) {
-    return error;
-  }
-  return CheckEntryNumbers(operands[1], true);
+std::optional<std::string> Check(const Request& request) {
+  return CheckEntryAndPictures(request, "replace", 3,
+                               "an archive, an entry number and a picture: replace ARCHIVE N "
+                               "PICTURE");
 }
 
-pipeline::RunReport Run(files::FileSystem& files, pipeline::RunDelegate& delegate,
-                        const EntryCommandArgs& args) {
-  return RunEdit(files, delegate, args,
+pipeline::RunReport Run(const Request& request, files::FileSystem& files,
+                        ConsoleRunDelegate& delegate) {
+  const std::span<const std::string_view> operands(request.files);
+  return RunEdit(request, files, delegate,
                  {pipeline::ArchiveEdit::Kind::kReplace,
-                  EntryNumbers(args.operands.subspan(1, 1)),
-                  {std::string(args.operands[2])}});
+                  EntryNumbers(operands.subspan(1, 1)),
+                  {std::string(operands[2])}});
 }
 
 }  // namespace
 
-extern const EntryCommand kReplaceCommand{"replace", kHelp, kPictureOptions, Check, Run};
+const Command kReplaceCommand{"replace", kHelp, Check, Run, kPictureOptions};
 
 }  // namespace sprite::cli

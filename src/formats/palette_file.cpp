@@ -15,6 +15,7 @@
 #include "common/utf8.h"
 #include "formats/bitmap.h"
 #include "formats/memory_io.h"
+#include "formats/png_writer.h"
 #include "formats/sprite_archive.h"
 #include "formats/text_lines.h"
 

@@ -8,8 +8,8 @@
 #include "common/text.h"
 #include "formats/palette_file.h"
 #include "formats/sprite_archive.h"
+#include "pipeline/encode_read_ahead.h"
 #include "pipeline/entry_coding.h"
-#include "pipeline/png_file_source.h"
 #include "pipeline/run_files_check.h"
 #include "pipeline/run_folders.h"
 #include "pipeline/stored_palettes.h"
@@ -186,15 +186,11 @@ bool ArchiveEditRun::WritePieces(const std::string& archivePath, const ArchiveEd
   for (const EditPiece& piece : pieces) {
     total += piece.Count();
   }
-  std::optional<PictureMapper> mapper;
   const formats::PaletteFile archivePalette = formats::PaletteOfTrailer(kept.Reader().Palette());
-  PngFileSource pngs(files_, [&]() -> PictureMapper& {
-    if (!mapper) {
-      mapper = GivenPaletteMapper(archivePalette, options_);
-    }
-    return *mapper;
-  });
-  PictureFileSource pictures(files_, pngs);
+  // Read as Encode reads them with the archive as its palette file, on a
+  // second thread while the kept entries are copied.
+  EncodeReadAhead pictures(files_, edit.files, options_.alpha,
+                           GivenPaletteMapper(archivePalette, options_));
   Bytes lastPalette = archivePalette.palette;
   std::string lastPath;
   std::int64_t done = 0;
@@ -218,30 +214,33 @@ bool ArchiveEditRun::WritePieces(const std::string& archivePath, const ArchiveEd
       throw CancelledError();
     }
     const std::string& path = edit.files[piece.file];
-    std::optional<SourcePicture> picture;
+    AheadPicture next = pictures.Next();
     try {
-      picture = pictures.Read(path);
+      if (next.fault) {
+        std::rethrow_exception(next.fault);
+      }
     } catch (const FaultError& error) {
-      Report(PictureNotStored(error.Details()));
+      Report(PictureNotStored(error.Details(), options_.optionWords));
       return false;
     }
+    SourcePicture& picture = next.picture;
     if (archive.Count() >= formats::kMaxEntries) {
       Report(PictureNotStored({.kind = FaultKind::kArchiveFull, .path = path}));
       return false;
     }
     const std::optional<Bytes> coded =
-        CodeEntry(picture->stored, path, path, picture->changes, delegate_,
+        CodeEntry(picture.stored, path, path, picture.changes, delegate_,
                   [this](const Problem& problem) { Report(problem); });
     if (!coded) {
       return false;
     }
-    archive.AddEntry(picture->stored.width, picture->stored.height, *coded);
-    if (picture->onTargetPalette) {
+    archive.AddEntry(picture.stored.width, picture.stored.height, *coded);
+    if (picture.onTargetPalette) {
       palettes.AddOnTarget(piece.file);
     } else {
-      palettes.Add(piece.file, picture->stored.palette);
+      palettes.Add(piece.file, picture.stored.palette);
     }
-    lastPalette = std::move(picture->stored.palette);
+    lastPalette = std::move(picture.stored.palette);
     lastPath = path;
     entryDone();
   }

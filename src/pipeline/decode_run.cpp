@@ -9,7 +9,7 @@
 #include "common/error.h"
 #include "common/utf8_path.h"
 #include "files/commit_batch.h"
-#include "formats/png_picture.h"
+#include "formats/png_writer.h"
 #include "formats/sprite_archive.h"
 #include "pipeline/entry_decode_ahead.h"
 #include "pipeline/list_file.h"

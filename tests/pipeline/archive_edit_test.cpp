@@ -10,7 +10,7 @@
 #include "app/test_files.h"
 #include "codec/codec_oracle.h"
 #include "fakes/memory_file_system.h"
-#include "formats/png_picture.h"
+#include "formats/png_writer.h"
 #include "pipeline/recording_delegate.h"
 
 namespace sprite::testing {
