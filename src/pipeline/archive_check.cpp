@@ -1,5 +1,6 @@
 #include "pipeline/archive_check.h"
 
+#include <algorithm>
 #include <bitset>
 #include <optional>
 
@@ -50,8 +51,8 @@ RunReport CheckArchive(files::FileSystem& files, RunDelegate& delegate,
   std::bitset<256> used;
   std::int32_t checked = 0;
   std::int32_t damaged = 0;
+  bool walked = false;
   try {
-    bool walked = false;
     try {
       while (const auto entry = reader->Next()) {
         host.CheckStop();
@@ -74,6 +75,8 @@ RunReport CheckArchive(files::FileSystem& files, RunDelegate& delegate,
     } catch (FaultError& error) {
       Fault fault = error.Details();
       fault.path = archivePath;
+      // A damaged head is an entry looked at; those after it cannot be reached.
+      checked += walked ? 0 : 1;
       ++damaged;
       problem(walked ? EntryDamaged(std::move(fault))
                      : EntryNotDecoded(std::move(fault), "entries", "checked"));
@@ -84,9 +87,13 @@ RunReport CheckArchive(files::FileSystem& files, RunDelegate& delegate,
     return report;
   }
   delegate.Log("Palette: " + std::to_string(used.count()) + " of its 256 colours used", false);
-  delegate.Log("Checked " + std::to_string(checked) + (checked == 1 ? " entry: " : " entries: ") +
-                   (damaged == 0 ? "no damage found" : std::to_string(damaged) + " damaged"),
-               false);
+  const std::int32_t unreached = walked ? 0 : std::max(0, reader->Count() - checked);
+  delegate.Log(
+      "Checked " + std::to_string(checked) + (checked == 1 ? " entry: " : " entries: ") +
+          (damaged == 0 ? "no damage found" : std::to_string(damaged) + " damaged") +
+          (unreached > 0 ? "; the " + std::to_string(unreached) + " after it could not be reached"
+                         : ""),
+      false);
   report.stored = checked;
   report.completed = damaged == 0;
   return report;

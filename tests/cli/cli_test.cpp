@@ -627,6 +627,12 @@ TEST(CliEntryCommandsTest, ChangesLogAsEncodeDoesAndLeaveADamagedArchiveAlone) {
                                       "the header counts, belong to no entry"));
     EXPECT_EQ(ReadFile(archive), damaged);
   }
+  damaged[4] = 5;  // two entries more than it holds: the walk ends at the fourth
+  WriteFile(archive, damaged);
+  Result unreached = RunCli(folder, {"info", archive});
+  EXPECT_EQ(unreached.status, 1);
+  EXPECT_EQ(unreached.lines.back(),
+            "Checked 4 entries: 1 damaged; the 1 after it could not be reached");
 }
 
 }  // namespace
