@@ -9,6 +9,7 @@
 #include "codec/row_alignment.h"
 #include "formats/bitmap.h"
 #include "formats/png_picture.h"
+#include "formats/png_writer.h"
 
 namespace {
 

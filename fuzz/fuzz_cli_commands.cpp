@@ -20,7 +20,7 @@
 #include "command_harness.h"
 #include "files/posix/posix_file_system.h"
 #include "formats/bitmap.h"
-#include "formats/png_picture.h"
+#include "formats/png_writer.h"
 
 namespace {
 

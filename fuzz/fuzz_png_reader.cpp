@@ -12,6 +12,7 @@
 #include "common/error.h"
 #include "formats/entry_limits.h"
 #include "formats/png_picture.h"
+#include "formats/png_writer.h"
 
 namespace {
 

@@ -102,6 +102,7 @@ Form1::Form1(winsys::WindowSystem& windows, files::FileSystem& files)
       [this](std::int16_t from, std::int16_t to) { lstFiles_ItemDragged(from, to); });
   txtOut.SetOnFilesDropped(
       [this](const std::vector<std::string>& paths) { txtOut_FilesDropped(paths); });
+  txtOut.SetOnEnter([this] { txtOut_Enter(); });
   window_->SetCloseHandler([this] { return Form_QueryUnload(); });
   CreateMenus();
 }

@@ -86,6 +86,8 @@ class Form1 {
   void mnuMoveDown_Click();
   void mnuSortByName_Click();
   void mnuClear_Click();
+  // File ▸ View Archive: the archive the output box names in the viewer.
+  void mnuViewArchive_Click();
   // The Options menu; each choice is kept between runs.
   void mnuDecodePng_Click();
   void mnuTargetPalette_Click();
@@ -141,8 +143,12 @@ class Form1 {
   // selected meanwhile is shown instead.
   void lstFiles_OpenItem();
   void lstFiles_SelectionChanged();
+  // The viewer, made on first use.
+  viewer::frmViewer& OpenViewer();
   void lstFiles_ItemDragged(std::int16_t from, std::int16_t to);
   void txtOut_FilesDropped(const std::vector<std::string>& paths);
+  // Enter in the output box shows the archive it names in the viewer.
+  void txtOut_Enter();
   void SetControlsEnabled(bool enabled);
   bool Form_QueryUnload();
   // The window is closing: the viewer goes with it.

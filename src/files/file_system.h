@@ -57,7 +57,9 @@ struct WritePlace {
 // Files by path. Every failure throws FaultError with the path and a kind:
 // kNoFileName, kNoSuchFile, kNotAPlainFile, kNoSuchFolder, kNotAFolder,
 // kLinkNotFollowed, kOthersFileNotReplaced, kChangedMeanwhile, kFileCut, or
-// kCannotRead / kCannotWrite with the system's reason.
+// kCannotRead / kCannotWrite with the system's reason. Encode opens and reads
+// its pictures on a second thread while its own thread appends to the archive
+// it created before; it calls nothing else while that thread runs.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;

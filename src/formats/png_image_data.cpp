@@ -123,7 +123,96 @@ bool Unfilter(std::uint8_t filter, std::uint8_t* row, const std::uint8_t* above,
   }
 }
 
+// PNG's colour types.
+constexpr std::uint8_t kGrey = 0;
+constexpr std::uint8_t kTruecolour = 2;
+constexpr std::uint8_t kIndexed = 3;
+constexpr std::uint8_t kGreyAlpha = 4;
+constexpr std::uint8_t kTruecolourAlpha = 6;
+
+std::size_t RowBytes(const PngImageLayout& layout) {
+  return (std::size_t{layout.width} * static_cast<std::size_t>(SamplesPerPixel(layout.colourType)) *
+              layout.bitDepth +
+          7) /
+         8;
+}
+
+// 8-bit samples of `samples` a pixel widened to RGBA8: grey to its three
+// colours, a missing alpha 255, or 0 where the pixel is `key`'s colour.
+Bytes WidenToRgba(Bytes rows, std::uint32_t width, std::uint32_t height, std::uint8_t colourType,
+                  const std::optional<PngColourKey>& key) {
+  const std::size_t count = std::size_t{width} * height;
+  if (colourType == kTruecolourAlpha) {
+    return rows;
+  }
+  Bytes rgba(4 * count);
+  std::uint8_t* out = rgba.data();
+  const std::uint8_t* in = rows.data();
+  switch (colourType) {
+    case kGrey:
+      for (std::size_t i = 0; i < count; ++i, out += 4) {
+        out[0] = out[1] = out[2] = in[i];
+        // The grey key is compared whole: one past 255 matches no 8-bit sample.
+        out[3] = key && key->grey == in[i] ? 0 : 255;
+      }
+      break;
+    case kGreyAlpha:
+      for (std::size_t i = 0; i < count; ++i, out += 4, in += 2) {
+        out[0] = out[1] = out[2] = in[0];
+        out[3] = in[1];
+      }
+      break;
+    default: {  // truecolour; the colour key is taken in its low 8 bits
+      const std::uint8_t low[3] = {static_cast<std::uint8_t>(key ? key->red : 0),
+                                   static_cast<std::uint8_t>(key ? key->green : 0),
+                                   static_cast<std::uint8_t>(key ? key->blue : 0)};
+      for (std::size_t i = 0; i < count; ++i, out += 4, in += 3) {
+        std::copy_n(in, 3, out);
+        out[3] = key && std::equal(in, in + 3, low) ? 0 : 255;
+      }
+      break;
+    }
+  }
+  return rgba;
+}
+
 }  // namespace
+
+int SamplesPerPixel(std::uint8_t colourType) {
+  switch (colourType) {
+    case kTruecolour:
+      return 3;
+    case kGreyAlpha:
+      return 2;
+    case kTruecolourAlpha:
+      return 4;
+    default:
+      return 1;
+  }
+}
+
+std::optional<Bytes> DecodeWholeImage(std::span<const ByteView> parts, const PngImageLayout& layout,
+                                      const std::optional<PngColourKey>& key) {
+  const bool indexed = layout.colourType == kIndexed;
+  if (layout.interlaced || (!indexed && layout.bitDepth != 8)) {
+    return std::nullopt;
+  }
+  Bytes joined;
+  ByteView stream = parts.front();
+  if (parts.size() > 1) {
+    for (const ByteView part : parts) {
+      joined.insert(joined.end(), part.begin(), part.end());
+    }
+    stream = joined;
+  }
+  const std::size_t bytesPerPixel = std::max<std::size_t>(
+      1, static_cast<std::size_t>(SamplesPerPixel(layout.colourType)) * layout.bitDepth / 8);
+  std::optional<Bytes> rows = InflateRows(stream, RowBytes(layout), layout.height, bytesPerPixel);
+  if (!rows || indexed) {
+    return rows;
+  }
+  return WidenToRgba(std::move(*rows), layout.width, layout.height, layout.colourType, key);
+}
 
 std::optional<Bytes> InflateRows(ByteView zlibStream, std::size_t rowBytes, std::uint32_t height,
                                  std::size_t bytesPerPixel) {

@@ -1,5 +1,6 @@
 // A PNG's image data as one piece: the zlib stream of its IDAT chunks inflated
-// in one call and the rows' filters undone, and rows deflated in one call.
+// in one call, the rows' filters undone and the samples widened to a picture,
+// and rows deflated in one call.
 // A sprite's image data is a few kilobytes; taken whole (libdeflate) it codes
 // several times faster than a stream fed one row of 32 to 256 bytes at a time,
 // which keeps zlib off its fast path.
@@ -9,10 +10,41 @@
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
+#include <span>
 
 #include "common/bytes.h"
 
 namespace sprite::formats {
+
+// What IHDR says of the image data's layout; colour types as PNG numbers them.
+struct PngImageLayout {
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  std::uint8_t bitDepth = 0;
+  std::uint8_t colourType = 0;
+  bool interlaced = false;
+};
+
+// A tRNS colour key: the grey sample, or the truecolour one, of see-through pixels.
+struct PngColourKey {
+  std::uint16_t grey = 0;
+  std::uint16_t red = 0;
+  std::uint16_t green = 0;
+  std::uint16_t blue = 0;
+};
+
+// Samples a pixel of PNG colour type `colourType`: 1 to 4.
+int SamplesPerPixel(std::uint8_t colourType);
+
+// The image data of `parts` (the data of the first IDAT chunks, in order)
+// decoded in one piece, for pictures that need no more than undoing filters
+// and widening samples: not interlaced, indexed or of 8-bit samples. Packed
+// indexes, or RGBA8 (grey widened, a missing alpha 255, or 0 where `key`
+// matches). Nothing for any other picture, or when the data is not plainly
+// whole and sound (a stream that ends early or runs on, an unknown filter):
+// the reader then takes it row by row and says what is wrong, if anything is.
+std::optional<Bytes> DecodeWholeImage(std::span<const ByteView> parts, const PngImageLayout& layout,
+                                      const std::optional<PngColourKey>& key);
 
 // The predictor of PNG's Paeth filter: of the pixel to the left (`a`), the one
 // above (`b`) and the one above to the left (`c`), the one nearest to

@@ -8,7 +8,7 @@
 
 #include "common/byte_io.h"
 #include "common/bytes.h"
-#include "formats/png_picture.h"
+#include "formats/png_writer.h"
 
 namespace sprite::formats {
 

@@ -79,6 +79,18 @@ class ArchiveWriter {
   bool finished_ = false;
 };
 
+// Where an entry lies in its archive, and its head's fields.
+struct EntryPlace {
+  std::int32_t number = 0;   // 1-based
+  std::uint64_t offset = 0;  // of its head
+  std::int16_t width = 0;
+  std::int16_t height = 0;
+  std::int16_t length = 0;  // of its coded stream, 0 or more
+
+  // The offset just past its coded stream.
+  std::uint64_t End() const { return offset + kEntryHeadSize + static_cast<std::uint64_t>(length); }
+};
+
 struct ArchiveEntry {
   std::int32_t number = 0;  // 1-based
   std::int16_t width = 0;
@@ -104,6 +116,13 @@ class ArchiveReader {
   // calling it again after that throws the same error. Nothing is read outside
   // the file.
   std::optional<ArchiveEntry> Next();
+  // The same checks and steps as Next, without reading the coded stream.
+  std::optional<EntryPlace> NextPlace();
+  // After the last entry: throws FaultError when the entries do not fill the
+  // archive up to its palette, as every archive Encode writes does: a negative
+  // count (kNegativeCount), or bytes that belong to no entry
+  // (kBytesAfterEntries). A change that kept only the entries would lose them.
+  void CheckEntriesFill() const;
 
  private:
   ByteSource& source_;

@@ -4,15 +4,15 @@
 #include <optional>
 #include <span>
 
-#include "codec/rle_decoder.h"
-#include "codec/rle_encoder.h"
 #include "codec/rounded_percent.h"
 #include "common/error.h"
 #include "common/text.h"
 #include "formats/entry_limits.h"
 #include "formats/sprite_archive.h"
+#include "pipeline/entry_coding.h"
 #include "pipeline/palette_input.h"
 #include "pipeline/run_files_check.h"
+#include "pipeline/run_folders.h"
 
 namespace sprite::pipeline {
 
@@ -28,6 +28,11 @@ IndexedImage ImageOf(const formats::StoredPicture& picture) {
 }
 
 }  // namespace
+
+PictureMapper GivenPaletteMapper(const formats::PaletteFile& palette,
+                                 const EncodeOptions& options) {
+  return PictureMapper::ForGivenPalette(palette, options.alpha);
+}
 
 files::RunFiles EncodeRun::RunFilesOf(const std::vector<std::string>& inputs,
                                       const std::string& archivePath) const {
@@ -46,14 +51,22 @@ files::RunFiles EncodeRun::RunFilesOf(const std::vector<std::string>& inputs,
   return run;
 }
 
-EncodeRun::EncodeRun(files::FileSystem& files, RunDelegate& delegate, EncodeOptions options)
-    : files_(files),
-      delegate_(delegate),
-      options_(std::move(options)),
-      pngs_(files, [this]() -> PictureMapper& { return TargetPalette(); }),
-      source_(files, pngs_) {}
+// What one run has done so far.
+struct EncodeRun::Stored {
+  RunReport report{};
+  // The palette of the last picture stored: the archive's trailer.
+  Bytes trailer;
+  StoredPalettes palettes;
+  bool lastOnTarget = false;
+  // The PNG pictures have more colours than a palette holds: the rest of the
+  // run only counts them, and nothing is stored.
+  std::optional<Fault> tooManyColours{};
+  // Refused as a whole: it stored nothing and leaves the palette alone.
+  bool refused = false;
+};
 
-EncodeRun::~EncodeRun() = default;
+EncodeRun::EncodeRun(files::FileSystem& files, RunDelegate& delegate, EncodeOptions options)
+    : files_(files), delegate_(delegate), options_(std::move(options)) {}
 
 RunReport EncodeRun::Run(const std::vector<std::string>& inputs, const std::string& archivePath,
                          Bytes& archivePalette) {
@@ -61,291 +74,224 @@ RunReport EncodeRun::Run(const std::vector<std::string>& inputs, const std::stri
     throw InvalidArgumentError("an archive holds at most 32767 pictures; " +
                                std::to_string(inputs.size()) + " were listed");
   }
-  report_ = RunReport{};
-  report_.listed = static_cast<std::int32_t>(inputs.size());
-  inputs_ = &inputs;
-  mapper_.reset();
-  keepFrom_.reset();
-  pngs_.StopReadAhead();
-  palettes_ = StoredPalettes(inputs.size());
-  lastOnTarget_ = false;
-  tooManyColours_.reset();
-  // An archive never replaces a file it is made of: a run that did would leave
-  // nothing to make it again from.
-  if (auto refused = CheckRunFiles(files_, delegate_, RunFilesOf(inputs, archivePath))) {
-    report_.outputFailed = true;
-    Report(*refused);
-    SyncFolders();
-    return report_;
-  }
-  if (!options_.unreadInputs.empty()) {
-    for (const Problem& problem : options_.unreadInputs) {
-      Report(problem);
-    }
-    return report_;
+  Stored run{.trailer = archivePalette, .palettes = StoredPalettes(inputs.size())};
+  run.report.listed = static_cast<std::int32_t>(inputs.size());
+  if (RefusedBeforeReading(inputs, archivePath, run)) {
+    return run.report;
   }
   const bool existing = files_.IsPlainFile(archivePath);
+  const auto notWritten = [&](FaultError& error, bool previousKept) {
+    run.report.outputFailed = true;
+    error.SetPath(archivePath);
+    Report(run, ArchiveNotWritten(error.Details(), previousKept));
+  };
   std::unique_ptr<files::ReplacingFile> archiveFile;
   try {
     archiveFile = files_.CreateReplacing(archivePath);
   } catch (FaultError& error) {
-    report_.outputFailed = true;
-    error.SetPath(archivePath);
-    Report(ArchiveNotWritten(error.Details(), false));
-    SyncFolders();
-    return report_;
+    notWritten(error, false);
+    SyncFolders(run);
+    return run.report;
   }
-
-  // The palette each stored picture leaves; a refused run stores none.
-  Bytes trailer = archivePalette;
-  bool refusedRun = false;
   try {
-    formats::ArchiveWriter archive(*archiveFile);
-    delegate_.Log("Init", false);
-
-    std::optional<Problem> refused;
-    if (!options_.paletteFile.empty()) {
-      try {
-        mapper_ = PictureMapper::ForGivenPalette(ReadPaletteInput(files_, options_.paletteFile),
-                                                 options_.alpha);
-      } catch (FaultError& error) {
-        error.SetPath(options_.paletteFile);
-        refused = NothingEncoded(error.Details(), options_.optionWords);
-      }
-    }
-
-    const std::size_t count = refused ? 0 : inputs.size();
-    for (std::size_t index = 0; index < count; ++index) {
-      if (delegate_.ShouldStop()) {
-        throw CancelledError();
-      }
-      current_ = index;
-      if (AddBitmap(index, archive, trailer)) {
-        ++report_.stored;
-      }
-      // A one-file list is done after its only file.
-      delegate_.Progress(RunDelegate::Bar::kFirst,
-                         count == 1 ? 100
-                                    : codec::RoundedPercent(static_cast<std::int64_t>(index),
-                                                            static_cast<std::int64_t>(count - 1)));
-      delegate_.Progress(RunDelegate::Bar::kSecond, 0);
-    }
-    if (tooManyColours_) {
-      refused = NothingEncoded(*tooManyColours_, options_.optionWords);
-    }
-
-    if (refused) {
-      report_.stored = 0;
-      refusedRun = true;
-      Report(*refused);
-    } else {
-      // PNG pictures are stored against the target palette as it is finished.
-      const Bytes target = mapper_ ? mapper_->Palette() : Bytes{};
-      if (lastOnTarget_) {
-        trailer = target;
-      }
-      // Every picture decodes with the last one's palette: name those it does not fit.
-      for (const std::size_t index : palettes_.DifferingFromLast(target)) {
-        Report(StoredAnyway({.kind = FaultKind::kOtherColours, .path = inputs[index]}));
-      }
-
-      delegate_.Log("Completed ", true);
-      if (report_.stored == 0 && existing) {
-        // An archive of no pictures in place of a file that was there would
-        // only lose it.
-        Report(LeftAsItWas(archivePath));
-      } else {
-        archive.Finish(trailer);
-        archiveFile->Commit();
-        report_.outputBytes = archive.Size();
-        report_.outputWritten = true;
-        report_.outputPath = files_.FullPath(archivePath);
-      }
-      report_.completed = true;
-    }
+    WriteArchive(inputs, *archiveFile, archivePath, existing, run);
   } catch (FaultError& error) {
-    report_.outputFailed = true;
-    error.SetPath(archivePath);
-    Report(ArchiveNotWritten(error.Details(), existing));
+    notWritten(error, existing);
   } catch (const CancelledError&) {
-    report_.cancelled = true;
-    Report(Stopped("the archive " + Quoted(archivePath)));
+    run.report.cancelled = true;
+    Report(run, Stopped("the archive " + Quoted(archivePath)));
   } catch (const Error& error) {
-    Report(ArchiveNotWritten(
-        {.kind = FaultKind::kUnexpected, .path = archivePath, .text = error.what()}, existing));
+    Report(run, ArchiveNotWritten(
+                    {.kind = FaultKind::kUnexpected, .path = archivePath, .text = error.what()},
+                    existing));
   }
-  if (!refusedRun) {
-    archivePalette = std::move(trailer);
+  if (!run.refused) {
+    archivePalette = std::move(run.trailer);
   }
   archiveFile.reset();
-  SyncFolders();
+  SyncFolders(run);
   delegate_.Finishing();
-  inputs_ = nullptr;
-  pngs_.StopReadAhead();
-  return report_;
+  return run.report;
 }
 
-bool EncodeRun::AddBitmap(std::size_t index, formats::ArchiveWriter& archive,
-                          Bytes& archivePalette) {
-  const std::string& path = (*inputs_)[index];
-  KeepMoreAhead();
-  SourcePicture picture;
+bool EncodeRun::RefusedBeforeReading(const std::vector<std::string>& inputs,
+                                     const std::string& archivePath, Stored& run) {
+  // An archive never replaces a file it is made of: a run that did would leave
+  // nothing to make it again from.
+  if (auto refused = CheckRunFiles(files_, delegate_, RunFilesOf(inputs, archivePath))) {
+    run.report.outputFailed = true;
+    Report(run, *refused);
+    SyncFolders(run);
+    return true;
+  }
+  for (const Problem& problem : options_.unreadInputs) {
+    Report(run, problem);
+  }
+  return !options_.unreadInputs.empty();
+}
+
+void EncodeRun::WriteArchive(const std::vector<std::string>& inputs, files::ReplacingFile& file,
+                             const std::string& archivePath, bool existing, Stored& run) {
+  formats::ArchiveWriter archive(file);
+  delegate_.Log("Init", false);
+  std::optional<Problem> refused;
+  std::optional<PictureMapper> given = GivenPalette(refused);
+  const Bytes target = refused ? Bytes{} : StorePictures(inputs, std::move(given), archive, run);
+  if (run.tooManyColours) {
+    refused = NothingEncoded(*run.tooManyColours, options_.optionWords);
+  }
+  if (refused) {
+    run.report.stored = 0;
+    run.refused = true;
+    Report(run, *refused);
+    return;
+  }
+  // PNG pictures are stored against the target palette as it is finished.
+  if (run.lastOnTarget) {
+    run.trailer = target;
+  }
+  // Every picture decodes with the last one's palette: name those it does not fit.
+  for (const std::size_t index : run.palettes.DifferingFromLast(target)) {
+    Report(run, StoredAnyway({.kind = FaultKind::kOtherColours, .path = inputs[index]}));
+  }
+  delegate_.Log("Completed ", true);
+  if (run.report.stored == 0 && existing) {
+    // An archive of no pictures in place of a file that was there would only lose it.
+    Report(run, LeftAsItWas(archivePath));
+  } else {
+    archive.Finish(run.trailer);
+    file.Commit();
+    run.report.outputBytes = archive.Size();
+    run.report.outputWritten = true;
+    run.report.outputPath = files_.FullPath(archivePath);
+  }
+  run.report.completed = true;
+}
+
+std::optional<PictureMapper> EncodeRun::GivenPalette(std::optional<Problem>& refused) const {
+  if (options_.paletteFile.empty()) {
+    return std::nullopt;
+  }
   try {
-    picture = source_.Read(path);
+    return GivenPaletteMapper(ReadPaletteInput(files_, options_.paletteFile), options_);
+  } catch (FaultError& error) {
+    error.SetPath(options_.paletteFile);
+    refused = NothingEncoded(error.Details(), options_.optionWords);
+    return std::nullopt;
+  }
+}
+
+Bytes EncodeRun::StorePictures(const std::vector<std::string>& inputs,
+                               std::optional<PictureMapper> given, formats::ArchiveWriter& archive,
+                               Stored& run) {
+  EncodeReadAhead pictures(files_, inputs, options_.alpha, std::move(given));
+  const std::size_t count = inputs.size();
+  for (std::size_t index = 0; index < count; ++index) {
+    if (delegate_.ShouldStop()) {
+      throw CancelledError();
+    }
+    if (AddBitmap(inputs[index], index, pictures.Next(), archive, run)) {
+      ++run.report.stored;
+    }
+    // A one-file list is done after its only file.
+    delegate_.Progress(RunDelegate::Bar::kFirst,
+                       count == 1 ? 100
+                                  : codec::RoundedPercent(static_cast<std::int64_t>(index),
+                                                          static_cast<std::int64_t>(count - 1)));
+    delegate_.Progress(RunDelegate::Bar::kSecond, 0);
+  }
+  const PictureMapper* target = pictures.TargetPalette();
+  return target ? target->Palette() : Bytes{};
+}
+
+bool EncodeRun::AddBitmap(const std::string& path, std::size_t index, AheadPicture next,
+                          formats::ArchiveWriter& archive, Stored& run) {
+  for (const std::string& note : next.notes) {
+    delegate_.Log(note, false);
+  }
+  try {
+    if (next.fault) {
+      std::rethrow_exception(next.fault);
+    }
   } catch (const FaultError& error) {
     if (error.Kind() == FaultKind::kTooManyColours) {
-      tooManyColours_ = error.Details();
-    } else if (!tooManyColours_) {
-      Report(PictureNotStored(error.Details(), options_.optionWords));
+      run.tooManyColours = error.Details();
+    } else if (!run.tooManyColours) {
+      Report(run, PictureNotStored(error.Details(), options_.optionWords));
     }
     return false;
   }
-  if (tooManyColours_) {
+  if (run.tooManyColours) {
     return false;  // the run only counts colours now
   }
-
-  bool stored = false;
-  if (!options_.sheet) {
-    stored = StoreEntry(path, path, picture.stored, picture.changes, archive);
-  } else {
-    std::vector<SheetFrame> frames;
-    try {
-      frames = CutSheet(ImageOf(picture.stored), options_.sheet->width, options_.sheet->height,
-                        options_.skipEmpty);
-    } catch (FaultError& error) {
-      error.SetPath(path);
-      Report(PictureNotStored(error.Details()));
-      return false;
-    }
-    for (std::size_t i = 0; i < frames.size(); ++i) {
-      formats::StoredPicture frame{.width = static_cast<std::int32_t>(frames[i].image.width),
-                                   .height = static_cast<std::int32_t>(frames[i].image.height),
-                                   .palette = {},
-                                   .storedRows = std::move(frames[i].image.pixels),
-                                   // What is said of the picture is said once, at its first frame.
-                                   .rowsWhole = i > 0 || picture.stored.rowsWhole};
-      const std::string shown = path + " (frame " + std::to_string(frames[i].number + 1) + ")";
-      stored |= StoreEntry(
-          path, shown, frame,
-          i == 0 ? std::span<const Fault>(picture.changes) : std::span<const Fault>(), archive);
-    }
-  }
-  if (!stored) {
+  SourcePicture& picture = next.picture;
+  if (!(options_.sheet ? StoreFrames(path, picture, archive, run)
+                       : StoreEntry(path, path, picture.stored, picture.changes, archive, run))) {
     return false;
   }
   // The trailer is the palette of the last picture stored; one that cannot be
   // stored leaves it alone.
-  lastOnTarget_ = picture.onTargetPalette;
+  run.lastOnTarget = picture.onTargetPalette;
   if (picture.onTargetPalette) {
-    palettes_.AddOnTarget(index);
+    run.palettes.AddOnTarget(index);
   } else {
-    palettes_.Add(index, picture.stored.palette);
+    run.palettes.Add(index, picture.stored.palette);
   }
-  archivePalette = std::move(picture.stored.palette);
+  run.trailer = std::move(picture.stored.palette);
   return true;
+}
+
+bool EncodeRun::StoreFrames(const std::string& path, SourcePicture& picture,
+                            formats::ArchiveWriter& archive, Stored& run) {
+  std::vector<SheetFrame> frames;
+  try {
+    frames = CutSheet(ImageOf(picture.stored), options_.sheet->width, options_.sheet->height,
+                      options_.skipEmpty);
+  } catch (FaultError& error) {
+    error.SetPath(path);
+    Report(run, PictureNotStored(error.Details()));
+    return false;
+  }
+  bool stored = false;
+  for (std::size_t i = 0; i < frames.size(); ++i) {
+    formats::StoredPicture frame{.width = static_cast<std::int32_t>(frames[i].image.width),
+                                 .height = static_cast<std::int32_t>(frames[i].image.height),
+                                 .palette = {},
+                                 .storedRows = std::move(frames[i].image.pixels),
+                                 // What is said of the picture is said once, at its first frame.
+                                 .rowsWhole = i > 0 || picture.stored.rowsWhole};
+    const std::string shown = path + " (frame " + std::to_string(frames[i].number + 1) + ")";
+    stored |= StoreEntry(
+        path, shown, frame,
+        i == 0 ? std::span<const Fault>(picture.changes) : std::span<const Fault>(), archive, run);
+  }
+  return stored;
 }
 
 bool EncodeRun::StoreEntry(const std::string& path, const std::string& shown,
                            const formats::StoredPicture& picture, std::span<const Fault> changes,
-                           formats::ArchiveWriter& archive) {
+                           formats::ArchiveWriter& archive, Stored& run) {
   if (archive.Count() >= formats::kMaxEntries) {
-    Report(PictureNotStored({.kind = FaultKind::kArchiveFull, .path = path}));
+    Report(run, PictureNotStored({.kind = FaultKind::kArchiveFull, .path = path}));
     return false;
   }
-  // A large PNG picture or frame is refused before its rows are coded.
-  if (auto misfit = formats::CheckEntryFits(
-          {picture.storedRows.size(), picture.width, picture.height, std::nullopt})) {
-    misfit->path = path;
-    Report(PictureNotStored(std::move(*misfit)));
+  const std::optional<Bytes> coded =
+      CodeEntry(picture, path, shown, changes, delegate_,
+                [&](const Problem& problem) { Report(run, problem); });
+  if (!coded) {
     return false;
   }
-
-  delegate_.Log("Adding: " + Escaped(shown), true);
-  if (!picture.rowsWhole) {
-    Report(StoredAnyway({.kind = FaultKind::kRowsNotWhole, .path = path}));
-  }
-  for (Fault change : changes) {
-    change.path = path;
-    Report(StoredAnyway(std::move(change)));
-  }
-
-  Bytes coded;
-  codec::RLECompress2(picture.storedRows, coded, picture.width);
-  if (auto misfit = formats::CheckEntryFits({0, picture.width, picture.height, coded.size()})) {
-    misfit->path = path;
-    Report(PictureNotStored(std::move(*misfit)));
-    return false;
-  }
-  if (codec::RLEDecompress(coded) == picture.storedRows) {
-    delegate_.Log("RLE: OK, Compressed and orig data are identical ;]", false);
-  } else {
-    Report(StoredAnyway({.kind = FaultKind::kCodedRowsDiffer, .path = path}));
-  }
-  archive.AddEntry(picture.width, picture.height, coded);
+  archive.AddEntry(picture.width, picture.height, *coded);
   return true;
 }
 
-PictureMapper& EncodeRun::TargetPalette() {
-  if (!mapper_) {
-    // Made at the first PNG picture, from it and the files after it: a run
-    // without PNG pictures opens no file twice.
-    const std::span<const std::string> rest(
-        inputs_->begin() + static_cast<std::ptrdiff_t>(current_), inputs_->end());
-    std::size_t kept = 0;
-    mapper_ = TargetPaletteOf(files_, rest, options_.alpha, &pngs_.StartReadAhead(), &kept);
-    if (kept > 0) {
-      keepFrom_ = current_ + kept;
-    }
-    if (const auto k = mapper_->SwappedIndex()) {
-      delegate_.Log(
-          "PNG palette: the see-through index " + std::to_string(*k) + " and index 0 trade places",
-          false);
-    }
-    if (const auto to = mapper_->MovedIndex0(); to && !to->nearest) {
-      delegate_.Log(
-          "PNG palette: the opaque colour of index 0 moves to index " + std::to_string(to->index),
-          false);
-    }
-  }
-  return *mapper_;
-}
-
-void EncodeRun::KeepMoreAhead() {
-  PngReadAhead* ahead = pngs_.ReadAhead();
-  if (!ahead || !keepFrom_) {
-    return;
-  }
-  // Never the picture being read now or one before it: the run reads those itself.
-  keepFrom_ = std::max(*keepFrom_, current_ + 1);
-  while (*keepFrom_ < inputs_->size()) {
-    switch (KeepForPixels(files_, (*inputs_)[*keepFrom_], *ahead)) {
-      case Kept::kYes:
-        ++*keepFrom_;
-        break;
-      case Kept::kNoRoomNow:
-        return;
-      case Kept::kNever:
-        // A bitmap or a large file stops it, so that no file is opened twice
-        // but that one.
-        keepFrom_.reset();
-        return;
-    }
-  }
-}
-
-void EncodeRun::Report(const Problem& problem) {
-  ++report_.problems;
+void EncodeRun::Report(Stored& run, const Problem& problem) {
+  ++run.report.problems;
   delegate_.Report(problem);
 }
 
-void EncodeRun::SyncFolders() {
-  try {
-    files_.SyncFolders();
-  } catch (const FaultError& error) {
-    report_.outputFailed = true;
-    report_.completed = false;
-    Report(OutputNotWritten(error.Details(), false));
-  }
+void EncodeRun::SyncFolders(Stored& run) {
+  SyncRunFolders(files_, run.report, [&](const Problem& problem) { Report(run, problem); });
 }
 
 }  // namespace sprite::pipeline

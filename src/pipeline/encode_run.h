@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -11,7 +10,8 @@
 #include "common/bytes.h"
 #include "files/file_system.h"
 #include "files/read_write_guard.h"
-#include "pipeline/png_file_source.h"
+#include "pipeline/encode_read_ahead.h"
+#include "pipeline/problem.h"
 #include "pipeline/run_delegate.h"
 #include "pipeline/run_report.h"
 #include "pipeline/sprite_sheet.h"
@@ -43,12 +43,12 @@ struct EncodeOptions {
   OptionWords optionWords = OptionWords::kCommandLine;
 };
 
+// The mapper of PNG pictures onto a palette file's palette, with the options' mapping.
+PictureMapper GivenPaletteMapper(const formats::PaletteFile& palette, const EncodeOptions& options);
+
 class EncodeRun {
  public:
   EncodeRun(files::FileSystem& files, RunDelegate& delegate, EncodeOptions options = {});
-  ~EncodeRun();
-  EncodeRun(const EncodeRun&) = delete;
-  EncodeRun& operator=(const EncodeRun&) = delete;
 
   // Stores the pictures of `inputs` (at most 32767 of them), in order, in the
   // archive at `archivePath`: bitmaps with their own palettes, PNG pictures
@@ -63,43 +63,42 @@ class EncodeRun {
                 Bytes& archivePalette);
 
  private:
+  struct Stored;
+
   // What the run reads and writes, for the one rule that keeps them apart.
   files::RunFiles RunFilesOf(const std::vector<std::string>& inputs,
                              const std::string& archivePath) const;
-  // The per-picture step: reads, checks, codes, verifies and appends one
-  // listed picture, or each of its frames. True when something was stored.
-  bool AddBitmap(std::size_t index, formats::ArchiveWriter& archive, Bytes& archivePalette);
+  // Refuses a run that would write a file it reads, or whose lists or folders
+  // could not be read, before anything is read or written: true when it did.
+  bool RefusedBeforeReading(const std::vector<std::string>& inputs, const std::string& archivePath,
+                            Stored& run);
+  // Writes the archive: "Init", the pictures, the palettes named, "Completed ".
+  void WriteArchive(const std::vector<std::string>& inputs, files::ReplacingFile& file,
+                    const std::string& archivePath, bool existing, Stored& run);
+  // The palette file's target palette; one that cannot be read refuses the run.
+  std::optional<PictureMapper> GivenPalette(std::optional<Problem>& refused) const;
+  // The store loop: every listed picture in turn, as the read-ahead gives it.
+  // Returns the finished target palette of the PNG pictures.
+  Bytes StorePictures(const std::vector<std::string>& inputs, std::optional<PictureMapper> given,
+                      formats::ArchiveWriter& archive, Stored& run);
+  // The per-picture step: checks, codes, verifies and appends one listed
+  // picture, or each of its frames. True when something was stored.
+  bool AddBitmap(const std::string& path, std::size_t index, AheadPicture next,
+                 formats::ArchiveWriter& archive, Stored& run);
+  bool StoreFrames(const std::string& path, SourcePicture& picture, formats::ArchiveWriter& archive,
+                   Stored& run);
   // Codes, verifies and appends one picture or frame, logged as `shown`.
   // `changes` are what the archive shows otherwise than the picture.
   bool StoreEntry(const std::string& path, const std::string& shown,
                   const formats::StoredPicture& picture, std::span<const Fault> changes,
-                  formats::ArchiveWriter& archive);
-  // The target palette of the run's PNG pictures, made when the first one is read.
-  PictureMapper& TargetPalette();
-  // Keeps the PNG files after those the palette pass kept for the read-ahead,
-  // as far as it has room, so that their pixels too are decoded ahead.
-  void KeepMoreAhead();
-  void Report(const Problem& problem);
+                  formats::ArchiveWriter& archive, Stored& run);
+  void Report(Stored& run, const Problem& problem);
   // Makes the names of the archive durable; a failure is a failed output.
-  void SyncFolders();
+  void SyncFolders(Stored& run);
 
   files::FileSystem& files_;
   RunDelegate& delegate_;
   EncodeOptions options_;
-  PngFileSource pngs_;
-  PictureFileSource source_;
-  RunReport report_;
-  // The run under way: its inputs, the one being added, its palettes.
-  const std::vector<std::string>* inputs_ = nullptr;
-  std::size_t current_ = 0;
-  std::optional<PictureMapper> mapper_;
-  // The next input to offer the read-ahead; none once one was not taken for good.
-  std::optional<std::size_t> keepFrom_;
-  StoredPalettes palettes_;
-  bool lastOnTarget_ = false;
-  // The PNG pictures have more colours than a palette holds: the rest of the
-  // run only counts them, and nothing is stored.
-  std::optional<Fault> tooManyColours_;
 };
 
 }  // namespace sprite::pipeline

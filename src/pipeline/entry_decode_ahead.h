@@ -1,18 +1,14 @@
 #pragma once
 
-#include <atomic>
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <exception>
-#include <mutex>
-#include <thread>
 #include <vector>
 
 #include "codec/rle_decoder.h"
 #include "common/bytes.h"
 #include "formats/sprite_archive.h"
+#include "pipeline/bounded_ahead.h"
 #include "pipeline/entry_writer.h"
 
 namespace sprite::pipeline {
@@ -34,10 +30,10 @@ class EntryDecodeAhead {
   // both belong to the second thread until this is destroyed. It goes no
   // further than an entry that cannot be read or written.
   EntryDecodeAhead(formats::ArchiveReader& reader, EntryWriter& writer, std::int32_t count);
-  // Stops the thread at the decoder's next call to its host.
-  ~EntryDecodeAhead();
-  EntryDecodeAhead(const EntryDecodeAhead&) = delete;
-  EntryDecodeAhead& operator=(const EntryDecodeAhead&) = delete;
+  // The same for the entries of these numbers alone, in increasing order, from
+  // a reader that has read none: the others' coded streams are not even read.
+  EntryDecodeAhead(formats::ArchiveReader& reader, EntryWriter& writer,
+                   std::vector<std::int32_t> numbers);
 
   // The file of the next entry, waited for, once its calls were told to
   // `host`. Rethrows what reading or writing the entry threw, and lets what
@@ -63,25 +59,15 @@ class EntryDecodeAhead {
   };
   class Recorder;
 
-  void Work();
+  void Make(BoundedAhead<Entry>& ahead);
   static void TellAgain(const Entry& entry, codec::RowsHost& host);
 
   formats::ArchiveReader& reader_;
   EntryWriter& writer_;
   std::int32_t count_;
-
-  std::mutex mutex_;
-  std::deque<Entry> ready_;
-  std::size_t aheadBytes_ = 0;
-  bool ended_ = false;  // the thread makes no more entries
-  // Each side is woken only when what it waits for may have come.
-  std::condition_variable entryReady_;
-  bool runWaits_ = false;
-  std::condition_variable roomMade_;
-  bool workerWaits_ = false;
-  // Read without the lock by the recorder at each call of the decoder.
-  std::atomic<bool> stopping_ = false;
-  std::thread worker_;
+  std::vector<std::int32_t> numbers_;  // empty: every entry
+  // Last: its thread starts once the rest is made, and ends before it goes.
+  BoundedAhead<Entry> ahead_;
 };
 
 }  // namespace sprite::pipeline

@@ -2,7 +2,7 @@
 
 #include "codec/palette_swap.h"
 #include "formats/bitmap.h"
-#include "formats/png_picture.h"
+#include "formats/png_writer.h"
 
 namespace sprite::pipeline {
 

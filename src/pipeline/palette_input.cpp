@@ -1,7 +1,7 @@
 #include "pipeline/palette_input.h"
 
 #include "files/whole_file.h"
-#include "pipeline/png_file_source.h"
+#include "pipeline/picture_file.h"
 
 namespace sprite::pipeline {
 

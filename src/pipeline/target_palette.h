@@ -18,95 +18,15 @@
 // See-through pixels (as AlphaRule says) are index 0 in built and given palettes.
 #pragma once
 
-#include <cstdint>
+#include <cstddef>
 #include <memory>
-#include <optional>
 #include <string_view>
-#include <vector>
 
-#include "common/bytes.h"
-#include "formats/palette_file.h"
 #include "formats/png_picture.h"
-#include "pipeline/indexed_image.h"
-#include "pipeline/opaque_index0.h"
+#include "pipeline/palette_rules.h"
+#include "pipeline/picture_mapper.h"
 
 namespace sprite::pipeline {
-
-// What becomes of the pixels of an opaque colour 0 in indexed pictures that
-// keep their shared palette, which has no see-through index of its own.
-enum class OpaqueIndex0 : std::uint8_t {
-  kSay,         // they stay index 0, see-through in an archive: a warning for each picture
-  kKeep,        // they move to an index of their colour (PlaceOfOpaqueIndex0)
-  kSeeThrough,  // they are meant to be see-through: index 0, without a word
-};
-
-// Where see-through ends, for the built and the given palette.
-struct AlphaRule {
-  // Empty: alpha 0 is see-through, 255 opaque, and any other alpha is refused
-  // naming the picture and the pixel. N (1 to 255): alpha below N is
-  // see-through, N and above opaque (and its colour counts without its alpha).
-  std::optional<int> threshold{};
-  // Shared palette without a see-through index: index 0's pixels.
-  OpaqueIndex0 opaqueIndex0 = OpaqueIndex0::kSay;
-};
-
-enum class PaletteOrigin { kShared, kBuilt, kGiven };
-
-// The distance for the nearest colour: the "redmean" weighted Euclidean
-// distance, scaled to whole numbers (× 512, squared):
-// (1024 + r1 + r2)·Δr² + 2048·Δg² + (1534 − r1 − r2)·Δb².
-// It weighs green most and red or blue by how red the pair is, closer to what
-// the eye sees than plain RGB distance. Ties go to the lowest index.
-std::int64_t ColourDistance(std::uint8_t r1, std::uint8_t g1, std::uint8_t b1, std::uint8_t r2,
-                            std::uint8_t g2, std::uint8_t b2);
-
-struct MappedPicture {
-  IndexedImage image;
-  // Given palette: opaque pixels whose colour has no exact entry.
-  std::uint64_t changedPixels = 0;
-  // Shared palette without a see-through index: the pixels of the opaque
-  // colour 0 that are see-through in the archive (kSay), or that took the
-  // nearest colour (kKeep without a free entry or one of their colour).
-  std::uint64_t opaqueIndex0 = 0;
-};
-
-class PictureMapper {
- public:
-  // A palette file's entries (those it gave, at most 256) as the target.
-  // Throws InvalidArgumentError for a threshold outside 1 to 255.
-  static PictureMapper ForGivenPalette(const formats::PaletteFile& file, AlphaRule rule = {});
-  // A built palette of no colours yet, that grows as Map meets them.
-  static PictureMapper Building(AlphaRule rule = {});
-
-  PictureMapper(PictureMapper&&) noexcept;
-  PictureMapper& operator=(PictureMapper&&) noexcept;
-  ~PictureMapper();
-
-  PaletteOrigin Origin() const;
-  // 1024 bytes in archive order (red, green, blue, 0).
-  const Bytes& Palette() const;
-  // Shared palette: the see-through index that traded places with 0, to be logged.
-  std::optional<std::uint8_t> SwappedIndex() const;
-  // Shared palette, kKeep: where the pixels of the opaque colour 0 go, to be logged.
-  std::optional<Index0Place> MovedIndex0() const;
-
-  // The picture's indexes in the palette. Throws FaultError naming `name` and
-  // the pixel for a partial alpha the rule refuses, and for a picture that does
-  // not match what the first pass saw of it (it changed in between). A built
-  // palette that grows (TargetPaletteBuilder::AddPalette) takes in the
-  // picture's new colours; when they are more than its entries hold it throws
-  // FaultError (kTooManyColours) with the count of every colour met, this
-  // picture's and those before, and after that it maps nothing more but
-  // counts, throwing again with the count so far.
-  MappedPicture Map(std::string_view name, formats::PngPicture picture);
-
-  struct State;
-
- private:
-  explicit PictureMapper(std::unique_ptr<State> state);
-  friend class TargetPaletteBuilder;
-  std::unique_ptr<State> state_;
-};
 
 class TargetPaletteBuilder {
  public:

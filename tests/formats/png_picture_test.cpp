@@ -1,4 +1,5 @@
 #include "formats/png_picture.h"
+#include "formats/png_writer.h"
 
 #include <gtest/gtest.h>
 #include <libdeflate.h>

@@ -91,11 +91,19 @@ class MemoryTextBox : public TextBox {
       onDrop_(paths);
     }
   }
+  void SetOnEnter(std::function<void()> handler) override { onEnter_ = std::move(handler); }
+  // Enter pressed in the box.
+  void PressEnter() {
+    if (onEnter_) {
+      onEnter_();
+    }
+  }
 
  private:
   std::string text_;
   bool enabled_ = true;
   std::function<void(const std::vector<std::string>&)> onDrop_;
+  std::function<void()> onEnter_;
 };
 
 class MemoryPushButton : public PushButton {

@@ -57,6 +57,12 @@ void MemoryPictureWindow::RequestClose() {
   }
 }
 
+void MemoryPictureWindow::Tick() {
+  if (timerMs_ > 0 && handler_ != nullptr) {
+    handler_->TimerTicked();
+  }
+}
+
 MemoryPictureWindow& AsMemory(PictureWindow& window) {
   auto* memory = dynamic_cast<MemoryPictureWindow*>(&window);
   if (memory == nullptr) {

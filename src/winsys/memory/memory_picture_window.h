@@ -21,6 +21,7 @@ class MemoryPictureWindow : public PictureWindow {
   void Show() override;
   void Close() override { shown_ = false; }
   bool Visible() const override { return shown_; }
+  void SetTimer(std::int32_t intervalMs) override { timerMs_ = intervalMs; }
 
   // What the user does.
   void Resize(PixelSize area);
@@ -28,12 +29,16 @@ class MemoryPictureWindow : public PictureWindow {
   void TurnWheel(std::int32_t notches, bool control = false, bool shift = false);
   // The close button: the window hides and tells its handler.
   void RequestClose();
+  // The timer's interval passing, when one is set.
+  void Tick();
 
   const std::string& Caption() const { return caption_; }
   const std::string& Text() const { return text_; }
   const Picture& Shown() const { return picture_; }
   // Show calls, each of which brings the window to the front with the keyboard.
   int Activations() const { return activations_; }
+  // The timer's interval; 0 when none is set.
+  std::int32_t TimerMs() const { return timerMs_; }
 
  private:
   PictureWindowHandler* handler_ = nullptr;
@@ -43,6 +48,7 @@ class MemoryPictureWindow : public PictureWindow {
   PixelSize area_;
   bool shown_ = false;
   int activations_ = 0;
+  std::int32_t timerMs_ = 0;
 };
 
 // The memory window behind a picture window that a memory window system made,

@@ -13,6 +13,8 @@ namespace {
 constexpr wchar_t kClass[] = L"SpritePictureWindow";
 // Posted when a call made to the window changed the picture area's size.
 constexpr UINT kAreaChanged = WM_APP + 1;
+// The window's one timer, SetTimer's.
+constexpr UINT_PTR kTimerId = 1;
 // Around the text line, and the smallest window, in pixels at 96 dots per inch.
 constexpr int kTextSide = 6;
 constexpr int kTextAbove = 3;
@@ -37,14 +39,29 @@ std::optional<PictureKey> KeyOf(WPARAM key) {
       return PictureKey::kUp;
     case VK_DOWN:
       return PictureKey::kDown;
+    case VK_PRIOR:
+      return PictureKey::kPageUp;
+    case VK_NEXT:
+      return PictureKey::kPageDown;
+    case VK_HOME:
+      return PictureKey::kHome;
+    case VK_END:
+      return PictureKey::kEnd;
     default:
       return std::nullopt;
   }
 }
 
-// "+" and "-" as typed, whatever the keyboard's layout, keypad included.
+// "+", "-", the brackets and the space bar as typed, whatever the keyboard's
+// layout, keypad included.
 std::optional<PictureKey> CharacterOf(WPARAM character) {
   switch (character) {
+    case L' ':
+      return PictureKey::kPlay;
+    case L'[':
+      return PictureKey::kSlower;
+    case L']':
+      return PictureKey::kFaster;
     case L'+':
     case L'=':
       return PictureKey::kZoomIn;
@@ -128,6 +145,14 @@ void Win32PictureWindow::Show() {
 void Win32PictureWindow::Close() {
   const InCall call(inCall_);
   ::ShowWindow(window_, SW_HIDE);
+}
+
+void Win32PictureWindow::SetTimer(std::int32_t intervalMs) {
+  if (intervalMs > 0) {
+    ::SetTimer(window_, kTimerId, static_cast<UINT>(intervalMs), nullptr);
+  } else {
+    ::KillTimer(window_, kTimerId);
+  }
 }
 
 void Win32PictureWindow::LayOut() {
@@ -236,6 +261,12 @@ LRESULT Win32PictureWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CHAR:
       if (const std::optional<PictureKey> key = CharacterOf(wParam)) {
         Report([&](PictureWindowHandler& handler) { handler.KeyPressed(*key); });
+        return 0;
+      }
+      break;
+    case WM_TIMER:
+      if (wParam == kTimerId) {
+        Report([](PictureWindowHandler& handler) { handler.TimerTicked(); });
         return 0;
       }
       break;

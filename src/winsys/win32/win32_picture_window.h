@@ -30,6 +30,7 @@ class Win32PictureWindow : public PictureWindow, public BaseWindow<Win32PictureW
   void Show() override;
   void Close() override;
   bool Visible() const override { return ::IsWindowVisible(window_) != 0; }
+  void SetTimer(std::int32_t intervalMs) override;
 
  private:
   friend class BaseWindow<Win32PictureWindow>;

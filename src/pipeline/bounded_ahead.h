@@ -1,0 +1,135 @@
+// Items made in order on a second thread, ahead of the run's thread that takes
+// them, in memory bounded whatever their number.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <utility>
+
+namespace sprite::pipeline {
+
+// Making the next item (reading and decoding a file, decoding an entry)
+// overlaps using the ones before it. The items not taken yet hold at most
+// `mostBytes` (and at least one item). At the bound the maker waits until the
+// taker has taken half, and each side is woken only when what it waits for
+// may have come, so that neither is woken for each item the other handles.
+template <typename T>
+class BoundedAhead {
+ public:
+  // `make` runs on the second thread: before each item it asks Room, and ends
+  // when it has no more items or Room says no. What it throws reaches the
+  // taker after the items it put.
+  BoundedAhead(std::size_t mostBytes, std::function<void(BoundedAhead&)> make)
+      : mostBytes_(mostBytes), thread_([this, make = std::move(make)] { Run(make); }) {}
+  // Stops the maker at its next Room, or where it looks at Stopping, and waits for it.
+  ~BoundedAhead() {
+    {
+      const std::lock_guard lock(mutex_);
+      stopping_ = true;
+    }
+    roomMade_.notify_one();
+    thread_.join();
+  }
+  BoundedAhead(const BoundedAhead&) = delete;
+  BoundedAhead& operator=(const BoundedAhead&) = delete;
+
+  // The maker's: waits until the items not taken leave room; false once the
+  // taker is gone.
+  bool Room() {
+    std::unique_lock lock(mutex_);
+    if (bytes_ >= mostBytes_) {
+      makerWaits_ = true;
+      roomMade_.wait(lock, [&] { return stopping_ || bytes_ <= mostBytes_ / 2; });
+      makerWaits_ = false;
+    }
+    return !stopping_;
+  }
+  // The maker's: the next item, holding `bytes` of memory.
+  void Put(T item, std::size_t bytes) {
+    bool wake = false;
+    {
+      const std::lock_guard lock(mutex_);
+      bytes_ += bytes;
+      items_.push_back({std::move(item), bytes});
+      wake = takerWaits_;
+    }
+    if (wake) {
+      itemReady_.notify_one();
+    }
+  }
+  // The maker's: whether the taker is gone, for long work between two items.
+  bool Stopping() const { return stopping_.load(std::memory_order_relaxed); }
+
+  // The next item, waited for; nothing once the maker has ended and every
+  // item is taken. Rethrows what the maker threw, after its items.
+  std::optional<T> Take() {
+    std::unique_lock lock(mutex_);
+    takerWaits_ = true;
+    itemReady_.wait(lock, [&] { return !items_.empty() || ended_; });
+    takerWaits_ = false;
+    if (items_.empty()) {
+      if (fault_) {
+        std::rethrow_exception(std::exchange(fault_, nullptr));
+      }
+      return std::nullopt;
+    }
+    Item item = std::move(items_.front());
+    items_.pop_front();
+    bytes_ -= item.bytes;
+    const bool roomMade = makerWaits_ && bytes_ <= mostBytes_ / 2;
+    lock.unlock();
+    if (roomMade) {
+      roomMade_.notify_one();
+    }
+    return std::move(item.value);
+  }
+
+ private:
+  struct Item {
+    T value;
+    std::size_t bytes;
+  };
+
+  void Run(const std::function<void(BoundedAhead&)>& make) {
+    std::exception_ptr fault;
+    try {
+      make(*this);
+    } catch (...) {
+      fault = std::current_exception();
+    }
+    bool wake = false;
+    {
+      const std::lock_guard lock(mutex_);
+      fault_ = fault;
+      ended_ = true;
+      wake = takerWaits_;
+    }
+    if (wake) {
+      itemReady_.notify_one();
+    }
+  }
+
+  const std::size_t mostBytes_;
+  std::mutex mutex_;
+  std::deque<Item> items_;
+  std::size_t bytes_ = 0;
+  bool ended_ = false;
+  std::exception_ptr fault_;
+  std::condition_variable itemReady_;
+  bool takerWaits_ = false;
+  std::condition_variable roomMade_;
+  bool makerWaits_ = false;
+  // Set under the lock, read without it by Stopping.
+  std::atomic<bool> stopping_ = false;
+  // Last: the thread starts once everything it uses is made.
+  std::thread thread_;
+};
+
+}  // namespace sprite::pipeline

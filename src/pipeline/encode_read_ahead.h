@@ -1,0 +1,68 @@
+// Encode's listed pictures, read on a second thread in list order ahead of the
+// run's store loop.
+#pragma once
+
+#include <cstddef>
+#include <exception>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "files/file_system.h"
+#include "pipeline/bounded_ahead.h"
+#include "pipeline/palette_pass.h"
+#include "pipeline/picture_source.h"
+#include "pipeline/target_palette.h"
+
+namespace sprite::pipeline {
+
+// One listed picture, as the store loop takes it.
+struct AheadPicture {
+  // Log lines that come before the picture's own: what the palette pass made
+  // of the PNG pictures' palette, with the first PNG picture.
+  std::vector<std::string> notes;
+  SourcePicture picture;
+  // What reading the picture threw instead; its path is named.
+  std::exception_ptr fault;
+};
+
+// Each listed file is opened once where it can be, read and decoded (a bitmap
+// with its own palette, a PNG picture mapped to the target palette) on a
+// second thread, so that this overlaps coding and writing the pictures before
+// it. At the first PNG picture the thread runs the palette pass over the
+// files after it, which keeps the files it reads whole for the thread to
+// decode. Pictures are mapped in list order, as a built palette grows. The
+// pictures not taken yet hold at most kMostAheadBytes (and at least one).
+class EncodeReadAhead {
+ public:
+  static constexpr std::size_t kMostAheadBytes = std::size_t{1} << 19;
+
+  // `paths` outlive this. `given` is the palette file's target palette; without
+  // one the palette pass makes it.
+  EncodeReadAhead(files::FileSystem& files, std::span<const std::string> paths, AlphaRule rule,
+                  std::optional<PictureMapper> given);
+
+  // The next listed picture, waited for: one call for each path.
+  AheadPicture Next();
+  // The target palette, once every picture was taken: the given one, or the
+  // one the palette pass made; nothing when no PNG picture was read.
+  const PictureMapper* TargetPalette();
+
+ private:
+  void Make(BoundedAhead<AheadPicture>& ahead);
+  SourcePicture Read(std::size_t index, std::vector<std::string>& notes);
+  SourcePicture ReadPng(Bytes file, std::size_t index, std::vector<std::string>& notes);
+
+  files::FileSystem& files_;
+  std::span<const std::string> paths_;
+  AlphaRule rule_;
+  // The thread's, until it has ended.
+  std::optional<PictureMapper> mapper_;
+  KeptFiles kept_;
+  bool ended_ = false;
+  // Last: its thread starts once the rest is made, and ends before it goes.
+  BoundedAhead<AheadPicture> ahead_;
+};
+
+}  // namespace sprite::pipeline

@@ -1,0 +1,59 @@
+#include "pipeline/picture_file.h"
+
+#include <array>
+#include <optional>
+#include <vector>
+
+namespace sprite::pipeline {
+
+bool StartsAsPng(ByteSource& file) {
+  if (file.Size() < formats::kPngSignature.size()) {
+    return false;
+  }
+  std::array<std::uint8_t, formats::kPngSignature.size()> start{};
+  file.ReadAt(0, start);
+  return formats::IsPng(start);
+}
+
+SourcePicture MapPng(formats::PngPicture picture, const std::string& path, PictureMapper& mapper) {
+  const std::uint32_t width = picture.width;
+  const std::uint32_t height = picture.height;
+  const std::optional<formats::EntryShape> shape = picture.entryShape;
+  std::vector<Fault> changes;
+  if (picture.mergedColours > 0) {
+    changes.push_back({.kind = FaultKind::kColoursMerged,
+                       .value = static_cast<std::int64_t>(picture.mergedColours),
+                       .bound = picture.mergedCountComplete ? 0 : 1});
+  }
+  const formats::PngColour zero =
+      picture.palette.empty() ? formats::PngColour{} : picture.palette[0];
+  MappedPicture mapped = mapper.Map(path, std::move(picture));
+  if (mapped.changedPixels > 0) {
+    changes.push_back({.kind = FaultKind::kColoursChanged,
+                       .value = static_cast<std::int64_t>(mapped.changedPixels)});
+  }
+  if (mapped.opaqueIndex0 > 0) {
+    // Colour 0 itself, or the nearest colour it took.
+    const auto moved = mapper.MovedIndex0();
+    const std::size_t at = moved ? 4 * std::size_t{moved->index} : 0;
+    const Bytes& palette = mapper.Palette();
+    const formats::PngColour shown =
+        moved ? formats::PngColour{palette[at], palette[at + 1], palette[at + 2]} : zero;
+    changes.push_back({.kind = moved ? FaultKind::kOpaqueIndex0Nearest : FaultKind::kOpaqueIndex0,
+                       .value = static_cast<std::int64_t>(mapped.opaqueIndex0),
+                       .bound = moved ? moved->index : 0,
+                       .text = "(" + std::to_string(shown.red) + ", " +
+                               std::to_string(shown.green) + ", " + std::to_string(shown.blue) +
+                               ")"});
+  }
+  formats::EntryRows entry = formats::EntryOfPicture(height, std::move(mapped.image.pixels), shape);
+  return {{.width = static_cast<std::int32_t>(width),
+           .height = entry.heightField,
+           .palette = mapper.Palette(),
+           .storedRows = std::move(entry.storedRows),
+           .rowsWhole = true},
+          true,
+          std::move(changes)};
+}
+
+}  // namespace sprite::pipeline

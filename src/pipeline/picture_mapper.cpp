@@ -1,0 +1,306 @@
+#include "pipeline/picture_mapper.h"
+
+#include <algorithm>
+#include <array>
+#include <bitset>
+#include <cstring>
+#include <string>
+#include <unordered_map>
+#include <utility>
+
+#include "common/error.h"
+#include "pipeline/colour_tables.h"
+
+namespace sprite::pipeline {
+
+namespace {
+
+using formats::PngColour;
+using formats::PngForm;
+using formats::PngPicture;
+
+// Colours looked up by nearest distance are remembered up to this many, then forgotten.
+constexpr std::size_t kMaxRemembered = 1u << 16;
+
+}  // namespace
+
+struct PictureMapper::State {
+  PaletteOrigin origin = PaletteOrigin::kBuilt;
+  AlphaRule rule;
+  Bytes palette = Bytes(kPaletteEntries * 4, 0);
+  std::optional<std::uint8_t> swapped;
+  std::optional<Index0Place> movedIndex0;
+  // Shared: the PLTE every picture must agree with, and each index's new place.
+  std::vector<PngColour> shared;
+  std::optional<std::uint8_t> seeThrough;
+  std::array<std::uint8_t, kPaletteEntries> place{};
+  // Built: every colour's index. Given: each colour's lowest index from 1.
+  ColourIndex exact;
+  std::size_t given = 0;
+  // Built from palettes alone: the palette grows as Map meets colours, `met`
+  // of them so far, those past the last entry in `pastPalette`.
+  bool growing = false;
+  std::size_t met = 0;
+  std::unique_ptr<std::bitset<1 << 24>> pastPalette;
+  std::unordered_map<std::uint32_t, std::uint8_t> nearest;
+  // Built and given: the RGBA colours met so far, with their IndexOf.
+  RecentColours recent;
+
+  std::uint8_t Nearest(const PngColour& c) {
+    if (const auto known = nearest.find(ColourKey(c)); known != nearest.end()) {
+      return known->second;
+    }
+    std::size_t best = 1;
+    std::int64_t bestDistance = -1;
+    for (std::size_t i = 1; i < given; ++i) {
+      const PngColour e = EntryOf(palette, i);
+      const std::int64_t d = ColourDistance(c.red, c.green, c.blue, e.red, e.green, e.blue);
+      if (bestDistance < 0 || d < bestDistance) {
+        best = i;
+        bestDistance = d;
+      }
+    }
+    if (nearest.size() >= kMaxRemembered) {
+      nearest.clear();
+    }
+    return nearest[ColourKey(c)] = static_cast<std::uint8_t>(best);
+  }
+
+  MappedPicture MapShared(std::string_view name, PngPicture& picture) const {
+    const auto own =
+        picture.form == PngForm::kIndexed ? SeeThroughIndex(picture.palette) : std::nullopt;
+    if (!own || !PalettesAgree(shared, picture.palette) ||
+        !SeeThroughAgrees(*own, picture.palette.size(), seeThrough, shared.size())) {
+      PictureChanged(
+          name,
+          "its palette is not the one it had when the run's palette was made; the picture "
+          "changed in between");
+    }
+    // Index 0 is see-through in an archive: pixels of an opaque colour 0
+    // that stay there, or that take the nearest colour, are counted.
+    const bool opaqueZero = !seeThrough && (rule.opaqueIndex0 == OpaqueIndex0::kSay ||
+                                            (movedIndex0 && movedIndex0->nearest));
+    const auto zeros =
+        opaqueZero ? static_cast<std::uint64_t>(std::ranges::count(picture.pixels, 0)) : 0;
+    // Indexes stay where they are unless the see-through index trades places
+    // with 0, or colour 0 moves.
+    if (!swapped && !movedIndex0) {
+      return {{picture.width, picture.height, std::move(picture.pixels)}, 0, zeros};
+    }
+    MappedPicture out{{picture.width, picture.height, Bytes(picture.pixels.size())}, 0, zeros};
+    std::transform(picture.pixels.begin(), picture.pixels.end(), out.image.pixels.begin(),
+                   [this](std::uint8_t index) { return place[index]; });
+    return out;
+  }
+
+  // The index of colour `c`, first met at pixel `i` of a picture `width`
+  // wide; `changed` when a given palette has no exact entry for it.
+  std::uint8_t IndexOf(std::string_view name, const PngColour& c, std::size_t i,
+                       std::uint32_t width, bool& changed) {
+    changed = false;
+    // Alpha 255 is opaque under any rule.
+    if (c.alpha != 255 && IsSeeThrough(c.alpha, rule, name, i, width)) {
+      return 0;
+    }
+    const std::uint32_t key = ColourKey(c);
+    if (const auto found = exact.Find(key)) {
+      return *found;
+    }
+    return IndexOfUnknown(name, c, key, i, width, changed);
+  }
+
+  // IndexOf for an opaque colour the exact index does not hold yet.
+  std::uint8_t IndexOfUnknown(std::string_view name, const PngColour& c, std::uint32_t key,
+                              std::size_t i, std::uint32_t width, bool& changed) {
+    if (origin == PaletteOrigin::kGiven) {
+      changed = true;
+      return Nearest(c);
+    }
+    if (!growing) {
+      PictureChanged(name,
+                     "pixel " + PixelPlace(i, width) +
+                         " has a colour the run's palette was not made with; the picture changed "
+                         "in between");
+    }
+    if (met < kMaxOpaqueColours) {
+      const auto index = static_cast<std::uint8_t>(++met);
+      SetEntry(palette, index, c);
+      exact.Insert(key, index);
+      return index;
+    }
+    // Past the last entry colours are only counted, for the refusal.
+    if (!pastPalette) {
+      pastPalette = std::make_unique<std::bitset<1 << 24>>();
+    }
+    if (!pastPalette->test(key)) {
+      pastPalette->set(key);
+      ++met;
+    }
+    return 0;
+  }
+
+  // IndexOf for the RGBA pixel `i` whose four bytes are `word`, remembered
+  // in `recent` with whether it changed.
+  std::uint16_t Learn(std::string_view name, std::uint32_t word, const std::uint8_t* c,
+                      std::size_t i, std::uint32_t width) {
+    bool changed = false;
+    const std::uint8_t index = IndexOf(name, {c[0], c[1], c[2], c[3]}, i, width, changed);
+    const auto value = static_cast<std::uint16_t>(index | (changed ? 0x100 : 0));
+    recent.Put(word, value);
+    return value;
+  }
+
+  // The indexes are written over the picture's own pixels, each over the
+  // first byte of its pixel, which has been read by then.
+  MappedPicture MapColours(std::string_view name, PngPicture& picture) {
+    if (growing) {
+      CheckAlphas(rule, name, picture);
+    }
+    const std::size_t count = std::size_t{picture.width} * picture.height;
+    std::uint8_t* mapped = picture.pixels.data();
+    std::uint64_t changedPixels = 0;
+    if (picture.form == PngForm::kIndexed) {
+      // Each palette entry is looked up once, where a pixel first uses it.
+      std::array<std::int16_t, kPaletteEntries> index;
+      index.fill(-1);
+      std::bitset<kPaletteEntries> entryChanged;
+      bool changed = false;
+      for (std::size_t i = 0; i < count; ++i) {
+        const std::uint8_t entry = picture.pixels[i];
+        if (index[entry] < 0) {
+          index[entry] = IndexOf(name, picture.palette[entry], i, picture.width, changed);
+          entryChanged[entry] = changed;
+        }
+        mapped[i] = static_cast<std::uint8_t>(index[entry]);
+        changedPixels += entryChanged[entry] ? 1u : 0u;
+      }
+    } else {
+      // A pixel like the one before takes its index; another is found in one
+      // probe of `recent` once its colour was met. Alpha 0 is see-through
+      // under any rule, and the all-zero word is the one `recent` never holds.
+      const std::uint8_t* rgba = picture.pixels.data();
+      std::uint32_t last = 0;
+      std::uint16_t lastValue = 0;
+      for (std::size_t i = 0; i < count; ++i) {
+        std::uint32_t word = 0;
+        std::memcpy(&word, rgba + 4 * i, 4);
+        if (word != last) {
+          last = word;
+          if ((word & kAlphaOfWord) == 0) {
+            lastValue = 0;
+          } else if (lastValue = recent.Find(word); lastValue == RecentColours::kMissing) {
+            std::uint8_t c[4];
+            std::memcpy(c, &word, 4);
+            lastValue = Learn(name, word, c, i, picture.width);
+          }
+        }
+        mapped[i] = static_cast<std::uint8_t>(lastValue);
+        changedPixels += static_cast<std::uint64_t>(lastValue >> 8);
+      }
+    }
+    if (met > kMaxOpaqueColours) {
+      throw FaultError(
+          {.kind = FaultKind::kTooManyColours, .value = static_cast<std::int64_t>(met)});
+    }
+    picture.pixels.resize(count);
+    return {{picture.width, picture.height, std::move(picture.pixels)}, changedPixels};
+  }
+};
+
+PictureMapper::PictureMapper(std::unique_ptr<State> state) : state_(std::move(state)) {}
+PictureMapper::PictureMapper(PictureMapper&&) noexcept = default;
+PictureMapper& PictureMapper::operator=(PictureMapper&&) noexcept = default;
+PictureMapper::~PictureMapper() = default;
+
+PictureMapper PictureMapper::ForGivenPalette(const formats::PaletteFile& file, AlphaRule rule) {
+  auto state = std::make_unique<State>();
+  state->origin = PaletteOrigin::kGiven;
+  state->rule = Checked(rule);
+  state->palette = file.palette;
+  state->palette.resize(kPaletteEntries * 4, 0);
+  state->given = std::min(file.entriesGiven, kPaletteEntries);
+  if (state->given < 2) {
+    throw FaultError({.kind = FaultKind::kBadPaletteFile,
+                      .text = "the palette has " + std::to_string(state->given) +
+                              " entries; opaque colours need entries past index 0"});
+  }
+  for (std::size_t i = 1; i < state->given; ++i) {
+    state->exact.Insert(ColourKey(EntryOf(state->palette, i)), static_cast<std::uint8_t>(i));
+  }
+  return PictureMapper(std::move(state));
+}
+
+PictureMapper PictureMapper::Shared(const std::vector<PngColour>& shared,
+                                    std::optional<std::uint8_t> seeThrough, AlphaRule rule) {
+  auto state = std::make_unique<State>();
+  state->rule = rule;
+  state->origin = PaletteOrigin::kShared;
+  state->shared = shared;
+  state->seeThrough = seeThrough;
+  for (std::size_t i = 0; i < kPaletteEntries; ++i) {
+    state->place[i] = static_cast<std::uint8_t>(i);
+    if (i < shared.size()) {
+      SetEntry(state->palette, i, shared[i]);
+    }
+  }
+  if (seeThrough && *seeThrough != 0) {
+    std::swap(state->place[0], state->place[*seeThrough]);
+    for (std::size_t byte = 0; byte < 3; ++byte) {
+      std::swap(state->palette[byte], state->palette[4 * std::size_t{*seeThrough} + byte]);
+    }
+    state->swapped = seeThrough;
+  }
+  if (!seeThrough && rule.opaqueIndex0 == OpaqueIndex0::kKeep) {
+    const Index0Place to = PlaceOfOpaqueIndex0(shared);
+    state->place[0] = to.index;
+    if (to.free) {
+      SetEntry(state->palette, to.index, shared[0]);
+    }
+    state->movedIndex0 = to;
+  }
+  return PictureMapper(std::move(state));
+}
+
+PictureMapper PictureMapper::Built(const std::vector<PngColour>& colours, bool growing,
+                                   AlphaRule rule) {
+  auto state = std::make_unique<State>();
+  state->rule = rule;
+  state->origin = PaletteOrigin::kBuilt;
+  state->growing = growing;
+  state->met = colours.size();
+  for (std::size_t i = 0; i < colours.size(); ++i) {
+    SetEntry(state->palette, i + 1, colours[i]);
+    state->exact.Insert(ColourKey(colours[i]), static_cast<std::uint8_t>(i + 1));
+  }
+  return PictureMapper(std::move(state));
+}
+
+PictureMapper PictureMapper::Building(AlphaRule rule) {
+  auto state = std::make_unique<State>();
+  state->rule = Checked(rule);
+  state->growing = true;
+  return PictureMapper(std::move(state));
+}
+
+PaletteOrigin PictureMapper::Origin() const {
+  return state_->origin;
+}
+
+const Bytes& PictureMapper::Palette() const {
+  return state_->palette;
+}
+
+std::optional<std::uint8_t> PictureMapper::SwappedIndex() const {
+  return state_->swapped;
+}
+
+std::optional<Index0Place> PictureMapper::MovedIndex0() const {
+  return state_->movedIndex0;
+}
+
+MappedPicture PictureMapper::Map(std::string_view name, PngPicture picture) {
+  return state_->origin == PaletteOrigin::kShared ? state_->MapShared(name, picture)
+                                                  : state_->MapColours(name, picture);
+}
+
+}  // namespace sprite::pipeline

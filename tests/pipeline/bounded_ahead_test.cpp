@@ -1,0 +1,57 @@
+#include "pipeline/bounded_ahead.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <stdexcept>
+
+namespace sprite::pipeline {
+namespace {
+
+TEST(BoundedAhead, GivesEveryItemInOrderWithinItsBoundThenWhatTheMakerThrew) {
+  constexpr int kItems = 1000;
+  std::atomic<int> taken = 0;
+  int mostWaiting = 0;
+  {
+    BoundedAhead<int> ahead(100, [&](BoundedAhead<int>& maker) {
+      for (int i = 0; i < kItems && maker.Room(); ++i) {
+        mostWaiting = std::max(mostWaiting, i - taken.load());
+        maker.Put(i, 10);
+      }
+      throw std::runtime_error("the maker's fault");
+    });
+    for (int i = 0; i < kItems; ++i) {
+      ASSERT_EQ(ahead.Take(), i);
+      ++taken;
+    }
+    EXPECT_THROW(ahead.Take(), std::runtime_error);
+    EXPECT_EQ(ahead.Take(), std::nullopt);
+  }
+  // Ten items of ten bytes fill the bound; one more may be on its way to the taker.
+  EXPECT_LE(mostWaiting, 11);
+}
+
+TEST(BoundedAhead, ATakerThatGoesStopsTheMakerWhereverItWaitsOrWorks) {
+  for (const bool working : {false, true}) {
+    SCOPED_TRACE(working ? "working" : "waiting for room");
+    std::atomic<bool> stopped = false;
+    {
+      BoundedAhead<int> ahead(10, [&](BoundedAhead<int>& maker) {
+        maker.Put(1, 10);
+        maker.Put(2, 10);
+        if (working) {
+          while (!maker.Stopping()) {
+          }
+          stopped = true;
+        } else {
+          stopped = !maker.Room();  // one item taken leaves it at the bound
+        }
+      });
+      EXPECT_EQ(ahead.Take(), 1);
+    }
+    EXPECT_TRUE(stopped);
+  }
+}
+
+}  // namespace
+}  // namespace sprite::pipeline
