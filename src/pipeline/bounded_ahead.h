@@ -18,11 +18,16 @@ namespace sprite::pipeline {
 // Making the next item (reading and decoding a file, decoding an entry)
 // overlaps using the ones before it. The items not taken yet hold at most
 // `mostBytes` (and at least one item). At the bound the maker waits until the
-// taker has taken half, and each side is woken only when what it waits for
-// may have come, so that neither is woken for each item the other handles.
+// taker has taken half; a taker that ran dry waits for a burst (half the bound,
+// or kBurstItems items) or the maker's end. Each side is woken only when what
+// it waits for has come, so that neither is woken for each item the other
+// handles. The maker never waits for the taker otherwise: a burst always comes.
 template <typename T>
 class BoundedAhead {
  public:
+  // Few enough that a window taking them stays responsive whatever each costs.
+  static constexpr std::size_t kBurstItems = 16;
+
   // `make` runs on the second thread: before each item it asks Room, and ends
   // when it has no more items or Room says no. What it throws reaches the
   // taker after the items it put.
@@ -58,7 +63,7 @@ class BoundedAhead {
       const std::lock_guard lock(mutex_);
       bytes_ += bytes;
       items_.push_back({std::move(item), bytes});
-      wake = takerWaits_;
+      wake = takerWaits_ && BurstReady();
     }
     if (wake) {
       itemReady_.notify_one();
@@ -71,9 +76,11 @@ class BoundedAhead {
   // item is taken. Rethrows what the maker threw, after its items.
   std::optional<T> Take() {
     std::unique_lock lock(mutex_);
-    takerWaits_ = true;
-    itemReady_.wait(lock, [&] { return !items_.empty() || ended_; });
-    takerWaits_ = false;
+    if (items_.empty()) {
+      takerWaits_ = true;
+      itemReady_.wait(lock, [&] { return BurstReady(); });
+      takerWaits_ = false;
+    }
     if (items_.empty()) {
       if (fault_) {
         std::rethrow_exception(std::exchange(fault_, nullptr));
@@ -96,6 +103,11 @@ class BoundedAhead {
     T value;
     std::size_t bytes;
   };
+
+  // Under the lock: what a taker that ran dry waits for.
+  bool BurstReady() const {
+    return ended_ || items_.size() >= kBurstItems || (!items_.empty() && bytes_ >= mostBytes_ / 2);
+  }
 
   void Run(const std::function<void(BoundedAhead&)>& make) {
     std::exception_ptr fault;

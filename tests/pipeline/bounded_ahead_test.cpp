@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <stdexcept>
+#include <thread>
 
 namespace sprite::pipeline {
 namespace {
@@ -50,6 +52,40 @@ TEST(BoundedAhead, ATakerThatGoesStopsTheMakerWhereverItWaitsOrWorks) {
       EXPECT_EQ(ahead.Take(), 1);
     }
     EXPECT_TRUE(stopped);
+  }
+}
+
+TEST(BoundedAhead, ATakerThatRanDryIsWokenByABurstAndNeverEndsBeforeTheMaker) {
+  using namespace std::chrono_literals;
+  constexpr int kBurst = static_cast<int>(BoundedAhead<int>::kBurstItems);
+  for (const std::size_t most : {0U, 1U, 100U}) {
+    for (const std::size_t bytes : {0U, 1U, 1000U}) {
+      SCOPED_TRACE("bound " + std::to_string(most) + ", items of " + std::to_string(bytes));
+      std::atomic<bool> taken = false;
+      bool burstReachedTaker = false;
+      {
+        BoundedAhead<int> ahead(most, [&](BoundedAhead<int>& maker) {
+          for (int i = 0; i < kBurst && maker.Room(); ++i) {
+            maker.Put(i, bytes);
+          }
+          // Bounded, so that a taker left waiting fails the test instead of hanging it.
+          for (int wait = 0; wait < 5000 && !taken; ++wait) {
+            std::this_thread::sleep_for(1ms);
+          }
+          burstReachedTaker = taken;
+          std::this_thread::sleep_for(5ms);  // the taker runs dry again
+          if (maker.Room()) {
+            maker.Put(kBurst, bytes);
+          }
+        });
+        for (int i = 0; i <= kBurst; ++i) {
+          ASSERT_EQ(ahead.Take(), i);
+          taken = true;
+        }
+        EXPECT_EQ(ahead.Take(), std::nullopt);
+      }
+      EXPECT_TRUE(burstReachedTaker);
+    }
   }
 }
 
