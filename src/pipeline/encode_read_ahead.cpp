@@ -11,17 +11,37 @@ namespace sprite::pipeline {
 
 EncodeReadAhead::EncodeReadAhead(files::FileSystem& files, std::span<const std::string> paths,
                                  AlphaRule rule, std::optional<PictureMapper> given)
-    : files_(files),
-      paths_(paths),
-      rule_(rule),
-      mapper_(std::move(given)),
-      ahead_(kMostAheadBytes, [this](BoundedAhead<AheadPicture>& ahead) { Make(ahead); }) {}
+    : files_(files), paths_(paths), rule_(rule), mapper_(std::move(given)) {}
 
-void EncodeReadAhead::Make(BoundedAhead<AheadPicture>& ahead) {
-  for (std::size_t index = 0; index < paths_.size() && ahead.Room(); ++index) {
+std::optional<AheadPicture> EncodeReadAhead::ReadHereUnlessPng(std::size_t index, Bytes& png) {
+  const std::string& path = paths_[index];
+  AheadPicture next;
+  bool isPng = false;
+  try {
+    next.picture = files::UseFile(files_, path, [&](ByteSource& file) {
+      isPng = StartsAsPng(file);
+      if (!isPng) {
+        return BitmapFileSource::ReadFrom(file, path);
+      }
+      png = files::ReadWhole(file, kMaxPngFileBytes);
+      return SourcePicture{};
+    });
+  } catch (...) {
+    next.fault = std::current_exception();
+    return next;
+  }
+  if (isPng) {
+    return std::nullopt;
+  }
+  return next;
+}
+
+void EncodeReadAhead::Make(BoundedAhead<AheadPicture>& ahead, std::size_t from, Bytes first) {
+  for (std::size_t index = from; index < paths_.size() && ahead.Room(); ++index) {
     AheadPicture next;
     try {
-      next.picture = Read(index, next.notes);
+      next.picture =
+          index == from ? ReadPng(std::move(first), index, next.notes) : Read(index, next.notes);
     } catch (...) {
       next.fault = std::current_exception();
     }
@@ -59,7 +79,18 @@ SourcePicture EncodeReadAhead::ReadPng(Bytes file, std::size_t index,
 }
 
 AheadPicture EncodeReadAhead::Next() {
-  std::optional<AheadPicture> next = ahead_.Take();
+  if (!ahead_ && next_ < paths_.size()) {
+    Bytes png;
+    if (std::optional<AheadPicture> bitmap = ReadHereUnlessPng(next_, png)) {
+      ++next_;
+      return std::move(*bitmap);
+    }
+    ahead_.emplace(kMostAheadBytes, [this, from = next_, first = std::move(png)](
+                                        BoundedAhead<AheadPicture>& ahead) mutable {
+      Make(ahead, from, std::move(first));
+    });
+  }
+  std::optional<AheadPicture> next = ahead_ ? ahead_->Take() : std::nullopt;
   if (!next) {
     throw InvalidArgumentError("every listed picture was taken");
   }
@@ -68,7 +99,8 @@ AheadPicture EncodeReadAhead::Next() {
 
 const PictureMapper* EncodeReadAhead::TargetPalette() {
   // The thread has ended once nothing is left to take.
-  if (!ended_ && ahead_.Take()) {
+  const bool left = ahead_ ? !ended_ && ahead_->Take() : next_ < paths_.size();
+  if (left) {
     throw InvalidArgumentError("the target palette is asked for before every picture was taken");
   }
   ended_ = true;

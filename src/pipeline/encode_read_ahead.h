@@ -28,12 +28,15 @@ struct AheadPicture {
 };
 
 // Each listed file is opened once where it can be, read and decoded (a bitmap
-// with its own palette, a PNG picture mapped to the target palette) on a
-// second thread, so that this overlaps coding and writing the pictures before
-// it. At the first PNG picture the thread runs the palette pass over the
-// files after it, which keeps the files it reads whole for the thread to
-// decode. Pictures are mapped in list order, as a built palette grows. The
-// pictures not taken yet hold at most kMostAheadBytes (and at least one).
+// with its own palette, a PNG picture mapped to the target palette). Bitmaps
+// before the first PNG picture are read on the run's thread, where handing
+// them over would cost more than it overlaps; from the first PNG picture on,
+// a second thread reads ahead, so that decoding overlaps coding and writing
+// the pictures before it. At the first PNG picture the thread runs the
+// palette pass over the files after it, which keeps the files it reads whole
+// for the thread to decode. Pictures are mapped in list order, as a built
+// palette grows. The pictures not taken yet hold at most kMostAheadBytes (and
+// at least one).
 class EncodeReadAhead {
  public:
   static constexpr std::size_t kMostAheadBytes = std::size_t{1} << 19;
@@ -50,7 +53,11 @@ class EncodeReadAhead {
   const PictureMapper* TargetPalette();
 
  private:
-  void Make(BoundedAhead<AheadPicture>& ahead);
+  // The bitmap at `index` read here, or nothing when the file is a PNG
+  // picture, which is then read whole into `png` for the thread.
+  std::optional<AheadPicture> ReadHereUnlessPng(std::size_t index, Bytes& png);
+  // Reads the pictures from list index `from` on, whose file is `first`.
+  void Make(BoundedAhead<AheadPicture>& ahead, std::size_t from, Bytes first);
   SourcePicture Read(std::size_t index, std::vector<std::string>& notes);
   SourcePicture ReadPng(Bytes file, std::size_t index, std::vector<std::string>& notes);
 
@@ -60,9 +67,11 @@ class EncodeReadAhead {
   // The thread's, until it has ended.
   std::optional<PictureMapper> mapper_;
   KeptFiles kept_;
+  // The next listed picture Next hands out while no thread reads ahead.
+  std::size_t next_ = 0;
   bool ended_ = false;
-  // Last: its thread starts once the rest is made, and ends before it goes.
-  BoundedAhead<AheadPicture> ahead_;
+  // Last: made at the first PNG picture, its thread ends before the rest goes.
+  std::optional<BoundedAhead<AheadPicture>> ahead_;
 };
 
 }  // namespace sprite::pipeline
