@@ -285,7 +285,7 @@ bool EncodeRun::StoreEntry(const std::string& path, const std::string& shown,
   }
   for (Fault change : changes) {
     change.path = path;
-    Report(run, StoredAnyway(std::move(change)));
+    Report(run, ChangeStored(std::move(change)));
   }
 
   Bytes coded;
@@ -305,7 +305,10 @@ bool EncodeRun::StoreEntry(const std::string& path, const std::string& shown,
 }
 
 void EncodeRun::Report(Stored& run, const Problem& problem) {
-  ++run.report.problems;
+  // A note tells what the run was asked to do: it is no problem of the input.
+  if (problem.effect != Problem::Effect::kNoted) {
+    ++run.report.problems;
+  }
   delegate_.Report(problem);
 }
 
