@@ -42,7 +42,7 @@ void WindowOptions::Save(winsys::SettingsStore& settings) const {
 
 pipeline::EncodeOptions WindowOptions::ForEncode() const {
   pipeline::EncodeOptions options;
-  options.paletteFile = targetPalette;
+  options.mapping.paletteFile = targetPalette;
   options.alpha.threshold = alphaThreshold;
   // A refused picture's advice names the window's menu items, not sprite-cli's options.
   options.optionWords = OptionWords::kMenu;

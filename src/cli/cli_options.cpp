@@ -26,6 +26,9 @@ constexpr ValueOption kValueOptions[] = {
     {"--sheet", &Request::sheet, "a value"},
     {"--alpha-threshold", &Request::alphaThreshold, "a value"},
     {"--opaque-index0", &Request::opaqueIndex0, "a value"},
+    {"--colours", &Request::colours, "a number"},
+    {"--colors", &Request::colours, "a number"},
+    {"--dither", &Request::dither, "a value"},
 };
 
 // The long options that take none.
@@ -158,6 +161,8 @@ std::optional<std::string> Misplaced(const Request& request) {
       {request.palette.has_value(), "\"--palette\"", "encode", {"encode"}},
       {request.alphaThreshold.has_value(), "\"--alpha-threshold\"", "encode", {"encode"}},
       {request.opaqueIndex0.has_value(), "\"--opaque-index0\"", "encode", {"encode"}},
+      {request.colours.has_value(), "\"--colours\"", "encode", {"encode"}},
+      {request.dither.has_value(), "\"--dither\"", "encode", {"encode"}},
   };
   for (const auto& option : options) {
     if (option.given && std::find(option.commands.begin(), option.commands.end(), command) ==

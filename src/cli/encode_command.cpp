@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "cli/colour_options.h"
 #include "cli/command.h"
 #include "cli/help_texts.h"
 #include "cli/standard_streams.h"
@@ -68,7 +69,7 @@ std::optional<std::string> Check(const Request& request) {
   if (request.opaqueIndex0 && !OpaqueIndex0Of(*request.opaqueIndex0)) {
     return "--opaque-index0=" + *request.opaqueIndex0 + ": it is keep or see-through";
   }
-  return std::nullopt;
+  return CheckColourOptions(request);
 }
 
 // Encode, after its lists and folders are read: a list or folder that cannot
@@ -82,7 +83,7 @@ pipeline::RunReport Run(const Request& request, files::FileSystem& files,
                      std::to_string(inputs.paths.size()) + " were given"};
   }
   pipeline::EncodeOptions options;
-  options.paletteFile = request.palette.value_or("");
+  options.mapping = ColourMappingOf(request);
   if (request.alphaThreshold) {
     options.alpha.threshold = static_cast<int>(*Number(*request.alphaThreshold, 1, 255));
   }
