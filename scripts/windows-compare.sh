@@ -76,4 +76,24 @@ for file in "$work"/lin/png/*.png; do
   cmp "$file" "$work/win/png/$(basename "$file")"
 done
 cmp "$work/lin/back.spr" "$work/win/back.spr" || { echo "windows-compare: back.spr differs" >&2; exit 1; }
-echo "windows-compare: passed; $n inputs, the archive, $decoded bitmaps, $pngs PNGs and the archive encoded back from them are byte for byte the Linux build's"
+# True-colour art brought into a palette chosen or given, through each
+# dithering: integer OKLab and a deterministic quantiser give the same archive.
+mkdir -p "$work/colour"
+convert -size 40x30 gradient:'#203080'-'#f0a040' -swirl 120 "$work/colour/c1.png"
+convert -size 33x47 radial-gradient:'#f0e0c0'-'#601020' "PNG32:$work/colour/c2.png"
+convert -size 50x20 gradient:'#10c060'-'#e0e0ff' -rotate 90 "$work/colour/c3.png"
+for side in lin win; do cp -r "$work/colour" "$work/$side/colour"; done
+colour_cases=("--colours 40 --dither floyd-steinberg" "--colours 255 --dither ordered"
+  "--colors 7" "--palette ärchiv.spr --dither floyd-steinberg")
+for i in "${!colour_cases[@]}"; do
+  read -ra options <<<"${colour_cases[$i]}"
+  (cd "$work/lin" && run "$linux_cli" encode "${options[@]}" -o "colour$i.spr" colour/c1.png \
+    colour/c2.png colour/c3.png >"log-colour$i.txt" 2>"err-colour$i.txt"; echo "$status" >"status-colour$i")
+  (cd "$work/win" && run wine "$win_cli" encode "${options[@]}" -o "colour$i.spr" colour/c1.png \
+    colour/c2.png colour/c3.png >"log-colour$i.txt" 2>"err-colour$i.txt"; echo "$status" >"status-colour$i")
+  for file in "status-colour$i" "log-colour$i.txt" "err-colour$i.txt" "colour$i.spr"; do
+    cmp "$work/lin/$file" "$work/win/$file" ||
+      { echo "windows-compare: $file (${colour_cases[$i]}) differs" >&2; exit 1; }
+  done
+done
+echo "windows-compare: passed; $n inputs, the archive, $decoded bitmaps, $pngs PNGs, the archive encoded back from them and ${#colour_cases[@]} colour mappings are byte for byte the Linux build's"
