@@ -91,6 +91,8 @@ for i in "${!colour_cases[@]}"; do
     colour/c2.png colour/c3.png >"log-colour$i.txt" 2>"err-colour$i.txt"; echo "$status" >"status-colour$i")
   (cd "$work/win" && run wine "$win_cli" encode "${options[@]}" -o "colour$i.spr" colour/c1.png \
     colour/c2.png colour/c3.png >"log-colour$i.txt" 2>"err-colour$i.txt"; echo "$status" >"status-colour$i")
+  # Standard error ends its lines as the system does.
+  sed -i 's/\r$//' "$work/win/err-colour$i.txt"
   for file in "status-colour$i" "log-colour$i.txt" "err-colour$i.txt" "colour$i.spr"; do
     cmp "$work/lin/$file" "$work/win/$file" ||
       { echo "windows-compare: $file (${colour_cases[$i]}) differs" >&2; exit 1; }
