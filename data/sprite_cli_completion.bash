@@ -31,12 +31,13 @@ _sprite_cli() {
     prev=${COMP_WORDS[COMP_CWORD - 2]}
   fi
 
-  # The command is the first word that is neither an option nor an option's value.
-  local command="" ended="" i word
+  # The command is the first word that is neither an option nor an option's
+  # value; the words of that kind after it are its operands.
+  local command="" ended="" operands=0 i word
   for ((i = 1; i < COMP_CWORD; i++)); do
     word=${COMP_WORDS[i]}
     if [ -n "$ended" ]; then
-      [ -z "$command" ] && command=$word
+      if [ -z "$command" ]; then command=$word; else ((operands++)); fi
       continue
     fi
     case $word in
@@ -46,7 +47,7 @@ _sprite_cli() {
         ((i++))
         ;;
       -*) ;;
-      *) [ -z "$command" ] && command=$word ;;
+      *) if [ -z "$command" ]; then command=$word; else ((operands++)); fi ;;
     esac
   done
 
@@ -88,8 +89,11 @@ _sprite_cli() {
       encode) options="-o --output= --palette= --colours= --colors= --dither= --alpha-threshold= --opaque-index0= --sheet= --skip-empty -q --quiet -h --help" ;;
       decode) options="-C --directory= --png --opaque --sheet= --list= -q --quiet -h --help" ;;
       palette) options="-o --output= -q --quiet -h --help" ;;
-      list) options="-q --quiet -h --help" ;;
-      *) options="-o --output= -C --directory= --png --opaque --sheet= --skip-empty --list= --palette= --colours= --colors= --dither= --alpha-threshold= --opaque-index0= -q --quiet -h --help --version --" ;;
+      list) options="--json -q --quiet -h --help" ;;
+      extract) options="-C --directory= --png --opaque --list= -q --quiet -h --help" ;;
+      replace | insert | append) options="--alpha-threshold= --dither= -q --quiet -h --help" ;;
+      delete | move | info) options="-q --quiet -h --help" ;;
+      *) options="-o --output= -C --directory= --png --opaque --sheet= --skip-empty --list= --palette= --colours= --colors= --dither= --alpha-threshold= --opaque-index0= --json -q --quiet -h --help --version --" ;;
     esac
     COMPREPLY=($(compgen -W "$options" -- "$cur"))
     [[ ${COMPREPLY[0]-} == *= ]] && compopt -o nospace 2>/dev/null
@@ -97,9 +101,17 @@ _sprite_cli() {
   fi
 
   case $command in
-    "") COMPREPLY=($(compgen -W "encode decode palette list" -- "$cur")) ;;
+    "") COMPREPLY=($(compgen -W "encode decode palette list info extract replace insert append delete move" -- "$cur")) ;;
     encode) _sprite_cli_files "*.[bB][mM][pP]" "*.[pP][nN][gG]" ;;
-    decode | palette | list) _sprite_cli_files "*.[sS][pP][rR]" ;;
+    decode | palette | list | info) _sprite_cli_files "*.[sS][pP][rR]" ;;
+    extract | replace | insert | append | delete | move)
+      # The archive first; then entry numbers, which are not completed, and pictures.
+      if [ "$operands" -eq 0 ]; then
+        _sprite_cli_files "*.[sS][pP][rR]"
+      elif [ "$command" = "append" ] || { [ "$operands" -ge 2 ] && [[ $command == replace || $command == insert ]]; }; then
+        _sprite_cli_files "*.[bB][mM][pP]" "*.[pP][nN][gG]"
+      fi
+      ;;
   esac
 }
 

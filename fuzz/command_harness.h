@@ -1,6 +1,6 @@
 #pragma once
 
-// The Encode and Decode runs over files held in memory, for the fuzz targets
+// The Encode, Decode and entry-level runs over files held in memory, for the fuzz targets
 // that run the commands end to end, and plain checks shared by them.
 
 #include <cstdint>
@@ -18,6 +18,7 @@
 #include "fakes/memory_file_system.h"
 #include "files/file_system.h"
 #include "formats/memory_io.h"
+#include "pipeline/archive_edit.h"
 #include "pipeline/decode_run.h"
 #include "pipeline/encode_run.h"
 
@@ -63,6 +64,11 @@ class Commands : private pipeline::RunDelegate {
   void Decode(const std::string& archive) {
     log_.clear();
     lastRun_ = pipeline::DecodeRun(files_, *this).Run(archive);
+  }
+
+  void Edit(const std::string& archive, const pipeline::ArchiveEdit& edit) {
+    log_.clear();
+    lastRun_ = pipeline::ArchiveEditRun(files_, *this).Run(archive, edit);
   }
 
   const std::vector<std::string>& Log() const { return log_; }

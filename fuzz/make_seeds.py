@@ -148,6 +148,7 @@ def main():
     link("fuzz_bitmap_reader", "fuzz_encode_command")
     link("fuzz_round_trip", "fuzz_encode_command")
     link("fuzz_archive_reader", "fuzz_decode_command")
+    link("fuzz_edit_command", "fuzz_decode_command")
 
 
 if __name__ == "__main__":

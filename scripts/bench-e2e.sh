@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # End-to-end benchmarks of sprite-cli and the window; prints ratios: against
-# tar (bench/e2e.py), PNG pictures against bitmaps (bench/e2e_png.py), and the
-# colour library against pngquant and against encoding (bench/e2e_colour.py).
+# tar (bench/e2e.py), PNG pictures against bitmaps (bench/e2e_png.py), the
+# colour library against pngquant and against encoding (bench/e2e_colour.py),
+# and replacing one entry of 32767 against cp, with the viewer's step through
+# them (bench/e2e_edit.py).
 # Arguments go to bench/e2e.py: [BUILD] [--baseline OTHER_BUILD] [--full].
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,6 +12,7 @@ python3 bench/e2e.py "$@"
 build=build/default
 if [ $# -gt 0 ] && [ "${1#-}" = "$1" ]; then build=$1; fi
 python3 bench/e2e_png.py "$build"
+python3 bench/e2e_edit.py "$build"
 # pngquant is the quantiser the colour library's quality is measured against:
 # installed here, for this benchmark alone, never a dependency of the programs.
 if ! command -v pngquant >/dev/null; then

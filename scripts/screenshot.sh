@@ -6,6 +6,8 @@
 #                                    (SPRITES_DIR), which holds only the
 #                                    sample sprites and the files made of them
 #                                    -> docs/add-dialog.png, docs/viewer.png,
+#                                       docs/archive-viewer.png,
+#                                       docs/archive-playing.png,
 #                                       docs/screenshot.png
 #   scripts/screenshot.sh gallery    every style of the progress bar control
 #                                    -> docs/progress-gallery.png
@@ -72,7 +74,8 @@ case "$mode" in
   window)
     SHOTS="$root/docs" WORK="${SPRITES_DIR:-$HOME/sprites}" BUILD_DIR="$build" \
       bash "$root/scripts/walkthrough.sh"
-    echo "screenshot: wrote $root/docs/add-dialog.png, $root/docs/viewer.png and $root/docs/screenshot.png"
+    echo "screenshot: wrote $root/docs/add-dialog.png, $root/docs/archive-viewer.png," \
+      "$root/docs/archive-playing.png, $root/docs/viewer.png and $root/docs/screenshot.png"
     ;;
   *)
     echo "usage: scripts/screenshot.sh [window|gallery]" >&2

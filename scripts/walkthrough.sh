@@ -2,8 +2,9 @@
 # A person's session with the window program, driven on a virtual X server with
 # the keyboard and the mouse (xdotool): Add one sprite by typing its path, Add
 # two more at once by quoted names, cancel a third Add, choose the archive with
-# Browse, Encode, Decode, open a decoded bitmap in the viewer with a
-# double-click, enlarge it with + and close it with Esc, pick an entry with the
+# Browse, Encode, Decode, show the archive in the viewer with Enter in the
+# output box and play it with the space bar, open a decoded bitmap in the
+# viewer with a double-click, enlarge it with + and close it with Esc, pick an entry with the
 # mouse and Remove it, Encode again, open About and close it with Esc. Then the
 # archive and the bitmaps on disk are compared byte for byte with what
 # sprite-cli makes of the same files. Last, the menu bar: Encode before Browse
@@ -13,6 +14,8 @@
 #
 #   scripts/walkthrough.sh            runs the session and checks the files
 #   SHOTS=docs scripts/walkthrough.sh also saves docs/add-dialog.png,
+#                                     docs/archive-viewer.png,
+#                                     docs/archive-playing.png,
 #                                     docs/viewer.png and docs/screenshot.png
 #                                     on the way
 #   WORK=~/sprites ...                works in that folder (default: a new
@@ -62,6 +65,11 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
   archive_changed() { [ "$(stat -c %i hero.spr)" != "$1" ]; }
   shot() { [ -z "$SHOTS_DIR" ] || import -window "${2:-root}" "$SHOTS_DIR/$1"; }
   keys() { xdotool key --clearmodifiers --delay 60 "$@"; }
+  # frame_changed BEFORE AFTER: takes the viewer into AFTER, true once it differs from BEFORE.
+  frame_changed() {
+    import -window "$viewer" "$2"
+    [ "$(compare -metric AE "$1" "$2" null: 2>&1)" != 0 ]
+  }
   type_text() { xdotool type --clearmodifiers --delay 15 "$1"; }
   # The file dialog is open and has the keyboard: its name box has the focus.
   dialog_up() { window_named "^(Open|Save As)$"; }
@@ -122,6 +130,31 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
   keys alt+d
   until_true 10 test -s hero.spr.0003.bmp
   sleep 0.5
+
+  step "Viewer: Enter in the output box shows the archive itself, End its last entry, Space plays it"
+  to_main
+  # txtOut lies at (105, 2415) twips: 7, 161 pixels, 344 x 22 in size.
+  click_client 150 172
+  keys Return
+  until_true 10 window_named "^hero.spr - Sprite Viewer$"
+  viewer=$(xdotool search --onlyvisible --name "^hero.spr - Sprite Viewer$" | head -1)
+  xdotool windowmove --sync "$viewer" 0 0
+  xdotool windowfocus --sync "$viewer"
+  sleep 0.5
+  keys End
+  sleep 0.5
+  shot archive-viewer.png "$viewer"
+  frames=$(mktemp -d)
+  import -window "$viewer" "$frames/last.png"
+  # Four frames a second, so that each frame stays long enough to be taken.
+  keys bracketleft bracketleft bracketleft bracketleft space
+  until_true 10 frame_changed "$frames/last.png" "$frames/a.png"
+  until_true 10 frame_changed "$frames/a.png" "$frames/b.png"
+  [ -z "$SHOTS_DIR" ] || convert "$frames/a.png" "$frames/b.png" -background "#dcdcdc" \
+    -gravity North +smush 12 -bordercolor "#dcdcdc" -border 6 "$SHOTS_DIR/archive-playing.png"
+  rm -rf "$frames"
+  keys space Escape
+  until_true 10 no_window_named "Sprite Viewer$"
 
   step "Viewer: the first decoded bitmap opened with a double-click, enlarged with +, closed with Esc"
   to_main

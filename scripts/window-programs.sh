@@ -4,6 +4,8 @@
 # BUILD_DIR names the build to take the programs from (default build/default).
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${BUILD_DIR:-$root/build/default}"
+# Whole, since the scripts run the programs from folders of their own.
+[ -d "$build" ] && build="$(cd "$build" && pwd)"
 sprite="$build/src/sprite"
 cli="$build/src/sprite-cli"
 for tool in xvfb-run xdotool import cmp; do

@@ -98,4 +98,30 @@ for i in "${!colour_cases[@]}"; do
       { echo "windows-compare: $file (${colour_cases[$i]}) differs" >&2; exit 1; }
   done
 done
-echo "windows-compare: passed; $n inputs, the archive, $decoded bitmaps, $pngs PNGs, the archive encoded back from them and ${#colour_cases[@]} colour mappings are byte for byte the Linux build's"
+# The entry commands on a copy of the archive: their statuses, logs, the
+# archive they leave and the pictures extract writes.
+edit_session() {
+  local pictures=(*.bmp) status
+  cp ärchiv.spr edit.spr
+  mkdir ext
+  for args in "replace edit.spr 2 ${pictures[0]}" "insert edit.spr 1 png/ärchiv.spr.0003.png" \
+    "append edit.spr ${pictures[1]} ${pictures[2]}" "delete edit.spr 4-5,7" "move edit.spr 1 3" \
+    "replace --dither=floyd-steinberg edit.spr 3 colour/c2.png" \
+    "replace edit.spr 999 ${pictures[0]}" "extract --png -C ext edit.spr 2,4" "list --json edit.spr" \
+    "info edit.spr"; do
+    status=0
+    # shellcheck disable=SC2086
+    "$@" $args >>log-edit.txt 2>/dev/null || status=$?
+    echo "$args: $status" >>log-edit.txt
+  done
+}
+(cd "$work/lin" && edit_session "$linux_cli")
+(cd "$work/win" && edit_session wine "$win_cli")
+for file in log-edit.txt edit.spr; do
+  cmp "$work/lin/$file" "$work/win/$file" || { echo "windows-compare: $file of the entry commands differs" >&2; exit 1; }
+done
+[ "$(ls "$work/lin/ext" | wc -l)" = 2 ] && [ "$(ls "$work/win/ext" | wc -l)" = 2 ]
+for file in "$work"/lin/ext/*; do
+  cmp "$file" "$work/win/ext/$(basename "$file")"
+done
+echo "windows-compare: passed; $n inputs, the archive, $decoded bitmaps, $pngs PNGs, the archive encoded back from them, ${#colour_cases[@]} colour mappings and the entry commands' archive and pictures are byte for byte the Linux build's"

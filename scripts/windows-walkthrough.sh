@@ -4,7 +4,8 @@
 # the Linux window: Add one sprite by a typed path, Add two more by quoted
 # names, cancel a third Add, Browse to "ärchiv", Encode, Decode, open a decoded
 # bitmap in the viewer (double-click, + and -, the list's selection followed,
-# Esc; Enter, Alt+F4), pick an entry with the mouse and Remove it, Encode
+# Esc; Enter, Alt+F4) and the archive itself (Enter in the output box, End,
+# Space plays), pick an entry with the mouse and Remove it, Encode
 # again, open About with the mouse and close it with Esc; then the menu bar:
 # Encode before Browse asks for the archive and Esc there writes nothing, twelve
 # frames chosen together in one Add are stored in natural order, and Alt+O, P
@@ -14,7 +15,8 @@
 # of the same files.
 #   SHOTS=docs scripts/windows-walkthrough.sh  also saves docs/windows-window.png,
 #                                              docs/windows-viewer.png,
-#                                              docs/windows-add-dialog.png and
+#                                              docs/windows-add-dialog.png,
+#                                              docs/windows-archive-viewer.png and
 #                                              docs/windows-about.png
 #   LINUX_CLI  the Linux program (default build/default/src/sprite-cli)
 set -euo pipefail
@@ -132,6 +134,22 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
   keys alt+d
   until_true 20 test -s ärchiv.spr.0003.bmp
   sleep 1
+
+  step "Viewer: Enter in the output box shows the archive, End goes to its last entry, Space plays"
+  click_client 150 172
+  keys Return
+  until_true 20 viewer_named "ärchiv.spr"
+  to_viewer
+  viewer_shot "$WORK_DIR/first.png"
+  keys End; sleep 1; viewer_shot "$WORK_DIR/last.png"
+  differ "$WORK_DIR/first.png" "$WORK_DIR/last.png" || fail "End did not show the last entry"
+  [ -z "$SHOTS_DIR" ] || cp "$WORK_DIR/last.png" "$SHOTS_DIR/windows-archive-viewer.png"
+  # At 10 frames a second the entries change under a still camera.
+  keys space; sleep 0.35; viewer_shot "$WORK_DIR/playing.png"
+  differ "$WORK_DIR/last.png" "$WORK_DIR/playing.png" || fail "Space did not play the entries"
+  keys space Escape
+  until_true 20 no_window_named "Sprite Viewer\$"
+  rm "$WORK_DIR"/{first,last,playing}.png
 
   step "Viewer: a decoded bitmap opened with a double-click, + and - on it, the list followed, Esc"
   # The viewer may open over the left part of lstFiles (7 to 343 pixels across,

@@ -102,6 +102,7 @@ Form1::Form1(winsys::WindowSystem& windows, files::FileSystem& files)
       [this](std::int16_t from, std::int16_t to) { lstFiles_ItemDragged(from, to); });
   txtOut.SetOnFilesDropped(
       [this](const std::vector<std::string>& paths) { txtOut_FilesDropped(paths); });
+  txtOut.SetOnEnter([this] { txtOut_Enter(); });
   window_->SetCloseHandler([this] { return Form_QueryUnload(); });
   CreateMenus();
 }
@@ -144,10 +145,6 @@ void Form1::SetControlsEnabled(bool enabled) {
   for (winsys::MenuItem* item : commandItems_) {
     item->SetEnabled(enabled);
   }
-}
-
-void Form1::RLECompress2(ByteView txtDataIn, Bytes& txtDataOut, std::int32_t SizeX) const {
-  codec::RLECompress2(txtDataIn, txtDataOut, SizeX);
 }
 
 void Form1::RLECompress(Bytes txtI, Bytes& txtO, std::int32_t SizeX) {

@@ -90,6 +90,8 @@ class Form1 {
   void mnuMoveDown_Click();
   void mnuSortByName_Click();
   void mnuClear_Click();
+  // File ▸ View Archive: the archive the output box names in the viewer.
+  void mnuViewArchive_Click();
   // The Options menu; each choice is kept between runs.
   void mnuDecodePng_Click();
   void mnuTargetPalette_Click();
@@ -97,10 +99,8 @@ class Form1 {
   void mnuDither_Click(colour::Dither dither);
   void mnuColours_Click();
 
-  // The codec's coder, as the window offers it.
-  void RLECompress2(ByteView txtDataIn, Bytes& txtDataOut, std::int32_t SizeX) const;
-  // The same stream as RLECompress2, yielding to the window once for every zero
-  // byte it counts.
+  // The codec's coder (the stream of codec::RLECompress2), yielding to the
+  // window once for every zero byte it counts.
   void RLECompress(Bytes txtI, Bytes& txtO, std::int32_t SizeX);
 
   // Appends paths to the file list in the order given, and sets the output
@@ -151,8 +151,12 @@ class Form1 {
   // selected meanwhile is shown instead.
   void lstFiles_OpenItem();
   void lstFiles_SelectionChanged();
+  // The viewer, made on first use.
+  viewer::frmViewer& OpenViewer();
   void lstFiles_ItemDragged(std::int16_t from, std::int16_t to);
   void txtOut_FilesDropped(const std::vector<std::string>& paths);
+  // Enter in the output box shows the archive it names in the viewer.
+  void txtOut_Enter();
   void SetControlsEnabled(bool enabled);
   bool Form_QueryUnload();
   // The window is closing: the viewer goes with it.

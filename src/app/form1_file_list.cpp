@@ -10,6 +10,7 @@
 #include "about/frm_about.h"
 #include "app/form1.h"
 #include "dialogs/ce_common_dialog.h"
+#include "pipeline/archive_entries.h"
 #include "pipeline/bitmap_file_source.h"
 #include "pipeline/natural_order.h"
 #include "viewer/frm_viewer.h"
@@ -239,16 +240,34 @@ void Form1::lstFiles_DeleteKey() {
   }
 }
 
-void Form1::lstFiles_OpenItem() {
-  const std::int16_t selected = lstFiles.ListIndex();
-  if (selected < 0) {
-    return;
-  }
+viewer::frmViewer& Form1::OpenViewer() {
   if (!frmViewer_) {
     pictureSource_ = std::make_unique<pipeline::BitmapFileSource>(files_);
     frmViewer_ = std::make_unique<viewer::frmViewer>(windows_, *pictureSource_);
   }
-  frmViewer_->ShowFile(lstFiles.List(selected));
+  return *frmViewer_;
+}
+
+void Form1::lstFiles_OpenItem() {
+  const std::int16_t selected = lstFiles.ListIndex();
+  if (selected >= 0) {
+    OpenViewer().ShowFile(lstFiles.List(selected));
+  }
+}
+
+void Form1::txtOut_Enter() {
+  // The archive the box names, as Decode would read it, shown without
+  // unpacking it; "#" names no file yet.
+  if (!running_ && !NamesNoFile(txtOut.Text())) {
+    OpenViewer().ShowArchive(std::make_unique<pipeline::ArchiveEntries>(files_, txtOut.Text()));
+  }
+}
+
+void Form1::mnuViewArchive_Click() {
+  // As Decode: a box that names no archive yet asks for one first.
+  if (ChooseOutputFirst(true)) {
+    txtOut_Enter();
+  }
 }
 
 void Form1::lstFiles_SelectionChanged() {

@@ -51,6 +51,7 @@ void Form1::CreateMenus() {
       &Item(file, "&Browse…", idle(&Form1::Command2_Click)),
       &Item(file, "&Encode", idle(&Form1::Command3_Click)),
       &Item(file, "&Decode", idle(&Form1::Command4_Click)),
+      &Item(file, "&View Archive", idle(&Form1::mnuViewArchive_Click)),
   };
   file.AddSeparator();
   Item(file, "E&xit", [this] {

@@ -36,6 +36,7 @@ struct Request {
   bool png = false;
   bool opaque = false;
   bool skipEmpty = false;
+  bool json = false;
   bool quiet = false;
   bool help = false;
   bool version = false;

@@ -12,7 +12,12 @@ std::optional<std::uint32_t> ColoursOf(const std::string& text) {
 
 }  // namespace
 
-std::optional<std::string> CheckColourOptions(const Request& request) {
+std::optional<std::string> CheckColourOptions(const Request& request, PaletteSource source) {
+  if (source == PaletteSource::kArchive && (request.palette || request.colours)) {
+    return std::string(request.palette ? "--palette" : "--colours") +
+           " belongs to encode: " + request.command +
+           " brings PNG pictures into the archive's own palette, which all its entries share";
+  }
   if (request.colours && !ColoursOf(*request.colours)) {
     return "--colours=" + *request.colours +
            ": a palette holds 1 to 255 opaque colours besides the see-through index 0";
@@ -24,7 +29,7 @@ std::optional<std::string> CheckColourOptions(const Request& request) {
   if (request.dither && !colour::DitherFromName(*request.dither)) {
     return "--dither=" + *request.dither + ": it is none, floyd-steinberg or ordered";
   }
-  if (request.dither && !request.colours && !request.palette) {
+  if (request.dither && source == PaletteSource::kAsked && !request.colours && !request.palette) {
     return "--dither belongs to --palette or --colours: without them no colour is mapped";
   }
   return std::nullopt;

@@ -2,6 +2,7 @@
 // pictures brings their colours into the archive's palette.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -10,8 +11,14 @@
 
 namespace sprite::cli {
 
-// A usage error of these options.
-std::optional<std::string> CheckColourOptions(const Request& request);
+// Where a command's PNG pictures take their palette from.
+enum class PaletteSource : std::uint8_t {
+  kAsked,    // encode: --palette, --colours, or the pictures' own colours
+  kArchive,  // replace, insert, append: the archive's own palette
+};
+
+// A usage error of these options for a command whose palette comes from `source`.
+std::optional<std::string> CheckColourOptions(const Request& request, PaletteSource source);
 
 // The mapping they ask for, once checked.
 pipeline::ColourMapping ColourMappingOf(const Request& request);

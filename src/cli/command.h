@@ -23,6 +23,9 @@ struct Command {
   // Runs the command, told to `delegate`. May throw UsageError.
   pipeline::RunReport (*run)(const Request& request, files::FileSystem& files,
                              ConsoleRunDelegate& delegate);
+  // Printed after `help`, a blank line between: the options' part of it,
+  // where commands share it.
+  const char* options = nullptr;
 };
 
 // Each command's row, in its own file.
@@ -30,6 +33,13 @@ extern const Command kEncodeCommand;
 extern const Command kDecodeCommand;
 extern const Command kPaletteCommand;
 extern const Command kListCommand;
+extern const Command kInfoCommand;
+extern const Command kExtractCommand;
+extern const Command kReplaceCommand;
+extern const Command kInsertCommand;
+extern const Command kAppendCommand;
+extern const Command kDeleteCommand;
+extern const Command kMoveCommand;
 
 // The command named `name`; nothing for an unknown one.
 const Command* FindCommand(std::string_view name);

@@ -4,8 +4,10 @@ namespace sprite::cli {
 
 namespace {
 
-constexpr const Command* kCommands[] = {&kEncodeCommand, &kDecodeCommand, &kPaletteCommand,
-                                        &kListCommand};
+constexpr const Command* kCommands[] = {&kEncodeCommand,  &kDecodeCommand, &kPaletteCommand,
+                                        &kListCommand,    &kInfoCommand,   &kExtractCommand,
+                                        &kReplaceCommand, &kInsertCommand, &kAppendCommand,
+                                        &kDeleteCommand,  &kMoveCommand};
 
 }  // namespace
 

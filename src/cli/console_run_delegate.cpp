@@ -2,7 +2,7 @@
 
 #include "cli/standard_streams.h"
 
-#include "winsys/console/console_window_system.h"
+#include "winsys/interrupts.h"
 
 namespace sprite::cli {
 
@@ -41,7 +41,7 @@ std::vector<files::RunFile> ConsoleRunDelegate::FilesWritten() const {
 }
 
 bool ConsoleRunDelegate::ShouldStop() {
-  return winsys::ConsoleWindowSystem::Interrupted() || terminal_.OutputLost();
+  return winsys::InterruptCaught() || terminal_.OutputLost();
 }
 
 }  // namespace sprite::cli

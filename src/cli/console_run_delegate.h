@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/console_terminal.h"
 #include "pipeline/run_delegate.h"
-#include "winsys/console/console_terminal.h"
 
 namespace sprite::cli {
 
@@ -14,7 +14,7 @@ class ConsoleRunDelegate : public pipeline::RunDelegate {
  public:
   // `prefix` begins every line on standard error; `quiet` prints no log lines;
   // `logToStandardError` prints them there, when standard output carries the archive.
-  ConsoleRunDelegate(winsys::ConsoleTerminal& terminal, std::string prefix, bool quiet,
+  ConsoleRunDelegate(ConsoleTerminal& terminal, std::string prefix, bool quiet,
                      bool logToStandardError = false)
       : terminal_(terminal),
         prefix_(std::move(prefix)),
@@ -30,7 +30,7 @@ class ConsoleRunDelegate : public pipeline::RunDelegate {
   std::vector<files::RunFile> FilesWritten() const override;
 
  private:
-  winsys::ConsoleTerminal& terminal_;
+  ConsoleTerminal& terminal_;
   std::string prefix_;
   bool quiet_;
   bool logToStandardError_;

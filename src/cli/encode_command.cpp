@@ -3,9 +3,9 @@
 
 #include <algorithm>
 
-#include "cli/colour_options.h"
 #include "cli/command.h"
 #include "cli/help_texts.h"
+#include "cli/shared_options.h"
 #include "cli/standard_streams.h"
 #include "formats/entry_limits.h"
 #include "formats/sprite_archive.h"
@@ -31,17 +31,6 @@ std::optional<pipeline::FrameSize> FrameSizeOf(std::string_view text) {
   return pipeline::FrameSize{*width, *height};
 }
 
-// --opaque-index0=HOW of encode.
-std::optional<pipeline::OpaqueIndex0> OpaqueIndex0Of(std::string_view how) {
-  if (how == "keep") {
-    return pipeline::OpaqueIndex0::kKeep;
-  }
-  if (how == "see-through") {
-    return pipeline::OpaqueIndex0::kSeeThrough;
-  }
-  return std::nullopt;
-}
-
 std::optional<std::string> Check(const Request& request) {
   if (!request.output) {
     return "encode needs an archive to write: -o ARCHIVE";
@@ -63,13 +52,7 @@ std::optional<std::string> Check(const Request& request) {
   if (request.skipEmpty && !request.sheet) {
     return "option \"--skip-empty\" belongs to encode --sheet";
   }
-  if (request.alphaThreshold && !Number(*request.alphaThreshold, 1, 255)) {
-    return "--alpha-threshold=" + *request.alphaThreshold + ": a threshold is 1 to 255";
-  }
-  if (request.opaqueIndex0 && !OpaqueIndex0Of(*request.opaqueIndex0)) {
-    return "--opaque-index0=" + *request.opaqueIndex0 + ": it is keep or see-through";
-  }
-  return CheckColourOptions(request);
+  return CheckMappingOptions(request, PaletteSource::kAsked);
 }
 
 // Encode, after its lists and folders are read: a list or folder that cannot
@@ -82,14 +65,7 @@ pipeline::RunReport Run(const Request& request, files::FileSystem& files,
     throw UsageError{"a file list holds at most " + std::to_string(kMaxListedFiles) + " files; " +
                      std::to_string(inputs.paths.size()) + " were given"};
   }
-  pipeline::EncodeOptions options;
-  options.mapping = ColourMappingOf(request);
-  if (request.alphaThreshold) {
-    options.alpha.threshold = static_cast<int>(*Number(*request.alphaThreshold, 1, 255));
-  }
-  if (request.opaqueIndex0) {
-    options.alpha.opaqueIndex0 = *OpaqueIndex0Of(*request.opaqueIndex0);
-  }
+  pipeline::EncodeOptions options = MappingOptions(request);
   if (request.sheet) {
     options.sheet = FrameSizeOf(*request.sheet);
   }

@@ -1,4 +1,4 @@
-// sprite-cli list: a line for each picture of an archive.
+// sprite-cli list: a line for each picture of an archive, or one JSON object.
 #include "cli/command.h"
 #include "cli/help_texts.h"
 #include "pipeline/archive_listing.h"
@@ -9,7 +9,9 @@ namespace {
 
 pipeline::RunReport Run(const Request& request, files::FileSystem& files,
                         ConsoleRunDelegate& delegate) {
-  return pipeline::ListArchive(files, delegate, std::string(request.files.front()));
+  return pipeline::ListArchive(
+      files, delegate, std::string(request.files.front()),
+      request.json ? pipeline::ListFormat::kJson : pipeline::ListFormat::kText);
 }
 
 }  // namespace

@@ -16,7 +16,7 @@
 #include "cli/standard_streams.h"
 #include "common/text.h"
 #include "files/native_file_system.h"
-#include "winsys/console/console_window_system.h"
+#include "winsys/interrupts.h"
 
 namespace sprite::cli {
 
@@ -39,14 +39,15 @@ std::optional<std::string> Check(const Request& request, const Command* command)
   return command->check(request);
 }
 
+constexpr char kTryHelp[] = "Try 'sprite-cli --help' for more information.\n";
+
 int Usage(const std::string& message) {
-  std::fprintf(stderr, "%s%s\nTry 'sprite-cli --help' for more information.\n", kPrefix,
-               message.c_str());
+  std::fprintf(stderr, "%s%s\n%s", kPrefix, message.c_str(), kTryHelp);
   return kNotCompleted;
 }
 
 int Run(const Request& request, const Command& command, files::FileSystem& diskFiles) {
-  winsys::ConsoleTerminal terminal(!request.quiet && isatty(STDERR_FILENO) == 1);
+  ConsoleTerminal terminal(!request.quiet && isatty(STDERR_FILENO) == 1);
   StandardStreams files(diskFiles);
   // With the archive on standard output, the log goes to standard error.
   const bool archiveOnStandardOutput = request.output == kStandardStream;
@@ -54,7 +55,10 @@ int Run(const Request& request, const Command& command, files::FileSystem& diskF
   const pipeline::RunReport report = command.run(request, files, delegate);
   // A log that did not reach its reader is a run stopped like Ctrl+C stops it.
   const bool logLost = std::fflush(stdout) != 0 || terminal.OutputLost();
-  if (report.cancelled || report.outputFailed || logLost) {
+  if (report.noSuchEntry) {
+    std::fputs(kTryHelp, stderr);
+  }
+  if (report.cancelled || report.outputFailed || report.noSuchEntry || logLost) {
     return kNotCompleted;
   }
   return report.problems > 0 || !report.completed ? kProblems : kClean;
@@ -73,7 +77,7 @@ int Main(const std::vector<std::string>& args, files::FileSystem& files) {
 }
 
 int Main(std::span<const std::string_view> args, files::FileSystem& files) {
-  winsys::ConsoleWindowSystem::InstallInterruptHandler();
+  winsys::CatchInterrupts();
   const auto parsed = Parse(args);
   if (const auto* error = std::get_if<UsageError>(&parsed)) {
     return Usage(error->message);
@@ -103,6 +107,9 @@ int Main(std::span<const std::string_view> args, files::FileSystem& files) {
   }
   if (request.help) {
     std::fputs(command->help, stdout);
+    if (command->options != nullptr) {
+      std::printf("\n%s", command->options);
+    }
     return kClean;
   }
   try {

@@ -171,6 +171,16 @@ std::string Describe(const Fault& fault, OptionWords words) {
       return EntryPlace(fault) +
              "the 6-byte entry head runs past the start of the palette at offset " +
              Number(fault.bound) + " (the header counts " + Number(fault.value) + " entries)";
+    case kNegativeCount:
+      return "the header counts " + Number(fault.value) + " entries; a count cannot be negative";
+    case kBytesAfterEntries:
+      return Number(fault.value) + (fault.value == 1 ? " byte" : " bytes") + " at offset " +
+             Offset(fault) + ", after the last of the " + Number(fault.bound) +
+             " entries the header counts, belong to no entry";
+    case kNoSuchEntry:
+      return "there is no entry " + Number(fault.value) + ": the archive holds " +
+             Number(fault.bound) + (fault.bound == 1 ? " picture" : " pictures") +
+             (fault.bound > 0 ? ", numbered from 1" : "");
     case kNegativeLength:
       return EntryPlace(fault) + "the coded length is " + Number(fault.value) +
              "; it cannot be negative";

@@ -53,6 +53,12 @@ enum class FaultKind : std::uint8_t {
   kEntryHeadPastPalette,  // value: the header's count; bound: where the palette starts
   kNegativeLength,        // value: the coded length
   kStreamPastPalette,     // value: the coded length; bound: where the palette starts
+  kNegativeCount,         // value: the header's count
+  // Bytes between the last entry and the palette: value: how many; offset:
+  // where they start; bound: the header's count.
+  kBytesAfterEntries,
+  // An entry number the archive does not have: value: the number; bound: the count.
+  kNoSuchEntry,
   // A coded stream whose last byte is a zero-run marker without its count:
   // value: the stream's length (the marker is its last byte).
   kLoneRunMarker,

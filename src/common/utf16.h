@@ -16,16 +16,18 @@ std::u16string Utf16FromUtf8(std::string_view text);
 // is written as its own three bytes instead of being lost.
 std::string Utf8FromUtf16(std::u16string_view text);
 
-// The same in the system's own 16-bit character type (wchar_t on Windows).
-template <typename Char>
-requires(sizeof(Char) == sizeof(char16_t)) std::basic_string<Char> Utf16As(std::string_view text) {
+// The same in the Windows calls' own characters: wchar_t, 16 bits there. The
+// one place Windows code turns text either way. Templates, so that they are
+// made only where wchar_t is 16 bits.
+template <typename Char = wchar_t>
+requires(sizeof(Char) == sizeof(char16_t)) std::basic_string<Char> Wide(std::string_view text) {
   const std::u16string wide = Utf16FromUtf8(text);
   return std::basic_string<Char>(wide.begin(), wide.end());
 }
 
-template <typename Char>
-requires(sizeof(Char) == sizeof(char16_t) && !std::is_same_v<Char, char16_t>) std::string
-    Utf8FromUtf16(std::basic_string_view<Char> text) {
+template <typename Char = wchar_t>
+requires(sizeof(Char) == sizeof(char16_t)) std::string
+    Narrow(std::type_identity_t<std::basic_string_view<Char>> text) {
   return Utf8FromUtf16(std::u16string(text.begin(), text.end()));
 }
 

@@ -192,14 +192,7 @@ PaletteFile ReadBitmapPalette(ByteSource& file) {
 
 PaletteFile ReadArchivePalette(ByteSource& file) {
   const ArchiveReader reader(file);
-  PaletteFile palette;
-  palette.kind = PaletteFileKind::kArchive;
-  palette.palette = reader.Palette();
-  for (std::size_t i = 3; i < palette.palette.size(); i += 4) {
-    palette.palette[i] = 0;  // as an archive writes it, whatever the trailer holds
-  }
-  palette.entriesGiven = kPaletteEntries;
-  return palette;
+  return PaletteOfTrailer(reader.Palette());
 }
 
 bool StartsWith(ByteView file, std::string_view prefix) {
@@ -220,6 +213,18 @@ void AppendText(Bytes& out, std::string_view text) {
 
 }  // namespace
 
+PaletteFile PaletteOfTrailer(ByteView trailer) {
+  PaletteFile palette;
+  palette.kind = PaletteFileKind::kArchive;
+  palette.palette.assign(trailer.begin(), trailer.end());
+  palette.palette.resize(kPaletteEntries * 4, 0);
+  for (std::size_t i = 3; i < palette.palette.size(); i += 4) {
+    palette.palette[i] = 0;  // as an archive writes it, whatever the trailer holds
+  }
+  palette.entriesGiven = kPaletteEntries;
+  return palette;
+}
+
 PaletteFile ReadPaletteFile(ByteSource& file, std::uint64_t maxPngBytes, const PngLimits& limits) {
   Bytes start(static_cast<std::size_t>(std::min<std::uint64_t>(file.Size(), 64)));
   file.ReadAt(0, start);
@@ -233,7 +238,7 @@ PaletteFile ReadPaletteFile(ByteSource& file, std::uint64_t maxPngBytes, const P
     file.ReadAt(0, whole);
     return ReadPngPalette(whole, limits);
   }
-  if (StartsWith(start, "SP\x01\x02")) {
+  if (StartsWithArchiveSignature(start)) {
     return ReadArchivePalette(file);
   }
   if (StartsWith(start, "BM")) {

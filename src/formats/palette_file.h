@@ -45,6 +45,10 @@ PaletteFile ReadPaletteFile(ByteSource& file, std::uint64_t maxPngBytes,
 // A palette file in memory.
 PaletteFile ReadPaletteFile(ByteView file, const PngLimits& limits = {});
 
+// The palette a sprite archive's trailer gives as a palette file: all 256
+// entries, their fourth bytes 0 as an archive writes them.
+PaletteFile PaletteOfTrailer(ByteView trailer);
+
 // `palette` is 1024 bytes in archive order; all 256 entries are written.
 Bytes WriteGimpPalette(ByteView palette, std::string_view name);
 Bytes WriteJascPalette(ByteView palette);

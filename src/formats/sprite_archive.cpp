@@ -116,6 +116,17 @@ ArchiveReader::ArchiveReader(ByteSource& source) : source_(source) {
 }
 
 std::optional<ArchiveEntry> ArchiveReader::Next() {
+  const std::optional<EntryPlace> place = NextPlace();
+  if (!place) {
+    return std::nullopt;
+  }
+  ArchiveEntry entry{place->number, place->width, place->height, {}};
+  entry.coded.resize(static_cast<std::size_t>(place->length));
+  source_.ReadAt(place->offset + kEntryHeadSize, entry.coded);
+  return entry;
+}
+
+std::optional<EntryPlace> ArchiveReader::NextPlace() {
   if (nextNumber_ > count_) {
     return std::nullopt;
   }
@@ -130,26 +141,35 @@ std::optional<ArchiveEntry> ArchiveReader::Next() {
   }
   std::array<std::uint8_t, kEntryHeadSize> head{};
   source_.ReadAt(position_, head);
-  ArchiveEntry entry;
-  entry.number = nextNumber_;
-  entry.width = Field16(head, 0);
-  entry.height = Field16(head, 2);
-  const std::int16_t length = Field16(head, 4);
-  if (!codec::HasRows(entry.width)) {
-    throw fault(FaultKind::kWidthWithoutRows, entry.width);
+  EntryPlace place{.number = nextNumber_,
+                   .offset = position_,
+                   .width = Field16(head, 0),
+                   .height = Field16(head, 2),
+                   .length = Field16(head, 4)};
+  if (!codec::HasRows(place.width)) {
+    throw fault(FaultKind::kWidthWithoutRows, place.width);
   }
-  if (length < 0) {
-    throw fault(FaultKind::kNegativeLength, length);
+  if (place.length < 0) {
+    throw fault(FaultKind::kNegativeLength, place.length);
   }
-  const std::uint64_t streamStart = position_ + kEntryHeadSize;
-  if (streamStart + static_cast<std::uint64_t>(length) > trailerStart_) {
-    throw fault(FaultKind::kStreamPastPalette, length, trailerStart);
+  if (place.End() > trailerStart_) {
+    throw fault(FaultKind::kStreamPastPalette, place.length, trailerStart);
   }
-  entry.coded.resize(static_cast<std::size_t>(length));
-  source_.ReadAt(streamStart, entry.coded);
-  position_ = streamStart + static_cast<std::uint64_t>(length);
+  position_ = place.End();
   ++nextNumber_;
-  return entry;
+  return place;
+}
+
+void ArchiveReader::CheckEntriesFill() const {
+  if (count_ < 0) {
+    throw FaultError({.kind = FaultKind::kNegativeCount, .value = count_});
+  }
+  if (position_ < trailerStart_) {
+    throw FaultError({.kind = FaultKind::kBytesAfterEntries,
+                      .offset = position_,
+                      .value = static_cast<std::int64_t>(trailerStart_ - position_),
+                      .bound = count_});
+  }
 }
 
 }  // namespace sprite::formats

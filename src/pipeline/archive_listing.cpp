@@ -9,6 +9,7 @@
 #include "common/error.h"
 #include "common/utf8_path.h"
 #include "formats/sprite_archive.h"
+#include "pipeline/opened_archive.h"
 #include "pipeline/palette_input.h"
 #include "pipeline/run_files_check.h"
 
@@ -16,45 +17,57 @@ namespace sprite::pipeline {
 
 namespace {
 
-std::string EntryLine(const formats::ArchiveEntry& entry) {
+std::string EntryLine(const formats::EntryPlace& entry) {
   char line[64];
-  std::snprintf(line, sizeof line, "%5d %6d x %-6d %6zu bytes", static_cast<int>(entry.number),
-                static_cast<int>(entry.width), static_cast<int>(entry.height), entry.coded.size());
+  std::snprintf(line, sizeof line, "%5d %6d x %-6d %6d bytes", static_cast<int>(entry.number),
+                static_cast<int>(entry.width), static_cast<int>(entry.height),
+                static_cast<int>(entry.length));
   return line;
+}
+
+std::string JsonLine(const formats::EntryPlace& entry) {
+  return "    {\"number\": " + std::to_string(entry.number) +
+         ", \"width\": " + std::to_string(entry.width) +
+         ", \"height\": " + std::to_string(entry.height) +
+         ", \"length\": " + std::to_string(entry.length) +
+         ", \"offset\": " + std::to_string(entry.offset) + "}";
 }
 
 }  // namespace
 
 RunReport ListArchive(files::FileSystem& files, RunDelegate& delegate,
-                      const std::string& archivePath) {
+                      const std::string& archivePath, ListFormat format) {
   RunReport report;
   const auto problem = [&](const Problem& p) {
     ++report.problems;
     delegate.Report(p);
   };
-  files::RunFiles run{
-      .reads = {{archivePath, "the archive"}}, .writes = {}, .numbered = std::nullopt};
-  if (auto refused = CheckRunFiles(files, delegate, std::move(run))) {
-    report.outputFailed = true;
-    problem(*refused);
+  std::optional<OpenedArchive> archive = OpenedArchive::Open(files, delegate, archivePath, report);
+  if (!archive) {
     return report;
   }
-  std::unique_ptr<ByteSource> source;
-  std::optional<formats::ArchiveReader> reader;
-  try {
-    source = files.OpenForReading(archivePath);
-    reader.emplace(*source);
-  } catch (FaultError& error) {
-    error.SetPath(archivePath);
-    problem(ArchiveNotOpened(error.Details()));
-    return report;
+  formats::ArchiveReader* reader = &archive->Reader();
+  const bool json = format == ListFormat::kJson;
+  if (json) {
+    delegate.Log("{", false);
+    delegate.Log("  \"count\": " + std::to_string(reader->Count()) + ",", false);
+    delegate.Log("  \"entries\": [", false);
   }
+  // A JSON entry's line is held until the next one says whether a comma ends it.
+  std::string held;
   std::uint64_t coded = 0;
   std::int32_t listed = 0;
   try {
-    while (const auto entry = reader->Next()) {
-      delegate.Log(EntryLine(*entry), false);
-      coded += entry->coded.size();
+    while (const auto entry = reader->NextPlace()) {
+      if (!json) {
+        delegate.Log(EntryLine(*entry), false);
+      } else {
+        if (!held.empty()) {
+          delegate.Log(held + ",", false);
+        }
+        held = JsonLine(*entry);
+      }
+      coded += static_cast<std::uint64_t>(entry->length);
       ++listed;
     }
     report.completed = true;
@@ -64,6 +77,15 @@ RunReport ListArchive(files::FileSystem& files, RunDelegate& delegate,
     problem(EntryNotDecoded(std::move(fault), "entries", "listed"));
   }
   report.stored = listed;
+  if (json) {
+    if (!held.empty()) {
+      delegate.Log(held, false);
+    }
+    delegate.Log("  ],", false);
+    delegate.Log(std::string("  \"complete\": ") + (report.completed ? "true" : "false"), false);
+    delegate.Log("}", false);
+    return report;
+  }
   delegate.Log(std::to_string(listed) + (listed == 1 ? " picture, " : " pictures, ") +
                    std::to_string(coded) + " bytes coded",
                false);

@@ -9,11 +9,17 @@
 
 namespace sprite::pipeline {
 
+enum class ListFormat { kText, kJson };
+
 // Logs one line for each entry of the archive at `archivePath`, its number,
 // width, height (the fields as stored, sign kept) and coded length, then a line
 // with the totals. A damaged entry ends the listing as it ends a Decode run.
+// As JSON: one object with the header's "count", the "entries" (each with its
+// "number", "width", "height", "length" and the "offset" of its head), and
+// whether they are "complete"; the object is whole even when an entry is
+// damaged. The coded streams are not read.
 RunReport ListArchive(files::FileSystem& files, RunDelegate& delegate,
-                      const std::string& archivePath);
+                      const std::string& archivePath, ListFormat format = ListFormat::kText);
 
 enum class PaletteFormat { kGimp, kJasc, kSwatchPng };
 

@@ -14,6 +14,7 @@
 #include "pipeline/entry_decode_ahead.h"
 #include "pipeline/list_file.h"
 #include "pipeline/run_files_check.h"
+#include "pipeline/run_folders.h"
 #include "pipeline/sheet_writer.h"
 #include "pipeline/sprite_sheet.h"
 
@@ -92,6 +93,8 @@ RunReport DecodeRun::Run(const std::string& archivePath, const std::string& fold
     }
     if (reader && options_.sheetColumns > 0) {
       decoded = DecodeSheet(archivePath, base, *source);
+    } else if (reader && !ChooseEntries(archivePath, reader->Count())) {
+      // Nothing is decoded for an entry the archive does not have.
     } else if (reader) {
       const auto writer = png ? MakePngWriter(reader->Palette(), options_.opaque)
                               : MakeBitmapWriter(reader->Palette());
@@ -152,8 +155,13 @@ std::int32_t DecodeRun::DecodeEntries(const std::string& archivePath, const std:
     }
   };
   const std::int32_t count = reader.Count();
-  EntryDecodeAhead ahead(reader, writer, count);
-  for (std::int32_t k = 1; k <= count; ++k) {
+  const std::vector<std::int32_t>& numbers = chosen_;
+  const bool chosen = !numbers.empty();
+  EntryDecodeAhead ahead =
+      chosen ? EntryDecodeAhead(reader, writer, numbers) : EntryDecodeAhead(reader, writer, count);
+  const auto entries = chosen ? static_cast<std::int32_t>(numbers.size()) : count;
+  for (std::int32_t i = 1; i <= entries; ++i) {
+    const std::int32_t k = chosen ? numbers[static_cast<std::size_t>(i - 1)] : i;
     // Each entry's line comes before anything is known of it, so that a fault
     // of its own is reported under its number.
     delegate_.Log("Processing bitmap: " + std::to_string(k), false);
@@ -197,8 +205,9 @@ std::int32_t DecodeRun::DecodeEntries(const std::string& archivePath, const std:
     return written;
   }
   report_.completed = true;
-  // The count as the header gives it; a run that stops early says what it wrote.
-  return count;
+  // The count as the header gives it, or of the entries chosen; a run that
+  // stops early says what it wrote.
+  return entries;
 }
 
 std::int32_t DecodeRun::DecodeSheet(const std::string& archivePath, const std::string& base,
@@ -297,6 +306,22 @@ std::int32_t DecodeRun::DecodeSheet(const std::string& archivePath, const std::s
   return whole ? reader.Count() : placed;
 }
 
+bool DecodeRun::ChooseEntries(const std::string& archivePath, std::int32_t count) {
+  chosen_.clear();
+  if (options_.entries.empty()) {
+    return true;
+  }
+  try {
+    chosen_ = ChosenEntries(options_.entries, count);
+    return true;
+  } catch (FaultError& error) {
+    error.SetPath(archivePath);
+    report_.noSuchEntry = true;
+    Report(NoSuchEntry(error.Details()));
+    return false;
+  }
+}
+
 bool DecodeRun::WriteSheet(const std::string& name, const std::function<void()>& write) {
   Fault fault;
   try {
@@ -365,13 +390,7 @@ void DecodeRun::OutputFailed(FaultError& error, const std::string& name) {
 }
 
 void DecodeRun::SyncFolders() {
-  try {
-    files_.SyncFolders();
-  } catch (const FaultError& error) {
-    report_.outputFailed = true;
-    report_.completed = false;
-    Report(OutputNotWritten(error.Details(), false));
-  }
+  SyncRunFolders(files_, report_, [this](const Problem& problem) { Report(problem); });
 }
 
 }  // namespace sprite::pipeline

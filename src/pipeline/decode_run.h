@@ -10,6 +10,7 @@
 #include "common/error.h"
 #include "files/file_system.h"
 #include "files/read_write_guard.h"
+#include "pipeline/entry_numbers.h"
 #include "pipeline/entry_writer.h"
 #include "pipeline/run_delegate.h"
 #include "pipeline/run_report.h"
@@ -32,6 +33,8 @@ struct DecodeOptions {
   // A list file to write once the pictures are: their paths, one a line, in
   // entry order, each relative to the list file's folder.
   std::string listPath{};
+  // Only these entries (not with a sheet); empty: every entry.
+  std::vector<EntryRange> entries{};
 };
 
 class DecodeRun {
@@ -66,6 +69,9 @@ class DecodeRun {
   // DecodeEntries does.
   std::int32_t DecodeSheet(const std::string& archivePath, const std::string& base,
                            ByteSource& source);
+  // The entries chosen among `count`, or every one; false (reported) when one
+  // is past the count.
+  bool ChooseEntries(const std::string& archivePath, std::int32_t count);
   // Does `write` to the sheet `name`; false when it cannot be written.
   bool WriteSheet(const std::string& name, const std::function<void()>& write);
   void WriteList();
@@ -80,6 +86,7 @@ class DecodeRun {
   DecodeOptions options_;
   RunReport report_;
   std::vector<std::string> written_;
+  std::vector<std::int32_t> chosen_;  // the entries to decode; empty: every one
 };
 
 }  // namespace sprite::pipeline

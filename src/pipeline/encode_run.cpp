@@ -4,16 +4,16 @@
 #include <optional>
 #include <span>
 
-#include "codec/rle_decoder.h"
-#include "codec/rle_encoder.h"
 #include "codec/rounded_percent.h"
 #include "common/error.h"
 #include "common/text.h"
 #include "formats/entry_limits.h"
 #include "formats/sprite_archive.h"
 #include "pipeline/chosen_palette.h"
+#include "pipeline/entry_coding.h"
 #include "pipeline/palette_input.h"
 #include "pipeline/run_files_check.h"
+#include "pipeline/run_folders.h"
 
 namespace sprite::pipeline {
 
@@ -29,6 +29,11 @@ IndexedImage ImageOf(const formats::StoredPicture& picture) {
 }
 
 }  // namespace
+
+PictureMapper GivenPaletteMapper(const formats::PaletteFile& palette,
+                                 const EncodeOptions& options) {
+  return PictureMapper::ForGivenPalette(palette, options.alpha, options.mapping.dither);
+}
 
 files::RunFiles EncodeRun::RunFilesOf(const std::vector<std::string>& inputs,
                                       const std::string& archivePath) const {
@@ -175,8 +180,7 @@ std::optional<PictureMapper> EncodeRun::GivenPalette(std::optional<Problem>& ref
     return std::nullopt;
   }
   try {
-    return PictureMapper::ForGivenPalette(ReadPaletteInput(files_, mapping.paletteFile),
-                                          options_.alpha, mapping.dither);
+    return GivenPaletteMapper(ReadPaletteInput(files_, mapping.paletteFile), options_);
   } catch (FaultError& error) {
     error.SetPath(mapping.paletteFile);
     refused = NothingEncoded(error.Details(), options_.optionWords);
@@ -278,55 +282,25 @@ bool EncodeRun::StoreEntry(const std::string& path, const std::string& shown,
     Report(run, PictureNotStored({.kind = FaultKind::kArchiveFull, .path = path}));
     return false;
   }
-  // A large PNG picture or frame is refused before its rows are coded.
-  if (auto misfit = formats::CheckEntryFits(
-          {picture.storedRows.size(), picture.width, picture.height, std::nullopt})) {
-    misfit->path = path;
-    Report(run, PictureNotStored(std::move(*misfit)));
+  const std::optional<Bytes> coded =
+      CodeEntry(picture, path, shown, changes, delegate_,
+                [&](const Problem& problem) { Report(run, problem); });
+  if (!coded) {
     return false;
   }
-
-  delegate_.Log("Adding: " + Escaped(shown), true);
-  if (!picture.rowsWhole) {
-    Report(run, StoredAnyway({.kind = FaultKind::kRowsNotWhole, .path = path}));
-  }
-  for (Fault change : changes) {
-    change.path = path;
-    Report(run, ChangeStored(std::move(change)));
-  }
-
-  Bytes coded;
-  codec::RLECompress2(picture.storedRows, coded, picture.width);
-  if (auto misfit = formats::CheckEntryFits({0, picture.width, picture.height, coded.size()})) {
-    misfit->path = path;
-    Report(run, PictureNotStored(std::move(*misfit)));
-    return false;
-  }
-  if (codec::RLEDecompress(coded) == picture.storedRows) {
-    delegate_.Log("RLE: OK, Compressed and orig data are identical ;]", false);
-  } else {
-    Report(run, StoredAnyway({.kind = FaultKind::kCodedRowsDiffer, .path = path}));
-  }
-  archive.AddEntry(picture.width, picture.height, coded);
+  archive.AddEntry(picture.width, picture.height, *coded);
   return true;
 }
 
 void EncodeRun::Report(Stored& run, const Problem& problem) {
-  // A note tells what the run was asked to do: it is no problem of the input.
-  if (problem.effect != Problem::Effect::kNoted) {
+  if (problem.CountsAgainstRun()) {
     ++run.report.problems;
   }
   delegate_.Report(problem);
 }
 
 void EncodeRun::SyncFolders(Stored& run) {
-  try {
-    files_.SyncFolders();
-  } catch (const FaultError& error) {
-    run.report.outputFailed = true;
-    run.report.completed = false;
-    Report(run, OutputNotWritten(error.Details(), false));
-  }
+  SyncRunFolders(files_, run.report, [&](const Problem& problem) { Report(run, problem); });
 }
 
 }  // namespace sprite::pipeline

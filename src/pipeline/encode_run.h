@@ -43,6 +43,9 @@ struct EncodeOptions {
   OptionWords optionWords = OptionWords::kCommandLine;
 };
 
+// The mapper of PNG pictures onto a palette file's palette, with the options' mapping.
+PictureMapper GivenPaletteMapper(const formats::PaletteFile& palette, const EncodeOptions& options);
+
 class EncodeRun {
  public:
   // Throws InvalidArgumentError for a palette both given and to be chosen.

@@ -50,11 +50,26 @@ EntryDecodeAhead::EntryDecodeAhead(formats::ArchiveReader& reader, EntryWriter& 
       count_(count),
       ahead_(kMostAheadBytes, [this](BoundedAhead<Entry>& ahead) { Make(ahead); }) {}
 
+EntryDecodeAhead::EntryDecodeAhead(formats::ArchiveReader& reader, EntryWriter& writer,
+                                   std::vector<std::int32_t> numbers)
+    : reader_(reader),
+      writer_(writer),
+      count_(static_cast<std::int32_t>(numbers.size())),
+      numbers_(std::move(numbers)),
+      ahead_(kMostAheadBytes, [this](BoundedAhead<Entry>& ahead) { Make(ahead); }) {}
+
 void EntryDecodeAhead::Make(BoundedAhead<Entry>& ahead) {
+  std::int32_t next = 1;  // the reader's next entry
   for (std::int32_t k = 0; k < count_ && ahead.Room(); ++k) {
     Entry entry;
     Recorder recorder(entry, ahead);
     try {
+      if (!numbers_.empty()) {
+        for (; next < numbers_[static_cast<std::size_t>(k)]; ++next) {
+          reader_.NextPlace();
+        }
+        ++next;
+      }
       const auto coded = reader_.Next();
       if (!coded) {
         throw FaultError({.kind = FaultKind::kUnexpected,

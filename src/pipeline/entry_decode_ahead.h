@@ -30,6 +30,10 @@ class EntryDecodeAhead {
   // both belong to the second thread until this is destroyed. It goes no
   // further than an entry that cannot be read or written.
   EntryDecodeAhead(formats::ArchiveReader& reader, EntryWriter& writer, std::int32_t count);
+  // The same for the entries of these numbers alone, in increasing order, from
+  // a reader that has read none: the others' coded streams are not even read.
+  EntryDecodeAhead(formats::ArchiveReader& reader, EntryWriter& writer,
+                   std::vector<std::int32_t> numbers);
 
   // The file of the next entry, waited for, once its calls were told to
   // `host`. Rethrows what reading or writing the entry threw, and lets what
@@ -61,6 +65,7 @@ class EntryDecodeAhead {
   formats::ArchiveReader& reader_;
   EntryWriter& writer_;
   std::int32_t count_;
+  std::vector<std::int32_t> numbers_;  // empty: every entry
   // Last: its thread starts once the rest is made, and ends before it goes.
   BoundedAhead<Entry> ahead_;
 };

@@ -150,6 +150,48 @@ Problem NothingEncoded(Fault fault, OptionWords words) {
   return Make(Problem::Effect::kRunRefused, std::move(fault), std::move(text), std::move(line));
 }
 
+Problem ArchiveNotChanged(Fault fault) {
+  std::string text = "cannot change " + Quoted(fault.path) + ": " + Describe(fault) +
+                     (IsFileFault(fault.kind) ? "" : "; it was left as it was");
+  std::string line = "ERROR: " + text;
+  return Make(Problem::Effect::kArchiveNotOpened, std::move(fault), std::move(text),
+              std::move(line));
+}
+
+Problem EntryDamaged(Fault fault) {
+  std::string text = fault.path + ": " + Describe(fault);
+  std::string line = "ERROR: " + text;
+  return Make(Problem::Effect::kEntryFailed, std::move(fault), std::move(text), std::move(line));
+}
+
+Problem NothingChanged(const std::string& archivePath, const std::string& reason) {
+  const std::string what = "; " + Quoted(archivePath) + " was left as it was";
+  Problem problem =
+      Make(Problem::Effect::kLeftAsItWas, {.kind = FaultKind::kNothingStored, .path = archivePath},
+           (reason.empty() ? "nothing changed" : reason) + what,
+           (reason.empty() ? "Nothing changed" : "ERROR: " + reason) + what);
+  problem.lineNamesIt = true;
+  return problem;
+}
+
+Problem NoSuchEntry(Fault fault) {
+  std::string text = Quoted(fault.path) + ": " + Describe(fault);
+  return Make(Problem::Effect::kRunRefused, std::move(fault), std::move(text), {});
+}
+
+Problem EntriesRecoloured(const std::string& archivePath, std::int32_t count,
+                          const std::string& lastPath) {
+  std::string text = Quoted(archivePath) + ": its " + std::to_string(count) +
+                     (count == 1 ? " entry" : " entries") +
+                     " kept have other colours than the last picture, " + Quoted(lastPath) +
+                     "; they will come back with its colours";
+  return Make(Problem::Effect::kStoredAnyway,
+              {.kind = FaultKind::kOtherColours, .path = archivePath, .value = count},
+              std::move(text),
+              "Warning: a picture has other colours than the last one; the archive keeps only "
+              "the last palette");
+}
+
 Problem PaletteNotRead(Fault fault) {
   Problem problem{Problem::Effect::kArchiveNotOpened, std::move(fault), {}, {}, {}, true};
   problem.text =

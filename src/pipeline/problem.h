@@ -34,6 +34,10 @@ struct Problem {
   // The log line names the file and says why; a line of the log's own words
   // ("Warning: Flip Invalid!") does not, and a window shows `text` after it.
   bool lineNamesIt = true;
+
+  // A note tells what the run was asked to do: it is no problem of the input,
+  // and leaves the exit status alone.
+  bool CountsAgainstRun() const { return effect != Effect::kNoted; }
 };
 
 // The problems of the Encode and Decode runs, worded. `fault.path` names the
@@ -69,5 +73,22 @@ Problem WriteRefused(Fault fault, std::string_view written);
 // than a palette holds, or a list file or folder given (`fault.path`) cannot
 // be read or holds no picture.
 Problem NothingEncoded(Fault fault, OptionWords words = OptionWords::kCommandLine);
+// An archive an entry-level change cannot be made to (`fault.path`): it cannot
+// be read, is not an archive, or is damaged; it is left as it was.
+Problem ArchiveNotChanged(Fault fault);
+// An archive entry that is damaged (`fault.path` the archive, `fault.entry`
+// the entry), or bytes of it that belong to no entry; the rest goes on.
+Problem EntryDamaged(Fault fault);
+// An entry-level change was not made: `reason` (empty when a problem reported
+// before says why), and the archive at `archivePath` was left as it was.
+Problem NothingChanged(const std::string& archivePath, const std::string& reason = {});
+// An entry number the archive `fault.path` does not have (kNoSuchEntry): a
+// usage error, without a log line.
+Problem NoSuchEntry(Fault fault);
+// The `count` entries an entry-level change kept in the archive `archivePath`
+// come back with the palette of its last picture, `lastPath`, which differs
+// from theirs.
+Problem EntriesRecoloured(const std::string& archivePath, std::int32_t count,
+                          const std::string& lastPath);
 
 }  // namespace sprite::pipeline

@@ -13,6 +13,7 @@ struct RunReport {
   bool completed = false;         // the run reached its end
   bool cancelled = false;         // the user stopped it
   bool outputFailed = false;      // an output could not be written or was refused
+  bool noSuchEntry = false;       // an entry number the archive does not have was given
   bool outputWritten = false;     // the archive was written (Encode)
   std::uint64_t outputBytes = 0;  // and that many bytes long
   // The full path of the archive written (Encode) or of the folder the

@@ -7,8 +7,8 @@
 #include "codec/yielder.h"
 #include "common/byte_io.h"
 #include "common/bytes.h"
-#include "formats/png_writer.h"
 #include "formats/png_row_writer.h"
+#include "formats/png_writer.h"
 #include "pipeline/indexed_image.h"
 #include "pipeline/sprite_sheet.h"
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <functional>
 #include <new>
 #include <utility>
 
@@ -59,20 +60,53 @@ bool frmViewer::Showing() const {
 }
 
 void frmViewer::ShowFile(const std::string& path) {
+  LeaveArchive();
+  Load(path);
+  Present();
+}
+
+void frmViewer::ShowArchive(std::unique_ptr<pipeline::ArchiveEntries> entries) {
+  LeaveArchive();
+  path_ = entries->Path();
+  archive_ = std::move(entries);
+  std::int32_t count = 0;
+  try {
+    count = archive_->Count();
+  } catch (const FaultError&) {
+    // LoadEntry says why.
+  }
+  player_.emplace(count);
+  zoomChosen_ = false;
+  LoadEntry();
+  Present();
+  // The entries keep the step the first one is fitted at: an animation's
+  // frames of other sizes keep one scale.
+  zoomChosen_ = picture_.has_value();
+}
+
+void frmViewer::Present() {
   if (!window_) {
     window_ = windows_.CreatePictureWindow(ViewerWindowSpec());
     window_->SetHandler(this);
   }
-  Load(path);
   window_->Show();
   Redraw();
 }
 
 void frmViewer::FollowFile(const std::string& path) {
   if (Showing()) {
+    LeaveArchive();
     Load(path);
     Redraw();
   }
+}
+
+void frmViewer::LeaveArchive() {
+  if (window_) {
+    window_->SetTimer(0);
+  }
+  archive_.reset();
+  player_.reset();
 }
 
 void frmViewer::Close() {
@@ -87,6 +121,7 @@ void frmViewer::Closed() {
 }
 
 void frmViewer::Forget() {
+  LeaveArchive();
   picture_.reset();
   path_.clear();
   fault_.clear();
@@ -99,15 +134,27 @@ void frmViewer::Forget() {
 }
 
 void frmViewer::Load(const std::string& path) {
+  path_ = path;
+  Take([&] { return pictures_.Read(path).stored; });
+}
+
+void frmViewer::LoadEntry() {
+  Take([&] {
+    formats::StoredPicture picture = archive_->Picture(player_->Entry());
+    player_->SetCount(archive_->CountRead());
+    return picture;
+  });
+}
+
+void frmViewer::Take(const std::function<formats::StoredPicture()>& read) {
   // The size of the picture shown so far; 0 x 0 for none.
   const PixelSize previous = picture_ ? PixelSize{picture_->width, picture_->height} : PixelSize{};
   // The picture shown so far goes first: never two in memory.
   picture_.reset();
   fault_.clear();
   colours_ = 0;
-  path_ = path;
   try {
-    picture_ = FromStored(pictures_.Read(path).stored);
+    picture_ = FromStored(read());
     colours_ = CountColours(picture_->pixels);
   } catch (const FaultError& error) {
     fault_ = Describe(error.Details());
@@ -118,7 +165,8 @@ void frmViewer::Load(const std::string& path) {
   }
   const bool sameSize = picture_ && previous == PixelSize{picture_->width, picture_->height};
   if (!sameSize) {
-    zoomChosen_ = false;
+    // An archive's entries keep their step.
+    zoomChosen_ = zoomChosen_ && player_.has_value();
     centre_ =
         picture_ ? PicturePoint{picture_->width / 2.0, picture_->height / 2.0} : PicturePoint{};
   }
@@ -152,17 +200,28 @@ void frmViewer::Redraw() {
   const PixelSize area = window_->AreaSize();
   const std::string name = FileName(path_);
   caption_ = name.empty() ? kTitle : name + " - " + kTitle;
+  // An archive's entry is named by its number, and the line says how it plays.
+  const std::string shown = player_ ? name + ": entry " + std::to_string(player_->Entry()) +
+                                          " of " + std::to_string(player_->Count())
+                                    : name;
+  const std::string playing =
+      !player_ ? std::string()
+               : (player_->Playing() ? "; playing at " : "; Space plays at ") +
+                     std::to_string(player_->FramesPerSecond()) + " frames a second";
   if (picture_) {
     if (!zoomChosen_) {
       zoom_ = FitZoom(picture_->width, picture_->height, area);
     }
-    text_ = name + ": " + std::to_string(picture_->width) + " " + kTimes + " " +
-            std::to_string(picture_->height) + " pixels, " + ColoursText(colours_) + ", shown at " +
-            std::to_string(zoom_) + kTimes;
+    text_ = (player_ ? shown + ", " : name + ": ") + std::to_string(picture_->width) + " " +
+            kTimes + " " + std::to_string(picture_->height) + " pixels, " + ColoursText(colours_) +
+            ", shown at " + std::to_string(zoom_) + kTimes + playing;
     const Placement place = PlacePicture(picture_->width, picture_->height, zoom_, area, centre_);
     window_->SetPicture(RenderView(*picture_, zoom_, place, area));
   } else {
-    text_ = path_.empty() ? std::string() : Quoted(name) + " cannot be shown: " + fault_;
+    text_ = path_.empty() ? std::string()
+            : player_ && archive_ && player_->Count() > 0
+                ? shown + " cannot be shown: " + fault_ + playing
+                : Quoted(name) + " cannot be shown: " + fault_;
     window_->SetPicture(RenderView({}, kMinZoom, {}, area));
   }
   window_->SetCaption(caption_);
@@ -177,8 +236,61 @@ void frmViewer::AreaResized(PixelSize) {
   }
 }
 
+void frmViewer::TimerTicked() {
+  if (player_ && player_->Playing() && Showing()) {
+    player_->NextFrame();
+    LoadEntry();
+    Redraw();
+  }
+}
+
+void frmViewer::ShowEntry() {
+  window_->SetTimer(player_->Playing() ? player_->IntervalMs() : 0);
+  LoadEntry();
+  Redraw();
+}
+
+bool frmViewer::ArchiveKey(PictureKey key) {
+  switch (key) {
+    case PictureKey::kLeft:
+    case PictureKey::kUp:
+      player_->Step(-1);
+      break;
+    case PictureKey::kRight:
+    case PictureKey::kDown:
+      player_->Step(1);
+      break;
+    case PictureKey::kPageUp:
+      player_->Step(-kPageEntries);
+      break;
+    case PictureKey::kPageDown:
+      player_->Step(kPageEntries);
+      break;
+    case PictureKey::kHome:
+      player_->First();
+      break;
+    case PictureKey::kEnd:
+      player_->Last();
+      break;
+    case PictureKey::kPlay:
+      player_->PlayOrStop();
+      break;
+    case PictureKey::kSlower:
+    case PictureKey::kFaster:
+      key == PictureKey::kSlower ? player_->Slower() : player_->Faster();
+      // Only the timer and the line change: the entry shown stays.
+      window_->SetTimer(player_->Playing() ? player_->IntervalMs() : 0);
+      Redraw();
+      return true;
+    default:
+      return false;
+  }
+  ShowEntry();
+  return true;
+}
+
 void frmViewer::KeyPressed(PictureKey key) {
-  if (!window_) {
+  if (!window_ || (player_ && ArchiveKey(key))) {
     return;
   }
   const PixelSize area = window_->AreaSize();
@@ -206,6 +318,8 @@ void frmViewer::KeyPressed(PictureKey key) {
     case PictureKey::kDown:
       Scroll(0, down);
       break;
+    default:
+      break;  // the keys of an archive's entries
   }
 }
 

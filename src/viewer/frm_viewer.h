@@ -1,11 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "pipeline/archive_entries.h"
 #include "pipeline/picture_source.h"
+#include "viewer/entry_player.h"
 #include "viewer/view_image.h"
 #include "winsys/window_system.h"
 
@@ -19,6 +22,13 @@ namespace sprite::viewer {
 // larger than the window, Esc closes it. A file that cannot be shown says why
 // on that line. Only the picture shown is kept, and only the part of it the
 // window shows is ever scaled.
+//
+// It shows an archive's own entries as well, decoded in memory: the arrow
+// keys step to the entry before or after, Page Up and Page Down by ten, Home
+// and End to the first and the last; the space bar plays the entries as an
+// animation and stops it, at a rate [ and ] change (10 frames a second at
+// first), which the line shows. The entries keep one step, the first one's
+// fitted or the one the user chooses.
 class frmViewer : private winsys::PictureWindowHandler {
  public:
   // `pictures` reads the files, as an Encode would (and so reads whatever
@@ -34,6 +44,8 @@ class frmViewer : private winsys::PictureWindowHandler {
   // Shows the file when the window is showing, leaving the keyboard where it
   // is; nothing otherwise. For the file list's selection.
   void FollowFile(const std::string& path);
+  // Shows the first entry of the archive `entries` reads, as ShowFile shows a file.
+  void ShowArchive(std::unique_ptr<pipeline::ArchiveEntries> entries);
   // Hides the window and drops the picture.
   void Close();
   bool Showing() const;
@@ -49,6 +61,8 @@ class frmViewer : private winsys::PictureWindowHandler {
   const std::string& Text() const { return text_; }
   // The picture shown, or nullptr when the file could not be read.
   const IndexedPicture* Shown() const { return picture_ ? &*picture_ : nullptr; }
+  // The archive's entries and their playing, while an archive is shown.
+  const EntryPlayer* Player() const { return player_ ? &*player_ : nullptr; }
   // The window once it is made, shown or not.
   winsys::PictureWindow* LoadedWindow() { return window_.get(); }
 
@@ -57,8 +71,21 @@ class frmViewer : private winsys::PictureWindowHandler {
   void KeyPressed(winsys::PictureKey key) override;
   void WheelTurned(std::int32_t notches, bool control, bool shift) override;
   void Closed() override;
+  void TimerTicked() override;
 
   void Load(const std::string& path);
+  // Makes the window on first use, shows it with the keyboard and draws.
+  void Present();
+  // Reads the player's entry of the archive into the picture.
+  void LoadEntry();
+  // Makes what `read` reads the picture shown, or its fault the line's.
+  void Take(const std::function<formats::StoredPicture()>& read);
+  // Back to showing files: no archive, no timer.
+  void LeaveArchive();
+  // Shows the player's entry after a key, and starts or stops the timer as it plays.
+  void ShowEntry();
+  // An archive's key; false for a key that is not one.
+  bool ArchiveKey(winsys::PictureKey key);
   void SetZoom(std::int32_t zoom);
   // Scrolls by a number of area pixels each way.
   void Scroll(std::int64_t right, std::int64_t down);
@@ -71,6 +98,9 @@ class frmViewer : private winsys::PictureWindowHandler {
   std::unique_ptr<winsys::PictureWindow> window_;
 
   std::string path_;
+  // While an archive is shown: its entries, and which one is shown.
+  std::unique_ptr<pipeline::ArchiveEntries> archive_;
+  std::optional<EntryPlayer> player_;
   std::optional<IndexedPicture> picture_;
   std::int32_t colours_ = 0;
   std::string fault_;  // why the file cannot be shown; empty when it is

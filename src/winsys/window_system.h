@@ -83,6 +83,9 @@ class TextBox {
   // Files dropped onto the box, as full paths in drop order.
   virtual void SetOnFilesDropped(std::function<void(const std::vector<std::string>&)> /*handler*/) {
   }
+  // Enter pressed while the box has the focus (and not the window's default
+  // button then). Backends without a keyboard never call it.
+  virtual void SetOnEnter(std::function<void()> /*handler*/) {}
 };
 
 class PushButton {
@@ -183,8 +186,24 @@ struct PixelSize {
 };
 
 // The keys a picture window reports; others do what the system does with them.
-// kZoomIn is "+" or "=" (main keyboard or keypad), kZoomOut "-".
-enum class PictureKey : std::uint8_t { kZoomIn, kZoomOut, kEscape, kLeft, kRight, kUp, kDown };
+// kZoomIn is "+" or "=" (main keyboard or keypad), kZoomOut "-"; kPlay the
+// space bar, kSlower "[" and kFaster "]" as typed, whatever the layout.
+enum class PictureKey : std::uint8_t {
+  kZoomIn,
+  kZoomOut,
+  kEscape,
+  kLeft,
+  kRight,
+  kUp,
+  kDown,
+  kPageUp,
+  kPageDown,
+  kHome,
+  kEnd,
+  kPlay,
+  kSlower,
+  kFaster,
+};
 
 // What a picture window tells the code that draws it: the user's doings, never
 // reported from inside a call made to the window (its owner reads AreaSize
@@ -203,6 +222,8 @@ class PictureWindowHandler {
   // The user closed the window (its close button, Alt+F4); it is hidden, not
   // destroyed, and shows again with Show.
   virtual void Closed() = 0;
+  // The interval SetTimer asked for has passed.
+  virtual void TimerTicked() {}
 };
 
 struct PictureWindowSpec {
@@ -237,6 +258,10 @@ class PictureWindow {
   // Hides the window without telling the handler.
   virtual void Close() = 0;
   virtual bool Visible() const = 0;
+  // Tells the handler TimerTicked every `intervalMs` milliseconds from now
+  // on, until another call; 0 stops it. A tick that comes while the handler
+  // still draws the last one is left out, never queued.
+  virtual void SetTimer(std::int32_t intervalMs) = 0;
 };
 
 // The symbol a message box shows beside its text.

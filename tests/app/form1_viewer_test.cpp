@@ -4,7 +4,7 @@
 
 #include "app/form1_fixture.h"
 #include "viewer/frm_viewer.h"
-#include "winsys/console/memory_picture_window.h"
+#include "winsys/memory/memory_picture_window.h"
 
 namespace sprite::testing {
 namespace {
@@ -139,6 +139,47 @@ TEST_F(Form1ViewerTest, ClosingTheMainWindowDuringARunClosesTheViewerOnceItStopp
   EXPECT_TRUE(form_->LastRun().cancelled);
   EXPECT_FALSE(Window().Shown());
   EXPECT_FALSE(Viewer().Showing());
+}
+
+}  // namespace
+}  // namespace sprite::testing
+
+namespace sprite::testing {
+namespace {
+
+TEST_F(Form1ViewerTest, EnterInTheOutputBoxShowsTheArchiveItNamesEntryByEntry) {
+  const std::string archive = Output().Text();
+  Output().SetText("#");
+  Output().PressEnter();  // names no archive yet
+  EXPECT_EQ(form_->Viewer(), nullptr);
+  // File > View Archive asks for one then, as Decode does; cancelled, nothing.
+  windows_.dialogs.answers = {fakes::FakeCommonDialogCalls::Cancel()};
+  MenuItem("&File", "&View Archive").Choose();
+  EXPECT_EQ(form_->Viewer(), nullptr);
+  Output().SetText(archive);
+  Encode();
+  ASSERT_EQ(form_->LastRun().stored, 2);
+  FileList().DoubleClick(1);
+  const viewer::IndexedPicture door = *Viewer().Shown();
+
+  Output().SetText("#");
+  windows_.dialogs.answers = {fakes::FakeCommonDialogCalls::Confirm(archive)};
+  MenuItem("&File", "&View Archive").Choose();
+  EXPECT_EQ(Output().Text(), archive);
+  EXPECT_EQ(ViewerWindow().Caption(), "pack.spr - Sprite Viewer");
+  EXPECT_THAT(ViewerWindow().Text(), StartsWith("pack.spr: entry 1 of 2, 38 \u00D7 44 pixels, "));
+  ViewerWindow().PressKey(winsys::PictureKey::kEnd);
+  ASSERT_NE(Viewer().Shown(), nullptr);
+  EXPECT_EQ(Viewer().Shown()->pixels, door.pixels);
+  EXPECT_EQ(Viewer().Shown()->palette, door.palette);
+  // The file list leads the viewer back to files; Enter in the box, to the archive.
+  FileList().Click(0);
+  EXPECT_EQ(ViewerWindow().Caption(), "hero.bmp - Sprite Viewer");
+  Output().PressEnter();
+  EXPECT_EQ(ViewerWindow().Caption(), "pack.spr - Sprite Viewer");
+  FileList().Click(1);
+  EXPECT_EQ(ViewerWindow().Caption(), "door.bmp - Sprite Viewer");
+  EXPECT_EQ(Viewer().Player(), nullptr);
 }
 
 }  // namespace

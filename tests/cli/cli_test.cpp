@@ -549,3 +549,91 @@ TEST(CliTest, HugeSparseBitmapsAreJudgedWithoutBeingRead) {
 
 }  // namespace
 }  // namespace sprite::testing
+
+namespace sprite::testing {
+namespace {
+
+TEST(CliEntryCommandsTest, UsageErrorsSayWhatTheCommandTakes) {
+  TempFolder folder;
+  const std::string archive = folder.Path("a.spr");
+  WriteFile(archive, ArchiveOf(2));
+  const struct {
+    std::vector<std::string> args;
+    std::string message;
+  } cases[] = {
+      {{"replace", archive, "1"},
+       "replace takes an archive, an entry number and a picture: replace ARCHIVE N PICTURE"},
+      {{"move", archive, "1"}, "move takes an archive and two entry numbers: move ARCHIVE FROM TO"},
+      {{"delete", archive, "0"},
+       "\"0\" is not a list of entry numbers: entries are counted from 1 to 32767, as 7, 2-5 or "
+       "1,4,9"},
+      {{"extract", archive, "3-2"},
+       "\"3-2\" is not a list of entry numbers: entries are counted from 1 to 32767, as 7, 2-5 or "
+       "1,4,9"},
+      {{"insert", archive, "1,2", "b.bmp"}, "\"1,2\" is not one entry number"},
+      {{"append", "-", "b.bmp"},
+       "append works on files: the archive and the pictures cannot be standard input (\"-\")"},
+      {{"decode", "--json", archive}, "option \"--json\" belongs to list"},
+      {{"delete", "--alpha-threshold=9", archive, "1"},
+       "option \"--alpha-threshold\" belongs to encode, replace, insert and append"},
+      {{"extract", "--opaque", archive, "1"}, "option \"--opaque\" belongs to decode --png"},
+      {{"replace", archive, "3", folder.Path("none.bmp")},
+       "\"" + archive + "\": there is no entry 3: the archive holds 2 pictures, numbered from 1"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    Result result = RunCli(folder, c.args);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_THAT(result.errLines, ElementsAre("sprite-cli: " + c.message,
+                                             "Try 'sprite-cli --help' for more information."));
+    EXPECT_EQ(result.out, "");
+  }
+  EXPECT_EQ(ReadFile(archive), ArchiveOf(2));
+  EXPECT_THAT(folder.Names(), ElementsAre("a.spr"));
+}
+
+TEST(CliEntryCommandsTest, ChangesLogAsEncodeDoesAndLeaveADamagedArchiveAlone) {
+  TempFolder folder;
+  const std::string archive = folder.Path("a.spr");
+  const std::string bitmap = folder.Path("b.bmp");
+  WriteFile(archive, ArchiveOf(3));
+  // A bitmap with the palette ArchiveOf gives its archives: black everywhere.
+  WriteFile(bitmap, BuildBitmap({.width = 2, .height = 1, .pixelArea = {7, 0, 0, 0}}));
+
+  Result replaced = RunCli(folder, {"replace", archive, "2", bitmap});
+  EXPECT_EQ(replaced.status, 0) << replaced.err;
+  EXPECT_THAT(replaced.lines,
+              ElementsAre("Adding: " + bitmap, "RLE: OK, Compressed and orig data are identical ;]",
+                          "Replaced entry 2; \"" + archive + "\" holds 3 pictures, " +
+                              std::to_string(8 + 2 * (6 + 4096) + 6 + 3 + 1024) + " bytes"));
+  Result json = RunCli(folder, {"list", "--json", archive});
+  EXPECT_THAT(json.lines,
+              ::testing::Contains("    {\"number\": 3, \"width\": 64, \"height\": 64, \"length\": "
+                                  "4096, \"offset\": 4119}"));
+  EXPECT_EQ(json.lines.back(), "}");
+  Result info = RunCli(folder, {"info", "-q", archive});
+  EXPECT_EQ(info.status, 0);
+  EXPECT_EQ(info.out + info.err, "");
+
+  Bytes damaged = ReadFile(archive);
+  damaged[4] = 2;  // the third entry's bytes now belong to none
+  WriteFile(archive, damaged);
+  for (const auto& args : {std::vector<std::string>{"delete", archive, "1"},
+                           std::vector<std::string>{"info", archive}}) {
+    SCOPED_TRACE(args[0]);
+    Result result = RunCli(folder, args);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_THAT(result.err, HasSubstr("4102 bytes at offset 4119, after the last of the 2 entries "
+                                      "the header counts, belong to no entry"));
+    EXPECT_EQ(ReadFile(archive), damaged);
+  }
+  damaged[4] = 5;  // two entries more than it holds: the walk ends at the fourth
+  WriteFile(archive, damaged);
+  Result unreached = RunCli(folder, {"info", archive});
+  EXPECT_EQ(unreached.status, 1);
+  EXPECT_EQ(unreached.lines.back(),
+            "Checked 4 entries: 1 damaged; the 1 after it could not be reached");
+}
+
+}  // namespace
+}  // namespace sprite::testing

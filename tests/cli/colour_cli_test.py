@@ -110,12 +110,45 @@ def chosen_palettes(folder):
         check(" ".join(args) + ": a usage error", status == 2 and words in err, err)
 
 
+def entry_commands_map_to_the_archive_palette(folder):
+    """replace, insert and append take --dither onto the archive's palette and
+    give the archive encode --palette=ARCHIVE gives; a palette of their own is
+    refused, the archive left as it was."""
+    def path(name):
+        return os.path.join(folder, name)
+
+    gimp_palette(path("ramp.gpl"), [(0, 0, 0)] + [(40 * i, 20 * i, 200 - 20 * i) for i in range(7)])
+    kept, shaded = path("kept.png"), path("shaded.png")
+    Image.new("RGB", (6, 5), (80, 40, 160)).save(kept)
+    Image.frombytes("RGB", (24, 9), bytes(v % 251 for v in range(24 * 9 * 3))).save(shaded)
+    made = set()
+    for dither in ["none", "floyd-steinberg", "ordered"]:
+        cli("encode", "-q", "--palette", path("ramp.gpl"), "-o", path("a.spr"), kept, kept)
+        status, out, err = cli("replace", "--dither", dither, path("a.spr"), "2", shaded)
+        check(dither + ": replace notes it, exit 0", status == 0 and err.startswith(
+            f"sprite-cli: {shaded}: ") and err.count("\n") == 1 and "Note: " in out, out + err)
+        cli("encode", "-q", "--palette", path("ramp.gpl"), "-o", path("b.spr"), kept)
+        cli("encode", "-q", "--palette", path("b.spr"), "--dither", dither, "-o", path("c.spr"),
+            kept, shaded)
+        replaced = open(path("a.spr"), "rb").read()
+        check(dither + ": the archive encode makes", replaced == open(path("c.spr"), "rb").read())
+        made.add(replaced)
+    check("each dithering its own archive", len(made) == 3)
+    before = open(path("a.spr"), "rb").read()
+    for args in [["replace", "--palette", path("ramp.gpl"), path("a.spr"), "1", shaded],
+                 ["append", "--colours", "8", path("a.spr"), shaded]]:
+        status, _, err = cli(*args)
+        check(" ".join(args[:2]) + ": refused", status == 2 and "archive's own palette" in err
+              and open(path("a.spr"), "rb").read() == before, err)
+
+
 def main():
     folder = tempfile.mkdtemp(prefix="sprite-colour-test-")
     try:
         nearest_as_the_eye_sees(folder)
         art_in_the_palette_is_unchanged_by_any_mode(folder)
         chosen_palettes(folder)
+        entry_commands_map_to_the_archive_palette(folder)
     finally:
         shutil.rmtree(folder)
     return report()

@@ -36,7 +36,7 @@ expect_same() {
 [ -n "$("$cli" --help | help_options)" ] || { echo "FAILED: no options found in sprite-cli --help"; exit 1; }
 expect_same "sprite-cli -<Tab>" "$("$cli" --help | help_options)" "$(completed -)"
 expect_same "sprite-cli <Tab>" "$("$cli" --help | help_commands)" "$(completed "")"
-for command in encode decode palette list; do
+for command in encode decode palette list info extract replace insert append delete move; do
   expect_same "sprite-cli $command -<Tab>" "$("$cli" "$command" --help | help_options)" \
     "$(completed "$command" -)"
   expect_same "sprite-cli -q $command --quiet -<Tab>" "$("$cli" "$command" --help | help_options)" \

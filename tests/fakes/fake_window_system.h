@@ -7,7 +7,7 @@
 #include "fakes/fake_common_dialog_calls.h"
 #include "fakes/fake_program_starter.h"
 #include "fakes/fake_registry.h"
-#include "winsys/console/console_window_system.h"
+#include "winsys/memory/memory_window_system.h"
 
 namespace sprite::fakes {
 
@@ -16,10 +16,8 @@ namespace sprite::fakes {
 // scripted action (a click, a close), an interrupt can be raised, a modal window is handed to the
 // test while it is shown, and the dialogs, the registry, program starts and the settings are
 // recording fakes.
-class FakeWindowSystem : public winsys::ConsoleWindowSystem {
+class FakeWindowSystem : public winsys::MemoryWindowSystem {
  public:
-  FakeWindowSystem() : ConsoleWindowSystem(false) {}
-
   void MessageBox(const std::string& text, const std::string& informativeText = {},
                   winsys::MessageIcon icon = winsys::MessageIcon::kNone) override {
     CountMessageBox();

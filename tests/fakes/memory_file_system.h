@@ -45,12 +45,16 @@ class MemoryFileSystem : public files::FileSystem {
     return names;
   }
   std::string FullPath(const std::string& path) override { return "/" + path; }
-  // A file is its path: memory holds no links.
+  // A file is its path: memory holds no links. A folder, "." for the one
+  // that holds the paths without one, is an identity of its own.
   std::optional<files::FileId> IdOf(const std::string& path) override {
-    if (!Exists(path)) {
-      return std::nullopt;
+    if (Exists(path)) {
+      return files::FileId{0, std::hash<std::string>{}(path)};
     }
-    return files::FileId{0, std::hash<std::string>{}(path)};
+    if (path == "." || IsFolder(path)) {
+      return files::FileId{1, std::hash<std::string>{}(path)};
+    }
+    return std::nullopt;
   }
 
   std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override {

@@ -26,10 +26,6 @@ namespace {
 
 using ::testing::ElementsAre;
 
-std::wstring Wide(const std::string& text) {
-  return Utf16As<wchar_t>(text);
-}
-
 // The kind of fault a call throws, and its text (what stands at the path, the folder missing).
 std::pair<std::optional<FaultKind>, std::string> FaultOf(const std::function<void()>& call) {
   try {

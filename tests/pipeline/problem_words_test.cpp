@@ -13,69 +13,73 @@ namespace {
 using ::testing::HasSubstr;
 
 // Every kind, each with the facts its words must carry: 12345 as the value,
-// 678 as the bound, "FACT" as the text, "SHOWN" as the bytes shown.
+// 678 as the bound, "FACT" as the text, "SHOWN" as the bytes shown; and
+// whether it concerns a file as a whole rather than the bytes in it.
 struct KindFacts {
   FaultKind kind;
-  bool value, bound, text, shown;
+  bool value, bound, text, shown, file;
 };
 constexpr KindFacts kKinds[] = {
-    {FaultKind::kNoFileName, false, false, false, false},
-    {FaultKind::kNoSuchFile, false, false, false, false},
-    {FaultKind::kNotAPlainFile, false, false, true, false},
-    {FaultKind::kNoSuchFolder, false, false, true, false},
-    {FaultKind::kNotAFolder, false, false, true, false},
-    {FaultKind::kLinkNotFollowed, false, false, true, false},
-    {FaultKind::kOthersFileNotReplaced, false, false, true, false},
-    {FaultKind::kCannotRead, false, false, true, false},
-    {FaultKind::kCannotWrite, false, false, true, false},
-    {FaultKind::kChangedMeanwhile, false, false, false, false},
-    {FaultKind::kFileCut, false, false, false, false},
-    {FaultKind::kCannotStart, false, false, true, false},
-    {FaultKind::kEmptyFile, false, false, false, false},
-    {FaultKind::kNotABitmap, false, false, true, false},
-    {FaultKind::kHeadersCut, true, false, false, false},
-    {FaultKind::kNotEightBit, true, false, false, false},
-    {FaultKind::kNot256Colours, true, false, false, false},
-    {FaultKind::kCompressed, true, false, false, false},
-    {FaultKind::kPaletteCut, true, true, false, false},
-    {FaultKind::kPixelsPastEnd, true, true, false, false},
-    {FaultKind::kWidthWithoutRows, true, false, false, false},
-    {FaultKind::kPixelAreaTooLarge, true, false, false, false},
-    {FaultKind::kSizeTooLarge, true, true, false, false},
-    {FaultKind::kCodesTooLong, true, true, false, false},
-    {FaultKind::kRowsNotWhole, false, false, false, false},
-    {FaultKind::kCodedRowsDiffer, false, false, false, false},
-    {FaultKind::kOtherColours, false, false, false, false},
-    {FaultKind::kNotAnArchive, false, false, false, true},
-    {FaultKind::kArchiveCut, true, false, false, false},
-    {FaultKind::kEntryHeadPastPalette, true, true, false, false},
-    {FaultKind::kNegativeLength, true, false, false, false},
-    {FaultKind::kStreamPastPalette, true, true, false, false},
-    {FaultKind::kLoneRunMarker, true, false, false, false},
-    {FaultKind::kReadPastEnd, true, true, false, false},
-    {FaultKind::kNotAPng, false, false, false, false},
-    {FaultKind::kDamagedPng, false, false, true, false},
-    {FaultKind::kPngTooLarge, true, true, true, false},
-    {FaultKind::kNotAPaletteFile, false, false, false, false},
-    {FaultKind::kBadPaletteFile, false, false, true, false},
-    {FaultKind::kPartialAlpha, true, false, true, false},
-    {FaultKind::kTooManyColours, true, false, true, false},
-    {FaultKind::kPictureChanged, false, false, true, false},
-    {FaultKind::kSheetNotWhole, true, true, true, false},
-    {FaultKind::kColoursChanged, true, true, false, false},
-    {FaultKind::kFileTooLarge, true, true, false, false},
-    {FaultKind::kArchiveFull, false, false, false, false},
-    {FaultKind::kNoPictures, false, false, false, false},
-    {FaultKind::kOutputIsInput, false, false, true, false},
-    {FaultKind::kNothingStored, false, false, false, false},
-    {FaultKind::kStopped, false, false, false, false},
-    {FaultKind::kUnexpected, false, false, true, false},
-    {FaultKind::kSheetTooLarge, true, true, true, false},
-    {FaultKind::kOpaqueIndex0, true, false, true, false},
-    {FaultKind::kOpaqueIndex0Nearest, true, true, true, false},
-    {FaultKind::kColoursMerged, true, false, false, false},
-    {FaultKind::kOutputWrittenTwice, false, false, true, false},
-    {FaultKind::kBadListLine, true, false, true, false},
+    {FaultKind::kNoFileName, false, false, false, false, true},
+    {FaultKind::kNoSuchFile, false, false, false, false, true},
+    {FaultKind::kNotAPlainFile, false, false, true, false, true},
+    {FaultKind::kNoSuchFolder, false, false, true, false, true},
+    {FaultKind::kNotAFolder, false, false, true, false, true},
+    {FaultKind::kLinkNotFollowed, false, false, true, false, true},
+    {FaultKind::kOthersFileNotReplaced, false, false, true, false, true},
+    {FaultKind::kCannotRead, false, false, true, false, true},
+    {FaultKind::kCannotWrite, false, false, true, false, true},
+    {FaultKind::kChangedMeanwhile, false, false, false, false, true},
+    {FaultKind::kFileCut, false, false, false, false, true},
+    {FaultKind::kCannotStart, false, false, true, false, true},
+    {FaultKind::kEmptyFile, false, false, false, false, false},
+    {FaultKind::kNotABitmap, false, false, true, false, false},
+    {FaultKind::kHeadersCut, true, false, false, false, false},
+    {FaultKind::kNotEightBit, true, false, false, false, false},
+    {FaultKind::kNot256Colours, true, false, false, false, false},
+    {FaultKind::kCompressed, true, false, false, false, false},
+    {FaultKind::kPaletteCut, true, true, false, false, false},
+    {FaultKind::kPixelsPastEnd, true, true, false, false, false},
+    {FaultKind::kWidthWithoutRows, true, false, false, false, false},
+    {FaultKind::kPixelAreaTooLarge, true, false, false, false, false},
+    {FaultKind::kSizeTooLarge, true, true, false, false, false},
+    {FaultKind::kCodesTooLong, true, true, false, false, false},
+    {FaultKind::kRowsNotWhole, false, false, false, false, false},
+    {FaultKind::kCodedRowsDiffer, false, false, false, false, false},
+    {FaultKind::kOtherColours, false, false, false, false, false},
+    {FaultKind::kNotAnArchive, false, false, false, true, false},
+    {FaultKind::kArchiveCut, true, false, false, false, false},
+    {FaultKind::kEntryHeadPastPalette, true, true, false, false, false},
+    {FaultKind::kNegativeLength, true, false, false, false, false},
+    {FaultKind::kStreamPastPalette, true, true, false, false, false},
+    {FaultKind::kNegativeCount, true, false, false, false, false},
+    {FaultKind::kBytesAfterEntries, true, true, false, false, false},
+    {FaultKind::kNoSuchEntry, true, true, false, false, false},
+    {FaultKind::kLoneRunMarker, true, false, false, false, false},
+    {FaultKind::kReadPastEnd, true, true, false, false, false},
+    {FaultKind::kNotAPng, false, false, false, false, false},
+    {FaultKind::kDamagedPng, false, false, true, false, false},
+    {FaultKind::kPngTooLarge, true, true, true, false, false},
+    {FaultKind::kNotAPaletteFile, false, false, false, false, false},
+    {FaultKind::kBadPaletteFile, false, false, true, false, false},
+    {FaultKind::kPartialAlpha, true, false, true, false, false},
+    {FaultKind::kTooManyColours, true, false, true, false, false},
+    {FaultKind::kPictureChanged, false, false, true, false, false},
+    {FaultKind::kSheetNotWhole, true, true, true, false, false},
+    {FaultKind::kColoursChanged, true, true, false, false, false},
+    {FaultKind::kFileTooLarge, true, true, false, false, false},
+    {FaultKind::kArchiveFull, false, false, false, false, false},
+    {FaultKind::kNoPictures, false, false, false, false, false},
+    {FaultKind::kOutputIsInput, false, false, true, false, false},
+    {FaultKind::kNothingStored, false, false, false, false, false},
+    {FaultKind::kStopped, false, false, false, false, false},
+    {FaultKind::kUnexpected, false, false, true, false, false},
+    {FaultKind::kSheetTooLarge, true, true, true, false, false},
+    {FaultKind::kOpaqueIndex0, true, false, true, false, false},
+    {FaultKind::kOpaqueIndex0Nearest, true, true, true, false, false},
+    {FaultKind::kColoursMerged, true, false, false, false, false},
+    {FaultKind::kOutputWrittenTwice, false, false, true, false, false},
+    {FaultKind::kBadListLine, true, false, true, false, false},
 };
 
 TEST(FaultWordsTest, EveryKindHasWordsOfItsOwnThatCarryItsFacts) {
@@ -92,12 +96,44 @@ TEST(FaultWordsTest, EveryKindHasWordsOfItsOwnThatCarryItsFacts) {
     EXPECT_EQ(words.find("678") != std::string::npos, k.bound);
     EXPECT_EQ(words.find("FACT") != std::string::npos, k.text);
     EXPECT_EQ(words.find("SHOWN") != std::string::npos, k.shown);
+    EXPECT_EQ(IsFileFault(k.kind), k.file);
   }
   // The place: an archive entry and its offset; the path comes with the error.
   const Fault inEntry{.kind = FaultKind::kNegativeLength, .entry = 3, .offset = 120, .value = -2};
   EXPECT_EQ(Describe(inEntry).rfind("entry 3 at offset 120: ", 0), 0u);
   const FaultError error({.kind = FaultKind::kNoSuchFile, .path = "a b.bmp"});
   EXPECT_STREQ(error.what(), "\"a b.bmp\": there is no such file");
+}
+
+// Where the words carry two numbers, each stands in its own place.
+TEST(FaultWordsTest, EachNumberStandsWhereItsFactBelongs) {
+  const struct {
+    Fault fault;
+    const char* words;
+  } cases[] = {
+      {{.kind = FaultKind::kPaletteCut, .offset = 54, .value = 300, .bound = 1078},
+       "it is damaged: the file is 300 bytes long, too short to hold the 1024-byte palette at "
+       "offset 54 (1078 bytes needed)"},
+      {{.kind = FaultKind::kSizeTooLarge, .value = 40000, .bound = 2},
+       "it is too large: 40000 x 2 pixels; an archive entry holds at most 32767 in each direction"},
+      {{.kind = FaultKind::kCodesTooLong, .value = 40000, .bound = 32766},
+       "it is too large: it codes to 40000 bytes, more than the 32766 an archive entry holds"},
+      {{.kind = FaultKind::kEntryHeadPastPalette,
+        .entry = 2,
+        .offset = 20,
+        .value = 9,
+        .bound = 24},
+       "entry 2 at offset 20: the 6-byte entry head runs past the start of the palette at "
+       "offset 24 (the header counts 9 entries)"},
+      {{.kind = FaultKind::kReadPastEnd, .offset = 7, .value = 4, .bound = 10},
+       "a read of 4 bytes at offset 7 runs past the end of the data (10 bytes)"},
+      {{.kind = FaultKind::kOpaqueIndex0Nearest, .value = 3, .bound = 17, .text = "(0, 0, 0)"},
+       "its 3 pixels of the opaque colour 0 took the nearest colour, index 17 (0, 0, 0): the "
+       "palette has no free entry and no other of their colour"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Describe(c.fault), c.words);
+  }
 }
 
 // The advice of a refused run names what its reader can change: sprite-cli's

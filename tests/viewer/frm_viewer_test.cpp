@@ -9,7 +9,8 @@
 
 #include "fakes/fake_picture_source.h"
 #include "fakes/fake_window_system.h"
-#include "winsys/console/memory_picture_window.h"
+#include "fakes/memory_file_system.h"
+#include "winsys/memory/memory_picture_window.h"
 
 namespace sprite::testing {
 namespace {
@@ -256,6 +257,94 @@ TEST_F(FrmViewerTest, CloseHidesAndForgetsAndAFreshShowFitsAgain) {
   viewer_.ShowFile("/sprites/hero.bmp");
   EXPECT_EQ(viewer_.Zoom(), 8);
   EXPECT_EQ(Window().Activations(), 2);
+}
+
+}  // namespace
+}  // namespace sprite::testing
+
+namespace sprite::testing {
+namespace {
+
+// An archive of five 2 x 1 entries, entry k all of index k, and a sixth whose
+// coded stream ends in a lone zero-run marker.
+Bytes FiveAndABrokenEntry() {
+  Bytes archive{0x53, 0x50, 1, 2, 6, 0, 0, 0};
+  for (std::uint8_t k = 1; k <= 5; ++k) {
+    archive.insert(archive.end(), {2, 0, 1, 0, 2, 0, k, k});
+  }
+  archive.insert(archive.end(), {2, 0, 1, 0, 1, 0, 0});
+  archive.resize(archive.size() + 1024, 0);
+  return archive;
+}
+
+class FrmViewerArchiveTest : public FrmViewerTest {
+ protected:
+  FrmViewerArchiveTest() {
+    files_.files["a.spr"] = FiveAndABrokenEntry();
+    viewer_.ShowArchive(std::make_unique<pipeline::ArchiveEntries>(files_, "a.spr"));
+  }
+  std::uint8_t ShownIndex() { return viewer_.Shown() ? viewer_.Shown()->pixels.at(0) : 0; }
+  void Press(std::initializer_list<PictureKey> keys) {
+    for (const PictureKey key : keys) {
+      Window().PressKey(key);
+    }
+  }
+
+  fakes::MemoryFileSystem files_;
+};
+
+TEST_F(FrmViewerArchiveTest, KeysStepThroughTheEntriesAndStopAtTheEnds) {
+  EXPECT_EQ(Window().Caption(), "a.spr - Sprite Viewer");
+  EXPECT_EQ(Window().Text(),
+            "a.spr: entry 1 of 6, 2 \u00D7 1 pixels, 1 colour, shown at 16\u00D7; Space plays at "
+            "10 frames a second");
+  const struct {
+    std::initializer_list<PictureKey> keys;
+    std::uint8_t shown;
+  } steps[] = {
+      {{PictureKey::kRight, PictureKey::kDown}, 3}, {{PictureKey::kLeft}, 2},
+      {{PictureKey::kUp, PictureKey::kUp}, 1},      {{PictureKey::kPageDown}, 0},
+      {{PictureKey::kPageUp, PictureKey::kEnd}, 0}, {{PictureKey::kHome}, 1},
+  };
+  for (const auto& step : steps) {
+    Press(step.keys);
+    EXPECT_EQ(ShownIndex(), step.shown) << Window().Text();
+  }
+  // An archive changed meanwhile (its first entry gone) is read anew.
+  Bytes changed = FiveAndABrokenEntry();
+  changed.erase(changed.begin() + 8, changed.begin() + 16);
+  changed[4] = 5;
+  files_.files["a.spr"] = changed;
+  Press({PictureKey::kRight});
+  EXPECT_EQ(ShownIndex(), 3);
+  EXPECT_THAT(Window().Text(), ::testing::StartsWith("a.spr: entry 2 of 5, "));
+  Press({PictureKey::kEnd});
+  EXPECT_EQ(Window().Text(),
+            "a.spr: entry 5 of 5 cannot be shown: entry 5 at offset 40: the coded stream of 1 "
+            "bytes ends with a zero-run marker at byte 1 and no count byte after it; Space plays "
+            "at 10 frames a second");
+}
+
+TEST_F(FrmViewerArchiveTest, SpacePlaysRoundAtARateTheBracketsChange) {
+  Press({PictureKey::kEnd, PictureKey::kLeft, PictureKey::kPlay});
+  EXPECT_EQ(Window().TimerMs(), 100);
+  EXPECT_THAT(Window().Text(), ::testing::EndsWith("; playing at 10 frames a second"));
+  Window().Tick();
+  Window().Tick();
+  EXPECT_EQ(ShownIndex(), 1);  // past the last entry comes the first
+  Press({PictureKey::kFaster, PictureKey::kFaster});
+  EXPECT_EQ(Window().TimerMs(), 1000 / 15);
+  EXPECT_EQ(ShownIndex(), 1);
+  for (int i = 0; i < 20; ++i) {
+    Press({PictureKey::kSlower});
+  }
+  EXPECT_EQ(Window().TimerMs(), 1000);
+  Press({PictureKey::kRight});  // a step stops the playing
+  EXPECT_EQ(Window().TimerMs(), 0);
+  EXPECT_EQ(ShownIndex(), 2);
+  Press({PictureKey::kPlay, PictureKey::kEscape});
+  EXPECT_EQ(Window().TimerMs(), 0);
+  EXPECT_EQ(viewer_.Player(), nullptr);
 }
 
 }  // namespace

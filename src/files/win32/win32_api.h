@@ -14,14 +14,6 @@
 
 namespace sprite::files {
 
-inline std::wstring Wide(std::string_view text) {
-  return Utf16As<wchar_t>(text);
-}
-
-inline std::string Narrow(std::wstring_view text) {
-  return Utf8FromUtf16(text);
-}
-
 // The position of a read or write at `offset`.
 inline OVERLAPPED At(std::uint64_t offset) {
   OVERLAPPED position{};

@@ -1,5 +1,6 @@
 #include "winsys/qt/qt_picture_window.h"
 
+#include <QtCore/QTimer>
 #include <QtGui/QCloseEvent>
 #include <QtGui/QGuiApplication>
 #include <QtGui/QImage>
@@ -27,6 +28,13 @@ std::optional<PictureKey> KeyOf(const QKeyEvent& event) {
   if ((event.modifiers() & (Qt::AltModifier | Qt::MetaModifier)) != 0) {
     return std::nullopt;
   }
+  // The brackets as typed: on some layouts they take AltGr and another key.
+  if (event.text() == QLatin1String("[")) {
+    return PictureKey::kSlower;
+  }
+  if (event.text() == QLatin1String("]")) {
+    return PictureKey::kFaster;
+  }
   switch (event.key()) {
     case Qt::Key_Plus:
     case Qt::Key_Equal:
@@ -44,6 +52,16 @@ std::optional<PictureKey> KeyOf(const QKeyEvent& event) {
       return PictureKey::kUp;
     case Qt::Key_Down:
       return PictureKey::kDown;
+    case Qt::Key_PageUp:
+      return PictureKey::kPageUp;
+    case Qt::Key_PageDown:
+      return PictureKey::kPageDown;
+    case Qt::Key_Home:
+      return PictureKey::kHome;
+    case Qt::Key_End:
+      return PictureKey::kEnd;
+    case Qt::Key_Space:
+      return PictureKey::kPlay;
     default:
       return std::nullopt;
   }
@@ -109,7 +127,12 @@ class PictureWindowWidget : public QWidget {
       Report([&](PictureWindowHandler& h) { h.AreaResized(AreaSize()); });
     };
     area_->wheel = [this](QWheelEvent* event) { Wheel(event); };
+    timer_.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer_, &QTimer::timeout,
+                     [this] { Report([](PictureWindowHandler& h) { h.TimerTicked(); }); });
   }
+
+  QTimer& Timer() { return timer_; }
 
   PictureArea* Area() const { return area_; }
   QLabel* Line() const { return line_; }
@@ -170,6 +193,7 @@ class PictureWindowWidget : public QWidget {
   PictureArea* area_;
   QLabel* line_;
   WheelNotches wheel_;
+  QTimer timer_;
 };
 
 namespace {
@@ -269,6 +293,14 @@ void QtPictureWindow::Close() {
 
 bool QtPictureWindow::Visible() const {
   return widget_->isVisible();
+}
+
+void QtPictureWindow::SetTimer(std::int32_t intervalMs) {
+  if (intervalMs > 0) {
+    widget_->Timer().start(intervalMs);
+  } else {
+    widget_->Timer().stop();
+  }
 }
 
 QWidget* QtPictureWindow::Widget() const {

@@ -30,6 +30,7 @@ class QtPictureWindow : public PictureWindow {
   void Show() override;
   void Close() override;
   bool Visible() const override;
+  void SetTimer(std::int32_t intervalMs) override;
 
   // The top-level widget, for a test.
   QWidget* Widget() const;

@@ -147,6 +147,14 @@ void QtTextBox::SetOnFilesDropped(std::function<void(const std::vector<std::stri
   edit_->onFilesDropped = std::move(handler);
 }
 
+void QtTextBox::SetOnEnter(std::function<void()> handler) {
+  QObject::disconnect(edit_, &QLineEdit::returnPressed, nullptr, nullptr);
+  if (handler) {
+    QObject::connect(edit_, &QLineEdit::returnPressed, edit_,
+                     [this, handler] { RunGuarded(handler, edit_->window()); });
+  }
+}
+
 QtPushButton::QtPushButton(const std::string& caption, TopLevelWidget* window, QObject* context)
     : button_(new QPushButton(FromUtf8(caption), window)), window_(window) {
   button_->setAutoDefault(false);

@@ -33,6 +33,7 @@ class QtTextBox : public TextBox {
   void SetText(const std::string& text) override;
   void SetEnabled(bool enabled) override;
   void SetOnFilesDropped(std::function<void(const std::vector<std::string>&)> handler) override;
+  void SetOnEnter(std::function<void()> handler) override;
 
  private:
   FileDropLineEdit* edit_;

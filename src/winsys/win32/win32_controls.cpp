@@ -290,6 +290,11 @@ void Win32TextBox::SetOnFilesDropped(FilesHandler handler) {
   ::DragAcceptFiles(window_, hooks_.onFilesDropped ? TRUE : FALSE);
 }
 
+void Win32TextBox::SetOnEnter(std::function<void()> handler) {
+  hooks_.takesEnter = handler ? std::function<bool()>([] { return true; }) : nullptr;
+  hooks_.onEnterKey = [this, handler] { RunGuarded(handler, ::GetAncestor(window_, GA_ROOT)); };
+}
+
 void Win32PushButton::SetEnabled(bool enabled) {
   ::EnableWindow(window_, enabled ? TRUE : FALSE);
 }

@@ -100,6 +100,7 @@ class Win32TextBox : public TextBox {
   void SetText(const std::string& text) override;
   void SetEnabled(bool enabled) override;
   void SetOnFilesDropped(FilesHandler handler) override;
+  void SetOnEnter(std::function<void()> handler) override;
 
  private:
   ::HWND window_;

@@ -11,10 +11,10 @@ namespace sprite::winsys::win32 {
 namespace {
 
 constexpr wchar_t kClass[] = L"SpritePictureWindow";
-// The program icon in the resources of both programs.
-constexpr WORD kProgramIcon = 1;
 // Posted when a call made to the window changed the picture area's size.
 constexpr UINT kAreaChanged = WM_APP + 1;
+// The window's one timer, SetTimer's.
+constexpr UINT_PTR kTimerId = 1;
 // Around the text line, and the smallest window, in pixels at 96 dots per inch.
 constexpr int kTextSide = 6;
 constexpr int kTextAbove = 3;
@@ -22,10 +22,6 @@ constexpr int kTextBelow = 4;
 constexpr int kMinWidth = 200;
 constexpr int kMinHeight = 150;
 constexpr UINT kTextFormat = DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL;
-
-::HINSTANCE Module() {
-  return ::GetModuleHandleW(nullptr);
-}
 
 int Scaled(int pixels, unsigned dpi) {
   return ::MulDiv(pixels, static_cast<int>(dpi), 96);
@@ -43,14 +39,29 @@ std::optional<PictureKey> KeyOf(WPARAM key) {
       return PictureKey::kUp;
     case VK_DOWN:
       return PictureKey::kDown;
+    case VK_PRIOR:
+      return PictureKey::kPageUp;
+    case VK_NEXT:
+      return PictureKey::kPageDown;
+    case VK_HOME:
+      return PictureKey::kHome;
+    case VK_END:
+      return PictureKey::kEnd;
     default:
       return std::nullopt;
   }
 }
 
-// "+" and "-" as typed, whatever the keyboard's layout, keypad included.
+// "+", "-", the brackets and the space bar as typed, whatever the keyboard's
+// layout, keypad included.
 std::optional<PictureKey> CharacterOf(WPARAM character) {
   switch (character) {
+    case L' ':
+      return PictureKey::kPlay;
+    case L'[':
+      return PictureKey::kSlower;
+    case L']':
+      return PictureKey::kFaster;
     case L'+':
     case L'=':
       return PictureKey::kZoomIn;
@@ -82,19 +93,14 @@ Win32PictureWindow::Win32PictureWindow(const PictureWindowSpec& design) : fontDe
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = Procedure;
     windowClass.hInstance = Module();
-    windowClass.hIcon = ::LoadIconW(Module(), MAKEINTRESOURCEW(kProgramIcon));
+    windowClass.hIcon = ::LoadIconW(Module(), ProgramIcon());
     windowClass.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     windowClass.lpszClassName = kClass;
     return ::RegisterClassExW(&windowClass) != 0;
   }();
   static_cast<void>(registered);
   const InCall call(inCall_);
-  window_ =
-      ::CreateWindowExW(WS_EX_APPWINDOW, kClass, Wide(design.caption).c_str(), WS_OVERLAPPEDWINDOW,
-                        CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr, Module(), this);
-  if (window_ == nullptr) {
-    throw InvalidArgumentError("the window \"" + design.caption + "\" could not be made");
-  }
+  Create(WS_EX_APPWINDOW, kClass, design.caption, WS_OVERLAPPEDWINDOW);
   dpi_ = std::max(::GetDpiForWindow(window_), 1U);
   font_ = CreateDesignFont(fontDesign_, dpi_);
   ::RECT frame{0, 0, PixelsOf(std::max(design.clientWidth, 0), dpi_),
@@ -106,8 +112,7 @@ Win32PictureWindow::Win32PictureWindow(const PictureWindowSpec& design) : fontDe
 }
 
 Win32PictureWindow::~Win32PictureWindow() {
-  ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-  ::DestroyWindow(window_);
+  Destroy();
   ::DeleteObject(font_);
 }
 
@@ -140,6 +145,14 @@ void Win32PictureWindow::Show() {
 void Win32PictureWindow::Close() {
   const InCall call(inCall_);
   ::ShowWindow(window_, SW_HIDE);
+}
+
+void Win32PictureWindow::SetTimer(std::int32_t intervalMs) {
+  if (intervalMs > 0) {
+    ::SetTimer(window_, kTimerId, static_cast<UINT>(intervalMs), nullptr);
+  } else {
+    ::KillTimer(window_, kTimerId);
+  }
 }
 
 void Win32PictureWindow::LayOut() {
@@ -221,19 +234,6 @@ void Win32PictureWindow::Report(const Call& call) {
   RunGuarded([&] { call(*handler_); }, window_);
 }
 
-LRESULT CALLBACK Win32PictureWindow::Procedure(::HWND window, UINT message, WPARAM wParam,
-                                               LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<Win32PictureWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (self == nullptr || self->window_ == nullptr) {
-    return ::DefWindowProcW(window, message, wParam, lParam);
-  }
-  return self->Handle(message, wParam, lParam);
-}
-
 LRESULT Win32PictureWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SIZE:
@@ -261,6 +261,12 @@ LRESULT Win32PictureWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CHAR:
       if (const std::optional<PictureKey> key = CharacterOf(wParam)) {
         Report([&](PictureWindowHandler& handler) { handler.KeyPressed(*key); });
+        return 0;
+      }
+      break;
+    case WM_TIMER:
+      if (wParam == kTimerId) {
+        Report([](PictureWindowHandler& handler) { handler.TimerTicked(); });
         return 0;
       }
       break;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "winsys/wheel_notches.h"
+#include "winsys/win32/win32_base_window.h"
 #include "winsys/win32/win32_drawing.h"
 #include "winsys/win32/win32_windows.h"
 #include "winsys/window_system.h"
@@ -16,12 +17,10 @@ namespace sprite::winsys::win32 {
 // window's background colour. The text wraps onto further lines rather than
 // widen the window. Laid out again at the dots per inch of the monitor the
 // window moves to.
-class Win32PictureWindow : public PictureWindow {
+class Win32PictureWindow : public PictureWindow, public BaseWindow<Win32PictureWindow> {
  public:
   explicit Win32PictureWindow(const PictureWindowSpec& design);
   ~Win32PictureWindow() override;
-  Win32PictureWindow(const Win32PictureWindow&) = delete;
-  Win32PictureWindow& operator=(const Win32PictureWindow&) = delete;
 
   void SetHandler(PictureWindowHandler* handler) override { handler_ = handler; }
   void SetCaption(const std::string& caption) override;
@@ -31,11 +30,10 @@ class Win32PictureWindow : public PictureWindow {
   void Show() override;
   void Close() override;
   bool Visible() const override { return ::IsWindowVisible(window_) != 0; }
-
-  ::HWND System() const { return window_; }
+  void SetTimer(std::int32_t intervalMs) override;
 
  private:
-  static LRESULT CALLBACK Procedure(::HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  friend class BaseWindow<Win32PictureWindow>;
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   // The text line's height for the client area's width, and the area above it.
   void LayOut();
@@ -45,7 +43,6 @@ class Win32PictureWindow : public PictureWindow {
   void Report(const Call& call);
 
   FontSpec fontDesign_;
-  ::HWND window_ = nullptr;
   ::HFONT font_ = nullptr;
   unsigned dpi_ = 96;
   PictureWindowHandler* handler_ = nullptr;

@@ -14,10 +14,6 @@ constexpr wchar_t kPictureClass[] = L"SpritePicture";
 // Menu items' command ids, clear of the controls' (from 100 up).
 constexpr int kFirstMenuId = 0x4000;
 
-::HINSTANCE Module() {
-  return ::GetModuleHandleW(nullptr);
-}
-
 // A host tells its control of a new size (the window was resized, or moved to
 // a monitor of other dots per inch): oProgressBar makes its bar anew to fill it.
 LRESULT CALLBACK HostProcedure(::HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -79,10 +75,10 @@ void Win32Window::RegisterClasses() {
   static_cast<void>(registered);
 }
 
-bool Win32Window::IsOne(::HWND window) {
+const Win32Window* Win32Window::Of(::HWND window) {
   wchar_t name[64] = {};
   ::GetClassNameW(window, name, 64);
-  return std::wstring_view(name) == kWindowClass;
+  return std::wstring_view(name) == kWindowClass ? ObjectOf(window) : nullptr;
 }
 
 Win32Window::Win32Window(const WindowSpec& design, Win32WindowSystem& system)
@@ -94,12 +90,7 @@ Win32Window::Win32Window(const WindowSpec& design, Win32WindowSystem& system)
   }
   const DWORD exStyle =
       WS_EX_CONTROLPARENT | (design.showInTaskbar ? WS_EX_APPWINDOW : WS_EX_DLGMODALFRAME);
-  window_ =
-      ::CreateWindowExW(exStyle, kWindowClass, Wide(design.caption).c_str(), style, CW_USEDEFAULT,
-                        CW_USEDEFAULT, 100, 100, nullptr, nullptr, Module(), this);
-  if (window_ == nullptr) {
-    throw InvalidArgumentError("the window \"" + design.caption + "\" could not be made");
-  }
+  Create(exStyle, kWindowClass, design.caption, style);
   dpi_ = std::max(::GetDpiForWindow(window_), 1U);
   LayOut(dpi_);
   if (design.centred) {
@@ -126,8 +117,7 @@ Win32Window::~Win32Window() {
   menuBar_.reset();
   listBoxes_.clear();
   textBoxes_.clear();
-  ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-  ::DestroyWindow(window_);
+  Destroy();
   ::DeleteObject(font_);
   ::DestroyIcon(bigIcon_);
   ::DestroyIcon(smallIcon_);
@@ -262,18 +252,6 @@ void Win32Window::Paint() {
     ::DeleteObject(pen);
   }
   ::EndPaint(window_, &paint);
-}
-
-LRESULT CALLBACK Win32Window::Procedure(::HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<Win32Window*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (self == nullptr || self->window_ == nullptr) {
-    return ::DefWindowProcW(window, message, wParam, lParam);
-  }
-  return self->Handle(message, wParam, lParam);
 }
 
 LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "winsys/win32/win32_base_window.h"
 #include "winsys/win32/win32_controls.h"
 #include "winsys/win32/win32_drawing.h"
 #include "winsys/win32/win32_menu.h"
@@ -16,12 +17,10 @@ namespace sprite::winsys::win32 {
 
 class Win32WindowSystem;
 
-class Win32Window : public Window {
+class Win32Window : public Window, public BaseWindow<Win32Window> {
  public:
   Win32Window(const WindowSpec& design, Win32WindowSystem& system);
   ~Win32Window() override;
-  Win32Window(const Win32Window&) = delete;
-  Win32Window& operator=(const Win32Window&) = delete;
 
   PushButton& AddButton(const ControlSpec& design, const std::string& caption) override;
   ListBox& AddListBox(const ControlSpec& design) override;
@@ -40,7 +39,6 @@ class Win32Window : public Window {
   void Close() override;
   void SetCloseHandler(std::function<bool()> handler) override { onClose_ = std::move(handler); }
 
-  ::HWND System() const { return window_; }
   bool Visible() const { return ::IsWindowVisible(window_) != 0; }
   unsigned Dpi() const { return dpi_; }
   // The menu items' shortcut keys; nullptr for none.
@@ -51,8 +49,8 @@ class Win32Window : public Window {
 
   // Registers the window classes of the backend once.
   static void RegisterClasses();
-  // Whether a top-level window is one of these.
-  static bool IsOne(::HWND window);
+  // The window of this backend a top-level window is; nullptr for any other.
+  static const Win32Window* Of(::HWND window);
 
  private:
   struct PlacedControl {
@@ -66,7 +64,7 @@ class Win32Window : public Window {
     std::uint32_t colour;
   };
 
-  static LRESULT CALLBACK Procedure(::HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  friend class BaseWindow<Win32Window>;
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   ::HWND Place(const ControlSpec& design, const wchar_t* className, const std::string& text,
                DWORD style, DWORD exStyle = 0);
@@ -85,7 +83,6 @@ class Win32Window : public Window {
 
   WindowSpec design_;
   Win32WindowSystem& system_;
-  ::HWND window_ = nullptr;
   unsigned dpi_ = 96;
   ::HFONT font_ = nullptr;
   ::HICON bigIcon_ = nullptr;

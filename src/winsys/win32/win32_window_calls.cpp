@@ -19,8 +19,8 @@ HWND Win32WindowCalls::CreateWindowExA(std::int32_t exStyle, const std::string& 
   const ::HWND created =
       ::CreateWindowExW(static_cast<DWORD>(exStyle), Wide(className).c_str(),
                         Wide(windowName).c_str(), style, x, y, width, height, SystemWindow(parent),
-                        reinterpret_cast<HMENU>(static_cast<std::intptr_t>(menu)),
-                        ::GetModuleHandleW(nullptr), reinterpret_cast<void*>(param));
+                        reinterpret_cast<HMENU>(static_cast<std::intptr_t>(menu)), Module(),
+                        reinterpret_cast<void*>(param));
   // Under visual styles the theme draws the bar and ignores PBM_SETBARCOLOR
   // and PBM_SETBKCOLOR: a bar shows the colours it is given, as the classic one did.
   if (created != nullptr && className == PROGRESS_CLASSA) {

@@ -8,9 +8,6 @@
 namespace sprite::winsys::win32 {
 namespace {
 
-// The program icon in the resources of both programs.
-constexpr WORD kProgramIcon = 1;
-
 // An icon drawn from a picture, fully opaque.
 ::HICON IconOf(const Picture& picture) {
   BITMAPV5HEADER header{};
@@ -97,10 +94,9 @@ void Win32Window::SetIcons(unsigned dpi) {
     smallIcon_ = IconOf(design_.icon);
   } else {
     const auto load = [dpi](int widthMetric, int heightMetric) {
-      return static_cast<::HICON>(
-          ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kProgramIcon), IMAGE_ICON,
-                       ::GetSystemMetricsForDpi(widthMetric, dpi),
-                       ::GetSystemMetricsForDpi(heightMetric, dpi), LR_DEFAULTCOLOR));
+      return static_cast<::HICON>(::LoadImageW(
+          Module(), ProgramIcon(), IMAGE_ICON, ::GetSystemMetricsForDpi(widthMetric, dpi),
+          ::GetSystemMetricsForDpi(heightMetric, dpi), LR_DEFAULTCOLOR));
     };
     bigIcon_ = load(SM_CXICON, SM_CYICON);
     smallIcon_ = load(SM_CXSMICON, SM_CYSMICON);

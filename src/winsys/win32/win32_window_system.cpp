@@ -20,10 +20,8 @@ namespace {
 // else as usual.
 void Dispatch(MSG& message) {
   ::HWND root = message.hwnd == nullptr ? nullptr : ::GetAncestor(message.hwnd, GA_ROOT);
-  if (root != nullptr && Win32Window::IsOne(root)) {
-    const auto* window =
-        reinterpret_cast<const Win32Window*>(::GetWindowLongPtrW(root, GWLP_USERDATA));
-    ::HACCEL keys = window != nullptr ? window->Accelerators() : nullptr;
+  if (const Win32Window* window = root != nullptr ? Win32Window::Of(root) : nullptr) {
+    ::HACCEL keys = window->Accelerators();
     if ((keys != nullptr && ::TranslateAcceleratorW(root, keys, &message) != 0) ||
         ::IsDialogMessageW(root, &message) != 0) {
       return;

@@ -23,15 +23,18 @@
 
 #include "common/utf16.h"
 #include "winsys/types.h"
+#include "winsys/win32/win32_resources.h"
 
 namespace sprite::winsys::win32 {
 
-inline std::wstring Wide(std::string_view text) {
-  return Utf16As<wchar_t>(text);
+// The program's own module, whose window classes and resources these are.
+inline ::HINSTANCE Module() {
+  return ::GetModuleHandleW(nullptr);
 }
 
-inline std::string Narrow(std::wstring_view text) {
-  return Utf8FromUtf16(text);
+// The program icon both programs carry.
+inline const wchar_t* ProgramIcon() {
+  return MAKEINTRESOURCEW(SPRITE_PROGRAM_ICON);
 }
 
 // Window handles, device contexts and registry keys keep their meaning in 32

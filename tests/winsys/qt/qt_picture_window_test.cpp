@@ -41,6 +41,7 @@ class RecordingHandler : public PictureWindowHandler {
     events.push_back("wheel " + std::to_string(notches) + (control ? " control" : "") +
                      (shift ? " shift" : ""));
   }
+  void TimerTicked() override { events.push_back("tick"); }
   void Closed() override {
     events.push_back("closed");
     if (onClosed) {
@@ -86,8 +87,8 @@ class QtPictureWindowTest : public ::testing::Test {
   }
 
   QtPictureWindow& Shown() { return dynamic_cast<QtPictureWindow&>(*window_); }
-  void Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+  void Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, const QString& text = {}) {
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
     QCoreApplication::sendEvent(Shown().Area(), &press);
   }
   void Wheel(QPoint angle, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
@@ -163,6 +164,31 @@ TEST_F(QtPictureWindowTest, PlusMinusEscAndTheArrowsAreReportedOtherKeysAreNot) 
                                       Key(PictureKey::kLeft), Key(PictureKey::kRight),
                                       Key(PictureKey::kUp), Key(PictureKey::kDown)}));
   EXPECT_TRUE(window_->Visible());  // Esc is the handler's to act on
+}
+
+TEST_F(QtPictureWindowTest, TheKeysOfAnArchivesEntriesAndTheTimerAreReported) {
+  window_->Show();
+  Press(Qt::Key_PageUp);
+  Press(Qt::Key_PageDown);
+  Press(Qt::Key_Home);
+  Press(Qt::Key_End);
+  Press(Qt::Key_Space, Qt::NoModifier, " ");
+  // The brackets as typed, whatever key brings them (AltGr and 8 on some layouts).
+  Press(Qt::Key_8, Qt::GroupSwitchModifier, "[");
+  Press(Qt::Key_BracketRight, Qt::NoModifier, "]");
+  EXPECT_EQ(handler_.events,
+            (std::vector<std::string>{Key(PictureKey::kPageUp), Key(PictureKey::kPageDown),
+                                      Key(PictureKey::kHome), Key(PictureKey::kEnd),
+                                      Key(PictureKey::kPlay), Key(PictureKey::kSlower),
+                                      Key(PictureKey::kFaster)}));
+  handler_.events.clear();
+  window_->SetTimer(5);
+  EXPECT_TRUE(Within([&] { return handler_.events.size() >= 2; }));
+  window_->SetTimer(0);
+  QCoreApplication::processEvents();
+  handler_.events.clear();
+  QTest::qWait(30);
+  EXPECT_TRUE(handler_.events.empty());
 }
 
 TEST_F(QtPictureWindowTest, TheWheelIsReportedInWholeNotchesWithItsKeys) {

@@ -22,14 +22,14 @@ using ScriptedWindows = ProbeWindowSystem<winsys::win32::Win32WindowSystem>;
 std::string ClassOf(::HWND window) {
   wchar_t name[64] = {};
   ::GetClassNameW(window, name, 64);
-  return winsys::win32::Narrow(name);
+  return Narrow(name);
 }
 
 std::string TextOf(::HWND window) {
   std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
   text.resize(static_cast<std::size_t>(
       ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return winsys::win32::Narrow(text);
+  return Narrow(text);
 }
 
 class Win32Probe : public WindowProbe {
@@ -87,7 +87,7 @@ class Win32Probe : public WindowProbe {
                           L'\0');
         line.resize(static_cast<std::size_t>(::SendMessageW(
             child, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(line.data()))));
-        control.lines.push_back(winsys::win32::Narrow(line));
+        control.lines.push_back(Narrow(line));
       }
     } else if (name == "Edit") {
       control.kind = "edit";

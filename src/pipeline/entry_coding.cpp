@@ -1,0 +1,46 @@
+#include "pipeline/entry_coding.h"
+
+#include "codec/rle_decoder.h"
+#include "codec/rle_encoder.h"
+#include "common/text.h"
+#include "formats/entry_limits.h"
+
+namespace sprite::pipeline {
+
+std::optional<Bytes> CodeEntry(const formats::StoredPicture& picture, const std::string& path,
+                               const std::string& shown, std::span<const Fault> changes,
+                               RunDelegate& delegate,
+                               const std::function<void(const Problem&)>& report) {
+  // A large picture is refused before its rows are coded.
+  if (auto misfit = formats::CheckEntryFits(
+          {picture.storedRows.size(), picture.width, picture.height, std::nullopt})) {
+    misfit->path = path;
+    report(PictureNotStored(std::move(*misfit)));
+    return std::nullopt;
+  }
+
+  delegate.Log("Adding: " + Escaped(shown), true);
+  if (!picture.rowsWhole) {
+    report(StoredAnyway({.kind = FaultKind::kRowsNotWhole, .path = path}));
+  }
+  for (Fault change : changes) {
+    change.path = path;
+    report(ChangeStored(std::move(change)));
+  }
+
+  Bytes coded;
+  codec::RLECompress2(picture.storedRows, coded, picture.width);
+  if (auto misfit = formats::CheckEntryFits({0, picture.width, picture.height, coded.size()})) {
+    misfit->path = path;
+    report(PictureNotStored(std::move(*misfit)));
+    return std::nullopt;
+  }
+  if (codec::RLEDecompress(coded) == picture.storedRows) {
+    delegate.Log("RLE: OK, Compressed and orig data are identical ;]", false);
+  } else {
+    report(StoredAnyway({.kind = FaultKind::kCodedRowsDiffer, .path = path}));
+  }
+  return coded;
+}
+
+}  // namespace sprite::pipeline
