@@ -105,6 +105,20 @@ int Quality(const std::vector<RgbaSprite>& sprites, std::size_t colours, const c
   return 0;
 }
 
+// Each sprite as "WIDTH HEIGHT\n" and its RGBA bytes, for e2e_colour.py to
+// write as a true-colour PNG.
+int Pictures(const std::vector<RgbaSprite>& sprites, const std::string& folder) {
+  for (std::size_t i = 0; i < sprites.size(); ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/s%05zu.rgba", i);
+    std::ofstream out(folder + name, std::ios::binary);
+    out << sprites[i].width << ' ' << sprites[i].height << '\n';
+    out.write(reinterpret_cast<const char*>(sprites[i].rgba.data()),
+              static_cast<std::streamsize>(sprites[i].rgba.size()));
+  }
+  return 0;
+}
+
 int Bitmaps(const std::vector<RgbaSprite>& sprites, const std::string& folder) {
   const std::vector<Rgb> palette = PaletteFor(sprites, 255);
   ColourMapper mapper(palette);
@@ -176,9 +190,12 @@ int main(int argc, char** argv) {
   if (command == "bitmaps" && argc == 4) {
     return Bitmaps(sprites, argv[3]);
   }
+  if (command == "pictures" && argc == 4) {
+    return Pictures(sprites, argv[3]);
+  }
   if (command == "time" && argc == 3) {
     return Time(sprites);
   }
-  std::fprintf(stderr, "usage: colour_quality sheet|quality|bitmaps|time COUNT ...\n");
+  std::fprintf(stderr, "usage: colour_quality sheet|quality|bitmaps|pictures|time COUNT ...\n");
   return 2;
 }

@@ -7,7 +7,10 @@
   opaque ones, as an archive has them);
 - speed: processor time of the library alone (histogram, palette, mapping)
   for 5000 sprites, beside sprite-cli encode of the same pictures as bitmaps;
-  and mapping with each dithering beside mapping without.
+  and mapping with each dithering beside mapping without;
+- sprite-cli encode --colours 255 of the 5000 sprites as true-colour PNGs,
+  beside encode of them as bitmaps, and with --dither floyd-steinberg beside
+  --dither none.
 
 Processor time, not wall time: the machines these run on are shared, and
 other work stretches wall time by more than the differences measured.
@@ -21,6 +24,7 @@ import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from e2e import RUNS, median  # noqa: E402
+from e2e_png import rgba_png  # noqa: E402
 
 
 def processor_seconds(cmd):
@@ -87,6 +91,42 @@ def speed(tool, cli, work):
                  median([t["map-" + dither] / t["map-none"] for _, t in rounds])), flush=True)
 
 
+def encode_rows(tool, cli, work):
+    """sprite-cli itself: the same sprites as true-colour PNGs quantised by
+    --colours 255, beside them as bitmaps; and with Floyd-Steinberg beside none."""
+    pictures = os.path.join(work, "png")
+    os.mkdir(pictures)
+    subprocess.run([tool, "pictures", "5000", pictures], check=True)
+    for name in sorted(os.listdir(pictures)):
+        raw = os.path.join(pictures, name)
+        with open(raw, "rb") as f:
+            width, height = map(int, f.readline().split())
+            rgba = f.read()
+        with open(raw[:-len(".rgba")] + ".png", "wb") as f:
+            f.write(rgba_png(width, [rgba[4 * width * y:4 * width * (y + 1)]
+                                     for y in range(height)]))
+        os.remove(raw)
+    pngs = sorted(os.path.join(pictures, n) for n in os.listdir(pictures))
+    bitmaps = sorted(os.path.join(work, "bmp", n) for n in os.listdir(os.path.join(work, "bmp")))
+    out = os.path.join(work, "out.spr")
+    colours = [cli, "encode", "-q", "--alpha-threshold=128", "--colours", "255", "-o", out]
+    rounds = []
+    for _ in range(RUNS):
+        rounds.append({
+            "bitmaps": processor_seconds([cli, "encode", "-q", "-o", out] + bitmaps),
+            "none": processor_seconds(colours + ["--dither", "none"] + pngs),
+            "floyd-steinberg": processor_seconds(colours + ["--dither", "floyd-steinberg"] + pngs),
+        })
+    print("%-40s bitmaps %.3fs   --colours 255 %.3fs   %.1fx   (goal <= 3x)"
+          % ("sprite-cli encode, 5000 sprites", median([r["bitmaps"] for r in rounds]),
+             median([r["none"] for r in rounds]),
+             median([r["none"] / r["bitmaps"] for r in rounds])))
+    print("%-40s none %.3fs   floyd-steinberg %.3fs   %.2fx   (goal <= 1.5x)"
+          % ("sprite-cli encode --colours 255 --dither", median([r["none"] for r in rounds]),
+             median([r["floyd-steinberg"] for r in rounds]),
+             median([r["floyd-steinberg"] / r["none"] for r in rounds])), flush=True)
+
+
 def main():
     build = sys.argv[1] if len(sys.argv) > 1 else "build/default"
     tool = os.path.abspath(os.path.join(build, "bench", "colour_quality"))
@@ -99,6 +139,7 @@ def main():
               % RUNS)
         quality(tool, work)
         speed(tool, cli, work)
+        encode_rows(tool, cli, work)
     finally:
         shutil.rmtree(work, ignore_errors=True)
 

@@ -42,7 +42,7 @@ _sprite_cli() {
     fi
     case $word in
       --) ended=1 ;;
-      -o | -C | --output | --directory | --palette | --list | --sheet | --alpha-threshold | --opaque-index0)
+      -o | -C | --output | --directory | --palette | --list | --sheet | --alpha-threshold | --opaque-index0 | --colours | --colors | --dither)
         [ "${COMP_WORDS[i + 1]}" = "=" ] && ((i++))
         ((i++))
         ;;
@@ -69,7 +69,11 @@ _sprite_cli() {
         _sprite_cli_files "*"
         return
         ;;
-      --sheet | --alpha-threshold)
+      --sheet | --alpha-threshold | --colours | --colors)
+        return
+        ;;
+      --dither)
+        COMPREPLY=($(compgen -W "none floyd-steinberg ordered" -- "$cur"))
         return
         ;;
       --opaque-index0)
@@ -82,14 +86,14 @@ _sprite_cli() {
   if [ -z "$ended" ] && [[ $cur == -* ]]; then
     local options
     case $command in
-      encode) options="-o --output= --palette= --alpha-threshold= --opaque-index0= --sheet= --skip-empty -q --quiet -h --help" ;;
+      encode) options="-o --output= --palette= --colours= --colors= --dither= --alpha-threshold= --opaque-index0= --sheet= --skip-empty -q --quiet -h --help" ;;
       decode) options="-C --directory= --png --opaque --sheet= --list= -q --quiet -h --help" ;;
       palette) options="-o --output= -q --quiet -h --help" ;;
       list) options="--json -q --quiet -h --help" ;;
       extract) options="-C --directory= --png --opaque --list= -q --quiet -h --help" ;;
-      replace | insert | append) options="--alpha-threshold= -q --quiet -h --help" ;;
+      replace | insert | append) options="--alpha-threshold= --dither= -q --quiet -h --help" ;;
       delete | move | info) options="-q --quiet -h --help" ;;
-      *) options="-o --output= -C --directory= --png --opaque --sheet= --skip-empty --list= --palette= --alpha-threshold= --opaque-index0= --json -q --quiet -h --help --version --" ;;
+      *) options="-o --output= -C --directory= --png --opaque --sheet= --skip-empty --list= --palette= --colours= --colors= --dither= --alpha-threshold= --opaque-index0= --json -q --quiet -h --help --version --" ;;
     esac
     COMPREPLY=($(compgen -W "$options" -- "$cur"))
     [[ ${COMPREPLY[0]-} == *= ]] && compopt -o nospace 2>/dev/null

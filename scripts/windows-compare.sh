@@ -76,6 +76,28 @@ for file in "$work"/lin/png/*.png; do
   cmp "$file" "$work/win/png/$(basename "$file")"
 done
 cmp "$work/lin/back.spr" "$work/win/back.spr" || { echo "windows-compare: back.spr differs" >&2; exit 1; }
+# True-colour art brought into a palette chosen or given, through each
+# dithering: integer OKLab and a deterministic quantiser give the same archive.
+mkdir -p "$work/colour"
+convert -size 40x30 gradient:'#203080'-'#f0a040' -swirl 120 "$work/colour/c1.png"
+convert -size 33x47 radial-gradient:'#f0e0c0'-'#601020' "PNG32:$work/colour/c2.png"
+convert -size 50x20 gradient:'#10c060'-'#e0e0ff' -rotate 90 "$work/colour/c3.png"
+for side in lin win; do cp -r "$work/colour" "$work/$side/colour"; done
+colour_cases=("--colours 40 --dither floyd-steinberg" "--colours 255 --dither ordered"
+  "--colors 7" "--palette ärchiv.spr --dither floyd-steinberg")
+for i in "${!colour_cases[@]}"; do
+  read -ra options <<<"${colour_cases[$i]}"
+  (cd "$work/lin" && run "$linux_cli" encode "${options[@]}" -o "colour$i.spr" colour/c1.png \
+    colour/c2.png colour/c3.png >"log-colour$i.txt" 2>"err-colour$i.txt"; echo "$status" >"status-colour$i")
+  (cd "$work/win" && run wine "$win_cli" encode "${options[@]}" -o "colour$i.spr" colour/c1.png \
+    colour/c2.png colour/c3.png >"log-colour$i.txt" 2>"err-colour$i.txt"; echo "$status" >"status-colour$i")
+  # Standard error ends its lines as the system does.
+  sed -i 's/\r$//' "$work/win/err-colour$i.txt"
+  for file in "status-colour$i" "log-colour$i.txt" "err-colour$i.txt" "colour$i.spr"; do
+    cmp "$work/lin/$file" "$work/win/$file" ||
+      { echo "windows-compare: $file (${colour_cases[$i]}) differs" >&2; exit 1; }
+  done
+done
 # The entry commands on a copy of the archive: their statuses, logs, the
 # archive they leave and the pictures extract writes.
 edit_session() {
@@ -84,6 +106,7 @@ edit_session() {
   mkdir ext
   for args in "replace edit.spr 2 ${pictures[0]}" "insert edit.spr 1 png/ärchiv.spr.0003.png" \
     "append edit.spr ${pictures[1]} ${pictures[2]}" "delete edit.spr 4-5,7" "move edit.spr 1 3" \
+    "replace --dither=floyd-steinberg edit.spr 3 colour/c2.png" \
     "replace edit.spr 999 ${pictures[0]}" "extract --png -C ext edit.spr 2,4" "list --json edit.spr" \
     "info edit.spr"; do
     status=0
@@ -101,4 +124,4 @@ done
 for file in "$work"/lin/ext/*; do
   cmp "$file" "$work/win/ext/$(basename "$file")"
 done
-echo "windows-compare: passed; $n inputs, the archive, $decoded bitmaps, $pngs PNGs, the archive encoded back from them and the entry commands' archive and pictures are byte for byte the Linux build's"
+echo "windows-compare: passed; $n inputs, the archive, $decoded bitmaps, $pngs PNGs, the archive encoded back from them, ${#colour_cases[@]} colour mappings and the entry commands' archive and pictures are byte for byte the Linux build's"

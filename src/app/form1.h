@@ -53,6 +53,10 @@ struct Form1Menu {
   winsys::MenuItem& mnuDecodePng;
   winsys::MenuItem& mnuTargetPalette;
   winsys::MenuItem& mnuAlphaThreshold;
+  winsys::MenuItem& mnuDitherNone;
+  winsys::MenuItem& mnuDitherFloydSteinberg;
+  winsys::MenuItem& mnuDitherOrdered;
+  winsys::MenuItem& mnuColours;
 };
 
 // The main window: the file list, the output path, the buttons, two progress
@@ -92,6 +96,8 @@ class Form1 {
   void mnuDecodePng_Click();
   void mnuTargetPalette_Click();
   void mnuAlphaThreshold_Click();
+  void mnuDither_Click(colour::Dither dither);
+  void mnuColours_Click();
 
   // The codec's coder (the stream of codec::RLECompress2), yielding to the
   // window once for every zero byte it counts.
@@ -129,6 +135,8 @@ class Form1 {
   std::vector<std::string> ListedFiles() const;
   dialogs::ceCommonDialog& CommonDialog();
   void CreateMenus();
+  // The dithering items' marks, as the Options say.
+  void ShowDither();
   // The output box names no file yet ("#" as at start, or nothing): Encode
   // and Decode ask for one first, as Browse does. False when the user cancels.
   bool ChooseOutputFirst(bool forDecode);
@@ -179,6 +187,9 @@ class Form1 {
   winsys::MenuItem* mnuDecodePng_ = nullptr;
   winsys::MenuItem* mnuTargetPalette_ = nullptr;
   winsys::MenuItem* mnuAlphaThreshold_ = nullptr;
+  // None, Floyd–Steinberg, ordered.
+  std::vector<winsys::MenuItem*> mnuDither_;
+  winsys::MenuItem* mnuColours_ = nullptr;
 
   Bytes ArchivePalette;
   WindowOptions options_;

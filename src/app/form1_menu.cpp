@@ -14,6 +14,16 @@ constexpr char kPaletteFilter[] =
     "Palettes and archives (*.gpl;*.pal;*.png;*.bmp;*.spr)|*.gpl;*.pal;*.png;*.bmp;*.spr|"
     "All files (*.*)|*.*";
 
+// The Options menu's dithering items, in order.
+constexpr std::pair<colour::Dither, const char*> kDitherItems[] = {
+    {colour::Dither::kNone, "&No dithering"},
+    {colour::Dither::kFloydSteinberg, "&Floyd–Steinberg dithering"},
+    {colour::Dither::kOrdered, "&Ordered dithering"},
+};
+constexpr char kGivenOrChosen[] =
+    "A palette is either given (Target palette) or chosen (Colours), not both: empty the "
+    "other one first.";
+
 winsys::MenuItem& Item(winsys::Menu& menu, const std::string& caption,
                        std::function<void()> handler, winsys::Shortcut shortcut = {},
                        bool checkable = false) {
@@ -66,20 +76,29 @@ void Form1::CreateMenus() {
   mnuTargetPalette_ = &Item(optionsMenu, "&Target palette…", idle(&Form1::mnuTargetPalette_Click));
   mnuAlphaThreshold_ =
       &Item(optionsMenu, "&Alpha threshold…", idle(&Form1::mnuAlphaThreshold_Click));
-  // The colour mapping's own items (dithering, how many colours) will follow
-  // here, in a group of their own after a separator.
+  optionsMenu.AddSeparator();
+  // Radio-like: the one checked is the dithering Encode uses.
+  for (const auto& [dither, caption] : kDitherItems) {
+    const colour::Dither chosen = dither;
+    mnuDither_.push_back(&Item(
+        optionsMenu, caption, [this, chosen] { mnuDither_Click(chosen); }, {}, true));
+  }
+  ShowDither();
+  mnuColours_ = &Item(optionsMenu, "&Colours…", idle(&Form1::mnuColours_Click));
 
   winsys::Menu& help = window_->AddMenu("&Help");
   commandItems_.push_back(&Item(help, "&About", idle(&Form1::cmdAbout_Click)));
   for (winsys::MenuItem* item : {mnuMoveUp_, mnuMoveDown_, mnuSortByName_, mnuClear_, mnuDecodePng_,
-                                 mnuTargetPalette_, mnuAlphaThreshold_}) {
+                                 mnuTargetPalette_, mnuAlphaThreshold_, mnuColours_}) {
     commandItems_.push_back(item);
   }
+  commandItems_.insert(commandItems_.end(), mnuDither_.begin(), mnuDither_.end());
 }
 
 Form1Menu Form1::MenuItems() {
-  return {*mnuMoveUp_,    *mnuMoveDown_,      *mnuSortByName_,    *mnuClear_,
-          *mnuDecodePng_, *mnuTargetPalette_, *mnuAlphaThreshold_};
+  return {*mnuMoveUp_,    *mnuMoveDown_,      *mnuSortByName_,     *mnuClear_,
+          *mnuDecodePng_, *mnuTargetPalette_, *mnuAlphaThreshold_, *mnuDither_[0],
+          *mnuDither_[1], *mnuDither_[2],     *mnuColours_};
 }
 
 void Form1::SaveOptions() {
@@ -98,7 +117,11 @@ void Form1::mnuTargetPalette_Click() {
                                 "file or sprite archive, the nearest where there is no exact "
                                 "one. Empty: with their own palette.",
                       .browseFilter = kPaletteFilter});
-  if (const auto chosen = dialog.Ask(options_.targetPalette)) {
+  const auto check = [this](const std::string& text) -> std::string {
+    const bool blank = text.find_first_not_of(' ') == std::string::npos;
+    return blank || options_.colours == 0 ? "" : kGivenOrChosen;
+  };
+  if (const auto chosen = dialog.Ask(options_.targetPalette, check)) {
     options_.targetPalette = *chosen;
     SaveOptions();
   }
@@ -119,6 +142,38 @@ void Form1::mnuAlphaThreshold_Click() {
   const std::string shown = options_.alphaThreshold ? std::to_string(*options_.alphaThreshold) : "";
   if (const auto chosen = dialog.Ask(shown, check)) {
     options_.alphaThreshold = ParseAlphaThreshold(*chosen);
+    SaveOptions();
+  }
+}
+
+void Form1::mnuDither_Click(colour::Dither dither) {
+  options_.dither = dither;
+  ShowDither();
+  SaveOptions();
+}
+
+void Form1::ShowDither() {
+  for (std::size_t i = 0; i < mnuDither_.size(); ++i) {
+    mnuDither_[i]->SetChecked(kDitherItems[i].first == options_.dither);
+  }
+}
+
+void Form1::mnuColours_Click() {
+  ValueDialog dialog(windows_, CommonDialog(),
+                     {.caption = "Colours",
+                      .prompt = "Encode chooses a palette of at most this many colours (1 to "
+                                "255) from all the PNG pictures, and stores them with it. Empty "
+                                "or 0: the target palette, or the pictures' own."});
+  const auto check = [this](const std::string& text) -> std::string {
+    const auto count = ParseColourCount(text);
+    if (!count) {
+      return "The colours are a whole number from 0 to 255, or empty for none.";
+    }
+    return *count == 0 || options_.targetPalette.empty() ? "" : kGivenOrChosen;
+  };
+  if (const auto chosen =
+          dialog.Ask(options_.colours ? std::to_string(options_.colours) : "", check)) {
+    options_.colours = *ParseColourCount(*chosen);
     SaveOptions();
   }
 }

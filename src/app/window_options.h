@@ -2,8 +2,11 @@
 // pictures, kept between runs in the window system's settings.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
+
+#include "colour/dither.h"
 
 #include "pipeline/decode_run.h"
 #include "pipeline/encode_run.h"
@@ -19,6 +22,11 @@ struct WindowOptions {
   // Alpha below it is see-through, as encode --alpha-threshold; none: partly
   // see-through pixels are refused.
   std::optional<int> alphaThreshold;
+  // How colours take a palette's, as encode --dither.
+  colour::Dither dither = colour::Dither::kNone;
+  // A palette of at most this many colours chosen from the PNG pictures, as
+  // encode --colours; 0: none. A target palette given wins over it.
+  std::uint32_t colours = 0;
 
   // What was kept; a value that was not kept, or is not one this window
   // writes, leaves its default.
@@ -31,5 +39,8 @@ struct WindowOptions {
 
 // A threshold as the user types it, 1 to 255; nothing for anything else.
 std::optional<int> ParseAlphaThreshold(const std::string& text);
+// A count of colours as the user types it, 0 to 255, blank for 0; nothing
+// for anything else.
+std::optional<std::uint32_t> ParseColourCount(const std::string& text);
 
 }  // namespace sprite::app

@@ -19,7 +19,7 @@ std::optional<std::string> Check(const Request& request) {
                                  "an archive and pictures: append ARCHIVE PICTURE...")) {
     return error;
   }
-  return CheckMappingOptions(request);
+  return CheckMappingOptions(request, PaletteSource::kArchive);
 }
 
 pipeline::RunReport Run(const Request& request, files::FileSystem& files,

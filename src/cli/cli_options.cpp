@@ -26,6 +26,9 @@ constexpr ValueOption kValueOptions[] = {
     {"--sheet", &Request::sheet, "a value"},
     {"--alpha-threshold", &Request::alphaThreshold, "a value"},
     {"--opaque-index0", &Request::opaqueIndex0, "a value"},
+    {"--colours", &Request::colours, "a number"},
+    {"--colors", &Request::colours, "a number"},
+    {"--dither", &Request::dither, "a value"},
 };
 
 // The long options that take none.
@@ -160,12 +163,24 @@ std::optional<std::string> Misplaced(const Request& request) {
       {request.json, "\"--json\"", "list", {"list"}},
       {request.sheet.has_value(), "\"--sheet\"", "encode and decode --png", {"encode", "decode"}},
       {request.skipEmpty, "\"--skip-empty\"", "encode --sheet", {"encode"}},
-      {request.palette.has_value(), "\"--palette\"", "encode", {"encode"}},
+      // replace, insert and append refuse a palette with their reason.
+      {request.palette.has_value(),
+       "\"--palette\"",
+       "encode",
+       {"encode", "replace", "insert", "append"}},
       {request.alphaThreshold.has_value(),
        "\"--alpha-threshold\"",
        "encode, replace, insert and append",
        {"encode", "replace", "insert", "append"}},
       {request.opaqueIndex0.has_value(), "\"--opaque-index0\"", "encode", {"encode"}},
+      {request.colours.has_value(),
+       "\"--colours\"",
+       "encode",
+       {"encode", "replace", "insert", "append"}},
+      {request.dither.has_value(),
+       "\"--dither\"",
+       "encode, replace, insert and append",
+       {"encode", "replace", "insert", "append"}},
   };
   for (const auto& option : options) {
     if (option.given && std::find(option.commands.begin(), option.commands.end(), command) ==

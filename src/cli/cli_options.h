@@ -29,6 +29,8 @@ struct Request {
   std::optional<std::string> palette;
   std::optional<std::string> alphaThreshold;
   std::optional<std::string> opaqueIndex0;
+  std::optional<std::string> colours;
+  std::optional<std::string> dither;
   std::optional<std::string> sheet;
   std::optional<std::string> list;
   bool png = false;

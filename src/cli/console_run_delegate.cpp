@@ -18,6 +18,9 @@ void ConsoleRunDelegate::Log(const std::string& line, bool) {
 }
 
 void ConsoleRunDelegate::Report(const pipeline::Problem& problem) {
+  if (quiet_ && problem.effect == pipeline::Problem::Effect::kNoted) {
+    return;
+  }
   // The log keeps the window's lines; the words of the problem go to standard error.
   if (!problem.line.empty()) {
     Log(problem.line, false);

@@ -52,7 +52,7 @@ std::optional<std::string> Check(const Request& request) {
   if (request.skipEmpty && !request.sheet) {
     return "option \"--skip-empty\" belongs to encode --sheet";
   }
-  return CheckMappingOptions(request);
+  return CheckMappingOptions(request, PaletteSource::kAsked);
 }
 
 // Encode, after its lists and folders are read: a list or folder that cannot
@@ -66,7 +66,6 @@ pipeline::RunReport Run(const Request& request, files::FileSystem& files,
                      std::to_string(inputs.paths.size()) + " were given"};
   }
   pipeline::EncodeOptions options = MappingOptions(request);
-  options.paletteFile = request.palette.value_or("");
   if (request.sheet) {
     options.sheet = FrameSizeOf(*request.sheet);
   }

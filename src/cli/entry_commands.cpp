@@ -14,12 +14,17 @@ const char kPictureOptions[] =
     "A picture is read as encode reads it: a bitmap is stored with its own palette\n"
     "(another than the archive's is named in a warning, and the archive keeps the\n"
     "last picture's palette), a PNG picture with the archive's palette, each colour\n"
-    "its entry, else the nearest. A damaged archive or a picture that cannot be\n"
+    "its entry, else the nearest in OKLab, and a note on standard error counts\n"
+    "those (exit status 0). --palette and --colours belong to encode: every entry\n"
+    "shares the archive's palette. A damaged archive or a picture that cannot be\n"
     "stored leaves the archive as it was.\n"
     "\n"
     "      --alpha-threshold=N  alpha below N (1 to 255) is see-through, N and above\n"
     "                           opaque; without it alpha other than 0 and 255 is\n"
     "                           refused\n"
+    "      --dither=HOW         how colours without an exact entry take the\n"
+    "                           archive's: none (the default), floyd-steinberg or\n"
+    "                           ordered; colours the palette holds never change\n"
     "  -q, --quiet              print no log lines\n"
     "  -h, --help               print this help\n";
 
@@ -74,7 +79,7 @@ std::optional<std::string> CheckEntryAndPictures(const Request& request, std::st
   if (auto error = CheckEntryNumbers(operands[1], true)) {
     return error;
   }
-  return CheckMappingOptions(request);
+  return CheckMappingOptions(request, PaletteSource::kArchive);
 }
 
 std::vector<pipeline::EntryRange> EntryNumbers(std::span<const std::string_view> operands) {

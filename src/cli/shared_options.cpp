@@ -26,18 +26,19 @@ std::optional<pipeline::OpaqueIndex0> OpaqueIndex0Of(std::string_view how) {
 
 }  // namespace
 
-std::optional<std::string> CheckMappingOptions(const Request& request) {
+std::optional<std::string> CheckMappingOptions(const Request& request, PaletteSource source) {
   if (request.alphaThreshold && !Number(*request.alphaThreshold, 1, 255)) {
     return "--alpha-threshold=" + *request.alphaThreshold + ": a threshold is 1 to 255";
   }
   if (request.opaqueIndex0 && !OpaqueIndex0Of(*request.opaqueIndex0)) {
     return "--opaque-index0=" + *request.opaqueIndex0 + ": it is keep or see-through";
   }
-  return std::nullopt;
+  return CheckColourOptions(request, source);
 }
 
 pipeline::EncodeOptions MappingOptions(const Request& request) {
   pipeline::EncodeOptions options;
+  options.mapping = ColourMappingOf(request);
   if (request.alphaThreshold) {
     options.alpha.threshold = static_cast<int>(*Number(*request.alphaThreshold, 1, 255));
   }

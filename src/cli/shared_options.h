@@ -7,13 +7,15 @@
 #include <string>
 
 #include "cli/cli_options.h"
+#include "cli/colour_options.h"
 #include "pipeline/decode_run.h"
 #include "pipeline/encode_run.h"
 
 namespace sprite::cli {
 
-// The usage error of how PNG pictures are to be mapped onto a palette.
-std::optional<std::string> CheckMappingOptions(const Request& request);
+// The usage error of how PNG pictures are to be mapped onto the palette that
+// comes from `source`.
+std::optional<std::string> CheckMappingOptions(const Request& request, PaletteSource source);
 // How PNG pictures are mapped, from options already checked.
 pipeline::EncodeOptions MappingOptions(const Request& request);
 

@@ -16,6 +16,12 @@ std::string Pixels(std::int64_t count) {
   return Number(count) + (count == 1 ? " pixel" : " pixels");
 }
 
+// "0.031" for 31: a whole number of thousandths as a decimal.
+std::string Thousandths(std::int64_t thousandths) {
+  const std::string digits = std::to_string(1000 + thousandths);
+  return Number(thousandths / 1000) + "." + digits.substr(digits.size() - 3);
+}
+
 std::string Offset(const Fault& fault) {
   return std::to_string(fault.offset.value_or(0));
 }
@@ -211,15 +217,18 @@ std::string Describe(const Fault& fault, OptionWords words) {
     case kTooManyColours:
       return "the PNG pictures have " + Number(fault.value) +
              " distinct opaque colours; an archive palette holds 255 besides the see-through "
-             "index 0: " +
-             (menu ? "choose Options ▸ Target palette to map them to a palette"
-                   : "give --palette FILE to map them to a palette");
+             "index 0" +
+             (fault.text.empty() ? "" : "; most colours of their own: " + fault.text) + ": " +
+             (menu ? "choose Options ▸ Colours… to choose 255 of them, or Options ▸ Target "
+                     "palette to map them to a palette"
+                   : "give --colours 255 to choose 255 of them, or --palette FILE to map them to "
+                     "a palette");
     case kSheetNotWhole:
       return "the picture is " + Number(fault.value) + " × " + Number(fault.bound) +
              " pixels, not a whole number of " + fault.text + " frames";
     case kColoursChanged:
-      return Number(fault.value) + (fault.value == 1 ? " pixel has" : " pixels have") +
-             " no exact colour in the palette given and took the nearest one";
+      return Pixels(fault.value) + " took a near palette colour, " +
+             (fault.value == 1 ? "" : "the farthest ") + Thousandths(fault.bound) + " away (OKLab)";
     case kArchiveFull:
       return "the archive already holds 32767 pictures, as many as it can";
     case kNoPictures:

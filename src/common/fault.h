@@ -73,14 +73,18 @@ enum class FaultKind : std::uint8_t {
   kNotAPaletteFile,
   kBadPaletteFile,
   // PNG pictures against the run's palette; `path` names the picture.
-  kPartialAlpha,    // value: the alpha; text: the pixel, "(x, y)"
-  kTooManyColours,  // value: distinct opaque colours of the run's PNG pictures
+  kPartialAlpha,  // value: the alpha; text: the pixel, "(x, y)"
+  // value: distinct opaque colours of the run's PNG pictures; text: the
+  // pictures with the most colours of their own, or empty
+  kTooManyColours,
   kPictureChanged,  // text: what differs from the palette pass
   kSheetNotWhole,   // value: width; bound: height; text: the frame size, "W × H"
-  kColoursChanged,  // value: opaque pixels a given palette has no exact entry for
-  kFileTooLarge,    // value: the file's length; bound: the most read of such a file
-  kArchiveFull,     // the archive holds as many pictures as its count can say
-  kNoPictures,      // a folder given as input holds no .bmp or .png file; text "list": a list none
+  // value: opaque pixels a palette given or chosen has no exact entry for;
+  // bound: the farthest one moved, in thousandths of OKLab's unit
+  kColoursChanged,
+  kFileTooLarge,  // value: the file's length; bound: the most read of such a file
+  kArchiveFull,   // the archive holds as many pictures as its count can say
+  kNoPictures,    // a folder given as input holds no .bmp or .png file; text "list": a list none
 
   // Runs. A file the run would write is one it reads; `path` names the file
   // written, text the one read as the run calls it: the listed picture "a.bmp".

@@ -290,7 +290,9 @@ std::string ArchiveEditRun::Summary(const ArchiveEdit& edit, const std::string& 
 }
 
 void ArchiveEditRun::Report(const Problem& problem) {
-  ++report_.problems;
+  if (problem.CountsAgainstRun()) {
+    ++report_.problems;
+  }
   delegate_.Report(problem);
 }
 

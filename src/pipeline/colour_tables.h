@@ -70,9 +70,8 @@ class ColourIndex {
 inline constexpr std::uint32_t kAlphaOfWord =
     std::endian::native == std::endian::little ? 0xFF000000u : 0x000000FFu;
 
-// The index of RGBA colours met lately, by their four bytes as one word, with
-// whether a given palette changed them (0x100), so that a picture of many
-// colours takes one probe a pixel. An index, once given, never changes.
+// The index of RGBA colours met lately, by their four bytes as one word, so
+// that a picture of many colours takes one probe a pixel. An index, once given, never changes.
 class RecentColours {
  public:
   static constexpr std::uint16_t kMissing = 0xFFFF;

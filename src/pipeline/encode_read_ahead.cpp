@@ -5,13 +5,19 @@
 #include "common/error.h"
 #include "files/whole_file.h"
 #include "pipeline/bitmap_file_source.h"
+#include "pipeline/chosen_palette.h"
 #include "pipeline/picture_file.h"
 
 namespace sprite::pipeline {
 
 EncodeReadAhead::EncodeReadAhead(files::FileSystem& files, std::span<const std::string> paths,
-                                 AlphaRule rule, std::optional<PictureMapper> given)
-    : files_(files), paths_(paths), rule_(rule), mapper_(std::move(given)) {}
+                                 AlphaRule rule, std::optional<PictureMapper> given,
+                                 ColourMapping mapping)
+    : files_(files),
+      paths_(paths),
+      rule_(rule),
+      mapping_(std::move(mapping)),
+      mapper_(std::move(given)) {}
 
 std::optional<AheadPicture> EncodeReadAhead::ReadHereUnlessPng(std::size_t index, Bytes& png) {
   const std::string& path = paths_[index];
@@ -71,7 +77,10 @@ SourcePicture EncodeReadAhead::ReadPng(Bytes file, std::size_t index,
     error.SetPath(paths_[index]);
     throw;
   }
-  if (!mapper_) {
+  if (!mapper_ && mapping_.colours > 0) {
+    mapper_ = ChosenPalette(files_, picture, index, paths_.subspan(index + 1), rule_, mapping_,
+                            kept_, notes);
+  } else if (!mapper_) {
     mapper_ = TargetPaletteOf(files_, file, paths_.subspan(index + 1), index + 1, rule_, kept_);
     notes = PaletteNotes(*mapper_);
   }

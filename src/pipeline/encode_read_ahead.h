@@ -11,6 +11,7 @@
 
 #include "files/file_system.h"
 #include "pipeline/bounded_ahead.h"
+#include "pipeline/colour_mapping.h"
 #include "pipeline/palette_pass.h"
 #include "pipeline/picture_source.h"
 #include "pipeline/target_palette.h"
@@ -42,9 +43,9 @@ class EncodeReadAhead {
   static constexpr std::size_t kMostAheadBytes = std::size_t{1} << 19;
 
   // `paths` outlive this. `given` is the palette file's target palette; without
-  // one the palette pass makes it.
+  // one the palette pass makes it, or chooses it as `mapping` asks.
   EncodeReadAhead(files::FileSystem& files, std::span<const std::string> paths, AlphaRule rule,
-                  std::optional<PictureMapper> given);
+                  std::optional<PictureMapper> given, ColourMapping mapping = {});
 
   // The next listed picture, waited for: one call for each path.
   AheadPicture Next();
@@ -64,6 +65,7 @@ class EncodeReadAhead {
   files::FileSystem& files_;
   std::span<const std::string> paths_;
   AlphaRule rule_;
+  ColourMapping mapping_;
   // The thread's, until it has ended.
   std::optional<PictureMapper> mapper_;
   KeptFiles kept_;

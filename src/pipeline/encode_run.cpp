@@ -9,6 +9,7 @@
 #include "common/text.h"
 #include "formats/entry_limits.h"
 #include "formats/sprite_archive.h"
+#include "pipeline/chosen_palette.h"
 #include "pipeline/entry_coding.h"
 #include "pipeline/palette_input.h"
 #include "pipeline/run_files_check.h"
@@ -31,7 +32,7 @@ IndexedImage ImageOf(const formats::StoredPicture& picture) {
 
 PictureMapper GivenPaletteMapper(const formats::PaletteFile& palette,
                                  const EncodeOptions& options) {
-  return PictureMapper::ForGivenPalette(palette, options.alpha);
+  return PictureMapper::ForGivenPalette(palette, options.alpha, options.mapping.dither);
 }
 
 files::RunFiles EncodeRun::RunFilesOf(const std::vector<std::string>& inputs,
@@ -44,8 +45,8 @@ files::RunFiles EncodeRun::RunFilesOf(const std::vector<std::string>& inputs,
   for (const std::string& list : options_.listFiles) {
     run.reads.push_back({list, "the list file"});
   }
-  if (!options_.paletteFile.empty()) {
-    run.reads.push_back({options_.paletteFile, "the palette file"});
+  if (!options_.mapping.paletteFile.empty()) {
+    run.reads.push_back({options_.mapping.paletteFile, "the palette file"});
   }
   run.writes.push_back({archivePath, "the archive"});
   return run;
@@ -66,7 +67,11 @@ struct EncodeRun::Stored {
 };
 
 EncodeRun::EncodeRun(files::FileSystem& files, RunDelegate& delegate, EncodeOptions options)
-    : files_(files), delegate_(delegate), options_(std::move(options)) {}
+    : files_(files), delegate_(delegate), options_(std::move(options)) {
+  if (options_.mapping.colours > 0 && !options_.mapping.paletteFile.empty()) {
+    throw InvalidArgumentError("a run's palette is given or chosen, not both");
+  }
+}
 
 RunReport EncodeRun::Run(const std::vector<std::string>& inputs, const std::string& archivePath,
                          Bytes& archivePalette) {
@@ -138,6 +143,7 @@ void EncodeRun::WriteArchive(const std::vector<std::string>& inputs, files::Repl
   std::optional<PictureMapper> given = GivenPalette(refused);
   const Bytes target = refused ? Bytes{} : StorePictures(inputs, std::move(given), archive, run);
   if (run.tooManyColours) {
+    run.tooManyColours->text = MostOwnColours(files_, inputs, options_.alpha);
     refused = NothingEncoded(*run.tooManyColours, options_.optionWords);
   }
   if (refused) {
@@ -169,13 +175,14 @@ void EncodeRun::WriteArchive(const std::vector<std::string>& inputs, files::Repl
 }
 
 std::optional<PictureMapper> EncodeRun::GivenPalette(std::optional<Problem>& refused) const {
-  if (options_.paletteFile.empty()) {
+  const ColourMapping& mapping = options_.mapping;
+  if (mapping.paletteFile.empty()) {
     return std::nullopt;
   }
   try {
-    return GivenPaletteMapper(ReadPaletteInput(files_, options_.paletteFile), options_);
+    return GivenPaletteMapper(ReadPaletteInput(files_, mapping.paletteFile), options_);
   } catch (FaultError& error) {
-    error.SetPath(options_.paletteFile);
+    error.SetPath(mapping.paletteFile);
     refused = NothingEncoded(error.Details(), options_.optionWords);
     return std::nullopt;
   }
@@ -184,7 +191,7 @@ std::optional<PictureMapper> EncodeRun::GivenPalette(std::optional<Problem>& ref
 Bytes EncodeRun::StorePictures(const std::vector<std::string>& inputs,
                                std::optional<PictureMapper> given, formats::ArchiveWriter& archive,
                                Stored& run) {
-  EncodeReadAhead pictures(files_, inputs, options_.alpha, std::move(given));
+  EncodeReadAhead pictures(files_, inputs, options_.alpha, std::move(given), options_.mapping);
   const std::size_t count = inputs.size();
   for (std::size_t index = 0; index < count; ++index) {
     if (delegate_.ShouldStop()) {
@@ -286,7 +293,9 @@ bool EncodeRun::StoreEntry(const std::string& path, const std::string& shown,
 }
 
 void EncodeRun::Report(Stored& run, const Problem& problem) {
-  ++run.report.problems;
+  if (problem.CountsAgainstRun()) {
+    ++run.report.problems;
+  }
   delegate_.Report(problem);
 }
 

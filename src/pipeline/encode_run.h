@@ -10,6 +10,7 @@
 #include "common/bytes.h"
 #include "files/file_system.h"
 #include "files/read_write_guard.h"
+#include "pipeline/colour_mapping.h"
 #include "pipeline/encode_read_ahead.h"
 #include "pipeline/problem.h"
 #include "pipeline/run_delegate.h"
@@ -26,9 +27,8 @@ namespace sprite::pipeline {
 
 // How PNG pictures are stored and pictures cut; the window uses the defaults.
 struct EncodeOptions {
-  // A palette file (GIMP, JASC, PNG, bitmap or sprite archive) that PNG
-  // pictures are mapped to; empty: their shared palette, or one built of them.
-  std::string paletteFile{};
+  // A palette given or chosen that PNG pictures are mapped to, and how.
+  ColourMapping mapping{};
   AlphaRule alpha{};
   // Cuts every listed picture into frames of this size, each stored as a picture.
   std::optional<FrameSize> sheet{};
@@ -48,6 +48,7 @@ PictureMapper GivenPaletteMapper(const formats::PaletteFile& palette, const Enco
 
 class EncodeRun {
  public:
+  // Throws InvalidArgumentError for a palette both given and to be chosen.
   EncodeRun(files::FileSystem& files, RunDelegate& delegate, EncodeOptions options = {});
 
   // Stores the pictures of `inputs` (at most 32767 of them), in order, in the

@@ -25,7 +25,7 @@ std::optional<Bytes> CodeEntry(const formats::StoredPicture& picture, const std:
   }
   for (Fault change : changes) {
     change.path = path;
-    report(StoredAnyway(std::move(change)));
+    report(ChangeStored(std::move(change)));
   }
 
   Bytes coded;

@@ -1,6 +1,6 @@
 #include "pipeline/opaque_index0.h"
 
-#include "pipeline/target_palette.h"
+#include "colour/colour_mapper.h"
 
 namespace sprite::pipeline {
 
@@ -8,18 +8,17 @@ Index0Place PlaceOfOpaqueIndex0(const std::vector<formats::PngColour>& shared) {
   if (shared.size() < 256) {
     return {static_cast<std::uint8_t>(shared.size()), true, false};
   }
-  const formats::PngColour& zero = shared[0];
-  std::size_t best = 1;
-  std::int64_t bestDistance = -1;
-  for (std::size_t i = 1; i < shared.size(); ++i) {
-    const formats::PngColour& c = shared[i];
-    const std::int64_t d = ColourDistance(zero.red, zero.green, zero.blue, c.red, c.green, c.blue);
-    if (bestDistance < 0 || d < bestDistance) {
-      best = i;
-      bestDistance = d;
-    }
+  std::vector<colour::Rgb> colours;
+  colours.reserve(shared.size());
+  for (const formats::PngColour& c : shared) {
+    colours.push_back({c.red, c.green, c.blue});
   }
-  return {static_cast<std::uint8_t>(best), false, bestDistance != 0};
+  colour::ColourMapper mapper(colours);
+  const colour::Rgb zero = colours[0];
+  if (const auto same = mapper.Exact(zero)) {
+    return {*same, false, false};
+  }
+  return {mapper.Nearest(zero), false, true};
 }
 
 }  // namespace sprite::pipeline

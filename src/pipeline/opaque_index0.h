@@ -21,7 +21,7 @@ struct Index0Place {
 // The place of colour 0 in `shared`, a PLTE of 1 to 256 entries that every
 // picture's agrees with: the first index past it when it has fewer than 256
 // entries (no picture uses an index its PLTE lacks); else the lowest other
-// index of the same colour; else the nearest colour by ColourDistance, ties
+// index of the same colour; else the nearest colour in OKLab, ties
 // to the lowest index.
 Index0Place PlaceOfOpaqueIndex0(const std::vector<formats::PngColour>& shared);
 

@@ -18,13 +18,19 @@ bool SameColour(const PngColour& a, const PngColour& b) {
 
 }  // namespace
 
-std::int64_t ColourDistance(std::uint8_t r1, std::uint8_t g1, std::uint8_t b1, std::uint8_t r2,
-                            std::uint8_t g2, std::uint8_t b2) {
-  const std::int64_t dr = r1 - r2;
-  const std::int64_t dg = g1 - g2;
-  const std::int64_t db = b1 - b2;
-  const std::int64_t redSum = r1 + r2;
-  return (1024 + redSum) * dr * dr + 2048 * dg * dg + (1534 - redSum) * db * db;
+Bytes RgbaPixels(const formats::PngPicture& picture) {
+  if (picture.form == PngForm::kRgba8) {
+    return picture.pixels;
+  }
+  Bytes rgba(4 * picture.pixels.size());
+  for (std::size_t i = 0; i < picture.pixels.size(); ++i) {
+    const PngColour& c = picture.palette[picture.pixels[i]];
+    rgba[4 * i] = c.red;
+    rgba[4 * i + 1] = c.green;
+    rgba[4 * i + 2] = c.blue;
+    rgba[4 * i + 3] = c.alpha;
+  }
+  return rgba;
 }
 
 AlphaRule Checked(AlphaRule rule) {

@@ -1,5 +1,5 @@
 // The rules a target palette keeps: where see-through ends, when indexed
-// pictures share one palette, and which colour is nearest.
+// pictures share one palette.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/bytes.h"
 #include "formats/png_picture.h"
 
 namespace sprite::pipeline {
@@ -36,13 +37,14 @@ enum class PaletteOrigin { kShared, kBuilt, kGiven };
 // Index 0 is the see-through colour; the rest hold opaque colours.
 inline constexpr std::size_t kMaxOpaqueColours = 255;
 
-// The distance for the nearest colour: the "redmean" weighted Euclidean
-// distance, scaled to whole numbers (× 512, squared):
-// (1024 + r1 + r2)·Δr² + 2048·Δg² + (1534 − r1 − r2)·Δb².
-// It weighs green most and red or blue by how red the pair is, closer to what
-// the eye sees than plain RGB distance. Ties go to the lowest index.
-std::int64_t ColourDistance(std::uint8_t r1, std::uint8_t g1, std::uint8_t b1, std::uint8_t r2,
-                            std::uint8_t g2, std::uint8_t b2);
+// The lowest alpha `rule` counts as opaque, once partial alphas it does not
+// place are refused (CheckAlphas).
+inline std::uint8_t OpaqueFrom(const AlphaRule& rule) {
+  return static_cast<std::uint8_t>(rule.threshold.value_or(1));
+}
+
+// The picture's pixels as red, green, blue and alpha, whatever its form.
+Bytes RgbaPixels(const formats::PngPicture& picture);
 
 // `rule`, once its threshold is known to be 1 to 255; InvalidArgumentError otherwise.
 AlphaRule Checked(AlphaRule rule);

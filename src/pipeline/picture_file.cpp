@@ -1,10 +1,20 @@
 #include "pipeline/picture_file.h"
 
 #include <array>
+#include <cmath>
 #include <optional>
 #include <vector>
 
+#include "colour/oklab.h"
+
 namespace sprite::pipeline {
+
+namespace {
+
+// A colour's move is told to three decimals of OKLab's unit (black to white is 1).
+constexpr double kThousandths = 1000;
+
+}  // namespace
 
 bool StartsAsPng(ByteSource& file) {
   if (file.Size() < formats::kPngSignature.size()) {
@@ -29,8 +39,10 @@ SourcePicture MapPng(formats::PngPicture picture, const std::string& path, Pictu
       picture.palette.empty() ? formats::PngColour{} : picture.palette[0];
   MappedPicture mapped = mapper.Map(path, std::move(picture));
   if (mapped.changedPixels > 0) {
-    changes.push_back({.kind = FaultKind::kColoursChanged,
-                       .value = static_cast<std::int64_t>(mapped.changedPixels)});
+    changes.push_back(
+        {.kind = FaultKind::kColoursChanged,
+         .value = static_cast<std::int64_t>(mapped.changedPixels),
+         .bound = std::llround(colour::Distance(mapped.farthestSquared) * kThousandths)});
   }
   if (mapped.opaqueIndex0 > 0) {
     // Colour 0 itself, or the nearest colour it took.

@@ -5,9 +5,9 @@
 #include <bitset>
 #include <cstring>
 #include <string>
-#include <unordered_map>
 #include <utility>
 
+#include "colour/colour_mapper.h"
 #include "common/error.h"
 #include "pipeline/colour_tables.h"
 
@@ -18,9 +18,6 @@ namespace {
 using formats::PngColour;
 using formats::PngForm;
 using formats::PngPicture;
-
-// Colours looked up by nearest distance are remembered up to this many, then forgotten.
-constexpr std::size_t kMaxRemembered = 1u << 16;
 
 }  // namespace
 
@@ -34,36 +31,32 @@ struct PictureMapper::State {
   std::vector<PngColour> shared;
   std::optional<std::uint8_t> seeThrough;
   std::array<std::uint8_t, kPaletteEntries> place{};
-  // Built: every colour's index. Given: each colour's lowest index from 1.
+  // Built: every colour's index.
   ColourIndex exact;
-  std::size_t given = 0;
+  // Given: each colour's entry, exact or near, through the dithering chosen.
+  std::unique_ptr<colour::ColourMapper> given;
+  colour::Dither dither = colour::Dither::kNone;
   // Built from palettes alone: the palette grows as Map meets colours, `met`
   // of them so far, those past the last entry in `pastPalette`.
   bool growing = false;
   std::size_t met = 0;
   std::unique_ptr<std::bitset<1 << 24>> pastPalette;
-  std::unordered_map<std::uint32_t, std::uint8_t> nearest;
-  // Built and given: the RGBA colours met so far, with their IndexOf.
+  // Built: the RGBA colours met so far, with their IndexOf.
   RecentColours recent;
 
-  std::uint8_t Nearest(const PngColour& c) {
-    if (const auto known = nearest.find(ColourKey(c)); known != nearest.end()) {
-      return known->second;
+  // A given palette: the picture as RGBA, its indexes written over it.
+  MappedPicture MapGiven(std::string_view name, PngPicture& picture) {
+    CheckAlphas(rule, name, picture);
+    if (picture.form == PngForm::kIndexed) {
+      picture.pixels = RgbaPixels(picture);
     }
-    std::size_t best = 1;
-    std::int64_t bestDistance = -1;
-    for (std::size_t i = 1; i < given; ++i) {
-      const PngColour e = EntryOf(palette, i);
-      const std::int64_t d = ColourDistance(c.red, c.green, c.blue, e.red, e.green, e.blue);
-      if (bestDistance < 0 || d < bestDistance) {
-        best = i;
-        bestDistance = d;
-      }
-    }
-    if (nearest.size() >= kMaxRemembered) {
-      nearest.clear();
-    }
-    return nearest[ColourKey(c)] = static_cast<std::uint8_t>(best);
+    const colour::MapReport report = given->Map({picture.width, picture.height, picture.pixels},
+                                                OpaqueFrom(rule), dither, picture.pixels);
+    picture.pixels.resize(std::size_t{picture.width} * picture.height);
+    return {{picture.width, picture.height, std::move(picture.pixels)},
+            report.moved,
+            0,
+            report.largestSquared};
   }
 
   MappedPicture MapShared(std::string_view name, PngPicture& picture) const {
@@ -93,11 +86,9 @@ struct PictureMapper::State {
     return out;
   }
 
-  // The index of colour `c`, first met at pixel `i` of a picture `width`
-  // wide; `changed` when a given palette has no exact entry for it.
+  // The index of colour `c`, first met at pixel `i` of a picture `width` wide.
   std::uint8_t IndexOf(std::string_view name, const PngColour& c, std::size_t i,
-                       std::uint32_t width, bool& changed) {
-    changed = false;
+                       std::uint32_t width) {
     // Alpha 255 is opaque under any rule.
     if (c.alpha != 255 && IsSeeThrough(c.alpha, rule, name, i, width)) {
       return 0;
@@ -106,16 +97,12 @@ struct PictureMapper::State {
     if (const auto found = exact.Find(key)) {
       return *found;
     }
-    return IndexOfUnknown(name, c, key, i, width, changed);
+    return IndexOfUnknown(name, c, key, i, width);
   }
 
   // IndexOf for an opaque colour the exact index does not hold yet.
   std::uint8_t IndexOfUnknown(std::string_view name, const PngColour& c, std::uint32_t key,
-                              std::size_t i, std::uint32_t width, bool& changed) {
-    if (origin == PaletteOrigin::kGiven) {
-      changed = true;
-      return Nearest(c);
-    }
+                              std::size_t i, std::uint32_t width) {
     if (!growing) {
       PictureChanged(name,
                      "pixel " + PixelPlace(i, width) +
@@ -139,15 +126,12 @@ struct PictureMapper::State {
     return 0;
   }
 
-  // IndexOf for the RGBA pixel `i` whose four bytes are `word`, remembered
-  // in `recent` with whether it changed.
+  // IndexOf for the RGBA pixel `i` whose four bytes are `word`, remembered in `recent`.
   std::uint16_t Learn(std::string_view name, std::uint32_t word, const std::uint8_t* c,
                       std::size_t i, std::uint32_t width) {
-    bool changed = false;
-    const std::uint8_t index = IndexOf(name, {c[0], c[1], c[2], c[3]}, i, width, changed);
-    const auto value = static_cast<std::uint16_t>(index | (changed ? 0x100 : 0));
-    recent.Put(word, value);
-    return value;
+    const std::uint8_t index = IndexOf(name, {c[0], c[1], c[2], c[3]}, i, width);
+    recent.Put(word, index);
+    return index;
   }
 
   // The indexes are written over the picture's own pixels, each over the
@@ -158,21 +142,16 @@ struct PictureMapper::State {
     }
     const std::size_t count = std::size_t{picture.width} * picture.height;
     std::uint8_t* mapped = picture.pixels.data();
-    std::uint64_t changedPixels = 0;
     if (picture.form == PngForm::kIndexed) {
       // Each palette entry is looked up once, where a pixel first uses it.
       std::array<std::int16_t, kPaletteEntries> index;
       index.fill(-1);
-      std::bitset<kPaletteEntries> entryChanged;
-      bool changed = false;
       for (std::size_t i = 0; i < count; ++i) {
         const std::uint8_t entry = picture.pixels[i];
         if (index[entry] < 0) {
-          index[entry] = IndexOf(name, picture.palette[entry], i, picture.width, changed);
-          entryChanged[entry] = changed;
+          index[entry] = IndexOf(name, picture.palette[entry], i, picture.width);
         }
         mapped[i] = static_cast<std::uint8_t>(index[entry]);
-        changedPixels += entryChanged[entry] ? 1u : 0u;
       }
     } else {
       // A pixel like the one before takes its index; another is found in one
@@ -195,7 +174,6 @@ struct PictureMapper::State {
           }
         }
         mapped[i] = static_cast<std::uint8_t>(lastValue);
-        changedPixels += static_cast<std::uint64_t>(lastValue >> 8);
       }
     }
     if (met > kMaxOpaqueColours) {
@@ -203,7 +181,7 @@ struct PictureMapper::State {
           {.kind = FaultKind::kTooManyColours, .value = static_cast<std::int64_t>(met)});
     }
     picture.pixels.resize(count);
-    return {{picture.width, picture.height, std::move(picture.pixels)}, changedPixels};
+    return {{picture.width, picture.height, std::move(picture.pixels)}};
   }
 };
 
@@ -212,21 +190,26 @@ PictureMapper::PictureMapper(PictureMapper&&) noexcept = default;
 PictureMapper& PictureMapper::operator=(PictureMapper&&) noexcept = default;
 PictureMapper::~PictureMapper() = default;
 
-PictureMapper PictureMapper::ForGivenPalette(const formats::PaletteFile& file, AlphaRule rule) {
+PictureMapper PictureMapper::ForGivenPalette(const formats::PaletteFile& file, AlphaRule rule,
+                                             colour::Dither dither) {
   auto state = std::make_unique<State>();
   state->origin = PaletteOrigin::kGiven;
   state->rule = Checked(rule);
   state->palette = file.palette;
   state->palette.resize(kPaletteEntries * 4, 0);
-  state->given = std::min(file.entriesGiven, kPaletteEntries);
-  if (state->given < 2) {
+  const std::size_t entries = std::min(file.entriesGiven, kPaletteEntries);
+  if (entries < 2) {
     throw FaultError({.kind = FaultKind::kBadPaletteFile,
-                      .text = "the palette has " + std::to_string(state->given) +
+                      .text = "the palette has " + std::to_string(entries) +
                               " entries; opaque colours need entries past index 0"});
   }
-  for (std::size_t i = 1; i < state->given; ++i) {
-    state->exact.Insert(ColourKey(EntryOf(state->palette, i)), static_cast<std::uint8_t>(i));
+  std::vector<colour::Rgb> colours;
+  for (std::size_t i = 0; i < entries; ++i) {
+    const PngColour c = EntryOf(state->palette, i);
+    colours.push_back({c.red, c.green, c.blue});
   }
+  state->given = std::make_unique<colour::ColourMapper>(colours);
+  state->dither = dither;
   return PictureMapper(std::move(state));
 }
 
@@ -299,8 +282,15 @@ std::optional<Index0Place> PictureMapper::MovedIndex0() const {
 }
 
 MappedPicture PictureMapper::Map(std::string_view name, PngPicture picture) {
-  return state_->origin == PaletteOrigin::kShared ? state_->MapShared(name, picture)
-                                                  : state_->MapColours(name, picture);
+  switch (state_->origin) {
+    case PaletteOrigin::kShared:
+      return state_->MapShared(name, picture);
+    case PaletteOrigin::kGiven:
+      return state_->MapGiven(name, picture);
+    case PaletteOrigin::kBuilt:
+      break;
+  }
+  return state_->MapColours(name, picture);
 }
 
 }  // namespace sprite::pipeline

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "colour/dither.h"
 #include "common/bytes.h"
 #include "formats/palette_file.h"
 #include "formats/png_picture.h"
@@ -25,13 +26,18 @@ struct MappedPicture {
   // colour 0 that are see-through in the archive (kSay), or that took the
   // nearest colour (kKeep without a free entry or one of their colour).
   std::uint64_t opaqueIndex0 = 0;
+  // Given palette: the farthest a changed pixel's colour moved, squared, in
+  // OKLab's whole numbers (colour::Distance words it).
+  std::int64_t farthestSquared = 0;
 };
 
 class PictureMapper {
  public:
-  // A palette file's entries (those it gave, at most 256) as the target.
-  // Throws InvalidArgumentError for a threshold outside 1 to 255.
-  static PictureMapper ForGivenPalette(const formats::PaletteFile& file, AlphaRule rule = {});
+  // A palette file's entries (those it gave, at most 256) as the target: each
+  // opaque colour takes its exact entry, else its nearest in OKLab through
+  // `dither`. Throws InvalidArgumentError for a threshold outside 1 to 255.
+  static PictureMapper ForGivenPalette(const formats::PaletteFile& file, AlphaRule rule = {},
+                                       colour::Dither dither = colour::Dither::kNone);
   // A built palette of no colours yet, that grows as Map meets them.
   static PictureMapper Building(AlphaRule rule = {});
   // The palette indexed pictures share: `shared` (1 to 256 entries), whose

@@ -57,7 +57,6 @@ Problem StoredAnyway(Fault fault) {
     case FaultKind::kCodedRowsDiffer:
       line = "RLE: FAIL, decompressed and orig data not match!";
       break;
-    case FaultKind::kColoursChanged:
     case FaultKind::kOpaqueIndex0:
     case FaultKind::kOpaqueIndex0Nearest:
     case FaultKind::kColoursMerged:
@@ -69,6 +68,15 @@ Problem StoredAnyway(Fault fault) {
           "the last palette";
   }
   return Make(Problem::Effect::kStoredAnyway, std::move(fault), std::move(text), std::move(line));
+}
+
+Problem ChangeStored(Fault fault) {
+  if (fault.kind != FaultKind::kColoursChanged) {
+    return StoredAnyway(std::move(fault));
+  }
+  std::string text = Escaped(fault.path) + ": " + Describe(fault);
+  std::string line = "Note: " + text;
+  return Make(Problem::Effect::kNoted, std::move(fault), std::move(text), std::move(line));
 }
 
 Problem ArchiveNotWritten(Fault fault, bool replacing) {

@@ -19,6 +19,7 @@ struct Problem {
     kArchiveNotOpened,  // the archive could not be opened or is not one: nothing was decoded
     kLeftAsItWas,       // nothing was stored, and the file at the output was not replaced
     kRunRefused,        // the inputs cannot make an archive: nothing was stored
+    kNoted,             // a picture was stored as the run was asked to: what that changed
   };
 
   Effect effect = Effect::kNotStored;
@@ -33,6 +34,10 @@ struct Problem {
   // The log line names the file and says why; a line of the log's own words
   // ("Warning: Flip Invalid!") does not, and a window shows `text` after it.
   bool lineNamesIt = true;
+
+  // A note tells what the run was asked to do: it is no problem of the input,
+  // and leaves the exit status alone.
+  bool CountsAgainstRun() const { return effect != Effect::kNoted; }
 };
 
 // The problems of the Encode and Decode runs, worded. `fault.path` names the
@@ -40,6 +45,10 @@ struct Problem {
 // `words`: how advice names the options (sprite-cli's or the window's).
 Problem PictureNotStored(Fault fault, OptionWords words = OptionWords::kCommandLine);
 Problem StoredAnyway(Fault fault);
+// What the archive shows otherwise than a stored picture: a note for what the
+// run was asked to do (colours brought into a palette given or chosen), a
+// warning (StoredAnyway) for the rest.
+Problem ChangeStored(Fault fault);
 // The archive could not be made or written; `replacing`: the run had begun, and
 // the file that was at the path before (if any) is unchanged.
 Problem ArchiveNotWritten(Fault fault, bool replacing);

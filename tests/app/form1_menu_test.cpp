@@ -154,5 +154,35 @@ TEST_F(Form1MenuTest, TheThresholdAndThePaletteAreAskedForCheckedAndUsedByEncode
   EXPECT_EQ(form_->Options().targetPalette, palette);
 }
 
+TEST_F(Form1MenuTest, DitheringIsOneChoiceAndColoursAreKeptButNeverBesideAPalette) {
+  const auto dither = [&](const char* caption) -> winsys::MemoryMenuItem& {
+    return MenuItem("&Options", caption);
+  };
+  EXPECT_TRUE(dither("&No dithering").Checked());
+  for (int twice = 0; twice < 2; ++twice) {
+    dither("&Floyd–Steinberg dithering").Choose();
+    EXPECT_TRUE(dither("&Floyd–Steinberg dithering").Checked());
+    EXPECT_FALSE(dither("&No dithering").Checked());
+  }
+  AnswerDialogs({"300", "16"});
+  MenuItem("&Options", "&Colours…").Choose();
+  EXPECT_THAT(windows_.messages, ElementsAre(HasSubstr("from 0 to 255")));
+  const pipeline::ColourMapping mapping = form_->Options().ForEncode().mapping;
+  EXPECT_EQ(mapping.colours, 16u);
+  EXPECT_EQ(mapping.dither, colour::Dither::kFloydSteinberg);
+
+  // A palette given beside the colours to choose is refused until they are emptied.
+  windows_.messages.clear();
+  AnswerDialogs({"game.gpl", ""});
+  MenuItem("&Options", "&Target palette…").Choose();
+  EXPECT_THAT(windows_.messages, ElementsAre(HasSubstr("not both")));
+  EXPECT_EQ(form_->Options().targetPalette, "");
+
+  form_ = std::make_unique<app::Form1>(windows_, files_);
+  EXPECT_TRUE(dither("&Floyd–Steinberg dithering").Checked());
+  EXPECT_FALSE(dither("&Ordered dithering").Checked());
+  EXPECT_EQ(form_->Options().colours, 16u);
+}
+
 }  // namespace
 }  // namespace sprite::testing

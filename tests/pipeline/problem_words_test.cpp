@@ -63,10 +63,10 @@ constexpr KindFacts kKinds[] = {
     {FaultKind::kNotAPaletteFile, false, false, false, false, false},
     {FaultKind::kBadPaletteFile, false, false, true, false, false},
     {FaultKind::kPartialAlpha, true, false, true, false, false},
-    {FaultKind::kTooManyColours, true, false, false, false, false},
+    {FaultKind::kTooManyColours, true, false, true, false, false},
     {FaultKind::kPictureChanged, false, false, true, false, false},
     {FaultKind::kSheetNotWhole, true, true, true, false, false},
-    {FaultKind::kColoursChanged, true, false, false, false, false},
+    {FaultKind::kColoursChanged, true, true, false, false, false},
     {FaultKind::kFileTooLarge, true, true, false, false, false},
     {FaultKind::kArchiveFull, false, false, false, false, false},
     {FaultKind::kNoPictures, false, false, false, false, false},
@@ -146,8 +146,8 @@ TEST(ProblemWordsTest, AdviceNamesTheOptionsOfTheProgramThatReadsIt) {
     const char* alpha;
     const char* palette;
   } cases[] = {
-      {OptionWords::kCommandLine, "give --alpha-threshold N", "give --palette FILE"},
-      {OptionWords::kMenu, "choose Options ▸ Alpha threshold", "choose Options ▸ Target palette"},
+      {OptionWords::kCommandLine, "give --alpha-threshold N", "give --colours 255"},
+      {OptionWords::kMenu, "choose Options ▸ Alpha threshold", "choose Options ▸ Colours…"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.alpha);
@@ -180,12 +180,21 @@ TEST(ProblemWordsTest, TheLogKeepsItsOwnLinesAndOtherProblemsAreWordedOnce) {
   EXPECT_EQ(pipeline::StoredAnyway({.kind = FaultKind::kCodedRowsDiffer}).line,
             "RLE: FAIL, decompressed and orig data not match!");
   // A line of the log's own words is followed in a window by the problem's words.
-  for (const FaultKind kind : {FaultKind::kRowsNotWhole, FaultKind::kCodedRowsDiffer,
-                               FaultKind::kOtherColours, FaultKind::kColoursChanged}) {
+  for (const FaultKind kind :
+       {FaultKind::kRowsNotWhole, FaultKind::kCodedRowsDiffer, FaultKind::kOtherColours}) {
     const pipeline::Problem warning = pipeline::StoredAnyway({.kind = kind, .path = "q.bmp"});
     EXPECT_FALSE(warning.lineNamesIt);
     EXPECT_EQ(warning.text.rfind("q.bmp: stored, but ", 0), 0u);
   }
+  // Colours brought into a palette the user gave or asked for: a note, one line.
+  const pipeline::Problem note = pipeline::ChangeStored(
+      {.kind = FaultKind::kColoursChanged, .path = "q.png", .value = 4096, .bound = 31});
+  EXPECT_EQ(note.effect, pipeline::Problem::Effect::kNoted);
+  EXPECT_EQ(note.line,
+            "Note: q.png: 4096 pixels took a near palette colour, the farthest 0.031 away (OKLab)");
+  EXPECT_TRUE(note.lineNamesIt);
+  EXPECT_EQ(pipeline::ChangeStored({.kind = FaultKind::kColoursMerged}).effect,
+            pipeline::Problem::Effect::kStoredAnyway);
   EXPECT_FALSE(notStored(FaultKind::kNotEightBit).lineNamesIt);
   EXPECT_TRUE(compressed.lineNamesIt);
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "colour/oklab.h"
 #include "common/error.h"
 
 namespace sprite::pipeline {
@@ -202,7 +203,8 @@ TEST(BuiltPalette, MoreThan255OpaqueColoursAreRefusedWithTheirCount) {
   colours.push_back(kClear);
   EXPECT_EQ(Refusal([&] { Built({Rgba(colours)}); }),
             "the PNG pictures have 300 distinct opaque colours; an archive palette holds 255 "
-            "besides the see-through index 0: give --palette FILE to map them to a palette");
+            "besides the see-through index 0: give --colours 255 to choose 255 of them, or "
+            "--palette FILE to map them to a palette");
   colours.resize(255);
   EXPECT_EQ(Built({Rgba(colours, 5)}).Origin(), PaletteOrigin::kBuilt);
 }
@@ -258,10 +260,10 @@ TEST(GivenPalette, ColoursTakeTheExactEntryElseTheNearestNeverIndexZero) {
       grey,              // 0: see-through; its colour is no target for opaque pixels
       kRed,              // 1
       {20, 0, 0, 255},   // 2
-      {0, 16, 0, 255},   // 3: nearer to black by plain RGB distance, not by the weighted one
+      {0, 16, 0, 255},   // 3: nearer to black by plain RGB distance, not in OKLab
       kRed,              // 4: the same as 1
       {0, 100, 0, 255},  // 5
-      {0, 120, 0, 255},  // 6: as near to (0, 110, 0) as 5
+      {0, 120, 0, 255},  // 6: as near to (0, 110, 0) as 5 in RGB; nearer in OKLab
   }));
   ASSERT_EQ(mapper.Origin(), PaletteOrigin::kGiven);
   struct Case {
@@ -274,8 +276,8 @@ TEST(GivenPalette, ColoursTakeTheExactEntryElseTheNearestNeverIndexZero) {
            Case{"exact, the lowest of equal entries", kRed, 1, false},
            Case{"see-through", Seen(kBlue), 0, false},
            Case{"entry 0's colour, opaque", grey, 3, true},
-           Case{"nearest by the weighted distance", kBlack, 2, true},
-           Case{"a tie goes to the lower index", {0, 110, 0, 255}, 5, true},
+           Case{"nearest in OKLab", kBlack, 2, true},
+           Case{"an RGB tie OKLab settles", {0, 110, 0, 255}, 6, true},
            Case{"black past the entries given is no target", {0, 0, 1, 255}, 2, true},
        }) {
     const MappedPicture mapped = mapper.Map("p", Rgba({c.colour, c.colour}));
@@ -318,9 +320,13 @@ TEST(PictureMapper, ManyColoursInAnyOrderMapAsEachPixelAloneWould) {
         continue;
       }
       const auto distance = [&](const PngColour& e) {
-        return ColourDistance(c.red, c.green, c.blue, e.red, e.green, e.blue);
+        return colour::SquaredDistance(colour::ToOklab({c.red, c.green, c.blue}),
+                                       colour::ToOklab({e.red, e.green, e.blue}));
       };
-      auto found = std::ranges::find_if(met, [&](const PngColour& e) { return distance(e) == 0; });
+      const auto same = [&](const PngColour& e) {
+        return e.red == c.red && e.green == c.green && e.blue == c.blue;
+      };
+      auto found = std::ranges::find_if(met, same);
       if (found == met.end()) {
         found = met.insert(met.end(), c);
       }
@@ -330,7 +336,7 @@ TEST(PictureMapper, ManyColoursInAnyOrderMapAsEachPixelAloneWould) {
         best = distance(given[e]) < distance(given[best]) ? e : best;
       }
       givenIndexes.push_back(static_cast<std::uint8_t>(best));
-      changed += distance(given[best]) == 0 ? 0u : 1u;
+      changed += same(given[best]) ? 0u : 1u;
     }
     EXPECT_EQ(growing.Map("p", Rgba(pixels, 64)).image.pixels, grownIndexes) << picture;
     const MappedPicture mapped = fixed.Map("p", Rgba(pixels, 64));

@@ -1,0 +1,104 @@
+#include "pipeline/chosen_palette.h"
+
+#include <optional>
+
+#include "colour/colour_histogram.h"
+#include "colour/quantiser.h"
+#include "common/error.h"
+#include "common/text.h"
+#include "files/whole_file.h"
+#include "pipeline/colour_tables.h"
+#include "pipeline/picture_file.h"
+
+namespace sprite::pipeline {
+
+namespace {
+
+// Counts the opaque pixels of pictures numbered by their list index.
+class RunColours {
+ public:
+  explicit RunColours(AlphaRule rule) : rule_(rule) {}
+
+  void Add(std::size_t index, const formats::PngPicture& picture) {
+    try {
+      CheckAlphas(rule_, "", picture);
+    } catch (const FaultError&) {
+      return;
+    }
+    histogram_.AddPixels(static_cast<std::uint32_t>(index), RgbaPixels(picture), OpaqueFrom(rule_));
+  }
+
+  // The PNG picture at `path`; its file goes to `kept` when one is given.
+  void AddFile(files::FileSystem& files, const std::string& path, std::size_t index,
+               KeptFiles* kept) {
+    try {
+      std::optional<Bytes> file = files::UseFile(files, path, [](ByteSource& source) {
+        return StartsAsPng(source) ? std::optional(files::ReadWhole(source, kMaxPngFileBytes))
+                                   : std::nullopt;
+      });
+      if (!file) {
+        return;
+      }
+      Add(index, formats::ReadPng(*file));
+      if (kept) {
+        kept->Keep(index, std::move(*file));
+      }
+    } catch (const FaultError&) {
+      // Left out: storing the picture will say what is wrong with it.
+    }
+  }
+
+  const colour::ColourHistogram& Histogram() const { return histogram_; }
+
+ private:
+  AlphaRule rule_;
+  colour::ColourHistogram histogram_;
+};
+
+}  // namespace
+
+PictureMapper ChosenPalette(files::FileSystem& files, const formats::PngPicture& first,
+                            std::size_t firstIndex, std::span<const std::string> rest,
+                            AlphaRule rule, const ColourMapping& mapping, KeptFiles& kept,
+                            std::vector<std::string>& notes) {
+  RunColours run(rule);
+  run.Add(firstIndex, first);
+  for (std::size_t i = 0; i < rest.size(); ++i) {
+    run.AddFile(files, rest[i], firstIndex + 1 + i, &kept);
+  }
+  const colour::ColourHistogram& histogram = run.Histogram();
+  const std::vector<colour::Rgb> chosen = colour::Quantise(histogram, mapping.colours);
+  if (chosen.empty()) {
+    notes.push_back("PNG palette: the pictures have no opaque pixel; every pixel is see-through");
+    return PictureMapper::Built({}, false, rule);
+  }
+  const std::string met = histogram.DroppedBits() > 0
+                              ? "more than " + std::to_string(colour::ColourHistogram::kMostBins)
+                              : std::to_string(histogram.Colours());
+  notes.push_back("PNG palette: " + std::to_string(chosen.size()) +
+                  " opaque colours chosen from the pictures' " + met);
+  formats::PaletteFile palette{.palette = Bytes(kPaletteEntries * 4, 0),
+                               .entriesGiven = chosen.size() + 1};
+  for (std::size_t i = 0; i < chosen.size(); ++i) {
+    SetEntry(palette.palette, i + 1, {chosen[i].red, chosen[i].green, chosen[i].blue, 255});
+  }
+  return PictureMapper::ForGivenPalette(palette, rule, mapping.dither);
+}
+
+std::string MostOwnColours(files::FileSystem& files, std::span<const std::string> paths,
+                           AlphaRule rule) {
+  RunColours run(rule);
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    run.AddFile(files, paths[i], i, nullptr);
+  }
+  std::string text;
+  for (const auto& own : run.Histogram().MostOwnColours(3)) {
+    if (own.colours > 0) {
+      text += (text.empty() ? "" : ", ") + Quoted(paths[own.picture]) + " " +
+              std::to_string(own.colours);
+    }
+  }
+  return text;
+}
+
+}  // namespace sprite::pipeline
