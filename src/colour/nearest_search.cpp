@@ -41,6 +41,48 @@ std::pair<std::int64_t, std::int64_t> DistancesToBox(const Lab& p, const Lab& lo
   return {nearest, farthest};
 }
 
+// Cells in blocks of 4 × 4 × 4.
+constexpr int kBlockBits = 2;
+constexpr std::int32_t kBlocks = 9;
+constexpr std::size_t kBlockCount = std::size_t{kBlocks} * kBlocks * kBlocks;
+
+// The box of the block of 2^`bits` cells a side at `at`, in blocks of that size.
+std::pair<Lab, Lab> BoxOf(const std::array<std::int32_t, 3>& at, int bits) {
+  const auto edge = [&](std::size_t axis, std::int32_t step) {
+    return kGridLow[axis] + (((at[axis] + step) << bits) << kCellBits[axis]);
+  };
+  return {{edge(0, 0), edge(1, 0), edge(2, 0)}, {edge(0, 1), edge(1, 1), edge(2, 1)}};
+}
+
+// Calls `take` with the place and squared distance to the box of each of
+// `count` points (the head's points at place(0) ...) that can be nearest or
+// nearest but one from somewhere in the box: those no farther from it than the
+// second-smallest farthest distance. Within the smallest lies the nearest point
+// from anywhere in the box, which it returns.
+template <typename Place, typename Take>
+std::int64_t ForEachWithin(const auto* head, std::size_t count, Place place, const Lab& low,
+                           const Lab& high, Take take) {
+  std::int64_t smallest = std::numeric_limits<std::int64_t>::max();
+  std::int64_t second = smallest;
+  std::array<std::int64_t, 256> toBox;
+  for (std::size_t k = 0; k < count; ++k) {
+    const auto [nearest, farthest] = DistancesToBox(head[place(k)].lab, low, high);
+    toBox[k] = nearest;
+    if (farthest < smallest) {
+      second = smallest;
+      smallest = farthest;
+    } else if (farthest < second) {
+      second = farthest;
+    }
+  }
+  for (std::size_t k = 0; k < count; ++k) {
+    if (toBox[k] <= second) {
+      take(place(k), toBox[k]);
+    }
+  }
+  return smallest;
+}
+
 }  // namespace
 
 // At most 2^20 listed points, 24 MiB, whatever the palette and the queries.
@@ -49,7 +91,9 @@ NearestSearch::NearestSearch(std::vector<Lab> points, std::size_t first, std::si
       mostListed_(mostListed),
       cellStart_(2 * kCellCount, kUnlisted),
       cellSize_(2 * kCellCount, 0),
-      few_(kCellCount) {
+      few_(kCellCount),
+      blocks_(kBlockCount),
+      blockListed_(kBlockCount, false) {
   if (first >= points_.size() || points_.size() > 256) {
     throw InvalidArgumentError("a nearest-colour search needs 1 to 256 points that answer");
   }
@@ -64,47 +108,46 @@ NearestSearch::NearestSearch(std::vector<Lab> points, std::size_t first, std::si
   distinct_ = lists_.size();
 }
 
+const std::vector<std::uint16_t>& NearestSearch::BlockOf(const std::array<std::int32_t, 3>& at) {
+  const std::array<std::int32_t, 3> block = {at[0] >> kBlockBits, at[1] >> kBlockBits,
+                                             at[2] >> kBlockBits};
+  const auto index = static_cast<std::size_t>((block[0] * kBlocks + block[1]) * kBlocks + block[2]);
+  if (!blockListed_[index]) {
+    blockListed_[index] = true;
+    const auto [low, high] = BoxOf(block, kBlockBits);
+    const auto every = [](std::size_t k) { return k; };
+    std::vector<std::uint16_t>& places = blocks_[index];
+    ForEachWithin(lists_.data(), distinct_, every, low, high, [&](std::size_t k, std::int64_t) {
+      places.push_back(static_cast<std::uint16_t>(k));
+    });
+  }
+  return blocks_[index];
+}
+
 void NearestSearch::ListCell(std::size_t cell) {
   const std::array<std::int32_t, 3> at = {static_cast<std::int32_t>(cell / kCells[2] / kCells[1]),
                                           static_cast<std::int32_t>(cell / kCells[2] % kCells[1]),
                                           static_cast<std::int32_t>(cell % kCells[2])};
-  const auto edge = [&](std::size_t axis, std::int32_t step) {
-    return kGridLow[axis] + ((at[axis] + step) << kCellBits[axis]);
-  };
-  const Lab low = {edge(0, 0), edge(1, 0), edge(2, 0)};
-  const Lab high = {edge(0, 1), edge(1, 1), edge(2, 1)};
-  // Within the smallest farthest distance lies the nearest point from anywhere
-  // in the cell; within the second-smallest, the nearest but one.
-  std::int64_t smallest = std::numeric_limits<std::int64_t>::max();
-  std::int64_t second = smallest;
-  std::array<std::int64_t, 256> toCell;
-  for (std::size_t k = 0; k < distinct_; ++k) {
-    const auto [nearest, farthest] = DistancesToBox(lists_[k].lab, low, high);
-    toCell[k] = nearest;
-    if (farthest < smallest) {
-      second = smallest;
-      smallest = farthest;
-    } else if (farthest < second) {
-      second = farthest;
-    }
-  }
+  const auto [low, high] = BoxOf(at, 0);
+  // A cell's points are among its block's: nearer to the cell than to the
+  // block no point is, and no farther from any point is the cell's farthest corner.
+  const std::vector<std::uint16_t>& block = BlockOf(at);
+  const auto place = [&](std::size_t k) { return std::size_t{block[k]}; };
+  scratch_.clear();
+  const std::int64_t smallest = ForEachWithin(
+      lists_.data(), block.size(), place, low, high, [&](std::size_t k, std::int64_t d) {
+        scratch_.push_back({lists_[k].lab, lists_[k].index, d});
+      });
   // Each list runs from the point nearest the cell outwards, so that a search
   // stops at the first point whose distance to the cell passes the best found.
-  scratch_.clear();
-  for (std::size_t k = 0; k < distinct_; ++k) {
-    if (toCell[k] <= second) {
-      scratch_.push_back({lists_[k].lab, lists_[k].index, toCell[k]});
-    }
-  }
   std::ranges::sort(scratch_, [](const Listed& x, const Listed& y) {
     return x.toCell != y.toCell ? x.toCell < y.toCell : x.index < y.index;
   });
   for (const bool two : {false, true}) {
     const std::size_t list = 2 * cell + (two ? 1 : 0);
-    const std::int64_t bound = two ? second : smallest;
     cellStart_[list] = static_cast<std::uint32_t>(lists_.size());
     for (const Listed& p : scratch_) {
-      if (p.toCell > bound) {
+      if (!two && p.toCell > smallest) {
         break;
       }
       lists_.push_back(p);
