@@ -184,8 +184,7 @@ std::optional<std::size_t> NearestSearch::CellOf(const Lab& query) {
 }
 
 std::pair<const NearestSearch::Listed*, const NearestSearch::Listed*> NearestSearch::Candidates(
-    const Lab& query, bool two) {
-  const auto cell = CellOf(query);
+    std::optional<std::size_t> cell, bool two) {
   if (!cell) {
     return {lists_.data(), lists_.data() + distinct_};
   }
@@ -209,7 +208,7 @@ std::size_t NearestSearch::Nearest(const Lab& query) {
     }
     return best;
   }
-  const auto [begin, end] = Candidates(query, false);
+  const auto [begin, end] = Candidates(cell, false);
   std::size_t best = begin->index;
   std::int64_t bestDistance = std::numeric_limits<std::int64_t>::max();
   for (const Listed* p = begin; p != end && p->toCell <= bestDistance; ++p) {
@@ -223,7 +222,7 @@ std::size_t NearestSearch::Nearest(const Lab& query) {
 }
 
 std::pair<std::size_t, std::size_t> NearestSearch::NearestTwo(const Lab& query) {
-  const auto [begin, end] = Candidates(query, true);
+  const auto [begin, end] = Candidates(CellOf(query), true);
   constexpr std::int64_t kFar = std::numeric_limits<std::int64_t>::max();
   std::pair<std::int64_t, std::size_t> best = {kFar, points_.size()};
   std::pair<std::int64_t, std::size_t> second = best;

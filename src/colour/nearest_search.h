@@ -62,9 +62,9 @@ class NearestSearch {
 
   // The cell holding `query`, listed; nothing outside the grid.
   std::optional<std::size_t> CellOf(const Lab& query);
-  // The points that can be nearest (or, with `two`, nearest but one) in the
-  // cell holding `query`; every point outside the grid.
-  std::pair<const Listed*, const Listed*> Candidates(const Lab& query, bool two);
+  // The points that can be nearest (or, with `two`, nearest but one) in
+  // `cell`; every point for a query outside the grid.
+  std::pair<const Listed*, const Listed*> Candidates(std::optional<std::size_t> cell, bool two);
   void ListCell(std::size_t cell);
   // The head's points that can be nearest or nearest but one in the block of `at`.
   const std::vector<std::uint16_t>& BlockOf(const std::array<std::int32_t, 3>& at);
