@@ -22,23 +22,26 @@ std::array<std::int32_t, 3> Components(const Lab& p) {
   return {p.l, p.a, p.b};
 }
 
-// The squared distances from `p` to the nearest and the farthest point of the box.
-std::pair<std::int64_t, std::int64_t> DistancesToBox(const Lab& p, const Lab& low,
-                                                     const Lab& high) {
-  const auto v = Components(p);
-  const auto lo = Components(low);
-  const auto hi = Components(high);
+// The squared distances along one axis from `v` to the nearest and the
+// farthest point of [low, high].
+struct AxisDistances {
   std::int64_t nearest = 0;
   std::int64_t farthest = 0;
-  for (std::size_t axis = 0; axis < 3; ++axis) {
-    const std::int64_t below = std::int64_t{lo[axis]} - v[axis];
-    const std::int64_t above = std::int64_t{v[axis]} - hi[axis];
-    const std::int64_t outside = std::max<std::int64_t>({below, above, 0});
-    const std::int64_t far = std::max(-below, -above);
-    nearest += outside * outside;
-    farthest += far * far;
-  }
-  return {nearest, farthest};
+};
+inline AxisDistances AlongAxis(std::int32_t v, std::int32_t low, std::int32_t high) {
+  const std::int64_t below = std::int64_t{low} - v;
+  const std::int64_t above = std::int64_t{v} - high;
+  const std::int64_t outside = std::max(std::max(below, above), std::int64_t{0});
+  const std::int64_t far = std::max(-below, -above);
+  return {outside * outside, far * far};
+}
+
+// The squared distances from `p` to the nearest and the farthest point of the box.
+inline AxisDistances DistancesToBox(const Lab& p, const Lab& low, const Lab& high) {
+  const AxisDistances l = AlongAxis(p.l, low.l, high.l);
+  const AxisDistances a = AlongAxis(p.a, low.a, high.a);
+  const AxisDistances b = AlongAxis(p.b, low.b, high.b);
+  return {l.nearest + a.nearest + b.nearest, l.farthest + a.farthest + b.farthest};
 }
 
 // Cells in blocks of 4 × 4 × 4.
