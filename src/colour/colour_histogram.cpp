@@ -11,6 +11,8 @@ namespace sprite::colour {
 namespace {
 
 constexpr std::size_t kFirstSlots = std::size_t{1} << 12;
+// A picture's bins are put once half of these slots are used, and at its end.
+constexpr std::size_t kGatheredSlots = std::size_t{1} << 11;
 
 // Fibonacci hashing: the top bits of the product, which every bit of the key stirs.
 std::size_t SlotOf(std::uint32_t key, std::size_t slots) {
@@ -28,7 +30,9 @@ std::uint32_t Coarse(std::uint32_t key, int bits) {
 ColourHistogram::ColourHistogram(std::size_t mostBins)
     : mostBins_(std::max<std::size_t>(mostBins, 1)),
       keys_(kFirstSlots, kEmpty),
-      tallies_(kFirstSlots) {}
+      tallies_(kFirstSlots),
+      gatheredKeys_(kGatheredSlots, kEmpty),
+      gatheredTallies_(kGatheredSlots) {}
 
 std::size_t ColourHistogram::Find(std::uint32_t key) const {
   const std::size_t mask = keys_.size() - 1;
@@ -104,25 +108,45 @@ void ColourHistogram::AddPixels(std::uint32_t picture, std::span<const std::uint
   if (picture == kShared) {
     throw InvalidArgumentError("pictures are numbered below 4294967295");
   }
-  // Runs of pixels of one bin are added at once.
-  std::uint32_t runKey = kEmpty;
-  Tally run{picture};
+  // The bits dropped when a pixel is gathered; putting its bin drops any
+  // dropped since.
+  int bits = droppedBits_;
   for (std::size_t i = 0; i + 4 <= rgba.size(); i += 4) {
     if (rgba[i + 3] < opaqueFrom) {
       continue;
     }
-    const std::uint32_t key = Coarse(KeyOf({rgba[i], rgba[i + 1], rgba[i + 2]}), droppedBits_);
-    if (key != runKey) {
-      Put(runKey, run);
-      runKey = key;
-      run = {picture};
+    if (2 * gatheredSlots_.size() >= kGatheredSlots) {
+      PutGathered();
+      bits = droppedBits_;
     }
-    ++run.pixels;
-    for (std::size_t c = 0; c < 3; ++c) {
-      run.sums[c] += rgba[i + c];
-    }
+    Tally& to = Gathered(Coarse(KeyOf({rgba[i], rgba[i + 1], rgba[i + 2]}), bits), picture);
+    ++to.pixels;
+    to.sums[0] += rgba[i];
+    to.sums[1] += rgba[i + 1];
+    to.sums[2] += rgba[i + 2];
   }
-  Put(runKey, run);
+  PutGathered();
+}
+
+ColourHistogram::Tally& ColourHistogram::Gathered(std::uint32_t key, std::uint32_t picture) {
+  std::size_t at = SlotOf(key, kGatheredSlots);
+  while (gatheredKeys_[at] != key && gatheredKeys_[at] != kEmpty) {
+    at = (at + 1) & (kGatheredSlots - 1);
+  }
+  if (gatheredKeys_[at] == kEmpty) {
+    gatheredKeys_[at] = key;
+    gatheredTallies_[at] = {picture};
+    gatheredSlots_.push_back(static_cast<std::uint32_t>(at));
+  }
+  return gatheredTallies_[at];
+}
+
+void ColourHistogram::PutGathered() {
+  for (const std::uint32_t at : gatheredSlots_) {
+    Put(gatheredKeys_[at], gatheredTallies_[at]);
+    gatheredKeys_[at] = kEmpty;
+  }
+  gatheredSlots_.clear();
 }
 
 std::vector<ColourHistogram::Bin> ColourHistogram::Bins() const {

@@ -71,6 +71,10 @@ class ColourHistogram {
   void Merge(std::uint32_t key, const Tally& from);
   // Every bin again in a table of `slots`, with the bits dropped now.
   void Refill(std::size_t slots);
+  // The tally of `key` among a picture's bins, gathered before they are put.
+  Tally& Gathered(std::uint32_t key, std::uint32_t picture);
+  // Puts the picture's gathered bins and empties their table.
+  void PutGathered();
 
   std::size_t mostBins_;
   int droppedBits_ = 0;
@@ -79,6 +83,12 @@ class ColourHistogram {
   // a table small enough to stay near the processor.
   std::vector<std::uint32_t> keys_;
   std::vector<Tally> tallies_;
+  // A picture's bins, gathered in a table near the processor, so that the
+  // run's table sees each of them once a picture rather than once a run of
+  // pixels; and the slots they use.
+  std::vector<std::uint32_t> gatheredKeys_;
+  std::vector<Tally> gatheredTallies_;
+  std::vector<std::uint32_t> gatheredSlots_;
 };
 
 }  // namespace sprite::colour
