@@ -18,10 +18,6 @@ constexpr std::array<int, 3> kCellBits = {11, 10, 10};
 constexpr std::array<std::int32_t, 3> kCells = {33, 34, 34};
 constexpr std::size_t kCellCount = std::size_t{33} * 34 * 34;
 
-std::array<std::int32_t, 3> Components(const Lab& p) {
-  return {p.l, p.a, p.b};
-}
-
 // The squared distances along one axis from `v` to the nearest and the
 // farthest point of [low, high].
 struct AxisDistances {
@@ -167,23 +163,29 @@ void NearestSearch::ListCell(std::size_t cell) {
 }
 
 std::optional<std::size_t> NearestSearch::CellOf(const Lab& query) {
-  const auto v = Components(query);
-  std::array<std::int32_t, 3> at{};
-  for (std::size_t axis = 0; axis < 3; ++axis) {
-    at[axis] = (v[axis] - kGridLow[axis]) >> kCellBits[axis];
-    if (v[axis] < kGridLow[axis] || at[axis] >= kCells[axis]) {
-      return std::nullopt;
-    }
+  // Below the grid a component wraps to a large number, past the grid too.
+  const auto along = [&](std::int32_t value, std::size_t axis) {
+    return static_cast<std::uint64_t>(std::int64_t{value} - kGridLow[axis]) >> kCellBits[axis];
+  };
+  const std::uint64_t l = along(query.l, 0), a = along(query.a, 1), b = along(query.b, 2);
+  if (l >= kCells[0] || a >= kCells[1] || b >= kCells[2]) {
+    return std::nullopt;
   }
-  const auto cell = static_cast<std::size_t>((at[0] * kCells[1] + at[1]) * kCells[2] + at[2]);
-  if (few_[cell].size == 0 && lists_.size() < mostListed_) {
-    ListCell(cell);
-  } else if (few_[cell].size == 0) {
-    few_[cell].size = kLong;
-    cellStart_[2 * cell] = cellStart_[2 * cell + 1] = 0;
-    cellSize_[2 * cell] = cellSize_[2 * cell + 1] = static_cast<std::uint16_t>(distinct_);
+  const auto cell = static_cast<std::size_t>((l * kCells[1] + a) * kCells[2] + b);
+  if (few_[cell].size == 0) [[unlikely]] {
+    List(cell);
   }
   return cell;
+}
+
+void NearestSearch::List(std::size_t cell) {
+  if (lists_.size() < mostListed_) {
+    ListCell(cell);
+    return;
+  }
+  few_[cell].size = kLong;
+  cellStart_[2 * cell] = cellStart_[2 * cell + 1] = 0;
+  cellSize_[2 * cell] = cellSize_[2 * cell + 1] = static_cast<std::uint16_t>(distinct_);
 }
 
 std::pair<const NearestSearch::Listed*, const NearestSearch::Listed*> NearestSearch::Candidates(

@@ -65,6 +65,8 @@ class NearestSearch {
   // The points that can be nearest (or, with `two`, nearest but one) in
   // `cell`; every point for a query outside the grid.
   std::pair<const Listed*, const Listed*> Candidates(std::optional<std::size_t> cell, bool two);
+  // Lists the cell, or once the lists are full gives it every point.
+  void List(std::size_t cell);
   void ListCell(std::size_t cell);
   // The head's points that can be nearest or nearest but one in the block of `at`.
   const std::vector<std::uint16_t>& BlockOf(const std::array<std::int32_t, 3>& at);
