@@ -128,8 +128,9 @@ void NearestSearch::ListCell(std::size_t cell) {
                                           static_cast<std::int32_t>(cell / kCells[2] % kCells[1]),
                                           static_cast<std::int32_t>(cell % kCells[2])};
   const auto [low, high] = BoxOf(at, 0);
-  // A cell's points are among its block's: nearer to the cell than to the
-  // block no point is, and no farther from any point is the cell's farthest corner.
+  // A cell's candidates are among its block's: no point is nearer the cell
+  // than the block, and no point's farthest corner of the cell is farther
+  // than its farthest corner of the block.
   const std::vector<std::uint16_t>& block = BlockOf(at);
   const auto place = [&](std::size_t k) { return std::size_t{block[k]}; };
   scratch_.clear();
