@@ -11,6 +11,8 @@ namespace sprite::colour {
 namespace {
 
 constexpr std::size_t kFirstSlots = std::size_t{1} << 12;
+// A picture's bins are put once half of these slots are used, and at its end.
+constexpr std::size_t kGatheredSlots = std::size_t{1} << 11;
 
 // Fibonacci hashing: the top bits of the product, which every bit of the key stirs.
 std::size_t SlotOf(std::uint32_t key, std::size_t slots) {
@@ -26,20 +28,26 @@ std::uint32_t Coarse(std::uint32_t key, int bits) {
 }  // namespace
 
 ColourHistogram::ColourHistogram(std::size_t mostBins)
-    : mostBins_(std::max<std::size_t>(mostBins, 1)), slots_(kFirstSlots) {}
+    : mostBins_(std::max<std::size_t>(mostBins, 1)),
+      keys_(kFirstSlots, kEmpty),
+      tallies_(kFirstSlots),
+      gatheredKeys_(kGatheredSlots, kEmpty),
+      gatheredTallies_(kGatheredSlots) {}
 
-ColourHistogram::Slot& ColourHistogram::Find(std::uint32_t key) {
-  const std::size_t mask = slots_.size() - 1;
-  std::size_t at = SlotOf(key, slots_.size());
-  while (slots_[at].key != key && slots_[at].key != kEmpty) {
+std::size_t ColourHistogram::Find(std::uint32_t key) const {
+  const std::size_t mask = keys_.size() - 1;
+  std::size_t at = SlotOf(key, keys_.size());
+  while (keys_[at] != key && keys_[at] != kEmpty) {
     at = (at + 1) & mask;
   }
-  return slots_[at];
+  return at;
 }
 
-void ColourHistogram::Merge(const Slot& from) {
-  Slot& to = Find(from.key);
-  if (to.key == kEmpty) {
+void ColourHistogram::Merge(std::uint32_t key, const Tally& from) {
+  const std::size_t at = Find(key);
+  Tally& to = tallies_[at];
+  if (keys_[at] == kEmpty) {
+    keys_[at] = key;
     to = from;
     ++bins_;
     return;
@@ -54,13 +62,14 @@ void ColourHistogram::Merge(const Slot& from) {
 }
 
 void ColourHistogram::Refill(std::size_t slots) {
-  std::vector<Slot> old(slots);
-  old.swap(slots_);
+  std::vector<std::uint32_t> oldKeys(slots, kEmpty);
+  std::vector<Tally> oldTallies(slots);
+  oldKeys.swap(keys_);
+  oldTallies.swap(tallies_);
   bins_ = 0;
-  for (Slot s : old) {
-    if (s.key != kEmpty) {
-      s.key = Coarse(s.key, droppedBits_);
-      Merge(s);
+  for (std::size_t i = 0; i < oldKeys.size(); ++i) {
+    if (oldKeys[i] != kEmpty) {
+      Merge(Coarse(oldKeys[i], droppedBits_), oldTallies[i]);
     }
   }
 }
@@ -69,29 +78,25 @@ void ColourHistogram::Add(std::uint32_t picture, Rgb colour, std::uint64_t count
   if (picture == kShared) {
     throw InvalidArgumentError("pictures are numbered below 4294967295");
   }
-  Put({KeyOf(colour),
-       picture,
-       count,
-       {colour.red * count, colour.green * count, colour.blue * count}});
+  Put(KeyOf(colour),
+      {picture, count, {colour.red * count, colour.green * count, colour.blue * count}});
 }
 
-void ColourHistogram::Put(const Slot& pixels) {
+void ColourHistogram::Put(std::uint32_t key, const Tally& pixels) {
   if (pixels.pixels == 0) {
     return;
   }
-  Slot run = pixels;
-  run.key = Coarse(run.key, droppedBits_);
-  Merge(run);
+  Merge(Coarse(key, droppedBits_), pixels);
   // Half the slots at most are used: grow, or drop bits once the bins are too
   // many, and then take a table that fits the fewer bins.
   if (bins_ > mostBins_) {
     while (bins_ > mostBins_) {
       ++droppedBits_;
-      Refill(slots_.size());
+      Refill(keys_.size());
     }
     Refill(std::max(kFirstSlots, std::bit_ceil(2 * bins_ + 1)));
-  } else if (2 * bins_ > slots_.size()) {
-    Refill(2 * slots_.size());
+  } else if (2 * bins_ > keys_.size()) {
+    Refill(2 * keys_.size());
   }
 }
 
@@ -103,50 +108,72 @@ void ColourHistogram::AddPixels(std::uint32_t picture, std::span<const std::uint
   if (picture == kShared) {
     throw InvalidArgumentError("pictures are numbered below 4294967295");
   }
-  // Runs of pixels of one bin are added at once.
-  Slot run{kEmpty, picture};
+  // The bits dropped when a pixel is gathered; putting its bin drops any
+  // dropped since.
+  int bits = droppedBits_;
   for (std::size_t i = 0; i + 4 <= rgba.size(); i += 4) {
     if (rgba[i + 3] < opaqueFrom) {
       continue;
     }
-    const std::uint32_t key = Coarse(KeyOf({rgba[i], rgba[i + 1], rgba[i + 2]}), droppedBits_);
-    if (key != run.key) {
-      Put(run);
-      run = {key, picture};
+    if (2 * gatheredSlots_.size() >= kGatheredSlots) {
+      PutGathered();
+      bits = droppedBits_;
     }
-    ++run.pixels;
-    for (std::size_t c = 0; c < 3; ++c) {
-      run.sums[c] += rgba[i + c];
-    }
+    Tally& to = Gathered(Coarse(KeyOf({rgba[i], rgba[i + 1], rgba[i + 2]}), bits), picture);
+    ++to.pixels;
+    to.sums[0] += rgba[i];
+    to.sums[1] += rgba[i + 1];
+    to.sums[2] += rgba[i + 2];
   }
-  Put(run);
+  PutGathered();
+}
+
+ColourHistogram::Tally& ColourHistogram::Gathered(std::uint32_t key, std::uint32_t picture) {
+  std::size_t at = SlotOf(key, kGatheredSlots);
+  while (gatheredKeys_[at] != key && gatheredKeys_[at] != kEmpty) {
+    at = (at + 1) & (kGatheredSlots - 1);
+  }
+  if (gatheredKeys_[at] == kEmpty) {
+    gatheredKeys_[at] = key;
+    gatheredTallies_[at] = {picture};
+    gatheredSlots_.push_back(static_cast<std::uint32_t>(at));
+  }
+  return gatheredTallies_[at];
+}
+
+void ColourHistogram::PutGathered() {
+  for (const std::uint32_t at : gatheredSlots_) {
+    Put(gatheredKeys_[at], gatheredTallies_[at]);
+    gatheredKeys_[at] = kEmpty;
+  }
+  gatheredSlots_.clear();
 }
 
 std::vector<ColourHistogram::Bin> ColourHistogram::Bins() const {
-  std::vector<const Slot*> used;
+  std::vector<std::pair<std::uint32_t, const Tally*>> used;
   used.reserve(bins_);
-  for (const Slot& s : slots_) {
-    if (s.key != kEmpty) {
-      used.push_back(&s);
+  for (std::size_t i = 0; i < keys_.size(); ++i) {
+    if (keys_[i] != kEmpty) {
+      used.emplace_back(keys_[i], &tallies_[i]);
     }
   }
-  std::ranges::sort(used, {}, &Slot::key);
+  std::ranges::sort(used, {}, &std::pair<std::uint32_t, const Tally*>::first);
   std::vector<Bin> bins;
   bins.reserve(used.size());
-  for (const Slot* s : used) {
+  for (const auto& [key, t] : used) {
     const auto mean = [&](std::size_t c) {
-      return static_cast<std::uint8_t>((2 * s->sums[c] + s->pixels) / (2 * s->pixels));
+      return static_cast<std::uint8_t>((2 * t->sums[c] + t->pixels) / (2 * t->pixels));
     };
-    bins.push_back({{mean(0), mean(1), mean(2)}, s->pixels});
+    bins.push_back({{mean(0), mean(1), mean(2)}, t->pixels});
   }
   return bins;
 }
 
 std::vector<ColourHistogram::OwnColours> ColourHistogram::MostOwnColours(std::size_t most) const {
   std::vector<std::uint32_t> owners;
-  for (const Slot& s : slots_) {
-    if (s.key != kEmpty && s.owner != kShared) {
-      owners.push_back(s.owner);
+  for (std::size_t i = 0; i < keys_.size(); ++i) {
+    if (keys_[i] != kEmpty && tallies_[i].owner != kShared) {
+      owners.push_back(tallies_[i].owner);
     }
   }
   std::ranges::sort(owners);

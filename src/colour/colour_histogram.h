@@ -56,25 +56,39 @@ class ColourHistogram {
   static constexpr std::uint32_t kEmpty = 0xFFFFFFFF;
   static constexpr std::uint32_t kShared = 0xFFFFFFFF;
 
-  struct Slot {
-    std::uint32_t key = kEmpty;
+  // A bin's pixels: its owner, how many, and the sums of their red, green and blue.
+  struct Tally {
     std::uint32_t owner = kShared;
     std::uint64_t pixels = 0;
     std::uint64_t sums[3] = {0, 0, 0};
   };
 
-  Slot& Find(std::uint32_t key);
+  // The slot of `key`'s bin, or the empty slot where it would go.
+  std::size_t Find(std::uint32_t key) const;
   // Takes in pixels of one bin, then grows the table or drops a bit as needed.
-  void Put(const Slot& pixels);
+  void Put(std::uint32_t key, const Tally& pixels);
   // Adds to the bin of the same key, or starts a bin in an empty slot.
-  void Merge(const Slot& from);
+  void Merge(std::uint32_t key, const Tally& from);
   // Every bin again in a table of `slots`, with the bits dropped now.
   void Refill(std::size_t slots);
+  // The tally of `key` among a picture's bins, gathered before they are put.
+  Tally& Gathered(std::uint32_t key, std::uint32_t picture);
+  // Puts the picture's gathered bins and empties their table.
+  void PutGathered();
 
   std::size_t mostBins_;
   int droppedBits_ = 0;
   std::uint64_t bins_ = 0;
-  std::vector<Slot> slots_;
+  // The bins' keys apart from their tallies, so that a search for a bin reads
+  // a table small enough to stay near the processor.
+  std::vector<std::uint32_t> keys_;
+  std::vector<Tally> tallies_;
+  // A picture's bins, gathered in a table near the processor, so that the
+  // run's table sees each of them once a picture rather than once a run of
+  // pixels; and the slots they use.
+  std::vector<std::uint32_t> gatheredKeys_;
+  std::vector<Tally> gatheredTallies_;
+  std::vector<std::uint32_t> gatheredSlots_;
 };
 
 }  // namespace sprite::colour

@@ -10,8 +10,9 @@ namespace sprite::colour {
 
 namespace {
 
-// Colours met, one slot each by their hash: 640 KiB, near the processor.
-constexpr std::size_t kMetSlots = std::size_t{1} << 14;
+// Colours met, one slot each by their hash: 192 KiB, small enough to stay
+// near the processor, and more than a sprite's own colours.
+constexpr std::size_t kMetSlots = std::size_t{1} << 12;
 
 // The 8×8 Bayer matrix: cell (x, y) holds its place 0 to 63 in the pattern.
 constexpr std::array<std::array<std::uint8_t, 8>, 8> kBayer = {{

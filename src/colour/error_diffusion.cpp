@@ -47,6 +47,8 @@ void ColourMapper::MapDiffused(const RgbaPicture& picture, std::uint8_t opaqueFr
   // The errors of this row and the next, one pixel of margin each side.
   std::vector<Error> here(width + 2, Error{});
   std::vector<Error> below(width + 2, Error{});
+  std::uint32_t lastKey = kEmpty;
+  const Known* last = nullptr;
   for (std::size_t y = 0; y < picture.height; ++y) {
     const bool forward = y % 2 == 0;
     for (std::size_t step = 0; step < width; ++step) {
@@ -63,8 +65,14 @@ void ColourMapper::MapDiffused(const RgbaPicture& picture, std::uint8_t opaqueFr
         indexes[i] = 0;
         continue;
       }
-      const Known& known =
-          Find(std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]});
+      // A pixel of the colour before it takes what that one knew, without a probe.
+      const std::uint32_t key =
+          std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]};
+      if (key != lastKey) {
+        last = &Find(key);
+        lastKey = key;
+      }
+      const Known& known = *last;
       if (known.exact) {
         indexes[i] = known.nearest;
         continue;

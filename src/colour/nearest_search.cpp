@@ -18,27 +18,68 @@ constexpr std::array<int, 3> kCellBits = {11, 10, 10};
 constexpr std::array<std::int32_t, 3> kCells = {33, 34, 34};
 constexpr std::size_t kCellCount = std::size_t{33} * 34 * 34;
 
-std::array<std::int32_t, 3> Components(const Lab& p) {
-  return {p.l, p.a, p.b};
+// The squared distances along one axis from `v` to the nearest and the
+// farthest point of [low, high].
+struct AxisDistances {
+  std::int64_t nearest = 0;
+  std::int64_t farthest = 0;
+};
+inline AxisDistances AlongAxis(std::int32_t v, std::int32_t low, std::int32_t high) {
+  const std::int64_t below = std::int64_t{low} - v;
+  const std::int64_t above = std::int64_t{v} - high;
+  const std::int64_t outside = std::max(std::max(below, above), std::int64_t{0});
+  const std::int64_t far = std::max(-below, -above);
+  return {outside * outside, far * far};
 }
 
 // The squared distances from `p` to the nearest and the farthest point of the box.
-std::pair<std::int64_t, std::int64_t> DistancesToBox(const Lab& p, const Lab& low,
-                                                     const Lab& high) {
-  const auto v = Components(p);
-  const auto lo = Components(low);
-  const auto hi = Components(high);
-  std::int64_t nearest = 0;
-  std::int64_t farthest = 0;
-  for (std::size_t axis = 0; axis < 3; ++axis) {
-    const std::int64_t below = std::int64_t{lo[axis]} - v[axis];
-    const std::int64_t above = std::int64_t{v[axis]} - hi[axis];
-    const std::int64_t outside = std::max<std::int64_t>({below, above, 0});
-    const std::int64_t far = std::max(-below, -above);
-    nearest += outside * outside;
-    farthest += far * far;
+inline AxisDistances DistancesToBox(const Lab& p, const Lab& low, const Lab& high) {
+  const AxisDistances l = AlongAxis(p.l, low.l, high.l);
+  const AxisDistances a = AlongAxis(p.a, low.a, high.a);
+  const AxisDistances b = AlongAxis(p.b, low.b, high.b);
+  return {l.nearest + a.nearest + b.nearest, l.farthest + a.farthest + b.farthest};
+}
+
+// Cells in blocks of 4 × 4 × 4.
+constexpr int kBlockBits = 2;
+constexpr std::int32_t kBlocks = 9;
+constexpr std::size_t kBlockCount = std::size_t{kBlocks} * kBlocks * kBlocks;
+
+// The box of the block of 2^`bits` cells a side at `at`, in blocks of that size.
+std::pair<Lab, Lab> BoxOf(const std::array<std::int32_t, 3>& at, int bits) {
+  const auto edge = [&](std::size_t axis, std::int32_t step) {
+    return kGridLow[axis] + (((at[axis] + step) << bits) << kCellBits[axis]);
+  };
+  return {{edge(0, 0), edge(1, 0), edge(2, 0)}, {edge(0, 1), edge(1, 1), edge(2, 1)}};
+}
+
+// Calls `take` with the place and squared distance to the box of each of
+// `count` points (the head's points at place(0) ...) that can be nearest or
+// nearest but one from somewhere in the box: those no farther from it than the
+// second-smallest farthest distance. Within the smallest lies the nearest point
+// from anywhere in the box, which it returns.
+template <typename Place, typename Take>
+std::int64_t ForEachWithin(const auto* head, std::size_t count, Place place, const Lab& low,
+                           const Lab& high, Take take) {
+  std::int64_t smallest = std::numeric_limits<std::int64_t>::max();
+  std::int64_t second = smallest;
+  std::array<std::int64_t, 256> toBox;
+  for (std::size_t k = 0; k < count; ++k) {
+    const auto [nearest, farthest] = DistancesToBox(head[place(k)].lab, low, high);
+    toBox[k] = nearest;
+    if (farthest < smallest) {
+      second = smallest;
+      smallest = farthest;
+    } else if (farthest < second) {
+      second = farthest;
+    }
   }
-  return {nearest, farthest};
+  for (std::size_t k = 0; k < count; ++k) {
+    if (toBox[k] <= second) {
+      take(place(k), toBox[k]);
+    }
+  }
+  return smallest;
 }
 
 }  // namespace
@@ -49,7 +90,9 @@ NearestSearch::NearestSearch(std::vector<Lab> points, std::size_t first, std::si
       mostListed_(mostListed),
       cellStart_(2 * kCellCount, kUnlisted),
       cellSize_(2 * kCellCount, 0),
-      few_(kCellCount) {
+      few_(kCellCount),
+      blocks_(kBlockCount),
+      blockListed_(kBlockCount, false) {
   if (first >= points_.size() || points_.size() > 256) {
     throw InvalidArgumentError("a nearest-colour search needs 1 to 256 points that answer");
   }
@@ -64,47 +107,47 @@ NearestSearch::NearestSearch(std::vector<Lab> points, std::size_t first, std::si
   distinct_ = lists_.size();
 }
 
+const std::vector<std::uint16_t>& NearestSearch::BlockOf(const std::array<std::int32_t, 3>& at) {
+  const std::array<std::int32_t, 3> block = {at[0] >> kBlockBits, at[1] >> kBlockBits,
+                                             at[2] >> kBlockBits};
+  const auto index = static_cast<std::size_t>((block[0] * kBlocks + block[1]) * kBlocks + block[2]);
+  if (!blockListed_[index]) {
+    blockListed_[index] = true;
+    const auto [low, high] = BoxOf(block, kBlockBits);
+    const auto every = [](std::size_t k) { return k; };
+    std::vector<std::uint16_t>& places = blocks_[index];
+    ForEachWithin(lists_.data(), distinct_, every, low, high, [&](std::size_t k, std::int64_t) {
+      places.push_back(static_cast<std::uint16_t>(k));
+    });
+  }
+  return blocks_[index];
+}
+
 void NearestSearch::ListCell(std::size_t cell) {
   const std::array<std::int32_t, 3> at = {static_cast<std::int32_t>(cell / kCells[2] / kCells[1]),
                                           static_cast<std::int32_t>(cell / kCells[2] % kCells[1]),
                                           static_cast<std::int32_t>(cell % kCells[2])};
-  const auto edge = [&](std::size_t axis, std::int32_t step) {
-    return kGridLow[axis] + ((at[axis] + step) << kCellBits[axis]);
-  };
-  const Lab low = {edge(0, 0), edge(1, 0), edge(2, 0)};
-  const Lab high = {edge(0, 1), edge(1, 1), edge(2, 1)};
-  // Within the smallest farthest distance lies the nearest point from anywhere
-  // in the cell; within the second-smallest, the nearest but one.
-  std::int64_t smallest = std::numeric_limits<std::int64_t>::max();
-  std::int64_t second = smallest;
-  std::array<std::int64_t, 256> toCell;
-  for (std::size_t k = 0; k < distinct_; ++k) {
-    const auto [nearest, farthest] = DistancesToBox(lists_[k].lab, low, high);
-    toCell[k] = nearest;
-    if (farthest < smallest) {
-      second = smallest;
-      smallest = farthest;
-    } else if (farthest < second) {
-      second = farthest;
-    }
-  }
+  const auto [low, high] = BoxOf(at, 0);
+  // A cell's candidates are among its block's: no point is nearer the cell
+  // than the block, and no point's farthest corner of the cell is farther
+  // than its farthest corner of the block.
+  const std::vector<std::uint16_t>& block = BlockOf(at);
+  const auto place = [&](std::size_t k) { return std::size_t{block[k]}; };
+  scratch_.clear();
+  const std::int64_t smallest = ForEachWithin(
+      lists_.data(), block.size(), place, low, high, [&](std::size_t k, std::int64_t d) {
+        scratch_.push_back({lists_[k].lab, lists_[k].index, d});
+      });
   // Each list runs from the point nearest the cell outwards, so that a search
   // stops at the first point whose distance to the cell passes the best found.
-  scratch_.clear();
-  for (std::size_t k = 0; k < distinct_; ++k) {
-    if (toCell[k] <= second) {
-      scratch_.push_back({lists_[k].lab, lists_[k].index, toCell[k]});
-    }
-  }
   std::ranges::sort(scratch_, [](const Listed& x, const Listed& y) {
     return x.toCell != y.toCell ? x.toCell < y.toCell : x.index < y.index;
   });
   for (const bool two : {false, true}) {
     const std::size_t list = 2 * cell + (two ? 1 : 0);
-    const std::int64_t bound = two ? second : smallest;
     cellStart_[list] = static_cast<std::uint32_t>(lists_.size());
     for (const Listed& p : scratch_) {
-      if (p.toCell > bound) {
+      if (!two && p.toCell > smallest) {
         break;
       }
       lists_.push_back(p);
@@ -121,28 +164,33 @@ void NearestSearch::ListCell(std::size_t cell) {
 }
 
 std::optional<std::size_t> NearestSearch::CellOf(const Lab& query) {
-  const auto v = Components(query);
-  std::array<std::int32_t, 3> at{};
-  for (std::size_t axis = 0; axis < 3; ++axis) {
-    at[axis] = (v[axis] - kGridLow[axis]) >> kCellBits[axis];
-    if (v[axis] < kGridLow[axis] || at[axis] >= kCells[axis]) {
-      return std::nullopt;
-    }
+  // Below the grid a component wraps to a large number, past the grid too.
+  const auto along = [&](std::int32_t value, std::size_t axis) {
+    return static_cast<std::uint64_t>(std::int64_t{value} - kGridLow[axis]) >> kCellBits[axis];
+  };
+  const std::uint64_t l = along(query.l, 0), a = along(query.a, 1), b = along(query.b, 2);
+  if (l >= kCells[0] || a >= kCells[1] || b >= kCells[2]) {
+    return std::nullopt;
   }
-  const auto cell = static_cast<std::size_t>((at[0] * kCells[1] + at[1]) * kCells[2] + at[2]);
-  if (few_[cell].size == 0 && lists_.size() < mostListed_) {
-    ListCell(cell);
-  } else if (few_[cell].size == 0) {
-    few_[cell].size = kLong;
-    cellStart_[2 * cell] = cellStart_[2 * cell + 1] = 0;
-    cellSize_[2 * cell] = cellSize_[2 * cell + 1] = static_cast<std::uint16_t>(distinct_);
+  const auto cell = static_cast<std::size_t>((l * kCells[1] + a) * kCells[2] + b);
+  if (few_[cell].size == 0) [[unlikely]] {
+    List(cell);
   }
   return cell;
 }
 
+void NearestSearch::List(std::size_t cell) {
+  if (lists_.size() < mostListed_) {
+    ListCell(cell);
+    return;
+  }
+  few_[cell].size = kLong;
+  cellStart_[2 * cell] = cellStart_[2 * cell + 1] = 0;
+  cellSize_[2 * cell] = cellSize_[2 * cell + 1] = static_cast<std::uint16_t>(distinct_);
+}
+
 std::pair<const NearestSearch::Listed*, const NearestSearch::Listed*> NearestSearch::Candidates(
-    const Lab& query, bool two) {
-  const auto cell = CellOf(query);
+    std::optional<std::size_t> cell, bool two) {
   if (!cell) {
     return {lists_.data(), lists_.data() + distinct_};
   }
@@ -166,7 +214,7 @@ std::size_t NearestSearch::Nearest(const Lab& query) {
     }
     return best;
   }
-  const auto [begin, end] = Candidates(query, false);
+  const auto [begin, end] = Candidates(cell, false);
   std::size_t best = begin->index;
   std::int64_t bestDistance = std::numeric_limits<std::int64_t>::max();
   for (const Listed* p = begin; p != end && p->toCell <= bestDistance; ++p) {
@@ -180,7 +228,7 @@ std::size_t NearestSearch::Nearest(const Lab& query) {
 }
 
 std::pair<std::size_t, std::size_t> NearestSearch::NearestTwo(const Lab& query) {
-  const auto [begin, end] = Candidates(query, true);
+  const auto [begin, end] = Candidates(CellOf(query), true);
   constexpr std::int64_t kFar = std::numeric_limits<std::int64_t>::max();
   std::pair<std::int64_t, std::size_t> best = {kFar, points_.size()};
   std::pair<std::int64_t, std::size_t> second = best;

@@ -4,7 +4,9 @@
 // OKLab's range of sRGB colours is cut into a grid of cells; the first query in
 // a cell lists the points that can be nearest, or nearest but one, anywhere in
 // it (those no farther from the cell than the second-nearest point's farthest
-// corner), so a query looks at a few points rather than all. The lists only
+// corner), so a query looks at a few points rather than all. Cells are listed
+// from the list of their block of 4 × 4 × 4 cells, made the same way, so that
+// listing a cell looks at a few dozen points rather than every one. The lists only
 // leave out points that cannot win, so the answer is the one a look at every
 // point gives. They hold at most 2^20 points in all: a cell first met after
 // that looks at every point.
@@ -60,10 +62,14 @@ class NearestSearch {
 
   // The cell holding `query`, listed; nothing outside the grid.
   std::optional<std::size_t> CellOf(const Lab& query);
-  // The points that can be nearest (or, with `two`, nearest but one) in the
-  // cell holding `query`; every point outside the grid.
-  std::pair<const Listed*, const Listed*> Candidates(const Lab& query, bool two);
+  // The points that can be nearest (or, with `two`, nearest but one) in
+  // `cell`; every point for a query outside the grid.
+  std::pair<const Listed*, const Listed*> Candidates(std::optional<std::size_t> cell, bool two);
+  // Lists the cell, or once the lists are full gives it every point.
+  void List(std::size_t cell);
   void ListCell(std::size_t cell);
+  // The head's points that can be nearest or nearest but one in the block of `at`.
+  const std::vector<std::uint16_t>& BlockOf(const std::array<std::int32_t, 3>& at);
 
   std::vector<Lab> points_;
   // How many points head the lists: those that can answer.
@@ -74,6 +80,10 @@ class NearestSearch {
   std::vector<std::uint16_t> cellSize_;
   std::vector<Few> few_;
   std::vector<Listed> lists_;
+  // Each block's points by their place in the head of lists_, listed when
+  // first needed.
+  std::vector<std::vector<std::uint16_t>> blocks_;
+  std::vector<bool> blockListed_;
   // Scratch of ListCell.
   std::vector<Listed> scratch_;
 };

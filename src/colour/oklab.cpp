@@ -76,6 +76,22 @@ constexpr Matrix kToLabFixed = FixedMatrix(kToLab, kLabBits);
 constexpr Matrix kFromLabFixed = FixedMatrix(kFromLab, kLabBits);
 constexpr Matrix kFromLmsFixed = FixedMatrix(kFromLms, kLinearBits);
 
+// Each 8-bit value's share of the three cone responses, for red, green and
+// blue: a response is the sum of three shares, rounded, without a product.
+using Shares = std::array<std::array<std::array<std::int64_t, 3>, 256>, 3>;
+constexpr Shares MakeShares() {
+  Shares shares{};
+  for (std::size_t channel = 0; channel < 3; ++channel) {
+    for (std::size_t value = 0; value < 256; ++value) {
+      for (std::size_t row = 0; row < 3; ++row) {
+        shares[channel][value][row] = kToLmsFixed[row][channel] * kLinear[value];
+      }
+    }
+  }
+  return shares;
+}
+constexpr Shares kConeShares = MakeShares();
+
 // m × v, rounded to nearest in the scale of v.
 std::array<std::int64_t, 3> Times(const Matrix& m, const std::array<std::int64_t, 3>& v, int bits) {
   std::array<std::int64_t, 3> out{};
@@ -171,10 +187,17 @@ std::int64_t LinearLight(std::uint8_t value) {
 }
 
 Lab ToOklab(Rgb colour) {
-  const auto lms = Times(
-      kToLmsFixed, {kLinear[colour.red], kLinear[colour.green], kLinear[colour.blue]}, kLinearBits);
-  const auto lab =
-      Times(kToLabFixed, {Roots().Of(lms[0]), Roots().Of(lms[1]), Roots().Of(lms[2])}, kLabBits);
+  const auto& red = kConeShares[0][colour.red];
+  const auto& green = kConeShares[1][colour.green];
+  const auto& blue = kConeShares[2][colour.blue];
+  const ConeRoots& roots = Roots();
+  std::array<std::int64_t, 3> cubeRoots{};
+  for (std::size_t row = 0; row < 3; ++row) {
+    const std::int64_t response =
+        (red[row] + green[row] + blue[row] + (std::int64_t{1} << (kLinearBits - 1))) >> kLinearBits;
+    cubeRoots[row] = roots.Of(response);
+  }
+  const auto lab = Times(kToLabFixed, cubeRoots, kLabBits);
   return {static_cast<std::int32_t>(lab[0]), static_cast<std::int32_t>(lab[1]),
           static_cast<std::int32_t>(lab[2])};
 }

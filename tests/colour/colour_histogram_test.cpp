@@ -24,12 +24,14 @@ TEST(ColourHistogram, CountsOpaquePixelsOnly) {
 }
 
 // Past its bound the histogram merges colours into coarser bins; the bins,
-// their means and their owners depend only on the colours, not their order.
+// their means and their owners depend only on the colours, not their order,
+// nor on whether they come pixel by pixel or a picture at a time (pictures of
+// more colours than a picture's bins are gathered in before they are put).
 TEST(ColourHistogram, MergesAlikeWhateverTheOrder) {
   std::mt19937 random(9);
   std::vector<std::pair<std::uint32_t, Rgb>> pixels;
   for (int i = 0; i < 5000; ++i) {
-    pixels.push_back({static_cast<std::uint32_t>(random() % 7),
+    pixels.push_back({static_cast<std::uint32_t>(random() % 3),
                       RgbOfKey(static_cast<std::uint32_t>(random()) & 0xFFFFFF)});
   }
   ColourHistogram forward(300);
@@ -40,7 +42,20 @@ TEST(ColourHistogram, MergesAlikeWhateverTheOrder) {
   for (auto p = pixels.rbegin(); p != pixels.rend(); ++p) {
     backward.Add(p->first, p->second);
   }
+  ColourHistogram whole(300);
+  for (std::uint32_t picture = 0; picture < 3; ++picture) {
+    std::vector<std::uint8_t> rgba;
+    for (const auto& [owner, c] : pixels) {
+      if (owner == picture) {
+        rgba.insert(rgba.end(), {c.red, c.green, c.blue, 255});
+      }
+    }
+    whole.AddPixels(picture, rgba, 255);
+  }
   EXPECT_GT(forward.DroppedBits(), 0);
+  EXPECT_EQ(forward.DroppedBits(), whole.DroppedBits());
+  EXPECT_TRUE(forward.Bins() == whole.Bins());
+  EXPECT_TRUE(forward.MostOwnColours(3) == whole.MostOwnColours(3));
   EXPECT_LE(forward.Colours(), 300u);
   EXPECT_EQ(forward.DroppedBits(), backward.DroppedBits());
   EXPECT_TRUE(forward.Bins() == backward.Bins());
