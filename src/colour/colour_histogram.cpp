@@ -160,8 +160,9 @@ std::vector<ColourHistogram::Bin> ColourHistogram::Bins() const {
   std::ranges::sort(used, {}, &std::pair<std::uint32_t, const Tally*>::first);
   std::vector<Bin> bins;
   bins.reserve(used.size());
-  for (const auto& [key, t] : used) {
-    const auto mean = [&](std::size_t c) {
+  for (const auto& entry : used) {
+    const Tally* t = entry.second;
+    const auto mean = [t](std::size_t c) {
       return static_cast<std::uint8_t>((2 * t->sums[c] + t->pixels) / (2 * t->pixels));
     };
     bins.push_back({{mean(0), mean(1), mean(2)}, t->pixels});
