@@ -42,34 +42,43 @@ std::optional<AheadPicture> EncodeReadAhead::ReadHereUnlessPng(std::size_t index
   return next;
 }
 
-void EncodeReadAhead::Make(BoundedAhead<AheadPicture>& ahead, std::size_t from, Bytes first) {
+void EncodeReadAhead::Make(BoundedAhead<Decoded>& ahead, std::size_t from, Bytes first) {
   for (std::size_t index = from; index < paths_.size() && ahead.Room(); ++index) {
-    AheadPicture next;
+    Decoded next;
     try {
-      next.picture =
-          index == from ? ReadPng(std::move(first), index, next.notes) : Read(index, next.notes);
+      if (index == from) {
+        next.png = ReadPng(std::move(first), index, next.ahead.notes);
+      } else {
+        Decode(index, next);
+      }
     } catch (...) {
-      next.fault = std::current_exception();
+      next.ahead.fault = std::current_exception();
     }
-    const std::size_t size =
-        next.picture.stored.storedRows.size() + next.picture.stored.palette.size();
+    const SourcePicture& picture = next.ahead.picture;
+    const std::size_t size = next.png
+                                 ? next.png->pixels.size()
+                                 : picture.stored.storedRows.size() + picture.stored.palette.size();
     ahead.Put(std::move(next), size);
   }
 }
 
-SourcePicture EncodeReadAhead::Read(std::size_t index, std::vector<std::string>& notes) {
+void EncodeReadAhead::Decode(std::size_t index, Decoded& decoded) {
   const std::string& path = paths_[index];
   if (std::optional<Bytes> kept = kept_.Take(index)) {
-    return ReadPng(std::move(*kept), index, notes);
+    decoded.png = ReadPng(std::move(*kept), index, decoded.ahead.notes);
+    return;
   }
-  return files::UseFile(files_, path, [&](ByteSource& file) {
-    return StartsAsPng(file) ? ReadPng(files::ReadWhole(file, kMaxPngFileBytes), index, notes)
-                             : BitmapFileSource::ReadFrom(file, path);
+  files::UseFile(files_, path, [&](ByteSource& file) {
+    if (StartsAsPng(file)) {
+      decoded.png = ReadPng(files::ReadWhole(file, kMaxPngFileBytes), index, decoded.ahead.notes);
+    } else {
+      decoded.ahead.picture = BitmapFileSource::ReadFrom(file, path);
+    }
   });
 }
 
-SourcePicture EncodeReadAhead::ReadPng(Bytes file, std::size_t index,
-                                       std::vector<std::string>& notes) {
+formats::PngPicture EncodeReadAhead::ReadPng(Bytes file, std::size_t index,
+                                             std::vector<std::string>& notes) {
   formats::PngPicture picture;
   try {
     picture = formats::ReadPng(file);
@@ -84,7 +93,7 @@ SourcePicture EncodeReadAhead::ReadPng(Bytes file, std::size_t index,
     mapper_ = TargetPaletteOf(files_, file, paths_.subspan(index + 1), index + 1, rule_, kept_);
     notes = PaletteNotes(*mapper_);
   }
-  return MapPng(std::move(picture), paths_[index], *mapper_);
+  return picture;
 }
 
 AheadPicture EncodeReadAhead::Next() {
@@ -94,16 +103,24 @@ AheadPicture EncodeReadAhead::Next() {
       ++next_;
       return std::move(*bitmap);
     }
-    ahead_.emplace(kMostAheadBytes, [this, from = next_, first = std::move(png)](
-                                        BoundedAhead<AheadPicture>& ahead) mutable {
+    ahead_.emplace(kMostAheadBytes, [this, from = next_,
+                                     first = std::move(png)](BoundedAhead<Decoded>& ahead) mutable {
       Make(ahead, from, std::move(first));
     });
   }
-  std::optional<AheadPicture> next = ahead_ ? ahead_->Take() : std::nullopt;
+  std::optional<Decoded> next = ahead_ ? ahead_->Take() : std::nullopt;
   if (!next) {
     throw InvalidArgumentError("every listed picture was taken");
   }
-  return std::move(*next);
+  if (next->png) {
+    try {
+      next->ahead.picture = MapPng(std::move(*next->png), paths_[next_], *mapper_);
+    } catch (...) {
+      next->ahead.fault = std::current_exception();
+    }
+  }
+  ++next_;
+  return std::move(next->ahead);
 }
 
 const PictureMapper* EncodeReadAhead::TargetPalette() {

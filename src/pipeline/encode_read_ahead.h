@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "files/file_system.h"
+#include "formats/png_picture.h"
 #include "pipeline/bounded_ahead.h"
 #include "pipeline/colour_mapping.h"
 #include "pipeline/palette_pass.h"
@@ -35,9 +36,10 @@ struct AheadPicture {
 // a second thread reads ahead, so that decoding overlaps coding and writing
 // the pictures before it. At the first PNG picture the thread runs the
 // palette pass over the files after it, which keeps the files it reads whole
-// for the thread to decode. Pictures are mapped in list order, as a built
-// palette grows. The pictures not taken yet hold at most kMostAheadBytes (and
-// at least one).
+// for the thread to decode. The run's thread maps each PNG picture as it takes
+// it, in list order as a built palette grows, which shares the work more evenly
+// between the two threads. The pictures not taken yet hold at most
+// kMostAheadBytes (and at least one).
 class EncodeReadAhead {
  public:
   static constexpr std::size_t kMostAheadBytes = std::size_t{1} << 19;
@@ -54,26 +56,34 @@ class EncodeReadAhead {
   const PictureMapper* TargetPalette();
 
  private:
+  // A listed picture as the thread reads it: a PNG picture not mapped yet.
+  struct Decoded {
+    AheadPicture ahead;
+    std::optional<formats::PngPicture> png;
+  };
+
   // The bitmap at `index` read here, or nothing when the file is a PNG
   // picture, which is then read whole into `png` for the thread.
   std::optional<AheadPicture> ReadHereUnlessPng(std::size_t index, Bytes& png);
   // Reads the pictures from list index `from` on, whose file is `first`.
-  void Make(BoundedAhead<AheadPicture>& ahead, std::size_t from, Bytes first);
-  SourcePicture Read(std::size_t index, std::vector<std::string>& notes);
-  SourcePicture ReadPng(Bytes file, std::size_t index, std::vector<std::string>& notes);
+  void Make(BoundedAhead<Decoded>& ahead, std::size_t from, Bytes first);
+  void Decode(std::size_t index, Decoded& decoded);
+  // Decodes the PNG picture, making the target palette at the first one.
+  formats::PngPicture ReadPng(Bytes file, std::size_t index, std::vector<std::string>& notes);
 
   files::FileSystem& files_;
   std::span<const std::string> paths_;
   AlphaRule rule_;
   ColourMapping mapping_;
-  // The thread's, until it has ended.
+  // Made on the thread before it puts the first PNG picture; used by the run's
+  // thread from when it takes that picture on.
   std::optional<PictureMapper> mapper_;
   KeptFiles kept_;
-  // The next listed picture Next hands out while no thread reads ahead.
+  // The next listed picture Next hands out.
   std::size_t next_ = 0;
   bool ended_ = false;
   // Last: made at the first PNG picture, its thread ends before the rest goes.
-  std::optional<BoundedAhead<AheadPicture>> ahead_;
+  std::optional<BoundedAhead<Decoded>> ahead_;
 };
 
 }  // namespace sprite::pipeline
