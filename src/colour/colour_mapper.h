@@ -56,11 +56,13 @@ class ColourMapper {
                 std::span<std::uint8_t> indexes);
 
  private:
-  // What the mapper knows of a colour met: its OKLab value and exact entry
-  // at once, its nearest entries when a mapping first needs them.
+  // What the mapper knows of a colour met: its OKLab value at once; whether
+  // the palette holds it, and its nearest entries, when a mapping first needs
+  // them.
   struct Known {
     std::uint32_t key = kEmpty;
     Lab lab;
+    bool exactChecked = false;
     bool exact = false;
     bool searched = false;
     // Ordered dithering: the second entry of the pair, and in how many of the
@@ -76,6 +78,7 @@ class ColourMapper {
   static constexpr std::size_t kExactSlots = 1024;
 
   Known& Find(std::uint32_t key);
+  void CheckExact(Known& known) const;
   void Search(Known& known);
   void Pair(Known& known);
   void MapPlain(const RgbaPicture& picture, std::uint8_t opaqueFrom, bool ordered,

@@ -69,7 +69,9 @@ void ColourMapper::MapDiffused(const RgbaPicture& picture, std::uint8_t opaqueFr
       const std::uint32_t key =
           std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]};
       if (key != lastKey) {
-        last = &Find(key);
+        Known& found = Find(key);
+        CheckExact(found);
+        last = &found;
         lastKey = key;
       }
       const Known& known = *last;
