@@ -4,6 +4,7 @@
 #include <array>
 #include <string>
 
+#include "colour/k_means.h"
 #include "common/error.h"
 
 namespace sprite::colour {
@@ -12,12 +13,7 @@ namespace {
 
 constexpr int kMeansPasses = 8;
 
-struct Point {
-  std::array<std::int32_t, 3> lab;
-  std::uint64_t weight = 0;
-  // The bin's place among the histogram's colours: the last word of every ordering.
-  std::uint32_t order = 0;
-};
+using Point = WeightedColour;
 
 // A run of points and its moments, in double precision.
 struct Box {
@@ -100,109 +96,6 @@ std::vector<Box> MedianCut(std::vector<Point>& points, std::size_t most) {
   return boxes;
 }
 
-// Σ value × weight / Σ weight, rounded to nearest (halves away from zero).
-std::int32_t Mean(std::int64_t sum, std::int64_t weight) {
-  const std::int64_t magnitude = (2 * (sum < 0 ? -sum : sum) + weight) / (2 * weight);
-  return static_cast<std::int32_t>(sum < 0 ? -magnitude : magnitude);
-}
-
-Lab MeanOf(const std::array<std::int64_t, 3>& sums, std::int64_t weight) {
-  return {Mean(sums[0], weight), Mean(sums[1], weight), Mean(sums[2], weight)};
-}
-
-// The nearest of a pass's centres to each point (ties to the lower index),
-// found by walking out from the point's lightness through the centres sorted
-// by it, until the lightness gap alone passes the best distance, which starts
-// as the distance to the centre the point took last pass (most often still the
-// nearest). A pass asks a few queries a centre, too few to pay for
-// NearestSearch's cell lists.
-class ByLightness {
- public:
-  explicit ByLightness(const std::vector<Lab>& centres) : centres_(centres) {
-    for (std::size_t i = 0; i < centres.size(); ++i) {
-      sorted_.push_back({centres[i], static_cast<std::uint32_t>(i)});
-    }
-    std::ranges::sort(sorted_, [](const Centre& x, const Centre& y) {
-      return x.lab.l != y.lab.l ? x.lab.l < y.lab.l : x.index < y.index;
-    });
-  }
-
-  std::size_t Nearest(const Lab& query, std::uint32_t hint) const {
-    const auto above =
-        std::ranges::lower_bound(sorted_, query.l, {}, [](const Centre& c) { return c.lab.l; });
-    auto up = above - sorted_.begin();
-    auto down = up - 1;
-    const auto count = static_cast<std::ptrdiff_t>(sorted_.size());
-    std::int64_t best = SquaredDistance(centres_[hint], query);
-    std::uint32_t bestIndex = hint;
-    const auto gap = [&](std::ptrdiff_t at) {
-      const std::int64_t d = std::int64_t{sorted_[static_cast<std::size_t>(at)].lab.l} - query.l;
-      return d * d;
-    };
-    const auto take = [&](std::ptrdiff_t at) {
-      const Centre& c = sorted_[static_cast<std::size_t>(at)];
-      const std::int64_t d = SquaredDistance(c.lab, query);
-      if (d < best || (d == best && c.index < bestIndex)) {
-        best = d;
-        bestIndex = c.index;
-      }
-    };
-    for (;;) {
-      const bool upOpen = up < count && gap(up) <= best;
-      const bool downOpen = down >= 0 && gap(down) <= best;
-      if (!upOpen && !downOpen) {
-        return bestIndex;
-      }
-      if (upOpen && (!downOpen || gap(up) <= gap(down))) {
-        take(up++);
-      } else {
-        take(down--);
-      }
-    }
-  }
-
- private:
-  struct Centre {
-    Lab lab;
-    std::uint32_t index = 0;
-  };
-  const std::vector<Lab>& centres_;
-  std::vector<Centre> sorted_;
-};
-
-// Moves each centre to the mean of the points nearest it, until none moves.
-// `taken` holds the centre each point starts from, and then the one it took.
-std::vector<Lab> KMeans(const std::vector<Point>& points, std::vector<Lab> centres,
-                        std::vector<std::uint32_t> taken) {
-  for (int pass = 0; pass < kMeansPasses; ++pass) {
-    const ByLightness search(centres);
-    std::vector<std::array<std::int64_t, 3>> sums(centres.size(), {0, 0, 0});
-    std::vector<std::int64_t> weights(centres.size(), 0);
-    for (std::size_t i = 0; i < points.size(); ++i) {
-      const Point& p = points[i];
-      const std::size_t c = search.Nearest({p.lab[0], p.lab[1], p.lab[2]}, taken[i]);
-      taken[i] = static_cast<std::uint32_t>(c);
-      const auto w = static_cast<std::int64_t>(p.weight);
-      weights[c] += w;
-      for (std::size_t axis = 0; axis < 3; ++axis) {
-        sums[c][axis] += w * p.lab[axis];
-      }
-    }
-    bool moved = false;
-    for (std::size_t c = 0; c < centres.size(); ++c) {
-      if (weights[c] > 0) {
-        const Lab mean = MeanOf(sums[c], weights[c]);
-        moved = moved || mean != centres[c];
-        centres[c] = mean;
-      }
-    }
-    if (!moved) {
-      break;
-    }
-  }
-  return centres;
-}
-
 // Distinct colours, dark to light (then by key).
 std::vector<Rgb> DarkToLight(std::vector<Rgb> colours) {
   std::vector<std::pair<std::int64_t, std::uint32_t>> order;
@@ -249,7 +142,7 @@ std::vector<Rgb> Quantise(const ColourHistogram& histogram, std::size_t most) {
                        static_cast<std::int32_t>(box.sum[1] / box.weight),
                        static_cast<std::int32_t>(box.sum[2] / box.weight)});
   }
-  for (const Lab& centre : KMeans(points, std::move(centres), std::move(boxOf))) {
+  for (const Lab& centre : KMeans(points, std::move(centres), std::move(boxOf), kMeansPasses)) {
     colours.push_back(NearestRgb(centre));
   }
   return DarkToLight(std::move(colours));
