@@ -83,6 +83,9 @@ class ColourMapper {
   void Pair(Known& known);
   void MapPlain(const RgbaPicture& picture, std::uint8_t opaqueFrom, bool ordered,
                 std::uint8_t* indexes, MapReport& report);
+  // The entry nearest the middle of the step of `asked`, a colour within
+  // the box of sRGB colours (dithering's search).
+  std::uint8_t NearestInStep(const Lab& asked);
   void MapDiffused(const RgbaPicture& picture, std::uint8_t opaqueFrom, std::uint8_t* indexes,
                    MapReport& report);
 
@@ -92,6 +95,9 @@ class ColourMapper {
   std::array<std::uint8_t, kExactSlots> exactEntries_{};
   // Colours met lately, one slot each by their hash.
   std::vector<Known> met_;
+  // Each step's nearest entry once searched (dithering), made when first needed.
+  static constexpr std::uint8_t kUnsearched = 0;
+  std::vector<std::uint8_t> stepNearest_;
 };
 
 }  // namespace sprite::colour
