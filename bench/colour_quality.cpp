@@ -28,16 +28,24 @@ using bench::RgbaSprite;
 constexpr std::uint32_t kCell = 64;
 constexpr std::uint32_t kColumns = 32;
 
-std::vector<Rgb> PaletteFor(const std::vector<RgbaSprite>& sprites, std::size_t colours) {
+ColourHistogram HistogramOf(const std::vector<RgbaSprite>& sprites) {
   ColourHistogram histogram;
   for (std::size_t i = 0; i < sprites.size(); ++i) {
     histogram.AddPixels(static_cast<std::uint32_t>(i), sprites[i].rgba, 128);
   }
+  return histogram;
+}
+
+std::vector<Rgb> PaletteFor(const ColourHistogram& histogram, std::size_t colours) {
   std::vector<Rgb> palette = {{0, 0, 0}};
   for (const Rgb& c : Quantise(histogram, colours)) {
     palette.push_back(c);
   }
   return palette;
+}
+
+std::vector<Rgb> PaletteFor(const std::vector<RgbaSprite>& sprites, std::size_t colours) {
+  return PaletteFor(HistogramOf(sprites), colours);
 }
 
 // Where pixel (x, y) of sprite `i` lies in the sheet.
@@ -162,6 +170,8 @@ double Seconds(Work work) {
 int Time(const std::vector<RgbaSprite>& sprites) {
   std::vector<Rgb> palette;
   std::printf("quantise %.6f\n", Seconds([&] { palette = PaletteFor(sprites, 255); }));
+  std::optional<ColourHistogram> histogram;
+  std::printf("histogram %.6f\n", Seconds([&] { histogram = HistogramOf(sprites); }));
   std::vector<std::uint8_t> indexes(std::size_t{64} * 64);
   for (const Dither dither : {Dither::kNone, Dither::kFloydSteinberg, Dither::kOrdered}) {
     const double seconds = Seconds([&] {

@@ -81,8 +81,9 @@ def speed(tool, cli, work):
     print("%-40s encode bitmaps %.3fs   library %.3fs   %.1fx   (goal <= 3x)"
           % ("quantise + map, 5000 sprites", encode, median(library),
              median([(t["quantise"] + t["map-none"]) / e for e, t in rounds])))
-    print("%-40s histogram + palette %.3fs   mapping %.3fs"
-          % ("  of which", median([t["quantise"] for _, t in rounds]),
+    print("%-40s histogram %.3fs   palette %.3fs   mapping %.3fs"
+          % ("  of which", median([t["histogram"] for _, t in rounds]),
+             median([t["quantise"] - t["histogram"] for _, t in rounds]),
              median([t["map-none"] for _, t in rounds])))
     for dither in ("floyd-steinberg", "ordered"):
         print("%-40s none %.3fs   %s %.3fs   %.2fx   (goal <= 1.5x)"

@@ -90,12 +90,19 @@ ColourMapper::Known& ColourMapper::Find(std::uint32_t key) {
   known = Known{};
   known.key = key;
   known.lab = ToOklab(RgbOfKey(key));
-  if (const auto exact = Exact(RgbOfKey(key))) {
-    known.nearest = *exact;
-    known.exact = true;
-    known.searched = true;
-  }
   return known;
+}
+
+void ColourMapper::CheckExact(Known& known) const {
+  if (!known.exactChecked) {
+    known.exactChecked = true;
+    if (const auto exact = Exact(RgbOfKey(known.key))) {
+      known.nearest = *exact;
+      known.nearestSquared = 0;
+      known.exact = true;
+      known.searched = true;
+    }
+  }
 }
 
 void ColourMapper::Search(Known& known) {
@@ -103,6 +110,13 @@ void ColourMapper::Search(Known& known) {
     known.searched = true;
     known.nearest = static_cast<std::uint8_t>(search_.Nearest(known.lab));
     known.nearestSquared = SquaredDistance(known.lab, search_.Point(known.nearest));
+    // Only a colour at no distance from its nearest entry can be one of the
+    // palette's own, so most colours skip the look-up of exact entries.
+    if (known.nearestSquared == 0) {
+      CheckExact(known);
+    } else {
+      known.exactChecked = true;
+    }
   }
 }
 
@@ -113,6 +127,7 @@ void ColourMapper::Search(Known& known) {
 // has one entry.
 void ColourMapper::Pair(Known& known) {
   known.paired = true;
+  CheckExact(known);
   if (known.exact) {
     known.other = known.nearest;
     return;
@@ -160,9 +175,10 @@ MapReport ColourMapper::Map(const RgbaPicture& picture, std::uint8_t opaqueFrom,
 void ColourMapper::MapPlain(const RgbaPicture& picture, std::uint8_t opaqueFrom, bool ordered,
                             std::uint8_t* indexes, MapReport& report) {
   const std::uint8_t* rgba = picture.rgba.data();
-  // A pixel of the colour before it takes what that one knew, without a probe.
+  // A pixel of the colour before it takes what that one knew, without a
+  // probe; it stays in its slot until the next colour is found.
   std::uint32_t lastKey = kEmpty;
-  Known last;
+  const Known* last = nullptr;
   std::size_t i = 0;
   for (std::uint32_t y = 0; y < picture.height; ++y) {
     const auto& patternRow = kBayer[y % 8];
@@ -180,15 +196,15 @@ void ColourMapper::MapPlain(const RgbaPicture& picture, std::uint8_t opaqueFrom,
         } else if (!ordered) {
           Search(known);
         }
-        last = known;
+        last = &known;
         lastKey = key;
       }
-      const bool other = ordered && patternRow[x % 8] < last.mix;
-      indexes[i] = other ? last.other : last.nearest;
-      if (!last.exact) {
+      const bool other = ordered && patternRow[x % 8] < last->mix;
+      indexes[i] = other ? last->other : last->nearest;
+      if (!last->exact) {
         ++report.moved;
         report.largestSquared =
-            std::max(report.largestSquared, other ? last.otherSquared : last.nearestSquared);
+            std::max(report.largestSquared, other ? last->otherSquared : last->nearestSquared);
       }
     }
   }

@@ -56,11 +56,13 @@ class ColourMapper {
                 std::span<std::uint8_t> indexes);
 
  private:
-  // What the mapper knows of a colour met: its OKLab value and exact entry
-  // at once, its nearest entries when a mapping first needs them.
+  // What the mapper knows of a colour met: its OKLab value at once; whether
+  // the palette holds it, and its nearest entries, when a mapping first needs
+  // them.
   struct Known {
     std::uint32_t key = kEmpty;
     Lab lab;
+    bool exactChecked = false;
     bool exact = false;
     bool searched = false;
     // Ordered dithering: the second entry of the pair, and in how many of the
@@ -76,10 +78,14 @@ class ColourMapper {
   static constexpr std::size_t kExactSlots = 1024;
 
   Known& Find(std::uint32_t key);
+  void CheckExact(Known& known) const;
   void Search(Known& known);
   void Pair(Known& known);
   void MapPlain(const RgbaPicture& picture, std::uint8_t opaqueFrom, bool ordered,
                 std::uint8_t* indexes, MapReport& report);
+  // The entry nearest the middle of the step of `asked`, a colour within
+  // the box of sRGB colours (dithering's search).
+  std::uint8_t NearestInStep(const Lab& asked);
   void MapDiffused(const RgbaPicture& picture, std::uint8_t opaqueFrom, std::uint8_t* indexes,
                    MapReport& report);
 
@@ -89,6 +95,9 @@ class ColourMapper {
   std::array<std::uint8_t, kExactSlots> exactEntries_{};
   // Colours met lately, one slot each by their hash.
   std::vector<Known> met_;
+  // Each step's nearest entry once searched (dithering), made when first needed.
+  static constexpr std::uint8_t kUnsearched = 0;
+  std::vector<std::uint8_t> stepNearest_;
 };
 
 }  // namespace sprite::colour

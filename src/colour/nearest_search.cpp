@@ -202,17 +202,15 @@ std::pair<const NearestSearch::Listed*, const NearestSearch::Listed*> NearestSea
 std::size_t NearestSearch::Nearest(const Lab& query) {
   const auto cell = CellOf(query);
   if (cell && few_[*cell].size != kLong) {
+    // Distance and index in one word, so that the smallest is the nearest
+    // with ties to the lower index, taken without a branch to mispredict.
     const Few& few = few_[*cell];
-    std::size_t best = few.points[0];
-    std::int64_t bestDistance = SquaredDistance(points_[best], query);
-    for (std::size_t k = 1; k < few.size; ++k) {
-      const std::int64_t d = SquaredDistance(points_[few.points[k]], query);
-      if (d < bestDistance || (d == bestDistance && few.points[k] < best)) {
-        best = few.points[k];
-        bestDistance = d;
-      }
+    std::int64_t best = std::numeric_limits<std::int64_t>::max();
+    for (std::size_t k = 0; k < few.size; ++k) {
+      const std::uint8_t index = few.points[k];
+      best = std::min(best, SquaredDistance(points_[index], query) << 8 | index);
     }
-    return best;
+    return static_cast<std::size_t>(best & 0xFF);
   }
   const auto [begin, end] = Candidates(cell, false);
   std::size_t best = begin->index;

@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace sprite::colour {
@@ -191,15 +192,26 @@ Lab ToOklab(Rgb colour) {
   const auto& green = kConeShares[1][colour.green];
   const auto& blue = kConeShares[2][colour.blue];
   const ConeRoots& roots = Roots();
-  std::array<std::int64_t, 3> cubeRoots{};
-  for (std::size_t row = 0; row < 3; ++row) {
-    const std::int64_t response =
-        (red[row] + green[row] + blue[row] + (std::int64_t{1} << (kLinearBits - 1))) >> kLinearBits;
-    cubeRoots[row] = roots.Of(response);
-  }
-  const auto lab = Times(kToLabFixed, cubeRoots, kLabBits);
-  return {static_cast<std::int32_t>(lab[0]), static_cast<std::int32_t>(lab[1]),
-          static_cast<std::int32_t>(lab[2])};
+  const auto root = [&](std::size_t row) {
+    return roots.Of((red[row] + green[row] + blue[row] + (std::int64_t{1} << (kLinearBits - 1))) >>
+                    kLinearBits);
+  };
+  const std::int64_t l = root(0), m = root(1), s = root(2);
+  const auto row = [&](std::size_t r) {
+    const std::int64_t sum = kToLabFixed[r][0] * l + kToLabFixed[r][1] * m + kToLabFixed[r][2] * s;
+    return static_cast<std::uint32_t>((sum + (std::int64_t{1} << (kLabBits - 1))) >> kLabBits);
+  };
+  // The result put together in the two words it is returned in: built field
+  // by field, it goes through memory as three stores read back as two words,
+  // a stall longer than the rest of the conversion.
+  const struct {
+    std::uint64_t la;
+    std::uint32_t b;
+  } words{row(0) | std::uint64_t{row(1)} << 32, row(2)};
+  Lab lab;
+  static_assert(sizeof lab <= sizeof words);
+  std::memcpy(static_cast<void*>(&lab), &words, sizeof lab);
+  return lab;
 }
 
 Rgb NearestRgb(const Lab& lab) {

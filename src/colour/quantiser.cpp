@@ -4,7 +4,7 @@
 #include <array>
 #include <string>
 
-#include "colour/nearest_search.h"
+#include "colour/k_means.h"
 #include "common/error.h"
 
 namespace sprite::colour {
@@ -13,12 +13,7 @@ namespace {
 
 constexpr int kMeansPasses = 8;
 
-struct Point {
-  std::array<std::int32_t, 3> lab;
-  std::uint64_t weight = 0;
-  // The bin's place among the histogram's colours: the last word of every ordering.
-  std::uint32_t order = 0;
-};
+using Point = WeightedColour;
 
 // A run of points and its moments, in double precision.
 struct Box {
@@ -101,45 +96,6 @@ std::vector<Box> MedianCut(std::vector<Point>& points, std::size_t most) {
   return boxes;
 }
 
-// Σ value × weight / Σ weight, rounded to nearest (halves away from zero).
-std::int32_t Mean(std::int64_t sum, std::int64_t weight) {
-  const std::int64_t magnitude = (2 * (sum < 0 ? -sum : sum) + weight) / (2 * weight);
-  return static_cast<std::int32_t>(sum < 0 ? -magnitude : magnitude);
-}
-
-Lab MeanOf(const std::array<std::int64_t, 3>& sums, std::int64_t weight) {
-  return {Mean(sums[0], weight), Mean(sums[1], weight), Mean(sums[2], weight)};
-}
-
-// Moves each centre to the mean of the points nearest it, until none moves.
-std::vector<Lab> KMeans(const std::vector<Point>& points, std::vector<Lab> centres) {
-  for (int pass = 0; pass < kMeansPasses; ++pass) {
-    NearestSearch search(centres, 0);
-    std::vector<std::array<std::int64_t, 3>> sums(centres.size(), {0, 0, 0});
-    std::vector<std::int64_t> weights(centres.size(), 0);
-    for (const Point& p : points) {
-      const std::size_t c = search.Nearest({p.lab[0], p.lab[1], p.lab[2]});
-      const auto w = static_cast<std::int64_t>(p.weight);
-      weights[c] += w;
-      for (std::size_t axis = 0; axis < 3; ++axis) {
-        sums[c][axis] += w * p.lab[axis];
-      }
-    }
-    bool moved = false;
-    for (std::size_t c = 0; c < centres.size(); ++c) {
-      if (weights[c] > 0) {
-        const Lab mean = MeanOf(sums[c], weights[c]);
-        moved = moved || mean != centres[c];
-        centres[c] = mean;
-      }
-    }
-    if (!moved) {
-      break;
-    }
-  }
-  return centres;
-}
-
 // Distinct colours, dark to light (then by key).
 std::vector<Rgb> DarkToLight(std::vector<Rgb> colours) {
   std::vector<std::pair<std::int64_t, std::uint32_t>> order;
@@ -177,12 +133,16 @@ std::vector<Rgb> Quantise(const ColourHistogram& histogram, std::size_t most) {
     points.push_back({{lab.l, lab.a, lab.b}, bins[i].pixels, static_cast<std::uint32_t>(i)});
   }
   std::vector<Lab> centres;
+  std::vector<std::uint32_t> boxOf(points.size());
   for (const Box& box : MedianCut(points, most)) {
+    std::fill(boxOf.begin() + static_cast<std::ptrdiff_t>(box.begin),
+              boxOf.begin() + static_cast<std::ptrdiff_t>(box.end),
+              static_cast<std::uint32_t>(centres.size()));
     centres.push_back({static_cast<std::int32_t>(box.sum[0] / box.weight),
                        static_cast<std::int32_t>(box.sum[1] / box.weight),
                        static_cast<std::int32_t>(box.sum[2] / box.weight)});
   }
-  for (const Lab& centre : KMeans(points, std::move(centres))) {
+  for (const Lab& centre : KMeans(points, std::move(centres), std::move(boxOf), kMeansPasses)) {
     colours.push_back(NearestRgb(centre));
   }
   return DarkToLight(std::move(colours));

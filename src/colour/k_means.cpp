@@ -1,0 +1,167 @@
+#include "colour/k_means.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace sprite::colour {
+
+namespace {
+
+constexpr std::int64_t kFar = std::numeric_limits<std::int64_t>::max();
+
+struct NearestTwo {
+  std::uint32_t index = 0;
+  std::int64_t nearest = kFar;
+  // The nearest of the other centres; as near as `nearest` on a tie.
+  std::int64_t second = kFar;
+};
+
+// The nearest two of a pass's centres to a colour, found by walking out from
+// the colour's lightness through the centres sorted by it, until the
+// lightness gap alone passes the second distance. A pass asks a few queries
+// a centre, too few to pay for NearestSearch's cell lists.
+class ByLightness {
+ public:
+  explicit ByLightness(const std::vector<Lab>& centres) : centres_(centres) {
+    for (std::size_t i = 0; i < centres.size(); ++i) {
+      sorted_.push_back({centres[i], static_cast<std::uint32_t>(i)});
+    }
+    std::ranges::sort(sorted_, [](const Centre& x, const Centre& y) {
+      return x.lab.l != y.lab.l ? x.lab.l < y.lab.l : x.index < y.index;
+    });
+  }
+
+  // Starts from `hint`, most often still the nearest, so the walk stops soon.
+  NearestTwo Find(const Lab& query, std::uint32_t hint) const {
+    NearestTwo found{hint, SquaredDistance(centres_[hint], query)};
+    const auto above =
+        std::ranges::lower_bound(sorted_, query.l, {}, [](const Centre& c) { return c.lab.l; });
+    auto up = above - sorted_.begin();
+    auto down = up - 1;
+    const auto count = static_cast<std::ptrdiff_t>(sorted_.size());
+    const auto gap = [&](std::ptrdiff_t at) {
+      const std::int64_t d = std::int64_t{sorted_[static_cast<std::size_t>(at)].lab.l} - query.l;
+      return d * d;
+    };
+    const auto take = [&](std::ptrdiff_t at) {
+      const Centre& c = sorted_[static_cast<std::size_t>(at)];
+      if (c.index == hint) {
+        return;
+      }
+      const std::int64_t d = SquaredDistance(c.lab, query);
+      if (d < found.nearest || (d == found.nearest && c.index < found.index)) {
+        found.second = found.nearest;
+        found.nearest = d;
+        found.index = c.index;
+      } else if (d < found.second) {
+        found.second = d;
+      }
+    };
+    for (;;) {
+      const bool upOpen = up < count && gap(up) <= found.second;
+      const bool downOpen = down >= 0 && gap(down) <= found.second;
+      if (!upOpen && !downOpen) {
+        return found;
+      }
+      if (upOpen && (!downOpen || gap(up) <= gap(down))) {
+        take(up++);
+      } else {
+        take(down--);
+      }
+    }
+  }
+
+ private:
+  struct Centre {
+    Lab lab;
+    std::uint32_t index = 0;
+  };
+  const std::vector<Lab>& centres_;
+  std::vector<Centre> sorted_;
+};
+
+double Root(std::int64_t squared) {
+  return squared == kFar ? std::numeric_limits<double>::infinity()
+                         : std::sqrt(static_cast<double>(squared));
+}
+
+// Bounds on a colour's distances, carried from pass to pass: at most `upper`
+// to the centre it took, at least `lower` to every other. While upper stays
+// below lower the centre taken is the one nearest, with no search. The
+// bounds only decide when a search is skipped, never which centre is taken,
+// and they are compared with a wide margin for rounding, so the centres are
+// those of a search for every colour in every pass.
+struct Bounds {
+  double upper = 0;
+  double lower = -1;
+  bool Hold() const { return upper * (1 + 1e-9) + 1e-6 < lower * (1 - 1e-9); }
+};
+
+}  // namespace
+
+std::vector<Lab> KMeans(std::span<const WeightedColour> colours, std::vector<Lab> centres,
+                        std::vector<std::uint32_t> taken, int passes) {
+  std::vector<Bounds> bounds(colours.size());
+  for (int pass = 0; pass < passes; ++pass) {
+    const ByLightness search(centres);
+    std::vector<std::array<std::int64_t, 3>> sums(centres.size(), {0, 0, 0});
+    std::vector<std::int64_t> weights(centres.size(), 0);
+    for (std::size_t i = 0; i < colours.size(); ++i) {
+      const WeightedColour& p = colours[i];
+      const Lab lab{p.lab[0], p.lab[1], p.lab[2]};
+      Bounds& b = bounds[i];
+      if (!b.Hold()) {
+        b.upper = Root(SquaredDistance(centres[taken[i]], lab));
+        if (!b.Hold()) {
+          const NearestTwo found = search.Find(lab, taken[i]);
+          taken[i] = found.index;
+          b = {Root(found.nearest), Root(found.second)};
+        }
+      }
+      const std::size_t c = taken[i];
+      const auto w = static_cast<std::int64_t>(p.weight);
+      weights[c] += w;
+      for (std::size_t axis = 0; axis < 3; ++axis) {
+        sums[c][axis] += w * p.lab[axis];
+      }
+    }
+    // Each centre to its mean; a colour's bound to its own centre grows by
+    // that centre's move, its bound to the others shrinks by the largest
+    // move of another centre.
+    std::vector<double> moves(centres.size(), 0);
+    for (std::size_t c = 0; c < centres.size(); ++c) {
+      if (weights[c] > 0) {
+        const auto mean = [&](std::size_t axis) {
+          const std::int64_t sum = sums[c][axis];
+          const std::int64_t magnitude =
+              (2 * (sum < 0 ? -sum : sum) + weights[c]) / (2 * weights[c]);
+          return static_cast<std::int32_t>(sum < 0 ? -magnitude : magnitude);
+        };
+        const Lab moved{mean(0), mean(1), mean(2)};
+        moves[c] = Root(SquaredDistance(moved, centres[c]));
+        centres[c] = moved;
+      }
+    }
+    const auto most = std::ranges::max_element(moves);
+    if (*most == 0) {
+      break;
+    }
+    const double largest = *most;
+    double otherLargest = 0;
+    for (std::size_t c = 0; c < moves.size(); ++c) {
+      if (c != static_cast<std::size_t>(most - moves.begin())) {
+        otherLargest = std::max(otherLargest, moves[c]);
+      }
+    }
+    for (std::size_t i = 0; i < colours.size(); ++i) {
+      const std::size_t c = taken[i];
+      bounds[i].upper += moves[c];
+      bounds[i].lower -=
+          c == static_cast<std::size_t>(most - moves.begin()) ? otherLargest : largest;
+    }
+  }
+  return centres;
+}
+
+}  // namespace sprite::colour
