@@ -59,7 +59,8 @@ struct WritePlace {
 // kLinkNotFollowed, kOthersFileNotReplaced, kChangedMeanwhile, kFileCut, or
 // kCannotRead / kCannotWrite with the system's reason. Encode opens and reads
 // its pictures on a second thread while its own thread appends to the archive
-// it created before; it calls nothing else while that thread runs.
+// it created before, and its palette pass opens files on two threads at once;
+// it calls nothing else while those threads run.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;

@@ -23,7 +23,8 @@ void ReadAheadSource::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) 
   if (out.empty()) {
     return;
   }
-  if (out.size() >= kFileBufferSize || offset >= size_ || size_ - offset < out.size()) {
+  // A read that reaches the file's end leaves nothing to read ahead.
+  if (out.size() >= kFileBufferSize || offset >= size_ || size_ - offset <= out.size()) {
     ReadFully(offset, out);
     return;
   }

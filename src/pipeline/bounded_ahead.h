@@ -69,6 +69,12 @@ class BoundedAhead {
       itemReady_.notify_one();
     }
   }
+  // The maker's: whether the taker has fewer than a burst of items left to
+  // take, and so time to do some of the making itself.
+  bool TakerKeepsUp() {
+    const std::lock_guard lock(mutex_);
+    return items_.size() < kBurstItems;
+  }
   // The maker's: whether the taker is gone, for long work between two items.
   bool Stopping() const { return stopping_.load(std::memory_order_relaxed); }
 

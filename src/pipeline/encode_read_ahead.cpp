@@ -49,43 +49,57 @@ void EncodeReadAhead::Make(BoundedAhead<Decoded>& ahead, std::size_t from, Bytes
       if (index == from) {
         next.png = ReadPng(std::move(first), index, next.ahead.notes);
       } else {
-        Decode(index, next);
+        Decode(ahead, index, next);
       }
     } catch (...) {
       next.ahead.fault = std::current_exception();
     }
     const SourcePicture& picture = next.ahead.picture;
-    const std::size_t size = next.png
-                                 ? next.png->pixels.size()
+    const std::size_t size = next.png ? next.png->pixels.size()
+                             : next.pngFile
+                                 ? next.pngFile->size()
                                  : picture.stored.storedRows.size() + picture.stored.palette.size();
     ahead.Put(std::move(next), size);
   }
 }
 
-void EncodeReadAhead::Decode(std::size_t index, Decoded& decoded) {
+void EncodeReadAhead::Decode(BoundedAhead<Decoded>& ahead, std::size_t index, Decoded& decoded) {
   const std::string& path = paths_[index];
-  if (std::optional<Bytes> kept = kept_.Take(index)) {
-    decoded.png = ReadPng(std::move(*kept), index, decoded.ahead.notes);
+  std::optional<Bytes> png = kept_.Take(index);
+  if (!png) {
+    files::UseFile(files_, path, [&](ByteSource& file) {
+      if (StartsAsPng(file)) {
+        png = files::ReadWhole(file, kMaxPngFileBytes);
+      } else {
+        decoded.ahead.picture = BitmapFileSource::ReadFrom(file, path);
+      }
+    });
+  }
+  if (!png) {
     return;
   }
-  files::UseFile(files_, path, [&](ByteSource& file) {
-    if (StartsAsPng(file)) {
-      decoded.png = ReadPng(files::ReadWhole(file, kMaxPngFileBytes), index, decoded.ahead.notes);
-    } else {
-      decoded.ahead.picture = BitmapFileSource::ReadFrom(file, path);
-    }
-  });
+  // Decoding costs this thread more than mapping and coding cost the run's
+  // thread: once the target palette is made, a run's thread that keeps up
+  // decodes the picture itself.
+  if (mapper_ && ahead.TakerKeepsUp()) {
+    decoded.pngFile = std::move(png);
+  } else {
+    decoded.png = ReadPng(std::move(*png), index, decoded.ahead.notes);
+  }
 }
 
-formats::PngPicture EncodeReadAhead::ReadPng(Bytes file, std::size_t index,
-                                             std::vector<std::string>& notes) {
-  formats::PngPicture picture;
+formats::PngPicture EncodeReadAhead::DecodePng(ByteView file, std::size_t index) const {
   try {
-    picture = formats::ReadPng(file);
+    return formats::ReadPng(file);
   } catch (FaultError& error) {
     error.SetPath(paths_[index]);
     throw;
   }
+}
+
+formats::PngPicture EncodeReadAhead::ReadPng(Bytes file, std::size_t index,
+                                             std::vector<std::string>& notes) {
+  formats::PngPicture picture = DecodePng(file, index);
   if (!mapper_ && mapping_.colours > 0) {
     mapper_ = ChosenPalette(files_, picture, index, paths_.subspan(index + 1), rule_, mapping_,
                             kept_, notes);
@@ -112,8 +126,11 @@ AheadPicture EncodeReadAhead::Next() {
   if (!next) {
     throw InvalidArgumentError("every listed picture was taken");
   }
-  if (next->png) {
+  if (next->png || next->pngFile) {
     try {
+      if (next->pngFile) {
+        next->png = DecodePng(*next->pngFile, next_);
+      }
       next->ahead.picture = MapPng(std::move(*next->png), paths_[next_], *mapper_);
     } catch (...) {
       next->ahead.fault = std::current_exception();

@@ -37,8 +37,9 @@ struct AheadPicture {
 // the pictures before it. At the first PNG picture the thread runs the
 // palette pass over the files after it, which keeps the files it reads whole
 // for the thread to decode. The run's thread maps each PNG picture as it takes
-// it, in list order as a built palette grows, which shares the work more evenly
-// between the two threads. The pictures not taken yet hold at most
+// it, in list order as a built palette grows; once the target palette is made,
+// the thread hands it the files undecoded while it keeps up, so that neither
+// thread waits long for the other. The pictures not taken yet hold at most
 // kMostAheadBytes (and at least one).
 class EncodeReadAhead {
  public:
@@ -60,6 +61,8 @@ class EncodeReadAhead {
   struct Decoded {
     AheadPicture ahead;
     std::optional<formats::PngPicture> png;
+    // A PNG file read whole but not decoded, which the run's thread decodes.
+    std::optional<Bytes> pngFile;
   };
 
   // The bitmap at `index` read here, or nothing when the file is a PNG
@@ -67,9 +70,11 @@ class EncodeReadAhead {
   std::optional<AheadPicture> ReadHereUnlessPng(std::size_t index, Bytes& png);
   // Reads the pictures from list index `from` on, whose file is `first`.
   void Make(BoundedAhead<Decoded>& ahead, std::size_t from, Bytes first);
-  void Decode(std::size_t index, Decoded& decoded);
+  void Decode(BoundedAhead<Decoded>& ahead, std::size_t index, Decoded& decoded);
   // Decodes the PNG picture, making the target palette at the first one.
   formats::PngPicture ReadPng(Bytes file, std::size_t index, std::vector<std::string>& notes);
+  // Decodes the PNG picture of list index `index`; a fault names its path.
+  formats::PngPicture DecodePng(ByteView file, std::size_t index) const;
 
   files::FileSystem& files_;
   std::span<const std::string> paths_;

@@ -1,13 +1,11 @@
 #include "pipeline/palette_pass.h"
 
-#include <algorithm>
-#include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "common/error.h"
-#include "files/whole_file.h"
 #include "formats/png_picture.h"
-#include "pipeline/picture_file.h"
+#include "pipeline/palette_reads.h"
 
 namespace sprite::pipeline {
 
@@ -32,38 +30,31 @@ std::optional<Bytes> KeptFiles::Take(std::size_t index) {
 
 namespace {
 
-// PLTE and tRNS come before the image data, and in a sprite within its first bytes.
-constexpr std::size_t kColoursPrefix = 64 * 1024;
+// Past this many files the pass reads them on two threads.
+constexpr std::size_t kFilesSplitFrom = 64;
 
-// The colours of the PNG file `file`; nothing when it says too little of them.
-std::optional<formats::PngColours> ColoursIn(ByteView file) {
-  try {
-    return formats::ReadPngColours(file);
-  } catch (const FaultError&) {
-    return std::nullopt;
+// Whether the pass goes on: no picture added yet, or all of them share one palette.
+bool Unsettled(const TargetPaletteBuilder& builder) {
+  return builder.Count() == 0 || builder.Shared();
+}
+
+// Adds the files of `rest` from `from` to `to` as far as the pass goes on.
+void AddFiles(TargetPaletteBuilder& builder, files::FileSystem& files,
+              std::span<const std::string> rest, std::size_t restIndex, std::size_t from,
+              std::size_t to, KeptFiles& kept) {
+  for (std::size_t i = from; i < to && Unsettled(builder); ++i) {
+    if (const auto colours = ColoursAt(files, rest[i], restIndex + i, &kept)) {
+      builder.AddPalette(*colours);
+    }
   }
 }
 
-// The colours of the PNG file at `path`, list index `index`; nothing for
-// another file or one that cannot be read. A file read whole goes to `kept`.
-std::optional<formats::PngColours> ColoursOf(files::FileSystem& files, const std::string& path,
-                                             std::size_t index, KeptFiles& kept) {
-  try {
-    const auto file = files.OpenForReading(path);
-    if (!StartsAsPng(*file)) {
-      return std::nullopt;
+// Adds the colours read as reading them one after another would have.
+void AddRead(TargetPaletteBuilder& builder, const ColoursRead& read) {
+  for (const ColoursRead::Run& run : read.runs) {
+    for (std::size_t n = 0; n < run.files && Unsettled(builder); ++n) {
+      builder.AddPalette(run.colours);
     }
-    Bytes start(static_cast<std::size_t>(std::min<std::uint64_t>(file->Size(), kColoursPrefix)));
-    file->ReadAt(0, start);
-    if (auto colours = formats::ReadPngColours(start)) {
-      if (start.size() == file->Size()) {
-        kept.Keep(index, std::move(start));
-      }
-      return colours;
-    }
-    return formats::ReadPngColours(files::ReadWhole(*file, kMaxPngFileBytes));
-  } catch (const FaultError&) {
-    return std::nullopt;
   }
 }
 
@@ -73,15 +64,24 @@ PictureMapper TargetPaletteOf(files::FileSystem& files, ByteView first,
                               std::span<const std::string> rest, std::size_t restIndex,
                               AlphaRule rule, KeptFiles& kept) {
   TargetPaletteBuilder builder(rule);
-  if (const auto colours = ColoursIn(first)) {
-    builder.AddPalette(*colours);
-  }
-  // One picture that shares nothing settles it: the palette is built.
-  for (std::size_t i = 0; i < rest.size() && (builder.Count() == 0 || builder.Shared()); ++i) {
-    if (const auto colours = ColoursOf(files, rest[i], restIndex + i, kept)) {
+  try {
+    if (const auto colours = formats::ReadPngColours(first)) {
       builder.AddPalette(*colours);
     }
+  } catch (const FaultError&) {
+    // A damaged start: the picture is left out.
   }
+  // One picture that shares nothing settles it: the palette is built.
+  std::size_t i = 0;
+  if (rest.size() >= kFilesSplitFrom && Unsettled(builder)) {
+    const std::size_t split = rest.size() / 2;
+    const auto [before, after] = ReadColoursInTwo(files, rest, restIndex, split, kept);
+    AddRead(builder, before);
+    AddFiles(builder, files, rest, restIndex, before.filesRead, split, kept);
+    AddRead(builder, after);
+    i = split + after.filesRead;
+  }
+  AddFiles(builder, files, rest, restIndex, i, rest.size(), kept);
   return builder.Count() == 0 ? PictureMapper::Building(rule) : builder.Finish();
 }
 

@@ -40,8 +40,9 @@ class KeptFiles {
 // mapper meets the colours; the pass ends once it is settled. A file that
 // cannot be read or whose start is damaged is left out, as reading it again
 // will refuse it; with none left the palette is built. The files read whole go
-// to `kept` as far as it takes them. Throws InvalidArgumentError for an alpha
-// threshold outside 1 to 255.
+// to `kept` as far as it takes them. A long list's first half is read on a
+// second thread, its colours added in list order all the same. Throws InvalidArgumentError for an
+// alpha threshold outside 1 to 255.
 PictureMapper TargetPaletteOf(files::FileSystem& files, ByteView first,
                               std::span<const std::string> rest, std::size_t restIndex,
                               AlphaRule rule, KeptFiles& kept);

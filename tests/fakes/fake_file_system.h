@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <optional>
 #include <set>
 #include <string>
@@ -55,9 +56,9 @@ class FakeFileSystem : public files::FileSystem {
 
   std::set<std::string> unreadable;
   std::set<std::string> uncreatable;
-  long writeBudget = -1;          // bytes all files may still take; -1 for no limit
-  std::size_t filesPerBatch = 0;  // 0: as many as the system allows
-  std::size_t opened = 0;         // files opened for reading so far
+  long writeBudget = -1;                // bytes all files may still take; -1 for no limit
+  std::size_t filesPerBatch = 0;        // 0: as many as the system allows
+  std::atomic<std::size_t> opened = 0;  // files opened for reading so far
 
  private:
   std::unique_ptr<files::FileSystem> real_ = files::MakeNativeFileSystem();

@@ -14,7 +14,10 @@
 #include <functional>
 #include <optional>
 #include <random>
+#include <string>
+#include <thread>
 #include <utility>
+#include <vector>
 
 #include "app/test_files.h"
 #include "common/error.h"
@@ -193,6 +196,32 @@ TEST(PosixFileSystemTest, InputsLookedAtOnceAreIdentifiedAndReadAsFound) {
       EXPECT_EQ(files::ReadWhole(files, folder.Path(c.name), 16), *c.bytes) << c.name;
     }
   }
+  // Opened again (PNG pictures after the palette pass), a file is read as it is now.
+  WriteFile(folder.Path("a.bmp"), Bytes{6, 7, 8, 9});
+  EXPECT_EQ(files::ReadWhole(files, folder.Path("a.bmp"), 16), (Bytes{6, 7, 8, 9}));
+  files.SyncFolders();
+}
+
+// The palette pass opens the first half of a run's inputs on a second thread
+// while its own opens the second half.
+TEST(PosixFileSystemTest, InputsAreOpenedOnTwoThreadsAtOnce) {
+  TempFolder folder;
+  files::PosixFileSystem files;
+  std::vector<std::string> paths;
+  for (std::uint8_t i = 0; i < 200; ++i) {
+    paths.push_back(folder.Path(std::to_string(i) + ".png"));
+    WriteFile(paths.back(), Bytes(i % 7 + 1, i));
+    files.IsFolder(paths.back());
+  }
+  const auto readHalf = [&](std::size_t from) {
+    for (std::size_t i = from; i < from + 100; ++i) {
+      EXPECT_EQ(files::ReadWhole(files, paths[i], 16),
+                Bytes(i % 7 + 1, static_cast<std::uint8_t>(i)));
+    }
+  };
+  std::thread first(readHalf, 0);
+  readHalf(100);
+  first.join();
   files.SyncFolders();
 }
 

@@ -54,6 +54,22 @@ std::unique_ptr<ByteSource> OpenLookedAt(const std::string& path, const std::str
   return std::make_unique<PosixSource>(shown, fd, size);
 }
 
+// Opens again the regular file `path` that a look found before, with its size
+// now, which may have changed since; nothing when it is no longer a regular
+// file reached without a link, for a new look to say why.
+std::unique_ptr<ByteSource> OpenAgain(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW);
+  if (fd < 0) {
+    return nullptr;
+  }
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return nullptr;
+  }
+  return std::make_unique<PosixSource>(path, fd, static_cast<std::uint64_t>(info.st_size));
+}
+
 FileId IdOfLooked(const struct stat& info) {
   return FileId{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
 }
@@ -128,6 +144,39 @@ const PosixFileSystem::LookedAt* PosixFileSystem::FindLookedAt(const std::string
     }
   }
   return nullptr;
+}
+
+PosixFileSystem::ToOpen PosixFileSystem::FindToOpen(const std::string& path) {
+  for (std::size_t stream = 0; stream < nextOpened_.size(); ++stream) {
+    std::size_t cursor = nextOpened_[stream];
+    if (const LookedAt* known = FindLookedAt(path, cursor)) {
+      lastStream_ = stream;
+      nextOpened_[stream] = cursor;
+      opened_.resize(lookedAt_.size());
+      const bool before = opened_[cursor - 1];
+      opened_[cursor - 1] = true;
+      return before ? ToOpen::LookedAtOnly() : ToOpen{.lookedAt = true, .size = known->size};
+    }
+  }
+  if (sortedHashes_.size() != lookedAt_.size()) {
+    sortedHashes_.clear();
+    for (std::size_t i = 0; i < lookedAt_.size(); ++i) {
+      sortedHashes_.emplace_back(lookedAt_[i].pathHash, i);
+    }
+    std::sort(sortedHashes_.begin(), sortedHashes_.end());
+  }
+  const std::uint64_t hash = std::hash<std::string>{}(path);
+  const auto at = std::lower_bound(sortedHashes_.begin(), sortedHashes_.end(),
+                                   std::pair<std::uint64_t, std::size_t>(hash, 0));
+  if (at == sortedHashes_.end() || at->first != hash) {
+    return {};
+  }
+  // The stream used less lately follows on from here.
+  lastStream_ = 1 - lastStream_;
+  nextOpened_[lastStream_] = at->second + 1;
+  opened_.resize(lookedAt_.size());
+  opened_[at->second] = true;
+  return ToOpen::LookedAtOnly();
 }
 
 std::string PosixFileSystem::FullPath(const std::string& path) {
@@ -209,8 +258,18 @@ std::unique_ptr<ByteSource> PosixFileSystem::OpenForReading(const std::string& p
   if (path.empty()) {
     throw FaultError({.kind = FaultKind::kNoFileName});
   }
-  if (const LookedAt* known = FindLookedAt(path, nextOpened_)) {
-    return OpenLookedAt(path, path, known->size);
+  ToOpen known;
+  {
+    const std::lock_guard lock(opening_);
+    known = FindToOpen(path);
+  }
+  if (known.size) {
+    return OpenLookedAt(path, path, *known.size);
+  }
+  if (known.lookedAt) {
+    if (auto file = OpenAgain(path)) {
+      return file;
+    }
   }
   // Opening a pipe waits for a writer and opening a device may act on it: what
   // is not a regular file is refused before it is opened.
@@ -234,7 +293,10 @@ std::size_t PosixFileSystem::FilesPerBatch() {
 void PosixFileSystem::SyncFolders() {
   lookedAt_ = {};
   nextIdentified_ = 0;
-  nextOpened_ = 0;
+  nextOpened_ = {};
+  lastStream_ = 0;
+  opened_ = {};
+  sortedHashes_ = {};
   context_.devices.clear();
   const std::set<std::string> folders = std::exchange(context_.foldersToSync, {});
   for (const std::string& folder : folders) {

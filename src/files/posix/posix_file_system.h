@@ -1,9 +1,12 @@
 #pragma once
 
 #include <sys/stat.h>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,6 +56,17 @@ class PosixFileSystem : public FileSystem {
   // What a look found at `path`, among the next few files looked at from
   // `cursor`, which then moves past it.
   const LookedAt* FindLookedAt(const std::string& path, std::size_t& cursor) const;
+  // What OpenForReading knows of `path`: whether a look found a regular file
+  // there, and its size then when that serves the open: the look was found
+  // following a stream of opens, and its file not opened since.
+  struct ToOpen {
+    bool lookedAt = false;
+    std::optional<std::uint32_t> size;
+    static constexpr ToOpen LookedAtOnly() { return {.lookedAt = true, .size = std::nullopt}; }
+  };
+  // Under opening_: the look at `path`, following either stream of opens, or
+  // else found among all, the stream used less lately following on from it.
+  ToOpen FindToOpen(const std::string& path);
 
   ReplacingContext context_;
   // A run looks at its inputs first (whether each is a folder, whether one is
@@ -61,7 +75,15 @@ class PosixFileSystem : public FileSystem {
   // records small, and a deque grows without a copy of those before.
   std::deque<LookedAt> lookedAt_;
   std::size_t nextIdentified_ = 0;
-  std::size_t nextOpened_ = 0;
+  // Two streams of opens in list order may go on at once (the palette pass
+  // reads a run's files on two threads), and a run may open its files again
+  // (its PNG pictures after that pass): each stream follows its own cursor.
+  std::mutex opening_;
+  std::array<std::size_t, 2> nextOpened_{};
+  std::size_t lastStream_ = 0;
+  std::vector<bool> opened_;
+  // The hashes of lookedAt_ with their places, sorted, for a stream to find its place.
+  std::vector<std::pair<std::uint64_t, std::size_t>> sortedHashes_;
 };
 
 }  // namespace sprite::files
