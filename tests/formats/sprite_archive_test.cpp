@@ -13,19 +13,19 @@ namespace sprite::formats {
 namespace {
 
 // The archive of a 4 x 2 picture whose stored rows 02 00 00 00 00 00 01 01 code to 02 00 05 01 01.
-Bytes WorkedExample() {
+Bytes FourByTwoArchive() {
   return Concat(
       {B({0x53, 0x50, 1, 2, 1, 0, 0, 0, 4, 0, 2, 0, 5, 0, 2, 0, 5, 1, 1}), PatternPalette()});
 }
 
-TEST(ArchiveWriter, WritesTheWorkedExampleByteForByte) {
+TEST(ArchiveWriter, WritesAFourByTwoArchiveByteForByte) {
   Bytes out;
   MemorySink sink(out);
   ArchiveWriter writer(sink);
   EXPECT_EQ(out, B({0x53, 0x50, 1, 2, 0, 0, 0, 0}));  // header at once, count 0
   writer.AddEntry(4, 2, B({2, 0, 5, 1, 1}));
   writer.Finish(PatternPalette());
-  EXPECT_EQ(out, WorkedExample());
+  EXPECT_EQ(out, FourByTwoArchive());
   EXPECT_EQ(out.size(), 1043u);
 }
 
@@ -76,8 +76,8 @@ TEST(ArchiveWriter, RefusesWhatItsFieldsCannotHold) {
   EXPECT_THROW(writer.Finish(Bytes(1024)), InvalidArgumentError);
 }
 
-TEST(ArchiveReader, ReadsTheWorkedExample) {
-  Bytes file = WorkedExample();
+TEST(ArchiveReader, ReadsAFourByTwoArchive) {
+  Bytes file = FourByTwoArchive();
   file[6] = 0xAB;  // reserved bytes are ignored
   file[7] = 0xCD;
   StrictSource source(file);
@@ -98,7 +98,7 @@ TEST(ArchiveReader, ReadsTheWorkedExample) {
 TEST(ArchiveReader, RejectsAnythingButTheExactSignature) {
   for (const Bytes& start : {B({0x53, 0x50, 1, 3}), B({'S', 'P', 'x', 'y'}), B({'B', 'M', 1, 2}),
                              B({0x53, 0x50, 2, 1})}) {
-    Bytes file = WorkedExample();
+    Bytes file = FourByTwoArchive();
     std::copy(start.begin(), start.end(), file.begin());
     StrictSource source(file);
     try {
