@@ -277,7 +277,7 @@ class Bench:
                   ("peak memory, " + label, who, enc, decoded), flush=True)
 
     def row_decoder(self):
-        """The row decoder's rate on a sprite against memcpy's, as make bench measures it."""
+        """The row decoder's time on a sprite over its parts', as make bench measures it."""
         codec = os.path.join(os.path.dirname(self.window), "codec_bench")
         if not os.path.exists(codec):
             print("row decoder: not built (%s)" % codec)
@@ -289,11 +289,11 @@ class Bench:
                  for r in json.loads(out)["benchmarks"] if r.get("aggregate_name") == "median"}
         # The parts any row decoder has, each alone at its cheapest, one after another.
         parts = 1 / sum(1 / rate for name, rate in rates.items() if name.startswith("floor_"))
-        print("%-34s memcpy %.2f GB/s   RLEDecompressRows %.2f GB/s %.3fx   (goal >= 0.25x; "
-              "its parts alone %.3fx)" %
-              ("row decoder, sprite, in cache", rates["memcpy"] / 1e9,
-               rates["RLEDecompressRows"] / 1e9, rates["RLEDecompressRows"] / rates["memcpy"],
-               parts / rates["memcpy"]),
+        decoder = rates["RLEDecompressRows"]
+        print("%-34s memcpy %.2f GB/s   RLEDecompressRows %.2f GB/s   its parts alone %.2f GB/s"
+              "   time over its parts' %.2fx   (goal <= 2.5x)" %
+              ("row decoder, sprite, in cache", rates["memcpy"] / 1e9, decoder / 1e9,
+               parts / 1e9, parts / decoder),
               flush=True)
 
 

@@ -20,29 +20,33 @@ constexpr std::int32_t RoundedPercent(std::int64_t part, std::int64_t whole) {
 
 // RoundedPercent(first + k * step, whole) for k = 0, 1, 2, ... with one
 // division in all instead of one per value: the row pass reports a percentage
-// for every row.
+// for every row. It keeps (part * 200 + whole) / (2 * whole), which is
+// part * 100 / whole + 1/2, as a quotient and a remainder: the quotient is the
+// rounded percentage, but at a half (no remainder) it may be odd, and then
+// the even one below it is meant.
 class PercentSteps {
  public:
   constexpr PercentSteps(std::int64_t first, std::int64_t step, std::int64_t whole)
-      : quotient_(first * 100 / whole),
-        remainder_(first * 100 % whole),
-        stepQuotient_(step * 100 / whole),
-        stepRemainder_(step * 100 % whole),
-        whole_(whole) {}
+      : quotient_((first * 200 + whole) / (2 * whole)),
+        remainder_((first * 200 + whole) % (2 * whole)),
+        stepQuotient_(step * 200 / (2 * whole)),
+        stepRemainder_(step * 200 % (2 * whole)),
+        twiceWhole_(2 * whole) {}
 
-  // Both without branches: whether a step carries or a value rounds up
+  // Both without branches: whether a step carries or a value is a half
   // changes from row to row in no pattern a branch predictor could learn.
   constexpr std::int32_t Current() const {
-    const std::int64_t twiceRemainder = 2 * remainder_;
-    const bool up = (twiceRemainder > whole_) | ((twiceRemainder == whole_) & (quotient_ % 2 != 0));
-    return static_cast<std::int32_t>(quotient_ + std::int64_t{up});
+    const bool half = remainder_ == 0;
+    return static_cast<std::int32_t>(quotient_ - (std::int64_t{half} & quotient_));
   }
 
+  // The carry taken as a select: the remainder, the one value carried from
+  // row to row, waits on an add and a conditional move only.
   constexpr void Advance() {
-    remainder_ += stepRemainder_;
-    const std::int64_t carry = remainder_ >= whole_ ? 1 : 0;
-    quotient_ += stepQuotient_ + carry;
-    remainder_ -= whole_ & -carry;
+    const std::int64_t sum = remainder_ + stepRemainder_;
+    const std::int64_t wrapped = sum - twiceWhole_;
+    quotient_ += stepQuotient_ + std::int64_t{wrapped >= 0};
+    remainder_ = wrapped >= 0 ? wrapped : sum;
   }
 
  private:
@@ -50,7 +54,7 @@ class PercentSteps {
   std::int64_t remainder_;
   std::int64_t stepQuotient_;
   std::int64_t stepRemainder_;
-  std::int64_t whole_;
+  std::int64_t twiceWhole_;
 };
 
 // The last position of 1..whole whose RoundedPercent is at most `percent`
