@@ -99,7 +99,15 @@ Bytes EntryDecodeAhead::Next(codec::RowsHost& host) {
   if (entry->fault) {
     std::rethrow_exception(entry->fault);
   }
-  return std::move(entry->file);
+  Bytes file = std::move(entry->file);
+  ahead_.GiveBack(std::move(*entry));
+  return file;
+}
+
+void EntryDecodeAhead::GiveBack(Bytes file) {
+  Entry spent;
+  spent.file = std::move(file);
+  ahead_.GiveBack(std::move(spent));
 }
 
 void EntryDecodeAhead::TellAgain(const Entry& entry, codec::RowsHost& host) {
