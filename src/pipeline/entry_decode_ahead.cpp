@@ -100,14 +100,14 @@ Bytes EntryDecodeAhead::Next(codec::RowsHost& host) {
     std::rethrow_exception(entry->fault);
   }
   Bytes file = std::move(entry->file);
-  ahead_.GiveBack(std::move(*entry));
+  // Its recorded calls go back with its file, in one hand-over.
+  spent_ = std::move(*entry);
   return file;
 }
 
 void EntryDecodeAhead::GiveBack(Bytes file) {
-  Entry spent;
-  spent.file = std::move(file);
-  ahead_.GiveBack(std::move(spent));
+  spent_.file = std::move(file);
+  ahead_.GiveBack(std::exchange(spent_, {}));
 }
 
 void EntryDecodeAhead::TellAgain(const Entry& entry, codec::RowsHost& host) {

@@ -69,6 +69,7 @@ class EntryDecodeAhead {
   EntryWriter& writer_;
   std::int32_t count_;
   std::vector<std::int32_t> numbers_;  // empty: every entry
+  Entry spent_;                        // the last entry taken, less its file
   // Last: its thread starts once the rest is made, and ends before it goes.
   BoundedAhead<Entry> ahead_;
 };
