@@ -12,6 +12,7 @@
 #include <optional>
 #include <thread>
 #include <utility>
+#include <vector>
 
 namespace sprite::pipeline {
 
@@ -27,6 +28,8 @@ class BoundedAhead {
  public:
   // Few enough that a window taking them stays responsive whatever each costs.
   static constexpr std::size_t kBurstItems = 16;
+  // Items given back that wait for the maker to free them.
+  static constexpr std::size_t kMostGivenBack = 64;
 
   // `make` runs on the second thread: before each item it asks Room, and ends
   // when it has no more items or Room says no. What it throws reaches the
@@ -46,16 +49,33 @@ class BoundedAhead {
   BoundedAhead& operator=(const BoundedAhead&) = delete;
 
   // The maker's: waits until the items not taken leave room; false once the
-  // taker is gone.
+  // taker is gone. Frees the items given back since it last looked.
   bool Room() {
-    std::unique_lock lock(mutex_);
-    if (bytes_ >= mostBytes_) {
-      makerWaits_ = true;
-      roomMade_.wait(lock, [&] { return stopping_ || bytes_ <= mostBytes_ / 2; });
-      makerWaits_ = false;
+    {
+      std::unique_lock lock(mutex_);
+      if (bytes_ >= mostBytes_) {
+        makerWaits_ = true;
+        roomMade_.wait(lock, [&] { return stopping_ || bytes_ <= mostBytes_ / 2; });
+        makerWaits_ = false;
+      }
+      givenBack_.swap(freeing_);
     }
+    freeing_.clear();  // keeps its capacity for the next swap
     return !stopping_;
   }
+  // The taker's: an item it is done with, to be freed on the maker's thread.
+  // Memory freed on another thread than the one that took it from the
+  // allocator waits for that thread's allocator lock, item after item, while
+  // the maker allocates; the maker frees them together between two items
+  // instead. At most kMostGivenBack items wait so; past that, or once the
+  // maker has ended, an item is freed here.
+  void GiveBack(T spent) {
+    const std::lock_guard lock(mutex_);
+    if (!ended_ && givenBack_.size() < kMostGivenBack) {
+      givenBack_.push_back(std::move(spent));
+    }
+  }  // `spent`, when kept out, is freed after the lock is let go
+
   // The maker's: the next item, holding `bytes` of memory.
   void Put(T item, std::size_t bytes) {
     bool wake = false;
@@ -144,6 +164,8 @@ class BoundedAhead {
   bool takerWaits_ = false;
   std::condition_variable roomMade_;
   bool makerWaits_ = false;
+  std::vector<T> givenBack_;  // under the lock
+  std::vector<T> freeing_;    // the maker's
   // Set under the lock, read without it by Stopping.
   std::atomic<bool> stopping_ = false;
   // Last: the thread starts once everything it uses is made.

@@ -191,7 +191,8 @@ std::int32_t DecodeRun::DecodeEntries(const std::string& archivePath, const std:
     name = OutputName(base, k, writer.Extension());
     try {
       auto out = files_.CreateReplacing(name);
-      out->Append(file);
+      out->WriteAt(0, file);  // the whole file at once: written from here, not copied
+      ahead.GiveBack(std::move(file));
       batch.Add(std::move(out), name);
     } catch (FaultError& error) {
       // The files finished before this one still take their places.

@@ -99,7 +99,15 @@ Bytes EntryDecodeAhead::Next(codec::RowsHost& host) {
   if (entry->fault) {
     std::rethrow_exception(entry->fault);
   }
-  return std::move(entry->file);
+  Bytes file = std::move(entry->file);
+  // Its recorded calls go back with its file, in one hand-over.
+  spent_ = std::move(*entry);
+  return file;
+}
+
+void EntryDecodeAhead::GiveBack(Bytes file) {
+  spent_.file = std::move(file);
+  ahead_.GiveBack(std::exchange(spent_, {}));
 }
 
 void EntryDecodeAhead::TellAgain(const Entry& entry, codec::RowsHost& host) {

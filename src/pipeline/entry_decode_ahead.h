@@ -39,6 +39,9 @@ class EntryDecodeAhead {
   // `host`. Rethrows what reading or writing the entry threw, and lets what
   // `host` throws pass. At most `count` calls.
   Bytes Next(codec::RowsHost& host);
+  // A file Next gave, once written: its memory is freed on the second thread,
+  // which made it.
+  void GiveBack(Bytes file);
 
  private:
   // One call of the decoder to its host: ElementsDecoded(percent, count),
@@ -66,6 +69,7 @@ class EntryDecodeAhead {
   EntryWriter& writer_;
   std::int32_t count_;
   std::vector<std::int32_t> numbers_;  // empty: every entry
+  Entry spent_;                        // the last entry taken, less its file
   // Last: its thread starts once the rest is made, and ends before it goes.
   BoundedAhead<Entry> ahead_;
 };

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <stdexcept>
 #include <thread>
 
@@ -86,6 +87,43 @@ TEST(BoundedAhead, ATakerThatRanDryIsWokenByABurstAndNeverEndsBeforeTheMaker) {
       }
       EXPECT_TRUE(burstReachedTaker);
     }
+  }
+}
+
+// An item that tells which thread freed it.
+struct FreedOn {
+  std::thread::id* thread;
+  void operator()(int* item) const {
+    *thread = std::this_thread::get_id();
+    delete item;
+  }
+};
+using Tracked = std::unique_ptr<int, FreedOn>;
+
+TEST(BoundedAhead, AnItemGivenBackIsFreedOnTheMakersThreadWhileItRuns) {
+  using namespace std::chrono_literals;
+  for (const bool makerEnded : {false, true}) {
+    SCOPED_TRACE(makerEnded ? "maker ended" : "maker running");
+    std::thread::id maker;
+    std::thread::id freedOn;
+    std::atomic<bool> givenBack = false;
+    {
+      BoundedAhead<Tracked> ahead(100, [&](BoundedAhead<Tracked>& making) {
+        maker = std::this_thread::get_id();
+        making.Put(Tracked(new int(1), {&freedOn}), 100);  // a burst alone
+        for (int wait = 0; wait < 5000 && !makerEnded && !givenBack; ++wait) {
+          std::this_thread::sleep_for(1ms);
+        }
+        making.Room();
+      });
+      Tracked item = std::move(ahead.Take().value());
+      if (makerEnded) {
+        EXPECT_EQ(ahead.Take(), std::nullopt);
+      }
+      ahead.GiveBack(std::move(item));
+      givenBack = true;
+    }
+    EXPECT_EQ(freedOn, makerEnded ? std::this_thread::get_id() : maker);
   }
 }
 
