@@ -6,20 +6,44 @@
 
 namespace sprite::codec {
 
-void ReportElements(std::size_t streamLength, const StreamScan& scan, RowsHost& host) {
-  if (streamLength == 0) {
-    return;  // an empty stream has no elements, nor percentages
-  }
+namespace {
+
+template <BitCount kHow>
+SPRITE_CODEC_INLINE_BIT_COUNT void ReportElementsCounting(std::size_t streamLength,
+                                                          const StreamScan& scan, RowsHost& host) {
   const auto whole = static_cast<std::int64_t>(streamLength);
   std::size_t reported = 0;
   for (std::int32_t percent = 0; percent <= 100; ++percent) {
     const auto last = static_cast<std::size_t>(LastPositionAtPercent(percent, whole));
-    const std::size_t ends = last - scan.MarkersBefore(last);
+    const std::size_t ends = last - scan.template MarkersBefore<kHow>(last);
     if (ends > reported) {
       host.ElementsDecoded(percent, static_cast<std::int64_t>(ends - reported));
       reported = ends;
     }
   }
+}
+
+#if SPRITE_CODEC_BIT_COUNT_INSTRUCTION
+SPRITE_CODEC_WITH_BIT_COUNT void ReportElementsWithInstruction(std::size_t streamLength,
+                                                               const StreamScan& scan,
+                                                               RowsHost& host) {
+  ReportElementsCounting<BitCount::kInstruction>(streamLength, scan, host);
+}
+#endif
+
+}  // namespace
+
+void ReportElements(std::size_t streamLength, const StreamScan& scan, RowsHost& host) {
+  if (streamLength == 0) {
+    return;  // an empty stream has no elements, nor percentages
+  }
+#if SPRITE_CODEC_BIT_COUNT_INSTRUCTION
+  if (HasBitCountInstruction()) {
+    ReportElementsWithInstruction(streamLength, scan, host);
+    return;
+  }
+#endif
+  ReportElementsCounting<BitCount::kPortable>(streamLength, scan, host);
 }
 
 void ReportRows(std::size_t length, std::size_t width, RowsHost& host) {

@@ -33,7 +33,8 @@ std::uint64_t ScanBytes(const std::uint8_t* p, std::size_t length, bool& countNe
 // those whose count is in it added to `runBytes`, or all zero bits for a
 // window of literals only, which most pictures' streams are mostly made of.
 // Falls back on ScanBytes where two zeros meet.
-std::uint64_t ScanWindow(const std::uint8_t* p, bool& countNext, std::size_t& runBytes) {
+SPRITE_CODEC_INLINE_BIT_COUNT std::uint64_t ScanWindow(const std::uint8_t* p, bool& countNext,
+                                                       std::size_t& runBytes) {
   // The count of a marker in the last byte of the window before.
   const std::size_t carried = countNext ? p[0] : 0;
 #if defined(__SSE2__)
@@ -96,9 +97,8 @@ std::uint64_t ScanWindow(const std::uint8_t* p, bool& countNext, std::size_t& ru
   return zeros;
 }
 
-}  // namespace
-
-StreamScan ScanStream(ByteView coded) {
+template <BitCount kHow>
+SPRITE_CODEC_INLINE_BIT_COUNT StreamScan ScanStreamCounting(ByteView coded) {
   const std::uint8_t* in = coded.data();
   const std::size_t n = coded.size();
   const std::size_t windows = n / kWindow + 1;
@@ -116,12 +116,12 @@ StreamScan ScanStream(ByteView coded) {
     const std::uint64_t bits = ScanWindow(in + w * kWindow, countNext, runBytes);
     markers[w] = bits;
     markersBefore[w] = count;
-    count += static_cast<std::uint32_t>(PopCount(bits));
+    count += static_cast<std::uint32_t>(CountBits<kHow>(bits));
   }
   const std::uint64_t bits = ScanBytes(in + w * kWindow, n - w * kWindow, countNext, runBytes);
   markers[w] = bits;
   markersBefore[w] = count;
-  count += static_cast<std::uint32_t>(PopCount(bits));
+  count += static_cast<std::uint32_t>(CountBits<kHow>(bits));
   markersBefore[windows] = count;
   scan.complete = !countNext;
   scan.count = count;
@@ -129,6 +129,23 @@ StreamScan ScanStream(ByteView coded) {
   // at the end has no count.
   scan.decoded = n - 2 * std::size_t{count} + (scan.complete ? 0 : 1) + runBytes;
   return scan;
+}
+
+#if SPRITE_CODEC_BIT_COUNT_INSTRUCTION
+SPRITE_CODEC_WITH_BIT_COUNT StreamScan ScanStreamWithInstruction(ByteView coded) {
+  return ScanStreamCounting<BitCount::kInstruction>(coded);
+}
+#endif
+
+}  // namespace
+
+StreamScan ScanStream(ByteView coded) {
+#if SPRITE_CODEC_BIT_COUNT_INSTRUCTION
+  if (HasBitCountInstruction()) {
+    return ScanStreamWithInstruction(coded);
+  }
+#endif
+  return ScanStreamCounting<BitCount::kPortable>(coded);
 }
 
 }  // namespace sprite::codec

@@ -6,6 +6,7 @@
 #include <span>
 #include <vector>
 
+#include "codec/bit_count.h"
 #include "codec/byte_window.h"
 #include "common/bytes.h"
 
@@ -29,9 +30,11 @@ struct StreamScan {
   std::size_t count = 0;  // run markers in all
 
   // Run markers among the stream's first `position` bytes (at most its length).
+  template <BitCount kHow = BitCount::kPortable>
   std::size_t MarkersBefore(std::size_t position) const {
     const std::uint64_t before = (std::uint64_t{1} << position % kWindow) - 1;
-    return markersBefore[position / kWindow] + PopCount(markers[position / kWindow] & before);
+    return markersBefore[position / kWindow] +
+           CountBits<kHow>(markers[position / kWindow] & before);
   }
 };
 

@@ -82,7 +82,8 @@ TEST(ScanStream, MeasuresAndFindsTheMarkersThePlainWalkDoes) {
       while (before < markers.size() && markers[before] < position) {
         ++before;
       }
-      ASSERT_EQ(scan.MarkersBefore(position), before) << "at " << position;
+      ASSERT_EQ(scan.MarkersBefore<BitCount::kPortable>(position), before) << "at " << position;
+      ASSERT_EQ(scan.MarkersBefore<BitCount::kInstruction>(position), before) << "at " << position;
     }
   }
 }
