@@ -57,4 +57,23 @@ Bytes AddRowAlignment(ByteView storedRows, std::int32_t width, RowsHost* host) {
   return area;
 }
 
+bool RowsRebuildArea(ByteView pixelArea, ByteView storedRows, std::int32_t width) {
+  CheckWidth(width);
+  const auto rowBytes = static_cast<std::size_t>(width);
+  const std::size_t stride = rowBytes + static_cast<std::size_t>(RowPadding(width));
+  if (pixelArea.size() % stride != 0) {
+    const Bytes rebuilt = AddRowAlignment(storedRows, width);
+    return std::ranges::equal(rebuilt, pixelArea);
+  }
+  // Each row comes back where it was, followed by zeros.
+  for (std::size_t end = stride; end <= pixelArea.size(); end += stride) {
+    for (std::size_t k = end - stride + rowBytes; k < end; ++k) {
+      if (pixelArea[k] != 0) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
 }  // namespace sprite::codec

@@ -27,4 +27,10 @@ Bytes StripRowAlignment(ByteView pixelArea, std::int32_t width);
 // OverflowError for more than kMaxStoredRows bytes.
 Bytes AddRowAlignment(ByteView storedRows, std::int32_t width, RowsHost* host = nullptr);
 
+// Whether AddRowAlignment(storedRows, width) gives `pixelArea` back, where
+// `storedRows` is StripRowAlignment(pixelArea, width). An area of whole rows
+// comes back when its alignment bytes are zero, which is told without
+// building it again; any other area is built again and compared.
+bool RowsRebuildArea(ByteView pixelArea, ByteView storedRows, std::int32_t width);
+
 }  // namespace sprite::codec

@@ -168,8 +168,7 @@ StoredPicture ReadBitmapPicture(ByteSource& file) {
   picture.palette = codec::SwapRedBlue(bitmap.palette);
   picture.storedRows = codec::StripRowAlignment(bitmap.pixelArea, headers.width);
   // The rows make the area again only when it was whole rows with zero alignment bytes.
-  const Bytes rebuilt = codec::AddRowAlignment(picture.storedRows, headers.width);
-  picture.rowsWhole = rebuilt == bitmap.pixelArea;
+  picture.rowsWhole = codec::RowsRebuildArea(bitmap.pixelArea, picture.storedRows, headers.width);
   return picture;
 }
 
