@@ -105,13 +105,14 @@ class CheckingFiles : public sprite::files::FileSystem {
   class Checked : public sprite::files::ReplacingFile {
    public:
     Checked(const Bytes& expected, int& committed) : expected_(expected), committed_(committed) {}
-    void Append(ByteView bytes) override {
+    void Append(ByteView bytes) override { WriteAt(at_, bytes); }
+    // Each file is written in order from its start, whole or in pieces.
+    void WriteAt(std::uint64_t offset, ByteView bytes) override {
       sprite::fuzz::Check(
-          bytes.size() <= expected_.size() - at_ &&
+          offset == at_ && bytes.size() <= expected_.size() - at_ &&
           std::equal(bytes.begin(), bytes.end(), expected_.begin() + static_cast<long>(at_)));
       at_ += bytes.size();
     }
-    void WriteAt(std::uint64_t, ByteView) override { sprite::fuzz::Check(false); }
     void Commit() override {
       sprite::fuzz::Check(at_ == expected_.size());
       ++committed_;
