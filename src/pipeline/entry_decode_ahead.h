@@ -21,7 +21,8 @@ namespace sprite::pipeline {
 // the run's thread, and a stop asked for during one of those calls stops the
 // run at the same place. Memory stays bounded whatever the number of entries:
 // entries not taken yet hold at most kMostAheadBytes of files and recorded
-// calls (and at least one entry).
+// calls (and at least one entry), and at most BoundedAhead's kMostGivenBack
+// entries given back wait to be freed.
 class EntryDecodeAhead {
  public:
   static constexpr std::size_t kMostAheadBytes = std::size_t{1} << 20;
