@@ -6,6 +6,7 @@
 #include "codec/rounded_percent.h"
 #include "common/error.h"
 #include "common/text.h"
+#include "files/write_behind_file.h"
 #include "formats/palette_file.h"
 #include "formats/sprite_archive.h"
 #include "pipeline/encode_read_ahead.h"
@@ -140,7 +141,7 @@ RunReport ArchiveEditRun::Run(const std::string& archivePath, const ArchiveEdit&
       Report(NothingChanged(archivePath, "deleting every entry would leave no picture"));
       return report_;
     }
-    out = files_.CreateReplacing(archivePath);
+    out = std::make_unique<files::WriteBehindFile>(files_.CreateReplacing(archivePath));
     formats::ArchiveWriter archive(*out);
     if (WritePieces(archivePath, edit, pieces, kept, archive)) {
       kept.Finish();

@@ -7,6 +7,7 @@
 #include "codec/rounded_percent.h"
 #include "common/error.h"
 #include "common/text.h"
+#include "files/write_behind_file.h"
 #include "formats/entry_limits.h"
 #include "formats/sprite_archive.h"
 #include "pipeline/chosen_palette.h"
@@ -92,7 +93,7 @@ RunReport EncodeRun::Run(const std::vector<std::string>& inputs, const std::stri
   };
   std::unique_ptr<files::ReplacingFile> archiveFile;
   try {
-    archiveFile = files_.CreateReplacing(archivePath);
+    archiveFile = std::make_unique<files::WriteBehindFile>(files_.CreateReplacing(archivePath));
   } catch (FaultError& error) {
     notWritten(error, false);
     SyncFolders(run);
