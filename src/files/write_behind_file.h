@@ -24,7 +24,7 @@ namespace sprite::files {
 // caller's next call.
 class WriteBehindFile : public ReplacingFile {
  public:
-  static constexpr std::size_t kBlockBytes = std::size_t{256} * 1024;
+  static constexpr std::size_t kBlockBytes = std::size_t{128} * 1024;
 
   explicit WriteBehindFile(std::unique_ptr<ReplacingFile> file);
   // Waits for the block being written, then lets the file go uncommitted.
