@@ -111,39 +111,40 @@ void ColourHistogram::AddPixels(std::uint32_t picture, std::span<const std::uint
   // The bits dropped when a pixel is gathered; putting its bin drops any
   // dropped since.
   int bits = droppedBits_;
+  std::size_t gathered = 0;
   for (std::size_t i = 0; i + 4 <= rgba.size(); i += 4) {
     if (rgba[i + 3] < opaqueFrom) {
       continue;
     }
-    if (2 * gatheredSlots_.size() >= kGatheredSlots) {
-      PutGathered();
+    if (2 * gatheredSlots_.size() >= kGatheredSlots || gathered == kMostGathered) {
+      PutGathered(picture);
       bits = droppedBits_;
+      gathered = 0;
     }
-    Tally& to = Gathered(Coarse(KeyOf({rgba[i], rgba[i + 1], rgba[i + 2]}), bits), picture);
+    const std::uint32_t key = Coarse(KeyOf({rgba[i], rgba[i + 1], rgba[i + 2]}), bits);
+    std::size_t at = SlotOf(key, kGatheredSlots);
+    while (gatheredKeys_[at] != key && gatheredKeys_[at] != kEmpty) {
+      at = (at + 1) & (kGatheredSlots - 1);
+    }
+    Small& to = gatheredTallies_[at];
+    if (gatheredKeys_[at] == kEmpty) {
+      gatheredKeys_[at] = key;
+      to = {};
+      gatheredSlots_.push_back(static_cast<std::uint32_t>(at));
+    }
+    ++gathered;
     ++to.pixels;
     to.sums[0] += rgba[i];
     to.sums[1] += rgba[i + 1];
     to.sums[2] += rgba[i + 2];
   }
-  PutGathered();
+  PutGathered(picture);
 }
 
-ColourHistogram::Tally& ColourHistogram::Gathered(std::uint32_t key, std::uint32_t picture) {
-  std::size_t at = SlotOf(key, kGatheredSlots);
-  while (gatheredKeys_[at] != key && gatheredKeys_[at] != kEmpty) {
-    at = (at + 1) & (kGatheredSlots - 1);
-  }
-  if (gatheredKeys_[at] == kEmpty) {
-    gatheredKeys_[at] = key;
-    gatheredTallies_[at] = {picture};
-    gatheredSlots_.push_back(static_cast<std::uint32_t>(at));
-  }
-  return gatheredTallies_[at];
-}
-
-void ColourHistogram::PutGathered() {
+void ColourHistogram::PutGathered(std::uint32_t picture) {
   for (const std::uint32_t at : gatheredSlots_) {
-    Put(gatheredKeys_[at], gatheredTallies_[at]);
+    const Small& small = gatheredTallies_[at];
+    Put(gatheredKeys_[at], {picture, small.pixels, {small.sums[0], small.sums[1], small.sums[2]}});
     gatheredKeys_[at] = kEmpty;
   }
   gatheredSlots_.clear();

@@ -71,10 +71,18 @@ class ColourHistogram {
   void Merge(std::uint32_t key, const Tally& from);
   // Every bin again in a table of `slots`, with the bits dropped now.
   void Refill(std::size_t slots);
-  // The tally of `key` among a picture's bins, gathered before they are put.
-  Tally& Gathered(std::uint32_t key, std::uint32_t picture);
+  // A bin of a picture, gathered before it is put: 32-bit sums, a quarter of a
+  // Tally's size, so that the gathered table stays near the processor. A
+  // picture's bins are put at least every kMostGathered pixels, before a sum
+  // could pass 2^32.
+  struct Small {
+    std::uint32_t pixels = 0;
+    std::uint32_t sums[3] = {0, 0, 0};
+  };
+  static constexpr std::size_t kMostGathered = std::size_t{1} << 24;
+
   // Puts the picture's gathered bins and empties their table.
-  void PutGathered();
+  void PutGathered(std::uint32_t picture);
 
   std::size_t mostBins_;
   int droppedBits_ = 0;
@@ -87,7 +95,7 @@ class ColourHistogram {
   // run's table sees each of them once a picture rather than once a run of
   // pixels; and the slots they use.
   std::vector<std::uint32_t> gatheredKeys_;
-  std::vector<Tally> gatheredTallies_;
+  std::vector<Small> gatheredTallies_;
   std::vector<std::uint32_t> gatheredSlots_;
 };
 
