@@ -62,14 +62,18 @@ void ColourHistogram::Merge(std::uint32_t key, const Tally& from) {
 }
 
 void ColourHistogram::Refill(std::size_t slots) {
-  std::vector<std::uint32_t> oldKeys(slots, kEmpty);
-  std::vector<Tally> oldTallies(slots);
-  oldKeys.swap(keys_);
-  oldTallies.swap(tallies_);
+  // Into the spare table, whose memory stays from one refill to the next;
+  // its tallies need no clearing, as only those of slots with a key are read.
+  spareKeys_.assign(slots, kEmpty);
+  if (spareTallies_.size() < slots) {
+    spareTallies_.resize(slots);
+  }
+  keys_.swap(spareKeys_);
+  tallies_.swap(spareTallies_);
   bins_ = 0;
-  for (std::size_t i = 0; i < oldKeys.size(); ++i) {
-    if (oldKeys[i] != kEmpty) {
-      Merge(Coarse(oldKeys[i], droppedBits_), oldTallies[i]);
+  for (std::size_t i = 0; i < spareKeys_.size(); ++i) {
+    if (spareKeys_[i] != kEmpty) {
+      Merge(Coarse(spareKeys_[i], droppedBits_), spareTallies_[i]);
     }
   }
 }
@@ -94,7 +98,10 @@ void ColourHistogram::Put(std::uint32_t key, const Tally& pixels) {
       ++droppedBits_;
       Refill(keys_.size());
     }
-    Refill(std::max(kFirstSlots, std::bit_ceil(2 * bins_ + 1)));
+    const std::size_t fits = std::max(kFirstSlots, std::bit_ceil(2 * bins_ + 1));
+    if (fits != keys_.size()) {
+      Refill(fits);
+    }
   } else if (2 * bins_ > keys_.size()) {
     Refill(2 * keys_.size());
   }

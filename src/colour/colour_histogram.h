@@ -91,6 +91,10 @@ class ColourHistogram {
   // a table small enough to stay near the processor.
   std::vector<std::uint32_t> keys_;
   std::vector<Tally> tallies_;
+  // The table a refill fills, kept between refills. Its tallies may be more
+  // than its keys; only those of the keys' slots are used.
+  std::vector<std::uint32_t> spareKeys_;
+  std::vector<Tally> spareTallies_;
   // A picture's bins, gathered in a table near the processor, so that the
   // run's table sees each of them once a picture rather than once a run of
   // pixels; and the slots they use.
