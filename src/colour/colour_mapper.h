@@ -101,9 +101,9 @@ class ColourMapper {
   void Pair(Known& known);
   void MapPlain(const RgbaPicture& picture, std::uint8_t opaqueFrom, bool ordered,
                 std::uint8_t* indexes, MapReport& report);
-  // The entry nearest the middle of the step of `asked`, a colour within
-  // the box of sRGB colours (dithering's search).
-  std::uint8_t NearestInStep(const Lab& asked);
+  // Searches the entry nearest the middle of dithering's step number `step`
+  // and remembers it.
+  std::uint8_t NearestInStep(std::size_t step);
   void MapDiffused(const RgbaPicture& picture, std::uint8_t opaqueFrom, std::uint8_t* indexes,
                    MapReport& report);
 
