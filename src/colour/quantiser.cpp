@@ -11,7 +11,7 @@ namespace sprite::colour {
 
 namespace {
 
-constexpr int kMeansPasses = 2;
+constexpr int kMeansPasses = 8;
 
 using Point = WeightedColour;
 
