@@ -62,14 +62,18 @@ void ColourHistogram::Merge(std::uint32_t key, const Tally& from) {
 }
 
 void ColourHistogram::Refill(std::size_t slots) {
-  std::vector<std::uint32_t> oldKeys(slots, kEmpty);
-  std::vector<Tally> oldTallies(slots);
-  oldKeys.swap(keys_);
-  oldTallies.swap(tallies_);
+  // Into the spare table, whose memory stays from one refill to the next;
+  // its tallies need no clearing, as only those of slots with a key are read.
+  spareKeys_.assign(slots, kEmpty);
+  if (spareTallies_.size() < slots) {
+    spareTallies_.resize(slots);
+  }
+  keys_.swap(spareKeys_);
+  tallies_.swap(spareTallies_);
   bins_ = 0;
-  for (std::size_t i = 0; i < oldKeys.size(); ++i) {
-    if (oldKeys[i] != kEmpty) {
-      Merge(Coarse(oldKeys[i], droppedBits_), oldTallies[i]);
+  for (std::size_t i = 0; i < spareKeys_.size(); ++i) {
+    if (spareKeys_[i] != kEmpty) {
+      Merge(Coarse(spareKeys_[i], droppedBits_), spareTallies_[i]);
     }
   }
 }
@@ -94,7 +98,10 @@ void ColourHistogram::Put(std::uint32_t key, const Tally& pixels) {
       ++droppedBits_;
       Refill(keys_.size());
     }
-    Refill(std::max(kFirstSlots, std::bit_ceil(2 * bins_ + 1)));
+    const std::size_t fits = std::max(kFirstSlots, std::bit_ceil(2 * bins_ + 1));
+    if (fits != keys_.size()) {
+      Refill(fits);
+    }
   } else if (2 * bins_ > keys_.size()) {
     Refill(2 * keys_.size());
   }
@@ -111,39 +118,40 @@ void ColourHistogram::AddPixels(std::uint32_t picture, std::span<const std::uint
   // The bits dropped when a pixel is gathered; putting its bin drops any
   // dropped since.
   int bits = droppedBits_;
+  std::size_t gathered = 0;
   for (std::size_t i = 0; i + 4 <= rgba.size(); i += 4) {
     if (rgba[i + 3] < opaqueFrom) {
       continue;
     }
-    if (2 * gatheredSlots_.size() >= kGatheredSlots) {
-      PutGathered();
+    if (2 * gatheredSlots_.size() >= kGatheredSlots || gathered == kMostGathered) {
+      PutGathered(picture);
       bits = droppedBits_;
+      gathered = 0;
     }
-    Tally& to = Gathered(Coarse(KeyOf({rgba[i], rgba[i + 1], rgba[i + 2]}), bits), picture);
+    const std::uint32_t key = Coarse(KeyOf({rgba[i], rgba[i + 1], rgba[i + 2]}), bits);
+    std::size_t at = SlotOf(key, kGatheredSlots);
+    while (gatheredKeys_[at] != key && gatheredKeys_[at] != kEmpty) {
+      at = (at + 1) & (kGatheredSlots - 1);
+    }
+    Small& to = gatheredTallies_[at];
+    if (gatheredKeys_[at] == kEmpty) {
+      gatheredKeys_[at] = key;
+      to = {};
+      gatheredSlots_.push_back(static_cast<std::uint32_t>(at));
+    }
+    ++gathered;
     ++to.pixels;
     to.sums[0] += rgba[i];
     to.sums[1] += rgba[i + 1];
     to.sums[2] += rgba[i + 2];
   }
-  PutGathered();
+  PutGathered(picture);
 }
 
-ColourHistogram::Tally& ColourHistogram::Gathered(std::uint32_t key, std::uint32_t picture) {
-  std::size_t at = SlotOf(key, kGatheredSlots);
-  while (gatheredKeys_[at] != key && gatheredKeys_[at] != kEmpty) {
-    at = (at + 1) & (kGatheredSlots - 1);
-  }
-  if (gatheredKeys_[at] == kEmpty) {
-    gatheredKeys_[at] = key;
-    gatheredTallies_[at] = {picture};
-    gatheredSlots_.push_back(static_cast<std::uint32_t>(at));
-  }
-  return gatheredTallies_[at];
-}
-
-void ColourHistogram::PutGathered() {
+void ColourHistogram::PutGathered(std::uint32_t picture) {
   for (const std::uint32_t at : gatheredSlots_) {
-    Put(gatheredKeys_[at], gatheredTallies_[at]);
+    const Small& small = gatheredTallies_[at];
+    Put(gatheredKeys_[at], {picture, small.pixels, {small.sums[0], small.sums[1], small.sums[2]}});
     gatheredKeys_[at] = kEmpty;
   }
   gatheredSlots_.clear();

@@ -71,10 +71,18 @@ class ColourHistogram {
   void Merge(std::uint32_t key, const Tally& from);
   // Every bin again in a table of `slots`, with the bits dropped now.
   void Refill(std::size_t slots);
-  // The tally of `key` among a picture's bins, gathered before they are put.
-  Tally& Gathered(std::uint32_t key, std::uint32_t picture);
+  // A bin of a picture, gathered before it is put: 32-bit sums, a quarter of a
+  // Tally's size, so that the gathered table stays near the processor. A
+  // picture's bins are put at least every kMostGathered pixels, before a sum
+  // could pass 2^32.
+  struct Small {
+    std::uint32_t pixels = 0;
+    std::uint32_t sums[3] = {0, 0, 0};
+  };
+  static constexpr std::size_t kMostGathered = std::size_t{1} << 24;
+
   // Puts the picture's gathered bins and empties their table.
-  void PutGathered();
+  void PutGathered(std::uint32_t picture);
 
   std::size_t mostBins_;
   int droppedBits_ = 0;
@@ -83,11 +91,15 @@ class ColourHistogram {
   // a table small enough to stay near the processor.
   std::vector<std::uint32_t> keys_;
   std::vector<Tally> tallies_;
+  // The table a refill fills, kept between refills. Its tallies may be more
+  // than its keys; only those of the keys' slots are used.
+  std::vector<std::uint32_t> spareKeys_;
+  std::vector<Tally> spareTallies_;
   // A picture's bins, gathered in a table near the processor, so that the
   // run's table sees each of them once a picture rather than once a run of
   // pixels; and the slots they use.
   std::vector<std::uint32_t> gatheredKeys_;
-  std::vector<Tally> gatheredTallies_;
+  std::vector<Small> gatheredTallies_;
   std::vector<std::uint32_t> gatheredSlots_;
 };
 

@@ -10,10 +10,6 @@ namespace sprite::colour {
 
 namespace {
 
-// Colours met, one slot each by their hash: 192 KiB, small enough to stay
-// near the processor, and more than a sprite's own colours.
-constexpr std::size_t kMetSlots = std::size_t{1} << 12;
-
 // The 8×8 Bayer matrix: cell (x, y) holds its place 0 to 63 in the pattern.
 constexpr std::array<std::array<std::uint8_t, 8>, 8> kBayer = {{
     {0, 32, 8, 40, 2, 34, 10, 42},
@@ -40,19 +36,14 @@ std::vector<Lab> LabsOf(std::span<const Rgb> palette) {
   return labs;
 }
 
-// Fibonacci hashing: the top bits of the product, which every bit of the key stirs.
-std::size_t Slot(std::uint32_t key, std::size_t slots) {
-  return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> (64 - std::countr_zero(slots)));
-}
-
 }  // namespace
 
 ColourMapper::ColourMapper(std::span<const Rgb> palette)
-    : search_(LabsOf(palette), 1), met_(kMetSlots) {
+    : search_(LabsOf(palette), 1), met_(std::size_t{1} << kMetBits) {
   exactKeys_.fill(kEmpty);
   for (std::size_t i = 1; i < palette.size(); ++i) {
     const std::uint32_t key = KeyOf(palette[i]);
-    std::size_t slot = Slot(key, kExactSlots);
+    std::size_t slot = SlotOf(key, kExactBits);
     while (exactKeys_[slot] != kEmpty && exactKeys_[slot] != key) {
       slot = (slot + 1) % kExactSlots;
     }
@@ -66,7 +57,7 @@ ColourMapper::ColourMapper(std::span<const Rgb> palette)
 
 std::optional<std::uint8_t> ColourMapper::Exact(Rgb colour) const {
   const std::uint32_t key = KeyOf(colour);
-  for (std::size_t slot = Slot(key, kExactSlots); exactKeys_[slot] != kEmpty;
+  for (std::size_t slot = SlotOf(key, kExactBits); exactKeys_[slot] != kEmpty;
        slot = (slot + 1) % kExactSlots) {
     if (exactKeys_[slot] == key) {
       return exactEntries_[slot];
@@ -81,16 +72,11 @@ std::uint8_t ColourMapper::Nearest(Rgb colour) {
   return known.nearest;
 }
 
-ColourMapper::Known& ColourMapper::Find(std::uint32_t key) {
-  Known& known = met_[Slot(key, met_.size())];
-  if (known.key == key) {
-    return known;
-  }
+void ColourMapper::Meet(Known& known, std::uint32_t key) {
   // A colour takes the slot of the one met there before.
   known = Known{};
   known.key = key;
   known.lab = ToOklab(RgbOfKey(key));
-  return known;
 }
 
 void ColourMapper::CheckExact(Known& known) const {

@@ -75,17 +75,35 @@ class ColourMapper {
     std::int64_t otherSquared = 0;
   };
   static constexpr std::uint32_t kEmpty = 0xFFFFFFFF;
-  static constexpr std::size_t kExactSlots = 1024;
+  static constexpr int kExactBits = 10;
+  static constexpr std::size_t kExactSlots = std::size_t{1} << kExactBits;
+  // Colours met, one slot each by their hash: small enough to stay near the
+  // processor, and more than a sprite's own colours.
+  static constexpr int kMetBits = 12;
 
-  Known& Find(std::uint32_t key);
+  // Fibonacci hashing: the top `bits` bits of the product, which every bit
+  // of the key stirs.
+  static std::size_t SlotOf(std::uint32_t key, int bits) {
+    return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> (64 - bits));
+  }
+  // The slot of `key` among the colours met, which it takes if another
+  // colour has it; inline, as mappings call it for every change of colour.
+  Known& Find(std::uint32_t key) {
+    Known& known = met_[SlotOf(key, kMetBits)];
+    if (known.key != key) {
+      Meet(known, key);
+    }
+    return known;
+  }
+  void Meet(Known& known, std::uint32_t key);
   void CheckExact(Known& known) const;
   void Search(Known& known);
   void Pair(Known& known);
   void MapPlain(const RgbaPicture& picture, std::uint8_t opaqueFrom, bool ordered,
                 std::uint8_t* indexes, MapReport& report);
-  // The entry nearest the middle of the step of `asked`, a colour within
-  // the box of sRGB colours (dithering's search).
-  std::uint8_t NearestInStep(const Lab& asked);
+  // Searches the entry nearest the middle of dithering's step number `step`
+  // and remembers it.
+  std::uint8_t NearestInStep(std::size_t step);
   void MapDiffused(const RgbaPicture& picture, std::uint8_t opaqueFrom, std::uint8_t* indexes,
                    MapReport& report);
 

@@ -56,45 +56,68 @@ static_assert(((kSrgbHigh.l - kStepsLow[0]) >> kStepBits) < kSteps[0] &&
 
 }  // namespace
 
-std::uint8_t ColourMapper::NearestInStep(const Lab& asked) {
-  if (stepNearest_.empty()) {
-    stepNearest_.assign(kSteps[0] * kSteps[1] * kSteps[2], kUnsearched);
-  }
-  const auto step = [&](std::int32_t value, std::size_t axis) {
-    return static_cast<std::size_t>((value - kStepsLow[axis]) >> kStepBits);
+namespace {
+
+// The step of `value` along `axis`.
+std::size_t StepAlong(std::int32_t value, std::size_t axis) {
+  return static_cast<std::size_t>((value - kStepsLow[axis]) >> kStepBits);
+}
+
+// The step a colour within the box of sRGB colours lies in.
+std::size_t StepOf(const Lab& asked) {
+  return (StepAlong(asked.l, 0) * kSteps[1] + StepAlong(asked.a, 1)) * kSteps[2] +
+         StepAlong(asked.b, 2);
+}
+
+}  // namespace
+
+std::uint8_t ColourMapper::NearestInStep(std::size_t step) {
+  const auto middle = [](std::size_t at, std::size_t axis) {
+    return kStepsLow[axis] + static_cast<std::int32_t>(at << kStepBits) + (1 << (kStepBits - 1));
   };
-  const std::size_t l = step(asked.l, 0), a = step(asked.a, 1), b = step(asked.b, 2);
-  std::uint8_t& nearest = stepNearest_[(l * kSteps[1] + a) * kSteps[2] + b];
-  if (nearest == kUnsearched) {
-    const auto middle = [&](std::size_t at, std::size_t axis) {
-      return kStepsLow[axis] + static_cast<std::int32_t>(at << kStepBits) + (1 << (kStepBits - 1));
-    };
-    nearest =
-        static_cast<std::uint8_t>(search_.Nearest({middle(l, 0), middle(a, 1), middle(b, 2)}));
-  }
-  return nearest;
+  const std::size_t l = step / kSteps[2] / kSteps[1], a = step / kSteps[2] % kSteps[1],
+                    b = step % kSteps[2];
+  stepNearest_[step] =
+      static_cast<std::uint8_t>(search_.Nearest({middle(l, 0), middle(a, 1), middle(b, 2)}));
+  return stepNearest_[step];
 }
 
 void ColourMapper::MapDiffused(const RgbaPicture& picture, std::uint8_t opaqueFrom,
                                std::uint8_t* indexes, MapReport& report) {
   const std::size_t width = picture.width;
-  // The errors of this row and the next, one pixel of margin each side.
-  std::vector<Error> here(width + 2, Error{});
-  std::vector<Error> below(width + 2, Error{});
+  // The errors the row before left for this row and for the next, one pixel
+  // of margin each side. The error a pixel gives the one after it is carried
+  // in `ahead` instead, so that the next pixel need not read it back from
+  // memory. Pointers and tallies are kept here, not read through members: the
+  // index bytes written may alias any memory, so those would be read again
+  // for every pixel.
+  std::vector<Error> rows(2 * (width + 2), Error{});
+  Error* here = rows.data();
+  Error* below = here + width + 2;
+  const std::uint8_t* rgba = picture.rgba.data();
+  if (stepNearest_.empty()) {
+    stepNearest_.assign(kSteps[0] * kSteps[1] * kSteps[2], kUnsearched);
+  }
+  const std::uint8_t* stepNearest = stepNearest_.data();
+  const Lab* points = &search_.Point(0);
+  std::uint64_t moved = 0;
+  std::int64_t largestSquared = 0;
   std::uint32_t lastKey = kEmpty;
   const Known* last = nullptr;
   for (std::size_t y = 0; y < picture.height; ++y) {
     const bool forward = y % 2 == 0;
+    Error ahead{};
     for (std::size_t step = 0; step < width; ++step) {
       const std::size_t x = forward ? step : width - 1 - step;
       const std::size_t i = y * width + x;
-      const std::uint8_t* p = picture.rgba.data() + 4 * i;
+      const std::uint8_t* p = rgba + 4 * i;
       // Slot of this pixel, and of the one ahead and behind it.
       const std::size_t at = x + 1;
-      const std::size_t ahead = forward ? at + 1 : at - 1;
+      const std::size_t next = forward ? at + 1 : at - 1;
       const std::size_t behind = forward ? at - 1 : at + 1;
-      const Error reached = here[at];
-      here[at] = Error{};
+      const Error reached = {here[at][0] + ahead[0], here[at][1] + ahead[1],
+                             here[at][2] + ahead[2]};
+      ahead = Error{};
       if (p[3] < opaqueFrom) {
         indexes[i] = 0;
         continue;
@@ -115,20 +138,24 @@ void ColourMapper::MapDiffused(const RgbaPicture& picture, std::uint8_t opaqueFr
       }
       const Lab own = known.lab;
       const Lab asked = WithError(own, reached);
-      const std::size_t entry = NearestInStep(asked);
-      const Lab& taken = search_.Point(entry);
+      const std::size_t cell = StepOf(asked);
+      const std::uint8_t remembered = stepNearest[cell];
+      const std::size_t entry = remembered != kUnsearched ? remembered : NearestInStep(cell);
+      const Lab& taken = points[entry];
       indexes[i] = static_cast<std::uint8_t>(entry);
-      ++report.moved;
-      report.largestSquared = std::max(report.largestSquared, SquaredDistance(own, taken));
+      ++moved;
+      largestSquared = std::max(largestSquared, SquaredDistance(own, taken));
       const Error error = {asked.l - taken.l, asked.a - taken.a, asked.b - taken.b};
-      Spread(here[ahead], error, 7);
+      Spread(ahead, error, 7);
       Spread(below[behind], error, 3);
       Spread(below[at], error, 5);
-      Spread(below[ahead], error, 1);
+      Spread(below[next], error, 1);
     }
-    here.swap(below);
-    std::ranges::fill(below, Error{});
+    std::swap(here, below);
+    std::fill(below, below + width + 2, Error{});
   }
+  report.moved += moved;
+  report.largestSquared = std::max(report.largestSquared, largestSquared);
 }
 
 }  // namespace sprite::colour

@@ -155,11 +155,13 @@ void NearestSearch::ListCell(std::size_t cell) {
     cellSize_[list] = static_cast<std::uint16_t>(lists_.size() - cellStart_[list]);
   }
   Few& few = few_[cell];
-  few.size = cellSize_[2 * cell] <= few.points.size()
-                 ? static_cast<std::uint8_t>(cellSize_[2 * cell])
-                 : kLong;
-  for (std::size_t k = 0; few.size != kLong && k < few.size; ++k) {
-    few.points[k] = static_cast<std::uint8_t>(lists_[cellStart_[2 * cell] + k].index);
+  const auto fits = [&](std::size_t size) {
+    return size <= few.points.size() ? static_cast<std::uint8_t>(size) : kLong;
+  };
+  few.size = fits(cellSize_[2 * cell]);
+  few.sizeTwo = fits(cellSize_[2 * cell + 1]);
+  for (std::size_t k = 0; k < std::min(few.points.size(), scratch_.size()); ++k) {
+    few.points[k] = static_cast<std::uint8_t>(scratch_[k].index);
   }
 }
 
@@ -184,7 +186,7 @@ void NearestSearch::List(std::size_t cell) {
     ListCell(cell);
     return;
   }
-  few_[cell].size = kLong;
+  few_[cell].size = few_[cell].sizeTwo = kLong;
   cellStart_[2 * cell] = cellStart_[2 * cell + 1] = 0;
   cellSize_[2 * cell] = cellSize_[2 * cell + 1] = static_cast<std::uint16_t>(distinct_);
 }
@@ -226,17 +228,28 @@ std::size_t NearestSearch::Nearest(const Lab& query) {
 }
 
 std::pair<std::size_t, std::size_t> NearestSearch::NearestTwo(const Lab& query) {
-  const auto [begin, end] = Candidates(CellOf(query), true);
   constexpr std::int64_t kFar = std::numeric_limits<std::int64_t>::max();
   std::pair<std::int64_t, std::size_t> best = {kFar, points_.size()};
   std::pair<std::int64_t, std::size_t> second = best;
-  for (const Listed* p = begin; p != end && p->toCell <= second.first; ++p) {
-    const std::pair<std::int64_t, std::size_t> found = {SquaredDistance(p->lab, query), p->index};
+  const auto take = [&](const Lab& lab, std::size_t index) {
+    const std::pair<std::int64_t, std::size_t> found = {SquaredDistance(lab, query), index};
     if (found < best) {
       second = best;
       best = found;
     } else if (found < second) {
       second = found;
+    }
+  };
+  const auto cell = CellOf(query);
+  if (cell && few_[*cell].sizeTwo != kLong) {
+    const Few& few = few_[*cell];
+    for (std::size_t k = 0; k < few.sizeTwo; ++k) {
+      take(points_[few.points[k]], few.points[k]);
+    }
+  } else {
+    const auto [begin, end] = Candidates(cell, true);
+    for (const Listed* p = begin; p != end && p->toCell <= second.first; ++p) {
+      take(p->lab, p->index);
     }
   }
   return {best.second, second.second < points_.size() ? second.second : best.second};

@@ -51,12 +51,15 @@ class NearestSearch {
     std::int64_t toCell = 0;
   };
 
-  // A cell's nearest candidates when they are few, by index, in the cell's
-  // own record, so that most searches read no list; size 0 for a cell not
-  // listed yet, kLong for one whose candidates are only in its list.
+  // A cell's candidates when they are few, by index, in the cell's own
+  // record, so that most searches read no list: the first `size` can be
+  // nearest, the first `sizeTwo` nearest or nearest but one (the list of the
+  // nearest is the start of that of the two). Size 0 for a cell not listed
+  // yet, kLong for candidates only in the cell's lists.
   struct Few {
     std::uint8_t size = 0;
-    std::array<std::uint8_t, 7> points{};
+    std::uint8_t sizeTwo = 0;
+    std::array<std::uint8_t, 14> points{};
   };
   static constexpr std::uint8_t kLong = 0xFF;
 

@@ -23,6 +23,22 @@ TEST(ColourHistogram, CountsOpaquePixelsOnly) {
   EXPECT_EQ(bins[1].pixels, 1u);
 }
 
+// A picture's bins are gathered with 32-bit sums: a picture of one colour
+// whose sums pass 2^32 still has its exact count and mean.
+TEST(ColourHistogram, CountsAPictureOfMoreThanFourBillionInSums) {
+  constexpr std::size_t kPixels = 17'500'000;
+  std::vector<std::uint8_t> rgba(4 * kPixels);
+  for (std::size_t i = 0; i < rgba.size(); i += 4) {
+    rgba[i] = 250;
+    rgba[i + 1] = 251;
+    rgba[i + 2] = 252;
+    rgba[i + 3] = 255;
+  }
+  ColourHistogram histogram;
+  histogram.AddPixels(0, rgba, 255);
+  EXPECT_TRUE(histogram.Bins() == (std::vector<ColourHistogram::Bin>{{{250, 251, 252}, kPixels}}));
+}
+
 // Past its bound the histogram merges colours into coarser bins; the bins,
 // their means and their owners depend only on the colours, not their order,
 // nor on whether they come pixel by pixel or a picture at a time (pictures of
