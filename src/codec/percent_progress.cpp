@@ -56,20 +56,25 @@ void ReportRows(std::size_t length, std::size_t width, RowsHost& host) {
   std::int32_t percents[kTable];
   // Four rows in step, each with its own steps four rows long: four short
   // chains of additions the processor runs side by side, not one long one.
-  constexpr std::int64_t kChains = 4;
+  // Named locals, not an array, so that all four stay in registers.
   const auto rowBytes = static_cast<std::int64_t>(width);
   const auto whole = static_cast<std::int64_t>(length);
-  PercentSteps chains[kChains] = {PercentSteps(1, kChains * rowBytes, whole),
-                                  PercentSteps(1 + rowBytes, kChains * rowBytes, whole),
-                                  PercentSteps(1 + 2 * rowBytes, kChains * rowBytes, whole),
-                                  PercentSteps(1 + 3 * rowBytes, kChains * rowBytes, whole)};
+  const std::int64_t step = 4 * rowBytes;
+  PercentSteps row0(1, step, whole);
+  PercentSteps row1(1 + rowBytes, step, whole);
+  PercentSteps row2(1 + 2 * rowBytes, step, whole);
+  PercentSteps row3(1 + 3 * rowBytes, step, whole);
   for (std::size_t rows = (length - 1) / width + 1; rows > 0;) {
     const std::size_t count = rows < kTable ? rows : kTable;
-    for (std::size_t k = 0; k < count; k += std::size(chains)) {
-      for (std::size_t j = 0; j < std::size(chains); ++j) {
-        percents[k + j] = chains[j].Current();
-        chains[j].Advance();
-      }
+    for (std::size_t k = 0; k < count; k += 4) {
+      percents[k] = row0.Current();
+      percents[k + 1] = row1.Current();
+      percents[k + 2] = row2.Current();
+      percents[k + 3] = row3.Current();
+      row0.Advance();
+      row1.Advance();
+      row2.Advance();
+      row3.Advance();
     }
     host.RowsPlaced({percents, count});
     rows -= count;
