@@ -35,10 +35,10 @@ class RowWriter {
   // The next row, or past the last one a place where nothing more is put
   // but the empty elements a stream may still hold: a window of scratch.
   OutputPlace Next(OutputPlace at) const;
-  // A zero run ends about every other row end in a picture with margins, in
-  // no pattern a branch could learn: a run into the next full row is taken
-  // with selects; one into the last row, or past more than one row end,
-  // row by row.
+  // A zero run passes about every other row end in a picture with margins,
+  // in no pattern a branch could learn: a run into the next full row is
+  // taken without a branch on whether it passes one; a run into the last
+  // row, or past more than one row end, goes row by row.
   OutputPlace Skip(OutputPlace at, std::size_t run) const {
     // All ones when the run reaches the row end: masks, not a select, which
     // the compiler would turn back into a branch.
