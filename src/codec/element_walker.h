@@ -22,11 +22,14 @@ struct OutputPlace {
 // Where the decoded bytes go. The walk keeps the place in locals, so byte
 // stores cannot make the compiler reload it.
 template <typename Sink>
-concept ElementSink = requires(Sink sink, OutputPlace at) {
+concept ElementSink = requires(Sink sink, OutputPlace at, std::size_t run) {
   // The first place.
   { sink.Begin() } -> std::same_as<OutputPlace>;
-  // The place after the boundary the walk has just reached.
-  { sink.Next() } -> std::same_as<OutputPlace>;
+  // The place after the boundary `at` has reached (at.left is 0).
+  { sink.Next(at) } -> std::same_as<OutputPlace>;
+  // The place `run` bytes on from `at`, past as many boundaries as it takes;
+  // nothing is stored.
+  { sink.Skip(at, run) } -> std::same_as<OutputPlace>;
   // The walk ended at `at`.
   sink.End(at);
 };
@@ -79,7 +82,7 @@ OutputPlace PutLiterals(Sink& sink, OutputPlace at, const std::uint8_t* src, std
     std::memcpy(at.dst, src, at.left);
     src += at.left;
     count -= at.left;
-    at = sink.Next();
+    at = sink.Next({at.dst + at.left, 0});
   }
   if (count != 0) {  // an empty stream has no bytes at all: src may be null
     std::memcpy(at.dst, src, count);
@@ -111,7 +114,7 @@ void WalkElements(ByteView coded, const StreamScan& scan, Sink& sink) {
   for (std::size_t k = 0; k < markers; ++k) {
     const std::size_t marker = cursor.Next();
     const std::size_t span = marker - start;
-    std::size_t run = in[marker + 1];
+    const std::size_t run = in[marker + 1];
     // One branch for both tests, which hold for most spans.
     if ((span + kWindow <= at.left) & (marker + kWindow <= n)) {
       walk::PutSpan(at.dst, in + start, span);
@@ -125,12 +128,7 @@ void WalkElements(ByteView coded, const StreamScan& scan, Sink& sink) {
     } else {
       at = walk::PutLiterals(sink, at, in + start, span);
     }
-    while (run >= at.left) {
-      run -= at.left;
-      at = sink.Next();
-    }
-    at.dst += run;
-    at.left -= run;
+    at = sink.Skip(at, run);
     start = marker + 2;
   }
   sink.End(walk::PutLiterals(sink, at, in + start, n - start));

@@ -1,8 +1,7 @@
 #include "codec/percent_progress.h"
 
-#include <iterator>
-
 #include "codec/rounded_percent.h"
+#include "codec/row_percents.h"
 
 namespace sprite::codec {
 
@@ -46,34 +45,41 @@ void ReportElements(std::size_t streamLength, const StreamScan& scan, RowsHost& 
   ReportElementsCounting<BitCount::kPortable>(streamLength, scan, host);
 }
 
-void ReportRows(std::size_t length, std::size_t width, RowsHost& host) {
-  if (length == 0) {
-    return;  // no rows to report, and no whole to take a share of
-  }
-  // Tables of this many rows: one host call for a sprite's rows, and the
-  // table stays on the stack for any picture.
-  constexpr std::size_t kTable = 512;  // a multiple of the chains'
+namespace {
+
+// Hands the host the percentages of `rows` rows in tables of this many: one
+// call for a sprite's rows, and the table stays on the stack for any picture.
+template <typename FourRows>
+void ReportRowTables(std::size_t rows, FourRows steps, RowsHost& host) {
+  constexpr std::size_t kTable = 512;  // a multiple of four
   std::int32_t percents[kTable];
-  // Four rows in step, each with its own steps four rows long: four short
-  // chains of additions the processor runs side by side, not one long one.
-  constexpr std::int64_t kChains = 4;
-  const auto rowBytes = static_cast<std::int64_t>(width);
-  const auto whole = static_cast<std::int64_t>(length);
-  PercentSteps chains[kChains] = {PercentSteps(1, kChains * rowBytes, whole),
-                                  PercentSteps(1 + rowBytes, kChains * rowBytes, whole),
-                                  PercentSteps(1 + 2 * rowBytes, kChains * rowBytes, whole),
-                                  PercentSteps(1 + 3 * rowBytes, kChains * rowBytes, whole)};
-  for (std::size_t rows = (length - 1) / width + 1; rows > 0;) {
+  while (rows > 0) {
     const std::size_t count = rows < kTable ? rows : kTable;
-    for (std::size_t k = 0; k < count; k += std::size(chains)) {
-      for (std::size_t j = 0; j < std::size(chains); ++j) {
-        percents[k + j] = chains[j].Current();
-        chains[j].Advance();
-      }
+    for (std::size_t k = 0; k < count; k += 4) {
+      steps.Put(percents + k);
+      steps.Advance();
     }
     host.RowsPlaced({percents, count});
     rows -= count;
   }
+}
+
+}  // namespace
+
+void ReportRows(std::size_t length, std::size_t width, RowsHost& host) {
+  if (length == 0) {
+    return;  // no rows to report, and no whole to take a share of
+  }
+  const std::size_t rows = (length - 1) / width + 1;
+  const auto rowBytes = static_cast<std::int64_t>(width);
+  const auto whole = static_cast<std::int64_t>(length);
+#if defined(__SSE2__)
+  if (whole <= FourRowLanes::kMaxWhole) {
+    ReportRowTables(rows, FourRowLanes(1, rowBytes, whole), host);
+    return;
+  }
+#endif
+  ReportRowTables(rows, FourRowChains(1, rowBytes, whole), host);
 }
 
 }  // namespace sprite::codec

@@ -32,7 +32,8 @@ class InOrderSink {
   explicit InOrderSink(std::uint8_t* out) : out_(out) {}
 
   OutputPlace Begin() { return {out_, kNoEnd}; }
-  OutputPlace Next() { return {out_, kNoEnd}; }
+  OutputPlace Next(OutputPlace /*at*/) { return {out_, kNoEnd}; }
+  static OutputPlace Skip(OutputPlace at, std::size_t run) { return {at.dst + run, at.left - run}; }
   void End(OutputPlace /*at*/) {}
 
  private:

@@ -74,15 +74,17 @@ SPRITE_CODEC_INLINE_BIT_COUNT std::uint64_t ScanWindow(const std::uint8_t* p, bo
   countNext = (zeros >> 63) != 0;
   runBytes += carried;
 #if defined(__SSE2__)
-  // The bytes after zeros: each zero's mask moved one byte on, across the
-  // 16-byte lanes, keeps its count; one sum of absolute differences adds them.
-  const auto after = [](__m128i z, __m128i before) {
-    return _mm_or_si128(_mm_slli_si128(z, 1), _mm_srli_si128(before, 15));
+  // The bytes after zeros: the window read again one byte on, so that each
+  // count lines up with its zero's mask; the last 16 bytes are moved within
+  // the window instead, leaving out the count of a marker in its last byte.
+  // One sum of absolute differences adds them.
+  const auto after = [p](int k) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k + 1));
   };
-  const __m128i counts0 = _mm_and_si128(_mm_slli_si128(z0, 1), d0);
-  const __m128i counts1 = _mm_and_si128(after(z1, z0), d1);
-  const __m128i counts2 = _mm_and_si128(after(z2, z1), d2);
-  const __m128i counts3 = _mm_and_si128(after(z3, z2), d3);
+  const __m128i counts0 = _mm_and_si128(after(0), z0);
+  const __m128i counts1 = _mm_and_si128(after(1), z1);
+  const __m128i counts2 = _mm_and_si128(after(2), z2);
+  const __m128i counts3 = _mm_and_si128(_mm_srli_si128(d3, 1), z3);
   const __m128i sums =
       _mm_add_epi64(_mm_add_epi64(_mm_sad_epu8(counts0, zero), _mm_sad_epu8(counts1, zero)),
                     _mm_add_epi64(_mm_sad_epu8(counts2, zero), _mm_sad_epu8(counts3, zero)));

@@ -4,6 +4,9 @@
 
 #include <cmath>
 #include <random>
+#include <vector>
+
+#include "codec/percent_progress.h"
 
 namespace sprite::codec {
 namespace {
@@ -58,6 +61,45 @@ TEST(PercentSteps, GivesTheRoundedPercentOfEveryStep) {
     for (std::int64_t part = 1; part <= whole && part < 1 + 300 * step;
          part += step, steps.Advance()) {
       ASSERT_EQ(steps.Current(), RoundedPercent(part, whole)) << part << "/" << whole;
+    }
+  }
+}
+
+// Keeps the row bar's values, in order.
+class RowBarHost : public RowsHost {
+ public:
+  void Yield() override {}
+  void ElementsDecoded(std::int32_t /*percent*/, std::int64_t /*elements*/) override {}
+  void RowsPlaced(std::span<const std::int32_t> percents) override {
+    bar.insert(bar.end(), percents.begin(), percents.end());
+  }
+  std::vector<std::int32_t> bar;
+};
+
+// Row r of a whole of `length` bytes shows the share up to its first byte.
+// Wholes on both sides of 2^29, where the row steps change their arithmetic.
+TEST(ReportRows, ShowsEachRowsRoundedPercent) {
+  struct Case {
+    std::size_t length, width;
+  };
+  const Case cases[] = {{1, 1},
+                        {7, 3},
+                        {400, 1},
+                        {30976, 176},
+                        {30977, 176},
+                        {200, 8},
+                        {536870911, 32767},
+                        {536870912, 32767},
+                        {1073741823, 32766}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.length << " bytes in rows of " << c.width);
+    RowBarHost host;
+    ReportRows(c.length, c.width, host);
+    ASSERT_EQ(host.bar.size(), (c.length - 1) / c.width + 1);
+    for (std::size_t r = 0; r < host.bar.size(); ++r) {
+      ASSERT_EQ(host.bar[r], RoundedPercent(static_cast<std::int64_t>(1 + r * c.width),
+                                            static_cast<std::int64_t>(c.length)))
+          << "row " << r;
     }
   }
 }
