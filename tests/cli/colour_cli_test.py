@@ -142,6 +142,24 @@ def entry_commands_map_to_the_archive_palette(folder):
               and open(path("a.spr"), "rb").read() == before, err)
 
 
+def sixteen_bit_samples(folder):
+    """Greys that differ only below 8 bits merge: a warning of its own, but a
+    part of the mapping --palette or --colours asks for, and never said of a
+    picture that is not stored."""
+    small, large, palette, archive = (os.path.join(folder, n) for n in
+                                      ("g16.png", "big16.png", "grey.gpl", "g.spr"))
+    gimp_palette(palette, [(g, g, g) for g in range(0, 256, 8)])
+    for path, size in [(small, (16, 16)), (large, (256, 200))]:
+        picture = Image.new("I;16", size)
+        picture.putdata([(v % 200 + 1) * 257 + (v // 200) % 2 for v in range(size[0] * size[1])])
+        picture.save(path)
+    for args, status, said in [([small], 1, "stored, but its 16-bit samples"),
+                               ([large], 1, "not stored: it is too large")]:
+        got, _, err = cli("encode", "-q", "-o", archive, *args)
+        check(" ".join(args) + ": said once", got == status and said in err
+              and err.count("16-bit samples") == said.count("16-bit samples"), err)
+
+
 def main():
     folder = tempfile.mkdtemp(prefix="sprite-colour-test-")
     try:
@@ -149,6 +167,7 @@ def main():
         art_in_the_palette_is_unchanged_by_any_mode(folder)
         chosen_palettes(folder)
         entry_commands_map_to_the_archive_palette(folder)
+        sixteen_bit_samples(folder)
     finally:
         shutil.rmtree(folder)
     return report()
