@@ -154,6 +154,8 @@ def sixteen_bit_samples(folder):
         picture.putdata([(v % 200 + 1) * 257 + (v // 200) % 2 for v in range(size[0] * size[1])])
         picture.save(path)
     for args, status, said in [([small], 1, "stored, but its 16-bit samples"),
+                               (["--palette", palette, small], 0, ""),
+                               (["--colours", "255", small], 0, ""),
                                ([large], 1, "not stored: it is too large")]:
         got, _, err = cli("encode", "-q", "-o", archive, *args)
         check(" ".join(args) + ": said once", got == status and said in err
