@@ -4,6 +4,7 @@ eye sees it, the note it prints, dithering and a palette chosen by --colours,
 on pictures made by Pillow. Usage: colour_cli_test.py SPRITE_CLI"""
 import os
 import shutil
+import subprocess
 import sys
 import tempfile
 
@@ -101,6 +102,18 @@ def chosen_palettes(folder):
     check("all see-through", status == 0 and "no opaque pixel" in out, out + err)
     check("all see-through: stored so", decoded(folder, path("clear.spr")) == [None] * 25)
 
+    # Nobody types at this terminal: a read of it would wait for ever.
+    controller, terminal = os.openpty()
+    try:
+        run = subprocess.run([sys.argv[1], "encode", "--palette", "-", "-o", path("x.spr"), clear],
+                             stdin=terminal, capture_output=True, text=True, timeout=20)
+        status, err = run.returncode, run.stderr
+    except subprocess.TimeoutExpired:
+        status, err = None, "it waited for the terminal"
+    os.close(terminal)
+    os.close(controller)
+    check("--palette - from a terminal: a usage error",
+          status == 2 and "standard input is a terminal" in err, err)
     for args, words in [
         (["--colours=256"], "--colours=256: a palette holds 1 to 255"),
         (["--colours", "5", "--palette", path("game.gpl")], "give one of them"),
