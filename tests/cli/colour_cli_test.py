@@ -101,6 +101,10 @@ def chosen_palettes(folder):
     status, out, err = cli("encode", "--colours", "8", "-o", path("clear.spr"), clear)
     check("all see-through", status == 0 and "no opaque pixel" in out, out + err)
     check("all see-through: stored so", decoded(folder, path("clear.spr")) == [None] * 25)
+    Image.new("RGBA", (5, 5), (9, 9, 9, 100)).save(path("half.png"))
+    status, out, err = cli("encode", "--colours", "8", "-o", path("half.spr"), path("half.png"))
+    check("a picture refused: not said to be see-through",
+          status == 1 and "not stored" in err and "no opaque pixel" not in out, out)
 
     # Nobody types at this terminal: a read of it would wait for ever.
     controller, terminal = os.openpty()
