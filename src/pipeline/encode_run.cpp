@@ -241,7 +241,7 @@ bool EncodeRun::AddBitmap(const std::string& path, std::size_t index, AheadPictu
   // stored leaves it alone.
   run.lastOnTarget = picture.onTargetPalette;
   if (picture.onTargetPalette) {
-    run.palettes.AddOnTarget(index);
+    run.palettes.AddOnTarget(index, UsedEntriesOf(picture.stored.storedRows));
   } else {
     run.palettes.Add(index, picture.stored.palette);
   }

@@ -179,6 +179,26 @@ def sixteen_bit_samples(folder):
               and err.count("16-bit samples") == said.count("16-bit samples"), err)
 
 
+def pictures_that_agree_with_the_last_palette_where_they_use_it(folder):
+    """A PNG mapped to a short palette comes back with its colours under the
+    last bitmap's palette when that agrees at the entries it uses."""
+    def path(name):
+        return os.path.join(folder, name)
+
+    ramp = [(0, 0, 0), (200, 30, 30), (30, 200, 30)]
+    gimp_palette(path("short.gpl"), ramp)
+    Image.new("RGB", (4, 4), ramp[1]).save(path("red.png"))
+    for red, padding, status in [(ramp[1], (0, 0, 0), 0), (ramp[1], (9, 9, 9), 0),
+                                 ((200, 30, 31), (9, 9, 9), 1)]:
+        bitmap = Image.new("P", (4, 4), 2)
+        bitmap.putpalette([v for c in [ramp[0], red, ramp[2]] + [padding] * 253 for v in c])
+        bitmap.save(path("last.bmp"))
+        got, _, err = cli("encode", "-q", "--palette", path("short.gpl"), "-o", path("l.spr"),
+                          path("red.png"), path("last.bmp"))
+        check(f"last palette {red}, padded with {padding}", got == status
+              and ("other colours" in err) == bool(status), err)
+
+
 def main():
     folder = tempfile.mkdtemp(prefix="sprite-colour-test-")
     try:
@@ -187,6 +207,7 @@ def main():
         chosen_palettes(folder)
         entry_commands_map_to_the_archive_palette(folder)
         sixteen_bit_samples(folder)
+        pictures_that_agree_with_the_last_palette_where_they_use_it(folder)
     finally:
         shutil.rmtree(folder)
     return report()
