@@ -287,30 +287,20 @@ TEST(GivenPalette, ColoursTakeTheExactEntryElseTheNearestNeverIndexZero) {
   EXPECT_THROW(PictureMapper::ForGivenPalette(GivenPalette({kRed})), FaultError);
 }
 
-// A game's palette may hold one colour at several entries; an indexed
-// picture drawn in it keeps the entries it chose, in every mode.
+// A game's palette may hold one colour at several entries: an indexed
+// picture drawn in it keeps the entries it chose, in every mode; one whose
+// entries hold other colours takes the lowest entry of each colour.
 TEST(GivenPalette, AnIndexedPictureDrawnInThePaletteKeepsItsIndexes) {
   const std::vector<PngColour> game = {kBlack, kRed, kGreen, kRed, kGreen, kBlue};
   const std::vector<PngColour> other = {Seen(kBlack), kGreen, kRed, kRed, kBlue, kBlue};
-  struct Case {
-    const char* what;
-    std::vector<PngColour> palette;
-    Bytes indexes;
-    Bytes expected;
-  };
   for (const auto dither :
        {colour::Dither::kNone, colour::Dither::kFloydSteinberg, colour::Dither::kOrdered}) {
+    SCOPED_TRACE(colour::DitherName(dither));
     PictureMapper mapper = PictureMapper::ForGivenPalette(GivenPalette(game), {}, dither);
-    for (const Case& c : {
-             Case{"the game's own palette", game, {3, 4, 1, 2, 5, 3}, {3, 4, 1, 2, 5, 3}},
-             Case{"entries of other colours take the lowest of theirs",
-                  other,
-                  {0, 1, 2, 3, 4, 5},
-                  {0, 2, 1, 3, 5, 5}},
-         }) {
-      SCOPED_TRACE(c.what);
-      EXPECT_EQ(mapper.Map("p", Indexed(c.palette, c.indexes, 3)).image.pixels, c.expected);
-    }
+    EXPECT_EQ(mapper.Map("p", Indexed(game, {3, 4, 1, 2, 5, 3}, 3)).image.pixels,
+              (Bytes{3, 4, 1, 2, 5, 3}));
+    EXPECT_EQ(mapper.Map("p", Indexed(other, {0, 1, 2, 3, 4, 5}, 3)).image.pixels,
+              (Bytes{0, 2, 1, 3, 5, 5}));
   }
 }
 
