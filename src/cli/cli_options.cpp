@@ -84,7 +84,10 @@ std::variant<Request, UsageError> Parse(std::span<const std::string_view> args) 
                                       [&](const FlagOption& o) { return o.name == name; });
       if (valued != std::end(kValueOptions)) {
         auto given = hasValue && attached.empty() ? std::nullopt : value(attached);
-        if (!given) {
+        // An empty next argument ("--palette ''", a script's unset variable)
+        // is no value either, as "--palette=" is not: left unset, the option
+        // would silently do nothing.
+        if (!given || given->empty()) {
           return UsageError{"option " + Quoted(name) + " needs " + valued->value};
         }
         request.*(valued->member) = std::move(given);

@@ -1,5 +1,8 @@
 #include "cli/colour_options.h"
 
+#include <unistd.h>
+
+#include "cli/standard_streams.h"
 #include "colour/quantiser.h"
 
 namespace sprite::cli {
@@ -21,6 +24,9 @@ std::optional<std::string> CheckColourOptions(const Request& request, PaletteSou
   if (request.colours && !ColoursOf(*request.colours)) {
     return "--colours=" + *request.colours +
            ": a palette holds 1 to 255 opaque colours besides the see-through index 0";
+  }
+  if (request.palette == kStandardStream && isatty(STDIN_FILENO) == 1) {
+    return "standard input is a terminal; --palette - reads a palette from a pipe or a file";
   }
   if (request.colours && request.palette) {
     return "--colours chooses a palette of the pictures' own colours and --palette gives one; "

@@ -31,6 +31,7 @@ constexpr std::size_t kMaxLineBytes = 4096;
 constexpr std::size_t kMaxLines = 65536;
 // What is shown of a line at fault.
 constexpr std::size_t kShownBytes = 40;
+constexpr std::uint32_t kOs2HeaderSize = 12;
 
 std::string Text(std::uint64_t value) {
   return std::to_string(value);
@@ -168,6 +169,17 @@ PaletteFile ReadBitmapPalette(ByteSource& file) {
   Bytes start(static_cast<std::size_t>(std::min<std::uint64_t>(file.Size(), kWrittenPixelOffset)));
   file.ReadAt(0, start);
   const BitmapHeaders headers = ReadBitmapHeaders(start);
+  // Fields past the end read as 0, and an OS/2 bitmap's 12-byte header puts
+  // other bytes where the bit count is looked for: either would be worded as
+  // some "N-bit bitmap".
+  if (start.size() < kClassicPaletteOffset) {
+    Bad("the bitmap is " + Text(start.size()) + " bytes long, too short for the " +
+        Text(kClassicPaletteOffset) + " bytes of its headers");
+  }
+  if (headers.bitsPerPixel != 8 && headers.infoHeaderSize == kOs2HeaderSize) {
+    Bad("its information header is 12 bytes long, an OS/2 bitmap's; only a Windows bitmap, "
+        "with a header of 40 bytes or more, has a palette to read here");
+  }
   if (headers.bitsPerPixel != 8) {
     Bad("it is a " + Text(headers.bitsPerPixel) +
         "-bit bitmap; only an 8-bit bitmap has a palette to read");

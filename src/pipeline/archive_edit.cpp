@@ -237,7 +237,7 @@ bool ArchiveEditRun::WritePieces(const std::string& archivePath, const ArchiveEd
     }
     archive.AddEntry(picture.stored.width, picture.stored.height, *coded);
     if (picture.onTargetPalette) {
-      palettes.AddOnTarget(piece.file);
+      palettes.AddOnTarget(piece.file, UsedEntriesOf(picture.stored.storedRows));
     } else {
       palettes.Add(piece.file, picture.stored.palette);
     }

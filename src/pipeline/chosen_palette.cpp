@@ -26,6 +26,7 @@ class RunColours {
       return;
     }
     histogram_.AddPixels(static_cast<std::uint32_t>(index), RgbaPixels(picture), OpaqueFrom(rule_));
+    ++counted_;
   }
 
   // The PNG picture at `path`; its file goes to `kept` when one is given.
@@ -49,10 +50,12 @@ class RunColours {
   }
 
   const colour::ColourHistogram& Histogram() const { return histogram_; }
+  std::size_t Counted() const { return counted_; }
 
  private:
   AlphaRule rule_;
   colour::ColourHistogram histogram_;
+  std::size_t counted_ = 0;
 };
 
 }  // namespace
@@ -69,7 +72,10 @@ PictureMapper ChosenPalette(files::FileSystem& files, const formats::PngPicture&
   const colour::ColourHistogram& histogram = run.Histogram();
   const std::vector<colour::Rgb> chosen = colour::Quantise(histogram, mapping.colours);
   if (chosen.empty()) {
-    notes.push_back("PNG palette: the pictures have no opaque pixel; every pixel is see-through");
+    // Pictures left out say why when they are stored; of them nothing is known.
+    if (run.Counted() > 0) {
+      notes.push_back("PNG palette: the pictures have no opaque pixel; every pixel is see-through");
+    }
     return PictureMapper::Built({}, false, rule);
   }
   const std::string met = histogram.DroppedBits() > 0

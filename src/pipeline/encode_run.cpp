@@ -184,7 +184,7 @@ std::optional<PictureMapper> EncodeRun::GivenPalette(std::optional<Problem>& ref
     return GivenPaletteMapper(ReadPaletteInput(files_, mapping.paletteFile), options_);
   } catch (FaultError& error) {
     error.SetPath(mapping.paletteFile);
-    refused = NothingEncoded(error.Details(), options_.optionWords);
+    refused = PaletteNotUsed(error.Details());
     return std::nullopt;
   }
 }
@@ -241,7 +241,7 @@ bool EncodeRun::AddBitmap(const std::string& path, std::size_t index, AheadPictu
   // stored leaves it alone.
   run.lastOnTarget = picture.onTargetPalette;
   if (picture.onTargetPalette) {
-    run.palettes.AddOnTarget(index);
+    run.palettes.AddOnTarget(index, UsedEntriesOf(picture.stored.storedRows));
   } else {
     run.palettes.Add(index, picture.stored.palette);
   }

@@ -23,10 +23,6 @@ std::optional<Bytes> CodeEntry(const formats::StoredPicture& picture, const std:
   if (!picture.rowsWhole) {
     report(StoredAnyway({.kind = FaultKind::kRowsNotWhole, .path = path}));
   }
-  for (Fault change : changes) {
-    change.path = path;
-    report(ChangeStored(std::move(change)));
-  }
 
   Bytes coded;
   codec::RLECompress2(picture.storedRows, coded, picture.width);
@@ -34,6 +30,12 @@ std::optional<Bytes> CodeEntry(const formats::StoredPicture& picture, const std:
     misfit->path = path;
     report(PictureNotStored(std::move(*misfit)));
     return std::nullopt;
+  }
+  // Said only of a picture that is stored: "stored, but" before "not stored"
+  // would contradict itself.
+  for (Fault change : changes) {
+    change.path = path;
+    report(ChangeStored(std::move(change)));
   }
   if (codec::RLEDecompress(coded) == picture.storedRows) {
     delegate.Log("RLE: OK, Compressed and orig data are identical ;]", false);

@@ -30,7 +30,10 @@ SourcePicture MapPng(formats::PngPicture picture, const std::string& path, Pictu
   const std::uint32_t height = picture.height;
   const std::optional<formats::EntryShape> shape = picture.entryShape;
   std::vector<Fault> changes;
-  if (picture.mergedColours > 0) {
+  // Colours merged by rounding 16-bit samples are a change of their own,
+  // unless the picture is mapped to a palette given or chosen: that mapping,
+  // asked for, changes colours far more and has its own note.
+  if (picture.mergedColours > 0 && mapper.Origin() != PaletteOrigin::kGiven) {
     changes.push_back({.kind = FaultKind::kColoursMerged,
                        .value = static_cast<std::int64_t>(picture.mergedColours),
                        .bound = picture.mergedCountComplete ? 0 : 1});

@@ -35,6 +35,7 @@ struct PictureMapper::State {
   ColourIndex exact;
   // Given: each colour's entry, exact or near, through the dithering chosen.
   std::unique_ptr<colour::ColourMapper> given;
+  std::size_t givenEntries = 0;
   colour::Dither dither = colour::Dither::kNone;
   // Built from palettes alone: the palette grows as Map meets colours, `met`
   // of them so far, those past the last entry in `pastPalette`.
@@ -47,16 +48,43 @@ struct PictureMapper::State {
   // A given palette: the picture as RGBA, its indexes written over it.
   MappedPicture MapGiven(std::string_view name, PngPicture& picture) {
     CheckAlphas(rule, name, picture);
+    Bytes ownIndexes;
     if (picture.form == PngForm::kIndexed) {
-      picture.pixels = RgbaPixels(picture);
+      Bytes rgba = RgbaPixels(picture);
+      ownIndexes = std::exchange(picture.pixels, std::move(rgba));
     }
     const colour::MapReport report = given->Map({picture.width, picture.height, picture.pixels},
                                                 OpaqueFrom(rule), dither, picture.pixels);
     picture.pixels.resize(std::size_t{picture.width} * picture.height);
+    if (!ownIndexes.empty()) {
+      KeepOwnIndexes(picture.palette, ownIndexes, picture.pixels);
+    }
     return {{picture.width, picture.height, std::move(picture.pixels)},
             report.moved,
             0,
             report.largestSquared};
+  }
+
+  // An indexed picture drawn in the given palette keeps its indexes: where
+  // the palette holds one colour at several entries (a game's cycling or
+  // remap ranges), the entry the artist chose is the art. An opaque pixel
+  // whose own entry has the given entry's colour at that index goes back to
+  // it when the mapping gave it an entry of that same colour, so no colour
+  // changes.
+  void KeepOwnIndexes(const std::vector<PngColour>& own, const Bytes& ownIndexes,
+                      Bytes& mapped) const {
+    std::array<bool, kPaletteEntries> keep{};
+    std::array<std::uint32_t, kPaletteEntries> keys{};
+    for (std::size_t i = 0; i < kPaletteEntries; ++i) {
+      keys[i] = ColourKey(EntryOf(palette, i));
+      keep[i] = i != 0 && i < std::min(own.size(), givenEntries) && ColourKey(own[i]) == keys[i];
+    }
+    for (std::size_t i = 0; i < mapped.size(); ++i) {
+      const std::uint8_t chosen = ownIndexes[i];
+      if (mapped[i] != 0 && keep[chosen] && keys[mapped[i]] == keys[chosen]) {
+        mapped[i] = chosen;
+      }
+    }
   }
 
   MappedPicture MapShared(std::string_view name, PngPicture& picture) const {
@@ -209,6 +237,7 @@ PictureMapper PictureMapper::ForGivenPalette(const formats::PaletteFile& file, A
     colours.push_back({c.red, c.green, c.blue});
   }
   state->given = std::make_unique<colour::ColourMapper>(colours);
+  state->givenEntries = entries;
   state->dither = dither;
   return PictureMapper(std::move(state));
 }

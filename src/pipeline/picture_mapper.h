@@ -34,8 +34,9 @@ struct MappedPicture {
 class PictureMapper {
  public:
   // A palette file's entries (those it gave, at most 256) as the target: each
-  // opaque colour takes its exact entry, else its nearest in OKLab through
-  // `dither`. Throws InvalidArgumentError for a threshold outside 1 to 255.
+  // opaque colour takes its exact entry (an indexed picture's own where it
+  // has that colour), else its nearest in OKLab through `dither`. Throws
+  // InvalidArgumentError for a threshold outside 1 to 255.
   static PictureMapper ForGivenPalette(const formats::PaletteFile& file, AlphaRule rule = {},
                                        colour::Dither dither = colour::Dither::kNone);
   // A built palette of no colours yet, that grows as Map meets them.

@@ -135,17 +135,19 @@ Problem NothingEncoded(Fault fault, OptionWords words) {
     case FaultKind::kNoPictures:
       text = Quoted(fault.path) + ": " + Describe(fault) + kNothingStored;
       break;
-    case FaultKind::kNotAPaletteFile:
-    case FaultKind::kBadPaletteFile:
-      text =
-          "cannot use the palette " + Quoted(fault.path) + ": " + Describe(fault) + kNothingStored;
-      break;
     case FaultKind::kBadListLine:
       text = "cannot use the list " + Quoted(fault.path) + ": " + Describe(fault) + kNothingStored;
       break;
     default:
       text = "cannot read " + Quoted(fault.path) + ": " + Describe(fault) + kNothingStored;
   }
+  std::string line = "ERROR: " + text;
+  return Make(Problem::Effect::kRunRefused, std::move(fault), std::move(text), std::move(line));
+}
+
+Problem PaletteNotUsed(Fault fault) {
+  std::string text =
+      "cannot use the palette " + Quoted(fault.path) + ": " + Describe(fault) + kNothingStored;
   std::string line = "ERROR: " + text;
   return Make(Problem::Effect::kRunRefused, std::move(fault), std::move(text), std::move(line));
 }

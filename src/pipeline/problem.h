@@ -68,11 +68,13 @@ Problem LeftAsItWas(const std::string& archivePath);
 // The run would write `written` (as messages call it: the list "a.txt") over
 // a file it reads, or write one file twice (`fault`): nothing was written.
 Problem WriteRefused(Fault fault, std::string_view written);
-// Encode's inputs cannot make an archive, so nothing was stored: the palette
-// file given (`fault.path`) cannot be used, the PNG pictures have more colours
-// than a palette holds, or a list file or folder given (`fault.path`) cannot
-// be read or holds no picture.
+// Encode's inputs cannot make an archive, so nothing was stored: the PNG
+// pictures have more colours than a palette holds, or a list file or folder
+// given (`fault.path`) cannot be read or holds no picture.
 Problem NothingEncoded(Fault fault, OptionWords words = OptionWords::kCommandLine);
+// The palette file Encode was given (`fault.path`) cannot be read or is no
+// palette, whatever the fault, so nothing was stored.
+Problem PaletteNotUsed(Fault fault);
 // An archive an entry-level change cannot be made to (`fault.path`): it cannot
 // be read, is not an archive, or is damaged; it is left as it was.
 Problem ArchiveNotChanged(Fault fault);

@@ -14,7 +14,9 @@
 //   opaque colours of all pictures, in list order and row by row, take 1, 2, 3
 //   … so an opaque colour is never index 0. More than 255 is refused.
 // - given: a palette file's entries; each opaque colour takes the exact entry
-//   (the lowest index of equal colour), else the nearest, never index 0.
+//   (the lowest index of equal colour; an indexed picture's pixel keeps its
+//   own index where that entry has its colour), else the nearest, never
+//   index 0.
 // See-through pixels (as AlphaRule says) are index 0 in built and given palettes.
 #pragma once
 

@@ -184,6 +184,8 @@ TEST(CliTest, UsageErrorIsOneLineAndWhereToFindHelp) {
       {{"pack"}, "unknown command \"pack\""},
       {{"encode", bitmap}, "encode needs an archive to write: -o ARCHIVE"},
       {{"encode", "-o"}, "option \"-o\" needs a file name"},
+      {{"encode", "-o", out, "--palette", "", bitmap}, "option \"--palette\" needs a file name"},
+      {{"decode", "--list", "", "a.spr"}, "option \"--list\" needs a file name"},
       {{"encode", "-o", out}, "encode needs at least one picture"},
       {{"encode", "-o", out, "--fast", bitmap}, "unknown option \"--fast\""},
       {{"encode", "-qv", "-o", out, bitmap}, "unknown option \"-v\""},

@@ -4,6 +4,7 @@ eye sees it, the note it prints, dithering and a palette chosen by --colours,
 on pictures made by Pillow. Usage: colour_cli_test.py SPRITE_CLI"""
 import os
 import shutil
+import subprocess
 import sys
 import tempfile
 
@@ -100,7 +101,23 @@ def chosen_palettes(folder):
     status, out, err = cli("encode", "--colours", "8", "-o", path("clear.spr"), clear)
     check("all see-through", status == 0 and "no opaque pixel" in out, out + err)
     check("all see-through: stored so", decoded(folder, path("clear.spr")) == [None] * 25)
+    Image.new("RGBA", (5, 5), (9, 9, 9, 100)).save(path("half.png"))
+    status, out, err = cli("encode", "--colours", "8", "-o", path("half.spr"), path("half.png"))
+    check("a picture refused: not said to be see-through",
+          status == 1 and "not stored" in err and "no opaque pixel" not in out, out)
 
+    # Nobody types at this terminal: a read of it would wait for ever.
+    controller, terminal = os.openpty()
+    try:
+        run = subprocess.run([sys.argv[1], "encode", "--palette", "-", "-o", path("x.spr"), clear],
+                             stdin=terminal, capture_output=True, text=True, timeout=20)
+        status, err = run.returncode, run.stderr
+    except subprocess.TimeoutExpired:
+        status, err = None, "it waited for the terminal"
+    os.close(terminal)
+    os.close(controller)
+    check("--palette - from a terminal: a usage error",
+          status == 2 and "standard input is a terminal" in err, err)
     for args, words in [
         (["--colours=256"], "--colours=256: a palette holds 1 to 255"),
         (["--colours", "5", "--palette", path("game.gpl")], "give one of them"),
@@ -142,6 +159,46 @@ def entry_commands_map_to_the_archive_palette(folder):
               and open(path("a.spr"), "rb").read() == before, err)
 
 
+def sixteen_bit_samples(folder):
+    """Greys that differ only below 8 bits merge: a warning of its own, but a
+    part of the mapping --palette or --colours asks for, and never said of a
+    picture that is not stored."""
+    small, large, palette, archive = (os.path.join(folder, n) for n in
+                                      ("g16.png", "big16.png", "grey.gpl", "g.spr"))
+    gimp_palette(palette, [(g, g, g) for g in range(0, 256, 8)])
+    for path, size in [(small, (16, 16)), (large, (256, 200))]:
+        picture = Image.new("I;16", size)
+        picture.putdata([(v % 200 + 1) * 257 + (v // 200) % 2 for v in range(size[0] * size[1])])
+        picture.save(path)
+    for args, status, said in [([small], 1, "stored, but its 16-bit samples"),
+                               (["--palette", palette, small], 0, ""),
+                               (["--colours", "255", small], 0, ""),
+                               ([large], 1, "not stored: it is too large")]:
+        got, _, err = cli("encode", "-q", "-o", archive, *args)
+        check(" ".join(args) + ": said once", got == status and said in err
+              and err.count("16-bit samples") == said.count("16-bit samples"), err)
+
+
+def pictures_that_agree_with_the_last_palette_where_they_use_it(folder):
+    """A PNG mapped to a short palette comes back with its colours under the
+    last bitmap's palette when that agrees at the entries it uses."""
+    def path(name):
+        return os.path.join(folder, name)
+
+    ramp = [(0, 0, 0), (200, 30, 30), (30, 200, 30)]
+    gimp_palette(path("short.gpl"), ramp)
+    Image.new("RGB", (4, 4), ramp[1]).save(path("red.png"))
+    for red, padding, status in [(ramp[1], (0, 0, 0), 0), (ramp[1], (9, 9, 9), 0),
+                                 ((200, 30, 31), (9, 9, 9), 1)]:
+        bitmap = Image.new("P", (4, 4), 2)
+        bitmap.putpalette([v for c in [ramp[0], red, ramp[2]] + [padding] * 253 for v in c])
+        bitmap.save(path("last.bmp"))
+        got, _, err = cli("encode", "-q", "--palette", path("short.gpl"), "-o", path("l.spr"),
+                          path("red.png"), path("last.bmp"))
+        check(f"last palette {red}, padded with {padding}", got == status
+              and ("other colours" in err) == bool(status), err)
+
+
 def main():
     folder = tempfile.mkdtemp(prefix="sprite-colour-test-")
     try:
@@ -149,6 +206,8 @@ def main():
         art_in_the_palette_is_unchanged_by_any_mode(folder)
         chosen_palettes(folder)
         entry_commands_map_to_the_archive_palette(folder)
+        sixteen_bit_samples(folder)
+        pictures_that_agree_with_the_last_palette_where_they_use_it(folder)
     finally:
         shutil.rmtree(folder)
     return report()

@@ -138,7 +138,14 @@ TEST(PaletteFile, FilesThatAreNoPaletteAreRefusedNamingTheFault) {
                   return bitmap;
                 }(),
                 "it is a 24-bit bitmap"},
-           Case{B({'B', 'M', 0, 0}), "it is a 0-bit bitmap"},
+           Case{B({'B', 'M', 0, 0}), "the bitmap is 4 bytes long, too short for the 54 bytes"},
+           Case{[] {
+                  Bytes bitmap = WriteBitmap(1, 1, PatternPalette(), B({0}));
+                  bitmap[14] = 12;  // the bit count is at 24, pixels at 28
+                  bitmap[28] = 0x2C;
+                  return bitmap;
+                }(),
+                "its information header is 12 bytes long, an OS/2 bitmap's"},
            Case{B({'S', 'P', 1, 2, 0, 0}), "the file is 6 bytes long, too short"},
        }) {
     try {

@@ -198,6 +198,14 @@ TEST(ProblemWordsTest, TheLogKeepsItsOwnLinesAndOtherProblemsAreWordedOnce) {
   EXPECT_FALSE(notStored(FaultKind::kNotEightBit).lineNamesIt);
   EXPECT_TRUE(compressed.lineNamesIt);
 
+  // A palette file that cannot be used is named as the palette, whatever the fault.
+  for (const FaultKind kind :
+       {FaultKind::kNoSuchFile, FaultKind::kFileTooLarge, FaultKind::kNotAPaletteFile}) {
+    EXPECT_EQ(pipeline::PaletteNotUsed({.kind = kind, .path = "p.gpl"})
+                  .text.rfind("cannot use the palette \"p.gpl\": ", 0),
+              0u);
+  }
+
   // The archive that is not one: the box "Error", and why below it.
   const pipeline::Problem box =
       pipeline::ArchiveNotOpened({.kind = FaultKind::kNotAnArchive, .path = "x.spr"});

@@ -287,6 +287,23 @@ TEST(GivenPalette, ColoursTakeTheExactEntryElseTheNearestNeverIndexZero) {
   EXPECT_THROW(PictureMapper::ForGivenPalette(GivenPalette({kRed})), FaultError);
 }
 
+// A game's palette may hold one colour at several entries: an indexed
+// picture drawn in it keeps the entries it chose, in every mode; one whose
+// entries hold other colours takes the lowest entry of each colour.
+TEST(GivenPalette, AnIndexedPictureDrawnInThePaletteKeepsItsIndexes) {
+  const std::vector<PngColour> game = {kBlack, kRed, kGreen, kRed, kGreen, kBlue};
+  const std::vector<PngColour> other = {Seen(kBlack), kGreen, kRed, kRed, kBlue, kBlue};
+  for (const auto dither :
+       {colour::Dither::kNone, colour::Dither::kFloydSteinberg, colour::Dither::kOrdered}) {
+    SCOPED_TRACE(colour::DitherName(dither));
+    PictureMapper mapper = PictureMapper::ForGivenPalette(GivenPalette(game), {}, dither);
+    EXPECT_EQ(mapper.Map("p", Indexed(game, {3, 4, 1, 2, 5, 3}, 3)).image.pixels,
+              (Bytes{3, 4, 1, 2, 5, 3}));
+    EXPECT_EQ(mapper.Map("p", Indexed(other, {0, 1, 2, 3, 4, 5}, 3)).image.pixels,
+              (Bytes{0, 2, 1, 3, 5, 5}));
+  }
+}
+
 // Pictures of many colours met in random order, each pixel mapped as the
 // rules say one pixel at a time: the mapper's shortcuts (a pixel like the one
 // before, colours remembered between pictures) must give the same indexes.
