@@ -1,6 +1,7 @@
 #include "pipeline/stored_palettes.h"
 
 #include <algorithm>
+#include <array>
 
 namespace sprite::pipeline {
 
@@ -12,9 +13,15 @@ void StoredPalettes::Add(std::size_t listIndex, const Bytes& palette) {
 }
 
 UsedEntries UsedEntriesOf(const Bytes& pixels) {
-  UsedEntries used;
+  // One plain store a pixel: setting bits would read back the word the
+  // pixel before wrote, a wait on every pixel of a run of one entry.
+  std::array<bool, 256> seen{};
   for (const std::uint8_t index : pixels) {
-    used.set(index);
+    seen[index] = true;
+  }
+  UsedEntries used;
+  for (std::size_t entry = 0; entry < seen.size(); ++entry) {
+    used[entry] = seen[entry];
   }
   return used;
 }
