@@ -154,6 +154,25 @@ TEST_F(Form1MenuTest, TheThresholdAndThePaletteAreAskedForCheckedAndUsedByEncode
   EXPECT_EQ(form_->Options().targetPalette, palette);
 }
 
+TEST_F(Form1MenuTest, ATypedPaletteIsKeptAsTheFileItNamesFromTheCurrentFolder) {
+  const std::string game =
+      Utf8FromPath((std::filesystem::current_path() / "game.gpl").lexically_normal());
+  const struct {
+    std::string typed;
+    std::string kept;
+  } cases[] = {{"game.gpl", game}, {"pals/../game.gpl", game}, {"   ", ""}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    AnswerDialogs({c.typed});
+    MenuItem("&Options", "&Target palette…").Choose();
+    EXPECT_EQ(windows_.settings.values["TargetPalette"], c.kept);
+  }
+  // A blank line is no palette: the colours may be chosen.
+  AnswerDialogs({"16"});
+  MenuItem("&Options", "&Colours…").Choose();
+  EXPECT_EQ(form_->Options().colours, 16u);
+}
+
 TEST_F(Form1MenuTest, DitheringIsOneChoiceAndColoursAreKeptButNeverBesideAPalette) {
   const auto dither = [&](const char* caption) -> winsys::MemoryMenuItem& {
     return MenuItem("&Options", caption);
