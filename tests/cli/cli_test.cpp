@@ -497,6 +497,25 @@ TEST(CliTest, AReaderThatGoesAwayStopsTheRunLikeCtrlC) {
   EXPECT_FALSE(std::filesystem::exists(out));
 }
 
+TEST(CliTest, AFullStandardOutputIsSaidAndExitsWithTwo) {
+  TempFolder folder;
+  const std::string archive = folder.Path("a.spr");
+  WriteFile(archive, ArchiveOf(2));
+  const int full = open("/dev/full", O_WRONLY | O_CLOEXEC);
+  ASSERT_GE(full, 0);
+  for (const auto& args :
+       std::vector<std::vector<std::string>>{{"--help"}, {"list", archive}, {"decode", archive}}) {
+    SCOPED_TRACE(args[0]);
+    const std::string errPath = folder.Path("stderr.txt");
+    const Result result = Finish(StartCli(args, "", errPath, full), folder.Path("o.txt"), errPath);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_THAT(
+        result.errLines,
+        ElementsAre("sprite-cli: cannot write to standard output: No space left on device"));
+  }
+  close(full);
+}
+
 int FailingSync(int /*fd*/) {
   errno = EIO;
   return -1;
