@@ -22,6 +22,7 @@
 #include "app/test_files.h"
 #include "cli/sprite_cli.h"
 #include "files/posix/posix_file_system.h"
+#include "formats/sprite_archive.h"
 
 namespace sprite::testing {
 namespace {
@@ -360,6 +361,15 @@ TEST(CliTest, AnArchiveGoesThroughStandardOutputAndComesBackThroughStandardInput
       RunCli(folder, {"decode", "-q", "-C", folder.Path("out"), "-"}, 0, 0, archive);
   EXPECT_EQ(decoded.status, 0) << decoded.err;
   EXPECT_EQ(ReadFile(folder.Path("out/sprites.0001.bmp")), ReadFile(bitmap));
+  // A stream longer than any archive (cat /dev/zero) is refused where it passes that length.
+  const std::string endless = folder.Path("endless");
+  WriteFile(endless, {});
+  std::filesystem::resize_file(endless, formats::kLongestArchive + 1);
+  const Result tooLong =
+      RunCli(folder, {"decode", "-q", "-C", folder.Path("out"), "-"}, 0, 0, endless);
+  EXPECT_EQ(tooLong.status, 1);
+  EXPECT_THAT(tooLong.err, HasSubstr("\"-\": it goes on past the 1073873923 bytes"));
+  std::filesystem::remove(endless);
 
   for (const auto& args : {std::vector<std::string>{"decode", "-"},
                            std::vector<std::string>{"encode", "-o", archive, "-"}}) {
