@@ -11,7 +11,6 @@ namespace {
 
 constexpr char kNotStoredLine[] =
     "ERROR: bitmap palette does not match format restriction (8BPP/256Cols)";
-constexpr char kRestNotWritten[] = "; the bitmaps from there on were not written";
 constexpr char kNothingStored[] = "; nothing was stored";
 
 // A picture that fails the acceptance test of 8 bits and 256 colours, or that
@@ -86,9 +85,10 @@ Problem ArchiveNotWritten(Fault fault, bool replacing) {
   return Make(Problem::Effect::kOutputFailed, std::move(fault), std::move(text), std::move(line));
 }
 
-Problem OutputNotWritten(Fault fault, bool restNotWritten) {
-  std::string text = "cannot write " + Quoted(fault.path) + ": " + Describe(fault) +
-                     (restNotWritten ? kRestNotWritten : "");
+Problem OutputNotWritten(Fault fault, std::string_view rest) {
+  std::string text =
+      "cannot write " + Quoted(fault.path) + ": " + Describe(fault) +
+      (rest.empty() ? "" : "; the " + std::string(rest) + " from there on were not written");
   std::string line = "ERROR: " + text;
   return Make(Problem::Effect::kOutputFailed, std::move(fault), std::move(text), std::move(line));
 }

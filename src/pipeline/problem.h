@@ -52,8 +52,9 @@ Problem ChangeStored(Fault fault);
 // The archive could not be made or written; `replacing`: the run had begun, and
 // the file that was at the path before (if any) is unchanged.
 Problem ArchiveNotWritten(Fault fault, bool replacing);
-// A decoded bitmap, or the folder of written files, could not be written.
-Problem OutputNotWritten(Fault fault, bool restNotWritten);
+// A decoded bitmap, or the folder of written files, could not be written;
+// `rest`, where given, names the files not written after it ("bitmaps").
+Problem OutputNotWritten(Fault fault, std::string_view rest = {});
 // `rest`: what was not done with the entries from there on ("written", "listed"),
 // and `what` they are called ("bitmaps", "PNG pictures", "entries").
 Problem EntryNotDecoded(Fault fault, std::string_view what = "bitmaps",

@@ -23,6 +23,7 @@ namespace sprite::testing {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using Effect = pipeline::Problem::Effect;
 using Bar = pipeline::RunDelegate::Bar;
 
@@ -200,6 +201,19 @@ TEST_F(DecodeRunTest, ADamagedEntryEndsTheRunAfterItsOwnLineAndKeepsWhatWasWritt
     EXPECT_EQ(lines.back(), DecodedLine(c.damaged - 1));
     EXPECT_EQ(delegate_.written.size(), static_cast<std::size_t>(c.damaged - 1));
     EXPECT_FALSE(report.completed);
+  }
+}
+
+TEST_F(DecodeRunTest, AFullDiskNamesTheFilesLeftUnwrittenAsTheyAreWritten) {
+  const std::string archive = MakeArchive({{.pixelArea = {1, 2, 3, 4}}});
+  for (const bool png : {false, true}) {
+    SCOPED_TRACE(png);
+    files_.writeBudget = 0;
+    const pipeline::RunReport report = Decode(archive, {}, {.png = png});
+    EXPECT_TRUE(report.outputFailed);
+    EXPECT_THAT(delegate_.problems.back().text,
+                HasSubstr(png ? "; the pictures from there on" : "; the bitmaps from there on"));
+    delegate_.problems.clear();
   }
 }
 
