@@ -188,6 +188,8 @@ TEST(CliTest, UsageErrorIsOneLineAndWhereToFindHelp) {
       {{"encode", "-o", out}, "encode needs at least one picture"},
       {{"encode", "-o", out, "--fast", bitmap}, "unknown option \"--fast\""},
       {{"encode", "-qv", "-o", out, bitmap}, "unknown option \"-v\""},
+      {{"encode", "-o", out, "-walk.png"},
+       "unknown option \"-w\"; to name the file \"-walk.png\", put -- before it"},
       {{"encode", "-o", out, "-", bitmap},
        "pictures are read from files; only decode reads standard input (\"-\")"},
       {{"decode"}, "decode needs an archive"},
