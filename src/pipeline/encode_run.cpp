@@ -184,7 +184,10 @@ std::optional<PictureMapper> EncodeRun::GivenPalette(std::optional<Problem>& ref
     return GivenPaletteMapper(ReadPaletteInput(files_, mapping.paletteFile), options_);
   } catch (FaultError& error) {
     error.SetPath(mapping.paletteFile);
-    refused = NothingEncoded(error.Details(), options_.optionWords);
+    // Kept between runs in the window, a palette is easily forgotten: named as one.
+    const bool menu = options_.optionWords == OptionWords::kMenu;
+    refused = NothingEncoded(error.Details(), options_.optionWords,
+                             menu ? "the target palette" : "the palette");
     return std::nullopt;
   }
 }

@@ -126,7 +126,7 @@ Problem LeftAsItWas(const std::string& archivePath) {
   return problem;
 }
 
-Problem NothingEncoded(Fault fault, OptionWords words) {
+Problem NothingEncoded(Fault fault, OptionWords words, std::string_view input) {
   std::string text;
   switch (fault.kind) {
     case FaultKind::kTooManyColours:
@@ -144,7 +144,8 @@ Problem NothingEncoded(Fault fault, OptionWords words) {
       text = "cannot use the list " + Quoted(fault.path) + ": " + Describe(fault) + kNothingStored;
       break;
     default:
-      text = "cannot read " + Quoted(fault.path) + ": " + Describe(fault) + kNothingStored;
+      text = "cannot read " + (input.empty() ? "" : std::string(input) + " ") + Quoted(fault.path) +
+             ": " + Describe(fault) + kNothingStored;
   }
   std::string line = "ERROR: " + text;
   return Make(Problem::Effect::kRunRefused, std::move(fault), std::move(text), std::move(line));

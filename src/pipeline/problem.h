@@ -72,8 +72,10 @@ Problem WriteRefused(Fault fault, std::string_view written);
 // Encode's inputs cannot make an archive, so nothing was stored: the palette
 // file given (`fault.path`) cannot be used, the PNG pictures have more colours
 // than a palette holds, or a list file or folder given (`fault.path`) cannot
-// be read or holds no picture.
-Problem NothingEncoded(Fault fault, OptionWords words = OptionWords::kCommandLine);
+// be read or holds no picture. `input` says what the file is to the run where
+// a fault of the file alone would not ("the palette").
+Problem NothingEncoded(Fault fault, OptionWords words = OptionWords::kCommandLine,
+                       std::string_view input = {});
 // An archive an entry-level change cannot be made to (`fault.path`): it cannot
 // be read, is not an archive, or is damaged; it is left as it was.
 Problem ArchiveNotChanged(Fault fault);

@@ -143,7 +143,8 @@ TEST_F(Form1MenuTest, TheThresholdAndThePaletteAreAskedForCheckedAndUsedByEncode
   Prepare({picture}, folder_.Path("walk.spr"));
   Encode();
   EXPECT_EQ(form_->LastRun().stored, 0);
-  EXPECT_THAT(Log().Lines(), ::testing::Contains(HasSubstr(palette)));
+  EXPECT_THAT(Log().Lines(),
+              ::testing::Contains(HasSubstr("cannot read the target palette \"" + palette)));
 
   // Cancel keeps the palette.
   windows_.whileShown = [](winsys::MemoryWindow& dialog) {
