@@ -122,7 +122,11 @@ void Form1::mnuTargetPalette_Click() {
     return blank || options_.colours == 0 ? "" : kGivenOrChosen;
   };
   if (const auto chosen = dialog.Ask(options_.targetPalette, check)) {
-    options_.targetPalette = *chosen;
+    // The palette is kept between runs: a name typed from this run's current
+    // folder is kept as the file it names now, not looked for in the folder
+    // a later run starts in. A blank line is no palette.
+    const bool blank = chosen->find_first_not_of(' ') == std::string::npos;
+    options_.targetPalette = blank ? "" : files_.FullPath(*chosen);
     SaveOptions();
   }
 }

@@ -115,6 +115,10 @@ std::variant<Request, UsageError> Parse(std::span<const std::string_view> args) 
         }
         (letter == 'o' ? request.output : request.directory) = std::move(given);
         break;
+      } else if (arg.find_first_of("./") != std::string_view::npos) {
+        // Most likely a file's name, as a game's tools make them: -walk.png.
+        return UsageError{"unknown option " + Quoted(std::string("-") + letter) +
+                          "; to name the file " + Quoted(arg) + ", put -- before it"};
       } else {
         return UsageError{"unknown option " + Quoted(std::string("-") + letter)};
       }

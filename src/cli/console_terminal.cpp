@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 
@@ -21,7 +22,9 @@ void ConsoleTerminal::PrintLine(const std::string& line) {
   }
   std::fwrite(line.data(), 1, line.size(), stdout);
   std::fputc('\n', stdout);
-  outputLost_ = outputLost_ || std::ferror(stdout) != 0;
+  if (outputError_ == 0 && std::ferror(stdout) != 0) {
+    outputError_ = errno;
+  }
 }
 
 void ConsoleTerminal::PrintError(const std::string& text) {

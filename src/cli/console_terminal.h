@@ -23,7 +23,9 @@ class ConsoleTerminal {
   void ShowBar(std::int32_t bar, std::int32_t percent);
   void RemoveBar(std::int32_t bar);
   // A log line could not be written: the reader went away or the disk is full.
-  bool OutputLost() const { return outputLost_; }
+  bool OutputLost() const { return outputError_ != 0; }
+  // The system's error number for the first line lost, 0 while none is.
+  int OutputError() const { return outputError_; }
 
  private:
   void ClearStatus();
@@ -34,7 +36,7 @@ class ConsoleTerminal {
   bool drawProgress_;
   bool sharesTerminal_;  // stdout and stderr both on the terminal
   bool statusShown_ = false;
-  bool outputLost_ = false;
+  int outputError_ = 0;
   std::chrono::steady_clock::time_point lastDraw_;
   std::map<std::int32_t, std::int32_t> bars_;  // handle -> percent
 };

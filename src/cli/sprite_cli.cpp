@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <string>
 #include <variant>
@@ -46,6 +48,21 @@ int Usage(const std::string& message) {
   return kNotCompleted;
 }
 
+// Standard output did not take all that was written. A reader that went away
+// stops a run without a word, as a closed pipe ends any console program; any
+// other fault (a full disk) is said, for the file it went to is cut short.
+int OutputLost(int error) {
+  if (error != EPIPE) {
+    std::fprintf(stderr, "%scannot write to standard output: %s\n", kPrefix, std::strerror(error));
+  }
+  return kNotCompleted;
+}
+
+// The end of the text asked for (help, version), once it is all written.
+int Printed() {
+  return std::fflush(stdout) == 0 && std::ferror(stdout) == 0 ? kClean : OutputLost(errno);
+}
+
 int Run(const Request& request, const Command& command, files::FileSystem& diskFiles) {
   ConsoleTerminal terminal(!request.quiet && isatty(STDERR_FILENO) == 1);
   StandardStreams files(diskFiles);
@@ -54,11 +71,15 @@ int Run(const Request& request, const Command& command, files::FileSystem& diskF
   ConsoleRunDelegate delegate(terminal, kPrefix, request.quiet, archiveOnStandardOutput);
   const pipeline::RunReport report = command.run(request, files, delegate);
   // A log that did not reach its reader is a run stopped like Ctrl+C stops it.
-  const bool logLost = std::fflush(stdout) != 0 || terminal.OutputLost();
+  const int flushError = std::fflush(stdout) == 0 ? 0 : errno;
+  const int lostError = terminal.OutputLost() ? terminal.OutputError() : flushError;
   if (report.noSuchEntry) {
     std::fputs(kTryHelp, stderr);
   }
-  if (report.cancelled || report.outputFailed || report.noSuchEntry || logLost) {
+  if (lostError != 0) {
+    return OutputLost(lostError);
+  }
+  if (report.cancelled || report.outputFailed || report.noSuchEntry) {
     return kNotCompleted;
   }
   return report.problems > 0 || !report.completed ? kProblems : kClean;
@@ -95,11 +116,11 @@ int Main(std::span<const std::string_view> args, files::FileSystem& files) {
   }
   if (request.version) {
     std::fputs(app::VersionText("sprite-cli").c_str(), stdout);
-    return kClean;
+    return Printed();
   }
   if (request.help && request.command.empty()) {
     std::fputs(kHelp, stdout);
-    return kClean;
+    return Printed();
   }
   const Command* command = FindCommand(request.command);
   if (const auto error = Check(request, command)) {
@@ -110,7 +131,7 @@ int Main(std::span<const std::string_view> args, files::FileSystem& files) {
     if (command->options != nullptr) {
       std::printf("\n%s", command->options);
     }
-    return kClean;
+    return Printed();
   }
   try {
     return Run(request, *command, files);

@@ -1,11 +1,14 @@
 #include "cli/standard_streams.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "common/error.h"
 #include "files/standard_stream.h"
+#include "formats/sprite_archive.h"
 
 namespace sprite::cli {
 namespace {
@@ -41,10 +44,18 @@ class TemporaryFile {
   const char* shownAs_;
 };
 
-// Standard input, copied whole into a temporary file and read from there.
+// Standard input, copied whole into a temporary file and read from there; a
+// stream that goes on past the longest archive (cat /dev/zero) is refused
+// there, before it fills the disk.
 class SpooledInput : public ByteSource {
  public:
   SpooledInput() : spool_(kInput) {
+    // A file given with "<" is measured first, rather than copied as far.
+    struct stat given {};
+    if (::fstat(::fileno(stdin), &given) == 0 && S_ISREG(given.st_mode) &&
+        static_cast<std::uint64_t>(given.st_size) > formats::kLongestArchive) {
+      RefuseLongerThanAnArchive();
+    }
     char block[kBlock];
     std::size_t got = 0;
     while ((got = std::fread(block, 1, sizeof block, stdin)) > 0) {
@@ -52,6 +63,9 @@ class SpooledInput : public ByteSource {
         spool_.Fail(FaultKind::kCannotWrite);
       }
       size_ += got;
+      if (size_ > formats::kLongestArchive) {
+        RefuseLongerThanAnArchive();
+      }
     }
     if (std::ferror(stdin) != 0) {
       throw FaultError({.kind = FaultKind::kCannotRead, .path = kInput, .text = "a read failed"});
@@ -67,6 +81,12 @@ class SpooledInput : public ByteSource {
   }
 
  private:
+  [[noreturn]] static void RefuseLongerThanAnArchive() {
+    throw FaultError({.kind = FaultKind::kFileTooLarge,
+                      .path = kInput,
+                      .bound = static_cast<std::int64_t>(formats::kLongestArchive)});
+  }
+
   TemporaryFile spool_;
   std::uint64_t size_ = 0;
 };

@@ -235,6 +235,9 @@ std::string Describe(const Fault& fault, OptionWords words) {
       return fault.text == "list" ? "the list names no picture"
                                   : "the folder holds no .bmp or .png file";
     case kFileTooLarge:
+      if (fault.value == 0) {  // a stream, read no further
+        return "it goes on past the " + Number(fault.bound) + " bytes such a file may have here";
+      }
       return "the file is " + Number(fault.value) + " bytes long, more than the " +
              Number(fault.bound) + " bytes such a file may have here";
 

@@ -82,7 +82,8 @@ enum class FaultKind : std::uint8_t {
   // value: opaque pixels a palette given or chosen has no exact entry for;
   // bound: the farthest one moved, in thousandths of OKLab's unit
   kColoursChanged,
-  kFileTooLarge,  // value: the file's length; bound: the most read of such a file
+  kFileTooLarge,  // value: the file's length (0: a stream, not read to its end); bound: the most
+                  // read of such a file
   kArchiveFull,   // the archive holds as many pictures as its count can say
   kNoPictures,    // a folder given as input holds no .bmp or .png file; text "list": a list none
 

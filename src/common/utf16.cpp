@@ -79,13 +79,21 @@ bool IsLowSurrogate(char32_t unit) {
   return unit >= 0xDC00 && unit <= 0xDFFF;
 }
 
-}  // namespace
+bool IsSurrogate(char32_t unit) {
+  return IsHighSurrogate(unit) || IsLowSurrogate(unit);
+}
 
-std::u16string Utf16FromUtf8(std::string_view text) {
+// The UTF-16 of `text`; with `escapeBytes`, a byte that starts no valid
+// character, or a surrogate's three bytes, becomes U+DC00 + each byte.
+std::u16string Utf16Of(std::string_view text, bool escapeBytes) {
   std::u16string out;
   out.reserve(text.size());
   for (std::size_t at = 0; at < text.size();) {
-    const auto [value, length] = Decode(text, at);
+    auto [value, length] = Decode(text, at);
+    if (escapeBytes && ((value == kReplacement && length == 1) || IsSurrogate(value))) {
+      value = 0xDC00 + static_cast<unsigned char>(text[at]);
+      length = 1;
+    }
     at += length;
     if (value < 0x10000) {
       out.push_back(static_cast<char16_t>(value));
@@ -98,7 +106,9 @@ std::u16string Utf16FromUtf8(std::string_view text) {
   return out;
 }
 
-std::string Utf8FromUtf16(std::u16string_view text) {
+// The UTF-8 of `text`; with `escapeBytes`, a lone U+DC80 to U+DCFF is the byte
+// it stands for.
+std::string Utf8Of(std::u16string_view text, bool escapeBytes) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t at = 0; at < text.size(); ++at) {
@@ -106,11 +116,31 @@ std::string Utf8FromUtf16(std::u16string_view text) {
     if (IsHighSurrogate(unit) && at + 1 < text.size() && IsLowSurrogate(text[at + 1])) {
       Encode(0x10000 + ((unit - 0xD800) << 10) + (text[at + 1] - 0xDC00), out);
       ++at;
+    } else if (escapeBytes && unit >= 0xDC80 && unit <= 0xDCFF) {
+      out.push_back(static_cast<char>(unit - 0xDC00));
     } else {
       Encode(unit, out);
     }
   }
   return out;
+}
+
+}  // namespace
+
+std::u16string Utf16FromUtf8(std::string_view text) {
+  return Utf16Of(text, false);
+}
+
+std::string Utf8FromUtf16(std::u16string_view text) {
+  return Utf8Of(text, false);
+}
+
+std::u16string EscapedUtf16FromBytes(std::string_view bytes) {
+  return Utf16Of(bytes, true);
+}
+
+std::string BytesFromEscapedUtf16(std::u16string_view text) {
+  return Utf8Of(text, true);
 }
 
 }  // namespace sprite

@@ -16,6 +16,14 @@ std::u16string Utf16FromUtf8(std::string_view text);
 // is written as its own three bytes instead of being lost.
 std::string Utf8FromUtf16(std::u16string_view text);
 
+// A name's bytes where a system keeps names as bytes (Linux), for a toolkit
+// that keeps text in UTF-16: valid UTF-8 as Utf16FromUtf8 makes it, and any
+// other byte as the lone surrogate U+DC00 + byte, which BytesFromEscapedUtf16
+// turns back into that byte. Any bytes round-trip, so a file whose name is not
+// UTF-8 (a Latin-1 é) is still named after its text passed through a control.
+std::u16string EscapedUtf16FromBytes(std::string_view bytes);
+std::string BytesFromEscapedUtf16(std::u16string_view text);
+
 // The same in the Windows calls' own characters: wchar_t, 16 bits there. The
 // one place Windows code turns text either way. Templates, so that they are
 // made only where wchar_t is 16 bits.

@@ -1,6 +1,7 @@
 #include "formats/sprite_archive.h"
 
 #include <algorithm>
+#include <array>
 #include <string>
 
 #include "codec/picture_width.h"
@@ -28,6 +29,15 @@ void CheckField(const char* name, std::int32_t value) {
 
 std::int16_t Field16(ByteView bytes, std::size_t offset) {
   return static_cast<std::int16_t>(ReadLittleEndian(bytes, offset, 2));
+}
+
+// Throws kNotAnArchive, showing them, unless the first four bytes are the signature.
+void ExpectSignature(ByteSource& source) {
+  std::array<std::uint8_t, 4> signature{};
+  source.ReadAt(0, signature);
+  if (!StartsWithArchiveSignature(signature)) {
+    throw FaultError({.kind = FaultKind::kNotAnArchive, .shown = HexAndShown(signature)});
+  }
 }
 
 }  // namespace
@@ -94,6 +104,11 @@ bool StartsWithArchiveSignature(ByteView bytes) {
 ArchiveReader::ArchiveReader(ByteSource& source) : source_(source) {
   const std::uint64_t size = source_.Size();
   if (size < kTrailerSize) {
+    // Too short for the palette; a file that does not start as an archive
+    // either (a small PNG sprite chosen by mistake) is told as none at all.
+    if (size >= kArchiveSignature.size()) {
+      ExpectSignature(source_);
+    }
     throw FaultError({.kind = FaultKind::kArchiveCut, .value = static_cast<std::int64_t>(size)});
   }
   trailerStart_ = size - kTrailerSize;
@@ -102,11 +117,7 @@ ArchiveReader::ArchiveReader(ByteSource& source) : source_(source) {
   palette_.resize(kTrailerSize);
   source_.ReadAt(trailerStart_, palette_);
 
-  std::array<std::uint8_t, 4> signature{};
-  source_.ReadAt(0, signature);
-  if (!StartsWithArchiveSignature(signature)) {
-    throw FaultError({.kind = FaultKind::kNotAnArchive, .shown = HexAndShown(signature)});
-  }
+  ExpectSignature(source_);
   // A file of 1024 to 1031 bytes shares its header with the palette; its count
   // is read all the same, and an entry it claims runs past the palette's start.
   std::array<std::uint8_t, 2> count{};

@@ -47,6 +47,10 @@ inline constexpr std::array<std::uint8_t, 4> kArchiveSignature = {0x53, 0x50, 0x
 inline constexpr std::size_t kArchiveHeaderSize = 8;
 inline constexpr std::size_t kEntryHeadSize = 6;
 inline constexpr std::size_t kTrailerSize = 1024;  // the palette
+// The most bytes an archive's fields can reach: every entry the count allows,
+// each as long as its length allows. Anything longer ends in bytes no entry holds.
+inline constexpr std::uint64_t kLongestArchive =
+    kArchiveHeaderSize + std::uint64_t{kMaxEntries} * (kEntryHeadSize + kMaxField) + kTrailerSize;
 
 // The bytes start as every archive does.
 bool StartsWithArchiveSignature(ByteView bytes);

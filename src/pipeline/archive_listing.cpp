@@ -152,7 +152,7 @@ RunReport ExportPalette(files::FileSystem& files, RunDelegate& delegate,
     error.SetPath(outputPath);
     report.outputFailed = true;
     ++report.problems;
-    delegate.Report(OutputNotWritten(error.Details(), false));
+    delegate.Report(OutputNotWritten(error.Details()));
     return report;
   }
   report.completed = true;

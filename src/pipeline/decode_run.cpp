@@ -135,7 +135,9 @@ files::RunFiles DecodeRun::RunFilesOf(const std::string& archivePath, const std:
 std::int32_t DecodeRun::DecodeEntries(const std::string& archivePath, const std::string& base,
                                       formats::ArchiveReader& reader, EntryWriter& writer) {
   DecoderHost host(delegate_);
-  const bool png = std::string_view(writer.Extension()) == ".png";
+  // What the files written are called in the words of a problem.
+  const std::string_view files =
+      std::string_view(writer.Extension()) == ".png" ? "pictures" : "bitmaps";
   std::int32_t written = 0;
   // Files that replace others wait for the disk together; each is told to the
   // delegate, and kept for the list, once it stands under its name.
@@ -150,7 +152,7 @@ std::int32_t DecodeRun::DecodeEntries(const std::string& archivePath, const std:
       batch.Commit();
       return true;
     } catch (FaultError& error) {
-      OutputFailed(error, name);
+      OutputFailed(error, name, files);
       return false;
     }
   };
@@ -174,7 +176,7 @@ std::int32_t DecodeRun::DecodeEntries(const std::string& archivePath, const std:
       if (fault.entry == 0) {
         fault.entry = k;
       }
-      Report(EntryNotDecoded(std::move(fault), png ? "pictures" : "bitmaps"));
+      Report(EntryNotDecoded(std::move(fault), files));
       commitWaiting();
       return written;
     } catch (const CancelledError&) {
@@ -184,7 +186,7 @@ std::int32_t DecodeRun::DecodeEntries(const std::string& archivePath, const std:
     } catch (const Error& error) {
       Report(EntryNotDecoded(
           {.kind = FaultKind::kUnexpected, .path = archivePath, .entry = k, .text = error.what()},
-          png ? "pictures" : "bitmaps"));
+          files));
       commitWaiting();
       return written;
     }
@@ -197,7 +199,7 @@ std::int32_t DecodeRun::DecodeEntries(const std::string& archivePath, const std:
     } catch (FaultError& error) {
       // The files finished before this one still take their places.
       if (commitWaiting()) {
-        OutputFailed(error, name);
+        OutputFailed(error, name, files);
       }
       return written;
     }
@@ -250,7 +252,7 @@ std::int32_t DecodeRun::DecodeSheet(const std::string& archivePath, const std::s
   } catch (FaultError& error) {
     report_.outputFailed = true;
     error.SetPath(name);
-    Report(OutputNotWritten(error.Details(), false));
+    Report(OutputNotWritten(error.Details()));
     return 0;
   }
   DecoderHost host(delegate_);
@@ -337,7 +339,7 @@ bool DecodeRun::WriteSheet(const std::string& name, const std::function<void()>&
     fault = {.kind = FaultKind::kUnexpected, .path = name, .text = error.what()};
   }
   report_.outputFailed = true;
-  Report(OutputNotWritten(std::move(fault), true));
+  Report(OutputNotWritten(std::move(fault)));
   return false;
 }
 
@@ -359,11 +361,11 @@ void DecodeRun::WriteList() {
   } catch (FaultError& error) {
     report_.outputFailed = true;
     error.SetPath(listPath);
-    Report(OutputNotWritten(error.Details(), false));
+    Report(OutputNotWritten(error.Details()));
   } catch (const InvalidArgumentError& error) {
     report_.outputFailed = true;
-    Report(OutputNotWritten(
-        {.kind = FaultKind::kUnexpected, .path = listPath, .text = error.what()}, false));
+    Report(
+        OutputNotWritten({.kind = FaultKind::kUnexpected, .path = listPath, .text = error.what()}));
   }
 }
 
@@ -381,13 +383,13 @@ void DecodeRun::Report(const Problem& problem) {
   delegate_.Report(problem);
 }
 
-void DecodeRun::OutputFailed(FaultError& error, const std::string& name) {
+void DecodeRun::OutputFailed(FaultError& error, const std::string& name, std::string_view rest) {
   report_.outputFailed = true;
   // A file that waited to be committed names itself.
   if (error.Details().path.empty()) {
     error.SetPath(name);
   }
-  Report(OutputNotWritten(error.Details(), true));
+  Report(OutputNotWritten(error.Details(), rest));
 }
 
 void DecodeRun::SyncFolders() {

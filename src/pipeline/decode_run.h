@@ -78,7 +78,8 @@ class DecodeRun {
   void Report(const Problem& problem);
   // A bitmap could not be written (`name`, unless the fault names another):
   // the run writes no more.
-  void OutputFailed(FaultError& error, const std::string& name);
+  // `rest`: what the files not written after it are called ("bitmaps").
+  void OutputFailed(FaultError& error, const std::string& name, std::string_view rest);
   void SyncFolders();
 
   files::FileSystem& files_;

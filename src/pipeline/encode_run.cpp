@@ -184,7 +184,7 @@ std::optional<PictureMapper> EncodeRun::GivenPalette(std::optional<Problem>& ref
     return GivenPaletteMapper(ReadPaletteInput(files_, mapping.paletteFile), options_);
   } catch (FaultError& error) {
     error.SetPath(mapping.paletteFile);
-    refused = PaletteNotUsed(error.Details());
+    refused = PaletteNotUsed(error.Details(), options_.optionWords);
     return std::nullopt;
   }
 }

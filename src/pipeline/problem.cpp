@@ -11,7 +11,6 @@ namespace {
 
 constexpr char kNotStoredLine[] =
     "ERROR: bitmap palette does not match format restriction (8BPP/256Cols)";
-constexpr char kRestNotWritten[] = "; the bitmaps from there on were not written";
 constexpr char kNothingStored[] = "; nothing was stored";
 
 // A picture that fails the acceptance test of 8 bits and 256 colours, or that
@@ -86,9 +85,10 @@ Problem ArchiveNotWritten(Fault fault, bool replacing) {
   return Make(Problem::Effect::kOutputFailed, std::move(fault), std::move(text), std::move(line));
 }
 
-Problem OutputNotWritten(Fault fault, bool restNotWritten) {
-  std::string text = "cannot write " + Quoted(fault.path) + ": " + Describe(fault) +
-                     (restNotWritten ? kRestNotWritten : "");
+Problem OutputNotWritten(Fault fault, std::string_view rest) {
+  std::string text =
+      "cannot write " + Quoted(fault.path) + ": " + Describe(fault) +
+      (rest.empty() ? "" : "; the " + std::string(rest) + " from there on were not written");
   std::string line = "ERROR: " + text;
   return Make(Problem::Effect::kOutputFailed, std::move(fault), std::move(text), std::move(line));
 }
@@ -126,7 +126,7 @@ Problem LeftAsItWas(const std::string& archivePath) {
   return problem;
 }
 
-Problem NothingEncoded(Fault fault, OptionWords words) {
+Problem NothingEncoded(Fault fault, OptionWords words, std::string_view input) {
   std::string text;
   switch (fault.kind) {
     case FaultKind::kTooManyColours:
@@ -139,15 +139,18 @@ Problem NothingEncoded(Fault fault, OptionWords words) {
       text = "cannot use the list " + Quoted(fault.path) + ": " + Describe(fault) + kNothingStored;
       break;
     default:
-      text = "cannot read " + Quoted(fault.path) + ": " + Describe(fault) + kNothingStored;
+      text = "cannot read " + (input.empty() ? "" : std::string(input) + " ") + Quoted(fault.path) +
+             ": " + Describe(fault) + kNothingStored;
   }
   std::string line = "ERROR: " + text;
   return Make(Problem::Effect::kRunRefused, std::move(fault), std::move(text), std::move(line));
 }
 
-Problem PaletteNotUsed(Fault fault) {
-  std::string text =
-      "cannot use the palette " + Quoted(fault.path) + ": " + Describe(fault) + kNothingStored;
+Problem PaletteNotUsed(Fault fault, OptionWords words) {
+  const std::string_view palette =
+      words == OptionWords::kMenu ? "the target palette " : "the palette ";
+  std::string text = "cannot use " + std::string(palette) + Quoted(fault.path) + ": " +
+                     Describe(fault) + kNothingStored;
   std::string line = "ERROR: " + text;
   return Make(Problem::Effect::kRunRefused, std::move(fault), std::move(text), std::move(line));
 }

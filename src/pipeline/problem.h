@@ -52,8 +52,9 @@ Problem ChangeStored(Fault fault);
 // The archive could not be made or written; `replacing`: the run had begun, and
 // the file that was at the path before (if any) is unchanged.
 Problem ArchiveNotWritten(Fault fault, bool replacing);
-// A decoded bitmap, or the folder of written files, could not be written.
-Problem OutputNotWritten(Fault fault, bool restNotWritten);
+// A decoded bitmap, or the folder of written files, could not be written;
+// `rest`, where given, names the files not written after it ("bitmaps").
+Problem OutputNotWritten(Fault fault, std::string_view rest = {});
 // `rest`: what was not done with the entries from there on ("written", "listed"),
 // and `what` they are called ("bitmaps", "PNG pictures", "entries").
 Problem EntryNotDecoded(Fault fault, std::string_view what = "bitmaps",
@@ -70,11 +71,14 @@ Problem LeftAsItWas(const std::string& archivePath);
 Problem WriteRefused(Fault fault, std::string_view written);
 // Encode's inputs cannot make an archive, so nothing was stored: the PNG
 // pictures have more colours than a palette holds, or a list file or folder
-// given (`fault.path`) cannot be read or holds no picture.
-Problem NothingEncoded(Fault fault, OptionWords words = OptionWords::kCommandLine);
+// given (`fault.path`) cannot be read or holds no picture. `input` says what
+// the file is to the run where a fault of the file alone would not ("the list").
+Problem NothingEncoded(Fault fault, OptionWords words = OptionWords::kCommandLine,
+                       std::string_view input = {});
 // The palette file Encode was given (`fault.path`) cannot be read or is no
-// palette, whatever the fault, so nothing was stored.
-Problem PaletteNotUsed(Fault fault);
+// palette, whatever the fault, so nothing was stored. The window keeps it
+// between runs, so there it is named as its menu names it: the target palette.
+Problem PaletteNotUsed(Fault fault, OptionWords words = OptionWords::kCommandLine);
 // An archive an entry-level change cannot be made to (`fault.path`): it cannot
 // be read, is not an archive, or is damaged; it is left as it was.
 Problem ArchiveNotChanged(Fault fault);

@@ -11,7 +11,7 @@ void SyncRunFolders(files::FileSystem& files, RunReport& run,
   } catch (const FaultError& error) {
     run.outputFailed = true;
     run.completed = false;
-    report(OutputNotWritten(error.Details(), false));
+    report(OutputNotWritten(error.Details()));
   }
 }
 

@@ -89,7 +89,8 @@ RunInputs ExpandInputs(files::FileSystem& files, std::span<const std::string_vie
       inputs.paths.insert(inputs.paths.end(), std::make_move_iterator(paths.begin()),
                           std::make_move_iterator(paths.end()));
     } catch (const FaultError& error) {
-      inputs.problems.push_back(NothingEncoded(error.Details()));
+      inputs.problems.push_back(NothingEncoded(error.Details(), OptionWords::kCommandLine,
+                                               view.starts_with('@') ? "the list" : ""));
     }
   }
   return inputs;

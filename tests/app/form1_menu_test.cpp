@@ -143,7 +143,8 @@ TEST_F(Form1MenuTest, TheThresholdAndThePaletteAreAskedForCheckedAndUsedByEncode
   Prepare({picture}, folder_.Path("walk.spr"));
   Encode();
   EXPECT_EQ(form_->LastRun().stored, 0);
-  EXPECT_THAT(Log().Lines(), ::testing::Contains(HasSubstr(palette)));
+  EXPECT_THAT(Log().Lines(),
+              ::testing::Contains(HasSubstr("cannot use the target palette \"" + palette)));
 
   // Cancel keeps the palette.
   windows_.whileShown = [](winsys::MemoryWindow& dialog) {
@@ -152,6 +153,25 @@ TEST_F(Form1MenuTest, TheThresholdAndThePaletteAreAskedForCheckedAndUsedByEncode
   };
   MenuItem("&Options", "&Target palette…").Choose();
   EXPECT_EQ(form_->Options().targetPalette, palette);
+}
+
+TEST_F(Form1MenuTest, ATypedPaletteIsKeptAsTheFileItNamesFromTheCurrentFolder) {
+  const std::string game =
+      Utf8FromPath((std::filesystem::current_path() / "game.gpl").lexically_normal());
+  const struct {
+    std::string typed;
+    std::string kept;
+  } cases[] = {{"game.gpl", game}, {"pals/../game.gpl", game}, {"   ", ""}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    AnswerDialogs({c.typed});
+    MenuItem("&Options", "&Target palette…").Choose();
+    EXPECT_EQ(windows_.settings.values["TargetPalette"], c.kept);
+  }
+  // A blank line is no palette: the colours may be chosen.
+  AnswerDialogs({"16"});
+  MenuItem("&Options", "&Colours…").Choose();
+  EXPECT_EQ(form_->Options().colours, 16u);
 }
 
 TEST_F(Form1MenuTest, DitheringIsOneChoiceAndColoursAreKeptButNeverBesideAPalette) {

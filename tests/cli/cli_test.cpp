@@ -22,6 +22,7 @@
 #include "app/test_files.h"
 #include "cli/sprite_cli.h"
 #include "files/posix/posix_file_system.h"
+#include "formats/sprite_archive.h"
 
 namespace sprite::testing {
 namespace {
@@ -189,6 +190,8 @@ TEST(CliTest, UsageErrorIsOneLineAndWhereToFindHelp) {
       {{"encode", "-o", out}, "encode needs at least one picture"},
       {{"encode", "-o", out, "--fast", bitmap}, "unknown option \"--fast\""},
       {{"encode", "-qv", "-o", out, bitmap}, "unknown option \"-v\""},
+      {{"encode", "-o", out, "-walk.png"},
+       "unknown option \"-w\"; to name the file \"-walk.png\", put -- before it"},
       {{"encode", "-o", out, "-", bitmap},
        "pictures are read from files; only decode reads standard input (\"-\")"},
       {{"decode"}, "decode needs an archive"},
@@ -362,6 +365,15 @@ TEST(CliTest, AnArchiveGoesThroughStandardOutputAndComesBackThroughStandardInput
       RunCli(folder, {"decode", "-q", "-C", folder.Path("out"), "-"}, 0, 0, archive);
   EXPECT_EQ(decoded.status, 0) << decoded.err;
   EXPECT_EQ(ReadFile(folder.Path("out/sprites.0001.bmp")), ReadFile(bitmap));
+  // A stream longer than any archive (cat /dev/zero) is refused where it passes that length.
+  const std::string endless = folder.Path("endless");
+  WriteFile(endless, {});
+  std::filesystem::resize_file(endless, formats::kLongestArchive + 1);
+  const Result tooLong =
+      RunCli(folder, {"decode", "-q", "-C", folder.Path("out"), "-"}, 0, 0, endless);
+  EXPECT_EQ(tooLong.status, 1);
+  EXPECT_THAT(tooLong.err, HasSubstr("\"-\": it goes on past the 1073873923 bytes"));
+  std::filesystem::remove(endless);
 
   for (const auto& args : {std::vector<std::string>{"decode", "-"},
                            std::vector<std::string>{"encode", "-o", archive, "-"}}) {
@@ -497,6 +509,25 @@ TEST(CliTest, AReaderThatGoesAwayStopsTheRunLikeCtrlC) {
     ExpectOnlyWholeFiles(folder, 1078 + 64 * 64);
   }
   EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+TEST(CliTest, AFullStandardOutputIsSaidAndExitsWithTwo) {
+  TempFolder folder;
+  const std::string archive = folder.Path("a.spr");
+  WriteFile(archive, ArchiveOf(2));
+  const int full = open("/dev/full", O_WRONLY | O_CLOEXEC);
+  ASSERT_GE(full, 0);
+  for (const auto& args :
+       std::vector<std::vector<std::string>>{{"--help"}, {"list", archive}, {"decode", archive}}) {
+    SCOPED_TRACE(args[0]);
+    const std::string errPath = folder.Path("stderr.txt");
+    const Result result = Finish(StartCli(args, "", errPath, full), folder.Path("o.txt"), errPath);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_THAT(
+        result.errLines,
+        ElementsAre("sprite-cli: cannot write to standard output: No space left on device"));
+  }
+  close(full);
 }
 
 int FailingSync(int /*fd*/) {

@@ -25,21 +25,29 @@ TEST(Utf16Test, TextRoundTripsThroughUtf16) {
   }
 }
 
-TEST(Utf16Test, BytesThatAreNotUtf8BecomeReplacementCharacters) {
+// Or, for a toolkit's controls, escapes that give back the very bytes.
+TEST(Utf16Test, BytesThatAreNotUtf8BecomeReplacementCharactersOrEscapes) {
   const struct {
     const char* name;
     std::string bytes;
     std::u16string wanted;
+    std::u16string escaped;
   } cases[] = {
-      {"a stray continuation byte", "a\x80z", u"a\uFFFDz"},
-      {"a sequence cut short at the end", "a\xE6\x97", u"a\uFFFD\uFFFD"},
-      {"an overlong form", "\xC0\xAF", u"\uFFFD\uFFFD"},
-      {"past U+10FFFF", "\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
-      {"a byte that starts nothing", "\xFF", u"\uFFFD"},
+      {"a stray continuation byte", "a\x80z", u"a\uFFFDz", u"a\xDC80z"},
+      {"a sequence cut short at the end", "a\xE6\x97", u"a\uFFFD\uFFFD", u"a\xDCE6\xDC97"},
+      {"an overlong form", "\xC0\xAF", u"\uFFFD\uFFFD", u"\xDCC0\xDCAF"},
+      {"past U+10FFFF", "\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD",
+       u"\xDCF4\xDC90\xDC80\xDC80"},
+      {"a byte that starts nothing", "\xFF", u"\uFFFD", u"\xDCFF"},
+      {"a Latin-1 name", "caf\xE9.png", u"caf\uFFFD.png", u"caf\xDCE9.png"},
+      {"a surrogate's three bytes", "\xED\xB3\xA9", u"\xDCE9", u"\xDCED\xDCB3\xDCA9"},
+      {"UTF-8, U+FFFD itself among it", "\xC3\xA9\xEF\xBF\xBD", u"\u00E9\uFFFD", u"\u00E9\uFFFD"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(Utf16FromUtf8(c.bytes), c.wanted);
+    EXPECT_EQ(EscapedUtf16FromBytes(c.bytes), c.escaped);
+    EXPECT_EQ(BytesFromEscapedUtf16(c.escaped), c.bytes);
   }
 }
 

@@ -146,6 +146,16 @@ TEST(PosixFileSystemTest, OnlyRegularFilesAreReadOrReplaced) {
     EXPECT_EQ(FaultOf([&] { files.CreateReplacing(path); }), notAFile);
     EXPECT_EQ(Stat(path).st_mode & S_IFMT, c.kind);
   }
+  // Either end of a pipe as /dev/stdin and /dev/stdout reach it: a link of
+  // /proc that leads to no path.
+  int ends[2];
+  ASSERT_EQ(::pipe(ends), 0);
+  const auto end = [&](int k) { return "/proc/self/fd/" + std::to_string(ends[k]); };
+  const Found aPipe{FaultKind::kNotAPlainFile, "a named pipe (FIFO)"};
+  EXPECT_EQ(FaultOf([&] { files.OpenForReading(end(0)); }), aPipe);
+  EXPECT_EQ(FaultOf([&] { files.CreateReplacing(end(1)); }), aPipe);
+  ::close(ends[0]);
+  ::close(ends[1]);
   const std::string none = folder.Path("none");
   EXPECT_EQ(FaultOf([&] { files.CreateReplacing(none + "/x.spr"); }),
             Found(FaultKind::kNoSuchFolder, none));

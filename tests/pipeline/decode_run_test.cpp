@@ -23,6 +23,7 @@ namespace sprite::testing {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using Effect = pipeline::Problem::Effect;
 using Bar = pipeline::RunDelegate::Bar;
 
@@ -135,12 +136,16 @@ TEST_F(DecodeRunTest, AnArchiveThatCannotBeOpenedIsOneProblemAndNothingElse) {
   WriteFile(notAnArchive, Bytes(2000, 'x'));
   const std::string shortFile = folder_.Path("short.spr");
   WriteFile(shortFile, Bytes{0x53, 0x50, 1, 2, 0, 0, 0, 0});
+  // A small sprite chosen instead of the archive: too short, but told as no archive.
+  const std::string smallPicture = folder_.Path("walk.png");
+  WriteFile(smallPicture, Bytes{0x89, 'P', 'N', 'G', 13, 10, 26, 10});
   const struct {
     std::string path;
     FaultKind kind;
   } cases[] = {
       {notAnArchive, FaultKind::kNotAnArchive},
       {shortFile, FaultKind::kArchiveCut},
+      {smallPicture, FaultKind::kNotAnArchive},
       {folder_.Path("missing.spr"), FaultKind::kNoSuchFile},
       {"", FaultKind::kNoFileName},
   };
@@ -154,7 +159,7 @@ TEST_F(DecodeRunTest, AnArchiveThatCannotBeOpenedIsOneProblemAndNothingElse) {
     EXPECT_THAT(delegate_.Texts(), ElementsAre("Decoding..."));
     EXPECT_FALSE(report.completed);
   }
-  EXPECT_THAT(folder_.Names(), ElementsAre("picture.spr", "short.spr"));
+  EXPECT_THAT(folder_.Names(), ElementsAre("picture.spr", "short.spr", "walk.png"));
 }
 
 TEST_F(DecodeRunTest, ADamagedEntryEndsTheRunAfterItsOwnLineAndKeepsWhatWasWritten) {
@@ -196,6 +201,19 @@ TEST_F(DecodeRunTest, ADamagedEntryEndsTheRunAfterItsOwnLineAndKeepsWhatWasWritt
     EXPECT_EQ(lines.back(), DecodedLine(c.damaged - 1));
     EXPECT_EQ(delegate_.written.size(), static_cast<std::size_t>(c.damaged - 1));
     EXPECT_FALSE(report.completed);
+  }
+}
+
+TEST_F(DecodeRunTest, AFullDiskNamesTheFilesLeftUnwrittenAsTheyAreWritten) {
+  const std::string archive = MakeArchive({{.pixelArea = {1, 2, 3, 4}}});
+  for (const bool png : {false, true}) {
+    SCOPED_TRACE(png);
+    files_.writeBudget = 0;
+    const pipeline::RunReport report = Decode(archive, {}, {.png = png});
+    EXPECT_TRUE(report.outputFailed);
+    EXPECT_THAT(delegate_.problems.back().text,
+                HasSubstr(png ? "; the pictures from there on" : "; the bitmaps from there on"));
+    delegate_.problems.clear();
   }
 }
 

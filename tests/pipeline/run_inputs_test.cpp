@@ -55,6 +55,9 @@ TEST(RunInputs, ListsAndFoldersStandForTheirPicturesInOrder) {
     }
     EXPECT_EQ(kinds, c.problems);
   }
+  const std::vector<std::string_view> gone{"@lists/gone.txt"};
+  EXPECT_EQ(ExpandInputs(files, gone).problems.at(0).text,
+            "cannot read the list \"lists/gone.txt\": there is no such file; nothing was stored");
 }
 
 }  // namespace

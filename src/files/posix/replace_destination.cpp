@@ -68,6 +68,13 @@ Destination Resolve(const std::string& path, Use use) {
     }
     struct stat info {};
     if (::lstat(current.c_str(), &info) != 0) {
+      // The links of /proc (/dev/stdin, /dev/fd/1) lead to "pipe:[…]" and
+      // the like, no path at all: the kernel tells what is there.
+      const int error = errno;
+      if (current != path && ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        throw NotAFile(path, info.st_mode, "");
+      }
+      errno = error;
       if (use == Use::kReading) {
         throw ReadFailed(path, errno);
       }

@@ -147,6 +147,9 @@ TEST_F(QtWindowSystemTest, ListBoxKeepsOrderSelectsAndChecksIndexes) {
   EXPECT_EQ(list.ListCount(), 0);
   EXPECT_EQ(list.ListIndex(), -1);
   EXPECT_THROW(list.SetListIndex(0), InvalidArgumentError);
+  // A name that is not UTF-8 (a Latin-1 é) comes back as its bytes.
+  list.AddItem("caf\xE9.bmp");
+  EXPECT_EQ(list.List(0), "caf\xE9.bmp");
 }
 
 TEST_F(QtWindowSystemTest, ArrowKeysMoveTheSelectionThroughTheLines) {
