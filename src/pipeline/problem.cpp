@@ -192,6 +192,13 @@ Problem EntriesRecoloured(const std::string& archivePath, std::int32_t count,
               "the last palette");
 }
 
+Problem WaitingForChange(const std::string& archivePath) {
+  std::string text =
+      Quoted(archivePath) + " is being changed by another run; waiting for it to end";
+  return Make(Problem::Effect::kNoted, {.kind = FaultKind::kChangedMeanwhile, .path = archivePath},
+              text, "Note: " + text);
+}
+
 Problem PaletteNotRead(Fault fault) {
   Problem problem{Problem::Effect::kArchiveNotOpened, std::move(fault), {}, {}, {}, true};
   problem.text =

@@ -90,5 +90,7 @@ Problem NoSuchEntry(Fault fault);
 // from theirs.
 Problem EntriesRecoloured(const std::string& archivePath, std::int32_t count,
                           const std::string& lastPath);
+// An entry-level change of `archivePath` waits for another one to end: a note.
+Problem WaitingForChange(const std::string& archivePath);
 
 }  // namespace sprite::pipeline

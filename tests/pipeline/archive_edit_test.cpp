@@ -249,6 +249,37 @@ TEST_F(ArchiveEditTest, ADamagedArchiveOrAMissingEntryIsLeftAsItWas) {
   }
 }
 
+// A file system where another change holds the archive for its first looks.
+struct HeldArchive : fakes::MemoryFileSystem {
+  std::unique_ptr<ByteSource> OpenForChange(const std::string& path) override {
+    return held-- > 0 ? nullptr : MemoryFileSystem::OpenForChange(path);
+  }
+  long held = 0;
+};
+
+TEST(ArchiveEditWaitTest, AChangeWaitsForAnotherOfItsArchiveOrStops) {
+  const struct {
+    long held;
+    bool stop;
+  } cases[] = {{2, false}, {1000, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.held);
+    HeldArchive files;
+    files.held = c.held;
+    files.files["a.spr"] = ArchiveWithUndecodableEntry();
+    RecordingDelegate delegate;
+    delegate.stopWhen = [&](long) { return c.stop; };
+    const pipeline::RunReport report =
+        pipeline::ArchiveEditRun(files, delegate).Run("a.spr", {Kind::kDelete, {{1, 1}}});
+    EXPECT_EQ(report.completed, !c.stop);
+    EXPECT_EQ(files.files["a.spr"].size(), c.stop ? 1049U : 1040U);
+    ASSERT_FALSE(delegate.problems.empty());
+    EXPECT_EQ(delegate.problems.front().fault.kind, FaultKind::kChangedMeanwhile);
+    EXPECT_EQ(delegate.problems.back().fault.kind,
+              c.stop ? FaultKind::kStopped : FaultKind::kChangedMeanwhile);
+  }
+}
+
 }  // namespace
 }  // namespace sprite::testing
 
