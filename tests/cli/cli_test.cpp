@@ -618,8 +618,9 @@ TEST(CliEntryCommandsTest, ChangesLogAsEncodeDoesAndLeaveADamagedArchiveAlone) {
   Bytes damaged = ReadFile(archive);
   damaged[4] = 2;  // the third entry's bytes now belong to none
   WriteFile(archive, damaged);
-  for (const auto& args : {std::vector<std::string>{"delete", archive, "1"},
-                           std::vector<std::string>{"info", archive}}) {
+  for (const auto& args :
+       {std::vector<std::string>{"delete", archive, "1"}, std::vector<std::string>{"info", archive},
+        std::vector<std::string>{"list", "--json", archive}}) {
     SCOPED_TRACE(args[0]);
     Result result = RunCli(folder, args);
     EXPECT_EQ(result.status, 1);
