@@ -323,6 +323,11 @@ TEST_F(FrmViewerArchiveTest, KeysStepThroughTheEntriesAndStopAtTheEnds) {
             "a.spr: entry 5 of 5 cannot be shown: entry 5 at offset 40: the coded stream of 1 "
             "bytes ends with a zero-run marker at byte 1 and no count byte after it; Space plays "
             "at 10 frames a second");
+  changed[5] = 0xFF;  // a count of -1: the header is damaged, not the number asked for
+  files_.files["a.spr"] = changed;
+  Press({PictureKey::kHome});
+  EXPECT_THAT(Window().Text(), ::testing::HasSubstr("cannot be shown: the header counts -251 "
+                                                    "entries; a count cannot be negative"));
 }
 
 TEST_F(FrmViewerArchiveTest, SpacePlaysRoundAtARateTheBracketsChange) {
