@@ -207,7 +207,8 @@ void frmViewer::Redraw() {
   const std::string playing =
       !player_ ? std::string()
                : (player_->Playing() ? "; playing at " : "; Space plays at ") +
-                     std::to_string(player_->FramesPerSecond()) + " frames a second";
+                     std::to_string(player_->FramesPerSecond()) +
+                     (player_->FramesPerSecond() == 1 ? " frame a second" : " frames a second");
   if (picture_) {
     if (!zoomChosen_) {
       zoom_ = FitZoom(picture_->width, picture_->height, area);

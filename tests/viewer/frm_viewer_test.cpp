@@ -344,6 +344,7 @@ TEST_F(FrmViewerArchiveTest, SpacePlaysRoundAtARateTheBracketsChange) {
     Press({PictureKey::kSlower});
   }
   EXPECT_EQ(Window().TimerMs(), 1000);
+  EXPECT_THAT(Window().Text(), ::testing::EndsWith("; playing at 1 frame a second"));
   Press({PictureKey::kRight});  // a step stops the playing
   EXPECT_EQ(Window().TimerMs(), 0);
   EXPECT_EQ(ShownIndex(), 2);
