@@ -323,6 +323,12 @@ TEST_F(FrmViewerArchiveTest, KeysStepThroughTheEntriesAndStopAtTheEnds) {
             "a.spr: entry 5 of 5 cannot be shown: entry 5 at offset 40: the coded stream of 1 "
             "bytes ends with a zero-run marker at byte 1 and no count byte after it; Space plays "
             "at 10 frames a second");
+  // One that lost entries past the one shown steps to its last one.
+  Bytes shorter = changed;
+  shorter[4] = 2;
+  files_.files["a.spr"] = shorter;
+  Press({PictureKey::kRight});
+  EXPECT_THAT(Window().Text(), ::testing::StartsWith("a.spr: entry 2 of 2, "));
   changed[5] = 0xFF;  // a count of -1: the header is damaged, not the number asked for
   files_.files["a.spr"] = changed;
   Press({PictureKey::kHome});
