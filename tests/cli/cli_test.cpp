@@ -630,6 +630,11 @@ TEST(CliEntryCommandsTest, ChangesLogAsEncodeDoesAndLeaveADamagedArchiveAlone) {
   }
   damaged[4] = 5;  // two entries more than it holds: the walk ends at the fourth
   WriteFile(archive, damaged);
+  // A name's control characters reach no terminal.
+  const std::string escaped = folder.Path("\x1B[1m.spr");
+  WriteFile(escaped, ArchiveOf(1));
+  EXPECT_THAT(RunCli(folder, {"info", escaped}).lines.front(),
+              ::testing::EndsWith("\\x1B[1m.spr: 1 picture, 5134 bytes"));
   Result unreached = RunCli(folder, {"info", archive});
   EXPECT_EQ(unreached.status, 1);
   EXPECT_EQ(unreached.lines.back(),
