@@ -86,7 +86,7 @@ RunReport CheckArchive(files::FileSystem& files, RunDelegate& delegate,
     }
   } catch (const CancelledError&) {
     report.cancelled = true;
-    problem(Stopped("the check of " + archivePath));
+    problem(Stopped("the check of " + Quoted(archivePath), "was not finished"));
     return report;
   }
   delegate.Log("Palette: " + std::to_string(used.count()) + " of its 256 colours used", false);

@@ -109,10 +109,10 @@ Problem EntryNotDecoded(Fault fault, std::string_view what, std::string_view res
   return Make(Problem::Effect::kEntryFailed, std::move(fault), std::move(text), std::move(line));
 }
 
-Problem Stopped(const std::string& what) {
-  Problem problem =
-      Make(Problem::Effect::kStopped, {.kind = FaultKind::kStopped},
-           "stopped: " + what + " was not written", "Stopped: " + what + " was not written");
+Problem Stopped(const std::string& what, std::string_view undone) {
+  const std::string said = what + " " + std::string(undone);
+  Problem problem = Make(Problem::Effect::kStopped, {.kind = FaultKind::kStopped},
+                         "stopped: " + said, "Stopped: " + said);
   problem.lineNamesIt = true;
   return problem;
 }

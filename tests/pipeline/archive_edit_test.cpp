@@ -11,6 +11,7 @@
 #include "codec/codec_oracle.h"
 #include "fakes/memory_file_system.h"
 #include "formats/png_writer.h"
+#include "pipeline/archive_check.h"
 #include "pipeline/recording_delegate.h"
 
 namespace sprite::testing {
@@ -278,6 +279,16 @@ TEST(ArchiveEditWaitTest, AChangeWaitsForAnotherOfItsArchiveOrStops) {
     EXPECT_EQ(delegate.problems.back().fault.kind,
               c.stop ? FaultKind::kStopped : FaultKind::kChangedMeanwhile);
   }
+}
+
+TEST(ArchiveCheckTest, AStoppedCheckSaysItWasNotFinished) {
+  fakes::MemoryFileSystem files;
+  files.files["a b.spr"] = ArchiveWithUndecodableEntry();
+  RecordingDelegate delegate;
+  delegate.stopWhen = [](long) { return true; };
+  EXPECT_TRUE(pipeline::CheckArchive(files, delegate, "a b.spr").cancelled);
+  ASSERT_FALSE(delegate.problems.empty());
+  EXPECT_EQ(delegate.problems.back().text, "stopped: the check of \"a b.spr\" was not finished");
 }
 
 }  // namespace
