@@ -288,7 +288,8 @@ std::unique_ptr<ByteSource> PosixFileSystem::OpenForChange(const std::string& pa
   if (fd.Get() < 0) {
     throw ReadFailed(path, errno);
   }
-  if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
+  // A file system without locks (some network ones) still lets the change go on.
+  if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0 && errno != ENOLCK && errno != EOPNOTSUPP) {
     if (errno == EWOULDBLOCK || errno == EINTR) {
       return nullptr;
     }
