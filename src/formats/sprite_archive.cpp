@@ -93,7 +93,15 @@ bool StartsWithArchiveSignature(ByteView bytes) {
 
 ArchiveReader::ArchiveReader(ByteSource& source) : source_(source) {
   const std::uint64_t size = source_.Size();
+  std::array<std::uint8_t, 4> signature{};
   if (size < kTrailerSize) {
+    // A small picture given as the archive is no archive, rather than a cut one.
+    if (size >= signature.size()) {
+      source_.ReadAt(0, signature);
+      if (!StartsWithArchiveSignature(signature)) {
+        throw FaultError({.kind = FaultKind::kNotAnArchive, .shown = HexAndShown(signature)});
+      }
+    }
     throw FaultError({.kind = FaultKind::kArchiveCut, .value = static_cast<std::int64_t>(size)});
   }
   trailerStart_ = size - kTrailerSize;
@@ -102,7 +110,6 @@ ArchiveReader::ArchiveReader(ByteSource& source) : source_(source) {
   palette_.resize(kTrailerSize);
   source_.ReadAt(trailerStart_, palette_);
 
-  std::array<std::uint8_t, 4> signature{};
   source_.ReadAt(0, signature);
   if (!StartsWithArchiveSignature(signature)) {
     throw FaultError({.kind = FaultKind::kNotAnArchive, .shown = HexAndShown(signature)});

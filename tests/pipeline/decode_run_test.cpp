@@ -135,12 +135,15 @@ TEST_F(DecodeRunTest, AnArchiveThatCannotBeOpenedIsOneProblemAndNothingElse) {
   WriteFile(notAnArchive, Bytes(2000, 'x'));
   const std::string shortFile = folder_.Path("short.spr");
   WriteFile(shortFile, Bytes{0x53, 0x50, 1, 2, 0, 0, 0, 0});
+  const std::string smallPicture = folder_.Path("small.png");
+  WriteFile(smallPicture, Bytes{0x89, 'P', 'N', 'G', 13, 10, 26, 10});
   const struct {
     std::string path;
     FaultKind kind;
   } cases[] = {
       {notAnArchive, FaultKind::kNotAnArchive},
       {shortFile, FaultKind::kArchiveCut},
+      {smallPicture, FaultKind::kNotAnArchive},
       {folder_.Path("missing.spr"), FaultKind::kNoSuchFile},
       {"", FaultKind::kNoFileName},
   };
@@ -154,7 +157,7 @@ TEST_F(DecodeRunTest, AnArchiveThatCannotBeOpenedIsOneProblemAndNothingElse) {
     EXPECT_THAT(delegate_.Texts(), ElementsAre("Decoding..."));
     EXPECT_FALSE(report.completed);
   }
-  EXPECT_THAT(folder_.Names(), ElementsAre("picture.spr", "short.spr"));
+  EXPECT_THAT(folder_.Names(), ElementsAre("picture.spr", "short.spr", "small.png"));
 }
 
 TEST_F(DecodeRunTest, ADamagedEntryEndsTheRunAfterItsOwnLineAndKeepsWhatWasWritten) {
