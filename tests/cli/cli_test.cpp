@@ -579,6 +579,10 @@ TEST(CliEntryCommandsTest, UsageErrorsSayWhatTheCommandTakes) {
       {{"extract", "--opaque", archive, "1"}, "option \"--opaque\" belongs to decode --png"},
       {{"replace", archive, "3", folder.Path("none.bmp")},
        "\"" + archive + "\": there is no entry 3: the archive holds 2 pictures, numbered from 1"},
+      {{"insert", archive, "4", folder.Path("none.bmp")},
+       "\"" + archive +
+           "\": there is no entry 4: the archive holds 2 pictures, numbered from 1; 3 puts the "
+           "pictures after the last"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
