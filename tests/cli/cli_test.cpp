@@ -567,9 +567,11 @@ TEST(CliEntryCommandsTest, UsageErrorsSayWhatTheCommandTakes) {
       {{"delete", archive, "0"},
        "\"0\" is not a list of entry numbers: entries are counted from 1 to 32767, as 7, 2-5 or "
        "1,4,9"},
-      {{"extract", archive, "3-2"},
-       "\"3-2\" is not a list of entry numbers: entries are counted from 1 to 32767, as 7, 2-5 or "
-       "1,4,9"},
+      {{"extract", archive, "1,3-2"},
+       "\"1,3-2\" is not a list of entry numbers: a range goes up, as 2-3"},
+      {{"extract", archive, "3-2-1"},
+       "\"3-2-1\" is not a list of entry numbers: entries are counted from 1 to 32767, as 7, 2-5 "
+       "or 1,4,9"},
       {{"insert", archive, "1,2", "b.bmp"}, "\"1,2\" is not one entry number"},
       {{"append", "-", "b.bmp"},
        "append works on files: the archive and the pictures cannot be standard input (\"-\")"},
