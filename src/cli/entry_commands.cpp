@@ -47,8 +47,36 @@ std::optional<std::string> CheckOperands(std::span<const std::string_view> opera
   return std::nullopt;
 }
 
+namespace {
+
+// The first range of `text` written from its end ("5-3"), turned round ("3-5").
+std::optional<std::string> BackwardRange(std::string_view text) {
+  for (std::size_t start = 0; start <= text.size();) {
+    const std::size_t comma = std::min(text.find(',', start), text.size());
+    const std::string_view piece = text.substr(start, comma - start);
+    const std::size_t dash = piece.find('-');
+    const auto first = pipeline::ParseEntryNumbers(piece.substr(0, dash));
+    const auto last = dash == std::string_view::npos
+                          ? std::nullopt
+                          : pipeline::ParseEntryNumbers(piece.substr(dash + 1));
+    if (first && last && first->size() == 1 && last->size() == 1 &&
+        first->front().first > last->front().first) {
+      return std::string(piece.substr(dash + 1)) + "-" + std::string(piece.substr(0, dash));
+    }
+    start = comma + 1;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
 std::optional<std::string> CheckEntryNumbers(std::string_view text, bool one) {
   const auto ranges = pipeline::ParseEntryNumbers(text);
+  if (!ranges && !one) {
+    if (const auto turned = BackwardRange(text)) {
+      return Quoted(text) + " is not a list of entry numbers: a range goes up, as " + *turned;
+    }
+  }
   if (!ranges) {
     return Quoted(text) + " is not " +
            (one ? "an entry number: entries are counted from 1 to 32767"

@@ -40,6 +40,9 @@ class StandardStreams : public files::FileSystem {
     files_.VisitFolder(path, visit);
   }
   std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
+  std::unique_ptr<ByteSource> OpenForChange(const std::string& path) override {
+    return path == kStandardStream ? OpenForReading(path) : files_.OpenForChange(path);
+  }
   std::unique_ptr<files::ReplacingFile> CreateReplacing(const std::string& path) override;
   std::size_t FilesPerBatch() override { return files_.FilesPerBatch(); }
   void SyncFolders() override { files_.SyncFolders(); }

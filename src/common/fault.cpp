@@ -180,7 +180,8 @@ std::string Describe(const Fault& fault, OptionWords words) {
     case kNoSuchEntry:
       return "there is no entry " + Number(fault.value) + ": the archive holds " +
              Number(fault.bound) + (fault.bound == 1 ? " picture" : " pictures") +
-             (fault.bound > 0 ? ", numbered from 1" : "");
+             (fault.bound > 0 ? ", numbered from 1" : "") +
+             (fault.text.empty() ? "" : "; " + fault.text);
     case kNegativeLength:
       return EntryPlace(fault) + "the coded length is " + Number(fault.value) +
              "; it cannot be negative";

@@ -57,7 +57,8 @@ enum class FaultKind : std::uint8_t {
   // Bytes between the last entry and the palette: value: how many; offset:
   // where they start; bound: the header's count.
   kBytesAfterEntries,
-  // An entry number the archive does not have: value: the number; bound: the count.
+  // An entry number the archive does not have: value: the number; bound: the
+  // count; text, where given: the numbers the command takes instead.
   kNoSuchEntry,
   // A coded stream whose last byte is a zero-run marker without its count:
   // value: the stream's length (the marker is its last byte).

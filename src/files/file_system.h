@@ -99,6 +99,15 @@ class FileSystem {
   // once, without opening it, and a symbolic link in a shared sticky folder as
   // CreateReplacing does.
   virtual std::unique_ptr<ByteSource> OpenForReading(const std::string& path) = 0;
+  // Opens the file at `path` as OpenForReading does, for a change that will
+  // replace it, and holds off every other change of that file made this way
+  // until the source is destroyed: two changes of one archive at once would
+  // each copy the old entries, and the second to finish would lose the
+  // first. Nothing while another change holds the file, or when the file was
+  // replaced as it was opened: try again. This default holds nothing off.
+  virtual std::unique_ptr<ByteSource> OpenForChange(const std::string& path) {
+    return OpenForReading(path);
+  }
   // Fails at once when the folder is missing or not writable, or when a folder,
   // device, pipe or socket stands at the path. A symbolic link is followed and
   // its final target replaced, unless it sits in a shared sticky folder (such

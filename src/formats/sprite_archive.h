@@ -107,8 +107,9 @@ struct ArchiveEntry {
 class ArchiveReader {
  public:
   // Reads the palette trailer and the header. Throws FaultError for a file
-  // shorter than 1024 bytes (kArchiveCut), or one whose first four bytes are
-  // not the signature (kNotAnArchive, showing them).
+  // whose first four bytes are not the signature (kNotAnArchive, showing
+  // them), or one that starts as an archive and is shorter than 1024 bytes
+  // (kArchiveCut).
   explicit ArchiveReader(ByteSource& source);
 
   const Bytes& Palette() const { return palette_; }  // archive order: red, green, blue, 0

@@ -6,6 +6,7 @@
 
 #include "codec/rle_decoder.h"
 #include "common/error.h"
+#include "common/text.h"
 #include "formats/sprite_archive.h"
 #include "pipeline/opened_archive.h"
 
@@ -44,7 +45,9 @@ RunReport CheckArchive(files::FileSystem& files, RunDelegate& delegate,
     return report;
   }
   formats::ArchiveReader* reader = &archive->Reader();
-  delegate.Log(archivePath + ": " + std::to_string(reader->Count()) + " pictures, " +
+  const std::int16_t count = reader->Count();
+  delegate.Log(Escaped(archivePath) + ": " + std::to_string(count) +
+                   (count == 1 ? " picture, " : " pictures, ") +
                    std::to_string(archive->File().Size()) + " bytes",
                false);
   StopOnlyHost host(delegate);
@@ -83,7 +86,7 @@ RunReport CheckArchive(files::FileSystem& files, RunDelegate& delegate,
     }
   } catch (const CancelledError&) {
     report.cancelled = true;
-    problem(Stopped("the check of " + archivePath));
+    problem(Stopped("the check of " + Quoted(archivePath), "was not finished"));
     return report;
   }
   delegate.Log("Palette: " + std::to_string(used.count()) + " of its 256 colours used", false);

@@ -1,7 +1,10 @@
 #include "pipeline/archive_edit.h"
 
 #include <algorithm>
+#include <chrono>
 #include <optional>
+#include <thread>
+#include <utility>
 
 #include "codec/rounded_percent.h"
 #include "common/error.h"
@@ -24,6 +27,9 @@ constexpr std::int32_t kEntriesPerLook = 1024;
 std::string Pictures(std::int64_t count) {
   return std::to_string(count) + (count == 1 ? " picture" : " pictures");
 }
+
+// How often a change waiting for another one of its archive looks again.
+constexpr std::chrono::milliseconds kChangeWaitLook{50};
 
 // A fault of the archive being read, as opposed to one of the file written.
 struct ArchiveDamaged {
@@ -119,7 +125,7 @@ RunReport ArchiveEditRun::Run(const std::string& archivePath, const ArchiveEdit&
   try {
     std::unique_ptr<ByteSource> source;
     try {
-      source = files_.OpenForReading(archivePath);
+      source = OpenForChange(archivePath);
     } catch (const FaultError& error) {
       throw ArchiveDamaged{error.Details()};
     }
@@ -174,6 +180,22 @@ RunReport ArchiveEditRun::Run(const std::string& archivePath, const ArchiveEdit&
   SyncRunFolders(files_, report_, [this](const Problem& problem) { Report(problem); });
   delegate_.Finishing();
   return report_;
+}
+
+std::unique_ptr<ByteSource> ArchiveEditRun::OpenForChange(const std::string& archivePath) {
+  bool told = false;
+  while (true) {
+    if (std::unique_ptr<ByteSource> source = files_.OpenForChange(archivePath)) {
+      return source;
+    }
+    if (!std::exchange(told, true)) {
+      Report(WaitingForChange(archivePath));
+    }
+    if (delegate_.ShouldStop()) {
+      throw CancelledError();
+    }
+    std::this_thread::sleep_for(kChangeWaitLook);
+  }
 }
 
 bool ArchiveEditRun::WritePieces(const std::string& archivePath, const ArchiveEdit& edit,

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,8 @@ class ArchiveEditRun {
   RunReport Run(const std::string& archivePath, const ArchiveEdit& edit);
 
  private:
+  // Opens the archive for the change, waiting while another change holds it.
+  std::unique_ptr<ByteSource> OpenForChange(const std::string& archivePath);
   // Writes the pieces; false when a picture could not be stored.
   bool WritePieces(const std::string& archivePath, const ArchiveEdit& edit,
                    const std::vector<EditPiece>& pieces, KeptEntries& kept,

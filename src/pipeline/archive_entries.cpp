@@ -67,6 +67,9 @@ formats::StoredPicture ArchiveEntries::Picture(std::int32_t number) {
 }
 
 Bytes ArchiveEntries::ReadEntry(ByteSource& file, std::int32_t number) {
+  if (count_ < 0) {
+    throw FaultError({.kind = FaultKind::kNegativeCount, .value = count_});
+  }
   if (number < 1 || number > count_) {
     throw FaultError({.kind = FaultKind::kNoSuchEntry, .value = number, .bound = count_});
   }

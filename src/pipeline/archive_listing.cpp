@@ -57,6 +57,7 @@ RunReport ListArchive(files::FileSystem& files, RunDelegate& delegate,
   std::string held;
   std::uint64_t coded = 0;
   std::int32_t listed = 0;
+  bool walked = false;
   try {
     while (const auto entry = reader->NextPlace()) {
       if (!json) {
@@ -70,11 +71,15 @@ RunReport ListArchive(files::FileSystem& files, RunDelegate& delegate,
       coded += static_cast<std::uint64_t>(entry->length);
       ++listed;
     }
+    // A negative count or bytes after the last entry: the list is not the archive's whole.
+    walked = true;
+    reader->CheckEntriesFill();
     report.completed = true;
   } catch (FaultError& error) {
     Fault fault = error.Details();
     fault.path = archivePath;
-    problem(EntryNotDecoded(std::move(fault), "entries", "listed"));
+    problem(walked ? EntryDamaged(std::move(fault))
+                   : EntryNotDecoded(std::move(fault), "entries", "listed"));
   }
   report.stored = listed;
   if (json) {

@@ -13,7 +13,8 @@ enum class ListFormat { kText, kJson };
 
 // Logs one line for each entry of the archive at `archivePath`, its number,
 // width, height (the fields as stored, sign kept) and coded length, then a line
-// with the totals. A damaged entry ends the listing as it ends a Decode run.
+// with the totals. A damaged entry ends the listing as it ends a Decode run;
+// a negative count, or bytes after the last entry, are damage too.
 // As JSON: one object with the header's "count", the "entries" (each with its
 // "number", "width", "height", "length" and the "offset" of its head), and
 // whether they are "complete"; the object is whole even when an entry is

@@ -319,8 +319,8 @@ bool DecodeRun::ChooseEntries(const std::string& archivePath, std::int32_t count
     return true;
   } catch (FaultError& error) {
     error.SetPath(archivePath);
-    report_.noSuchEntry = true;
-    Report(NoSuchEntry(error.Details()));
+    report_.noSuchEntry = error.Kind() == FaultKind::kNoSuchEntry;
+    Report(report_.noSuchEntry ? NoSuchEntry(error.Details()) : ArchiveNotOpened(error.Details()));
     return false;
   }
 }

@@ -40,7 +40,12 @@ std::int32_t OneEntry(const ArchiveEdit& edit, std::size_t index, std::int32_t c
   }
   const std::int32_t number = edit.entries[index].first;
   if (number < 1 || number > highest) {
-    throw FaultError({.kind = FaultKind::kNoSuchEntry, .value = number, .bound = count});
+    // Insert also takes the number one past the last.
+    const std::string past = std::to_string(highest);
+    throw FaultError({.kind = FaultKind::kNoSuchEntry,
+                      .value = number,
+                      .bound = count,
+                      .text = highest > count ? past + " puts the pictures after the last" : ""});
   }
   return number;
 }

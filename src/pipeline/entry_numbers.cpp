@@ -48,13 +48,16 @@ std::optional<std::vector<EntryRange>> ParseEntryNumbers(std::string_view text) 
 }
 
 std::vector<std::int32_t> ChosenEntries(std::span<const EntryRange> ranges, std::int32_t count) {
+  if (count < 0) {
+    throw FaultError({.kind = FaultKind::kNegativeCount, .value = count});
+  }
   // A mark for each entry, so that ranges given many times cost nothing more.
-  std::vector<bool> chosen(static_cast<std::size_t>(std::max(count, 0)) + 1, false);
+  std::vector<bool> chosen(static_cast<std::size_t>(count) + 1, false);
   for (const EntryRange& range : ranges) {
     if (range.first < 1 || range.last > count) {
       throw FaultError({.kind = FaultKind::kNoSuchEntry,
                         .value = range.first < 1 ? range.first : std::max(range.first, count + 1),
-                        .bound = std::max(count, 0)});
+                        .bound = count});
     }
     std::fill(chosen.begin() + range.first, chosen.begin() + range.last + 1, true);
   }

@@ -21,7 +21,8 @@ std::optional<std::vector<EntryRange>> ParseEntryNumbers(std::string_view text);
 
 // Every number the ranges name, in increasing order and each once. Throws
 // FaultError (kNoSuchEntry, naming the first such number) when one lies past
-// `count`, the archive's number of entries.
+// `count`, the archive's number of entries, and kNegativeCount for a count
+// below 0, which only a damaged header gives.
 std::vector<std::int32_t> ChosenEntries(std::span<const EntryRange> ranges, std::int32_t count);
 
 }  // namespace sprite::pipeline

@@ -109,10 +109,10 @@ Problem EntryNotDecoded(Fault fault, std::string_view what, std::string_view res
   return Make(Problem::Effect::kEntryFailed, std::move(fault), std::move(text), std::move(line));
 }
 
-Problem Stopped(const std::string& what) {
-  Problem problem =
-      Make(Problem::Effect::kStopped, {.kind = FaultKind::kStopped},
-           "stopped: " + what + " was not written", "Stopped: " + what + " was not written");
+Problem Stopped(const std::string& what, std::string_view undone) {
+  const std::string said = what + " " + std::string(undone);
+  Problem problem = Make(Problem::Effect::kStopped, {.kind = FaultKind::kStopped},
+                         "stopped: " + said, "Stopped: " + said);
   problem.lineNamesIt = true;
   return problem;
 }
@@ -195,6 +195,13 @@ Problem EntriesRecoloured(const std::string& archivePath, std::int32_t count,
               std::move(text),
               "Warning: a picture has other colours than the last one; the archive keeps only "
               "the last palette");
+}
+
+Problem WaitingForChange(const std::string& archivePath) {
+  std::string text =
+      Quoted(archivePath) + " is being changed by another run; waiting for it to end";
+  return Make(Problem::Effect::kNoted, {.kind = FaultKind::kChangedMeanwhile, .path = archivePath},
+              text, "Note: " + text);
 }
 
 Problem PaletteNotRead(Fault fault) {

@@ -59,8 +59,9 @@ Problem OutputNotWritten(Fault fault, std::string_view rest = {});
 // and `what` they are called ("bitmaps", "PNG pictures", "entries").
 Problem EntryNotDecoded(Fault fault, std::string_view what = "bitmaps",
                         std::string_view rest = "written");
-// `what` was not written: "the archive \"a.spr\"", "the bitmap being decoded".
-Problem Stopped(const std::string& what);
+// `what` was not written: "the archive \"a.spr\"", "the bitmap being decoded";
+// or, for what writes nothing, `undone` says what was not done.
+Problem Stopped(const std::string& what, std::string_view undone = "was not written");
 Problem ArchiveNotOpened(Fault fault);
 // No palette could be read from the file `fault.path` (a palette command's input).
 Problem PaletteNotRead(Fault fault);
@@ -96,5 +97,7 @@ Problem NoSuchEntry(Fault fault);
 // from theirs.
 Problem EntriesRecoloured(const std::string& archivePath, std::int32_t count,
                           const std::string& lastPath);
+// An entry-level change of `archivePath` waits for another one to end: a note.
+Problem WaitingForChange(const std::string& archivePath);
 
 }  // namespace sprite::pipeline

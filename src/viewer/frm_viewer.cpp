@@ -4,6 +4,7 @@
 #include <exception>
 #include <functional>
 #include <new>
+#include <optional>
 #include <utility>
 
 #include "common/error.h"
@@ -140,9 +141,19 @@ void frmViewer::Load(const std::string& path) {
 
 void frmViewer::LoadEntry() {
   Take([&] {
-    formats::StoredPicture picture = archive_->Picture(player_->Entry());
+    std::optional<formats::StoredPicture> picture;
+    try {
+      picture = archive_->Picture(player_->Entry());
+    } catch (const FaultError& error) {
+      // The archive lost entries meanwhile: its last one now, if it has any.
+      if (error.Kind() != FaultKind::kNoSuchEntry || archive_->CountRead() < 1) {
+        throw;
+      }
+      player_->SetCount(archive_->CountRead());
+      picture = archive_->Picture(player_->Entry());
+    }
     player_->SetCount(archive_->CountRead());
-    return picture;
+    return std::move(*picture);
   });
 }
 
@@ -207,7 +218,8 @@ void frmViewer::Redraw() {
   const std::string playing =
       !player_ ? std::string()
                : (player_->Playing() ? "; playing at " : "; Space plays at ") +
-                     std::to_string(player_->FramesPerSecond()) + " frames a second";
+                     std::to_string(player_->FramesPerSecond()) +
+                     (player_->FramesPerSecond() == 1 ? " frame a second" : " frames a second");
   if (picture_) {
     if (!zoomChosen_) {
       zoom_ = FitZoom(picture_->width, picture_->height, area);

@@ -600,9 +600,11 @@ TEST(CliEntryCommandsTest, UsageErrorsSayWhatTheCommandTakes) {
       {{"delete", archive, "0"},
        "\"0\" is not a list of entry numbers: entries are counted from 1 to 32767, as 7, 2-5 or "
        "1,4,9"},
-      {{"extract", archive, "3-2"},
-       "\"3-2\" is not a list of entry numbers: entries are counted from 1 to 32767, as 7, 2-5 or "
-       "1,4,9"},
+      {{"extract", archive, "1,3-2"},
+       "\"1,3-2\" is not a list of entry numbers: a range goes up, as 2-3"},
+      {{"extract", archive, "3-2-1"},
+       "\"3-2-1\" is not a list of entry numbers: entries are counted from 1 to 32767, as 7, 2-5 "
+       "or 1,4,9"},
       {{"insert", archive, "1,2", "b.bmp"}, "\"1,2\" is not one entry number"},
       {{"append", "-", "b.bmp"},
        "append works on files: the archive and the pictures cannot be standard input (\"-\")"},
@@ -612,6 +614,10 @@ TEST(CliEntryCommandsTest, UsageErrorsSayWhatTheCommandTakes) {
       {{"extract", "--opaque", archive, "1"}, "option \"--opaque\" belongs to decode --png"},
       {{"replace", archive, "3", folder.Path("none.bmp")},
        "\"" + archive + "\": there is no entry 3: the archive holds 2 pictures, numbered from 1"},
+      {{"insert", archive, "4", folder.Path("none.bmp")},
+       "\"" + archive +
+           "\": there is no entry 4: the archive holds 2 pictures, numbered from 1; 3 puts the "
+           "pictures after the last"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
@@ -651,8 +657,9 @@ TEST(CliEntryCommandsTest, ChangesLogAsEncodeDoesAndLeaveADamagedArchiveAlone) {
   Bytes damaged = ReadFile(archive);
   damaged[4] = 2;  // the third entry's bytes now belong to none
   WriteFile(archive, damaged);
-  for (const auto& args : {std::vector<std::string>{"delete", archive, "1"},
-                           std::vector<std::string>{"info", archive}}) {
+  for (const auto& args :
+       {std::vector<std::string>{"delete", archive, "1"}, std::vector<std::string>{"info", archive},
+        std::vector<std::string>{"list", "--json", archive}}) {
     SCOPED_TRACE(args[0]);
     Result result = RunCli(folder, args);
     EXPECT_EQ(result.status, 1);
@@ -662,6 +669,11 @@ TEST(CliEntryCommandsTest, ChangesLogAsEncodeDoesAndLeaveADamagedArchiveAlone) {
   }
   damaged[4] = 5;  // two entries more than it holds: the walk ends at the fourth
   WriteFile(archive, damaged);
+  // A name's control characters reach no terminal.
+  const std::string escaped = folder.Path("\x1B[1m.spr");
+  WriteFile(escaped, ArchiveOf(1));
+  EXPECT_THAT(RunCli(folder, {"info", escaped}).lines.front(),
+              ::testing::EndsWith("\\x1B[1m.spr: 1 picture, 5134 bytes"));
   Result unreached = RunCli(folder, {"info", archive});
   EXPECT_EQ(unreached.status, 1);
   EXPECT_EQ(unreached.lines.back(),

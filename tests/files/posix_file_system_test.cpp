@@ -377,6 +377,24 @@ const files::DiskCalls kWatchedDisk{
     .syncFile = [](int fd) { return WatchedSync(fd, gDisk.syncFileCalls, ::fdatasync); },
     .syncFileSystem = [](int fd) { return WatchedSync(fd, gDisk.syncFileSystemCalls, ::syncfs); }};
 
+TEST(PosixFileSystemTest, OneChangeOfAFileAtATime) {
+  TempFolder folder;
+  const std::string path = folder.Path("a.spr");
+  WriteFile(path, Bytes{1, 2, 3});
+  files::PosixFileSystem files;
+  auto first = files.OpenForChange(path);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(files.OpenForChange(path), nullptr);
+  EXPECT_NE(files.OpenForReading(path), nullptr);  // reading is not held off
+  auto out = files.CreateReplacing(path);
+  out->Append(Bytes{4, 5, 6, 7});
+  out->Commit();
+  first.reset();
+  const auto next = files.OpenForChange(path);
+  ASSERT_NE(next, nullptr);
+  EXPECT_EQ(next->Size(), 4U);
+}
+
 TEST(CommitBatchTest, ReplacementsWaitForTheDiskTogetherBeforeAnyTakesItsPlace) {
   TempFolder folder;
   // Seven old files, a new name among them, batches of three.

@@ -64,6 +64,22 @@ TEST(Win32FileSystemTest, NamesOutsideAsciiAndEitherSeparatorNameTheSameFiles) {
   EXPECT_THAT(folder.Names(), ElementsAre("ärchiv.spr", "日本の.spr", "\xF0\x9F\x98\x80.bmp"));
 }
 
+TEST(Win32FileSystemTest, OneChangeOfAFileAtATimeWhileReadsGoOn) {
+  TempFolder folder;
+  const std::string path = folder.Path("a.spr");
+  WriteFile(path, Bytes{1, 2, 3});
+  files::Win32FileSystem files;
+  {
+    const auto held = files.OpenForChange(path);
+    ASSERT_NE(held, nullptr);
+    EXPECT_EQ(files.OpenForChange(path), nullptr);
+    Bytes read(3);
+    files.OpenForReading(path)->ReadAt(0, read);
+    EXPECT_EQ(read, (Bytes{1, 2, 3}));
+  }
+  EXPECT_NE(files.OpenForChange(path), nullptr);
+}
+
 TEST(Win32FileSystemTest, PathsLongerThan260CharactersWork) {
   TempFolder folder;
   files::Win32FileSystem files;

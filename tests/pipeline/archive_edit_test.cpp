@@ -11,6 +11,7 @@
 #include "codec/codec_oracle.h"
 #include "fakes/memory_file_system.h"
 #include "formats/png_writer.h"
+#include "pipeline/archive_check.h"
 #include "pipeline/recording_delegate.h"
 
 namespace sprite::testing {
@@ -249,6 +250,47 @@ TEST_F(ArchiveEditTest, ADamagedArchiveOrAMissingEntryIsLeftAsItWas) {
   }
 }
 
+// A file system where another change holds the archive for its first looks.
+struct HeldArchive : fakes::MemoryFileSystem {
+  std::unique_ptr<ByteSource> OpenForChange(const std::string& path) override {
+    return held-- > 0 ? nullptr : MemoryFileSystem::OpenForChange(path);
+  }
+  long held = 0;
+};
+
+TEST(ArchiveEditWaitTest, AChangeWaitsForAnotherOfItsArchiveOrStops) {
+  const struct {
+    long held;
+    bool stop;
+  } cases[] = {{2, false}, {1000, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.held);
+    HeldArchive files;
+    files.held = c.held;
+    files.files["a.spr"] = ArchiveWithUndecodableEntry();
+    RecordingDelegate delegate;
+    delegate.stopWhen = [&](long) { return c.stop; };
+    const pipeline::RunReport report =
+        pipeline::ArchiveEditRun(files, delegate).Run("a.spr", {Kind::kDelete, {{1, 1}}});
+    EXPECT_EQ(report.completed, !c.stop);
+    EXPECT_EQ(files.files["a.spr"].size(), c.stop ? 1049U : 1040U);
+    ASSERT_FALSE(delegate.problems.empty());
+    EXPECT_EQ(delegate.problems.front().fault.kind, FaultKind::kChangedMeanwhile);
+    EXPECT_EQ(delegate.problems.back().fault.kind,
+              c.stop ? FaultKind::kStopped : FaultKind::kChangedMeanwhile);
+  }
+}
+
+TEST(ArchiveCheckTest, AStoppedCheckSaysItWasNotFinished) {
+  fakes::MemoryFileSystem files;
+  files.files["a b.spr"] = ArchiveWithUndecodableEntry();
+  RecordingDelegate delegate;
+  delegate.stopWhen = [](long) { return true; };
+  EXPECT_TRUE(pipeline::CheckArchive(files, delegate, "a b.spr").cancelled);
+  ASSERT_FALSE(delegate.problems.empty());
+  EXPECT_EQ(delegate.problems.back().text, "stopped: the check of \"a b.spr\" was not finished");
+}
+
 }  // namespace
 }  // namespace sprite::testing
 
@@ -280,12 +322,22 @@ TEST(EntryNumbersTest, NumbersRangesAndListsFromOneTo32767) {
   // Overlapping ranges name each entry once, in order; past the count is refused.
   EXPECT_EQ(pipeline::ChosenEntries(Ranges{{5, 6}, {2, 5}, {6, 6}}, 9),
             (std::vector<std::int32_t>{2, 3, 4, 5, 6}));
-  try {
-    pipeline::ChosenEntries(Ranges{{2, 3}, {8, 12}}, 9);
-    ADD_FAILURE() << "an entry past the count was taken";
-  } catch (const FaultError& error) {
-    EXPECT_EQ(std::tuple(error.Kind(), error.Details().value, error.Details().bound),
-              std::tuple(FaultKind::kNoSuchEntry, 10, 9));
+  // A damaged header's negative count is said as such, not as a missing entry.
+  const struct {
+    std::int32_t count;
+    FaultKind kind;
+    std::int64_t value;
+    std::int64_t bound;
+  } refusals[] = {{9, FaultKind::kNoSuchEntry, 10, 9}, {-2, FaultKind::kNegativeCount, -2, 0}};
+  for (const auto& r : refusals) {
+    SCOPED_TRACE(r.count);
+    try {
+      pipeline::ChosenEntries(Ranges{{2, 3}, {8, 12}}, r.count);
+      ADD_FAILURE() << "an entry past the count was taken";
+    } catch (const FaultError& error) {
+      EXPECT_EQ(std::tuple(error.Kind(), error.Details().value, error.Details().bound),
+                std::tuple(r.kind, r.value, r.bound));
+    }
   }
 }
 

@@ -54,7 +54,7 @@ constexpr KindFacts kKinds[] = {
     {FaultKind::kStreamPastPalette, true, true, false, false, false},
     {FaultKind::kNegativeCount, true, false, false, false, false},
     {FaultKind::kBytesAfterEntries, true, true, false, false, false},
-    {FaultKind::kNoSuchEntry, true, true, false, false, false},
+    {FaultKind::kNoSuchEntry, true, true, true, false, false},
     {FaultKind::kLoneRunMarker, true, false, false, false, false},
     {FaultKind::kReadPastEnd, true, true, false, false, false},
     {FaultKind::kNotAPng, false, false, false, false, false},

@@ -323,6 +323,17 @@ TEST_F(FrmViewerArchiveTest, KeysStepThroughTheEntriesAndStopAtTheEnds) {
             "a.spr: entry 5 of 5 cannot be shown: entry 5 at offset 40: the coded stream of 1 "
             "bytes ends with a zero-run marker at byte 1 and no count byte after it; Space plays "
             "at 10 frames a second");
+  // One that lost entries past the one shown steps to its last one.
+  Bytes shorter = changed;
+  shorter[4] = 2;
+  files_.files["a.spr"] = shorter;
+  Press({PictureKey::kRight});
+  EXPECT_THAT(Window().Text(), ::testing::StartsWith("a.spr: entry 2 of 2, "));
+  changed[5] = 0xFF;  // a count of -1: the header is damaged, not the number asked for
+  files_.files["a.spr"] = changed;
+  Press({PictureKey::kHome});
+  EXPECT_THAT(Window().Text(), ::testing::HasSubstr("cannot be shown: the header counts -251 "
+                                                    "entries; a count cannot be negative"));
 }
 
 TEST_F(FrmViewerArchiveTest, SpacePlaysRoundAtARateTheBracketsChange) {
@@ -339,6 +350,7 @@ TEST_F(FrmViewerArchiveTest, SpacePlaysRoundAtARateTheBracketsChange) {
     Press({PictureKey::kSlower});
   }
   EXPECT_EQ(Window().TimerMs(), 1000);
+  EXPECT_THAT(Window().Text(), ::testing::EndsWith("; playing at 1 frame a second"));
   Press({PictureKey::kRight});  // a step stops the playing
   EXPECT_EQ(Window().TimerMs(), 0);
   EXPECT_EQ(ShownIndex(), 2);

@@ -4,6 +4,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -275,6 +276,37 @@ std::unique_ptr<ByteSource> PosixFileSystem::OpenForReading(const std::string& p
   // is not a regular file is refused before it is opened.
   const Destination source = Resolve(path, Use::kReading);
   return OpenLookedAt(source.path, path, static_cast<std::uint64_t>(source.existing->st_size));
+}
+
+std::unique_ptr<ByteSource> PosixFileSystem::OpenForChange(const std::string& path) {
+  if (path.empty()) {
+    throw FaultError({.kind = FaultKind::kNoFileName});
+  }
+  const Destination source = Resolve(path, Use::kReading);
+  Descriptor fd(
+      ::open(source.path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW));
+  if (fd.Get() < 0) {
+    throw ReadFailed(path, errno);
+  }
+  // A file system without locks (some network ones) still lets the change go on.
+  if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0 && errno != ENOLCK && errno != EOPNOTSUPP) {
+    if (errno == EWOULDBLOCK || errno == EINTR) {
+      return nullptr;
+    }
+    throw ReadFailed(path, errno);
+  }
+  // The change that held it may have put its new file at the name meanwhile:
+  // the file locked must still be the one there.
+  struct stat locked {};
+  struct stat now {};
+  if (::fstat(fd.Get(), &locked) != 0) {
+    throw ReadFailed(path, errno);
+  }
+  if (::stat(source.path.c_str(), &now) != 0 || IdOfLooked(now) != IdOfLooked(locked)) {
+    return nullptr;
+  }
+  return std::make_unique<PosixSource>(path, fd.Release(),
+                                       static_cast<std::uint64_t>(locked.st_size));
 }
 
 std::unique_ptr<ReplacingFile> PosixFileSystem::CreateReplacing(const std::string& path) {

@@ -37,6 +37,8 @@ class PosixFileSystem : public FileSystem {
   // Regular files by the device and the inode number readdir gives.
   void VisitFolder(const std::string& path, const FolderVisitor& visit) override;
   std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
+  // Held by an exclusive flock on the file, which its descriptor releases.
+  std::unique_ptr<ByteSource> OpenForChange(const std::string& path) override;
   std::unique_ptr<ReplacingFile> CreateReplacing(const std::string& path) override;
   std::size_t FilesPerBatch() override;
   void SyncFolders() override;

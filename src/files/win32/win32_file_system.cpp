@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "files/native_file_system.h"
@@ -16,6 +17,42 @@ namespace {
 
 bool EndsWithSeparator(const std::string& path) {
   return !path.empty() && (path.back() == '/' || path.back() == '\\');
+}
+
+// The regular file at `path`, open for reading, with its size; `system` its
+// system path. The caller owns the handle.
+std::pair<HANDLE, std::uint64_t> OpenRegular(const std::string& path, std::wstring& system) {
+  if (path.empty()) {
+    Fail(FaultKind::kNoFileName, path);
+  }
+  const PathInfo info = Examine(path);
+  system = info.system;
+  if (info.kind == PathKind::kMissing) {
+    ReadFailed(path, info.error);
+  }
+  if (info.kind != PathKind::kFile) {
+    FailNotAFile(path, info.kind);
+  }
+  Handle file(::CreateFileW(info.system.c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.Valid()) {
+    ReadFailed(path, ::GetLastError());
+  }
+  // Something else may have taken the file's place since it was examined.
+  BY_HANDLE_FILE_INFORMATION about{};
+  if (::GetFileType(file.Get()) != FILE_TYPE_DISK) {
+    FailNotAFile(path, PathKind::kDevice);
+  }
+  if (::GetFileInformationByHandle(file.Get(), &about) == 0) {
+    ReadFailed(path, ::GetLastError());
+  }
+  if ((about.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    FailNotAFile(path, PathKind::kFolder);
+  }
+  const std::uint64_t size =
+      (static_cast<std::uint64_t>(about.nFileSizeHigh) << 32) | about.nFileSizeLow;
+  return {file.Release(), size};
 }
 
 }  // namespace
@@ -117,35 +154,32 @@ std::vector<std::string> Win32FileSystem::ListFolder(const std::string& path) {
 }
 
 std::unique_ptr<ByteSource> Win32FileSystem::OpenForReading(const std::string& path) {
-  if (path.empty()) {
-    Fail(FaultKind::kNoFileName, path);
+  std::wstring system;
+  const auto [file, size] = OpenRegular(path, system);
+  return std::make_unique<Win32Source>(path, file, size);
+}
+
+std::unique_ptr<ByteSource> Win32FileSystem::OpenForChange(const std::string& path) {
+  std::wstring system;
+  const auto [opened, size] = OpenRegular(path, system);
+  Handle file(opened);
+  // The lock holds one byte far past any file's end, so that it keeps no read
+  // out; closing the handle lets it go.
+  OVERLAPPED pastEnd{};
+  pastEnd.Offset = 0xFFFFFFFE;
+  pastEnd.OffsetHigh = 0x7FFFFFFF;
+  if (::LockFileEx(file.Get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                   &pastEnd) == 0) {
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING) {
+      return nullptr;
+    }
+    ReadFailed(path, error);
   }
-  const PathInfo info = Examine(path);
-  if (info.kind == PathKind::kMissing) {
-    ReadFailed(path, info.error);
+  // The change that held it may have put its new file at the name meanwhile.
+  if (IdOfHandle(file.Get()) != IdOfSystemPath(system)) {
+    return nullptr;
   }
-  if (info.kind != PathKind::kFile) {
-    FailNotAFile(path, info.kind);
-  }
-  Handle file(::CreateFileW(info.system.c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.Valid()) {
-    ReadFailed(path, ::GetLastError());
-  }
-  // Something else may have taken the file's place since it was examined.
-  BY_HANDLE_FILE_INFORMATION about{};
-  if (::GetFileType(file.Get()) != FILE_TYPE_DISK) {
-    FailNotAFile(path, PathKind::kDevice);
-  }
-  if (::GetFileInformationByHandle(file.Get(), &about) == 0) {
-    ReadFailed(path, ::GetLastError());
-  }
-  if ((about.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    FailNotAFile(path, PathKind::kFolder);
-  }
-  const std::uint64_t size =
-      (static_cast<std::uint64_t>(about.nFileSizeHigh) << 32) | about.nFileSizeLow;
   return std::make_unique<Win32Source>(path, file.Release(), size);
 }
 

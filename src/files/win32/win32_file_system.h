@@ -25,6 +25,8 @@ class Win32FileSystem : public FileSystem {
   // Through FindFirstFileW and FindNextFileW, names in UTF-8.
   std::vector<std::string> ListFolder(const std::string& path) override;
   std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
+  // Held by a lock on the file's handle (LockFileEx), which closing it releases.
+  std::unique_ptr<ByteSource> OpenForChange(const std::string& path) override;
   // A replaced file keeps its attributes (read-only included) and its security.
   // Temporary files left beside the target by a killed run are removed first.
   std::unique_ptr<ReplacingFile> CreateReplacing(const std::string& path) override;
