@@ -48,14 +48,29 @@ constexpr std::string_view kNames[] = {"a.bmp",
                                        "e.spr.sheet.png",
                                        "-"};
 
-// The scratch folder, made once for the process; every name is in it.
+// The scratch folder, made once for the process and removed when it ends;
+// every name is in it.
+class ScratchFolder {
+ public:
+  ScratchFolder()
+      : path_(fs::temp_directory_path() / ("sprite-fuzz-cli-" + std::to_string(::getpid()))) {
+    fs::create_directories(path_);
+  }
+  ~ScratchFolder() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  const fs::path& Path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
 const fs::path& Scratch() {
-  static const fs::path scratch = [] {
-    fs::path folder = fs::temp_directory_path() / ("sprite-fuzz-cli-" + std::to_string(::getpid()));
-    fs::create_directories(folder);
-    return folder;
-  }();
-  return scratch;
+  static const ScratchFolder scratch;
+  return scratch.Path();
 }
 
 // A name of the scratch folder as a path; "-" stays a standard stream.
