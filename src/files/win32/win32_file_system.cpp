@@ -174,7 +174,11 @@ std::unique_ptr<ByteSource> Win32FileSystem::OpenForChange(const std::string& pa
     if (error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING) {
       return nullptr;
     }
-    ReadFailed(path, error);
+    // A file system without locks (some network ones) still lets the change
+    // go on, unlocked, as it did before changes took turns.
+    if (error != ERROR_NOT_SUPPORTED && error != ERROR_INVALID_FUNCTION) {
+      ReadFailed(path, error);
+    }
   }
   // The change that held it may have put its new file at the name meanwhile.
   if (IdOfHandle(file.Get()) != IdOfSystemPath(system)) {
