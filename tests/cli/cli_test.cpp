@@ -667,6 +667,10 @@ TEST(CliEntryCommandsTest, ChangesLogAsEncodeDoesAndLeaveADamagedArchiveAlone) {
                                       "the header counts, belong to no entry"));
     EXPECT_EQ(ReadFile(archive), damaged);
   }
+  // Standard output stays one JSON object for a script; the damage is on standard error.
+  const Result damagedJson = RunCli(folder, {"list", "--json", archive});
+  EXPECT_THAT(damagedJson.out, ::testing::Not(HasSubstr("ERROR")));
+  EXPECT_THAT(damagedJson.lines, ::testing::Contains("  \"complete\": false"));
   damaged[4] = 5;  // two entries more than it holds: the walk ends at the fourth
   WriteFile(archive, damaged);
   // A name's control characters reach no terminal.
