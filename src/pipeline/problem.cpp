@@ -164,7 +164,7 @@ Problem ArchiveNotChanged(Fault fault) {
 }
 
 Problem EntryDamaged(Fault fault) {
-  std::string text = fault.path + ": " + Describe(fault);
+  std::string text = Escaped(fault.path) + ": " + Describe(fault);
   std::string line = "ERROR: " + text;
   return Make(Problem::Effect::kEntryFailed, std::move(fault), std::move(text), std::move(line));
 }

@@ -214,5 +214,15 @@ TEST(ProblemWordsTest, TheLogKeepsItsOwnLinesAndOtherProblemsAreWordedOnce) {
   EXPECT_THAT(box.detail, HasSubstr("\"x.spr\" is not a sprite archive"));
 }
 
+TEST(ProblemWordsTest, AnArchiveNameReachesNoTerminalWithItsControlCharacters) {
+  const Fault damage{.kind = FaultKind::kBytesAfterEntries, .path = "\x1B[31m.spr", .value = 8};
+  for (const pipeline::Problem& problem :
+       {pipeline::EntryDamaged(damage), pipeline::EntryNotDecoded(damage)}) {
+    SCOPED_TRACE(problem.text);
+    EXPECT_THAT(problem.text, HasSubstr("\\x1B[31m.spr: 8 bytes"));
+    EXPECT_EQ(problem.line, "ERROR: " + problem.text);
+  }
+}
+
 }  // namespace
 }  // namespace sprite::testing
