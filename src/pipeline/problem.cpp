@@ -169,6 +169,13 @@ Problem EntryDamaged(Fault fault) {
   return Make(Problem::Effect::kEntryFailed, std::move(fault), std::move(text), std::move(line));
 }
 
+Problem ArchiveNotWhole(Fault fault, std::string_view what) {
+  std::string text = Escaped(fault.path) + ": " + Describe(fault) + "; the " + std::string(what) +
+                     " written may not show what the archive holds";
+  std::string line = "ERROR: " + text;
+  return Make(Problem::Effect::kEntryFailed, std::move(fault), std::move(text), std::move(line));
+}
+
 Problem NothingChanged(const std::string& archivePath, const std::string& reason) {
   const std::string what = "; " + Quoted(archivePath) + " was left as it was";
   Problem problem =

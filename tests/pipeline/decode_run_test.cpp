@@ -204,6 +204,29 @@ TEST_F(DecodeRunTest, ADamagedEntryEndsTheRunAfterItsOwnLineAndKeepsWhatWasWritt
   }
 }
 
+TEST_F(DecodeRunTest, BytesNoEntryHoldsAreToldOnceEveryEntryIsWritten) {
+  // Entries at 8 and 18, palette at 28.
+  const std::string archive =
+      MakeArchive({{.pixelArea = {1, 2, 3, 4}}, {.pixelArea = {5, 6, 7, 8}}});
+  Bytes lowCount = ReadFile(archive);
+  lowCount[4] = 1;  // the second entry belongs to none
+  Bytes added = ReadFile(archive);
+  added.insert(added.end(), {'j', 'u', 'n', 'k'});  // the palette read is 4 bytes off
+  for (const auto& [bytes, entries] : {std::pair{lowCount, 1}, {added, 2}}) {
+    for (const pipeline::DecodeOptions& options :
+         {pipeline::DecodeOptions{}, {.png = true}, {.sheetColumns = 2}}) {
+      SCOPED_TRACE(std::to_string(entries) + (options.png ? " png" : "") +
+                   (options.sheetColumns > 0 ? " sheet" : ""));
+      WriteFile(archive, bytes);
+      const pipeline::RunReport report = Decode(archive, {}, options);
+      EXPECT_EQ(report.stored, entries);
+      ASSERT_EQ(delegate_.problems.size(), 1u);
+      EXPECT_EQ(delegate_.problems[0].fault.kind, FaultKind::kBytesAfterEntries);
+      EXPECT_EQ(delegate_.problems[0].fault.path, archive);
+    }
+  }
+}
+
 TEST_F(DecodeRunTest, AFullDiskNamesTheFilesLeftUnwrittenAsTheyAreWritten) {
   const std::string archive = MakeArchive({{.pixelArea = {1, 2, 3, 4}}});
   for (const bool png : {false, true}) {
