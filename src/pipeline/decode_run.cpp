@@ -11,6 +11,7 @@
 #include "files/commit_batch.h"
 #include "formats/png_writer.h"
 #include "formats/sprite_archive.h"
+#include "formats/stored_picture.h"
 #include "pipeline/decoder_host.h"
 #include "pipeline/entry_decode_ahead.h"
 #include "pipeline/list_file.h"
@@ -244,6 +245,7 @@ std::int32_t DecodeRun::DecodeSheet(const std::string& archivePath, const std::s
       }
       const FrameSize size = sizes[static_cast<std::size_t>(placed)];
       rows.resize(std::size_t{size.width} * size.height, 0);
+      formats::TurnStoredRows(entry.height, size.width, rows);
       frame = {size.width, size.height, std::move(rows)};
     } catch (FaultError& error) {
       Fault fault = error.Details();

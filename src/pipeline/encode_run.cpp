@@ -10,6 +10,7 @@
 #include "files/write_behind_file.h"
 #include "formats/entry_limits.h"
 #include "formats/sprite_archive.h"
+#include "formats/stored_picture.h"
 #include "pipeline/chosen_palette.h"
 #include "pipeline/entry_coding.h"
 #include "pipeline/palette_input.h"
@@ -24,9 +25,11 @@ namespace {
 IndexedImage ImageOf(const formats::StoredPicture& picture) {
   const auto width = static_cast<std::uint32_t>(picture.width);
   const std::size_t rows = picture.storedRows.size() / width;
-  return {width, static_cast<std::uint32_t>(rows),
-          Bytes(picture.storedRows.begin(),
-                picture.storedRows.begin() + static_cast<std::ptrdiff_t>(rows * width))};
+  IndexedImage image{width, static_cast<std::uint32_t>(rows),
+                     Bytes(picture.storedRows.begin(),
+                           picture.storedRows.begin() + static_cast<std::ptrdiff_t>(rows * width))};
+  formats::TurnStoredRows(picture.height, width, image.pixels);
+  return image;
 }
 
 }  // namespace

@@ -345,6 +345,25 @@ TEST_F(DecodeRunTest, ASheetWrittenBandByBandIsTheFramesComposed) {
   }
 }
 
+TEST_F(DecodeRunTest, ATopDownBitmapIsAPictureTopRowFirstEveryWay) {
+  // A negative height: the file's first row is the top, 1s above 2s.
+  const Bytes area{1, 1, 1, 1, 2, 2, 2, 2};
+  const std::string archive = MakeArchive({{.width = 4, .height = -2, .pixelArea = area}});
+  for (const std::uint32_t columns : {0u, 1u}) {
+    SCOPED_TRACE(columns);
+    Decode(archive, {}, {.png = true, .sheetColumns = columns});
+    ASSERT_EQ(delegate_.written.size(), 1u);
+    EXPECT_EQ(formats::ReadPng(ReadFile(delegate_.written[0])).pixels, area);
+  }
+  // Cut as a sheet of two frames, the top one comes first.
+  RecordingDelegate quiet;
+  Bytes palette(1024, 0);
+  pipeline::EncodeRun(files_, quiet, {.sheet = pipeline::FrameSize{4, 1}})
+      .Run({folder_.Path("in0.bmp")}, archive, palette);
+  Decode(archive, {}, {.png = true, .sheetColumns = 1});
+  EXPECT_EQ(formats::ReadPng(ReadFile(delegate_.written.at(0))).pixels, area);
+}
+
 TEST_F(DecodeRunTest, AStopOrAFullDiskWhileASheetIsWrittenLeavesTheOldSheet) {
   const std::string archive = MakeArchive(SheetPictures());
   const pipeline::DecodeOptions options{.png = true, .sheetColumns = 2};
