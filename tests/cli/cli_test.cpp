@@ -609,6 +609,8 @@ TEST(CliEntryCommandsTest, UsageErrorsSayWhatTheCommandTakes) {
       {{"append", "-", "b.bmp"},
        "append works on files: the archive and the pictures cannot be standard input (\"-\")"},
       {{"decode", "--json", archive}, "option \"--json\" belongs to list"},
+      {{"decode", "--png", "--sheet", archive},
+       "--sheet=" + archive + ": decode --png takes a number of columns, 1 to 32767"},
       {{"delete", "--alpha-threshold=9", archive, "1"},
        "option \"--alpha-threshold\" belongs to encode, replace, insert and append"},
       {{"extract", "--opaque", archive, "1"}, "option \"--opaque\" belongs to decode --png"},
