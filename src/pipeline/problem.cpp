@@ -227,7 +227,7 @@ Problem ArchiveNotOpened(Fault fault) {
   } else if (IsFileFault(f.kind)) {
     problem.text = "Cannot open the sprite archive " + Quoted(f.path) + ": " + Describe(f) + ".";
   } else {
-    problem.text = "Cannot decode the sprite archive " + Quoted(f.path) + ": " + Describe(f);
+    problem.text = "Cannot read the sprite archive " + Quoted(f.path) + ": " + Describe(f);
   }
   return problem;
 }

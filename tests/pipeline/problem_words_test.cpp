@@ -212,6 +212,10 @@ TEST(ProblemWordsTest, TheLogKeepsItsOwnLinesAndOtherProblemsAreWordedOnce) {
   EXPECT_EQ(box.line, "");
   EXPECT_EQ(box.text, "Error");
   EXPECT_THAT(box.detail, HasSubstr("\"x.spr\" is not a sprite archive"));
+  // Said alike by decode, list and info, which all read it.
+  EXPECT_EQ(pipeline::ArchiveNotOpened({.kind = FaultKind::kArchiveCut, .path = "x.spr"})
+                .text.rfind("Cannot read the sprite archive \"x.spr\": ", 0),
+            0u);
 }
 
 TEST(ProblemWordsTest, AnArchiveNameReachesNoTerminalWithItsControlCharacters) {
