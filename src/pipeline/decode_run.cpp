@@ -53,7 +53,10 @@ RunReport DecodeRun::Run(const std::string& archivePath, const std::string& fold
     }
     const std::optional<Problem> refused = CheckRunFiles(
         files_, delegate_, RunFilesOf(archivePath, base, extension, reader ? reader->Count() : 0));
-    if (!refused || !refused->line.empty()) {
+    // An entry chosen that the archive does not have is a usage error: no log.
+    const bool chosen = !reader || refused || options_.sheetColumns > 0 ||
+                        ChooseEntries(archivePath, reader->Count());
+    if ((!refused || !refused->line.empty()) && chosen) {
       delegate_.Log("Decoding...", false);
     }
     if (refused) {
@@ -65,7 +68,7 @@ RunReport DecodeRun::Run(const std::string& archivePath, const std::string& fold
     }
     if (reader && options_.sheetColumns > 0) {
       decoded = DecodeSheet(archivePath, base, *source);
-    } else if (reader && !ChooseEntries(archivePath, reader->Count())) {
+    } else if (reader && !chosen) {
       // Nothing is decoded for an entry the archive does not have.
     } else if (reader) {
       const auto writer = png ? MakePngWriter(reader->Palette(), options_.opaque)

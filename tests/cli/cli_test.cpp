@@ -614,6 +614,8 @@ TEST(CliEntryCommandsTest, UsageErrorsSayWhatTheCommandTakes) {
       {{"delete", "--alpha-threshold=9", archive, "1"},
        "option \"--alpha-threshold\" belongs to encode, replace, insert and append"},
       {{"extract", "--opaque", archive, "1"}, "option \"--opaque\" belongs to decode --png"},
+      {{"extract", archive, "3"},
+       "\"" + archive + "\": there is no entry 3: the archive holds 2 pictures, numbered from 1"},
       {{"replace", archive, "3", folder.Path("none.bmp")},
        "\"" + archive + "\": there is no entry 3: the archive holds 2 pictures, numbered from 1"},
       {{"insert", archive, "4", folder.Path("none.bmp")},
