@@ -364,6 +364,23 @@ TEST_F(DecodeRunTest, ATopDownBitmapIsAPictureTopRowFirstEveryWay) {
   EXPECT_EQ(formats::ReadPng(ReadFile(delegate_.written.at(0))).pixels, area);
 }
 
+TEST_F(DecodeRunTest, APictureWithAShortLastRowIsCutIntoFramesAsItIsShown) {
+  // One entry 3 wide of 7 bytes: two rows and one pixel, a PNG picture of 3 × 3.
+  Bytes bytes{0x53, 0x50, 1, 2, 1, 0, 0, 0, 3, 0, 3, 0, 7, 0, 1, 2, 3, 4, 5, 6, 7};
+  bytes.resize(bytes.size() + 1024, 0);
+  const std::string archive = folder_.Path("short.spr");
+  WriteFile(archive, bytes);
+  Decode(archive, {}, {.png = true});
+  RecordingDelegate quiet;
+  Bytes palette(1024, 0);
+  const std::string frames = folder_.Path("frames.spr");
+  pipeline::EncodeRun(files_, quiet, {.sheet = pipeline::FrameSize{3, 1}})
+      .Run({archive + ".0001.png"}, frames, palette);
+  Decode(frames, {}, {.png = true, .sheetColumns = 1});
+  EXPECT_EQ(formats::ReadPng(ReadFile(delegate_.written.at(0))).pixels,
+            (Bytes{1, 2, 3, 4, 5, 6, 7, 0, 0}));
+}
+
 TEST_F(DecodeRunTest, AStopOrAFullDiskWhileASheetIsWrittenLeavesTheOldSheet) {
   const std::string archive = MakeArchive(SheetPictures());
   const pipeline::DecodeOptions options{.png = true, .sheetColumns = 2};
