@@ -147,6 +147,19 @@ TEST(PaletteFile, FilesThatAreNoPaletteAreRefusedNamingTheFault) {
                 }(),
                 "its information header is 12 bytes long, an OS/2 bitmap's"},
            Case{B({'S', 'P', 1, 2, 0, 0}), "the file is 6 bytes long, too short"},
+           // An archive whose palette cannot be told: bytes added after it, a count too high.
+           Case{[] {
+                  Bytes archive = B({'S', 'P', 1, 2, 0, 0, 0, 0});
+                  archive.resize(archive.size() + 1024 + 8, 0);
+                  return archive;
+                }(),
+                "8 bytes at offset 8, after the last of the 0 entries"},
+           Case{[] {
+                  Bytes archive = B({'S', 'P', 1, 2, 1, 0, 0, 0});
+                  archive.resize(archive.size() + 1024, 0);
+                  return archive;
+                }(),
+                "entry 1 at offset 8:"},
        }) {
     try {
       ReadPaletteFile(c.file);
