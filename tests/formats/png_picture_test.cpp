@@ -489,25 +489,6 @@ TEST(PngWriter, AnEntryWrittenAndReadBackIsTheSameEntry) {
   }
 }
 
-TEST(PngWriter, ATopDownEntryShowsItsTopRowFirst) {
-  // Stored rows reverse the bitmap's: a negative height keeps the bottom row first.
-  const struct {
-    std::int16_t heightField;
-    Bytes stored, shown;  // 2 wide
-  } cases[] = {
-      {2, {1, 1, 2, 2}, {1, 1, 2, 2}},
-      {-2, {1, 1, 2, 2}, {2, 2, 1, 1}},
-      {-3, {1, 1, 2, 2, 3}, {3, 0, 2, 2, 1, 1}},  // the short last row is the top
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.heightField);
-    const PngPicture picture = ReadPng(WriteEntryPng(2, c.heightField, c.stored, PatternPalette()));
-    EXPECT_EQ(picture.pixels, c.shown);
-    EXPECT_EQ(EntryOfPicture(picture.height, picture.pixels, picture.entryShape).storedRows,
-              c.stored);
-  }
-}
-
 TEST(PngWriter, AShapeThatDoesNotFitThePictureIsIgnoredOnReading) {
   // As after an editor resized the picture and kept the chunk: 4 × 2 pixels hold 5 to 8 bytes.
   for (const std::uint32_t stored : {0u, 4u, 9u}) {
