@@ -13,10 +13,12 @@ namespace {
 constexpr char kStreamedArchiveName[] = "sprites";
 
 std::optional<std::string> Check(const Request& request) {
-  if (auto error = CheckOneArchive(request)) {
+  // The options first: "--sheet a.spr" takes the archive as its columns, and
+  // is better told so than that no archive was given.
+  if (auto error = CheckDecodeOptions(request)) {
     return error;
   }
-  return CheckDecodeOptions(request);
+  return CheckOneArchive(request);
 }
 
 pipeline::RunReport Run(const Request& request, files::FileSystem& files,

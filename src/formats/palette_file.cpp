@@ -203,7 +203,13 @@ PaletteFile ReadBitmapPalette(ByteSource& file) {
 }
 
 PaletteFile ReadArchivePalette(ByteSource& file) {
-  const ArchiveReader reader(file);
+  ArchiveReader reader(file);
+  // The palette is the 1024 bytes after the last entry: entries that run past
+  // it or end before it (bytes added at the end, a count changed) leave no
+  // telling which bytes it is, and a palette taken anyway would be wrong unsaid.
+  while (reader.NextPlace()) {
+  }
+  reader.CheckEntriesFill();
   return PaletteOfTrailer(reader.Palette());
 }
 

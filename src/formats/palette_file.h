@@ -34,12 +34,13 @@ inline constexpr std::size_t kPaletteEntries = 256;
 //   alpha left out (more than 256 are refused).
 // - bitmap with 8 bits per pixel: the palette where the bitmap reader finds it,
 //   as many entries as its colours-used field says (0: 256).
-// - sprite archive: its 1024-byte trailer.
+// - sprite archive: its 1024-byte trailer, once the entries' heads show it is
+//   where they end (a damaged archive is refused, naming the damage).
 // Throws FaultError naming the line or the part at fault, for anything else
 // and for more than 256 or no entries. A text palette is read a line at a
 // time, refused past 65536 lines or at a line of more than 4096 bytes; a PNG is read whole, and
-// refused (kFileTooLarge) when larger than `maxPngBytes`; of a bitmap or an
-// archive only the palette is read.
+// refused (kFileTooLarge) when larger than `maxPngBytes`; of a bitmap only the
+// palette is read, of an archive its entries' heads and the palette.
 PaletteFile ReadPaletteFile(ByteSource& file, std::uint64_t maxPngBytes,
                             const PngLimits& limits = {});
 // A palette file in memory.

@@ -13,6 +13,7 @@
 #include "formats/png_chunks.h"
 #include "formats/png_image_data.h"
 #include "formats/png_sixteen_bit.h"
+#include "formats/stored_picture.h"
 
 namespace sprite::formats {
 
@@ -371,9 +372,11 @@ EntryRows EntryOfPicture(std::uint32_t height, Bytes indexes,
   EntryRows entry;
   entry.heightField = static_cast<std::int32_t>(std::min<std::uint32_t>(
       height, static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max())));
+  const std::size_t width = height == 0 ? 0 : indexes.size() / height;
   entry.storedRows = std::move(indexes);
   if (shape) {
     entry.heightField = shape->heightField;
+    TurnStoredRows(shape->heightField, static_cast<std::uint32_t>(width), entry.storedRows);
     entry.storedRows.resize(std::min<std::size_t>(shape->storedLength, entry.storedRows.size()));
   }
   return entry;

@@ -10,6 +10,7 @@
 #include "common/error.h"
 #include "formats/png_chunks.h"
 #include "formats/png_image_data.h"
+#include "formats/stored_picture.h"
 
 namespace sprite::formats {
 
@@ -91,6 +92,14 @@ Bytes WriteEntryPng(std::int32_t width, std::int16_t heightField, ByteView store
   std::optional<EntryShape> shape;
   if (storedRows.size() != rows * w || heightField != static_cast<std::int64_t>(rows)) {
     shape = EntryShape{heightField, static_cast<std::uint32_t>(storedRows.size())};
+  }
+  // A top-down bitmap's entry keeps its bottom row first; the picture shows the top first.
+  Bytes turned;
+  if (heightField < 0) {
+    turned.assign(storedRows.begin(), storedRows.end());
+    turned.resize(rows * w, 0);
+    TurnStoredRows(heightField, static_cast<std::uint32_t>(width), turned);
+    storedRows = turned;
   }
   return WriteIndexedPng(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(rows),
                          storedRows, palette, options, shape);

@@ -78,8 +78,14 @@ RunReport ListArchive(files::FileSystem& files, RunDelegate& delegate,
   } catch (FaultError& error) {
     Fault fault = error.Details();
     fault.path = archivePath;
-    problem(walked ? EntryDamaged(std::move(fault))
-                   : EntryNotDecoded(std::move(fault), "entries", "listed"));
+    Problem damage = walked ? EntryDamaged(std::move(fault))
+                            : EntryNotDecoded(std::move(fault), "entries", "listed");
+    if (json) {
+      // The log is the JSON object, which says "complete": false; the words go
+      // to standard error alone, so that a script can still parse it.
+      damage.line.clear();
+    }
+    problem(damage);
   }
   report.stored = listed;
   if (json) {

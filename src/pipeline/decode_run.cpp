@@ -11,6 +11,8 @@
 #include "files/commit_batch.h"
 #include "formats/png_writer.h"
 #include "formats/sprite_archive.h"
+#include "formats/stored_picture.h"
+#include "pipeline/decoder_host.h"
 #include "pipeline/entry_decode_ahead.h"
 #include "pipeline/list_file.h"
 #include "pipeline/run_files_check.h"
@@ -19,36 +21,6 @@
 #include "pipeline/sprite_sheet.h"
 
 namespace sprite::pipeline {
-namespace {
-
-// What the row decoder asks of its host, passed to the run's delegate: the
-// bars, and a stop that ends the run by throwing.
-class DecoderHost : public codec::RowsHost {
- public:
-  explicit DecoderHost(RunDelegate& delegate) : delegate_(delegate) {}
-
-  void ElementsDecoded(std::int32_t percent, std::int64_t) override {
-    delegate_.Progress(RunDelegate::Bar::kFirst, percent);
-    // Several stops in a row with nothing between them do what one does.
-    Yield();
-  }
-  void RowsPlaced(std::span<const std::int32_t> percents) override {
-    for (const std::int32_t percent : percents) {
-      Yield();
-      delegate_.Progress(RunDelegate::Bar::kSecond, percent);
-    }
-  }
-  void Yield() override {
-    if (delegate_.ShouldStop()) {
-      throw CancelledError();
-    }
-  }
-
- private:
-  RunDelegate& delegate_;
-};
-
-}  // namespace
 
 RunReport DecodeRun::Run(const std::string& archivePath, const std::string& folder,
                          const std::string& name) {
@@ -81,7 +53,10 @@ RunReport DecodeRun::Run(const std::string& archivePath, const std::string& fold
     }
     const std::optional<Problem> refused = CheckRunFiles(
         files_, delegate_, RunFilesOf(archivePath, base, extension, reader ? reader->Count() : 0));
-    if (!refused || !refused->line.empty()) {
+    // An entry chosen that the archive does not have is a usage error: no log.
+    const bool chosen = !reader || refused || options_.sheetColumns > 0 ||
+                        ChooseEntries(archivePath, reader->Count());
+    if ((!refused || !refused->line.empty()) && chosen) {
       delegate_.Log("Decoding...", false);
     }
     if (refused) {
@@ -93,7 +68,7 @@ RunReport DecodeRun::Run(const std::string& archivePath, const std::string& fold
     }
     if (reader && options_.sheetColumns > 0) {
       decoded = DecodeSheet(archivePath, base, *source);
-    } else if (reader && !ChooseEntries(archivePath, reader->Count())) {
+    } else if (reader && !chosen) {
       // Nothing is decoded for an entry the archive does not have.
     } else if (reader) {
       const auto writer = png ? MakePngWriter(reader->Palette(), options_.opaque)
@@ -207,6 +182,9 @@ std::int32_t DecodeRun::DecodeEntries(const std::string& archivePath, const std:
   if (!commitWaiting()) {
     return written;
   }
+  if (!chosen) {
+    CheckNothingLeft(reader, archivePath, files);
+  }
   report_.completed = true;
   // The count as the header gives it, or of the entries chosen; a run that
   // stops early says what it wrote.
@@ -270,6 +248,7 @@ std::int32_t DecodeRun::DecodeSheet(const std::string& archivePath, const std::s
       }
       const FrameSize size = sizes[static_cast<std::size_t>(placed)];
       rows.resize(std::size_t{size.width} * size.height, 0);
+      formats::TurnStoredRows(entry.height, size.width, rows);
       frame = {size.width, size.height, std::move(rows)};
     } catch (FaultError& error) {
       Fault fault = error.Details();
@@ -293,6 +272,9 @@ std::int32_t DecodeRun::DecodeSheet(const std::string& archivePath, const std::s
       return placed;
     }
     ++placed;
+  }
+  if (whole) {
+    CheckNothingLeft(reader, archivePath, "pictures");
   }
   // A sheet without a frame is not written: the file at its name stays as it was.
   if (placed > 0 && WriteSheet(name, [&] {
@@ -341,6 +323,21 @@ bool DecodeRun::WriteSheet(const std::string& name, const std::function<void()>&
   report_.outputFailed = true;
   Report(OutputNotWritten(std::move(fault)));
   return false;
+}
+
+void DecodeRun::CheckNothingLeft(const formats::ArchiveReader& reader,
+                                 const std::string& archivePath, std::string_view files) {
+  try {
+    reader.CheckEntriesFill();
+  } catch (FaultError& error) {
+    // A negative count is an archive of no entries; bytes after the last entry
+    // are damage: a count too low, a length changed, bytes added at the end
+    // (which move the palette).
+    if (error.Kind() == FaultKind::kBytesAfterEntries) {
+      error.SetPath(archivePath);
+      Report(ArchiveNotWhole(error.Details(), files));
+    }
+  }
 }
 
 void DecodeRun::WriteList() {

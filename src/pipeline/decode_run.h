@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/byte_io.h"
@@ -74,6 +75,9 @@ class DecodeRun {
   bool ChooseEntries(const std::string& archivePath, std::int32_t count);
   // Does `write` to the sheet `name`; false when it cannot be written.
   bool WriteSheet(const std::string& name, const std::function<void()>& write);
+  // After the last entry: bytes the entries leave before the palette are told.
+  void CheckNothingLeft(const formats::ArchiveReader& reader, const std::string& archivePath,
+                        std::string_view files);
   void WriteList();
   void Report(const Problem& problem);
   // A bitmap could not be written (`name`, unless the fault names another):

@@ -10,6 +10,7 @@
 #include "files/write_behind_file.h"
 #include "formats/entry_limits.h"
 #include "formats/sprite_archive.h"
+#include "formats/stored_picture.h"
 #include "pipeline/chosen_palette.h"
 #include "pipeline/entry_coding.h"
 #include "pipeline/palette_input.h"
@@ -20,13 +21,16 @@ namespace sprite::pipeline {
 
 namespace {
 
-// The picture as its stored rows show it, whole rows only: a sheet to cut.
+// The picture as its stored rows show it: a sheet to cut. A short last row
+// is completed with index 0, as a PNG picture of the entry shows it (whose
+// private chunk cut it short): no pixel is left out of the frames unsaid.
 IndexedImage ImageOf(const formats::StoredPicture& picture) {
   const auto width = static_cast<std::uint32_t>(picture.width);
-  const std::size_t rows = picture.storedRows.size() / width;
-  return {width, static_cast<std::uint32_t>(rows),
-          Bytes(picture.storedRows.begin(),
-                picture.storedRows.begin() + static_cast<std::ptrdiff_t>(rows * width))};
+  const std::size_t rows = (picture.storedRows.size() + width - 1) / width;
+  IndexedImage image{width, static_cast<std::uint32_t>(rows), picture.storedRows};
+  image.pixels.resize(rows * width, 0);
+  formats::TurnStoredRows(picture.height, width, image.pixels);
+  return image;
 }
 
 }  // namespace

@@ -164,7 +164,14 @@ Problem ArchiveNotChanged(Fault fault) {
 }
 
 Problem EntryDamaged(Fault fault) {
-  std::string text = fault.path + ": " + Describe(fault);
+  std::string text = Escaped(fault.path) + ": " + Describe(fault);
+  std::string line = "ERROR: " + text;
+  return Make(Problem::Effect::kEntryFailed, std::move(fault), std::move(text), std::move(line));
+}
+
+Problem ArchiveNotWhole(Fault fault, std::string_view what) {
+  std::string text = Escaped(fault.path) + ": " + Describe(fault) + "; the " + std::string(what) +
+                     " written may not show what the archive holds";
   std::string line = "ERROR: " + text;
   return Make(Problem::Effect::kEntryFailed, std::move(fault), std::move(text), std::move(line));
 }
@@ -220,7 +227,7 @@ Problem ArchiveNotOpened(Fault fault) {
   } else if (IsFileFault(f.kind)) {
     problem.text = "Cannot open the sprite archive " + Quoted(f.path) + ": " + Describe(f) + ".";
   } else {
-    problem.text = "Cannot decode the sprite archive " + Quoted(f.path) + ": " + Describe(f);
+    problem.text = "Cannot read the sprite archive " + Quoted(f.path) + ": " + Describe(f);
   }
   return problem;
 }

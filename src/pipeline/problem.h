@@ -86,6 +86,9 @@ Problem ArchiveNotChanged(Fault fault);
 // An archive entry that is damaged (`fault.path` the archive, `fault.entry`
 // the entry), or bytes of it that belong to no entry; the rest goes on.
 Problem EntryDamaged(Fault fault);
+// Every entry of the archive `fault.path` was decoded, yet bytes of it belong
+// to no entry: the `what` written ("bitmaps") may not show what it holds.
+Problem ArchiveNotWhole(Fault fault, std::string_view what);
 // An entry-level change was not made: `reason` (empty when a problem reported
 // before says why), and the archive at `archivePath` was left as it was.
 Problem NothingChanged(const std::string& archivePath, const std::string& reason = {});

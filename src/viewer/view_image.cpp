@@ -8,6 +8,7 @@
 
 #include "common/error.h"
 #include "formats/bitmap.h"
+#include "formats/stored_picture.h"
 
 namespace sprite::viewer {
 namespace {
@@ -59,6 +60,7 @@ IndexedPicture FromStored(formats::StoredPicture picture) {
   kept.height = static_cast<std::int32_t>(height);
   kept.palette = std::move(picture.palette);
   kept.pixels = std::move(picture.storedRows);
+  formats::TurnStoredRows(picture.height, static_cast<std::uint32_t>(width), kept.pixels);
   return kept;
 }
 

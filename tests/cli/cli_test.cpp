@@ -609,9 +609,13 @@ TEST(CliEntryCommandsTest, UsageErrorsSayWhatTheCommandTakes) {
       {{"append", "-", "b.bmp"},
        "append works on files: the archive and the pictures cannot be standard input (\"-\")"},
       {{"decode", "--json", archive}, "option \"--json\" belongs to list"},
+      {{"decode", "--png", "--sheet", archive},
+       "--sheet=" + archive + ": decode --png takes a number of columns, 1 to 32767"},
       {{"delete", "--alpha-threshold=9", archive, "1"},
        "option \"--alpha-threshold\" belongs to encode, replace, insert and append"},
       {{"extract", "--opaque", archive, "1"}, "option \"--opaque\" belongs to decode --png"},
+      {{"extract", archive, "3"},
+       "\"" + archive + "\": there is no entry 3: the archive holds 2 pictures, numbered from 1"},
       {{"replace", archive, "3", folder.Path("none.bmp")},
        "\"" + archive + "\": there is no entry 3: the archive holds 2 pictures, numbered from 1"},
       {{"insert", archive, "4", folder.Path("none.bmp")},
@@ -667,6 +671,10 @@ TEST(CliEntryCommandsTest, ChangesLogAsEncodeDoesAndLeaveADamagedArchiveAlone) {
                                       "the header counts, belong to no entry"));
     EXPECT_EQ(ReadFile(archive), damaged);
   }
+  // Standard output stays one JSON object for a script; the damage is on standard error.
+  const Result damagedJson = RunCli(folder, {"list", "--json", archive});
+  EXPECT_THAT(damagedJson.out, ::testing::Not(HasSubstr("ERROR")));
+  EXPECT_THAT(damagedJson.lines, ::testing::Contains("  \"complete\": false"));
   damaged[4] = 5;  // two entries more than it holds: the walk ends at the fourth
   WriteFile(archive, damaged);
   // A name's control characters reach no terminal.

@@ -38,8 +38,9 @@ class FakePictureSource : public pipeline::PictureSource {
   std::function<void(const std::string&)> beforeRead;
 };
 
-// A picture of `width` x `height` indexes made by `index(x, y)`, palette entry
-// i coloured (i, 255 - i, i / 2) in archive order.
+// A picture of `width` x `height` indexes made by `index(x, y)`, y = 0 at the
+// top, palette entry i coloured (i, 255 - i, i / 2) in archive order. A
+// negative height stores the rows bottom row first, as a top-down bitmap's.
 inline formats::StoredPicture MakeStoredPicture(
     std::int32_t width, std::int32_t height,
     const std::function<std::uint8_t(std::int32_t, std::int32_t)>& index) {
@@ -53,7 +54,8 @@ inline formats::StoredPicture MakeStoredPicture(
     picture.palette[static_cast<std::size_t>(i) * 4 + 2] = static_cast<std::uint8_t>(i / 2);
   }
   const std::int32_t rows = height < 0 ? -height : height;
-  for (std::int32_t y = 0; y < rows; ++y) {
+  for (std::int32_t row = 0; row < rows; ++row) {
+    const std::int32_t y = height < 0 ? rows - 1 - row : row;
     for (std::int32_t x = 0; x < width; ++x) {
       picture.storedRows.push_back(index(x, y));
     }

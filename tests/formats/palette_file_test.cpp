@@ -102,6 +102,13 @@ TEST(PaletteFile, EachKindIsToldByItsContentAndPaddedWithBlack) {
   EXPECT_EQ(grey.entriesGiven, 2u);
 }
 
+// An archive's header counting `count` entries, a zero palette and `extra` bytes.
+Bytes Archive(std::uint8_t count, std::size_t extra) {
+  Bytes archive = B({'S', 'P', 1, 2, count, 0, 0, 0});
+  archive.resize(8 + 1024 + extra, 0);
+  return archive;
+}
+
 TEST(PaletteFile, FilesThatAreNoPaletteAreRefusedNamingTheFault) {
   std::string tooMany = "GIMP Palette\n";
   for (int i = 0; i < 257; ++i) {
@@ -147,6 +154,9 @@ TEST(PaletteFile, FilesThatAreNoPaletteAreRefusedNamingTheFault) {
                 }(),
                 "its information header is 12 bytes long, an OS/2 bitmap's"},
            Case{B({'S', 'P', 1, 2, 0, 0}), "the file is 6 bytes long, too short"},
+           // An archive whose palette cannot be told: bytes added after it, a count too high.
+           Case{Archive(0, 8), "8 bytes at offset 8, after the last of the 0 entries"},
+           Case{Archive(1, 0), "entry 1 at offset 8:"},
        }) {
     try {
       ReadPaletteFile(c.file);

@@ -56,6 +56,16 @@ class DecodeRunTest : public ::testing::Test {
     return pipeline::DecodeRun(files_, delegate_, options).Run(archive, into);
   }
 
+  // The pixels of a sheet of one column of the frames encode cuts from `picture`.
+  Bytes Recut(const std::string& picture, pipeline::FrameSize frame) {
+    RecordingDelegate quiet;
+    Bytes palette(1024, 0);
+    const std::string frames = folder_.Path("frames.spr");
+    pipeline::EncodeRun(files_, quiet, {.sheet = frame}).Run({picture}, frames, palette);
+    Decode(frames, {}, {.png = true, .sheetColumns = 1});
+    return formats::ReadPng(ReadFile(delegate_.written.at(0))).pixels;
+  }
+
   TempFolder folder_;
   fakes::FakeFileSystem files_;
   RecordingDelegate delegate_;
@@ -204,6 +214,24 @@ TEST_F(DecodeRunTest, ADamagedEntryEndsTheRunAfterItsOwnLineAndKeepsWhatWasWritt
   }
 }
 
+TEST_F(DecodeRunTest, BytesNoEntryHoldsAreToldOnceEveryEntryIsWritten) {
+  const std::string archive =
+      MakeArchive({{.pixelArea = {1, 2, 3, 4}}, {.pixelArea = {5, 6, 7, 8}}});
+  Bytes lowCount = ReadFile(archive);
+  lowCount[4] = 1;  // the second entry belongs to none
+  Bytes added = ReadFile(archive);
+  added.resize(added.size() + 4, 'j');  // the palette read is 4 bytes off
+  for (const auto& [bytes, entries] : {std::pair{lowCount, 1}, {added, 2}}) {
+    for (const std::uint32_t columns : {0u, 2u}) {
+      SCOPED_TRACE(entries * 10 + static_cast<int>(columns));
+      WriteFile(archive, bytes);
+      EXPECT_EQ(Decode(archive, {}, {.png = columns > 0, .sheetColumns = columns}).stored, entries);
+      ASSERT_EQ(delegate_.problems.size(), 1u);
+      EXPECT_EQ(delegate_.problems[0].fault.kind, FaultKind::kBytesAfterEntries);
+    }
+  }
+}
+
 TEST_F(DecodeRunTest, AFullDiskNamesTheFilesLeftUnwrittenAsTheyAreWritten) {
   const std::string archive = MakeArchive({{.pixelArea = {1, 2, 3, 4}}});
   for (const bool png : {false, true}) {
@@ -320,6 +348,27 @@ TEST_F(DecodeRunTest, ASheetWrittenBandByBandIsTheFramesComposed) {
     EXPECT_EQ((pipeline::IndexedImage{sheet.width, sheet.height, sheet.pixels}),
               pipeline::ComposeSheet(frames, columns));
   }
+}
+
+TEST_F(DecodeRunTest, ATopDownBitmapIsAPictureTopRowFirstEveryWay) {
+  // A negative height: the file's first row is the top, 1s above 2s.
+  const Bytes area{1, 1, 1, 1, 2, 2, 2, 2};
+  const std::string archive = MakeArchive({{.width = 4, .height = -2, .pixelArea = area}});
+  for (const std::uint32_t columns : {0u, 1u}) {
+    Decode(archive, {}, {.png = true, .sheetColumns = columns});
+    EXPECT_EQ(formats::ReadPng(ReadFile(delegate_.written.at(0))).pixels, area) << columns;
+  }
+  EXPECT_EQ(Recut(folder_.Path("in0.bmp"), {4, 1}), area);  // the top frame first
+}
+
+TEST_F(DecodeRunTest, APictureWithAShortLastRowIsCutIntoFramesAsItIsShown) {
+  // One entry 3 wide of 7 bytes: two rows and one pixel, a PNG picture of 3 × 3.
+  Bytes bytes{0x53, 0x50, 1, 2, 1, 0, 0, 0, 3, 0, 3, 0, 7, 0, 1, 2, 3, 4, 5, 6, 7};
+  bytes.resize(bytes.size() + 1024, 0);
+  const std::string archive = folder_.Path("short.spr");
+  WriteFile(archive, bytes);
+  Decode(archive, {}, {.png = true});
+  EXPECT_EQ(Recut(archive + ".0001.png", {3, 1}), (Bytes{1, 2, 3, 4, 5, 6, 7, 0, 0}));
 }
 
 TEST_F(DecodeRunTest, AStopOrAFullDiskWhileASheetIsWrittenLeavesTheOldSheet) {

@@ -214,5 +214,12 @@ TEST(ProblemWordsTest, TheLogKeepsItsOwnLinesAndOtherProblemsAreWordedOnce) {
   EXPECT_THAT(box.detail, HasSubstr("\"x.spr\" is not a sprite archive"));
 }
 
+TEST(ProblemWordsTest, ADamagedArchiveIsNamedWithItsControlCharactersEscaped) {
+  EXPECT_THAT(pipeline::EntryDamaged(
+                  {.kind = FaultKind::kBytesAfterEntries, .path = "\x1B[31m.spr", .value = 8})
+                  .line,
+              HasSubstr("ERROR: \\x1B[31m.spr: 8 bytes"));
+}
+
 }  // namespace
 }  // namespace sprite::testing
