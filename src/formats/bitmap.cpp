@@ -27,6 +27,10 @@ constexpr std::size_t kHeightField = 22;
 constexpr std::size_t kBitsPerPixelField = 28;
 constexpr std::size_t kCompressionField = 30;
 constexpr std::size_t kColoursUsedField = 46;
+// The 12-byte core header of early bitmap files keeps 16-bit fields: its bits
+// per pixel lie at 24, and its palette entries are 3 bytes long.
+constexpr std::uint32_t kCoreHeaderSize = 12;
+constexpr std::size_t kCoreBitsPerPixelField = 24;
 
 constexpr std::uint16_t kAcceptedBitsPerPixel = 8;
 constexpr std::uint32_t kAcceptedColoursUsed = 256;
@@ -56,6 +60,10 @@ Fault NotABitmap(ByteView fileStart) {
   return {.kind = FaultKind::kNotABitmap, .shown = HexAndShown(start)};
 }
 
+bool HasBitmapSignature(ByteView fileStart) {
+  return fileStart.size() >= 2 && fileStart[0] == 'B' && fileStart[1] == 'M';
+}
+
 }  // namespace
 
 BitmapHeaders ReadBitmapHeaders(ByteView file) {
@@ -76,6 +84,13 @@ bool PassesAcceptanceTest(const BitmapHeaders& headers) {
 }
 
 std::optional<Fault> JudgeBitmap(ByteView fileStart, const BitmapHeaders& headers) {
+  // The fields read at the information header's offsets are a core header's
+  // palette there: whatever they say, the file cannot be read as one.
+  if (headers.infoHeaderSize == kCoreHeaderSize && HasBitmapSignature(fileStart)) {
+    return Fault{.kind = FaultKind::kCoreHeader,
+                 .offset = kInfoHeaderSizeField,
+                 .value = ReadLittleEndian(fileStart, kCoreBitsPerPixelField, 2)};
+  }
   if (PassesAcceptanceTest(headers)) {
     if (headers.compression == 0) {
       return std::nullopt;
@@ -86,7 +101,7 @@ std::optional<Fault> JudgeBitmap(ByteView fileStart, const BitmapHeaders& header
   if (fileStart.empty()) {
     return Fault{.kind = FaultKind::kEmptyFile};
   }
-  if (fileStart.size() < 2 || fileStart[0] != 'B' || fileStart[1] != 'M') {
+  if (!HasBitmapSignature(fileStart)) {
     return NotABitmap(fileStart);
   }
   if (fileStart.size() < kBitmapFileHeaderSize + kBitmapInfoHeaderSize) {

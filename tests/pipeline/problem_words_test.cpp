@@ -36,6 +36,7 @@ constexpr KindFacts kKinds[] = {
     {FaultKind::kNotABitmap, false, false, true, false, false},
     {FaultKind::kHeadersCut, true, false, false, false, false},
     {FaultKind::kNotEightBit, true, false, false, false, false},
+    {FaultKind::kCoreHeader, true, false, false, false, false},
     {FaultKind::kNot256Colours, true, false, false, false, false},
     {FaultKind::kCompressed, true, false, false, false, false},
     {FaultKind::kPaletteCut, true, true, false, false, false},
@@ -166,7 +167,8 @@ TEST(ProblemWordsTest, TheLogKeepsItsOwnLinesAndOtherProblemsAreWordedOnce) {
       "ERROR: bitmap palette does not match format restriction (8BPP/256Cols)";
   for (const FaultKind kind :
        {FaultKind::kNoSuchFile, FaultKind::kEmptyFile, FaultKind::kNotABitmap,
-        FaultKind::kHeadersCut, FaultKind::kNotEightBit, FaultKind::kNot256Colours}) {
+        FaultKind::kHeadersCut, FaultKind::kNotEightBit, FaultKind::kCoreHeader,
+        FaultKind::kNot256Colours}) {
     EXPECT_EQ(notStored(kind).line, kRestriction);
   }
   const pipeline::Problem compressed = notStored(FaultKind::kCompressed);
