@@ -235,6 +235,16 @@ std::string Describe(const Fault& fault, OptionWords words) {
     case kColoursChanged:
       return Pixels(fault.value) + " took a near palette colour, " +
              (fault.value == 1 ? "" : "the farthest ") + Thousandths(fault.bound) + " away (OKLab)";
+    case kMappingUnused:
+      if (fault.value > 0) {
+        return (menu ? "Options ▸ Colours… (" + Number(fault.value) + ")"
+                     : "--colours " + Number(fault.value)) +
+               " had no effect: it chooses a palette from the colours of PNG pictures, and this "
+               "run stored only bitmaps, which keep their own palettes";
+      }
+      return (menu ? "the target palette " : "--palette ") + Quoted(fault.text) +
+             " had no effect: it maps the colours of PNG pictures, and this run stored only "
+             "bitmaps, which keep their own palettes; the archive keeps the last one's";
     case kArchiveFull:
       return "the archive already holds 32767 pictures, as many as it can";
     case kNoPictures:

@@ -84,6 +84,9 @@ enum class FaultKind : std::uint8_t {
   // value: opaque pixels a palette given or chosen has no exact entry for;
   // bound: the farthest one moved, in thousandths of OKLab's unit
   kColoursChanged,
+  // A palette given (text: its file) or to be chosen (value: the colours) that
+  // no picture was mapped to: the run stored only bitmaps, which keep their own.
+  kMappingUnused,
   kFileTooLarge,  // value: the file's length (0: a stream, not read to its end); bound: the most
                   // read of such a file
   kArchiveFull,   // the archive holds as many pictures as its count can say

@@ -79,6 +79,12 @@ Problem ChangeStored(Fault fault) {
   return Make(Problem::Effect::kNoted, std::move(fault), std::move(text), std::move(line));
 }
 
+Problem MappingUnused(Fault fault, OptionWords words) {
+  std::string text = Describe(fault, words);
+  std::string line = "Warning: " + text;
+  return Make(Problem::Effect::kStoredAnyway, std::move(fault), std::move(text), std::move(line));
+}
+
 Problem ArchiveNotWritten(Fault fault, bool replacing) {
   std::string text = "cannot write the archive " + Quoted(fault.path) + ": " + Describe(fault) +
                      (replacing ? "; the previous file is unchanged" : "");

@@ -68,6 +68,8 @@ constexpr KindFacts kKinds[] = {
     {FaultKind::kPictureChanged, false, false, true, false, false},
     {FaultKind::kSheetNotWhole, true, true, true, false, false},
     {FaultKind::kColoursChanged, true, true, false, false, false},
+    // The colours asked for; without them, the palette file named.
+    {FaultKind::kMappingUnused, true, false, false, false, false},
     {FaultKind::kFileTooLarge, true, true, false, false, false},
     {FaultKind::kArchiveFull, false, false, false, false, false},
     {FaultKind::kNoPictures, false, false, false, false, false},
