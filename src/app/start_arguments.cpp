@@ -95,7 +95,12 @@ FileKind KindOfFile(files::FileSystem& files, const std::string& path) {
 }
 
 std::vector<std::string> PicturesInFolder(files::FileSystem& files, const std::string& folder) {
-  return pipeline::FolderPictures(files, folder);
+  std::vector<std::string> pictures = pipeline::FolderPictures(files, folder);
+  // In the system's own form, as Add gives paths ("C:\\w\\a.bmp" on Windows).
+  for (std::string& path : pictures) {
+    path = Utf8FromPath(PathFromUtf8(path).make_preferred());
+  }
+  return pictures;
 }
 
 StartFiles SortStartFiles(

@@ -27,9 +27,10 @@ enum class FileKind { kMissing, kArchive, kFolder, kOther };
 // read: Encode reports it.
 FileKind KindOfFile(files::FileSystem& files, const std::string& path);
 
-// The pictures a folder given on the command line stands for: its .bmp and
-// .png files in natural order, as sprite-cli encode takes a folder. Throws
-// FaultError when it holds none or cannot be listed.
+// The pictures a folder given on the command line or dropped on the list
+// stands for: its .bmp and .png files in natural order, as sprite-cli encode
+// takes a folder, in the system's own form. Throws FaultError when it holds
+// none or cannot be listed.
 std::vector<std::string> PicturesInFolder(files::FileSystem& files, const std::string& folder);
 
 // The files the window starts with.
