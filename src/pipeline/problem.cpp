@@ -193,10 +193,11 @@ Problem NoSuchEntry(Fault fault) {
 
 Problem EntriesRecoloured(const std::string& archivePath, std::int32_t count,
                           const std::string& lastPath) {
+  const bool one = count == 1;
   std::string text = Quoted(archivePath) + ": its " + std::to_string(count) +
-                     (count == 1 ? " entry" : " entries") +
-                     " kept have other colours than the last picture, " + Quoted(lastPath) +
-                     "; they will come back with its colours";
+                     (one ? " entry kept has" : " entries kept have") +
+                     " other colours than the last picture, " + Quoted(lastPath) + "; " +
+                     (one ? "it" : "they") + " will come back with its colours";
   return Make(Problem::Effect::kStoredAnyway,
               {.kind = FaultKind::kOtherColours, .path = archivePath, .value = count},
               std::move(text),

@@ -68,7 +68,6 @@ constexpr KindFacts kKinds[] = {
     {FaultKind::kPictureChanged, false, false, true, false, false},
     {FaultKind::kSheetNotWhole, true, true, true, false, false},
     {FaultKind::kColoursChanged, true, true, false, false, false},
-    // The colours asked for; without them, the palette file named.
     {FaultKind::kMappingUnused, true, false, false, false, false},
     {FaultKind::kFileTooLarge, true, true, false, false, false},
     {FaultKind::kArchiveFull, false, false, false, false, false},
@@ -201,6 +200,10 @@ TEST(ProblemWordsTest, TheLogKeepsItsOwnLinesAndOtherProblemsAreWordedOnce) {
             pipeline::Problem::Effect::kStoredAnyway);
   EXPECT_FALSE(notStored(FaultKind::kNotEightBit).lineNamesIt);
   EXPECT_TRUE(compressed.lineNamesIt);
+
+  EXPECT_THAT(
+      pipeline::EntriesRecoloured("a.spr", 1, "n.bmp").text,
+      HasSubstr("its 1 entry kept has other colours than the last picture, \"n.bmp\"; it "));
 
   // A palette file that cannot be used is named as the palette, whatever the fault.
   for (const FaultKind kind :
