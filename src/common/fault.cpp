@@ -119,11 +119,10 @@ std::string Describe(const Fault& fault, OptionWords words) {
              " bytes long, too short for the 54 bytes of bitmap headers";
     case kNotEightBit:
       return "it is a " + Number(fault.value) + "-bit bitmap" + kOnlyEightBit;
-    case kCoreHeader:
+    case kOs2Header:
       return "it is a " + Number(fault.value) +
-             "-bit bitmap with the 12-byte core header of early bitmap files; only 8-bit bitmaps "
-             "with 256 colours and the 40-byte information header (or a larger one) can be "
-             "stored";
+             "-bit OS/2 bitmap, with a 12-byte information header; only 8-bit bitmaps with 256 "
+             "colours and a header of 40 bytes or more can be stored";
     case kNot256Colours:
       if (fault.value == 0) {
         return "it is an 8-bit bitmap that does not give its number of colours (0)" +

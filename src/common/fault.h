@@ -33,7 +33,7 @@ enum class FaultKind : std::uint8_t {
   kNotABitmap,         // text: what the file is ("a PNG picture"), or empty and `shown` its start
   kHeadersCut,         // value: the file's length, shorter than the 54 header bytes
   kNotEightBit,        // value: bits per pixel
-  kCoreHeader,         // value: bits per pixel, from the 12-byte core header
+  kOs2Header,          // value: bits per pixel, from the 12-byte OS/2 header
   kNot256Colours,      // value: colours used
   kCompressed,         // value: the compression field
   kPaletteCut,         // value: the file's length; bound: bytes the palette needs; offset: palette

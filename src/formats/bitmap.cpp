@@ -27,10 +27,7 @@ constexpr std::size_t kHeightField = 22;
 constexpr std::size_t kBitsPerPixelField = 28;
 constexpr std::size_t kCompressionField = 30;
 constexpr std::size_t kColoursUsedField = 46;
-// The 12-byte core header of early bitmap files keeps 16-bit fields: its bits
-// per pixel lie at 24, and its palette entries are 3 bytes long.
-constexpr std::uint32_t kCoreHeaderSize = 12;
-constexpr std::size_t kCoreBitsPerPixelField = 24;
+constexpr std::size_t kOs2BitsPerPixelField = 24;
 
 constexpr std::uint16_t kAcceptedBitsPerPixel = 8;
 constexpr std::uint32_t kAcceptedColoursUsed = 256;
@@ -84,12 +81,12 @@ bool PassesAcceptanceTest(const BitmapHeaders& headers) {
 }
 
 std::optional<Fault> JudgeBitmap(ByteView fileStart, const BitmapHeaders& headers) {
-  // The fields read at the information header's offsets are a core header's
+  // The fields read at the information header's offsets are an OS/2 bitmap's
   // palette there: whatever they say, the file cannot be read as one.
-  if (headers.infoHeaderSize == kCoreHeaderSize && HasBitmapSignature(fileStart)) {
-    return Fault{.kind = FaultKind::kCoreHeader,
+  if (headers.infoHeaderSize == kOs2HeaderSize && HasBitmapSignature(fileStart)) {
+    return Fault{.kind = FaultKind::kOs2Header,
                  .offset = kInfoHeaderSizeField,
-                 .value = ReadLittleEndian(fileStart, kCoreBitsPerPixelField, 2)};
+                 .value = ReadLittleEndian(fileStart, kOs2BitsPerPixelField, 2)};
   }
   if (PassesAcceptanceTest(headers)) {
     if (headers.compression == 0) {

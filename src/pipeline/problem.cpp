@@ -22,7 +22,7 @@ bool FailsAcceptanceTest(FaultKind kind) {
     case FaultKind::kNotABitmap:
     case FaultKind::kHeadersCut:
     case FaultKind::kNotEightBit:
-    case FaultKind::kCoreHeader:
+    case FaultKind::kOs2Header:
     case FaultKind::kNot256Colours:
       return true;
     default:

@@ -36,7 +36,7 @@ constexpr KindFacts kKinds[] = {
     {FaultKind::kNotABitmap, false, false, true, false, false},
     {FaultKind::kHeadersCut, true, false, false, false, false},
     {FaultKind::kNotEightBit, true, false, false, false, false},
-    {FaultKind::kCoreHeader, true, false, false, false, false},
+    {FaultKind::kOs2Header, true, false, false, false, false},
     {FaultKind::kNot256Colours, true, false, false, false, false},
     {FaultKind::kCompressed, true, false, false, false, false},
     {FaultKind::kPaletteCut, true, true, false, false, false},
@@ -168,7 +168,7 @@ TEST(ProblemWordsTest, TheLogKeepsItsOwnLinesAndOtherProblemsAreWordedOnce) {
       "ERROR: bitmap palette does not match format restriction (8BPP/256Cols)";
   for (const FaultKind kind :
        {FaultKind::kNoSuchFile, FaultKind::kEmptyFile, FaultKind::kNotABitmap,
-        FaultKind::kHeadersCut, FaultKind::kNotEightBit, FaultKind::kCoreHeader,
+        FaultKind::kHeadersCut, FaultKind::kNotEightBit, FaultKind::kOs2Header,
         FaultKind::kNot256Colours}) {
     EXPECT_EQ(notStored(kind).line, kRestriction);
   }
