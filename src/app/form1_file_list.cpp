@@ -9,6 +9,8 @@
 
 #include "about/frm_about.h"
 #include "app/form1.h"
+#include "app/start_arguments.h"
+#include "common/error.h"
 #include "dialogs/ce_common_dialog.h"
 #include "pipeline/archive_entries.h"
 #include "pipeline/bitmap_file_source.h"
@@ -188,8 +190,19 @@ void Form1::lstFiles_FilesDropped(const std::vector<std::string>& paths) {
   if (running_) {
     return;
   }
+  // A folder gives its pictures, as sprite-cli encode takes a folder; one
+  // without any is passed over like any other file that is no picture.
   std::vector<std::string> pictures;
-  std::copy_if(paths.begin(), paths.end(), std::back_inserter(pictures), IsPictureName);
+  for (const std::string& path : paths) {
+    if (files_.IsFolder(path)) {
+      try {
+        std::ranges::move(PicturesInFolder(files_, path), std::back_inserter(pictures));
+      } catch (const FaultError&) {
+      }
+    } else if (IsPictureName(path)) {
+      pictures.push_back(path);
+    }
+  }
   pipeline::SortByName(pictures);
   AppendToFileList(pictures);
 }

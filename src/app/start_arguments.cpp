@@ -8,9 +8,11 @@
 
 #include "app/form1.h"
 #include "app/version_text.h"
+#include "common/error.h"
 #include "common/text.h"
 #include "common/utf8_path.h"
 #include "formats/sprite_archive.h"
+#include "pipeline/run_inputs.h"
 
 namespace sprite::app {
 namespace {
@@ -26,7 +28,8 @@ constexpr char kHelp[] =
     "The first FILE that is a sprite archive (it starts with the bytes 'S' 'P' 1 2)\n"
     "becomes the archive in the output box; further archives are ignored. Every\n"
     "other FILE joins the file list in the order given, as Add puts it there, and\n"
-    "Encode judges it. A FILE that does not exist is skipped.\n"
+    "Encode judges it; a folder gives its .bmp and .png files in natural order.\n"
+    "A FILE that does not exist is skipped.\n"
     "\n"
     "Options:\n"
     "  -h, --help     print this help\n"
@@ -73,6 +76,9 @@ FileKind KindOfFile(files::FileSystem& files, const std::string& path) {
     return FileKind::kMissing;
   }
   try {
+    if (files.IsFolder(path)) {
+      return FileKind::kFolder;
+    }
     if (!files.IsPlainFile(path)) {
       return FileKind::kOther;
     }
@@ -88,9 +94,20 @@ FileKind KindOfFile(files::FileSystem& files, const std::string& path) {
   }
 }
 
-StartFiles SortStartFiles(const std::vector<std::string_view>& args,
-                          const std::function<FileKind(const std::string&)>& kindOf,
-                          const std::string& currentFolder) {
+std::vector<std::string> PicturesInFolder(files::FileSystem& files, const std::string& folder) {
+  std::vector<std::string> pictures = pipeline::FolderPictures(files, folder);
+  // In the system's own form, as Add gives paths ("C:\\w\\a.bmp" on Windows).
+  for (std::string& path : pictures) {
+    path = Utf8FromPath(PathFromUtf8(path).make_preferred());
+  }
+  return pictures;
+}
+
+StartFiles SortStartFiles(
+    const std::vector<std::string_view>& args,
+    const std::function<FileKind(const std::string&)>& kindOf,
+    const std::function<std::vector<std::string>(const std::string&)>& picturesOf,
+    const std::string& currentFolder) {
   StartFiles start;
   // Options end at "--"; a lone "-" is a file name.
   const auto optionsEnd = std::find(args.begin(), args.end(), "--");
@@ -104,6 +121,13 @@ StartFiles SortStartFiles(const std::vector<std::string_view>& args,
     return start;
   }
   std::size_t notAdded = 0;
+  const auto addToList = [&](const std::string& path) {
+    if (start.fileList.size() < static_cast<std::size_t>(Form1::kMaxListedFiles)) {
+      start.fileList.push_back(path);
+    } else {
+      ++notAdded;
+    }
+  };
   std::string_view outputArg;
   for (auto at = args.begin(); at != args.end(); ++at) {
     if (at == optionsEnd) {
@@ -125,12 +149,16 @@ StartFiles SortStartFiles(const std::vector<std::string_view>& args,
                                 std::string(outputArg));
         }
         break;
-      case FileKind::kOther:
-        if (start.fileList.size() < static_cast<std::size_t>(Form1::kMaxListedFiles)) {
-          start.fileList.push_back(path);
-        } else {
-          ++notAdded;
+      case FileKind::kFolder:
+        try {
+          std::ranges::for_each(picturesOf(path), addToList);
+        } catch (const FaultError& error) {
+          start.notes.push_back(kPrefix + Escaped(std::string(arg)) + ": " +
+                                Describe(error.Details()) + "; skipped");
         }
+        break;
+      case FileKind::kOther:
+        addToList(path);
         break;
     }
   }

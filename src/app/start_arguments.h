@@ -20,11 +20,18 @@ std::string WindowProgramHelp();
 std::string WindowProgramVersion();
 
 // What a path given on the command line names.
-enum class FileKind { kMissing, kArchive, kOther };
+enum class FileKind { kMissing, kArchive, kFolder, kOther };
 
-// kArchive for a plain file that starts with the archive signature. Anything
-// else that exists is kOther, even when it cannot be read: Encode reports it.
+// kArchive for a plain file that starts with the archive signature, kFolder
+// for a folder. Anything else that exists is kOther, even when it cannot be
+// read: Encode reports it.
 FileKind KindOfFile(files::FileSystem& files, const std::string& path);
+
+// The pictures a folder given on the command line or dropped on the list
+// stands for: its .bmp and .png files in natural order, as sprite-cli encode
+// takes a folder, in the system's own form. Throws FaultError when it holds
+// none or cannot be listed.
+std::vector<std::string> PicturesInFolder(files::FileSystem& files, const std::string& folder);
 
 // The files the window starts with.
 struct StartFiles {
@@ -35,12 +42,14 @@ struct StartFiles {
 };
 
 // Sorts the paths given into the file list and the output path: the first
-// archive is the output path, every other existing path joins the list up to
-// its limit. Relative paths are made full from `currentFolder`, as Add and
-// Browse give them. `args` holds what the window system left of the command
-// line after taking its own options.
-StartFiles SortStartFiles(const std::vector<std::string_view>& args,
-                          const std::function<FileKind(const std::string&)>& kindOf,
-                          const std::string& currentFolder);
+// archive is the output path, a folder's pictures (`picturesOf`) and every
+// other existing path join the list up to its limit. Relative paths are made
+// full from `currentFolder`, as Add and Browse give them. `args` holds what
+// the window system left of the command line after taking its own options.
+StartFiles SortStartFiles(
+    const std::vector<std::string_view>& args,
+    const std::function<FileKind(const std::string&)>& kindOf,
+    const std::function<std::vector<std::string>(const std::string&)>& picturesOf,
+    const std::string& currentFolder);
 
 }  // namespace sprite::app

@@ -119,6 +119,10 @@ std::string Describe(const Fault& fault, OptionWords words) {
              " bytes long, too short for the 54 bytes of bitmap headers";
     case kNotEightBit:
       return "it is a " + Number(fault.value) + "-bit bitmap" + kOnlyEightBit;
+    case kOs2Header:
+      return "it is a " + Number(fault.value) +
+             "-bit OS/2 bitmap, with a 12-byte information header; only 8-bit bitmaps with 256 "
+             "colours and a header of 40 bytes or more can be stored";
     case kNot256Colours:
       if (fault.value == 0) {
         return "it is an 8-bit bitmap that does not give its number of colours (0)" +
@@ -230,6 +234,16 @@ std::string Describe(const Fault& fault, OptionWords words) {
     case kColoursChanged:
       return Pixels(fault.value) + " took a near palette colour, " +
              (fault.value == 1 ? "" : "the farthest ") + Thousandths(fault.bound) + " away (OKLab)";
+    case kMappingUnused:
+      if (fault.value > 0) {
+        return (menu ? "Options ▸ Colours… (" + Number(fault.value) + ")"
+                     : "--colours " + Number(fault.value)) +
+               " had no effect: it chooses a palette from the colours of PNG pictures, and this "
+               "run stored only bitmaps, which keep their own palettes";
+      }
+      return (menu ? "the target palette " : "--palette ") + Quoted(fault.text) +
+             " had no effect: it maps the colours of PNG pictures, and this run stored only "
+             "bitmaps, which keep their own palettes; the archive keeps the last one's";
     case kArchiveFull:
       return "the archive already holds 32767 pictures, as many as it can";
     case kNoPictures:

@@ -33,6 +33,7 @@ enum class FaultKind : std::uint8_t {
   kNotABitmap,         // text: what the file is ("a PNG picture"), or empty and `shown` its start
   kHeadersCut,         // value: the file's length, shorter than the 54 header bytes
   kNotEightBit,        // value: bits per pixel
+  kOs2Header,          // value: bits per pixel, from the 12-byte OS/2 header
   kNot256Colours,      // value: colours used
   kCompressed,         // value: the compression field
   kPaletteCut,         // value: the file's length; bound: bytes the palette needs; offset: palette
@@ -83,6 +84,9 @@ enum class FaultKind : std::uint8_t {
   // value: opaque pixels a palette given or chosen has no exact entry for;
   // bound: the farthest one moved, in thousandths of OKLab's unit
   kColoursChanged,
+  // A palette given (text: its file) or to be chosen (value: the colours) that
+  // no picture was mapped to: the run stored only bitmaps, which keep their own.
+  kMappingUnused,
   kFileTooLarge,  // value: the file's length (0: a stream, not read to its end); bound: the most
                   // read of such a file
   kArchiveFull,   // the archive holds as many pictures as its count can say

@@ -27,6 +27,7 @@ constexpr std::size_t kHeightField = 22;
 constexpr std::size_t kBitsPerPixelField = 28;
 constexpr std::size_t kCompressionField = 30;
 constexpr std::size_t kColoursUsedField = 46;
+constexpr std::size_t kOs2BitsPerPixelField = 24;
 
 constexpr std::uint16_t kAcceptedBitsPerPixel = 8;
 constexpr std::uint32_t kAcceptedColoursUsed = 256;
@@ -56,6 +57,10 @@ Fault NotABitmap(ByteView fileStart) {
   return {.kind = FaultKind::kNotABitmap, .shown = HexAndShown(start)};
 }
 
+bool HasBitmapSignature(ByteView fileStart) {
+  return fileStart.size() >= 2 && fileStart[0] == 'B' && fileStart[1] == 'M';
+}
+
 }  // namespace
 
 BitmapHeaders ReadBitmapHeaders(ByteView file) {
@@ -76,6 +81,13 @@ bool PassesAcceptanceTest(const BitmapHeaders& headers) {
 }
 
 std::optional<Fault> JudgeBitmap(ByteView fileStart, const BitmapHeaders& headers) {
+  // The fields read at the information header's offsets are an OS/2 bitmap's
+  // palette there: whatever they say, the file cannot be read as one.
+  if (headers.infoHeaderSize == kOs2HeaderSize && HasBitmapSignature(fileStart)) {
+    return Fault{.kind = FaultKind::kOs2Header,
+                 .offset = kInfoHeaderSizeField,
+                 .value = ReadLittleEndian(fileStart, kOs2BitsPerPixelField, 2)};
+  }
   if (PassesAcceptanceTest(headers)) {
     if (headers.compression == 0) {
       return std::nullopt;
@@ -86,7 +98,7 @@ std::optional<Fault> JudgeBitmap(ByteView fileStart, const BitmapHeaders& header
   if (fileStart.empty()) {
     return Fault{.kind = FaultKind::kEmptyFile};
   }
-  if (fileStart.size() < 2 || fileStart[0] != 'B' || fileStart[1] != 'M') {
+  if (!HasBitmapSignature(fileStart)) {
     return NotABitmap(fileStart);
   }
   if (fileStart.size() < kBitmapFileHeaderSize + kBitmapInfoHeaderSize) {

@@ -13,6 +13,9 @@ namespace sprite::formats {
 
 inline constexpr std::size_t kBitmapFileHeaderSize = 14;
 inline constexpr std::size_t kBitmapInfoHeaderSize = 40;
+// An OS/2 bitmap's core header: 16-bit fields, the bits per pixel at 24, and
+// 3-byte palette entries, so the information header's offsets read other bytes.
+inline constexpr std::uint32_t kOs2HeaderSize = 12;
 inline constexpr std::size_t kPaletteSize = 1024;  // 256 entries of 4 bytes
 // Where the palette of a 40-byte information header starts, and where written pixels start.
 inline constexpr std::size_t kClassicPaletteOffset = kBitmapFileHeaderSize + kBitmapInfoHeaderSize;

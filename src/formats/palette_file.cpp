@@ -31,7 +31,6 @@ constexpr std::size_t kMaxLineBytes = 4096;
 constexpr std::size_t kMaxLines = 65536;
 // What is shown of a line at fault.
 constexpr std::size_t kShownBytes = 40;
-constexpr std::uint32_t kOs2HeaderSize = 12;
 
 std::string Text(std::uint64_t value) {
   return std::to_string(value);
@@ -176,7 +175,7 @@ PaletteFile ReadBitmapPalette(ByteSource& file) {
     Bad("the bitmap is " + Text(start.size()) + " bytes long, too short for the " +
         Text(kClassicPaletteOffset) + " bytes of its headers");
   }
-  if (headers.bitsPerPixel != 8 && headers.infoHeaderSize == kOs2HeaderSize) {
+  if (headers.infoHeaderSize == kOs2HeaderSize) {
     Bad("its information header is 12 bytes long, an OS/2 bitmap's; only a Windows bitmap, "
         "with a header of 40 bytes or more, has a palette to read here");
   }

@@ -64,6 +64,7 @@ struct EncodeRun::Stored {
   Bytes trailer;
   StoredPalettes palettes;
   bool lastOnTarget = false;
+  bool anyOnTarget = false;
   // The PNG pictures have more colours than a palette holds: the rest of the
   // run only counts them, and nothing is stored.
   std::optional<Fault> tooManyColours{};
@@ -165,6 +166,16 @@ void EncodeRun::WriteArchive(const std::vector<std::string>& inputs, files::Repl
   for (const std::size_t index : run.palettes.DifferingFromLast(target)) {
     Report(run, StoredAnyway({.kind = FaultKind::kOtherColours, .path = inputs[index]}));
   }
+  // Bitmaps keep their own palettes: a palette asked for that no picture took
+  // is said, unless the archive keeps it anyway.
+  const ColourMapping& mapping = options_.mapping;
+  if ((mapping.colours > 0 || !mapping.paletteFile.empty()) && run.report.stored > 0 &&
+      !run.anyOnTarget && (mapping.colours > 0 || run.trailer != target)) {
+    Report(run, MappingUnused({.kind = FaultKind::kMappingUnused,
+                               .value = mapping.colours,
+                               .text = mapping.paletteFile},
+                              options_.optionWords));
+  }
   delegate_.Log("Completed ", true);
   if (run.report.stored == 0 && existing) {
     // An archive of no pictures in place of a file that was there would only lose it.
@@ -244,6 +255,7 @@ bool EncodeRun::AddBitmap(const std::string& path, std::size_t index, AheadPictu
   // The trailer is the palette of the last picture stored; one that cannot be
   // stored leaves it alone.
   run.lastOnTarget = picture.onTargetPalette;
+  run.anyOnTarget = run.anyOnTarget || picture.onTargetPalette;
   if (picture.onTargetPalette) {
     run.palettes.AddOnTarget(index, UsedEntriesOf(picture.stored.storedRows));
   } else {

@@ -22,6 +22,7 @@ bool FailsAcceptanceTest(FaultKind kind) {
     case FaultKind::kNotABitmap:
     case FaultKind::kHeadersCut:
     case FaultKind::kNotEightBit:
+    case FaultKind::kOs2Header:
     case FaultKind::kNot256Colours:
       return true;
     default:
@@ -76,6 +77,12 @@ Problem ChangeStored(Fault fault) {
   std::string text = Escaped(fault.path) + ": " + Describe(fault);
   std::string line = "Note: " + text;
   return Make(Problem::Effect::kNoted, std::move(fault), std::move(text), std::move(line));
+}
+
+Problem MappingUnused(Fault fault, OptionWords words) {
+  std::string text = Describe(fault, words);
+  std::string line = "Warning: " + text;
+  return Make(Problem::Effect::kStoredAnyway, std::move(fault), std::move(text), std::move(line));
 }
 
 Problem ArchiveNotWritten(Fault fault, bool replacing) {
@@ -193,10 +200,11 @@ Problem NoSuchEntry(Fault fault) {
 
 Problem EntriesRecoloured(const std::string& archivePath, std::int32_t count,
                           const std::string& lastPath) {
+  const bool one = count == 1;
   std::string text = Quoted(archivePath) + ": its " + std::to_string(count) +
-                     (count == 1 ? " entry" : " entries") +
-                     " kept have other colours than the last picture, " + Quoted(lastPath) +
-                     "; they will come back with its colours";
+                     (one ? " entry kept has" : " entries kept have") +
+                     " other colours than the last picture, " + Quoted(lastPath) + "; " +
+                     (one ? "it" : "they") + " will come back with its colours";
   return Make(Problem::Effect::kStoredAnyway,
               {.kind = FaultKind::kOtherColours, .path = archivePath, .value = count},
               std::move(text),

@@ -49,6 +49,9 @@ Problem StoredAnyway(Fault fault);
 // run was asked to do (colours brought into a palette given or chosen), a
 // warning (StoredAnyway) for the rest.
 Problem ChangeStored(Fault fault);
+// The palette the run was asked to map PNG pictures to had none to map
+// (kMappingUnused): a warning, as what was asked was not done.
+Problem MappingUnused(Fault fault, OptionWords words = OptionWords::kCommandLine);
 // The archive could not be made or written; `replacing`: the run had begun, and
 // the file that was at the path before (if any) is unchanged.
 Problem ArchiveNotWritten(Fault fault, bool replacing);

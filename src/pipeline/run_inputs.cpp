@@ -46,6 +46,8 @@ std::vector<std::string> ListedPaths(files::FileSystem& files, const std::string
   return paths;
 }
 
+}  // namespace
+
 std::vector<std::string> FolderPictures(files::FileSystem& files, const std::string& folder) {
   std::vector<std::string> names;
   try {
@@ -67,8 +69,6 @@ std::vector<std::string> FolderPictures(files::FileSystem& files, const std::str
   }
   return names;
 }
-
-}  // namespace
 
 RunInputs ExpandInputs(files::FileSystem& files, std::span<const std::string_view> arguments) {
   RunInputs inputs;

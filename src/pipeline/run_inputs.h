@@ -27,4 +27,9 @@ struct RunInputs {
 // Views, not copies: a console may name 32767 pictures.
 RunInputs ExpandInputs(files::FileSystem& files, std::span<const std::string_view> arguments);
 
+// The .bmp and .png files of `folder`, full paths in natural order, as a
+// folder among ExpandInputs' arguments gives them. Throws FaultError:
+// kNoPictures when there is none, or why the folder cannot be listed.
+std::vector<std::string> FolderPictures(files::FileSystem& files, const std::string& folder);
+
 }  // namespace sprite::pipeline

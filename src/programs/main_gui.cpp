@@ -47,6 +47,7 @@ int main(int argc, char** argv) {
   const sprite::app::StartFiles start = sprite::app::SortStartFiles(
       Arguments(argc, argv),
       [&files](const std::string& path) { return sprite::app::KindOfFile(files, path); },
+      [&files](const std::string& path) { return sprite::app::PicturesInFolder(files, path); },
       sprite::Utf8FromPath(std::filesystem::current_path(noFolder)));
   for (const std::string& note : start.notes) {
     std::fprintf(stderr, "%s\n", note.c_str());

@@ -149,6 +149,15 @@ TEST_F(Form1FileListTest, DroppedPicturesJoinTheListAndADroppedFileNamesTheArchi
               ElementsAre("/z.bmp", "/d/b.BMP", "/d/d.Bmp", "/d/w9.png", "/d/w10.png"));
   Output().Drop({"/d/pack.spr", "/d/other.spr"});
   EXPECT_EQ(Output().Text(), "/d/pack.spr");
+
+  // A folder gives its pictures in natural order; one without any, nothing.
+  const std::string walk10 = WriteBitmap("walk_10.bmp", {});
+  const std::string walk2 = WriteBitmap("walk_2.bmp", {});
+  WriteFile(folder_.Path("notes.txt"), Bytes{1});
+  std::filesystem::create_directory(folder_.Path("empty"));
+  Prepare({}, "#");
+  FileList().Drop({folder_.Path("empty"), Utf8FromPath(folder_.Root())});
+  EXPECT_THAT(FileList().Lines(), ElementsAre(walk2, walk10));
 }
 
 TEST_F(Form1FileListTest, DropsAndDeleteWaitForNothingWhileDecodeFillsTheList) {

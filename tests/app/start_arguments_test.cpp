@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/test_files.h"
+#include "common/error.h"
 #include "files/native_file_system.h"
 
 namespace sprite::testing {
@@ -65,11 +66,18 @@ TEST(StartArgumentsTest, ArchivesBecomeTheOutputPathAndOtherFilesJoinTheList) {
       {Full("/w/a.bmp"), FileKind::kOther},   {Full("/w/b.bmp"), FileKind::kOther},
       {Full("/w/x.spr"), FileKind::kArchive}, {Full("/w/y.spr"), FileKind::kArchive},
       {Full("/w/-d.bmp"), FileKind::kOther},  {Full("/w/renamed.dat"), FileKind::kArchive},
-      {Full("/w/sub"), FileKind::kOther},     {Full("/elsewhere/c.bmp"), FileKind::kOther},
+      {Full("/w/sub"), FileKind::kFolder},    {Full("/elsewhere/c.bmp"), FileKind::kOther},
+      {Full("/w/empty"), FileKind::kFolder},
   };
   const auto kindOf = [&disk](const std::string& path) {
     const auto found = disk.find(path);
     return found == disk.end() ? FileKind::kMissing : found->second;
+  };
+  const auto picturesOf = [](const std::string& folder) {
+    if (folder != Full("/w/sub")) {
+      throw FaultError({.kind = FaultKind::kNoPictures, .path = folder});
+    }
+    return std::vector<std::string>{Full("/w/sub/walk_2.png"), Full("/w/sub/walk_10.bmp")};
   };
   const struct {
     const char* name;
@@ -103,10 +111,15 @@ TEST(StartArgumentsTest, ArchivesBecomeTheOutputPathAndOtherFilesJoinTheList) {
        "",
        {"sprite: gone.bmp: no such file; skipped", "sprite: gone.spr: no such file; skipped"}},
       {"full and relative paths, made full as Add gives them",
-       {Full("/elsewhere/c.bmp"), "./sub/../a.bmp", "sub"},
-       {Full("/elsewhere/c.bmp"), Full("/w/a.bmp"), Full("/w/sub")},
+       {Full("/elsewhere/c.bmp"), "./sub/../a.bmp"},
+       {Full("/elsewhere/c.bmp"), Full("/w/a.bmp")},
        "",
        {}},
+      {"a folder gives its pictures, one without any is skipped",
+       {"a.bmp", "sub", "empty"},
+       {Full("/w/a.bmp"), Full("/w/sub/walk_2.png"), Full("/w/sub/walk_10.bmp")},
+       "",
+       {"sprite: empty: the folder holds no .bmp or .png file; skipped"}},
       {"after -- a name may start with -", {"--", "-d.bmp"}, {Full("/w/-d.bmp")}, "", {}},
       {"an unknown option",
        {"a.bmp", "-d.bmp"},
@@ -117,7 +130,8 @@ TEST(StartArgumentsTest, ArchivesBecomeTheOutputPathAndOtherFilesJoinTheList) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const app::StartFiles start = app::SortStartFiles(Views(c.args), kindOf, Full("/w"));
+    const app::StartFiles start =
+        app::SortStartFiles(Views(c.args), kindOf, picturesOf, Full("/w"));
     EXPECT_EQ(start.fileList, c.fileList);
     EXPECT_EQ(start.outputPath, c.outputPath);
     EXPECT_EQ(start.notes, c.notes);
@@ -133,7 +147,9 @@ TEST(StartArgumentsTest, TheFileListTakesAtMost32767Files) {
     SCOPED_TRACE(extra);
     std::vector<std::string> args(std::size_t{32767} + extra, Full("/w/a.bmp"));
     args.push_back(Full("/w/last.spr"));
-    const app::StartFiles start = app::SortStartFiles(Views(args), kindOf, Full("/w"));
+    const app::StartFiles start = app::SortStartFiles(
+        Views(args), kindOf, [](const std::string&) { return std::vector<std::string>{}; },
+        Full("/w"));
     EXPECT_EQ(start.fileList.size(), 32767u);
     EXPECT_EQ(start.outputPath, Full("/w/last.spr"));
     if (extra == 0) {
@@ -159,7 +175,7 @@ TEST(StartArgumentsTest, AnArchiveIsAPlainFileThatStartsWithTheSignature) {
       {folder.Path("archive.bmp"), FileKind::kArchive},
       {folder.Path("short"), FileKind::kOther},
       {folder.Path("bitmap.spr"), FileKind::kOther},
-      {Utf8FromPath(folder.Root()), FileKind::kOther},
+      {Utf8FromPath(folder.Root()), FileKind::kFolder},
       {folder.Path("missing.spr"), FileKind::kMissing},
   };
   for (const auto& c : cases) {

@@ -199,6 +199,24 @@ def pictures_that_agree_with_the_last_palette_where_they_use_it(folder):
               and ("other colours" in err) == bool(status), err)
 
 
+def a_palette_no_picture_took(folder):
+    """Bitmaps keep their own palettes: --palette or --colours asked of a run
+    that stored only bitmaps is a warning, unless the archive keeps that palette."""
+    path = lambda name: os.path.join(folder, name)
+    for name, blue in [("own.bmp", 30), ("other.bmp", 200)]:
+        bitmap = Image.new("P", (4, 4), 1)
+        bitmap.putpalette([0, 0, 0, 200, 30, blue] + [0] * 762)
+        bitmap.save(path(name))
+    Image.new("RGB", (4, 4), (200, 30, 30)).save(path("red.png"))
+    for option, pictures, warned in [("--palette=" + path("own.bmp"), ["other.bmp"], True),
+                                     ("--palette=" + path("own.bmp"), ["own.bmp"], False),
+                                     ("--colours=4", ["own.bmp"], True),
+                                     ("--colours=4", ["own.bmp", "red.png"], False)]:
+        got, out, err = cli("encode", option, "-o", path("a.spr"), *map(path, pictures))
+        check(f"{option} {pictures}", (got == 1 and "had no effect" in out + err) if warned
+              else (got == 0 and err == ""), out + err)
+
+
 def main():
     folder = tempfile.mkdtemp(prefix="sprite-colour-test-")
     try:
@@ -208,6 +226,7 @@ def main():
         entry_commands_map_to_the_archive_palette(folder)
         sixteen_bit_samples(folder)
         pictures_that_agree_with_the_last_palette_where_they_use_it(folder)
+        a_palette_no_picture_took(folder)
     finally:
         shutil.rmtree(folder)
     return report()

@@ -162,7 +162,12 @@ TEST(JudgeBitmap, SaysWhyAFileCannotBeStored) {
   Bytes compressed = good;
   Put32(compressed, 30, 1);
   const Bytes png = B({0x89, 'P', 'N', 'G', 13, 10, 26, 10});
+  // An OS/2 header whose palette happens to read as 8 bits and 256 colours.
+  Bytes core = good;
+  Put32(core, 14, 12);
+  core[24] = 4;
   EXPECT_EQ(judged(good), Judged(FaultKind::kStopped, -1));
+  EXPECT_EQ(judged(core), Judged(FaultKind::kOs2Header, 4));
   EXPECT_EQ(judged({}).first, FaultKind::kEmptyFile);
   EXPECT_EQ(judged(png).first, FaultKind::kNotABitmap);
   EXPECT_EQ(judged(B({'B', 'M', 0, 0})), Judged(FaultKind::kHeadersCut, 4));

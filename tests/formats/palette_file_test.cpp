@@ -153,6 +153,12 @@ TEST(PaletteFile, FilesThatAreNoPaletteAreRefusedNamingTheFault) {
                   return bitmap;
                 }(),
                 "its information header is 12 bytes long, an OS/2 bitmap's"},
+           Case{[] {
+                  Bytes bitmap = WriteBitmap(1, 1, PatternPalette(), B({0}));
+                  bitmap[14] = 12;  // its palette happens to read as 8 bits
+                  return bitmap;
+                }(),
+                "its information header is 12 bytes long, an OS/2 bitmap's"},
            Case{B({'S', 'P', 1, 2, 0, 0}), "the file is 6 bytes long, too short"},
            // An archive whose palette cannot be told: bytes added after it, a count too high.
            Case{Archive(0, 8), "8 bytes at offset 8, after the last of the 0 entries"},

@@ -36,6 +36,7 @@ constexpr KindFacts kKinds[] = {
     {FaultKind::kNotABitmap, false, false, true, false, false},
     {FaultKind::kHeadersCut, true, false, false, false, false},
     {FaultKind::kNotEightBit, true, false, false, false, false},
+    {FaultKind::kOs2Header, true, false, false, false, false},
     {FaultKind::kNot256Colours, true, false, false, false, false},
     {FaultKind::kCompressed, true, false, false, false, false},
     {FaultKind::kPaletteCut, true, true, false, false, false},
@@ -67,6 +68,7 @@ constexpr KindFacts kKinds[] = {
     {FaultKind::kPictureChanged, false, false, true, false, false},
     {FaultKind::kSheetNotWhole, true, true, true, false, false},
     {FaultKind::kColoursChanged, true, true, false, false, false},
+    {FaultKind::kMappingUnused, true, false, false, false, false},
     {FaultKind::kFileTooLarge, true, true, false, false, false},
     {FaultKind::kArchiveFull, false, false, false, false, false},
     {FaultKind::kNoPictures, false, false, false, false, false},
@@ -166,7 +168,8 @@ TEST(ProblemWordsTest, TheLogKeepsItsOwnLinesAndOtherProblemsAreWordedOnce) {
       "ERROR: bitmap palette does not match format restriction (8BPP/256Cols)";
   for (const FaultKind kind :
        {FaultKind::kNoSuchFile, FaultKind::kEmptyFile, FaultKind::kNotABitmap,
-        FaultKind::kHeadersCut, FaultKind::kNotEightBit, FaultKind::kNot256Colours}) {
+        FaultKind::kHeadersCut, FaultKind::kNotEightBit, FaultKind::kOs2Header,
+        FaultKind::kNot256Colours}) {
     EXPECT_EQ(notStored(kind).line, kRestriction);
   }
   const pipeline::Problem compressed = notStored(FaultKind::kCompressed);
@@ -197,6 +200,10 @@ TEST(ProblemWordsTest, TheLogKeepsItsOwnLinesAndOtherProblemsAreWordedOnce) {
             pipeline::Problem::Effect::kStoredAnyway);
   EXPECT_FALSE(notStored(FaultKind::kNotEightBit).lineNamesIt);
   EXPECT_TRUE(compressed.lineNamesIt);
+
+  EXPECT_THAT(
+      pipeline::EntriesRecoloured("a.spr", 1, "n.bmp").text,
+      HasSubstr("its 1 entry kept has other colours than the last picture, \"n.bmp\"; it "));
 
   // A palette file that cannot be used is named as the palette, whatever the fault.
   for (const FaultKind kind :

@@ -49,6 +49,7 @@ extern "C" int wWinMain(void*, void*, wchar_t*, int) {
   std::error_code noFolder;
   const sprite::app::StartFiles start = sprite::app::SortStartFiles(
       args, [&files](const std::string& path) { return sprite::app::KindOfFile(*files, path); },
+      [&files](const std::string& path) { return sprite::app::PicturesInFolder(*files, path); },
       sprite::Utf8FromPath(std::filesystem::current_path(noFolder)));
   if (start.usageError) {
     sprite::programs::ShowConsoleAnswer(title, Joined(start.notes));
