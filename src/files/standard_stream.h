@@ -26,4 +26,8 @@ struct StandardStreamsAtStart {
 };
 StandardStreamsAtStart SecureStandardStreams();
 
+// Whether a standard stream is a terminal, a console on Windows: a person
+// types its input and reads its output, so no archive belongs there.
+bool IsTerminal(StandardStream stream);
+
 }  // namespace sprite::files

@@ -37,4 +37,8 @@ StandardStreamsAtStart SecureStandardStreams() {
   return found;
 }
 
+bool IsTerminal(StandardStream stream) {
+  return ::isatty(static_cast<int>(stream)) != 0;
+}
+
 }  // namespace sprite::files

@@ -62,4 +62,12 @@ StandardStreamsAtStart SecureStandardStreams() {
   return {open[0], open[1], open[2]};
 }
 
+bool IsTerminal(StandardStream stream) {
+  // The C runtime's isatty counts every character device, the null device
+  // too, and answers with a flag rather than 1; a console takes a mode.
+  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(static_cast<int>(stream)));
+  DWORD mode = 0;
+  return IsOpen(handle) && ::GetConsoleMode(handle, &mode) != 0;
+}
+
 }  // namespace sprite::files
