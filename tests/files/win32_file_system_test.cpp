@@ -126,6 +126,16 @@ TEST(Win32FileSystemTest, DevicesPipesAndFoldersAreRefusedAsInputsAndOutputs) {
   EXPECT_THAT(folder.Names(), ElementsAre("com10.bmp", "console.spr"));
 }
 
+TEST(Win32FileSystemTest, AWildcardThatMatchedNoFileIsNoSuchFile) {
+  TempFolder folder;
+  files::Win32FileSystem files;
+  for (const std::string name : {"*.gif", "walk_?.png"}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(FaultOf([&] { files.OpenForReading(folder.Path(name)); }),
+              std::make_pair(std::optional(FaultKind::kNoSuchFile), std::string()));
+  }
+}
+
 TEST(Win32FileSystemTest, AReplacedFileKeepsItsAttributesAndAReadOnlyOneIsReplaced) {
   TempFolder folder;
   files::Win32FileSystem files;

@@ -26,7 +26,11 @@ void Fail(FaultKind kind, const std::string& path, std::string text) {
 }
 
 void ReadFailed(const std::string& path, std::uint32_t error) {
-  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+  // A wildcard that matched no file reaches here as it was typed, and Windows
+  // calls a name with "*" or "?" invalid.
+  const bool unmatched =
+      error == ERROR_INVALID_NAME && path.find_first_of("*?") != std::string::npos;
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || unmatched) {
     Fail(FaultKind::kNoSuchFile, path);
   }
   Fail(FaultKind::kCannotRead, path, SystemReason(error));
