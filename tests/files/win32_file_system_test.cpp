@@ -178,6 +178,13 @@ TEST(Win32FileSystemTest, AFileNotCommittedLeavesTheTargetAndNoTemporaryFile) {
   EXPECT_THAT(folder.Names(), ElementsAre("old.spr"));
   EXPECT_EQ(FaultOf([&] { files.CreateReplacing(folder.Path("none\\x.spr")); }),
             std::make_pair(std::optional(FaultKind::kNoSuchFolder), folder.Path("none")));
+  char drive = 'Z';
+  while (drive > 'C' && (::GetLogicalDrives() & (1u << (drive - 'A'))) != 0) {
+    --drive;
+  }
+  const std::string root = std::string(1, drive) + ":\\";
+  EXPECT_EQ(FaultOf([&] { files.CreateReplacing(root + "x.spr"); }),
+            std::make_pair(std::optional(FaultKind::kNoSuchFolder), root));
 }
 
 // The owner of a process that has ended: its id and start time.

@@ -141,7 +141,10 @@ std::unique_ptr<ReplacingFile> CreateWin32ReplacingFile(const std::string& path,
       return std::make_unique<Win32ReplacingFile>(path, target, file, std::move(temp));
     }
     const DWORD error = ::GetLastError();
-    if (error == ERROR_PATH_NOT_FOUND) {
+    // Whatever the system calls it (a drive that is not there is "file not
+    // found" to some), a folder that is missing is the reason.
+    if (error == ERROR_PATH_NOT_FOUND ||
+        ::GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES) {
       Fail(FaultKind::kNoSuchFolder, path, DisplayPath(folder));
     }
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
