@@ -51,7 +51,7 @@ int Usage(const std::string& message) {
 // stops a run without a word, as a closed pipe ends any console program; any
 // other fault (a full disk) is said, for the file it went to is cut short.
 int OutputLost(int error) {
-  if (error != EPIPE) {
+  if (!files::ReaderWentAway(files::StandardStream::kOutput, error)) {
     std::fprintf(stderr, "%scannot write to standard output: %s\n", kPrefix, std::strerror(error));
   }
   return kNotCompleted;

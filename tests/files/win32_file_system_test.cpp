@@ -4,11 +4,14 @@
 // clang-format off
 #include <windows.h>
 // clang-format on
+#include <fcntl.h>
+#include <io.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <functional>
 #include <optional>
@@ -18,6 +21,7 @@
 #include "app/test_files.h"
 #include "common/error.h"
 #include "common/utf16.h"
+#include "files/standard_stream.h"
 #include "files/win32/stale_temporaries.h"
 #include "files/win32/win32_file_system.h"
 
@@ -229,6 +233,24 @@ TEST(Win32FileSystemTest, TheNextWriteRemovesTemporaryFilesOfProcessesThatEnded)
   ::CloseHandle(open);
 
   EXPECT_THAT(folder.Names(), ElementsAre(stillOpen, ".sprite-x.tmp", "new.spr"));
+}
+
+TEST(Win32StandardStreamTest, AWriteIntoAPipeItsReaderClosedIsTheReaderGone) {
+  HANDLE readEnd = nullptr;
+  HANDLE writeEnd = nullptr;
+  ASSERT_TRUE(::CreatePipe(&readEnd, &writeEnd, nullptr, 0));
+  ::CloseHandle(readEnd);
+  std::fflush(stdout);
+  const int saved = _dup(1);
+  _dup2(_open_osfhandle(reinterpret_cast<std::intptr_t>(writeEnd), _O_WRONLY), 1);
+  const bool failed = _write(1, "x", 1) < 0;
+  const int error = errno;
+  const bool gone = files::ReaderWentAway(files::StandardStream::kOutput, error);
+  _dup2(saved, 1);
+  _close(saved);
+  EXPECT_TRUE(failed);
+  EXPECT_TRUE(gone) << "errno " << error;
+  EXPECT_FALSE(files::ReaderWentAway(files::StandardStream::kOutput, ENOSPC));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // runtime's descriptors 0, 1 and 2 over them.
 #include <io.h>
 
+#include <cerrno>
 #include <cstdio>
 
 #include "files/standard_stream.h"
@@ -68,6 +69,14 @@ bool IsTerminal(StandardStream stream) {
   const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(static_cast<int>(stream)));
   DWORD mode = 0;
   return IsOpen(handle) && ::GetConsoleMode(handle, &mode) != 0;
+}
+
+bool ReaderWentAway(StandardStream stream, int error) {
+  // The C runtime has no word for a pipe whose reader closed it
+  // (ERROR_NO_DATA): it says EINVAL.
+  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(static_cast<int>(stream)));
+  return error == EPIPE ||
+         (error == EINVAL && IsOpen(handle) && ::GetFileType(handle) == FILE_TYPE_PIPE);
 }
 
 }  // namespace sprite::files
