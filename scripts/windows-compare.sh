@@ -139,4 +139,15 @@ done
 for file in "$work"/lin/ext/*; do
   cmp "$file" "$work/win/ext/$(basename "$file")"
 done
+# A change through a link lands in the file it leads to, and the link stays
+# (Wine shows a Unix link to a file as that file).
+for side in lin win; do
+  mkdir "$work/$side/links"
+  cp "$work/$side/ärchiv.spr" "$work/$side/links/real.spr"
+  ln -s real.spr "$work/$side/links/link.spr"
+done
+(cd "$work/lin/links" && "$linux_cli" delete link.spr 1 >/dev/null)
+(cd "$work/win/links" && wine "$win_cli" delete link.spr 1 >/dev/null 2>&1) || true
+[ -L "$work/win/links/link.spr" ] && cmp "$work/lin/links/real.spr" "$work/win/links/real.spr" ||
+  { echo "windows-compare: a change through a link did not land in the file it leads to" >&2; exit 1; }
 echo "windows-compare: passed; $n inputs, the archive, $decoded bitmaps, $pngs PNGs, the archive encoded back from them, ${#colour_cases[@]} colour mappings and the entry commands' archive and pictures are byte for byte the Linux build's"

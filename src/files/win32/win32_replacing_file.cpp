@@ -65,7 +65,7 @@ class Win32ReplacingFile : public BufferedReplacingFile {
     if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
       WriteFailed(path_, error);
     }
-    PathInfo now = Examine(path_);
+    PathInfo now = ExamineTarget(path_);
     if (now.kind != PathKind::kFile ||
         SystemFolderOf(now.system) != SystemFolderOf(target_.system)) {
       Fail(FaultKind::kChangedMeanwhile, path_);
