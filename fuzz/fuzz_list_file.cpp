@@ -54,7 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   const std::string_view folder = kFolders[data[0] % std::size(kFolders)];
-  const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
+  const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
+  const std::optional<std::string> utf16 = sprite::pipeline::Utf16ListText(bytes);
+  const std::string_view text = utf16 ? std::string_view(*utf16) : bytes;
   const std::optional<std::int64_t> bad = FirstBadLine(text);
   std::vector<std::string> paths;
   try {

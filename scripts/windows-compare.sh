@@ -53,6 +53,21 @@ sed -i 's|\./||' "$work"/lin/log-encode.txt
 (cd "$work/win" && wine "$win_cli" encode -q -o - '*.bmp' >piped.spr 2>/dev/null || true)
 (cd "$work/win" && mkdir piped && wine "$win_cli" decode -q -C piped - <piped.spr >/dev/null 2>&1 || true)
 cmp "$work/win/piped.spr" "$work/win/ärchiv.spr" || { echo "windows-compare: the archive on standard output differs" >&2; exit 1; }
+# A console is a terminal, as on Linux: no archive is written onto one or read
+# from one (Wine gives a program on a pseudo-terminal a console); the null
+# device is none.
+for args in "encode -q -o - 001-*.bmp" "decode -q -C piped -" "null"; do
+  status=0
+  if [ "$args" = null ]; then
+    (cd "$work/win" && wine "$win_cli" encode -q -o - '001-*.bmp' >/dev/null 2>&1) || status=$?
+    [ "$status" != 2 ] && continue
+  else
+    (cd "$work/win" && timeout 60 script -qec "wine '$win_cli' $args" /dev/null </dev/null >/dev/null 2>&1) || status=$?
+    [ "$status" = 2 ] && continue
+  fi
+  echo "windows-compare: $args on a console or the null device ended with status $status" >&2
+  exit 1
+done
 for file in status-encode status-decode log-encode.txt log-decode.txt ärchiv.spr; do
   cmp "$work/lin/$file" "$work/win/$file" || { echo "windows-compare: $file differs" >&2; exit 1; }
 done
@@ -124,4 +139,15 @@ done
 for file in "$work"/lin/ext/*; do
   cmp "$file" "$work/win/ext/$(basename "$file")"
 done
+# A change through a link lands in the file it leads to, and the link stays
+# (Wine shows a Unix link to a file as that file).
+for side in lin win; do
+  mkdir "$work/$side/links"
+  cp "$work/$side/ärchiv.spr" "$work/$side/links/real.spr"
+  ln -s real.spr "$work/$side/links/link.spr"
+done
+(cd "$work/lin/links" && "$linux_cli" delete link.spr 1 >/dev/null)
+(cd "$work/win/links" && wine "$win_cli" delete link.spr 1 >/dev/null 2>&1) || true
+[ -L "$work/win/links/link.spr" ] && cmp "$work/lin/links/real.spr" "$work/win/links/real.spr" ||
+  { echo "windows-compare: a change through a link did not land in the file it leads to" >&2; exit 1; }
 echo "windows-compare: passed; $n inputs, the archive, $decoded bitmaps, $pngs PNGs, the archive encoded back from them, ${#colour_cases[@]} colour mappings and the entry commands' archive and pictures are byte for byte the Linux build's"

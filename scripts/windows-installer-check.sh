@@ -36,8 +36,10 @@ key 'HKCR\SpriteEncoder.Archive\DefaultIcon' | grep -q 'sprite.exe,0' || fail "n
 
 key "$environment" | grep -i '^ *PATH ' | grep -qF 'C:\Program Files\Sprite Encoder' ||
   fail "the program folder is not on PATH"
-wine cmd /c 'sprite-cli --version' </dev/null 2>/dev/null | grep -q '^sprite-cli ' ||
-  fail "sprite-cli does not run from PATH"
+version_text="$(wine cmd /c 'sprite-cli --version' </dev/null 2>/dev/null)"
+grep -q '^sprite-cli ' <<<"$version_text" || fail "sprite-cli does not run from PATH"
+grep -q 'full text is in LICENSE\.txt beside the program\.' <<<"$version_text" ||
+  fail "--version does not point to the LICENSE.txt installed beside it"
 
 cp "$root"/samples/*.bmp "$work/"
 (cd "$work" && wine 'C:\Program Files\Sprite Encoder\sprite-cli.exe' encode -q -o installed.spr '*.bmp' </dev/null &&

@@ -7,8 +7,9 @@
 # Esc; Enter, Alt+F4) and the archive itself (Enter in the output box, End,
 # Space plays), pick an entry with the mouse and Remove it, Encode
 # again, open About with the mouse and close it with Esc; then the menu bar:
-# Encode before Browse asks for the archive and Esc there writes nothing, twelve
-# frames chosen together in one Add are stored in natural order, and Alt+O, P
+# Encode before Browse asks for the archive and Esc there writes nothing, ninety
+# frames chosen together in one Add (more than it holds) leave the window
+# running, twelve frames chosen together in one Add are stored in natural order, and Alt+O, P
 # (Decode to PNG pictures) and Alt+D write PNG pictures; last, Alt+F4 closes
 # the window. The archives, the bitmaps and the PNG pictures on disk are then
 # compared byte for byte with what sprite-cli.exe and the Linux sprite-cli make
@@ -35,6 +36,8 @@ for n in $(seq 12); do
   convert -size 24x32 xc:none +antialias -fill "rgb($(( n * 20 )),60,90)" \
     -draw "rectangle 4,$n 19,$(( n + 16 ))" "$work/frames/walk_$n.png"
 done
+mkdir "$work/many"
+for n in $(seq 90); do cp "$work/frames/walk_1.png" "$work/many/walk_frame_$n.png"; done
 shots="${SHOTS:+$(cd "$SHOTS" && pwd)}"
 
 export WORK_DIR="$work" SPRITE="$build/src/sprite.exe" SHOTS_DIR="$shots"
@@ -118,7 +121,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
   keys Escape
   until_true 20 no_window_named "^Save As$"
   sleep 0.5
-  [ -z "$(ls -A | grep -v "^hero_walk_\|^frames$")" ] || fail "Encode wrote $(ls)"
+  [ -z "$(ls -A | grep -v "^hero_walk_\|^frames$\|^many$")" ] || fail "Encode wrote $(ls)"
 
   step "Browse: the archive, a typed name without its extension"
   open_dialog alt+b
@@ -205,6 +208,15 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
   shot windows-about.png "$(xdotool search --onlyvisible --name "^About Sprite Encoder / Decoder$" | head -1)"
   keys Escape
   until_true 20 no_window_named "^About Sprite Encoder / Decoder$"
+
+  step "Ninety frames chosen together, more than one Add holds: nothing is added, the window goes on"
+  open_dialog alt+a
+  type_text "$win_dir\\many"; keys Return; sleep 0.8
+  paste_text "$(cd many && ls | sed "s/.*/\"&\"/" | tr "\n" " ")"; sleep 0.5
+  keys Return
+  until_true 20 no_window_named "^Open$"
+  sleep 1
+  kill -0 $pid 2>/dev/null && no_window_named "^Program Error$" || fail "the window ended"
 
   step "Twelve frames chosen together in one Add, in the order the dialog lists them"
   to_main

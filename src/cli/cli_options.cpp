@@ -1,12 +1,11 @@
 #include "cli/cli_options.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <initializer_list>
 
 #include "cli/standard_streams.h"
 #include "common/text.h"
+#include "files/standard_stream.h"
 
 namespace sprite::cli {
 
@@ -208,7 +207,8 @@ std::optional<std::string> CheckOneArchive(const Request& request) {
     return "decode - needs -C FOLDER: a stream has no name to name the pictures after, so "
            "they are named sprites.0001.bmp, ... there";
   }
-  if (request.files.front() == kStandardStream && isatty(STDIN_FILENO) == 1) {
+  if (request.files.front() == kStandardStream &&
+      files::IsTerminal(files::StandardStream::kInput)) {
     return "standard input is a terminal; " + request.command +
            " - reads an archive from a pipe or a file";
   }

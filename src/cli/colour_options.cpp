@@ -1,9 +1,8 @@
 #include "cli/colour_options.h"
 
-#include <unistd.h>
-
 #include "cli/standard_streams.h"
 #include "colour/quantiser.h"
+#include "files/standard_stream.h"
 
 namespace sprite::cli {
 
@@ -25,7 +24,7 @@ std::optional<std::string> CheckColourOptions(const Request& request, PaletteSou
     return "--colours=" + *request.colours +
            ": a palette holds 1 to 255 opaque colours besides the see-through index 0";
   }
-  if (request.palette == kStandardStream && isatty(STDIN_FILENO) == 1) {
+  if (request.palette == kStandardStream && files::IsTerminal(files::StandardStream::kInput)) {
     return "standard input is a terminal; --palette - reads a palette from a pipe or a file";
   }
   if (request.colours && request.palette) {

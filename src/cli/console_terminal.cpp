@@ -1,15 +1,16 @@
 #include "cli/console_terminal.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 
+#include "files/standard_stream.h"
+
 namespace sprite::cli {
 
 ConsoleTerminal::ConsoleTerminal(bool drawProgress)
-    : drawProgress_(drawProgress), sharesTerminal_(drawProgress && isatty(STDOUT_FILENO) == 1) {}
+    : drawProgress_(drawProgress),
+      sharesTerminal_(drawProgress && files::IsTerminal(files::StandardStream::kOutput)) {}
 
 ConsoleTerminal::~ConsoleTerminal() {
   ClearStatus();

@@ -1,12 +1,11 @@
 // sprite-cli encode: pictures into an archive.
-#include <unistd.h>
-
 #include <algorithm>
 
 #include "cli/command.h"
 #include "cli/help_texts.h"
 #include "cli/shared_options.h"
 #include "cli/standard_streams.h"
+#include "files/standard_stream.h"
 #include "formats/entry_limits.h"
 #include "formats/sprite_archive.h"
 #include "pipeline/encode_run.h"
@@ -42,7 +41,7 @@ std::optional<std::string> Check(const Request& request) {
       request.files.end()) {
     return "pictures are read from files; only decode reads standard input (\"-\")";
   }
-  if (*request.output == kStandardStream && isatty(STDOUT_FILENO) == 1) {
+  if (*request.output == kStandardStream && files::IsTerminal(files::StandardStream::kOutput)) {
     return "standard output is a terminal; an archive is written there only into a pipe or "
            "a file";
   }

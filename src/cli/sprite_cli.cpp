@@ -2,8 +2,6 @@
 // from a console.
 #include "cli/sprite_cli.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -18,6 +16,7 @@
 #include "cli/standard_streams.h"
 #include "common/text.h"
 #include "files/native_file_system.h"
+#include "files/standard_stream.h"
 #include "winsys/interrupts.h"
 
 namespace sprite::cli {
@@ -52,7 +51,7 @@ int Usage(const std::string& message) {
 // stops a run without a word, as a closed pipe ends any console program; any
 // other fault (a full disk) is said, for the file it went to is cut short.
 int OutputLost(int error) {
-  if (error != EPIPE) {
+  if (!files::ReaderWentAway(files::StandardStream::kOutput, error)) {
     std::fprintf(stderr, "%scannot write to standard output: %s\n", kPrefix, std::strerror(error));
   }
   return kNotCompleted;
@@ -64,7 +63,7 @@ int Printed() {
 }
 
 int Run(const Request& request, const Command& command, files::FileSystem& diskFiles) {
-  ConsoleTerminal terminal(!request.quiet && isatty(STDERR_FILENO) == 1);
+  ConsoleTerminal terminal(!request.quiet && files::IsTerminal(files::StandardStream::kError));
   StandardStreams files(diskFiles);
   // With the archive on standard output, the log goes to standard error.
   const bool archiveOnStandardOutput = request.output == kStandardStream;

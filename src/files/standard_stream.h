@@ -26,4 +26,13 @@ struct StandardStreamsAtStart {
 };
 StandardStreamsAtStart SecureStandardStreams();
 
+// Whether a standard stream is a terminal, a console on Windows: a person
+// types its input and reads its output, so no archive belongs there.
+bool IsTerminal(StandardStream stream);
+
+// Whether `error`, the errno of a failed write to a standard stream, says its
+// reader went away (a pipe closed at the other end): a console program then
+// ends without a word.
+bool ReaderWentAway(StandardStream stream, int error);
+
 }  // namespace sprite::files

@@ -2,6 +2,7 @@
 
 #include "common/error.h"
 #include "common/text.h"
+#include "common/utf16.h"
 
 namespace sprite::pipeline {
 
@@ -68,7 +69,27 @@ std::string FromFolder(std::string folder, std::string_view line) {
 
 }  // namespace
 
-std::vector<std::string> ParseListFile(std::string_view text, std::string_view listFolder) {
+std::optional<std::string> Utf16ListText(std::string_view bytes) {
+  const bool little = bytes.starts_with("\xFF\xFE");
+  if (!little && !bytes.starts_with("\xFE\xFF")) {
+    return std::nullopt;
+  }
+  std::u16string units;
+  units.reserve(bytes.size() / 2 + 1);
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    const auto first = static_cast<unsigned char>(bytes[i]);
+    const auto second = static_cast<unsigned char>(bytes[i + 1]);
+    units.push_back(static_cast<char16_t>(little ? second << 8 | first : first << 8 | second));
+  }
+  if (bytes.size() % 2 != 0) {
+    units.push_back(u'\uFFFD');  // a file cut inside its last character
+  }
+  return Utf8FromUtf16(units);
+}
+
+std::vector<std::string> ParseListFile(std::string_view bytes, std::string_view listFolder) {
+  const std::optional<std::string> converted = Utf16ListText(bytes);
+  std::string_view text = converted ? std::string_view(*converted) : bytes;
   if (text.starts_with(kByteOrderMark)) {
     text.remove_prefix(3);
   }

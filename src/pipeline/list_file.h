@@ -1,6 +1,7 @@
 // List files: the paths of pictures, one a line, in the order of a run.
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -14,9 +15,14 @@ namespace sprite::pipeline {
 // through ("" for the current folder), as a person reads it: joined with "/",
 // each ".." at its start leaving one folder of `listFolder` as written. An
 // absolute one ("/…", "\…" or a drive letter "C:\…", "C:/…") is kept. A
-// leading byte-order mark is skipped. A line that names a path and holds a
+// leading byte-order mark is skipped; with one, the list may be UTF-16 (as
+// Windows PowerShell's ">" writes it). A line that names a path and holds a
 // control character (NUL, escape, …) is refused: FaultError kBadListLine.
-std::vector<std::string> ParseListFile(std::string_view text, std::string_view listFolder);
+std::vector<std::string> ParseListFile(std::string_view bytes, std::string_view listFolder);
+
+// The UTF-8 text of a list file in UTF-16 that starts with its byte-order mark
+// (either order), mark and all; nothing for any other list.
+std::optional<std::string> Utf16ListText(std::string_view bytes);
 
 // The text of a list file naming `paths` one a line, each written so that
 // ParseListFile reads it back: one starting with "#", a blank or a byte-order

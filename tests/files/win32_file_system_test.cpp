@@ -4,11 +4,14 @@
 // clang-format off
 #include <windows.h>
 // clang-format on
+#include <fcntl.h>
+#include <io.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <functional>
 #include <optional>
@@ -18,6 +21,7 @@
 #include "app/test_files.h"
 #include "common/error.h"
 #include "common/utf16.h"
+#include "files/standard_stream.h"
 #include "files/win32/stale_temporaries.h"
 #include "files/win32/win32_file_system.h"
 
@@ -126,6 +130,23 @@ TEST(Win32FileSystemTest, DevicesPipesAndFoldersAreRefusedAsInputsAndOutputs) {
   EXPECT_THAT(folder.Names(), ElementsAre("com10.bmp", "console.spr"));
 }
 
+TEST(Win32FileSystemTest, AMissingFileSaysWhyItsNameFoundNone) {
+  TempFolder folder;
+  WriteFile(folder.Path("h\xC3\xA9ro.bmp"), Bytes{1});
+  files::Win32FileSystem files;
+  // Wildcards that matched nothing, as they were typed; "héro.bmp" from lists
+  // saved in Windows-1252 and in the console's code page 850.
+  for (const std::string name : {"*.gif", "walk_?.png", "h\xE9ro.bmp", "h\x82ro.bmp"}) {
+    SCOPED_TRACE(name);
+    const bool codePage = name.starts_with('h');
+    EXPECT_EQ(
+        FaultOf([&] { files.OpenForReading(folder.Path("") + name); }),
+        std::make_pair(
+            std::optional(codePage ? FaultKind::kCannotRead : FaultKind::kNoSuchFile),
+            std::string(codePage ? "its name is not UTF-8 text: save the list as UTF-8" : "")));
+  }
+}
+
 TEST(Win32FileSystemTest, AReplacedFileKeepsItsAttributesAndAReadOnlyOneIsReplaced) {
   TempFolder folder;
   files::Win32FileSystem files;
@@ -156,6 +177,13 @@ TEST(Win32FileSystemTest, AFileNotCommittedLeavesTheTargetAndNoTemporaryFile) {
   EXPECT_THAT(folder.Names(), ElementsAre("old.spr"));
   EXPECT_EQ(FaultOf([&] { files.CreateReplacing(folder.Path("none\\x.spr")); }),
             std::make_pair(std::optional(FaultKind::kNoSuchFolder), folder.Path("none")));
+  char drive = 'Z';
+  while (drive > 'C' && (::GetLogicalDrives() & (1u << (drive - 'A'))) != 0) {
+    --drive;
+  }
+  const std::string root = std::string(1, drive) + ":\\";
+  EXPECT_EQ(FaultOf([&] { files.CreateReplacing(root + "x.spr"); }),
+            std::make_pair(std::optional(FaultKind::kNoSuchFolder), root));
 }
 
 // The owner of a process that has ended: its id and start time.
@@ -205,6 +233,24 @@ TEST(Win32FileSystemTest, TheNextWriteRemovesTemporaryFilesOfProcessesThatEnded)
   ::CloseHandle(open);
 
   EXPECT_THAT(folder.Names(), ElementsAre(stillOpen, ".sprite-x.tmp", "new.spr"));
+}
+
+TEST(Win32StandardStreamTest, AWriteIntoAPipeItsReaderClosedIsTheReaderGone) {
+  HANDLE readEnd = nullptr;
+  HANDLE writeEnd = nullptr;
+  ASSERT_TRUE(::CreatePipe(&readEnd, &writeEnd, nullptr, 0));
+  ::CloseHandle(readEnd);
+  std::fflush(stdout);
+  const int saved = _dup(1);
+  _dup2(_open_osfhandle(reinterpret_cast<std::intptr_t>(writeEnd), _O_WRONLY), 1);
+  const bool failed = _write(1, "x", 1) < 0;
+  const int error = errno;
+  const bool gone = files::ReaderWentAway(files::StandardStream::kOutput, error);
+  _dup2(saved, 1);
+  _close(saved);
+  EXPECT_TRUE(failed);
+  EXPECT_TRUE(gone) << "errno " << error;
+  EXPECT_FALSE(files::ReaderWentAway(files::StandardStream::kOutput, ENOSPC));
 }
 
 }  // namespace

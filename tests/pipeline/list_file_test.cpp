@@ -28,6 +28,23 @@ TEST(ListFile, PathsComeOneALineFromTheListsFolder) {
   EXPECT_EQ(ParseListFile("", "x"), Paths{});
 }
 
+TEST(ListFile, AUtf16ListWithItsByteOrderMarkNamesWhatItsUtf8TextNames) {
+  // "é 中.png\r\n#c\r\nb.png" with its byte-order mark, in either order.
+  const std::string little(
+      "\xFF\xFE\xE9\0 \0\x2D\x4E.\0p\0n\0g\0\r\0\n\0#\0c\0\r\0\n\0b\0.\0p\0n\0g\0", 38);
+  std::string big = little;
+  for (std::size_t i = 0; i < big.size(); i += 2) {
+    std::swap(big[i], big[i + 1]);
+  }
+  for (const std::string& text : {little, big}) {
+    SCOPED_TRACE(text == little ? "little-endian" : "big-endian");
+    EXPECT_EQ(ParseListFile(text, "x"), (Paths{"x/\xC3\xA9 \xE4\xB8\xAD.png", "x/b.png"}));
+  }
+  // Cut inside its last character, the line names no file it did not say.
+  EXPECT_EQ(ParseListFile(little.substr(0, 37), ""),
+            (Paths{"\xC3\xA9 \xE4\xB8\xAD.png", "b.pn\xEF\xBF\xBD"}));
+}
+
 TEST(ListFile, LeadingFoldersUpLeaveTheFolderTheListWasNamedThrough) {
   const struct {
     std::string folder;

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include "files/standard_stream.h"
 
 namespace sprite::files {
@@ -35,6 +37,14 @@ StandardStreamsAtStart SecureStandardStreams() {
     }
   }
   return found;
+}
+
+bool ReaderWentAway(StandardStream, int error) {
+  return error == EPIPE;
+}
+
+bool IsTerminal(StandardStream stream) {
+  return ::isatty(static_cast<int>(stream)) != 0;
 }
 
 }  // namespace sprite::files

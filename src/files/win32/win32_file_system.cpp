@@ -194,7 +194,7 @@ std::unique_ptr<ReplacingFile> Win32FileSystem::CreateReplacing(const std::strin
   if (EndsWithSeparator(path)) {
     FailNotAFile(path, PathKind::kFolder);
   }
-  const PathInfo info = Examine(path);
+  const PathInfo info = ExamineTarget(path);
   if (info.kind == PathKind::kMissing && info.error == ERROR_PATH_NOT_FOUND) {
     Fail(FaultKind::kNoSuchFolder, path, DisplayPath(SystemFolderOf(info.system)));
   }

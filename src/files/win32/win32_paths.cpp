@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cwctype>
+#include <utility>
 
 #include "files/win32/win32_api.h"
 #include "files/win32/win32_reasons.h"
@@ -35,6 +36,23 @@ std::wstring FullPath(const std::wstring& path) {
     }
     full.resize(length);
   }
+}
+
+// The path of the file or folder a handle is open on, links followed; nothing
+// when the system cannot say.
+std::optional<std::wstring> FinalPathOf(HANDLE handle) {
+  std::wstring final(MAX_PATH, L'\0');
+  DWORD length =
+      ::GetFinalPathNameByHandleW(handle, final.data(), static_cast<DWORD>(final.size()), 0);
+  if (length >= final.size()) {
+    final.resize(length);
+    length = ::GetFinalPathNameByHandleW(handle, final.data(), static_cast<DWORD>(final.size()), 0);
+  }
+  if (length == 0 || length >= final.size()) {
+    return std::nullopt;
+  }
+  final.resize(length);
+  return final;
 }
 
 std::wstring_view LastComponent(std::wstring_view path) {
@@ -147,22 +165,26 @@ PathInfo Examine(const std::string& path) {
       info.kind = PathKind::kDevice;
       return info;
     }
-    std::wstring final(MAX_PATH, L'\0');
-    DWORD length = ::GetFinalPathNameByHandleW(target.Get(), final.data(),
-                                               static_cast<DWORD>(final.size()), 0);
-    if (length >= final.size()) {
-      final.resize(length);
-      length = ::GetFinalPathNameByHandleW(target.Get(), final.data(),
-                                           static_cast<DWORD>(final.size()), 0);
-    }
-    if (length > 0 && length < final.size()) {
-      final.resize(length);
-      info.system = final;
+    if (std::optional<std::wstring> final = FinalPathOf(target.Get())) {
+      info.system = std::move(*final);
     }
     attributes = about.dwFileAttributes;
   }
   info.attributes = attributes;
   info.kind = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathKind::kFolder : PathKind::kFile;
+  return info;
+}
+
+PathInfo ExamineTarget(const std::string& path) {
+  PathInfo info = Examine(path);
+  if (info.kind == PathKind::kFile) {
+    const Handle file(::CreateFileW(info.system.c_str(), 0,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (std::optional<std::wstring> final = file.Valid() ? FinalPathOf(file.Get()) : std::nullopt) {
+      info.system = std::move(*final);
+    }
+  }
   return info;
 }
 

@@ -40,6 +40,12 @@ struct PathInfo {
 };
 PathInfo Examine(const std::string& path);
 
+// What stands at a path a file is written to: as Examine, and for a file the
+// one a link leads to even where the system shows the link as that file (Wine
+// does so for a Unix link), so that the new file takes the place of the file
+// the link leads to, never of the link, whose target would be lost.
+PathInfo ExamineTarget(const std::string& path);
+
 // A path that names something other than a regular file (kNotAPlainFile).
 [[noreturn]] void FailNotAFile(const std::string& path, PathKind kind);
 

@@ -26,7 +26,16 @@ void Fail(FaultKind kind, const std::string& path, std::string text) {
 }
 
 void ReadFailed(const std::string& path, std::uint32_t error) {
-  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+  // A wildcard that matched no file reaches here as it was typed, and Windows
+  // calls a name with "*" or "?" invalid.
+  const bool unmatched =
+      error == ERROR_INVALID_NAME && path.find_first_of("*?") != std::string::npos;
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || unmatched) {
+    // Names on the command line come as UTF-16; one that is no UTF-8 came from
+    // a list saved in a code page, and named no file.
+    if (Narrow(Wide(path)) != path) {
+      Fail(FaultKind::kCannotRead, path, "its name is not UTF-8 text: save the list as UTF-8");
+    }
     Fail(FaultKind::kNoSuchFile, path);
   }
   Fail(FaultKind::kCannotRead, path, SystemReason(error));

@@ -16,7 +16,8 @@ std::string SystemReason(std::uint32_t error);
 [[noreturn]] void Fail(FaultKind kind, const std::string& path, std::string text = {});
 
 // A call that read or looked up `path` failed with `error`: kNoSuchFile for a
-// missing file or folder, kCannotRead otherwise.
+// missing file or folder (or a wildcard that matched none), kCannotRead
+// otherwise, and for a name that is not UTF-8 text.
 [[noreturn]] void ReadFailed(const std::string& path, std::uint32_t error);
 
 // A call that wrote, made or moved `path` failed with `error` (kCannotWrite).

@@ -65,7 +65,7 @@ class Win32ReplacingFile : public BufferedReplacingFile {
     if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
       WriteFailed(path_, error);
     }
-    PathInfo now = Examine(path_);
+    PathInfo now = ExamineTarget(path_);
     if (now.kind != PathKind::kFile ||
         SystemFolderOf(now.system) != SystemFolderOf(target_.system)) {
       Fail(FaultKind::kChangedMeanwhile, path_);
@@ -141,7 +141,10 @@ std::unique_ptr<ReplacingFile> CreateWin32ReplacingFile(const std::string& path,
       return std::make_unique<Win32ReplacingFile>(path, target, file, std::move(temp));
     }
     const DWORD error = ::GetLastError();
-    if (error == ERROR_PATH_NOT_FOUND) {
+    // Whatever the system calls it (a drive that is not there is "file not
+    // found" to some), a folder that is missing is the reason.
+    if (error == ERROR_PATH_NOT_FOUND ||
+        ::GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES) {
       Fail(FaultKind::kNoSuchFolder, path, DisplayPath(folder));
     }
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {

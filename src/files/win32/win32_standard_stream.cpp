@@ -2,6 +2,7 @@
 // runtime's descriptors 0, 1 and 2 over them.
 #include <io.h>
 
+#include <cerrno>
 #include <cstdio>
 
 #include "files/standard_stream.h"
@@ -60,6 +61,22 @@ StandardStreamsAtStart SecureStandardStreams() {
     }
   }
   return {open[0], open[1], open[2]};
+}
+
+bool IsTerminal(StandardStream stream) {
+  // The C runtime's isatty counts every character device, the null device
+  // too, and answers with a flag rather than 1; a console takes a mode.
+  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(static_cast<int>(stream)));
+  DWORD mode = 0;
+  return IsOpen(handle) && ::GetConsoleMode(handle, &mode) != 0;
+}
+
+bool ReaderWentAway(StandardStream stream, int error) {
+  // The C runtime has no word for a pipe whose reader closed it
+  // (ERROR_NO_DATA): it says EINVAL.
+  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(static_cast<int>(stream)));
+  return error == EPIPE ||
+         (error == EINVAL && IsOpen(handle) && ::GetFileType(handle) == FILE_TYPE_PIPE);
 }
 
 }  // namespace sprite::files

@@ -16,8 +16,13 @@ const wchar_t* TextOrNone(const std::wstring& text) {
   return text.empty() ? nullptr : text.c_str();
 }
 
+// Room for the names of any multiple selection: Wine's dialog writes past a
+// buffer too small for the names chosen, and a selection that does not fit
+// the record's buffer is told as a failure here all the same.
+constexpr std::size_t kSelectionRoom = std::size_t{1} << 20;
+
 // A record's buffer as a UTF-16 buffer of as many units as it has bytes.
-std::wstring WideBuffer(const std::string& buffer, std::uint32_t capacity) {
+std::wstring WideBuffer(const std::string& buffer, std::size_t capacity) {
   std::wstring wide = Wide(buffer.substr(0, buffer.find('\0')));
   wide.resize(std::max<std::size_t>(capacity, 1), L'\0');
   return wide;
@@ -60,7 +65,10 @@ std::int32_t Win32DialogCalls::FileDialog(OPENFILENAME& record, bool save) {
     extension.remove_prefix(1);
   }
   const std::wstring defaultExtension = Wide(extension);
-  std::wstring file = WideBuffer(record.lpstrFile, record.nMaxFile);
+  const bool multiple = (record.Flags & OFN_ALLOWMULTISELECT) != 0;
+  std::wstring file =
+      WideBuffer(record.lpstrFile, multiple ? std::max<std::size_t>(record.nMaxFile, kSelectionRoom)
+                                            : record.nMaxFile);
   std::wstring fileTitle = record.nMaxFileTitle == 0
                                ? std::wstring()
                                : WideBuffer(record.lpstrFileTitle, record.nMaxFileTitle);
@@ -83,7 +91,6 @@ std::int32_t Win32DialogCalls::FileDialog(OPENFILENAME& record, bool save) {
     return NotConfirmed();
   }
 
-  const bool multiple = (record.Flags & OFN_ALLOWMULTISELECT) != 0;
   const std::string selection = Narrow(Written(file, multiple));
   const std::string chosenTitle =
       fileTitle.empty() ? std::string() : Narrow(Written(fileTitle, false));

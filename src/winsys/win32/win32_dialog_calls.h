@@ -9,7 +9,8 @@ namespace sprite::winsys::win32 {
 
 // The system's common dialogs. Each record is translated into the system's
 // UTF-16 record and back: texts in UTF-16, buffers of as many UTF-16 units as
-// the record's buffer has bytes (a name that fits in UTF-8 fits in those), and
+// the record's buffer has bytes (a name that fits in UTF-8 fits in those; a
+// multiple selection gets room for any number of names), and
 // a result that does not fit the record's buffer in UTF-8 reported as a
 // failure with FNERR_BUFFERTOOSMALL, as the system reports a buffer too small.
 // Hooks and templates are never passed on. Device-mode and device-names blocks
