@@ -73,7 +73,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // Whether the picture can be stored, and what is stored, found plainly.
   const formats::BitmapHeaders headers = formats::ReadBitmapHeaders(input);
-  bool storable = formats::PassesAcceptanceTest(headers) && headers.compression == 0;
+  // A 12-byte information header is an OS/2 bitmap's, refused whatever the
+  // fields at the Windows header's offsets say.
+  const bool os2 = headers.infoHeaderSize == formats::kOs2HeaderSize && input.size() >= 2 &&
+                   input[0] == 'B' && input[1] == 'M';
+  bool storable = formats::PassesAcceptanceTest(headers) && headers.compression == 0 && !os2;
   formats::AcceptedBitmap bitmap;
   if (storable) {
     try {
