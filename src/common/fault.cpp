@@ -131,7 +131,7 @@ std::string Describe(const Fault& fault, OptionWords words) {
       return "it is an 8-bit bitmap with " + Number(fault.value) + " colours" + kOnlyEightBit;
     case kCompressed:
       return "it is compressed (compression " + Number(fault.value) + CompressionName(fault.value) +
-             "); only uncompressed bitmaps can be stored";
+             "); only uncompressed bitmaps can be stored: save it again without compression";
     case kPaletteCut:
       return "it is damaged: the file is " + Number(fault.value) +
              " bytes long, too short to hold the 1024-byte palette at offset " + Offset(fault) +

@@ -306,7 +306,8 @@ TEST(CliTest, EveryPictureNotStoredGetsOneLineWithItsReason) {
       {file("4.bmp", BuildBitmap({.bitsPerPixel = 4, .coloursUsed = 16})), "it is a 4-bit bitmap;"},
       {file("16.bmp", BuildBitmap({.coloursUsed = 16})), "it is an 8-bit bitmap with 16 colours;"},
       {file("rle.bmp", BuildBitmap({.compression = 1})),
-       "it is compressed (compression 1, run-length 8-bit); only uncompressed bitmaps"},
+       "it is compressed (compression 1, run-length 8-bit); only uncompressed bitmaps can be "
+       "stored: save it again without compression"},
       {file("bad.bmp", damaged), "it is damaged: the pixel offset 4918 lies past the end"},
   };
   const std::string good = file("good.bmp", BuildBitmap({.pixelArea = {1, 2, 3, 4}}));
