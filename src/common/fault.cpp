@@ -244,6 +244,10 @@ std::string Describe(const Fault& fault, OptionWords words) {
       return (menu ? "the target palette " : "--palette ") + Quoted(fault.text) +
              " had no effect: it maps the colours of PNG pictures, and this run stored only "
              "bitmaps, which keep their own palettes; the archive keeps the last one's";
+    case kDitherUnused:
+      return (menu ? "the " + fault.text + " dithering" : "--dither " + fault.text) +
+             " had no effect: it dithers the colours of PNG pictures, and this run added only "
+             "bitmaps, which keep their own palettes";
     case kArchiveFull:
       return "the archive already holds 32767 pictures, as many as it can";
     case kNoPictures:

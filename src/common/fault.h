@@ -87,6 +87,9 @@ enum class FaultKind : std::uint8_t {
   // A palette given (text: its file) or to be chosen (value: the colours) that
   // no picture was mapped to: the run stored only bitmaps, which keep their own.
   kMappingUnused,
+  // A dithering asked for (text: its name) that no picture took: the run
+  // added only bitmaps, which keep their own colours.
+  kDitherUnused,
   kFileTooLarge,  // value: the file's length (0: a stream, not read to its end); bound: the most
                   // read of such a file
   kArchiveFull,   // the archive holds as many pictures as its count can say

@@ -69,6 +69,7 @@ constexpr KindFacts kKinds[] = {
     {FaultKind::kSheetNotWhole, true, true, true, false, false},
     {FaultKind::kColoursChanged, true, true, false, false, false},
     {FaultKind::kMappingUnused, true, false, false, false, false},
+    {FaultKind::kDitherUnused, false, false, true, false, false},
     {FaultKind::kFileTooLarge, true, true, false, false, false},
     {FaultKind::kArchiveFull, false, false, false, false, false},
     {FaultKind::kNoPictures, false, false, false, false, false},
