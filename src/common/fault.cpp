@@ -231,6 +231,11 @@ std::string Describe(const Fault& fault, OptionWords words) {
     case kSheetNotWhole:
       return "the picture is " + Number(fault.value) + " × " + Number(fault.bound) +
              " pixels, not a whole number of " + fault.text + " frames";
+    case kSheetAllEmpty:
+      return (fault.value == 1
+                  ? "its one frame of " + fault.text + " is"
+                  : "all its " + Number(fault.value) + " frames of " + fault.text + " are") +
+             " see-through, and --skip-empty leaves such frames out";
     case kColoursChanged:
       return Pixels(fault.value) + " took a near palette colour, " +
              (fault.value == 1 ? "" : "the farthest ") + Thousandths(fault.bound) + " away (OKLab)";

@@ -81,6 +81,9 @@ enum class FaultKind : std::uint8_t {
   kTooManyColours,
   kPictureChanged,  // text: what differs from the palette pass
   kSheetNotWhole,   // value: width; bound: height; text: the frame size, "W × H"
+  // Every frame of a sheet is see-through, and empty frames are left out:
+  // value: the frames; text: their size, "W × H".
+  kSheetAllEmpty,
   // value: opaque pixels a palette given or chosen has no exact entry for;
   // bound: the farthest one moved, in thousandths of OKLab's unit
   kColoursChanged,

@@ -67,6 +67,7 @@ constexpr KindFacts kKinds[] = {
     {FaultKind::kTooManyColours, true, false, true, false, false},
     {FaultKind::kPictureChanged, false, false, true, false, false},
     {FaultKind::kSheetNotWhole, true, true, true, false, false},
+    {FaultKind::kSheetAllEmpty, true, false, true, false, false},
     {FaultKind::kColoursChanged, true, true, false, false, false},
     {FaultKind::kMappingUnused, true, false, false, false, false},
     {FaultKind::kDitherUnused, false, false, true, false, false},
