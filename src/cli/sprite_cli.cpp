@@ -62,12 +62,18 @@ int Printed() {
   return std::fflush(stdout) == 0 && std::ferror(stdout) == 0 ? kClean : OutputLost(errno);
 }
 
+// -q silences log lines only: list's JSON object is what the command was asked
+// to print, so a script's "list -q --json" still gets it.
+bool LogSilenced(const Request& request) {
+  return request.quiet && !request.json;
+}
+
 int Run(const Request& request, const Command& command, files::FileSystem& diskFiles) {
   ConsoleTerminal terminal(!request.quiet && files::IsTerminal(files::StandardStream::kError));
   StandardStreams files(diskFiles);
   // With the archive on standard output, the log goes to standard error.
   const bool archiveOnStandardOutput = request.output == kStandardStream;
-  ConsoleRunDelegate delegate(terminal, kPrefix, request.quiet, archiveOnStandardOutput);
+  ConsoleRunDelegate delegate(terminal, kPrefix, LogSilenced(request), archiveOnStandardOutput);
   const pipeline::RunReport report = command.run(request, files, delegate);
   // A log that did not reach its reader is a run stopped like Ctrl+C stops it.
   const int flushError = std::fflush(stdout) == 0 ? 0 : errno;
@@ -107,7 +113,7 @@ int Main(std::span<const std::string_view> args, files::FileSystem& files) {
       std::find(request.files.begin(), request.files.end(), kStandardStream) != request.files.end();
   const char* outputUse = request.output == kStandardStream ? "the archive (-o -)"
                           : request.help || request.version ? "the text asked for"
-                          : request.quiet                   ? ""
+                          : LogSilenced(request)            ? ""
                                                             : "the log (-q prints none)";
   if (const auto refusal = StandardStreamsRefusal(streamed, outputUse)) {
     std::fprintf(stderr, "%s%s\n", kPrefix, refusal->c_str());

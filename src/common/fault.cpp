@@ -131,7 +131,7 @@ std::string Describe(const Fault& fault, OptionWords words) {
       return "it is an 8-bit bitmap with " + Number(fault.value) + " colours" + kOnlyEightBit;
     case kCompressed:
       return "it is compressed (compression " + Number(fault.value) + CompressionName(fault.value) +
-             "); only uncompressed bitmaps can be stored";
+             "); only uncompressed bitmaps can be stored: save it again without compression";
     case kPaletteCut:
       return "it is damaged: the file is " + Number(fault.value) +
              " bytes long, too short to hold the 1024-byte palette at offset " + Offset(fault) +
@@ -231,6 +231,11 @@ std::string Describe(const Fault& fault, OptionWords words) {
     case kSheetNotWhole:
       return "the picture is " + Number(fault.value) + " × " + Number(fault.bound) +
              " pixels, not a whole number of " + fault.text + " frames";
+    case kSheetAllEmpty:
+      return (fault.value == 1
+                  ? "its one frame of " + fault.text + " is"
+                  : "all its " + Number(fault.value) + " frames of " + fault.text + " are") +
+             " see-through, and --skip-empty leaves such frames out";
     case kColoursChanged:
       return Pixels(fault.value) + " took a near palette colour, " +
              (fault.value == 1 ? "" : "the farthest ") + Thousandths(fault.bound) + " away (OKLab)";
@@ -244,6 +249,10 @@ std::string Describe(const Fault& fault, OptionWords words) {
       return (menu ? "the target palette " : "--palette ") + Quoted(fault.text) +
              " had no effect: it maps the colours of PNG pictures, and this run stored only "
              "bitmaps, which keep their own palettes; the archive keeps the last one's";
+    case kDitherUnused:
+      return (menu ? "the " + fault.text + " dithering" : "--dither " + fault.text) +
+             " had no effect: it dithers the colours of PNG pictures, and this run added only "
+             "bitmaps, which keep their own palettes";
     case kArchiveFull:
       return "the archive already holds 32767 pictures, as many as it can";
     case kNoPictures:

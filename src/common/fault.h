@@ -81,12 +81,18 @@ enum class FaultKind : std::uint8_t {
   kTooManyColours,
   kPictureChanged,  // text: what differs from the palette pass
   kSheetNotWhole,   // value: width; bound: height; text: the frame size, "W × H"
+  // Every frame of a sheet is see-through, and empty frames are left out:
+  // value: the frames; text: their size, "W × H".
+  kSheetAllEmpty,
   // value: opaque pixels a palette given or chosen has no exact entry for;
   // bound: the farthest one moved, in thousandths of OKLab's unit
   kColoursChanged,
   // A palette given (text: its file) or to be chosen (value: the colours) that
   // no picture was mapped to: the run stored only bitmaps, which keep their own.
   kMappingUnused,
+  // A dithering asked for (text: its name) that no picture took: the run
+  // added only bitmaps, which keep their own colours.
+  kDitherUnused,
   kFileTooLarge,  // value: the file's length (0: a stream, not read to its end); bound: the most
                   // read of such a file
   kArchiveFull,   // the archive holds as many pictures as its count can say

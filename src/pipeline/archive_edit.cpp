@@ -225,6 +225,7 @@ bool ArchiveEditRun::WritePieces(const std::string& archivePath, const ArchiveEd
       }
     }
   };
+  bool anyMapped = false;
   for (std::size_t p = 0; p < pieces.size(); ++p) {
     const EditPiece& piece = pieces[p];
     if (piece.Kept()) {
@@ -258,6 +259,7 @@ bool ArchiveEditRun::WritePieces(const std::string& archivePath, const ArchiveEd
       return false;
     }
     archive.AddEntry(picture.stored.width, picture.stored.height, *coded);
+    anyMapped = anyMapped || picture.onTargetPalette;
     if (picture.onTargetPalette) {
       palettes.AddOnTarget(piece.file, UsedEntriesOf(picture.stored.storedRows));
     } else {
@@ -278,6 +280,13 @@ bool ArchiveEditRun::WritePieces(const std::string& archivePath, const ArchiveEd
   }
   if (keptRecoloured > 0) {
     Report(EntriesRecoloured(archivePath, keptRecoloured, lastPath));
+  }
+  // Bitmaps keep their own palettes: a dithering that no added picture took is said.
+  const colour::Dither dither = options_.mapping.dither;
+  if (dither != colour::Dither::kNone && !edit.files.empty() && !anyMapped) {
+    Report(MappingUnused(
+        {.kind = FaultKind::kDitherUnused, .text = std::string(colour::DitherName(dither))},
+        options_.optionWords));
   }
   archive.Finish(lastPalette);
   return true;

@@ -48,6 +48,12 @@ std::vector<SheetFrame> CutSheet(const IndexedImage& sheet, std::uint32_t frameW
       }
     }
   }
+  // A sheet that gives no frame at all is said, not passed over unseen.
+  if (frames.empty()) {
+    throw FaultError({.kind = FaultKind::kSheetAllEmpty,
+                      .value = static_cast<std::int64_t>(number),
+                      .text = Size(frameWidth, frameHeight)});
+  }
   return frames;
 }
 

@@ -17,8 +17,8 @@ struct SheetFrame {
 
 // Frames of frameWidth × frameHeight, left to right, top to bottom. With
 // `skipEmpty`, frames of nothing but index 0 are left out. Throws FaultError
-// naming both sizes when the sheet's is not a multiple of the frame's, and
-// InvalidArgumentError for a frame size of 0.
+// naming both sizes when the sheet's is not a multiple of the frame's, or
+// when every frame is left out, and InvalidArgumentError for a frame size of 0.
 std::vector<SheetFrame> CutSheet(const IndexedImage& sheet, std::uint32_t frameWidth,
                                  std::uint32_t frameHeight, bool skipEmpty);
 

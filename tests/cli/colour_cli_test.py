@@ -215,6 +215,15 @@ def a_palette_no_picture_took(folder):
         got, out, err = cli("encode", option, "-o", path("a.spr"), *map(path, pictures))
         check(f"{option} {pictures}", (got == 1 and "had no effect" in out + err) if warned
               else (got == 0 and err == ""), out + err)
+    # The entry commands' --dither, which bitmaps never take, likewise.
+    for command, pictures, warned in [(["append"], ["own.bmp"], True),
+                                      (["replace", "1"], ["own.bmp"], True),
+                                      (["append"], ["own.bmp", "red.png"], False)]:
+        cli("encode", "-q", "-o", path("a.spr"), path("own.bmp"))
+        got, out, err = cli(command[0], "--dither=ordered", path("a.spr"), *command[1:],
+                            *map(path, pictures))
+        check(f"{command} --dither {pictures}", got == (1 if warned else 0)
+              and ("--dither ordered had no effect" in err) == warned, out + err)
 
 
 def main():

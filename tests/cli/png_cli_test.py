@@ -78,6 +78,7 @@ def refusals_and_warnings(folder):
     sheet.putpixel((5, 1), (0, 0, 0, 255))
     sheet.putpixel((2, 6), (0, 0, 0, 255))
     sheet.save(path("sheet.png"))
+    Image.new("RGBA", (8, 4)).save(path("clear.png"))
     # An editor's export without a see-through entry: colour 0 is the dark background.
     dark = Image.new("P", (3, 2))
     dark.putpalette([16, 16, 16, 224, 64, 64])
@@ -108,6 +109,8 @@ def refusals_and_warnings(folder):
         ("or meant to be see-through", ["--opaque-index0=see-through", "dark.png"], 0, "Adding: "),
         ("a wrong image-data CRC is refused in an RGB picture", ["crc.png"], 1,
          "chunk IDAT at offset 33 is damaged: its CRC does not match its data"),
+        ("a sheet that leaves no frame is named", ["--sheet=4x4", "--skip-empty", "clear.png"], 1,
+         "all its 2 frames of 4 × 4 are see-through"),
         # Last: the list and the sheet below read its archive.
         ("sheets are cut, empty frames left out", ["--sheet=4x4", "--skip-empty", "sheet.png"], 0,
          "sheet.png (frame 3)"),
