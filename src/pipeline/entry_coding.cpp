@@ -33,12 +33,13 @@ std::optional<Bytes> CodeEntry(const formats::StoredPicture& picture, const std:
   delegate.Log("Adding: " + Escaped(shown), true);
   if (!picture.rowsWhole) {
     report(StoredAnyway({.kind = FaultKind::kRowsNotWhole, .path = path}));
-  } else if (const std::int64_t rows = RowsHeld(picture),
-             said = std::abs(std::int64_t{picture.height});
-             rows != said) {
+  } else if (const std::int64_t said = std::abs(std::int64_t{picture.height});
+             picture.heightFromBitmap && RowsHeld(picture) != said) {
     // A height that lies would have the game read rows the file never had, or drop some.
-    report(StoredAnyway(
-        {.kind = FaultKind::kRowsNotHeight, .path = path, .value = rows, .bound = said}));
+    report(StoredAnyway({.kind = FaultKind::kRowsNotHeight,
+                         .path = path,
+                         .value = RowsHeld(picture),
+                         .bound = said}));
   }
 
   Bytes coded;
