@@ -4,6 +4,7 @@
 #include "common/text.h"
 #include "pipeline/decode_run.h"
 #include "pipeline/encode_run.h"
+#include "viewer/frm_viewer.h"
 
 namespace sprite::app {
 
