@@ -133,6 +133,8 @@ class Form1 {
   };
 
   std::vector<std::string> ListedFiles() const;
+  // Shows anew what the viewer shows, after a run that may have replaced it.
+  void RereadViewer();
   dialogs::ceCommonDialog& CommonDialog();
   void CreateMenus();
   // The dithering items' marks, as the Options say.

@@ -4,6 +4,7 @@
 #include "common/text.h"
 #include "pipeline/decode_run.h"
 #include "pipeline/encode_run.h"
+#include "viewer/frm_viewer.h"
 
 namespace sprite::app {
 
@@ -22,6 +23,7 @@ void Form1::Command3_Click() {
   pipeline::EncodeRun run(files_, delegate, options_.ForEncode());
   lastRun_ = run.Run(ListedFiles(), txtOut.Text(), ArchivePalette);
   running.End();
+  RereadViewer();
   if (lastRun_.outputWritten) {
     List1.AddItem("Stored " + std::to_string(lastRun_.stored) + " of " +
                   std::to_string(lastRun_.listed) + " pictures in " + Quoted(lastRun_.outputPath) +
@@ -51,6 +53,7 @@ void Form1::Command4_Click() {
   pipeline::DecodeRun run(files_, delegate, options);
   lastRun_ = run.Run(txtOut.Text());
   running.End();
+  RereadViewer();
   if (!delegate.Box()) {
     List1.AddItem("Wrote " + std::to_string(lastRun_.stored) +
                   (options.png ? " PNG pictures into " : " bitmaps into ") +
@@ -67,6 +70,13 @@ void Form1::Command4_Click() {
   if (closeAfterRun_) {
     Form_Unload();
     window_->Close();
+  }
+}
+
+void Form1::RereadViewer() {
+  // The run may have replaced the archive or the bitmap the viewer shows.
+  if (frmViewer_) {
+    frmViewer_->Reread();
   }
 }
 

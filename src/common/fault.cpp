@@ -164,6 +164,9 @@ std::string Describe(const Fault& fault, OptionWords words) {
     case kOtherColours:
       return "it has other colours than the last picture; it will come back with the last "
              "picture's colours";
+    case kRowsNotHeight:
+      return "its pixel area holds " + Number(fault.value) + " rows where its height says " +
+             Number(fault.bound) + ", and the archive keeps both as they are";
 
     case kNotAnArchive:
       return "it starts with " + fault.shown +

@@ -47,6 +47,7 @@ enum class FaultKind : std::uint8_t {
   kRowsNotWhole,     // the pixel area is not whole rows with zero padding
   kCodedRowsDiffer,  // the coded rows did not decode back to the pixels
   kOtherColours,     // its palette differs from the last stored picture's, which the archive keeps
+  kRowsNotHeight,    // value: the whole rows its pixel area holds; bound: the rows its height says
 
   // Sprite archives; `entry` numbers the entry from 1, `offset` is where it starts.
   kNotAnArchive,          // shown: the first four bytes

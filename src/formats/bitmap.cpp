@@ -177,6 +177,7 @@ StoredPicture ReadBitmapPicture(ByteSource& file) {
   StoredPicture picture;
   picture.width = headers.width;
   picture.height = headers.height;
+  picture.heightFromBitmap = true;
   picture.palette = codec::SwapRedBlue(bitmap.palette);
   picture.storedRows = codec::StripRowAlignment(bitmap.pixelArea, headers.width);
   // The rows make the area again only when it was whole rows with zero alignment bytes.

@@ -19,6 +19,9 @@ struct StoredPicture {
   // The picture comes back from the archive byte for byte: for a bitmap, its
   // pixel area was whole rows with zero alignment bytes.
   bool rowsWhole = true;
+  // The height is a bitmap header's claim, which may say other rows than its
+  // pixel area holds; a PNG picture's is its rows, or the entry's own field.
+  bool heightFromBitmap = false;
 };
 
 // Turns the whole rows of `width` bytes at the start of `rows` between the

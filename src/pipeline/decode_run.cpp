@@ -7,6 +7,7 @@
 #include "codec/rle_decoder.h"
 #include "codec/stream_scan.h"
 #include "common/error.h"
+#include "common/text.h"
 #include "common/utf8_path.h"
 #include "files/commit_batch.h"
 #include "formats/png_writer.h"
@@ -37,6 +38,7 @@ RunReport DecodeRun::Run(const std::string& archivePath, const std::string& fold
   const bool png = options_.png || options_.sheetColumns > 0;
   const char* extension = png ? ".png" : ".bmp";
   std::optional<std::int32_t> decoded;
+  std::unique_ptr<files::ReplacingFile> list;
   try {
     // The archive's count first, for the names of the files the run writes,
     // which are checked before the log's first line: the log may be one.
@@ -66,6 +68,12 @@ RunReport DecodeRun::Run(const std::string& archivePath, const std::string& fold
     } else if (notOpened) {
       Report(*notOpened);
     }
+    if (reader && chosen && !options_.listPath.empty()) {
+      list = CreateList();
+      if (!list) {
+        reader.reset();
+      }
+    }
     if (reader && options_.sheetColumns > 0) {
       decoded = DecodeSheet(archivePath, base, *source);
     } else if (reader && !chosen) {
@@ -79,8 +87,8 @@ RunReport DecodeRun::Run(const std::string& archivePath, const std::string& fold
     report_.cancelled = true;
     Report(Stopped(png ? "the picture being decoded" : "the bitmap being decoded"));
   }
-  if (decoded && !options_.listPath.empty()) {
-    WriteList();
+  if (decoded && list) {
+    WriteList(*list);
   }
   SyncFolders();
   delegate_.Finishing();
@@ -340,7 +348,18 @@ void DecodeRun::CheckNothingLeft(const formats::ArchiveReader& reader,
   }
 }
 
-void DecodeRun::WriteList() {
+std::unique_ptr<files::ReplacingFile> DecodeRun::CreateList() {
+  try {
+    return files_.CreateReplacing(options_.listPath);
+  } catch (FaultError& error) {
+    report_.outputFailed = true;
+    error.SetPath(options_.listPath);
+    Report(WriteRefused(error.Details(), "the list " + Quoted(options_.listPath)));
+    return nullptr;
+  }
+}
+
+void DecodeRun::WriteList(files::ReplacingFile& out) {
   const std::string& listPath = options_.listPath;
   // Each path as seen from the list's folder, which is where a list's paths start.
   const std::filesystem::path folder = PathFromUtf8(files_.FullPath(listPath)).parent_path();
@@ -352,9 +371,8 @@ void DecodeRun::WriteList() {
   }
   try {
     const std::string text = FormatListFile(lines);
-    auto out = files_.CreateReplacing(listPath);
-    out->Append(ByteView(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-    out->Commit();
+    out.Append(ByteView(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    out.Commit();
   } catch (FaultError& error) {
     report_.outputFailed = true;
     error.SetPath(listPath);

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -78,7 +79,11 @@ class DecodeRun {
   // After the last entry: bytes the entries leave before the palette are told.
   void CheckNothingLeft(const formats::ArchiveReader& reader, const std::string& archivePath,
                         std::string_view files);
-  void WriteList();
+  // The list's file, made before any picture is written, so that a list that
+  // cannot be written stops the run before it writes anything; nullptr
+  // (reported) then.
+  std::unique_ptr<files::ReplacingFile> CreateList();
+  void WriteList(files::ReplacingFile& out);
   void Report(const Problem& problem);
   // A bitmap could not be written (`name`, unless the fault names another):
   // the run writes no more.

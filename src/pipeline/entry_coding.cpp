@@ -1,11 +1,22 @@
 #include "pipeline/entry_coding.h"
 
+#include <cstdlib>
+
 #include "codec/rle_decoder.h"
 #include "codec/rle_encoder.h"
 #include "common/text.h"
 #include "formats/entry_limits.h"
 
 namespace sprite::pipeline {
+namespace {
+
+// The whole rows of the picture's width its stored rows hold.
+std::int64_t RowsHeld(const formats::StoredPicture& picture) {
+  return picture.width > 0 ? static_cast<std::int64_t>(picture.storedRows.size()) / picture.width
+                           : 0;
+}
+
+}  // namespace
 
 std::optional<Bytes> CodeEntry(const formats::StoredPicture& picture, const std::string& path,
                                const std::string& shown, std::span<const Fault> changes,
@@ -22,6 +33,13 @@ std::optional<Bytes> CodeEntry(const formats::StoredPicture& picture, const std:
   delegate.Log("Adding: " + Escaped(shown), true);
   if (!picture.rowsWhole) {
     report(StoredAnyway({.kind = FaultKind::kRowsNotWhole, .path = path}));
+  } else if (const std::int64_t said = std::abs(std::int64_t{picture.height});
+             picture.heightFromBitmap && RowsHeld(picture) != said) {
+    // A height that lies would have the game read rows the file never had, or drop some.
+    report(StoredAnyway({.kind = FaultKind::kRowsNotHeight,
+                         .path = path,
+                         .value = RowsHeld(picture),
+                         .bound = said}));
   }
 
   Bytes coded;

@@ -60,6 +60,7 @@ Problem StoredAnyway(Fault fault) {
     case FaultKind::kOpaqueIndex0:
     case FaultKind::kOpaqueIndex0Nearest:
     case FaultKind::kColoursMerged:
+    case FaultKind::kRowsNotHeight:
       line = "Warning: " + Describe(fault);
       break;
     default:

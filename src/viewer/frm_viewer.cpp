@@ -102,6 +102,18 @@ void frmViewer::FollowFile(const std::string& path) {
   }
 }
 
+void frmViewer::Reread() {
+  if (!Showing() || path_.empty()) {
+    return;
+  }
+  if (player_) {
+    LoadEntry();
+  } else {
+    Load(path_);
+  }
+  Redraw();
+}
+
 void frmViewer::LeaveArchive() {
   if (window_) {
     window_->SetTimer(0);

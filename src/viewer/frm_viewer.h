@@ -46,6 +46,9 @@ class frmViewer : private winsys::PictureWindowHandler {
   void FollowFile(const std::string& path);
   // Shows the first entry of the archive `entries` reads, as ShowFile shows a file.
   void ShowArchive(std::unique_ptr<pipeline::ArchiveEntries> entries);
+  // Reads what the window shows anew, keeping the entry, the step and the
+  // place: a run may have replaced that file or archive. Nothing when hidden.
+  void Reread();
   // Hides the window and drops the picture.
   void Close();
   bool Showing() const;

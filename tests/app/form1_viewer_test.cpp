@@ -182,5 +182,33 @@ TEST_F(Form1ViewerTest, EnterInTheOutputBoxShowsTheArchiveItNamesEntryByEntry) {
   EXPECT_EQ(Viewer().Player(), nullptr);
 }
 
+TEST_F(Form1ViewerTest, ARunShowsAnewTheArchiveOrFileItReplaced) {
+  Encode();  // hero and door
+  Output().PressEnter();
+  ViewerWindow().PressKey(winsys::PictureKey::kEnd);
+  EXPECT_THAT(ViewerWindow().Text(), StartsWith("pack.spr: entry 2 of 2, 17 \u00D7 30 pixels"));
+  // Encoded again with the door alone, and then with three pictures.
+  const struct {
+    std::vector<std::string> listed;
+    std::string shown;
+  } cases[] = {
+      {{door_}, "pack.spr: entry 1 of 1, 17 \u00D7 30 pixels"},
+      {{hero_, hero_, door_}, "pack.spr: entry 1 of 3, 38 \u00D7 44 pixels"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.shown);
+    Prepare(c.listed, Output().Text());
+    Encode();
+    EXPECT_THAT(ViewerWindow().Text(), StartsWith(c.shown));
+  }
+  // A decoded bitmap shown is read again when a Decode replaces it.
+  Decode();
+  FileList().DoubleClick(0);
+  Prepare({door_}, Output().Text());
+  Encode();
+  Decode();
+  EXPECT_THAT(ViewerWindow().Text(), StartsWith("pack.spr.0001.bmp: 17 \u00D7 30 pixels"));
+}
+
 }  // namespace
 }  // namespace sprite::testing

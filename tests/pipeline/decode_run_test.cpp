@@ -172,6 +172,27 @@ TEST_F(DecodeRunTest, AnArchiveThatCannotBeOpenedIsOneProblemAndNothingElse) {
   EXPECT_THAT(folder_.Names(), ElementsAre("picture.spr", "short.spr", "walk.png"));
 }
 
+TEST_F(DecodeRunTest, AListThatCannotBeWrittenStopsTheRunBeforeAnyPicture) {
+  const std::string archive = MakeArchive({{.pixelArea = Bytes(4, 1)}, {.pixelArea = Bytes(4, 2)}});
+  WriteFile(folder_.Path("file"), Bytes{});
+  const struct {
+    std::string list;
+    FaultKind kind;
+  } cases[] = {
+      {folder_.Path("missing/frames.txt"), FaultKind::kNoSuchFolder},
+      {folder_.Path("file/frames.txt"), FaultKind::kNotAFolder},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.list);
+    const pipeline::RunReport report = Decode(archive, {}, {.png = true, .listPath = c.list});
+    ASSERT_EQ(delegate_.problems.size(), 1u);
+    EXPECT_EQ(delegate_.problems[0].fault.kind, c.kind);
+    EXPECT_THAT(delegate_.problems[0].text, HasSubstr("nothing was written"));
+    EXPECT_TRUE(report.outputFailed);
+    EXPECT_THAT(folder_.Names(), ElementsAre("file", "in0.bmp", "in1.bmp", "pack.spr"));
+  }
+}
+
 TEST_F(DecodeRunTest, ADamagedEntryEndsTheRunAfterItsOwnLineAndKeepsWhatWasWritten) {
   // Entries at 8 and 18, palette at 28.
   const std::string archive =

@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "app/test_files.h"
@@ -101,6 +102,29 @@ TEST_F(EncodeRunTest, LogsEveryStepAndStoresOnlyAcceptedPictures) {
   EXPECT_EQ(report.stored, 2);
   EXPECT_EQ(report.problems, 2);
   EXPECT_TRUE(report.completed);
+}
+
+TEST_F(EncodeRunTest, AHeightThatIsNotThePixelRowsIsStoredWithAWarning) {
+  // Width 3: rows of 4 bytes with their padding.
+  const struct {
+    std::int32_t height;
+    std::size_t rows;
+    bool warned;
+  } cases[] = {{2, 2, false}, {-2, 2, false}, {6, 2, true}, {2, 3, true}, {-3, 1, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.height) + " high, " + std::to_string(c.rows) + " rows");
+    const std::string path =
+        Bitmap("h.bmp", {.width = 3, .height = c.height, .pixelArea = Bytes(4 * c.rows, 0)});
+    Encode({path}, folder_.Path("out.spr"));
+    EXPECT_EQ(ReadFile(folder_.Path("out.spr")).at(4), 1);  // stored all the same
+    if (c.warned) {
+      EXPECT_THAT(delegate_.Faults(), ElementsAre(std::pair(FaultKind::kRowsNotHeight, path)));
+      EXPECT_EQ(delegate_.problems[0].fault.value, static_cast<std::int64_t>(c.rows));
+      EXPECT_EQ(delegate_.problems[0].fault.bound, std::abs(c.height));
+    } else {
+      EXPECT_TRUE(delegate_.problems.empty());
+    }
+  }
 }
 
 TEST_F(EncodeRunTest, EveryPictureNotStoredIsReportedByKindAndFile) {

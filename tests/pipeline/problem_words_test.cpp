@@ -48,6 +48,7 @@ constexpr KindFacts kKinds[] = {
     {FaultKind::kRowsNotWhole, false, false, false, false, false},
     {FaultKind::kCodedRowsDiffer, false, false, false, false, false},
     {FaultKind::kOtherColours, false, false, false, false, false},
+    {FaultKind::kRowsNotHeight, true, true, false, false, false},
     {FaultKind::kNotAnArchive, false, false, false, true, false},
     {FaultKind::kArchiveCut, true, false, false, false, false},
     {FaultKind::kEntryHeadPastPalette, true, true, false, false, false},
