@@ -5,7 +5,6 @@
 #include <string_view>
 
 #include "codec/rle_decoder.h"
-#include "codec/stream_scan.h"
 #include "common/error.h"
 #include "common/text.h"
 #include "common/utf8_path.h"
@@ -18,8 +17,6 @@
 #include "pipeline/list_file.h"
 #include "pipeline/run_files_check.h"
 #include "pipeline/run_folders.h"
-#include "pipeline/sheet_writer.h"
-#include "pipeline/sprite_sheet.h"
 
 namespace sprite::pipeline {
 
@@ -199,106 +196,6 @@ std::int32_t DecodeRun::DecodeEntries(const std::string& archivePath, const std:
   return entries;
 }
 
-std::int32_t DecodeRun::DecodeSheet(const std::string& archivePath, const std::string& base,
-                                    ByteSource& source) {
-  // The frames' sizes first, from the coded streams' lengths, so that the
-  // sheet is laid out before any frame is decoded: memory stays the sheet's.
-  // A damaged entry ends the frames; the pass that places them reports it.
-  std::vector<FrameSize> sizes;
-  formats::ArchiveReader measured(source);
-  try {
-    while (const auto entry = measured.Next()) {
-      const codec::StreamScan scan = codec::ScanStream(entry->coded);
-      if (entry->width <= 0 || !scan.complete) {
-        break;
-      }
-      const auto width = static_cast<std::uint64_t>(entry->width);
-      sizes.push_back(
-          {static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(std::max<std::uint64_t>(
-                                                  1, (scan.decoded + width - 1) / width))});
-    }
-  } catch (const FaultError&) {
-    // The frames before it make the sheet.
-  }
-
-  formats::ArchiveReader reader(source);
-  const std::string name = SheetName(base);
-  // The sheet is laid out, and its file made, before any frame is decoded:
-  // one too large is refused before anything is allocated for it.
-  std::optional<SheetLayout> layout;
-  std::unique_ptr<files::ReplacingFile> file;
-  std::optional<SheetWriter> sheet;
-  try {
-    if (!sizes.empty()) {
-      layout.emplace(sizes, options_.sheetColumns);
-      file = files_.CreateReplacing(name);
-      sheet.emplace(*layout, *file, reader.Palette(),
-                    formats::PngWriteOptions{.seeThroughIndex0 = !options_.opaque});
-    }
-  } catch (FaultError& error) {
-    report_.outputFailed = true;
-    error.SetPath(name);
-    Report(OutputNotWritten(error.Details()));
-    return 0;
-  }
-  DecoderHost host(delegate_);
-  std::int32_t placed = 0;
-  bool whole = true;
-  for (std::int32_t k = 1; k <= reader.Count(); ++k) {
-    delegate_.Log("Processing bitmap: " + std::to_string(k), false);
-    IndexedImage frame;
-    try {
-      const formats::ArchiveEntry entry = reader.Next().value();
-      Bytes rows = codec::RLEDecompressStoredRows(entry.coded, entry.width, host);
-      if (static_cast<std::size_t>(placed) >= sizes.size()) {
-        throw FaultError({.kind = FaultKind::kUnexpected,
-                          .text = "the entry changed while the archive was read"});
-      }
-      const FrameSize size = sizes[static_cast<std::size_t>(placed)];
-      rows.resize(std::size_t{size.width} * size.height, 0);
-      formats::TurnStoredRows(entry.height, size.width, rows);
-      frame = {size.width, size.height, std::move(rows)};
-    } catch (FaultError& error) {
-      Fault fault = error.Details();
-      fault.path = archivePath;
-      if (fault.entry == 0) {
-        fault.entry = k;
-      }
-      Report(EntryNotDecoded(std::move(fault), "pictures", "placed on the sheet"));
-      whole = false;
-      break;
-    } catch (const CancelledError&) {
-      throw;
-    } catch (const Error& error) {
-      Report(EntryNotDecoded(
-          {.kind = FaultKind::kUnexpected, .path = archivePath, .entry = k, .text = error.what()},
-          "pictures", "placed on the sheet"));
-      whole = false;
-      break;
-    }
-    if (!WriteSheet(name, [&] { sheet->Add(std::move(frame), host); })) {
-      return placed;
-    }
-    ++placed;
-  }
-  if (whole) {
-    CheckNothingLeft(reader, archivePath, "pictures");
-  }
-  // A sheet without a frame is not written: the file at its name stays as it was.
-  if (placed > 0 && WriteSheet(name, [&] {
-        sheet->Finish(host);
-        file->Commit();
-      })) {
-    delegate_.Written(name);
-    written_.push_back(name);
-    report_.stored = placed;
-    report_.completed = whole;
-  } else if (placed == 0) {
-    report_.completed = whole;
-  }
-  return whole ? reader.Count() : placed;
-}
-
 bool DecodeRun::ChooseEntries(const std::string& archivePath, std::int32_t count) {
   chosen_.clear();
   if (options_.entries.empty()) {
@@ -313,24 +210,6 @@ bool DecodeRun::ChooseEntries(const std::string& archivePath, std::int32_t count
     Report(report_.noSuchEntry ? NoSuchEntry(error.Details()) : ArchiveNotOpened(error.Details()));
     return false;
   }
-}
-
-bool DecodeRun::WriteSheet(const std::string& name, const std::function<void()>& write) {
-  Fault fault;
-  try {
-    write();
-    return true;
-  } catch (FaultError& error) {
-    error.SetPath(name);
-    fault = error.Details();
-  } catch (const CancelledError&) {
-    throw;
-  } catch (const Error& error) {
-    fault = {.kind = FaultKind::kUnexpected, .path = name, .text = error.what()};
-  }
-  report_.outputFailed = true;
-  Report(OutputNotWritten(std::move(fault)));
-  return false;
 }
 
 void DecodeRun::CheckNothingLeft(const formats::ArchiveReader& reader,
