@@ -123,8 +123,9 @@ std::string FormatListFile(std::span<const std::string> paths) {
         kBlanks.find(path.back()) != std::string_view::npos) {
       throw InvalidArgumentError("the path " + Quoted(path) + " cannot be a line of a list file");
     }
-    if (path.starts_with('#') || path.starts_with(kByteOrderMark) ||
-        kBlanks.find(path.front()) != std::string_view::npos) {
+    // A mark at the start of a list would be skipped, or make it read as UTF-16.
+    if (path.starts_with('#') || path.starts_with(kByteOrderMark) || path.starts_with("\xFF\xFE") ||
+        path.starts_with("\xFE\xFF") || kBlanks.find(path.front()) != std::string_view::npos) {
       text += "./";
     }
     text += path;

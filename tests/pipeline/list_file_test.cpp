@@ -109,6 +109,10 @@ TEST(ListFile, WrittenListsReadBackTheSamePaths) {
             (Paths{"./\xEF\xBB\xBF"
                    "bom.png",
                    "a.spr.0001.png", "./#1.png", "./ lead.png", "/abs/b.png", "sub dir/c.png"}));
+  // A first path that starts like a UTF-16 byte-order mark is not read as one.
+  for (const std::string first : {"\xFE\xFF.png", "\xFF\xFE.png"}) {
+    EXPECT_EQ(ParseListFile(FormatListFile(Paths{first}), ""), Paths{"./" + first});
+  }
   for (const std::string bad : {"a\nb.png", "a\r.png", "a\x1B.png", "", "trailing.png "}) {
     EXPECT_THROW(FormatListFile(Paths{bad}), InvalidArgumentError) << bad;
   }
