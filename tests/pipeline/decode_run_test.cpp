@@ -175,18 +175,19 @@ TEST_F(DecodeRunTest, AnArchiveThatCannotBeOpenedIsOneProblemAndNothingElse) {
 TEST_F(DecodeRunTest, AListThatCannotBeWrittenStopsTheRunBeforeAnyPicture) {
   const std::string archive = MakeArchive({{.pixelArea = Bytes(4, 1)}, {.pixelArea = Bytes(4, 2)}});
   WriteFile(folder_.Path("file"), Bytes{});
+  // Windows calls a path through a file a folder that does not exist.
   const struct {
     std::string list;
-    FaultKind kind;
+    std::vector<FaultKind> kinds;
   } cases[] = {
-      {folder_.Path("missing/frames.txt"), FaultKind::kNoSuchFolder},
-      {folder_.Path("file/frames.txt"), FaultKind::kNotAFolder},
+      {folder_.Path("missing/frames.txt"), {FaultKind::kNoSuchFolder}},
+      {folder_.Path("file/frames.txt"), {FaultKind::kNotAFolder, FaultKind::kNoSuchFolder}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.list);
     const pipeline::RunReport report = Decode(archive, {}, {.png = true, .listPath = c.list});
     ASSERT_EQ(delegate_.problems.size(), 1u);
-    EXPECT_EQ(delegate_.problems[0].fault.kind, c.kind);
+    EXPECT_THAT(delegate_.problems[0].fault.kind, ::testing::AnyOfArray(c.kinds));
     EXPECT_THAT(delegate_.problems[0].text, HasSubstr("nothing was written"));
     EXPECT_TRUE(report.outputFailed);
     EXPECT_THAT(folder_.Names(), ElementsAre("file", "in0.bmp", "in1.bmp", "pack.spr"));
