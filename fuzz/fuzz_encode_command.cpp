@@ -6,6 +6,7 @@
 // as one entry of its size whose rows decode to its area.
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
@@ -106,8 +107,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<std::string> log{"Init"};
   if (coderReached) {
     log.push_back("Adding: in.bmp");
+    const auto heldRows = static_cast<std::int64_t>(
+        headers.width > 0 ? rows.size() / static_cast<std::size_t>(headers.width) : 0);
     if (oracle::AddAlignment(rows, headers.width, nullptr) != bitmap.pixelArea) {
       log.push_back("Warning: Flip Invalid!");
+    } else if (heldRows != std::abs(std::int64_t{headers.height})) {
+      // A height that is not the rows held: one warning, in the command's words.
+      Check(commands.Log().size() > log.size() &&
+            commands.Log()[log.size()].starts_with("Warning: its pixel area holds "));
+      log.push_back(commands.Log()[log.size()]);
     }
   }
   if (storable) {
