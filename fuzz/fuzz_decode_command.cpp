@@ -169,6 +169,23 @@ struct Frame {
   }
 };
 
+// A frame as a sheet shows it: whole rows, the last one filled out with 0,
+// and a top-down entry's (a negative height) turned to put its top row first.
+Frame FrameOf(std::int16_t width, std::int16_t height, Bytes rows) {
+  Frame frame{static_cast<std::uint64_t>(width), std::move(rows)};
+  const std::uint64_t rowCount = frame.Height();
+  frame.rows.resize(rowCount * frame.width, 0);
+  if (height < 0) {
+    Bytes turned;
+    for (std::uint64_t row = rowCount; row-- > 0;) {
+      const auto start = frame.rows.begin() + static_cast<std::ptrdiff_t>(row * frame.width);
+      turned.insert(turned.end(), start, start + static_cast<std::ptrdiff_t>(frame.width));
+    }
+    frame.rows = std::move(turned);
+  }
+  return frame;
+}
+
 // Sheets written here are small enough to check in a few milliseconds; larger
 // ones are left out unless they are too large to write at all.
 constexpr std::uint64_t kSheetBudget = 1u << 20;
@@ -265,7 +282,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       try {
         expected.push_back(
             PlainBitmap(width, height, palette, oracle::DecompressRows(coded, width, host)));
-        frames.push_back({static_cast<std::uint64_t>(width), StoredRows(coded)});
+        frames.push_back(FrameOf(width, height, StoredRows(coded)));
       } catch (const sprite::FaultError&) {
         whole = false;
         break;
