@@ -15,6 +15,46 @@ std::string Text(std::uint64_t value) {
   return std::to_string(value);
 }
 
+// Deflate turns at most 1032 bytes into 1 (258-byte matches coded in 2 bits);
+// image data claiming more pixel bytes than that is cut off, and is refused
+// before anything is allocated for it.
+constexpr std::uint64_t kMaxInflateRatio = 1032;
+
+// The chunks a picture is read from: every critical one, the transparency
+// and the entry's shape. Other ancillary chunks are passed over unread.
+bool IsRead(const PngChunk& chunk) {
+  return chunk.IsCritical() || chunk.Is("tRNS") ||
+         std::memcmp(chunk.type, kEntryShapeChunk.data(), 4) == 0;
+}
+
+// Refuses a chunk out of its place: a second IHDR, image data after other
+// chunks followed the image data, a critical chunk PNG does not define, an
+// IEND with data. libspng refuses these only when it reads that far, which the
+// picture's decoding does not always do; refused here, every picture is read
+// or refused the same way, in words that name the chunk.
+void CheckPlace(const PngChunk& chunk, bool sawHeader, bool imageDataEnded) {
+  if (chunk.Is("IHDR") && sawHeader) {
+    PngDamaged(chunk.Where() + " is a second IHDR chunk; a PNG has one, at its start",
+               chunk.offset);
+  }
+  if (chunk.Is("IDAT") && imageDataEnded) {
+    PngDamaged(chunk.Where() + " comes after other chunks that follow the image data; " +
+                   "a PNG's IDAT chunks stand one after the other",
+               chunk.offset);
+  }
+  if (chunk.IsCritical() && !chunk.Is("IHDR") && !chunk.Is("PLTE") && !chunk.Is("IDAT") &&
+      !chunk.Is("IEND")) {
+    PngDamaged(chunk.Where() + " is a critical chunk PNG does not define; " +
+                   "the picture cannot be read without knowing it",
+               chunk.offset);
+  }
+  if (chunk.Is("IEND") && chunk.length != 0) {
+    PngDamaged(
+        chunk.Where() + " holds data (" + Text(chunk.length) + " bytes); an IEND chunk is empty",
+        chunk.offset);
+  }
+}
+
 }  // namespace
 
 std::uint32_t BigEndian32(const std::uint8_t* bytes) {
@@ -68,6 +108,73 @@ bool PngChunks::Take(PngChunk& chunk, bool checkCrc) {
   }
   offset_ += kChunkFrame + chunk.length;
   return true;
+}
+
+PngChunkWalk WalkPngChunks(ByteView file, const PngLimits& limits) {
+  PngChunks chunks(file);
+  PngChunkWalk walk;
+  bool sawHeader = false;
+  bool sawImageData = false;
+  bool imageDataEnded = false;  // a chunk other than IDAT followed the image data
+  while (true) {
+    std::optional<PngChunk> chunk = chunks.Next();
+    if (!chunk) {
+      PngDamaged("the file is cut off at byte " + Text(file.size()) +
+                 ": it ends before its IEND chunk");
+    }
+    if (!chunks.Take(*chunk, IsRead(*chunk))) {
+      PngDamaged(chunk->Where() + " (" + Text(chunk->length) +
+                     " bytes) runs past the end of the file (" + Text(file.size()) +
+                     " bytes): the file is cut off",
+                 chunk->offset);
+    }
+    CheckPlace(*chunk, sawHeader, imageDataEnded);
+    if (chunk->Is("IHDR")) {
+      if (chunk->length != kIhdrLength) {
+        PngDamaged(chunk->Where() + " is " + Text(chunk->length) + " bytes long, not 13",
+                   chunk->offset);
+      }
+      walk.layout = {BigEndian32(chunk->data), BigEndian32(chunk->data + 4), chunk->data[8],
+                     chunk->data[9], chunk->data[12] != 0};
+      sawHeader = true;
+    } else if (chunk->Is("IDAT")) {
+      walk.imageData.push_back(chunk->Data());
+      walk.imageDataBytes += chunk->length;
+      walk.imageDataEnd = chunk->offset + kChunkFrame + std::size_t{chunk->length};
+      sawImageData = true;
+    } else if (chunk->Is("IEND")) {
+      walk.endOffset = chunk->offset;
+      break;
+    } else {
+      imageDataEnded = sawImageData;
+    }
+  }
+  const PngImageLayout& layout = walk.layout;
+  if (!sawImageData) {
+    PngDamaged("it has no image data (no IDAT chunk)");
+  }
+  if (layout.width == 0 || layout.height == 0) {
+    PngDamaged("the IHDR chunk gives a size of " + Text(layout.width) + " × " +
+               Text(layout.height) + " pixels; a picture needs at least 1 × 1");
+  }
+  if (layout.width > limits.maxWidth || layout.height > limits.maxHeight ||
+      std::uint64_t{layout.width} * layout.height > limits.maxPixels) {
+    throw FaultError({.kind = FaultKind::kPngTooLarge,
+                      .value = layout.width,
+                      .bound = layout.height,
+                      .text = "the " + Text(limits.maxPixels) + " pixels (at most " +
+                              Text(limits.maxWidth) + " wide and " + Text(limits.maxHeight) +
+                              " high) a PNG may have here"});
+  }
+  const std::uint64_t pixelBits = std::uint64_t{layout.width} * layout.height *
+                                  static_cast<std::uint64_t>(SamplesPerPixel(layout.colourType)) *
+                                  layout.bitDepth;
+  if (pixelBits / 8 > walk.imageDataBytes * kMaxInflateRatio + 1024) {
+    PngDamaged("its image data (" + Text(walk.imageDataBytes) +
+               " bytes) is far too short for a picture of " + Text(layout.width) + " × " +
+               Text(layout.height) + " pixels: the file is cut off or damaged");
+  }
+  return walk;
 }
 
 }  // namespace sprite::formats

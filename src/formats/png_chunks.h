@@ -7,13 +7,18 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/bytes.h"
+#include "formats/png_image_data.h"
 
 namespace sprite::formats {
 
 // Chunk lengths, widths and heights are at most this.
 inline constexpr std::uint32_t kMaxPngNumber = 0x7FFFFFFF;
+inline constexpr std::size_t kIhdrLength = 13;
+
+struct PngLimits;
 
 std::uint32_t BigEndian32(const std::uint8_t* bytes);
 
@@ -56,5 +61,22 @@ class PngChunks {
   ByteView file_;
   std::size_t offset_;
 };
+
+// What the walk over a whole file before any decoding finds.
+struct PngChunkWalk {
+  PngImageLayout layout;
+  std::uint64_t imageDataBytes = 0;  // all IDAT chunks together
+  // The data of the IDAT chunks, in order.
+  std::vector<ByteView> imageData;
+  std::size_t imageDataEnd = 0;  // the offset just past the last IDAT chunk
+  std::size_t endOffset = 0;     // the offset of the IEND chunk
+};
+
+// Walks every chunk of `file` to IEND before the decoder does, so that a
+// cut-off file, a damaged chunk the picture is read from or a chunk out of
+// its place is named with its offset, whatever the colour type, and so that
+// nothing is allocated for a picture its image data cannot hold or `limits`
+// do not allow. Throws FaultError (kNotAPng, kDamagedPng, kPngTooLarge).
+PngChunkWalk WalkPngChunks(ByteView file, const PngLimits& limits);
 
 }  // namespace sprite::formats

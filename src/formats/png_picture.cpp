@@ -13,105 +13,15 @@
 #include "formats/png_chunks.h"
 #include "formats/png_image_data.h"
 #include "formats/png_sixteen_bit.h"
+#include "formats/png_writer.h"
 #include "formats/stored_picture.h"
 
 namespace sprite::formats {
 
 namespace {
 
-constexpr std::size_t kIhdrLength = 13;
-// Deflate turns at most 1032 bytes into 1 (258-byte matches coded in 2 bits);
-// image data claiming more pixel bytes than that is cut off, and is refused
-// before anything is allocated for it.
-constexpr std::uint64_t kMaxInflateRatio = 1032;
-
 std::string Text(std::uint64_t value) {
   return std::to_string(value);
-}
-
-// The chunks a picture is read from: every critical one, the transparency
-// and the entry's shape. Other ancillary chunks are passed over unread.
-bool IsRead(const PngChunk& chunk) {
-  return chunk.IsCritical() || chunk.Is("tRNS") ||
-         std::memcmp(chunk.type, kEntryShapeChunk.data(), 4) == 0;
-}
-
-struct Header {
-  PngImageLayout layout;
-  std::uint64_t imageDataBytes = 0;  // all IDAT chunks together
-  // The data of the first IDAT chunks one after the other, in order.
-  std::vector<ByteView> imageData;
-};
-
-// Walks the chunks before the decoder does, so that a cut-off file or a
-// damaged chunk the picture is read from is named with its offset, whatever
-// the colour type, and so that nothing is allocated for a picture its image
-// data cannot hold.
-Header WalkChunks(ByteView file, const PngLimits& limits) {
-  PngChunks chunks(file);
-  Header header;
-  bool sawHeader = false;
-  bool sawImageData = false;
-  bool imageDataRun = false;  // the chunk before was one of the first IDAT chunks
-  while (true) {
-    std::optional<PngChunk> chunk = chunks.Next();
-    if (!chunk) {
-      PngDamaged("the file is cut off at byte " + Text(file.size()) +
-                 ": it ends before its IEND chunk");
-    }
-    if (!chunks.Take(*chunk, IsRead(*chunk))) {
-      PngDamaged(chunk->Where() + " (" + Text(chunk->length) +
-                     " bytes) runs past the end of the file (" + Text(file.size()) +
-                     " bytes): the file is cut off",
-                 chunk->offset);
-    }
-    const bool isImageData = chunk->Is("IDAT");
-    if (chunk->Is("IHDR") && !sawHeader) {
-      if (chunk->length != kIhdrLength) {
-        PngDamaged(chunk->Where() + " is " + Text(chunk->length) + " bytes long, not 13",
-                   chunk->offset);
-      }
-      header.layout = {BigEndian32(chunk->data), BigEndian32(chunk->data + 4), chunk->data[8],
-                       chunk->data[9], chunk->data[12] != 0};
-      sawHeader = true;
-    } else if (isImageData) {
-      if (imageDataRun || !sawImageData) {
-        header.imageData.push_back(chunk->Data());
-        imageDataRun = true;
-      }
-      sawImageData = true;
-      header.imageDataBytes += chunk->length;
-    } else if (chunk->Is("IEND")) {
-      break;
-    }
-    imageDataRun = imageDataRun && isImageData;
-  }
-  const PngImageLayout& layout = header.layout;
-  if (!sawImageData) {
-    PngDamaged("it has no image data (no IDAT chunk)");
-  }
-  if (layout.width == 0 || layout.height == 0) {
-    PngDamaged("the IHDR chunk gives a size of " + Text(layout.width) + " × " +
-               Text(layout.height) + " pixels; a picture needs at least 1 × 1");
-  }
-  if (layout.width > limits.maxWidth || layout.height > limits.maxHeight ||
-      std::uint64_t{layout.width} * layout.height > limits.maxPixels) {
-    throw FaultError({.kind = FaultKind::kPngTooLarge,
-                      .value = layout.width,
-                      .bound = layout.height,
-                      .text = "the " + Text(limits.maxPixels) + " pixels (at most " +
-                              Text(limits.maxWidth) + " wide and " + Text(limits.maxHeight) +
-                              " high) a PNG may have here"});
-  }
-  const std::uint64_t pixelBits = std::uint64_t{layout.width} * layout.height *
-                                  static_cast<std::uint64_t>(SamplesPerPixel(layout.colourType)) *
-                                  layout.bitDepth;
-  if (pixelBits / 8 > header.imageDataBytes * kMaxInflateRatio + 1024) {
-    PngDamaged("its image data (" + Text(header.imageDataBytes) +
-               " bytes) is far too short for a picture of " + Text(layout.width) + " × " +
-               Text(layout.height) + " pixels: the file is cut off or damaged");
-  }
-  return header;
 }
 
 std::string SpngReason(int code) {
@@ -274,7 +184,19 @@ std::optional<PngColours> ReadPngColours(ByteView fileStart) {
 }
 
 PngPicture ReadPng(ByteView file, const PngLimits& limits, PngDecoding decoding) {
-  const Header walk = WalkChunks(file, limits);
+  const PngChunkWalk walk = WalkPngChunks(file, limits);
+  // libspng reads on to IEND once it has decoded the last row; what it would
+  // find there (text, times, unknown chunks) the picture does not need, and a
+  // picture decoded whole never reads it. Given only the chunks up to the
+  // image data's end, and IEND, libspng reads every picture as the whole
+  // decoding does. The walk has checked the chunks cut off.
+  Bytes upToImageDataEnd;
+  if (walk.imageDataEnd != walk.endOffset) {
+    upToImageDataEnd.assign(file.begin(),
+                            file.begin() + static_cast<std::ptrdiff_t>(walk.imageDataEnd));
+    AppendPngChunk(upToImageDataEnd, ChunkType("IEND"), {});
+    file = upToImageDataEnd;
+  }
   Context context = NewContext(0);
   spng_ctx* ctx = context.get();
   CheckRead(spng_set_png_buffer(ctx, file.data(), file.size()));

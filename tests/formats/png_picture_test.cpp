@@ -232,16 +232,10 @@ std::size_t SamplesOf(std::uint8_t colourType) {
 Bytes PngOfScanlines(const PngShape& shape, ByteView raw, std::size_t parts = 1,
                      ByteView trns = {}) {
   const auto chunk = [](Bytes& out, const char* type, ByteView data) {
-    for (int shift = 24; shift >= 0; shift -= 8) {
-      out.push_back(static_cast<std::uint8_t>(data.size() >> shift));
-    }
-    const std::size_t start = out.size();
-    out.insert(out.end(), type, type + 4);
-    out.insert(out.end(), data.begin(), data.end());
-    const std::uint32_t crc = libdeflate_crc32(0, out.data() + start, out.size() - start);
-    for (int shift = 24; shift >= 0; shift -= 8) {
-      out.push_back(static_cast<std::uint8_t>(crc >> shift));
-    }
+    AppendPngChunk(out,
+                   {static_cast<std::uint8_t>(type[0]), static_cast<std::uint8_t>(type[1]),
+                    static_cast<std::uint8_t>(type[2]), static_cast<std::uint8_t>(type[3])},
+                   data);
   };
   Bytes stream(raw.size() + 64);
   libdeflate_compressor* compressor = libdeflate_alloc_compressor(6);
@@ -327,6 +321,62 @@ TEST(PngReader, ImageDataDecodedWholeIsWhatLibspngDecodesRowByRow) {
           EXPECT_EQ(whole->partialAlpha, partial);
           EXPECT_EQ(rows->partialAlpha, partial);
         }
+      }
+    }
+  }
+}
+
+TEST(PngReader, ChunksAfterTheImageDataAreTakenAlikeByEitherDecoding) {
+  std::mt19937 random(3);
+  // Decoded whole, and by libspng, which reads on past the image data: for
+  // 16-bit samples whatever the decoding asked for.
+  for (const std::uint8_t bitDepth : {std::uint8_t{8}, std::uint8_t{16}}) {
+    const std::uint8_t colourType = bitDepth == 8 ? 3 : 0;
+    const std::size_t rowBytes = 4 * bitDepth / 8;
+    Bytes raw;
+    for (std::size_t i = 0; i < 3 * (1 + rowBytes); ++i) {
+      raw.push_back(i % (1 + rowBytes) == 0 ? 0 : static_cast<std::uint8_t>(random() % 16));
+    }
+    const Bytes good = PngOfScanlines({colourType, bitDepth, 4, 3}, raw, 2);
+    const std::size_t iend = good.size() - 12;
+    using Chunks = std::vector<std::pair<PngChunkType, Bytes>>;
+    // `chunks` written where IEND was, IEND after them unless `keepEnd` is false.
+    const auto before = [&](const Chunks& chunks, bool keepEnd = true) {
+      Bytes file(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(iend));
+      for (const auto& [type, data] : chunks) {
+        AppendPngChunk(file, type, data);
+      }
+      if (keepEnd) {
+        AppendPngChunk(file, ChunkType("IEND"), {});
+      }
+      return file;
+    };
+    const Bytes text = B({'a', 0, 'b'});
+    const std::string at = " at offset " + std::to_string(iend);
+    struct Case {
+      Bytes file;
+      std::string refusal;  // empty: the picture reads
+    };
+    for (const Case& c : {
+             Case{before({{ChunkType("IHDR"), Bytes(good.begin() + 16, good.begin() + 29)}}),
+                  "chunk IHDR" + at + " is a second IHDR chunk"},
+             Case{before({{ChunkType("tEXt"), text}, {ChunkType("IDAT"), B({0})}}),
+                  "chunk IDAT at offset " + std::to_string(iend + 15) + " comes after other"},
+             Case{before({{ChunkType("ABCD"), B({1})}}), "chunk ABCD" + at + " is a critical"},
+             Case{before({{ChunkType("IEND"), B({1})}}, false),
+                  "chunk IEND" + at + " holds data (1 bytes)"},
+             Case{before(Chunks(1200, {ChunkType("tEXt"), text})), ""},
+             Case{before({{ChunkType("PLTE"), B({1, 2, 3})}, {ChunkType("tIME"), B({1})}}), ""},
+         }) {
+      for (const PngDecoding decoding : {PngDecoding::kWholeWhereItCan, PngDecoding::kRowByRow}) {
+        std::string refusal;
+        try {
+          ReadPng(c.file, {}, decoding);
+        } catch (const FaultError& error) {
+          refusal = error.what();
+        }
+        EXPECT_EQ(refusal.empty(), c.refusal.empty()) << refusal;
+        EXPECT_NE(refusal.find(c.refusal), std::string::npos) << refusal << " for " << c.refusal;
       }
     }
   }
