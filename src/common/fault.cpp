@@ -288,6 +288,10 @@ std::string Describe(const Fault& fault, OptionWords words) {
       return "its " + Pixels(fault.value) + " of the opaque colour 0 took the nearest colour, " +
              "index " + Number(fault.bound) + " " + fault.text +
              ": the palette has no free entry and no other of their colour";
+    case kGivenIndex0:
+      return "its " + Pixels(fault.value) + " of the colour " + fault.text +
+             " took the nearest other colour: the palette holds that colour only at index 0, "
+             "which is see-through in an archive";
     case kColoursMerged:
       return "its 16-bit samples were rounded to the 8 bits an archive keeps, and " +
              std::string(fault.bound != 0 ? "at least " : "") + Number(fault.value) +

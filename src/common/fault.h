@@ -125,6 +125,9 @@ enum class FaultKind : std::uint8_t {
   // A list file's line holds a control character; value: the line's number;
   // text: the character, escaped.
   kBadListLine,
+  // A palette given holds a PNG picture's opaque colour only at index 0, which
+  // is see-through; value: the pixels of that colour; text: it, "(r, g, b)".
+  kGivenIndex0,
 };
 
 struct Fault {

@@ -7,7 +7,6 @@
 #include "common/error.h"
 #include "common/text.h"
 #include "files/whole_file.h"
-#include "pipeline/colour_tables.h"
 #include "pipeline/picture_file.h"
 
 namespace sprite::pipeline {
@@ -83,12 +82,7 @@ PictureMapper ChosenPalette(files::FileSystem& files, const formats::PngPicture&
                               : std::to_string(histogram.Colours());
   notes.push_back("PNG palette: " + std::to_string(chosen.size()) +
                   " opaque colours chosen from the pictures' " + met);
-  formats::PaletteFile palette{.palette = Bytes(kPaletteEntries * 4, 0),
-                               .entriesGiven = chosen.size() + 1};
-  for (std::size_t i = 0; i < chosen.size(); ++i) {
-    SetEntry(palette.palette, i + 1, {chosen[i].red, chosen[i].green, chosen[i].blue, 255});
-  }
-  return PictureMapper::ForGivenPalette(palette, rule, mapping.dither);
+  return PictureMapper::ForChosenColours(chosen, rule, mapping.dither);
 }
 
 std::string MostOwnColours(files::FileSystem& files, std::span<const std::string> paths,

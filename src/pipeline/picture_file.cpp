@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "colour/oklab.h"
@@ -13,6 +14,12 @@ namespace {
 
 // A colour's move is told to three decimals of OKLab's unit (black to white is 1).
 constexpr double kThousandths = 1000;
+
+// "(r, g, b)", as messages show a colour.
+std::string RgbText(const formats::PngColour& c) {
+  return "(" + std::to_string(c.red) + ", " + std::to_string(c.green) + ", " +
+         std::to_string(c.blue) + ")";
+}
 
 }  // namespace
 
@@ -47,6 +54,12 @@ SourcePicture MapPng(formats::PngPicture picture, const std::string& path, Pictu
          .value = static_cast<std::int64_t>(mapped.changedPixels),
          .bound = std::llround(colour::Distance(mapped.farthestSquared) * kThousandths)});
   }
+  if (mapped.onlyAtIndex0 > 0) {
+    const Bytes& palette = mapper.Palette();
+    changes.push_back({.kind = FaultKind::kGivenIndex0,
+                       .value = static_cast<std::int64_t>(mapped.onlyAtIndex0),
+                       .text = RgbText({palette[0], palette[1], palette[2]})});
+  }
   if (mapped.opaqueIndex0 > 0) {
     // Colour 0 itself, or the nearest colour it took.
     const auto moved = mapper.MovedIndex0();
@@ -57,9 +70,7 @@ SourcePicture MapPng(formats::PngPicture picture, const std::string& path, Pictu
     changes.push_back({.kind = moved ? FaultKind::kOpaqueIndex0Nearest : FaultKind::kOpaqueIndex0,
                        .value = static_cast<std::int64_t>(mapped.opaqueIndex0),
                        .bound = moved ? moved->index : 0,
-                       .text = "(" + std::to_string(shown.red) + ", " +
-                               std::to_string(shown.green) + ", " + std::to_string(shown.blue) +
-                               ")"});
+                       .text = RgbText(shown)});
   }
   formats::EntryRows entry = formats::EntryOfPicture(height, std::move(mapped.image.pixels), shape);
   return {{.width = static_cast<std::int32_t>(width),

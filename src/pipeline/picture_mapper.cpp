@@ -37,6 +37,9 @@ struct PictureMapper::State {
   std::unique_ptr<colour::ColourMapper> given;
   std::size_t givenEntries = 0;
   colour::Dither dither = colour::Dither::kNone;
+  // The given palette's colour 0 when no other entry has it: opaque pixels
+  // of it cannot keep their colour.
+  std::optional<PngColour> aloneAtIndex0;
   // Built from palettes alone: the palette grows as Map meets colours, `met`
   // of them so far, those past the last entry in `pastPalette`.
   bool growing = false;
@@ -53,6 +56,8 @@ struct PictureMapper::State {
       Bytes rgba = RgbaPixels(picture);
       ownIndexes = std::exchange(picture.pixels, std::move(rgba));
     }
+    const std::uint64_t onlyAtIndex0 =
+        aloneAtIndex0 ? CountOpaque(picture.pixels, *aloneAtIndex0) : 0;
     const colour::MapReport report = given->Map({picture.width, picture.height, picture.pixels},
                                                 OpaqueFrom(rule), dither, picture.pixels);
     picture.pixels.resize(std::size_t{picture.width} * picture.height);
@@ -62,7 +67,19 @@ struct PictureMapper::State {
     return {{picture.width, picture.height, std::move(picture.pixels)},
             report.moved,
             0,
-            report.largestSquared};
+            report.largestSquared,
+            onlyAtIndex0};
+  }
+
+  // The pixels of `rgba` of the colour `c` at an alpha the rule counts as opaque.
+  std::uint64_t CountOpaque(ByteView rgba, const PngColour& c) const {
+    const std::uint8_t opaqueFrom = OpaqueFrom(rule);
+    std::uint64_t count = 0;
+    for (std::size_t i = 0; i + 4 <= rgba.size(); i += 4) {
+      count += rgba[i] == c.red && rgba[i + 1] == c.green && rgba[i + 2] == c.blue &&
+               rgba[i + 3] >= opaqueFrom;
+    }
+    return count;
   }
 
   // An indexed picture drawn in the given palette keeps its indexes: where
@@ -237,9 +254,24 @@ PictureMapper PictureMapper::ForGivenPalette(const formats::PaletteFile& file, A
     colours.push_back({c.red, c.green, c.blue});
   }
   state->given = std::make_unique<colour::ColourMapper>(colours);
+  if (std::find(colours.begin() + 1, colours.end(), colours[0]) == colours.end()) {
+    state->aloneAtIndex0 = EntryOf(state->palette, 0);
+  }
   state->givenEntries = entries;
   state->dither = dither;
   return PictureMapper(std::move(state));
+}
+
+PictureMapper PictureMapper::ForChosenColours(const std::vector<colour::Rgb>& chosen,
+                                              AlphaRule rule, colour::Dither dither) {
+  formats::PaletteFile file{.palette = Bytes(kPaletteEntries * 4, 0),
+                            .entriesGiven = chosen.size() + 1};
+  for (std::size_t i = 0; i < chosen.size(); ++i) {
+    SetEntry(file.palette, i + 1, {chosen[i].red, chosen[i].green, chosen[i].blue, 255});
+  }
+  PictureMapper mapper = ForGivenPalette(file, rule, dither);
+  mapper.state_->aloneAtIndex0.reset();
+  return mapper;
 }
 
 PictureMapper PictureMapper::Shared(const std::vector<PngColour>& shared,

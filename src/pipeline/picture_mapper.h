@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "colour/dither.h"
+#include "colour/oklab.h"
 #include "common/bytes.h"
 #include "formats/palette_file.h"
 #include "formats/png_picture.h"
@@ -29,6 +30,9 @@ struct MappedPicture {
   // Given palette: the farthest a changed pixel's colour moved, squared, in
   // OKLab's whole numbers (colour::Distance words it).
   std::int64_t farthestSquared = 0;
+  // Given palette: opaque pixels of the colour the palette holds only at
+  // index 0; they took the nearest other entry.
+  std::uint64_t onlyAtIndex0 = 0;
 };
 
 class PictureMapper {
@@ -39,6 +43,10 @@ class PictureMapper {
   // InvalidArgumentError for a threshold outside 1 to 255.
   static PictureMapper ForGivenPalette(const formats::PaletteFile& file, AlphaRule rule = {},
                                        colour::Dither dither = colour::Dither::kNone);
+  // The colours chosen for the run (at most 255) at indexes 1, 2, 3 …, the
+  // target as a palette file's are; index 0 is no colour of the pictures.
+  static PictureMapper ForChosenColours(const std::vector<colour::Rgb>& chosen, AlphaRule rule,
+                                        colour::Dither dither);
   // A built palette of no colours yet, that grows as Map meets them.
   static PictureMapper Building(AlphaRule rule = {});
   // The palette indexed pictures share: `shared` (1 to 256 entries), whose

@@ -59,6 +59,7 @@ Problem StoredAnyway(Fault fault) {
       break;
     case FaultKind::kOpaqueIndex0:
     case FaultKind::kOpaqueIndex0Nearest:
+    case FaultKind::kGivenIndex0:
     case FaultKind::kColoursMerged:
     case FaultKind::kRowsNotHeight:
       line = "Warning: " + Describe(fault);

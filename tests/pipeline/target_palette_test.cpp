@@ -276,6 +276,7 @@ TEST(GivenPalette, ColoursTakeTheExactEntryElseTheNearestNeverIndexZero) {
            Case{"exact, the lowest of equal entries", kRed, 1, false},
            Case{"see-through", Seen(kBlue), 0, false},
            Case{"entry 0's colour, opaque", grey, 3, true},
+           Case{"entry 0's colour, see-through", Seen(grey), 0, false},
            Case{"nearest in OKLab", kBlack, 2, true},
            Case{"an RGB tie OKLab settles", {0, 110, 0, 255}, 6, true},
            Case{"black past the entries given is no target", {0, 0, 1, 255}, 2, true},
@@ -283,7 +284,12 @@ TEST(GivenPalette, ColoursTakeTheExactEntryElseTheNearestNeverIndexZero) {
     const MappedPicture mapped = mapper.Map("p", Rgba({c.colour, c.colour}));
     EXPECT_EQ(mapped.image.pixels, (Bytes{c.index, c.index})) << c.what;
     EXPECT_EQ(mapped.changedPixels, c.changed ? 2u : 0u) << c.what;
+    // Told apart: art in the palette's colour 0, which cannot stay.
+    EXPECT_EQ(mapped.onlyAtIndex0, c.colour == grey ? 2u : 0u) << c.what;
   }
+  // Colour 0 held at another entry too: its pixels take that one, exactly.
+  PictureMapper twice = PictureMapper::ForGivenPalette(GivenPalette({grey, kRed, grey}));
+  EXPECT_EQ(twice.Map("p", Rgba({grey})).onlyAtIndex0, 0u);
   EXPECT_THROW(PictureMapper::ForGivenPalette(GivenPalette({kRed})), FaultError);
 }
 
