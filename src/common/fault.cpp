@@ -241,7 +241,9 @@ std::string Describe(const Fault& fault, OptionWords words) {
              " see-through, and --skip-empty leaves such frames out";
     case kColoursChanged:
       return Pixels(fault.value) + " took a near palette colour, " +
-             (fault.value == 1 ? "" : "the farthest ") + Thousandths(fault.bound) + " away (OKLab)";
+             (fault.value == 1 ? "" : "the farthest ") +
+             // A move that rounds to nothing is still a move.
+             (fault.bound == 0 ? "less than 0.001" : Thousandths(fault.bound)) + " away (OKLab)";
     case kMappingUnused:
       if (fault.value > 0) {
         return (menu ? "Options ▸ Colours… (" + Number(fault.value) + ")"

@@ -133,6 +133,8 @@ TEST(FaultWordsTest, EachNumberStandsWhereItsFactBelongs) {
        "offset 24 (the header counts 9 entries)"},
       {{.kind = FaultKind::kReadPastEnd, .offset = 7, .value = 4, .bound = 10},
        "a read of 4 bytes at offset 7 runs past the end of the data (10 bytes)"},
+      {{.kind = FaultKind::kColoursChanged, .value = 2, .bound = 0},
+       "2 pixels took a near palette colour, the farthest less than 0.001 away (OKLab)"},
       {{.kind = FaultKind::kOpaqueIndex0Nearest, .value = 3, .bound = 17, .text = "(0, 0, 0)"},
        "its 3 pixels of the opaque colour 0 took the nearest colour, index 17 (0, 0, 0): the "
        "palette has no free entry and no other of their colour"},
