@@ -76,8 +76,10 @@ std::size_t DecodedLength(ByteView coded) {
 // the bitmap expected as it is written: nothing is stored.
 class CheckingFiles : public sprite::files::FileSystem {
  public:
-  CheckingFiles(ByteView archive, const std::vector<Bytes>& expected)
-      : archive_(archive), expected_(expected) {}
+  // `expected[i]` is the bitmap of entry `numbers[i]`.
+  CheckingFiles(ByteView archive, const std::vector<Bytes>& expected,
+                const std::vector<int>& numbers)
+      : archive_(archive), expected_(expected), numbers_(numbers) {}
 
   bool Exists(const std::string& path) override { return path == "in.spr"; }
   bool IsPlainFile(const std::string& path) override { return Exists(path); }
@@ -92,9 +94,9 @@ class CheckingFiles : public sprite::files::FileSystem {
     return std::make_unique<sprite::formats::MemorySource>(archive_);
   }
   std::unique_ptr<sprite::files::ReplacingFile> CreateReplacing(const std::string& path) override {
-    const std::size_t number = static_cast<std::size_t>(committed_) + 1;
-    sprite::fuzz::Check(number <= expected_.size() && path == Name(static_cast<int>(number)));
-    return std::make_unique<Checked>(expected_[number - 1], committed_);
+    const auto i = static_cast<std::size_t>(committed_);
+    sprite::fuzz::Check(i < expected_.size() && path == Name(numbers_[i]));
+    return std::make_unique<Checked>(expected_[i], committed_);
   }
   void SyncFolders() override {}
   void Delete(const std::string&) noexcept override {}
@@ -126,6 +128,7 @@ class CheckingFiles : public sprite::files::FileSystem {
 
   ByteView archive_;
   const std::vector<Bytes>& expected_;
+  const std::vector<int>& numbers_;
   int committed_ = 0;
 };
 
@@ -251,10 +254,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                        input[2] == 0x01 && input[3] == 0x02;
 
   // Entries read one after another, each checked against the start of the
-  // palette, and decoded plainly until the first one that cannot be.
+  // palette, up to the first whose head or place is damaged; each decoded
+  // plainly, those whose stream is damaged left out. A sheet's frames end
+  // at the first of those.
   std::vector<Bytes> expected;
+  std::vector<int> numbers;
+  std::vector<int> skipped;
   std::vector<Frame> frames;
   bool whole = archive;
+  bool streamsWhole = true;
   const std::int16_t count = archive ? Field16(input, 4) : 0;
   std::size_t entriesEnd = 0;
   if (archive) {
@@ -283,17 +291,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       try {
         expected.push_back(
             PlainBitmap(width, height, palette, oracle::DecompressRows(coded, width, host)));
-        frames.push_back(FrameOf(width, height, StoredRows(coded)));
+        numbers.push_back(k);
+        if (streamsWhole) {
+          frames.push_back(FrameOf(width, height, StoredRows(coded)));
+        }
       } catch (const sprite::FaultError&) {
-        whole = false;
-        break;
+        skipped.push_back(k);
+        streamsWhole = false;
       }
       at += 6 + streamLength;
     }
     entriesEnd = at;
   }
 
-  CheckingFiles files(input, expected);
+  CheckingFiles files(input, expected, numbers);
   LogLines log;
   const sprite::pipeline::RunReport run = sprite::pipeline::DecodeRun(files, log).Run("in.spr");
   const std::vector<std::string>& lines = log.lines;
@@ -305,17 +316,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const int written = static_cast<int>(expected.size());
   Check(run.completed == whole && run.stored == written && files.Committed() == written);
-  Check(lines.back() ==
-        "Decoded " + std::to_string(whole ? count : written) + " pictures in .spr to .bmp");
-  const int numbered = whole ? std::max<int>(count, 0) : written + 1;
+  Check(lines.back() == "Decoded " + std::to_string(whole && skipped.empty() ? count : written) +
+                            " pictures in .spr to .bmp");
   // Bytes between the last entry and the palette are damage, said once every
   // entry is written.
   const bool leftOver = whole && count >= 0 && entriesEnd < size - kTrailer;
-  Check(lines.size() == 2 + static_cast<std::size_t>(numbered) + (whole && !leftOver ? 0 : 1));
-  Check(!leftOver || lines[static_cast<std::size_t>(numbered) + 1].starts_with("ERROR: in.spr: "));
+  const int numbered =
+      whole ? std::max<int>(count, 0) : written + static_cast<int>(skipped.size()) + 1;
+  std::size_t line = 1;
+  const auto next = [&]() -> const std::string& {
+    Check(line < lines.size());
+    return lines[line++];
+  };
   for (int k = 1; k <= numbered; ++k) {
-    Check(lines[static_cast<std::size_t>(k)] == "Processing bitmap: " + std::to_string(k));
+    Check(next() == "Processing bitmap: " + std::to_string(k));
+    if (std::ranges::find(skipped, k) != skipped.end()) {
+      const std::string& error = next();
+      Check(error.starts_with("ERROR: in.spr: entry " + std::to_string(k) + ": ") &&
+            error.ends_with("; its bitmap was not written"));
+    }
   }
-  CheckSheet(input, frames, whole, static_cast<std::uint32_t>(1 + size % 5));
+  Check(whole || next().starts_with("ERROR: "));
+  Check(!leftOver || next().starts_with("ERROR: in.spr: "));
+  Check(line + 1 == lines.size());
+  CheckSheet(input, frames, whole && streamsWhole, static_cast<std::uint32_t>(1 + size % 5));
   return 0;
 }

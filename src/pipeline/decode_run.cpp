@@ -119,6 +119,7 @@ std::int32_t DecodeRun::DecodeEntries(const std::string& archivePath, const std:
   const std::string_view files =
       std::string_view(writer.Extension()) == ".png" ? "pictures" : "bitmaps";
   std::int32_t written = 0;
+  bool skipped = false;  // an entry damaged alone was not written
   // Files that replace others wait for the disk together; each is told to the
   // delegate, and kept for the list, once it stands under its name.
   files::CommitBatch batch(files_.FilesPerBatch(), [&](const std::string& name) {
@@ -156,6 +157,14 @@ std::int32_t DecodeRun::DecodeEntries(const std::string& archivePath, const std:
       if (fault.entry == 0) {
         fault.entry = k;
       }
+      // A damaged entry read whole costs only its own file: the entries
+      // after it are whole or not on their own.
+      if (ahead.GoesOn()) {
+        Report(EntrySkipped(std::move(fault),
+                            writer.Extension() == std::string_view(".png") ? "picture" : "bitmap"));
+        skipped = true;
+        continue;
+      }
       Report(EntryNotDecoded(std::move(fault), files));
       commitWaiting();
       return written;
@@ -192,8 +201,8 @@ std::int32_t DecodeRun::DecodeEntries(const std::string& archivePath, const std:
   }
   report_.completed = true;
   // The count as the header gives it, or of the entries chosen; a run that
-  // stops early says what it wrote.
-  return entries;
+  // stops early or leaves entries out says what it wrote.
+  return skipped ? written : entries;
 }
 
 bool DecodeRun::ChooseEntries(const std::string& archivePath, std::int32_t count) {

@@ -75,13 +75,19 @@ void EntryDecodeAhead::Make(BoundedAhead<Entry>& ahead) {
         throw FaultError({.kind = FaultKind::kUnexpected,
                           .text = "the archive holds fewer entries than its header counts"});
       }
-      entry.file = writer_.Write(*coded, recorder);
+      try {
+        entry.file = writer_.Write(*coded, recorder);
+      } catch (const FaultError&) {
+        // The entry was read whole: the next one starts where it ends.
+        entry.fault = std::current_exception();
+        entry.ownFault = true;
+      }
     } catch (const StopAhead&) {
       return;
     } catch (...) {
       entry.fault = std::current_exception();
     }
-    const bool failed = entry.fault != nullptr;
+    const bool failed = entry.fault != nullptr && !entry.ownFault;
     const std::size_t size = entry.Size();
     ahead.Put(std::move(entry), size);
     if (failed) {
@@ -97,6 +103,7 @@ Bytes EntryDecodeAhead::Next(codec::RowsHost& host) {
   }
   TellAgain(*entry, host);
   if (entry->fault) {
+    goesOn_ = entry->ownFault;
     std::rethrow_exception(entry->fault);
   }
   Bytes file = std::move(entry->file);

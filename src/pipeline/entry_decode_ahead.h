@@ -29,7 +29,8 @@ class EntryDecodeAhead {
 
   // Makes the files of the next `count` entries of `reader` with `writer`;
   // both belong to the second thread until this is destroyed. It goes no
-  // further than an entry that cannot be read or written.
+  // further than an entry that cannot be read, nor than one `writer` cannot
+  // make a file of for other reasons than the entry's own (FaultError).
   EntryDecodeAhead(formats::ArchiveReader& reader, EntryWriter& writer, std::int32_t count);
   // The same for the entries of these numbers alone, in increasing order, from
   // a reader that has read none: the others' coded streams are not even read.
@@ -40,6 +41,9 @@ class EntryDecodeAhead {
   // `host`. Rethrows what reading or writing the entry threw, and lets what
   // `host` throws pass. At most `count` calls.
   Bytes Next(codec::RowsHost& host);
+  // Once Next threw: whether the fault was the entry's own (its coded stream
+  // or its size), read whole, so that the entries after it are still made.
+  bool GoesOn() const { return goesOn_; }
   // A file Next gave, once written: its memory is freed on the second thread,
   // which made it.
   void GiveBack(Bytes file);
@@ -57,6 +61,7 @@ class EntryDecodeAhead {
     std::vector<std::int32_t> rowPercents;
     Bytes file;
     std::exception_ptr fault;
+    bool ownFault = false;  // the fault is in this entry alone
     std::size_t Size() const {
       return file.size() + calls.size() * sizeof(Call) + rowPercents.size() * sizeof(std::int32_t);
     }
@@ -71,6 +76,7 @@ class EntryDecodeAhead {
   std::int32_t count_;
   std::vector<std::int32_t> numbers_;  // empty: every entry
   Entry spent_;                        // the last entry taken, less its file
+  bool goesOn_ = false;
   // Last: its thread starts once the rest is made, and ends before it goes.
   BoundedAhead<Entry> ahead_;
 };

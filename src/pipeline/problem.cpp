@@ -118,6 +118,13 @@ Problem EntryNotDecoded(Fault fault, std::string_view what, std::string_view res
   return Make(Problem::Effect::kEntryFailed, std::move(fault), std::move(text), std::move(line));
 }
 
+Problem EntrySkipped(Fault fault, std::string_view what) {
+  std::string text = Escaped(fault.path) + ": " + Describe(fault) + "; its " + std::string(what) +
+                     " was not written";
+  std::string line = "ERROR: " + text;
+  return Make(Problem::Effect::kEntryFailed, std::move(fault), std::move(text), std::move(line));
+}
+
 Problem Stopped(const std::string& what, std::string_view undone) {
   const std::string said = what + " " + std::string(undone);
   Problem problem = Make(Problem::Effect::kStopped, {.kind = FaultKind::kStopped},

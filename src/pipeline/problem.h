@@ -14,7 +14,7 @@ struct Problem {
     kNotStored,         // a listed picture was left out of the archive
     kStoredAnyway,      // a picture was stored, with something to know about it
     kOutputFailed,      // an output (the archive, a bitmap, a folder) could not be written
-    kEntryFailed,       // an archive entry could not be decoded; the rest were not written
+    kEntryFailed,       // an archive entry could not be decoded, or was damaged
     kStopped,           // the user stopped the run
     kArchiveNotOpened,  // the archive could not be opened or is not one: nothing was decoded
     kLeftAsItWas,       // nothing was stored, and the file at the output was not replaced
@@ -62,6 +62,9 @@ Problem OutputNotWritten(Fault fault, std::string_view rest = {});
 // and `what` they are called ("bitmaps", "PNG pictures", "entries").
 Problem EntryNotDecoded(Fault fault, std::string_view what = "bitmaps",
                         std::string_view rest = "written");
+// An entry read whole that could not be decoded: its file, `what` ("bitmap",
+// "picture"), was not written, and the run goes on with the next.
+Problem EntrySkipped(Fault fault, std::string_view what);
 // `what` was not written: "the archive \"a.spr\"", "the bitmap being decoded";
 // or, for what writes nothing, `undone` says what was not done.
 Problem Stopped(const std::string& what, std::string_view undone = "was not written");

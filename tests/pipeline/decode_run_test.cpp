@@ -194,34 +194,35 @@ TEST_F(DecodeRunTest, AListThatCannotBeWrittenStopsTheRunBeforeAnyPicture) {
   }
 }
 
-TEST_F(DecodeRunTest, ADamagedEntryEndsTheRunAfterItsOwnLineAndKeepsWhatWasWritten) {
-  // Entries at 8 and 18, palette at 28.
-  const std::string archive =
-      MakeArchive({{.pixelArea = {1, 2, 3, 4}}, {.pixelArea = {5, 6, 7, 8}}});
+// An entry whose head or place is damaged ends the run after its own line; one
+// read whole whose stream is damaged costs only its own file.
+TEST_F(DecodeRunTest, ADamagedEntryIsToldUnderItsLineAndKeepsWhatWasWritten) {
+  // Entries at 8, 18 and 28, palette at 38.
+  const std::string archive = MakeArchive(
+      {{.pixelArea = {1, 2, 3, 4}}, {.pixelArea = {5, 6, 7, 8}}, {.pixelArea = {9, 10, 11, 12}}});
   const Bytes whole = ReadFile(archive);
   const struct {
     std::size_t at;
     Bytes bytes;
     std::int32_t damaged;  // the entry's number
     FaultKind kind;
+    bool goesOn;
   } cases[] = {
-      {18, {0, 0}, 2, FaultKind::kWidthWithoutRows},
-      {22, {0xFE, 0xFF}, 2, FaultKind::kNegativeLength},
-      {22, {5, 0}, 2, FaultKind::kStreamPastPalette},
-      {4, {3, 0}, 3, FaultKind::kEntryHeadPastPalette},
-      {22, {2, 0}, 2, FaultKind::kLoneRunMarker},  // a stream of 05 00: a marker without its count
+      {18, {0, 0}, 2, FaultKind::kWidthWithoutRows, false},
+      {22, {0xFE, 0xFF}, 2, FaultKind::kNegativeLength, false},
+      {22, {15, 0}, 2, FaultKind::kStreamPastPalette, false},
+      {4, {4, 0}, 4, FaultKind::kEntryHeadPastPalette, false},
+      {27, {0}, 2, FaultKind::kLoneRunMarker, true},  // a stream of 05 06 07 00
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.kind));
     Bytes bytes = whole;
     std::copy(c.bytes.begin(), c.bytes.end(), bytes.begin() + static_cast<long>(c.at));
-    if (c.kind == FaultKind::kLoneRunMarker) {
-      bytes[25] = 0;
-    }
     WriteFile(archive, bytes);
     const pipeline::RunReport report = Decode(archive);
     const std::vector<std::string> lines = delegate_.Texts();
-    ASSERT_EQ(lines.size(), static_cast<std::size_t>(c.damaged) + 3);
+    const std::size_t processed = c.goesOn ? 3 : static_cast<std::size_t>(c.damaged);
+    ASSERT_EQ(lines.size(), processed + 3);
     EXPECT_EQ(lines[static_cast<std::size_t>(c.damaged)],
               "Processing bitmap: " + std::to_string(c.damaged));
     ASSERT_EQ(delegate_.problems.size(), 1u);
@@ -230,9 +231,11 @@ TEST_F(DecodeRunTest, ADamagedEntryEndsTheRunAfterItsOwnLineAndKeepsWhatWasWritt
     EXPECT_EQ(problem.fault.kind, c.kind);
     EXPECT_EQ(problem.fault.entry, c.damaged);
     EXPECT_EQ(problem.fault.path, archive);
-    EXPECT_EQ(lines.back(), DecodedLine(c.damaged - 1));
-    EXPECT_EQ(delegate_.written.size(), static_cast<std::size_t>(c.damaged - 1));
-    EXPECT_FALSE(report.completed);
+    EXPECT_EQ(lines[static_cast<std::size_t>(c.damaged) + 1], problem.line);
+    const std::size_t written = c.goesOn ? 2 : static_cast<std::size_t>(c.damaged - 1);
+    EXPECT_EQ(lines.back(), DecodedLine(static_cast<std::int32_t>(written)));
+    EXPECT_EQ(delegate_.written.size(), written);
+    EXPECT_EQ(report.completed, c.goesOn);
   }
 }
 
