@@ -108,6 +108,11 @@ std::int32_t DecodeRun::DecodeSheet(const std::string& archivePath, const std::s
       })) {
     delegate_.Written(name);
     written_.push_back(name);
+    // The cell size is what cuts the sheet into its frames again.
+    delegate_.Log("Sheet: " + name + ", cells of " + std::to_string(layout->CellWidth()) + " x " +
+                      std::to_string(layout->CellHeight()) + " pixels in " +
+                      std::to_string(layout->Columns()) + " columns",
+                  false);
     report_.stored = placed;
     report_.completed = whole;
   } else if (placed == 0) {

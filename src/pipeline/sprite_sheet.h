@@ -39,6 +39,7 @@ class SheetLayout {
   // pictures encode reads (formats::PngLimits), before anything is made.
   SheetLayout(std::span<const FrameSize> frames, std::uint32_t columns);
 
+  std::uint32_t CellWidth() const { return cellWidth_; }
   std::uint32_t CellHeight() const { return cellHeight_; }
   std::uint32_t Width() const { return columns_ * cellWidth_; }
   std::uint32_t Height() const { return rows_ * cellHeight_; }

@@ -372,6 +372,13 @@ TEST_F(DecodeRunTest, ASheetWrittenBandByBandIsTheFramesComposed) {
     const formats::PngPicture sheet = formats::ReadPng(ReadFile(archive + ".sheet.png"));
     EXPECT_EQ((pipeline::IndexedImage{sheet.width, sheet.height, sheet.pixels}),
               pipeline::ComposeSheet(frames, columns));
+    // The log gives the cell size that cuts the sheet again.
+    const std::uint32_t used = std::min(columns, 7u);
+    const std::vector<std::string> lines = delegate_.Texts();
+    EXPECT_EQ(lines.at(lines.size() - 2),
+              "Sheet: " + archive + ".sheet.png, cells of " + std::to_string(sheet.width / used) +
+                  " x " + std::to_string(sheet.height / ((7 + used - 1) / used)) + " pixels in " +
+                  std::to_string(used) + " columns");
   }
 }
 
