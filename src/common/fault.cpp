@@ -293,7 +293,8 @@ std::string Describe(const Fault& fault, OptionWords words) {
     case kGivenIndex0:
       return "its " + Pixels(fault.value) + " of the colour " + fault.text +
              " took the nearest other colour: the palette holds that colour only at index 0, "
-             "which is see-through in an archive";
+             "which is see-through in an archive; give them alpha 0 to make them see-through, "
+             "or the palette that colour at another entry";
     case kColoursMerged:
       return "its 16-bit samples were rounded to the 8 bits an archive keeps, and " +
              std::string(fault.bound != 0 ? "at least " : "") + Number(fault.value) +
