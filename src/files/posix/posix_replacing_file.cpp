@@ -6,6 +6,7 @@
 #include <linux/capability.h>
 #include <linux/magic.h>
 #include <stdio.h>
+#include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/syscall.h>
 #include <sys/utsname.h>
@@ -247,10 +248,22 @@ class PosixReplacingFile : public BufferedReplacingFile {
       }
     }
     if (::rename(temp_.c_str(), destination_.path.c_str()) != 0) {
-      throw WriteFailed(path_, errno);
+      throw RenameFailed(errno);
     }
     temp_.clear();
     CloseChecked();
+  }
+
+  // In a sticky folder such as /tmp the kernel lets only the owner of a file
+  // or of the folder rename over it: that is said in words, not as "Operation
+  // not permitted".
+  FaultError RenameFailed(int error) const {
+    const std::string folder = FolderOf(destination_.path);
+    struct stat info {};
+    if (error == EPERM && ::stat(folder.c_str(), &info) == 0 && (info.st_mode & S_ISVTX) != 0) {
+      return FaultError({.kind = FaultKind::kOthersFileNotReplaced, .path = path_, .text = folder});
+    }
+    return WriteFailed(path_, error);
   }
 
   // Some file systems report a failed write only when the file is closed.
