@@ -261,6 +261,21 @@ TEST(PosixFileSystemTest, ReplacedFileKeepsItsModeAndOwner) {
   }
 }
 
+TEST(PosixFileSystemTest, AFileAnotherRunPutAtTheNameMeanwhileIsNotReplaced) {
+  TempFolder folder;
+  files::PosixFileSystem files;
+  const std::string path = folder.Path("a.spr");
+  WriteFile(path, Bytes{1});
+  auto file = files.CreateReplacing(path);
+  file->Append(Bytes{2});
+  WriteFile(folder.Path("theirs"), Bytes{3});
+  std::filesystem::rename(folder.Path("theirs"), path);
+  EXPECT_EQ(FaultOf([&] { file->Commit(); }).first, FaultKind::kChangedMeanwhile);
+  file.reset();
+  EXPECT_EQ(ReadFile(path), Bytes{3});
+  EXPECT_THAT(folder.Names(), ::testing::ElementsAre("a.spr"));
+}
+
 TEST(PosixFileSystemTest, AFileOnlyItsOwnerMayRenameOverIsRefusedInWords) {
   if (::geteuid() != 0) {
     GTEST_SKIP() << "another user's run needs root to start";

@@ -247,11 +247,24 @@ class PosixReplacingFile : public BufferedReplacingFile {
         throw WriteFailed(path_, errno);
       }
     }
+    ExpectOldFileStillThere();
     if (::rename(temp_.c_str(), destination_.path.c_str()) != 0) {
       throw RenameFailed(errno);
     }
     temp_.clear();
     CloseChecked();
+  }
+
+  // Another run may have put its own file at the name while this one was
+  // written (an Encode while an entry change copies the old archive): that
+  // file is not lost under this one, which was made from or for the old.
+  void ExpectOldFileStillThere() const {
+    struct stat now {};
+    if (::lstat(destination_.path.c_str(), &now) == 0 &&
+        (now.st_dev != destination_.existing->st_dev ||
+         now.st_ino != destination_.existing->st_ino)) {
+      throw FaultError({.kind = FaultKind::kChangedMeanwhile, .path = path_});
+    }
   }
 
   // In a sticky folder such as /tmp the kernel lets only the owner of a file
