@@ -82,7 +82,9 @@ RunReport DecodeRun::Run(const std::string& archivePath, const std::string& fold
     }
   } catch (const CancelledError&) {
     report_.cancelled = true;
-    Report(Stopped(png ? "the picture being decoded" : "the bitmap being decoded"));
+    Report(Stopped(options_.sheetColumns > 0 ? "the sheet " + Quoted(SheetName(base))
+                   : png                     ? "the picture being decoded"
+                                             : "the bitmap being decoded"));
   }
   if (decoded && list) {
     WriteList(*list);

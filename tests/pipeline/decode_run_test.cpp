@@ -324,14 +324,20 @@ TEST(DecodeRunNamesTest, NamesPastPicture9999TakeFiveDigits) {
             BuildBitmap({.width = 1, .height = 1, .pixelArea = {1 + 1000 % 255, 0, 0, 0}}));
 }
 
-TEST_F(DecodeRunTest, AStopLeavesNoPartialFile) {
+TEST_F(DecodeRunTest, AStopLeavesNoPartialFileAndSaysWhatWasNotWritten) {
   const std::string archive = MakeArchive({{.width = 8, .height = 8, .pixelArea = Bytes(64, 1)}});
   delegate_.stopWhen = [](long) { return true; };
-  const pipeline::RunReport report = Decode(archive);
-  EXPECT_TRUE(report.cancelled);
-  EXPECT_EQ(delegate_.problems.back().effect, Effect::kStopped);
-  EXPECT_NE(delegate_.Texts().back().rfind("Decoded", 0), 0u);  // no "Decoded" line
-  EXPECT_THAT(folder_.Names(), ElementsAre("in0.bmp", "pack.spr"));
+  for (const auto& [options, what] :
+       {std::pair<pipeline::DecodeOptions, std::string>{{}, "the bitmap being decoded"},
+        {{.png = true}, "the picture being decoded"},
+        {{.png = true, .sheetColumns = 2}, "the sheet \"" + archive + ".sheet.png\""}}) {
+    SCOPED_TRACE(what);
+    const pipeline::RunReport report = Decode(archive, {}, options);
+    EXPECT_TRUE(report.cancelled);
+    EXPECT_EQ(delegate_.problems.back().text, "stopped: " + what + " was not written");
+    EXPECT_NE(delegate_.Texts().back().rfind("Decoded", 0), 0u);  // no "Decoded" line
+    EXPECT_THAT(folder_.Names(), ElementsAre("in0.bmp", "pack.spr"));
+  }
 }
 
 // Pictures of several sizes, four of them noise that deflates to little less
