@@ -268,11 +268,11 @@ TEST(PosixFileSystemTest, AFileAnotherRunPutAtTheNameMeanwhileIsNotReplaced) {
   WriteFile(path, Bytes{1});
   auto file = files.CreateReplacing(path);
   file->Append(Bytes{2});
-  WriteFile(folder.Path("theirs"), Bytes{3});
+  WriteFile(folder.Path("theirs"), Bytes{3, 3});
   std::filesystem::rename(folder.Path("theirs"), path);
   EXPECT_EQ(FaultOf([&] { file->Commit(); }).first, FaultKind::kChangedMeanwhile);
   file.reset();
-  EXPECT_EQ(ReadFile(path), Bytes{3});
+  EXPECT_EQ(ReadFile(path), (Bytes{3, 3}));
   EXPECT_THAT(folder.Names(), ::testing::ElementsAre("a.spr"));
 }
 

@@ -258,11 +258,15 @@ class PosixReplacingFile : public BufferedReplacingFile {
   // Another run may have put its own file at the name while this one was
   // written (an Encode while an entry change copies the old archive): that
   // file is not lost under this one, which was made from or for the old.
+  // Its size or time tells it too, as FAT numbers a file anew each time it
+  // is read back from the disk.
   void ExpectOldFileStillThere() const {
+    const struct stat& old = *destination_.existing;
     struct stat now {};
     if (::lstat(destination_.path.c_str(), &now) == 0 &&
-        (now.st_dev != destination_.existing->st_dev ||
-         now.st_ino != destination_.existing->st_ino)) {
+        (now.st_dev != old.st_dev || now.st_ino != old.st_ino) &&
+        (now.st_size != old.st_size || now.st_mtim.tv_sec != old.st_mtim.tv_sec ||
+         now.st_mtim.tv_nsec != old.st_mtim.tv_nsec)) {
       throw FaultError({.kind = FaultKind::kChangedMeanwhile, .path = path_});
     }
   }
