@@ -158,7 +158,8 @@ std::int32_t DecodeRun::DecodeEntries(const std::string& archivePath, const std:
       if (fault.entry == 0) {
         fault.entry = k;
       }
-      Report(EntryNotDecoded(std::move(fault), files));
+      Report(WithColoursDoubted(EntryNotDecoded(std::move(fault), files),
+                                std::string(files) + " written"));
       commitWaiting();
       return written;
     } catch (const CancelledError&) {

@@ -230,6 +230,11 @@ TEST_F(DecodeRunTest, ADamagedEntryEndsTheRunAfterItsOwnLineAndKeepsWhatWasWritt
     EXPECT_EQ(problem.fault.kind, c.kind);
     EXPECT_EQ(problem.fault.entry, c.damaged);
     EXPECT_EQ(problem.fault.path, archive);
+    // An entry that runs into the last 1024 bytes tells of an archive cut short.
+    EXPECT_EQ(
+        problem.text.ends_with("may have wrong colours: an archive cut short does not end "
+                               "with its palette"),
+        c.kind == FaultKind::kStreamPastPalette || c.kind == FaultKind::kEntryHeadPastPalette);
     EXPECT_EQ(lines.back(), DecodedLine(c.damaged - 1));
     EXPECT_EQ(delegate_.written.size(), static_cast<std::size_t>(c.damaged - 1));
     EXPECT_FALSE(report.completed);
