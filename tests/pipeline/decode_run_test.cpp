@@ -343,6 +343,13 @@ TEST_F(DecodeRunTest, AStopLeavesNoPartialFileAndSaysWhatWasNotWritten) {
     EXPECT_NE(delegate_.Texts().back().rfind("Decoded", 0), 0u);  // no "Decoded" line
     EXPECT_THAT(folder_.Names(), ElementsAre("in0.bmp", "pack.spr"));
   }
+  // A stop once a file stands in its place says how many do.
+  bool wroteOne = false;
+  delegate_.stopWhen = [&](long) { return wroteOne; };
+  delegate_.onWritten = [&](const std::string&) { wroteOne = true; };
+  Decode(MakeArchive({{.pixelArea = {1, 2, 3, 4}}, {.pixelArea = {5, 6, 7, 8}}}));
+  EXPECT_EQ(delegate_.problems.back().text,
+            "stopped: the bitmap being decoded was not written; 1 bitmap before it was written");
 }
 
 // Pictures of several sizes, four of them noise that deflates to little less
