@@ -82,7 +82,18 @@ RunReport DecodeRun::Run(const std::string& archivePath, const std::string& fold
     }
   } catch (const CancelledError&) {
     report_.cancelled = true;
-    Report(Stopped(png ? "the picture being decoded" : "the bitmap being decoded"));
+    // The files finished before the stop stand in place of any old ones: said
+    // with their count, as no "Decoded" line follows.
+    const bool one = report_.stored == 1;
+    const std::string written =
+        report_.stored > 0 && options_.sheetColumns == 0
+            ? "; " + std::to_string(report_.stored) + (png ? " picture" : " bitmap") +
+                  (one ? " before it was written" : "s before it were written")
+            : "";
+    Report(Stopped(options_.sheetColumns > 0 ? "the sheet " + Quoted(SheetName(base))
+                   : png                     ? "the picture being decoded"
+                                             : "the bitmap being decoded",
+                   "was not written" + written));
   }
   if (decoded && list) {
     WriteList(*list);
@@ -165,7 +176,8 @@ std::int32_t DecodeRun::DecodeEntries(const std::string& archivePath, const std:
         skipped = true;
         continue;
       }
-      Report(EntryNotDecoded(std::move(fault), files));
+      Report(WithColoursDoubted(EntryNotDecoded(std::move(fault), files),
+                                std::string(files) + " written"));
       commitWaiting();
       return written;
     } catch (const CancelledError&) {

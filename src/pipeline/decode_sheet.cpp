@@ -81,7 +81,8 @@ std::int32_t DecodeRun::DecodeSheet(const std::string& archivePath, const std::s
       if (fault.entry == 0) {
         fault.entry = k;
       }
-      Report(EntryNotDecoded(std::move(fault), "pictures", "placed on the sheet"));
+      Report(WithColoursDoubted(
+          EntryNotDecoded(std::move(fault), "pictures", "placed on the sheet"), "pictures placed"));
       whole = false;
       break;
     } catch (const CancelledError&) {

@@ -185,6 +185,19 @@ Problem EntryDamaged(Fault fault) {
   return Make(Problem::Effect::kEntryFailed, std::move(fault), std::move(text), std::move(line));
 }
 
+Problem WithColoursDoubted(Problem problem, std::string_view what) {
+  const FaultKind kind = problem.fault.kind;
+  if (problem.fault.entry > 1 &&
+      (kind == FaultKind::kStreamPastPalette || kind == FaultKind::kEntryHeadPastPalette)) {
+    const std::string doubt = "; the " + std::string(what) +
+                              " before it may have wrong colours: an archive cut short does "
+                              "not end with its palette";
+    problem.text += doubt;
+    problem.line += doubt;
+  }
+  return problem;
+}
+
 Problem ArchiveNotWhole(Fault fault, std::string_view what) {
   std::string text = Escaped(fault.path) + ": " + Describe(fault) + "; the " + std::string(what) +
                      " written may not show what the archive holds";

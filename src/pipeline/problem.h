@@ -92,6 +92,10 @@ Problem ArchiveNotChanged(Fault fault);
 // An archive entry that is damaged (`fault.path` the archive, `fault.entry`
 // the entry), or bytes of it that belong to no entry; the rest goes on.
 Problem EntryDamaged(Fault fault);
+// `problem` of an entry of a decode, told also of the `what` before it
+// ("bitmaps written") when the entry runs into the archive's last 1024 bytes: an
+// archive cut short ends with no palette, so their colours may be wrong.
+Problem WithColoursDoubted(Problem problem, std::string_view what);
 // Every entry of the archive `fault.path` was decoded, yet bytes of it belong
 // to no entry: the `what` written ("bitmaps") may not show what it holds.
 Problem ArchiveNotWhole(Fault fault, std::string_view what);

@@ -563,6 +563,34 @@ TEST(CliTest, AFlushThatFailsLeavesEveryOldFileAndExitsWithTwo) {
   EXPECT_THAT(folder.Names(), ElementsAre("a.bmp", "a.spr", "a.spr.0001.bmp"));
 }
 
+TEST(CliTest, AFileSizeLimitIsAFailedWriteThatLeavesEveryOldFile) {
+  TempFolder folder;
+  const std::string archive = folder.Path("a.spr");
+  WriteFile(archive, ArchiveOf(3));
+  ASSERT_EQ(RunCli(folder, {"decode", "-q", archive}).status, 0);
+  const std::string bitmap = archive + ".0001.bmp";
+  const Bytes oldArchive = ReadFile(archive);
+  const std::map<std::string, Bytes> oldBitmaps = Bitmaps(folder.Path(""));
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  // Each writes a file larger than the 4 KiB that `ulimit -f 4` allows.
+  for (const auto& args :
+       std::vector<std::vector<std::string>>{{"encode", "-q", "-o", archive, bitmap, bitmap},
+                                             {"replace", "-q", archive, "2", bitmap},
+                                             {"decode", "-q", archive}}) {
+    SCOPED_TRACE(args[0]);
+    const rlimit small{4096, saved.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &small);
+    const Result result = RunCli(folder, args);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_THAT(result.err, HasSubstr("File too large"));
+  }
+  EXPECT_EQ(ReadFile(archive), oldArchive);
+  EXPECT_EQ(Bitmaps(folder.Path("")), oldBitmaps);
+  ExpectOnlyWholeFiles(folder, 1078 + 64 * 64);
+}
+
 TEST(CliTest, HugeSparseBitmapsAreJudgedWithoutBeingRead) {
   TempFolder folder;
   const auto sparse = [&](const std::string& name, std::uint32_t pixelOffset, off_t size) {

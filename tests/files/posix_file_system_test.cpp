@@ -261,6 +261,50 @@ TEST(PosixFileSystemTest, ReplacedFileKeepsItsModeAndOwner) {
   }
 }
 
+TEST(PosixFileSystemTest, AFileAnotherRunPutAtTheNameMeanwhileIsNotReplaced) {
+  TempFolder folder;
+  files::PosixFileSystem files;
+  const std::string path = folder.Path("a.spr");
+  WriteFile(path, Bytes{1});
+  auto file = files.CreateReplacing(path);
+  file->Append(Bytes{2});
+  WriteFile(folder.Path("theirs"), Bytes{3, 3});
+  std::filesystem::rename(folder.Path("theirs"), path);
+  EXPECT_EQ(FaultOf([&] { file->Commit(); }).first, FaultKind::kChangedMeanwhile);
+  file.reset();
+  EXPECT_EQ(ReadFile(path), (Bytes{3, 3}));
+  EXPECT_THAT(folder.Names(), ::testing::ElementsAre("a.spr"));
+}
+
+TEST(PosixFileSystemTest, AFileOnlyItsOwnerMayRenameOverIsRefusedInWords) {
+  if (::geteuid() != 0) {
+    GTEST_SKIP() << "another user's run needs root to start";
+  }
+  TempFolder folder;
+  const std::string shared = folder.Path("shared");  // sticky, and the file's owner's
+  std::filesystem::create_directory(shared);
+  ::chmod(folder.Path("").c_str(), 0755);
+  ::chmod(shared.c_str(), 01777);
+  const std::string path = shared + "/file";
+  WriteFile(path, Bytes{1});
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const bool asAnother = ::setresgid(1234, 1234, 1234) == 0 && ::setresuid(1234, 1234, 1234) == 0;
+    files::PosixFileSystem files;
+    const auto fault = FaultOf([&] {
+      auto file = files.CreateReplacing(path);
+      file->Append(Bytes{7});
+      file->Commit();
+    });
+    ::_exit(asAnother && fault.first == FaultKind::kOthersFileNotReplaced ? 0 : 1);
+  }
+  int status = -1;
+  ::waitpid(child, &status, 0);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(ReadFile(path), Bytes{1});
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(shared), {}), 1);  // no temporary
+}
+
 TEST(PosixFileSystemTest, SharedFoldersKeepOthersLinksAndFilesOutOfReach) {
   TempFolder folder;
   files::PosixFileSystem files;

@@ -231,6 +231,11 @@ TEST_F(DecodeRunTest, ADamagedEntryIsToldUnderItsLineAndKeepsWhatWasWritten) {
     EXPECT_EQ(problem.fault.kind, c.kind);
     EXPECT_EQ(problem.fault.entry, c.damaged);
     EXPECT_EQ(problem.fault.path, archive);
+    // An entry that runs into the last 1024 bytes tells of an archive cut short.
+    EXPECT_EQ(
+        problem.text.ends_with("may have wrong colours: an archive cut short does not end "
+                               "with its palette"),
+        c.kind == FaultKind::kStreamPastPalette || c.kind == FaultKind::kEntryHeadPastPalette);
     EXPECT_EQ(lines[static_cast<std::size_t>(c.damaged) + 1], problem.line);
     const std::size_t written = c.goesOn ? 2 : static_cast<std::size_t>(c.damaged - 1);
     EXPECT_EQ(lines.back(), DecodedLine(static_cast<std::int32_t>(written)));
@@ -327,14 +332,27 @@ TEST(DecodeRunNamesTest, NamesPastPicture9999TakeFiveDigits) {
             BuildBitmap({.width = 1, .height = 1, .pixelArea = {1 + 1000 % 255, 0, 0, 0}}));
 }
 
-TEST_F(DecodeRunTest, AStopLeavesNoPartialFile) {
+TEST_F(DecodeRunTest, AStopLeavesNoPartialFileAndSaysWhatWasNotWritten) {
   const std::string archive = MakeArchive({{.width = 8, .height = 8, .pixelArea = Bytes(64, 1)}});
   delegate_.stopWhen = [](long) { return true; };
-  const pipeline::RunReport report = Decode(archive);
-  EXPECT_TRUE(report.cancelled);
-  EXPECT_EQ(delegate_.problems.back().effect, Effect::kStopped);
-  EXPECT_NE(delegate_.Texts().back().rfind("Decoded", 0), 0u);  // no "Decoded" line
-  EXPECT_THAT(folder_.Names(), ElementsAre("in0.bmp", "pack.spr"));
+  for (const auto& [options, what] :
+       {std::pair<pipeline::DecodeOptions, std::string>{{}, "the bitmap being decoded"},
+        {{.png = true}, "the picture being decoded"},
+        {{.png = true, .sheetColumns = 2}, "the sheet \"" + archive + ".sheet.png\""}}) {
+    SCOPED_TRACE(what);
+    const pipeline::RunReport report = Decode(archive, {}, options);
+    EXPECT_TRUE(report.cancelled);
+    EXPECT_EQ(delegate_.problems.back().text, "stopped: " + what + " was not written");
+    EXPECT_NE(delegate_.Texts().back().rfind("Decoded", 0), 0u);  // no "Decoded" line
+    EXPECT_THAT(folder_.Names(), ElementsAre("in0.bmp", "pack.spr"));
+  }
+  // A stop once a file stands in its place says how many do.
+  bool wroteOne = false;
+  delegate_.stopWhen = [&](long) { return wroteOne; };
+  delegate_.onWritten = [&](const std::string&) { wroteOne = true; };
+  Decode(MakeArchive({{.pixelArea = {1, 2, 3, 4}}, {.pixelArea = {5, 6, 7, 8}}}));
+  EXPECT_EQ(delegate_.problems.back().text,
+            "stopped: the bitmap being decoded was not written; 1 bitmap before it was written");
 }
 
 // Pictures of several sizes, four of them noise that deflates to little less

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -347,7 +348,11 @@ void PosixFileSystem::Delete(const std::string& path) noexcept {
   ::unlink(path.c_str());
 }
 
+// The programs' file system. A write past the size the process may give a
+// file (`ulimit -f`) then fails as any write does, naming the file, instead of
+// SIGXFSZ ending the program without a word.
 std::unique_ptr<FileSystem> MakeNativeFileSystem() {
+  std::signal(SIGXFSZ, SIG_IGN);
   return std::make_unique<PosixFileSystem>();
 }
 

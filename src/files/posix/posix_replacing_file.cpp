@@ -6,6 +6,7 @@
 #include <linux/capability.h>
 #include <linux/magic.h>
 #include <stdio.h>
+#include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/syscall.h>
 #include <sys/utsname.h>
@@ -246,11 +247,40 @@ class PosixReplacingFile : public BufferedReplacingFile {
         throw WriteFailed(path_, errno);
       }
     }
+    ExpectOldFileStillThere();
     if (::rename(temp_.c_str(), destination_.path.c_str()) != 0) {
-      throw WriteFailed(path_, errno);
+      throw RenameFailed(errno);
     }
     temp_.clear();
     CloseChecked();
+  }
+
+  // Another run may have put its own file at the name while this one was
+  // written (an Encode while an entry change copies the old archive): that
+  // file is not lost under this one, which was made from or for the old.
+  // Its size or time tells it too, as FAT numbers a file anew each time it
+  // is read back from the disk.
+  void ExpectOldFileStillThere() const {
+    const struct stat& old = *destination_.existing;
+    struct stat now {};
+    if (::lstat(destination_.path.c_str(), &now) == 0 &&
+        (now.st_dev != old.st_dev || now.st_ino != old.st_ino) &&
+        (now.st_size != old.st_size || now.st_mtim.tv_sec != old.st_mtim.tv_sec ||
+         now.st_mtim.tv_nsec != old.st_mtim.tv_nsec)) {
+      throw FaultError({.kind = FaultKind::kChangedMeanwhile, .path = path_});
+    }
+  }
+
+  // In a sticky folder such as /tmp the kernel lets only the owner of a file
+  // or of the folder rename over it: that is said in words, not as "Operation
+  // not permitted".
+  FaultError RenameFailed(int error) const {
+    const std::string folder = FolderOf(destination_.path);
+    struct stat info {};
+    if (error == EPERM && ::stat(folder.c_str(), &info) == 0 && (info.st_mode & S_ISVTX) != 0) {
+      return FaultError({.kind = FaultKind::kOthersFileNotReplaced, .path = path_, .text = folder});
+    }
+    return WriteFailed(path_, error);
   }
 
   // Some file systems report a failed write only when the file is closed.
