@@ -384,6 +384,20 @@ TEST(CliTest, AnArchiveGoesThroughStandardOutputAndComesBackThroughStandardInput
   }
 }
 
+TEST(CliTest, ACtrlCWhileStandardInputIsReadStopsTheRun) {
+  TempFolder folder;
+  const std::string pipe = folder.Path("pipe");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  // Held open for writing, the pipe lets the run open it and then waits, as
+  // a stream does that nobody writes to (or that is read faster than written).
+  const int writer = open(pipe.c_str(), O_RDWR);
+  const Result result =
+      RunCli(folder, {"decode", "-q", "-C", folder.Path("."), "-"}, SIGINT, 400, pipe);
+  EXPECT_EQ(result.status, 2);
+  EXPECT_THAT(result.err, HasSubstr("stopped"));
+  close(writer);
+}
+
 // The bitmaps of a folder and their bytes, by name.
 std::map<std::string, Bytes> Bitmaps(const std::string& folder) {
   std::map<std::string, Bytes> bitmaps;
