@@ -86,9 +86,12 @@ PictureMapper ChosenPalette(files::FileSystem& files, const formats::PngPicture&
 }
 
 std::string MostOwnColours(files::FileSystem& files, std::span<const std::string> paths,
-                           AlphaRule rule) {
+                           AlphaRule rule, const std::function<bool()>& shouldStop) {
   RunColours run(rule);
   for (std::size_t i = 0; i < paths.size(); ++i) {
+    if (shouldStop()) {
+      throw CancelledError();
+    }
     run.AddFile(files, paths[i], i, nullptr);
   }
   std::string text;

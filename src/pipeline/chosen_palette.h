@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -31,8 +32,10 @@ PictureMapper ChosenPalette(files::FileSystem& files, const formats::PngPicture&
                             std::vector<std::string>& notes);
 
 // The three PNG pictures of `paths` with the most colours no other picture
-// has, as a refusal names them: "a.png" 2100, "b.png" 900, "c.png" 12.
+// has, as a refusal names them: "a.png" 2100, "b.png" 900, "c.png" 12. A
+// second pass over every picture: `shouldStop` is asked before each, and a
+// stop throws CancelledError.
 std::string MostOwnColours(files::FileSystem& files, std::span<const std::string> paths,
-                           AlphaRule rule);
+                           AlphaRule rule, const std::function<bool()>& shouldStop);
 
 }  // namespace sprite::pipeline

@@ -150,7 +150,8 @@ void EncodeRun::WriteArchive(const std::vector<std::string>& inputs, files::Repl
   std::optional<PictureMapper> given = GivenPalette(refused);
   const Bytes target = refused ? Bytes{} : StorePictures(inputs, std::move(given), archive, run);
   if (run.tooManyColours) {
-    run.tooManyColours->text = MostOwnColours(files_, inputs, options_.alpha);
+    run.tooManyColours->text =
+        MostOwnColours(files_, inputs, options_.alpha, [this] { return delegate_.ShouldStop(); });
     refused = NothingEncoded(*run.tooManyColours, options_.optionWords);
   }
   if (refused) {

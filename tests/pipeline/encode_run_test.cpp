@@ -9,6 +9,7 @@
 
 #include "app/test_files.h"
 #include "fakes/fake_file_system.h"
+#include "formats/png_writer.h"
 #include "pipeline/recording_delegate.h"
 
 namespace sprite::testing {
@@ -299,6 +300,25 @@ TEST_F(EncodeRunTest, AFailedWriteOrAStopKeepsThePreviousArchiveAndNoTemporaryFi
   EXPECT_EQ(delegate_.problems.back().effect, Effect::kStopped);
   EXPECT_EQ(ReadFile(archive), (Bytes{7, 7, 7}));
   EXPECT_THAT(folder_.Names(), ElementsAre("out.spr", "p.bmp"));
+}
+
+TEST_F(EncodeRunTest, AStopWhileThePicturesOfMostColoursAreLookedForEndsTheRun) {
+  // Two PNG pictures of 255 colours each, none shared: too many for one palette.
+  std::vector<std::string> pictures;
+  for (const int green : {0, 128}) {
+    Bytes palette(1024);
+    Bytes pixels(255);
+    for (std::size_t i = 1; i < 256; ++i) {
+      palette[4 * i] = static_cast<std::uint8_t>(i);
+      palette[4 * i + 1] = static_cast<std::uint8_t>(green);
+      pixels[i - 1] = static_cast<std::uint8_t>(i);
+    }
+    pictures.push_back(folder_.Path(std::to_string(green) + ".png"));
+    WriteFile(pictures.back(), formats::WriteIndexedPng(255, 1, pixels, palette));
+  }
+  // Both counted, the second pass that names them is asked to stop.
+  delegate_.stopWhen = [](long asks) { return asks > 2; };
+  EXPECT_TRUE(Encode(pictures, folder_.Path("out.spr")).cancelled);
 }
 
 TEST_F(EncodeRunTest, AnArchiveThatIsOneOfItsPicturesIsRefusedBeforeAnythingIsRead) {
