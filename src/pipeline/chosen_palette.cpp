@@ -62,10 +62,14 @@ class RunColours {
 PictureMapper ChosenPalette(files::FileSystem& files, const formats::PngPicture& first,
                             std::size_t firstIndex, std::span<const std::string> rest,
                             AlphaRule rule, const ColourMapping& mapping, KeptFiles& kept,
-                            std::vector<std::string>& notes) {
+                            std::vector<std::string>& notes,
+                            const std::function<bool()>& stopping) {
   RunColours run(rule);
   run.Add(firstIndex, first);
   for (std::size_t i = 0; i < rest.size(); ++i) {
+    if (stopping()) {
+      throw CancelledError();
+    }
     run.AddFile(files, rest[i], firstIndex + 1 + i, &kept);
   }
   const colour::ColourHistogram& histogram = run.Histogram();

@@ -4,8 +4,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 #include "app/test_files.h"
 #include "fakes/fake_file_system.h"
@@ -319,6 +321,25 @@ TEST_F(EncodeRunTest, AStopWhileThePicturesOfMostColoursAreLookedForEndsTheRun) 
   // Both counted, the second pass that names them is asked to stop.
   delegate_.stopWhen = [](long asks) { return asks > 2; };
   EXPECT_TRUE(Encode(pictures, folder_.Path("out.spr")).cancelled);
+}
+
+TEST(EncodeRunStop, AStopWhileAPaletteIsChosenFromEveryPictureEndsTheChoosing) {
+  // A slow disk: choosing the palette reads the 20 pictures for a second.
+  struct SlowFiles : fakes::FakeFileSystem {
+    std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      return FakeFileSystem::OpenForReading(path);
+    }
+  } files;
+  TempFolder folder;
+  const std::vector<std::string> pictures(20, folder.Path("a.png"));
+  WriteFile(pictures[0], formats::WriteIndexedPng(1, 1, Bytes{1}, Bytes(1024, 9)));
+  RecordingDelegate delegate;
+  delegate.stopWhen = [](long asks) { return asks > 1; };  // once the first picture is asked for
+  Bytes palette;
+  pipeline::EncodeRun run(files, delegate, {.mapping = {.colours = 8}});
+  EXPECT_TRUE(run.Run(pictures, folder.Path("out.spr"), palette).cancelled);
+  EXPECT_LT(files.opened, 10);
 }
 
 TEST_F(EncodeRunTest, AnArchiveThatIsOneOfItsPicturesIsRefusedBeforeAnythingIsRead) {
