@@ -9,6 +9,7 @@
 #include "common/error.h"
 #include "files/standard_stream.h"
 #include "formats/sprite_archive.h"
+#include "winsys/interrupts.h"
 
 namespace sprite::cli {
 namespace {
@@ -46,7 +47,8 @@ class TemporaryFile {
 
 // Standard input, copied whole into a temporary file and read from there; a
 // stream that goes on past the longest archive (cat /dev/zero) is refused
-// there, before it fills the disk.
+// there, before it fills the disk. Ctrl+C while it is copied stops the run,
+// whether the stream is flowing or waiting for a writer.
 class SpooledInput : public ByteSource {
  public:
   SpooledInput() : spool_(kInput) {
@@ -59,6 +61,7 @@ class SpooledInput : public ByteSource {
     char block[kBlock];
     std::size_t got = 0;
     while ((got = std::fread(block, 1, sizeof block, stdin)) > 0) {
+      StopWhenAsked();
       if (std::fwrite(block, 1, got, spool_.Get()) != got) {
         spool_.Fail(FaultKind::kCannotWrite);
       }
@@ -67,6 +70,7 @@ class SpooledInput : public ByteSource {
         RefuseLongerThanAnArchive();
       }
     }
+    StopWhenAsked();  // a read the stop broke off is no fault of the stream
     if (std::ferror(stdin) != 0) {
       throw FaultError({.kind = FaultKind::kCannotRead, .path = kInput, .text = "a read failed"});
     }
@@ -81,6 +85,11 @@ class SpooledInput : public ByteSource {
   }
 
  private:
+  static void StopWhenAsked() {
+    if (winsys::InterruptCaught()) {
+      throw CancelledError();
+    }
+  }
   [[noreturn]] static void RefuseLongerThanAnArchive() {
     throw FaultError({.kind = FaultKind::kFileTooLarge,
                       .path = kInput,

@@ -138,7 +138,9 @@ PngChunkWalk WalkPngChunks(ByteView file, const PngLimits& limits) {
                      chunk->data[9], chunk->data[12] != 0};
       sawHeader = true;
     } else if (chunk->Is("IDAT")) {
-      walk.imageData.push_back(chunk->Data());
+      if (!sawImageData) {
+        walk.imageDataStart = chunk->offset;
+      }
       walk.imageDataBytes += chunk->length;
       walk.imageDataEnd = chunk->offset + kChunkFrame + std::size_t{chunk->length};
       sawImageData = true;

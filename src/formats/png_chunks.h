@@ -7,7 +7,6 @@
 #include <cstring>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "common/bytes.h"
 #include "formats/png_image_data.h"
@@ -66,10 +65,13 @@ class PngChunks {
 struct PngChunkWalk {
   PngImageLayout layout;
   std::uint64_t imageDataBytes = 0;  // all IDAT chunks together
-  // The data of the IDAT chunks, in order.
-  std::vector<ByteView> imageData;
-  std::size_t imageDataEnd = 0;  // the offset just past the last IDAT chunk
-  std::size_t endOffset = 0;     // the offset of the IEND chunk
+  // The IDAT chunks stand one after the other (a PNG that has other chunks
+  // between them is refused), from the first one's offset to just past the
+  // last one: kept as two offsets rather than a record per chunk, so that a
+  // file of millions of tiny chunks costs no more than its bytes.
+  std::size_t imageDataStart = 0;
+  std::size_t imageDataEnd = 0;
+  std::size_t endOffset = 0;  // the offset of the IEND chunk
 };
 
 // Walks every chunk of `file` to IEND before the decoder does, so that a

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "formats/png_chunks.h"
+
 namespace sprite::formats {
 
 namespace {
@@ -191,17 +193,23 @@ int SamplesPerPixel(std::uint8_t colourType) {
   }
 }
 
-std::optional<Bytes> DecodeWholeImage(std::span<const ByteView> parts, const PngImageLayout& layout,
+std::optional<Bytes> DecodeWholeImage(ByteView chunks, const PngImageLayout& layout,
                                       const std::optional<PngColourKey>& key) {
   const bool indexed = layout.colourType == kIndexed;
   if (layout.interlaced || (!indexed && layout.bitDepth != 8)) {
     return std::nullopt;
   }
+  // One chunk's data is the stream as it lies; the data of several are joined.
+  constexpr std::size_t kFrame = 12;  // length, type, CRC
+  const auto dataAt = [&](std::size_t offset) {
+    return chunks.subspan(offset + 8, BigEndian32(chunks.data() + offset));
+  };
+  ByteView stream = dataAt(0);
   Bytes joined;
-  ByteView stream = parts.front();
-  if (parts.size() > 1) {
-    for (const ByteView part : parts) {
-      joined.insert(joined.end(), part.begin(), part.end());
+  if (kFrame + stream.size() < chunks.size()) {
+    for (std::size_t at = 0; at < chunks.size(); at += kFrame + stream.size()) {
+      stream = dataAt(at);
+      joined.insert(joined.end(), stream.begin(), stream.end());
     }
     stream = joined;
   }

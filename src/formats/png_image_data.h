@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
-#include <span>
 
 #include "common/bytes.h"
 
@@ -36,14 +35,14 @@ struct PngColourKey {
 // Samples a pixel of PNG colour type `colourType`: 1 to 4.
 int SamplesPerPixel(std::uint8_t colourType);
 
-// The image data of `parts` (the data of the first IDAT chunks, in order)
-// decoded in one piece, for pictures that need no more than undoing filters
-// and widening samples: not interlaced, indexed or of 8-bit samples. Packed
-// indexes, or RGBA8 (grey widened, a missing alpha 255, or 0 where `key`
-// matches). Nothing for any other picture, or when the data is not plainly
-// whole and sound (a stream that ends early or runs on, an unknown filter):
-// the reader then takes it row by row and says what is wrong, if anything is.
-std::optional<Bytes> DecodeWholeImage(std::span<const ByteView> parts, const PngImageLayout& layout,
+// The image data of `chunks` (IDAT chunks one after the other, whole: length,
+// type, data and CRC, as a PNG file holds them) decoded in one piece, for pictures that need no
+// more than undoing filters and widening samples: not interlaced, indexed or of 8-bit samples.
+// Packed indexes, or RGBA8 (grey widened, a missing alpha 255, or 0 where `key` matches). Nothing
+// for any other picture, or when the data is not plainly whole and sound (a stream that ends early
+// or runs on, an unknown filter): the reader then takes it row by row and says what is wrong, if
+// anything is.
+std::optional<Bytes> DecodeWholeImage(ByteView chunks, const PngImageLayout& layout,
                                       const std::optional<PngColourKey>& key);
 
 // The predictor of PNG's Paeth filter: of the pixel to the left (`a`), the one

@@ -224,10 +224,11 @@ PngPicture ReadPng(ByteView file, const PngLimits& limits, PngDecoding decoding)
     if (trns) {
       key = PngColourKey{trns->gray, trns->red, trns->green, trns->blue};
     }
-    decoded = DecodeWholeImage(walk.imageData,
-                               {ihdr.width, ihdr.height, ihdr.bit_depth, ihdr.color_type,
-                                ihdr.interlace_method != SPNG_INTERLACE_NONE},
-                               key);
+    decoded =
+        DecodeWholeImage(file.subspan(walk.imageDataStart, walk.imageDataEnd - walk.imageDataStart),
+                         {ihdr.width, ihdr.height, ihdr.bit_depth, ihdr.color_type,
+                          ihdr.interlace_method != SPNG_INTERLACE_NONE},
+                         key);
   }
   if (!decoded && !indexed && ihdr.bit_depth == 16) {
     MergedColours merged;

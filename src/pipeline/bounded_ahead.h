@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -13,6 +14,8 @@
 #include <thread>
 #include <utility>
 #include <vector>
+
+#include "common/error.h"
 
 namespace sprite::pipeline {
 
@@ -30,6 +33,8 @@ class BoundedAhead {
   static constexpr std::size_t kBurstItems = 16;
   // Items given back that wait for the maker to free them.
   static constexpr std::size_t kMostGivenBack = 64;
+  // How often a taker that waits asks whether to stop.
+  static constexpr std::chrono::milliseconds kStopLook{25};
 
   // `make` runs on the second thread: before each item it asks Room, and ends
   // when it has no more items or Room says no. What it throws reaches the
@@ -99,12 +104,26 @@ class BoundedAhead {
   bool Stopping() const { return stopping_.load(std::memory_order_relaxed); }
 
   // The next item, waited for; nothing once the maker has ended and every
-  // item is taken. Rethrows what the maker threw, after its items.
-  std::optional<T> Take() {
+  // item is taken. Rethrows what the maker threw, after its items. While it
+  // waits, `stop` (when given) is asked every kStopLook, without the lock:
+  // long work of the maker's (a palette chosen from every picture) does not
+  // hold off a stop, which throws CancelledError.
+  std::optional<T> Take(const std::function<bool()>& stop = nullptr) {
     std::unique_lock lock(mutex_);
     if (items_.empty()) {
       takerWaits_ = true;
-      itemReady_.wait(lock, [&] { return BurstReady(); });
+      if (!stop) {
+        itemReady_.wait(lock, [&] { return BurstReady(); });
+      }
+      while (!itemReady_.wait_for(lock, kStopLook, [&] { return BurstReady(); })) {
+        lock.unlock();
+        const bool stopNow = stop();
+        lock.lock();
+        if (stopNow) {
+          takerWaits_ = false;
+          throw CancelledError();
+        }
+      }
       takerWaits_ = false;
     }
     if (items_.empty()) {

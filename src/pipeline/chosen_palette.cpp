@@ -62,10 +62,14 @@ class RunColours {
 PictureMapper ChosenPalette(files::FileSystem& files, const formats::PngPicture& first,
                             std::size_t firstIndex, std::span<const std::string> rest,
                             AlphaRule rule, const ColourMapping& mapping, KeptFiles& kept,
-                            std::vector<std::string>& notes) {
+                            std::vector<std::string>& notes,
+                            const std::function<bool()>& stopping) {
   RunColours run(rule);
   run.Add(firstIndex, first);
   for (std::size_t i = 0; i < rest.size(); ++i) {
+    if (stopping()) {
+      throw CancelledError();
+    }
     run.AddFile(files, rest[i], firstIndex + 1 + i, &kept);
   }
   const colour::ColourHistogram& histogram = run.Histogram();
@@ -86,9 +90,12 @@ PictureMapper ChosenPalette(files::FileSystem& files, const formats::PngPicture&
 }
 
 std::string MostOwnColours(files::FileSystem& files, std::span<const std::string> paths,
-                           AlphaRule rule) {
+                           AlphaRule rule, const std::function<bool()>& shouldStop) {
   RunColours run(rule);
   for (std::size_t i = 0; i < paths.size(); ++i) {
+    if (shouldStop()) {
+      throw CancelledError();
+    }
     run.AddFile(files, paths[i], i, nullptr);
   }
   std::string text;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -24,15 +25,18 @@ namespace sprite::pipeline {
 // the PNG files at `rest`, the paths after it. A file that cannot be read or
 // decoded, or a picture the alpha rule refuses, is left out, as storing it
 // will refuse it. The files read whole go to `kept` as far as it takes them.
-// What the run logs of the palette goes to `notes`.
+// What the run logs of the palette goes to `notes`. `stopping` is asked
+// before each file; a stop throws CancelledError.
 PictureMapper ChosenPalette(files::FileSystem& files, const formats::PngPicture& first,
                             std::size_t firstIndex, std::span<const std::string> rest,
                             AlphaRule rule, const ColourMapping& mapping, KeptFiles& kept,
-                            std::vector<std::string>& notes);
+                            std::vector<std::string>& notes, const std::function<bool()>& stopping);
 
 // The three PNG pictures of `paths` with the most colours no other picture
-// has, as a refusal names them: "a.png" 2100, "b.png" 900, "c.png" 12.
+// has, as a refusal names them: "a.png" 2100, "b.png" 900, "c.png" 12. A
+// second pass over every picture: `shouldStop` is asked before each, and a
+// stop throws CancelledError.
 std::string MostOwnColours(files::FileSystem& files, std::span<const std::string> paths,
-                           AlphaRule rule);
+                           AlphaRule rule, const std::function<bool()>& shouldStop);
 
 }  // namespace sprite::pipeline

@@ -12,12 +12,13 @@ namespace sprite::pipeline {
 
 EncodeReadAhead::EncodeReadAhead(files::FileSystem& files, std::span<const std::string> paths,
                                  AlphaRule rule, std::optional<PictureMapper> given,
-                                 ColourMapping mapping)
+                                 ColourMapping mapping, std::function<bool()> shouldStop)
     : files_(files),
       paths_(paths),
       rule_(rule),
       mapping_(std::move(mapping)),
-      mapper_(std::move(given)) {}
+      mapper_(std::move(given)),
+      shouldStop_(std::move(shouldStop)) {}
 
 std::optional<AheadPicture> EncodeReadAhead::ReadHereUnlessPng(std::size_t index, Bytes& png) {
   const std::string& path = paths_[index];
@@ -47,7 +48,7 @@ void EncodeReadAhead::Make(BoundedAhead<Decoded>& ahead, std::size_t from, Bytes
     Decoded next;
     try {
       if (index == from) {
-        next.png = ReadPng(std::move(first), index, next.ahead.notes);
+        next.png = ReadPng(ahead, std::move(first), index, next.ahead.notes);
       } else {
         Decode(ahead, index, next);
       }
@@ -84,7 +85,7 @@ void EncodeReadAhead::Decode(BoundedAhead<Decoded>& ahead, std::size_t index, De
   if (mapper_ && ahead.TakerKeepsUp()) {
     decoded.pngFile = std::move(png);
   } else {
-    decoded.png = ReadPng(std::move(*png), index, decoded.ahead.notes);
+    decoded.png = ReadPng(ahead, std::move(*png), index, decoded.ahead.notes);
   }
 }
 
@@ -97,12 +98,12 @@ formats::PngPicture EncodeReadAhead::DecodePng(ByteView file, std::size_t index)
   }
 }
 
-formats::PngPicture EncodeReadAhead::ReadPng(Bytes file, std::size_t index,
-                                             std::vector<std::string>& notes) {
+formats::PngPicture EncodeReadAhead::ReadPng(const BoundedAhead<Decoded>& ahead, Bytes file,
+                                             std::size_t index, std::vector<std::string>& notes) {
   formats::PngPicture picture = DecodePng(file, index);
   if (!mapper_ && mapping_.colours > 0) {
     mapper_ = ChosenPalette(files_, picture, index, paths_.subspan(index + 1), rule_, mapping_,
-                            kept_, notes);
+                            kept_, notes, [&ahead] { return ahead.Stopping(); });
   } else if (!mapper_) {
     mapper_ = TargetPaletteOf(files_, file, paths_.subspan(index + 1), index + 1, rule_, kept_);
     notes = PaletteNotes(*mapper_);
@@ -122,7 +123,7 @@ AheadPicture EncodeReadAhead::Next() {
       Make(ahead, from, std::move(first));
     });
   }
-  std::optional<Decoded> next = ahead_ ? ahead_->Take() : std::nullopt;
+  std::optional<Decoded> next = ahead_ ? ahead_->Take(shouldStop_) : std::nullopt;
   if (!next) {
     throw InvalidArgumentError("every listed picture was taken");
   }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <exception>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -47,10 +48,13 @@ class EncodeReadAhead {
 
   // `paths` outlive this. `given` is the palette file's target palette; without
   // one the palette pass makes it, or chooses it as `mapping` asks.
+  // `shouldStop` is asked while Next waits for the thread.
   EncodeReadAhead(files::FileSystem& files, std::span<const std::string> paths, AlphaRule rule,
-                  std::optional<PictureMapper> given, ColourMapping mapping = {});
+                  std::optional<PictureMapper> given, ColourMapping mapping = {},
+                  std::function<bool()> shouldStop = nullptr);
 
-  // The next listed picture, waited for: one call for each path.
+  // The next listed picture, waited for: one call for each path. Throws
+  // CancelledError when asked to stop while it waits.
   AheadPicture Next();
   // The target palette, once every picture was taken: the given one, or the
   // one the palette pass made; nothing when no PNG picture was read.
@@ -72,7 +76,8 @@ class EncodeReadAhead {
   void Make(BoundedAhead<Decoded>& ahead, std::size_t from, Bytes first);
   void Decode(BoundedAhead<Decoded>& ahead, std::size_t index, Decoded& decoded);
   // Decodes the PNG picture, making the target palette at the first one.
-  formats::PngPicture ReadPng(Bytes file, std::size_t index, std::vector<std::string>& notes);
+  formats::PngPicture ReadPng(const BoundedAhead<Decoded>& ahead, Bytes file, std::size_t index,
+                              std::vector<std::string>& notes);
   // Decodes the PNG picture of list index `index`; a fault names its path.
   formats::PngPicture DecodePng(ByteView file, std::size_t index) const;
 
@@ -88,6 +93,7 @@ class EncodeReadAhead {
   std::size_t next_ = 0;
   bool ended_ = false;
   // Last: made at the first PNG picture, its thread ends before the rest goes.
+  std::function<bool()> shouldStop_;
   std::optional<BoundedAhead<Decoded>> ahead_;
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 #include <span>
+#include <utility>
 
 #include "codec/rounded_percent.h"
 #include "common/error.h"
@@ -149,7 +150,8 @@ void EncodeRun::WriteArchive(const std::vector<std::string>& inputs, files::Repl
   std::optional<PictureMapper> given = GivenPalette(refused);
   const Bytes target = refused ? Bytes{} : StorePictures(inputs, std::move(given), archive, run);
   if (run.tooManyColours) {
-    run.tooManyColours->text = MostOwnColours(files_, inputs, options_.alpha);
+    run.tooManyColours->text =
+        MostOwnColours(files_, inputs, options_.alpha, [this] { return delegate_.ShouldStop(); });
     refused = NothingEncoded(*run.tooManyColours, options_.optionWords);
   }
   if (refused) {
@@ -207,7 +209,8 @@ std::optional<PictureMapper> EncodeRun::GivenPalette(std::optional<Problem>& ref
 Bytes EncodeRun::StorePictures(const std::vector<std::string>& inputs,
                                std::optional<PictureMapper> given, formats::ArchiveWriter& archive,
                                Stored& run) {
-  EncodeReadAhead pictures(files_, inputs, options_.alpha, std::move(given), options_.mapping);
+  EncodeReadAhead pictures(files_, inputs, options_.alpha, std::move(given), options_.mapping,
+                           [this] { return delegate_.ShouldStop(); });
   const std::size_t count = inputs.size();
   for (std::size_t index = 0; index < count; ++index) {
     if (delegate_.ShouldStop()) {
@@ -267,27 +270,40 @@ bool EncodeRun::AddBitmap(const std::string& path, std::size_t index, AheadPictu
 
 bool EncodeRun::StoreFrames(const std::string& path, SourcePicture& picture,
                             formats::ArchiveWriter& archive, Stored& run) {
-  std::vector<SheetFrame> frames;
+  bool stored = false;
+  bool first = true;
+  const auto storeFrame = [&](SheetFrame&& cut) {
+    const bool firstFrame = std::exchange(first, false);
+    const std::string number = std::to_string(cut.number + 1);
+    // A full archive ends the cutting: one word for this frame and the rest.
+    if (archive.Count() >= formats::kMaxEntries) {
+      Report(run, PictureNotStored({.kind = FaultKind::kArchiveFull,
+                                    .path = path + " (frames " + number + " on)"}));
+      return false;
+    }
+    const std::string shown = path + " (frame " + number + ")";
+    formats::StoredPicture frame{.width = static_cast<std::int32_t>(cut.image.width),
+                                 .height = static_cast<std::int32_t>(cut.image.height),
+                                 .palette = {},
+                                 .storedRows = std::move(cut.image.pixels),
+                                 // What is said of the picture is said once, at its first frame.
+                                 .rowsWhole = !firstFrame || picture.stored.rowsWhole};
+    stored |=
+        StoreEntry(path, shown, frame,
+                   firstFrame ? std::span<const Fault>(picture.changes) : std::span<const Fault>(),
+                   archive, run);
+    return true;
+  };
   try {
-    frames = CutSheet(ImageOf(picture.stored), options_.sheet->width, options_.sheet->height,
-                      options_.skipEmpty);
+    CutSheet(ImageOf(picture.stored), options_.sheet->width, options_.sheet->height,
+             options_.skipEmpty, storeFrame);
   } catch (FaultError& error) {
+    if (!first) {
+      throw;  // not the sheet's fault but the storing of a frame's
+    }
     error.SetPath(path);
     Report(run, PictureNotStored(error.Details()));
     return false;
-  }
-  bool stored = false;
-  for (std::size_t i = 0; i < frames.size(); ++i) {
-    formats::StoredPicture frame{.width = static_cast<std::int32_t>(frames[i].image.width),
-                                 .height = static_cast<std::int32_t>(frames[i].image.height),
-                                 .palette = {},
-                                 .storedRows = std::move(frames[i].image.pixels),
-                                 // What is said of the picture is said once, at its first frame.
-                                 .rowsWhole = i > 0 || picture.stored.rowsWhole};
-    const std::string shown = path + " (frame " + std::to_string(frames[i].number + 1) + ")";
-    stored |= StoreEntry(
-        path, shown, frame,
-        i == 0 ? std::span<const Fault>(picture.changes) : std::span<const Fault>(), archive, run);
   }
   return stored;
 }

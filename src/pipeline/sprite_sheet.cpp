@@ -17,8 +17,8 @@ std::string Size(std::uint64_t width, std::uint64_t height) {
 
 }  // namespace
 
-std::vector<SheetFrame> CutSheet(const IndexedImage& sheet, std::uint32_t frameWidth,
-                                 std::uint32_t frameHeight, bool skipEmpty) {
+void CutSheet(const IndexedImage& sheet, std::uint32_t frameWidth, std::uint32_t frameHeight,
+              bool skipEmpty, const std::function<bool(SheetFrame&&)>& take) {
   if (frameWidth == 0 || frameHeight == 0) {
     throw InvalidArgumentError("a frame of " + Size(frameWidth, frameHeight) +
                                " pixels has no pixels");
@@ -32,8 +32,8 @@ std::vector<SheetFrame> CutSheet(const IndexedImage& sheet, std::uint32_t frameW
                       .bound = sheet.height,
                       .text = Size(frameWidth, frameHeight)});
   }
-  std::vector<SheetFrame> frames;
   std::size_t number = 0;
+  bool anyTaken = false;
   for (std::uint64_t top = 0; top < sheet.height; top += frameHeight) {
     for (std::uint64_t left = 0; left < sheet.width; left += frameWidth, ++number) {
       SheetFrame frame{number,
@@ -43,18 +43,21 @@ std::vector<SheetFrame> CutSheet(const IndexedImage& sheet, std::uint32_t frameW
         std::memcpy(frame.image.pixels.data() + y * frameWidth, row, frameWidth);
       }
       const bool empty = std::ranges::all_of(frame.image.pixels, [](auto p) { return p == 0; });
-      if (!(skipEmpty && empty)) {
-        frames.push_back(std::move(frame));
+      if (skipEmpty && empty) {
+        continue;
+      }
+      anyTaken = true;
+      if (!take(std::move(frame))) {
+        return;
       }
     }
   }
   // A sheet that gives no frame at all is said, not passed over unseen.
-  if (frames.empty()) {
+  if (!anyTaken) {
     throw FaultError({.kind = FaultKind::kSheetAllEmpty,
                       .value = static_cast<std::int64_t>(number),
                       .text = Size(frameWidth, frameHeight)});
   }
-  return frames;
 }
 
 SheetLayout::SheetLayout(std::span<const FrameSize> frames, std::uint32_t columns)

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -15,12 +16,14 @@ struct SheetFrame {
   IndexedImage image;
 };
 
-// Frames of frameWidth × frameHeight, left to right, top to bottom. With
+// Hands `take` the frames of frameWidth × frameHeight one at a time, left to
+// right, top to bottom, until it returns false: a sheet of many small frames
+// costs one frame's memory, and no more of them are cut than are taken. With
 // `skipEmpty`, frames of nothing but index 0 are left out. Throws FaultError
 // naming both sizes when the sheet's is not a multiple of the frame's, or
 // when every frame is left out, and InvalidArgumentError for a frame size of 0.
-std::vector<SheetFrame> CutSheet(const IndexedImage& sheet, std::uint32_t frameWidth,
-                                 std::uint32_t frameHeight, bool skipEmpty);
+void CutSheet(const IndexedImage& sheet, std::uint32_t frameWidth, std::uint32_t frameHeight,
+              bool skipEmpty, const std::function<bool(SheetFrame&&)>& take);
 
 struct FrameSize {
   std::uint32_t width = 0;

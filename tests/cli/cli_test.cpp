@@ -22,6 +22,7 @@
 #include "app/test_files.h"
 #include "cli/sprite_cli.h"
 #include "files/posix/posix_file_system.h"
+#include "formats/png_writer.h"
 #include "formats/sprite_archive.h"
 
 namespace sprite::testing {
@@ -384,6 +385,20 @@ TEST(CliTest, AnArchiveGoesThroughStandardOutputAndComesBackThroughStandardInput
   }
 }
 
+TEST(CliTest, ACtrlCWhileStandardInputIsReadStopsTheRun) {
+  TempFolder folder;
+  const std::string pipe = folder.Path("pipe");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  // Held open for writing, the pipe lets the run open it and then waits, as
+  // a stream does that nobody writes to (or that is read faster than written).
+  const int writer = open(pipe.c_str(), O_RDWR);
+  const Result result =
+      RunCli(folder, {"decode", "-q", "-C", folder.Path("."), "-"}, SIGINT, 400, pipe);
+  EXPECT_EQ(result.status, 2);
+  EXPECT_THAT(result.err, HasSubstr("stopped"));
+  close(writer);
+}
+
 // The bitmaps of a folder and their bytes, by name.
 std::map<std::string, Bytes> Bitmaps(const std::string& folder) {
   std::map<std::string, Bytes> bitmaps;
@@ -722,6 +737,26 @@ TEST(CliEntryCommandsTest, ChangesLogAsEncodeDoesAndLeaveADamagedArchiveAlone) {
   EXPECT_EQ(unreached.status, 1);
   EXPECT_EQ(unreached.lines.back(),
             "Checked 4 entries: 1 damaged; the 1 after it could not be reached");
+}
+
+TEST(CliTest, APngOfMillionsOfEmptyImageDataChunksCostsNoMoreThanItsBytes) {
+  TempFolder folder;
+  // A 1 × 1 picture whose image data is followed by 5 million empty IDAT
+  // chunks: 60 MB, which a record per chunk took four times over.
+  Bytes png = formats::WriteIndexedPng(1, 1, Bytes{1}, Bytes(1024, 7));
+  const Bytes end(png.end() - 12, png.end());
+  png.resize(png.size() - 12);
+  Bytes empty;
+  formats::AppendPngChunk(empty, formats::ChunkType("IDAT"), {});
+  for (int i = 0; i < 5'000'000; ++i) {
+    png.insert(png.end(), empty.begin(), empty.end());
+  }
+  png.insert(png.end(), end.begin(), end.end());
+  WriteFile(folder.Path("a.png"), png);
+  const Result result =
+      RunCli(folder, {"encode", "-q", "-o", folder.Path("a.spr"), folder.Path("a.png")});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_LT(result.peakKiB, 128 * 1024);
 }
 
 }  // namespace

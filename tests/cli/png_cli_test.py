@@ -79,6 +79,7 @@ def refusals_and_warnings(folder):
     sheet.putpixel((2, 6), (0, 0, 0, 255))
     sheet.save(path("sheet.png"))
     Image.new("RGBA", (8, 4)).save(path("clear.png"))
+    Image.new("RGBA", (256, 256)).save(path("frames.png"))  # 32768 frames of 1 x 2
     # An editor's export without a see-through entry: colour 0 is the dark background.
     dark = Image.new("P", (3, 2))
     dark.putpalette([16, 16, 16, 224, 64, 64])
@@ -111,6 +112,8 @@ def refusals_and_warnings(folder):
          "chunk IDAT at offset 33 is damaged: its CRC does not match its data"),
         ("a sheet that leaves no frame is named", ["--sheet=4x4", "--skip-empty", "clear.png"], 1,
          "all its 2 frames of 4 × 4 are see-through"),
+        ("a sheet ends where the archive is full", ["--sheet=1x2", "frames.png"], 1,
+         "frames.png (frames 32768 on): not stored: the archive already holds 32767"),
         # Last: the list and the sheet below read its archive.
         ("sheets are cut, empty frames left out", ["--sheet=4x4", "--skip-empty", "sheet.png"], 0,
          "sheet.png (frame 3)"),

@@ -4,11 +4,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 #include "app/test_files.h"
 #include "fakes/fake_file_system.h"
+#include "formats/png_writer.h"
 #include "pipeline/recording_delegate.h"
 
 namespace sprite::testing {
@@ -299,6 +302,44 @@ TEST_F(EncodeRunTest, AFailedWriteOrAStopKeepsThePreviousArchiveAndNoTemporaryFi
   EXPECT_EQ(delegate_.problems.back().effect, Effect::kStopped);
   EXPECT_EQ(ReadFile(archive), (Bytes{7, 7, 7}));
   EXPECT_THAT(folder_.Names(), ElementsAre("out.spr", "p.bmp"));
+}
+
+TEST_F(EncodeRunTest, AStopWhileThePicturesOfMostColoursAreLookedForEndsTheRun) {
+  // Two PNG pictures of 255 colours each, none shared: too many for one palette.
+  std::vector<std::string> pictures;
+  for (const int green : {0, 128}) {
+    Bytes palette(1024);
+    Bytes pixels(255);
+    for (std::size_t i = 1; i < 256; ++i) {
+      palette[4 * i] = static_cast<std::uint8_t>(i);
+      palette[4 * i + 1] = static_cast<std::uint8_t>(green);
+      pixels[i - 1] = static_cast<std::uint8_t>(i);
+    }
+    pictures.push_back(folder_.Path(std::to_string(green) + ".png"));
+    WriteFile(pictures.back(), formats::WriteIndexedPng(255, 1, pixels, palette));
+  }
+  // Both counted, the second pass that names them is asked to stop.
+  delegate_.stopWhen = [](long asks) { return asks > 2; };
+  EXPECT_TRUE(Encode(pictures, folder_.Path("out.spr")).cancelled);
+}
+
+TEST(EncodeRunStop, AStopWhileAPaletteIsChosenFromEveryPictureEndsTheChoosing) {
+  // A slow disk: choosing the palette reads the 20 pictures for a second.
+  struct SlowFiles : fakes::FakeFileSystem {
+    std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      return FakeFileSystem::OpenForReading(path);
+    }
+  } files;
+  TempFolder folder;
+  const std::vector<std::string> pictures(20, folder.Path("a.png"));
+  WriteFile(pictures[0], formats::WriteIndexedPng(1, 1, Bytes{1}, Bytes(1024, 9)));
+  RecordingDelegate delegate;
+  delegate.stopWhen = [](long asks) { return asks > 1; };  // once the first picture is asked for
+  Bytes palette;
+  pipeline::EncodeRun run(files, delegate, {.mapping = {.colours = 8}});
+  EXPECT_TRUE(run.Run(pictures, folder.Path("out.spr"), palette).cancelled);
+  EXPECT_LT(files.opened, 10);
 }
 
 TEST_F(EncodeRunTest, AnArchiveThatIsOneOfItsPicturesIsRefusedBeforeAnythingIsRead) {

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/error.h"
@@ -19,16 +21,29 @@ IndexedImage Numbered(std::uint32_t width, std::uint32_t height) {
   return image;
 }
 
+// The frames cut, the first `most` of them at most.
+std::vector<SheetFrame> Cut(const IndexedImage& sheet, std::uint32_t width, std::uint32_t height,
+                            bool skipEmpty, std::size_t most = SIZE_MAX) {
+  std::vector<SheetFrame> frames;
+  CutSheet(sheet, width, height, skipEmpty, [&](SheetFrame&& frame) {
+    frames.push_back(std::move(frame));
+    return frames.size() < most;
+  });
+  return frames;
+}
+
 TEST(SheetCutting, FramesComeLeftToRightTopToBottom) {
-  const std::vector<SheetFrame> frames = CutSheet(Numbered(6, 4), 3, 2, false);
+  const std::vector<SheetFrame> frames = Cut(Numbered(6, 4), 3, 2, false);
   ASSERT_EQ(frames.size(), 4u);
   EXPECT_EQ(frames[0].image, (IndexedImage{3, 2, {1, 2, 3, 17, 18, 19}}));
   EXPECT_EQ(frames[1].image, (IndexedImage{3, 2, {4, 5, 6, 20, 21, 22}}));
   EXPECT_EQ(frames[2].image, (IndexedImage{3, 2, {33, 34, 35, 49, 50, 51}}));
   EXPECT_EQ(frames[3].number, 3u);
   // Whole-sheet frames and one-pixel frames are cut too.
-  EXPECT_EQ(CutSheet(Numbered(6, 4), 6, 4, false).at(0).image, Numbered(6, 4));
-  EXPECT_EQ(CutSheet(Numbered(6, 4), 1, 1, false).size(), 24u);
+  EXPECT_EQ(Cut(Numbered(6, 4), 6, 4, false).at(0).image, Numbered(6, 4));
+  EXPECT_EQ(Cut(Numbered(6, 4), 1, 1, false).size(), 24u);
+  // No more are cut than are taken.
+  EXPECT_EQ(Cut(Numbered(6, 4), 1, 1, false, 5).size(), 5u);
 }
 
 TEST(SheetCutting, WhollySeeThroughFramesAreLeftOutOnlyWhenAsked) {
@@ -36,22 +51,22 @@ TEST(SheetCutting, WhollySeeThroughFramesAreLeftOutOnlyWhenAsked) {
   sheet.pixels[1] = sheet.pixels[5] = 0;  // frame 1 is pixels 1 and 5 of a 1 × 2 cut
   sheet.pixels[0] = 0;                    // frame 0 keeps one index
   std::vector<std::size_t> kept;
-  for (const SheetFrame& frame : CutSheet(sheet, 1, 2, true)) {
+  for (const SheetFrame& frame : Cut(sheet, 1, 2, true)) {
     kept.push_back(frame.number);
   }
   EXPECT_EQ(kept, (std::vector<std::size_t>{0, 2, 3}));
-  EXPECT_EQ(CutSheet(sheet, 1, 2, false).size(), 4u);
+  EXPECT_EQ(Cut(sheet, 1, 2, false).size(), 4u);
 }
 
 TEST(SheetCutting, ASizeThatIsNotAMultipleIsRefusedNamingBoth) {
   try {
-    CutSheet(Numbered(7, 4), 3, 2, false);
+    Cut(Numbered(7, 4), 3, 2, false);
     ADD_FAILURE();
   } catch (const FaultError& error) {
     EXPECT_STREQ(error.what(), "the picture is 7 × 4 pixels, not a whole number of 3 × 2 frames");
   }
-  EXPECT_THROW(CutSheet(Numbered(6, 5), 3, 2, false), FaultError);
-  EXPECT_THROW(CutSheet(Numbered(6, 4), 0, 2, false), InvalidArgumentError);
+  EXPECT_THROW(Cut(Numbered(6, 5), 3, 2, false), FaultError);
+  EXPECT_THROW(Cut(Numbered(6, 4), 0, 2, false), InvalidArgumentError);
 }
 
 TEST(SheetComposing, FramesOfDifferingSizesSitAtTheirCellsTopLeft) {
@@ -76,7 +91,7 @@ TEST(SheetComposing, CuttingAComposedSheetGivesTheFramesBack) {
     frames.back().pixels[0] = static_cast<std::uint8_t>(100 + i);
   }
   std::vector<IndexedImage> back;
-  for (const SheetFrame& frame : CutSheet(ComposeSheet(frames, 3), 3, 2, true)) {
+  for (const SheetFrame& frame : Cut(ComposeSheet(frames, 3), 3, 2, true)) {
     back.push_back(frame.image);
   }
   EXPECT_EQ(back, frames);
