@@ -114,14 +114,15 @@ class BoundedAhead {
       takerWaits_ = true;
       if (!stop) {
         itemReady_.wait(lock, [&] { return BurstReady(); });
-      }
-      while (!itemReady_.wait_for(lock, kStopLook, [&] { return BurstReady(); })) {
-        lock.unlock();
-        const bool stopNow = stop();
-        lock.lock();
-        if (stopNow) {
-          takerWaits_ = false;
-          throw CancelledError();
+      } else {
+        while (!itemReady_.wait_for(lock, kStopLook, [&] { return BurstReady(); })) {
+          lock.unlock();
+          const bool stopNow = stop();
+          lock.lock();
+          if (stopNow) {
+            takerWaits_ = false;
+            throw CancelledError();
+          }
         }
       }
       takerWaits_ = false;
