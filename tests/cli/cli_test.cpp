@@ -756,7 +756,9 @@ TEST(CliTest, APngOfMillionsOfEmptyImageDataChunksCostsNoMoreThanItsBytes) {
   const Result result =
       RunCli(folder, {"encode", "-q", "-o", folder.Path("a.spr"), folder.Path("a.png")});
   EXPECT_EQ(result.status, 0) << result.err;
+#ifndef __SANITIZE_ADDRESS__  // whose shadow and quarantine hold freed memory for a while
   EXPECT_LT(result.peakKiB, 128 * 1024);
+#endif
 }
 
 }  // namespace
