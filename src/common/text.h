@@ -1,6 +1,7 @@
 // How paths and bytes are shown in messages, the same way in every message.
 #pragma once
 
+#include <concepts>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -28,6 +29,13 @@ std::string Escaped(std::string_view text);
 // `text` between double quotes, control characters escaped: a path or a name
 // inside a sentence.
 std::string Quoted(std::string_view text);
+
+// A count and its noun, the noun singular for exactly one: "1 byte",
+// "0 bytes", "12 entries".
+template <std::integral Count>
+std::string Counted(Count count, std::string_view one, std::string_view many) {
+  return std::to_string(count) + ' ' + std::string(count == 1 ? one : many);
+}
 
 // Bytes as hexadecimal pairs with a space between them: "53 50 01 02".
 std::string HexBytes(ByteView bytes);

@@ -3,6 +3,7 @@
 #include <libdeflate.h>
 
 #include "common/error.h"
+#include "common/text.h"
 #include "formats/png_picture.h"
 
 namespace sprite::formats {
@@ -49,9 +50,9 @@ void CheckPlace(const PngChunk& chunk, bool sawHeader, bool imageDataEnded) {
                chunk.offset);
   }
   if (chunk.Is("IEND") && chunk.length != 0) {
-    PngDamaged(
-        chunk.Where() + " holds data (" + Text(chunk.length) + " bytes); an IEND chunk is empty",
-        chunk.offset);
+    PngDamaged(chunk.Where() + " holds data (" + Counted(chunk.length, "byte", "bytes") +
+                   "); an IEND chunk is empty",
+               chunk.offset);
   }
 }
 
@@ -123,16 +124,17 @@ PngChunkWalk WalkPngChunks(ByteView file, const PngLimits& limits) {
                  ": it ends before its IEND chunk");
     }
     if (!chunks.Take(*chunk, IsRead(*chunk))) {
-      PngDamaged(chunk->Where() + " (" + Text(chunk->length) +
-                     " bytes) runs past the end of the file (" + Text(file.size()) +
-                     " bytes): the file is cut off",
+      PngDamaged(chunk->Where() + " (" + Counted(chunk->length, "byte", "bytes") +
+                     ") runs past the end of the file (" + Counted(file.size(), "byte", "bytes") +
+                     "): the file is cut off",
                  chunk->offset);
     }
     CheckPlace(*chunk, sawHeader, imageDataEnded);
     if (chunk->Is("IHDR")) {
       if (chunk->length != kIhdrLength) {
-        PngDamaged(chunk->Where() + " is " + Text(chunk->length) + " bytes long, not 13",
-                   chunk->offset);
+        PngDamaged(
+            chunk->Where() + " is " + Counted(chunk->length, "byte", "bytes") + " long, not 13",
+            chunk->offset);
       }
       walk.layout = {BigEndian32(chunk->data), BigEndian32(chunk->data + 4), chunk->data[8],
                      chunk->data[9], chunk->data[12] != 0};
@@ -172,8 +174,8 @@ PngChunkWalk WalkPngChunks(ByteView file, const PngLimits& limits) {
                                   static_cast<std::uint64_t>(SamplesPerPixel(layout.colourType)) *
                                   layout.bitDepth;
   if (pixelBits / 8 > walk.imageDataBytes * kMaxInflateRatio + 1024) {
-    PngDamaged("its image data (" + Text(walk.imageDataBytes) +
-               " bytes) is far too short for a picture of " + Text(layout.width) + " × " +
+    PngDamaged("its image data (" + Counted(walk.imageDataBytes, "byte", "bytes") +
+               ") is far too short for a picture of " + Text(layout.width) + " × " +
                Text(layout.height) + " pixels: the file is cut off or damaged");
   }
   return walk;

@@ -364,7 +364,7 @@ TEST(PngReader, ChunksAfterTheImageDataAreTakenAlikeByEitherDecoding) {
                   "chunk IDAT at offset " + std::to_string(iend + 15) + " comes after other"},
              Case{before({{ChunkType("ABCD"), B({1})}}), "chunk ABCD" + at + " is a critical"},
              Case{before({{ChunkType("IEND"), B({1})}}, false),
-                  "chunk IEND" + at + " holds data (1 bytes)"},
+                  "chunk IEND" + at + " holds data (1 byte)"},
              Case{before(Chunks(1200, {ChunkType("tEXt"), text})), ""},
              Case{before({{ChunkType("PLTE"), B({1, 2, 3})}, {ChunkType("tIME"), B({1})}}), ""},
          }) {
