@@ -4,6 +4,7 @@
 
 #include "common/error.h"
 #include "common/text.h"
+#include "formats/entry_limits.h"
 #include "formats/png_picture.h"
 
 namespace sprite::formats {
@@ -20,6 +21,22 @@ std::string Text(std::uint64_t value) {
 // image data claiming more pixel bytes than that is cut off, and is refused
 // before anything is allocated for it.
 constexpr std::uint64_t kMaxInflateRatio = 1032;
+
+// Refuses a picture of `width` × `height` pixels that no archive entry can
+// hold. Its stored rows are its pixels, or with an entry-shape chunk at least
+// all but its last row's: only a picture too large even then is refused here,
+// in the words of the check that would refuse it once decoded.
+void RefuseUnlessOneEntry(std::uint32_t width, std::uint32_t height) {
+  const std::uint64_t area = std::uint64_t{width} * height;
+  const std::uint64_t fewest = height > 1 ? area - width + 1 : 0;
+  if (std::optional<Fault> misfit = CheckEntryFits(
+          {fewest, static_cast<std::int32_t>(width), static_cast<std::int32_t>(height), {}})) {
+    if (misfit->kind == FaultKind::kPixelAreaTooLarge) {
+      misfit->value = static_cast<std::int64_t>(area);
+    }
+    throw FaultError(std::move(*misfit));
+  }
+}
 
 // The chunks a picture is read from: every critical one, the transparency
 // and the entry's shape. Other ancillary chunks are passed over unread.
@@ -169,6 +186,9 @@ PngChunkWalk WalkPngChunks(ByteView file, const PngLimits& limits) {
                       .text = "the " + Text(limits.maxPixels) + " pixels (at most " +
                               Text(limits.maxWidth) + " wide and " + Text(limits.maxHeight) +
                               " high) a PNG may have here"});
+  }
+  if (limits.oneEntry) {
+    RefuseUnlessOneEntry(layout.width, layout.height);
   }
   const std::uint64_t pixelBits = std::uint64_t{layout.width} * layout.height *
                                   static_cast<std::uint64_t>(SamplesPerPixel(layout.colourType)) *
