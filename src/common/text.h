@@ -23,7 +23,10 @@ std::optional<ControlCharacter> FindControlCharacter(std::string_view text);
 // `text` with each control character written as \xNN (a C1 character as
 // \u0080 to \u009F), so that a name or a line from a file reaches a terminal or
 // a window as characters and nothing in it moves a cursor, starts an escape
-// sequence or ends the message early: "a\x1B[2Jb".
+// sequence or ends the message early: "a\x1B[2Jb". Text longer than a
+// message can show (more than 2 × kShownEnds + 1 characters, as an overlong
+// list line) is shown by its first and last kShownEnds characters around "…".
+inline constexpr std::size_t kShownEnds = 100;
 std::string Escaped(std::string_view text);
 
 // `text` between double quotes, control characters escaped: a path or a name

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "common/error.h"
+#include "common/text.h"
 #include "pipeline/problem.h"
 
 namespace sprite::testing {
@@ -254,6 +255,36 @@ TEST(ProblemWordsTest, ADamagedArchiveIsNamedWithItsControlCharactersEscaped) {
                   {.kind = FaultKind::kBytesAfterEntries, .path = "\x1B[31m.spr", .value = 8})
                   .line,
               HasSubstr("ERROR: \\x1B[31m.spr: 8 bytes"));
+}
+
+// A name longer than a message shows is shown by its ends, whole characters
+// each; others are shown whole.
+TEST(ProblemWordsTest, AnOverlongNameIsShownByItsEnds) {
+  const auto repeated = [](std::string_view part, std::size_t times) {
+    std::string text;
+    for (std::size_t i = 0; i < times; ++i) {
+      text += part;
+    }
+    return text;
+  };
+  const std::string ends = repeated("x", kShownEnds);
+  const struct {
+    std::string name;
+    std::string shown;
+  } cases[] = {
+      {repeated("x", 2 * kShownEnds + 1), repeated("x", 2 * kShownEnds + 1)},
+      {"a" + repeated("x", 2 * kShownEnds) + "z",
+       "a" + ends.substr(1) + "…" + ends.substr(1) + "z"},
+      {repeated("x", 1 << 20) + ".png", ends + "…" + ends.substr(4) + ".png"},
+      {repeated("é", 3 * kShownEnds), repeated("é", kShownEnds) + "…" + repeated("é", kShownEnds)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name.size());
+    const Fault unread{
+        .kind = FaultKind::kCannotRead, .path = c.name, .text = "File name too long"};
+    EXPECT_EQ(pipeline::PictureNotStored(unread).line,
+              "ERROR: " + c.shown + ": not stored: cannot read it: File name too long");
+  }
 }
 
 }  // namespace
