@@ -86,8 +86,8 @@ PictureMapper ChosenPalette(files::FileSystem& files, const formats::PngPicture&
   const std::string met = histogram.DroppedBits() > 0
                               ? "more than " + std::to_string(colour::ColourHistogram::kMostBins)
                               : std::to_string(histogram.Colours());
-  notes.push_back("PNG palette: " + std::to_string(chosen.size()) +
-                  " opaque colours chosen from the pictures' " + met);
+  notes.push_back("PNG palette: " + Counted(chosen.size(), "opaque colour", "opaque colours") +
+                  " chosen from the pictures' " + met);
   return PictureMapper::ForChosenColours(chosen, rule, mapping.dither);
 }
 
