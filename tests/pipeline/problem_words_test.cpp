@@ -156,11 +156,6 @@ TEST(FaultWordsTest, ACountOfOneIsSingular) {
       {{.kind = FaultKind::kBytesAfterEntries, .offset = 9, .value = 1, .bound = 1},
        "1 byte at offset 9, after the last of the 1 entry the header counts, belongs to no "
        "entry"},
-      {{.kind = FaultKind::kReadPastEnd, .offset = 0, .value = 2, .bound = 1},
-       "a read of 2 bytes at offset 0 runs past the end of the data (1 byte)"},
-      {{.kind = FaultKind::kRowsNotHeight, .value = 1, .bound = 2},
-       "its pixel area holds 1 row where its height says 2, and the archive keeps both as they "
-       "are"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Describe(c.fault), c.words);
