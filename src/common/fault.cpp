@@ -11,9 +11,16 @@ std::string Number(std::int64_t value) {
   return std::to_string(value);
 }
 
-// "1 pixel", "12 pixels".
 std::string Pixels(std::int64_t count) {
-  return Number(count) + (count == 1 ? " pixel" : " pixels");
+  return Counted(count, "pixel", "pixels");
+}
+
+std::string ByteCount(std::int64_t count) {
+  return Counted(count, "byte", "bytes");
+}
+
+std::string Entries(std::int64_t count) {
+  return Counted(count, "entry", "entries");
 }
 
 // "0.031" for 31: a whole number of thousandths as a decimal.
@@ -115,8 +122,8 @@ std::string Describe(const Fault& fault, OptionWords words) {
       }
       return "it is not a bitmap file: it starts with " + fault.shown + ", not with \"BM\"";
     case kHeadersCut:
-      return "it is " + Number(fault.value) +
-             " bytes long, too short for the 54 bytes of bitmap headers";
+      return "it is " + ByteCount(fault.value) +
+             " long, too short for the 54 bytes of bitmap headers";
     case kNotEightBit:
       return "it is a " + Number(fault.value) + "-bit bitmap" + kOnlyEightBit;
     case kOs2Header:
@@ -133,12 +140,12 @@ std::string Describe(const Fault& fault, OptionWords words) {
       return "it is compressed (compression " + Number(fault.value) + CompressionName(fault.value) +
              "); only uncompressed bitmaps can be stored: save it again without compression";
     case kPaletteCut:
-      return "it is damaged: the file is " + Number(fault.value) +
-             " bytes long, too short to hold the 1024-byte palette at offset " + Offset(fault) +
-             " (" + Number(fault.bound) + " bytes needed)";
+      return "it is damaged: the file is " + ByteCount(fault.value) +
+             " long, too short to hold the 1024-byte palette at offset " + Offset(fault) + " (" +
+             Number(fault.bound) + " bytes needed)";
     case kPixelsPastEnd:
       return "it is damaged: the pixel offset " + Number(fault.value) +
-             " lies past the end of the file (" + Number(fault.bound) + " bytes)";
+             " lies past the end of the file (" + ByteCount(fault.bound) + ")";
     case kWidthWithoutRows: {
       const std::string width =
           fault.entry == 0 && fault.offset ? "the width at offset " + Offset(fault) : "the width";
@@ -165,28 +172,29 @@ std::string Describe(const Fault& fault, OptionWords words) {
       return "it has other colours than the last picture; it will come back with the last "
              "picture's colours";
     case kRowsNotHeight:
-      return "its pixel area holds " + Number(fault.value) + " rows where its height says " +
-             Number(fault.bound) + ", and the archive keeps both as they are";
+      return "its pixel area holds " + Counted(fault.value, "row", "rows") +
+             " where its height says " + Number(fault.bound) +
+             ", and the archive keeps both as they are";
 
     case kNotAnArchive:
       return "it starts with " + fault.shown +
              "; a sprite archive starts with 53 50 01 02 (\"SP\" and the bytes 1 and 2)";
     case kArchiveCut:
-      return "the file is " + Number(fault.value) +
-             " bytes long, too short to hold the 1024-byte palette at its end";
+      return "the file is " + ByteCount(fault.value) +
+             " long, too short to hold the 1024-byte palette at its end";
     case kEntryHeadPastPalette:
       return EntryPlace(fault) +
              "the 6-byte entry head runs past the start of the palette at offset " +
-             Number(fault.bound) + " (the header counts " + Number(fault.value) + " entries)";
+             Number(fault.bound) + " (the header counts " + Entries(fault.value) + ")";
     case kNegativeCount:
       return "the header counts " + Number(fault.value) + " entries; a count cannot be negative";
     case kBytesAfterEntries:
-      return Number(fault.value) + (fault.value == 1 ? " byte" : " bytes") + " at offset " +
-             Offset(fault) + ", after the last of the " + Number(fault.bound) +
-             " entries the header counts, belong to no entry";
+      return ByteCount(fault.value) + " at offset " + Offset(fault) + ", after the last of the " +
+             Entries(fault.bound) + " the header counts, " +
+             (fault.value == 1 ? "belongs" : "belong") + " to no entry";
     case kNoSuchEntry:
       return "there is no entry " + Number(fault.value) + ": the archive holds " +
-             Number(fault.bound) + (fault.bound == 1 ? " picture" : " pictures") +
+             Counted(fault.bound, "picture", "pictures") +
              (fault.bound > 0 ? ", numbered from 1" : "") +
              (fault.text.empty() ? "" : "; " + fault.text);
     case kNegativeLength:
@@ -197,12 +205,12 @@ std::string Describe(const Fault& fault, OptionWords words) {
              "-byte coded stream runs past the start of the palette at offset " +
              Number(fault.bound);
     case kLoneRunMarker:
-      return EntryPlace(fault) + "the coded stream of " + Number(fault.value) +
-             " bytes ends with a zero-run marker at byte " + Number(fault.value) +
+      return EntryPlace(fault) + "the coded stream of " + ByteCount(fault.value) +
+             " ends with a zero-run marker at byte " + Number(fault.value) +
              " and no count byte after it";
     case kReadPastEnd:
-      return "a read of " + Number(fault.value) + " bytes at offset " + Offset(fault) +
-             " runs past the end of the data (" + Number(fault.bound) + " bytes)";
+      return "a read of " + ByteCount(fault.value) + " at offset " + Offset(fault) +
+             " runs past the end of the data (" + ByteCount(fault.bound) + ")";
 
     case kNotAPng:
       return "it is not a PNG picture: it does not start with the PNG signature";

@@ -10,6 +10,34 @@ void AppendHex(std::string& text, std::uint8_t byte) {
   text += kDigits[byte & 0x0F];
 }
 
+// Where `text` holds characters past its `count` first, counting the start of
+// each UTF-8 sequence; text.size() when it holds no more.
+std::size_t PastCharacters(std::string_view text, std::size_t count) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if ((static_cast<std::uint8_t>(text[i]) & 0xC0) != 0x80 && count-- == 0) {
+      return i;
+    }
+  }
+  return text.size();
+}
+
+// `shown` cut to its ends around "…" when it is longer than a message shows.
+std::string Shortened(std::string shown) {
+  const std::size_t headEnd = PastCharacters(shown, kShownEnds);
+  if (PastCharacters(std::string_view(shown).substr(headEnd), kShownEnds + 1) ==
+      shown.size() - headEnd) {
+    return shown;
+  }
+  // The last kShownEnds characters start where as many are left as follow.
+  std::size_t tailStart = shown.size();
+  for (std::size_t left = kShownEnds; left > 0 && tailStart > headEnd;) {
+    if ((static_cast<std::uint8_t>(shown[--tailStart]) & 0xC0) != 0x80) {
+      --left;
+    }
+  }
+  return shown.substr(0, headEnd) + "…" + shown.substr(tailStart);
+}
+
 }  // namespace
 
 std::optional<ControlCharacter> FindControlCharacter(std::string_view text) {
@@ -39,7 +67,7 @@ std::string Escaped(std::string_view text) {
     text.remove_prefix(control->offset + control->length);
   }
   shown += text;
-  return shown;
+  return Shortened(std::move(shown));
 }
 
 std::string Quoted(std::string_view text) {

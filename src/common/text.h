@@ -1,6 +1,7 @@
 // How paths and bytes are shown in messages, the same way in every message.
 #pragma once
 
+#include <concepts>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -22,12 +23,22 @@ std::optional<ControlCharacter> FindControlCharacter(std::string_view text);
 // `text` with each control character written as \xNN (a C1 character as
 // \u0080 to \u009F), so that a name or a line from a file reaches a terminal or
 // a window as characters and nothing in it moves a cursor, starts an escape
-// sequence or ends the message early: "a\x1B[2Jb".
+// sequence or ends the message early: "a\x1B[2Jb". Text longer than a
+// message can show (more than 2 × kShownEnds + 1 characters, as an overlong
+// list line) is shown by its first and last kShownEnds characters around "…".
+inline constexpr std::size_t kShownEnds = 100;
 std::string Escaped(std::string_view text);
 
 // `text` between double quotes, control characters escaped: a path or a name
 // inside a sentence.
 std::string Quoted(std::string_view text);
+
+// A count and its noun, the noun singular for exactly one: "1 byte",
+// "0 bytes", "12 entries".
+template <std::integral Count>
+std::string Counted(Count count, std::string_view one, std::string_view many) {
+  return std::to_string(count) + ' ' + std::string(count == 1 ? one : many);
+}
 
 // Bytes as hexadecimal pairs with a space between them: "53 50 01 02".
 std::string HexBytes(ByteView bytes);

@@ -131,7 +131,7 @@ PaletteFile ReadJasc(TextLines& lines) {
     const auto line = lines.Next();
     if (!line) {
       Bad("the JASC palette counts " + Text(count) + " colours but has only " +
-          Text(entries.size()) + " lines for them");
+          Counted(entries.size(), "line", "lines") + " for them");
     }
     entries.push_back(ParseColour(*line, lines.Number()));
   }
@@ -172,7 +172,7 @@ PaletteFile ReadBitmapPalette(ByteSource& file) {
   // other bytes where the bit count is looked for: either would be worded as
   // some "N-bit bitmap".
   if (start.size() < kClassicPaletteOffset) {
-    Bad("the bitmap is " + Text(start.size()) + " bytes long, too short for the " +
+    Bad("the bitmap is " + Counted(start.size(), "byte", "bytes") + " long, too short for the " +
         Text(kClassicPaletteOffset) + " bytes of its headers");
   }
   if (headers.infoHeaderSize == kOs2HeaderSize) {
@@ -188,8 +188,8 @@ PaletteFile ReadBitmapPalette(ByteSource& file) {
                                 : headers.coloursUsed;
   const std::size_t offset = PaletteOffset(headers);
   if (file.Size() < offset + 4 * count) {
-    Bad("the bitmap is " + Text(file.Size()) + " bytes long, too short for its " + Text(count) +
-        "-colour palette at offset " + Text(offset));
+    Bad("the bitmap is " + Counted(file.Size(), "byte", "bytes") + " long, too short for its " +
+        Text(count) + "-colour palette at offset " + Text(offset));
   }
   Bytes palette(4 * count);
   file.ReadAt(offset, palette);

@@ -3,6 +3,8 @@
 #include <libdeflate.h>
 
 #include "common/error.h"
+#include "common/text.h"
+#include "formats/entry_limits.h"
 #include "formats/png_picture.h"
 
 namespace sprite::formats {
@@ -19,6 +21,22 @@ std::string Text(std::uint64_t value) {
 // image data claiming more pixel bytes than that is cut off, and is refused
 // before anything is allocated for it.
 constexpr std::uint64_t kMaxInflateRatio = 1032;
+
+// Refuses a picture of `width` × `height` pixels that no archive entry can
+// hold. Its stored rows are its pixels, or with an entry-shape chunk at least
+// all but its last row's: only a picture too large even then is refused here,
+// in the words of the check that would refuse it once decoded.
+void RefuseUnlessOneEntry(std::uint32_t width, std::uint32_t height) {
+  const std::uint64_t area = std::uint64_t{width} * height;
+  const std::uint64_t fewest = height > 1 ? area - width + 1 : 0;
+  if (std::optional<Fault> misfit = CheckEntryFits(
+          {fewest, static_cast<std::int32_t>(width), static_cast<std::int32_t>(height), {}})) {
+    if (misfit->kind == FaultKind::kPixelAreaTooLarge) {
+      misfit->value = static_cast<std::int64_t>(area);
+    }
+    throw FaultError(std::move(*misfit));
+  }
+}
 
 // The chunks a picture is read from: every critical one, the transparency
 // and the entry's shape. Other ancillary chunks are passed over unread.
@@ -49,9 +67,9 @@ void CheckPlace(const PngChunk& chunk, bool sawHeader, bool imageDataEnded) {
                chunk.offset);
   }
   if (chunk.Is("IEND") && chunk.length != 0) {
-    PngDamaged(
-        chunk.Where() + " holds data (" + Text(chunk.length) + " bytes); an IEND chunk is empty",
-        chunk.offset);
+    PngDamaged(chunk.Where() + " holds data (" + Counted(chunk.length, "byte", "bytes") +
+                   "); an IEND chunk is empty",
+               chunk.offset);
   }
 }
 
@@ -123,16 +141,17 @@ PngChunkWalk WalkPngChunks(ByteView file, const PngLimits& limits) {
                  ": it ends before its IEND chunk");
     }
     if (!chunks.Take(*chunk, IsRead(*chunk))) {
-      PngDamaged(chunk->Where() + " (" + Text(chunk->length) +
-                     " bytes) runs past the end of the file (" + Text(file.size()) +
-                     " bytes): the file is cut off",
+      PngDamaged(chunk->Where() + " (" + Counted(chunk->length, "byte", "bytes") +
+                     ") runs past the end of the file (" + Counted(file.size(), "byte", "bytes") +
+                     "): the file is cut off",
                  chunk->offset);
     }
     CheckPlace(*chunk, sawHeader, imageDataEnded);
     if (chunk->Is("IHDR")) {
       if (chunk->length != kIhdrLength) {
-        PngDamaged(chunk->Where() + " is " + Text(chunk->length) + " bytes long, not 13",
-                   chunk->offset);
+        PngDamaged(
+            chunk->Where() + " is " + Counted(chunk->length, "byte", "bytes") + " long, not 13",
+            chunk->offset);
       }
       walk.layout = {BigEndian32(chunk->data), BigEndian32(chunk->data + 4), chunk->data[8],
                      chunk->data[9], chunk->data[12] != 0};
@@ -168,12 +187,15 @@ PngChunkWalk WalkPngChunks(ByteView file, const PngLimits& limits) {
                               Text(limits.maxWidth) + " wide and " + Text(limits.maxHeight) +
                               " high) a PNG may have here"});
   }
+  if (limits.oneEntry) {
+    RefuseUnlessOneEntry(layout.width, layout.height);
+  }
   const std::uint64_t pixelBits = std::uint64_t{layout.width} * layout.height *
                                   static_cast<std::uint64_t>(SamplesPerPixel(layout.colourType)) *
                                   layout.bitDepth;
   if (pixelBits / 8 > walk.imageDataBytes * kMaxInflateRatio + 1024) {
-    PngDamaged("its image data (" + Text(walk.imageDataBytes) +
-               " bytes) is far too short for a picture of " + Text(layout.width) + " × " +
+    PngDamaged("its image data (" + Counted(walk.imageDataBytes, "byte", "bytes") +
+               ") is far too short for a picture of " + Text(layout.width) + " × " +
                Text(layout.height) + " pixels: the file is cut off or damaged");
   }
   return walk;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "common/error.h"
+#include "common/text.h"
 #include "formats/png_chunks.h"
 #include "formats/png_image_data.h"
 #include "formats/png_sixteen_bit.h"
@@ -156,7 +157,8 @@ std::optional<PngColours> ReadPngColours(ByteView fileStart) {
     const std::uint32_t length = chunk->length;
     if (isHeader && !bitDepth) {
       if (length != kIhdrLength) {
-        PngDamaged(chunk->Where() + " is " + Text(length) + " bytes long, not 13", chunk->offset);
+        PngDamaged(chunk->Where() + " is " + Counted(length, "byte", "bytes") + " long, not 13",
+                   chunk->offset);
       }
       bitDepth = data[8];
       if (data[9] != SPNG_COLOR_TYPE_INDEXED) {
@@ -165,7 +167,7 @@ std::optional<PngColours> ReadPngColours(ByteView fileStart) {
       colours.form = PngForm::kIndexed;
     } else if (isPalette) {
       if (length == 0 || length % 3 != 0 || length / 3 > (1u << std::min<int>(*bitDepth, 8))) {
-        PngDamaged(chunk->Where() + " holds " + Text(length) + " bytes, not 1 to " +
+        PngDamaged(chunk->Where() + " holds " + Counted(length, "byte", "bytes") + ", not 1 to " +
                        Text(1u << std::min<int>(*bitDepth, 8)) + " entries of 3",
                    chunk->offset);
       }
@@ -267,7 +269,7 @@ PngPicture ReadPng(ByteView file, const PngLimits& limits, PngDecoding decoding)
       const auto i = static_cast<std::size_t>(past - picture.pixels.begin());
       PngDamaged("pixel (" + Text(i % ihdr.width) + ", " + Text(i / ihdr.width) +
                  ") uses palette index " + Text(*past) + ", past the " +
-                 Text(picture.palette.size()) + " entries of its PLTE chunk");
+                 Counted(picture.palette.size(), "entry", "entries") + " of its PLTE chunk");
     }
   } else {
     picture.pixels = std::move(*decoded);

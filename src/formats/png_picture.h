@@ -28,6 +28,10 @@ struct PngLimits {
   // Ancillary chunks the decoder keeps (text, profiles, unknown chunks), each and together.
   std::size_t maxChunkBytes = 8u << 20;
   std::size_t maxChunkCacheBytes = 32u << 20;
+  // Whether the picture is to be one archive entry: one that cannot be is
+  // refused from its IHDR chunk, in CheckEntryFits's words, before any pixel
+  // is decoded. Not for a sheet, which is cut into entries.
+  bool oneEntry = false;
 };
 
 struct PngColour {

@@ -209,6 +209,11 @@ bool ArchiveEditRun::WritePieces(const std::string& archivePath, const ArchiveEd
   for (const EditPiece& piece : pieces) {
     total += piece.Count();
   }
+  if (const std::optional<std::size_t> past = FirstFilePastFullArchive(pieces)) {
+    // Refused before any picture is read or coded, wherever the new ones go.
+    Report(PictureNotStored({.kind = FaultKind::kArchiveFull, .path = edit.files[*past]}));
+    return false;
+  }
   const formats::PaletteFile archivePalette = formats::PaletteOfTrailer(kept.Reader().Palette());
   // Read as Encode reads them with the archive as its palette file, on a
   // second thread while the kept entries are copied.
@@ -248,10 +253,6 @@ bool ArchiveEditRun::WritePieces(const std::string& archivePath, const ArchiveEd
       return false;
     }
     SourcePicture& picture = next.picture;
-    if (archive.Count() >= formats::kMaxEntries) {
-      Report(PictureNotStored({.kind = FaultKind::kArchiveFull, .path = path}));
-      return false;
-    }
     const std::optional<Bytes> coded =
         CodeEntry(picture.stored, path, path, picture.changes, delegate_,
                   [this](const Problem& problem) { Report(problem); });

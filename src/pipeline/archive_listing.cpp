@@ -154,16 +154,20 @@ RunReport ExportPalette(files::FileSystem& files, RunDelegate& delegate,
       out = formats::WriteSwatchPng(palette.palette);
       break;
   }
+  // Once its replacement is begun and until it is in place, a file at the name is unchanged.
+  bool previousKept = false;
   try {
     auto file = files.CreateReplacing(outputPath);
+    previousKept = files.IsPlainFile(outputPath);
     file->Append(out);
     file->Commit();
+    previousKept = false;
     files.SyncFolders();
   } catch (FaultError& error) {
     error.SetPath(outputPath);
     report.outputFailed = true;
     ++report.problems;
-    delegate.Report(OutputNotWritten(error.Details()));
+    delegate.Report(OutputNotWritten(error.Details(), {}, previousKept));
     return report;
   }
   report.completed = true;

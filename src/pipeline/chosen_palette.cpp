@@ -16,7 +16,8 @@ namespace {
 // Counts the opaque pixels of pictures numbered by their list index.
 class RunColours {
  public:
-  explicit RunColours(AlphaRule rule) : rule_(rule) {}
+  explicit RunColours(AlphaRule rule, formats::PngLimits limits = {})
+      : rule_(rule), limits_(limits) {}
 
   void Add(std::size_t index, const formats::PngPicture& picture) {
     try {
@@ -39,7 +40,7 @@ class RunColours {
       if (!file) {
         return;
       }
-      Add(index, formats::ReadPng(*file));
+      Add(index, formats::ReadPng(*file, limits_));
       if (kept) {
         kept->Keep(index, std::move(*file));
       }
@@ -53,6 +54,7 @@ class RunColours {
 
  private:
   AlphaRule rule_;
+  formats::PngLimits limits_;
   colour::ColourHistogram histogram_;
   std::size_t counted_ = 0;
 };
@@ -62,9 +64,9 @@ class RunColours {
 PictureMapper ChosenPalette(files::FileSystem& files, const formats::PngPicture& first,
                             std::size_t firstIndex, std::span<const std::string> rest,
                             AlphaRule rule, const ColourMapping& mapping, KeptFiles& kept,
-                            std::vector<std::string>& notes,
-                            const std::function<bool()>& stopping) {
-  RunColours run(rule);
+                            std::vector<std::string>& notes, const std::function<bool()>& stopping,
+                            const formats::PngLimits& limits) {
+  RunColours run(rule, limits);
   run.Add(firstIndex, first);
   for (std::size_t i = 0; i < rest.size(); ++i) {
     if (stopping()) {
@@ -84,8 +86,8 @@ PictureMapper ChosenPalette(files::FileSystem& files, const formats::PngPicture&
   const std::string met = histogram.DroppedBits() > 0
                               ? "more than " + std::to_string(colour::ColourHistogram::kMostBins)
                               : std::to_string(histogram.Colours());
-  notes.push_back("PNG palette: " + std::to_string(chosen.size()) +
-                  " opaque colours chosen from the pictures' " + met);
+  notes.push_back("PNG palette: " + Counted(chosen.size(), "opaque colour", "opaque colours") +
+                  " chosen from the pictures' " + met);
   return PictureMapper::ForChosenColours(chosen, rule, mapping.dither);
 }
 

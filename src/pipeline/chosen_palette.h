@@ -26,11 +26,12 @@ namespace sprite::pipeline {
 // decoded, or a picture the alpha rule refuses, is left out, as storing it
 // will refuse it. The files read whole go to `kept` as far as it takes them.
 // What the run logs of the palette goes to `notes`. `stopping` is asked
-// before each file; a stop throws CancelledError.
+// before each file; a stop throws CancelledError. The files are read within `limits`.
 PictureMapper ChosenPalette(files::FileSystem& files, const formats::PngPicture& first,
                             std::size_t firstIndex, std::span<const std::string> rest,
                             AlphaRule rule, const ColourMapping& mapping, KeptFiles& kept,
-                            std::vector<std::string>& notes, const std::function<bool()>& stopping);
+                            std::vector<std::string>& notes, const std::function<bool()>& stopping,
+                            const formats::PngLimits& limits = {});
 
 // The three PNG pictures of `paths` with the most colours no other picture
 // has, as a refusal names them: "a.png" 2100, "b.png" 900, "c.png" 12. A

@@ -276,7 +276,8 @@ void DecodeRun::WriteList(files::ReplacingFile& out) {
   } catch (FaultError& error) {
     report_.outputFailed = true;
     error.SetPath(listPath);
-    Report(OutputNotWritten(error.Details()));
+    // Not committed: a file at the list's name is the one that was there.
+    Report(OutputNotWritten(error.Details(), {}, files_.IsPlainFile(listPath)));
   } catch (const InvalidArgumentError& error) {
     report_.outputFailed = true;
     Report(

@@ -55,7 +55,7 @@ std::int32_t DecodeRun::DecodeSheet(const std::string& archivePath, const std::s
   } catch (FaultError& error) {
     report_.outputFailed = true;
     error.SetPath(name);
-    Report(OutputNotWritten(error.Details()));
+    Report(OutputNotWritten(error.Details(), {}, file && files_.IsPlainFile(name)));
     return 0;
   }
   DecoderHost host(delegate_);
@@ -136,7 +136,8 @@ bool DecodeRun::WriteSheet(const std::string& name, const std::function<void()>&
     fault = {.kind = FaultKind::kUnexpected, .path = name, .text = error.what()};
   }
   report_.outputFailed = true;
-  Report(OutputNotWritten(std::move(fault)));
+  // Not committed: a file at the sheet's name is the one that was there.
+  Report(OutputNotWritten(std::move(fault), {}, files_.IsPlainFile(name)));
   return false;
 }
 

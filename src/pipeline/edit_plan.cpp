@@ -1,6 +1,7 @@
 #include "pipeline/edit_plan.h"
 
 #include "common/error.h"
+#include "formats/entry_limits.h"
 
 namespace sprite::pipeline {
 namespace {
@@ -97,6 +98,19 @@ std::vector<EditPiece> PlanEdit(const ArchiveEdit& edit, std::int32_t count) {
     }
   }
   throw InvalidArgumentError("unknown change");
+}
+
+std::optional<std::size_t> FirstFilePastFullArchive(const std::vector<EditPiece>& pieces) {
+  std::int64_t room = formats::kMaxEntries;
+  for (const EditPiece& piece : pieces) {
+    room -= piece.Kept() ? piece.Count() : 0;
+  }
+  for (const EditPiece& piece : pieces) {
+    if (!piece.Kept() && room-- <= 0) {
+      return piece.file;
+    }
+  }
+  return std::nullopt;
 }
 
 }  // namespace sprite::pipeline

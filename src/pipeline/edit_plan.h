@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,5 +41,9 @@ struct EditPiece {
 // have; InvalidArgumentError for an edit without the entries or files its
 // kind needs.
 std::vector<EditPiece> PlanEdit(const ArchiveEdit& edit, std::int32_t count);
+
+// The index of the first of the edit's files that the edited archive has no
+// room for, past the kept entries, wherever the files go: nothing when all fit.
+std::optional<std::size_t> FirstFilePastFullArchive(const std::vector<EditPiece>& pieces);
 
 }  // namespace sprite::pipeline

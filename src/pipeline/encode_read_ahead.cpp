@@ -12,11 +12,13 @@ namespace sprite::pipeline {
 
 EncodeReadAhead::EncodeReadAhead(files::FileSystem& files, std::span<const std::string> paths,
                                  AlphaRule rule, std::optional<PictureMapper> given,
-                                 ColourMapping mapping, std::function<bool()> shouldStop)
+                                 ColourMapping mapping, std::function<bool()> shouldStop,
+                                 bool sheets)
     : files_(files),
       paths_(paths),
       rule_(rule),
       mapping_(std::move(mapping)),
+      limits_{.oneEntry = !sheets},
       mapper_(std::move(given)),
       shouldStop_(std::move(shouldStop)) {}
 
@@ -91,7 +93,7 @@ void EncodeReadAhead::Decode(BoundedAhead<Decoded>& ahead, std::size_t index, De
 
 formats::PngPicture EncodeReadAhead::DecodePng(ByteView file, std::size_t index) const {
   try {
-    return formats::ReadPng(file);
+    return formats::ReadPng(file, limits_);
   } catch (FaultError& error) {
     error.SetPath(paths_[index]);
     throw;
@@ -102,8 +104,9 @@ formats::PngPicture EncodeReadAhead::ReadPng(const BoundedAhead<Decoded>& ahead,
                                              std::size_t index, std::vector<std::string>& notes) {
   formats::PngPicture picture = DecodePng(file, index);
   if (!mapper_ && mapping_.colours > 0) {
-    mapper_ = ChosenPalette(files_, picture, index, paths_.subspan(index + 1), rule_, mapping_,
-                            kept_, notes, [&ahead] { return ahead.Stopping(); });
+    mapper_ = ChosenPalette(
+        files_, picture, index, paths_.subspan(index + 1), rule_, mapping_, kept_, notes,
+        [&ahead] { return ahead.Stopping(); }, limits_);
   } else if (!mapper_) {
     mapper_ = TargetPaletteOf(files_, file, paths_.subspan(index + 1), index + 1, rule_, kept_);
     notes = PaletteNotes(*mapper_);

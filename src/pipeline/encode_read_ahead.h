@@ -48,10 +48,11 @@ class EncodeReadAhead {
 
   // `paths` outlive this. `given` is the palette file's target palette; without
   // one the palette pass makes it, or chooses it as `mapping` asks.
-  // `shouldStop` is asked while Next waits for the thread.
+  // `shouldStop` is asked while Next waits for the thread. Unless the pictures
+  // are `sheets`, a PNG picture no entry can hold is refused from its header.
   EncodeReadAhead(files::FileSystem& files, std::span<const std::string> paths, AlphaRule rule,
                   std::optional<PictureMapper> given, ColourMapping mapping = {},
-                  std::function<bool()> shouldStop = nullptr);
+                  std::function<bool()> shouldStop = nullptr, bool sheets = false);
 
   // The next listed picture, waited for: one call for each path. Throws
   // CancelledError when asked to stop while it waits.
@@ -85,6 +86,7 @@ class EncodeReadAhead {
   std::span<const std::string> paths_;
   AlphaRule rule_;
   ColourMapping mapping_;
+  formats::PngLimits limits_;
   // Made on the thread before it puts the first PNG picture; used by the run's
   // thread from when it takes that picture on.
   std::optional<PictureMapper> mapper_;

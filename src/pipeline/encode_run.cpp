@@ -209,8 +209,9 @@ std::optional<PictureMapper> EncodeRun::GivenPalette(std::optional<Problem>& ref
 Bytes EncodeRun::StorePictures(const std::vector<std::string>& inputs,
                                std::optional<PictureMapper> given, formats::ArchiveWriter& archive,
                                Stored& run) {
-  EncodeReadAhead pictures(files_, inputs, options_.alpha, std::move(given), options_.mapping,
-                           [this] { return delegate_.ShouldStop(); });
+  EncodeReadAhead pictures(
+      files_, inputs, options_.alpha, std::move(given), options_.mapping,
+      [this] { return delegate_.ShouldStop(); }, options_.sheet.has_value());
   const std::size_t count = inputs.size();
   for (std::size_t index = 0; index < count; ++index) {
     if (delegate_.ShouldStop()) {

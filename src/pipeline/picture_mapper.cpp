@@ -9,6 +9,7 @@
 
 #include "colour/colour_mapper.h"
 #include "common/error.h"
+#include "common/text.h"
 #include "pipeline/colour_tables.h"
 
 namespace sprite::pipeline {
@@ -245,8 +246,8 @@ PictureMapper PictureMapper::ForGivenPalette(const formats::PaletteFile& file, A
   const std::size_t entries = std::min(file.entriesGiven, kPaletteEntries);
   if (entries < 2) {
     throw FaultError({.kind = FaultKind::kBadPaletteFile,
-                      .text = "the palette has " + std::to_string(entries) +
-                              " entries; opaque colours need entries past index 0"});
+                      .text = "the palette has " + Counted(entries, "entry", "entries") +
+                              "; opaque colours need entries past index 0"});
   }
   std::vector<colour::Rgb> colours;
   for (std::size_t i = 0; i < entries; ++i) {

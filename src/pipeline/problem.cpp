@@ -87,17 +87,20 @@ Problem MappingUnused(Fault fault, OptionWords words) {
   return Make(Problem::Effect::kStoredAnyway, std::move(fault), std::move(text), std::move(line));
 }
 
+constexpr char kPreviousKept[] = "; the previous file is unchanged";
+
 Problem ArchiveNotWritten(Fault fault, bool replacing) {
   std::string text = "cannot write the archive " + Quoted(fault.path) + ": " + Describe(fault) +
-                     (replacing ? "; the previous file is unchanged" : "");
+                     (replacing ? kPreviousKept : "");
   std::string line = "ERROR: " + text;
   return Make(Problem::Effect::kOutputFailed, std::move(fault), std::move(text), std::move(line));
 }
 
-Problem OutputNotWritten(Fault fault, std::string_view rest) {
+Problem OutputNotWritten(Fault fault, std::string_view rest, bool previousKept) {
   std::string text =
       "cannot write " + Quoted(fault.path) + ": " + Describe(fault) +
-      (rest.empty() ? "" : "; the " + std::string(rest) + " from there on were not written");
+      (rest.empty() ? "" : "; the " + std::string(rest) + " from there on were not written") +
+      (previousKept ? kPreviousKept : "");
   std::string line = "ERROR: " + text;
   return Make(Problem::Effect::kOutputFailed, std::move(fault), std::move(text), std::move(line));
 }

@@ -56,8 +56,9 @@ Problem MappingUnused(Fault fault, OptionWords words = OptionWords::kCommandLine
 // the file that was at the path before (if any) is unchanged.
 Problem ArchiveNotWritten(Fault fault, bool replacing);
 // A decoded bitmap, or the folder of written files, could not be written;
-// `rest`, where given, names the files not written after it ("bitmaps").
-Problem OutputNotWritten(Fault fault, std::string_view rest = {});
+// `rest`, where given, names the files not written after it ("bitmaps");
+// `previousKept`: a file being replaced failed, and the one that was there is unchanged.
+Problem OutputNotWritten(Fault fault, std::string_view rest = {}, bool previousKept = false);
 // `rest`: what was not done with the entries from there on ("written", "listed"),
 // and `what` they are called ("bitmaps", "PNG pictures", "entries").
 Problem EntryNotDecoded(Fault fault, std::string_view what = "bitmaps",

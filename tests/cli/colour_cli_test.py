@@ -96,6 +96,11 @@ def chosen_palettes(folder):
     used = {c for c in decoded(folder, path("q.spr")) if c}
     check("--colours 16: at most 16 colours", 0 < len(used) <= 16, used)
 
+    Image.new("RGBA", (3, 3), (9, 9, 9, 255)).save(path("grey.png"))
+    status, out, err = cli("encode", "--colours", "4", "-o", path("one.spr"), path("grey.png"))
+    check("--colours 4 of one colour: said in the singular",
+          "PNG palette: 1 opaque colour chosen from the pictures' 1" in out, out)
+
     clear = path("clear.png")
     Image.new("RGBA", (5, 5)).save(clear)
     status, out, err = cli("encode", "--colours", "8", "-o", path("clear.spr"), clear)

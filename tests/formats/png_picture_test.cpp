@@ -129,6 +129,41 @@ TEST(PngReader, DamagedFilesAreRefusedWithTheirReason) {
             0u);
 }
 
+// A picture to be one archive entry is refused from its header when no entry
+// holds it: the image data, one byte here, is never looked at.
+TEST(PngReader, APictureNoEntryHoldsIsRefusedFromItsHeader) {
+  const auto claim = [](std::uint32_t width, std::uint32_t height) {
+    Bytes file(kPngSignature.begin(), kPngSignature.end());
+    Bytes ihdr = B({0, 0, 0, 0, 0, 0, 0, 0, 8, 6, 0, 0, 0});
+    for (int i = 0; i < 4; ++i) {
+      ihdr[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(width >> (24 - 8 * i));
+      ihdr[static_cast<std::size_t>(4 + i)] = static_cast<std::uint8_t>(height >> (24 - 8 * i));
+    }
+    AppendPngChunk(file, ChunkType("IHDR"), ihdr);
+    AppendPngChunk(file, ChunkType("IDAT"), B({0}));
+    AppendPngChunk(file, ChunkType("IEND"), {});
+    return file;
+  };
+  const struct {
+    std::uint32_t width, height;
+    bool oneEntry;
+    std::string refusal;
+  } cases[] = {
+      {32768, 1, true,
+       "it is too large: 32768 x 1 pixels; an archive entry holds at most 32767 in each direction"},
+      {1, 32768, true,
+       "it is too large: 1 x 32768 pixels; an archive entry holds at most 32767 in each direction"},
+      {4096, 4096, true, "its pixel area of 16777216 bytes is too large for one archive entry"},
+      {32767, 1, true, "its image data (1 byte) is far too short"},
+      {4096, 4096, false, "its image data (1 byte) is far too short"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+    EXPECT_EQ(Refusal(claim(c.width, c.height), {.oneEntry = c.oneEntry}).rfind(c.refusal, 0), 0u)
+        << Refusal(claim(c.width, c.height), {.oneEntry = c.oneEntry});
+  }
+}
+
 TEST(PngReader, ColoursReadBeforeThePixelsAreThoseOfTheWholePicture) {
   for (const char* name : {"indexed-1bit.png", "indexed-8bit.png", "indexed-trns.png",
                            "indexed-interlaced.png", "rgb-trns.png", "grey-alpha.png"}) {
@@ -364,7 +399,7 @@ TEST(PngReader, ChunksAfterTheImageDataAreTakenAlikeByEitherDecoding) {
                   "chunk IDAT at offset " + std::to_string(iend + 15) + " comes after other"},
              Case{before({{ChunkType("ABCD"), B({1})}}), "chunk ABCD" + at + " is a critical"},
              Case{before({{ChunkType("IEND"), B({1})}}, false),
-                  "chunk IEND" + at + " holds data (1 bytes)"},
+                  "chunk IEND" + at + " holds data (1 byte)"},
              Case{before(Chunks(1200, {ChunkType("tEXt"), text})), ""},
              Case{before({{ChunkType("PLTE"), B({1, 2, 3})}, {ChunkType("tIME"), B({1})}}), ""},
          }) {

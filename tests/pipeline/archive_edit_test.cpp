@@ -213,6 +213,7 @@ TEST_F(ArchiveEditTest, ADamagedArchiveOrAMissingEntryIsLeftAsItWas) {
   Bytes pastPalette = ArchiveWithUndecodableEntry();
   pastPalette[21] = 0x7F;
   files_.files["b.bmp"] = BuildBitmap({.pixelArea = {1, 2, 3, 4}});
+  const Bytes full = EncodedArchive(std::vector<Listed>(32767, {1, 1, {1}, Bytes(1024, 0)}));
   const struct {
     Bytes archive;
     pipeline::ArchiveEdit edit;
@@ -234,6 +235,8 @@ TEST_F(ArchiveEditTest, ADamagedArchiveOrAMissingEntryIsLeftAsItWas) {
        FaultKind::kOutputIsInput},
       {ArchiveWithUndecodableEntry(), {Kind::kAppend, {}, {"none.png"}}, FaultKind::kNoSuchFile},
       {ArchiveWithUndecodableEntry(), {Kind::kAppend, {}, {"b.bmp"}}, FaultKind::kStopped},
+      {full, {Kind::kAppend, {}, {"b.bmp"}}, FaultKind::kArchiveFull},
+      {full, {Kind::kInsert, {{1, 1}}, {"b.bmp"}}, FaultKind::kArchiveFull},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(Describe({.kind = c.kind}));
@@ -247,6 +250,10 @@ TEST_F(ArchiveEditTest, ADamagedArchiveOrAMissingEntryIsLeftAsItWas) {
     EXPECT_EQ(report.noSuchEntry, c.kind == FaultKind::kNoSuchEntry);
     ASSERT_FALSE(delegate_.problems.empty());
     EXPECT_EQ(delegate_.problems.front().fault.kind, c.kind);
+    if (c.kind == FaultKind::kArchiveFull) {  // refused before any new picture is coded
+      EXPECT_THAT(delegate_.Texts(),
+                  ::testing::Not(::testing::Contains(::testing::StartsWith("Adding:"))));
+    }
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <string>
 #include <utility>
@@ -15,6 +16,7 @@
 #include "fakes/fake_file_system.h"
 #include "fakes/memory_file_system.h"
 #include "formats/png_picture.h"
+#include "pipeline/archive_listing.h"
 #include "pipeline/encode_run.h"
 #include "pipeline/recording_delegate.h"
 #include "pipeline/sprite_sheet.h"
@@ -272,6 +274,46 @@ TEST_F(DecodeRunTest, AFullDiskNamesTheFilesLeftUnwrittenAsTheyAreWritten) {
     EXPECT_THAT(delegate_.problems.back().text,
                 HasSubstr(png ? "; the pictures from there on" : "; the bitmaps from there on"));
     delegate_.problems.clear();
+  }
+}
+
+// A file a failed run was replacing is said to be unchanged only where there
+// was one: the sheet, the list and the palette, as the archive.
+TEST_F(DecodeRunTest, AFullDiskSaysAReplacedFileIsUnchangedOnlyWhenThereWasOne) {
+  const std::string archive = MakeArchive({{.pixelArea = {1, 2, 3, 4}}});
+  const std::string list = folder_.Path("list.txt");
+  const std::string palette = folder_.Path("pal.gpl");
+  Decode(archive, {}, {.png = true});  // the picture a list's run writes before its list
+  const auto picture = static_cast<long>(ReadFile(archive + ".0001.png").size());
+  const struct {
+    std::string output;
+    long budget;
+    std::function<pipeline::RunReport()> run;
+  } cases[] = {
+      {archive + ".sheet.png", 0,
+       [&] { return Decode(archive, {}, {.png = true, .sheetColumns = 1}); }},
+      {list, picture, [&] { return Decode(archive, {}, {.png = true, .listPath = list}); }},
+      {palette, 0,
+       [&] {
+         delegate_ = RecordingDelegate{};
+         return pipeline::ExportPalette(files_, delegate_, archive, palette,
+                                        pipeline::PaletteFormat::kGimp);
+       }},
+  };
+  for (const auto& c : cases) {
+    for (const bool existed : {false, true}) {
+      SCOPED_TRACE(c.output + (existed ? ", there before" : ", new"));
+      std::filesystem::remove(std::filesystem::path(c.output));
+      if (existed) {
+        WriteFile(c.output, Bytes{'o', 'l', 'd'});
+      }
+      files_.writeBudget = c.budget;
+      EXPECT_TRUE(c.run().outputFailed);
+      files_.writeBudget = -1;
+      const std::string& text = delegate_.problems.back().text;
+      EXPECT_EQ(text.find("; the previous file is unchanged") != std::string::npos, existed)
+          << text;
+    }
   }
 }
 

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "common/error.h"
+#include "common/text.h"
 #include "pipeline/problem.h"
 
 namespace sprite::testing {
@@ -144,6 +145,23 @@ TEST(FaultWordsTest, EachNumberStandsWhereItsFactBelongs) {
   }
 }
 
+// A count of one reads in the singular, wherever the words give a count.
+TEST(FaultWordsTest, ACountOfOneIsSingular) {
+  const struct {
+    Fault fault;
+    const char* words;
+  } cases[] = {
+      {{.kind = FaultKind::kArchiveCut, .value = 1},
+       "the file is 1 byte long, too short to hold the 1024-byte palette at its end"},
+      {{.kind = FaultKind::kBytesAfterEntries, .offset = 9, .value = 1, .bound = 1},
+       "1 byte at offset 9, after the last of the 1 entry the header counts, belongs to no "
+       "entry"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Describe(c.fault), c.words);
+  }
+}
+
 // The advice of a refused run names what its reader can change: sprite-cli's
 // options, or the window's menu items; the facts are the same.
 TEST(ProblemWordsTest, AdviceNamesTheOptionsOfTheProgramThatReadsIt) {
@@ -232,6 +250,36 @@ TEST(ProblemWordsTest, ADamagedArchiveIsNamedWithItsControlCharactersEscaped) {
                   {.kind = FaultKind::kBytesAfterEntries, .path = "\x1B[31m.spr", .value = 8})
                   .line,
               HasSubstr("ERROR: \\x1B[31m.spr: 8 bytes"));
+}
+
+// A name longer than a message shows is shown by its ends, whole characters
+// each; others are shown whole.
+TEST(ProblemWordsTest, AnOverlongNameIsShownByItsEnds) {
+  const auto repeated = [](std::string_view part, std::size_t times) {
+    std::string text;
+    for (std::size_t i = 0; i < times; ++i) {
+      text += part;
+    }
+    return text;
+  };
+  const std::string ends = repeated("x", kShownEnds);
+  const struct {
+    std::string name;
+    std::string shown;
+  } cases[] = {
+      {repeated("x", 2 * kShownEnds + 1), repeated("x", 2 * kShownEnds + 1)},
+      {"a" + repeated("x", 2 * kShownEnds) + "z",
+       "a" + ends.substr(1) + "…" + ends.substr(1) + "z"},
+      {repeated("x", 1 << 20) + ".png", ends + "…" + ends.substr(4) + ".png"},
+      {repeated("é", 3 * kShownEnds), repeated("é", kShownEnds) + "…" + repeated("é", kShownEnds)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name.size());
+    const Fault unread{
+        .kind = FaultKind::kCannotRead, .path = c.name, .text = "File name too long"};
+    EXPECT_EQ(pipeline::PictureNotStored(unread).line,
+              "ERROR: " + c.shown + ": not stored: cannot read it: File name too long");
+  }
 }
 
 }  // namespace

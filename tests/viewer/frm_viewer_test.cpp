@@ -321,7 +321,7 @@ TEST_F(FrmViewerArchiveTest, KeysStepThroughTheEntriesAndStopAtTheEnds) {
   Press({PictureKey::kEnd});
   EXPECT_EQ(Window().Text(),
             "a.spr: entry 5 of 5 cannot be shown: entry 5 at offset 40: the coded stream of 1 "
-            "bytes ends with a zero-run marker at byte 1 and no count byte after it; Space plays "
+            "byte ends with a zero-run marker at byte 1 and no count byte after it; Space plays "
             "at 10 frames a second");
   // One that lost entries past the one shown steps to its last one.
   Bytes shorter = changed;
