@@ -134,28 +134,17 @@ TEST(FaultWordsTest, EachNumberStandsWhereItsFactBelongs) {
        "offset 24 (the header counts 9 entries)"},
       {{.kind = FaultKind::kReadPastEnd, .offset = 7, .value = 4, .bound = 10},
        "a read of 4 bytes at offset 7 runs past the end of the data (10 bytes)"},
-      {{.kind = FaultKind::kColoursChanged, .value = 2, .bound = 0},
-       "2 pixels took a near palette colour, the farthest less than 0.001 away (OKLab)"},
-      {{.kind = FaultKind::kOpaqueIndex0Nearest, .value = 3, .bound = 17, .text = "(0, 0, 0)"},
-       "its 3 pixels of the opaque colour 0 took the nearest colour, index 17 (0, 0, 0): the "
-       "palette has no free entry and no other of their colour"},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(Describe(c.fault), c.words);
-  }
-}
-
-// A count of one reads in the singular, wherever the words give a count.
-TEST(FaultWordsTest, ACountOfOneIsSingular) {
-  const struct {
-    Fault fault;
-    const char* words;
-  } cases[] = {
+      // A count of one reads in the singular.
       {{.kind = FaultKind::kArchiveCut, .value = 1},
        "the file is 1 byte long, too short to hold the 1024-byte palette at its end"},
       {{.kind = FaultKind::kBytesAfterEntries, .offset = 9, .value = 1, .bound = 1},
        "1 byte at offset 9, after the last of the 1 entry the header counts, belongs to no "
        "entry"},
+      {{.kind = FaultKind::kColoursChanged, .value = 2, .bound = 0},
+       "2 pixels took a near palette colour, the farthest less than 0.001 away (OKLab)"},
+      {{.kind = FaultKind::kOpaqueIndex0Nearest, .value = 3, .bound = 17, .text = "(0, 0, 0)"},
+       "its 3 pixels of the opaque colour 0 took the nearest colour, index 17 (0, 0, 0): the "
+       "palette has no free entry and no other of their colour"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Describe(c.fault), c.words);
