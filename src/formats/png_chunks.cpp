@@ -11,8 +11,6 @@ namespace sprite::formats {
 
 namespace {
 
-constexpr std::size_t kChunkFrame = 12;  // length, type, CRC
-
 std::string Text(std::uint64_t value) {
   return std::to_string(value);
 }

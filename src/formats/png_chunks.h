@@ -16,6 +16,8 @@ namespace sprite::formats {
 // Chunk lengths, widths and heights are at most this.
 inline constexpr std::uint32_t kMaxPngNumber = 0x7FFFFFFF;
 inline constexpr std::size_t kIhdrLength = 13;
+// What frames a chunk's data: its length, type and CRC.
+inline constexpr std::size_t kChunkFrame = 12;
 
 struct PngLimits;
 

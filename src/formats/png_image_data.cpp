@@ -200,14 +200,13 @@ std::optional<Bytes> DecodeWholeImage(ByteView chunks, const PngImageLayout& lay
     return std::nullopt;
   }
   // One chunk's data is the stream as it lies; the data of several are joined.
-  constexpr std::size_t kFrame = 12;  // length, type, CRC
   const auto dataAt = [&](std::size_t offset) {
     return chunks.subspan(offset + 8, BigEndian32(chunks.data() + offset));
   };
   ByteView stream = dataAt(0);
   Bytes joined;
-  if (kFrame + stream.size() < chunks.size()) {
-    for (std::size_t at = 0; at < chunks.size(); at += kFrame + stream.size()) {
+  if (kChunkFrame + stream.size() < chunks.size()) {
+    for (std::size_t at = 0; at < chunks.size(); at += kChunkFrame + stream.size()) {
       stream = dataAt(at);
       joined.insert(joined.end(), stream.begin(), stream.end());
     }
