@@ -308,6 +308,12 @@ std::string Describe(const Fault& fault, OptionWords words) {
              std::string(fault.bound != 0 ? "at least " : "") + Number(fault.value) +
              (fault.value == 1 ? " colour now stands" : " colours now stand") +
              " for several that differed only below those 8 bits";
+    case kFramesLeftOut:
+      return "it is an animated PNG: only its still picture, the one its IDAT chunks hold, "
+             "is read, and " +
+             Counted(fault.value, "frame", "frames") + " of its animation (acTL chunk) " +
+             (fault.value == 1 ? "is" : "are") +
+             " left out; save each frame as a picture of its own to store them";
     case kOutputWrittenTwice:
       return fault.text + " is the same file; a run never writes one file twice";
     case kBadListLine:

@@ -281,6 +281,7 @@ PngPicture ReadPng(ByteView file, const PngLimits& limits, PngDecoding decoding)
   picture.width = ihdr.width;
   picture.height = ihdr.height;
   picture.entryShape = ReadEntryShape(ctx, ihdr.width, ihdr.height);
+  picture.framesLeftOut = walk.framesLeftOut;
   const bool indexed = ihdr.color_type == SPNG_COLOR_TYPE_INDEXED;
   picture.form = indexed ? PngForm::kIndexed : PngForm::kRgba8;
   std::optional<Bytes> decoded;

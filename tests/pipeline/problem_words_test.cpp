@@ -87,10 +87,11 @@ constexpr KindFacts kKinds[] = {
     {FaultKind::kOutputWrittenTwice, false, false, true, false, false},
     {FaultKind::kBadListLine, true, false, true, false, false},
     {FaultKind::kGivenIndex0, true, false, true, false, false},
+    {FaultKind::kFramesLeftOut, true, false, false, false, false},
 };
 
 TEST(FaultWordsTest, EveryKindHasWordsOfItsOwnThatCarryItsFacts) {
-  ASSERT_EQ(std::size(kKinds), static_cast<std::size_t>(FaultKind::kGivenIndex0) + 1);
+  ASSERT_EQ(std::size(kKinds), static_cast<std::size_t>(FaultKind::kFramesLeftOut) + 1);
   std::set<std::string> seen;
   for (const KindFacts& k : kKinds) {
     const Fault fault{
