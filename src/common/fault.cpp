@@ -11,6 +11,13 @@ std::string Number(std::int64_t value) {
   return std::to_string(value);
 }
 
+// "a 4-bit", "an 8-bit": the number with its article, as it is said.
+std::string ABits(std::int64_t bits) {
+  const std::string digits = Number(bits);
+  const bool vowel = digits.starts_with('8') || bits == 11 || bits == 18;
+  return (vowel ? "an " : "a ") + digits + "-bit";
+}
+
 std::string Pixels(std::int64_t count) {
   return Counted(count, "pixel", "pixels");
 }
@@ -125,10 +132,10 @@ std::string Describe(const Fault& fault, OptionWords words) {
       return "it is " + ByteCount(fault.value) +
              " long, too short for the 54 bytes of bitmap headers";
     case kNotEightBit:
-      return "it is a " + Number(fault.value) + "-bit bitmap" + kOnlyEightBit;
+      return "it is " + ABits(fault.value) + " bitmap" + kOnlyEightBit;
     case kOs2Header:
-      return "it is a " + Number(fault.value) +
-             "-bit OS/2 bitmap, with a 12-byte information header; only 8-bit bitmaps with 256 "
+      return "it is " + ABits(fault.value) +
+             " OS/2 bitmap, with a 12-byte information header; only 8-bit bitmaps with 256 "
              "colours and a header of 40 bytes or more can be stored";
     case kNot256Colours:
       if (fault.value == 0) {
