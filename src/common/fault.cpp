@@ -68,7 +68,10 @@ std::string EntryPlace(const Fault& fault) {
          ": ";
 }
 
-constexpr char kOnlyEightBit[] = "; only 8-bit bitmaps with 256 colours can be stored";
+// What a bitmap of another kind can be saved as instead: a PNG picture may have any colours.
+constexpr char kSaveAsOne[] = ": save it as one, or as a PNG picture";
+const std::string kOnlyEightBit =
+    std::string("; only 8-bit bitmaps with 256 colours can be stored") + kSaveAsOne;
 
 }  // namespace
 
@@ -136,11 +139,11 @@ std::string Describe(const Fault& fault, OptionWords words) {
     case kOs2Header:
       return "it is " + ABits(fault.value) +
              " OS/2 bitmap, with a 12-byte information header; only 8-bit bitmaps with 256 "
-             "colours and a header of 40 bytes or more can be stored";
+             "colours and a header of 40 bytes or more can be stored" +
+             kSaveAsOne;
     case kNot256Colours:
       if (fault.value == 0) {
-        return "it is an 8-bit bitmap that does not give its number of colours (0)" +
-               std::string(kOnlyEightBit);
+        return "it is an 8-bit bitmap that does not give its number of colours (0)" + kOnlyEightBit;
       }
       return "it is an 8-bit bitmap with " + Number(fault.value) + " colours" + kOnlyEightBit;
     case kCompressed:

@@ -137,7 +137,8 @@ TEST(FaultWordsTest, EachNumberStandsWhereItsFactBelongs) {
        "a read of 4 bytes at offset 7 runs past the end of the data (10 bytes)"},
       {{.kind = FaultKind::kOs2Header, .value = 8},
        "it is an 8-bit OS/2 bitmap, with a 12-byte information header; only 8-bit bitmaps with "
-       "256 colours and a header of 40 bytes or more can be stored"},
+       "256 colours and a header of 40 bytes or more can be stored: save it as one, or as a PNG "
+       "picture"},
       // A count of one reads in the singular.
       {{.kind = FaultKind::kArchiveCut, .value = 1},
        "the file is 1 byte long, too short to hold the 1024-byte palette at its end"},
