@@ -11,6 +11,13 @@ std::string Number(std::int64_t value) {
   return std::to_string(value);
 }
 
+// "a 4-bit", "an 8-bit": the number with its article, as it is said.
+std::string ABits(std::int64_t bits) {
+  const std::string digits = Number(bits);
+  const bool vowel = digits.starts_with('8') || bits == 11 || bits == 18;
+  return (vowel ? "an " : "a ") + digits + "-bit";
+}
+
 std::string Pixels(std::int64_t count) {
   return Counted(count, "pixel", "pixels");
 }
@@ -61,7 +68,10 @@ std::string EntryPlace(const Fault& fault) {
          ": ";
 }
 
-constexpr char kOnlyEightBit[] = "; only 8-bit bitmaps with 256 colours can be stored";
+// What a bitmap of another kind can be saved as instead: a PNG picture may have any colours.
+constexpr char kSaveAsOne[] = ": save it as one, or as a PNG picture";
+const std::string kOnlyEightBit =
+    std::string("; only 8-bit bitmaps with 256 colours can be stored") + kSaveAsOne;
 
 }  // namespace
 
@@ -125,15 +135,15 @@ std::string Describe(const Fault& fault, OptionWords words) {
       return "it is " + ByteCount(fault.value) +
              " long, too short for the 54 bytes of bitmap headers";
     case kNotEightBit:
-      return "it is a " + Number(fault.value) + "-bit bitmap" + kOnlyEightBit;
+      return "it is " + ABits(fault.value) + " bitmap" + kOnlyEightBit;
     case kOs2Header:
-      return "it is a " + Number(fault.value) +
-             "-bit OS/2 bitmap, with a 12-byte information header; only 8-bit bitmaps with 256 "
-             "colours and a header of 40 bytes or more can be stored";
+      return "it is " + ABits(fault.value) +
+             " OS/2 bitmap, with a 12-byte information header; only 8-bit bitmaps with 256 "
+             "colours and a header of 40 bytes or more can be stored" +
+             kSaveAsOne;
     case kNot256Colours:
       if (fault.value == 0) {
-        return "it is an 8-bit bitmap that does not give its number of colours (0)" +
-               std::string(kOnlyEightBit);
+        return "it is an 8-bit bitmap that does not give its number of colours (0)" + kOnlyEightBit;
       }
       return "it is an 8-bit bitmap with " + Number(fault.value) + " colours" + kOnlyEightBit;
     case kCompressed:
@@ -308,6 +318,12 @@ std::string Describe(const Fault& fault, OptionWords words) {
              std::string(fault.bound != 0 ? "at least " : "") + Number(fault.value) +
              (fault.value == 1 ? " colour now stands" : " colours now stand") +
              " for several that differed only below those 8 bits";
+    case kFramesLeftOut:
+      return "it is an animated PNG: only its still picture, the one its IDAT chunks hold, "
+             "is read, and " +
+             Counted(fault.value, "frame", "frames") + " of its animation (acTL chunk) " +
+             (fault.value == 1 ? "is" : "are") +
+             " left out; save each frame as a picture of its own to store them";
     case kOutputWrittenTwice:
       return fault.text + " is the same file; a run never writes one file twice";
     case kBadListLine:

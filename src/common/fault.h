@@ -128,6 +128,9 @@ enum class FaultKind : std::uint8_t {
   // A palette given holds a PNG picture's opaque colour only at index 0, which
   // is see-through; value: the pixels of that colour; text: it, "(r, g, b)".
   kGivenIndex0,
+  // An animated PNG whose frames are not stored, but its still picture;
+  // `path` names it; value: the frames left out.
+  kFramesLeftOut,
 };
 
 struct Fault {

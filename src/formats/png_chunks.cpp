@@ -132,6 +132,8 @@ PngChunkWalk WalkPngChunks(ByteView file, const PngLimits& limits) {
   bool sawHeader = false;
   bool sawImageData = false;
   bool imageDataEnded = false;  // a chunk other than IDAT followed the image data
+  std::uint32_t frames = 0;     // as acTL counts them
+  bool stillIsFrame = false;
   while (true) {
     std::optional<PngChunk> chunk = chunks.Next();
     if (!chunk) {
@@ -165,9 +167,14 @@ PngChunkWalk WalkPngChunks(ByteView file, const PngLimits& limits) {
       walk.endOffset = chunk->offset;
       break;
     } else {
+      if (chunk->Is("acTL") && chunk->length >= 4 && !sawImageData) {
+        frames = BigEndian32(chunk->data);
+      }
+      stillIsFrame = stillIsFrame || (chunk->Is("fcTL") && !sawImageData);
       imageDataEnded = sawImageData;
     }
   }
+  walk.framesLeftOut = frames - std::min<std::uint32_t>(frames, stillIsFrame ? 1 : 0);
   const PngImageLayout& layout = walk.layout;
   if (!sawImageData) {
     PngDamaged("it has no image data (no IDAT chunk)");

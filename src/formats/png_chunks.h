@@ -74,6 +74,10 @@ struct PngChunkWalk {
   std::size_t imageDataStart = 0;
   std::size_t imageDataEnd = 0;
   std::size_t endOffset = 0;  // the offset of the IEND chunk
+  // An animated PNG's frames (acTL) that its still picture, the one its IDAT
+  // chunks hold and the only one read, is not: all but the first when the
+  // still picture is the first frame (an fcTL before the image data), else all.
+  std::uint32_t framesLeftOut = 0;
 };
 
 // Walks every chunk of `file` to IEND before the decoder does, so that a

@@ -62,6 +62,69 @@ void CheckRead(int code) {
   }
 }
 
+// The most text, profile and unknown chunks libspng keeps of a picture
+// (SPNG_MAX_CHUNK_COUNT), which it lets no caller raise.
+constexpr std::uint64_t kMaxKeptChunks = 1000;
+
+// A decoder of `file` within `limits`, keeping the chunks it does not know.
+Context Decoder(ByteView file, const PngLimits& limits) {
+  Context context = NewContext(0);
+  spng_ctx* ctx = context.get();
+  CheckRead(spng_set_png_buffer(ctx, file.data(), file.size()));
+  CheckRead(spng_set_image_limits(ctx, limits.maxWidth, limits.maxHeight));
+  CheckRead(spng_set_chunk_limits(ctx, limits.maxChunkBytes, limits.maxChunkCacheBytes));
+  CheckRead(spng_set_option(ctx, SPNG_KEEP_UNKNOWN_CHUNKS, 1));
+  return context;
+}
+
+bool IsPastChunkLimits(int code) {
+  return code == SPNG_ECHUNK_LIMITS || code == SPNG_EMEM;
+}
+
+// Whether libspng reaches its limits on the chunks of `file` before its image data.
+bool ReachesChunkLimits(ByteView file, const PngLimits& limits) {
+  return IsPastChunkLimits(spng_decode_chunks(Decoder(file, limits).get()));
+}
+
+// libspng says only that a limit was reached, not by which chunk: it is the
+// last of the fewest chunks from the file's start that reach it too, found by
+// halving their number (each try a prefix of the file, nothing copied).
+[[noreturn]] void RefuseChunkPastLimits(ByteView file, const PngLimits& limits) {
+  const auto nth = [&](std::size_t n) {  // the n-th chunk before the image data
+    PngChunks chunks(file);
+    std::optional<PngChunk> chunk;
+    for (std::size_t i = 0; i <= n; ++i) {
+      chunk = chunks.Next();
+      if (!chunk || chunk->Is("IDAT") || !chunks.Take(*chunk, false)) {
+        return std::optional<PngChunk>();
+      }
+    }
+    return chunk;
+  };
+  std::size_t low = 0;
+  std::size_t high = 0;  // past the last chunk before the image data
+  while (nth(high)) {
+    high = high * 2 + 1;
+  }
+  while (low < high) {
+    const std::size_t middle = low + (high - low) / 2;
+    const std::optional<PngChunk> chunk = nth(middle);
+    if (!chunk ||
+        ReachesChunkLimits(file.first(chunk->offset + kChunkFrame + chunk->length), limits)) {
+      high = middle;
+    } else {
+      low = middle + 1;
+    }
+  }
+  const std::optional<PngChunk> chunk = nth(low);
+  const std::string what = chunk ? chunk->Where() : std::string("an ancillary chunk");
+  PngDamaged(what + " goes past what a picture's ancillary chunks may hold here: at most " +
+                 Text(kMaxKeptChunks) + " of them, each at most " + Text(limits.maxChunkBytes) +
+                 " bytes and all together " + Text(limits.maxChunkCacheBytes) +
+                 " bytes, once inflated; save the picture again without it",
+             chunk ? std::optional<std::uint64_t>(chunk->offset) : std::nullopt);
+}
+
 // Indexes of `bitDepth` bits, packed high bits first, one byte each.
 Bytes UnpackIndexes(Bytes packed, std::uint32_t width, std::uint32_t height,
                     std::uint8_t bitDepth) {
@@ -199,16 +262,16 @@ PngPicture ReadPng(ByteView file, const PngLimits& limits, PngDecoding decoding)
     AppendPngChunk(upToImageDataEnd, ChunkType("IEND"), {});
     file = upToImageDataEnd;
   }
-  Context context = NewContext(0);
+  Context context = Decoder(file, limits);
   spng_ctx* ctx = context.get();
-  CheckRead(spng_set_png_buffer(ctx, file.data(), file.size()));
-  CheckRead(spng_set_image_limits(ctx, limits.maxWidth, limits.maxHeight));
-  CheckRead(spng_set_chunk_limits(ctx, limits.maxChunkBytes, limits.maxChunkCacheBytes));
-  CheckRead(spng_set_option(ctx, SPNG_KEEP_UNKNOWN_CHUNKS, 1));
   spng_ihdr ihdr{};
   CheckRead(spng_get_ihdr(ctx, &ihdr));
   // Every chunk before the image data, read and checked before any pixel.
-  CheckRead(spng_decode_chunks(ctx));
+  if (const int code = spng_decode_chunks(ctx); IsPastChunkLimits(code)) {
+    RefuseChunkPastLimits(file, limits);
+  } else {
+    CheckRead(code);
+  }
   std::optional<spng_trns> trns;
   if (spng_trns found{}; spng_get_trns(ctx, &found) == 0) {
     trns = found;
@@ -218,6 +281,7 @@ PngPicture ReadPng(ByteView file, const PngLimits& limits, PngDecoding decoding)
   picture.width = ihdr.width;
   picture.height = ihdr.height;
   picture.entryShape = ReadEntryShape(ctx, ihdr.width, ihdr.height);
+  picture.framesLeftOut = walk.framesLeftOut;
   const bool indexed = ihdr.color_type == SPNG_COLOR_TYPE_INDEXED;
   picture.form = indexed ? PngForm::kIndexed : PngForm::kRgba8;
   std::optional<Bytes> decoded;

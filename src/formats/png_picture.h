@@ -75,6 +75,8 @@ struct PngPicture {
   // them or (not complete) at least that many.
   std::uint64_t mergedColours = 0;
   bool mergedCountComplete = true;
+  // An animated PNG's frames other than the picture read (see PngChunkWalk).
+  std::uint32_t framesLeftOut = 0;
 
   // The colour of pixel (x, y) in either form.
   PngColour At(std::uint32_t x, std::uint32_t y) const;

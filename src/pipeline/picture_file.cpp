@@ -45,6 +45,9 @@ SourcePicture MapPng(formats::PngPicture picture, const std::string& path, Pictu
                        .value = static_cast<std::int64_t>(picture.mergedColours),
                        .bound = picture.mergedCountComplete ? 0 : 1});
   }
+  if (picture.framesLeftOut > 0) {
+    changes.push_back({.kind = FaultKind::kFramesLeftOut, .value = picture.framesLeftOut});
+  }
   const formats::PngColour zero =
       picture.palette.empty() ? formats::PngColour{} : picture.palette[0];
   MappedPicture mapped = mapper.Map(path, std::move(picture));

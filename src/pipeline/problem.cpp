@@ -61,6 +61,7 @@ Problem StoredAnyway(Fault fault) {
     case FaultKind::kOpaqueIndex0Nearest:
     case FaultKind::kGivenIndex0:
     case FaultKind::kColoursMerged:
+    case FaultKind::kFramesLeftOut:
     case FaultKind::kRowsNotHeight:
       line = "Warning: " + Describe(fault);
       break;

@@ -133,7 +133,8 @@ TEST_F(Form1EncodeTest, TheRunShowsInTheLogAndTheBarsAndItsPaletteOutlivesIt) {
               ElementsAre("Init", "Adding: " + a, kOk, kRejected,
                           "  " + b +
                               ": not stored: it is a 24-bit bitmap; only 8-bit bitmaps "
-                              "with 256 colours can be stored",
+                              "with 256 colours can be stored: save it as one, or as a PNG "
+                              "picture",
                           "Completed ",
                           "Stored 1 of 2 pictures in \"" + archive + "\" (" +
                               std::to_string(8 + 6 + 6 + 1024) + " bytes)"));

@@ -86,7 +86,7 @@ TEST_F(Form1ViewerTest, AFileThatCannotBeShownSaysWhyAndTheWindowGoesOn) {
   FileList().DoubleClick(2);
   EXPECT_EQ(ViewerWindow().Text(),
             "\"slime24.bmp\" cannot be shown: it is a 24-bit bitmap; only 8-bit bitmaps with 256 "
-            "colours can be stored");
+            "colours can be stored: save it as one, or as a PNG picture");
   // A file that went away meanwhile.
   std::filesystem::remove(hero_);
   FileList().Click(0);

@@ -303,7 +303,8 @@ TEST(CliTest, EveryPictureNotStoredGetsOneLineWithItsReason) {
       {file("a.txt", text(std::string(60, 'h'))),
        "it is not a bitmap file: it starts with 68 68 68 68 (\"hhhh\"), not with \"BM\""},
       {file("24.bmp", BuildBitmap({.bitsPerPixel = 24, .coloursUsed = 0})),
-       "it is a 24-bit bitmap; only 8-bit bitmaps with 256 colours can be stored"},
+       "it is a 24-bit bitmap; only 8-bit bitmaps with 256 colours can be stored: save it as one, "
+       "or as a PNG picture"},
       {file("4.bmp", BuildBitmap({.bitsPerPixel = 4, .coloursUsed = 16})), "it is a 4-bit bitmap;"},
       {file("16.bmp", BuildBitmap({.coloursUsed = 16})), "it is an 8-bit bitmap with 16 colours;"},
       {file("rle.bmp", BuildBitmap({.compression = 1})),

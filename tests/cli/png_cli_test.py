@@ -85,6 +85,9 @@ def refusals_and_warnings(folder):
     dark.putpalette([16, 16, 16, 224, 64, 64])
     dark.putdata([0, 1, 0, 0, 0, 1])
     dark.save(path("dark.png"))
+    # Three frames: the still picture is the first, the other two are left out.
+    frames = [Image.new("RGBA", (3, 2), (9 * n, 0, 0, 255)) for n in range(3)]
+    frames[0].save(path("anim.png"), save_all=True, append_images=frames[1:])
     # The image data intact, its CRC wrong.
     damaged = bytearray(open(path("rgb.png"), "rb").read())
     at = damaged.find(b"IDAT")
@@ -108,6 +111,8 @@ def refusals_and_warnings(folder):
         ("or moved to an index of its colour", ["--opaque-index0=keep", "dark.png"], 0,
          "the opaque colour of index 0 moves to index 2"),
         ("or meant to be see-through", ["--opaque-index0=see-through", "dark.png"], 0, "Adding: "),
+        ("an animated PNG's frames left out are counted", ["anim.png"], 1,
+         "2 frames of its animation (acTL chunk) are left out"),
         ("a wrong image-data CRC is refused in an RGB picture", ["crc.png"], 1,
          "chunk IDAT at offset 33 is damaged: its CRC does not match its data"),
         ("a sheet that leaves no frame is named", ["--sheet=4x4", "--skip-empty", "clear.png"], 1,

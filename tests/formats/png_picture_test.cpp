@@ -417,6 +417,58 @@ TEST(PngReader, ChunksAfterTheImageDataAreTakenAlikeByEitherDecoding) {
   }
 }
 
+// libspng says only that a limit was reached; the refusal names the chunk that reached it.
+TEST(PngReader, AnAncillaryChunkPastTheLimitsIsNamedWithItsOffset) {
+  const Bytes good = PngOfScanlines({0, 8, 1, 1}, B({0, 7}));
+  constexpr std::size_t kAfterHeader = 33;
+  using Chunks = std::vector<std::pair<PngChunkType, Bytes>>;
+  const auto before = [&](const Chunks& chunks) {
+    Bytes file(good.begin(), good.begin() + kAfterHeader);
+    for (const auto& [type, data] : chunks) {
+      AppendPngChunk(file, type, data);
+    }
+    file.insert(file.end(), good.begin() + kAfterHeader, good.end());
+    return file;
+  };
+  // 16 KiB of zero bytes deflated, behind a keyword and the fields before the text or profile.
+  const auto inflating = [](Bytes fields) {
+    const Bytes zeros(16384, 0);
+    Bytes stream(256);
+    libdeflate_compressor* compressor = libdeflate_alloc_compressor(6);
+    stream.resize(libdeflate_zlib_compress(compressor, zeros.data(), zeros.size(), stream.data(),
+                                           stream.size()));
+    libdeflate_free_compressor(compressor);
+    fields.insert(fields.end(), stream.begin(), stream.end());
+    return fields;
+  };
+  const Bytes text = B({'a', 0, 'b'});
+  Bytes longText(700, 'c');
+  longText[1] = 0;
+  const std::string past = " goes past what a picture's ancillary chunks may hold here";
+  const PngLimits small{.maxChunkBytes = 1024, .maxChunkCacheBytes = 2048};
+  struct Case {
+    Bytes file;
+    std::string refusal;
+    PngLimits limits;
+  };
+  for (const Case& c : {
+           Case{before({{ChunkType("tEXt"), text}, {ChunkType("zTXt"), inflating(B({'a', 0, 0}))}}),
+                "chunk zTXt at offset 48" + past, small},
+           Case{before({{ChunkType("iCCP"), inflating(B({'p', 0, 0}))}}),
+                "chunk iCCP at offset 33" + past, small},
+           Case{before({{ChunkType("iTXt"), inflating(B({'a', 0, 1, 0, 0, 0}))}}),
+                "chunk iTXt at offset 33" + past, small},
+           Case{before(Chunks(3, {ChunkType("tEXt"), longText})),
+                "chunk tEXt at offset " + std::to_string(33 + 2 * (12 + 700)) + past, small},
+           Case{before(Chunks(1001, {ChunkType("tEXt"), text})),
+                "chunk tEXt at offset " + std::to_string(33 + 1000 * 15) + past,
+                {}},
+       }) {
+    const std::string refusal = Refusal(c.file, c.limits);
+    EXPECT_EQ(refusal.rfind(c.refusal, 0), 0u) << refusal << " for " << c.refusal;
+  }
+}
+
 // Scanlines of 16-bit RGBA pixels, big-endian, one row of them.
 Bytes SixteenBitRow(const std::vector<std::array<std::uint16_t, 4>>& pixels) {
   Bytes raw{0};

@@ -87,10 +87,11 @@ constexpr KindFacts kKinds[] = {
     {FaultKind::kOutputWrittenTwice, false, false, true, false, false},
     {FaultKind::kBadListLine, true, false, true, false, false},
     {FaultKind::kGivenIndex0, true, false, true, false, false},
+    {FaultKind::kFramesLeftOut, true, false, false, false, false},
 };
 
 TEST(FaultWordsTest, EveryKindHasWordsOfItsOwnThatCarryItsFacts) {
-  ASSERT_EQ(std::size(kKinds), static_cast<std::size_t>(FaultKind::kGivenIndex0) + 1);
+  ASSERT_EQ(std::size(kKinds), static_cast<std::size_t>(FaultKind::kFramesLeftOut) + 1);
   std::set<std::string> seen;
   for (const KindFacts& k : kKinds) {
     const Fault fault{
@@ -134,6 +135,10 @@ TEST(FaultWordsTest, EachNumberStandsWhereItsFactBelongs) {
        "offset 24 (the header counts 9 entries)"},
       {{.kind = FaultKind::kReadPastEnd, .offset = 7, .value = 4, .bound = 10},
        "a read of 4 bytes at offset 7 runs past the end of the data (10 bytes)"},
+      {{.kind = FaultKind::kOs2Header, .value = 8},
+       "it is an 8-bit OS/2 bitmap, with a 12-byte information header; only 8-bit bitmaps with "
+       "256 colours and a header of 40 bytes or more can be stored: save it as one, or as a PNG "
+       "picture"},
       // A count of one reads in the singular.
       {{.kind = FaultKind::kArchiveCut, .value = 1},
        "the file is 1 byte long, too short to hold the 1024-byte palette at its end"},
