@@ -57,13 +57,18 @@ std::string Slurp(const std::string& path) {
 }
 
 // Standard output goes to `outPath`, or to `outFd` when one is given;
-// standard input comes from `inPath` when one is given.
+// standard input comes from `inPath`, or `inFd` (sharing its offset), when one
+// is given.
 pid_t StartCli(const std::vector<std::string>& args, const std::string& outPath,
-               const std::string& errPath, int outFd = -1, const std::string& inPath = {}) {
+               const std::string& errPath, int outFd = -1, const std::string& inPath = {},
+               int inFd = -1) {
   const pid_t child = fork();
   if (child == 0) {
     if (!inPath.empty()) {
       freopen(inPath.c_str(), "r", stdin);
+    }
+    if (inFd >= 0) {
+      dup2(inFd, STDIN_FILENO);
     }
     const rlimit noCore{0, 0};  // SIGQUIT before the handler is in place dumps no core
     setrlimit(RLIMIT_CORE, &noCore);
@@ -368,15 +373,31 @@ TEST(CliTest, AnArchiveGoesThroughStandardOutputAndComesBackThroughStandardInput
       RunCli(folder, {"decode", "-q", "-C", folder.Path("out"), "-"}, 0, 0, archive);
   EXPECT_EQ(decoded.status, 0) << decoded.err;
   EXPECT_EQ(ReadFile(folder.Path("out/sprites.0001.bmp")), ReadFile(bitmap));
-  // A stream longer than any archive (cat /dev/zero) is refused where it passes that length.
+  // A stream longer than any archive is refused where it passes that length.
   const std::string endless = folder.Path("endless");
-  WriteFile(endless, {});
+  WriteFile(endless, Bytes(formats::kArchiveSignature.begin(), formats::kArchiveSignature.end()));
   std::filesystem::resize_file(endless, formats::kLongestArchive + 1);
   const Result tooLong =
       RunCli(folder, {"decode", "-q", "-C", folder.Path("out"), "-"}, 0, 0, endless);
   EXPECT_EQ(tooLong.status, 1);
   EXPECT_THAT(tooLong.err, HasSubstr("\"-\": it goes on past the 1073873923 bytes"));
   std::filesystem::remove(endless);
+  // One that does not start as an archive (cat /dev/zero) is refused at its
+  // first bytes, as a file of them is, not copied as far as an archive could go.
+  const std::string junk = folder.Path("junk");
+  WriteFile(junk, Bytes(16 << 20, 0x42));
+  const int junkFd = open(junk.c_str(), O_RDONLY);
+  const Result notAnArchive =
+      Finish(StartCli({"decode", "-q", "-C", folder.Path("out"), "-"}, folder.Path("o.txt"),
+                      folder.Path("e.txt"), -1, {}, junkFd),
+             folder.Path("o.txt"), folder.Path("e.txt"));
+  EXPECT_EQ(notAnArchive.status, 1);
+  EXPECT_THAT(notAnArchive.err, HasSubstr("\"-\" is not a sprite archive: it starts with 42 42"));
+  EXPECT_LT(lseek(junkFd, 0, SEEK_CUR), 1 << 20);
+  close(junkFd);
+  std::filesystem::remove(junk);
+  // palette takes a bitmap's palette from standard input as well.
+  EXPECT_EQ(RunCli(folder, {"palette", "-", "-o", folder.Path("p.gpl")}, 0, 0, bitmap).status, 0);
 
   for (const auto& args : {std::vector<std::string>{"decode", "-"},
                            std::vector<std::string>{"encode", "-o", archive, "-"}}) {
