@@ -159,6 +159,9 @@ TEST(PosixFileSystemTest, OnlyRegularFilesAreReadOrReplaced) {
   const std::string none = folder.Path("none");
   EXPECT_EQ(FaultOf([&] { files.CreateReplacing(none + "/x.spr"); }),
             Found(FaultKind::kNoSuchFolder, none));
+  // A folder of a special file system that makes no files is there all the same.
+  EXPECT_EQ(FaultOf([&] { files.CreateReplacing("/proc/x.spr"); }),
+            Found(FaultKind::kCannotWrite, "no new file can be made in the folder /proc"));
   EXPECT_EQ(FaultOf([&] { files.CreateReplacing(folder.Path("sub/")); }).first,
             FaultKind::kNotAPlainFile);
   EXPECT_EQ(FaultOf([&] { files.CreateReplacing(""); }).first, FaultKind::kNoFileName);

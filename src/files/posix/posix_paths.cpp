@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "common/text.h"
+
 namespace sprite::files {
 namespace {
 
@@ -64,6 +66,13 @@ FaultError WriteFailed(const std::string& path, int error) {
 }
 
 FaultError FolderFailed(const std::string& path, const std::string& folder, int error) {
+  struct stat info {};
+  if (error == ENOENT && ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+    // Special file systems such as /proc answer so for a file they do not make.
+    return FaultError({.kind = FaultKind::kCannotWrite,
+                       .path = path,
+                       .text = "no new file can be made in the folder " + Escaped(folder)});
+  }
   if (error == ENOENT) {
     return FaultError({.kind = FaultKind::kNoSuchFolder, .path = path, .text = folder});
   }
