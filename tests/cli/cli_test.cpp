@@ -759,6 +759,12 @@ TEST(CliEntryCommandsTest, ChangesLogAsEncodeDoesAndLeaveADamagedArchiveAlone) {
   EXPECT_EQ(unreached.status, 1);
   EXPECT_EQ(unreached.lines.back(),
             "Checked 4 entries: 1 damaged; the 1 after it could not be reached");
+  // One pixel, coded in one byte.
+  Bytes onePixel{0x53, 0x50, 0x01, 0x02, 1, 0, 0, 0, 1, 0, 1, 0, 1, 0, 5};
+  onePixel.resize(onePixel.size() + 1024);
+  WriteFile(archive, onePixel);
+  EXPECT_THAT(RunCli(folder, {"list", archive}).lines,
+              ElementsAre("    1      1 x 1           1 byte", "1 picture, 1 byte coded"));
 }
 
 TEST(CliTest, APngOfMillionsOfEmptyImageDataChunksCostsNoMoreThanItsBytes) {
