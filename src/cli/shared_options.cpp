@@ -50,7 +50,7 @@ pipeline::EncodeOptions MappingOptions(const Request& request) {
 
 std::optional<std::string> CheckDecodeOptions(const Request& request) {
   if (request.opaque && !request.png) {
-    return "option \"--opaque\" belongs to decode --png";
+    return "option \"--opaque\" belongs to " + request.command + " --png";
   }
   if (request.sheet && !request.png) {
     return "option \"--sheet\" of decode needs --png";

@@ -681,7 +681,7 @@ TEST(CliEntryCommandsTest, UsageErrorsSayWhatTheCommandTakes) {
        "--sheet=" + archive + ": decode --png takes a number of columns, 1 to 32767"},
       {{"delete", "--alpha-threshold=9", archive, "1"},
        "option \"--alpha-threshold\" belongs to encode, replace, insert and append"},
-      {{"extract", "--opaque", archive, "1"}, "option \"--opaque\" belongs to decode --png"},
+      {{"extract", "--opaque", archive, "1"}, "option \"--opaque\" belongs to extract --png"},
       {{"extract", archive, "3"},
        "\"" + archive + "\": there is no entry 3: the archive holds 2 pictures, numbered from 1"},
       {{"replace", archive, "3", folder.Path("none.bmp")},
