@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sched.h>
+#include <signal.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -528,6 +529,39 @@ TEST(PosixFileSystemTest, EitherWayOfMakingFilesLeavesNothingBehindAndSyncsEachF
     EXPECT_THAT(folder.Names(), ElementsAre("a.bmp", "b.bmp", "sub"));
     EXPECT_EQ(ReadFile(folder.Path("sub/c.bmp")), (Bytes{1, 2}));
   }
+}
+
+TEST(PosixFileSystemTest, AKilledRunsTemporaryFileIsRemovedByTheNextRunAndAWritersIsNot) {
+  TempFolder folder;
+  using NewFiles = files::PosixFileSystem::NewFiles;
+  // A writer of this process, and files that only look like temporary ones.
+  files::PosixFileSystem writer({}, NewFiles::kNamedTemporaries);
+  auto writing = writer.CreateReplacing(folder.Path("b.spr"));
+  writing->Append(Bytes{1});
+  WriteFile(folder.Path(".sprite-12-x.tmp"), Bytes{2});
+  std::filesystem::create_directory(folder.Root() / ".sprite-12-1.tmp");
+  const std::vector<std::string> kept = folder.Names();
+  // A run killed while it writes leaves its file under its temporary name.
+  const pid_t child = ::fork();
+  if (child == 0) {
+    files::PosixFileSystem files({}, NewFiles::kNamedTemporaries);
+    auto file = files.CreateReplacing(folder.Path("a.spr"));
+    file->Append(Bytes(5000, 1));
+    ::raise(SIGKILL);
+  }
+  ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+  ASSERT_EQ(folder.Names().size(), kept.size() + 1);
+  // The next run that writes into the folder removes the killed run's alone.
+  files::PosixFileSystem files;
+  auto file = files.CreateReplacing(folder.Path("c.spr"));
+  file->Append(Bytes{3});
+  file->Commit();
+  std::vector<std::string> expected = kept;
+  expected.push_back("c.spr");
+  std::ranges::sort(expected);
+  EXPECT_EQ(folder.Names(), expected);
+  writing->Commit();
+  EXPECT_EQ(ReadFile(folder.Path("b.spr")), Bytes{1});
 }
 
 TEST(PosixFileSystemTest, FilesAreMadeWithoutANameEvenWithoutProc) {

@@ -1,6 +1,7 @@
 // The folder of a path, and the faults of paths that cannot be used.
 #include "files/posix/posix_paths.h"
 
+#include <linux/magic.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -28,6 +29,19 @@ std::string WhatStandsThere(mode_t mode) {
 }
 
 }  // namespace
+
+bool SyncsEverything(unsigned long fileSystemType) {
+  switch (fileSystemType) {
+    case EXT4_SUPER_MAGIC:  // ext2, ext3 and ext4 alike
+    case XFS_SUPER_MAGIC:
+    case BTRFS_SUPER_MAGIC:
+    case F2FS_SUPER_MAGIC:
+    case TMPFS_MAGIC:
+      return true;
+    default:
+      return false;
+  }
+}
 
 std::string SystemReason(int error) {
   return std::strerror(error);
