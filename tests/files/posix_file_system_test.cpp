@@ -23,6 +23,7 @@
 #include "app/test_files.h"
 #include "common/error.h"
 #include "files/commit_batch.h"
+#include "files/file_put_meanwhile.h"
 #include "files/posix/posix_file_system.h"
 #include "files/whole_file.h"
 
@@ -266,18 +267,8 @@ TEST(PosixFileSystemTest, ReplacedFileKeepsItsModeAndOwner) {
 }
 
 TEST(PosixFileSystemTest, AFileAnotherRunPutAtTheNameMeanwhileIsNotReplaced) {
-  TempFolder folder;
   files::PosixFileSystem files;
-  const std::string path = folder.Path("a.spr");
-  WriteFile(path, Bytes{1});
-  auto file = files.CreateReplacing(path);
-  file->Append(Bytes{2});
-  WriteFile(folder.Path("theirs"), Bytes{3, 3});
-  std::filesystem::rename(folder.Path("theirs"), path);
-  EXPECT_EQ(FaultOf([&] { file->Commit(); }).first, FaultKind::kChangedMeanwhile);
-  file.reset();
-  EXPECT_EQ(ReadFile(path), (Bytes{3, 3}));
-  EXPECT_THAT(folder.Names(), ::testing::ElementsAre("a.spr"));
+  ExpectAFilePutAtTheNameMeanwhileIsKept(files);
 }
 
 TEST(PosixFileSystemTest, AFileOnlyItsOwnerMayRenameOverIsRefusedInWords) {

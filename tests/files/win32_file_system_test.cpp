@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -21,6 +22,7 @@
 #include "app/test_files.h"
 #include "common/error.h"
 #include "common/utf16.h"
+#include "files/file_put_meanwhile.h"
 #include "files/standard_stream.h"
 #include "files/win32/stale_temporaries.h"
 #include "files/win32/win32_file_system.h"
@@ -161,6 +163,11 @@ TEST(Win32FileSystemTest, AReplacedFileKeepsItsAttributesAndAReadOnlyOneIsReplac
   EXPECT_EQ(::GetFileAttributesW(Wide(path).c_str()) & attributes, attributes);
   EXPECT_THAT(folder.Names(), ElementsAre("kept.spr"));
   ::SetFileAttributesW(Wide(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(Win32FileSystemTest, AFileAnotherRunPutAtTheNameMeanwhileIsNotReplaced) {
+  files::Win32FileSystem files;
+  ExpectAFilePutAtTheNameMeanwhileIsKept(files);
 }
 
 TEST(Win32FileSystemTest, AFileNotCommittedLeavesTheTargetAndNoTemporaryFile) {
