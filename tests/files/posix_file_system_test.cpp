@@ -166,6 +166,13 @@ TEST(PosixFileSystemTest, OnlyRegularFilesAreReadOrReplaced) {
             Found(FaultKind::kCannotWrite, "no new file can be made in the folder /proc"));
   EXPECT_EQ(FaultOf([&] { files.CreateReplacing(folder.Path("sub/")); }).first,
             FaultKind::kNotAPlainFile);
+  // A name that ends in "/" is a folder's, which may be missing or a file.
+  EXPECT_EQ(FaultOf([&] { files.CreateReplacing(none + "/"); }),
+            Found(FaultKind::kNoSuchFolder, none));
+  EXPECT_EQ(FaultOf([&] { files.OpenForReading(none + "/"); }).first, FaultKind::kNoSuchFile);
+  WriteFile(folder.Path("file"), Bytes{1});
+  EXPECT_EQ(FaultOf([&] { files.OpenForReading(folder.Path("file/")); }),
+            Found(FaultKind::kNotAFolder, folder.Path("file")));
   EXPECT_EQ(FaultOf([&] { files.CreateReplacing(""); }).first, FaultKind::kNoFileName);
   EXPECT_EQ(FaultOf([&] { files.OpenForReading(none); }).first, FaultKind::kNoSuchFile);
   EXPECT_THAT(folder.Names(), Each(Not(StartsWith("."))));  // no temporary file left

@@ -125,11 +125,17 @@ TEST(Win32FileSystemTest, DevicesPipesAndFoldersAreRefusedAsInputsAndOutputs) {
     EXPECT_EQ(FaultOf([&] { files.CreateReplacing(c.path); }), refused);
     EXPECT_FALSE(files.IsPlainFile(c.path));
   }
+  // A name that ends in a separator is a folder's, which may be missing or a file.
+  const std::string none = folder.Path("none");
+  EXPECT_EQ(FaultOf([&] { files.CreateReplacing(none + "\\"); }),
+            std::make_pair(std::optional(FaultKind::kNoSuchFolder), none));
   // Nothing was made on the way, and names that merely start like a device are files.
   EXPECT_TRUE(folder.Names().empty());
   WriteThrough(files, folder.Path("console.spr"), Bytes{1});
   WriteThrough(files, folder.Path("com10.bmp"), Bytes{1});
   EXPECT_THAT(folder.Names(), ElementsAre("com10.bmp", "console.spr"));
+  EXPECT_EQ(FaultOf([&] { files.CreateReplacing(folder.Path("com10.bmp/")); }),
+            std::make_pair(std::optional(FaultKind::kNotAFolder), folder.Path("com10.bmp")));
 }
 
 TEST(Win32FileSystemTest, AMissingFileSaysWhyItsNameFoundNone) {
