@@ -74,9 +74,15 @@ class SpooledInput : public ByteSource {
         RefuseLongerThanAnArchive();
       }
     }
+    const int readError = errno;
     StopWhenAsked();  // a read the stop broke off is no fault of the stream
+    if (std::ferror(stdin) != 0 && readError == EISDIR) {  // "< folder"
+      throw FaultError({.kind = FaultKind::kNotAPlainFile, .path = kInput, .text = "a folder"});
+    }
     if (std::ferror(stdin) != 0) {
-      throw FaultError({.kind = FaultKind::kCannotRead, .path = kInput, .text = "a read failed"});
+      throw FaultError({.kind = FaultKind::kCannotRead,
+                        .path = kInput,
+                        .text = "a read failed: " + std::string(std::strerror(readError))});
     }
   }
 

@@ -396,6 +396,10 @@ TEST(CliTest, AnArchiveGoesThroughStandardOutputAndComesBackThroughStandardInput
   EXPECT_LT(lseek(junkFd, 0, SEEK_CUR), 1 << 20);
   close(junkFd);
   std::filesystem::remove(junk);
+  // A folder given with "<" is refused as the folder named is.
+  EXPECT_THAT(
+      RunCli(folder, {"decode", "-q", "-C", folder.Path("out"), "-"}, 0, 0, folder.Path("out")).err,
+      HasSubstr("\"-\": it is a folder, not a file"));
   // palette takes a bitmap's palette from standard input as well.
   EXPECT_EQ(RunCli(folder, {"palette", "-", "-o", folder.Path("p.gpl")}, 0, 0, bitmap).status, 0);
 
