@@ -21,6 +21,7 @@
 
 #include "app/test_files.h"
 #include "cli/sprite_cli.h"
+#include "common/text.h"
 #include "files/posix/posix_file_system.h"
 #include "formats/png_writer.h"
 #include "formats/sprite_archive.h"
@@ -183,6 +184,7 @@ TEST(CliTest, UsageErrorIsOneLineAndWhereToFindHelp) {
   WriteFile(bitmap, BuildBitmap({.pixelArea = {1, 2, 3, 4}}));
   const std::string out = folder.Path("x.spr");
   const std::string missingFolder = folder.Path("no-such-folder");
+  const std::string tooLong = folder.Path(std::string(300, 'a'));
   const struct {
     std::vector<std::string> args;
     std::string message;
@@ -204,6 +206,8 @@ TEST(CliTest, UsageErrorIsOneLineAndWhereToFindHelp) {
       {{"decode", "a.spr", "b.spr"}, "decode takes exactly one archive"},
       {{"decode", "-C", missingFolder, "a.spr"}, "no such folder \"" + missingFolder + "\""},
       {{"decode", "--directory=" + bitmap, "a.spr"}, "\"" + bitmap + "\" is not a folder"},
+      {{"decode", "-C", tooLong, "a.spr"},
+       "cannot use the folder " + Quoted(tooLong) + ": File name too long"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
