@@ -26,8 +26,9 @@ void Form1::Command3_Click() {
   RereadViewer();
   if (lastRun_.outputWritten) {
     List1.AddItem("Stored " + std::to_string(lastRun_.stored) + " of " +
-                  std::to_string(lastRun_.listed) + " pictures in " + Quoted(lastRun_.outputPath) +
-                  " (" + std::to_string(lastRun_.outputBytes) + " bytes)");
+                  Counted(lastRun_.listed, "picture", "pictures") + " in " +
+                  Quoted(lastRun_.outputPath) + " (" +
+                  Counted(lastRun_.outputBytes, "byte", "bytes") + ")");
   }
   if (closeAfterRun_) {
     Form_Unload();
@@ -55,9 +56,10 @@ void Form1::Command4_Click() {
   running.End();
   RereadViewer();
   if (!delegate.Box()) {
-    List1.AddItem("Wrote " + std::to_string(lastRun_.stored) +
-                  (options.png ? " PNG pictures into " : " bitmaps into ") +
-                  Quoted(lastRun_.outputPath));
+    List1.AddItem("Wrote " +
+                  (options.png ? Counted(lastRun_.stored, "PNG picture", "PNG pictures")
+                               : Counted(lastRun_.stored, "bitmap", "bitmaps")) +
+                  " into " + Quoted(lastRun_.outputPath));
   }
   if (const auto& box = delegate.Box()) {
     // The window says what to do about a file that is not an archive.

@@ -26,6 +26,10 @@ struct Command {
   // Printed after `help`, a blank line between: the options' part of it,
   // where commands share it.
   const char* options = nullptr;
+  // "-" reads a sprite archive and nothing else (not palette's bitmaps, PNG
+  // pictures and palette files): a stream that does not start as one is
+  // refused at its first bytes.
+  bool streamsArchive = false;
 };
 
 // Each command's row, in its own file.

@@ -31,6 +31,6 @@ pipeline::RunReport Run(const Request& request, files::FileSystem& files,
 
 }  // namespace
 
-const Command kDecodeCommand{"decode", kDecodeHelp, Check, Run};
+const Command kDecodeCommand{"decode", kDecodeHelp, Check, Run, nullptr, true};
 
 }  // namespace sprite::cli

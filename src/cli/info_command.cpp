@@ -21,6 +21,6 @@ pipeline::RunReport Run(const Request& request, files::FileSystem& files,
 
 }  // namespace
 
-const Command kInfoCommand{"info", kHelp, CheckOneArchive, Run, kCommonOptions};
+const Command kInfoCommand{"info", kHelp, CheckOneArchive, Run, kCommonOptions, true};
 
 }  // namespace sprite::cli

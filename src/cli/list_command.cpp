@@ -16,6 +16,6 @@ pipeline::RunReport Run(const Request& request, files::FileSystem& files,
 
 }  // namespace
 
-const Command kListCommand{"list", kListHelp, CheckOneArchive, Run};
+const Command kListCommand{"list", kListHelp, CheckOneArchive, Run, nullptr, true};
 
 }  // namespace sprite::cli

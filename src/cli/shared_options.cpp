@@ -50,7 +50,7 @@ pipeline::EncodeOptions MappingOptions(const Request& request) {
 
 std::optional<std::string> CheckDecodeOptions(const Request& request) {
   if (request.opaque && !request.png) {
-    return "option \"--opaque\" belongs to decode --png";
+    return "option \"--opaque\" belongs to " + request.command + " --png";
   }
   if (request.sheet && !request.png) {
     return "option \"--sheet\" of decode needs --png";
@@ -62,12 +62,19 @@ std::optional<std::string> CheckDecodeOptions(const Request& request) {
     return "--list names a file; standard output carries the log";
   }
   if (request.directory) {
-    std::error_code ignored;
-    const std::filesystem::path folder = PathFromUtf8(*request.directory);
-    if (!std::filesystem::exists(folder, ignored)) {
+    std::error_code error;
+    const std::filesystem::file_status folder =
+        std::filesystem::status(PathFromUtf8(*request.directory), error);
+    // A folder that cannot be looked at (no permission to pass through the
+    // one above it, a name too long) may well be there.
+    if (error && error != std::errc::no_such_file_or_directory &&
+        error != std::errc::not_a_directory) {
+      return "cannot use the folder " + Quoted(*request.directory) + ": " + error.message();
+    }
+    if (!std::filesystem::exists(folder)) {
       return "no such folder " + Quoted(*request.directory);
     }
-    if (!std::filesystem::is_directory(folder, ignored)) {
+    if (!std::filesystem::is_directory(folder)) {
       return Quoted(*request.directory) + " is not a folder";
     }
   }

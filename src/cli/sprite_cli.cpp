@@ -68,9 +68,12 @@ bool LogSilenced(const Request& request) {
   return request.quiet && !request.json;
 }
 
-int Run(const Request& request, const Command& command, files::FileSystem& diskFiles) {
+// `streamed`: "-" among the operands, read from standard input (encode and
+// the entry commands refuse it).
+int Run(const Request& request, const Command& command, files::FileSystem& diskFiles,
+        bool streamed) {
   ConsoleTerminal terminal(!request.quiet && files::IsTerminal(files::StandardStream::kError));
-  StandardStreams files(diskFiles);
+  StandardStreams files(diskFiles, streamed && command.streamsArchive);
   // With the archive on standard output, the log goes to standard error.
   const bool archiveOnStandardOutput = request.output == kStandardStream;
   ConsoleRunDelegate delegate(terminal, kPrefix, LogSilenced(request), archiveOnStandardOutput);
@@ -139,7 +142,7 @@ int Main(std::span<const std::string_view> args, files::FileSystem& files) {
     return Printed();
   }
   try {
-    return Run(request, *command, files);
+    return Run(request, *command, files, streamed);
   } catch (const UsageError& error) {
     return Usage(error.message);
   } catch (const std::exception& error) {

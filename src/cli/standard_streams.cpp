@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "common/error.h"
+#include "common/text.h"
 #include "files/standard_stream.h"
 #include "formats/sprite_archive.h"
 #include "winsys/interrupts.h"
@@ -47,21 +48,24 @@ class TemporaryFile {
 
 // Standard input, copied whole into a temporary file and read from there; a
 // stream that goes on past the longest archive (cat /dev/zero) is refused
-// there, before it fills the disk. Ctrl+C while it is copied stops the run,
-// whether the stream is flowing or waiting for a writer.
+// there, before it fills the disk, and an archive's stream that does not start
+// with the signature at its first bytes, as a file of those bytes is. Ctrl+C
+// while it is copied stops the run, whether the stream is flowing or waiting
+// for a writer.
 class SpooledInput : public ByteSource {
  public:
-  SpooledInput() : spool_(kInput) {
-    // A file given with "<" is measured first, rather than copied as far.
-    struct stat given {};
-    if (::fstat(::fileno(stdin), &given) == 0 && S_ISREG(given.st_mode) &&
-        static_cast<std::uint64_t>(given.st_size) > formats::kLongestArchive) {
-      RefuseLongerThanAnArchive();
-    }
+  explicit SpooledInput(bool archive) : spool_(kInput) {
     char block[kBlock];
     std::size_t got = 0;
     while ((got = std::fread(block, 1, sizeof block, stdin)) > 0) {
       StopWhenAsked();
+      if (size_ == 0) {
+        // A short first read is the whole stream: the reader tells it.
+        if (archive && got >= formats::kArchiveSignature.size()) {
+          ExpectArchiveStart(ByteView(reinterpret_cast<const std::uint8_t*>(block), got));
+        }
+        RefuseGivenFileLongerThanAnArchive();
+      }
       if (std::fwrite(block, 1, got, spool_.Get()) != got) {
         spool_.Fail(FaultKind::kCannotWrite);
       }
@@ -70,9 +74,15 @@ class SpooledInput : public ByteSource {
         RefuseLongerThanAnArchive();
       }
     }
+    const int readError = errno;
     StopWhenAsked();  // a read the stop broke off is no fault of the stream
+    if (std::ferror(stdin) != 0 && readError == EISDIR) {  // "< folder"
+      throw FaultError({.kind = FaultKind::kNotAPlainFile, .path = kInput, .text = "a folder"});
+    }
     if (std::ferror(stdin) != 0) {
-      throw FaultError({.kind = FaultKind::kCannotRead, .path = kInput, .text = "a read failed"});
+      throw FaultError({.kind = FaultKind::kCannotRead,
+                        .path = kInput,
+                        .text = "a read failed: " + std::string(std::strerror(readError))});
     }
   }
 
@@ -88,6 +98,21 @@ class SpooledInput : public ByteSource {
   static void StopWhenAsked() {
     if (winsys::InterruptCaught()) {
       throw CancelledError();
+    }
+  }
+  static void ExpectArchiveStart(ByteView start) {
+    if (!formats::StartsWithArchiveSignature(start)) {
+      throw FaultError({.kind = FaultKind::kNotAnArchive,
+                        .path = kInput,
+                        .shown = HexAndShown(start.first(formats::kArchiveSignature.size()))});
+    }
+  }
+  // A file given with "<" is measured, rather than copied as far.
+  static void RefuseGivenFileLongerThanAnArchive() {
+    struct stat given {};
+    if (::fstat(::fileno(stdin), &given) == 0 && S_ISREG(given.st_mode) &&
+        static_cast<std::uint64_t>(given.st_size) > formats::kLongestArchive) {
+      RefuseLongerThanAnArchive();
     }
   }
   [[noreturn]] static void RefuseLongerThanAnArchive() {
@@ -189,7 +214,7 @@ bool StandardStreams::IsFolder(const std::string& path) {
 
 std::unique_ptr<ByteSource> StandardStreams::OpenForReading(const std::string& path) {
   if (IsStream(path)) {
-    return std::make_unique<SpooledInput>();
+    return std::make_unique<SpooledInput>(archiveIn_);
   }
   return files_.OpenForReading(path);
 }

@@ -19,10 +19,13 @@ inline constexpr char kStandardStream[] = "-";
 // output, and hands every other path to `files`. Standard input is copied into
 // an unnamed temporary file first, since an archive's palette is at its end;
 // an archive for standard output is gathered in one, since its count is
-// written last, and copied out when it is committed.
+// written last, and copied out when it is committed. When standard input is
+// the archive (`archiveIn`), a stream that does not start as one is refused
+// at its first bytes rather than copied.
 class StandardStreams : public files::FileSystem {
  public:
-  explicit StandardStreams(files::FileSystem& files) : files_(files) {}
+  StandardStreams(files::FileSystem& files, bool archiveIn)
+      : files_(files), archiveIn_(archiveIn) {}
 
   bool Exists(const std::string& path) override;
   // "-": the file standard input comes from, when it is one.
@@ -50,6 +53,7 @@ class StandardStreams : public files::FileSystem {
 
  private:
   files::FileSystem& files_;
+  bool archiveIn_;
 };
 
 // Why a run cannot start with the standard streams it was given: standard

@@ -145,7 +145,8 @@ std::string Describe(const Fault& fault, OptionWords words) {
       if (fault.value == 0) {
         return "it is an 8-bit bitmap that does not give its number of colours (0)" + kOnlyEightBit;
       }
-      return "it is an 8-bit bitmap with " + Number(fault.value) + " colours" + kOnlyEightBit;
+      return "it is an 8-bit bitmap with " + Counted(fault.value, "colour", "colours") +
+             kOnlyEightBit;
     case kCompressed:
       return "it is compressed (compression " + Number(fault.value) + CompressionName(fault.value) +
              "); only uncompressed bitmaps can be stored: save it again without compression";

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "common/error.h"
+#include "common/text.h"
 #include "common/utf8_path.h"
 #include "formats/sprite_archive.h"
 #include "pipeline/opened_archive.h"
@@ -19,9 +20,9 @@ namespace {
 
 std::string EntryLine(const formats::EntryPlace& entry) {
   char line[64];
-  std::snprintf(line, sizeof line, "%5d %6d x %-6d %6d bytes", static_cast<int>(entry.number),
+  std::snprintf(line, sizeof line, "%5d %6d x %-6d %6d %s", static_cast<int>(entry.number),
                 static_cast<int>(entry.width), static_cast<int>(entry.height),
-                static_cast<int>(entry.length));
+                static_cast<int>(entry.length), entry.length == 1 ? "byte" : "bytes");
   return line;
 }
 
@@ -98,7 +99,7 @@ RunReport ListArchive(files::FileSystem& files, RunDelegate& delegate,
     return report;
   }
   delegate.Log(std::to_string(listed) + (listed == 1 ? " picture, " : " pictures, ") +
-                   std::to_string(coded) + " bytes coded",
+                   Counted(coded, "byte", "bytes") + " coded",
                false);
   return report;
 }

@@ -6,6 +6,7 @@
 #include "codec/rle_decoder.h"
 #include "codec/stream_scan.h"
 #include "common/error.h"
+#include "common/text.h"
 #include "formats/png_writer.h"
 #include "formats/sprite_archive.h"
 #include "formats/stored_picture.h"
@@ -112,7 +113,7 @@ std::int32_t DecodeRun::DecodeSheet(const std::string& archivePath, const std::s
     // The cell size is what cuts the sheet into its frames again.
     delegate_.Log("Sheet: " + name + ", cells of " + std::to_string(layout->CellWidth()) + " x " +
                       std::to_string(layout->CellHeight()) + " pixels in " +
-                      std::to_string(layout->Columns()) + " columns",
+                      Counted(layout->Columns(), "column", "columns"),
                   false);
     report_.stored = placed;
     report_.completed = whole;

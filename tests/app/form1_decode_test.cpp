@@ -71,7 +71,7 @@ TEST_F(Form1DecodeTest, AnArchiveNamedWithoutAFolderIsDecodedIntoTheCurrentOneNa
   Prepare({}, "pack.spr");
   Decode();
   std::filesystem::current_path(before);
-  EXPECT_EQ(Log().Lines().back(), "Wrote 1 bitmaps into \"" + Utf8FromPath(folder_.Root()) + "\"");
+  EXPECT_EQ(Log().Lines().back(), "Wrote 1 bitmap into \"" + Utf8FromPath(folder_.Root()) + "\"");
 }
 
 TEST_F(Form1DecodeTest, AFileThatIsNotAnArchiveShowsTheErrorBoxAfterTheRun) {

@@ -152,6 +152,7 @@ TEST_F(Form1EncodeTest, TheRunShowsInTheLogAndTheBarsAndItsPaletteOutlivesIt) {
   Encode();
   const Bytes bytes = ReadFile(fresh);
   ASSERT_EQ(bytes.size(), 1032u);
+  EXPECT_EQ(Log().Lines().back(), "Stored 0 of 1 picture in \"" + fresh + "\" (1032 bytes)");
   EXPECT_EQ(Field16(bytes, 4), 0);
   EXPECT_EQ(Tail(bytes, 1024), ArchiveOrder(good.palette));
   const Bytes before = ReadFile(archive);

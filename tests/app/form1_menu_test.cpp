@@ -111,7 +111,7 @@ TEST_F(Form1MenuTest, DecodeToPngWritesPngPicturesAndIsKeptForTheNextRun) {
   Decode();
   EXPECT_THAT(FileList().Lines(), ElementsAre(archive + ".0001.png"));
   EXPECT_EQ(Log().Lines().back(),
-            "Wrote 1 PNG pictures into \"" + Utf8FromPath(folder_.Root()) + "\"");
+            "Wrote 1 PNG picture into \"" + Utf8FromPath(folder_.Root()) + "\"");
 
   // The next window starts with the options the last one left.
   form_ = std::make_unique<app::Form1>(windows_, files_);

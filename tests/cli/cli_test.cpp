@@ -21,6 +21,7 @@
 
 #include "app/test_files.h"
 #include "cli/sprite_cli.h"
+#include "common/text.h"
 #include "files/posix/posix_file_system.h"
 #include "formats/png_writer.h"
 #include "formats/sprite_archive.h"
@@ -57,13 +58,18 @@ std::string Slurp(const std::string& path) {
 }
 
 // Standard output goes to `outPath`, or to `outFd` when one is given;
-// standard input comes from `inPath` when one is given.
+// standard input comes from `inPath`, or `inFd` (sharing its offset), when one
+// is given.
 pid_t StartCli(const std::vector<std::string>& args, const std::string& outPath,
-               const std::string& errPath, int outFd = -1, const std::string& inPath = {}) {
+               const std::string& errPath, int outFd = -1, const std::string& inPath = {},
+               int inFd = -1) {
   const pid_t child = fork();
   if (child == 0) {
     if (!inPath.empty()) {
       freopen(inPath.c_str(), "r", stdin);
+    }
+    if (inFd >= 0) {
+      dup2(inFd, STDIN_FILENO);
     }
     const rlimit noCore{0, 0};  // SIGQUIT before the handler is in place dumps no core
     setrlimit(RLIMIT_CORE, &noCore);
@@ -178,6 +184,7 @@ TEST(CliTest, UsageErrorIsOneLineAndWhereToFindHelp) {
   WriteFile(bitmap, BuildBitmap({.pixelArea = {1, 2, 3, 4}}));
   const std::string out = folder.Path("x.spr");
   const std::string missingFolder = folder.Path("no-such-folder");
+  const std::string tooLong = folder.Path(std::string(300, 'a'));
   const struct {
     std::vector<std::string> args;
     std::string message;
@@ -199,6 +206,8 @@ TEST(CliTest, UsageErrorIsOneLineAndWhereToFindHelp) {
       {{"decode", "a.spr", "b.spr"}, "decode takes exactly one archive"},
       {{"decode", "-C", missingFolder, "a.spr"}, "no such folder \"" + missingFolder + "\""},
       {{"decode", "--directory=" + bitmap, "a.spr"}, "\"" + bitmap + "\" is not a folder"},
+      {{"decode", "-C", tooLong, "a.spr"},
+       "cannot use the folder " + Quoted(tooLong) + ": File name too long"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
@@ -368,15 +377,35 @@ TEST(CliTest, AnArchiveGoesThroughStandardOutputAndComesBackThroughStandardInput
       RunCli(folder, {"decode", "-q", "-C", folder.Path("out"), "-"}, 0, 0, archive);
   EXPECT_EQ(decoded.status, 0) << decoded.err;
   EXPECT_EQ(ReadFile(folder.Path("out/sprites.0001.bmp")), ReadFile(bitmap));
-  // A stream longer than any archive (cat /dev/zero) is refused where it passes that length.
+  // A stream longer than any archive is refused where it passes that length.
   const std::string endless = folder.Path("endless");
-  WriteFile(endless, {});
+  WriteFile(endless, Bytes(formats::kArchiveSignature.begin(), formats::kArchiveSignature.end()));
   std::filesystem::resize_file(endless, formats::kLongestArchive + 1);
   const Result tooLong =
       RunCli(folder, {"decode", "-q", "-C", folder.Path("out"), "-"}, 0, 0, endless);
   EXPECT_EQ(tooLong.status, 1);
   EXPECT_THAT(tooLong.err, HasSubstr("\"-\": it goes on past the 1073873923 bytes"));
   std::filesystem::remove(endless);
+  // One that does not start as an archive (cat /dev/zero) is refused at its
+  // first bytes, as a file of them is, not copied as far as an archive could go.
+  const std::string junk = folder.Path("junk");
+  WriteFile(junk, Bytes(16 << 20, 0x42));
+  const int junkFd = open(junk.c_str(), O_RDONLY);
+  const Result notAnArchive =
+      Finish(StartCli({"decode", "-q", "-C", folder.Path("out"), "-"}, folder.Path("o.txt"),
+                      folder.Path("e.txt"), -1, {}, junkFd),
+             folder.Path("o.txt"), folder.Path("e.txt"));
+  EXPECT_EQ(notAnArchive.status, 1);
+  EXPECT_THAT(notAnArchive.err, HasSubstr("\"-\" is not a sprite archive: it starts with 42 42"));
+  EXPECT_LT(lseek(junkFd, 0, SEEK_CUR), 1 << 20);
+  close(junkFd);
+  std::filesystem::remove(junk);
+  // A folder given with "<" is refused as the folder named is.
+  EXPECT_THAT(
+      RunCli(folder, {"decode", "-q", "-C", folder.Path("out"), "-"}, 0, 0, folder.Path("out")).err,
+      HasSubstr("\"-\": it is a folder, not a file"));
+  // palette takes a bitmap's palette from standard input as well.
+  EXPECT_EQ(RunCli(folder, {"palette", "-", "-o", folder.Path("p.gpl")}, 0, 0, bitmap).status, 0);
 
   for (const auto& args : {std::vector<std::string>{"decode", "-"},
                            std::vector<std::string>{"encode", "-o", archive, "-"}}) {
@@ -660,7 +689,7 @@ TEST(CliEntryCommandsTest, UsageErrorsSayWhatTheCommandTakes) {
        "--sheet=" + archive + ": decode --png takes a number of columns, 1 to 32767"},
       {{"delete", "--alpha-threshold=9", archive, "1"},
        "option \"--alpha-threshold\" belongs to encode, replace, insert and append"},
-      {{"extract", "--opaque", archive, "1"}, "option \"--opaque\" belongs to decode --png"},
+      {{"extract", "--opaque", archive, "1"}, "option \"--opaque\" belongs to extract --png"},
       {{"extract", archive, "3"},
        "\"" + archive + "\": there is no entry 3: the archive holds 2 pictures, numbered from 1"},
       {{"replace", archive, "3", folder.Path("none.bmp")},
@@ -738,6 +767,12 @@ TEST(CliEntryCommandsTest, ChangesLogAsEncodeDoesAndLeaveADamagedArchiveAlone) {
   EXPECT_EQ(unreached.status, 1);
   EXPECT_EQ(unreached.lines.back(),
             "Checked 4 entries: 1 damaged; the 1 after it could not be reached");
+  // One pixel, coded in one byte.
+  Bytes onePixel{0x53, 0x50, 0x01, 0x02, 1, 0, 0, 0, 1, 0, 1, 0, 1, 0, 5};
+  onePixel.resize(onePixel.size() + 1024);
+  WriteFile(archive, onePixel);
+  EXPECT_THAT(RunCli(folder, {"list", archive}).lines,
+              ElementsAre("    1      1 x 1           1 byte", "1 picture, 1 byte coded"));
 }
 
 TEST(CliTest, APngOfMillionsOfEmptyImageDataChunksCostsNoMoreThanItsBytes) {

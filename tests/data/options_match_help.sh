@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The completion of sprite-cli offers exactly the commands and options that
 # sprite-cli --help lists, and for each command those of its own --help; each
-# manual page names every option that its program's --help lists.
+# manual page names every option that its program's --help lists, and lists
+# no other.
 #
 #   options_match_help.sh COMPLETION MANUAL_FOLDER SPRITE_CLI [SPRITE]
 set -euo pipefail
@@ -53,8 +54,23 @@ check_manual() {
     fi
   done
 }
+# And the other way round: every option a page's OPTIONS section heads an
+# entry with is one its program's --help lists.
+check_help() {
+  local program=$1 page=$2 option listed
+  listed=$("$program" --help | help_options)
+  for option in $(sed -n '/^\.SH OPTIONS/,/^\.SH /{/^\.TP/{n;p}}' "$page" |
+    grep -oE '\\-(\\-[a-z0-9]+(\\-[a-z0-9]+)*|[a-zA-Z])\b' | sed 's/\\//g' | sort -u); do
+    if ! grep -qxF -- "$option" <<<"$listed"; then
+      echo "FAILED: $(basename "$page") names $option, which $(basename "$program") --help does not list"
+      failed=1
+    fi
+  done
+}
 check_manual "$cli" "$manuals/sprite-cli.1"
 [ -z "$window" ] || check_manual "$window" "$manuals/sprite.1"
+check_help "$cli" "$manuals/sprite-cli.1"
+[ -z "$window" ] || check_help "$window" "$manuals/sprite.1"
 
 [ "$failed" -eq 0 ] && echo "the completion and the manual pages match --help"
 exit "$failed"

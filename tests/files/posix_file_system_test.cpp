@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sched.h>
+#include <signal.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -22,6 +23,7 @@
 #include "app/test_files.h"
 #include "common/error.h"
 #include "files/commit_batch.h"
+#include "files/file_put_meanwhile.h"
 #include "files/posix/posix_file_system.h"
 #include "files/whole_file.h"
 
@@ -159,8 +161,18 @@ TEST(PosixFileSystemTest, OnlyRegularFilesAreReadOrReplaced) {
   const std::string none = folder.Path("none");
   EXPECT_EQ(FaultOf([&] { files.CreateReplacing(none + "/x.spr"); }),
             Found(FaultKind::kNoSuchFolder, none));
+  // A folder of a special file system that makes no files is there all the same.
+  EXPECT_EQ(FaultOf([&] { files.CreateReplacing("/proc/x.spr"); }),
+            Found(FaultKind::kCannotWrite, "no new file can be made in the folder /proc"));
   EXPECT_EQ(FaultOf([&] { files.CreateReplacing(folder.Path("sub/")); }).first,
             FaultKind::kNotAPlainFile);
+  // A name that ends in "/" is a folder's, which may be missing or a file.
+  EXPECT_EQ(FaultOf([&] { files.CreateReplacing(none + "/"); }),
+            Found(FaultKind::kNoSuchFolder, none));
+  EXPECT_EQ(FaultOf([&] { files.OpenForReading(none + "/"); }).first, FaultKind::kNoSuchFile);
+  WriteFile(folder.Path("file"), Bytes{1});
+  EXPECT_EQ(FaultOf([&] { files.OpenForReading(folder.Path("file/")); }),
+            Found(FaultKind::kNotAFolder, folder.Path("file")));
   EXPECT_EQ(FaultOf([&] { files.CreateReplacing(""); }).first, FaultKind::kNoFileName);
   EXPECT_EQ(FaultOf([&] { files.OpenForReading(none); }).first, FaultKind::kNoSuchFile);
   EXPECT_THAT(folder.Names(), Each(Not(StartsWith("."))));  // no temporary file left
@@ -262,18 +274,8 @@ TEST(PosixFileSystemTest, ReplacedFileKeepsItsModeAndOwner) {
 }
 
 TEST(PosixFileSystemTest, AFileAnotherRunPutAtTheNameMeanwhileIsNotReplaced) {
-  TempFolder folder;
   files::PosixFileSystem files;
-  const std::string path = folder.Path("a.spr");
-  WriteFile(path, Bytes{1});
-  auto file = files.CreateReplacing(path);
-  file->Append(Bytes{2});
-  WriteFile(folder.Path("theirs"), Bytes{3, 3});
-  std::filesystem::rename(folder.Path("theirs"), path);
-  EXPECT_EQ(FaultOf([&] { file->Commit(); }).first, FaultKind::kChangedMeanwhile);
-  file.reset();
-  EXPECT_EQ(ReadFile(path), (Bytes{3, 3}));
-  EXPECT_THAT(folder.Names(), ::testing::ElementsAre("a.spr"));
+  ExpectAFilePutAtTheNameMeanwhileIsKept(files);
 }
 
 TEST(PosixFileSystemTest, AFileOnlyItsOwnerMayRenameOverIsRefusedInWords) {
@@ -525,6 +527,39 @@ TEST(PosixFileSystemTest, EitherWayOfMakingFilesLeavesNothingBehindAndSyncsEachF
     EXPECT_THAT(folder.Names(), ElementsAre("a.bmp", "b.bmp", "sub"));
     EXPECT_EQ(ReadFile(folder.Path("sub/c.bmp")), (Bytes{1, 2}));
   }
+}
+
+TEST(PosixFileSystemTest, AKilledRunsTemporaryFileIsRemovedByTheNextRunAndAWritersIsNot) {
+  TempFolder folder;
+  using NewFiles = files::PosixFileSystem::NewFiles;
+  // A writer of this process, and files that only look like temporary ones.
+  files::PosixFileSystem writer({}, NewFiles::kNamedTemporaries);
+  auto writing = writer.CreateReplacing(folder.Path("b.spr"));
+  writing->Append(Bytes{1});
+  WriteFile(folder.Path(".sprite-12-x.tmp"), Bytes{2});
+  std::filesystem::create_directory(folder.Root() / ".sprite-12-1.tmp");
+  const std::vector<std::string> kept = folder.Names();
+  // A run killed while it writes leaves its file under its temporary name.
+  const pid_t child = ::fork();
+  if (child == 0) {
+    files::PosixFileSystem files({}, NewFiles::kNamedTemporaries);
+    auto file = files.CreateReplacing(folder.Path("a.spr"));
+    file->Append(Bytes(5000, 1));
+    ::raise(SIGKILL);
+  }
+  ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+  ASSERT_EQ(folder.Names().size(), kept.size() + 1);
+  // The next run that writes into the folder removes the killed run's alone.
+  files::PosixFileSystem files;
+  auto file = files.CreateReplacing(folder.Path("c.spr"));
+  file->Append(Bytes{3});
+  file->Commit();
+  std::vector<std::string> expected = kept;
+  expected.push_back("c.spr");
+  std::ranges::sort(expected);
+  EXPECT_EQ(folder.Names(), expected);
+  writing->Commit();
+  EXPECT_EQ(ReadFile(folder.Path("b.spr")), Bytes{1});
 }
 
 TEST(PosixFileSystemTest, FilesAreMadeWithoutANameEvenWithoutProc) {

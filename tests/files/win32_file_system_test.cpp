@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -21,6 +22,7 @@
 #include "app/test_files.h"
 #include "common/error.h"
 #include "common/utf16.h"
+#include "files/file_put_meanwhile.h"
 #include "files/standard_stream.h"
 #include "files/win32/stale_temporaries.h"
 #include "files/win32/win32_file_system.h"
@@ -123,11 +125,17 @@ TEST(Win32FileSystemTest, DevicesPipesAndFoldersAreRefusedAsInputsAndOutputs) {
     EXPECT_EQ(FaultOf([&] { files.CreateReplacing(c.path); }), refused);
     EXPECT_FALSE(files.IsPlainFile(c.path));
   }
+  // A name that ends in a separator is a folder's, which may be missing or a file.
+  const std::string none = folder.Path("none");
+  EXPECT_EQ(FaultOf([&] { files.CreateReplacing(none + "\\"); }),
+            std::make_pair(std::optional(FaultKind::kNoSuchFolder), none));
   // Nothing was made on the way, and names that merely start like a device are files.
   EXPECT_TRUE(folder.Names().empty());
   WriteThrough(files, folder.Path("console.spr"), Bytes{1});
   WriteThrough(files, folder.Path("com10.bmp"), Bytes{1});
   EXPECT_THAT(folder.Names(), ElementsAre("com10.bmp", "console.spr"));
+  EXPECT_EQ(FaultOf([&] { files.CreateReplacing(folder.Path("com10.bmp/")); }),
+            std::make_pair(std::optional(FaultKind::kNotAFolder), folder.Path("com10.bmp")));
 }
 
 TEST(Win32FileSystemTest, AMissingFileSaysWhyItsNameFoundNone) {
@@ -161,6 +169,11 @@ TEST(Win32FileSystemTest, AReplacedFileKeepsItsAttributesAndAReadOnlyOneIsReplac
   EXPECT_EQ(::GetFileAttributesW(Wide(path).c_str()) & attributes, attributes);
   EXPECT_THAT(folder.Names(), ElementsAre("kept.spr"));
   ::SetFileAttributesW(Wide(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(Win32FileSystemTest, AFileAnotherRunPutAtTheNameMeanwhileIsNotReplaced) {
+  files::Win32FileSystem files;
+  ExpectAFilePutAtTheNameMeanwhileIsKept(files);
 }
 
 TEST(Win32FileSystemTest, AFileNotCommittedLeavesTheTargetAndNoTemporaryFile) {

@@ -438,7 +438,7 @@ TEST_F(DecodeRunTest, ASheetWrittenBandByBandIsTheFramesComposed) {
     EXPECT_EQ(lines.at(lines.size() - 2),
               "Sheet: " + archive + ".sheet.png, cells of " + std::to_string(sheet.width / used) +
                   " x " + std::to_string(sheet.height / ((7 + used - 1) / used)) + " pixels in " +
-                  std::to_string(used) + " columns");
+                  std::to_string(used) + (used == 1 ? " column" : " columns"));
   }
 }
 

@@ -145,6 +145,9 @@ TEST(FaultWordsTest, EachNumberStandsWhereItsFactBelongs) {
       {{.kind = FaultKind::kBytesAfterEntries, .offset = 9, .value = 1, .bound = 1},
        "1 byte at offset 9, after the last of the 1 entry the header counts, belongs to no "
        "entry"},
+      {{.kind = FaultKind::kNot256Colours, .value = 1},
+       "it is an 8-bit bitmap with 1 colour; only 8-bit bitmaps with 256 colours can be stored: "
+       "save it as one, or as a PNG picture"},
       {{.kind = FaultKind::kColoursChanged, .value = 2, .bound = 0},
        "2 pixels took a near palette colour, the farthest less than 0.001 away (OKLab)"},
       {{.kind = FaultKind::kOpaqueIndex0Nearest, .value = 3, .bound = 17, .text = "(0, 0, 0)"},

@@ -1,10 +1,13 @@
 // The folder of a path, and the faults of paths that cannot be used.
 #include "files/posix/posix_paths.h"
 
+#include <linux/magic.h>
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <cstring>
+
+#include "common/text.h"
 
 namespace sprite::files {
 namespace {
@@ -26,6 +29,19 @@ std::string WhatStandsThere(mode_t mode) {
 }
 
 }  // namespace
+
+bool SyncsEverything(unsigned long fileSystemType) {
+  switch (fileSystemType) {
+    case EXT4_SUPER_MAGIC:  // ext2, ext3 and ext4 alike
+    case XFS_SUPER_MAGIC:
+    case BTRFS_SUPER_MAGIC:
+    case F2FS_SUPER_MAGIC:
+    case TMPFS_MAGIC:
+      return true;
+    default:
+      return false;
+  }
+}
 
 std::string SystemReason(int error) {
   return std::strerror(error);
@@ -64,6 +80,13 @@ FaultError WriteFailed(const std::string& path, int error) {
 }
 
 FaultError FolderFailed(const std::string& path, const std::string& folder, int error) {
+  struct stat info {};
+  if (error == ENOENT && ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+    // Special file systems such as /proc answer so for a file they do not make.
+    return FaultError({.kind = FaultKind::kCannotWrite,
+                       .path = path,
+                       .text = "no new file can be made in the folder " + Escaped(folder)});
+  }
   if (error == ENOENT) {
     return FaultError({.kind = FaultKind::kNoSuchFolder, .path = path, .text = folder});
   }

@@ -22,6 +22,10 @@ std::string FolderPrefix(const std::string& path);
 // `target`, when not empty, is where its links led.
 FaultError NotAFile(const std::string& path, mode_t mode, const std::string& target = {});
 
+// The file systems of local disks (and memory), of statfs's f_type, whose
+// syncfs writes back every file's data and commits their own records.
+bool SyncsEverything(unsigned long fileSystemType);
+
 // A call that read or looked up `path` failed with errno `error`: kNoSuchFile
 // for a missing file, kCannotRead otherwise.
 FaultError ReadFailed(const std::string& path, int error);

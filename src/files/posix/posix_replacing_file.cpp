@@ -4,7 +4,6 @@
 
 #include <fcntl.h>
 #include <linux/capability.h>
-#include <linux/magic.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
@@ -15,6 +14,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <optional>
 #include <utility>
 
 #include "common/error.h"
@@ -22,6 +22,7 @@
 #include "files/posix/descriptor.h"
 #include "files/posix/posix_paths.h"
 #include "files/posix/replace_destination.h"
+#include "files/posix/stale_temporaries.h"
 
 namespace sprite::files {
 namespace {
@@ -62,17 +63,12 @@ int LinkUnnamed(int fd, const std::string& name) {
   return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW);
 }
 
-// A short hidden name beside the target, free at the time of the call. Short,
-// so that a target name of up to 255 bytes still leaves room for it.
-std::string TemporaryName(const std::string& folder, std::uint32_t serial) {
-  static const std::string process = std::to_string(::getpid());
-  return folder + "/.sprite-" + process + "-" + std::to_string(serial) + ".tmp";
-}
-
 // Writes to a file without a name (or, where the file system cannot make one,
 // to a hidden temporary file) in the target's folder, and gives it the target's
 // name on Commit, so that readers never see a half-written file and a killed
-// process leaves nothing behind.
+// process leaves nothing behind, or a temporary file that the next run
+// writing into that folder removes. The file is locked from the start to
+// its close, so that no run takes it for a killed one's meanwhile.
 class PosixReplacingFile : public BufferedReplacingFile {
  public:
   PosixReplacingFile(std::string path, Destination destination, int fd, std::string temp,
@@ -84,7 +80,7 @@ class PosixReplacingFile : public BufferedReplacingFile {
         context_(context) {}
 
   ~PosixReplacingFile() override {
-    fd_.Close();
+    // Removed while still locked: once the lock is free, the name may be another's.
     if (!temp_.empty()) {
       ::unlink(temp_.c_str());
     }
@@ -173,27 +169,14 @@ class PosixReplacingFile : public BufferedReplacingFile {
     }
   }
 
-  // Whether a syncfs of the file's device makes its bytes durable: the file
-  // systems of local disks (and memory) write back every file's data and
-  // commit their own records; others, such as network and FUSE file systems,
-  // may not, and get an fdatasync of each file.
+  // Whether a syncfs of the file's device makes its bytes durable; others,
+  // such as network and FUSE file systems, get an fdatasync of each file.
   ReplacingContext::Device& DeviceOf(dev_t id) {
     const auto [found, added] = context_.devices.try_emplace(id);
     if (added) {
       struct statfs info {};
-      if (::fstatfs(fd_.Get(), &info) == 0) {
-        switch (static_cast<unsigned long>(info.f_type)) {
-          case EXT4_SUPER_MAGIC:  // ext2, ext3 and ext4 alike
-          case XFS_SUPER_MAGIC:
-          case BTRFS_SUPER_MAGIC:
-          case F2FS_SUPER_MAGIC:
-          case TMPFS_MAGIC:
-            found->second.syncsEverything = true;
-            break;
-          default:
-            break;
-        }
-      }
+      found->second.syncsEverything = ::fstatfs(fd_.Get(), &info) == 0 &&
+                                      SyncsEverything(static_cast<unsigned long>(info.f_type));
     }
     return found->second;
   }
@@ -236,6 +219,7 @@ class PosixReplacingFile : public BufferedReplacingFile {
   void Replace() {
     MakeDurable();
     if (!temp_.empty()) {
+      held_.emplace(::dup(fd_.Get()));  // the lock stays until the name is gone
       CloseChecked();
     }
     const std::string folder = FolderOf(destination_.path);
@@ -293,11 +277,23 @@ class PosixReplacingFile : public BufferedReplacingFile {
   std::string path_;  // as the caller gave it, for messages
   Destination destination_;
   Descriptor fd_;
-  std::string temp_;  // the temporary file's name while it has one
+  std::string temp_;                // the temporary file's name while it has one
+  std::optional<Descriptor> held_;  // the file's lock, after fd_ was closed
   ReplacingContext& context_;
   std::uint64_t started_ = 0;  // its number among the files Finish started; 0 before
   bool durable_ = false;       // the disk has every byte written so far
 };
+
+// Locks a file just made under a temporary name, and tells whether the name
+// is still the file's: a run that sweeps the folder may have taken it for a
+// killed run's before the lock.
+bool LockedUnderItsName(int fd, const std::string& name) {
+  LockWhileWritten(fd);
+  struct stat made {};
+  struct stat named {};
+  return ::fstat(fd, &made) == 0 && ::lstat(name.c_str(), &named) == 0 &&
+         made.st_dev == named.st_dev && made.st_ino == named.st_ino;
+}
 
 }  // namespace
 
@@ -313,20 +309,37 @@ std::unique_ptr<ReplacingFile> CreatePosixReplacingFile(const std::string& path,
   }
   Destination destination = Resolve(path, Use::kReplacing);
   const std::string folder = FolderOf(destination.path);
+  const auto [swept, first] = context.foldersSwept.try_emplace(folder);
+  if (first) {
+    swept->second = RemoveStaleTemporaries(folder);
+  }
+  const bool locks = swept->second;
+  // A folder that cannot take the file now is looked at again next time.
+  const auto folderFailed = [&](int error) {
+    context.foldersSwept.erase(folder);
+    return FolderFailed(path, folder, error);
+  };
   // New files get the usual permissions: 0666 less the umask.
   int fd = -1;
   if (context.unnamedFiles) {
     fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     if (fd < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
-      throw FolderFailed(path, folder, errno);
+      throw folderFailed(errno);
     }
+  }
+  if (fd >= 0 && locks) {
+    LockWhileWritten(fd);
   }
   std::string temp;
   for (std::uint32_t serial = 1; fd < 0; ++serial) {
     temp = TemporaryName(folder, serial);
     fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && errno != EEXIST) {
-      throw FolderFailed(path, folder, errno);
+      throw folderFailed(errno);
+    }
+    if (fd >= 0 && locks && !LockedUnderItsName(fd, temp)) {
+      ::close(fd);  // removed as a killed run's before it was locked
+      fd = -1;
     }
   }
   const std::optional<struct stat> existing = destination.existing;

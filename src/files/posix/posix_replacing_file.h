@@ -32,6 +32,9 @@ struct ReplacingContext {
   bool unnamedFiles = true;
   // The folders that received names since the last SyncFolders.
   std::set<std::string> foldersToSync;
+  // The folders cleared of killed runs' temporary files, and whether they were
+  // swept, so that their writers lock their files (RemoveStaleTemporaries).
+  std::map<std::string, bool> foldersSwept;
 
   // Files that replace others, counted as their writing to the disk starts.
   std::uint64_t started = 0;

@@ -58,13 +58,31 @@ std::string ReadLink(Use use, const std::string& path, const std::string& link, 
   }
 }
 
+// A name that ends in "/" is a folder's: said of the folder there, or of what
+// stands in its place.
+FaultError NotAFileByName(const std::string& path, const std::string& name, Use use) {
+  struct stat info {};
+  const int error = ::stat(name.c_str(), &info) == 0 ? 0 : errno;
+  const std::string folder = name.substr(0, name.find_last_not_of('/') + 1);
+  if (error == ENOENT && use == Use::kReading) {
+    return ReadFailed(path, error);
+  }
+  if (error == ENOENT) {
+    return FaultError({.kind = FaultKind::kNoSuchFolder, .path = path, .text = folder});
+  }
+  if (error == ENOTDIR) {
+    return FaultError({.kind = FaultKind::kNotAFolder, .path = path, .text = folder});
+  }
+  return FaultError({.kind = FaultKind::kNotAPlainFile, .path = path, .text = "a folder"});
+}
+
 }  // namespace
 
 Destination Resolve(const std::string& path, Use use) {
   std::string current = path;
   for (int followed = 0;; ++followed) {
     if (current.empty() || current.back() == '/') {
-      throw FaultError({.kind = FaultKind::kNotAPlainFile, .path = path, .text = "a folder"});
+      throw NotAFileByName(path, current, use);
     }
     struct stat info {};
     if (::lstat(current.c_str(), &info) != 0) {

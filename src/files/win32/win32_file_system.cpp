@@ -19,6 +19,20 @@ bool EndsWithSeparator(const std::string& path) {
   return !path.empty() && (path.back() == '/' || path.back() == '\\');
 }
 
+// A name that ends in a separator is a folder's: said of the folder there, or
+// of what stands in its place.
+[[noreturn]] void FailFolderName(const std::string& path) {
+  const std::string folder = path.substr(0, path.find_last_not_of("/\\") + 1);
+  const PathKind kind = folder.empty() ? PathKind::kFolder : Examine(folder).kind;
+  if (kind == PathKind::kMissing) {
+    Fail(FaultKind::kNoSuchFolder, path, folder);
+  }
+  if (kind == PathKind::kFile) {
+    Fail(FaultKind::kNotAFolder, path, folder);
+  }
+  FailNotAFile(path, PathKind::kFolder);
+}
+
 // The regular file at `path`, open for reading, with its size; `system` its
 // system path. The caller owns the handle.
 std::pair<HANDLE, std::uint64_t> OpenRegular(const std::string& path, std::wstring& system) {
@@ -192,7 +206,7 @@ std::unique_ptr<ReplacingFile> Win32FileSystem::CreateReplacing(const std::strin
     Fail(FaultKind::kNoFileName, path);
   }
   if (EndsWithSeparator(path)) {
-    FailNotAFile(path, PathKind::kFolder);
+    FailFolderName(path);
   }
   const PathInfo info = ExamineTarget(path);
   if (info.kind == PathKind::kMissing && info.error == ERROR_PATH_NOT_FOUND) {

@@ -5,6 +5,7 @@
 #include "files/win32/win32_replacing_file.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <utility>
 
@@ -18,10 +19,42 @@ namespace {
 
 constexpr std::size_t kLargestWrite = std::size_t{1} << 30;
 
+// The file at a name as found: its identity, and its size and time, as FAT
+// may number a file anew each time it is read back from the disk.
+struct FoundFile {
+  std::optional<FileId> id;
+  std::uint64_t size = 0;
+  std::uint64_t written = 0;
+
+  // Another file, put at the name since this one was found.
+  bool IsOtherThan(const FoundFile& found) const {
+    return id != found.id && (size != found.size || written != found.written);
+  }
+};
+
+std::optional<FoundFile> FindFile(const std::wstring& system) {
+  const Handle file(::CreateFileW(system.c_str(), 0,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION about{};
+  if (!file.Valid() || ::GetFileInformationByHandle(file.Get(), &about) == 0) {
+    return std::nullopt;
+  }
+  const auto wide = [](DWORD high, DWORD low) {
+    return (static_cast<std::uint64_t>(high) << 32) | low;
+  };
+  return FoundFile{IdOfHandle(file.Get()), wide(about.nFileSizeHigh, about.nFileSizeLow),
+                   wide(about.ftLastWriteTime.dwHighDateTime, about.ftLastWriteTime.dwLowDateTime)};
+}
+
 class Win32ReplacingFile : public BufferedReplacingFile {
  public:
   Win32ReplacingFile(std::string path, PathInfo target, HANDLE file, std::wstring temp)
-      : path_(std::move(path)), target_(std::move(target)), file_(file), temp_(std::move(temp)) {}
+      : path_(std::move(path)),
+        target_(std::move(target)),
+        found_(FindFile(target_.system)),
+        file_(file),
+        temp_(std::move(temp)) {}
 
   ~Win32ReplacingFile() override {
     file_.Close();
@@ -71,6 +104,7 @@ class Win32ReplacingFile : public BufferedReplacingFile {
       Fail(FaultKind::kChangedMeanwhile, path_);
     }
     target_ = std::move(now);
+    found_ = FindFile(target_.system);
     return false;
   }
 
@@ -89,6 +123,7 @@ class Win32ReplacingFile : public BufferedReplacingFile {
       WriteFailed(path_, ::GetLastError());
     }
     CloseChecked();
+    ExpectOldFileStillThere();
     const DWORD attributes = target_.attributes;
     const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
     if (readOnly &&
@@ -112,6 +147,16 @@ class Win32ReplacingFile : public BufferedReplacingFile {
         (attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_NORMAL)) | FILE_ATTRIBUTE_ARCHIVE);
   }
 
+  // Another run may have put its own file at the name while this one was
+  // written (an Encode while an entry change copies the old archive): that
+  // file is not lost under this one, which was made from or for the old.
+  void ExpectOldFileStillThere() const {
+    const std::optional<FoundFile> now = FindFile(target_.system);
+    if (found_ && now && now->IsOtherThan(*found_)) {
+      Fail(FaultKind::kChangedMeanwhile, path_);
+    }
+  }
+
   // Some file systems report a failed write only when the file is closed.
   void CloseChecked() {
     if (!file_.Close()) {
@@ -121,6 +166,7 @@ class Win32ReplacingFile : public BufferedReplacingFile {
 
   std::string path_;  // as the caller gave it, for messages
   PathInfo target_;
+  std::optional<FoundFile> found_;  // the file at the name when the new one was made
   Handle file_;
   std::wstring temp_;  // the temporary file's name while it exists
 };
