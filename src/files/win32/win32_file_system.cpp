@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "files/native_file_system.h"
+#include "files/win32/stale_temporaries.h"
 #include "files/win32/win32_api.h"
 #include "files/win32/win32_paths.h"
 #include "files/win32/win32_reasons.h"
@@ -218,7 +219,20 @@ std::unique_ptr<ReplacingFile> Win32FileSystem::CreateReplacing(const std::strin
   if (info.kind != PathKind::kMissing && info.kind != PathKind::kFile) {
     FailNotAFile(path, info.kind);
   }
-  return CreateWin32ReplacingFile(path, info);
+  const std::wstring folder = SystemFolderOf(info.system);
+  const bool firstInFolder = foldersSwept_.insert(folder).second;
+  if (firstInFolder) {
+    RemoveStaleTemporaries(folder);
+  }
+  try {
+    return CreateWin32ReplacingFile(path, info, folder);
+  } catch (...) {
+    // A folder that cannot take the file now is looked at again next time.
+    if (firstInFolder) {
+      foldersSwept_.erase(folder);
+    }
+    throw;
+  }
 }
 
 void Win32FileSystem::Delete(const std::string& path) noexcept {

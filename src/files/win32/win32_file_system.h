@@ -1,5 +1,8 @@
 #pragma once
 
+#include <set>
+#include <string>
+
 #include "files/file_system.h"
 
 namespace sprite::files {
@@ -28,11 +31,18 @@ class Win32FileSystem : public FileSystem {
   // Held by a lock on the file's handle (LockFileEx), which closing it releases.
   std::unique_ptr<ByteSource> OpenForChange(const std::string& path) override;
   // A replaced file keeps its attributes (read-only included) and its security.
-  // Temporary files left beside the target by a killed run are removed first.
+  // Temporary files left beside the target by a killed run are removed first,
+  // once a folder.
   std::unique_ptr<ReplacingFile> CreateReplacing(const std::string& path) override;
   // Nothing to do: every new name was moved into place with write-through.
   void SyncFolders() override {}
   void Delete(const std::string& path) noexcept override;
+
+ private:
+  // The folders already cleared of killed runs' temporary files: listing a
+  // folder for every file made would make a Decode of thousands of pictures
+  // into one folder list it thousands of times.
+  std::set<std::wstring> foldersSwept_;
 };
 
 }  // namespace sprite::files

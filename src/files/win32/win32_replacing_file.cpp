@@ -174,9 +174,8 @@ class Win32ReplacingFile : public BufferedReplacingFile {
 }  // namespace
 
 std::unique_ptr<ReplacingFile> CreateWin32ReplacingFile(const std::string& path,
-                                                        const PathInfo& target) {
-  const std::wstring folder = SystemFolderOf(target.system);
-  RemoveStaleTemporaries(folder);
+                                                        const PathInfo& target,
+                                                        const std::wstring& folder) {
   for (std::uint32_t serial = 1;; ++serial) {
     std::wstring temp = TemporaryName(folder, serial);
     // Not shared for deleting: while it is written, no cleanup of another

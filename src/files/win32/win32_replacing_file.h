@@ -11,8 +11,10 @@
 namespace sprite::files {
 
 // The file that replaces `path` (examined as `target`) on Commit, as
-// FileSystem::CreateReplacing describes it.
+// FileSystem::CreateReplacing describes it, written under a temporary name in
+// the target's folder (`systemFolder`).
 std::unique_ptr<ReplacingFile> CreateWin32ReplacingFile(const std::string& path,
-                                                        const PathInfo& target);
+                                                        const PathInfo& target,
+                                                        const std::wstring& systemFolder);
 
 }  // namespace sprite::files
