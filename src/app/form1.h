@@ -139,6 +139,8 @@ class Form1 {
   void CreateMenus();
   // The dithering items' marks, as the Options say.
   void ShowDither();
+  // The marks of Target palette, Alpha threshold and Colours: checked while set.
+  void ShowValueMarks();
   // The output box names no file yet ("#" as at start, or nothing): Encode
   // and Decode ask for one first, as Browse does. False when the user cancels.
   bool ChooseOutputFirst(bool forDecode);

@@ -13,8 +13,8 @@
 #include "common/error.h"
 #include "dialogs/ce_common_dialog.h"
 #include "pipeline/archive_entries.h"
-#include "pipeline/bitmap_file_source.h"
 #include "pipeline/natural_order.h"
+#include "pipeline/picture_file.h"
 #include "viewer/frm_viewer.h"
 
 namespace sprite::app {
@@ -255,7 +255,9 @@ void Form1::lstFiles_DeleteKey() {
 
 viewer::frmViewer& Form1::OpenViewer() {
   if (!frmViewer_) {
-    pictureSource_ = std::make_unique<pipeline::BitmapFileSource>(files_);
+    // PNG pictures under the alpha threshold the Options hold when one is shown.
+    pictureSource_ = std::make_unique<pipeline::PictureFileSource>(
+        files_, [this] { return options_.ForEncode().alpha; });
     frmViewer_ = std::make_unique<viewer::frmViewer>(windows_, *pictureSource_);
   }
   return *frmViewer_;

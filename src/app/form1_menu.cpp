@@ -73,9 +73,21 @@ void Form1::CreateMenus() {
       optionsMenu, "Decode to &PNG pictures", [this] { mnuDecodePng_Click(); }, {}, true);
   mnuDecodePng_->SetChecked(options_.decodeToPng);
   optionsMenu.AddSeparator();
-  mnuTargetPalette_ = &Item(optionsMenu, "&Target palette…", idle(&Form1::mnuTargetPalette_Click));
+  // Checked while they hold a value, which Encode uses: they are kept between
+  // runs. Chosen during a run, they keep their value and their mark.
+  const auto valued = [this](void (Form1::*command)()) {
+    return [this, command] {
+      if (running_) {
+        ShowValueMarks();
+      } else {
+        (this->*command)();
+      }
+    };
+  };
+  mnuTargetPalette_ =
+      &Item(optionsMenu, "&Target palette…", valued(&Form1::mnuTargetPalette_Click), {}, true);
   mnuAlphaThreshold_ =
-      &Item(optionsMenu, "&Alpha threshold…", idle(&Form1::mnuAlphaThreshold_Click));
+      &Item(optionsMenu, "&Alpha threshold…", valued(&Form1::mnuAlphaThreshold_Click), {}, true);
   optionsMenu.AddSeparator();
   // Radio-like: the one checked is the dithering Encode uses.
   for (const auto& [dither, caption] : kDitherItems) {
@@ -84,7 +96,8 @@ void Form1::CreateMenus() {
         optionsMenu, caption, [this, chosen] { mnuDither_Click(chosen); }, {}, true));
   }
   ShowDither();
-  mnuColours_ = &Item(optionsMenu, "&Colours…", idle(&Form1::mnuColours_Click));
+  mnuColours_ = &Item(optionsMenu, "&Colours…", valued(&Form1::mnuColours_Click), {}, true);
+  ShowValueMarks();
 
   winsys::Menu& help = window_->AddMenu("&Help");
   commandItems_.push_back(&Item(help, "&About", idle(&Form1::cmdAbout_Click)));
@@ -103,6 +116,13 @@ Form1Menu Form1::MenuItems() {
 
 void Form1::SaveOptions() {
   options_.Save(windows_.Settings());
+}
+
+void Form1::ShowValueMarks() {
+  // Choosing a checkable item turns its mark over; the mark says the value.
+  mnuTargetPalette_->SetChecked(!options_.targetPalette.empty());
+  mnuAlphaThreshold_->SetChecked(options_.alphaThreshold.has_value());
+  mnuColours_->SetChecked(options_.colours != 0);
 }
 
 void Form1::mnuDecodePng_Click() {
@@ -129,6 +149,7 @@ void Form1::mnuTargetPalette_Click() {
     options_.targetPalette = blank ? "" : files_.FullPath(*chosen);
     SaveOptions();
   }
+  ShowValueMarks();
 }
 
 void Form1::mnuAlphaThreshold_Click() {
@@ -148,6 +169,7 @@ void Form1::mnuAlphaThreshold_Click() {
     options_.alphaThreshold = ParseAlphaThreshold(*chosen);
     SaveOptions();
   }
+  ShowValueMarks();
 }
 
 void Form1::mnuDither_Click(colour::Dither dither) {
@@ -180,6 +202,7 @@ void Form1::mnuColours_Click() {
     options_.colours = *ParseColourCount(*chosen);
     SaveOptions();
   }
+  ShowValueMarks();
 }
 
 }  // namespace sprite::app

@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "colour/oklab.h"
+#include "files/whole_file.h"
+#include "pipeline/bitmap_file_source.h"
+#include "pipeline/palette_pass.h"
 
 namespace sprite::pipeline {
 
@@ -83,6 +86,29 @@ SourcePicture MapPng(formats::PngPicture picture, const std::string& path, Pictu
            .rowsWhole = true},
           true,
           std::move(changes)};
+}
+
+SourcePicture PictureFileSource::Read(const std::string& path) {
+  std::optional<Bytes> png;
+  SourcePicture bitmap = files::UseFile(files_, path, [&](ByteSource& file) {
+    if (!StartsAsPng(file)) {
+      return BitmapFileSource::ReadFrom(file, path);
+    }
+    png = files::ReadWhole(file, kMaxPngFileBytes);
+    return SourcePicture{};
+  });
+  if (!png) {
+    return bitmap;
+  }
+  try {
+    KeptFiles kept;
+    PictureMapper mapper = TargetPaletteOf(files_, *png, {}, 0, rule_(), kept);
+    // The window cuts no sheets: a picture is one entry, or is refused as Encode refuses it.
+    return MapPng(formats::ReadPng(*png, {.oneEntry = true}), path, mapper);
+  } catch (FaultError& error) {
+    error.SetPath(path);
+    throw;
+  }
 }
 
 }  // namespace sprite::pipeline

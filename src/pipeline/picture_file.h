@@ -3,9 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "common/byte_io.h"
+#include "files/file_system.h"
 #include "formats/png_picture.h"
 #include "pipeline/picture_source.h"
 #include "pipeline/target_palette.h"
@@ -23,5 +25,20 @@ bool StartsAsPng(ByteSource& file);
 // with what the archive shows otherwise than the picture. Throws FaultError
 // as PictureMapper::Map does.
 SourcePicture MapPng(formats::PngPicture picture, const std::string& path, PictureMapper& mapper);
+
+// Listed picture files as an Encode of each one alone reads them, for the
+// viewer: a bitmap as it is, a PNG picture in its own colours under the alpha
+// rule that `rule` gives at the time of the read.
+class PictureFileSource : public PictureSource {
+ public:
+  PictureFileSource(files::FileSystem& files, std::function<AlphaRule()> rule)
+      : files_(files), rule_(std::move(rule)) {}
+
+  SourcePicture Read(const std::string& path) override;
+
+ private:
+  files::FileSystem& files_;
+  std::function<AlphaRule()> rule_;
+};
 
 }  // namespace sprite::pipeline

@@ -180,7 +180,8 @@ void frmViewer::Take(const std::function<formats::StoredPicture()>& read) {
     picture_ = FromStored(read());
     colours_ = CountColours(picture_->pixels);
   } catch (const FaultError& error) {
-    fault_ = Describe(error.Details());
+    // Advice names the window's menu items, as the window's Encode does.
+    fault_ = Describe(error.Details(), OptionWords::kMenu);
   } catch (const std::bad_alloc&) {
     fault_ = "there is not enough memory to read it";
   } catch (const std::exception& error) {

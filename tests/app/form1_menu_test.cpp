@@ -155,6 +155,36 @@ TEST_F(Form1MenuTest, TheThresholdAndThePaletteAreAskedForCheckedAndUsedByEncode
   EXPECT_EQ(form_->Options().targetPalette, palette);
 }
 
+TEST_F(Form1MenuTest, TheValueItemsAreCheckedWhileTheyHoldAValue) {
+  const struct {
+    const char* item;
+    const char* typed;  // nullptr: Cancel; a value refused is also left by closing
+    bool checked;
+  } steps[] = {
+      {"&Alpha threshold…", "128", true},  {"&Alpha threshold…", nullptr, true},
+      {"&Alpha threshold…", "300", true},  {"&Alpha threshold…", "", false},
+      {"&Colours…", "16", true},           {"&Colours…", nullptr, true},
+      {"&Colours…", "0", false},           {"&Target palette…", "game.gpl", true},
+      {"&Target palette…", nullptr, true},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(std::string(step.item) + " " + (step.typed ? step.typed : "Cancel"));
+    if (step.typed != nullptr) {
+      AnswerDialogs({step.typed});
+    } else {
+      windows_.whileShown = [](winsys::MemoryWindow& dialog) {
+        dialog.ButtonNamed("cmdCancel").Click();
+      };
+    }
+    MenuItem("&Options", step.item).Choose();
+    EXPECT_EQ(MenuItem("&Options", step.item).Checked(), step.checked);
+  }
+  // The next window starts with the marks of the options the last one left.
+  form_ = std::make_unique<app::Form1>(windows_, files_);
+  EXPECT_TRUE(MenuItem("&Options", "&Target palette…").Checked());
+  EXPECT_FALSE(MenuItem("&Options", "&Alpha threshold…").Checked());
+}
+
 TEST_F(Form1MenuTest, ATypedPaletteIsKeptAsTheFileItNamesFromTheCurrentFolder) {
   const std::string game =
       Utf8FromPath((std::filesystem::current_path() / "game.gpl").lexically_normal());

@@ -9,6 +9,7 @@
 namespace sprite::testing {
 namespace {
 
+using ::testing::AllOf;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
@@ -94,6 +95,14 @@ TEST_F(Form1ViewerTest, AFileThatCannotBeShownSaysWhyAndTheWindowGoesOn) {
   files_.unreadable.insert(door_);
   FileList().Click(1);
   EXPECT_EQ(ViewerWindow().Text(), "\"door.bmp\" cannot be shown: Permission denied");
+  // A PNG picture Encode refuses, in the words of the window's menu.
+  const std::string colourful = folder_.Path("colourful.png");
+  std::filesystem::copy_file(std::string(SPRITE_TEST_DATA) + "/png/rgb-300-colours.png", colourful);
+  FileList().AddItem(colourful);
+  FileList().Click(3);
+  EXPECT_THAT(ViewerWindow().Text(),
+              AllOf(StartsWith("\"colourful.png\" cannot be shown: the PNG pictures have 300 "),
+                    HasSubstr("choose Options ▸ Colours… to choose 255 of them")));
   EXPECT_TRUE(windows_.messages.empty());
 }
 
@@ -114,6 +123,22 @@ TEST_F(Form1ViewerTest, DecodedBitmapsShowAsTheyWereStored) {
   EXPECT_EQ(decoded.pixels, Viewer().Shown()->pixels);
   EXPECT_EQ(decoded.palette, Viewer().Shown()->palette);
   EXPECT_EQ(ViewerWindow().Caption(), "door.bmp - Sprite Viewer");
+}
+
+TEST_F(Form1ViewerTest, DecodedPngPicturesShowAsTheBitmapsDo) {
+  Encode();
+  ASSERT_EQ(form_->LastRun().stored, 2);
+  MenuItem("&Options", "Decode to &PNG pictures").Choose();
+  Decode();
+  FileList().DoubleClick(1);
+  EXPECT_EQ(ViewerWindow().Caption(), "pack.spr.0002.png - Sprite Viewer");
+  ASSERT_NE(Viewer().Shown(), nullptr) << ViewerWindow().Text();
+  const viewer::IndexedPicture decoded = *Viewer().Shown();
+  FileList().AddItem(door_);
+  FileList().Click(2);
+  ASSERT_NE(Viewer().Shown(), nullptr);
+  EXPECT_EQ(decoded.pixels, Viewer().Shown()->pixels);
+  EXPECT_EQ(decoded.palette, Viewer().Shown()->palette);
 }
 
 TEST_F(Form1ViewerTest, ClosingTheMainWindowClosesTheViewer) {

@@ -140,7 +140,11 @@ void QtTextBox::SetText(const std::string& text) {
 }
 
 void QtTextBox::SetEnabled(bool enabled) {
-  edit_->setEnabled(enabled);
+  if (auto* window = dynamic_cast<TopLevelWidget*>(edit_->window())) {
+    window->SetControlEnabled(*edit_, enabled);
+  } else {
+    edit_->setEnabled(enabled);
+  }
 }
 
 void QtTextBox::SetOnFilesDropped(std::function<void(const std::vector<std::string>&)> handler) {
@@ -170,7 +174,7 @@ QtPushButton::QtPushButton(const std::string& caption, TopLevelWidget* window, Q
 }
 
 void QtPushButton::SetEnabled(bool enabled) {
-  button_->setEnabled(enabled);
+  window_->SetControlEnabled(*button_, enabled);
 }
 
 bool QtPushButton::Enabled() const {

@@ -30,6 +30,28 @@ void TopLevelWidget::resizeEvent(QResizeEvent* event) {
   }
 }
 
+void TopLevelWidget::SetControlEnabled(QWidget& control, bool enabled) {
+  if (!enabled) {
+    const bool hadFocus = focusWidget() == &control;
+    control.setEnabled(false);
+    if (hadFocus) {
+      if (focusLeft_.isNull() || focusLeft_->isEnabled()) {
+        focusLeft_ = &control;
+      }
+      focusWentTo_ = focusWidget();
+    }
+    return;
+  }
+  control.setEnabled(true);
+  if (focusLeft_ == &control) {
+    if (focusWidget() == focusWentTo_) {
+      control.setFocus(Qt::OtherFocusReason);
+    }
+    focusLeft_ = nullptr;
+    focusWentTo_ = nullptr;
+  }
+}
+
 void TopLevelWidget::keyPressEvent(QKeyEvent* event) {
   QPushButton* target = nullptr;
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {

@@ -347,6 +347,39 @@ TEST_F(QtWindowSystemTest, ButtonsRunTheirHandlerOnlyWhenEnabled) {
   EXPECT_EQ(clicks, 1);
 }
 
+TEST_F(QtWindowSystemTest, AControlDisabledWithTheFocusTakesItBackUnlessItMoved) {
+  window_->AddListBox({"List1", {105, 3255, 6420, 1620}});
+  window_->AddListBox({"lstFiles", {105, 105, 5160, 2205}});
+  TextBox& out = window_->AddTextBox({"txtOut", {105, 2415, 5160, 330}}, "#");
+  PushButton& decode = window_->AddButton({"Command4", {5355, 1995, 1170, 330}}, "&Decode");
+  PushButton& remove = window_->AddButton({"Command5", {5355, 525, 1170, 330}}, "&Remove");
+  // As a Decode disables them, in the order of creation.
+  const auto setEnabled = [&](bool enabled) {
+    out.SetEnabled(enabled);
+    decode.SetEnabled(enabled);
+    remove.SetEnabled(enabled);
+  };
+  window_->Show();
+  QCoreApplication::processEvents();
+  struct Row {
+    const char* focused;
+    const char* movedTo;  // by the user while the controls were disabled
+    const char* expected;
+  };
+  for (const Row& row : {Row{"Command4", nullptr, "Command4"}, Row{"txtOut", nullptr, "txtOut"},
+                         Row{"Command4", "lstFiles", "lstFiles"}}) {
+    SCOPED_TRACE(row.focused);
+    Find<QWidget>(row.focused)->setFocus();
+    setEnabled(false);
+    if (row.movedTo != nullptr) {
+      Find<QWidget>(row.movedTo)->setFocus();
+    }
+    setEnabled(true);
+    ASSERT_NE(Top().focusWidget(), nullptr);
+    EXPECT_EQ(Top().focusWidget()->objectName().toStdString(), row.expected);
+  }
+}
+
 TEST_F(QtWindowSystemTest, AFailingHandlerIsReportedInAMessageBox) {
   PushButton& button = window_->AddButton({"Command3", {5355, 1575, 1170, 330}}, "&Encode");
   button.SetOnClick([] { throw std::runtime_error("disk full"); });
