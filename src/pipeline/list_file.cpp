@@ -3,6 +3,7 @@
 #include "common/error.h"
 #include "common/text.h"
 #include "common/utf16.h"
+#include "common/utf8_path.h"
 
 namespace sprite::pipeline {
 
@@ -61,10 +62,7 @@ std::string FromFolder(std::string folder, std::string_view line) {
   if (folder.empty()) {
     return line.empty() ? "." : std::string(line);
   }
-  if (!IsSeparator(folder.back())) {
-    folder += '/';
-  }
-  return folder.append(line);
+  return IsSeparator(folder.back()) ? folder.append(line) : PathInFolder(folder, line);
 }
 
 }  // namespace

@@ -12,8 +12,9 @@ namespace sprite::pipeline {
 // The paths a list file names, in order: one a line (LF or CR LF), blanks
 // around it trimmed; blank lines and lines starting with "#" are skipped. A
 // relative path is taken from `listFolder`, the folder the list file was named
-// through ("" for the current folder), as a person reads it: joined with "/",
-// each ".." at its start leaving one folder of `listFolder` as written. An
+// through ("" for the current folder), as a person reads it: joined as
+// PathInFolder joins, each ".." at its start leaving one folder of
+// `listFolder` as written. An
 // absolute one ("/…", "\…" or a drive letter "C:\…", "C:/…") is kept. A
 // leading byte-order mark is skipped; with one, the list may be UTF-16 (as
 // Windows PowerShell's ">" writes it). A line that names a path and holds a
