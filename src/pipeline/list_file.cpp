@@ -26,6 +26,12 @@ bool IsAbsolute(std::string_view path) {
   return drive || path.starts_with('/') || path.starts_with('\\');
 }
 
+// A path in double quotes, as Windows copies a file's path and as a name with
+// blanks is written on its command line: the quotes are no part of it.
+bool IsQuoted(std::string_view line) {
+  return line.size() >= 2 && line.front() == '"' && line.back() == '"';
+}
+
 bool IsSeparator(char c) {
   return c == '/' || c == '\\';
 }
@@ -108,6 +114,12 @@ std::vector<std::string> ParseListFile(std::string_view bytes, std::string_view 
                         .value = number,
                         .text = Escaped(line.substr(control->offset, control->length))});
     }
+    if (IsQuoted(line)) {
+      line = Trimmed(line.substr(1, line.size() - 2));
+      if (line.empty()) {
+        continue;
+      }
+    }
     paths.push_back(IsAbsolute(line) ? std::string(line)
                                      : FromFolder(std::string(listFolder), line));
   }
@@ -123,7 +135,8 @@ std::string FormatListFile(std::span<const std::string> paths) {
     }
     // A mark at the start of a list would be skipped, or make it read as UTF-16.
     if (path.starts_with('#') || path.starts_with(kByteOrderMark) || path.starts_with("\xFF\xFE") ||
-        path.starts_with("\xFE\xFF") || kBlanks.find(path.front()) != std::string_view::npos) {
+        path.starts_with("\xFE\xFF") || kBlanks.find(path.front()) != std::string_view::npos ||
+        IsQuoted(path)) {
       text += "./";
     }
     text += path;

@@ -25,10 +25,13 @@ TEST(ListFile, PathsComeOneALineFromTheListsFolder) {
       "#walk_3.png\n"
       "/abs/walk_4.png\n"
       "C:\\art\\walk_5.png\n"
+      " \"sub dir\\walk 6.png \" \r\n"
+      "\"  \"\n"
       "./#odd.png";
   EXPECT_EQ(ParseListFile(text, "lists"),
             (Paths{"lists" + kJoin + "walk_1.png", "lists" + kJoin + "sub/walk 2.png",
-                   "/abs/walk_4.png", "C:\\art\\walk_5.png", "lists" + kJoin + "./#odd.png"}));
+                   "/abs/walk_4.png", "C:\\art\\walk_5.png",
+                   "lists" + kJoin + "sub dir\\walk 6.png", "lists" + kJoin + "./#odd.png"}));
   EXPECT_EQ(ParseListFile("a.png\n", ""), (Paths{"a.png"}));
   EXPECT_EQ(ParseListFile("a.png", "/x/"), (Paths{"/x/a.png"}));
   EXPECT_EQ(ParseListFile("", "x"), Paths{});
@@ -89,6 +92,7 @@ TEST(ListFile, ALineWithAControlCharacterIsRefusedByItsNumber) {
       {std::string("a.png\nb.png\0junk\n", 17), 2, "\\x00"},
       {"# \x1B comments may hold anything\r\n\x1B[2Ja.png", 2, "\\x1B"},
       {"a\tb.png", 1, "\\x09"},
+      {"\"\ta.png\"", 1, "\\x09"},  // in quotes too
       {"a.png\r\r\n", 1, "\\x0D"},
       {"\xC2\x9B"
        "a.png",
@@ -115,12 +119,13 @@ TEST(ListFile, WrittenListsReadBackTheSamePaths) {
       "#1.png",
       " lead.png",
       "/abs/b.png",
-      "sub dir/c.png"};
+      "sub dir/c.png",
+      "\"quoted\""};
   const Paths back = ParseListFile(FormatListFile(paths), "");
-  EXPECT_EQ(back,
-            (Paths{"./\xEF\xBB\xBF"
-                   "bom.png",
-                   "a.spr.0001.png", "./#1.png", "./ lead.png", "/abs/b.png", "sub dir/c.png"}));
+  EXPECT_EQ(back, (Paths{"./\xEF\xBB\xBF"
+                         "bom.png",
+                         "a.spr.0001.png", "./#1.png", "./ lead.png", "/abs/b.png", "sub dir/c.png",
+                         "./\"quoted\""}));
   // A first path that starts like a UTF-16 byte-order mark is not read as one.
   for (const std::string first : {"\xFE\xFF.png", "\xFF\xFE.png"}) {
     EXPECT_EQ(ParseListFile(FormatListFile(Paths{first}), ""), Paths{"./" + first});
