@@ -38,4 +38,22 @@ inline std::string PathInFolder(std::string_view folder, std::string_view name) 
   return path.append(name);
 }
 
+// A path as Windows names its file: without the dots and blanks that end it
+// ("t.spr." is t.spr), unless its last name is all dots ("." and ".."), so
+// that names made from it are the file's. Elsewhere they are part of the name.
+inline std::string PathAsNamed(std::string path) {
+  if (std::filesystem::path::preferred_separator != '\\') {
+    return path;
+  }
+  const std::size_t last = path.find_last_of("/\\:") + 1;
+  std::size_t end = path.size();
+  while (end > last && (path[end - 1] == '.' || path[end - 1] == ' ')) {
+    --end;
+  }
+  if (path.find_first_not_of('.', last) < end) {
+    path.resize(end);
+  }
+  return path;
+}
+
 }  // namespace sprite
