@@ -1,6 +1,7 @@
 #include "files/win32/win32_file_system.h"
 
 #include <optional>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -15,6 +16,9 @@
 
 namespace sprite::files {
 namespace {
+
+// The longest name a folder holds, in UTF-16 units, on every disk Windows writes.
+constexpr std::size_t kLongestName = 255;
 
 bool EndsWithSeparator(const std::string& path) {
   return !path.empty() && (path.back() == '/' || path.back() == '\\');
@@ -218,6 +222,14 @@ std::unique_ptr<ReplacingFile> Win32FileSystem::CreateReplacing(const std::strin
   }
   if (info.kind != PathKind::kMissing && info.kind != PathKind::kFile) {
     FailNotAFile(path, info.kind);
+  }
+  // Said before the file is made: the system calls such a name invalid, and
+  // Wine says it is not found.
+  const std::size_t length = info.system.size() - info.system.find_last_of(L'\\') - 1;
+  if (length > kLongestName) {
+    Fail(FaultKind::kCannotWrite, path,
+         "its name has " + std::to_string(length) + " characters; a name may have at most " +
+             std::to_string(kLongestName));
   }
   const std::wstring folder = SystemFolderOf(info.system);
   const bool firstInFolder = foldersSwept_.insert(folder).second;
