@@ -142,8 +142,12 @@ TEST(Win32FileSystemTest, DevicesPipesAndFoldersAreRefusedAsInputsAndOutputs) {
   WriteThrough(files, folder.Path("console.spr"), Bytes{1});
   WriteThrough(files, folder.Path("com10.bmp"), Bytes{1});
   EXPECT_THAT(folder.Names(), ElementsAre("com10.bmp", "console.spr"));
-  EXPECT_EQ(FaultOf([&] { files.CreateReplacing(folder.Path("com10.bmp/")); }),
-            std::make_pair(std::optional(FaultKind::kNotAFolder), folder.Path("com10.bmp")));
+  for (const std::string name : {"com10.bmp/", "com10.bmp\\"}) {
+    const auto notAFolder =
+        std::make_pair(std::optional(FaultKind::kNotAFolder), folder.Path("com10.bmp"));
+    EXPECT_EQ(FaultOf([&] { files.CreateReplacing(folder.Path(name)); }), notAFolder);
+    EXPECT_EQ(FaultOf([&] { files.OpenForReading(folder.Path(name)); }), notAFolder);
+  }
 }
 
 TEST(Win32FileSystemTest, AMissingFileSaysWhyItsNameFoundNone) {

@@ -24,10 +24,15 @@ bool EndsWithSeparator(const std::string& path) {
   return !path.empty() && (path.back() == '/' || path.back() == '\\');
 }
 
+// The folder a name that ends in a separator names.
+std::string NamedFolder(const std::string& path) {
+  return path.substr(0, path.find_last_not_of("/\\") + 1);
+}
+
 // A name that ends in a separator is a folder's: said of the folder there, or
 // of what stands in its place.
 [[noreturn]] void FailFolderName(const std::string& path) {
-  const std::string folder = path.substr(0, path.find_last_not_of("/\\") + 1);
+  const std::string folder = NamedFolder(path);
   const PathKind kind = folder.empty() ? PathKind::kFolder : Examine(folder).kind;
   if (kind == PathKind::kMissing) {
     Fail(FaultKind::kNoSuchFolder, path, folder);
@@ -43,6 +48,10 @@ bool EndsWithSeparator(const std::string& path) {
 std::pair<HANDLE, std::uint64_t> OpenRegular(const std::string& path, std::wstring& system) {
   if (path.empty()) {
     Fail(FaultKind::kNoFileName, path);
+  }
+  // "a.bmp\" names no file Windows finds: it names the file as a folder.
+  if (EndsWithSeparator(path) && Examine(NamedFolder(path)).kind == PathKind::kFile) {
+    Fail(FaultKind::kNotAFolder, path, NamedFolder(path));
   }
   const PathInfo info = Examine(path);
   system = info.system;
