@@ -26,9 +26,9 @@ RunReport DecodeRun::Run(const std::string& archivePath, const std::string& fold
   written_.clear();
   const std::string fileName =
       name.empty() ? Utf8FromPath(PathFromUtf8(archivePath).filename()) : name;
-  const std::string base = folder.empty() && name.empty()
-                               ? archivePath
-                               : Utf8FromPath(PathFromUtf8(folder) / PathFromUtf8(fileName));
+  const std::string base = PathAsNamed(
+      folder.empty() && name.empty() ? archivePath
+                                     : Utf8FromPath(PathFromUtf8(folder) / PathFromUtf8(fileName)));
   // An archive named without a folder is in the current one, named in full.
   const std::filesystem::path baseFolder = PathFromUtf8(base).parent_path();
   report_.outputPath = files_.FullPath(baseFolder.empty() ? "." : Utf8FromPath(baseFolder));

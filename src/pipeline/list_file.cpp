@@ -3,6 +3,7 @@
 #include "common/error.h"
 #include "common/text.h"
 #include "common/utf16.h"
+#include "common/utf8_path.h"
 
 namespace sprite::pipeline {
 
@@ -23,6 +24,12 @@ bool IsAbsolute(std::string_view path) {
   const bool drive = path.size() >= 3 && path[1] == ':' && (path[2] == '/' || path[2] == '\\') &&
                      ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
   return drive || path.starts_with('/') || path.starts_with('\\');
+}
+
+// A path in double quotes, as Windows copies a file's path and as a name with
+// blanks is written on its command line: the quotes are no part of it.
+bool IsQuoted(std::string_view line) {
+  return line.size() >= 2 && line.front() == '"' && line.back() == '"';
 }
 
 bool IsSeparator(char c) {
@@ -61,10 +68,7 @@ std::string FromFolder(std::string folder, std::string_view line) {
   if (folder.empty()) {
     return line.empty() ? "." : std::string(line);
   }
-  if (!IsSeparator(folder.back())) {
-    folder += '/';
-  }
-  return folder.append(line);
+  return IsSeparator(folder.back()) ? folder.append(line) : PathInFolder(folder, line);
 }
 
 }  // namespace
@@ -110,6 +114,12 @@ std::vector<std::string> ParseListFile(std::string_view bytes, std::string_view 
                         .value = number,
                         .text = Escaped(line.substr(control->offset, control->length))});
     }
+    if (IsQuoted(line)) {
+      line = Trimmed(line.substr(1, line.size() - 2));
+      if (line.empty()) {
+        continue;
+      }
+    }
     paths.push_back(IsAbsolute(line) ? std::string(line)
                                      : FromFolder(std::string(listFolder), line));
   }
@@ -125,7 +135,8 @@ std::string FormatListFile(std::span<const std::string> paths) {
     }
     // A mark at the start of a list would be skipped, or make it read as UTF-16.
     if (path.starts_with('#') || path.starts_with(kByteOrderMark) || path.starts_with("\xFF\xFE") ||
-        path.starts_with("\xFE\xFF") || kBlanks.find(path.front()) != std::string_view::npos) {
+        path.starts_with("\xFE\xFF") || kBlanks.find(path.front()) != std::string_view::npos ||
+        IsQuoted(path)) {
       text += "./";
     }
     text += path;

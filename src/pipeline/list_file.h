@@ -10,10 +10,12 @@
 namespace sprite::pipeline {
 
 // The paths a list file names, in order: one a line (LF or CR LF), blanks
-// around it trimmed; blank lines and lines starting with "#" are skipped. A
+// around it trimmed; blank lines and lines starting with "#" are skipped; a
+// line in double quotes names the path inside them, trimmed too. A
 // relative path is taken from `listFolder`, the folder the list file was named
-// through ("" for the current folder), as a person reads it: joined with "/",
-// each ".." at its start leaving one folder of `listFolder` as written. An
+// through ("" for the current folder), as a person reads it: joined as
+// PathInFolder joins, each ".." at its start leaving one folder of
+// `listFolder` as written. An
 // absolute one ("/…", "\…" or a drive letter "C:\…", "C:/…") is kept. A
 // leading byte-order mark is skipped; with one, the list may be UTF-16 (as
 // Windows PowerShell's ">" writes it). A line that names a path and holds a
@@ -26,9 +28,9 @@ std::optional<std::string> Utf16ListText(std::string_view bytes);
 
 // The text of a list file naming `paths` one a line, each written so that
 // ParseListFile reads it back: one starting with "#", a blank or a byte-order
-// mark gets "./" in front. Throws InvalidArgumentError for a path with a control character (a
-// line end among them), an empty one or one ending in a blank, which no line
-// can give back.
+// mark, or in double quotes, gets "./" in front. Throws InvalidArgumentError
+// for a path with a control character (a line end among them), an empty one
+// or one ending in a blank, which no line can give back.
 std::string FormatListFile(std::span<const std::string> paths);
 
 }  // namespace sprite::pipeline

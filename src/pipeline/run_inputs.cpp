@@ -56,16 +56,15 @@ std::vector<std::string> FolderPictures(files::FileSystem& files, const std::str
     error.SetPath(folder);
     throw;
   }
-  const std::string prefix = folder.ends_with('/') ? folder : folder + "/";
   std::erase_if(names, [&](const std::string& name) {
-    return !IsPictureName(name) || !files.IsPlainFile(prefix + name);
+    return !IsPictureName(name) || !files.IsPlainFile(PathInFolder(folder, name));
   });
   if (names.empty()) {
     throw FaultError({.kind = FaultKind::kNoPictures, .path = folder});
   }
   std::sort(names.begin(), names.end(), NaturalLess);
   for (std::string& name : names) {
-    name.insert(0, prefix);
+    name = PathInFolder(folder, name);
   }
   return names;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -18,7 +20,7 @@ namespace sprite::fakes {
 // can be read back at once, and nothing touches the disk.
 class MemoryFileSystem : public files::FileSystem {
  public:
-  bool Exists(const std::string& path) override { return files.count(path) != 0; }
+  bool Exists(const std::string& path) override { return files.count(Key(path)) != 0; }
   bool IsPlainFile(const std::string& path) override { return Exists(path); }
   // Memory holds files only: a folder is the prefix of their paths.
   bool IsFolder(const std::string& path) override {
@@ -58,7 +60,7 @@ class MemoryFileSystem : public files::FileSystem {
   }
 
   std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override {
-    const auto found = files.find(path);
+    const auto found = files.find(Key(path));
     if (found == files.end()) {
       throw FaultError({.kind = FaultKind::kNoSuchFile, .path = path});
     }
@@ -75,9 +77,18 @@ class MemoryFileSystem : public files::FileSystem {
   std::map<std::string, Bytes> files;
 
  private:
+  // The paths are kept with "/", which Windows also takes for its own "\\".
+  static std::string Key(std::string path) {
+    if (std::filesystem::path::preferred_separator == '\\') {
+      std::replace(path.begin(), path.end(), '\\', '/');
+    }
+    return path;
+  }
+
   // "art" and "art/" name the same folder.
   static std::string FolderPrefix(const std::string& path) {
-    return path.ends_with('/') ? path : path + "/";
+    const std::string key = Key(path);
+    return key.ends_with('/') ? key : key + "/";
   }
 
   // A copy of the file as it was when opened, as an open file would keep it.

@@ -129,13 +129,25 @@ TEST(Win32FileSystemTest, DevicesPipesAndFoldersAreRefusedAsInputsAndOutputs) {
   const std::string none = folder.Path("none");
   EXPECT_EQ(FaultOf([&] { files.CreateReplacing(none + "\\"); }),
             std::make_pair(std::optional(FaultKind::kNoSuchFolder), none));
+  // A name longer than any folder holds says so, in UTF-16 units as Windows counts.
+  for (const std::string& name :
+       {std::string(256, 'n'), std::string(254, 'n') + "\xF0\x9F\x98\x80"}) {
+    EXPECT_EQ(
+        FaultOf([&] { files.CreateReplacing(folder.Path(name)); }),
+        std::make_pair(std::optional(FaultKind::kCannotWrite),
+                       std::string("its name has 256 characters; a name may have at most 255")));
+  }
   // Nothing was made on the way, and names that merely start like a device are files.
   EXPECT_TRUE(folder.Names().empty());
   WriteThrough(files, folder.Path("console.spr"), Bytes{1});
   WriteThrough(files, folder.Path("com10.bmp"), Bytes{1});
   EXPECT_THAT(folder.Names(), ElementsAre("com10.bmp", "console.spr"));
-  EXPECT_EQ(FaultOf([&] { files.CreateReplacing(folder.Path("com10.bmp/")); }),
-            std::make_pair(std::optional(FaultKind::kNotAFolder), folder.Path("com10.bmp")));
+  for (const std::string name : {"com10.bmp/", "com10.bmp\\"}) {
+    const auto notAFolder =
+        std::make_pair(std::optional(FaultKind::kNotAFolder), folder.Path("com10.bmp"));
+    EXPECT_EQ(FaultOf([&] { files.CreateReplacing(folder.Path(name)); }), notAFolder);
+    EXPECT_EQ(FaultOf([&] { files.OpenForReading(folder.Path(name)); }), notAFolder);
+  }
 }
 
 TEST(Win32FileSystemTest, AMissingFileSaysWhyItsNameFoundNone) {

@@ -374,6 +374,32 @@ TEST(DecodeRunNamesTest, NamesPastPicture9999TakeFiveDigits) {
             BuildBitmap({.width = 1, .height = 1, .pixelArea = {1 + 1000 % 255, 0, 0, 0}}));
 }
 
+TEST(DecodeRunNamesTest, NamesAreMadeFromTheArchivesNameAsTheSystemKeepsIt) {
+  // Windows drops the dots and blanks that end a name: "t.spr." is t.spr.
+  constexpr bool kWindows = std::filesystem::path::preferred_separator == '\\';
+  const struct {
+    std::string archive;
+    std::string folder;
+    std::string first;
+  } cases[] = {
+      {"t.spr.", "", kWindows ? "t.spr.0001.bmp" : "t.spr..0001.bmp"},
+      {"t.spr. .", "", kWindows ? "t.spr.0001.bmp" : "t.spr. ..0001.bmp"},
+      {"t.spr ", "out", kWindows ? "out\\t.spr.0001.bmp" : "out/t.spr .0001.bmp"},
+      {"t.spr", "", "t.spr.0001.bmp"},
+  };
+  // One entry of one pixel.
+  Bytes archive{0x53, 0x50, 1, 2, 1, 0, 0, 0, 1, 0, 1, 0, 1, 0, 5};
+  archive.resize(archive.size() + 1024, 0);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.archive);
+    fakes::MemoryFileSystem files;
+    files.files[c.archive] = archive;
+    RecordingDelegate delegate;
+    ASSERT_TRUE(pipeline::DecodeRun(files, delegate).Run(c.archive, c.folder).completed);
+    EXPECT_EQ(delegate.written, std::vector<std::string>{c.first});
+  }
+}
+
 TEST_F(DecodeRunTest, AStopLeavesNoPartialFileAndSaysWhatWasNotWritten) {
   const std::string archive = MakeArchive({{.width = 8, .height = 8, .pixelArea = Bytes(64, 1)}});
   delegate_.stopWhen = [](long) { return true; };

@@ -2,12 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "common/error.h"
 
 namespace sprite::pipeline {
 namespace {
 
 using Paths = std::vector<std::string>;
+
+// Windows joins a folder that names no separator with its own.
+constexpr bool kBackslashes = std::filesystem::path::preferred_separator == '\\';
+const std::string kJoin = kBackslashes ? "\\" : "/";
 
 TEST(ListFile, PathsComeOneALineFromTheListsFolder) {
   const std::string text =
@@ -19,10 +25,13 @@ TEST(ListFile, PathsComeOneALineFromTheListsFolder) {
       "#walk_3.png\n"
       "/abs/walk_4.png\n"
       "C:\\art\\walk_5.png\n"
+      " \"sub dir\\walk 6.png \" \r\n"
+      "\"  \"\n"
       "./#odd.png";
   EXPECT_EQ(ParseListFile(text, "lists"),
-            (Paths{"lists/walk_1.png", "lists/sub/walk 2.png", "/abs/walk_4.png",
-                   "C:\\art\\walk_5.png", "lists/./#odd.png"}));
+            (Paths{"lists" + kJoin + "walk_1.png", "lists" + kJoin + "sub/walk 2.png",
+                   "/abs/walk_4.png", "C:\\art\\walk_5.png",
+                   "lists" + kJoin + "sub dir\\walk 6.png", "lists" + kJoin + "./#odd.png"}));
   EXPECT_EQ(ParseListFile("a.png\n", ""), (Paths{"a.png"}));
   EXPECT_EQ(ParseListFile("a.png", "/x/"), (Paths{"/x/a.png"}));
   EXPECT_EQ(ParseListFile("", "x"), Paths{});
@@ -38,7 +47,8 @@ TEST(ListFile, AUtf16ListWithItsByteOrderMarkNamesWhatItsUtf8TextNames) {
   }
   for (const std::string& text : {little, big}) {
     SCOPED_TRACE(text == little ? "little-endian" : "big-endian");
-    EXPECT_EQ(ParseListFile(text, "x"), (Paths{"x/\xC3\xA9 \xE4\xB8\xAD.png", "x/b.png"}));
+    EXPECT_EQ(ParseListFile(text, "x"),
+              (Paths{"x" + kJoin + "\xC3\xA9 \xE4\xB8\xAD.png", "x" + kJoin + "b.png"}));
   }
   // Cut inside its last character, the line names no file it did not say.
   EXPECT_EQ(ParseListFile(little.substr(0, 37), ""),
@@ -60,7 +70,12 @@ TEST(ListFile, LeadingFoldersUpLeaveTheFolderTheListWasNamedThrough) {
       {"/art", "../../a.png", "/../a.png"},
       {"C:\\art", "..\\..\\a.png", "C:\\..\\a.png"},
       {"x", "..", "."},
-      {"x", "sub/../a.png", "x/sub/../a.png"},  // the line's own folders are the system's
+      {"x", "sub/../a.png",
+       "x" + kJoin + "sub/../a.png"},  // the line's own folders are the system's
+      // Joined as the folder is written; "C:" is the current folder of drive C.
+      {"art\\pics", "a.png", kBackslashes ? "art\\pics\\a.png" : "art\\pics/a.png"},
+      {"art\\pics/x", "a.png", "art\\pics/x/a.png"},
+      {"C:", "a.png", kBackslashes ? "C:a.png" : "C:/a.png"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.folder + " + " + c.line);
@@ -77,6 +92,7 @@ TEST(ListFile, ALineWithAControlCharacterIsRefusedByItsNumber) {
       {std::string("a.png\nb.png\0junk\n", 17), 2, "\\x00"},
       {"# \x1B comments may hold anything\r\n\x1B[2Ja.png", 2, "\\x1B"},
       {"a\tb.png", 1, "\\x09"},
+      {"\"\ta.png\"", 1, "\\x09"},  // in quotes too
       {"a.png\r\r\n", 1, "\\x0D"},
       {"\xC2\x9B"
        "a.png",
@@ -103,12 +119,13 @@ TEST(ListFile, WrittenListsReadBackTheSamePaths) {
       "#1.png",
       " lead.png",
       "/abs/b.png",
-      "sub dir/c.png"};
+      "sub dir/c.png",
+      "\"quoted\""};
   const Paths back = ParseListFile(FormatListFile(paths), "");
-  EXPECT_EQ(back,
-            (Paths{"./\xEF\xBB\xBF"
-                   "bom.png",
-                   "a.spr.0001.png", "./#1.png", "./ lead.png", "/abs/b.png", "sub dir/c.png"}));
+  EXPECT_EQ(back, (Paths{"./\xEF\xBB\xBF"
+                         "bom.png",
+                         "a.spr.0001.png", "./#1.png", "./ lead.png", "/abs/b.png", "sub dir/c.png",
+                         "./\"quoted\""}));
   // A first path that starts like a UTF-16 byte-order mark is not read as one.
   for (const std::string first : {"\xFE\xFF.png", "\xFF\xFE.png"}) {
     EXPECT_EQ(ParseListFile(FormatListFile(Paths{first}), ""), Paths{"./" + first});

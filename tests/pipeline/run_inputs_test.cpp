@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,9 @@ Bytes Text(const std::string& text) {
   return Bytes(text.begin(), text.end());
 }
 
+// The separator a folder that names none is joined with: Windows' own there.
+const std::string kJoin = std::filesystem::path::preferred_separator == '\\' ? "\\" : "/";
+
 TEST(RunInputs, ListsAndFoldersStandForTheirPicturesInOrder) {
   fakes::MemoryFileSystem files;
   for (const char* path : {"art/walk_10.png", "art/walk_2.PNG", "art/Walk_1.bmp", "art/notes.txt",
@@ -25,18 +29,22 @@ TEST(RunInputs, ListsAndFoldersStandForTheirPicturesInOrder) {
   files.files["lists/none.txt"] = Text("# nothing yet\n\n");
   const struct {
     const char* what;
-    std::vector<std::string_view> arguments;
+    std::vector<std::string> arguments;
     std::vector<std::string> paths;
     std::vector<FaultKind> problems;
   } cases[] = {
       {"a folder: its pictures in natural order, nothing deeper",
        {"art"},
-       {"art/Walk_1.bmp", "art/walk_2.PNG", "art/walk_10.png"},
+       {"art" + kJoin + "Walk_1.bmp", "art" + kJoin + "walk_2.PNG", "art" + kJoin + "walk_10.png"},
+       {}},
+      {"a folder that ends in the system's separator: no second one",
+       {"art" + kJoin},
+       {"art" + kJoin + "Walk_1.bmp", "art" + kJoin + "walk_2.PNG", "art" + kJoin + "walk_10.png"},
        {}},
       {"a list: paths from its folder, comments and blanks skipped",
        {"x.bmp", "@lists/frames.txt", "art/"},
-       {"x.bmp", "lists/b.png", "lists/art/c.bmp", "/abs/d.png", "art/Walk_1.bmp", "art/walk_2.PNG",
-        "art/walk_10.png"},
+       {"x.bmp", "lists" + kJoin + "b.png", "lists" + kJoin + "art/c.bmp", "/abs/d.png",
+        "art/Walk_1.bmp", "art/walk_2.PNG", "art/walk_10.png"},
        {}},
       {"a picture that is missing is left to Encode to report", {"gone.png"}, {"gone.png"}, {}},
       {"lists and folders that name no picture",
@@ -46,7 +54,8 @@ TEST(RunInputs, ListsAndFoldersStandForTheirPicturesInOrder) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const RunInputs inputs = ExpandInputs(files, c.arguments);
+    const std::vector<std::string_view> arguments(c.arguments.begin(), c.arguments.end());
+    const RunInputs inputs = ExpandInputs(files, arguments);
     EXPECT_EQ(inputs.paths, c.paths);
     std::vector<FaultKind> kinds;
     for (const Problem& problem : inputs.problems) {

@@ -1,6 +1,7 @@
 #include "files/win32/win32_file_system.h"
 
 #include <optional>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -16,14 +17,22 @@
 namespace sprite::files {
 namespace {
 
+// The longest name a folder holds, in UTF-16 units, on every disk Windows writes.
+constexpr std::size_t kLongestName = 255;
+
 bool EndsWithSeparator(const std::string& path) {
   return !path.empty() && (path.back() == '/' || path.back() == '\\');
+}
+
+// The folder a name that ends in a separator names.
+std::string NamedFolder(const std::string& path) {
+  return path.substr(0, path.find_last_not_of("/\\") + 1);
 }
 
 // A name that ends in a separator is a folder's: said of the folder there, or
 // of what stands in its place.
 [[noreturn]] void FailFolderName(const std::string& path) {
-  const std::string folder = path.substr(0, path.find_last_not_of("/\\") + 1);
+  const std::string folder = NamedFolder(path);
   const PathKind kind = folder.empty() ? PathKind::kFolder : Examine(folder).kind;
   if (kind == PathKind::kMissing) {
     Fail(FaultKind::kNoSuchFolder, path, folder);
@@ -39,6 +48,10 @@ bool EndsWithSeparator(const std::string& path) {
 std::pair<HANDLE, std::uint64_t> OpenRegular(const std::string& path, std::wstring& system) {
   if (path.empty()) {
     Fail(FaultKind::kNoFileName, path);
+  }
+  // "a.bmp\" names no file Windows finds: it names the file as a folder.
+  if (EndsWithSeparator(path) && Examine(NamedFolder(path)).kind == PathKind::kFile) {
+    Fail(FaultKind::kNotAFolder, path, NamedFolder(path));
   }
   const PathInfo info = Examine(path);
   system = info.system;
@@ -218,6 +231,14 @@ std::unique_ptr<ReplacingFile> Win32FileSystem::CreateReplacing(const std::strin
   }
   if (info.kind != PathKind::kMissing && info.kind != PathKind::kFile) {
     FailNotAFile(path, info.kind);
+  }
+  // Said before the file is made: the system calls such a name invalid, and
+  // Wine says it is not found.
+  const std::size_t length = info.system.size() - info.system.find_last_of(L'\\') - 1;
+  if (length > kLongestName) {
+    Fail(FaultKind::kCannotWrite, path,
+         "its name has " + std::to_string(length) + " characters; a name may have at most " +
+             std::to_string(kLongestName));
   }
   const std::wstring folder = SystemFolderOf(info.system);
   const bool firstInFolder = foldersSwept_.insert(folder).second;
