@@ -101,8 +101,8 @@ class ColourMapper {
   void Pair(Known& known);
   void MapPlain(const RgbaPicture& picture, std::uint8_t opaqueFrom, bool ordered,
                 std::uint8_t* indexes, MapReport& report);
-  // Searches the entry nearest the middle of dithering's step number `step`
-  // and remembers it.
+  // Searches the entry nearest the middle of dithering's step number `step`,
+  // and of each other step of its brick, and remembers them.
   std::uint8_t NearestInStep(std::size_t step);
   void MapDiffused(const RgbaPicture& picture, std::uint8_t opaqueFrom, std::uint8_t* indexes,
                    MapReport& report);
@@ -116,6 +116,8 @@ class ColourMapper {
   // Each step's nearest entry once searched (dithering), made when first needed.
   static constexpr std::uint8_t kUnsearched = 0;
   std::vector<std::uint8_t> stepNearest_;
+  // The palette's points counted from the corner of the steps (dithering).
+  std::vector<Lab> stepPoints_;
 };
 
 }  // namespace sprite::colour

@@ -227,6 +227,27 @@ std::size_t NearestSearch::Nearest(const Lab& query) {
   return best;
 }
 
+void NearestSearch::NearestInBox(const Lab& low, const Lab& high, std::span<const Lab> queries,
+                                 std::span<std::uint8_t> nearest) {
+  scratch_.clear();
+  const auto every = [](std::size_t k) { return k; };
+  const std::int64_t smallest =
+      ForEachWithin(lists_.data(), distinct_, every, low, high, [&](std::size_t k, std::int64_t d) {
+        scratch_.push_back({lists_[k].lab, lists_[k].index, d});
+      });
+  // Those farther from the box than some point is from all of it can only be
+  // nearest but one.
+  std::erase_if(scratch_, [&](const Listed& p) { return p.toCell > smallest; });
+  for (std::size_t q = 0; q < queries.size(); ++q) {
+    // Distance and index in one word, as in Nearest().
+    std::int64_t best = std::numeric_limits<std::int64_t>::max();
+    for (const Listed& p : scratch_) {
+      best = std::min(best, SquaredDistance(p.lab, queries[q]) << 8 | p.index);
+    }
+    nearest[q] = static_cast<std::uint8_t>(best & 0xFF);
+  }
+}
+
 std::pair<std::size_t, std::size_t> NearestSearch::NearestTwo(const Lab& query) {
   constexpr std::int64_t kFar = std::numeric_limits<std::int64_t>::max();
   std::pair<std::int64_t, std::size_t> best = {kFar, points_.size()};

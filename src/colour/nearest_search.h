@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -36,6 +37,12 @@ class NearestSearch {
   std::size_t Size() const { return points_.size(); }
 
   std::size_t Nearest(const Lab& query);
+  // Nearest() of each of `queries`, which all lie in the box from `low` to
+  // `high`, into `nearest`: one look at every point for the few that can be
+  // nearest somewhere in the box, then one at those few for each query, so
+  // that many queries close together cost little more than one.
+  void NearestInBox(const Lab& low, const Lab& high, std::span<const Lab> queries,
+                    std::span<std::uint8_t> nearest);
   // The nearest point and the nearest of another value; the nearest twice
   // when no other value answers.
   std::pair<std::size_t, std::size_t> NearestTwo(const Lab& query);
@@ -87,7 +94,7 @@ class NearestSearch {
   // first needed.
   std::vector<std::vector<std::uint16_t>> blocks_;
   std::vector<bool> blockListed_;
-  // Scratch of ListCell.
+  // Scratch of ListCell and NearestInBox.
   std::vector<Listed> scratch_;
 };
 

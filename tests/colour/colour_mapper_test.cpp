@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <random>
+#include <span>
 #include <vector>
 
 namespace sprite::colour {
@@ -149,6 +152,109 @@ TEST(ColourMapper, FloydSteinbergSpreadsNoErrorThroughSeeThroughPixels) {
   for (std::uint32_t y = 0; y < 12; ++y) {
     for (std::uint32_t x = 8; x < 17; ++x) {
       ASSERT_EQ(a[y * 17 + x], b[y * 17 + x]) << x << "," << y;
+    }
+  }
+}
+
+// Floyd–Steinberg as plainly as it can be written: every entry looked at for
+// the middle of the asked colour's step of 1/64 OKLab unit, the error carried
+// in sixteenths over a whole picture's grid.
+std::vector<std::uint8_t> PlainFloydSteinberg(std::span<const Rgb> palette, const Picture& picture,
+                                              MapReport& report) {
+  const auto exact = [&](Rgb c) -> std::optional<std::uint8_t> {
+    for (std::size_t e = 1; e < palette.size(); ++e) {
+      if (palette[e] == c) {
+        return static_cast<std::uint8_t>(e);
+      }
+    }
+    return std::nullopt;
+  };
+  const int w = static_cast<int>(picture.width), h = static_cast<int>(picture.height);
+  const auto at = [w](int x, int y) { return static_cast<std::size_t>(y * w + x); };
+  std::vector<std::array<std::int32_t, 3>> error(at(0, h), {0, 0, 0});
+  std::vector<std::uint8_t> out(error.size());
+  const std::array<std::int32_t, 3> low = {0, -15 << 10, -20 << 10};
+  for (int y = 0; y < h; ++y) {
+    const int dx = y % 2 == 0 ? 1 : -1;
+    for (int step = 0; step < w; ++step) {
+      const int x = dx == 1 ? step : w - 1 - step;
+      const std::size_t i = at(x, y);
+      const std::uint8_t* p = picture.rgba.data() + 4 * i;
+      const Rgb colour{p[0], p[1], p[2]};
+      if (p[3] < 128 || exact(colour)) {
+        out[i] = p[3] < 128 ? 0 : *exact(colour);
+        continue;
+      }
+      const Lab own = ToOklab(colour);
+      const std::array<std::int32_t, 3> ownAt = {own.l, own.a, own.b},
+                                        lowAt = {kSrgbLow.l, kSrgbLow.a, kSrgbLow.b},
+                                        highAt = {kSrgbHigh.l, kSrgbHigh.a, kSrgbHigh.b};
+      std::array<std::int32_t, 3> asked{}, middle{};
+      for (std::size_t c = 0; c < 3; ++c) {
+        asked[c] = std::clamp(ownAt[c] + ((error[i][c] + 8) >> 4), lowAt[c], highAt[c]);
+        middle[c] = low[c] + (((asked[c] - low[c]) >> 10) << 10) + 512;
+      }
+      const Lab mid{middle[0], middle[1], middle[2]};
+      std::size_t best = 1;
+      for (std::size_t e = 2; e < palette.size(); ++e) {
+        if (SquaredDistance(mid, ToOklab(palette[e])) <
+            SquaredDistance(mid, ToOklab(palette[best]))) {
+          best = e;
+        }
+      }
+      out[i] = static_cast<std::uint8_t>(best);
+      const Lab taken = ToOklab(palette[best]);
+      ++report.moved;
+      report.largestSquared = std::max(report.largestSquared, SquaredDistance(own, taken));
+      const std::array<std::int32_t, 3> e = {asked[0] - taken.l, asked[1] - taken.a,
+                                             asked[2] - taken.b};
+      const auto spread = [&](int tx, int ty, std::int32_t weight) {
+        if (tx >= 0 && tx < w && ty < h) {
+          for (std::size_t c = 0; c < 3; ++c) {
+            error[at(tx, ty)][c] += weight * e[c];
+          }
+        }
+      };
+      spread(x + dx, y, 7);
+      spread(x - dx, y + 1, 3);
+      spread(x, y + 1, 5);
+      spread(x + dx, y + 1, 1);
+    }
+  }
+  return out;
+}
+
+// Pictures of few colours and of many, with see-through holes and pixels
+// already in the palette, against palettes of few entries and of many, some
+// of them twice.
+TEST(ColourMapper, FloydSteinbergIsThePlainAlgorithm) {
+  std::mt19937 random(17);
+  for (const std::size_t entries : {3u, 17u, 256u}) {
+    std::vector<Rgb> palette = {kSeeThrough};
+    while (palette.size() < entries) {
+      palette.push_back(palette.size() % 7 == 3 ? palette[palette.size() / 2]
+                                                : Rgb{Byte(random), Byte(random), Byte(random)});
+    }
+    for (const unsigned shades : {4u, 256u}) {
+      SCOPED_TRACE(testing::Message() << entries << " entries, " << shades << " shades");
+      const auto side = [&] { return static_cast<std::uint32_t>(1 + random() % 64); };
+      Picture picture(side(), side(), kSeeThrough);
+      picture.PaintAll([&] {
+        const auto shade = [&] {
+          return static_cast<std::uint8_t>(random() % shades * (256 / shades));
+        };
+        const unsigned kind = random() % 8;
+        const Rgb colour =
+            kind == 0 ? palette[1 + random() % (entries - 1)] : Rgb{shade(), shade(), shade()};
+        return std::pair{colour, static_cast<std::uint8_t>(kind == 1 ? 0 : 255)};
+      });
+      MapReport expected;
+      const auto plain = PlainFloydSteinberg(palette, picture, expected);
+      ColourMapper mapper(palette);
+      MapReport report;
+      EXPECT_EQ(Mapped(mapper, picture, Dither::kFloydSteinberg, &report), plain);
+      EXPECT_EQ(report.moved, expected.moved);
+      EXPECT_EQ(report.largestSquared, expected.largestSquared);
     }
   }
 }

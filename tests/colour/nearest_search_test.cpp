@@ -10,7 +10,8 @@ namespace {
 
 // The cells' lists only leave out points that cannot win: the answers are
 // those of a look at every point, for sets of every size, for queries inside
-// the sRGB colours and far outside them, and in cells met once the lists are full.
+// the sRGB colours and far outside them, in cells met once the lists are full,
+// and for queries asked a box at a time.
 TEST(NearestSearch, AgreesWithALookAtEveryPoint) {
   std::mt19937 random(7);
   const auto component = [&](std::int32_t low, std::int32_t high) {
@@ -50,6 +51,16 @@ TEST(NearestSearch, AgreesWithALookAtEveryPoint) {
       const auto other = std::ranges::find_if(
           order, [&](const auto& p) { return points[p.second] != points[order[0].second]; });
       ASSERT_EQ(two.second, other == order.end() ? order[0].second : other->second);
+      // Queries close together, answered at once as dithering asks them.
+      if (n % 20 == 1) {
+        const Lab low = query, high = {query.l + 4096, query.a + 2048, query.b + 1024};
+        const Lab near[] = {low, high, {low.l + 100, high.a, low.b + 1000}};
+        std::uint8_t found[3];
+        search.NearestInBox(low, high, near, found);
+        for (std::size_t k = 0; k < 3; ++k) {
+          ASSERT_EQ(found[k], search.Nearest(near[k])) << k;
+        }
+      }
     }
   }
 }
