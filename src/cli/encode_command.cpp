@@ -5,6 +5,7 @@
 #include "cli/help_texts.h"
 #include "cli/shared_options.h"
 #include "cli/standard_streams.h"
+#include "common/text.h"
 #include "files/standard_stream.h"
 #include "formats/entry_limits.h"
 #include "formats/sprite_archive.h"
@@ -62,7 +63,10 @@ pipeline::RunReport Run(const Request& request, files::FileSystem& files,
   constexpr auto kMaxListedFiles = static_cast<std::size_t>(formats::kMaxEntries);
   if (inputs.paths.size() > kMaxListedFiles) {
     throw UsageError{"a file list holds at most " + std::to_string(kMaxListedFiles) + " files; " +
-                     std::to_string(inputs.paths.size()) + " were given"};
+                     (inputs.listReadNoFurther
+                          ? "more were given; the list " + Quoted(*inputs.listReadNoFurther) +
+                                " was read no further"
+                          : std::to_string(inputs.paths.size()) + " were given")};
   }
   pipeline::EncodeOptions options = MappingOptions(request);
   if (request.sheet) {

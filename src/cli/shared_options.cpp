@@ -5,6 +5,7 @@
 #include "cli/standard_streams.h"
 #include "common/text.h"
 #include "common/utf8_path.h"
+#include "files/native_file_system.h"
 #include "formats/entry_limits.h"
 
 namespace sprite::cli {
@@ -71,7 +72,10 @@ std::optional<std::string> CheckDecodeOptions(const Request& request) {
         error != std::errc::not_a_directory) {
       return "cannot use the folder " + Quoted(*request.directory) + ": " + error.message();
     }
-    if (!std::filesystem::exists(folder)) {
+    // A device Windows keeps in every folder (NUL, CON, ...) is there but has
+    // no status to the standard library: the system's own file layer knows it.
+    if (!std::filesystem::exists(folder) &&
+        !files::MakeNativeFileSystem()->Exists(*request.directory)) {
       return "no such folder " + Quoted(*request.directory);
     }
     if (!std::filesystem::is_directory(folder)) {

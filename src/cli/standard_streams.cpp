@@ -46,23 +46,50 @@ class TemporaryFile {
   const char* shownAs_;
 };
 
+void StopWhenAsked() {
+  if (winsys::InterruptCaught()) {
+    throw CancelledError();
+  }
+}
+
+// The next bytes of standard input into `out`, as far as it goes: fewer only
+// at its end. Ctrl+C while it is read stops the run, whether the stream is
+// flowing or waiting for a writer.
+std::size_t ReadInput(std::span<std::uint8_t> out) {
+  const std::size_t got = std::fread(out.data(), 1, out.size(), stdin);
+  const int readError = errno;
+  StopWhenAsked();  // a read the stop broke off is no fault of the stream
+  if (got < out.size() && std::ferror(stdin) != 0) {
+    if (readError == EISDIR) {  // "< folder"
+      throw FaultError({.kind = FaultKind::kNotAPlainFile, .path = kInput, .text = "a folder"});
+    }
+    throw FaultError({.kind = FaultKind::kCannotRead,
+                      .path = kInput,
+                      .text = "a read failed: " + std::string(std::strerror(readError))});
+  }
+  return got;
+}
+
+// Standard input read as it comes, a list's lines: nothing gathered.
+class StreamedInput : public ByteStream {
+ public:
+  std::size_t Read(std::span<std::uint8_t> out) override { return ReadInput(out); }
+};
+
 // Standard input, copied whole into a temporary file and read from there; a
 // stream that goes on past the longest archive (cat /dev/zero) is refused
 // there, before it fills the disk, and an archive's stream that does not start
-// with the signature at its first bytes, as a file of those bytes is. Ctrl+C
-// while it is copied stops the run, whether the stream is flowing or waiting
-// for a writer.
+// with the signature at its first bytes, as a file of those bytes is.
 class SpooledInput : public ByteSource {
  public:
   explicit SpooledInput(bool archive) : spool_(kInput) {
-    char block[kBlock];
+    std::uint8_t block[kBlock];
     std::size_t got = 0;
-    while ((got = std::fread(block, 1, sizeof block, stdin)) > 0) {
-      StopWhenAsked();
+    while ((got = ReadInput(block)) > 0) {
       if (size_ == 0) {
         // A short first read is the whole stream: the reader tells it.
         if (archive && got >= formats::kArchiveSignature.size()) {
-          ExpectArchiveStart(ByteView(reinterpret_cast<const std::uint8_t*>(block), got));
+          ExpectArchiveStart(ByteView(block, got));
         }
         RefuseGivenFileLongerThanAnArchive();
       }
@@ -73,16 +100,6 @@ class SpooledInput : public ByteSource {
       if (size_ > formats::kLongestArchive) {
         RefuseLongerThanAnArchive();
       }
-    }
-    const int readError = errno;
-    StopWhenAsked();  // a read the stop broke off is no fault of the stream
-    if (std::ferror(stdin) != 0 && readError == EISDIR) {  // "< folder"
-      throw FaultError({.kind = FaultKind::kNotAPlainFile, .path = kInput, .text = "a folder"});
-    }
-    if (std::ferror(stdin) != 0) {
-      throw FaultError({.kind = FaultKind::kCannotRead,
-                        .path = kInput,
-                        .text = "a read failed: " + std::string(std::strerror(readError))});
     }
   }
 
@@ -95,11 +112,6 @@ class SpooledInput : public ByteSource {
   }
 
  private:
-  static void StopWhenAsked() {
-    if (winsys::InterruptCaught()) {
-      throw CancelledError();
-    }
-  }
   static void ExpectArchiveStart(ByteView start) {
     if (!formats::StartsWithArchiveSignature(start)) {
       throw FaultError({.kind = FaultKind::kNotAnArchive,
@@ -217,6 +229,13 @@ std::unique_ptr<ByteSource> StandardStreams::OpenForReading(const std::string& p
     return std::make_unique<SpooledInput>(archiveIn_);
   }
   return files_.OpenForReading(path);
+}
+
+std::unique_ptr<ByteStream> StandardStreams::OpenForStreaming(const std::string& path) {
+  if (IsStream(path)) {
+    return std::make_unique<StreamedInput>();
+  }
+  return files_.OpenForStreaming(path);
 }
 
 std::unique_ptr<files::ReplacingFile> StandardStreams::CreateReplacing(const std::string& path) {

@@ -17,7 +17,8 @@ inline constexpr char kStandardStream[] = "-";
 
 // A file system that reads "-" from standard input and writes "-" to standard
 // output, and hands every other path to `files`. Standard input is copied into
-// an unnamed temporary file first, since an archive's palette is at its end;
+// an unnamed temporary file first, since an archive's palette is at its end
+// (a list, streamed, is read as it comes);
 // an archive for standard output is gathered in one, since its count is
 // written last, and copied out when it is committed. When standard input is
 // the archive (`archiveIn`), a stream that does not start as one is refused
@@ -43,6 +44,8 @@ class StandardStreams : public files::FileSystem {
     files_.VisitFolder(path, visit);
   }
   std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
+  // "-": standard input as it comes, a list read from it.
+  std::unique_ptr<ByteStream> OpenForStreaming(const std::string& path) override;
   std::unique_ptr<ByteSource> OpenForChange(const std::string& path) override {
     return path == kStandardStream ? OpenForReading(path) : files_.OpenForChange(path);
   }

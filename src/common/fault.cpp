@@ -328,6 +328,9 @@ std::string Describe(const Fault& fault, OptionWords words) {
     case kOutputWrittenTwice:
       return fault.text + " is the same file; a run never writes one file twice";
     case kBadListLine:
+      if (fault.value == 0) {  // a line longer than any path, as the reader words it
+        return fault.text;
+      }
       return "line " + Number(fault.value) + " holds the control character " + fault.text +
              "; a list names one path a line, in characters that print";
   }

@@ -123,7 +123,7 @@ enum class FaultKind : std::uint8_t {
   // one, text the other as the run calls it: picture 1 "a.spr.0001.png".
   kOutputWrittenTwice,
   // A list file's line holds a control character; value: the line's number;
-  // text: the character, escaped.
+  // text: the character, escaped. Value 0: a line too long; text says which.
   kBadListLine,
   // A palette given holds a PNG picture's opaque colour only at index 0, which
   // is see-through; value: the pixels of that colour; text: it, "(r, g, b)".

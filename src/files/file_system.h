@@ -99,6 +99,10 @@ class FileSystem {
   // once, without opening it, and a symbolic link in a shared sticky folder as
   // CreateReplacing does.
   virtual std::unique_ptr<ByteSource> OpenForReading(const std::string& path) = 0;
+  // The file at `path` read once in order, as a list file is: a stream need
+  // not be gathered before it is read. This default reads what OpenForReading
+  // opens.
+  virtual std::unique_ptr<ByteStream> OpenForStreaming(const std::string& path);
   // Opens the file at `path` as OpenForReading does, for a change that will
   // replace it, and holds off every other change of that file made this way
   // until the source is destroyed: two changes of one archive at once would

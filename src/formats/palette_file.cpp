@@ -262,10 +262,12 @@ PaletteFile ReadPaletteFile(ByteSource& file, std::uint64_t maxPngBytes, const P
     return ReadBitmapPalette(file);
   }
   MemorySource startSource(start);
-  TextLines firstLines(startSource, start.size(), 1, FaultKind::kNotAPaletteFile);
+  SourceStream startStream(startSource);
+  TextLines firstLines(startStream, start.size(), 1, FaultKind::kNotAPaletteFile);
   const std::string_view first = Trimmed(firstLines.Next().value_or(""));
   if (first == kGimpFirstLine || first == kJascFirstLine) {
-    TextLines lines(file, kMaxLineBytes, kMaxLines, FaultKind::kBadPaletteFile);
+    SourceStream stream(file);
+    TextLines lines(stream, kMaxLineBytes, kMaxLines, FaultKind::kBadPaletteFile);
     lines.Next();
     return first == kGimpFirstLine ? ReadGimp(lines) : ReadJasc(lines);
   }

@@ -16,7 +16,7 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 }  // namespace
 
-TextLines::TextLines(ByteSource& file, std::size_t maxLineBytes, std::size_t maxLines,
+TextLines::TextLines(ByteStream& file, std::size_t maxLineBytes, std::size_t maxLines,
                      FaultKind kind)
     : file_(file),
       maxLineBytes_(maxLineBytes),
@@ -26,19 +26,13 @@ TextLines::TextLines(ByteSource& file, std::size_t maxLineBytes, std::size_t max
       buffer_(maxLineBytes + kByteOrderMark.size() + 2 + kBlockBytes) {}
 
 bool TextLines::Refill() {
-  const std::uint64_t left = file_.Size() - std::min(readTo_, file_.Size());
-  if (left == 0) {
-    return false;
-  }
   std::copy(buffer_.begin() + static_cast<std::ptrdiff_t>(start_),
             buffer_.begin() + static_cast<std::ptrdiff_t>(end_), buffer_.begin());
   end_ -= start_;
   start_ = 0;
-  const auto take = static_cast<std::size_t>(std::min<std::uint64_t>(left, buffer_.size() - end_));
-  file_.ReadAt(readTo_, std::span(buffer_).subspan(end_, take));
-  readTo_ += take;
-  end_ += take;
-  return true;
+  const std::size_t got = file_.Read(std::span(buffer_).subspan(end_));
+  end_ += got;
+  return got > 0;
 }
 
 std::optional<std::string_view> TextLines::Next() {

@@ -16,10 +16,10 @@ namespace sprite::formats {
 
 class TextLines {
  public:
-  // Lines of `file` from its start, at most `maxLines` of them and of at most
-  // `maxLineBytes` bytes each (line end not counted); a file past either is a
-  // fault of `kind`.
-  TextLines(ByteSource& file, std::size_t maxLineBytes, std::size_t maxLines, FaultKind kind);
+  // Lines of `file` from its start (or of the rest of a stream), at most
+  // `maxLines` of them and of at most `maxLineBytes` bytes each (line end not
+  // counted); a file past either is a fault of `kind`.
+  TextLines(ByteStream& file, std::size_t maxLineBytes, std::size_t maxLines, FaultKind kind);
 
   // The next line without its end (LF or CR LF) and, on the first line, a
   // byte-order mark; nothing after the last. The view lasts until the next
@@ -34,11 +34,10 @@ class TextLines {
   // after it; false at the end of the file.
   bool Refill();
 
-  ByteSource& file_;
+  ByteStream& file_;
   std::size_t maxLineBytes_;
   std::size_t maxLines_;
   FaultKind kind_;
-  std::uint64_t readTo_ = 0;
   Bytes buffer_;
   std::size_t start_ = 0;  // the unread bytes are buffer_[start_, end_)
   std::size_t end_ = 0;

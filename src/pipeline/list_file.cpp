@@ -1,9 +1,14 @@
 #include "pipeline/list_file.h"
 
+#include <array>
+#include <limits>
+
 #include "common/error.h"
 #include "common/text.h"
 #include "common/utf16.h"
 #include "common/utf8_path.h"
+#include "formats/memory_io.h"
+#include "formats/text_lines.h"
 
 namespace sprite::pipeline {
 
@@ -11,6 +16,12 @@ namespace {
 
 constexpr std::string_view kBlanks = " \t";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+// Room for the longest path a system takes (32767 UTF-16 units on Windows,
+// three bytes each in UTF-8), in quotes and among blanks; a list is read a
+// line at a time, so this bounds its memory whatever its length.
+constexpr std::size_t kMaxLineBytes = 1 << 20;
+// A UTF-16 list is gathered whole and made UTF-8 first: at most this much.
+constexpr std::size_t kMaxUtf16ListBytes = 16 << 20;
 
 std::string_view Trimmed(std::string_view text) {
   const std::size_t first = text.find_first_not_of(kBlanks);
@@ -71,6 +82,54 @@ std::string FromFolder(std::string folder, std::string_view line) {
   return IsSeparator(folder.back()) ? folder.append(line) : PathInFolder(folder, line);
 }
 
+// The bytes read to tell a list's encoding, then the rest of its stream.
+class AfterStart : public ByteStream {
+ public:
+  AfterStart(ByteView start, ByteStream& rest) : start_(start), rest_(rest) {}
+  std::size_t Read(std::span<std::uint8_t> out) override {
+    const std::size_t first = std::min(start_.size(), out.size());
+    std::copy_n(start_.begin(), first, out.begin());
+    start_ = start_.subspan(first);
+    return first < out.size() ? first + rest_.Read(out.subspan(first)) : first;
+  }
+
+ private:
+  ByteView start_;
+  ByteStream& rest_;
+};
+
+// The paths the UTF-8 lines of `stream` name, no more than one past `most`.
+std::vector<std::string> PathsOfLines(ByteStream& stream, std::string_view listFolder,
+                                      std::size_t most) {
+  formats::TextLines lines(stream, kMaxLineBytes, std::numeric_limits<std::size_t>::max(),
+                           FaultKind::kBadListLine);
+  std::vector<std::string> paths;
+  while (paths.size() <= most) {
+    const std::optional<std::string_view> next = lines.Next();
+    if (!next) {
+      break;
+    }
+    std::string_view line = Trimmed(*next);
+    if (line.empty() || line.starts_with('#')) {
+      continue;
+    }
+    if (const auto control = FindControlCharacter(line)) {
+      throw FaultError({.kind = FaultKind::kBadListLine,
+                        .value = static_cast<std::int64_t>(lines.Number()),
+                        .text = Escaped(line.substr(control->offset, control->length))});
+    }
+    if (IsQuoted(line)) {
+      line = Trimmed(line.substr(1, line.size() - 2));
+      if (line.empty()) {
+        continue;
+      }
+    }
+    paths.push_back(IsAbsolute(line) ? std::string(line)
+                                     : FromFolder(std::string(listFolder), line));
+  }
+  return paths;
+}
+
 }  // namespace
 
 std::optional<std::string> Utf16ListText(std::string_view bytes) {
@@ -91,39 +150,36 @@ std::optional<std::string> Utf16ListText(std::string_view bytes) {
   return Utf8FromUtf16(units);
 }
 
-std::vector<std::string> ParseListFile(std::string_view bytes, std::string_view listFolder) {
-  const std::optional<std::string> converted = Utf16ListText(bytes);
-  std::string_view text = converted ? std::string_view(*converted) : bytes;
-  if (text.starts_with(kByteOrderMark)) {
-    text.remove_prefix(3);
-  }
-  std::vector<std::string> paths;
-  for (std::int64_t number = 1; !text.empty(); ++number) {
-    const std::size_t end = std::min(text.find('\n'), text.size());
-    std::string_view line = text.substr(0, end);
-    text.remove_prefix(std::min(end + 1, text.size()));
-    if (line.ends_with('\r')) {
-      line.remove_suffix(1);
-    }
-    line = Trimmed(line);
-    if (line.empty() || line.starts_with('#')) {
-      continue;
-    }
-    if (const auto control = FindControlCharacter(line)) {
-      throw FaultError({.kind = FaultKind::kBadListLine,
-                        .value = number,
-                        .text = Escaped(line.substr(control->offset, control->length))});
-    }
-    if (IsQuoted(line)) {
-      line = Trimmed(line.substr(1, line.size() - 2));
-      if (line.empty()) {
-        continue;
+std::vector<std::string> ReadListFile(ByteStream& stream, std::string_view listFolder,
+                                      std::size_t most) {
+  std::array<std::uint8_t, 2> mark{};
+  const std::size_t markBytes = stream.Read(mark);
+  const std::string_view start(reinterpret_cast<const char*>(mark.data()), markBytes);
+  if (start == "\xFF\xFE" || start == "\xFE\xFF") {
+    std::string bytes(start);
+    std::array<std::uint8_t, 64 * 1024> block{};
+    for (std::size_t got = 0; (got = stream.Read(block)) > 0;) {
+      bytes.append(reinterpret_cast<const char*>(block.data()), got);
+      if (bytes.size() > kMaxUtf16ListBytes) {
+        throw FaultError({.kind = FaultKind::kFileTooLarge,
+                          .bound = static_cast<std::int64_t>(kMaxUtf16ListBytes)});
       }
     }
-    paths.push_back(IsAbsolute(line) ? std::string(line)
-                                     : FromFolder(std::string(listFolder), line));
+    const std::string text = *Utf16ListText(bytes);
+    formats::MemorySource source(
+        ByteView(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    SourceStream utf8(source);
+    return PathsOfLines(utf8, listFolder, most);
   }
-  return paths;
+  AfterStart whole(ByteView(mark.data(), markBytes), stream);
+  return PathsOfLines(whole, listFolder, most);
+}
+
+std::vector<std::string> ParseListFile(std::string_view bytes, std::string_view listFolder) {
+  formats::MemorySource source(
+      ByteView(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+  SourceStream stream(source);
+  return ReadListFile(stream, listFolder, std::numeric_limits<std::size_t>::max());
 }
 
 std::string FormatListFile(std::span<const std::string> paths) {

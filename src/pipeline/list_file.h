@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/byte_io.h"
+
 namespace sprite::pipeline {
 
 // The paths a list file names, in order: one a line (LF or CR LF), blanks
@@ -19,8 +21,16 @@ namespace sprite::pipeline {
 // absolute one ("/…", "\…" or a drive letter "C:\…", "C:/…") is kept. A
 // leading byte-order mark is skipped; with one, the list may be UTF-16 (as
 // Windows PowerShell's ">" writes it). A line that names a path and holds a
-// control character (NUL, escape, …) is refused: FaultError kBadListLine.
+// control character (NUL, escape, …) is refused: FaultError kBadListLine, as
+// is a line longer than any path (1 MiB).
 std::vector<std::string> ParseListFile(std::string_view bytes, std::string_view listFolder);
+
+// The paths of the list file `stream` gives, as ParseListFile reads them, read
+// a line at a time (a UTF-16 list is gathered whole first, up to 16 MiB), so
+// that a list of any length costs no more memory than its paths: reading
+// stops at the path past the first `most`, which it returns too.
+std::vector<std::string> ReadListFile(ByteStream& stream, std::string_view listFolder,
+                                      std::size_t most);
 
 // The UTF-8 text of a list file in UTF-16 that starts with its byte-order mark
 // (either order), mark and all; nothing for any other list.

@@ -8,7 +8,7 @@
 
 #include "common/error.h"
 #include "common/utf8_path.h"
-#include "files/whole_file.h"
+#include "formats/entry_limits.h"
 #include "pipeline/list_file.h"
 #include "pipeline/natural_order.h"
 
@@ -16,8 +16,7 @@ namespace sprite::pipeline {
 
 namespace {
 
-// A list names at most 32767 paths; this is room for long ones.
-constexpr std::uint64_t kMaxListFileBytes = 16u << 20;
+constexpr auto kMaxPaths = static_cast<std::size_t>(formats::kMaxEntries);
 
 bool IsPictureName(std::string_view name) {
   if (name.size() < 4) {
@@ -29,13 +28,14 @@ bool IsPictureName(std::string_view name) {
   return extension == ".bmp" || extension == ".png";
 }
 
-std::vector<std::string> ListedPaths(files::FileSystem& files, const std::string& listPath) {
-  const Bytes text = files::ReadWhole(files, listPath, kMaxListFileBytes);
+// The paths the list at `listPath` names, read as it comes; no more than one
+// past `most`.
+std::vector<std::string> ListedPaths(files::FileSystem& files, const std::string& listPath,
+                                     std::size_t most) {
   const std::string folder = Utf8FromPath(PathFromUtf8(listPath).parent_path());
   std::vector<std::string> paths;
   try {
-    paths = ParseListFile(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()),
-                          folder);
+    paths = ReadListFile(*files.OpenForStreaming(listPath), folder, most);
   } catch (FaultError& error) {
     error.SetPath(listPath);
     throw;
@@ -76,9 +76,12 @@ RunInputs ExpandInputs(files::FileSystem& files, std::span<const std::string_vie
     std::string argument(view);
     try {
       std::vector<std::string> paths;
+      bool cut = false;
       if (argument.starts_with('@')) {
         inputs.lists.push_back(argument.substr(1));
-        paths = ListedPaths(files, inputs.lists.back());
+        const std::size_t room = kMaxPaths - std::min(kMaxPaths, inputs.paths.size());
+        paths = ListedPaths(files, inputs.lists.back(), room);
+        cut = paths.size() > room;
       } else if (files.IsFolder(argument)) {
         paths = FolderPictures(files, argument);
       } else {
@@ -87,6 +90,10 @@ RunInputs ExpandInputs(files::FileSystem& files, std::span<const std::string_vie
       }
       inputs.paths.insert(inputs.paths.end(), std::make_move_iterator(paths.begin()),
                           std::make_move_iterator(paths.end()));
+      if (cut) {
+        inputs.listReadNoFurther = inputs.lists.back();
+        break;
+      }
     } catch (const FaultError& error) {
       inputs.problems.push_back(NothingEncoded(error.Details(), OptionWords::kCommandLine,
                                                view.starts_with('@') ? "the list" : ""));

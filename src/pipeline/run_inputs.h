@@ -2,6 +2,7 @@
 // folders of them.
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -18,13 +19,17 @@ struct RunInputs {
   std::vector<std::string> lists;
   // Lists and folders that could not be read, or hold no picture.
   std::vector<Problem> problems;
+  // The list read no further once the paths passed the most an archive
+  // holds: the arguments after it are not looked at.
+  std::optional<std::string> listReadNoFurther;
 };
 
 // The pictures `arguments` name, in order: "@FILE" stands for the paths the
 // list file FILE names (ParseListFile, relative ones taken from its folder), a
 // folder for its .bmp and .png files (by name, in any case) in natural order,
 // and anything else for itself. Lists and folders are not followed further.
-// Views, not copies: a console may name 32767 pictures.
+// Views, not copies: a console may name 32767 pictures. A list is read no
+// further than the path that takes them past the most an archive holds.
 RunInputs ExpandInputs(files::FileSystem& files, std::span<const std::string_view> arguments);
 
 // The .bmp and .png files of `folder`, full paths in natural order, as a

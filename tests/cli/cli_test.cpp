@@ -16,6 +16,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -427,6 +428,60 @@ TEST(CliTest, ACtrlCWhileStandardInputIsReadStopsTheRun) {
   EXPECT_EQ(result.status, 2);
   EXPECT_THAT(result.err, HasSubstr("stopped"));
   close(writer);
+}
+
+TEST(CliTest, AListOnStandardInputIsReadAsItComes) {
+  TempFolder folder;
+  const struct {
+    const char* line;
+    int status;
+    const char* err;
+  } cases[] = {
+      // More pictures than an archive holds: refused once past them.
+      {"y\n", 2, "more were given; the list \"-\" was read no further"},
+      // Lines that name nothing: read to the end, none of them kept.
+      {"\n", 1, "\"-\": the list names no picture"},
+      {"# c\r\n", 1, "\"-\": the list names no picture"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    int pipeEnds[2];
+    ASSERT_EQ(pipe2(pipeEnds, O_CLOEXEC), 0);  // the child keeps no writing end
+    const pid_t child = StartCli({"encode", "-q", "-o", folder.Path("x.spr"), "@-"},
+                                 folder.Path("o.txt"), folder.Path("e.txt"), -1, {}, pipeEnds[0]);
+    close(pipeEnds[0]);
+    // 64 MiB of the line, as `yes` writes it, until the reader goes away.
+    std::string block;
+    while (block.size() < (1 << 16)) {
+      block += c.line;
+    }
+    sigset_t pipeSignal;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    std::size_t written = 0;
+    std::thread writer([&] {
+      pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);  // a reader gone is EPIPE here
+      while (written < (64u << 20)) {
+        const ssize_t done = write(pipeEnds[1], block.data(), block.size());
+        if (done <= 0) {
+          break;
+        }
+        written += static_cast<std::size_t>(done);
+      }
+      close(pipeEnds[1]);
+    });
+    const Result result = Finish(child, folder.Path("o.txt"), folder.Path("e.txt"));
+    writer.join();
+    EXPECT_EQ(result.status, c.status);
+    EXPECT_THAT(result.err, HasSubstr(c.err));
+    if (c.status == 2) {
+      EXPECT_LT(written, 8u << 20);
+    }
+#ifndef __SANITIZE_ADDRESS__
+    EXPECT_LT(result.peakKiB, 32 * 1024);
+#endif
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder.Path("x.spr")));
 }
 
 // The bitmaps of a folder and their bytes, by name.
