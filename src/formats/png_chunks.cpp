@@ -24,11 +24,15 @@ constexpr std::uint64_t kMaxInflateRatio = 1032;
 // hold. Its stored rows are its pixels, or with an entry-shape chunk at least
 // all but its last row's: only a picture too large even then is refused here,
 // in the words of the check that would refuse it once decoded.
-void RefuseUnlessOneEntry(std::uint32_t width, std::uint32_t height) {
+void RefuseUnlessOneEntry(std::uint32_t width, std::uint32_t height,
+                          const std::optional<EntryShape>& shape) {
   const std::uint64_t area = std::uint64_t{width} * height;
   const std::uint64_t fewest = height > 1 ? area - width + 1 : 0;
-  if (std::optional<Fault> misfit = CheckEntryFits(
-          {fewest, static_cast<std::int32_t>(width), static_cast<std::int32_t>(height), {}})) {
+  // An entry decode --png wrote keeps its own height field, which need not be its rows.
+  const std::int32_t heightField =
+      shape && shape->Fits(width, height) ? shape->heightField : static_cast<std::int32_t>(height);
+  if (std::optional<Fault> misfit =
+          CheckEntryFits({fewest, static_cast<std::int32_t>(width), heightField, {}})) {
     if (misfit->kind == FaultKind::kPixelAreaTooLarge) {
       misfit->value = static_cast<std::int64_t>(area);
     }
@@ -134,6 +138,7 @@ PngChunkWalk WalkPngChunks(ByteView file, const PngLimits& limits) {
   bool imageDataEnded = false;  // a chunk other than IDAT followed the image data
   std::uint32_t frames = 0;     // as acTL counts them
   bool stillIsFrame = false;
+  std::optional<EntryShape> shape;
   while (true) {
     std::optional<PngChunk> chunk = chunks.Next();
     if (!chunk) {
@@ -167,6 +172,11 @@ PngChunkWalk WalkPngChunks(ByteView file, const PngLimits& limits) {
       walk.endOffset = chunk->offset;
       break;
     } else {
+      if (std::memcmp(chunk->type, kEntryShapeChunk.data(), 4) == 0 && chunk->length == 6 &&
+          !shape && !sawImageData) {
+        shape = EntryShape{static_cast<std::int16_t>(chunk->data[0] << 8 | chunk->data[1]),
+                           BigEndian32(chunk->data + 2)};
+      }
       if (chunk->Is("acTL") && chunk->length >= 4 && !sawImageData) {
         frames = BigEndian32(chunk->data);
       }
@@ -193,7 +203,7 @@ PngChunkWalk WalkPngChunks(ByteView file, const PngLimits& limits) {
                               " high) a PNG may have here"});
   }
   if (limits.oneEntry) {
-    RefuseUnlessOneEntry(layout.width, layout.height);
+    RefuseUnlessOneEntry(layout.width, layout.height, shape);
   }
   const std::uint64_t pixelBits = std::uint64_t{layout.width} * layout.height *
                                   static_cast<std::uint64_t>(SamplesPerPixel(layout.colourType)) *

@@ -164,17 +164,17 @@ std::optional<EntryShape> ReadEntryShape(spng_ctx* context, std::uint32_t width,
     EntryShape shape;
     shape.heightField = static_cast<std::int16_t>(data[0] << 8 | data[1]);
     shape.storedLength = BigEndian32(data + 2);
-    // A picture edited to another size no longer matches what the chunk says of it.
-    const std::uint64_t area = std::uint64_t{width} * height;
-    const bool fits = shape.storedLength == 0
-                          ? height == 1
-                          : shape.storedLength <= area && shape.storedLength > area - width;
-    return fits ? std::optional(shape) : std::nullopt;
+    return shape.Fits(width, height) ? std::optional(shape) : std::nullopt;
   }
   return std::nullopt;
 }
 
 }  // namespace
+
+bool EntryShape::Fits(std::uint32_t width, std::uint32_t height) const {
+  const std::uint64_t area = std::uint64_t{width} * height;
+  return storedLength == 0 ? height == 1 : storedLength <= area && storedLength > area - width;
+}
 
 bool IsPng(ByteView fileStart) {
   return fileStart.size() >= kPngSignature.size() &&

@@ -50,6 +50,11 @@ struct EntryShape {
   std::int16_t heightField = 0;
   std::uint32_t storedLength = 0;
   friend bool operator==(const EntryShape&, const EntryShape&) = default;
+
+  // Whether it still tells of a picture of `width` × `height` pixels: one that
+  // holds its stored bytes in all its rows, the last perhaps in part, or a
+  // single row for none. A picture edited to another size does not.
+  bool Fits(std::uint32_t width, std::uint32_t height) const;
 };
 inline constexpr std::array<std::uint8_t, 4> kEntryShapeChunk = {'s', 'p', 'R', 't'};
 

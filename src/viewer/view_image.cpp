@@ -4,6 +4,7 @@
 #include <array>
 #include <bitset>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 #include "common/error.h"
@@ -47,8 +48,15 @@ std::int64_t PlaceAxis(std::int32_t size, std::int32_t zoom, std::int32_t areaSi
 
 IndexedPicture FromStored(formats::StoredPicture picture) {
   const std::int64_t width = picture.width;
-  const std::int64_t height = std::abs(std::int64_t{picture.height});
-  if (width < 0 || picture.storedRows.size() != static_cast<std::uint64_t>(width * height) ||
+  const std::int64_t size = static_cast<std::int64_t>(picture.storedRows.size());
+  std::int64_t height = std::abs(std::int64_t{picture.height});
+  // A bitmap's height or an entry's head may say other rows than the pixels
+  // hold, and Encode stores such a picture with a warning: shown are the rows
+  // held, the last one filled up with index 0, as decode --png writes them.
+  if (width > 0 && size != width * height) {
+    height = std::max<std::int64_t>(1, (size + width - 1) / width);
+  }
+  if (width < 0 || (width == 0 && size != 0) || height > std::numeric_limits<std::int32_t>::max() ||
       picture.palette.size() != formats::kPaletteSize) {
     throw InvalidArgumentError("a picture of " + std::to_string(width) + " x " +
                                std::to_string(height) + " pixels came with " +
@@ -60,6 +68,7 @@ IndexedPicture FromStored(formats::StoredPicture picture) {
   kept.height = static_cast<std::int32_t>(height);
   kept.palette = std::move(picture.palette);
   kept.pixels = std::move(picture.storedRows);
+  kept.pixels.resize(static_cast<std::size_t>(width * height), 0);
   formats::TurnStoredRows(picture.height, static_cast<std::uint32_t>(width), kept.pixels);
   return kept;
 }

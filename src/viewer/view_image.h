@@ -37,8 +37,10 @@ struct IndexedPicture {
 };
 
 // A picture source's picture, as the viewer keeps it: the sign of its height
-// (which only said how the file stored its rows) is dropped. Throws
-// InvalidArgumentError when its rows or palette do not have the size it says.
+// (which only said how the file stored its rows) is dropped, and rows other
+// than its height says are shown as they are held. Throws
+// InvalidArgumentError for a negative width, pixels without a width to hold
+// them, or a palette of other than 1024 bytes.
 IndexedPicture FromStored(formats::StoredPicture picture);
 
 // How many different palette entries the pixels use, index 0 among them.

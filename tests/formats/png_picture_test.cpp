@@ -130,9 +130,11 @@ TEST(PngReader, DamagedFilesAreRefusedWithTheirReason) {
 }
 
 // A picture to be one archive entry is refused from its header when no entry
-// holds it: the image data, one byte here, is never looked at.
+// holds it: the image data, one byte here, is never looked at. An entry's
+// shape, as decode --png writes it, gives the height field to be stored.
 TEST(PngReader, APictureNoEntryHoldsIsRefusedFromItsHeader) {
-  const auto claim = [](std::uint32_t width, std::uint32_t height) {
+  const auto claim = [](std::uint32_t width, std::uint32_t height,
+                        std::optional<EntryShape> shape) {
     Bytes file(kPngSignature.begin(), kPngSignature.end());
     Bytes ihdr = B({0, 0, 0, 0, 0, 0, 0, 0, 8, 6, 0, 0, 0});
     for (int i = 0; i < 4; ++i) {
@@ -140,6 +142,15 @@ TEST(PngReader, APictureNoEntryHoldsIsRefusedFromItsHeader) {
       ihdr[static_cast<std::size_t>(4 + i)] = static_cast<std::uint8_t>(height >> (24 - 8 * i));
     }
     AppendPngChunk(file, ChunkType("IHDR"), ihdr);
+    if (shape) {
+      const auto field = static_cast<std::uint16_t>(shape->heightField);
+      const std::uint32_t stored = shape->storedLength;
+      AppendPngChunk(
+          file, kEntryShapeChunk,
+          B({static_cast<std::uint8_t>(field >> 8), static_cast<std::uint8_t>(field),
+             static_cast<std::uint8_t>(stored >> 24), static_cast<std::uint8_t>(stored >> 16),
+             static_cast<std::uint8_t>(stored >> 8), static_cast<std::uint8_t>(stored)}));
+    }
     AppendPngChunk(file, ChunkType("IDAT"), B({0}));
     AppendPngChunk(file, ChunkType("IEND"), {});
     return file;
@@ -148,6 +159,7 @@ TEST(PngReader, APictureNoEntryHoldsIsRefusedFromItsHeader) {
     std::uint32_t width, height;
     bool oneEntry;
     std::string refusal;
+    std::optional<EntryShape> shape = std::nullopt;
   } cases[] = {
       {32768, 1, true,
        "it is too large: 32768 x 1 pixels; an archive entry holds at most 32767 in each direction"},
@@ -156,11 +168,18 @@ TEST(PngReader, APictureNoEntryHoldsIsRefusedFromItsHeader) {
       {4096, 4096, true, "its pixel area of 16777216 bytes is too large for one archive entry"},
       {32767, 1, true, "its image data (1 byte) is far too short"},
       {4096, 4096, false, "its image data (1 byte) is far too short"},
+      // An entry 1 wide whose height field says 5 of its 40000 rows.
+      {1, 40000, true, "its image data (1 byte) is far too short", EntryShape{5, 40000}},
+      // A shape that no longer fits the picture's size tells of no entry.
+      {1, 40000, true,
+       "it is too large: 1 x 40000 pixels; an archive entry holds at most 32767 in each direction",
+       EntryShape{5, 100}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
-    EXPECT_EQ(Refusal(claim(c.width, c.height), {.oneEntry = c.oneEntry}).rfind(c.refusal, 0), 0u)
-        << Refusal(claim(c.width, c.height), {.oneEntry = c.oneEntry});
+    const Bytes file = claim(c.width, c.height, c.shape);
+    EXPECT_EQ(Refusal(file, {.oneEntry = c.oneEntry}).rfind(c.refusal, 0), 0u)
+        << Refusal(file, {.oneEntry = c.oneEntry});
   }
 }
 

@@ -208,9 +208,9 @@ TEST_F(FrmViewerTest, ErrorsOtherThanFaultsAreShownAsWellNeverThrown) {
   ASSERT_NO_THROW(viewer_.ShowFile("/odd/alloc.bmp"));
   EXPECT_EQ(Window().Text(),
             "\"alloc.bmp\" cannot be shown: there is not enough memory to read it");
-  // A source's picture whose sizes disagree is refused by the viewer itself.
+  // A source's picture without a whole palette is refused by the viewer itself.
   auto broken = Hero();
-  broken.storedRows.resize(5);
+  broken.palette.resize(5);
   pictures_.pictures["/odd/broken.bmp"] = broken;
   ASSERT_NO_THROW(viewer_.FollowFile("/odd/broken.bmp"));
   EXPECT_THAT(Window().Text(), ::testing::StartsWith("\"broken.bmp\" cannot be shown: "));

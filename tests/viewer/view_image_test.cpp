@@ -71,19 +71,48 @@ TEST(CountColoursTest, CountsEachPaletteEntryUsedOnce) {
   EXPECT_EQ(viewer::CountColours(all), 256);
 }
 
-TEST(FromStoredTest, DropsTheSignOfTheHeightAndRefusesMismatchedSizes) {
+TEST(FromStoredTest, DropsTheSignOfTheHeightAndRefusesABadPalette) {
   const auto kept = Indexed(
       3, -2, [](std::int32_t x, std::int32_t y) { return static_cast<std::uint8_t>(x + 3 * y); });
   EXPECT_EQ(kept.width, 3);
   EXPECT_EQ(kept.height, 2);
   EXPECT_EQ(kept.pixels, (Bytes{0, 1, 2, 3, 4, 5}));
 
-  auto shortRows = fakes::MakeStoredPicture(3, 2, [](auto, auto) { return 1; });
-  shortRows.storedRows.pop_back();
-  EXPECT_THROW(viewer::FromStored(shortRows), InvalidArgumentError);
   auto shortPalette = fakes::MakeStoredPicture(3, 2, [](auto, auto) { return 1; });
   shortPalette.palette.resize(1020);
   EXPECT_THROW(viewer::FromStored(shortPalette), InvalidArgumentError);
+}
+
+// A bitmap whose pixel area holds other rows than its height says is stored
+// with a warning, and its entry keeps both: the rows held are what shows, as
+// decode --png writes them.
+TEST(FromStoredTest, ShowsTheRowsHeldWhereTheHeightSaysOthers) {
+  struct Case {
+    const char* name;
+    std::int32_t width;
+    std::int32_t height;
+    Bytes rows;
+    std::int32_t shownHeight;
+    Bytes shown;
+  };
+  const Case cases[] = {
+      {"a row more", 2, 1, {1, 2, 3, 4}, 2, {1, 2, 3, 4}},
+      {"rows fewer", 2, 3, {1, 2, 3, 4}, 2, {1, 2, 3, 4}},
+      {"a part row", 2, 1, {1, 2, 3}, 2, {1, 2, 3, 0}},
+      {"top-down, a row more", 2, -1, {1, 2, 3, 4}, 2, {3, 4, 1, 2}},
+      {"no pixels", 2, 5, {}, 1, {0, 0}},
+      {"1 x 32767 holding 40000 rows", 1, 32767, Bytes(40000, 7), 40000, Bytes(40000, 7)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto picture = fakes::MakeStoredPicture(c.width, 1, [](auto, auto) { return 0; });
+    picture.height = c.height;
+    picture.storedRows = c.rows;
+    const viewer::IndexedPicture kept = viewer::FromStored(picture);
+    EXPECT_EQ(kept.width, c.width);
+    EXPECT_EQ(kept.height, c.shownHeight);
+    EXPECT_EQ(kept.pixels, c.shown);
+  }
 }
 
 TEST(PlacePictureTest, CentresWhatIsSmallerAndCoversTheAreaWithWhatIsLarger) {
