@@ -1,7 +1,6 @@
 #include "pipeline/entry_coding.h"
 
 #include <cstdlib>
-#include <optional>
 
 #include "codec/rle_decoder.h"
 #include "codec/rle_encoder.h"
@@ -32,14 +31,15 @@ std::optional<Bytes> CodeEntry(const formats::StoredPicture& picture, const std:
   }
 
   delegate.Log("Adding: " + Escaped(shown), true);
-  std::optional<Fault> rowsWarning;
   if (!picture.rowsWhole) {
-    rowsWarning = Fault{.kind = FaultKind::kRowsNotWhole, .path = path};
+    report(StoredAnyway({.kind = FaultKind::kRowsNotWhole, .path = path}));
   } else if (const std::int64_t said = std::abs(std::int64_t{picture.height});
              picture.heightFromBitmap && RowsHeld(picture) != said) {
     // A height that lies would have the game read rows the file never had, or drop some.
-    rowsWarning = Fault{
-        .kind = FaultKind::kRowsNotHeight, .path = path, .value = RowsHeld(picture), .bound = said};
+    report(StoredAnyway({.kind = FaultKind::kRowsNotHeight,
+                         .path = path,
+                         .value = RowsHeld(picture),
+                         .bound = said}));
   }
 
   Bytes coded;
@@ -51,9 +51,6 @@ std::optional<Bytes> CodeEntry(const formats::StoredPicture& picture, const std:
   }
   // Said only of a picture that is stored: "stored, but" before "not stored"
   // would contradict itself.
-  if (rowsWarning) {
-    report(StoredAnyway(std::move(*rowsWarning)));
-  }
   for (Fault change : changes) {
     change.path = path;
     report(ChangeStored(std::move(change)));
