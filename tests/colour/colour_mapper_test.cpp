@@ -161,14 +161,7 @@ TEST(ColourMapper, FloydSteinbergSpreadsNoErrorThroughSeeThroughPixels) {
 // in sixteenths over a whole picture's grid.
 std::vector<std::uint8_t> PlainFloydSteinberg(std::span<const Rgb> palette, const Picture& picture,
                                               MapReport& report) {
-  const auto exact = [&](Rgb c) -> std::optional<std::uint8_t> {
-    for (std::size_t e = 1; e < palette.size(); ++e) {
-      if (palette[e] == c) {
-        return static_cast<std::uint8_t>(e);
-      }
-    }
-    return std::nullopt;
-  };
+  const auto channels = [](const Lab& v) { return std::array<std::int32_t, 3>{v.l, v.a, v.b}; };
   const int w = static_cast<int>(picture.width), h = static_cast<int>(picture.height);
   const auto at = [w](int x, int y) { return static_cast<std::size_t>(y * w + x); };
   std::vector<std::array<std::int32_t, 3>> error(at(0, h), {0, 0, 0});
@@ -181,14 +174,13 @@ std::vector<std::uint8_t> PlainFloydSteinberg(std::span<const Rgb> palette, cons
       const std::size_t i = at(x, y);
       const std::uint8_t* p = picture.rgba.data() + 4 * i;
       const Rgb colour{p[0], p[1], p[2]};
-      if (p[3] < 128 || exact(colour)) {
-        out[i] = p[3] < 128 ? 0 : *exact(colour);
+      const auto exact = std::find(palette.begin() + 1, palette.end(), colour);
+      if (p[3] < 128 || exact != palette.end()) {
+        out[i] = static_cast<std::uint8_t>(p[3] < 128 ? 0 : exact - palette.begin());
         continue;
       }
       const Lab own = ToOklab(colour);
-      const std::array<std::int32_t, 3> ownAt = {own.l, own.a, own.b},
-                                        lowAt = {kSrgbLow.l, kSrgbLow.a, kSrgbLow.b},
-                                        highAt = {kSrgbHigh.l, kSrgbHigh.a, kSrgbHigh.b};
+      const auto ownAt = channels(own), lowAt = channels(kSrgbLow), highAt = channels(kSrgbHigh);
       std::array<std::int32_t, 3> asked{}, middle{};
       for (std::size_t c = 0; c < 3; ++c) {
         asked[c] = std::clamp(ownAt[c] + ((error[i][c] + 8) >> 4), lowAt[c], highAt[c]);
@@ -206,12 +198,11 @@ std::vector<std::uint8_t> PlainFloydSteinberg(std::span<const Rgb> palette, cons
       const Lab taken = ToOklab(palette[best]);
       ++report.moved;
       report.largestSquared = std::max(report.largestSquared, SquaredDistance(own, taken));
-      const std::array<std::int32_t, 3> e = {asked[0] - taken.l, asked[1] - taken.a,
-                                             asked[2] - taken.b};
+      const auto takenAt = channels(taken);
       const auto spread = [&](int tx, int ty, std::int32_t weight) {
         if (tx >= 0 && tx < w && ty < h) {
           for (std::size_t c = 0; c < 3; ++c) {
-            error[at(tx, ty)][c] += weight * e[c];
+            error[at(tx, ty)][c] += weight * (asked[c] - takenAt[c]);
           }
         }
       };
