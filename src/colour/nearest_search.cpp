@@ -143,25 +143,29 @@ void NearestSearch::ListCell(std::size_t cell) {
   std::ranges::sort(scratch_, [](const Listed& x, const Listed& y) {
     return x.toCell != y.toCell ? x.toCell < y.toCell : x.index < y.index;
   });
-  for (const bool two : {false, true}) {
-    const std::size_t list = 2 * cell + (two ? 1 : 0);
-    cellStart_[list] = static_cast<std::uint32_t>(lists_.size());
-    for (const Listed& p : scratch_) {
-      if (!two && p.toCell > smallest) {
-        break;
-      }
-      lists_.push_back(p);
-    }
-    cellSize_[list] = static_cast<std::uint16_t>(lists_.size() - cellStart_[list]);
-  }
+  const auto nearestCount = static_cast<std::size_t>(
+      std::ranges::find_if(scratch_, [&](const Listed& p) { return p.toCell > smallest; }) -
+      scratch_.begin());
   Few& few = few_[cell];
   const auto fits = [&](std::size_t size) {
     return size <= few.points.size() ? static_cast<std::uint8_t>(size) : kLong;
   };
-  few.size = fits(cellSize_[2 * cell]);
-  few.sizeTwo = fits(cellSize_[2 * cell + 1]);
+  few.size = fits(nearestCount);
+  few.sizeTwo = fits(scratch_.size());
   for (std::size_t k = 0; k < std::min(few.points.size(), scratch_.size()); ++k) {
     few.points[k] = static_cast<std::uint8_t>(scratch_[k].index);
+  }
+  // Only candidates too many for the cell's own record are listed.
+  if (few.sizeTwo == kLong) {
+    const std::array<std::size_t, 2> sizes = {nearestCount, scratch_.size()};
+    for (std::size_t two = 0; two < 2; ++two) {
+      const std::size_t size = sizes[two];
+      const std::size_t list = 2 * cell + two;
+      cellStart_[list] = static_cast<std::uint32_t>(lists_.size());
+      cellSize_[list] = static_cast<std::uint16_t>(size);
+      lists_.insert(lists_.end(), scratch_.begin(),
+                    scratch_.begin() + static_cast<std::ptrdiff_t>(size));
+    }
   }
 }
 
