@@ -128,34 +128,42 @@ void ColourHistogram::AddPixels(std::uint32_t picture, std::span<const std::uint
     throw InvalidArgumentError("pictures are numbered below 4294967295");
   }
   // The bits dropped when a pixel is gathered; putting its bin drops any
-  // dropped since.
-  int bits = droppedBits_;
+  // dropped since. The tables are read through locals: the tallies written
+  // could otherwise be taken to change the members, and read again each pixel.
+  std::uint32_t keep = Coarse(0xFFFFFF, droppedBits_);
+  std::uint32_t* const keys = gatheredKeys_.data();
+  Small* const tallies = gatheredTallies_.data();
+  std::size_t used = gatheredSlots_.size();
   std::size_t gathered = 0;
-  for (std::size_t i = 0; i + 4 <= rgba.size(); i += 4) {
-    if (rgba[i + 3] < opaqueFrom) {
+  const std::uint8_t* const end = rgba.data() + rgba.size() / 4 * 4;
+  for (const std::uint8_t* p = rgba.data(); p != end; p += 4) {
+    if (p[3] < opaqueFrom) {
       continue;
     }
-    if (2 * gatheredSlots_.size() >= kGatheredSlots || gathered == kMostGathered) {
+    if (2 * used >= kGatheredSlots || gathered == kMostGathered) [[unlikely]] {
       PutGathered(picture);
-      bits = droppedBits_;
+      keep = Coarse(0xFFFFFF, droppedBits_);
+      used = 0;
       gathered = 0;
     }
-    const std::uint32_t key = Coarse(KeyOf({rgba[i], rgba[i + 1], rgba[i + 2]}), bits);
+    const std::uint32_t key =
+        (std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]}) & keep;
     std::size_t at = SlotOf(key, kGatheredSlots);
-    while (gatheredKeys_[at] != key && gatheredKeys_[at] != kEmpty) {
+    while (keys[at] != key && keys[at] != kEmpty) {
       at = (at + 1) & (kGatheredSlots - 1);
     }
-    Small& to = gatheredTallies_[at];
-    if (gatheredKeys_[at] == kEmpty) {
-      gatheredKeys_[at] = key;
+    Small& to = tallies[at];
+    if (keys[at] == kEmpty) {
+      keys[at] = key;
       to = {};
       gatheredSlots_.push_back(static_cast<std::uint32_t>(at));
+      ++used;
     }
     ++gathered;
     ++to.pixels;
-    to.sums[0] += rgba[i];
-    to.sums[1] += rgba[i + 1];
-    to.sums[2] += rgba[i + 2];
+    to.sums[0] += p[0];
+    to.sums[1] += p[1];
+    to.sums[2] += p[2];
   }
   PutGathered(picture);
 }
