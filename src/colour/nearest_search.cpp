@@ -254,27 +254,32 @@ void NearestSearch::NearestInBox(const Lab& low, const Lab& high, std::span<cons
 
 std::pair<std::size_t, std::size_t> NearestSearch::NearestTwo(const Lab& query) {
   constexpr std::int64_t kFar = std::numeric_limits<std::int64_t>::max();
+  const auto cell = CellOf(query);
+  if (cell && few_[*cell].sizeTwo != kLong) {
+    // Distance and index in one word, as in Nearest(): the two smallest
+    // words are the nearest two, kept without a branch to mispredict.
+    const Few& few = few_[*cell];
+    std::int64_t first = kFar;
+    std::int64_t next = kFar;
+    for (std::size_t k = 0; k < few.sizeTwo; ++k) {
+      const std::uint8_t index = few.points[k];
+      const std::int64_t word = SquaredDistance(points_[index], query) << 8 | index;
+      next = std::min(next, std::max(first, word));
+      first = std::min(first, word);
+    }
+    const auto nearest = static_cast<std::size_t>(first & 0xFF);
+    return {nearest, next == kFar ? nearest : static_cast<std::size_t>(next & 0xFF)};
+  }
   std::pair<std::int64_t, std::size_t> best = {kFar, points_.size()};
   std::pair<std::int64_t, std::size_t> second = best;
-  const auto take = [&](const Lab& lab, std::size_t index) {
-    const std::pair<std::int64_t, std::size_t> found = {SquaredDistance(lab, query), index};
+  const auto [begin, end] = Candidates(cell, true);
+  for (const Listed* p = begin; p != end && p->toCell <= second.first; ++p) {
+    const std::pair<std::int64_t, std::size_t> found = {SquaredDistance(p->lab, query), p->index};
     if (found < best) {
       second = best;
       best = found;
     } else if (found < second) {
       second = found;
-    }
-  };
-  const auto cell = CellOf(query);
-  if (cell && few_[*cell].sizeTwo != kLong) {
-    const Few& few = few_[*cell];
-    for (std::size_t k = 0; k < few.sizeTwo; ++k) {
-      take(points_[few.points[k]], few.points[k]);
-    }
-  } else {
-    const auto [begin, end] = Candidates(cell, true);
-    for (const Listed* p = begin; p != end && p->toCell <= second.first; ++p) {
-      take(p->lab, p->index);
     }
   }
   return {best.second, second.second < points_.size() ? second.second : best.second};
