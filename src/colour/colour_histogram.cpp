@@ -29,29 +29,24 @@ std::uint32_t Coarse(std::uint32_t key, int bits) {
 
 ColourHistogram::ColourHistogram(std::size_t mostBins)
     : mostBins_(std::max<std::size_t>(mostBins, 1)),
-      keys_(kFirstSlots, kEmpty),
-      tallies_(kFirstSlots),
+      slots_(kFirstSlots),
       gatheredKeys_(kGatheredSlots, kEmpty),
-      gatheredTallies_(kGatheredSlots) {}
+      gatheredTallies_(kGatheredSlots) {
+  // Room for every bin there can be before a bit is dropped, taken up only
+  // as bins come.
+  tallies_.reserve(std::min(mostBins_, kMostBins) + 1);
+}
 
 std::size_t ColourHistogram::Find(std::uint32_t key) const {
-  const std::size_t mask = keys_.size() - 1;
-  std::size_t at = SlotOf(key, keys_.size());
-  while (keys_[at] != key && keys_[at] != kEmpty) {
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t at = SlotOf(key, slots_.size());
+  while (slots_[at].key != key && slots_[at].key != kEmpty) {
     at = (at + 1) & mask;
   }
   return at;
 }
 
-void ColourHistogram::Merge(std::uint32_t key, const Tally& from) {
-  const std::size_t at = Find(key);
-  Tally& to = tallies_[at];
-  if (keys_[at] == kEmpty) {
-    keys_[at] = key;
-    to = from;
-    ++bins_;
-    return;
-  }
+void ColourHistogram::Combine(Tally& to, const Tally& from) {
   if (to.owner != from.owner) {
     to.owner = kShared;
   }
@@ -61,49 +56,66 @@ void ColourHistogram::Merge(std::uint32_t key, const Tally& from) {
   }
 }
 
-void ColourHistogram::Refill(std::size_t slots) {
-  // Into the spare table, whose memory stays from one refill to the next;
-  // its tallies need no clearing, as only those of slots with a key are read.
-  spareKeys_.assign(slots, kEmpty);
-  if (spareTallies_.size() < slots) {
-    spareTallies_.resize(slots);
+void ColourHistogram::Merge(const Tally& from) {
+  Slot& slot = slots_[Find(from.key)];
+  if (slot.key == kEmpty) {
+    slot = {from.key, static_cast<std::uint32_t>(tallies_.size())};
+    tallies_.push_back(from);
+  } else {
+    Combine(tallies_[slot.bin], from);
   }
-  keys_.swap(spareKeys_);
-  tallies_.swap(spareTallies_);
-  bins_ = 0;
-  for (std::size_t i = 0; i < spareKeys_.size(); ++i) {
-    if (spareKeys_[i] != kEmpty) {
-      Merge(Coarse(spareKeys_[i], droppedBits_), spareTallies_[i]);
+}
+
+void ColourHistogram::Refill(std::size_t slots) {
+  spareSlots_.assign(slots, Slot{});
+  slots_.swap(spareSlots_);
+  // The bins are taken again in their order, each merged into an earlier one
+  // or moved down to the next free place, which is never past its own.
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < tallies_.size(); ++i) {
+    Tally bin = tallies_[i];
+    bin.key = Coarse(bin.key, droppedBits_);
+    Slot& slot = slots_[Find(bin.key)];
+    if (slot.key == kEmpty) {
+      slot = {bin.key, static_cast<std::uint32_t>(kept)};
+      tallies_[kept++] = bin;
+    } else {
+      Combine(tallies_[slot.bin], bin);
     }
   }
+  tallies_.resize(kept);
 }
 
 void ColourHistogram::Add(std::uint32_t picture, Rgb colour, std::uint64_t count) {
   if (picture == kShared) {
     throw InvalidArgumentError("pictures are numbered below 4294967295");
   }
-  Put(KeyOf(colour),
-      {picture, count, {colour.red * count, colour.green * count, colour.blue * count}});
+  Put({KeyOf(colour),
+       picture,
+       count,
+       {colour.red * count, colour.green * count, colour.blue * count}});
 }
 
-void ColourHistogram::Put(std::uint32_t key, const Tally& pixels) {
+void ColourHistogram::Put(const Tally& pixels) {
   if (pixels.pixels == 0) {
     return;
   }
-  Merge(Coarse(key, droppedBits_), pixels);
+  Tally bin = pixels;
+  bin.key = Coarse(bin.key, droppedBits_);
+  Merge(bin);
   // Half the slots at most are used: grow, or drop bits once the bins are too
   // many, and then take a table that fits the fewer bins.
-  if (bins_ > mostBins_) {
-    while (bins_ > mostBins_) {
+  if (tallies_.size() > mostBins_) {
+    while (tallies_.size() > mostBins_) {
       ++droppedBits_;
-      Refill(keys_.size());
+      Refill(slots_.size());
     }
-    const std::size_t fits = std::max(kFirstSlots, std::bit_ceil(2 * bins_ + 1));
-    if (fits != keys_.size()) {
+    const std::size_t fits = std::max(kFirstSlots, std::bit_ceil(2 * tallies_.size() + 1));
+    if (fits != slots_.size()) {
       Refill(fits);
     }
-  } else if (2 * bins_ > keys_.size()) {
-    Refill(2 * keys_.size());
+  } else if (2 * tallies_.size() > slots_.size()) {
+    Refill(2 * slots_.size());
   }
 }
 
@@ -116,34 +128,42 @@ void ColourHistogram::AddPixels(std::uint32_t picture, std::span<const std::uint
     throw InvalidArgumentError("pictures are numbered below 4294967295");
   }
   // The bits dropped when a pixel is gathered; putting its bin drops any
-  // dropped since.
-  int bits = droppedBits_;
+  // dropped since. The tables are read through locals: the tallies written
+  // could otherwise be taken to change the members, and read again each pixel.
+  std::uint32_t keep = Coarse(0xFFFFFF, droppedBits_);
+  std::uint32_t* const keys = gatheredKeys_.data();
+  Small* const tallies = gatheredTallies_.data();
+  std::size_t used = gatheredSlots_.size();
   std::size_t gathered = 0;
-  for (std::size_t i = 0; i + 4 <= rgba.size(); i += 4) {
-    if (rgba[i + 3] < opaqueFrom) {
+  const std::uint8_t* const end = rgba.data() + rgba.size() / 4 * 4;
+  for (const std::uint8_t* p = rgba.data(); p != end; p += 4) {
+    if (p[3] < opaqueFrom) {
       continue;
     }
-    if (2 * gatheredSlots_.size() >= kGatheredSlots || gathered == kMostGathered) {
+    if (2 * used >= kGatheredSlots || gathered == kMostGathered) [[unlikely]] {
       PutGathered(picture);
-      bits = droppedBits_;
+      keep = Coarse(0xFFFFFF, droppedBits_);
+      used = 0;
       gathered = 0;
     }
-    const std::uint32_t key = Coarse(KeyOf({rgba[i], rgba[i + 1], rgba[i + 2]}), bits);
+    const std::uint32_t key =
+        (std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]}) & keep;
     std::size_t at = SlotOf(key, kGatheredSlots);
-    while (gatheredKeys_[at] != key && gatheredKeys_[at] != kEmpty) {
+    while (keys[at] != key && keys[at] != kEmpty) {
       at = (at + 1) & (kGatheredSlots - 1);
     }
-    Small& to = gatheredTallies_[at];
-    if (gatheredKeys_[at] == kEmpty) {
-      gatheredKeys_[at] = key;
+    Small& to = tallies[at];
+    if (keys[at] == kEmpty) {
+      keys[at] = key;
       to = {};
       gatheredSlots_.push_back(static_cast<std::uint32_t>(at));
+      ++used;
     }
     ++gathered;
     ++to.pixels;
-    to.sums[0] += rgba[i];
-    to.sums[1] += rgba[i + 1];
-    to.sums[2] += rgba[i + 2];
+    to.sums[0] += p[0];
+    to.sums[1] += p[1];
+    to.sums[2] += p[2];
   }
   PutGathered(picture);
 }
@@ -151,25 +171,22 @@ void ColourHistogram::AddPixels(std::uint32_t picture, std::span<const std::uint
 void ColourHistogram::PutGathered(std::uint32_t picture) {
   for (const std::uint32_t at : gatheredSlots_) {
     const Small& small = gatheredTallies_[at];
-    Put(gatheredKeys_[at], {picture, small.pixels, {small.sums[0], small.sums[1], small.sums[2]}});
+    Put({gatheredKeys_[at], picture, small.pixels, {small.sums[0], small.sums[1], small.sums[2]}});
     gatheredKeys_[at] = kEmpty;
   }
   gatheredSlots_.clear();
 }
 
 std::vector<ColourHistogram::Bin> ColourHistogram::Bins() const {
-  std::vector<std::pair<std::uint32_t, const Tally*>> used;
-  used.reserve(bins_);
-  for (std::size_t i = 0; i < keys_.size(); ++i) {
-    if (keys_[i] != kEmpty) {
-      used.emplace_back(keys_[i], &tallies_[i]);
-    }
+  std::vector<const Tally*> used;
+  used.reserve(tallies_.size());
+  for (const Tally& t : tallies_) {
+    used.push_back(&t);
   }
-  std::ranges::sort(used, {}, &std::pair<std::uint32_t, const Tally*>::first);
+  std::ranges::sort(used, {}, &Tally::key);
   std::vector<Bin> bins;
   bins.reserve(used.size());
-  for (const auto& entry : used) {
-    const Tally* t = entry.second;
+  for (const Tally* t : used) {
     const auto mean = [t](std::size_t c) {
       return static_cast<std::uint8_t>((2 * t->sums[c] + t->pixels) / (2 * t->pixels));
     };
@@ -180,9 +197,9 @@ std::vector<ColourHistogram::Bin> ColourHistogram::Bins() const {
 
 std::vector<ColourHistogram::OwnColours> ColourHistogram::MostOwnColours(std::size_t most) const {
   std::vector<std::uint32_t> owners;
-  for (std::size_t i = 0; i < keys_.size(); ++i) {
-    if (keys_[i] != kEmpty && tallies_[i].owner != kShared) {
-      owners.push_back(tallies_[i].owner);
+  for (const Tally& t : tallies_) {
+    if (t.owner != kShared) {
+      owners.push_back(t.owner);
     }
   }
   std::ranges::sort(owners);

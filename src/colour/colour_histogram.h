@@ -42,7 +42,7 @@ class ColourHistogram {
                  std::uint8_t opaqueFrom);
 
   // Distinct colours, exact while no bits were dropped; bins after that.
-  std::uint64_t Colours() const { return bins_; }
+  std::uint64_t Colours() const { return tallies_.size(); }
   int DroppedBits() const { return droppedBits_; }
 
   // The bins in the order of their colours, whatever order the pixels came in.
@@ -56,20 +56,30 @@ class ColourHistogram {
   static constexpr std::uint32_t kEmpty = 0xFFFFFFFF;
   static constexpr std::uint32_t kShared = 0xFFFFFFFF;
 
-  // A bin's pixels: its owner, how many, and the sums of their red, green and blue.
+  // A bin: its key, its owner, how many pixels, and the sums of their red,
+  // green and blue.
   struct Tally {
+    std::uint32_t key = kEmpty;
     std::uint32_t owner = kShared;
     std::uint64_t pixels = 0;
     std::uint64_t sums[3] = {0, 0, 0};
+  };
+  // A slot of the table that finds a bin by its key: the key, and the bin's
+  // place among the tallies.
+  struct Slot {
+    std::uint32_t key = kEmpty;
+    std::uint32_t bin = 0;
   };
 
   // The slot of `key`'s bin, or the empty slot where it would go.
   std::size_t Find(std::uint32_t key) const;
   // Takes in pixels of one bin, then grows the table or drops a bit as needed.
-  void Put(std::uint32_t key, const Tally& pixels);
-  // Adds to the bin of the same key, or starts a bin in an empty slot.
-  void Merge(std::uint32_t key, const Tally& from);
-  // Every bin again in a table of `slots`, with the bits dropped now.
+  void Put(const Tally& pixels);
+  // Adds to the bin of the same key, or starts a bin after the others.
+  void Merge(const Tally& from);
+  static void Combine(Tally& to, const Tally& from);
+  // Finds the bins again through a table of `slots`, with the bits dropped
+  // now, merging those whose keys became one.
   void Refill(std::size_t slots);
   // A bin of a picture, gathered before it is put: 32-bit sums, a quarter of a
   // Tally's size, so that the gathered table stays near the processor. A
@@ -86,15 +96,13 @@ class ColourHistogram {
 
   std::size_t mostBins_;
   int droppedBits_ = 0;
-  std::uint64_t bins_ = 0;
-  // The bins' keys apart from their tallies, so that a search for a bin reads
-  // a table small enough to stay near the processor.
-  std::vector<std::uint32_t> keys_;
+  // The bins one after another, so that a table grown finds them again
+  // without moving them, and memory is used only as bins come; and the table
+  // of slots that finds them, small enough to stay near the processor, with
+  // the spare one a refill fills, whose memory is kept between refills.
   std::vector<Tally> tallies_;
-  // The table a refill fills, kept between refills. Its tallies may be more
-  // than its keys; only those of the keys' slots are used.
-  std::vector<std::uint32_t> spareKeys_;
-  std::vector<Tally> spareTallies_;
+  std::vector<Slot> slots_;
+  std::vector<Slot> spareSlots_;
   // A picture's bins, gathered in a table near the processor, so that the
   // run's table sees each of them once a picture rather than once a run of
   // pixels; and the slots they use.

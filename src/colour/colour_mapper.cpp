@@ -185,12 +185,18 @@ void ColourMapper::MapPlain(const RgbaPicture& picture, std::uint8_t opaqueFrom,
         last = &known;
         lastKey = key;
       }
-      const bool other = ordered && patternRow[x % 8] < last->mix;
-      indexes[i] = other ? last->other : last->nearest;
+      // Which of the pair a cell takes follows the pattern, which no branch
+      // predicts: it is chosen with a mask, all ones for the second entry.
+      const bool other = ordered & (patternRow[x % 8] < last->mix);
+      const std::uint8_t pick = static_cast<std::uint8_t>(-static_cast<int>(other));
+      indexes[i] =
+          static_cast<std::uint8_t>(last->nearest ^ ((last->nearest ^ last->other) & pick));
       if (!last->exact) {
+        const std::int64_t squared =
+            last->nearestSquared ^
+            ((last->nearestSquared ^ last->otherSquared) & -static_cast<std::int64_t>(other));
         ++report.moved;
-        report.largestSquared =
-            std::max(report.largestSquared, other ? last->otherSquared : last->nearestSquared);
+        report.largestSquared = std::max(report.largestSquared, squared);
       }
     }
   }

@@ -98,13 +98,31 @@ struct Bounds {
   bool Hold() const { return upper * (1 + 1e-9) + 1e-6 < lower * (1 - 1e-9); }
 };
 
+// Half the distance from each centre to the nearest other one (infinite for
+// a lone centre).
+void HalfGaps(const std::vector<Lab>& centres, std::vector<double>& halfGap) {
+  std::vector<std::int64_t> nearest(centres.size(), kFar);
+  for (std::size_t c = 0; c < centres.size(); ++c) {
+    for (std::size_t o = c + 1; o < centres.size(); ++o) {
+      const std::int64_t d = SquaredDistance(centres[c], centres[o]);
+      nearest[c] = std::min(nearest[c], d);
+      nearest[o] = std::min(nearest[o], d);
+    }
+  }
+  for (std::size_t c = 0; c < centres.size(); ++c) {
+    halfGap[c] = Root(nearest[c]) / 2;
+  }
+}
+
 }  // namespace
 
 std::vector<Lab> KMeans(std::span<const WeightedColour> colours, std::vector<Lab> centres,
                         std::vector<std::uint32_t> taken, int passes) {
   std::vector<Bounds> bounds(colours.size());
+  std::vector<double> halfGap(centres.size());
   for (int pass = 0; pass < passes; ++pass) {
     const ByLightness search(centres);
+    HalfGaps(centres, halfGap);
     std::vector<std::array<std::int64_t, 3>> sums(centres.size(), {0, 0, 0});
     std::vector<std::int64_t> weights(centres.size(), 0);
     for (std::size_t i = 0; i < colours.size(); ++i) {
@@ -113,7 +131,12 @@ std::vector<Lab> KMeans(std::span<const WeightedColour> colours, std::vector<Lab
       Bounds& b = bounds[i];
       if (!b.Hold()) {
         b.upper = Root(SquaredDistance(centres[taken[i]], lab));
-        if (!b.Hold()) {
+        // Nearer its centre than half the gap to the next centre, a colour
+        // is nearer it than any other, by the triangle inequality.
+        const double gap = halfGap[taken[i]];
+        if (!b.Hold() && Bounds{b.upper, gap}.Hold()) {
+          b.lower = 2 * gap - b.upper;
+        } else if (!b.Hold()) {
           const NearestTwo found = search.Find(lab, taken[i]);
           taken[i] = found.index;
           b = {Root(found.nearest), Root(found.second)};

@@ -143,25 +143,29 @@ void NearestSearch::ListCell(std::size_t cell) {
   std::ranges::sort(scratch_, [](const Listed& x, const Listed& y) {
     return x.toCell != y.toCell ? x.toCell < y.toCell : x.index < y.index;
   });
-  for (const bool two : {false, true}) {
-    const std::size_t list = 2 * cell + (two ? 1 : 0);
-    cellStart_[list] = static_cast<std::uint32_t>(lists_.size());
-    for (const Listed& p : scratch_) {
-      if (!two && p.toCell > smallest) {
-        break;
-      }
-      lists_.push_back(p);
-    }
-    cellSize_[list] = static_cast<std::uint16_t>(lists_.size() - cellStart_[list]);
-  }
+  const auto nearestCount = static_cast<std::size_t>(
+      std::ranges::find_if(scratch_, [&](const Listed& p) { return p.toCell > smallest; }) -
+      scratch_.begin());
   Few& few = few_[cell];
   const auto fits = [&](std::size_t size) {
     return size <= few.points.size() ? static_cast<std::uint8_t>(size) : kLong;
   };
-  few.size = fits(cellSize_[2 * cell]);
-  few.sizeTwo = fits(cellSize_[2 * cell + 1]);
+  few.size = fits(nearestCount);
+  few.sizeTwo = fits(scratch_.size());
   for (std::size_t k = 0; k < std::min(few.points.size(), scratch_.size()); ++k) {
     few.points[k] = static_cast<std::uint8_t>(scratch_[k].index);
+  }
+  // Only candidates too many for the cell's own record are listed.
+  if (few.sizeTwo == kLong) {
+    const std::array<std::size_t, 2> sizes = {nearestCount, scratch_.size()};
+    for (std::size_t two = 0; two < 2; ++two) {
+      const std::size_t size = sizes[two];
+      const std::size_t list = 2 * cell + two;
+      cellStart_[list] = static_cast<std::uint32_t>(lists_.size());
+      cellSize_[list] = static_cast<std::uint16_t>(size);
+      lists_.insert(lists_.end(), scratch_.begin(),
+                    scratch_.begin() + static_cast<std::ptrdiff_t>(size));
+    }
   }
 }
 
@@ -250,27 +254,32 @@ void NearestSearch::NearestInBox(const Lab& low, const Lab& high, std::span<cons
 
 std::pair<std::size_t, std::size_t> NearestSearch::NearestTwo(const Lab& query) {
   constexpr std::int64_t kFar = std::numeric_limits<std::int64_t>::max();
+  const auto cell = CellOf(query);
+  if (cell && few_[*cell].sizeTwo != kLong) {
+    // Distance and index in one word, as in Nearest(): the two smallest
+    // words are the nearest two, kept without a branch to mispredict.
+    const Few& few = few_[*cell];
+    std::int64_t first = kFar;
+    std::int64_t next = kFar;
+    for (std::size_t k = 0; k < few.sizeTwo; ++k) {
+      const std::uint8_t index = few.points[k];
+      const std::int64_t word = SquaredDistance(points_[index], query) << 8 | index;
+      next = std::min(next, std::max(first, word));
+      first = std::min(first, word);
+    }
+    const auto nearest = static_cast<std::size_t>(first & 0xFF);
+    return {nearest, next == kFar ? nearest : static_cast<std::size_t>(next & 0xFF)};
+  }
   std::pair<std::int64_t, std::size_t> best = {kFar, points_.size()};
   std::pair<std::int64_t, std::size_t> second = best;
-  const auto take = [&](const Lab& lab, std::size_t index) {
-    const std::pair<std::int64_t, std::size_t> found = {SquaredDistance(lab, query), index};
+  const auto [begin, end] = Candidates(cell, true);
+  for (const Listed* p = begin; p != end && p->toCell <= second.first; ++p) {
+    const std::pair<std::int64_t, std::size_t> found = {SquaredDistance(p->lab, query), p->index};
     if (found < best) {
       second = best;
       best = found;
     } else if (found < second) {
       second = found;
-    }
-  };
-  const auto cell = CellOf(query);
-  if (cell && few_[*cell].sizeTwo != kLong) {
-    const Few& few = few_[*cell];
-    for (std::size_t k = 0; k < few.sizeTwo; ++k) {
-      take(points_[few.points[k]], few.points[k]);
-    }
-  } else {
-    const auto [begin, end] = Candidates(cell, true);
-    for (const Listed* p = begin; p != end && p->toCell <= second.first; ++p) {
-      take(p->lab, p->index);
     }
   }
   return {best.second, second.second < points_.size() ? second.second : best.second};
