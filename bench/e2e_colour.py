@@ -118,7 +118,9 @@ def encode_rows(tool, cli, work):
             "none": processor_seconds(colours + ["--dither", "none"] + pngs),
             "floyd-steinberg": processor_seconds(colours + ["--dither", "floyd-steinberg"] + pngs),
         })
-    print("%-40s bitmaps %.3fs   --colours 255 %.3fs   %.1fx   (goal <= 3x)"
+    # Not the 3x goal's measure, which is the library's row: this one also
+    # reads and decodes every PNG twice, once for the palette and once to store it.
+    print("%-40s bitmaps %.3fs   --colours 255 %.3fs   %.1fx   (PNGs read twice)"
           % ("sprite-cli encode, 5000 sprites", median([r["bitmaps"] for r in rounds]),
              median([r["none"] for r in rounds]),
              median([r["none"] / r["bitmaps"] for r in rounds])))
