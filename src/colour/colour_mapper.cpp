@@ -68,7 +68,9 @@ std::optional<std::uint8_t> ColourMapper::Exact(Rgb colour) const {
 
 std::uint8_t ColourMapper::Nearest(Rgb colour) {
   Known& known = Find(KeyOf(colour));
-  Search(known);
+  if (!known.searched) {
+    Search(known);
+  }
   return known.nearest;
 }
 
@@ -92,17 +94,15 @@ void ColourMapper::CheckExact(Known& known) const {
 }
 
 void ColourMapper::Search(Known& known) {
-  if (!known.searched) {
-    known.searched = true;
-    known.nearest = static_cast<std::uint8_t>(search_.Nearest(known.lab));
-    known.nearestSquared = SquaredDistance(known.lab, search_.Point(known.nearest));
-    // Only a colour at no distance from its nearest entry can be one of the
-    // palette's own, so most colours skip the look-up of exact entries.
-    if (known.nearestSquared == 0) {
-      CheckExact(known);
-    } else {
-      known.exactChecked = true;
-    }
+  known.searched = true;
+  known.nearest = static_cast<std::uint8_t>(search_.Nearest(known.lab));
+  known.nearestSquared = SquaredDistance(known.lab, search_.Point(known.nearest));
+  // Only a colour at no distance from its nearest entry can be one of the
+  // palette's own, so most colours skip the look-up of exact entries.
+  if (known.nearestSquared == 0) {
+    CheckExact(known);
+  } else {
+    known.exactChecked = true;
   }
 }
 
@@ -153,12 +153,17 @@ MapReport ColourMapper::Map(const RgbaPicture& picture, std::uint8_t opaqueFrom,
   if (dither == Dither::kFloydSteinberg) {
     MapDiffused(picture, opaqueFrom, indexes.data(), report);
   } else {
-    MapPlain(picture, opaqueFrom, dither == Dither::kOrdered, indexes.data(), report);
+    if (dither == Dither::kOrdered) {
+      MapPlain<true>(picture, opaqueFrom, indexes.data(), report);
+    } else {
+      MapPlain<false>(picture, opaqueFrom, indexes.data(), report);
+    }
   }
   return report;
 }
 
-void ColourMapper::MapPlain(const RgbaPicture& picture, std::uint8_t opaqueFrom, bool ordered,
+template <bool kOrdered>
+void ColourMapper::MapPlain(const RgbaPicture& picture, std::uint8_t opaqueFrom,
                             std::uint8_t* indexes, MapReport& report) {
   const std::uint8_t* rgba = picture.rgba.data();
   // A pixel of the colour before it takes what that one knew, without a
@@ -177,24 +182,26 @@ void ColourMapper::MapPlain(const RgbaPicture& picture, std::uint8_t opaqueFrom,
       const std::uint32_t key = std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | p[2];
       if (key != lastKey) {
         Known& known = Find(key);
-        if (ordered && !known.paired) {
+        if (kOrdered && !known.paired) {
           Pair(known);
-        } else if (!ordered) {
+        } else if (!kOrdered && !known.searched) {
           Search(known);
         }
         last = &known;
         lastKey = key;
       }
-      // Which of the pair a cell takes follows the pattern, which no branch
-      // predicts: it is chosen with a mask, all ones for the second entry.
-      const bool other = ordered & (patternRow[x % 8] < last->mix);
-      const std::uint8_t pick = static_cast<std::uint8_t>(-static_cast<int>(other));
-      indexes[i] =
-          static_cast<std::uint8_t>(last->nearest ^ ((last->nearest ^ last->other) & pick));
+      std::uint8_t index = last->nearest;
+      std::int64_t squared = last->nearestSquared;
+      if constexpr (kOrdered) {
+        // Which of the pair a cell takes follows the pattern, which no branch
+        // predicts: it is chosen with a mask, all ones for the second entry.
+        const bool other = patternRow[x % 8] < last->mix;
+        index = static_cast<std::uint8_t>(
+            index ^ ((index ^ last->other) & static_cast<std::uint8_t>(-static_cast<int>(other))));
+        squared ^= (squared ^ last->otherSquared) & -static_cast<std::int64_t>(other);
+      }
+      indexes[i] = index;
       if (!last->exact) {
-        const std::int64_t squared =
-            last->nearestSquared ^
-            ((last->nearestSquared ^ last->otherSquared) & -static_cast<std::int64_t>(other));
         ++report.moved;
         report.largestSquared = std::max(report.largestSquared, squared);
       }

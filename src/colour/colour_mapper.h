@@ -97,10 +97,13 @@ class ColourMapper {
   }
   void Meet(Known& known, std::uint32_t key);
   void CheckExact(Known& known) const;
+  // Searches the nearest entry of a colour not searched yet.
   void Search(Known& known);
   void Pair(Known& known);
-  void MapPlain(const RgbaPicture& picture, std::uint8_t opaqueFrom, bool ordered,
-                std::uint8_t* indexes, MapReport& report);
+  // Without dithering, or with the ordered pattern.
+  template <bool kOrdered>
+  void MapPlain(const RgbaPicture& picture, std::uint8_t opaqueFrom, std::uint8_t* indexes,
+                MapReport& report);
   // Searches the entry nearest the middle of dithering's step number `step`,
   // and of each other step of its brick, and remembers them.
   std::uint8_t NearestInStep(std::size_t step);

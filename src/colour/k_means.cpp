@@ -17,6 +17,23 @@ struct NearestTwo {
   std::int64_t second = kFar;
 };
 
+double Root(std::int64_t squared) {
+  return squared == kFar ? std::numeric_limits<double>::infinity()
+                         : std::sqrt(static_cast<double>(squared));
+}
+
+// Takes in the centre `index` at `lab` as one of the nearest two to `query`.
+void Take(NearestTwo& found, const Lab& lab, std::uint32_t index, const Lab& query) {
+  const std::int64_t d = SquaredDistance(lab, query);
+  if (d < found.nearest || (d == found.nearest && index < found.index)) {
+    found.second = found.nearest;
+    found.nearest = d;
+    found.index = index;
+  } else if (d < found.second) {
+    found.second = d;
+  }
+}
+
 // The nearest two of a pass's centres to a colour, found by walking out from
 // the colour's lightness through the centres sorted by it, until the
 // lightness gap alone passes the second distance. A pass asks a few queries
@@ -46,16 +63,8 @@ class ByLightness {
     };
     const auto take = [&](std::ptrdiff_t at) {
       const Centre& c = sorted_[static_cast<std::size_t>(at)];
-      if (c.index == hint) {
-        return;
-      }
-      const std::int64_t d = SquaredDistance(c.lab, query);
-      if (d < found.nearest || (d == found.nearest && c.index < found.index)) {
-        found.second = found.nearest;
-        found.nearest = d;
-        found.index = c.index;
-      } else if (d < found.second) {
-        found.second = d;
+      if (c.index != hint) {
+        Take(found, c.lab, c.index, query);
       }
     };
     for (;;) {
@@ -81,10 +90,71 @@ class ByLightness {
   std::vector<Centre> sorted_;
 };
 
-double Root(std::int64_t squared) {
-  return squared == kFar ? std::numeric_limits<double>::infinity()
-                         : std::sqrt(static_cast<double>(squared));
-}
+// The nearest two of a pass's centres to a colour, found by walking through
+// the centres nearest the one it took, nearest first: by the triangle
+// inequality a centre farther from that one than the colour's distance to it
+// plus the second distance found is farther from the colour than the second,
+// and so are all after it. Most walks stop within a few; one that passes the
+// kNeighbours kept goes on by lightness.
+class NearCentres {
+ public:
+  static constexpr std::size_t kNeighbours = 16;
+
+  explicit NearCentres(const std::vector<Lab>& centres)
+      : centres_(centres),
+        byLightness_(centres),
+        kept_(std::min(kNeighbours, centres.size() - 1)),
+        neighbours_(centres.size() * kept_) {
+    std::vector<std::pair<std::int64_t, std::uint32_t>> others;
+    for (std::size_t c = 0; c < centres.size(); ++c) {
+      others.clear();
+      for (std::size_t o = 0; o < centres.size(); ++o) {
+        if (o != c) {
+          others.emplace_back(SquaredDistance(centres[c], centres[o]),
+                              static_cast<std::uint32_t>(o));
+        }
+      }
+      const auto end = others.begin() + static_cast<std::ptrdiff_t>(kept_);
+      std::partial_sort(others.begin(), end, others.end());
+      for (std::size_t k = 0; k < kept_; ++k) {
+        neighbours_[c * kept_ + k] = {Root(others[k].first), others[k].second};
+      }
+    }
+  }
+
+  // Half the distance from `centre` to the nearest other one; infinite for
+  // a lone centre.
+  double HalfGap(std::uint32_t centre) const {
+    return kept_ == 0 ? std::numeric_limits<double>::infinity()
+                      : neighbours_[centre * kept_].distance / 2;
+  }
+
+  // The walk starts from `hint`, the centre the colour took last pass.
+  NearestTwo Find(const Lab& query, std::uint32_t hint) const {
+    NearestTwo found{hint, SquaredDistance(centres_[hint], query)};
+    const double own = Root(found.nearest);
+    for (std::size_t k = 0; k < kept_; ++k) {
+      const Neighbour& next = neighbours_[hint * kept_ + k];
+      // Compared with a wide margin for rounding: stopping late costs a
+      // look, stopping early would lose a centre.
+      if (next.distance > (own + Root(found.second)) * (1 + 1e-9) + 1e-6) {
+        return found;
+      }
+      Take(found, centres_[next.index], next.index, query);
+    }
+    return kept_ + 1 == centres_.size() ? found : byLightness_.Find(query, hint);
+  }
+
+ private:
+  struct Neighbour {
+    double distance = 0;
+    std::uint32_t index = 0;
+  };
+  const std::vector<Lab>& centres_;
+  ByLightness byLightness_;
+  std::size_t kept_;
+  std::vector<Neighbour> neighbours_;
+};
 
 // Bounds on a colour's distances, carried from pass to pass: at most `upper`
 // to the centre it took, at least `lower` to every other. While upper stays
@@ -98,31 +168,13 @@ struct Bounds {
   bool Hold() const { return upper * (1 + 1e-9) + 1e-6 < lower * (1 - 1e-9); }
 };
 
-// Half the distance from each centre to the nearest other one (infinite for
-// a lone centre).
-void HalfGaps(const std::vector<Lab>& centres, std::vector<double>& halfGap) {
-  std::vector<std::int64_t> nearest(centres.size(), kFar);
-  for (std::size_t c = 0; c < centres.size(); ++c) {
-    for (std::size_t o = c + 1; o < centres.size(); ++o) {
-      const std::int64_t d = SquaredDistance(centres[c], centres[o]);
-      nearest[c] = std::min(nearest[c], d);
-      nearest[o] = std::min(nearest[o], d);
-    }
-  }
-  for (std::size_t c = 0; c < centres.size(); ++c) {
-    halfGap[c] = Root(nearest[c]) / 2;
-  }
-}
-
 }  // namespace
 
 std::vector<Lab> KMeans(std::span<const WeightedColour> colours, std::vector<Lab> centres,
                         std::vector<std::uint32_t> taken, int passes) {
   std::vector<Bounds> bounds(colours.size());
-  std::vector<double> halfGap(centres.size());
   for (int pass = 0; pass < passes; ++pass) {
-    const ByLightness search(centres);
-    HalfGaps(centres, halfGap);
+    const NearCentres search(centres);
     std::vector<std::array<std::int64_t, 3>> sums(centres.size(), {0, 0, 0});
     std::vector<std::int64_t> weights(centres.size(), 0);
     for (std::size_t i = 0; i < colours.size(); ++i) {
@@ -133,7 +185,7 @@ std::vector<Lab> KMeans(std::span<const WeightedColour> colours, std::vector<Lab
         b.upper = Root(SquaredDistance(centres[taken[i]], lab));
         // Nearer its centre than half the gap to the next centre, a colour
         // is nearer it than any other, by the triangle inequality.
-        const double gap = halfGap[taken[i]];
+        const double gap = search.HalfGap(taken[i]);
         if (!b.Hold() && Bounds{b.upper, gap}.Hold()) {
           b.lower = 2 * gap - b.upper;
         } else if (!b.Hold()) {

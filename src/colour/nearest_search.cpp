@@ -17,6 +17,8 @@ constexpr std::array<std::int32_t, 3> kGridLow = {-1024, -16384, -21504};
 constexpr std::array<int, 3> kCellBits = {11, 10, 10};
 constexpr std::array<std::int32_t, 3> kCells = {33, 34, 34};
 constexpr std::size_t kCellCount = std::size_t{33} * 34 * 34;
+// The cell past the grid's, of every point, for queries outside it.
+constexpr std::size_t kOutside = kCellCount;
 
 // The squared distances along one axis from `v` to the nearest and the
 // farthest point of [low, high].
@@ -88,9 +90,9 @@ std::int64_t ForEachWithin(const auto* head, std::size_t count, Place place, con
 NearestSearch::NearestSearch(std::vector<Lab> points, std::size_t first, std::size_t mostListed)
     : points_(std::move(points)),
       mostListed_(mostListed),
-      cellStart_(2 * kCellCount, kUnlisted),
-      cellSize_(2 * kCellCount, 0),
-      few_(kCellCount),
+      cellStart_(2 * (kCellCount + 1), kUnlisted),
+      cellSize_(2 * (kCellCount + 1), 0),
+      few_(kCellCount + 1),
       blocks_(kBlockCount),
       blockListed_(kBlockCount, false) {
   if (first >= points_.size() || points_.size() > 256) {
@@ -105,6 +107,10 @@ NearestSearch::NearestSearch(std::vector<Lab> points, std::size_t first, std::si
     }
   }
   distinct_ = lists_.size();
+  // Queries outside the grid look at every point: the head of the lists.
+  few_[kOutside].size = few_[kOutside].sizeTwo = kLong;
+  cellStart_[2 * kOutside] = cellStart_[2 * kOutside + 1] = 0;
+  cellSize_[2 * kOutside] = cellSize_[2 * kOutside + 1] = static_cast<std::uint16_t>(distinct_);
 }
 
 const std::vector<std::uint16_t>& NearestSearch::BlockOf(const std::array<std::int32_t, 3>& at) {
@@ -169,14 +175,14 @@ void NearestSearch::ListCell(std::size_t cell) {
   }
 }
 
-std::optional<std::size_t> NearestSearch::CellOf(const Lab& query) {
+std::size_t NearestSearch::CellOf(const Lab& query) {
   // Below the grid a component wraps to a large number, past the grid too.
   const auto along = [&](std::int32_t value, std::size_t axis) {
     return static_cast<std::uint64_t>(std::int64_t{value} - kGridLow[axis]) >> kCellBits[axis];
   };
   const std::uint64_t l = along(query.l, 0), a = along(query.a, 1), b = along(query.b, 2);
   if (l >= kCells[0] || a >= kCells[1] || b >= kCells[2]) {
-    return std::nullopt;
+    return kOutside;
   }
   const auto cell = static_cast<std::size_t>((l * kCells[1] + a) * kCells[2] + b);
   if (few_[cell].size == 0) [[unlikely]] {
@@ -196,21 +202,18 @@ void NearestSearch::List(std::size_t cell) {
 }
 
 std::pair<const NearestSearch::Listed*, const NearestSearch::Listed*> NearestSearch::Candidates(
-    std::optional<std::size_t> cell, bool two) {
-  if (!cell) {
-    return {lists_.data(), lists_.data() + distinct_};
-  }
-  const std::size_t list = 2 * *cell + (two ? 1 : 0);
+    std::size_t cell, bool two) const {
+  const std::size_t list = 2 * cell + (two ? 1 : 0);
   const Listed* start = lists_.data() + cellStart_[list];
   return {start, start + cellSize_[list]};
 }
 
 std::size_t NearestSearch::Nearest(const Lab& query) {
-  const auto cell = CellOf(query);
-  if (cell && few_[*cell].size != kLong) {
+  const std::size_t cell = CellOf(query);
+  const Few& few = few_[cell];
+  if (few.size != kLong) {
     // Distance and index in one word, so that the smallest is the nearest
     // with ties to the lower index, taken without a branch to mispredict.
-    const Few& few = few_[*cell];
     std::int64_t best = std::numeric_limits<std::int64_t>::max();
     for (std::size_t k = 0; k < few.size; ++k) {
       const std::uint8_t index = few.points[k];
@@ -254,11 +257,11 @@ void NearestSearch::NearestInBox(const Lab& low, const Lab& high, std::span<cons
 
 std::pair<std::size_t, std::size_t> NearestSearch::NearestTwo(const Lab& query) {
   constexpr std::int64_t kFar = std::numeric_limits<std::int64_t>::max();
-  const auto cell = CellOf(query);
-  if (cell && few_[*cell].sizeTwo != kLong) {
+  const std::size_t cell = CellOf(query);
+  const Few& few = few_[cell];
+  if (few.sizeTwo != kLong) {
     // Distance and index in one word, as in Nearest(): the two smallest
     // words are the nearest two, kept without a branch to mispredict.
-    const Few& few = few_[*cell];
     std::int64_t first = kFar;
     std::int64_t next = kFar;
     for (std::size_t k = 0; k < few.sizeTwo; ++k) {

@@ -15,7 +15,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <utility>
 #include <vector>
@@ -70,11 +69,11 @@ class NearestSearch {
   };
   static constexpr std::uint8_t kLong = 0xFF;
 
-  // The cell holding `query`, listed; nothing outside the grid.
-  std::optional<std::size_t> CellOf(const Lab& query);
-  // The points that can be nearest (or, with `two`, nearest but one) in
-  // `cell`; every point for a query outside the grid.
-  std::pair<const Listed*, const Listed*> Candidates(std::optional<std::size_t> cell, bool two);
+  // The cell holding `query`, listed; kOutside outside the grid, a cell of
+  // every point.
+  std::size_t CellOf(const Lab& query);
+  // The points that can be nearest (or, with `two`, nearest but one) in `cell`.
+  std::pair<const Listed*, const Listed*> Candidates(std::size_t cell, bool two) const;
   // Lists the cell, or once the lists are full gives it every point.
   void List(std::size_t cell);
   void ListCell(std::size_t cell);

@@ -107,7 +107,7 @@ std::array<std::int64_t, 3> Times(const Matrix& m, const std::array<std::int64_t
 // precision (+ − × ÷ alone) from a power of two above the root come within a
 // hair of it; whole-number cubes then settle the last step, so the answer is
 // exact whatever the floating point did.
-std::int64_t CubeRoot(std::int64_t n) {
+constexpr std::int64_t CubeRoot(std::int64_t n) {
   if (n <= 0) {
     return 0;
   }
@@ -129,12 +129,13 @@ std::int64_t CubeRoot(std::int64_t n) {
 }
 
 // Cube roots of cone responses (in 2^-20) in 2^-16, from a table small
-// enough to stay near the processor, made once: every root below 4096, where
-// the curve bends most, and above it every 16th, with the ones between
-// interpolated on a straight line, which there strays by less than 10^-7.
+// enough to stay near the processor, made by the compiler: every root below
+// 4096, where the curve bends most, and above it every 16th, with the ones
+// between interpolated on a straight line, which there strays by less than
+// 10^-7.
 class ConeRoots {
  public:
-  ConeRoots() {
+  constexpr ConeRoots() {
     for (std::size_t i = 0; i < kExact; ++i) {
       exact_[i] = Root(i);
     }
@@ -143,13 +144,13 @@ class ConeRoots {
     }
   }
 
-  std::int64_t Of(std::int64_t response) const {
-    const auto at = static_cast<std::size_t>(std::clamp<std::int64_t>(response, 0, kLinearOne + 1));
-    if (at < kExact) {
-      return exact_[at];
+  // `response` from 0 to kLinearOne + 1.
+  std::int64_t Of(std::size_t response) const {
+    if (response < kExact) {
+      return exact_[response];
     }
-    const std::size_t k = at >> kStepBits;
-    const std::int64_t along = static_cast<std::int64_t>(at & ((1u << kStepBits) - 1));
+    const std::size_t k = response >> kStepBits;
+    const auto along = static_cast<std::int64_t>(response & ((1u << kStepBits) - 1));
     return knots_[k] +
            (((knots_[k + 1] - knots_[k]) * along + (1 << (kStepBits - 1))) >> kStepBits);
   }
@@ -159,7 +160,7 @@ class ConeRoots {
   static constexpr int kStepBits = 4;
   static constexpr std::size_t kKnots = (kLinearOne >> kStepBits) + 2;
 
-  static std::int32_t Root(std::size_t response) {
+  static constexpr std::int32_t Root(std::size_t response) {
     return static_cast<std::int32_t>(
         CubeRoot(static_cast<std::int64_t>(response) << (3 * kLabBits - kLinearBits)));
   }
@@ -167,11 +168,28 @@ class ConeRoots {
   std::array<std::int32_t, kExact> exact_{};
   std::array<std::int32_t, kKnots> knots_{};
 };
+constexpr ConeRoots kConeRoots;
 
-const ConeRoots& Roots() {
-  static const ConeRoots roots;
-  return roots;
+// A cone response is a sum of shares, none below 0 and none above white's, so
+// it is at least 0 and at most the response of white, which the table covers.
+constexpr bool ResponsesFitTheRoots() {
+  for (std::size_t row = 0; row < 3; ++row) {
+    std::int64_t white = std::int64_t{1} << (kLinearBits - 1);
+    for (std::size_t channel = 0; channel < 3; ++channel) {
+      for (const auto& share : kConeShares[channel]) {
+        if (share[row] < 0 || share[row] > kConeShares[channel][255][row]) {
+          return false;
+        }
+      }
+      white += kConeShares[channel][255][row];
+    }
+    if ((white >> kLinearBits) > kLinearOne + 1) {
+      return false;
+    }
+  }
+  return true;
 }
+static_assert(ResponsesFitTheRoots());
 
 // The 8-bit values whose linear light lies either side of `linear`.
 std::array<std::uint8_t, 2> Bracket(std::int64_t linear) {
@@ -191,10 +209,10 @@ Lab ToOklab(Rgb colour) {
   const auto& red = kConeShares[0][colour.red];
   const auto& green = kConeShares[1][colour.green];
   const auto& blue = kConeShares[2][colour.blue];
-  const ConeRoots& roots = Roots();
   const auto root = [&](std::size_t row) {
-    return roots.Of((red[row] + green[row] + blue[row] + (std::int64_t{1} << (kLinearBits - 1))) >>
-                    kLinearBits);
+    return kConeRoots.Of(static_cast<std::size_t>(
+        (red[row] + green[row] + blue[row] + (std::int64_t{1} << (kLinearBits - 1))) >>
+        kLinearBits));
   };
   const std::int64_t l = root(0), m = root(1), s = root(2);
   const auto row = [&](std::size_t r) {

@@ -1,12 +1,12 @@
 // OKLab, the perceptual colour space nearest colours are chosen in, from
 // 8-bit sRGB and back, in whole numbers.
 //
-// Every step is integer arithmetic on two tables: the 256 linear-light values,
-// made by the compiler with + − × ÷ alone (exactly rounded everywhere), and
-// cube roots settled on whole-number cubes, made once. So the same colour
-// gives the same OKLab value, and the same palette index, with any C runtime
-// and whatever floating-point code the compiler chooses. Distance() gives a
-// floating-point value, only to report.
+// Every step is integer arithmetic on two tables, both made by the compiler:
+// the 256 linear-light values, with + − × ÷ alone (exactly rounded
+// everywhere), and cube roots settled on whole-number cubes. So the same
+// colour gives the same OKLab value, and the same palette index, with any C
+// runtime and whatever floating-point code the compiler chooses. Distance()
+// gives a floating-point value, only to report.
 #pragma once
 
 #include <cstdint>
