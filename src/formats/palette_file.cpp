@@ -179,14 +179,15 @@ PaletteFile ReadBitmapPalette(ByteSource& file) {
     Bad("its information header is 12 bytes long, an OS/2 bitmap's; only a Windows bitmap, "
         "with a header of 40 bytes or more, has a palette to read here");
   }
-  if (headers.bitsPerPixel != 8) {
+  if (headers.bitsPerPixel != 1 && headers.bitsPerPixel != 4 && headers.bitsPerPixel != 8) {
     Bad("it is a " + Text(headers.bitsPerPixel) +
-        "-bit bitmap; only an 8-bit bitmap has a palette to read");
+        "-bit bitmap; only a bitmap of 1, 4 or 8 bits per pixel has a palette to read");
   }
-  const std::size_t count = headers.coloursUsed == 0 || headers.coloursUsed > kPaletteEntries
-                                ? kPaletteEntries
-                                : headers.coloursUsed;
-  const std::size_t offset = PaletteOffset(headers);
+  // As many entries as its pixels can name, or fewer where the colours-used field says so.
+  const std::size_t most = std::size_t{1} << headers.bitsPerPixel;
+  const std::size_t count =
+      headers.coloursUsed == 0 || headers.coloursUsed > most ? most : headers.coloursUsed;
+  const std::size_t offset = PaletteOffset(headers, 4 * count);
   if (file.Size() < offset + 4 * count) {
     Bad("the bitmap is " + Counted(file.Size(), "byte", "bytes") + " long, too short for its " +
         Text(count) + "-colour palette at offset " + Text(offset));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -38,6 +39,31 @@ Bytes Padded(std::initializer_list<int> rgb) {
     ++i;
   }
   return palette;
+}
+
+// A bitmap of `bits` per pixel whose information header is `headerSize` bytes
+// long, with `entries` colours of the pattern after it and one row of pixels.
+Bytes PaletteBitmap(std::uint16_t bits, std::uint32_t headerSize, std::uint32_t coloursUsed,
+                    std::size_t entries) {
+  const std::size_t pixelOffset = 14 + headerSize + 4 * entries;
+  Bytes bitmap(pixelOffset + 4, 0);
+  const auto put = [&](std::size_t at, std::uint32_t value, std::size_t size) {
+    for (std::size_t i = 0; i < size; ++i) {
+      bitmap[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+    }
+  };
+  put(0, 'B' | 'M' << 8, 2);
+  put(2, static_cast<std::uint32_t>(bitmap.size()), 4);
+  put(10, static_cast<std::uint32_t>(pixelOffset), 4);
+  put(14, headerSize, 4);
+  put(18, 1, 4);  // 1 × 1
+  put(22, 1, 4);
+  put(26, 1, 2);
+  put(28, bits, 2);
+  put(46, coloursUsed, 4);
+  const Bytes pattern = PatternPalette();
+  std::copy_n(pattern.begin(), 4 * entries, bitmap.begin() + 14 + headerSize);
+  return bitmap;
 }
 
 TEST(PaletteFile, WrittenPalettesReadBackExactly) {
@@ -88,6 +114,19 @@ TEST(PaletteFile, EachKindIsToldByItsContentAndPaddedWithBlack) {
                 PaletteFileKind::kBitmap, codec::SwapRedBlue(PatternPalette()), 256},
            Case{"bitmap of two colours", smallBitmap, PaletteFileKind::kBitmap,
                 Padded({14, 7, 0, 42, 35, 28}), 2},
+           // As ImageMagick writes them: colours used 2 or 16, a header of 108 or 124.
+           Case{"1-bit bitmap", PaletteBitmap(1, 40, 0, 2), PaletteFileKind::kBitmap,
+                Padded({14, 7, 0, 42, 35, 28}), 2},
+           Case{"4-bit bitmap of 3 colours after a 124-byte header", PaletteBitmap(4, 124, 3, 3),
+                PaletteFileKind::kBitmap, Padded({14, 7, 0, 42, 35, 28, 70, 63, 56}), 3},
+           Case{"4-bit bitmap whose colours used are more than 16", PaletteBitmap(4, 108, 300, 16),
+                PaletteFileKind::kBitmap,
+                [] {
+                  Bytes sixteen = codec::SwapRedBlue(PatternPalette());
+                  std::fill(sixteen.begin() + 64, sixteen.end(), 0);
+                  return sixteen;
+                }(),
+                16},
            Case{"archive", archive, PaletteFileKind::kArchive, ArchivePalette(), 256},
        }) {
     SCOPED_TRACE(c.what);
