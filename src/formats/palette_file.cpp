@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -147,10 +148,18 @@ PaletteFile ReadPngPalette(ByteView file, const PngLimits& limits) {
     }
     return Padded(PaletteFileKind::kPng, entries);
   }
+  // A see-through pixel (alpha 0) shows no colour, so it brings none in. A
+  // picture with any keeps entry 0 for them, as index 0 is see-through in an
+  // archive, with the colour of the first; its opaque colours follow.
+  std::optional<Rgb> seeThrough;
   auto seen = std::make_unique<std::bitset<1 << 24>>();
   std::size_t distinct = 0;
   for (std::size_t i = 0; i < picture.pixels.size(); i += 4) {
     const std::uint8_t* p = picture.pixels.data() + i;
+    if (p[3] == 0) {
+      seeThrough = seeThrough.value_or(Rgb{p[0], p[1], p[2]});
+      continue;
+    }
     const std::size_t key = std::size_t{p[0]} << 16 | std::size_t{p[1]} << 8 | p[2];
     if (!seen->test(key)) {
       seen->set(key);
@@ -160,7 +169,16 @@ PaletteFile ReadPngPalette(ByteView file, const PngLimits& limits) {
       }
     }
   }
-  CheckCount(distinct);
+  if (!seeThrough) {
+    CheckCount(distinct);
+    return Padded(PaletteFileKind::kPng, entries);
+  }
+  if (distinct >= kPaletteEntries) {
+    Bad("it has " + Text(distinct) +
+        " opaque colours; besides entry 0, for its see-through pixels, a palette holds at most "
+        "255");
+  }
+  entries.insert(entries.begin(), *seeThrough);
   return Padded(PaletteFileKind::kPng, entries);
 }
 

@@ -30,8 +30,10 @@ inline constexpr std::size_t kPaletteEntries = 256;
 // - GIMP ("GIMP Palette" first): a line "R G B [name]" an entry; Name:, Columns:
 //   and Channels: lines, "#" comments and blank lines are skipped.
 // - JASC ("JASC-PAL", "0100", the count, then "R G B" lines).
-// - PNG: an indexed one's PLTE; any other's distinct colours in row order,
-//   alpha left out (more than 256 are refused).
+// - PNG: an indexed one's PLTE, whole; any other's distinct colours in row
+//   order, alpha left out (more than 256 are refused). Its see-through pixels
+//   (alpha 0) bring no colour: entry 0 is theirs, with the first one's colour,
+//   and its opaque colours (at most 255) follow.
 // - bitmap with 1, 4 or 8 bits per pixel: the palette where the bitmap reader
 //   finds it, as many entries as its colours-used field says (0, or more than
 //   its pixels can name: 2, 16 or 256).

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "codec/palette_swap.h"
 #include "common/error.h"
@@ -64,6 +66,21 @@ Bytes PaletteBitmap(std::uint16_t bits, std::uint32_t headerSize, std::uint32_t 
   const Bytes pattern = PatternPalette();
   std::copy_n(pattern.begin(), 4 * entries, bitmap.begin() + 14 + headerSize);
   return bitmap;
+}
+
+// An RGBA PNG `width` pixels wide of `pixels`, each red, green, blue, alpha.
+Bytes RgbaPng(std::uint32_t width, const std::vector<std::array<int, 4>>& pixels) {
+  Bytes raw;
+  for (std::size_t i = 0; i < pixels.size(); ++i) {
+    if (i % width == 0) {
+      raw.push_back(0);  // no filter
+    }
+    raw.insert(raw.end(), pixels[i].begin(), pixels[i].end());
+  }
+  return PngOfScanlines({.colourType = 6,
+                         .width = width,
+                         .height = static_cast<std::uint32_t>(pixels.size() / width)},
+                        raw);
 }
 
 TEST(PaletteFile, WrittenPalettesReadBackExactly) {
@@ -128,6 +145,16 @@ TEST(PaletteFile, EachKindIsToldByItsContentAndPaddedWithBlack) {
                 }(),
                 16},
            Case{"archive", archive, PaletteFileKind::kArchive, ArchivePalette(), 256},
+           // See-through pixels bring no colour but keep entry 0, whatever their place.
+           Case{"RGBA PNG with see-through pixels",
+                RgbaPng(5, {{5, 6, 7, 0},
+                            {200, 0, 0, 255},
+                            {1, 2, 3, 0},
+                            {5, 6, 7, 255},
+                            {200, 0, 0, 255}}),
+                PaletteFileKind::kPng, Padded({5, 6, 7, 200, 0, 0, 5, 6, 7}), 3},
+           Case{"RGBA PNG with see-through pixels last", RgbaPng(2, {{9, 8, 7, 255}, {0, 0, 0, 0}}),
+                PaletteFileKind::kPng, Padded({0, 0, 0, 9, 8, 7}), 2},
        }) {
     SCOPED_TRACE(c.what);
     const PaletteFile read = ReadPaletteFile(c.file);
@@ -177,6 +204,15 @@ TEST(PaletteFile, FilesThatAreNoPaletteAreRefusedNamingTheFault) {
            Case{TextFile("GIMP Palette" + std::string(65537, '\n')),
                 "it has more than 65536 lines, more than such a file may have here"},
            Case{ReadTestPng("rgb-300-colours.png"), "it has 300 colours"},
+           Case{[] {
+                  std::vector<std::array<int, 4>> pixels;
+                  for (int i = 0; i < 256; ++i) {
+                    pixels.push_back({i, 1, 2, 255});
+                  }
+                  pixels.resize(16 * 17, {0, 0, 0, 0});
+                  return RgbaPng(16, pixels);
+                }(),
+                "it has 256 opaque colours; besides entry 0, for its see-through pixels"},
            Case{ReadTestPng("no-idat.png"), "it has no image data"},
            Case{[] {
                   Bytes bitmap = WriteBitmap(1, 1, PatternPalette(), B({0}));
