@@ -131,10 +131,13 @@ TEST(PaletteFile, EachKindIsToldByItsContentAndPaddedWithBlack) {
                 PaletteFileKind::kBitmap, codec::SwapRedBlue(PatternPalette()), 256},
            Case{"bitmap of two colours", smallBitmap, PaletteFileKind::kBitmap,
                 Padded({14, 7, 0, 42, 35, 28}), 2},
-           // As ImageMagick writes them: colours used 2 or 16, a header of 108 or 124.
+           // As ImageMagick and GIMP write them: the palette they use after a header of
+           // 108 or 124 bytes.
            Case{"1-bit bitmap", PaletteBitmap(1, 40, 0, 2), PaletteFileKind::kBitmap,
                 Padded({14, 7, 0, 42, 35, 28}), 2},
            Case{"4-bit bitmap of 3 colours after a 124-byte header", PaletteBitmap(4, 124, 3, 3),
+                PaletteFileKind::kBitmap, Padded({14, 7, 0, 42, 35, 28, 70, 63, 56}), 3},
+           Case{"8-bit bitmap of 3 colours after a 108-byte header", PaletteBitmap(8, 108, 3, 3),
                 PaletteFileKind::kBitmap, Padded({14, 7, 0, 42, 35, 28, 70, 63, 56}), 3},
            Case{"4-bit bitmap whose colours used are more than 16", PaletteBitmap(4, 108, 300, 16),
                 PaletteFileKind::kBitmap,
