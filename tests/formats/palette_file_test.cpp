@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/test_files.h"
 #include "codec/palette_swap.h"
 #include "common/error.h"
 #include "format_test_support.h"
@@ -43,29 +44,10 @@ Bytes Padded(std::initializer_list<int> rgb) {
   return palette;
 }
 
-// A bitmap of `bits` per pixel whose information header is `headerSize` bytes
-// long, with `entries` colours of the pattern after it and one row of pixels.
-Bytes PaletteBitmap(std::uint16_t bits, std::uint32_t headerSize, std::uint32_t coloursUsed,
-                    std::size_t entries) {
-  const std::size_t pixelOffset = 14 + headerSize + 4 * entries;
-  Bytes bitmap(pixelOffset + 4, 0);
-  const auto put = [&](std::size_t at, std::uint32_t value, std::size_t size) {
-    for (std::size_t i = 0; i < size; ++i) {
-      bitmap[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-    }
-  };
-  put(0, 'B' | 'M' << 8, 2);
-  put(2, static_cast<std::uint32_t>(bitmap.size()), 4);
-  put(10, static_cast<std::uint32_t>(pixelOffset), 4);
-  put(14, headerSize, 4);
-  put(18, 1, 4);  // 1 × 1
-  put(22, 1, 4);
-  put(26, 1, 2);
-  put(28, bits, 2);
-  put(46, coloursUsed, 4);
+// The first `entries` colours of the pattern, in bitmap order.
+Bytes PatternEntries(std::size_t entries) {
   const Bytes pattern = PatternPalette();
-  std::copy_n(pattern.begin(), 4 * entries, bitmap.begin() + 14 + headerSize);
-  return bitmap;
+  return Bytes(pattern.begin(), pattern.begin() + static_cast<std::ptrdiff_t>(4 * entries));
 }
 
 // An RGBA PNG `width` pixels wide of `pixels`, each red, green, blue, alpha.
@@ -133,13 +115,25 @@ TEST(PaletteFile, EachKindIsToldByItsContentAndPaddedWithBlack) {
                 Padded({14, 7, 0, 42, 35, 28}), 2},
            // As ImageMagick and GIMP write them: the palette they use after a header of
            // 108 or 124 bytes.
-           Case{"1-bit bitmap", PaletteBitmap(1, 40, 0, 2), PaletteFileKind::kBitmap,
-                Padded({14, 7, 0, 42, 35, 28}), 2},
-           Case{"4-bit bitmap of 3 colours after a 124-byte header", PaletteBitmap(4, 124, 3, 3),
+           Case{"1-bit bitmap",
+                testing::BuildBitmap(
+                    {.bitsPerPixel = 1, .coloursUsed = 0, .palette = PatternEntries(2)}),
+                PaletteFileKind::kBitmap, Padded({14, 7, 0, 42, 35, 28}), 2},
+           Case{"4-bit bitmap of 3 colours after a 124-byte header",
+                testing::BuildBitmap({.bitsPerPixel = 4,
+                .coloursUsed = 3,
+                .infoHeaderSize = 124,
+                .palette = PatternEntries(3)}),
                 PaletteFileKind::kBitmap, Padded({14, 7, 0, 42, 35, 28, 70, 63, 56}), 3},
-           Case{"8-bit bitmap of 3 colours after a 108-byte header", PaletteBitmap(8, 108, 3, 3),
+           Case{"8-bit bitmap of 3 colours after a 108-byte header",
+                testing::BuildBitmap(
+                    {.coloursUsed = 3, .infoHeaderSize = 108, .palette = PatternEntries(3)}),
                 PaletteFileKind::kBitmap, Padded({14, 7, 0, 42, 35, 28, 70, 63, 56}), 3},
-           Case{"4-bit bitmap whose colours used are more than 16", PaletteBitmap(4, 108, 300, 16),
+           Case{"4-bit bitmap whose colours used are more than 16",
+                testing::BuildBitmap({.bitsPerPixel = 4,
+                .coloursUsed = 300,
+                .infoHeaderSize = 108,
+                .palette = PatternEntries(16)}),
                 PaletteFileKind::kBitmap,
                 [] {
                   Bytes sixteen = codec::SwapRedBlue(PatternPalette());
