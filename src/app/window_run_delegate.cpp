@@ -39,7 +39,9 @@ void WindowRunDelegate::Report(const pipeline::Problem& problem) {
     box_ = problem;
     return;
   }
-  controls_.List1.AddItem(problem.line);
+  if (!problem.line.empty()) {  // else logged already, in its place
+    controls_.List1.AddItem(problem.line);
+  }
   // Nobody sees standard error in a window: a line of the log's own words is
   // followed by the file and the reason, in sprite-cli's words.
   if (!problem.lineNamesIt) {

@@ -37,6 +37,13 @@ std::optional<std::string> CheckColourOptions(const Request& request, PaletteSou
   if (request.dither && source == PaletteSource::kAsked && !request.colours && !request.palette) {
     return "--dither belongs to --palette or --colours: without them no colour is mapped";
   }
+  if (request.opaqueIndex0 && (request.colours || request.palette)) {
+    return std::string(
+               "--opaque-index0 belongs to indexed PNG pictures that keep their own "
+               "palette: with ") +
+           (request.palette ? "--palette" : "--colours") +
+           " every opaque pixel takes an opaque colour, never the see-through index 0";
+  }
   return std::nullopt;
 }
 

@@ -111,13 +111,13 @@ std::optional<Fault> JudgeBitmap(ByteView fileStart, const BitmapHeaders& header
   return Fault{.kind = FaultKind::kNot256Colours, .value = headers.coloursUsed};
 }
 
-std::size_t PaletteOffset(const BitmapHeaders& headers) {
+std::size_t PaletteOffset(const BitmapHeaders& headers, std::size_t paletteSize) {
   if (headers.infoHeaderSize <= kBitmapInfoHeaderSize) {
     return kClassicPaletteOffset;
   }
   // In 64 bits, so that no size field wraps around.
   const std::uint64_t offset = kBitmapFileHeaderSize + std::uint64_t{headers.infoHeaderSize};
-  if (offset + kPaletteSize > headers.pixelOffset) {
+  if (offset + paletteSize > headers.pixelOffset) {
     return kClassicPaletteOffset;
   }
   return static_cast<std::size_t>(offset);

@@ -45,11 +45,11 @@ bool PassesAcceptanceTest(const BitmapHeaders& headers);
 // uncompressed rows.
 std::optional<Fault> JudgeBitmap(ByteView fileStart, const BitmapHeaders& headers);
 
-// The palette follows a larger information header (108 or 124 bytes) at 14 +
-// its size field, when it then still ends at or before the pixel offset.
-// Otherwise it is at 54: a size field of 40 or less, or one whose palette would
-// run into the pixels or past them, is not trusted to move it.
-std::size_t PaletteOffset(const BitmapHeaders& headers);
+// The palette (`paletteSize` bytes) follows a larger information header (108 or
+// 124 bytes) at 14 + its size field, when it then still ends at or before the
+// pixel offset. Otherwise it is at 54: a size field of 40 or less, or one whose
+// palette would run into the pixels or past them, is not trusted to move it.
+std::size_t PaletteOffset(const BitmapHeaders& headers, std::size_t paletteSize = kPaletteSize);
 
 struct AcceptedBitmap {
   BitmapHeaders headers;

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -147,10 +148,18 @@ PaletteFile ReadPngPalette(ByteView file, const PngLimits& limits) {
     }
     return Padded(PaletteFileKind::kPng, entries);
   }
+  // A see-through pixel (alpha 0) shows no colour, so it brings none in. A
+  // picture with any keeps entry 0 for them, as index 0 is see-through in an
+  // archive, with the colour of the first; its opaque colours follow.
+  std::optional<Rgb> seeThrough;
   auto seen = std::make_unique<std::bitset<1 << 24>>();
   std::size_t distinct = 0;
   for (std::size_t i = 0; i < picture.pixels.size(); i += 4) {
     const std::uint8_t* p = picture.pixels.data() + i;
+    if (p[3] == 0) {
+      seeThrough = seeThrough.value_or(Rgb{p[0], p[1], p[2]});
+      continue;
+    }
     const std::size_t key = std::size_t{p[0]} << 16 | std::size_t{p[1]} << 8 | p[2];
     if (!seen->test(key)) {
       seen->set(key);
@@ -160,7 +169,16 @@ PaletteFile ReadPngPalette(ByteView file, const PngLimits& limits) {
       }
     }
   }
-  CheckCount(distinct);
+  if (!seeThrough) {
+    CheckCount(distinct);
+    return Padded(PaletteFileKind::kPng, entries);
+  }
+  if (distinct >= kPaletteEntries) {
+    Bad("it has " + Text(distinct) +
+        " opaque colours; besides entry 0, for its see-through pixels, a palette holds at most "
+        "255");
+  }
+  entries.insert(entries.begin(), *seeThrough);
   return Padded(PaletteFileKind::kPng, entries);
 }
 
@@ -179,14 +197,15 @@ PaletteFile ReadBitmapPalette(ByteSource& file) {
     Bad("its information header is 12 bytes long, an OS/2 bitmap's; only a Windows bitmap, "
         "with a header of 40 bytes or more, has a palette to read here");
   }
-  if (headers.bitsPerPixel != 8) {
+  if (headers.bitsPerPixel != 1 && headers.bitsPerPixel != 4 && headers.bitsPerPixel != 8) {
     Bad("it is a " + Text(headers.bitsPerPixel) +
-        "-bit bitmap; only an 8-bit bitmap has a palette to read");
+        "-bit bitmap; only a bitmap of 1, 4 or 8 bits per pixel has a palette to read");
   }
-  const std::size_t count = headers.coloursUsed == 0 || headers.coloursUsed > kPaletteEntries
-                                ? kPaletteEntries
-                                : headers.coloursUsed;
-  const std::size_t offset = PaletteOffset(headers);
+  // As many entries as its pixels can name, or fewer where the colours-used field says so.
+  const std::size_t most = std::size_t{1} << headers.bitsPerPixel;
+  const std::size_t count =
+      headers.coloursUsed == 0 || headers.coloursUsed > most ? most : headers.coloursUsed;
+  const std::size_t offset = PaletteOffset(headers, 4 * count);
   if (file.Size() < offset + 4 * count) {
     Bad("the bitmap is " + Counted(file.Size(), "byte", "bytes") + " long, too short for its " +
         Text(count) + "-colour palette at offset " + Text(offset));

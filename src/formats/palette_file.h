@@ -1,4 +1,4 @@
-// Palettes as files: read from a GIMP palette, a JASC palette, a PNG, an 8-bit
+// Palettes as files: read from a GIMP palette, a JASC palette, a PNG, a
 // bitmap or a sprite archive, and written as a GIMP palette, a JASC palette or
 // a 16 × 16 swatch PNG.
 #pragma once
@@ -30,10 +30,13 @@ inline constexpr std::size_t kPaletteEntries = 256;
 // - GIMP ("GIMP Palette" first): a line "R G B [name]" an entry; Name:, Columns:
 //   and Channels: lines, "#" comments and blank lines are skipped.
 // - JASC ("JASC-PAL", "0100", the count, then "R G B" lines).
-// - PNG: an indexed one's PLTE; any other's distinct colours in row order,
-//   alpha left out (more than 256 are refused).
-// - bitmap with 8 bits per pixel: the palette where the bitmap reader finds it,
-//   as many entries as its colours-used field says (0: 256).
+// - PNG: an indexed one's PLTE, whole; any other's distinct colours in row
+//   order, alpha left out (more than 256 are refused). Its see-through pixels
+//   (alpha 0) bring no colour: entry 0 is theirs, with the first one's colour,
+//   and its opaque colours (at most 255) follow.
+// - bitmap with 1, 4 or 8 bits per pixel: the palette where the bitmap reader
+//   finds it, as many entries as its colours-used field says (0, or more than
+//   its pixels can name: 2, 16 or 256).
 // - sprite archive: its 1024-byte trailer, once the entries' heads show it is
 //   where they end (a damaged archive is refused, naming the damage).
 // Throws FaultError naming the line or the part at fault, for anything else

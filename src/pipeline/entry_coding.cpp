@@ -1,6 +1,7 @@
 #include "pipeline/entry_coding.h"
 
 #include <cstdlib>
+#include <optional>
 
 #include "codec/rle_decoder.h"
 #include "codec/rle_encoder.h"
@@ -31,15 +32,22 @@ std::optional<Bytes> CodeEntry(const formats::StoredPicture& picture, const std:
   }
 
   delegate.Log("Adding: " + Escaped(shown), true);
+  std::optional<Problem> rowsWarning;
   if (!picture.rowsWhole) {
-    report(StoredAnyway({.kind = FaultKind::kRowsNotWhole, .path = path}));
+    rowsWarning = StoredAnyway({.kind = FaultKind::kRowsNotWhole, .path = path});
   } else if (const std::int64_t said = std::abs(std::int64_t{picture.height});
              picture.heightFromBitmap && RowsHeld(picture) != said) {
     // A height that lies would have the game read rows the file never had, or drop some.
-    report(StoredAnyway({.kind = FaultKind::kRowsNotHeight,
-                         .path = path,
-                         .value = RowsHeld(picture),
-                         .bound = said}));
+    rowsWarning = StoredAnyway({.kind = FaultKind::kRowsNotHeight,
+                                .path = path,
+                                .value = RowsHeld(picture),
+                                .bound = said});
+  }
+  // The log has the rows warning here, before the coding, whether the picture
+  // is stored or not; its words ("stored, but") wait until it is.
+  if (rowsWarning) {
+    delegate.Log(rowsWarning->line, false);
+    rowsWarning->line.clear();
   }
 
   Bytes coded;
@@ -51,6 +59,9 @@ std::optional<Bytes> CodeEntry(const formats::StoredPicture& picture, const std:
   }
   // Said only of a picture that is stored: "stored, but" before "not stored"
   // would contradict itself.
+  if (rowsWarning) {
+    report(*rowsWarning);
+  }
   for (Fault change : changes) {
     change.path = path;
     report(ChangeStored(std::move(change)));

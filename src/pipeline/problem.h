@@ -25,7 +25,7 @@ struct Problem {
   Effect effect = Effect::kNotStored;
   Fault fault;
   // Its line in the log. Empty for kArchiveNotOpened, which a window shows in a
-  // message box.
+  // message box, and where the run logged the line already, in its place.
   std::string line;
   // Its words, naming its file: a line of standard error, a message box's text.
   std::string text;

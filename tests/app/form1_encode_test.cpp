@@ -115,8 +115,9 @@ TEST(Form1LayoutTest, ControlsLieInsideTheWindowClearOfEachOtherInTabOrder) {
 class Form1EncodeTest : public Form1Test {};
 
 TEST_F(Form1EncodeTest, TheRunShowsInTheLogAndTheBarsAndItsPaletteOutlivesIt) {
+  // A non-zero padding byte: stored with the log's warning.
   const BitmapFields good{
-      .width = 3, .height = 2, .palette = TestPalette(1), .pixelArea = {1, 2, 3, 0, 4, 5, 6, 0}};
+      .width = 3, .height = 2, .palette = TestPalette(1), .pixelArea = {1, 2, 3, 0xFF, 4, 5, 6, 0}};
   BitmapFields trueColour = good;
   trueColour.bitsPerPixel = 24;
   const std::string a = WriteBitmap("a.bmp", good);
@@ -130,7 +131,11 @@ TEST_F(Form1EncodeTest, TheRunShowsInTheLogAndTheBarsAndItsPaletteOutlivesIt) {
   // Nobody reads standard error under a window: the file and the reason
   // follow the log's own line, and a last line names what was written.
   EXPECT_THAT(Log().Lines(),
-              ElementsAre("Init", "Adding: " + a, kOk, kRejected,
+              ElementsAre("Init", "Adding: " + a, "Warning: Flip Invalid!",
+                          "  " + a +
+                              ": stored, but its pixel area is not whole rows with zero "
+                              "padding, so it will not come back byte for byte",
+                          kOk, kRejected,
                           "  " + b +
                               ": not stored: it is a 24-bit bitmap; only 8-bit bitmaps "
                               "with 256 colours can be stored: save it as one, or as a PNG "
@@ -138,12 +143,12 @@ TEST_F(Form1EncodeTest, TheRunShowsInTheLogAndTheBarsAndItsPaletteOutlivesIt) {
                           "Completed ",
                           "Stored 1 of 2 pictures in \"" + archive + "\" (" +
                               std::to_string(8 + 6 + 6 + 1024) + " bytes)"));
-  EXPECT_EQ(Log().ListIndex(), 5);  // the selection follows "Completed "
+  EXPECT_EQ(Log().ListIndex(), 7);  // the selection follows "Completed "
   EXPECT_EQ(Controls().oProgressBar1.Value(), 100);
   EXPECT_EQ(Controls().oProgressBar2.Value(), 0);
   EXPECT_EQ(form_->Palette(), ArchiveOrder(good.palette));
   EXPECT_EQ(form_->LastRun().stored, 1);
-  EXPECT_EQ(form_->LastRun().problems, 1);
+  EXPECT_EQ(form_->LastRun().problems, 2);
 
   // A later run that stores nothing writes the palette the window kept into
   // a new archive, and leaves one that is there as it was.

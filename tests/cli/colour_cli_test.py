@@ -127,6 +127,9 @@ def chosen_palettes(folder):
         (["--colours=256"], "--colours=256: a palette holds 1 to 255"),
         (["--colours", "5", "--palette", path("game.gpl")], "give one of them"),
         (["--dither", "ordered"], "--dither belongs to --palette or --colours"),
+        (["--colours", "5", "--opaque-index0=keep"], "with --colours every opaque pixel"),
+        (["--palette", path("game.gpl"), "--opaque-index0=see-through"],
+         "with --palette every opaque pixel"),
     ]:
         status, _, err = cli("encode", *args, "-o", path("x.spr"), clear)
         check(" ".join(args) + ": a usage error", status == 2 and words in err, err)

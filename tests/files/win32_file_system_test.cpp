@@ -211,6 +211,22 @@ TEST(Win32FileSystemTest, AFileNotCommittedLeavesTheTargetAndNoTemporaryFile) {
             std::make_pair(std::optional(FaultKind::kNoSuchFolder), root));
 }
 
+TEST(Win32FileSystemTest, AReplaceTheSystemRefusesLeavesTheTargetAndNoTemporaryFile) {
+  TempFolder folder;
+  files::Win32FileSystem files;
+  const std::string path = folder.Path("held.spr");
+  WriteThrough(files, path, Bytes{1, 2});
+  // Another program reads it and lets nobody move it meanwhile.
+  HANDLE held = ::CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(FaultOf([&] { WriteThrough(files, path, Bytes{3}); }).first,
+            std::optional(FaultKind::kCannotWrite));
+  ::CloseHandle(held);
+  EXPECT_EQ(ReadThrough(files, path), (Bytes{1, 2}));
+  EXPECT_THAT(folder.Names(), ElementsAre("held.spr"));
+}
+
 // The owner of a process that has ended: its id and start time.
 files::TemporaryOwner EndedProcess() {
   STARTUPINFOW startup{};

@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "app/test_files.h"
 #include "codec/palette_swap.h"
 #include "common/error.h"
 #include "format_test_support.h"
@@ -38,6 +42,27 @@ Bytes Padded(std::initializer_list<int> rgb) {
     ++i;
   }
   return palette;
+}
+
+// The first `entries` colours of the pattern, in bitmap order.
+Bytes PatternEntries(std::size_t entries) {
+  const Bytes pattern = PatternPalette();
+  return Bytes(pattern.begin(), pattern.begin() + static_cast<std::ptrdiff_t>(4 * entries));
+}
+
+// An RGBA PNG `width` pixels wide of `pixels`, each red, green, blue, alpha.
+Bytes RgbaPng(std::uint32_t width, const std::vector<std::array<int, 4>>& pixels) {
+  Bytes raw;
+  for (std::size_t i = 0; i < pixels.size(); ++i) {
+    if (i % width == 0) {
+      raw.push_back(0);  // no filter
+    }
+    raw.insert(raw.end(), pixels[i].begin(), pixels[i].end());
+  }
+  return PngOfScanlines({.colourType = 6,
+                         .width = width,
+                         .height = static_cast<std::uint32_t>(pixels.size() / width)},
+                        raw);
 }
 
 TEST(PaletteFile, WrittenPalettesReadBackExactly) {
@@ -88,7 +113,45 @@ TEST(PaletteFile, EachKindIsToldByItsContentAndPaddedWithBlack) {
                 PaletteFileKind::kBitmap, codec::SwapRedBlue(PatternPalette()), 256},
            Case{"bitmap of two colours", smallBitmap, PaletteFileKind::kBitmap,
                 Padded({14, 7, 0, 42, 35, 28}), 2},
+           // As ImageMagick and GIMP write them: the palette they use after a header of
+           // 108 or 124 bytes.
+           Case{"1-bit bitmap",
+                testing::BuildBitmap(
+                    {.bitsPerPixel = 1, .coloursUsed = 0, .palette = PatternEntries(2)}),
+                PaletteFileKind::kBitmap, Padded({14, 7, 0, 42, 35, 28}), 2},
+           Case{"4-bit bitmap of 3 colours after a 124-byte header",
+                testing::BuildBitmap({.bitsPerPixel = 4,
+                .coloursUsed = 3,
+                .infoHeaderSize = 124,
+                .palette = PatternEntries(3)}),
+                PaletteFileKind::kBitmap, Padded({14, 7, 0, 42, 35, 28, 70, 63, 56}), 3},
+           Case{"8-bit bitmap of 3 colours after a 108-byte header",
+                testing::BuildBitmap(
+                    {.coloursUsed = 3, .infoHeaderSize = 108, .palette = PatternEntries(3)}),
+                PaletteFileKind::kBitmap, Padded({14, 7, 0, 42, 35, 28, 70, 63, 56}), 3},
+           Case{"4-bit bitmap whose colours used are more than 16",
+                testing::BuildBitmap({.bitsPerPixel = 4,
+                .coloursUsed = 300,
+                .infoHeaderSize = 108,
+                .palette = PatternEntries(16)}),
+                PaletteFileKind::kBitmap,
+                [] {
+                  Bytes sixteen = codec::SwapRedBlue(PatternPalette());
+                  std::fill(sixteen.begin() + 64, sixteen.end(), 0);
+                  return sixteen;
+                }(),
+                16},
            Case{"archive", archive, PaletteFileKind::kArchive, ArchivePalette(), 256},
+           // See-through pixels bring no colour but keep entry 0, whatever their place.
+           Case{"RGBA PNG with see-through pixels",
+                RgbaPng(5, {{5, 6, 7, 0},
+                            {200, 0, 0, 255},
+                            {1, 2, 3, 0},
+                            {5, 6, 7, 255},
+                            {200, 0, 0, 255}}),
+                PaletteFileKind::kPng, Padded({5, 6, 7, 200, 0, 0, 5, 6, 7}), 3},
+           Case{"RGBA PNG with see-through pixels last", RgbaPng(2, {{9, 8, 7, 255}, {0, 0, 0, 0}}),
+                PaletteFileKind::kPng, Padded({0, 0, 0, 9, 8, 7}), 2},
        }) {
     SCOPED_TRACE(c.what);
     const PaletteFile read = ReadPaletteFile(c.file);
@@ -138,6 +201,15 @@ TEST(PaletteFile, FilesThatAreNoPaletteAreRefusedNamingTheFault) {
            Case{TextFile("GIMP Palette" + std::string(65537, '\n')),
                 "it has more than 65536 lines, more than such a file may have here"},
            Case{ReadTestPng("rgb-300-colours.png"), "it has 300 colours"},
+           Case{[] {
+                  std::vector<std::array<int, 4>> pixels;
+                  for (int i = 0; i < 256; ++i) {
+                    pixels.push_back({i, 1, 2, 255});
+                  }
+                  pixels.resize(16 * 17, {0, 0, 0, 0});
+                  return RgbaPng(16, pixels);
+                }(),
+                "it has 256 opaque colours; besides entry 0, for its see-through pixels"},
            Case{ReadTestPng("no-idat.png"), "it has no image data"},
            Case{[] {
                   Bytes bitmap = WriteBitmap(1, 1, PatternPalette(), B({0}));

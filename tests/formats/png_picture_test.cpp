@@ -269,53 +269,8 @@ Bytes RandomArchivePalette(std::mt19937& random) {
   return palette;
 }
 
-struct PngShape {
-  std::uint8_t colourType = 0;
-  std::uint8_t bitDepth = 8;
-  std::uint32_t width = 1;
-  std::uint32_t height = 1;
-  bool interlaced = false;
-};
-
 std::size_t SamplesOf(std::uint8_t colourType) {
   return colourType == 2 ? 3 : colourType == 4 ? 2 : colourType == 6 ? 4 : 1;
-}
-
-// A PNG of the filtered scanlines `raw`, its image data split over `parts`
-// IDAT chunks; an indexed one has a PLTE of 16 entries.
-Bytes PngOfScanlines(const PngShape& shape, ByteView raw, std::size_t parts = 1,
-                     ByteView trns = {}) {
-  const auto chunk = [](Bytes& out, const char* type, ByteView data) {
-    AppendPngChunk(out,
-                   {static_cast<std::uint8_t>(type[0]), static_cast<std::uint8_t>(type[1]),
-                    static_cast<std::uint8_t>(type[2]), static_cast<std::uint8_t>(type[3])},
-                   data);
-  };
-  Bytes stream(raw.size() + 64);
-  libdeflate_compressor* compressor = libdeflate_alloc_compressor(6);
-  stream.resize(
-      libdeflate_zlib_compress(compressor, raw.data(), raw.size(), stream.data(), stream.size()));
-  libdeflate_free_compressor(compressor);
-
-  Bytes png(kPngSignature.begin(), kPngSignature.end());
-  // Width and height below 256, each in the last of its four bytes.
-  chunk(png, "IHDR",
-        B({0, 0, 0, static_cast<int>(shape.width), 0, 0, 0, static_cast<int>(shape.height),
-           shape.bitDepth, shape.colourType, 0, 0, shape.interlaced ? 1 : 0}));
-  if (shape.colourType == 3) {
-    Bytes plte(16 * 3);
-    std::iota(plte.begin(), plte.end(), std::uint8_t{1});
-    chunk(png, "PLTE", plte);
-  }
-  if (!trns.empty()) {
-    chunk(png, "tRNS", trns);
-  }
-  const std::size_t step = stream.size() / parts + 1;
-  for (std::size_t at = 0; at < stream.size(); at += step) {
-    chunk(png, "IDAT", ByteView(stream).subspan(at, std::min(step, stream.size() - at)));
-  }
-  chunk(png, "IEND", {});
-  return png;
 }
 
 // A PNG of random rows, each behind a random filter type,

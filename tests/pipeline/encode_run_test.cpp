@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -146,6 +147,8 @@ TEST_F(EncodeRunTest, EveryPictureNotStoredIsReportedByKindAndFile) {
   for (std::size_t i = 0; i < wide.size(); i += 2) {
     wide[i] = 9;
   }
+  Bytes cut = wide;
+  cut.push_back(9);
   const struct {
     std::string path;
     FaultKind kind;
@@ -168,6 +171,11 @@ TEST_F(EncodeRunTest, EveryPictureNotStoredIsReportedByKindAndFile) {
       // Run-length rows after a 124-byte header, as ImageMagick writes them.
       {Bitmap("rle124.bmp", {.infoHeaderSize = 124, .compression = 1, .pixelArea = {4, 5, 0, 1}}),
        FaultKind::kCompressed},
+      // Rows not whole, or not its height: the log warns, yet no "stored, but".
+      {Bitmap("cut.bmp", {.width = 100, .height = 300, .pixelArea = cut}),
+       FaultKind::kCodesTooLong},
+      {Bitmap("tall.bmp", {.width = 100, .height = 1, .pixelArea = wide}),
+       FaultKind::kCodesTooLong},
       {Bitmap("big.bmp", {.width = 100, .height = 300, .pixelArea = wide}),
        FaultKind::kCodesTooLong},
   };
@@ -191,6 +199,7 @@ TEST_F(EncodeRunTest, EveryPictureNotStoredIsReportedByKindAndFile) {
   // Only a picture that gets as far as its coding has an "Adding: " line.
   EXPECT_EQ(delegate_.lines[delegate_.lines.size() - 5].text,
             "Adding: " + refused[std::size(refused) - 1].path);
+  EXPECT_EQ(std::ranges::count(delegate_.Texts(), "Warning: Flip Invalid!"), 1);
   const Bytes bytes = ReadFile(archive);
   EXPECT_EQ(Field16(bytes, 4), 1);
   EXPECT_EQ(bytes.size(), 8u + 6 + 4 + 1024);

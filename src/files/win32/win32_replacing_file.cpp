@@ -1,10 +1,11 @@
 // Writing a temporary file beside the target and putting it in the target's
 // place on Commit: moved with write-through to a new name, flushed and then
 // swapped with ReplaceFileW over an existing file, whose attributes and
-// security it keeps.
+// security it keeps, the old file moved aside and removed.
 #include "files/win32/win32_replacing_file.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -18,6 +19,7 @@ namespace sprite::files {
 namespace {
 
 constexpr std::size_t kLargestWrite = std::size_t{1} << 30;
+constexpr std::uint32_t kFirstAsideSerial = 0x80000000;
 
 // The file at a name as found: its identity, and its size and time, as FAT
 // may number a file anew each time it is read back from the disk.
@@ -131,15 +133,24 @@ class Win32ReplacingFile : public BufferedReplacingFile {
                              attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)) == 0) {
       WriteFailed(path_, ::GetLastError());
     }
-    if (::ReplaceFileW(target_.system.c_str(), temp_.c_str(), nullptr,
+    // The old file is moved aside under a name of this run's own: without one,
+    // Wine moves it to a name of its own making (rfXXXX.tmp), which it leaves
+    // behind when the move fails, and a new file that then cannot be moved in
+    // would leave no old one under any name.
+    const std::wstring aside = AsideName();
+    if (::ReplaceFileW(target_.system.c_str(), temp_.c_str(), aside.c_str(),
                        REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) == 0) {
       const DWORD error = ::GetLastError();
+      if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+        ::MoveFileExW(aside.c_str(), target_.system.c_str(), MOVEFILE_WRITE_THROUGH);
+      }
       if (readOnly) {
         ::SetFileAttributesW(target_.system.c_str(), attributes);
       }
       WriteFailed(path_, error);
     }
     temp_.clear();
+    ::DeleteFileW(aside.c_str());  // a failure leaves it to the next run's cleanup
     // The new content keeps the old file's attributes (read-only, hidden, ...)
     // and is marked as changed for backups.
     ::SetFileAttributesW(
@@ -155,6 +166,13 @@ class Win32ReplacingFile : public BufferedReplacingFile {
     if (found_ && now && now->IsOtherThan(*found_)) {
       Fail(FaultKind::kChangedMeanwhile, path_);
     }
+  }
+
+  // A temporary name no file has: one that only this process makes, with
+  // serials past those that writes try in turn from 1.
+  std::wstring AsideName() const {
+    static std::atomic<std::uint32_t> asides{0};
+    return TemporaryName(SystemFolderOf(target_.system), kFirstAsideSerial + asides++);
   }
 
   // Some file systems report a failed write only when the file is closed.
