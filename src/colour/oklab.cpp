@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -103,29 +102,20 @@ std::array<std::int64_t, 3> Times(const Matrix& m, const std::array<std::int64_t
   return out;
 }
 
-// The largest y with y³ ≤ n, for n below 2^53. Halley steps in double
-// precision (+ − × ÷ alone) from a power of two above the root come within a
-// hair of it; whole-number cubes then settle the last step, so the answer is
-// exact whatever the floating point did.
-constexpr std::int64_t CubeRoot(std::int64_t n) {
-  if (n <= 0) {
-    return 0;
+// Entry i: the cube root of response i << `step` (in 2^-20), in 2^-16: the
+// largest whole number whose cube is not past it, counting up from the root
+// before it on whole-number cubes alone.
+template <std::size_t kSize>
+constexpr void FillRoots(std::array<std::int32_t, kSize>& roots, int step) {
+  std::int64_t root = 0;
+  for (std::size_t i = 0; i < kSize; ++i) {
+    const std::int64_t scaled = static_cast<std::int64_t>(i << step)
+                                << (3 * kLabBits - kLinearBits);
+    while ((root + 1) * (root + 1) * (root + 1) <= scaled) {
+      ++root;
+    }
+    roots[i] = static_cast<std::int32_t>(root);
   }
-  const auto bits = static_cast<int>(std::bit_width(static_cast<std::uint64_t>(n)));
-  const auto x = static_cast<double>(n);
-  auto y = static_cast<double>(std::int64_t{1} << ((bits + 2) / 3));
-  for (int step = 0; step < 4; ++step) {
-    const double cube = y * y * y;
-    y = y * (cube + 2 * x) / (2 * cube + x);
-  }
-  auto root = static_cast<std::int64_t>(y);
-  while (root > 0 && root * root * root > n) {
-    --root;
-  }
-  while ((root + 1) * (root + 1) * (root + 1) <= n) {
-    ++root;
-  }
-  return root;
 }
 
 // Cube roots of cone responses (in 2^-20) in 2^-16, from a table small
@@ -136,12 +126,8 @@ constexpr std::int64_t CubeRoot(std::int64_t n) {
 class ConeRoots {
  public:
   constexpr ConeRoots() {
-    for (std::size_t i = 0; i < kExact; ++i) {
-      exact_[i] = Root(i);
-    }
-    for (std::size_t k = 0; k < kKnots; ++k) {
-      knots_[k] = Root(k << kStepBits);
-    }
+    FillRoots(exact_, 0);
+    FillRoots(knots_, kStepBits);
   }
 
   // `response` from 0 to kLinearOne + 1.
@@ -159,11 +145,6 @@ class ConeRoots {
   static constexpr std::size_t kExact = 4096;
   static constexpr int kStepBits = 4;
   static constexpr std::size_t kKnots = (kLinearOne >> kStepBits) + 2;
-
-  static constexpr std::int32_t Root(std::size_t response) {
-    return static_cast<std::int32_t>(
-        CubeRoot(static_cast<std::int64_t>(response) << (3 * kLabBits - kLinearBits)));
-  }
 
   std::array<std::int32_t, kExact> exact_{};
   std::array<std::int32_t, kKnots> knots_{};
