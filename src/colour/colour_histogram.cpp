@@ -67,8 +67,8 @@ void ColourHistogram::Merge(const Tally& from) {
 }
 
 void ColourHistogram::Refill(std::size_t slots) {
-  spareSlots_.assign(slots, Slot{});
-  slots_.swap(spareSlots_);
+  // The slots are made anew from the bins alone, so the old ones are not kept.
+  slots_.assign(slots, Slot{});
   // The bins are taken again in their order, each merged into an earlier one
   // or moved down to the next free place, which is never past its own.
   std::size_t kept = 0;

@@ -98,11 +98,9 @@ class ColourHistogram {
   int droppedBits_ = 0;
   // The bins one after another, so that a table grown finds them again
   // without moving them, and memory is used only as bins come; and the table
-  // of slots that finds them, small enough to stay near the processor, with
-  // the spare one a refill fills, whose memory is kept between refills.
+  // of slots that finds them, small enough to stay near the processor.
   std::vector<Tally> tallies_;
   std::vector<Slot> slots_;
-  std::vector<Slot> spareSlots_;
   // A picture's bins, gathered in a table near the processor, so that the
   // run's table sees each of them once a picture rather than once a run of
   // pixels; and the slots they use.

@@ -105,19 +105,25 @@ class NearCentres {
         byLightness_(centres),
         kept_(std::min(kNeighbours, centres.size() - 1)),
         neighbours_(centres.size() * kept_) {
-    std::vector<std::pair<std::int64_t, std::uint32_t>> others;
+    // Each centre's nearest others by one look at all of them, kept in order
+    // as they come: most are farther than all kept and cost one comparison.
+    std::vector<std::pair<std::int64_t, std::uint32_t>> nearest(kept_);
     for (std::size_t c = 0; c < centres.size(); ++c) {
-      others.clear();
+      std::size_t size = 0;
       for (std::size_t o = 0; o < centres.size(); ++o) {
-        if (o != c) {
-          others.emplace_back(SquaredDistance(centres[c], centres[o]),
-                              static_cast<std::uint32_t>(o));
+        const std::pair<std::int64_t, std::uint32_t> other = {
+            SquaredDistance(centres[c], centres[o]), static_cast<std::uint32_t>(o)};
+        if (o == c || (size == kept_ && !(other < nearest[size - 1]))) {
+          continue;
         }
+        std::size_t at = size < kept_ ? size++ : size - 1;
+        for (; at > 0 && other < nearest[at - 1]; --at) {
+          nearest[at] = nearest[at - 1];
+        }
+        nearest[at] = other;
       }
-      const auto end = others.begin() + static_cast<std::ptrdiff_t>(kept_);
-      std::partial_sort(others.begin(), end, others.end());
       for (std::size_t k = 0; k < kept_; ++k) {
-        neighbours_[c * kept_ + k] = {Root(others[k].first), others[k].second};
+        neighbours_[c * kept_ + k] = {Root(nearest[k].first), nearest[k].second};
       }
     }
   }

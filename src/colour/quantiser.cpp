@@ -43,18 +43,32 @@ Box Measure(const std::vector<Point>& points, std::size_t begin, std::size_t end
 
 // Sorts the box along its axis of most error and cuts it where the two
 // halves' error is least: the cut that keeps most of Σ sum²/weight.
-std::pair<Box, Box> Cut(std::vector<Point>& points, const Box& box) {
+// Sorts the points of a box by their component `axis`, then their order: as
+// one 64-bit word each, the component (made unsigned) above the order, which
+// sorts faster than the fields of points compared in turn; each point is then
+// taken back from `byOrder`, the points in order.
+void SortAlong(std::vector<Point>& points, const Box& box, std::size_t axis,
+               const std::vector<Point>& byOrder, std::vector<std::uint64_t>& words) {
+  words.clear();
+  for (std::size_t i = box.begin; i < box.end; ++i) {
+    const auto component = static_cast<std::uint32_t>(points[i].lab[axis]) ^ 0x80000000u;
+    words.push_back(std::uint64_t{component} << 32 | points[i].order);
+  }
+  std::ranges::sort(words);
+  for (std::size_t k = 0; k < words.size(); ++k) {
+    points[box.begin + k] = byOrder[words[k] & 0xFFFFFFFFu];
+  }
+}
+
+std::pair<Box, Box> Cut(std::vector<Point>& points, const Box& box,
+                        const std::vector<Point>& byOrder, std::vector<std::uint64_t>& words) {
   std::size_t axis = 0;
   for (std::size_t c = 1; c < 3; ++c) {
     if (box.Error(c) > box.Error(axis)) {
       axis = c;
     }
   }
-  const auto first = points.begin() + static_cast<std::ptrdiff_t>(box.begin);
-  const auto last = points.begin() + static_cast<std::ptrdiff_t>(box.end);
-  std::sort(first, last, [axis](const Point& x, const Point& y) {
-    return x.lab[axis] != y.lab[axis] ? x.lab[axis] < y.lab[axis] : x.order < y.order;
-  });
+  SortAlong(points, box, axis, byOrder, words);
   double weight = 0;
   std::array<double, 3> sum{};
   double best = -1;
@@ -76,7 +90,10 @@ std::pair<Box, Box> Cut(std::vector<Point>& points, const Box& box) {
   return {Measure(points, box.begin, cut), Measure(points, cut, box.end)};
 }
 
+// `points` come in their order (order i at place i).
 std::vector<Box> MedianCut(std::vector<Point>& points, std::size_t most) {
+  const std::vector<Point> byOrder = points;
+  std::vector<std::uint64_t> words;
   std::vector<Box> boxes = {Measure(points, 0, points.size())};
   while (boxes.size() < most) {
     std::size_t worst = boxes.size();
@@ -89,7 +106,7 @@ std::vector<Box> MedianCut(std::vector<Point>& points, std::size_t most) {
     if (worst == boxes.size()) {
       break;
     }
-    auto [low, high] = Cut(points, boxes[worst]);
+    auto [low, high] = Cut(points, boxes[worst], byOrder, words);
     boxes[worst] = low;
     boxes.push_back(high);
   }
