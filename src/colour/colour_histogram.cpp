@@ -133,18 +133,13 @@ void ColourHistogram::AddPixels(std::uint32_t picture, std::span<const std::uint
   std::uint32_t keep = Coarse(0xFFFFFF, droppedBits_);
   std::uint32_t* const keys = gatheredKeys_.data();
   Small* const tallies = gatheredTallies_.data();
-  std::size_t used = gatheredSlots_.size();
-  std::size_t gathered = 0;
+  // The bins are put once half the slots are used, and before a sum could
+  // pass 2^32: checked after a pixel, the first only when it took a slot.
+  std::size_t left = kMostGathered;
   const std::uint8_t* const end = rgba.data() + rgba.size() / 4 * 4;
   for (const std::uint8_t* p = rgba.data(); p != end; p += 4) {
     if (p[3] < opaqueFrom) {
       continue;
-    }
-    if (2 * used >= kGatheredSlots || gathered == kMostGathered) [[unlikely]] {
-      PutGathered(picture);
-      keep = Coarse(0xFFFFFF, droppedBits_);
-      used = 0;
-      gathered = 0;
     }
     const std::uint32_t key =
         (std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]}) & keep;
@@ -153,17 +148,22 @@ void ColourHistogram::AddPixels(std::uint32_t picture, std::span<const std::uint
       at = (at + 1) & (kGatheredSlots - 1);
     }
     Small& to = tallies[at];
+    bool full = false;
     if (keys[at] == kEmpty) {
       keys[at] = key;
       to = {};
       gatheredSlots_.push_back(static_cast<std::uint32_t>(at));
-      ++used;
+      full = 2 * gatheredSlots_.size() >= kGatheredSlots;
     }
-    ++gathered;
     ++to.pixels;
     to.sums[0] += p[0];
     to.sums[1] += p[1];
     to.sums[2] += p[2];
+    if (full || --left == 0) [[unlikely]] {
+      PutGathered(picture);
+      keep = Coarse(0xFFFFFF, droppedBits_);
+      left = kMostGathered;
+    }
   }
   PutGathered(picture);
 }
