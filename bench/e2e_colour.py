@@ -78,7 +78,7 @@ def speed(tool, cli, work):
         rounds.append((encode, timings(tool, 5000)))
     encode = median([e for e, _ in rounds])
     library = [t["quantise"] + t["map-none"] for _, t in rounds]
-    print("%-40s encode bitmaps %.3fs   library %.3fs   %.1fx   (goal <= 3x)"
+    print("%-40s encode bitmaps %.3fs   library %.3fs   %.2fx   (goal <= 3x)"
           % ("quantise + map, 5000 sprites", encode, median(library),
              median([(t["quantise"] + t["map-none"]) / e for e, t in rounds])))
     print("%-40s histogram %.3fs   palette %.3fs   mapping %.3fs"
