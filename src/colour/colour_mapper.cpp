@@ -152,12 +152,10 @@ MapReport ColourMapper::Map(const RgbaPicture& picture, std::uint8_t opaqueFrom,
   MapReport report;
   if (dither == Dither::kFloydSteinberg) {
     MapDiffused(picture, opaqueFrom, indexes.data(), report);
+  } else if (dither == Dither::kOrdered) {
+    MapPlain<true>(picture, opaqueFrom, indexes.data(), report);
   } else {
-    if (dither == Dither::kOrdered) {
-      MapPlain<true>(picture, opaqueFrom, indexes.data(), report);
-    } else {
-      MapPlain<false>(picture, opaqueFrom, indexes.data(), report);
-    }
+    MapPlain<false>(picture, opaqueFrom, indexes.data(), report);
   }
   return report;
 }

@@ -103,7 +103,7 @@ class NearCentres {
   explicit NearCentres(const std::vector<Lab>& centres)
       : centres_(centres),
         byLightness_(centres),
-        kept_(std::min(kNeighbours, centres.size() - 1)),
+        kept_(centres.empty() ? 0 : std::min(kNeighbours, centres.size() - 1)),
         neighbours_(centres.size() * kept_) {
     // Each centre's nearest others by one look at all of them, kept in order
     // as they come: most are farther than all kept and cost one comparison.
@@ -189,15 +189,17 @@ std::vector<Lab> KMeans(std::span<const WeightedColour> colours, std::vector<Lab
       Bounds& b = bounds[i];
       if (!b.Hold()) {
         b.upper = Root(SquaredDistance(centres[taken[i]], lab));
-        // Nearer its centre than half the gap to the next centre, a colour
-        // is nearer it than any other, by the triangle inequality.
-        const double gap = search.HalfGap(taken[i]);
-        if (!b.Hold() && Bounds{b.upper, gap}.Hold()) {
-          b.lower = 2 * gap - b.upper;
-        } else if (!b.Hold()) {
-          const NearestTwo found = search.Find(lab, taken[i]);
-          taken[i] = found.index;
-          b = {Root(found.nearest), Root(found.second)};
+        if (!b.Hold()) {
+          // Nearer its centre than half the gap to the next centre, a colour
+          // is nearer it than any other, by the triangle inequality.
+          const double gap = search.HalfGap(taken[i]);
+          if (Bounds{b.upper, gap}.Hold()) {
+            b.lower = 2 * gap - b.upper;
+          } else {
+            const NearestTwo found = search.Find(lab, taken[i]);
+            taken[i] = found.index;
+            b = {Root(found.nearest), Root(found.second)};
+          }
         }
       }
       const std::size_t c = taken[i];
